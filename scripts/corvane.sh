@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The two ways in, from a fresh clone:
+#   scripts/corvane.sh run    install what is missing, build, start the program
+#   scripts/corvane.sh test   install what is missing, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=${1:-}
+case "$mode" in
+run | test) ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
+
+scripts/install-deps.sh
+jobs=$(nproc)
+
+if [[ $mode == run ]]; then
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+    cmake --build build -j "$jobs"
+    echo "Built the calculation library; the window is not there yet."
+    exit 0
+fi
+
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=ON -DCORVANE_BENCH=ON
+cmake --build build-test -j "$jobs"
+ctest --test-dir build-test --output-on-failure -j "$jobs"

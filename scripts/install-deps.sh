@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs, from Debian 12's packages, everything that building, running and
+# testing Corvane needs, skipping what is already there. Runs as root, or
+# through sudo for another user.
+set -euo pipefail
+
+packages=(
+    # build
+    g++ cmake make pkgconf
+    # tests and benchmarks
+    libgtest-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+as_root=()
+if ((EUID != 0)); then
+    as_root=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -7,6 +7,9 @@ set -euo pipefail
 packages=(
     # build
     g++ cmake make pkgconf
+    # the window: Qt 6 Widgets, and free fonts metric-compatible with the
+    # Japanese and Latin families the window asks for
+    qt6-base-dev libgl-dev fonts-ipafont-gothic fonts-liberation2
     # tests and benchmarks
     libgtest-dev libbenchmark-dev
 )

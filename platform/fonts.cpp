@@ -1,0 +1,26 @@
+#include "fonts.h"
+
+#include <QFont>
+#include <QStringList>
+
+namespace platform {
+
+void InstallFontSubstitutions() {
+    const QStringList gothic{QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")};
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), gothic);
+    QFont::insertSubstitutions(QStringLiteral("MS PGothic"), gothic);
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial Black"), QStringLiteral("Liberation Sans"));
+}
+
+} // namespace platform
+
+namespace platform {
+
+QFont WindowDefaultFont() {
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSizeF(9);
+    return font;
+}
+
+} // namespace platform

@@ -1,0 +1,266 @@
+#include "frm_main.h"
+
+#include "fonts.h"
+#include "mdl_Corvane.h"
+#include "numbers.h"
+#include "screen.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Where each control stands, in twips, relative to its container's top-left.
+struct Placement {
+    const char* name;
+    float left, top, width, height;
+};
+
+constexpr float kClientWidth = 4560;
+constexpr float kClientHeight = 4545;
+
+constexpr Placement kLayout[] = {
+    {"cmdExit", 3000, 4080, 1455, 320},   // in the window
+    {"Frame1", 120, 120, 4335, 3855},     // in the window
+    {"Frame2", 120, 720, 4095, 3015},     // in Frame1
+    {"txtResult", 1920, 2520, 2055, 375}, // in Frame2
+    {"txtInput2", 2760, 840, 1215, 375},  // in Frame2
+    {"cmdCalc", 840, 1440, 2415, 735},    // in Frame2
+    {"txtInput1", 2760, 360, 1215, 375},  // in Frame2
+    {"lblLabel2", 240, 915, 2415, 255},   // in Frame2
+    {"lblLabel1", 240, 435, 2415, 255},   // in Frame2
+    {"lblResult", 240, 2595, 1455, 255},  // in Frame2
+    {"lblVersion", 3240, 480, 975, 255},  // in Frame1
+    {"Label2", 840, 120, 1335, 375},      // in Frame1
+    {"Label1", 840, 480, 1935, 255},      // in Frame1
+    {"Image1", 120, 240, 480, 480},       // in Frame1
+};
+
+constexpr int kMaxInputLength = 6;
+
+const QString kGothic = QStringLiteral("ＭＳ Ｐゴシック");
+
+QFont Font(const QString& family, qreal points, QFont::Weight weight = QFont::Normal) {
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setWeight(weight);
+    return font;
+}
+
+// Arial Black has a single, black face; asking for that weight keeps the
+// title heavy where Liberation Sans stands in for it.
+QFont ArialBlack(qreal points) {
+    return Font(QStringLiteral("Arial Black"), points, QFont::Black);
+}
+
+template <typename Control> Control* Make(const char* name, QWidget* container) {
+    auto* control = new Control(container);
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+QLabel* MakeLabel(const char* name, QWidget* container, Qt::Alignment alignment,
+                  const QFont& font) {
+    auto* label = Make<QLabel>(name, container);
+    label->setAlignment(alignment | Qt::AlignTop);
+    label->setFont(font);
+    return label;
+}
+
+QLineEdit* MakeTextBox(const char* name, QWidget* container) {
+    auto* box = Make<QLineEdit>(name, container);
+    box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    box->setFont(Font(kGothic, 12));
+    return box;
+}
+
+QPushButton* MakeButton(const char* name, QWidget* container) {
+    auto* button = Make<QPushButton>(name, container);
+    // Neither button answers Enter or Escape.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QGroupBox* MakeFrame(const char* name, QWidget* container) {
+    // A group box with no title draws the plain frame border.
+    return Make<QGroupBox>(name, container);
+}
+
+QIcon ProgramIcon() {
+    QIcon icon(QStringLiteral(":/icons/corvane-32.xpm"));
+    for (int size : {48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/corvane-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+// Names an input or result box after its label, for screen readers.
+void Describe(QLineEdit* box, QLabel* label) {
+    label->setBuddy(box);
+    QString name = label->text();
+    if (name.endsWith(u'：')) {
+        name.chop(1);
+    }
+    box->setAccessibleName(name);
+}
+
+} // namespace
+
+frm_main::frm_main(platform::MessageBoxFn msgBox, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+    , msgBox_(std::move(msgBox)) {
+    setObjectName(QStringLiteral("frm_main"));
+    setFont(platform::WindowDefaultFont());
+    setFixedSize(platform::ToPixels(kClientWidth), platform::ToPixels(kClientHeight));
+    const QIcon icon = ProgramIcon();
+    setWindowIcon(icon);
+
+    cmdExit = MakeButton("cmdExit", this);
+    Frame1 = MakeFrame("Frame1", this);
+    Frame2 = MakeFrame("Frame2", Frame1);
+    txtResult = MakeTextBox("txtResult", Frame2);
+    txtInput2 = MakeTextBox("txtInput2", Frame2);
+    cmdCalc = MakeButton("cmdCalc", Frame2);
+    cmdCalc->setFont(Font(kGothic, 11.25, QFont::Bold));
+    txtInput1 = MakeTextBox("txtInput1", Frame2);
+    lblLabel2 = MakeLabel("lblLabel2", Frame2, Qt::AlignRight, font());
+    lblLabel1 = MakeLabel("lblLabel1", Frame2, Qt::AlignRight, font());
+    lblResult = MakeLabel("lblResult", Frame2, Qt::AlignRight, Font(kGothic, 9.75, QFont::Bold));
+    lblVersion = MakeLabel("lblVersion", Frame1, Qt::AlignLeft, Font(QStringLiteral("Arial"), 9));
+    Label2 = MakeLabel("Label2", Frame1, Qt::AlignLeft, ArialBlack(14.25));
+    Label2->setText(QStringLiteral("Corvane"));
+    Label1 = MakeLabel("Label1", Frame1, Qt::AlignLeft, ArialBlack(9));
+    Label1->setText(QStringLiteral("Erlang B Calculator"));
+    Image1 = Make<QLabel>("Image1", Frame1);
+    Image1->setPixmap(icon.pixmap(QSize(32, 32), devicePixelRatioF()));
+
+    for (const Placement& p : kLayout) {
+        findChild<QWidget*>(QLatin1String(p.name))
+            ->setGeometry(platform::TwipsRect(p.left, p.top, p.width, p.height));
+    }
+
+    QPalette white = txtResult->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    txtResult->setPalette(white);
+
+    setTabOrder(txtInput1, txtInput2);
+    setTabOrder(txtInput2, cmdCalc);
+    setTabOrder(cmdCalc, txtResult);
+    setTabOrder(txtResult, cmdExit);
+    txtInput1->setFocus();
+
+    connect(cmdCalc, &QPushButton::clicked, this, &frm_main::cmdCalc_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frm_main::cmdExit_Click);
+    connect(txtInput1, &QLineEdit::textChanged, this, &frm_main::txtInput1_Change);
+    connect(txtInput2, &QLineEdit::textChanged, this, &frm_main::txtInput2_Change);
+
+    Form_Load();
+}
+
+void frm_main::Form_Load() {
+    setWindowTitle(QStringLiteral("Corvane"));
+    lblVersion->setText(QStringLiteral("Ver:01-01"));
+    lblLabel1->setText(QStringLiteral("呼量") + QStringLiteral("(アーラン)") +
+                       QStringLiteral(" [ 0 - 999999 ]") + QStringLiteral("："));
+    lblLabel2->setText(QStringLiteral("呼損率") + QStringLiteral(" [ 0.0001 - 0.9999 ]") +
+                       QStringLiteral("："));
+    lblResult->setText(QStringLiteral("必要回線数"));
+    cmdCalc->setText(QStringLiteral("計算"));
+    cmdExit->setText(QStringLiteral("Exit"));
+    Describe(txtInput1, lblLabel1);
+    Describe(txtInput2, lblLabel2);
+    Describe(txtResult, lblResult);
+
+    txtInput1->setText(QString());
+    txtInput2->setText(QString());
+    txtResult->setText(QString());
+
+    dblLines = 0;
+
+    const QSizeF screen = platform::ScreenSizeTwips(this);
+    const QSizeF outer = platform::OuterSizeTwips(this);
+    const auto left = (static_cast<float>(screen.width()) - static_cast<float>(outer.width())) / 2;
+    const auto top = (static_cast<float>(screen.height()) - static_cast<float>(outer.height())) / 2;
+    platform::MoveTwips(this, left, top);
+}
+
+// Nothing to ask or save: closing always goes ahead.
+void frm_main::Form_Unload() {}
+
+void frm_main::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frm_main::cmdExit_Click() {
+    platform::Unload(this);
+}
+
+void frm_main::txtInput1_Change() {
+    KeepToSixCharacters(txtInput1, strLastInput1);
+}
+
+void frm_main::txtInput2_Change() {
+    KeepToSixCharacters(txtInput2, strLastInput2);
+}
+
+// A text grown past six characters, typed or pasted, gives way to the last
+// text that fitted. Setting it runs this handler again, which records it.
+void frm_main::KeepToSixCharacters(QLineEdit* box, QString& last) {
+    const QString text = box->text();
+    if (text.length() > kMaxInputLength) {
+        box->setText(last);
+    } else {
+        last = text;
+    }
+}
+
+bool frm_main::IsValidValue(const QString& text, short code) const {
+    if (text.isEmpty()) {
+        return false;
+    }
+    const std::optional<double> value = platform::ToDouble(text);
+    if (!value) {
+        return false;
+    }
+    switch (code) {
+    case FLD_TRAFFIC:
+        return *value <= 999999 && *value >= 0;
+    case FLD_LOSS:
+        return *value <= 0.9999 && *value >= 0.0001;
+    default:
+        return false;
+    }
+}
+
+void frm_main::Warn(const QString& fieldName, const QString& text) {
+    msgBox_(this, fieldName + QStringLiteral("：") + text + QStringLiteral("　の値が不正です。"),
+            platform::vbExclamation, QStringLiteral("Corvane"));
+}
+
+void frm_main::cmdCalc_Click() {
+    if (!IsValidValue(txtInput1->text(), FLD_TRAFFIC)) {
+        Warn(QStringLiteral("呼量"), txtInput1->text());
+        return;
+    }
+    if (!IsValidValue(txtInput2->text(), FLD_LOSS)) {
+        Warn(QStringLiteral("呼損率"), txtInput2->text());
+        return;
+    }
+
+    const platform::BusyPointer busy(this);
+    txtResult->setText(QString());
+    const QString traffic = txtInput1->text();
+    const QString loss = txtInput2->text();
+    const double B = *platform::ToDouble(loss);
+    const double A = *platform::ToDouble(traffic);
+    dblLines = mdl_Corvane::CalcLines(A, B);
+    txtResult->setText(platform::ToText(dblLines));
+}

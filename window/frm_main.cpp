@@ -222,7 +222,7 @@ void frm_main::KeepToSixCharacters(QLineEdit* box, QString& last) {
     }
 }
 
-bool frm_main::IsValidValue(const QString& text, short code) const {
+bool frm_main::IsValidValue(const QString& text, short code) {
     if (text.isEmpty()) {
         return false;
     }

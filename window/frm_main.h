@@ -30,6 +30,9 @@ public:
     // Line count of the last successful calculation; 0 until there is one.
     double lines() const { return dblLines; }
 
+    // Whether a text is a number within the range of the field with that code.
+    static bool IsValidValue(const QString& text, short code);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -41,7 +44,6 @@ private:
     void txtInput1_Change();
     void txtInput2_Change();
 
-    bool IsValidValue(const QString& text, short code) const;
     void Warn(const QString& fieldName, const QString& text);
     static void KeepToSixCharacters(QLineEdit* box, QString& last);
 

@@ -1,14 +1,8 @@
-// Shows Qt strings as text, not bytes, in GoogleTest's failure messages.
+// Shows Qt strings as text, not bytes, in GoogleTest's messages.
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <ostream>
 
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '"' << list.join(QStringLiteral("\", \"")).toStdString() << '"';
-}
+inline std::ostream& operator<<(std::ostream& os, const QString& s) { return os << s.toStdString(); }

@@ -12,6 +12,8 @@ packages=(
     qt6-base-dev libgl-dev fonts-ipafont-gothic fonts-liberation2
     # tests and benchmarks
     libgtest-dev libbenchmark-dev
+    # desktop integration: validators and the Debian package
+    desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -1,0 +1,58 @@
+# Debian package of Corvane, built by `cpack -G DEB` in the build folder.
+# Included at the end of the root CMakeLists.txt, after every install rule.
+
+set(CPACK_PACKAGE_NAME "corvane")
+# Values reach CPackConfig.cmake exactly as written here.
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_PACKAGE_VERSION "${CORVANE_VERSION}")
+set(CPACK_PACKAGE_VENDOR "The Corvane developers")
+set(CPACK_PACKAGE_CONTACT "The Corvane developers <dev@corvane.org>")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://corvane.org/")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Erlang B calculator: lines needed for a traffic load")
+# Kept in short lines: the package's control file shows them as written.
+set(CPACK_PACKAGE_DESCRIPTION "\
+Type the traffic offered to a group of lines, in erlangs, and the blocking
+probability that may not be exceeded; Corvane answers at once with the number
+of lines the group needs, by the Erlang B formula. One small window with
+Japanese labels.")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
+set(CPACK_STRIP_FILES ON)
+# Independent of the umask of whoever runs cpack.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+if(UNIX AND NOT APPLE)
+  set(CPACK_GENERATOR "DEB")
+endif()
+
+# The DEB generator installs under /usr by default; setting
+# CPACK_PACKAGING_INSTALL_PREFIX here would move the source package too.
+# corvane_<version>_<arch>.deb
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "science")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CPACK_PACKAGE_HOMEPAGE_URL}")
+
+# The fonts the window draws its text with. Qt loads its platform plugins at
+# run time, so no library scan sees qt6-qpa-plugins, without which no window
+# opens.
+set(corvane_runtime_depends "fonts-ipafont-gothic, fonts-liberation2, qt6-qpa-plugins")
+# dpkg-shlibdeps (dpkg-dev) and file give exact, versioned library
+# dependencies; without them, name the Qt libraries by hand.
+find_program(CORVANE_DPKG_SHLIBDEPS dpkg-shlibdeps)
+find_program(CORVANE_FILE_PROGRAM file)
+mark_as_advanced(CORVANE_DPKG_SHLIBDEPS CORVANE_FILE_PROGRAM)
+if(CORVANE_DPKG_SHLIBDEPS AND CORVANE_FILE_PROGRAM)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${corvane_runtime_depends}")
+else()
+  message(STATUS "dpkg-shlibdeps or file not found: the .deb names its Qt libraries by hand")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "libqt6widgets6, libqt6gui6, libqt6core6, ${corvane_runtime_depends}")
+endif()
+
+# A source package made by `cpack --config CPackSourceConfig.cmake` leaves out build trees.
+set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build[^/]*/" "/\\.cache/")
+
+include(CPack)

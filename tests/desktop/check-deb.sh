@@ -9,7 +9,7 @@ source "$here/common.sh"
 
 build=$1 version=$2 app_id=$3 config=${4:-}
 cpack=${CPACK:-cpack}
-make_scratch "$build"
+make_scratch
 out=$scratch/out
 
 # -B keeps cpack's staging folder (_CPack_Packages) out of the build tree, so

@@ -10,7 +10,7 @@ source "$here/common.sh"
 
 build=$1 app_id=$2 config=${3:-}
 cmake=${CMAKE:-cmake}
-make_scratch "$build"
+make_scratch
 prefix=$scratch/prefix
 
 install_cmd=("$cmake" --install "$build" --prefix "$prefix")

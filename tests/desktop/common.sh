@@ -20,25 +20,10 @@ expected_files() {
     echo share/doc/corvane/copyright
 }
 
-# Makes $scratch, and on exit removes it and puts back the build's
-# install_manifest.txt, which every install and cpack run overwrites.
+# Makes $scratch, removed however the test ends.
 make_scratch() {
-    local build=$1
     scratch=$(mktemp -d "${TMPDIR:-/tmp}/corvane-desktop.XXXXXX")
-    manifest=$build/install_manifest.txt
-    if [[ -e $manifest ]]; then
-        cp -p "$manifest" "$scratch/manifest.saved"
-    fi
-    trap restore_and_clean EXIT
-}
-
-restore_and_clean() {
-    if [[ -e $scratch/manifest.saved ]]; then
-        cp -p "$scratch/manifest.saved" "$manifest"
-    else
-        rm -f "$manifest"
-    fi
-    rm -rf "$scratch"
+    trap 'rm -rf "$scratch"' EXIT
 }
 
 # Runs a command quietly, and shows its output only when it fails.

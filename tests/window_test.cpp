@@ -73,6 +73,8 @@ TEST_F(Window, ControlsStandInTheirContainers) {
         }
     }
     EXPECT_EQ(get("cmdExit")->geometry().right(), get("Frame1")->geometry().right());
+    EXPECT_EQ(get<QLabel>("Image1")->pixmap().deviceIndependentSize(), QSizeF(32, 32));
+    EXPECT_TRUE(form->windowIcon().availableSizes().contains(QSize(256, 256)));
 }
 
 // Mapped families, sizes and weights; and every caption fits its control.

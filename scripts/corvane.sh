@@ -32,3 +32,6 @@ ctest --test-dir build-test --output-on-failure -j "$jobs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=ON -DCORVANE_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE desktop
+
+# The input path under libFuzzer for about a minute; fuzz/run.sh SECONDS for longer.
+fuzz/run.sh 60

@@ -14,6 +14,8 @@ packages=(
     libgtest-dev libbenchmark-dev
     # desktop integration: validators and the Debian package
     desktop-file-utils appstream dpkg-dev file
+    # the end-to-end test on a virtual display, and fuzzing with libFuzzer
+    xvfb xdotool xclip clang libclang-rt-14-dev
 )
 
 missing=()

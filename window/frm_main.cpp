@@ -12,33 +12,42 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
-// Where each control stands, in twips, relative to its container's top-left.
+// Every control, in the window's order: its container and where it stands
+// in it, in twips from the container's top-left. Containers come before what
+// they hold.
 struct Placement {
     const char* name;
+    const char* container;
     float left, top, width, height;
 };
 
 constexpr float kClientWidth = 4560;
 constexpr float kClientHeight = 4545;
 
+// clang-format off
 constexpr Placement kLayout[] = {
-    {"cmdExit", 3000, 4080, 1455, 320},   // in the window
-    {"Frame1", 120, 120, 4335, 3855},     // in the window
-    {"Frame2", 120, 720, 4095, 3015},     // in Frame1
-    {"txtResult", 1920, 2520, 2055, 375}, // in Frame2
-    {"txtInput2", 2760, 840, 1215, 375},  // in Frame2
-    {"cmdCalc", 840, 1440, 2415, 735},    // in Frame2
-    {"txtInput1", 2760, 360, 1215, 375},  // in Frame2
-    {"lblLabel2", 240, 915, 2415, 255},   // in Frame2
-    {"lblLabel1", 240, 435, 2415, 255},   // in Frame2
-    {"lblResult", 240, 2595, 1455, 255},  // in Frame2
-    {"lblVersion", 3240, 480, 975, 255},  // in Frame1
-    {"Label2", 840, 120, 1335, 375},      // in Frame1
-    {"Label1", 840, 480, 1935, 255},      // in Frame1
-    {"Image1", 120, 240, 480, 480},       // in Frame1
+    // control     container   left    top  width height
+    {"cmdExit",    "frm_main",  3000,  4080,  1455,   320},
+    {"Frame1",     "frm_main",   120,   120,  4335,  3855},
+    {"Frame2",     "Frame1",     120,   720,  4095,  3015},
+    {"txtResult",  "Frame2",    1920,  2520,  2055,   375},
+    {"txtInput2",  "Frame2",    2760,   840,  1215,   375},
+    {"cmdCalc",    "Frame2",     840,  1440,  2415,   735},
+    {"txtInput1",  "Frame2",    2760,   360,  1215,   375},
+    {"lblLabel2",  "Frame2",     240,   915,  2415,   255},
+    {"lblLabel1",  "Frame2",     240,   435,  2415,   255},
+    {"lblResult",  "Frame2",     240,  2595,  1455,   255},
+    {"lblVersion", "Frame1",    3240,   480,   975,   255},
+    {"Label2",     "Frame1",     840,   120,  1335,   375},
+    {"Label1",     "Frame1",     840,   480,  1935,   255},
+    {"Image1",     "Frame1",     120,   240,   480,   480},
 };
+// clang-format on
 
 constexpr int kMaxInputLength = 6;
 
@@ -57,38 +66,46 @@ QFont ArialBlack(qreal points) {
     return Font(QStringLiteral("Arial Black"), points, QFont::Black);
 }
 
-template <typename Control> Control* Make(const char* name, QWidget* container) {
+// Creates a control in its container, named and placed as the layout says.
+template <typename Control> Control* Make(QWidget* form, const char* name) {
+    const auto* p =
+        std::find_if(std::begin(kLayout), std::end(kLayout),
+                     [name](const Placement& row) { return qstrcmp(row.name, name) == 0; });
+    Q_ASSERT(p != std::end(kLayout));
+    QWidget* container = qstrcmp(p->container, "frm_main") == 0
+                             ? form
+                             : form->findChild<QWidget*>(QLatin1String(p->container));
     auto* control = new Control(container);
     control->setObjectName(QLatin1String(name));
+    control->setGeometry(platform::TwipsRect(p->left, p->top, p->width, p->height));
     return control;
 }
 
-QLabel* MakeLabel(const char* name, QWidget* container, Qt::Alignment alignment,
-                  const QFont& font) {
-    auto* label = Make<QLabel>(name, container);
+QLabel* MakeLabel(QWidget* form, const char* name, Qt::Alignment alignment, const QFont& font) {
+    auto* label = Make<QLabel>(form, name);
     label->setAlignment(alignment | Qt::AlignTop);
     label->setFont(font);
     return label;
 }
 
-QLineEdit* MakeTextBox(const char* name, QWidget* container) {
-    auto* box = Make<QLineEdit>(name, container);
+QLineEdit* MakeTextBox(QWidget* form, const char* name) {
+    auto* box = Make<QLineEdit>(form, name);
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     box->setFont(Font(kGothic, 12));
     return box;
 }
 
-QPushButton* MakeButton(const char* name, QWidget* container) {
-    auto* button = Make<QPushButton>(name, container);
+QPushButton* MakeButton(QWidget* form, const char* name) {
+    auto* button = Make<QPushButton>(form, name);
     // Neither button answers Enter or Escape.
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
 }
 
-QGroupBox* MakeFrame(const char* name, QWidget* container) {
+QGroupBox* MakeFrame(QWidget* form, const char* name) {
     // A group box with no title draws the plain frame border.
-    return Make<QGroupBox>(name, container);
+    return Make<QGroupBox>(form, name);
 }
 
 QIcon ProgramIcon() {
@@ -122,29 +139,24 @@ frm_main::frm_main(platform::MessageBoxFn msgBox, QWidget* parent)
     const QIcon icon = ProgramIcon();
     setWindowIcon(icon);
 
-    cmdExit = MakeButton("cmdExit", this);
-    Frame1 = MakeFrame("Frame1", this);
-    Frame2 = MakeFrame("Frame2", Frame1);
-    txtResult = MakeTextBox("txtResult", Frame2);
-    txtInput2 = MakeTextBox("txtInput2", Frame2);
-    cmdCalc = MakeButton("cmdCalc", Frame2);
+    cmdExit = MakeButton(this, "cmdExit");
+    Frame1 = MakeFrame(this, "Frame1");
+    Frame2 = MakeFrame(this, "Frame2");
+    txtResult = MakeTextBox(this, "txtResult");
+    txtInput2 = MakeTextBox(this, "txtInput2");
+    cmdCalc = MakeButton(this, "cmdCalc");
     cmdCalc->setFont(Font(kGothic, 11.25, QFont::Bold));
-    txtInput1 = MakeTextBox("txtInput1", Frame2);
-    lblLabel2 = MakeLabel("lblLabel2", Frame2, Qt::AlignRight, font());
-    lblLabel1 = MakeLabel("lblLabel1", Frame2, Qt::AlignRight, font());
-    lblResult = MakeLabel("lblResult", Frame2, Qt::AlignRight, Font(kGothic, 9.75, QFont::Bold));
-    lblVersion = MakeLabel("lblVersion", Frame1, Qt::AlignLeft, Font(QStringLiteral("Arial"), 9));
-    Label2 = MakeLabel("Label2", Frame1, Qt::AlignLeft, ArialBlack(14.25));
+    txtInput1 = MakeTextBox(this, "txtInput1");
+    lblLabel2 = MakeLabel(this, "lblLabel2", Qt::AlignRight, font());
+    lblLabel1 = MakeLabel(this, "lblLabel1", Qt::AlignRight, font());
+    lblResult = MakeLabel(this, "lblResult", Qt::AlignRight, Font(kGothic, 9.75, QFont::Bold));
+    lblVersion = MakeLabel(this, "lblVersion", Qt::AlignLeft, Font(QStringLiteral("Arial"), 9));
+    Label2 = MakeLabel(this, "Label2", Qt::AlignLeft, ArialBlack(14.25));
     Label2->setText(QStringLiteral("Corvane"));
-    Label1 = MakeLabel("Label1", Frame1, Qt::AlignLeft, ArialBlack(9));
+    Label1 = MakeLabel(this, "Label1", Qt::AlignLeft, ArialBlack(9));
     Label1->setText(QStringLiteral("Erlang B Calculator"));
-    Image1 = Make<QLabel>("Image1", Frame1);
+    Image1 = Make<QLabel>(this, "Image1");
     Image1->setPixmap(icon.pixmap(QSize(32, 32), devicePixelRatioF()));
-
-    for (const Placement& p : kLayout) {
-        findChild<QWidget*>(QLatin1String(p.name))
-            ->setGeometry(platform::TwipsRect(p.left, p.top, p.width, p.height));
-    }
 
     QPalette white = txtResult->palette();
     white.setColor(QPalette::Base, Qt::white);

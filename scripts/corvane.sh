@@ -14,7 +14,7 @@ run | test) ;;
     ;;
 esac
 
-scripts/install-deps.sh
+scripts/install-deps.sh "$mode"
 jobs=$(nproc)
 
 if [[ $mode == run ]]; then

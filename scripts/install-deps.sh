@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs, from Debian 12's packages, everything that building, running and
-# testing Corvane needs, skipping what is already there. Runs as root, or
-# through sudo for another user.
+# Installs, from Debian 12's packages, what building and running Corvane
+# needs ("run"), or that and everything its tests need ("test", the default),
+# skipping what is already there. Runs as root, or through sudo for another user.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,8 @@ packages=(
     # the window: Qt 6 Widgets, and free fonts metric-compatible with the
     # Japanese and Latin families the window asks for
     qt6-base-dev libgl-dev fonts-ipafont-gothic fonts-liberation2
+)
+test_packages=(
     # tests and benchmarks
     libgtest-dev libbenchmark-dev
     # desktop integration: validators and the Debian package
@@ -17,6 +19,10 @@ packages=(
     # the end-to-end test on a virtual display, and fuzzing with libFuzzer
     xvfb xdotool xclip clang libclang-rt-14-dev
 )
+
+if [[ ${1:-test} == test ]]; then
+    packages+=("${test_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -13,7 +13,7 @@ packages=(
 )
 test_packages=(
     # tests and benchmarks
-    libgtest-dev libbenchmark-dev
+    libgtest-dev libbenchmark-dev clang-format
     # desktop integration: validators and the Debian package
     desktop-file-utils appstream dpkg-dev file
     # the end-to-end test on a virtual display, and fuzzing with libFuzzer

@@ -5,4 +5,6 @@
 
 #include <ostream>
 
-inline std::ostream& operator<<(std::ostream& os, const QString& s) { return os << s.toStdString(); }
+inline std::ostream& operator<<(std::ostream& os, const QString& s) {
+    return os << s.toStdString();
+}

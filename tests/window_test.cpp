@@ -200,11 +200,17 @@ TEST_F(Window, GoodInputShowsTheLineCount) {
     EXPECT_TRUE(warnings.isEmpty());
 }
 
-TEST_F(Window, ExitButtonEndsAtOnce) {
-    form->show();
-    calculate(S("10"), S("0.01"));
-    get<QPushButton>("cmdExit")->click();
-    EXPECT_FALSE(form->isVisible());
+TEST_F(Window, ExitButtonAndCloseBoxEndAtOnce) {
+    for (const bool button : {true, false}) {
+        form->show();
+        calculate(S("10"), S("0.01"));
+        if (button) {
+            get<QPushButton>("cmdExit")->click();
+        } else {
+            EXPECT_TRUE(form->close());
+        }
+        EXPECT_FALSE(form->isVisible());
+    }
     EXPECT_TRUE(warnings.isEmpty());
 }
 

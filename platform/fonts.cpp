@@ -14,13 +14,3 @@ void InstallFontSubstitutions() {
 }
 
 } // namespace platform
-
-namespace platform {
-
-QFont WindowDefaultFont() {
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPointSizeF(9);
-    return font;
-}
-
-} // namespace platform

@@ -10,13 +10,3 @@ namespace platform {
 void InstallFontSubstitutions();
 
 } // namespace platform
-
-class QFont;
-
-namespace platform {
-
-// The window's default font, for controls whose font the layout leaves open:
-// the Japanese system's dialog font, 9 pt.
-QFont WindowDefaultFont();
-
-} // namespace platform

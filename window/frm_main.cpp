@@ -1,6 +1,5 @@
 #include "frm_main.h"
 
-#include "fonts.h"
 #include "mdl_Corvane.h"
 #include "numbers.h"
 #include "screen.h"
@@ -134,7 +133,9 @@ frm_main::frm_main(platform::MessageBoxFn msgBox, QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint)
     , msgBox_(std::move(msgBox)) {
     setObjectName(QStringLiteral("frm_main"));
-    setFont(platform::WindowDefaultFont());
+    // The layout leaves the window's own font open: the Japanese system's
+    // dialog font, which cmdExit and the two prompt labels use.
+    setFont(Font(kGothic, 9));
     setFixedSize(platform::ToPixels(kClientWidth), platform::ToPixels(kClientHeight));
     const QIcon icon = ProgramIcon();
     setWindowIcon(icon);

@@ -10,6 +10,9 @@ packages=(
     # the window: Qt 6 Widgets, and free fonts metric-compatible with the
     # Japanese and Latin families the window asks for
     qt6-base-dev libgl-dev fonts-ipafont-gothic fonts-liberation2
+    # the traffic engine (Boost.Math, header-only), the command-line tool
+    # (CLI11, nlohmann-json) and the tables window (Qt Charts, Qt SVG)
+    libboost-dev libcli11-dev nlohmann-json3-dev qt6-charts-dev qt6-svg-dev
 )
 test_packages=(
     # tests and benchmarks

@@ -1,9 +1,11 @@
 #include "teletraffic/erlang.h"
 
+#include "teletraffic/exact.h"
 #include "teletraffic/inverse_blocking.h"
 
 #include <boost/math/tools/toms748_solve.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -14,8 +16,12 @@
 namespace teletraffic {
 namespace {
 
-using detail::Real;
+using detail::InverseBlocking;
+using detail::InverseBlockingLessOne;
+using detail::kLogTolerance;
 using detail::Scaled;
+
+constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 
 std::string Show(double value) {
     char text[32];
@@ -23,8 +29,8 @@ std::string Show(double value) {
     return {text, end};
 }
 
-// The tests (written so that NaN fails each) and the messages, in the words
-// the command line uses for its options.
+// The checks (written so that NaN fails each) and their messages, in the
+// words the command line uses for its options.
 void Require(bool ok, const char* name, const char* range, double value) {
     if (!ok) {
         throw std::domain_error(std::string(name) + " must be " + range + ", got " + Show(value));
@@ -34,7 +40,7 @@ void CheckTraffic(double A) {
     Require(A >= 0 && A <= kMaxTraffic, "traffic", "a number of erlangs from 0 to 1e9", A);
 }
 void CheckCount(double N, const char* name) {
-    Require(N >= 0 && N <= kMaxLines, name, "a number from 0 to 1e9", N);
+    Require(N >= 0 && N <= kMaxLines, name, "a number from 0 to 2e9", N);
 }
 void CheckBlocking(double B) {
     Require(B >= kMinBlocking && B < 1, "blocking", "from 1e-300 up to but not including 1", B);
@@ -42,90 +48,171 @@ void CheckBlocking(double B) {
 void CheckRecall(double R) {
     Require(R >= 0 && R < 1, "recall", "from 0 up to but not including 1", R);
 }
-void CheckQueue(double A, double N, double aht) {
+void CheckTimes(double aht, double targetTime) {
     Require(aht > 0 && aht < INFINITY, "aht", "a time greater than 0", aht);
+    Require(targetTime >= 0 && targetTime < INFINITY, "target-time", "a time of 0 or more",
+            targetTime);
+}
+void CheckQueue(double A, double N) {
+    CheckTraffic(A);
+    CheckCount(N, "agents");
     if (!(A < N)) {
         throw std::domain_error("traffic " + Show(A) + " is at or above agents " + Show(N) +
                                 ": the queue would grow without end");
     }
 }
-void CheckTargetTime(double t) {
-    Require(t >= 0 && t < INFINITY, "target-time", "a time of 0 or more", t);
+
+// --- Deciding whether a whole count meets its target ---------------------------
+
+enum class Verdict { Yes, No, Unsure };
+
+// Whether a value is at most its target, from an estimate within `tolerance`.
+template <typename Real> Verdict AtMost(Real estimate, Real target, Real tolerance) {
+    if (estimate < target - tolerance) {
+        return Verdict::Yes;
+    }
+    return estimate > target + tolerance ? Verdict::No : Verdict::Unsure;
 }
 
-// Finds the root of an increasing or decreasing function between two points
-// where it has opposite signs (or is 0 at one), to within `width`.
-template <typename F> Real Root(F f, Real lo, Real hi, Real flo, Real fhi, Real width) {
-    if (flo == 0) {
-        return lo;
+// The first verdict that is sure, trying each way in turn; the last is exact.
+template <typename Second, typename Exact> bool Decide(Verdict first, Second second, Exact exact) {
+    Verdict v = first;
+    if (v == Verdict::Unsure) {
+        v = second();
     }
-    if (fhi == 0) {
-        return hi;
+    if (v == Verdict::Unsure) {
+        return exact();
     }
-    std::uintmax_t iterations = 200;
-    const auto [a, b] = boost::math::tools::toms748_solve(
-        f, lo, hi, flo, fhi, [width](Real x, Real y) { return std::fabs(y - x) <= width; },
-        iterations);
-    return (a + b) / 2;
+    return v == Verdict::Yes;
 }
 
-// Smallest whole count N > `lo` with meets(N), where `excess` is a continuous
-// function of the count that falls through 0 where the target is met: its root
-// is found first, and the exact test then settles the whole count beside it.
-// `lo` must not meet the target, and `guess` should be above it.
-template <typename Excess, typename Meets>
-std::int64_t SmallestCount(Real lo, Real guess, Excess excess, Meets meets) {
-    Real flo = excess(lo);
-    Real hi = std::fmax(guess, lo + 1);
-    Real fhi = excess(hi);
-    while (fhi > 0) {
-        const Real step = 2 * (hi - lo);
-        lo = hi, flo = fhi;
-        hi = lo + step;
-        fhi = excess(hi);
-    }
-    auto n = static_cast<std::int64_t>(std::ceil(Root(excess, lo, hi, flo, fhi, 0.5L)));
-    while (!meets(n)) {
-        ++n;
-    }
-    while (n > 0 && meets(n - 1)) {
-        --n;
-    }
-    return n;
+// The traffic whose blocking, with a fraction `recall` of blocked callers
+// retrying, is carried at exactly T: A / (1 - recall T).
+template <typename Real> Real Effective(double traffic, double recall, double T) {
+    return static_cast<Real>(traffic) / (1 - static_cast<Real>(recall) * static_cast<Real>(T));
 }
 
-Real LogBlocking(Real A, Real N) {
-    return -detail::InverseBlocking(A, N).Log();
-}
-
-// log(1 - B(A, N)), for N > 0: R - 1 and R are both known without
-// cancellation, where 1 - B computed from B would lose all its digits.
-Real LogComplement(Real A, Real N) {
-    return detail::InverseBlockingLessOne(A, N).Log() - detail::InverseBlocking(A, N).Log();
-}
-
-// Whether N lines meet the target T for traffic A.
-bool MeetsBlocking(Real A, Real N, double T) {
-    if (A == 0) {
-        return true;
+// Whether log B(A, n) <= log T, given R(A, n); for retries A was rounded, which
+// moves log B by up to d log B / d log A = n - A + A B times that rounding.
+template <typename Real>
+Verdict BlockingVerdict(Real A, std::int64_t n, const Scaled<Real>& R, double T, bool rounded) {
+    constexpr Real eps = std::numeric_limits<Real>::epsilon();
+    const auto N = static_cast<Real>(n);
+    const Real logR = R.Log();
+    const Real logT = std::log(static_cast<Real>(T));
+    Real tolerance = kLogTolerance<Real> * std::fmax(1, std::fabs(logR)) + eps * std::fabs(logT);
+    if (rounded) {
+        tolerance += 4 * eps * std::fabs(N - A + A * R.Reciprocal());
     }
-    return detail::InverseBlocking(A, N).Reciprocal() <= T;
+    return AtMost(-logR, logT, tolerance);
 }
 
-std::int64_t Lines(Real A, double T) {
-    if (A == 0) {
+bool MeetsBlocking(double traffic, double recall, std::int64_t n, const Scaled<double>& R,
+                   double T) {
+    const double A = Effective<double>(traffic, recall, T);
+    return Decide(
+        BlockingVerdict(A, n, R, T, recall != 0),
+        [&] {
+            const auto Aext = Effective<long double>(traffic, recall, T);
+            const auto Rext = InverseBlocking<long double>(Aext, static_cast<long double>(n));
+            return BlockingVerdict(Aext, n, Rext, T, recall != 0);
+        },
+        [&] { return detail::BlockingAtMost(traffic, recall, n, T); });
+}
+
+// Smallest whole count in (lo, hi] that meets a target which every count
+// above it meets too, by Newton's method on the count. `probe(n)` returns
+// whether n meets the target, and the excess (positive while it does not) and
+// its fall to n + 1, from which the next count is estimated.
+template <typename Probe> std::int64_t SmallestCount(double lo, double guess, Probe probe) {
+    double hi = INFINITY;
+    double n = std::fmax(guess, lo + 1);
+    double span = n - lo;
+    for (int i = 0; hi - lo > 1; ++i) {
+        const auto [meets, excess, fall] = probe(static_cast<std::int64_t>(n));
+        (meets ? hi : lo) = n;
+        double next = n + std::ceil(excess / fall);
+        if (next == n) {
+            next = meets ? n - 1 : n + 1;
+        }
+        if (!(next > lo && next < hi) || i > 40) {
+            // Off the bracket, or slow: halve it, or widen it upwards.
+            span *= 2;
+            next = hi < INFINITY ? std::floor((lo + hi) / 2) : lo + span;
+        }
+        n = next;
+    }
+    return static_cast<std::int64_t>(hi);
+}
+
+struct Step {
+    bool meets;
+    double excess;
+    double fall;
+};
+
+std::int64_t Lines(double traffic, double recall, double T) {
+    if (traffic == 0) {
         return 0;
     }
-    // B(A, N) >= 1 - N/A, so fewer than A(1 - T) lines never meet the target.
-    const Real lo = std::fmax(0, std::ceil(A * (1 - T)) - 1);
-    const Real guess = A + std::sqrt(2 * A * -std::log(T)) + 1;
-    const Real logT = std::log(static_cast<Real>(T));
-    return SmallestCount(
-        lo, guess, [&](Real n) { return LogBlocking(A, n) - logT; },
-        [&](std::int64_t n) { return MeetsBlocking(A, static_cast<Real>(n), T); });
+    const double A = Effective<double>(traffic, recall, T);
+    const double target = -std::log(T); // log R must reach it
+    // Carried traffic is below the count, so B(A, n) > 1 - n/A: up to A(1 - T)
+    // lines never meet the target (one less for the rounding of the product).
+    const double lo = std::fmax(0, std::floor(A * (1 - T)) - 1);
+    const double guess = std::ceil(A * (1 - T) + std::sqrt(2 * A * target));
+    return SmallestCount(lo, guess, [&](std::int64_t n) {
+        const auto N = static_cast<double>(n);
+        const Scaled<double> R = InverseBlocking(A, N);
+        // R(n + 1) / R(n) = B(n) + (n + 1) / A
+        return Step{MeetsBlocking(traffic, recall, n, R, T), target - R.Log(),
+                    std::log(R.Reciprocal() + (N + 1) / A)};
+    });
 }
 
+// --- Solving for the traffic -----------------------------------------------------
+
+// The root of f, increasing in x > 0, between `lo` (or 0) and `hi` where
+// f(lo) <= 0 <= f(hi), by Newton's method on log x from `guess`, kept in the bracket. f(x) returns
+// the value and its derivative in log x. The steps multiply x rather than add to log x: log x would
+// hold x to only |log x| units in its last place.
+template <typename F> double IncreasingRoot(F f, double guess, double lo, double hi) {
+    double x = guess > lo && guess < hi ? guess : hi / 2;
+    double drop = 1;
+    double previous = INFINITY;
+    for (int i = 0; i < 100; ++i) {
+        const auto [value, slope] = f(x);
+        if (value == 0) {
+            break;
+        }
+        (value > 0 ? hi : lo) = x;
+        const double step = value / slope;
+        if (std::fabs(step) <= kEpsilon) {
+            break; // within rounding of the root
+        }
+        double next = x * std::exp(-step);
+        if (!(next > lo && next < hi)) {
+            // Bisected on log x; with no lower end yet, falling ever faster.
+            next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi * std::exp(-(drop *= 2));
+        }
+        x = next;
+        // Or once the steps stop shrinking, at the rounding of f.
+        if (std::fabs(step) < 1e-12 && std::fabs(step) > previous / 2) {
+            break;
+        }
+        previous = std::fabs(step);
+    }
+    return x;
+}
+
+struct Slope {
+    double value;
+    double slope;
+};
+
 } // namespace
+
+// --- Erlang B --------------------------------------------------------------------
 
 double ErlangB(double traffic, double lines) {
     CheckTraffic(traffic);
@@ -133,7 +220,7 @@ double ErlangB(double traffic, double lines) {
     if (traffic == 0) {
         return 0;
     }
-    return static_cast<double>(detail::InverseBlocking(traffic, lines).Reciprocal());
+    return InverseBlocking(traffic, lines).Reciprocal();
 }
 
 double LogErlangB(double traffic, double lines) {
@@ -142,13 +229,20 @@ double LogErlangB(double traffic, double lines) {
     if (traffic == 0) {
         return -INFINITY;
     }
-    return static_cast<double>(LogBlocking(traffic, lines));
+    const Scaled<double> R = InverseBlocking(traffic, lines);
+    if (R.scale != 0 || R.mantissa > 2 || lines == 0) {
+        return -R.Log();
+    }
+    // Near a blocking of 1, log B is small and would keep only the absolute
+    // precision of B: log B = log1p(-(R - 1)/R) keeps it relative.
+    const Scaled<double> lessOne = InverseBlockingLessOne(traffic, lines);
+    return std::log1p(-std::exp(lessOne.Log() - std::log(R.mantissa)));
 }
 
 std::int64_t ErlangBLines(double traffic, double blocking) {
     CheckTraffic(traffic);
     CheckBlocking(blocking);
-    return Lines(traffic, blocking);
+    return Lines(traffic, 0, blocking);
 }
 
 double ErlangBTraffic(double lines, double blocking) {
@@ -157,31 +251,52 @@ double ErlangBTraffic(double lines, double blocking) {
     if (lines == 0) {
         return 0;
     }
-    const Real N = lines;
-    const Real T = blocking;
-    // The blocking grows with the traffic; solved on log A, which spans
-    // hundreds of orders of magnitude across the targets. Near a blocking of
-    // 1 the equation is posed on 1 - B, whose digits would otherwise be lost.
-    const bool high = blocking > 0.5;
-    const Real target = high ? std::log1p(-T) : std::log(T);
-    const auto excess = [&](Real u) {
-        const Real A = std::exp(u);
-        return high ? target - LogComplement(A, N) : LogBlocking(A, N) - target;
-    };
-    // B(A, N) >= 1 - N/A: at N/(1 - T) the blocking is at least T.
-    Real hi = std::log(N / (1 - T));
-    Real fhi = excess(hi);
-    Real step = 1;
-    Real lo = hi - step;
-    Real flo = excess(lo);
-    while (flo > 0) {
-        hi = lo, fhi = flo;
-        step *= 2;
-        lo = hi - step;
-        flo = excess(lo);
+    const double N = lines;
+    const double T = blocking;
+    // B(A, N) lies above 1 - N/A (the carried traffic is below N) and, from
+    // one line on, below A / (N + A) (the recurrence with B(A, N - 1) <= 1):
+    // the traffic sought lies between N T / (1 - T) and N / (1 - T).
+    double lower = N >= 1 ? N * T / (1 - T) : 0;
+    const double upper = N / (1 - T);
+    if (T <= 0.5) {
+        // Across hundreds of orders of magnitude, by Newton's method on
+        // log A, with d log B / d log A = N - A + A B. The guess inverts
+        // N ~ A (1 - T) + sqrt(2 A log(1/T)) for sqrt(A).
+        const double logT = std::log(T);
+        const auto f = [&](double A) {
+            const Scaled<double> R = InverseBlocking(A, N);
+            return Slope{-R.Log() - logT, N - A + A * R.Reciprocal()};
+        };
+        const double root2L = std::sqrt(-2 * logT);
+        const double s = (std::sqrt(root2L * root2L + 4 * (1 - T) * N) - root2L) / (2 * (1 - T));
+        return IncreasingRoot(f, s * s, lower, upper);
     }
-    return static_cast<double>(std::exp(Root(excess, lo, hi, flo, fhi, 1e-18L)));
+    // Near a blocking of 1 the equation is posed on log(1 - B), whose digits
+    // B itself would have lost. N - A + A B cancels there too, so no Newton:
+    // the bracket is narrow, its ends a factor 1/T < 2 apart.
+    const double logMiss = std::log1p(-T);
+    const auto g = [&](double A) {
+        return logMiss - (InverseBlockingLessOne(A, N).Log() - InverseBlocking(A, N).Log());
+    };
+    double glo = lower > 0 ? g(lower) : 1;
+    for (double drop = 1; glo > 0 && lower == 0; drop *= 2) {
+        // Below one line, a bound is found by falling from the upper one.
+        glo = g(upper * std::exp(-drop));
+        lower = glo <= 0 ? upper * std::exp(-drop) : 0;
+    }
+    const double ghi = g(upper);
+    if (glo >= 0 || ghi <= 0) {
+        return glo >= 0 ? lower : upper;
+    }
+    std::uintmax_t iterations = 100;
+    const auto [a, b] = boost::math::tools::toms748_solve(
+        g, lower, upper, glo, ghi,
+        [](double x, double y) { return std::fabs(y - x) <= 4 * kEpsilon * std::fmax(x, y); },
+        iterations);
+    return (a + b) / 2;
 }
+
+// --- Extended Erlang B -------------------------------------------------------------
 
 Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     CheckTraffic(traffic);
@@ -190,19 +305,19 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     if (traffic == 0) {
         return {0, 0};
     }
-    const Real A = traffic;
-    const Real R = recall;
-    const Real N = lines;
-    const auto blocking = [&](Real offered) {
-        return detail::InverseBlocking(offered, N).Reciprocal();
+    const double A = traffic;
+    const double N = lines;
+    // g(A*) = A* (1 - r B(A*)) - A rises from <= 0 at A* = A to >= 0 at
+    // A / (1 - r); g' = 1 - r B - r B (N - A* + A* B).
+    const auto f = [&](double offered) {
+        const double B = InverseBlocking(offered, N).Reciprocal();
+        const double fresh = offered * (1 - recall * B);
+        const double slope = 1 - recall * B - recall * B * (N - offered + offered * B);
+        return Slope{std::log(fresh / A), offered * slope / fresh};
     };
-    // The offered load minus its retries grows with the offered load, from
-    // A(1 - R B) <= A at A* = A to >= A at A* = A / (1 - R).
-    const auto excess = [&](Real offered) { return offered * (1 - R * blocking(offered)) - A; };
-    const Real lo = A;
-    const Real hi = A / (1 - R);
-    const Real offered = Root(excess, lo, hi, excess(lo), excess(hi), hi * 1e-18L);
-    return {static_cast<double>(offered), static_cast<double>(blocking(offered))};
+    const double first = A / (1 - recall * InverseBlocking(A, N).Reciprocal());
+    const double offered = IncreasingRoot(f, first, A, A / (1 - recall));
+    return {offered, InverseBlocking(offered, N).Reciprocal()};
 }
 
 std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall) {
@@ -210,108 +325,107 @@ std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall
     CheckBlocking(blocking);
     CheckRecall(recall);
     // At the fixed point the blocking is at most T exactly when the fresh
-    // traffic is at most what N lines carry at T, less the retries of that
-    // load: A <= A_T(N) (1 - R T), that is A / (1 - R T) <= A_T(N).
-    const Real T = blocking;
-    return Lines(traffic / (1 - recall * T), blocking);
+    // traffic is at most what N lines carry at T less its retries:
+    // A <= A_T(N) (1 - R T), that is B(A / (1 - R T), N) <= T.
+    return Lines(traffic, recall, blocking);
 }
 
 double ExtendedErlangBTraffic(double lines, double blocking, double recall) {
     CheckRecall(recall);
-    const double carried = ErlangBTraffic(lines, blocking);
-    return static_cast<double>(carried * (1 - static_cast<Real>(recall) * blocking));
+    return ErlangBTraffic(lines, blocking) * (1 - recall * blocking);
 }
+
+// --- Erlang C ----------------------------------------------------------------------
 
 namespace {
 
-// Erlang C from R = 1/B: C = N / (A + R (N - A)), and its complement
-// 1 - C = (R - 1)(N - A) / (A + R (N - A)), each without cancellation.
-struct Waiting {
-    Real logC;
-    Real complement; // 1 - C
-};
-
-Waiting Wait(Real A, Real N) {
-    const Scaled R = detail::InverseBlocking(A, N);
+// From R = 1/B: C = N / (A + R (N - A)), and 1 - C = (R - 1)(N - A) / (A + R (N - A)),
+// both free of cancellation.
+template <typename Real> Real LogWait(Real A, Real N, const Scaled<Real>& R) {
     // log(A + R (N - A)) = log R + log(N - A + A / R)
-    const Real logDenominator = R.Log() + std::log(N - A + A * R.Reciprocal());
-    Real complement = 0;
-    if (N > 0) {
-        const Scaled lessOne = detail::InverseBlockingLessOne(A, N);
-        complement = std::exp(lessOne.Log() + std::log(N - A) - logDenominator);
-    }
-    return {std::log(N) - logDenominator, complement};
+    return std::log(N) - R.Log() - std::log(N - A + A * R.Reciprocal());
 }
 
-// 1 - SL = C e^(-z), z = (N - A) t / h; SL = (1 - C) + C (1 - e^(-z)).
-Real Service(Real A, Real N, Real aht, Real t) {
-    const Waiting w = Wait(A, N);
+// 1 - SL = C e^-z with z = (N - A) t / h; SL = (1 - C) + C (1 - e^-z).
+template <typename Real> Real Service(Real A, Real N, Real aht, Real t) {
+    const Scaled<Real> R = InverseBlocking(A, N);
+    const Real logC = LogWait(A, N, R);
+    const Real complement =
+        std::exp(InverseBlockingLessOne(A, N).Log() + std::log(N - A) + logC - std::log(N));
+    return complement - std::exp(logC) * std::expm1(-(N - A) * t / aht);
+}
+
+template <typename Real>
+Verdict ServiceVerdict(Real A, std::int64_t n, Real aht, Real t, double P, const Scaled<Real>& R) {
+    // SL >= P when log C - z <= log(1 - P).
+    const auto N = static_cast<Real>(n);
+    const Real logC = LogWait(A, N, R);
     const Real z = (N - A) * t / aht;
-    return w.complement - std::exp(w.logC) * std::expm1(-z);
+    const Real logMiss = std::log1p(-static_cast<Real>(P));
+    const Real tolerance = kLogTolerance<Real> * (1 + std::fabs(logC) + z + std::fabs(logMiss));
+    return AtMost(logC - z, logMiss, tolerance);
 }
 
 } // namespace
 
 double ErlangC(double traffic, double agents) {
-    CheckTraffic(traffic);
-    CheckCount(agents, "agents");
-    CheckQueue(traffic, agents, 1);
+    CheckQueue(traffic, agents);
     if (traffic == 0) {
         return 0;
     }
-    return static_cast<double>(std::exp(Wait(traffic, agents).logC));
+    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents)));
 }
 
 double ServiceLevel(double traffic, double agents, double aht, double targetTime) {
-    CheckTraffic(traffic);
-    CheckCount(agents, "agents");
-    CheckQueue(traffic, agents, aht);
-    CheckTargetTime(targetTime);
+    CheckQueue(traffic, agents);
+    CheckTimes(aht, targetTime);
     if (traffic == 0) {
         return 1;
     }
-    return static_cast<double>(Service(traffic, agents, aht, targetTime));
+    return Service(traffic, agents, aht, targetTime);
 }
 
 double AverageSpeedOfAnswer(double traffic, double agents, double aht) {
-    CheckTraffic(traffic);
-    CheckCount(agents, "agents");
-    CheckQueue(traffic, agents, aht);
+    CheckQueue(traffic, agents);
+    CheckTimes(aht, 0);
     if (traffic == 0) {
         return 0;
     }
-    const Real N = agents;
-    const Real A = traffic;
-    return static_cast<double>(std::exp(Wait(A, N).logC) * aht / (N - A));
+    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents))) * aht /
+           (agents - traffic);
 }
 
 std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel) {
     CheckTraffic(traffic);
-    Require(aht > 0 && aht < INFINITY, "aht", "a time greater than 0", aht);
-    CheckTargetTime(targetTime);
+    CheckTimes(aht, targetTime);
     Require(serviceLevel >= 0 && serviceLevel < 1, "service-level",
             "from 0 up to but not including 1", serviceLevel);
-    const Real A = traffic;
-    const Real lo = std::floor(A);
-    if (serviceLevel == 0 || traffic == 0) {
+    const double A = traffic;
+    const double lo = std::floor(A); // at or below the traffic, nobody is served in time
+    if (serviceLevel == 0 || A == 0) {
         return static_cast<std::int64_t>(lo) + 1;
     }
-    const Real h = aht;
-    const Real t = targetTime;
-    const Real logMiss = std::log1p(-static_cast<Real>(serviceLevel));
-    // log(1 - SL) falls with the count; at or below the traffic nobody is
-    // served in time.
-    const auto excess = [&](Real n) {
-        if (n <= A) {
-            return -logMiss;
-        }
-        return Wait(A, n).logC - (n - A) * t / h - logMiss;
-    };
-    const auto meets = [&](std::int64_t n) {
-        const auto N = static_cast<Real>(n);
-        return N > A && Service(A, N, h, t) >= serviceLevel;
-    };
-    return SmallestCount(lo, A + std::sqrt(A) + 1, excess, meets);
+    const double P = serviceLevel;
+    const double rate = targetTime / aht;
+    const double logMiss = std::log1p(-P);
+    return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
+        const auto N = static_cast<double>(n);
+        const Scaled<double> R = InverseBlocking(A, N);
+        // R(n + 1) = 1 + (n + 1) / A R(n)
+        Scaled<double> next = R;
+        next.mantissa = std::exp(-R.scale) + (N + 1) / A * R.mantissa;
+        const double logC = LogWait(A, N, R);
+        const bool meets = Decide(
+            ServiceVerdict(A, n, aht, targetTime, P, R),
+            [&] {
+                const long double Aext = A;
+                return ServiceVerdict(Aext, n, static_cast<long double>(aht),
+                                      static_cast<long double>(targetTime), P,
+                                      InverseBlocking(Aext, static_cast<long double>(n)));
+            },
+            [&] { return detail::ServiceAtLeast(A, n, aht, targetTime, P); });
+        return Step{meets, logC - (N - A) * rate - logMiss, logC - LogWait(A, N + 1, next) + rate};
+    });
 }
 
 } // namespace teletraffic

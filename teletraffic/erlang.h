@@ -25,15 +25,17 @@
 
 namespace teletraffic {
 
-// Largest traffic, lines or agents the engine accepts.
+// Largest traffic the engine accepts, and the largest count of lines or
+// agents: twice as many, so that every count it answers is accepted back
+// (a billion erlangs at a blocking of 1e-300 need 1,001,165,984 lines).
 inline constexpr double kMaxTraffic = 1e9;
-inline constexpr double kMaxLines = 1e9;
+inline constexpr double kMaxLines = 2e9;
 // Smallest blocking target the engine accepts; targets run up to 1 exclusive.
 inline constexpr double kMinBlocking = 1e-300;
 
 // --- Erlang B: blocked calls are cleared -------------------------------------
 
-// Blocking probability of `lines` (0 to 1e9, whole or fractional) offered
+// Blocking probability of `lines` (0 to 2e9, whole or fractional) offered
 // `traffic` erlangs (0 to 1e9). 0 lines block everything (1) and no traffic is
 // never blocked (0). Below the double range it is 0: see LogErlangB.
 double ErlangB(double traffic, double lines);

@@ -1,0 +1,110 @@
+// The engine over a log grid of its domain, beside the plain recurrence that
+// steps the line count up one by one, on the same inputs in one run.
+#include "teletraffic/erlang.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+constexpr double kTraffic[] = {1e-3, 0.1, 1, 10, 100, 1e3, 1e4, 1e6, 1e9};
+constexpr double kTargets[] = {1e-300, 1e-6, 0.01, 0.5};
+
+// B(A, N) by 1/B(A, n) = 1 + (n / A) / B(A, n - 1): one pass a line.
+double PlainBlocking(double A, double N) {
+    double inverse = 1;
+    for (double n = 1; n <= N; ++n) {
+        inverse = 1 + n / A * inverse;
+    }
+    return 1 / inverse;
+}
+
+double PlainLines(double A, double T) {
+    double inverse = 1;
+    double n = 0;
+    while (1 / inverse > T) {
+        ++n;
+        inverse = 1 + n / A * inverse;
+    }
+    return n;
+}
+
+// Arguments: the grid's indices; the lines of a blocking benchmark are those
+// the traffic needs at the target, so each point is one a user would ask.
+void Grid(benchmark::internal::Benchmark* b, std::size_t traffic) {
+    for (std::size_t a = 0; a < traffic; ++a) {
+        for (std::size_t t = 0; t < std::size(kTargets); ++t) {
+            b->Args({static_cast<std::int64_t>(a), static_cast<std::int64_t>(t)});
+        }
+    }
+    b->ArgNames({"A", "T"});
+}
+void Full(benchmark::internal::Benchmark* b) {
+    Grid(b, std::size(kTraffic));
+}
+// The plain recurrence stops at a million erlangs: a billion takes seconds.
+void UpToAMillion(benchmark::internal::Benchmark* b) {
+    Grid(b, std::size(kTraffic) - 1);
+}
+
+double A(const benchmark::State& s) {
+    return kTraffic[s.range(0)];
+}
+double T(const benchmark::State& s) {
+    return kTargets[s.range(1)];
+}
+double N(const benchmark::State& s) {
+    return static_cast<double>(teletraffic::ErlangBLines(A(s), T(s)));
+}
+
+void Blocking(benchmark::State& state) {
+    const double a = A(state), n = N(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangB(a, n));
+    }
+}
+void PlainBlockingBM(benchmark::State& state) {
+    const double a = A(state), n = N(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(PlainBlocking(a, n));
+    }
+}
+void Lines(benchmark::State& state) {
+    const double a = A(state), t = T(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangBLines(a, t));
+    }
+}
+void PlainLinesBM(benchmark::State& state) {
+    const double a = A(state), t = T(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(PlainLines(a, t));
+    }
+}
+// The traffic that the lines of the grid point carry at its target.
+void Traffic(benchmark::State& state) {
+    const double n = N(state), t = T(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangBTraffic(n, t));
+    }
+}
+// Agents for 80 % in 20 s at 180 s a call; the grid's target as 1 - level.
+void Agents(benchmark::State& state) {
+    const double a = A(state), level = 1 - std::fmax(T(state), 1e-9);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangCAgents(a, 180, 20, level));
+    }
+}
+
+BENCHMARK(Blocking)->Apply(Full);
+BENCHMARK(PlainBlockingBM)->Name("PlainBlocking")->Apply(UpToAMillion);
+BENCHMARK(Lines)->Apply(Full);
+BENCHMARK(PlainLinesBM)->Name("PlainLines")->Apply(UpToAMillion);
+BENCHMARK(Traffic)->Apply(Full);
+BENCHMARK(Agents)->Apply(Full);
+
+} // namespace
+
+BENCHMARK_MAIN();

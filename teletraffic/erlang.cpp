@@ -236,7 +236,7 @@ double LogErlangB(double traffic, double lines) {
     // Near a blocking of 1, log B is small and would keep only the absolute
     // precision of B: log B = log1p(-(R - 1)/R) keeps it relative.
     const Scaled<double> lessOne = InverseBlockingLessOne(traffic, lines);
-    return std::log1p(-std::exp(lessOne.Log() - std::log(R.mantissa)));
+    return std::log1p(-lessOne.mantissa * std::exp(lessOne.scale) / R.mantissa);
 }
 
 std::int64_t ErlangBLines(double traffic, double blocking) {

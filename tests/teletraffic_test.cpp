@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <limits>
 #include <map>
 #include <random>
@@ -96,3 +98,82 @@ TEST(Engine, AgreesWithTheReferenceTable) {
 }
 
 } // namespace
+
+TEST(Engine, EdgesOfTheDomain) {
+    const struct {
+        double got, want;
+    } cases[] = {
+        {ErlangB(0, 0), 0},
+        {ErlangB(5, 0), 1},
+        {LogErlangB(0, 5), -INFINITY},
+        {LogErlangB(1e9, 1e-9), -9.99999999000000065e-19}, // near B = 1, log B keeps its digits
+        {static_cast<double>(ErlangBLines(0, 0.5)), 0},
+        {ErlangBTraffic(0, 0.5), 0},
+        {ExtendedErlangB(0, 5, 0.5).offered, 0},
+        {ExtendedErlangB(5, 0, 0.5).offered, 10},
+        {ServiceLevel(0, 1, 180, 20), 1},
+        {static_cast<double>(ErlangCAgents(0, 180, 20, 0.8)), 1},
+        {static_cast<double>(ErlangCAgents(7.5, 180, 20, 0)), 8},
+        {static_cast<double>(ErlangCAgents(7, 180, 0, 1e-300)), 8},
+    };
+    for (const auto& c : cases) {
+        if (std::isinf(c.want)) {
+            EXPECT_EQ(c.got, c.want);
+        } else {
+            EXPECT_NEAR(c.got, c.want, 1e-12 * std::fabs(c.want)) << &c - cases;
+        }
+    }
+}
+
+TEST(Engine, RefusesWhatHasNoAnswer) {
+    const struct {
+        std::function<void()> call;
+        const char* message;
+    } cases[] = {
+        {[] { ErlangB(-1, 5); }, "traffic must be a number of erlangs from 0 to 1e9, got -1"},
+        {[] { ErlangB(NAN, 5); }, "traffic must be a number of erlangs from 0 to 1e9, got nan"},
+        {[] { ErlangB(1.5e9, 5); }, "got 1.5e+09"},
+        {[] { LogErlangB(5, INFINITY); }, "lines must be a number from 0 to 2e9, got inf"},
+        {[] { ErlangBLines(5, 0); },
+         "blocking must be from 1e-300 up to but not including 1, got 0"},
+        {[] { ErlangBLines(5, 1); }, "got 1"},
+        {[] { ErlangBTraffic(5, 9e-301); }, "got 9e-301"},
+        {[] { ExtendedErlangBLines(5, 0.01, 1); }, "recall must be from 0 up to"},
+        {[] { ErlangC(10, 10); }, "traffic 10 is at or above agents 10: the queue would grow"},
+        {[] { AverageSpeedOfAnswer(12, 10, 180); }, "traffic 12 is at or above agents 10"},
+        {[] { ServiceLevel(5, 10, 0, 20); }, "aht must be a time greater than 0, got 0"},
+        {[] { ServiceLevel(5, 10, 180, -1); }, "target-time must be a time of 0 or more, got -1"},
+        {[] { ErlangCAgents(5, 180, 20, 1); }, "service-level must be from 0 up to"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << "no exception: " << c.message;
+        } catch (const std::domain_error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
+// The window's classic search decides from the rounded double recurrence, the
+// engine from the true blocking: they may differ only where the target sits
+// within that rounding of the blocking.
+TEST(Engine, AgreesWithTheWindowBarRounding) {
+    std::mt19937_64 random(20261207);
+    std::uniform_real_distribution<double> logTraffic(std::log(1e-3), std::log(999999.0));
+    std::uniform_real_distribution<double> logBlocking(std::log(0.0001), std::log(0.9999));
+    int differ = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const double A = std::exp(logTraffic(random));
+        const double T = std::exp(logBlocking(random));
+        const auto engine = static_cast<double>(ErlangBLines(A, T));
+        const double window = mdl_Corvane::CalcLines(A, T);
+        if (engine != window) {
+            ++differ;
+            const double n = std::fmin(engine, window);
+            const long double B = detail::InverseBlocking<long double>(A, n).Reciprocal();
+            EXPECT_LE(std::fabs(B - T), 4 * n * DBL_EPSILON * T) << "A=" << A << " T=" << T;
+        }
+    }
+    std::cout << differ << " of 3000 differ, each at a tie within rounding\n";
+}

@@ -1,0 +1,23 @@
+// Answers a whole CSV file, one row at a time.
+#pragma once
+
+#include "cli/commands.h"
+
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <span>
+
+namespace cli {
+
+// Reads CSV from `in`, whose header names the command's options (in any case,
+// with "-", "_" or a space between words); an option given in `fixed` applies
+// to every row instead. Writes each record as it came, with two columns
+// added: `error`, empty for a row that was answered, and the answer, last.
+// Blank lines pass through. Returns true when every row was answered.
+// Throws std::runtime_error when the header does not fit the command or the
+// input cannot be read or the output written.
+bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fixed, int digits,
+               std::istream& in, std::ostream& out);
+
+} // namespace cli

@@ -82,7 +82,7 @@ void BatchWithoutEngine(benchmark::State& state) {
     const std::vector<std::optional<double>> fixed(2);
     for (auto _ : state) {
         std::istringstream in(csv);
-        benchmark::DoNotOptimize(cli::AnswerCsv(lines, fixed, 0, in, out));
+        benchmark::DoNotOptimize(cli::AnswerCsv(lines, fixed, 0, in, "rows", out));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -34,7 +34,8 @@ std::string ColumnKey(std::string_view name) {
 // Where each input of `command` is found in the header, or kNoColumn for one
 // given on the command line.
 std::vector<std::size_t> MatchHeader(const Command& command, const Record& header,
-                                     std::span<const std::optional<double>> fixed) {
+                                     std::span<const std::optional<double>> fixed,
+                                     const std::string& source) {
     std::vector<std::string> keys;
     for (std::size_t c = 0; c < header.Size(); ++c) {
         keys.push_back(ColumnKey(header.Field(c)));
@@ -44,20 +45,20 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
         const std::string name(command.inputs[i]);
         const auto count = std::count(keys.begin(), keys.end(), name);
         if (count > 1) {
-            throw std::runtime_error("the input has " + std::to_string(count) + " columns named " +
+            throw std::runtime_error(source + " has " + std::to_string(count) + " columns named " +
                                      name + ": keep one");
         }
         if (count == 1 && fixed[i]) {
             throw std::runtime_error("--" + name +
-                                     " is given both on the command line and as a column of the "
-                                     "input: give it once");
+                                     " is given both on the command line and as a column of " +
+                                     source + ": give it once");
         }
         if (count == 0 && !fixed[i]) {
             std::string names;
             for (const std::string_view input : command.inputs) {
                 names.append(names.empty() ? "" : ",").append(input);
             }
-            throw std::runtime_error("the input has no column named " + name +
+            throw std::runtime_error(source + " has no column named " + name +
                                      ": its first line must name the columns, as in " + names +
                                      ", or give --" + name + " for every row");
         }
@@ -96,13 +97,21 @@ private:
 } // namespace
 
 bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fixed, int digits,
-               std::istream& in, std::ostream& out) {
+               std::istream& in, std::string_view name, std::ostream& out) {
+    const std::string source(name);
     CsvReader reader(in);
+    const auto next = [&](Record& record) {
+        try {
+            return reader.Next(record);
+        } catch (const std::runtime_error& e) {
+            throw std::runtime_error(source + ": " + e.what());
+        }
+    };
     Record header;
-    if (!reader.Next(header)) {
-        throw std::runtime_error("the input is empty: its first line must name the columns");
+    if (!next(header)) {
+        throw std::runtime_error(source + " is empty: its first line must name the columns");
     }
-    const std::vector<std::size_t> columns = MatchHeader(command, header, fixed);
+    const std::vector<std::size_t> columns = MatchHeader(command, header, fixed, source);
     // Rows without a line end of their own (the last one) get the header's.
     const std::string_view lineEnd = header.lineEnd.empty() ? "\n" : header.lineEnd;
 
@@ -117,7 +126,7 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
     std::vector<double> values(command.inputs.size());
     std::string problem;
     Record row;
-    while (reader.Next(row)) {
+    while (next(row)) {
         if (row.raw.empty() && !row.unclosedQuote) {
             text.append(row.lineEnd.empty() ? lineEnd : row.lineEnd);
             continue;

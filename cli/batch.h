@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <span>
+#include <string_view>
 
 namespace cli {
 
@@ -15,9 +16,10 @@ namespace cli {
 // to every row instead. Writes each record as it came, with two columns
 // added: `error`, empty for a row that was answered, and the answer, last.
 // Blank lines pass through. Returns true when every row was answered.
-// Throws std::runtime_error when the header does not fit the command or the
-// input cannot be read or the output written.
+// Throws std::runtime_error, whose message names the input by `name`, when
+// the header does not fit the command or the input cannot be read; or when
+// the output cannot be written.
 bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fixed, int digits,
-               std::istream& in, std::ostream& out);
+               std::istream& in, std::string_view name, std::ostream& out);
 
 } // namespace cli

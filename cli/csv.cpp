@@ -28,7 +28,7 @@ bool CsvReader::Fill() {
     }
     in_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     if (in_.bad()) {
-        throw std::runtime_error("the input cannot be read");
+        throw std::runtime_error("cannot be read");
     }
     begin_ = 0;
     end_ = static_cast<std::size_t>(in_.gcount());

@@ -8,10 +8,12 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 
 namespace cli {
 namespace {
@@ -46,9 +48,13 @@ std::string Example(const Command& command) {
         line.append(" --").append(command.inputs[i]).append(" ");
         AppendNumber(line, command.example[i]);
     }
-    std::string answer;
-    AppendAnswer(answer, Solve(command, command.example), 0);
-    return "Example:\n  " + line + "\n  " + answer + "\n\n" + kExitStatus;
+    line.append("\n  ");
+    try {
+        AppendAnswer(line, Solve(command, command.example), 0);
+    } catch (const std::exception& e) {
+        line.append(e.what()); // the help is still worth showing
+    }
+    return "Example:\n  " + line + "\n\n" + kExitStatus;
 }
 
 void AddDigits(CLI::App& app, int& digits) {
@@ -110,14 +116,16 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
         }
     }
     if (!given.input.empty()) {
+        const std::string name = "--input " + given.input;
         if (given.input == "-") {
-            return AnswerCsv(command, fixed, given.digits, in, out) ? 0 : 1;
+            return AnswerCsv(command, fixed, given.digits, in, name, out) ? 0 : 1;
         }
         std::ifstream file(given.input, std::ios::binary);
         if (!file) {
-            throw std::runtime_error("--input " + given.input + " cannot be opened");
+            throw std::runtime_error(
+                name + " cannot be opened: " + std::generic_category().message(errno));
         }
-        return AnswerCsv(command, fixed, given.digits, file, out) ? 0 : 1;
+        return AnswerCsv(command, fixed, given.digits, file, name, out) ? 0 : 1;
     }
 
     std::vector<double> values;
@@ -179,6 +187,7 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
         return 2;
     }
 
+    int status = 2;
     try {
         if (table.app->parsed()) {
             if (table.overLines->count() == 0 && table.overTraffic->count() == 0) {
@@ -187,11 +196,11 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
             table.request.rows = table.overLines->count() > 0 ? "lines" : "traffic";
             table.request.range = table.overLines->count() > 0 ? table.lines : table.traffic;
             WriteTable(table.request, out);
-            return 0;
+            status = 0;
         }
         for (const Given& given : commands) {
             if (given.app->parsed()) {
-                return AnswerCommand(given, in, out);
+                status = AnswerCommand(given, in, out);
             }
         }
     } catch (const std::exception& e) {
@@ -199,7 +208,11 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
         err << kProgram << ": " << WithDashes(e.what()) << '\n';
         return 2;
     }
-    return 2;
+    if (!out.flush()) {
+        err << kProgram << ": the output cannot be written\n";
+        return 2;
+    }
+    return status;
 }
 
 } // namespace cli

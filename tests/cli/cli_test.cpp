@@ -92,6 +92,7 @@ TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
     const struct {
         std::vector<std::string> args;
         std::string message;
+        std::string input = "";
     } cases[] = {
         {{"lines", "--traffic", "10"}, "--blocking is required"},
         {{"lines", "--traffic", "10", "--blocking", "0.01", "--speed", "1"}, "--speed"},
@@ -109,11 +110,11 @@ TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
         {{"table", "--blocking", "0.01"}, "--lines or --traffic is required"},
         {{"table", "--lines", "5:1", "--blocking", "0.01"}, "--lines \"5:1\" runs backwards"},
         {{"lines", "--input", "/nonexistent.csv"}, "--input /nonexistent.csv cannot be opened"},
-        {{"lines", "--input", "-"}, "the input is empty"},
+        {{"lines", "--input", "-"}, "--input - has no column named blocking", "traffic\n10\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        const Outcome r = Cli(c.args);
+        const Outcome r = Cli(c.args, c.input);
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;

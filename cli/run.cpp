@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
-#include <memory>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -29,6 +29,7 @@ struct Given {
     std::vector<CLI::Option*> options; // parallel to command->inputs
     std::vector<std::string> texts;
     std::string input;
+    CLI::Option* inputOption = nullptr;
     bool json = false;
     int digits = 0;
 };
@@ -74,12 +75,12 @@ void AddCommand(CLI::App& app, Given& given) {
                                                  std::string(OptionHelp(name)))
                                     ->type_name(std::string(OptionValue(name))));
     }
-    CLI::Option* input = given.app->add_option(
+    given.inputOption = given.app->add_option(
         "--input", given.input,
         "answer each row of a CSV file (- for standard input) whose header names the options");
-    input->type_name("FILE");
+    given.inputOption->type_name("FILE");
     given.app->add_flag("--json", given.json, "print the inputs, the answer and what explains it")
-        ->excludes(input);
+        ->excludes(given.inputOption);
     AddDigits(*given.app, given.digits);
     given.app->footer([&command] { return Example(command); });
 }
@@ -102,8 +103,27 @@ void AddTable(CLI::App& app, GivenTable& given) {
         ->check(CLI::IsMember({"text", "csv", "markdown", "json"}))
         ->type_name("FORMAT");
     AddDigits(*given.app, given.request.digits);
-    given.app->footer(std::string("Example:\n  ") + kProgram +
-                      " table --lines 1:5 --blocking 0.01,0.05 --digits 4\n\n" + kExitStatus);
+    given.app->footer([] {
+        std::ostringstream example;
+        example << "Example:\n  " << kProgram
+                << " table --lines 1:3 --blocking 0.01,0.05 --digits 4\n";
+        try {
+            std::ostringstream table;
+            WriteTable({.rows = "lines",
+                        .range = "1:3",
+                        .blocking = "0.01,0.05",
+                        .format = "text",
+                        .digits = 4},
+                       table);
+            std::istringstream lines(table.str());
+            for (std::string line; std::getline(lines, line);) {
+                example << "  " << line << '\n';
+            }
+        } catch (const std::exception& e) {
+            example << "  " << e.what() << '\n';
+        }
+        return example.str() + "\nExit status: 0 printed, 2 refused (see the message).\n";
+    });
 }
 
 // The one answer, or every row of --input.
@@ -115,7 +135,7 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
             fixed[i] = ParseNumber(given.texts[i], command.inputs[i]);
         }
     }
-    if (!given.input.empty()) {
+    if (given.inputOption->count() > 0) {
         const std::string name = "--input " + given.input;
         if (given.input == "-") {
             return AnswerCsv(command, fixed, given.digits, in, name, out) ? 0 : 1;

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Times the real corvane-cli on generated files of traffic,blocking rows of
 # everyday sizes (traffic 0.1 to 1000 erlangs, blocking 0.001 to 0.1, both
-# log-uniform), and gives the rows per second, by the clock and by the
-# processor time used (which holds on a busy machine), and the peak resident
-# memory.
+# log-uniform), and gives the rows per second by the clock, the processor
+# time of all its threads (which holds better on a busy machine), and the
+# peak resident memory.
 # bench_cli, beside it, splits the same work into the engine and the rest.
 # usage: bench/cli_batch.sh PROGRAM [ROWS...]    (default rows: 100000 1000000)
 set -euo pipefail
@@ -32,7 +32,7 @@ for rows in "$@"; do
     awk -v rows="$rows" -v answered="$answered" -v s="$seconds" -v user="$user" \
         -v sys="$system" -v kib="$kib" 'BEGIN {
         cpu = user + sys
-        printf "%8d rows: %6.2f s, %8.0f rows/s; processor %6.2f s, %8.0f rows/s; " \
+        printf "%8d rows: %6.2f s, %8.0f rows/s; processor time %6.2f s, %8.0f rows/s; " \
             "peak RSS %5.1f MiB; %d rows out\n",
             rows, s, rows / s, cpu, rows / cpu, kib / 1024, answered
     }'

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace cli {
@@ -14,6 +15,15 @@ namespace {
 
 constexpr std::size_t kOutputChunk = std::size_t{1} << 16;
 constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+// Rows read before they are answered: the memory a batch holds.
+constexpr std::size_t kBlockRows = 1024;
+// Fewer rows than this are not worth a thread of their own.
+constexpr std::size_t kMinShare = 64;
+
+struct Result {
+    Answer answer;
+    std::string problem; // empty when answered
+};
 
 // "Target time", "target_time" and " TARGET-TIME " all name --target-time.
 std::string ColumnKey(std::string_view name) {
@@ -122,54 +132,82 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
     }
     text.append(header.raw).append(",error,").append(command.answer).append(lineEnd);
 
-    bool allAnswered = true;
-    std::vector<double> values(command.inputs.size());
-    std::string problem;
-    Record row;
-    while (next(row)) {
-        if (row.raw.empty() && !row.unclosedQuote) {
-            text.append(row.lineEnd.empty() ? lineEnd : row.lineEnd);
-            continue;
-        }
-        problem.clear();
-        Answer answer;
+    const auto answer = [&](const Record& row, std::vector<double>& values, Result& result) {
+        result.problem.clear();
         if (row.unclosedQuote) {
-            problem = "a quoted field is not closed";
-        } else if (row.Size() != header.Size()) {
-            problem = "this row has " + std::to_string(row.Size()) + " fields, the header " +
-                      std::to_string(header.Size());
-        } else {
-            try {
-                for (std::size_t i = 0; i < values.size(); ++i) {
-                    values[i] = columns[i] == kNoColumn
-                                    ? *fixed[i]
-                                    : ParseNumber(row.Field(columns[i]), command.inputs[i]);
-                }
-                answer = Solve(command, values);
-            } catch (const std::exception& e) {
-                problem = e.what();
+            result.problem = "a quoted field is not closed";
+            return;
+        }
+        if (row.Size() != header.Size()) {
+            result.problem = "this row has " + std::to_string(row.Size()) + " fields, the header " +
+                             std::to_string(header.Size());
+            return;
+        }
+        try {
+            for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+                values[i] = columns[i] == kNoColumn
+                                ? *fixed[i]
+                                : ParseNumber(row.Field(columns[i]), command.inputs[i]);
             }
+            result.answer = Solve(command, values);
+        } catch (const std::exception& e) {
+            result.problem = e.what();
+        }
+    };
+
+    // Rows go through in blocks: read, answered on every core (the engine
+    // takes most of the time), then written in their order.
+    const std::size_t workers = std::clamp(std::thread::hardware_concurrency(), 1U, 16U);
+    std::vector<Record> rows(kBlockRows);
+    std::vector<Result> results(kBlockRows);
+    bool allAnswered = true;
+    for (bool more = true; more;) {
+        std::size_t count = 0;
+        while (count < kBlockRows && (more = next(rows[count]))) {
+            ++count;
+        }
+        const auto answerRange = [&](std::size_t begin, std::size_t end) {
+            std::vector<double> values(command.inputs.size());
+            for (std::size_t r = begin; r < end; ++r) {
+                answer(rows[r], values, results[r]);
+            }
+        };
+        const std::size_t share = std::max(kMinShare, (count + workers - 1) / workers);
+        {
+            std::vector<std::jthread> threads;
+            for (std::size_t begin = share; begin < count; begin += share) {
+                threads.emplace_back(answerRange, begin, std::min(begin + share, count));
+            }
+            answerRange(0, std::min(share, count));
         }
 
-        text.append(row.raw);
-        if (row.unclosedQuote) {
-            text.push_back('"');
-        }
-        // Short rows are filled out so that the added columns line up.
-        for (std::size_t c = row.Size(); c < header.Size(); ++c) {
+        for (std::size_t r = 0; r < count; ++r) {
+            const Record& row = rows[r];
+            const Result& result = results[r];
+            if (row.raw.empty() && !row.unclosedQuote) {
+                text.append(row.lineEnd.empty() ? lineEnd : row.lineEnd); // a blank line
+                continue;
+            }
+            text.append(row.raw);
+            if (row.unclosedQuote) {
+                text.push_back('"');
+            }
+            // Short rows are filled out so that the added columns line up.
+            for (std::size_t c = row.Size(); c < header.Size(); ++c) {
+                text.push_back(',');
+            }
             text.push_back(',');
+            if (result.problem.empty()) {
+                text.push_back(',');
+                AppendAnswer(text, result.answer, digits);
+            } else {
+                allAnswered = false;
+                AppendField(text, result.problem);
+                text.push_back(',');
+            }
+            text.append(row.lineEnd.empty() ? lineEnd : row.lineEnd);
+            output.FlushIfFull();
         }
-        text.push_back(',');
-        if (problem.empty()) {
-            text.push_back(',');
-            AppendAnswer(text, answer, digits);
-        } else {
-            allAnswered = false;
-            AppendField(text, problem);
-            text.push_back(',');
-        }
-        text.append(row.lineEnd.empty() ? lineEnd : row.lineEnd);
-        output.FlushIfFull();
     }
     output.Flush();
     return allAnswered;

@@ -2,6 +2,7 @@
 // with which exit code. The engine's numbers are its own tests' business;
 // these check the wiring, the text and the refusals.
 #include "cli/run.h"
+#include "teletraffic/erlang.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -156,6 +157,20 @@ TEST(Cli, BatchTakesOptionsForMissingColumnsAndLooseHeaderNames) {
                           "Traffic,Target time,service_level\n10,20,0.8\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Traffic,Target time,service_level,error,agents\n10,20,0.8,,14\n");
+}
+
+// Past one block of rows, answered on several threads: each answer stays with its row.
+TEST(Cli, BatchOfManyBlocksKeepsEachAnswerWithItsRow) {
+    std::string input = "traffic,blocking\n";
+    std::string expected = "traffic,blocking,error,lines\n";
+    for (int i = 0; i < 3000; ++i) {
+        const std::string row = std::to_string(i % 997) + ",0.01";
+        input += row + "\n";
+        expected += row + ",," + std::to_string(teletraffic::ErlangBLines(i % 997, 0.01)) + "\n";
+    }
+    const Outcome r = Cli({"lines", "--input", "-"}, input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expected);
 }
 
 } // namespace

@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t kOutputChunk = std::size_t{1} << 16;
 constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 // Rows read before they are answered: the memory a batch holds.
-constexpr std::size_t kBlockRows = 1024;
+constexpr std::size_t kBlockRows = 4096;
 // Fewer rows than this are not worth a thread of their own.
 constexpr std::size_t kMinShare = 64;
 

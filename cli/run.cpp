@@ -195,9 +195,10 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
         return 0;
     } catch (const CLI::ParseError& e) {
         const auto chosen = app.get_subcommands();
-        if (chosen.empty() && !first.empty() && !first.starts_with('-')) {
-            err << kProgram << ": " << first << " is not a command; run '" << kProgram
-                << " --help' for the list.\n";
+        if (chosen.empty() && !first.starts_with('-')) {
+            err << kProgram << ": "
+                << (first.empty() ? "a command is needed" : first + " is not a command")
+                << "; run '" << kProgram << " --help' for the list.\n";
             return 2;
         }
         const std::string help =

@@ -31,8 +31,8 @@ double ParseNumber(std::string_view text, std::string_view name) {
     }
     double value = 0;
     const char* end = number.data() + number.size();
-    // Only what std::strtod takes as a plain decimal: from_chars's "general"
-    // format also reads "nan" and "inf", which are turned away below.
+    // from_chars ignores the locale and, in its general format, reads no
+    // hexadecimal; it does read "nan" and "inf", which are turned away below.
     const auto [ptr, ec] = std::from_chars(number.data(), end, value);
     if (number.find(',') != std::string_view::npos) {
         Refuse(name, text, "is not a number: use a point as the decimal separator");

@@ -11,6 +11,9 @@ fail() {
 expected_files() {
     local app_id=$1 size
     echo bin/corvane
+    echo bin/corvane-cli
+    echo share/man/man1/corvane-cli.1.gz
+    echo share/bash-completion/completions/corvane-cli
     echo "share/applications/$app_id.desktop"
     echo "share/metainfo/$app_id.metainfo.xml"
     for size in 32 48 64 128 256; do

@@ -1,0 +1,216 @@
+#include "cli/batch.h"
+
+#include "cli/csv.h"
+#include "cli/numbers.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace cli {
+namespace {
+
+constexpr std::size_t kOutputChunk = std::size_t{1} << 16;
+constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+// Rows read before they are answered: the memory a batch holds.
+constexpr std::size_t kBlockRows = 4096;
+// Fewer rows than this are not worth a thread of their own.
+constexpr std::size_t kMinShare = 64;
+
+struct Result {
+    Answer answer;
+    std::string problem; // empty when answered
+};
+
+// "Target time", "target_time" and " TARGET-TIME " all name --target-time.
+std::string ColumnKey(std::string_view name) {
+    const auto first = name.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    name = name.substr(first, name.find_last_not_of(" \t") - first + 1);
+    std::string key;
+    for (const char c : name) {
+        key.push_back(c == '_' || c == ' '
+                          ? '-'
+                          : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    }
+    return key;
+}
+
+// Where each input of `command` is found in the header, or kNoColumn for one
+// given on the command line.
+std::vector<std::size_t> MatchHeader(const Command& command, const Record& header,
+                                     std::span<const std::optional<double>> fixed,
+                                     const std::string& source) {
+    std::vector<std::string> keys;
+    for (std::size_t c = 0; c < header.Size(); ++c) {
+        keys.push_back(ColumnKey(header.Field(c)));
+    }
+    std::vector<std::size_t> columns;
+    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+        const std::string name(command.inputs[i]);
+        const auto count = std::count(keys.begin(), keys.end(), name);
+        if (count > 1) {
+            throw std::runtime_error(source + " has " + std::to_string(count) + " columns named " +
+                                     name + ": keep one");
+        }
+        if (count == 1 && fixed[i]) {
+            throw std::runtime_error("--" + name +
+                                     " is given both on the command line and as a column of " +
+                                     source + ": give it once");
+        }
+        if (count == 0 && !fixed[i]) {
+            std::string names;
+            for (const std::string_view input : command.inputs) {
+                names.append(names.empty() ? "" : ",").append(input);
+            }
+            throw std::runtime_error(source + " has no column named " + name +
+                                     ": its first line must name the columns, as in " + names +
+                                     ", or give --" + name + " for every row");
+        }
+        columns.push_back(count == 1 ? static_cast<std::size_t>(
+                                           std::find(keys.begin(), keys.end(), name) - keys.begin())
+                                     : kNoColumn);
+    }
+    return columns;
+}
+
+class Output {
+public:
+    explicit Output(std::ostream& out)
+        : out_(out) {
+        text_.reserve(kOutputChunk + 4096);
+    }
+    std::string& Text() { return text_; }
+    void FlushIfFull() {
+        if (text_.size() >= kOutputChunk) {
+            Flush();
+        }
+    }
+    void Flush() {
+        out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+        text_.clear();
+        if (!out_) {
+            throw std::runtime_error("the output cannot be written");
+        }
+    }
+
+private:
+    std::ostream& out_;
+    std::string text_;
+};
+
+} // namespace
+
+bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fixed, int digits,
+               std::istream& in, std::string_view name, std::ostream& out) {
+    const std::string source(name);
+    CsvReader reader(in);
+    const auto next = [&](Record& record) {
+        try {
+            return reader.Next(record);
+        } catch (const std::runtime_error& e) {
+            throw std::runtime_error(source + ": " + e.what());
+        }
+    };
+    Record header;
+    if (!next(header)) {
+        throw std::runtime_error(source + " is empty: its first line must name the columns");
+    }
+    const std::vector<std::size_t> columns = MatchHeader(command, header, fixed, source);
+    // Rows without a line end of their own (the last one) get the header's.
+    const std::string_view lineEnd = header.lineEnd.empty() ? "\n" : header.lineEnd;
+
+    Output output(out);
+    std::string& text = output.Text();
+    if (reader.HadByteOrderMark()) {
+        text.append("\xEF\xBB\xBF");
+    }
+    text.append(header.raw).append(",error,").append(command.answer).append(lineEnd);
+
+    const auto answer = [&](const Record& row, std::vector<double>& values, Result& result) {
+        result.problem.clear();
+        if (row.unclosedQuote) {
+            result.problem = "a quoted field is not closed";
+            return;
+        }
+        if (row.Size() != header.Size()) {
+            result.problem = "this row has " + std::to_string(row.Size()) + " fields, the header " +
+                             std::to_string(header.Size());
+            return;
+        }
+        try {
+            for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+                values[i] = columns[i] == kNoColumn
+                                ? *fixed[i]
+                                : ParseNumber(row.Field(columns[i]), command.inputs[i]);
+            }
+            result.answer = Solve(command, values);
+        } catch (const std::exception& e) {
+            result.problem = e.what();
+        }
+    };
+
+    // Rows go through in blocks: read, answered on every core (the engine
+    // takes most of the time), then written in their order.
+    const std::size_t workers = std::clamp(std::thread::hardware_concurrency(), 1U, 16U);
+    std::vector<Record> rows(kBlockRows);
+    std::vector<Result> results(kBlockRows);
+    bool allAnswered = true;
+    for (bool more = true; more;) {
+        std::size_t count = 0;
+        while (count < kBlockRows && (more = next(rows[count]))) {
+            ++count;
+        }
+        const auto answerRange = [&](std::size_t begin, std::size_t end) {
+            std::vector<double> values(command.inputs.size());
+            for (std::size_t r = begin; r < end; ++r) {
+                answer(rows[r], values, results[r]);
+            }
+        };
+        const std::size_t share = std::max(kMinShare, (count + workers - 1) / workers);
+        {
+            std::vector<std::jthread> threads;
+            for (std::size_t begin = share; begin < count; begin += share) {
+                threads.emplace_back(answerRange, begin, std::min(begin + share, count));
+            }
+            answerRange(0, std::min(share, count));
+        }
+
+        for (std::size_t r = 0; r < count; ++r) {
+            const Record& row = rows[r];
+            const Result& result = results[r];
+            if (row.raw.empty() && !row.unclosedQuote) {
+                text.append(row.lineEnd.empty() ? lineEnd : row.lineEnd); // a blank line
+                continue;
+            }
+            text.append(row.raw);
+            if (row.unclosedQuote) {
+                text.push_back('"');
+            }
+            // Short rows are filled out so that the added columns line up.
+            for (std::size_t c = row.Size(); c < header.Size(); ++c) {
+                text.push_back(',');
+            }
+            text.push_back(',');
+            if (result.problem.empty()) {
+                text.push_back(',');
+                AppendAnswer(text, result.answer, digits);
+            } else {
+                allAnswered = false;
+                AppendField(text, result.problem);
+                text.push_back(',');
+            }
+            text.append(row.lineEnd.empty() ? lineEnd : row.lineEnd);
+            output.FlushIfFull();
+        }
+    }
+    output.Flush();
+    return allAnswered;
+}
+
+} // namespace cli

@@ -1,0 +1,66 @@
+// The questions corvane-cli answers, one row of a table each: the options it
+// takes (named as the engine's messages name them), the name of its answer,
+// and how it is solved and explained. The command line (run.cpp), the batch
+// (batch.cpp) and the help all read this one table.
+#pragma once
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+// A count (lines, agents) or a real number.
+struct Answer {
+    double real = 0;
+    std::int64_t count = 0;
+    bool isCount = false;
+};
+
+struct Command {
+    std::string_view name;
+    std::string_view summary;
+    // Option names without dashes, in the order `solve` takes the values.
+    std::vector<std::string_view> inputs;
+    // The answer's name: its key in JSON and its column in a batch.
+    std::string_view answer;
+    // Values of `inputs` for the example in --help, which shows what they give.
+    std::vector<double> example;
+    // Throws std::domain_error for inputs outside the engine's domain.
+    Answer (*solve)(std::span<const double> in);
+    // Adds to `json` what shows why the answer is what it is: for a count,
+    // the value at one less and at the count itself.
+    void (*explain)(std::span<const double> in, const Answer& answer, nlohmann::ordered_json& json,
+                    int digits);
+};
+
+// Every answering command (not `table`).
+std::span<const Command> Commands();
+
+// Solves and checks that a real answer is finite: a question without an
+// answer never gets a number.
+Answer Solve(const Command& command, std::span<const double> in);
+
+// One line of help for an option, and the placeholder for its value.
+std::string_view OptionHelp(std::string_view name);
+std::string_view OptionValue(std::string_view name);
+
+// Appends the answer as corvane-cli prints it.
+void AppendAnswer(std::string& out, const Answer& answer, int digits);
+
+// The inputs, the answer and what explains it as a JSON object.
+std::string AnswerJson(const Command& command, std::span<const double> in, const Answer& answer,
+                       int digits);
+
+// `value` rounded to `digits` (0: not rounded), whole numbers as integers.
+nlohmann::ordered_json JsonNumber(double value, int digits);
+
+// The engine's and ParseNumber's messages start with the option's bare name;
+// this puts the command line's dashes before it.
+std::string WithDashes(std::string_view message);
+
+} // namespace cli

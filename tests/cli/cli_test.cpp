@@ -1,0 +1,176 @@
+// Whole commands of corvane-cli, run in-process: what they print, where, and
+// with which exit code. The engine's numbers are its own tests' business;
+// these check the wiring, the text and the refusals.
+#include "cli/run.h"
+#include "teletraffic/erlang.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome Cli(std::vector<std::string> args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = cli::Run(std::move(args), in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string Data(const std::string& name) {
+    std::ifstream file(std::string(CLI_TEST_DATA) + "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+TEST(Cli, EachCommandPrintsItsAnswerAlone) {
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {{"lines", "--traffic", "10", "--blocking", "0.01"}, "18\n"},
+        {{"blocking", "--traffic", "10", "--lines", "18", "--digits", "6"}, "0.00714244\n"},
+        {{"blocking", "--traffic", "10", "--lines", "17.5", "--digits", "6"}, "0.00967863\n"},
+        {{"traffic", "--lines", "10", "--blocking", "0.01", "--digits", "5"}, "4.4612\n"},
+        {{"extended-blocking", "--traffic", "10", "--lines", "15", "--recall", "0.9", "--digits",
+          "6"},
+         "0.0453353\n"},
+        {{"extended-lines", "--traffic", "100", "--blocking", "0.1", "--recall", "0.9"}, "106\n"},
+        {{"wait-probability", "--traffic", "10", "--agents", "12", "--digits", "6"}, "0.449388\n"},
+        {{"service-level", "--traffic", "10", "--agents", "12", "--aht", "180", "--target-time",
+          "20", "--digits", "6"},
+         "0.640158\n"},
+        {{"average-wait", "--traffic", "10", "--agents", "12", "--aht", "180", "--digits", "6"},
+         "40.4449\n"},
+        {{"agents", "--traffic", "10", "--aht", "180", "--target-time", "20", "--service-level",
+          "0.8"},
+         "14\n"},
+        {{"--version"}, CORVANE_VERSION "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        const Outcome r = Cli(c.args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(Cli, EveryCommandHelpShowsAWorkingExample) {
+    for (const char* command :
+         {"blocking", "lines", "traffic", "extended-blocking", "extended-lines", "wait-probability",
+          "service-level", "average-wait", "agents", "table"}) {
+        SCOPED_TRACE(command);
+        const Outcome r = Cli({command, "--help"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.out.find("Example:\n  corvane-cli " + std::string(command)), std::string::npos);
+    }
+}
+
+TEST(Cli, JsonShowsWhyTheCountIsTheLeast) {
+    const Outcome r = Cli({"lines", "--traffic", "10", "--blocking", "0.01", "--json"});
+    ASSERT_EQ(r.status, 0);
+    const auto json = nlohmann::json::parse(r.out);
+    EXPECT_EQ(json["traffic"], 10);
+    EXPECT_EQ(json["lines"], 18);
+    const auto& rows = json["blocking-by-lines"];
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]["lines"], 17);
+    EXPECT_GT(rows[0]["blocking"].get<double>(), 0.01);
+    EXPECT_EQ(rows[1]["lines"], 18);
+    EXPECT_LE(rows[1]["blocking"].get<double>(), 0.01);
+}
+
+TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+        std::string input = "";
+    } cases[] = {
+        {{"lines", "--traffic", "10"}, "--blocking is required"},
+        {{"lines", "--traffic", "10", "--blocking", "0.01", "--speed", "1"}, "--speed"},
+        {{"lines", "--traffic", "abc", "--blocking", "0.01"}, "--traffic \"abc\" is not a number"},
+        {{"lines", "--traffic", "1,000", "--blocking", "0.01"},
+         "use a point as the decimal separator"},
+        {{"lines", "--traffic", "nan", "--blocking", "0.01"}, "--traffic \"nan\" is not a number"},
+        {{"lines", "--traffic", "0x10", "--blocking", "0.01"}, "\"0x10\" is not a number"},
+        {{"lines", "--traffic", "10e", "--blocking", "0.01"}, "\"10e\" is not a number"},
+        {{"lines", "--traffic=-1", "--blocking", "0.01"}, "--traffic must be"},
+        {{"lines", "--traffic", "10", "--blocking", "0"}, "--blocking must be"},
+        {{"wait-probability", "--traffic", "12", "--agents", "10"}, "grow without end"},
+        {{"lnes", "--traffic", "10"}, "lnes is not a command"},
+        {{"lines", "--traffic", "10", "--blocking", "0.01", "--digits", "0"}, "--digits"},
+        {{"table", "--blocking", "0.01"}, "--lines or --traffic is required"},
+        {{"table", "--lines", "5:1", "--blocking", "0.01"}, "--lines \"5:1\" runs backwards"},
+        {{"lines", "--input", "/nonexistent.csv"}, "--input /nonexistent.csv cannot be opened"},
+        {{"lines", "--input", "-"}, "--input - has no column named blocking", "traffic\n10\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const Outcome r = Cli(c.args, c.input);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+}
+
+TEST(Cli, TableInEachFormat) {
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } cases[] = {
+        {{"--lines", "1:3", "--digits", "4"}, "table.txt"},
+        {{"--lines", "1:3", "--digits", "4", "--format", "csv"}, "table.csv"},
+        {{"--lines", "1:3", "--digits", "4", "--format", "markdown"}, "table.md"},
+        {{"--lines", "1:3", "--digits", "4", "--format", "json"}, "table.json"},
+        {{"--traffic", "0.5:2:0.5", "--format", "csv"}, "table-traffic.csv"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        std::vector<std::string> args{"table", "--blocking", "0.01,0.05"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome r = Cli(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, Data(c.expected));
+    }
+}
+
+// Byte-order mark, CRLF, quoted commas, quotes and line breaks, extra
+// columns, failing, short and blank rows, and a last row without a line end.
+TEST(Cli, BatchKeepsEveryRowAndSaysWhyOneFailed) {
+    const Outcome r = Cli({"lines", "--input", std::string(CLI_TEST_DATA) + "/batch.csv"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, Data("batch.expected.csv"));
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(Cli, BatchTakesOptionsForMissingColumnsAndLooseHeaderNames) {
+    const Outcome r = Cli({"agents", "--aht", "180", "--input", "-"},
+                          "Traffic,Target time,service_level\n10,20,0.8\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Traffic,Target time,service_level,error,agents\n10,20,0.8,,14\n");
+}
+
+// Past one block of rows, answered on several threads: each answer stays with its row.
+TEST(Cli, BatchOfManyBlocksKeepsEachAnswerWithItsRow) {
+    std::string input = "traffic,blocking\n";
+    std::string expected = "traffic,blocking,error,lines\n";
+    for (int i = 0; i < 9000; ++i) {
+        const std::string row = std::to_string(i % 997) + ",0.01";
+        input += row + "\n";
+        expected += row + ",," + std::to_string(teletraffic::ErlangBLines(i % 997, 0.01)) + "\n";
+    }
+    const Outcome r = Cli({"lines", "--input", "-"}, input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expected);
+}
+
+} // namespace

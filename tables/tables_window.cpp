@@ -97,6 +97,7 @@ void TablesWindow::closeEvent(QCloseEvent* event) {
 void TablesWindow::restore() {
     for (QLineEdit* edit : Remembered<QLineEdit>(this)) {
         edit->setText(settings_.value(Key(edit), edit->text()).toString());
+        edit->setCursorPosition(0); // a long list shows its start
     }
     for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
         if (button->isCheckable()) {

@@ -24,9 +24,7 @@ const Range kRanges[3] = {{0, teletraffic::kMaxTraffic},
 } // namespace
 
 ThreeWayTab::ThreeWayTab(Dialogs dialogs, QWidget* parent)
-    : Tab("threeWayTab", std::move(dialogs), parent)
-    , explain_(new QLabel(this))
-    , around_(new QTableWidget(0, 2, this)) {
+    : Tab("threeWayTab", std::move(dialogs), parent) {
     const QString labels[3] = {QStringLiteral("呼量(アーラン)"), QStringLiteral("呼損率"),
                                QStringLiteral("回線数")};
     const QString texts[3] = {QStringLiteral("10"), QStringLiteral("0.01"), QString()};
@@ -50,6 +48,9 @@ ThreeWayTab::ThreeWayTab(Dialogs dialogs, QWidget* parent)
             &ThreeWayTab::compute);
     side_->addStretch(1);
 
+    // Made after the fields, so that Tab reaches the fields first.
+    explain_ = new QLabel(this);
+    around_ = new QTableWidget(0, 2, this);
     explain_->setObjectName(QStringLiteral("solveExplain"));
     explain_->setWordWrap(true);
     explain_->setTextInteractionFlags(Qt::TextSelectableByMouse);

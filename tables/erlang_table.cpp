@@ -83,6 +83,7 @@ ErlangTableModel::ErlangTableModel(QObject* parent)
 void ErlangTableModel::setSetup(TableSetup setup) {
     beginResetModel();
     setup_ = std::move(setup);
+    rows_.clear();
     endResetModel();
 }
 
@@ -102,8 +103,20 @@ QVariant ErlangTableModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     std::string text;
-    AppendCell(text, setup_, setup_.cell(index.row(), index.column()));
+    AppendCell(text, setup_, cells(index.row()).at(static_cast<std::size_t>(index.column())));
     return text.empty() ? QStringLiteral("—") : QString::fromStdString(text);
+}
+
+const std::vector<double>& ErlangTableModel::cells(int row) const {
+    if (const std::vector<double>* known = rows_.object(row)) {
+        return *known;
+    }
+    auto* computed = new std::vector<double>;
+    for (int column = 0; column < columnCount(); ++column) {
+        computed->push_back(setup_.cell(row, column));
+    }
+    rows_.insert(row, computed);
+    return *computed;
 }
 
 QVariant ErlangTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QCache>
 #include <QItemSelection>
 #include <QString>
 
@@ -59,7 +60,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // The cells of a row, computed together as the view asks for the first.
+    const std::vector<double>& cells(int row) const;
+
     TableSetup setup_;
+    // Repaints (a selection, a window uncovered) ask again for rows just
+    // shown; a few screens of them are kept.
+    mutable QCache<int, std::vector<double>> rows_{2000};
 };
 
 // Cells in a selection that SelectionText would copy: the rows that hold a

@@ -70,8 +70,14 @@ void ThreeWayTab::showUnknown() {
         const bool unknown = solveFor_[i]->isChecked();
         fields_[i]->edit()->setReadOnly(unknown);
         fields_[i]->edit()->setFocusPolicy(unknown ? Qt::ClickFocus : Qt::StrongFocus);
+        // The answer's box has the window's ground; a known box keeps any mark.
         if (unknown) {
             fields_[i]->mark({});
+            QPalette answer;
+            answer.setColor(QPalette::Base, palette().color(QPalette::Window));
+            fields_[i]->edit()->setPalette(answer);
+        } else if (fields_[i]->error().isEmpty()) {
+            fields_[i]->edit()->setPalette(QPalette());
         }
     }
 }

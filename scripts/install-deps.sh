@@ -11,8 +11,9 @@ packages=(
     # Japanese and Latin families the window asks for
     qt6-base-dev libgl-dev fonts-ipafont-gothic fonts-liberation2
     # the traffic engine (Boost.Math, header-only), the command-line tool
-    # (CLI11, nlohmann-json) and the tables window (Qt Charts, Qt SVG)
-    libboost-dev libcli11-dev nlohmann-json3-dev qt6-charts-dev qt6-svg-dev
+    # (CLI11, nlohmann-json) and the tables window (Qt Charts, whose CMake
+    # package needs Qt OpenGL's, and Qt SVG)
+    libboost-dev libcli11-dev nlohmann-json3-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
 )
 test_packages=(
     # tests and benchmarks

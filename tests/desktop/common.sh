@@ -21,6 +21,9 @@ expected_files() {
     done
     echo "share/icons/hicolor/scalable/apps/$app_id.svg"
     echo share/doc/corvane/copyright
+    echo bin/corvane-tables
+    echo share/applications/org.corvane.CorvaneTables.desktop
+    echo share/metainfo/org.corvane.CorvaneTables.metainfo.xml
 }
 
 # Makes $scratch, removed however the test ends.

@@ -1,0 +1,99 @@
+// Times what the tables window promises at a million rows: the CSV export of
+// rows 1 to LAST (default 1,000,000) over the seven default columns, the
+// engine's share of it, and a scroll of the table view to its last row.
+// usage: bench_tables [LAST [STEP]]     QT_QPA_PLATFORM=offscreen for no screen
+#include "tables/csv_export.h"
+#include "tables/erlang_table.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    tables::TableSetup setup;
+    setup.last = argc > 1 ? std::atof(argv[1]) : 1e6;
+    setup.step = argc > 2 ? std::atof(argv[2]) : 1;
+
+    QTemporaryDir dir;
+    QElapsedTimer wall;
+    const double cpu0 = CpuSeconds();
+    wall.start();
+    tables::ExportCsv(setup, dir.filePath(QStringLiteral("t.csv")));
+    const double exportWall = static_cast<double>(wall.elapsed()) / 1000;
+    const double exportCpu = CpuSeconds() - cpu0;
+    std::printf("export of %lld rows x %zu columns: %.1f s wall, %.1f s CPU, %lld bytes\n",
+                static_cast<long long>(setup.rowCount()), setup.targets.size(), exportWall,
+                exportCpu, static_cast<long long>(QFileInfo(dir.filePath("t.csv")).size()));
+
+    // The engine alone on one row in 100, on one thread, scaled up.
+    const double cpu1 = CpuSeconds();
+    double sink = 0;
+    for (qint64 row = 0; row < setup.rowCount(); row += 100) {
+        for (int column = 0; column < static_cast<int>(setup.targets.size()); ++column) {
+            sink += setup.cell(row, column);
+        }
+    }
+    const double engineCpu = (CpuSeconds() - cpu1) * 100;
+    std::printf("engine cells alone: %.1f s CPU (from 1 row in 100), %.0f %% of the export's "
+                "CPU (%g)\n",
+                engineCpu, 100 * engineCpu / exportCpu, sink > 0 ? 1.0 : 0.0);
+
+    // Formatting and writing alone, the cells stood in for by their row value.
+    wall.restart();
+    QFile file(dir.filePath(QStringLiteral("f.csv")));
+    file.open(QIODevice::WriteOnly);
+    std::string text;
+    for (qint64 row = 0; row < setup.rowCount(); ++row) {
+        tables::AppendRowHeading(text, setup, row);
+        for (std::size_t column = 0; column < setup.targets.size(); ++column) {
+            text += ',';
+            tables::AppendCell(text, setup, setup.rowValue(row) * 0.987654321);
+        }
+        text += "\r\n";
+        if (text.size() > (1 << 20)) {
+            file.write(text.data(), static_cast<qint64>(text.size()));
+            text.clear();
+        }
+    }
+    file.write(text.data(), static_cast<qint64>(text.size()));
+    file.close();
+    std::printf("formatting and writing alone, one thread: %.2f s\n",
+                static_cast<double>(wall.elapsed()) / 1000);
+
+    tables::ErlangTableModel model;
+    model.setSetup(setup);
+    QTableView view;
+    view.setModel(&model);
+    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view.resize(800, 600);
+    view.show();
+    QApplication::processEvents();
+    wall.restart();
+    view.scrollToBottom();
+    view.grab(); // paints the rows now in view
+    std::printf("scroll to the last of %d rows and paint: %lld ms\n", model.rowCount(),
+                static_cast<long long>(wall.elapsed()));
+    return 0;
+}

@@ -1,0 +1,66 @@
+#include "tables/inputs.h"
+
+#include "platform/numbers.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace tables {
+
+bool Range::contains(double value) const {
+    const bool aboveMin = minOpen ? value > min : value >= min;
+    const bool belowMax = maxOpen ? value < max : value <= max;
+    return aboveMin && belowMax && (!whole || value == std::floor(value));
+}
+
+QString RangeText(const Range& range) {
+    return QStringLiteral("%1 %2 %3 %4%5")
+        .arg(platform::ToText(range.min), range.minOpen ? u"より大きく" : u"以上",
+             platform::ToText(range.max), range.maxOpen ? u"未満" : u"以下",
+             range.whole ? u"の整数" : u"");
+}
+
+namespace {
+
+QString Problem(const QString& what, const Range& range) {
+    return QStringLiteral("%1（%2）").arg(what, RangeText(range));
+}
+
+} // namespace
+
+Reading Read(QStringView text, const Range& range) {
+    if (text.trimmed().isEmpty()) {
+        return {std::nullopt, Problem(QStringLiteral("値を入れてください"), range)};
+    }
+    const std::optional<double> value = platform::ToDouble(text);
+    if (!value) {
+        return {std::nullopt, Problem(QStringLiteral("数値ではありません"), range)};
+    }
+    if (!range.contains(*value)) {
+        return {std::nullopt, Problem(QStringLiteral("範囲外です"), range)};
+    }
+    return {value, {}};
+}
+
+ListReading ReadList(QStringView text, const Range& range, int maxCount) {
+    static const QRegularExpression separators(QStringLiteral("[,，、\\s\\x{3000}]+"));
+    const QStringList items = text.toString().split(separators, Qt::SkipEmptyParts);
+    if (items.isEmpty()) {
+        return {{}, Problem(QStringLiteral("値を入れてください"), range)};
+    }
+    if (items.size() > maxCount) {
+        return {{}, QStringLiteral("値は %1 個までです").arg(maxCount)};
+    }
+    ListReading list;
+    for (const QString& item : items) {
+        const Reading one = Read(item, range);
+        if (!one.value) {
+            return {{}, QStringLiteral("「%1」: %2").arg(item, one.error)};
+        }
+        list.values.push_back(*one.value);
+    }
+    return list;
+}
+
+} // namespace tables

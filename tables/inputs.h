@@ -1,0 +1,46 @@
+// Reading what the user typed into a field: one number, or a list of them,
+// checked against the field's range. A reading either has a value or says, in
+// the window's words, what is wrong and which values are allowed.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+namespace tables {
+
+// The values a field accepts: from `min` to `max`, each end included unless
+// open, whole numbers only if `whole`.
+struct Range {
+    double min;
+    double max;
+    bool whole = false;
+    bool minOpen = false;
+    bool maxOpen = false;
+
+    bool contains(double value) const;
+};
+
+// "0.0001 以上 1 未満", "1 以上 1000000000 以下の整数".
+QString RangeText(const Range& range);
+
+struct Reading {
+    std::optional<double> value;
+    QString error; // empty when there is a value
+};
+
+// Numbers as platform::ToDouble reads them, so full-width digits count.
+Reading Read(QStringView text, const Range& range);
+
+struct ListReading {
+    std::vector<double> values;
+    QString error;
+};
+
+// One or more numbers separated by commas (ASCII, full-width or the Japanese
+// 、) or blanks; at most `maxCount` of them.
+ListReading ReadList(QStringView text, const Range& range, int maxCount);
+
+} // namespace tables

@@ -1,0 +1,91 @@
+// What the four tabs share: a column of fields and buttons on the left with
+// the answer on the right; Enter in any field computes; the dialogs they open
+// go through a seam that tests replace; long work runs on the thread pool
+// under a progress bar with a cancel button.
+#pragma once
+
+#include "tables/input_field.h"
+
+#include <QFuture>
+#include <QFutureWatcher>
+#include <QWidget>
+
+#include <functional>
+
+class QFormLayout;
+class QHBoxLayout;
+class QProgressBar;
+class QPushButton;
+class QVBoxLayout;
+
+namespace tables {
+
+// The modal dialogs, real by default; tests answer them instead.
+struct Dialogs {
+    // A path to save to, or empty if the user gave up. `suffix` is added
+    // to a name typed without one.
+    std::function<QString(QWidget* owner, const QString& name, const QString& filters,
+                          const QString& suffix)>
+        savePath;
+    std::function<void(QWidget* owner, const QString& text)> warn;
+};
+Dialogs RealDialogs();
+
+// A progress bar and a cancel button for one piece of work at a time,
+// hidden while there is none.
+class JobBar : public QWidget {
+public:
+    JobBar(const char* name, QWidget* parent);
+
+    bool busy() const { return watcher_ != nullptr; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+    // Watches `future`, then calls done(future) on this thread when it ends,
+    // cancelled from the button or not.
+    template <typename T, typename Done> void run(QFuture<T> future, Done done) {
+        auto* watcher = new QFutureWatcher<T>(this);
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done] {
+            stopWatching();
+            done(watcher->future());
+        });
+        startWatching(watcher);
+        watcher->setFuture(future);
+    }
+
+    // Cancels the work and waits for it to stop, without calling its `done`:
+    // new work replaces it, or the window closes.
+    void cancelAndWait();
+
+private:
+    void startWatching(QFutureWatcherBase* watcher);
+    void stopWatching();
+
+    QProgressBar* bar_;
+    QPushButton* cancel_;
+    QFutureWatcherBase* watcher_ = nullptr;
+};
+
+class Tab : public QWidget {
+public:
+    Tab(const char* name, Dialogs dialogs, QWidget* parent);
+
+    // Reads the fields, marks the bad ones and, if none is, shows the answer.
+    virtual void compute() = 0;
+    // Stops any work in the background.
+    virtual void stop() {}
+
+    // Where a tab says what it did (the window's status bar).
+    std::function<void(const QString&)> say = [](const QString&) {};
+
+protected:
+    InputField* addField(const char* name, const QString& label, const QString& text,
+                         const Range& range);
+    QPushButton* addButton(const char* name, const QString& text);
+
+    QFormLayout* form_;
+    QVBoxLayout* side_;  // the fields, then the buttons
+    QVBoxLayout* right_; // the answer
+    Dialogs dialogs_;
+};
+
+} // namespace tables

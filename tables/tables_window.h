@@ -1,0 +1,50 @@
+// Corvane Tables: one window, a tab each for the Erlang B table (表), the
+// curves (グラフ), the three-way solve (三方向計算) and call-centre staffing
+// (コールセンター), in the main window's fonts and words.
+//
+// The window remembers every input, the tab and its geometry in the QSettings
+// it is given, read as it opens and written as it closes; each tab computes
+// from what it read. The models (erlang_table.h, curves.h, three_way.h,
+// staffing.h) do the work; the tabs (tabs.h) only read fields and show.
+#pragma once
+
+#include "tables/tab.h"
+
+#include <QMainWindow>
+
+class QSettings;
+class QTabWidget;
+
+namespace tables {
+
+class TableTab;
+class ChartTab;
+class ThreeWayTab;
+class StaffingTab;
+
+class TablesWindow : public QMainWindow {
+public:
+    explicit TablesWindow(QSettings& settings, Dialogs dialogs = RealDialogs(),
+                          QWidget* parent = nullptr);
+    ~TablesWindow() override;
+
+    QTabWidget* tabs() const { return tabs_; }
+    TableTab* tableTab() const { return table_; }
+    ChartTab* chartTab() const { return chart_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void restore();
+    void save();
+
+    QSettings& settings_;
+    QTabWidget* tabs_;
+    TableTab* table_;
+    ChartTab* chart_;
+    ThreeWayTab* threeWay_;
+    StaffingTab* staffing_;
+};
+
+} // namespace tables

@@ -1,0 +1,77 @@
+#include "tables/three_way.h"
+
+#include "teletraffic/erlang.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace tables {
+
+ThreeWay SolveThreeWay(const ThreeWayInputs& in) {
+    ThreeWay answer{in.unknown, in.traffic, in.blocking, in.lines, {}};
+    switch (in.unknown) {
+    case Unknown::Lines:
+        answer.lines = static_cast<double>(teletraffic::ErlangBLines(in.traffic, in.blocking));
+        break;
+    case Unknown::Blocking:
+        answer.blocking = teletraffic::ErlangB(in.traffic, in.lines);
+        break;
+    case Unknown::Traffic:
+        answer.traffic = teletraffic::ErlangBTraffic(in.lines, in.blocking);
+        break;
+    }
+    for (double n = std::max(0.0, answer.lines - 1);
+         n <= std::min(answer.lines + 1, teletraffic::kMaxLines); ++n) {
+        answer.around.push_back({n, teletraffic::ErlangB(answer.traffic, n)});
+    }
+    return answer;
+}
+
+QString BlockingText(double blocking) {
+    return QString::number(blocking, 'g', 6);
+}
+
+namespace {
+
+QString Count(double lines) {
+    return QString::number(lines, 'f', 0);
+}
+
+// "17 回線で 0.0145、19 回線で 0.00464" for the counts beside the answer.
+QString Neighbours(const ThreeWay& a) {
+    QStringList parts;
+    for (const LineBlocking& at : a.around) {
+        if (at.lines != a.lines) {
+            parts << QStringLiteral("%1 回線で %2").arg(Count(at.lines), BlockingText(at.blocking));
+        }
+    }
+    return parts.join(u'、');
+}
+
+} // namespace
+
+QString Explain(const ThreeWay& a) {
+    const QString traffic = QString::number(a.traffic, 'g', 10);
+    const QString blocking = BlockingText(a.blocking);
+    switch (a.unknown) {
+    case Unknown::Lines:
+        if (a.lines == 0) {
+            return QStringLiteral("呼量 0 アーランに回線は要りません。");
+        }
+        return QStringLiteral("呼量 %1 アーランの呼損率は %2 回線で %3 ≤ %4 ですが、%5 回線では "
+                              "%6 > %4 です。")
+            .arg(traffic, Count(a.lines), BlockingText(a.around[1].blocking), blocking,
+                 Count(a.lines - 1), BlockingText(a.around[0].blocking));
+    case Unknown::Traffic:
+        return QStringLiteral(
+                   "%1 回線が呼損率 %2 で運べる呼量は %3 アーランです（この呼量で %4）。")
+            .arg(Count(a.lines), blocking, traffic, Neighbours(a));
+    case Unknown::Blocking:
+        return QStringLiteral("呼量 %1 アーランを %2 回線で受けると呼損率は %3 です（%4）。")
+            .arg(traffic, Count(a.lines), blocking, Neighbours(a));
+    }
+    return {};
+}
+
+} // namespace tables

@@ -1,0 +1,125 @@
+#include "tables/tabs.h"
+
+#include "teletraffic/erlang.h"
+
+#include <QButtonGroup>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace tables {
+namespace {
+
+// In the order of Unknown.
+const char* const kNames[3] = {"solveTraffic", "solveBlocking", "solveLines"};
+const Range kRanges[3] = {{0, teletraffic::kMaxTraffic},
+                          {teletraffic::kMinBlocking, 1, false, false, true},
+                          {0, teletraffic::kMaxLines, true}};
+
+} // namespace
+
+ThreeWayTab::ThreeWayTab(Dialogs dialogs, QWidget* parent)
+    : Tab("threeWayTab", std::move(dialogs), parent) {
+    const QString labels[3] = {QStringLiteral("呼量(アーラン)"), QStringLiteral("呼損率"),
+                               QStringLiteral("回線数")};
+    const QString texts[3] = {QStringLiteral("10"), QStringLiteral("0.01"), QString()};
+    const QString shortLabels[3] = {QStringLiteral("呼量"), QStringLiteral("呼損率"),
+                                    QStringLiteral("回線数")};
+    auto* group = new QButtonGroup(this);
+    auto* choices = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        solveFor_[i] = new QRadioButton(shortLabels[i], this);
+        solveFor_[i]->setObjectName(QLatin1String(kNames[i]) + QStringLiteral("Unknown"));
+        group->addButton(solveFor_[i]);
+        choices->addWidget(solveFor_[i]);
+    }
+    form_->addRow(QStringLiteral("求めるもの"), choices);
+    for (int i = 0; i < 3; ++i) {
+        fields_[i] = addField(kNames[i], labels[i], texts[i], kRanges[i]);
+        connect(solveFor_[i], &QRadioButton::toggled, this, &ThreeWayTab::showUnknown);
+    }
+    solveFor_[static_cast<int>(Unknown::Lines)]->setChecked(true);
+    connect(addButton("solveCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
+            &ThreeWayTab::compute);
+    side_->addStretch(1);
+
+    // Made after the fields, so that Tab reaches the fields first.
+    explain_ = new QLabel(this);
+    around_ = new QTableWidget(0, 2, this);
+    explain_->setObjectName(QStringLiteral("solveExplain"));
+    explain_->setWordWrap(true);
+    explain_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    around_->setObjectName(QStringLiteral("solveAround"));
+    around_->setAccessibleName(QStringLiteral("前後の回線数の呼損率"));
+    around_->setHorizontalHeaderLabels({QStringLiteral("回線数"), QStringLiteral("呼損率")});
+    around_->verticalHeader()->hide();
+    around_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    around_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    right_->addWidget(explain_);
+    right_->addWidget(around_, 1);
+}
+
+// The unknown's box shows the answer and takes no typing.
+void ThreeWayTab::showUnknown() {
+    for (int i = 0; i < 3; ++i) {
+        const bool unknown = solveFor_[i]->isChecked();
+        fields_[i]->edit()->setReadOnly(unknown);
+        fields_[i]->edit()->setFocusPolicy(unknown ? Qt::ClickFocus : Qt::StrongFocus);
+        // The answer's box has the window's ground; a known box keeps any mark.
+        if (unknown) {
+            fields_[i]->mark({});
+            QPalette answer;
+            answer.setColor(QPalette::Base, palette().color(QPalette::Window));
+            fields_[i]->edit()->setPalette(answer);
+        } else if (fields_[i]->error().isEmpty()) {
+            fields_[i]->edit()->setPalette(QPalette());
+        }
+    }
+}
+
+void ThreeWayTab::compute() {
+    ThreeWayInputs inputs;
+    for (int i = 0; i < 3; ++i) {
+        if (solveFor_[i]->isChecked()) {
+            inputs.unknown = static_cast<Unknown>(i);
+        }
+    }
+    double* values[3] = {&inputs.traffic, &inputs.blocking, &inputs.lines};
+    bool ok = true;
+    for (int i = 0; i < 3; ++i) {
+        if (static_cast<Unknown>(i) != inputs.unknown) {
+            const auto value = fields_[i]->read();
+            ok = ok && value;
+            *values[i] = value.value_or(0);
+        }
+    }
+    if (!ok) {
+        return;
+    }
+    const ThreeWay answer = SolveThreeWay(inputs);
+    const QString shown[3] = {QString::number(answer.traffic, 'g', 10),
+                              BlockingText(answer.blocking), QString::number(answer.lines, 'f', 0)};
+    fields_[static_cast<int>(answer.unknown)]->edit()->setText(
+        shown[static_cast<int>(answer.unknown)]);
+    explain_->setText(Explain(answer));
+    around_->setRowCount(static_cast<int>(answer.around.size()));
+    for (int row = 0; row < around_->rowCount(); ++row) {
+        const LineBlocking& at = answer.around[static_cast<std::size_t>(row)];
+        const QString cells[2] = {QString::number(at.lines, 'f', 0), BlockingText(at.blocking)};
+        for (int column = 0; column < 2; ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            QFont font = item->font();
+            font.setBold(at.lines == answer.lines);
+            item->setFont(font);
+            around_->setItem(row, column, item);
+        }
+    }
+}
+
+} // namespace tables

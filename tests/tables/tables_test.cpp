@@ -100,7 +100,7 @@ TEST(ThreeWay, EachUnknownWithTheBlockingBesideIt) {
     const ThreeWay none = SolveThreeWay({Unknown::Blocking, 10, 0, 0});
     EXPECT_EQ(none.blocking, 1);
     ASSERT_EQ(none.around.size(), 2u); // no line count below 0, B(10, 1) beside it
-    EXPECT_EQ(none.around[1].blocking, 10.0 / 11);
+    EXPECT_DOUBLE_EQ(none.around[1].blocking, 10.0 / 11);
 }
 
 TEST(Curves, SampledStoppedBelowTheFloorAndAnswered) {

@@ -1,7 +1,7 @@
 // Starts Corvane: one window, the event loop, and the end of the program when
 // the window closes.
-#include "fonts.h"
-#include "frm_main.h"
+#include "platform/fonts.h"
+#include "window/frm_main.h"
 
 #include <QApplication>
 

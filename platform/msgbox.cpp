@@ -1,4 +1,4 @@
-#include "msgbox.h"
+#include "platform/msgbox.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "mdl_Corvane.h"
-#include "support/literal_search.h"
+#include "calc/mdl_Corvane.h"
+#include "tests/support/literal_search.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 namespace {
 
 using namespace mdl_Corvane;
-using literal::LiteralErlangB;
 using literal::LiteralSearchLines;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();

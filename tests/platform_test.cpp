@@ -1,6 +1,6 @@
-#include "msgbox.h"
-#include "numbers.h"
-#include "support/print_qt.h"
+#include "platform/msgbox.h"
+#include "platform/numbers.h"
+#include "tests/support/print_qt.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,6 @@ TEST(ToDouble, AcceptsPlainAndFullWidthNumbers) {
         const std::optional<double> value = platform::ToDouble(text);
         ASSERT_TRUE(value.has_value()) << text.toStdString();
         EXPECT_EQ(*value, c.value) << text.toStdString();
-        EXPECT_TRUE(platform::IsNumeric(text));
     }
     EXPECT_TRUE(std::signbit(*platform::ToDouble(u"-0")));
 }
@@ -47,7 +46,6 @@ TEST(ToDouble, RefusesEverythingElse) {
     for (const char16_t* c : cases) {
         const auto text = QString::fromUtf16(c);
         EXPECT_FALSE(platform::ToDouble(text).has_value()) << text.toStdString();
-        EXPECT_FALSE(platform::IsNumeric(text)) << text.toStdString();
     }
 }
 

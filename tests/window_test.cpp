@@ -1,6 +1,6 @@
-#include "frm_main.h"
-#include "msgbox.h"
-#include "support/print_qt.h"
+#include "platform/msgbox.h"
+#include "tests/support/print_qt.h"
+#include "window/frm_main.h"
 
 #include <QApplication>
 #include <QClipboard>

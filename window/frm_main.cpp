@@ -1,8 +1,8 @@
-#include "frm_main.h"
+#include "window/frm_main.h"
 
-#include "mdl_Corvane.h"
-#include "numbers.h"
-#include "screen.h"
+#include "calc/mdl_Corvane.h"
+#include "platform/numbers.h"
+#include "platform/screen.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

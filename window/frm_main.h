@@ -9,7 +9,7 @@
 // count with mdl_Corvane::CalcLines and shows it.
 #pragma once
 
-#include "msgbox.h"
+#include "platform/msgbox.h"
 
 #include <QWidget>
 

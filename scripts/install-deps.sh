@@ -7,9 +7,10 @@ set -euo pipefail
 packages=(
     # build
     g++ cmake make pkgconf
-    # the window: Qt 6 Widgets, and free fonts metric-compatible with the
-    # Japanese and Latin families the window asks for
-    qt6-base-dev libgl-dev fonts-ipafont-gothic fonts-liberation2
+    # the window: Qt 6 Widgets (with libxkbcommon-dev, which Qt's CMake files
+    # look for as XKB), and free fonts metric-compatible with the Japanese and
+    # Latin families the window asks for
+    qt6-base-dev libgl-dev libxkbcommon-dev fonts-ipafont-gothic fonts-liberation2
     # the traffic engine (Boost.Math, header-only), the command-line tool
     # (CLI11, nlohmann-json) and the tables window (Qt Charts, Qt SVG)
     libboost-dev libcli11-dev nlohmann-json3-dev qt6-charts-dev qt6-svg-dev
@@ -17,10 +18,11 @@ packages=(
 test_packages=(
     # tests and benchmarks
     libgtest-dev libbenchmark-dev clang-format
-    # desktop integration: validators and the Debian package
-    desktop-file-utils appstream dpkg-dev file
-    # the end-to-end test on a virtual display, and fuzzing with libFuzzer
-    xvfb xdotool xclip clang libclang-rt-14-dev
+    # desktop integration: validators, the Debian package and its checker
+    desktop-file-utils appstream dpkg-dev file lintian
+    # the end-to-end test on a virtual display under a window manager, and
+    # fuzzing with libFuzzer
+    xvfb openbox x11-utils xdotool xclip clang libclang-rt-14-dev
 )
 
 if [[ ${1:-test} == test ]]; then

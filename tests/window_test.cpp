@@ -36,14 +36,6 @@ protected:
         return found;
     }
     QLineEdit* box(const char* name) { return get<QLineEdit>(name); }
-    S text(const char* name) {
-        QWidget* w = get(name);
-        auto* label = qobject_cast<QLabel*>(w);
-        auto* button = qobject_cast<QPushButton*>(w);
-        return label    ? label->text()
-               : button ? button->text()
-                        : qobject_cast<QLineEdit*>(w)->text();
-    }
     void calculate(const S& traffic, const S& loss) {
         box("txtInput1")->setText(traffic);
         box("txtInput2")->setText(loss);
@@ -88,7 +80,7 @@ TEST_F(Window, TextsAfterLoadInTheirFonts) {
     };
     for (const auto& row : rows) {
         const QFont font = get(row.name)->font();
-        EXPECT_EQ(text(row.name), row.text) << row.name;
+        EXPECT_EQ(get(row.name)->property("text").toString(), row.text) << row.name;
         EXPECT_EQ(QFontInfo(font).family(), S(row.family)) << row.name;
         EXPECT_EQ(font.pointSizeF(), row.points) << row.name;
         EXPECT_EQ(QFontInfo(font).bold(), row.bold) << row.name;

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the build under a scratch prefix and makes its Debian package, then
+# checks what a desktop and Debian ask of them: the validators and lintian
+# clean, the menu entry starting the installed program, the package's name and
+# dependencies. usage: check.sh BUILD_DIR APP_ID VERSION [CONFIG]
+set -euo pipefail
+build=$1 app_id=$2 version=$3 config=${4:-}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() { echo "FAIL: $*" >&2 && exit 1; }
+quiet() { "$@" >"$scratch/log" 2>&1 || { cat "$scratch/log" >&2 && fail "$*"; }; }
+
+prefix="$scratch/a prefix" # not on PATH, and with a blank that the entry must quote
+quiet "${CMAKE:-cmake}" --install "$build" --prefix "$prefix" ${config:+--config "$config"}
+quiet desktop-file-validate "$prefix/share/applications/$app_id.desktop"
+quiet appstreamcli validate-tree --no-net "$prefix"
+icons=("$prefix"/share/icons/hicolor/*/apps/"$app_id".*)
+((${#icons[@]} == 6)) || fail "${#icons[@]} icons installed, want 6: ${icons[*]}"
+exec=$(sed -n 's/^Exec=//p' "$prefix/share/applications/$app_id.desktop")
+[[ $exec == "\"$prefix/bin/corvane\"" ]] || fail "Exec=$exec, want the quoted full path"
+[[ $("${exec//\"/}" --version) == "corvane $version" ]] || fail "$exec --version"
+! readelf -d "$prefix/bin/corvane" | grep -E 'RPATH|RUNPATH' || fail "bin/corvane has a library path"
+
+quiet "${CPACK:-cpack}" -G DEB -B "$scratch/out" --config "$build/CPackConfig.cmake" ${config:+-C "$config"}
+deb=$scratch/out/corvane_${version}_$(dpkg --print-architecture).deb
+[[ -f $deb ]] || fail "no $deb among: $(ls "$scratch/out")"
+quiet lintian --fail-on error,warning,info --suppress-tags binary-has-unneeded-section "$deb"
+depends=" $(dpkg-deb -f "$deb" Depends | sed -e 's/([^)]*)//g' -e 's/[,|]/ /g') "
+for need in libqt6widgets6 qt6-qpa-plugins fonts-ipafont-gothic fonts-liberation2; do
+    [[ $depends == *" $need "* ]] || fail "Depends lacks $need:$depends"
+done
+entry=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/applications/$app_id.desktop")
+grep -qx Exec=corvane <<<"$entry" || fail "the package's entry does not start plain corvane"
+echo "install and ${deb##*/} pass the validators and lintian"

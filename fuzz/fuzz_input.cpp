@@ -33,13 +33,10 @@ double CheckText(const QString& text, short field) {
     Check(!value || std::isfinite(*value), "ToDouble gave a value that is not finite");
     const QString padded = QStringLiteral(" \u3000") + text + QStringLiteral("\u3000 ");
     Check(platform::ToDouble(padded) == value, "blanks around the text change its value");
-    const bool traffic = value && *value >= 0 && *value <= 999999;
-    const bool loss = value && *value >= 0.0001 && *value <= 0.9999;
-    Check(frm_main::IsValidValue(text, frm_main::FLD_TRAFFIC) == traffic,
-          "IsValidValue(FLD_TRAFFIC) disagrees with the value and the range 0..999999");
-    Check(frm_main::IsValidValue(text, frm_main::FLD_LOSS) == loss,
-          "IsValidValue(FLD_LOSS) disagrees with the value and the range 0.0001..0.9999");
-    return (field == frm_main::FLD_TRAFFIC ? traffic : loss) ? *value : NAN;
+    // What the window admits converts, by the one conversion it calculates with.
+    const bool valid = frm_main::IsValidValue(text, field);
+    Check(!valid || value, "IsValidValue admits a text that ToDouble refuses");
+    return valid ? *value : NAN;
 }
 
 void CheckLines() {

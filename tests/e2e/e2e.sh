@@ -1,20 +1,14 @@
 #!/usr/bin/env bash
-# The real program under a window manager (openbox) on a private Xvfb display,
-# driven by keys from xdotool and read back through the clipboard (xclip).
-# usage: e2e.sh path/to/corvane
+# e2e.sh path/to/corvane: the real program under a window manager (openbox) on
+# a private Xvfb display, driven by xdotool and read back through xclip.
 set -uo pipefail
 app=$1 tmp=$(mktemp -d) step="start Xvfb and openbox"
-fail() {
-    echo "e2e FAILED at step: $step: $*" >&2
-    cat "$tmp/app.log" >&2 2>/dev/null
-    exit 1
-}
+fail() { echo "e2e FAILED at step: $step: $*" >&2; cat "$tmp/app.log" >&2 2>/dev/null; exit 1; }
 trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$tmp"' EXIT
 trap 'fail "killed by a signal"' INT TERM HUP
 wait_until() { # seconds, command...
-    local end=$((SECONDS + $1))
-    shift
-    until "$@"; do ((SECONDS < end)) || return 1; sleep 0.1; done
+    local end=$((SECONDS + $1)) && shift
+    until "$@"; do ((SECONDS < end)) || return 1 && sleep 0.1; done
 }
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/display" 2>/dev/null &
@@ -44,50 +38,22 @@ centred() {
 }
 wait_until 5 centred || fail "frame off centre by $((dx / 2)),$((dy / 2)) px (frame ${l}/${r}/${t}/${b})"
 
-# The clipboard, read back after keys that copy; a marker tells a copy from
-# what was there before. Once in many runs xclip's text did not take: retry.
+step="type 10 and 0.01, Enter on the calculate button, copy the result"
+# A marker on the clipboard tells a copy from what was there before. Once in
+# many runs xclip's text did not take: try again.
 clip() { xclip -o -selection clipboard 2>/dev/null; }
-put() {
-    for _ in 1 2 3; do
-        printf '%s' "$1" | xclip -i -selection clipboard >/dev/null 2>&1
-        wait_until 2 test "$(clip)" = "$1" && return
-    done
-    fail "could not put '$1' on the clipboard"
-}
-expect_copy() { # expected text, keys
-    local want=$1 got
-    shift
-    put "<nothing copied>"
-    xdotool key "$@"
-    wait_until 5 test "$(clip)" != "<nothing copied>"
-    got=$(clip; printf x)
-    [[ ${got%x} == "$want" ]] || fail "copied '${got%x}', expected '$want'"
-}
-
-step="type 10 and 0.01, Enter on the calculate button"
+for _ in 1 2 3; do
+    printf marker | xclip -i -selection clipboard >/dev/null 2>&1
+    wait_until 2 test "$(clip)" = marker && break
+done
 xdotool windowactivate --sync "$main" type --delay 20 10
 xdotool key Tab && xdotool type --delay 20 0.01
-xdotool key Tab Return Tab # cmdCalc, then txtResult
-expect_copy 18 ctrl+a ctrl+c
-
-step="a warning quotes pasted text; Ctrl+C copies the box"
-xdotool key Tab Tab && put "１ｘ" && xdotool key ctrl+a ctrl+v Tab Tab space
-wait_until 5 count 2 || fail "no message box"
-xdotool windowactivate --sync "$(windows | grep -vx "$main")"
-rule=---------------------------
-expect_copy "$rule"$'\nCorvane\n'"$rule"$'\n呼量：１ｘ　の値が不正です。\n'"$rule"$'\nOK   \n'"$rule"$'\n' ctrl+c
-xdotool key Return
-wait_until 5 count 1 || fail "message box still open after Return"
-
-step="six characters at most, the caret kept"
-xdotool windowactivate --sync "$main" key shift+Tab shift+Tab ctrl+a
-xdotool type --delay 20 123456 && xdotool key Home 9 BackSpace
-expect_copy 123456 ctrl+a ctrl+c
-put 1234567 && xdotool key ctrl+v
-expect_copy 123456 ctrl+a ctrl+c
+xdotool key Tab Return Tab ctrl+a ctrl+c # cmdCalc, then txtResult
+wait_until 5 test "$(clip)" != marker
+[[ $(clip) == 18 ]] || fail "the result box holds '$(clip)', expected 18"
 
 step="Enter on Exit ends the program with code 0"
-xdotool key Tab Tab Tab Tab Return
+xdotool key Tab Return # from txtResult
 exited() { ! kill -0 "$app_pid" 2>/dev/null; }
 wait_until 5 exited || fail "still running"
 wait "$app_pid" || fail "exit code $?"

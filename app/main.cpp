@@ -66,9 +66,11 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    platform::FontConfigLoader fontConfig;
     const QtMessageHandler qtHandler = qInstallMessageHandler(FatalAtStart);
     QApplication app(argc, argv);
     qInstallMessageHandler(qtHandler);
+    fontConfig.Wait();
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(CORVANE_APP_ID));

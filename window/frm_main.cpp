@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMoveEvent>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <algorithm>
@@ -108,12 +109,13 @@ QGroupBox* MakeFrame(QWidget* form, const char* name) {
     return Make<QGroupBox>(form, name);
 }
 
+// The one 32 px image, compiled in: no file to read and no image plugins to
+// look for at start. Menus, task bars and software centres that want larger
+// sizes take the installed theme icons, which the desktop entry names and
+// matches to this window (StartupWMClass).
 QIcon ProgramIcon() {
-    QIcon icon(QStringLiteral(":/icons/corvane-32.xpm"));
-    for (int size : {48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/corvane-%1.png").arg(size), QSize(size, size));
-    }
-    return icon;
+#include "resources/icons/corvane-32.xpm"
+    return QIcon(QPixmap(corvane_32_xpm));
 }
 
 // Names an input or result box after its label, for screen readers.

@@ -42,6 +42,9 @@ ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE 'desktop|static'
 sanitized=$(ctest --test-dir build-asan -N -LE 'desktop|static' | sed -n 's/^Total Tests: //p')
 
 stage "3/3 Fuzzing the input path for 60 s with libFuzzer (build-fuzz/, clang); fuzz/run.sh SECONDS for longer"
-fuzzed=$(fuzz/run.sh 60 | tee /dev/stderr | tail -n 1)
+fuzz_log=$(mktemp)
+trap 'rm -f "$fuzz_log"' EXIT
+fuzz/run.sh 60 | tee "$fuzz_log"
+fuzzed=$(tail -n 1 "$fuzz_log")
 
 stage "Passed: ${suite} tests, ${sanitized} of them again under the sanitizers, and ${fuzzed}"

@@ -16,8 +16,9 @@ packages=(
     libboost-dev libcli11-dev nlohmann-json3-dev qt6-charts-dev qt6-svg-dev
 )
 test_packages=(
-    # tests and benchmarks (start-up: a private session bus)
-    libgtest-dev libbenchmark-dev clang-format dbus-daemon
+    # tests and benchmarks (start-up: the X client library of the timer, and
+    # a private session bus)
+    libgtest-dev libbenchmark-dev clang-format libxcb1-dev dbus-daemon
     # desktop integration: validators, the Debian package and its checker
     desktop-file-utils appstream dpkg-dev file lintian
     # the end-to-end test on a virtual display under a window manager, and

@@ -1,7 +1,7 @@
 // CalcLines beside the literal search it replaces, on the same inputs in one
 // run, so that the ratio holds on a noisy machine.
-#include "mdl_Corvane.h"
-#include "support/literal_search.h"
+#include "calc/mdl_Corvane.h"
+#include "tests/support/literal_search.h"
 
 #include <benchmark/benchmark.h>
 

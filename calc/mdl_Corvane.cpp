@@ -1,11 +1,17 @@
-#include "mdl_Corvane.h"
+#include "calc/mdl_Corvane.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+// Every intermediate result is rounded to double as it is made. Where the
+// compiler keeps them wider (x87 on 32-bit x86), the bits would differ.
+static_assert(FLT_EVAL_METHOD == 0,
+              "the calculation needs double arithmetic without excess precision");
 
 namespace mdl_Corvane {
 namespace {

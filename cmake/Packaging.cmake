@@ -6,8 +6,6 @@ set(CPACK_PACKAGE_NAME "corvane")
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_VERSION "${CORVANE_VERSION}")
 set(CPACK_PACKAGE_VENDOR "The Corvane developers")
-set(CPACK_PACKAGE_CONTACT "The Corvane developers <dev@corvane.org>")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://corvane.org/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Erlang B calculator: lines needed for a traffic load")
 # Kept in short lines: the package's control file shows them as written.
 set(CPACK_PACKAGE_DESCRIPTION "\
@@ -31,8 +29,9 @@ endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CPACK_PACKAGE_HOMEPAGE_URL}")
+# dpkg needs a maintainer with an address; there is no list or homepage yet,
+# so the address is one that plainly reaches no one (.invalid, RFC 2606).
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Corvane developers <noreply@corvane.invalid>")
 
 # The fonts the window draws its text with. Qt loads its platform plugins at
 # run time, so no library scan sees qt6-qpa-plugins, without which no window

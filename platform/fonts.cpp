@@ -1,9 +1,21 @@
-#include "fonts.h"
+#include "platform/fonts.h"
 
 #include <QFont>
 #include <QStringList>
 
+#ifdef CORVANE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+
 namespace platform {
+
+// Qt's own FcInit then finds the configuration loaded; fontconfig makes the
+// two calls safe together.
+FontConfigLoader::FontConfigLoader() {
+#ifdef CORVANE_FONTCONFIG
+    thread_ = std::thread([] { FcInit(); });
+#endif
+}
 
 void InstallFontSubstitutions() {
     const QStringList gothic{QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")};

@@ -1,13 +1,24 @@
-#include "msgbox.h"
+#include "platform/msgbox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QStringList>
 
 namespace platform {
 namespace {
+
+// As Windows lays out a copied message box.
+QString ClipboardText(const QString& title, const QString& prompt, const QStringList& buttons) {
+    const QString rule = QStringLiteral("---------------------------\n");
+    QString row;
+    for (const QString& caption : buttons) {
+        row += caption + QStringLiteral("   ");
+    }
+    return rule + title + u'\n' + rule + prompt + u'\n' + rule + row + u'\n' + rule;
+}
 
 // Qt copies a message box only on Windows; users of such boxes expect it.
 class CopyableMessageBox : public QMessageBox {
@@ -31,17 +42,8 @@ protected:
 
 } // namespace
 
-QString ClipboardText(const QString& title, const QString& prompt, const QStringList& buttons) {
-    const QString rule = QStringLiteral("---------------------------\n");
-    QString row;
-    for (const QString& caption : buttons) {
-        row += caption + QStringLiteral("   ");
-    }
-    return rule + title + u'\n' + rule + prompt + u'\n' + rule + row + u'\n' + rule;
-}
-
 void MsgBox(QWidget* owner, const QString& prompt, int style, const QString& title) {
-    Q_ASSERT(style == vbExclamation);
+    Q_ASSERT(style == kWarningStyle);
     Q_UNUSED(style);
     CopyableMessageBox box(QMessageBox::Warning, title, prompt, QMessageBox::Ok, owner);
     // Shown as plain text: the prompt quotes whatever the user typed.

@@ -1,4 +1,4 @@
-#include "numbers.h"
+#include "platform/numbers.h"
 
 #include <charconv>
 #include <cmath>

@@ -21,10 +21,6 @@ namespace platform {
 // numeric test and the calculation, so that what passes the test converts.
 std::optional<double> ToDouble(QStringView text);
 
-inline bool IsNumeric(QStringView text) {
-    return ToDouble(text).has_value();
-}
-
 // A whole number as its plain decimal digits ("18", "1001691"): no exponent,
 // no decimal point, no separator. Other values in their shortest exact form.
 QString ToText(double value);

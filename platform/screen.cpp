@@ -1,15 +1,18 @@
-#include "screen.h"
+#include "platform/screen.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
 namespace platform {
 
-void SetMousePointer(QWidget* window, int code) {
-    if (code == vbHourglass) {
-        window->setCursor(Qt::WaitCursor);
-    } else {
-        window->unsetCursor();
+void SetMousePointer(Pointer shape) {
+    // One override at most, so that Default always clears it.
+    while (QGuiApplication::overrideCursor() != nullptr) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    if (shape == Pointer::Busy) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     }
 }
 

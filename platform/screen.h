@@ -24,27 +24,21 @@ inline QRect TwipsRect(float left, float top, float width, float height) {
     return {ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height)};
 }
 
-// Mouse pointer codes.
-constexpr int vbDefault = 0;
-constexpr int vbHourglass = 11;
+enum class Pointer { Default, Busy };
 
-// Sets the pointer shown over the window and its controls.
-void SetMousePointer(QWidget* window, int code);
+// Sets the pointer shown over every window of the program. Busy stands over
+// the controls too, where they have pointers of their own (a text box's
+// I-beam); Default gives each control its own again.
+void SetMousePointer(Pointer shape);
 
-// The hourglass over a window for the life of the object, the default pointer
-// again on every way out of the scope.
+// The busy pointer for the life of the object, the default again on every way
+// out of the scope, an exception included.
 class BusyPointer {
 public:
-    explicit BusyPointer(QWidget* window)
-        : window_(window) {
-        SetMousePointer(window_, vbHourglass);
-    }
-    ~BusyPointer() { SetMousePointer(window_, vbDefault); }
+    BusyPointer() { SetMousePointer(Pointer::Busy); }
+    ~BusyPointer() { SetMousePointer(Pointer::Default); }
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
-
-private:
-    QWidget* window_;
 };
 
 // Size of the screen the window is on, in twips.

@@ -13,24 +13,38 @@ run | test) ;;
     exit 2
     ;;
 esac
+stage() { printf '\n==> %s\n' "$*"; }
 
+stage "Debian packages: installing what is missing (scripts/install-deps.sh $mode)"
 scripts/install-deps.sh "$mode"
 jobs=$(nproc)
 
 if [[ $mode == run ]]; then
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+    # The same folder and build type as the README's install commands.
+    stage "Building Corvane in build/ (Release)"
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
     cmake --build build -j "$jobs"
+    stage "Starting build/app/corvane"
     exec build/app/corvane
 fi
 
+stage "1/3 Building in build-test/ with warnings as errors, then the whole suite: calculation, window and command line, install and Debian package, end-to-end under Xvfb and openbox"
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=ON -DCORVANE_BENCH=ON
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
+suite=$(ctest --test-dir build-test -N | sed -n 's/^Total Tests: //p')
 
-# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Package and source checks have nothing to gain from sanitizers.
+stage "2/3 Building in build-asan/ with AddressSanitizer and UndefinedBehaviorSanitizer, then the suite again without its package and format checks"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=ON -DCORVANE_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
-ctest --test-dir build-asan --output-on-failure -j "$jobs"
+ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE 'desktop|static'
+sanitized=$(ctest --test-dir build-asan -N -LE 'desktop|static' | sed -n 's/^Total Tests: //p')
 
-# The input path under libFuzzer for about a minute; fuzz/run.sh SECONDS for longer.
-fuzz/run.sh 60
+stage "3/3 Fuzzing the input path for 60 s with libFuzzer (build-fuzz/, clang); fuzz/run.sh SECONDS for longer"
+fuzz_log=$(mktemp)
+trap 'rm -f "$fuzz_log"' EXIT
+fuzz/run.sh 60 | tee "$fuzz_log"
+fuzzed=$(tail -n 1 "$fuzz_log")
+
+stage "Passed: ${suite} tests, ${sanitized} of them again under the sanitizers, and ${fuzzed}"

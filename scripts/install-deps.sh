@@ -7,21 +7,24 @@ set -euo pipefail
 packages=(
     # build
     g++ cmake make pkgconf
-    # the window: Qt 6 Widgets, and free fonts metric-compatible with the
-    # Japanese and Latin families the window asks for
-    qt6-base-dev libgl-dev fonts-ipafont-gothic fonts-liberation2
+    # the window: Qt 6 Widgets (with libxkbcommon-dev, which Qt's CMake files
+    # look for as XKB), and free fonts metric-compatible with the Japanese and
+    # Latin families the window asks for
+    qt6-base-dev libgl-dev libxkbcommon-dev fonts-ipafont-gothic fonts-liberation2
     # the traffic engine (Boost.Math, header-only), the command-line tool
     # (CLI11, nlohmann-json) and the tables window (Qt Charts, whose CMake
     # package needs Qt OpenGL's, and Qt SVG)
     libboost-dev libcli11-dev nlohmann-json3-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
 )
 test_packages=(
-    # tests and benchmarks
-    libgtest-dev libbenchmark-dev clang-format
-    # desktop integration: validators and the Debian package
-    desktop-file-utils appstream dpkg-dev file
-    # the end-to-end test on a virtual display, and fuzzing with libFuzzer
-    xvfb xdotool xclip clang libclang-rt-14-dev
+    # tests and benchmarks (start-up: the X client library of the timer, and
+    # a private session bus)
+    libgtest-dev libbenchmark-dev clang-format libxcb1-dev dbus-daemon
+    # desktop integration: validators, the Debian package and its checker
+    desktop-file-utils appstream dpkg-dev file lintian
+    # the end-to-end test on a virtual display under a window manager, and
+    # fuzzing with libFuzzer
+    xvfb openbox x11-utils xdotool xclip clang libclang-rt-14-dev
 )
 
 if [[ ${1:-test} == test ]]; then

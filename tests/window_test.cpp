@@ -1,6 +1,6 @@
-#include "frm_main.h"
-#include "msgbox.h"
-#include "support/print_qt.h"
+#include "platform/msgbox.h"
+#include "tests/support/print_qt.h"
+#include "window/frm_main.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -36,14 +35,6 @@ protected:
         return found;
     }
     QLineEdit* box(const char* name) { return get<QLineEdit>(name); }
-    S text(const char* name) {
-        QWidget* w = get(name);
-        auto* label = qobject_cast<QLabel*>(w);
-        auto* button = qobject_cast<QPushButton*>(w);
-        return label    ? label->text()
-               : button ? button->text()
-                        : qobject_cast<QLineEdit*>(w)->text();
-    }
     void calculate(const S& traffic, const S& loss) {
         box("txtInput1")->setText(traffic);
         box("txtInput2")->setText(loss);
@@ -51,22 +42,11 @@ protected:
     }
 };
 
-TEST_F(Window, ControlsStandInTheirContainers) {
+TEST_F(Window, FixedSizeWithoutMinimiseOrMaximiseAndControlsInside) {
     EXPECT_EQ(form->size(), QSize(304, 303));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
-    const struct {
-        const char* name;
-        const char* container;
-        QRect pixels;
-    } rows[] = {
-        {"cmdExit", "frm_main", {200, 272, 97, 21}}, {"Frame2", "Frame1", {8, 48, 273, 201}},
-        {"txtInput1", "Frame2", {184, 24, 81, 25}},  {"lblLabel1", "Frame2", {16, 29, 161, 17}},
-        {"Image1", "Frame1", {8, 16, 32, 32}},       {"Label1", "Frame1", {56, 32, 129, 17}},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(get(row.name)->geometry(), row.pixels) << row.name;
-        EXPECT_EQ(get(row.name)->parentWidget()->objectName(), S(row.container)) << row.name;
-    }
+    EXPECT_EQ(form->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+              Qt::WindowCloseButtonHint);
     for (QWidget* w : form->findChildren<QWidget*>(Qt::FindChildrenRecursively)) {
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(S("qt_"))) {
             EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << w->objectName();
@@ -74,7 +54,6 @@ TEST_F(Window, ControlsStandInTheirContainers) {
     }
     EXPECT_EQ(get("cmdExit")->geometry().right(), get("Frame1")->geometry().right());
     EXPECT_EQ(get<QLabel>("Image1")->pixmap().deviceIndependentSize(), QSizeF(32, 32));
-    EXPECT_TRUE(form->windowIcon().availableSizes().contains(QSize(256, 256)));
 }
 
 // Mapped families, sizes and weights; and every caption fits its control.
@@ -99,24 +78,21 @@ TEST_F(Window, TextsAfterLoadInTheirFonts) {
         {"txtResult", {}, "IPAPGothic", 12, false},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         const QFont font = get(row.name)->font();
-        EXPECT_EQ(text(row.name), row.text) << row.name;
-        EXPECT_EQ(QFontInfo(font).family(), S(row.family)) << row.name;
-        EXPECT_EQ(font.pointSizeF(), row.points) << row.name;
-        EXPECT_EQ(QFontInfo(font).bold(), row.bold) << row.name;
-        EXPECT_LE(QFontMetrics(font).horizontalAdvance(row.text), get(row.name)->width())
-            << row.name;
+        EXPECT_EQ(get(row.name)->property("text").toString(), row.text);
+        EXPECT_EQ(QFontInfo(font).family(), S(row.family));
+        EXPECT_EQ(font.pointSizeF(), row.points);
+        EXPECT_EQ(QFontInfo(font).bold(), row.bold);
+        EXPECT_LE(QFontMetrics(font).horizontalAdvance(row.text), get(row.name)->width());
     }
     EXPECT_EQ(form->windowTitle(), S("Corvane"));
     EXPECT_EQ(form->lines(), 0);
     EXPECT_EQ(box("txtInput1")->accessibleName(), S("呼量(アーラン) [ 0 - 999999 ]"));
 }
 
-TEST_F(Window, OpensCentredWithFocusFirstAndTabsInOrder) {
-    const QRect screen = form->screen()->geometry();
-    EXPECT_NEAR(form->frameGeometry().center().x(), screen.center().x(), 1);
-    EXPECT_NEAR(form->frameGeometry().center().y(), screen.center().y(), 1);
-
+// The centring needs a window manager's frame: e2e.sh checks it.
+TEST_F(Window, OpensWithFocusFirstAndTabsInOrder) {
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QStringList order;
@@ -128,22 +104,27 @@ TEST_F(Window, OpensCentredWithFocusFirstAndTabsInOrder) {
                                   "txtInput1"}));
 }
 
-TEST_F(Window, InputBoxesKeepToSixCharacters) {
+// A refused edit leaves the text and the caret as they were: Home, "9" into
+// "123456", then Backspace deletes nothing.
+TEST_F(Window, InputBoxesKeepToSixCharactersAndTheCaret) {
     const struct {
         S before, typed, pasted, after;
+        bool home = false;
     } cases[] = {
         {{}, S("1234567"), {}, S("123456")},
-        {{}, S("0.9999"), {}, S("0.9999")},
         {{}, S("１２３４５６７"), {}, S("１２３４５６")},
         {{}, {}, S("1234567"), {}},
         {S("12"), {}, S("1234567"), S("12")},
         {S("12"), {}, S("3456"), S("123456")},
+        {S("123456"), S("9"), {}, S("123456"), true},
     };
     for (const char* name : {"txtInput1", "txtInput2"}) {
         for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << name << " " << c.before << "+" << c.typed << c.pasted);
             QLineEdit* input = box(name);
             input->setText(c.before);
-            input->end(false);
+            QTest::keyClick(input, c.home ? Qt::Key_Home : Qt::Key_End);
             for (const QChar ch : c.typed) {
                 QTest::sendKeyEvent(QTest::Click, input, Qt::Key_unknown, S(ch), Qt::NoModifier);
             }
@@ -151,81 +132,96 @@ TEST_F(Window, InputBoxesKeepToSixCharacters) {
                 QGuiApplication::clipboard()->setText(c.pasted);
                 input->paste();
             }
-            EXPECT_EQ(input->text(), c.after) << name << " " << c.typed << c.pasted;
+            EXPECT_EQ(input->text(), c.after);
+            EXPECT_EQ(input->cursorPosition(), c.home ? 0 : c.after.length());
         }
     }
 }
 
+// The first bad field is named, with its text as typed.
 TEST_F(Window, BadInputIsReportedAndChangesNothing) {
     const struct {
-        S traffic, loss, prompt;
+        S traffic, loss;
+        bool lossNamed = false;
     } cases[] = {
-        {{}, S("0.01"), S("呼量：") + kBad},
-        {S("abc"), S("xyz"), S("呼量：abc") + kBad},
-        {S("-1"), S("0.01"), S("呼量：-1") + kBad},
-        {S(" 1e7 "), S("0.01"), S("呼量： 1e7 ") + kBad},
-        {S("1e-400"), S("0.01"), S("呼量：1e-400") + kBad},
-        {S("10"), S("1"), S("呼損率：1") + kBad},
-        {S("10"), S("0"), S("呼損率：0") + kBad},
-        {S("10"), {}, S("呼損率：") + kBad},
-        {S("10"), S("9e-5"), S("呼損率：9e-5") + kBad},
+        {{}, S("0.01")},         {S("abc"), S("xyz")},    {S("-1"), S("0.01")},
+        {S(" 1e7 "), S("0.01")}, {S("10"), S("1"), true}, {S("10"), S("0"), true},
+        {S("10"), {}, true},
     };
     calculate(S("10"), S("0.01"));
     box("txtResult")->setText(S("edited"));
     for (const auto& c : cases) {
+        const S prompt = c.lossNamed ? S("呼損率：") + c.loss : S("呼量：") + c.traffic;
+        SCOPED_TRACE(prompt);
         warnings.clear();
         calculate(c.traffic, c.loss);
-        EXPECT_EQ(warnings, QStringList(c.prompt + S("|48|Corvane")));
-        EXPECT_EQ(box("txtResult")->text(), S("edited")) << c.prompt;
+        EXPECT_EQ(warnings, QStringList(prompt + kBad + S("|48|Corvane")));
+        EXPECT_EQ(box("txtResult")->text(), S("edited"));
         EXPECT_EQ(box("txtInput1")->text() + box("txtInput2")->text(), c.traffic + c.loss);
-        EXPECT_EQ(form->lines(), 18) << c.prompt;
+        EXPECT_EQ(form->lines(), 18);
     }
 }
 
-TEST_F(Window, GoodInputShowsTheLineCount) {
+// The busy pointer stands over the whole program, text boxes included, while
+// the result box changes, and is gone after.
+TEST_F(Window, GoodInputShowsTheLineCountUnderTheBusyPointer) {
     const struct {
         S traffic, loss, lines;
     } cases[] = {
         {S("10"), S("0.01"), S("18")},        {S("0"), S("0.01"), S("0")},
         {S("999999"), S("0.9999"), S("101")}, {S("999999"), S("0.0001"), S("1001691")},
-        {S("1e-9"), S("0.01"), S("1")},       {S("１０"), S("０．０１"), S("18")},
-        {S("\u300010 "), S("1e-2"), S("18")},
+        {S("１０"), S("０．０１"), S("18")},
     };
+    QList<Qt::CursorShape> pointers;
+    QObject::connect(box("txtResult"), &QLineEdit::textChanged, [&] {
+        const QCursor* c = QGuiApplication::overrideCursor();
+        pointers << (c ? c->shape() : Qt::BitmapCursor);
+    });
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.traffic);
+        box("txtResult")->setText(S("x"));
+        pointers.clear();
         calculate(c.traffic, c.loss);
-        EXPECT_EQ(box("txtResult")->text(), c.lines) << c.traffic;
+        EXPECT_EQ(box("txtResult")->text(), c.lines);
         EXPECT_EQ(form->lines(), c.lines.toDouble());
-        EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor) << "pointer left busy";
+        EXPECT_EQ(pointers, QList<Qt::CursorShape>({Qt::WaitCursor, Qt::WaitCursor}));
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
     EXPECT_TRUE(warnings.isEmpty());
 }
 
-TEST_F(Window, ExitButtonAndCloseBoxEndAtOnce) {
-    for (const bool button : {true, false}) {
-        form->show();
-        calculate(S("10"), S("0.01"));
-        if (button) {
-            get<QPushButton>("cmdExit")->click();
-        } else {
-            EXPECT_TRUE(form->close());
-        }
-        EXPECT_FALSE(form->isVisible());
-    }
+// Enter presses a button that has the focus, none from a text box; the exit
+// button and the close box end at once, a result on display or not.
+TEST_F(Window, ButtonsAnswerClickAndEnterAndTheWindowClosesAtOnce) {
+    box("txtInput1")->setText(S("10"));
+    box("txtInput2")->setText(S("0.01"));
+    QTest::keyClick(box("txtInput2"), Qt::Key_Return);
+    EXPECT_EQ(box("txtResult")->text(), S());
+    QTest::keyClick(get("cmdCalc"), Qt::Key_Return);
+    EXPECT_EQ(box("txtResult")->text(), S("18"));
+    form->show();
+    QTest::keyClick(get("cmdExit"), Qt::Key_Enter);
+    EXPECT_FALSE(form->isVisible());
+    form->show();
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(warnings.isEmpty());
 }
 
 // The real box, closed by a timer; a stray box fails the test by its timeout.
-TEST(RealMessageBox, WarnsAndCopies) {
+// What it quotes shows as typed, never as markup. Ctrl+C copies it in the
+// layout of Windows' boxes.
+TEST(RealMessageBox, WarnsInPlainTextAndCopies) {
     frm_main form;
     form.show();
-    form.findChild<QLineEdit*>(S("txtInput1"))->setText(S("abc"));
+    form.findChild<QLineEdit*>(S("txtInput1"))->setText(S("<b>1"));
     S seen, copied;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             poll.stop();
             seen = box->windowTitle() + '|' + box->text() + '|' + S::number(box->icon()) + '|' +
-                   S::number(box->buttons().size());
+                   S::number(box->buttons().size()) + '|' + S::number(box->textFormat());
             QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
             copied = QGuiApplication::clipboard()->text();
             box->button(QMessageBox::Ok)->click();
@@ -233,9 +229,11 @@ TEST(RealMessageBox, WarnsAndCopies) {
     });
     poll.start(20);
     form.findChild<QPushButton*>(S("cmdCalc"))->click();
-    const S prompt = S("呼量：abc") + kBad;
-    EXPECT_EQ(seen, S("Corvane|") + prompt + '|' + S::number(QMessageBox::Warning) + S("|1"));
-    EXPECT_EQ(copied, platform::ClipboardText(S("Corvane"), prompt, {S("OK")}));
+    const S prompt = S("呼量：<b>1") + kBad;
+    EXPECT_EQ(seen,
+              S("Corvane|%1|%2|1|%3").arg(prompt).arg(QMessageBox::Warning).arg(Qt::PlainText));
+    const S rule = S("---------------------------\n");
+    EXPECT_EQ(copied, rule + S("Corvane\n") + rule + prompt + '\n' + rule + S("OK   \n") + rule);
 }
 
 } // namespace

@@ -1,14 +1,16 @@
-#include "frm_main.h"
+#include "window/frm_main.h"
 
-#include "mdl_Corvane.h"
-#include "numbers.h"
-#include "screen.h"
+#include "calc/mdl_Corvane.h"
+#include "platform/numbers.h"
+#include "platform/screen.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMoveEvent>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <algorithm>
@@ -96,9 +98,9 @@ QLineEdit* MakeTextBox(QWidget* form, const char* name) {
 
 QPushButton* MakeButton(QWidget* form, const char* name) {
     auto* button = Make<QPushButton>(form, name);
-    // Neither button answers Enter or Escape.
-    button->setAutoDefault(false);
-    button->setDefault(false);
+    // Enter presses a button that has the focus, as Space does. Outside a
+    // dialog no button is the default, so Enter in a text box presses none.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -107,12 +109,13 @@ QGroupBox* MakeFrame(QWidget* form, const char* name) {
     return Make<QGroupBox>(form, name);
 }
 
+// The one 32 px image, compiled in: no file to read and no image plugins to
+// look for at start. Menus, task bars and software centres that want larger
+// sizes take the installed theme icons, which the desktop entry names and
+// matches to this window (StartupWMClass).
 QIcon ProgramIcon() {
-    QIcon icon(QStringLiteral(":/icons/corvane-32.xpm"));
-    for (int size : {48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/corvane-%1.png").arg(size), QSize(size, size));
-    }
-    return icon;
+#include "resources/icons/corvane-32.xpm"
+    return QIcon(QPixmap(corvane_32_xpm));
 }
 
 // Names an input or result box after its label, for screen readers.
@@ -173,6 +176,12 @@ frm_main::frm_main(platform::MessageBoxFn msgBox, QWidget* parent)
     connect(cmdExit, &QPushButton::clicked, this, &frm_main::cmdExit_Click);
     connect(txtInput1, &QLineEdit::textChanged, this, &frm_main::txtInput1_Change);
     connect(txtInput2, &QLineEdit::textChanged, this, &frm_main::txtInput2_Change);
+    // A box signals the caret's move after the text change of the same edit,
+    // so the guard still finds here where the caret stood before it.
+    connect(txtInput1, &QLineEdit::cursorPositionChanged, this,
+            [this](int, int now) { caretInput1 = now; });
+    connect(txtInput2, &QLineEdit::cursorPositionChanged, this,
+            [this](int, int now) { caretInput2 = now; });
 
     Form_Load();
 }
@@ -197,11 +206,26 @@ void frm_main::Form_Load() {
 
     dblLines = 0;
 
+    Centre();
+}
+
+void frm_main::Centre() {
     const QSizeF screen = platform::ScreenSizeTwips(this);
     const QSizeF outer = platform::OuterSizeTwips(this);
     const auto left = (static_cast<float>(screen.width()) - static_cast<float>(outer.width())) / 2;
     const auto top = (static_cast<float>(screen.height()) - static_cast<float>(outer.height())) / 2;
     platform::MoveTwips(this, left, top);
+    centredOuterSize = frameGeometry().size();
+}
+
+// A window manager adds its frame (title bar, border) only once the window
+// is up, after Form_Load has centred what it knew: centre again on the outer
+// size when it turns out different. A move by the user keeps the size.
+void frm_main::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible() && frameGeometry().size() != centredOuterSize) {
+        Centre();
+    }
 }
 
 // Nothing to ask or save: closing always goes ahead.
@@ -217,19 +241,21 @@ void frm_main::cmdExit_Click() {
 }
 
 void frm_main::txtInput1_Change() {
-    KeepToSixCharacters(txtInput1, strLastInput1);
+    KeepToSixCharacters(txtInput1, strLastInput1, caretInput1);
 }
 
 void frm_main::txtInput2_Change() {
-    KeepToSixCharacters(txtInput2, strLastInput2);
+    KeepToSixCharacters(txtInput2, strLastInput2, caretInput2);
 }
 
 // A text grown past six characters, typed or pasted, gives way to the last
-// text that fitted. Setting it runs this handler again, which records it.
-void frm_main::KeepToSixCharacters(QLineEdit* box, QString& last) {
+// text that fitted, with the caret where it stood before. Setting the text
+// runs this handler again, which records it.
+void frm_main::KeepToSixCharacters(QLineEdit* box, QString& last, int caretBefore) {
     const QString text = box->text();
     if (text.length() > kMaxInputLength) {
         box->setText(last);
+        box->setCursorPosition(caretBefore);
     } else {
         last = text;
     }
@@ -255,7 +281,7 @@ bool frm_main::IsValidValue(const QString& text, short code) {
 
 void frm_main::Warn(const QString& fieldName, const QString& text) {
     msgBox_(this, fieldName + QStringLiteral("：") + text + QStringLiteral("　の値が不正です。"),
-            platform::vbExclamation, QStringLiteral("Corvane"));
+            platform::kWarningStyle, QStringLiteral("Corvane"));
 }
 
 void frm_main::cmdCalc_Click() {
@@ -268,7 +294,7 @@ void frm_main::cmdCalc_Click() {
         return;
     }
 
-    const platform::BusyPointer busy(this);
+    const platform::BusyPointer busy;
     txtResult->setText(QString());
     const QString traffic = txtInput1->text();
     const QString loss = txtInput2->text();

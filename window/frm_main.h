@@ -9,7 +9,7 @@
 // count with mdl_Corvane::CalcLines and shows it.
 #pragma once
 
-#include "msgbox.h"
+#include "platform/msgbox.h"
 
 #include <QWidget>
 
@@ -35,6 +35,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void Form_Load();
@@ -44,14 +45,18 @@ private:
     void txtInput1_Change();
     void txtInput2_Change();
 
+    void Centre();
     void Warn(const QString& fieldName, const QString& text);
-    static void KeepToSixCharacters(QLineEdit* box, QString& last);
+    static void KeepToSixCharacters(QLineEdit* box, QString& last, int caretBefore);
 
     platform::MessageBoxFn msgBox_;
 
     double dblLines = 0;
     QString strLastInput1;
     QString strLastInput2;
+    int caretInput1 = 0; // where the caret of each input box last stood
+    int caretInput2 = 0;
+    QSize centredOuterSize; // the outer size the window was last centred on
 
     QPushButton* cmdExit;
     QGroupBox* Frame1;

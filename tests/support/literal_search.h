@@ -7,27 +7,23 @@
 
 namespace literal {
 
-inline double LiteralErlangB(double A, double N) {
-    if (A == 0) {
-        return 0;
-    }
-    double x = 0;
-    for (double i = 1; i <= N; i = i + 1) {
-        x = (i / A) * (x + 1);
-    }
-    return 1 / (x + 1);
-}
-
 inline double LiteralSearchLines(double A, double B) {
+    const auto blocking = [A](double N) {
+        double x = 0;
+        for (double i = 1; i <= N; i = i + 1) {
+            x = (i / A) * (x + 1);
+        }
+        return A == 0 ? 0 : 1 / (x + 1);
+    };
     double hi = std::floor(A + 0.9);
     double lo = 0;
-    while (LiteralErlangB(A, hi) > B) {
+    while (blocking(hi) > B) {
         lo = hi;
         hi = hi + 32;
     }
     while (hi - lo > 1) {
         const double mid = std::floor((lo + hi) / 2 + 0.9);
-        if (LiteralErlangB(A, mid) > B) {
+        if (blocking(mid) > B) {
             lo = mid;
         } else {
             hi = mid;

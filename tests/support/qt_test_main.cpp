@@ -1,6 +1,6 @@
 // Runs a GoogleTest program inside a QApplication on the offscreen platform,
 // with the same font substitutions the program installs.
-#include "fonts.h"
+#include "platform/fonts.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,14 +1,30 @@
 // Starts Corvane Tables: the window, its settings where the desktop keeps
-// them, and the event loop.
+// them, and the event loop. The command line takes --help and --version.
 #include "tables/tables_window.h"
 
 #include "platform/fonts.h"
+#include "platform/startup.h"
 
 #include <QApplication>
 #include <QSettings>
 
+#include <optional>
+
 int main(int argc, char* argv[]) {
+    if (const auto status = platform::ReadCommandLine(
+            argc, argv, "corvane-tables",
+            "Corvane Tables " CORVANE_VERSION ": Erlang B tables and curves, the three-way\n"
+            "solve of traffic, blocking and lines, and call-centre staffing by Erlang C,\n"
+            "in one window. It remembers its inputs between runs.",
+            CORVANE_VERSION)) {
+        return *status;
+    }
+
+    platform::FontConfigLoader fontConfig;
+    std::optional<platform::DisplayGuard> guard(std::in_place, "corvane-tables");
     QApplication app(argc, argv);
+    guard.reset();
+    fontConfig.Wait();
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
     QApplication::setApplicationName(QStringLiteral("corvane-tables"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvane Tables"));

@@ -15,7 +15,7 @@ quiet "${CMAKE:-cmake}" --install "$build" --prefix "$prefix" ${config:+--config
 quiet appstreamcli validate-tree --no-net "$prefix"
 icons=("$prefix"/share/icons/hicolor/*/apps/"$app_id".*)
 ((${#icons[@]} == 6)) || fail "${#icons[@]} icons installed, want 6: ${icons[*]}"
-for f in man/man1/corvane.1.gz man/man1/corvane-cli.1.gz bash-completion/completions/corvane-cli; do
+for f in man/man1/corvane{,-cli,-tables}.1.gz bash-completion/completions/corvane-cli; do
     [[ -f $prefix/share/$f ]] || fail "share/$f not installed"
 done
 # Each program: its menu entry valid and starting it, no library path.

@@ -7,8 +7,6 @@
 
 #include <QApplication>
 
-#include <optional>
-
 int main(int argc, char* argv[]) {
     if (const auto status = platform::ReadCommandLine(
             argc, argv, "corvane",
@@ -20,11 +18,7 @@ int main(int argc, char* argv[]) {
         return *status;
     }
 
-    platform::FontConfigLoader fontConfig;
-    std::optional<platform::DisplayGuard> guard(std::in_place, "corvane");
-    QApplication app(argc, argv);
-    guard.reset();
-    fontConfig.Wait();
+    const auto app = platform::OpenApplication(argc, argv, "corvane");
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(CORVANE_APP_ID));

@@ -1,5 +1,7 @@
 #include "platform/startup.h"
 
+#include "platform/fonts.h"
+
 #include <CLI/CLI.hpp>
 #include <QString>
 
@@ -62,11 +64,13 @@ std::optional<int> ReadCommandLine(int argc, char* argv[], const char* program,
     return std::nullopt;
 }
 
-DisplayGuard::DisplayGuard(const char* program)
-    : previous_((guardedProgram = program, qInstallMessageHandler(FatalAtStart))) {}
-
-DisplayGuard::~DisplayGuard() {
-    qInstallMessageHandler(previous_);
+std::unique_ptr<QApplication> OpenApplication(int& argc, char* argv[], const char* program) {
+    FontConfigLoader fontConfig;
+    guardedProgram = program;
+    const QtMessageHandler previous = qInstallMessageHandler(FatalAtStart);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    return app;
 }
 
 } // namespace platform

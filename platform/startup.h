@@ -3,8 +3,9 @@
 // line that says so, where Qt would abort and advise reinstalling.
 #pragma once
 
-#include <QtGlobal>
+#include <QApplication>
 
+#include <memory>
 #include <optional>
 
 namespace platform {
@@ -16,18 +17,10 @@ namespace platform {
 std::optional<int> ReadCommandLine(int argc, char* argv[], const char* program,
                                    const char* description, const char* version);
 
-// For the life of the object, a display that is named but cannot be opened
-// ends the program with one line and status 1 instead of Qt's abort. Holds
-// over the construction of the application object.
-class DisplayGuard {
-public:
-    explicit DisplayGuard(const char* program);
-    ~DisplayGuard();
-    DisplayGuard(const DisplayGuard&) = delete;
-    DisplayGuard& operator=(const DisplayGuard&) = delete;
-
-private:
-    QtMessageHandler previous_;
-};
+// The application object on its display, the font configuration loading on
+// a thread meanwhile (fonts.h). A display that is named but cannot be opened
+// ends the program with one line and status 1 instead of Qt's abort. `argc`
+// must outlive the application, as Qt requires.
+std::unique_ptr<QApplication> OpenApplication(int& argc, char* argv[], const char* program);
 
 } // namespace platform

@@ -8,8 +8,6 @@
 #include <QApplication>
 #include <QSettings>
 
-#include <optional>
-
 int main(int argc, char* argv[]) {
     if (const auto status = platform::ReadCommandLine(
             argc, argv, "corvane-tables",
@@ -20,11 +18,7 @@ int main(int argc, char* argv[]) {
         return *status;
     }
 
-    platform::FontConfigLoader fontConfig;
-    std::optional<platform::DisplayGuard> guard(std::in_place, "corvane-tables");
-    QApplication app(argc, argv);
-    guard.reset();
-    fontConfig.Wait();
+    const auto app = platform::OpenApplication(argc, argv, "corvane-tables");
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
     QApplication::setApplicationName(QStringLiteral("corvane-tables"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvane Tables"));

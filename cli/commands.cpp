@@ -160,11 +160,11 @@ struct Option {
 
 constexpr std::array kOptions{
     Option{"traffic", "A", "traffic offered, in erlangs (0 to 1e9)"},
-    Option{"lines", "N", "number of lines, whole or fractional (0 to 1e9)"},
+    Option{"lines", "N", "number of lines, whole or fractional (0 to 2e9)"},
     Option{"blocking", "B", "blocking probability, from 1e-300 up to but not including 1"},
     Option{"recall", "R",
            "share of blocked callers who try again, from 0 up to but not including 1"},
-    Option{"agents", "N", "number of agents, more than the traffic (0 to 1e9)"},
+    Option{"agents", "N", "number of agents, more than the traffic (0 to 2e9)"},
     Option{"aht", "S", "average handling time of a call, in any unit of time"},
     Option{"target-time", "T", "time within which a call should be answered, in the unit of --aht"},
     Option{"service-level", "P",

@@ -2,89 +2,19 @@
 
 #include "teletraffic/exact.h"
 #include "teletraffic/inverse_blocking.h"
+#include "teletraffic/solve.h"
 
 #include <boost/math/tools/toms748_solve.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <stdexcept>
-#include <string>
 
 namespace teletraffic {
 namespace {
 
-using detail::InverseBlocking;
-using detail::InverseBlockingLessOne;
-using detail::kLogTolerance;
-using detail::Scaled;
-
-constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
-
-std::string Show(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return {text, end};
-}
-
-// The checks (written so that NaN fails each) and their messages, in the
-// words the command line uses for its options.
-void Require(bool ok, const char* name, const char* range, double value) {
-    if (!ok) {
-        throw std::domain_error(std::string(name) + " must be " + range + ", got " + Show(value));
-    }
-}
-void CheckTraffic(double A) {
-    Require(A >= 0 && A <= kMaxTraffic, "traffic", "a number of erlangs from 0 to 1e9", A);
-}
-void CheckCount(double N, const char* name) {
-    Require(N >= 0 && N <= kMaxLines, name, "a number from 0 to 2e9", N);
-}
-void CheckBlocking(double B) {
-    Require(B >= kMinBlocking && B < 1, "blocking", "from 1e-300 up to but not including 1", B);
-}
-void CheckRecall(double R) {
-    Require(R >= 0 && R < 1, "recall", "from 0 up to but not including 1", R);
-}
-void CheckTimes(double aht, double targetTime) {
-    Require(aht > 0 && aht < INFINITY, "aht", "a time greater than 0", aht);
-    Require(targetTime >= 0 && targetTime < INFINITY, "target-time", "a time of 0 or more",
-            targetTime);
-}
-void CheckQueue(double A, double N) {
-    CheckTraffic(A);
-    CheckCount(N, "agents");
-    if (!(A < N)) {
-        throw std::domain_error("traffic " + Show(A) + " is at or above agents " + Show(N) +
-                                ": the queue would grow without end");
-    }
-}
-
-// --- Deciding whether a whole count meets its target ---------------------------
-
-enum class Verdict { Yes, No, Unsure };
-
-// Whether a value is at most its target, from an estimate within `tolerance`.
-template <typename Real> Verdict AtMost(Real estimate, Real target, Real tolerance) {
-    if (estimate < target - tolerance) {
-        return Verdict::Yes;
-    }
-    return estimate > target + tolerance ? Verdict::No : Verdict::Unsure;
-}
-
-// The first verdict that is sure, trying each way in turn; the last is exact.
-template <typename Second, typename Exact> bool Decide(Verdict first, Second second, Exact exact) {
-    Verdict v = first;
-    if (v == Verdict::Unsure) {
-        v = second();
-    }
-    if (v == Verdict::Unsure) {
-        return exact();
-    }
-    return v == Verdict::Yes;
-}
+using namespace detail;
 
 // The traffic whose blocking, with a fraction `recall` of blocked callers
 // retrying, is carried at exactly T: A / (1 - recall T).
@@ -120,37 +50,6 @@ bool MeetsBlocking(double traffic, double recall, std::int64_t n, const Scaled<d
         [&] { return detail::BlockingAtMost(traffic, recall, n, T); });
 }
 
-// Smallest whole count in (lo, hi] that meets a target which every count
-// above it meets too, by Newton's method on the count. `probe(n)` returns
-// whether n meets the target, and the excess (positive while it does not) and
-// its fall to n + 1, from which the next count is estimated.
-template <typename Probe> std::int64_t SmallestCount(double lo, double guess, Probe probe) {
-    double hi = INFINITY;
-    double n = std::fmax(guess, lo + 1);
-    double span = n - lo;
-    for (int i = 0; hi - lo > 1; ++i) {
-        const auto [meets, excess, fall] = probe(static_cast<std::int64_t>(n));
-        (meets ? hi : lo) = n;
-        double next = n + std::ceil(excess / fall);
-        if (next == n) {
-            next = meets ? n - 1 : n + 1;
-        }
-        if (!(next > lo && next < hi) || i > 40) {
-            // Off the bracket, or slow: halve it, or widen it upwards.
-            span *= 2;
-            next = hi < INFINITY ? std::floor((lo + hi) / 2) : lo + span;
-        }
-        n = next;
-    }
-    return static_cast<std::int64_t>(hi);
-}
-
-struct Step {
-    bool meets;
-    double excess;
-    double fall;
-};
-
 std::int64_t Lines(double traffic, double recall, double T) {
     if (traffic == 0) {
         return 0;
@@ -169,46 +68,6 @@ std::int64_t Lines(double traffic, double recall, double T) {
                     std::log(R.Reciprocal() + (N + 1) / A)};
     });
 }
-
-// --- Solving for the traffic -----------------------------------------------------
-
-// The root of f, increasing in x > 0, between `lo` (or 0) and `hi` where
-// f(lo) <= 0 <= f(hi), by Newton's method on log x from `guess`, kept in the bracket. f(x) returns
-// the value and its derivative in log x. The steps multiply x rather than add to log x: log x would
-// hold x to only |log x| units in its last place.
-template <typename F> double IncreasingRoot(F f, double guess, double lo, double hi) {
-    double x = guess > lo && guess < hi ? guess : hi / 2;
-    double drop = 1;
-    double previous = INFINITY;
-    for (int i = 0; i < 100; ++i) {
-        const auto [value, slope] = f(x);
-        if (value == 0) {
-            break;
-        }
-        (value > 0 ? hi : lo) = x;
-        const double step = value / slope;
-        if (std::fabs(step) <= kEpsilon) {
-            break; // within rounding of the root
-        }
-        double next = x * std::exp(-step);
-        if (!(next > lo && next < hi)) {
-            // Bisected on log x; with no lower end yet, falling ever faster.
-            next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi * std::exp(-(drop *= 2));
-        }
-        x = next;
-        // Or once the steps stop shrinking, at the rounding of f.
-        if (std::fabs(step) < 1e-12 && std::fabs(step) > previous / 2) {
-            break;
-        }
-        previous = std::fabs(step);
-    }
-    return x;
-}
-
-struct Slope {
-    double value;
-    double slope;
-};
 
 } // namespace
 

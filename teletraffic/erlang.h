@@ -12,14 +12,17 @@
 // Every count is exact: the smallest whole count whose true blocking (or
 // service level) meets the target, ties to the last bit included.
 //
-// Errors: an argument outside its domain throws std::domain_error, whose
-// message names the argument as the command line does and gives its value.
+// Errors: an argument outside its domain throws teletraffic::DomainError (a
+// std::domain_error, see error.h), which names the argument as the command line
+// does and gives its value and the rule it breaks.
 //
 // This engine and calc/ (the main window's calculation) may differ by one line
 // where the target sits within rounding of the true blocking: calc/ keeps the
 // classic double recurrence and its rounding bit for bit, because the window
 // promises the classic answer; the engine decides from the true blocking.
 #pragma once
+
+#include "teletraffic/error.h"
 
 #include <cstdint>
 
@@ -73,7 +76,7 @@ double ExtendedErlangBTraffic(double lines, double blocking, double recall);
 
 // --- Erlang C: callers wait in an unlimited queue, served first come first
 // served by `agents`. Only while traffic < agents: otherwise the queue grows
-// without end and these throw std::domain_error saying so. -------------------
+// without end and these throw DomainError saying so. -------------------
 
 // Probability that a caller waits at all.
 double ErlangC(double traffic, double agents);

@@ -4,12 +4,13 @@
 #include "teletraffic/inverse_blocking.h"
 #include "teletraffic/solve.h"
 
-#include <boost/math/tools/toms748_solve.hpp>
+#include <boost/math/special_functions/gamma.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace teletraffic {
 namespace {
@@ -35,6 +36,27 @@ Verdict BlockingVerdict(Real A, std::int64_t n, const Scaled<Real>& R, double T,
         tolerance += 4 * eps * std::fabs(N - A + A * R.Reciprocal());
     }
     return AtMost(-logR, logT, tolerance);
+}
+
+// 1 - B(A, N) from R = 1/B, to its last digits: as (R - 1)/R where B is near 1.
+template <typename Real> Real Pass(Real A, Real N, const Scaled<Real>& R) {
+    const Real B = R.Reciprocal();
+    if (B < Real(0.5) || N == 0) {
+        return 1 - B;
+    }
+    return std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+}
+
+// An answer that would leave the domain is refused, its own rounding at the
+// edge aside: within 1e-13 above the largest traffic it is that traffic.
+double WithinTraffic(double answer, const char* argument, double value, const std::string& rule) {
+    if (answer <= kMaxTraffic) {
+        return answer;
+    }
+    if (answer <= kMaxTraffic * (1 + 1e-13)) {
+        return kMaxTraffic;
+    }
+    throw DomainError(argument, value, rule);
 }
 
 bool MeetsBlocking(double traffic, double recall, std::int64_t n, const Scaled<double>& R,
@@ -88,14 +110,13 @@ double LogErlangB(double traffic, double lines) {
     if (traffic == 0) {
         return -INFINITY;
     }
-    const Scaled<double> R = InverseBlocking(traffic, lines);
-    if (R.scale != 0 || R.mantissa > 2 || lines == 0) {
-        return -R.Log();
+    const double logR = InverseBlocking(traffic, lines).Log();
+    if (logR > 0.7 || lines == 0) {
+        return -logR;
     }
     // Near a blocking of 1, log B is small and would keep only the absolute
     // precision of B: log B = log1p(-(R - 1)/R) keeps it relative.
-    const Scaled<double> lessOne = InverseBlockingLessOne(traffic, lines);
-    return std::log1p(-lessOne.mantissa * std::exp(lessOne.scale) / R.mantissa);
+    return std::log1p(-std::exp(InverseBlockingLessOne(traffic, lines).Log() - logR));
 }
 
 std::int64_t ErlangBLines(double traffic, double blocking) {
@@ -112,47 +133,52 @@ double ErlangBTraffic(double lines, double blocking) {
     }
     const double N = lines;
     const double T = blocking;
+    const std::string refusal =
+        "a number of lines that carry at most 1e9 erlangs at a blocking of " + ShowNumber(T);
     // B(A, N) lies above 1 - N/A (the carried traffic is below N) and, from
     // one line on, below A / (N + A) (the recurrence with B(A, N - 1) <= 1):
     // the traffic sought lies between N T / (1 - T) and N / (1 - T).
-    double lower = N >= 1 ? N * T / (1 - T) : 0;
+    const double lower = N >= 1 ? N * T / (1 - T) : 0;
     const double upper = N / (1 - T);
+    WithinTraffic(lower, "lines", N, refusal);
+    double guess = 0;
+    if (N < 1) {
+        // Below one line B ~ A^N / Gamma(N + 1) for small A: the answer may
+        // lie hundreds of orders of magnitude below the upper bound.
+        int sign = 0;
+        guess = std::fmax(std::exp((std::log(T) + boost::math::lgamma(N + 1, &sign)) / N),
+                          std::numeric_limits<double>::denorm_min());
+    }
+    double A = 0;
     if (T <= 0.5) {
         // Across hundreds of orders of magnitude, by Newton's method on
         // log A, with d log B / d log A = N - A + A B. The guess inverts
         // N ~ A (1 - T) + sqrt(2 A log(1/T)) for sqrt(A).
         const double logT = std::log(T);
-        const auto f = [&](double A) {
-            const Scaled<double> R = InverseBlocking(A, N);
-            return Slope{-R.Log() - logT, N - A + A * R.Reciprocal()};
+        const auto f = [&](double a) {
+            const Scaled<double> R = InverseBlocking(a, N);
+            return Slope{-R.Log() - logT, N - a + a * R.Reciprocal()};
         };
-        const double root2L = std::sqrt(-2 * logT);
-        const double s = (std::sqrt(root2L * root2L + 4 * (1 - T) * N) - root2L) / (2 * (1 - T));
-        return IncreasingRoot(f, s * s, lower, upper);
+        if (N >= 1) {
+            const double root2L = std::sqrt(-2 * logT);
+            const double s =
+                (std::sqrt(root2L * root2L + 4 * (1 - T) * N) - root2L) / (2 * (1 - T));
+            guess = s * s;
+        }
+        A = IncreasingRoot(f, guess, lower, upper);
+    } else {
+        // Near a blocking of 1 the equation is posed on log(1 - B), whose
+        // digits B itself would have lost; d log(1 - B) / d log A =
+        // -B (N - A + A B) / (1 - B).
+        const double logMiss = std::log1p(-T);
+        const auto g = [&](double a) {
+            const Scaled<double> R = InverseBlocking(a, N);
+            const double B = R.Reciprocal();
+            return Slope{logMiss - std::log(Pass(a, N, R)), B * (N - a + a * B) / (1 - B)};
+        };
+        A = IncreasingRoot(g, guess, lower, upper);
     }
-    // Near a blocking of 1 the equation is posed on log(1 - B), whose digits
-    // B itself would have lost. N - A + A B cancels there too, so no Newton:
-    // the bracket is narrow, its ends a factor 1/T < 2 apart.
-    const double logMiss = std::log1p(-T);
-    const auto g = [&](double A) {
-        return logMiss - (InverseBlockingLessOne(A, N).Log() - InverseBlocking(A, N).Log());
-    };
-    double glo = lower > 0 ? g(lower) : 1;
-    for (double drop = 1; glo > 0 && lower == 0; drop *= 2) {
-        // Below one line, a bound is found by falling from the upper one.
-        glo = g(upper * std::exp(-drop));
-        lower = glo <= 0 ? upper * std::exp(-drop) : 0;
-    }
-    const double ghi = g(upper);
-    if (glo >= 0 || ghi <= 0) {
-        return glo >= 0 ? lower : upper;
-    }
-    std::uintmax_t iterations = 100;
-    const auto [a, b] = boost::math::tools::toms748_solve(
-        g, lower, upper, glo, ghi,
-        [](double x, double y) { return std::fabs(y - x) <= 4 * kEpsilon * std::fmax(x, y); },
-        iterations);
-    return (a + b) / 2;
+    return WithinTraffic(A, "lines", N, refusal);
 }
 
 // --- Extended Erlang B -------------------------------------------------------------
@@ -166,17 +192,52 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     }
     const double A = traffic;
     const double N = lines;
-    // g(A*) = A* (1 - r B(A*)) - A rises from <= 0 at A* = A to >= 0 at
-    // A / (1 - r); g' = 1 - r B - r B (N - A* + A* B).
-    const auto f = [&](double offered) {
-        const double B = InverseBlocking(offered, N).Reciprocal();
-        const double fresh = offered * (1 - recall * B);
-        const double slope = 1 - recall * B - recall * B * (N - offered + offered * B);
-        return Slope{std::log(fresh / A), offered * slope / fresh};
+    const double R = recall;
+    const double most = A / (1 - R);
+    const auto within = [&](double offered) {
+        return WithinTraffic(offered, "traffic", A,
+                             "a traffic whose load with retries, " + ShowNumber(offered) +
+                                 " erlangs, stays within 1e9");
     };
-    const double first = A / (1 - recall * InverseBlocking(A, N).Reciprocal());
-    const double offered = IncreasingRoot(f, first, A, A / (1 - recall));
-    return {offered, InverseBlocking(offered, N).Reciprocal()};
+    if (N == 0) {
+        return {within(most), 1};
+    }
+    // g(A*) = A* (1 - R B(A*)) - A rises from <= 0 at A* = A to >= 0 at
+    // A / (1 - R); 1 - R B = (1 - R) + R (1 - B) keeps its digits when R and
+    // B are both near 1. g' = 1 - R B - R B (N - A* + A* B).
+    double offered = A;
+    if (most > A) {
+        const auto f = [&](double s) {
+            const Scaled<double> Rs = InverseBlocking(s, N);
+            const double B = Rs.Reciprocal();
+            const double fresh = s * ((1 - R) + R * Pass(s, N, Rs));
+            const double slope = 1 - R * B - R * B * (N - s + s * B);
+            return Slope{std::log(fresh / A), s * slope / fresh};
+        };
+        const double first = A / (1 - R * InverseBlocking(A, N).Reciprocal());
+        offered = IncreasingRoot(f, first, A, most);
+    }
+    // Polished in extended precision: the blocking at A* moves by N - A* +
+    // A* B times a rounding of A*, up to a million times it at a billion.
+    using Wide = long double;
+    const Wide a = A;
+    const Wide n = N;
+    const Wide r = R;
+    Wide s = offered;
+    Scaled<Wide> Rs = InverseBlocking(s, n);
+    for (int i = 0; i < 2; ++i) {
+        const Wide B = Rs.Reciprocal();
+        const Wide g = s * ((1 - r) + r * Pass(s, n, Rs)) - a;
+        const Wide slope = 1 - r * B - r * B * (n - s + s * B);
+        const Wide next = s - g / slope;
+        if (!(next >= a && next <= a / (1 - r)) || !(slope > 0)) {
+            break; // ill-conditioned: the double solve stands
+        }
+        s = next;
+        Rs = InverseBlocking(s, n);
+    }
+    offered = std::clamp(static_cast<double>(s), A, most);
+    return {within(offered), static_cast<double>(Rs.Reciprocal())};
 }
 
 std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall) {
@@ -185,13 +246,23 @@ std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall
     CheckRecall(recall);
     // At the fixed point the blocking is at most T exactly when the fresh
     // traffic is at most what N lines carry at T less its retries:
-    // A <= A_T(N) (1 - R T), that is B(A / (1 - R T), N) <= T.
+    // A <= A_T(N) (1 - R T), that is B(A / (1 - R T), N) <= T. The load
+    // with retries at the answer is at most A / (1 - R T): it must stay a
+    // traffic the engine takes.
+    WithinTraffic(Effective<double>(traffic, recall, blocking), "traffic", traffic,
+                  "a traffic whose load with retries at this blocking, traffic / (1 - recall "
+                  "blocking), stays within 1e9");
     return Lines(traffic, recall, blocking);
 }
 
 double ExtendedErlangBTraffic(double lines, double blocking, double recall) {
     CheckRecall(recall);
-    return ErlangBTraffic(lines, blocking) * (1 - recall * blocking);
+    double fresh = ErlangBTraffic(lines, blocking) * (1 - recall * blocking);
+    // Its load with retries must read back within the domain, rounding and all.
+    while (Effective<double>(fresh, recall, blocking) > kMaxTraffic * (1 + 1e-13)) {
+        fresh = std::nextafter(fresh, 0.0);
+    }
+    return fresh;
 }
 
 // --- Erlang C ----------------------------------------------------------------------
@@ -205,13 +276,15 @@ template <typename Real> Real LogWait(Real A, Real N, const Scaled<Real>& R) {
     return std::log(N) - R.Log() - std::log(N - A + A * R.Reciprocal());
 }
 
-// 1 - SL = C e^-z with z = (N - A) t / h; SL = (1 - C) + C (1 - e^-z).
+// 1 - SL = C e^-z with z = (N - A) t / h; SL = (1 - C) + C (1 - e^-z), two
+// terms of one sign, with 1 - C = (1 - B)(N - A) / (N - A + A B) from the
+// blocking's complement: no difference of large logarithms.
 template <typename Real> Real Service(Real A, Real N, Real aht, Real t) {
     const Scaled<Real> R = InverseBlocking(A, N);
-    const Real logC = LogWait(A, N, R);
-    const Real complement =
-        std::exp(InverseBlockingLessOne(A, N).Log() + std::log(N - A) + logC - std::log(N));
-    return complement - std::exp(logC) * std::expm1(-(N - A) * t / aht);
+    const Real B = R.Reciprocal();
+    const Real complement = Pass(A, N, R) * ((N - A) / (N - A + A * B));
+    const Real level = complement - std::exp(LogWait(A, N, R)) * std::expm1(-(N - A) * t / aht);
+    return std::fmin(level, 1); // 1 - C e^-z < 1: a rounding above it is not kept
 }
 
 template <typename Real>

@@ -24,6 +24,14 @@ private:
     std::string rule_;
 };
 
+// A solve that ran out of its bound of iterations. Not reached on any input
+// the engine accepts (its tests search for one): it stands where an
+// unconverged value would otherwise be returned as an answer.
+class ConvergenceError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The shortest text that reads back as `value`.
 std::string ShowNumber(double value);
 

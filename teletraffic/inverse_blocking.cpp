@@ -1,6 +1,9 @@
 #include "teletraffic/inverse_blocking.h"
 
+#include "teletraffic/error.h"
 #include "teletraffic/temme_coefficients.h"
+
+#include <boost/math/special_functions/gamma.hpp>
 
 #include <algorithm>
 #include <array>
@@ -8,14 +11,18 @@
 #include <iterator>
 #include <limits>
 #include <numbers>
+#include <type_traits>
 
-// R = Gamma(a, x) e^x / x^(a - 1) is computed by one of three methods, chosen
-// by where x stands against a (a = lines + 1):
+// R = Gamma(a, x) e^x / x^(a - 1) is computed by one of four methods, chosen
+// by where x stands against a (a = lines + 1, or lines for R - 1):
 //
 //   x < a, far from a      the power series of the lower incomplete gamma:
 //                          R = (1 - P) / D, with P = D S small;
 //   x > a, far from a      Legendre's continued fraction for Gamma(a, x);
-//   x near a, a >= 20      Temme's uniform asymptotic expansion.
+//   x near a, a >= 20      Temme's uniform asymptotic expansion;
+//   a < 1, x <= 1.5        Gamma(a) - gamma(a, x) with the 1/a poles taken
+//                          out: there P is within a of 1, and the fraction
+//                          converges slowly.
 //
 // The series and the fraction need about sqrt(a) terms when x is near a:
 // 30,000 at a billion lines. There the uniform expansion takes over, and
@@ -75,18 +82,22 @@ template <typename Real> Real LogGammaStar(Real a) {
 // lambda - 1 - log(lambda) for lambda = x/a, the exponent of x^a e^-x against
 // a^a e^-a. Near lambda = 1 the terms cancel, so there it is summed as
 // Loader's series in v = (x - a)/(x + a), whose terms are all of one sign.
-// Elsewhere log(x/a), not log1p of (x - a)/a: far below a, the rounding of
-// (x - a)/a near -1 would swamp the small lambda.
+// Elsewhere in at least extended precision: a phi is the exponent of B, and
+// a rounding of x/a in double would come back multiplied by a. Below a/2 as
+// log(x/a): there the rounding of (x - a)/a near -1 would swamp lambda.
 template <typename Real> Real Phi(Real x, Real a) {
     const Real sigma = (x - a) / a;
     if (std::fabs(sigma) >= Real(0.1)) {
-        return sigma - std::log(x / a);
+        using Wide = std::conditional_t<(sizeof(Real) > sizeof(double)), Real, long double>;
+        const Wide s = (static_cast<Wide>(x) - a) / a;
+        return static_cast<Real>(s -
+                                 (s < -0.5 ? std::log(x / static_cast<Wide>(a)) : std::log1p(s)));
     }
     const Real v = (x - a) / (x + a);
     const Real v2 = v * v;
     Real power = v;
     Real sum = 0;
-    for (int j = 3;; j += 2) {
+    for (int j = 3; j < 1000; j += 2) { // |v| < 0.053: 30 terms at most
         power *= v2;
         const Real term = power / j;
         sum += term;
@@ -107,11 +118,17 @@ template <typename Real> Scaled<Real> Series(Real x, Real a) {
         // billion to keep the digits of a small difference.
         logD = -a * Phi(x, a) - LogGammaStar(a) + std::log(a / (2 * pi_v<Real>)) / 2 - std::log(x);
     } else {
-        logD = (a - 1) * std::log(x) - x - std::lgamma(a);
+        // Boost's, with its sign apart: std::lgamma writes the global signgam.
+        int sign = 0;
+        logD = (a - 1) * std::log(x) - x - boost::math::lgamma(a, &sign);
     }
     Real term = x / a;
     Real sum = term;
+    // x < a: the terms fall at least as (x/a)^k; near a < 20 in about 100.
     for (Real k = a + 1; term > kEpsilon<Real> * sum; k += 1) {
+        if (k > a + 10000) {
+            throw ConvergenceError("the series of the incomplete gamma function did not converge");
+        }
         term *= x / k;
         sum += term;
     }
@@ -127,7 +144,12 @@ template <typename Real> Scaled<Real> ContinuedFraction(Real x, Real a) {
     Real c = 1 / tiny;
     Real d = 1 / b;
     Real h = d;
+    // x >= 1.5 and x >= a: at most some 200 terms (x = 1.5, a near 1).
     for (Real i = 1;; i += 1) {
+        if (i > 20000) {
+            throw ConvergenceError(
+                "the continued fraction of the incomplete gamma function did not converge");
+        }
         const Real an = -i * (i - a);
         b += 2;
         d = an * d + b;
@@ -141,6 +163,31 @@ template <typename Real> Scaled<Real> ContinuedFraction(Real x, Real a) {
         }
     }
     return {x * h, 0};
+}
+
+// Gamma(a, x) for a < 1 and x <= 1.5 as Gamma(a) - gamma(a, x), each with
+// its pole 1/a taken out (Temme's way, as in DLMF 8.7.3):
+//   Gamma(a, x) = (Gamma(1 + a) - 1)/a - (x^a - 1)/a - x^a sum_k>=1 (-x)^k/(k! (a + k)),
+// which at a = 0 is E1(x); the terms cancel by less than a tenth here.
+template <typename Real> Scaled<Real> SmallShape(Real x, Real a) {
+    const Real logX = std::log(x);
+    const Real t = a * logX;
+    // Below 1e-8 the second order of Gamma(1 + a) = 1 - gamma a + (gamma^2/2 + pi^2/12) a^2 is
+    // below the rounding, and tgamma1pm1(a)/a would lose a denormal a's digits.
+    constexpr Real euler = std::numbers::egamma_v<Real>;
+    const Real poles =
+        (a < Real(1e-8) ? -euler + a * (euler * euler / 2 + pi_v<Real> * pi_v<Real> / 12)
+                        : static_cast<Real>(boost::math::tgamma1pm1(a)) / a) -
+        logX * (t == 0 ? Real(1) : std::expm1(t) / t);
+    Real term = 1;
+    Real sum = 0;
+    for (int k = 1; k < 60; ++k) { // 1.5^k / k! is below 1e-20 from k = 28
+        term *= -x / k;
+        sum += term / (a + k);
+    }
+    const Real gamma = poles - std::exp(t) * sum;
+    // R = Gamma(a, x) e^x x^(1 - a)
+    return {gamma * std::exp(x) * x / std::exp(t), 0};
 }
 
 // Temme: Q(a, x) = erfc(eta sqrt(a/2)) / 2 + e^-y / sqrt(2 pi a) sum c_k(eta) a^-k,
@@ -186,6 +233,9 @@ template <typename Real> Scaled<Real> Temme(Real x, Real a) {
 } // namespace
 
 template <typename Real> Scaled<Real> GammaRatio(Real x, Real a) {
+    if (a < 1 && x <= Real(1.5)) {
+        return SmallShape(x, a);
+    }
     if (a < kTemmeMinShape) {
         return x < a ? Series(x, a) : ContinuedFraction(x, a);
     }

@@ -45,7 +45,13 @@ template <typename Real> Scaled<Real> InverseBlocking(Real traffic, Real lines) 
 // (R - 1) / R keeps its precision where the blocking is close to 1.
 template <typename Real> Scaled<Real> InverseBlockingLessOne(Real traffic, Real lines) {
     Scaled<Real> r = GammaRatio(traffic, lines);
-    r.mantissa *= lines / traffic;
+    const Real ratio = lines / traffic;
+    if (ratio > Real(1e-200) && ratio < Real(1e200)) {
+        r.mantissa *= ratio;
+    } else {
+        // A denormal or infinite ratio would lose the digits of R - 1.
+        r.scale += std::log(lines) - std::log(traffic);
+    }
     return r;
 }
 

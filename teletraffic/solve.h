@@ -72,29 +72,40 @@ template <typename Second, typename Exact> bool Decide(Verdict first, Second sec
     return v == Verdict::Yes;
 }
 
-// Smallest whole count in (lo, hi] that meets a target which every count
-// above it meets too, by Newton's method on the count. `probe(n)` returns
-// whether n meets the target, and the excess (positive while it does not) and
-// its fall to n + 1, from which the next count is estimated.
+// Smallest whole count above `lo` (a count that does not meet the target, or
+// less) that meets a target which every larger count meets too, by Newton's
+// method on the count. `probe(n)` returns whether n meets the target, and the
+// excess (positive while it does not) and its fall to n + 1, from which the
+// next count is estimated. Only whole counts from floor(lo) + 1 to kMaxLines
+// are probed; ConvergenceError if none of them meets the target.
 template <typename Probe> std::int64_t SmallestCount(double lo, double guess, Probe probe) {
+    lo = std::floor(lo);
     double hi = INFINITY;
-    double n = std::fmax(guess, lo + 1);
-    double span = n - lo;
-    for (int i = 0; hi - lo > 1; ++i) {
+    // NaN-safe: a NaN guess starts just above lo.
+    double n = std::fmin(std::fmax(std::ceil(guess), lo + 1), kMaxLines);
+    double span = std::fmax(1, n - lo);
+    // Newton's steps for 40 probes, then at most 31 doublings and 31 halvings.
+    for (int i = 0; i < 120; ++i) {
         const auto [meets, excess, fall] = probe(static_cast<std::int64_t>(n));
         (meets ? hi : lo) = n;
+        if (hi - lo <= 1) {
+            return static_cast<std::int64_t>(hi);
+        }
+        if (lo >= kMaxLines) {
+            break;
+        }
         double next = n + std::ceil(excess / fall);
         if (next == n) {
             next = meets ? n - 1 : n + 1;
         }
-        if (!(next > lo && next < hi) || i > 40) {
-            // Off the bracket, or slow: halve it, or widen it upwards.
+        if (!(next > lo && next < hi) || i >= 40) {
+            // Off the bracket (or NaN), or slow: halve it, or widen it upwards.
             span *= 2;
-            next = hi < INFINITY ? std::floor((lo + hi) / 2) : lo + span;
+            next = hi < INFINITY ? std::floor(lo / 2 + hi / 2) : lo + span;
         }
-        n = next;
+        n = std::fmin(next, kMaxLines);
     }
-    return static_cast<std::int64_t>(hi);
+    throw ConvergenceError("no whole count up to 2e9 meets the target");
 }
 
 struct Step {
@@ -105,37 +116,55 @@ struct Step {
 
 // --- Solving for the traffic -----------------------------------------------------
 
-// The root of f, increasing in x > 0, between `lo` (or 0) and `hi` where
-// f(lo) <= 0 <= f(hi), by Newton's method on log x from `guess`, kept in the bracket. f(x) returns
-// the value and its derivative in log x. The steps multiply x rather than add to log x: log x would
-// hold x to only |log x| units in its last place.
+// The root of f, increasing in x > 0, between `lo` and `hi` where f(lo) <= 0
+// <= f(hi) (neither end is evaluated). With lo = 0 no lower end is known: x
+// falls from hi geometrically, down to the smallest positive double, and the
+// root is 0 if f is still positive there (it lies below the double range).
+// Newton's method on log x from `guess`, f(x) returning the value and its
+// derivative in log x; a step that leaves the bracket or fails to halve the
+// step before last is replaced by bisection on log x, so the bracket narrows
+// at least twofold every two steps: ConvergenceError after 300. The steps
+// multiply x rather than add to log x: log x would hold x to only |log x|
+// units in its last place.
 template <typename F> double IncreasingRoot(F f, double guess, double lo, double hi) {
-    double x = guess > lo && guess < hi ? guess : hi / 2;
+    constexpr double smallest = std::numeric_limits<double>::denorm_min();
+    double x = guess > lo && guess < hi ? guess : lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
     double drop = 1;
-    double previous = INFINITY;
-    for (int i = 0; i < 100; ++i) {
+    double last = INFINITY;   // the size of the last step, in log x
+    double before = INFINITY; // and of the one before
+    for (int i = 0; i < 300; ++i) {
         const auto [value, slope] = f(x);
         if (value == 0) {
+            return x;
+        }
+        if (std::isnan(value)) {
             break;
         }
         (value > 0 ? hi : lo) = x;
+        if (value > 0 && x == smallest) {
+            return 0; // below the double range
+        }
         const double step = value / slope;
-        if (std::fabs(step) <= kEpsilon) {
-            break; // within rounding of the root
-        }
         double next = x * std::exp(-step);
-        if (!(next > lo && next < hi)) {
-            // Bisected on log x; with no lower end yet, falling ever faster.
-            next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi * std::exp(-(drop *= 2));
+        const bool inside = next > lo && next < hi;
+        // Within rounding of the root, or the steps stopped shrinking at the
+        // rounding of f.
+        if (std::fabs(step) <= kEpsilon ||
+            (std::fabs(step) < 1e-12 && std::fabs(step) > last / 2)) {
+            return inside ? next : x;
         }
+        if (!inside || !(std::fabs(step) <= before / 2)) {
+            next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi)
+                          : std::fmax(hi * std::exp(-(drop *= 2)), smallest);
+        }
+        if (lo > 0 && hi <= lo * (1 + 4 * kEpsilon)) {
+            return x; // the bracket is down to rounding
+        }
+        before = last;
+        last = std::fabs(std::log(next / x));
         x = next;
-        // Or once the steps stop shrinking, at the rounding of f.
-        if (std::fabs(step) < 1e-12 && std::fabs(step) > previous / 2) {
-            break;
-        }
-        previous = std::fabs(step);
     }
-    return x;
+    throw ConvergenceError("the solve for a traffic did not converge");
 }
 
 struct Slope {

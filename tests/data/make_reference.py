@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Writes erlang_reference.csv, the engine's reference values, at 50 digits
-with mpmath: python3 tests/data/make_reference.py (a few minutes).
+"""Writes the engine's reference values at 50 digits with mpmath:
+erlang_reference.csv (the switches of method and the sizes, a few minutes) and
+erlang_stress.csv (every region of the domain, some thousands of rows):
+python3 tests/data/make_reference.py [stress] (stress: only the second).
 Rows: function, its arguments, the expected result (counts exactly)."""
 import math, os
 import mpmath as mp
@@ -9,11 +11,41 @@ mp.mp.dps = 50
 F = mp.mpf
 
 
+def continued_fraction(x, a):
+    """log(x h), Legendre's continued fraction h = Gamma(a, x) e^x / x^a, by
+    Lentz's method; quick two standard deviations and more above a."""
+    tiny = F(10) ** -300
+    b = x + 1 - a
+    c, d = 1 / tiny, 1 / b
+    h = d
+    for i in range(1, 10 ** 6):
+        an = -i * (i - a)
+        b += 2
+        d = an * d + b
+        c = b + an / c
+        d = 1 / (tiny if d == 0 else d)
+        c = tiny if c == 0 else c
+        h *= d * c
+        if abs(d * c - 1) < F(10) ** -55:
+            return mp.log(x * h)
+    raise ArithmeticError("continued fraction did not converge")
+
+
 def log_r(A, N):
     """log 1/B(A, N) = log(Gamma(N+1, A) e^A / A^N)."""
     a, x = F(N) + 1, F(A)
+    if N < 1:
+        # R = 1 + N Gamma(N, A) e^A / A^N: below one line R - 1 may lie far
+        # below the working precision, and only this form keeps it.
+        return mp.log1p(F(N) * mp.gammainc(F(N), x) * mp.exp(x) / x ** F(N))
+    if x > a + 2 * mp.sqrt(a):  # mpmath's gammainc may not converge here
+        return continued_fraction(x, a)
     if x >= a * F("0.99"):  # mpmath is quick here, slow below
-        return mp.log(mp.gammainc(a, x)) + x - (a - 1) * mp.log(x)
+        try:
+            return mp.log(mp.gammainc(a, x)) + x - (a - 1) * mp.log(x)
+        except mp.libmp.libhyper.NoConvergence:
+            if x > a:
+                return continued_fraction(x, a)
     log_d = (a - 1) * mp.log(x) - x - mp.loggamma(a)
     term = total = x / a
     k = a
@@ -47,6 +79,14 @@ def traffic(N, T):
     while f(lo) > 0:
         lo -= 2 * (hi - lo)
     return mp.exp(mp.findroot(f, (lo, hi), solver="anderson"))
+
+
+def traffic_within(N, T, lo="1e-300", hi="1e9"):
+    """The traffic N lines carry at T, or None outside (lo, hi)."""
+    f = lambda A: -log_r(F(A), N) - mp.log(T)
+    if f(F(lo)) >= 0 or f(F(hi)) <= 0:
+        return None
+    return traffic(N, T)
 
 
 def offered(A, N, R):
@@ -96,7 +136,7 @@ def main():
     for A, N in [(100, 117), (1e4, 10100), (1e6, 1000500), (12.5, 7)]:
         T = float(blocking(A, N))
         row("lines", (A, T), smallest(lambda n: blocking(A, n) <= T, N - 3))
-    for N, T in [(10, 0.01), (1, 1e-300), (1e9, 0.01), (0.5, 0.3), (1, 0.9999999999),
+    for N, T in [(10, 0.01), (1, 1e-300), (9.9e8, 0.01), (0.5, 0.3), (0.1, 0.9999999),
                  (200, 0.001), (1e6, 0.5), (1e4, 0.99)]:
         row("traffic", (N, T), traffic(N, T))
     for A, N, R in [(10, 15, 0.5), (100, 90, 0.9), (0.5, 1, 0.25), (1e6, 1e6, 0.5)]:
@@ -121,5 +161,239 @@ def main():
         f.write("\n".join(ROWS) + "\n")
 
 
+# --- The differential table: every region of the domain, region by region ---
+
+STRESS = []
+
+
+def stress_row(region, fn, args, value):
+    text = value if isinstance(value, int) else mp.nstr(value, 25)
+    STRESS.append(",".join([region, fn] + [repr(float(a)) for a in args] + [str(text)]))
+
+
+def log_grid(rng, lo, hi):
+    return float(mp.exp(rng.uniform(math.log(lo), math.log(hi))))
+
+
+def search(meets, guess, floor_):
+    """Smallest whole n > floor_ with meets(n), searching out from guess."""
+    n = max(int(guess), floor_ + 1)
+    step = 1
+    if meets(n):
+        hi = n
+        while hi - step > floor_ and meets(hi - step):
+            hi, step = hi - step, step * 2
+        lo = max(floor_, hi - step)
+    else:
+        lo = n
+        while not meets(lo + step):
+            lo, step = lo + step, step * 2
+        hi = lo + step
+    while hi - lo > 1:
+        mid = (lo + hi) // 2
+        lo, hi = (lo, mid) if meets(mid) else (mid, hi)
+    return hi
+
+
+def lines_guess(A, T):
+    L = -math.log(T)
+    return A * (1 - T) + math.sqrt(2 * A * L) if A > 1 else 1
+
+
+def offered_log(A, N, R):
+    """The fixed point A* = A + R A* B(A*, N), solved on log A*."""
+    if R == 0:
+        return F(A)
+    A, R = F(A), F(R)
+
+    def f(u):
+        s = mp.exp(u)
+        B = blocking(s, N)
+        return mp.log(s * ((1 - R) + R * (1 - B))) - mp.log(A)
+
+    return mp.exp(mp.findroot(f, (mp.log(A), mp.log(A / (1 - R))), solver="anderson"))
+
+
+def stress():
+    """Writes erlang_stress.csv: region, function, arguments, expected value.
+    Regenerate alone with: python3 tests/data/make_reference.py stress"""
+    import random
+    rng = random.Random(15)
+    sizes = [1e-3, 0.1, 1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9]
+
+    # Fewer than one line, at every blocking: the traffic falls to the bottom
+    # of the double range; log B near 0 keeps its relative digits.
+    for N in [1e-300, 1e-100, 1e-20, 1e-6, 1e-4, 0.0008, 0.0015, 0.002, 0.01, 0.1, 0.5, 0.9, 0.999]:
+        for A in [1e-6, 1e-3, 0.1, 1, 1.4, 1.6, 10, 1e3]:
+            stress_row("fractional-lines", "log_blocking", (A, N), -log_r(A, N))
+            if N >= 1e-6:
+                stress_row("fractional-lines", "blocking", (A, N), blocking(A, N))
+        for T in [1e-300, 1e-50, 1e-10, 0.01, 0.3, 0.5, 0.5000001, 0.6, 0.75, 0.9, 0.99,
+                  0.9999999, 1 - 2.0 ** -40]:
+            A = traffic_within(N, T)
+            if A is not None:
+                stress_row("fractional-lines", "traffic", (N, T), A)
+    for _ in range(120):
+        N, T = log_grid(rng, 1e-8, 0.999), rng.uniform(0.01, 0.999)
+        A = traffic_within(N, T)
+        if A is not None:
+            stress_row("fractional-lines", "traffic", (N, T), A)
+
+    # Each side of every switch of method: a = N + 1 at 20; below a the
+    # series until a/2; above it the continued fraction from a + min(a/2, 6 sqrt a);
+    # for a below 1 (the lines of R - 1) the small-shape sums up to x = 1.5.
+    for N in [18.9, 18.999999, 19, 19.000001, 19.1]:
+        for A in [0.5, 5, 9.9, 10.1, 19, 20, 21, 30, 60]:
+            stress_row("method-switches", "blocking", (A, N), blocking(A, N))
+    for a in [20.5, 25, 50, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9]:
+        N = a - 1
+        reach = min(a / 2, 6 * math.sqrt(a))
+        for x in [a / 2, a + reach]:
+            for d in [-1e-9, 1e-9, -1e-3, 1e-3]:
+                A = x * (1 + d)
+                stress_row("method-switches", "log_blocking", (A, N), -log_r(A, N))
+                b = blocking(A, N)
+                if b > F("1e-300"):
+                    stress_row("method-switches", "blocking", (A, N), b)
+    for N in [0.001, 0.3, 0.99]:
+        for A in [1.4999, 1.5, 1.5001]:
+            stress_row("method-switches", "log_blocking", (A, N), -log_r(A, N))
+            stress_row("method-switches", "service_level", (A, 2 + N, 1, 0.5),
+                       service(A, 2 + N, 1, 0.5))
+
+    # The uniform expansion away from its centre, |x/a - 1| >= 0.1, where the
+    # blocking is still a double.
+    for _ in range(300):
+        a = log_grid(rng, 20, 2e5)
+        ratio = rng.uniform(0.5, 0.9) if rng.random() < 0.75 else rng.uniform(1.1, 1.5)
+        A, N = a * ratio, a - 1
+        b = blocking(A, N)
+        if b > F("1e-300"):
+            stress_row("uniform-off-centre", "blocking", (A, N), b)
+
+    # log B with fewer than 1e-4 lines: B within far less than a rounding of 1.
+    for _ in range(100):
+        A, N = log_grid(rng, 1e-8, 1e8), log_grid(rng, 1e-300, 1e-4)
+        stress_row("log-blocking-few-lines", "log_blocking", (A, N), -log_r(A, N))
+
+    # Erlang C: service levels within rounding of 1, and very few agents.
+    for _ in range(150):
+        A = log_grid(rng, 0.01, 1e8)
+        N = math.ceil(A + rng.uniform(0.5, 12) * math.sqrt(A) + rng.uniform(0, 3))
+        if rng.random() < 0.1:
+            N = log_grid(rng, 2 * A + 1, 2e9)
+        h, t = log_grid(rng, 1, 600), log_grid(rng, 0.1, 600)
+        stress_row("service-near-1", "service_level", (A, N, h, t), service(A, N, h, t))
+    for A, N, h, t in [(50, 150, 180, 20), (1, 1e8, 1, 1), (1e-5, 1e9, 1, 1), (1e6, 1.01e6, 1, 1)]:
+        stress_row("service-near-1", "service_level", (A, N, h, t), service(A, N, h, t))
+    for _ in range(80):
+        N = log_grid(rng, 1e-6, 3)
+        A = N * rng.uniform(0.01, 0.99)
+        h, t = log_grid(rng, 1, 600), log_grid(rng, 0.01, 600)
+        stress_row("few-agents", "service_level", (A, N, h, t), service(A, N, h, t))
+        stress_row("few-agents", "wait_probability", (A, N), wait(A, N))
+        stress_row("few-agents", "average_wait", (A, N, h), wait(A, N) * h / (F(N) - A))
+    for _ in range(80):
+        A = log_grid(rng, 1e-3, 1e9)
+        N = A + log_grid(rng, 1e-3, 20) * math.sqrt(A) + 0.5
+        h = log_grid(rng, 1, 600)
+        stress_row("erlang-c", "wait_probability", (A, N), wait(A, N))
+        stress_row("erlang-c", "average_wait", (A, N, h), wait(A, N) * h / (F(N) - A))
+
+    # Extended Erlang B with no recall (the plain blocking) and with recall
+    # close to 1, where the fixed point is ill-conditioned.
+    recalls = [0.0, 1e-17, 1e-10, 0.5, 0.9, 0.99, 0.999999, 1 - 1e-10, 1 - 2.0 ** -52]
+    for _ in range(260):
+        R = rng.choice(recalls)
+        A = log_grid(rng, 1e-3, 1e6 if rng.random() < 0.95 else 1e9)
+        kind = rng.random()
+        if kind < 0.4:  # tiny blocking
+            N = math.ceil(A + rng.uniform(3, 20) * math.sqrt(A) + 5)
+        elif kind < 0.8:
+            N = max(1, round(A * rng.uniform(0.5, 1.2)))
+        else:
+            N = log_grid(rng, 1e-3, 10)
+        s = offered_log(A, N, R)
+        if s > F("1e9"):
+            continue
+        region = "recall-0" if R < 1e-9 else ("recall-near-1" if R > 0.99 else "recall")
+        stress_row(region, "extended_offered", (A, N, R), s)
+        b = blocking(s, N)
+        if b > F("1e-300"):
+            stress_row(region, "extended_blocking", (A, N, R), b)
+    for A, N, R in [(10, 40, 1 - 2.0 ** -53), (1e3, 1200, 0.9), (5, 2, 1 - 2.0 ** -53)]:
+        s = offered_log(A, N, R)
+        stress_row("recall-near-1", "extended_offered", (A, N, R), s)
+        stress_row("recall-near-1", "extended_blocking", (A, N, R), blocking(s, N))
+
+    # Agents for traffic below one erlang, with and without a target time.
+    for _ in range(150):
+        A = log_grid(rng, 1e-6, 0.999)
+        h = log_grid(rng, 1, 600)
+        t = 0.0 if rng.random() < 0.4 else log_grid(rng, 0.01, 600)
+        P = rng.uniform(0.01, 0.999999)
+        meets = lambda n: service(A, n, h, t) >= P
+        stress_row("agents-low-traffic", "agents", (A, h, t, P), search(meets, 1, 0))
+
+    # Near-ties: the target is the value at a count rounded to double, so the
+    # count sits within a rounding of it, at every size.
+    for i in range(300):
+        A = log_grid(rng, 1e-3, 1e9) if i % 3 else rng.choice(sizes) * rng.uniform(1, 10)
+        if A > 1e9:
+            continue
+        n = max(1, round(lines_guess(A, log_grid(rng, 1e-200, 0.9))))
+        T = float(blocking(A, n))
+        if not 1e-300 <= T < 1:
+            continue
+        meets = lambda k: blocking(A, k) <= T
+        stress_row("near-tie-lines", "lines", (A, T), search(meets, n, 0))
+    for i in range(200):
+        A = log_grid(rng, 1e-3, 1e9)
+        h, t = log_grid(rng, 1, 600), (0.0 if i % 4 == 0 else log_grid(rng, 0.1, 60))
+        n = math.floor(A) + 1 + round(rng.uniform(0, 4) * math.sqrt(A))
+        P = float(service(A, n, h, t))
+        if not 0 < P < 1:
+            continue
+        meets = lambda k: service(A, k, h, t) >= P
+        stress_row("near-tie-agents", "agents", (A, h, t, P), search(meets, n, math.floor(A)))
+    for i in range(80):
+        A = log_grid(rng, 1e-2, 1e6 if i % 10 else 1e8)
+        R = rng.choice([0.0, 0.3, 0.9, 0.999999])
+        n = max(1, round(lines_guess(A, log_grid(rng, 1e-30, 0.3))))
+        T = float(blocking(offered_log(A, n, R), n))
+        if not 1e-300 <= T < 1:
+            continue
+        meets = lambda k: blocking(F(A) / (1 - F(R) * F(T)), k) <= T
+        stress_row("near-tie-extended-lines", "extended_lines", (A, T, R), search(meets, n, 0))
+
+    # Every size at every target, away from ties.
+    for _ in range(200):
+        A, T = log_grid(rng, 1e-3, 1e9), log_grid(rng, 1e-300, 0.999)
+        meets = lambda k: blocking(A, k) <= T
+        stress_row("lines", "lines", (A, T), search(meets, lines_guess(A, T), 0))
+    for _ in range(200):
+        N, T = log_grid(rng, 1, 2e9), log_grid(rng, 1e-300, 0.999999)
+        A = traffic_within(N, T)
+        if A is not None:
+            stress_row("traffic", "traffic", (N, T), A)
+    for _ in range(100):
+        A, P = log_grid(rng, 1e-3, 1e9), rng.uniform(0.05, 0.999999)
+        h, t = log_grid(rng, 1, 600), log_grid(rng, 0, 1) * 60
+        meets = lambda k: service(A, k, h, t) >= P
+        guess = A + 2 * math.sqrt(A) + 1
+        stress_row("agents", "agents", (A, h, t, P), search(meets, guess, math.floor(A)))
+
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "erlang_stress.csv"),
+              "w") as f:
+        f.write("\n".join(STRESS) + "\n")
+
+
 if __name__ == "__main__":
-    main()
+    import sys
+    if sys.argv[1:] == ["stress"]:
+        stress()
+    elif sys.argv[1:]:
+        sys.exit("usage: make_reference.py [stress]")
+    else:
+        main()
+        stress()

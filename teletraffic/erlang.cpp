@@ -101,7 +101,8 @@ double ErlangB(double traffic, double lines) {
     if (traffic == 0) {
         return 0;
     }
-    return InverseBlocking(traffic, lines).Reciprocal();
+    // R >= 1, though its rounding may not be.
+    return std::fmin(InverseBlocking(traffic, lines).Reciprocal(), 1);
 }
 
 double LogErlangB(double traffic, double lines) {
@@ -202,6 +203,9 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     if (N == 0) {
         return {within(most), 1};
     }
+    if (R == 0) {
+        return {A, ErlangB(A, N)};
+    }
     // g(A*) = A* (1 - R B(A*)) - A rises from <= 0 at A* = A to >= 0 at
     // A / (1 - R); 1 - R B = (1 - R) + R (1 - B) keeps its digits when R and
     // B are both near 1. g' = 1 - R B - R B (N - A* + A* B).
@@ -237,7 +241,7 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
         Rs = InverseBlocking(s, n);
     }
     offered = std::clamp(static_cast<double>(s), A, most);
-    return {within(offered), static_cast<double>(Rs.Reciprocal())};
+    return {within(offered), std::fmin(static_cast<double>(Rs.Reciprocal()), 1)};
 }
 
 std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall) {
@@ -247,12 +251,13 @@ std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall
     // At the fixed point the blocking is at most T exactly when the fresh
     // traffic is at most what N lines carry at T less its retries:
     // A <= A_T(N) (1 - R T), that is B(A / (1 - R T), N) <= T. The load
-    // with retries at the answer is at most A / (1 - R T): it must stay a
-    // traffic the engine takes.
-    WithinTraffic(Effective<double>(traffic, recall, blocking), "traffic", traffic,
-                  "a traffic whose load with retries at this blocking, traffic / (1 - recall "
-                  "blocking), stays within 1e9");
-    return Lines(traffic, recall, blocking);
+    // with retries at the answer, at most A / (1 - R T), must stay a traffic
+    // the engine takes.
+    const std::int64_t lines = Lines(traffic, recall, blocking);
+    if (Effective<double>(traffic, recall, blocking) > kMaxTraffic) {
+        ExtendedErlangB(traffic, static_cast<double>(lines), recall); // refuses a load above 1e9
+    }
+    return lines;
 }
 
 double ExtendedErlangBTraffic(double lines, double blocking, double recall) {

@@ -18,15 +18,23 @@ using Quad = __float128;
 // Up to here the exact sums stay small: a few thousand bits.
 constexpr std::int64_t kExactLines = 64;
 
-// R(A, N) = S_N / A^N with S_n = n S_(n-1) + A^n = sum_k n!/k! A^k.
-Rational InverseBlocking(const Rational& A, std::int64_t N) {
-    Rational sum = 1;
-    Rational power = 1;
+// With A = p/q, R(A, N) = S_N / A^N, S_n = n S_(n-1) + A^n, is U_N / p^N for
+// the integers U_n = n q U_(n-1) + p^n: whole numbers throughout, with none
+// of a rational's reductions, which at the thousand-bit denominators of tiny
+// doubles would take seconds.
+struct Sums {
+    mp::cpp_int U;     // U_N
+    mp::cpp_int power; // p^N
+};
+Sums InverseBlocking(const Rational& A, std::int64_t N) {
+    const mp::cpp_int p = mp::numerator(A);
+    const mp::cpp_int q = mp::denominator(A);
+    Sums s{1, 1};
     for (std::int64_t n = 1; n <= N; ++n) {
-        power *= A;
-        sum = sum * n + power;
+        s.power *= p;
+        s.U = s.U * q * n + s.power;
     }
-    return sum / power;
+    return s;
 }
 
 // log N!, by Stirling's series to 1e-31 from 100 on: lgammaq writes the
@@ -76,30 +84,48 @@ Quad LogInverseBlocking(Quad A, std::int64_t N) {
 
 } // namespace
 
+// Quadruple precision decides unless the two sides are within 1e-30 of each
+// other (its own error is below 1e-32); there, up to 64 lines, whole numbers
+// do (some milliseconds for the longest doubles), beyond, a tie of a ratio
+// of sums of many terms with a double is not to be met.
+constexpr double kQuadTolerance = 1e-30;
+
 bool BlockingAtMost(double traffic, double recall, std::int64_t lines, double T) {
-    if (lines <= kExactLines) {
-        const Rational A = Rational(traffic) / (1 - Rational(recall) * Rational(T));
-        return InverseBlocking(A, lines) * Rational(T) >= 1;
-    }
-    // Past 64 lines an exact tie of the blocking, a ratio of sums of many
-    // terms, with a double is not to be met: 113 bits settle the rest.
     const Quad A = traffic / (1 - static_cast<Quad>(recall) * T);
-    return -LogInverseBlocking(A, lines) <= logq(T);
+    const Quad logT = logq(T);
+    const Quad excess = -LogInverseBlocking(A, lines) - logT;
+    if (lines > kExactLines || fabsq(excess) > kQuadTolerance * fmaxq(1, fabsq(logT))) {
+        return excess <= 0;
+    }
+    const Rational exact = Rational(traffic) / (1 - Rational(recall) * Rational(T));
+    const Rational target(T);
+    // R T >= 1
+    const Sums R = InverseBlocking(exact, lines);
+    return R.U * mp::numerator(target) >= R.power * mp::denominator(target);
 }
 
 bool ServiceAtLeast(double traffic, std::int64_t agents, double aht, double targetTime, double P) {
     // 1 - SL = C e^-z, C = N / (A + R (N - A)), z = (N - A) t / h.
-    if (agents <= kExactLines && targetTime == 0) {
-        const Rational A(traffic);
-        const Rational N(agents);
-        return N / (A + InverseBlocking(A, agents) * (N - A)) <= 1 - Rational(P);
-    }
     const Quad A = traffic;
     const Quad N = agents;
     const Quad logR = LogInverseBlocking(A, agents);
     const Quad logC = logq(N) - logR - logq(N - A + A * expq(-logR));
     const Quad z = (N - A) * targetTime / aht;
-    return logC - z <= log1pq(-static_cast<Quad>(P));
+    const Quad logMiss = log1pq(-static_cast<Quad>(P));
+    const Quad excess = logC - z - logMiss;
+    if (agents > kExactLines || targetTime != 0 ||
+        fabsq(excess) > kQuadTolerance * (1 + fabsq(logC) + fabsq(logMiss))) {
+        return excess <= 0;
+    }
+    // With A = p/q: C = N p^N q / (p^(N+1) + U_N (N q - p)) <= 1 - P = m / d.
+    const Rational exact(traffic);
+    const mp::cpp_int p = mp::numerator(exact);
+    const mp::cpp_int q = mp::denominator(exact);
+    const Rational miss = 1 - Rational(P);
+    const Sums R = InverseBlocking(exact, agents);
+    const mp::cpp_int n = agents;
+    return n * R.power * q * mp::denominator(miss) <=
+           mp::numerator(miss) * (R.power * p + R.U * (n * q - p));
 }
 
 } // namespace teletraffic::detail

@@ -1,5 +1,7 @@
 #include "teletraffic/exact.h"
 
+#include "teletraffic/inverse_blocking.h"
+
 #include <boost/multiprecision/cpp_int.hpp>
 
 #include <quadmath.h>
@@ -82,6 +84,28 @@ Quad LogInverseBlocking(Quad A, std::int64_t N) {
     return logq(1 - expq(logD) * sum) - logD;
 }
 
+// log R(A, N) as the engine computes it, in quadruple precision: Temme's
+// expansion near the traffic, some microseconds where the sums above take
+// up to 100 ms, but only to 4e-21 (its coefficients are long doubles; worst
+// at 65 lines), so taken as sure only beyond 2e-20.
+constexpr double kFastError = 2e-20;
+Quad FastLogInverseBlocking(Quad A, std::int64_t N) {
+    const Scaled<Quad> R = GammaRatio(A, static_cast<Quad>(N) + 1);
+    return logq(R.mantissa) + R.scale;
+}
+
+// log R, from the fast evaluation when `excess(log R)` is farther from 0 than
+// its error, else from the sums.
+template <typename Excess> Quad Decided(Quad A, std::int64_t N, Excess excess) {
+    if (N > kExactLines) {
+        const Quad fast = FastLogInverseBlocking(A, N);
+        if (fabsq(excess(fast)) > kFastError) {
+            return fast;
+        }
+    }
+    return LogInverseBlocking(A, N);
+}
+
 } // namespace
 
 // Quadruple precision decides unless the two sides are within 1e-30 of each
@@ -93,7 +117,8 @@ constexpr double kQuadTolerance = 1e-30;
 bool BlockingAtMost(double traffic, double recall, std::int64_t lines, double T) {
     const Quad A = traffic / (1 - static_cast<Quad>(recall) * T);
     const Quad logT = logq(T);
-    const Quad excess = -LogInverseBlocking(A, lines) - logT;
+    const auto over = [&](Quad logR) { return -logR - logT; };
+    const Quad excess = over(Decided(A, lines, over));
     if (lines > kExactLines || fabsq(excess) > kQuadTolerance * fmaxq(1, fabsq(logT))) {
         return excess <= 0;
     }
@@ -108,13 +133,22 @@ bool ServiceAtLeast(double traffic, std::int64_t agents, double aht, double targ
     // 1 - SL = C e^-z, C = N / (A + R (N - A)), z = (N - A) t / h.
     const Quad A = traffic;
     const Quad N = agents;
-    const Quad logR = LogInverseBlocking(A, agents);
-    const Quad logC = logq(N) - logR - logq(N - A + A * expq(-logR));
     const Quad z = (N - A) * targetTime / aht;
     const Quad logMiss = log1pq(-static_cast<Quad>(P));
-    const Quad excess = logC - z - logMiss;
+    // Positive while the level falls short: on log(1 - SL) = log C - z for a
+    // level near 1, on log SL itself below 1/2, with 1 - C = (1 - B)(N - A) /
+    // (N - A + A B), whose digits the first would lose there.
+    const auto over = [&](Quad logR) {
+        const Quad logC = logq(N) - logR - logq(N - A + A * expq(-logR));
+        if (P > 0.5) {
+            return logC - z - logMiss;
+        }
+        const Quad complement = -expm1q(-logR) * (N - A) / (N - A + A * expq(-logR));
+        return logq(static_cast<Quad>(P)) - logq(complement - expq(logC) * expm1q(-z));
+    };
+    const Quad excess = over(Decided(A, agents, over));
     if (agents > kExactLines || targetTime != 0 ||
-        fabsq(excess) > kQuadTolerance * (1 + fabsq(logC) + fabsq(logMiss))) {
+        fabsq(excess) > kQuadTolerance * (1 + fabsq(logMiss))) {
         return excess <= 0;
     }
     // With A = p/q: C = N p^N q / (p^(N+1) + U_N (N q - p)) <= 1 - P = m / d.

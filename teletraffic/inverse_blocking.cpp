@@ -5,6 +5,8 @@
 
 #include <boost/math/special_functions/gamma.hpp>
 
+#include <quadmath.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -36,9 +38,60 @@
 namespace teletraffic::detail {
 namespace {
 
-using std::numbers::pi_v;
+using Quad = __float128;
+template <typename Real> constexpr bool kIsQuad = std::is_same_v<Real, Quad>;
+
+// The functions of <cmath>, and their quadruple-precision twins from GCC's
+// libquadmath, under one name each.
+namespace math {
+using std::ceil, std::copysign, std::erfc, std::exp, std::expm1, std::fabs, std::fmin, std::log,
+    std::log1p, std::sqrt;
+inline Quad ceil(Quad x) {
+    return ceilq(x);
+}
+inline Quad copysign(Quad x, Quad y) {
+    return copysignq(x, y);
+}
+inline Quad erfc(Quad x) {
+    return erfcq(x);
+}
+inline Quad exp(Quad x) {
+    return expq(x);
+}
+inline Quad expm1(Quad x) {
+    return expm1q(x);
+}
+inline Quad fabs(Quad x) {
+    return fabsq(x);
+}
+inline Quad fmin(Quad x, Quad y) {
+    return fminq(x, y);
+}
+inline Quad log(Quad x) {
+    return logq(x);
+}
+inline Quad log1p(Quad x) {
+    return log1pq(x);
+}
+inline Quad sqrt(Quad x) {
+    return sqrtq(x);
+}
+} // namespace math
+
+template <typename Real> Real Pi() {
+    if constexpr (kIsQuad<Real>) {
+        static const Quad pi = acosq(-1);
+        return pi;
+    } else {
+        return std::numbers::pi_v<Real>;
+    }
+}
 
 template <typename Real> constexpr Real kEpsilon = std::numeric_limits<Real>::epsilon();
+template <> constexpr Quad kEpsilon<Quad> = Quad(1) / (Quad(1ULL << 56) * Quad(1ULL << 56));
+// Below this Lentz's method takes a divisor for 0.
+template <typename Real> constexpr Real kTiny = std::numeric_limits<Real>::min() / kEpsilon<Real>;
+template <> constexpr Quad kTiny<Quad> = 1e-300;
 
 // Terms of the expansion below this are dropped: a little under the
 // precision of the type, whose own rounding dominates from there on.
@@ -87,11 +140,11 @@ template <typename Real> Real LogGammaStar(Real a) {
 // log(x/a): there the rounding of (x - a)/a near -1 would swamp lambda.
 template <typename Real> Real Phi(Real x, Real a) {
     const Real sigma = (x - a) / a;
-    if (std::fabs(sigma) >= Real(0.1)) {
+    if (math::fabs(sigma) >= Real(0.1)) {
         using Wide = std::conditional_t<(sizeof(Real) > sizeof(double)), Real, long double>;
         const Wide s = (static_cast<Wide>(x) - a) / a;
         return static_cast<Real>(s -
-                                 (s < -0.5 ? std::log(x / static_cast<Wide>(a)) : std::log1p(s)));
+                                 (s < -0.5 ? math::log(x / static_cast<Wide>(a)) : math::log1p(s)));
     }
     const Real v = (x - a) / (x + a);
     const Real v2 = v * v;
@@ -101,7 +154,7 @@ template <typename Real> Real Phi(Real x, Real a) {
         power *= v2;
         const Real term = power / j;
         sum += term;
-        if (std::fabs(term) <= kEpsilon<Real> * std::fabs(sum)) {
+        if (math::fabs(term) <= kEpsilon<Real> * math::fabs(sum)) {
             break;
         }
     }
@@ -113,14 +166,17 @@ template <typename Real> Real Phi(Real x, Real a) {
 // fall at least as fast as (x/a)^k. R = Q/D = (1 - P)/D.
 template <typename Real> Scaled<Real> Series(Real x, Real a) {
     Real logD;
-    if (a >= kTemmeMinShape) {
+    if (a >= kTemmeMinShape || kIsQuad<Real>) {
         // Through Stirling's series: log Gamma(a) itself is too large near a
         // billion to keep the digits of a small difference.
-        logD = -a * Phi(x, a) - LogGammaStar(a) + std::log(a / (2 * pi_v<Real>)) / 2 - std::log(x);
+        logD =
+            -a * Phi(x, a) - LogGammaStar(a) + math::log(a / (2 * Pi<Real>())) / 2 - math::log(x);
     } else {
         // Boost's, with its sign apart: std::lgamma writes the global signgam.
         int sign = 0;
-        logD = (a - 1) * std::log(x) - x - boost::math::lgamma(a, &sign);
+        if constexpr (!kIsQuad<Real>) {
+            logD = (a - 1) * math::log(x) - x - boost::math::lgamma(a, &sign);
+        }
     }
     Real term = x / a;
     Real sum = term;
@@ -132,14 +188,14 @@ template <typename Real> Scaled<Real> Series(Real x, Real a) {
         term *= x / k;
         sum += term;
     }
-    return {1 - std::exp(logD) * sum, -logD};
+    return {1 - math::exp(logD) * sum, -logD};
 }
 
 // Legendre's continued fraction Gamma(a, x) = e^-x x^a / (x + 1 - a -
 // 1(1 - a) / (x + 3 - a - 2(2 - a) / (x + 5 - a - ...))), by the modified
 // Lentz method. For whole a it ends after a terms.
 template <typename Real> Scaled<Real> ContinuedFraction(Real x, Real a) {
-    constexpr Real tiny = std::numeric_limits<Real>::min() / kEpsilon<Real>;
+    constexpr Real tiny = kTiny<Real>;
     Real b = x + 1 - a;
     Real c = 1 / tiny;
     Real d = 1 / b;
@@ -158,7 +214,7 @@ template <typename Real> Scaled<Real> ContinuedFraction(Real x, Real a) {
         c = c == 0 ? tiny : c;
         const Real delta = d * c;
         h *= delta;
-        if (std::fabs(delta - 1) <= kEpsilon<Real>) {
+        if (math::fabs(delta - 1) <= kEpsilon<Real>) {
             break;
         }
     }
@@ -170,24 +226,24 @@ template <typename Real> Scaled<Real> ContinuedFraction(Real x, Real a) {
 //   Gamma(a, x) = (Gamma(1 + a) - 1)/a - (x^a - 1)/a - x^a sum_k>=1 (-x)^k/(k! (a + k)),
 // which at a = 0 is E1(x); the terms cancel by less than a tenth here.
 template <typename Real> Scaled<Real> SmallShape(Real x, Real a) {
-    const Real logX = std::log(x);
+    const Real logX = math::log(x);
     const Real t = a * logX;
     // Below 1e-8 the second order of Gamma(1 + a) = 1 - gamma a + (gamma^2/2 + pi^2/12) a^2 is
     // below the rounding, and tgamma1pm1(a)/a would lose a denormal a's digits.
     constexpr Real euler = std::numbers::egamma_v<Real>;
     const Real poles =
-        (a < Real(1e-8) ? -euler + a * (euler * euler / 2 + pi_v<Real> * pi_v<Real> / 12)
+        (a < Real(1e-8) ? -euler + a * (euler * euler / 2 + Pi<Real>() * Pi<Real>() / 12)
                         : static_cast<Real>(boost::math::tgamma1pm1(a)) / a) -
-        logX * (t == 0 ? Real(1) : std::expm1(t) / t);
+        logX * (t == 0 ? Real(1) : math::expm1(t) / t);
     Real term = 1;
     Real sum = 0;
     for (int k = 1; k < 60; ++k) { // 1.5^k / k! is below 1e-20 from k = 28
         term *= -x / k;
         sum += term / (a + k);
     }
-    const Real gamma = poles - std::exp(t) * sum;
+    const Real gamma = poles - math::exp(t) * sum;
     // R = Gamma(a, x) e^x x^(1 - a)
-    return {gamma * std::exp(x) * x / std::exp(t), 0};
+    return {gamma * math::exp(x) * x / math::exp(t), 0};
 }
 
 // Temme: Q(a, x) = erfc(eta sqrt(a/2)) / 2 + e^-y / sqrt(2 pi a) sum c_k(eta) a^-k,
@@ -197,15 +253,15 @@ template <typename Real> Scaled<Real> Temme(Real x, Real a) {
     const Real sigma = (x - a) / a;
     const Real phi = Phi(x, a);
     const Real y = a * phi;
-    const Real eta = std::copysign(std::sqrt(2 * phi), sigma);
+    const Real eta = math::copysign(math::sqrt(2 * phi), sigma);
 
     // The coefficients fall about as 2.8^-n, so a small |eta| needs few.
-    const Real absEta = std::fabs(eta);
-    const int degree =
-        absEta < Real(1e-6)
-            ? 4
-            : static_cast<int>(std::ceil(std::log(kNegligible<Real>) / std::log(absEta / 2.8f))) +
-                  2;
+    const Real absEta = math::fabs(eta);
+    const int degree = absEta < Real(1e-6)
+                           ? 4
+                           : static_cast<int>(math::ceil(math::log(kNegligible<Real>) /
+                                                         math::log(absEta / 2.8f))) +
+                                 2;
     Real sum = 0;
     Real power = 1;
     for (const Coefficients<Real>& ck : kTemmeAs<Real>) {
@@ -221,27 +277,29 @@ template <typename Real> Scaled<Real> Temme(Real x, Real a) {
         }
     }
 
-    const Real scale = x * std::exp(LogGammaStar(a));
-    const Real gauss = std::sqrt(2 * pi_v<Real> / a);
-    const Real tail = std::erfc(std::sqrt(y));
+    const Real scale = x * math::exp(LogGammaStar(a));
+    const Real gauss = math::sqrt(2 * Pi<Real>() / a);
+    const Real tail = math::erfc(math::sqrt(y));
     if (sigma >= 0) {
-        return {scale * (gauss * std::exp(y) * tail / 2 + sum / a), 0};
+        return {scale * (gauss * math::exp(y) * tail / 2 + sum / a), 0};
     }
-    return {scale * (gauss * (1 - tail / 2) + std::exp(-y) * sum / a), y};
+    return {scale * (gauss * (1 - tail / 2) + math::exp(-y) * sum / a), y};
 }
 
 } // namespace
 
 template <typename Real> Scaled<Real> GammaRatio(Real x, Real a) {
-    if (a < 1 && x <= Real(1.5)) {
-        return SmallShape(x, a);
+    if constexpr (!kIsQuad<Real>) {
+        if (a < 1 && x <= Real(1.5)) {
+            return SmallShape(x, a);
+        }
     }
     if (a < kTemmeMinShape) {
         return x < a ? Series(x, a) : ContinuedFraction(x, a);
     }
     // Where the continued fraction needs fewer than about 20 terms, it is
     // cheaper than the expansion: from some 6 standard deviations above a.
-    const Real reach = std::fmin(a / 2, 6 * std::sqrt(a));
+    const Real reach = math::fmin(a / 2, 6 * math::sqrt(a));
     if (x - a > reach) {
         return ContinuedFraction(x, a);
     }
@@ -253,5 +311,6 @@ template <typename Real> Scaled<Real> GammaRatio(Real x, Real a) {
 
 template Scaled<double> GammaRatio(double, double);
 template Scaled<long double> GammaRatio(long double, long double);
+template Scaled<__float128> GammaRatio(__float128, __float128);
 
 } // namespace teletraffic::detail

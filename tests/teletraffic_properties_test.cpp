@@ -107,7 +107,7 @@ TEST(EngineProperties, CountsAreMinimal) {
     const std::uint64_t seed = Seed();
     SCOPED_TRACE("CORVANE_SEED=" + std::to_string(seed));
     Points p(seed);
-    for (int i = 0; i < 800; ++i) {
+    for (int i = 0; i < 3000; ++i) {
         // Up to a million erlangs: the exact sums grow as sqrt(N).
         const double A = p.Log(1e-3, 1e6);
         const double T = p.Target();

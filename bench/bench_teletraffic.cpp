@@ -1,9 +1,13 @@
 // The engine over a log grid of its domain, beside the plain recurrence that
-// steps the line count up one by one, on the same inputs in one run.
+// steps the line count up one by one, on the same inputs in one run; and the
+// slowest rows known for each command: near-ties (a target equal to the
+// value at the answer, rounded to double), which only the quadruple
+// precision path settles, and fewer than one line at a high blocking.
 #include "teletraffic/erlang.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -83,9 +87,10 @@ void PlainLinesBM(benchmark::State& state) {
         benchmark::DoNotOptimize(PlainLines(a, t));
     }
 }
-// The traffic that the lines of the grid point carry at its target.
+// The traffic that the lines of the grid point, less one, carry at its
+// target: at a billion erlangs the count itself carries more than 1e9.
 void Traffic(benchmark::State& state) {
-    const double n = N(state), t = T(state);
+    const double n = N(state) - 1, t = T(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(teletraffic::ErlangBTraffic(n, t));
     }
@@ -98,12 +103,70 @@ void Agents(benchmark::State& state) {
     }
 }
 
+// The target that the answer's own value, rounded, makes a near-tie (kept
+// within the targets the engine takes).
+double Target(double value) {
+    return std::clamp(value, teletraffic::kMinBlocking, std::nextafter(1.0, 0.0));
+}
+void LinesNearTie(benchmark::State& state) {
+    const double a = A(state);
+    const double t = Target(teletraffic::ErlangB(a, N(state)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangBLines(a, t));
+    }
+}
+void AgentsNearTie(benchmark::State& state) {
+    const double a = A(state), level = 1 - std::fmax(T(state), 1e-9);
+    const auto n = static_cast<double>(teletraffic::ErlangCAgents(a, 180, 20, level));
+    const double tie = Target(teletraffic::ServiceLevel(a, n, 180, 20));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangCAgents(a, 180, 20, tie));
+    }
+}
+// Half the traffic with retries at a recall of 0.9, and its near-tie.
+void ExtendedLinesNearTie(benchmark::State& state) {
+    const double a = A(state) / 2;
+    const double n = N(state);
+    const double tie = Target(teletraffic::ExtendedErlangB(a, n, 0.9).blocking);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ExtendedErlangBLines(a, tie, 0.9));
+    }
+}
+void ExtendedBlocking(benchmark::State& state) {
+    const double a = A(state) / 2, n = N(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ExtendedErlangB(a, n, 0.9));
+    }
+}
+void ServiceLevel(benchmark::State& state) {
+    const double a = A(state);
+    const auto n = static_cast<double>(teletraffic::ErlangCAgents(a, 180, 20, 0.8));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ServiceLevel(a, n, 180, 20));
+    }
+}
+// Fewer than one line: the traffic falls hundreds of orders of magnitude.
+void TrafficFewLines(benchmark::State& state) {
+    constexpr double lines[] = {1e-300, 1e-4, 0.0015, 0.5};
+    constexpr double targets[] = {0.3, 0.6, 0.75, 0.999};
+    const double n = lines[state.range(0)], t = targets[state.range(1)];
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangBTraffic(n, t));
+    }
+}
+
 BENCHMARK(Blocking)->Apply(Full);
 BENCHMARK(PlainBlockingBM)->Name("PlainBlocking")->Apply(UpToAMillion);
 BENCHMARK(Lines)->Apply(Full);
 BENCHMARK(PlainLinesBM)->Name("PlainLines")->Apply(UpToAMillion);
 BENCHMARK(Traffic)->Apply(Full);
 BENCHMARK(Agents)->Apply(Full);
+BENCHMARK(LinesNearTie)->Apply(Full);
+BENCHMARK(AgentsNearTie)->Apply(Full);
+BENCHMARK(ExtendedLinesNearTie)->Apply(Full);
+BENCHMARK(ExtendedBlocking)->Apply(Full);
+BENCHMARK(ServiceLevel)->Apply(Full);
+BENCHMARK(TrafficFewLines)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2, 3}})->ArgNames({"N", "T"});
 
 } // namespace
 

@@ -8,13 +8,23 @@
 // one unit, the same for both.
 //
 // Accuracy: every real result is within a relative 1e-12 of the true value
-// for the double inputs given (the tests check it against 50-digit values).
-// Every count is exact: the smallest whole count whose true blocking (or
-// service level) meets the target, ties to the last bit included.
+// for the double inputs given (the tests check it against 50-digit values,
+// region by region), except where a result's own condition number exceeds
+// about a thousand (the extended fixed point, below). Every count is exact:
+// the smallest whole count whose true blocking (or service level) meets the
+// target, ties to the last bit included.
+//
+// A closed domain: every answer is accepted back as an argument by every
+// function. A solve whose answer would leave the domain (a traffic above
+// 1e9 erlangs, or a load with retries above it) is refused instead, with the
+// DomainError of the argument that leads there. A traffic below the double
+// range (fewer than one line at a high target) is answered as 0.
 //
 // Errors: an argument outside its domain throws teletraffic::DomainError (a
 // std::domain_error, see error.h), which names the argument as the command line
-// does and gives its value and the rule it breaks.
+// does and gives its value and the rule it breaks. Every loop is bounded; a
+// bound reached throws ConvergenceError (error.h) rather than return an
+// unconverged value: the tests search for one and have found none.
 //
 // This engine and calc/ (the main window's calculation) may differ by one line
 // where the target sits within rounding of the true blocking: calc/ keeps the
@@ -53,6 +63,8 @@ std::int64_t ErlangBLines(double traffic, double blocking);
 
 // Largest traffic `lines` (whole or fractional) carry at a blocking of
 // `blocking`: the traffic whose blocking equals the target. 0 for 0 lines.
+// Refused (DomainError on "lines") where it would exceed 1e9 erlangs: near
+// a blocking of 1 it grows as lines / (1 - blocking).
 double ErlangBTraffic(double lines, double blocking);
 
 // --- Extended Erlang B: a fraction `recall` (0 up to 1 exclusive) of blocked
@@ -64,14 +76,27 @@ struct Retrial {
     double blocking; // B(A*, N), the blocking each attempt meets
 };
 
+// With recall 0 exactly {traffic, ErlangB(traffic, lines)}; always traffic <=
+// offered <= traffic / (1 - recall). Refused (DomainError on "traffic") where
+// the offered load would exceed 1e9 erlangs.
+//
+// Accuracy is relative to the fixed point's condition number
+// k = (1 - R B) / (1 - R B - R B (N - A* + A* B)), the factor by which a
+// relative change of the traffic moves A* (and B moves N - A* + A* B times
+// as much as A*). A* is solved to the last bit of double and polished in
+// long double, so both results hold 1e-12 while k stays below about 1e3;
+// beyond, they hold about k times 1e-15. k is 1 to within R B, and grows
+// only as recall and blocking both near 1 with many lines.
 Retrial ExtendedErlangB(double traffic, double lines, double recall);
 
 // Smallest whole number of lines whose blocking at the fixed point is at or
-// below `blocking`.
+// below `blocking` (decided without the fixed point: exact whatever k).
+// Refused where the load with retries at that count would exceed 1e9.
 std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall);
 
 // Largest fresh traffic (retries not counted) `lines` carry at a blocking of
-// `blocking`: ErlangBTraffic(lines, blocking) * (1 - recall * blocking).
+// `blocking`: ErlangBTraffic(lines, blocking) * (1 - recall * blocking), with
+// its refusals.
 double ExtendedErlangBTraffic(double lines, double blocking, double recall);
 
 // --- Erlang C: callers wait in an unlimited queue, served first come first

@@ -1,8 +1,10 @@
 // The last word on whether a whole count meets its target, for the rare case
-// where even extended precision leaves the answer in doubt: exact rational
-// arithmetic up to 64 lines, quadruple precision beyond. Slow: sums of up to
-// about sqrt(N) terms, 10 microseconds far from the traffic, some 40 ms near
-// it at a billion lines.
+// where even extended precision leaves the answer in doubt. Quadruple
+// precision first: Temme's expansion (to 4e-21) from 65 lines on, some tens
+// of microseconds; where that is within its error of the target, sums of
+// about sqrt(N) terms (to 1e-32; up to 100 ms at a billion lines, only for
+// a tie within 2e-20); and within 1e-30 up to 64 lines, exact whole-number
+// arithmetic (up to some milliseconds for the longest doubles).
 #pragma once
 
 #include <cstdint>

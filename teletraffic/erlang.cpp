@@ -175,7 +175,8 @@ double ErlangBTraffic(double lines, double blocking) {
         const auto g = [&](double a) {
             const Scaled<double> R = InverseBlocking(a, N);
             const double B = R.Reciprocal();
-            return Slope{logMiss - std::log(Pass(a, N, R)), B * (N - a + a * B) / (1 - B)};
+            const double pass = Pass(a, N, R);
+            return Slope{logMiss - std::log(pass), B * (N - a + a * B) / pass};
         };
         A = IncreasingRoot(g, guess, lower, upper);
     }

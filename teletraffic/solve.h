@@ -146,14 +146,14 @@ template <typename F> double IncreasingRoot(F f, double guess, double lo, double
         }
         const double step = value / slope;
         double next = x * std::exp(-step);
-        const bool inside = next > lo && next < hi;
+        const bool newton = slope > 0 && std::isfinite(step) && next > lo && next < hi;
         // Within rounding of the root, or the steps stopped shrinking at the
         // rounding of f.
-        if (std::fabs(step) <= kEpsilon ||
-            (std::fabs(step) < 1e-12 && std::fabs(step) > last / 2)) {
-            return inside ? next : x;
+        if (newton && (std::fabs(step) <= kEpsilon ||
+                       (std::fabs(step) < 1e-12 && std::fabs(step) > last / 2))) {
+            return next;
         }
-        if (!inside || !(std::fabs(step) <= before / 2)) {
+        if (!newton || !(std::fabs(step) <= before / 2)) {
             next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi)
                           : std::fmax(hi * std::exp(-(drop *= 2)), smallest);
         }

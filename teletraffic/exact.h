@@ -3,8 +3,8 @@
 // precision first: Temme's expansion (to 4e-21) from 65 lines on, some tens
 // of microseconds; where that is within its error of the target, sums of
 // about sqrt(N) terms (to 1e-32; up to 100 ms at a billion lines, only for
-// a tie within 2e-20); and within 1e-30 up to 64 lines, exact whole-number
-// arithmetic (up to some milliseconds for the longest doubles).
+// a tie within 4e-20 sqrt(65/N)); and within 1e-30 up to 64 lines, exact
+// whole-number arithmetic (up to some milliseconds for the longest doubles).
 #pragma once
 
 #include <cstdint>

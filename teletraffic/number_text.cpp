@@ -106,19 +106,8 @@ bool WellFormed(std::string_view s) {
     return i == s.size();
 }
 
-Reading ReadAscii(std::string_view text) {
-    const auto comma = text.find(',');
-    if (comma != std::string_view::npos) {
-        std::string point(text);
-        point[comma] = '.';
-        const bool decimalComma = text.find_first_of(",.", comma + 1) == std::string_view::npos &&
-                                  text.substr(0, comma).find('.') == std::string_view::npos &&
-                                  WellFormed(point);
-        return {0, decimalComma ? Problem::DecimalComma : Problem::NotANumber};
-    }
-    if (!WellFormed(text)) {
-        return {0, Problem::NotANumber};
-    }
+// The value of a well-formed text.
+Reading Convert(std::string_view text) {
     // from_chars takes no '+'. It reports out of range both for overflow and
     // for a nonzero value that rounds to 0.
     if (text.front() == '+') {
@@ -136,6 +125,20 @@ Reading ReadAscii(std::string_view text) {
     return {value, Problem::None};
 }
 
+// Why an ASCII text that is not well formed is refused.
+Reading Refused(std::string_view text) {
+    const auto comma = text.find(',');
+    if (comma == std::string_view::npos) {
+        return {0, Problem::NotANumber};
+    }
+    std::string point(text);
+    point[comma] = '.';
+    const bool decimalComma = text.find_first_of(",.", comma + 1) == std::string_view::npos &&
+                              text.substr(0, comma).find('.') == std::string_view::npos &&
+                              WellFormed(point);
+    return {0, decimalComma ? Problem::DecimalComma : Problem::NotANumber};
+}
+
 } // namespace
 
 Reading Read(std::string_view text) {
@@ -143,14 +146,15 @@ Reading Read(std::string_view text) {
     if (text.empty()) {
         return {0, Problem::Empty};
     }
-    if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
-        return ReadAscii(text);
+    // Plain ASCII numbers, nearly all there are, in one pass.
+    if (WellFormed(text)) {
+        return Convert(text);
     }
     std::string ascii;
     if (!ToAscii(text, ascii)) {
         return {0, Problem::NotANumber};
     }
-    return ReadAscii(ascii);
+    return WellFormed(ascii) ? Convert(ascii) : Refused(ascii);
 }
 
 std::string_view Why(Problem problem) {

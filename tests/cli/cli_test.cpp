@@ -152,6 +152,7 @@ TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
         {{"lines", "--traffic", "10", "--blocking", "0.01", "--digits", "0"}, "--digits"},
         {{"table", "--blocking", "0.01"}, "--lines or --traffic is required"},
         {{"table", "--lines", "5:1", "--blocking", "0.01"}, "--lines \"5:1\" runs backwards"},
+        {{"table", "--lines", "1:3", "--blocking", "0.01,1"}, "--blocking must be"},
         {{"lines", "--input", "/nonexistent.csv"}, "--input /nonexistent.csv cannot be opened"},
         {{"lines", "--input", "-"}, "--input - has no column named blocking", "traffic\n10\n"},
     };
@@ -211,11 +212,28 @@ TEST(Cli, BatchStoppedByAReadErrorWritesWholeRowsAndCountsThem) {
         << r.err;
 }
 
+// An option given for every row is named as an option where a row fails by it.
 TEST(Cli, BatchTakesOptionsForMissingColumnsAndLooseHeaderNames) {
-    const Outcome r = Cli({"agents", "--aht", "180", "--input", "-"},
-                          "Traffic,Target time,service_level\n10,20,0.8\n");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Traffic,Target time,service_level,error,agents\n10,20,0.8,,14\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string input, out;
+        int status;
+    } cases[] = {
+        {{"agents", "--aht", "180", "--input", "-"},
+         "Traffic,Target time,service_level\n10,20,0.8\n",
+         "Traffic,Target time,service_level,error,agents\n10,20,0.8,,14\n",
+         0},
+        {{"lines", "--blocking", "1", "--input", "-"},
+         "traffic\n10\n",
+         "traffic,error,lines\n10,\"--blocking must be from 1e-300 up to but not including 1, got "
+         "1\",\n",
+         1},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = Cli(c.args, c.input);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, c.out);
+    }
 }
 
 // Past one block of rows, answered on several threads: each answer stays with its row.

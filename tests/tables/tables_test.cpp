@@ -121,6 +121,8 @@ TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
     const Range lines{1, 1e9, true};
     const Range open{0, 1, false, true, true};
     EXPECT_EQ(Read(S("１８"), lines).value, 18);
+    EXPECT_EQ(Read(S("+1e1"), lines).value, 10);
+    EXPECT_TRUE(Read(S("1,5"), open).error.startsWith(S("小数点には「.」を")));
     EXPECT_EQ(Read(S("2.5"), lines).error, S("範囲外です（1 以上 1000000000 以下の整数）"));
     EXPECT_EQ(ReadList(S("0.01、0.02，0.05 0.1"), open, 4).values,
               (std::vector<double>{0.01, 0.02, 0.05, 0.1}));

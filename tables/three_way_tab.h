@@ -1,0 +1,36 @@
+// 三方向計算: any two of traffic, blocking and lines give the third.
+#pragma once
+
+#include "tables/tab.h"
+#include "tables/three_way.h"
+
+class QLabel;
+class QRadioButton;
+class QTableWidget;
+
+namespace tables {
+
+class ThreeWayTab : public Tab {
+    Q_OBJECT
+
+public:
+    ThreeWayTab(Dialogs dialogs, QWidget* parent);
+    // The table beside the answer as CSV.
+    void save() override;
+
+protected:
+    bool compute() override;
+    InputField* fieldFor(const std::string& argument) const override;
+
+private:
+    void showUnknown();
+    // The unknown chosen; the values are not read.
+    ThreeWayInputs inputs() const;
+
+    QRadioButton* solveFor_[3];
+    InputField* fields_[3];
+    QLabel* explain_;
+    QTableWidget* around_;
+};
+
+} // namespace tables

@@ -186,6 +186,12 @@ void CheckLoad(double S, EngsetLoad kind, double load) {
                     load);
         return;
     }
+    if (kind == EngsetLoad::Traffic) {
+        // Up to what the largest idle-source traffic offers.
+        Require(load >= 0 && load <= kMaxTraffic * S, name,
+                "a number of erlangs from 0 to 1e9 per source", load);
+        return;
+    }
     Require(load >= 0 && load <= kMaxTraffic, name, "a number of erlangs from 0 to 1e9", load);
 }
 
@@ -231,7 +237,7 @@ Inverse Congestion(Real S, Real N, Real beta) {
 
 // The idle-source traffic at which `lines` are offered `traffic` in the
 // call-attempt sense: A = S beta / (1 + beta (1 - B(beta))), increasing in beta.
-Real BetaForTraffic(Real S, Real N, Real A) {
+Real SolveBetaForTraffic(Real S, Real N, Real A) {
     if (A == 0) {
         return 0;
     }
@@ -252,9 +258,18 @@ Real BetaForTraffic(Real S, Real N, Real A) {
         const Real slope = (1 + beta * E * LogSlope(S - 1, N, beta, E)) / (1 + u);
         return LogSlopeValue{std::log(S * beta / (1 + u)) - std::log(A), slope};
     };
-    const double erlang = ErlangB(static_cast<double>(A), static_cast<double>(N));
-    const Real guess = A / (S - A * (1 - erlang));
-    return LogNewton(f, guess, lo, hi);
+    // From Erlang B's carried traffic, at most N.
+    const Real carried =
+        A <= kMaxTraffic ? A * (1 - ErlangB(static_cast<double>(A), static_cast<double>(N))) : N;
+    return LogNewton(f, A / (S - carried), lo, hi);
+}
+
+Real BetaForTraffic(Real S, Real N, Real A) {
+    const Real beta = SolveBetaForTraffic(S, N, A);
+    Require(beta <= kMaxTraffic, "traffic",
+            "low enough that the idle-source traffic stays within 1e9 erlangs",
+            static_cast<double>(A));
+    return beta;
 }
 
 Real BetaFor(double S, double N, EngsetLoad kind, double load) {
@@ -406,8 +421,8 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
         beta = LogNewton(f, erlang / (S - erlang * (1 - T)), lo, hi);
     }
     const Engset e = FromBeta(sources, lines, beta);
-    Require(e.traffic <= kMaxTraffic && beta <= kMaxTraffic, "blocking",
-            "low enough that the traffic stays within 1e9 erlangs", blocking);
+    Require(beta <= kMaxTraffic, "blocking",
+            "low enough that the idle-source traffic stays within 1e9 erlangs", blocking);
     return e;
 }
 

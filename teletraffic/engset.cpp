@@ -153,6 +153,14 @@ Ext Carried(Ext S, Ext N, Ext beta, Ext E, Ext complement) {
     return S * u / (1 + u);
 }
 
+// 1 - E in long double: the traffic found from a call-attempt traffic moves
+// E by N - Y times the relative error of 1 - E, and double keeps 1 - E only to
+// its absolute rounding where E is small.
+Ext Complement(const Inverse<double>& inverse) {
+    const Ext E = inverse.R.Reciprocal();
+    return E < Ext(0.5) ? 1 - E : inverse.complement;
+}
+
 // Call congestion of S sources: E for S - 1 of them.
 template <typename Real> Inverse<Real> CallInverse(Ext S, Ext N, Ext beta) {
     return InverseCongestion<Real>(S - 1, N, beta);
@@ -264,7 +272,7 @@ Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
     const auto f = [&](Ext beta) {
         const Inverse<double> call = CallInverse<double>(S, N, beta);
         const Ext B = call.R.Reciprocal();
-        const Ext u = beta * call.complement;
+        const Ext u = beta * Complement(call);
         // d log A / d log beta = (1 + beta B (N - Y')) / (1 + u), Y' carried by S - 1 sources
         const Ext slope =
             (1 + beta * B * (N - Carried(S - 1, N, beta, B, call.complement))) / (1 + u);
@@ -305,7 +313,7 @@ Engset FromBeta(double sources, double lines, Ext beta) {
     const Ext N = lines;
     const Inverse<double> call = CallInverse<double>(S, N, beta);
     const Ext B = call.R.Reciprocal();
-    const Ext u = beta * call.complement;
+    const Ext u = beta * Complement(call);
     Ext E;
     if (N == S) {
         E = beta == 0 ? 0 : std::exp(-S * std::log1p(1 / beta)); // p^S
@@ -806,7 +814,15 @@ double OfferedTraffic(double carried, double lines) {
     for (int i = 0; i < 64 && f(hi).value < 0; ++i) {
         hi *= 2;
     }
-    const double A = IncreasingRoot(f, Y / (1 - ErlangB(Y, N)), Y, hi);
+    double A = IncreasingRoot(f, Y / (1 - ErlangB(Y, N)), Y, hi);
+    // The slope falls to (N - Y) / Y as the carried traffic nears the lines,
+    // and the error of f grows by its inverse: one last step in long double.
+    const Ext x = A;
+    const Scaled<Ext> R = InverseBlocking(x, static_cast<Ext>(N));
+    const Ext logKept = InverseBlockingLessOne(x, static_cast<Ext>(N)).Log() - R.Log();
+    const Ext B = R.Reciprocal();
+    const Ext slope = 1 - B * (N - x + x * B) / std::exp(logKept);
+    A = static_cast<double>(x * std::exp(-(std::log(x) + logKept - std::log(Ext(Y))) / slope));
     Require(A <= kMaxTraffic, "carried",
             "low enough that the offered traffic stays within 1e9 erlangs", carried);
     return A;

@@ -421,56 +421,75 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
         }
     }
     const Ext fixedBeta = kind == EngsetLoad::Traffic ? 0 : BetaFor(S, 0, kind, load);
-    Ext lastBeta = 0;
-    // The largest count probed that fell short, from which the next count up
-    // is reached by the recurrence R(n + 1) = 1 + (n + 1) / ((S - 1 - n) beta)
-    // R(n) (which keeps its relative error) rather than a sum of its own.
-    std::int64_t shortOf = -1;
-    Inverse<double> shortR{};
-    const auto probe = [&](std::int64_t n) {
-        const auto N = static_cast<Ext>(n);
-        if (N >= S) {
-            return Step{true, -1, 1};
-        }
-        const Ext beta = kind == EngsetLoad::Traffic
-                             ? (lastBeta = BetaForTraffic(S, N, load, lastBeta))
-                             : fixedBeta;
-        Inverse<double> call;
-        if (kind != EngsetLoad::Traffic && shortOf >= 0 && shortOf < n &&
-            static_cast<double>(n - shortOf) <= shortR.terms + 64) {
-            call = Walk(shortR, S - 1, shortOf, n, beta);
-        } else {
-            call = CallInverse<double>(S, N, beta);
-        }
-        const bool meets = Decide(
-            CallVerdict(call, logT, N),
-            [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
-            [&] {
-                if (n <= kExactLines && kind != EngsetLoad::Traffic) {
-                    const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
-                                                   ? Rational(load)
-                                                   : Rational(load) / (S - Rational(load));
-                    return ExactAtMost(S - 1, n, exactBeta, T);
-                }
-                return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
-            });
-        if (!meets && n > shortOf) {
-            shortOf = n;
-            shortR = call;
-        }
-        const double fall =
-            std::log(call.R.Reciprocal() + static_cast<double>((N + 1) / ((S - 1 - N) * beta)));
-        return Step{meets, static_cast<double>(-call.R.Log() - logT), fall};
+    // The smallest count above `lo` (which falls short) whose call congestion
+    // at betaAt(count) meets the target; `fixed` when beta is the same for all.
+    const auto search = [&](auto betaAt, bool fixed, std::int64_t lo, double guess) {
+        // The largest count probed that fell short, from which the next count
+        // up is reached by the recurrence R(n + 1) = 1 + (n + 1) / ((S - 1 - n)
+        // beta) R(n) (which keeps its relative error) rather than a sum of its own.
+        std::int64_t shortOf = -1;
+        Inverse<double> shortR{};
+        const auto probe = [&](std::int64_t n) {
+            const auto N = static_cast<Ext>(n);
+            if (N >= S) {
+                return Step{true, -1, 1};
+            }
+            const Ext beta = betaAt(N);
+            Inverse<double> call;
+            if (fixed && shortOf >= 0 && shortOf < n &&
+                static_cast<double>(n - shortOf) <= shortR.terms + 64) {
+                call = Walk(shortR, S - 1, shortOf, n, beta);
+            } else {
+                call = CallInverse<double>(S, N, beta);
+            }
+            const bool meets = Decide(
+                CallVerdict(call, logT, N),
+                [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
+                [&] {
+                    if (n <= kExactLines && kind != EngsetLoad::Traffic) {
+                        const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
+                                                       ? Rational(load)
+                                                       : Rational(load) / (S - Rational(load));
+                        return ExactAtMost(S - 1, n, exactBeta, T);
+                    }
+                    return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
+                });
+            if (!meets && n > shortOf) {
+                shortOf = n;
+                shortR = call;
+            }
+            double fall =
+                std::log(call.R.Reciprocal() + static_cast<double>((N + 1) / ((S - 1 - N) * beta)));
+            if (!fixed) {
+                // beta grows with the lines as A = S beta / (1 + beta (1 - B)) holds:
+                // d log beta = -beta B d log B, which slows the fall by 1 + beta B (N - Y').
+                const Ext B = call.R.Reciprocal();
+                fall /= static_cast<double>(
+                    1 + beta * B * (N - Carried(S - 1, N, beta, B, Complement(call))));
+            }
+            return Step{meets, static_cast<double>(-call.R.Log() - logT), fall};
+        };
+        return SmallestCount(static_cast<double>(lo), std::fmin(std::fmax(guess, lo + 1), S),
+                             probe);
     };
     // Erlang B's lines for the intended traffic m, their excess over m scaled
     // down to the binomial's deviation sqrt(m (1 - m / S)).
-    const Ext m =
-        kind == EngsetLoad::Traffic ? std::fmin(Ext(load), S / 2) : S * fixedBeta / (1 + fixedBeta);
+    // For a call-attempt traffic A, beta from the carried traffic A (1 - T) it
+    // will have.
+    const Ext guessBeta = kind == EngsetLoad::Traffic
+                              ? load / std::fmax(S - load * (1 - T), S * Ext(1e-9))
+                              : fixedBeta;
+    const Ext m = S * guessBeta / (1 + guessBeta);
     const auto erlang =
         static_cast<double>(ErlangBLines(static_cast<double>(std::fmin(m, kMaxTraffic)), T));
     const double z = (erlang - static_cast<double>(m)) / std::sqrt(static_cast<double>(m));
     const double guess = std::ceil(static_cast<double>(m + z * std::sqrt(m * (1 - m / S))));
-    return SmallestCount(0, std::fmin(std::fmax(guess, 1), S), probe);
+    if (kind != EngsetLoad::Traffic) {
+        return search([&](Ext) { return fixedBeta; }, true, 0, guess);
+    }
+    Ext lastBeta = 0;
+    return search([&](Ext N) { return lastBeta = BetaForTraffic(S, N, load, lastBeta); }, false, 0,
+                  guess);
 }
 
 Engset EngsetTraffic(double sources, double lines, double blocking) {

@@ -651,24 +651,37 @@ template <typename Real> struct OverflowPoint {
     }
 };
 
+// The residuals alone: log m and log Z less their targets.
+template <typename Real>
+std::array<Real, 2> Residuals(Real logA, Real N, Real logMean, Real logPeakedness,
+                              Real* carried = nullptr) {
+    const Real A = std::exp(logA);
+    const Scaled<Real> R = InverseBlocking(A, N);
+    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    if (carried != nullptr) {
+        *carried = Y;
+    }
+    const Real Z = 1 - A * R.Reciprocal() + A / (N + 1 - Y);
+    return {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
+}
+
 // The slope of log B in N has no closed form and is differenced; the others
 // follow from d log B / d log A = N - Y.
 template <typename Real>
 OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedness) {
     OverflowPoint<Real> p{logA, N, {}, {}};
+    Real Y = 0;
+    p.F = Residuals(logA, N, logMean, logPeakedness, &Y);
     const Real A = std::exp(logA);
-    const Scaled<Real> R = InverseBlocking(A, N);
+    const Real m = std::exp(p.F[0] + logMean);
+    const Real Z = std::exp(p.F[1] + logPeakedness);
     // log R varies over some sqrt(N) lines; J's second row takes 1 - m D,
     // which cancels: a central difference.
     const Real h = std::fmin(Real(1e-3) * std::fmax(Real(1), std::sqrt(N)), N);
     const Real D =
         h > 0 ? (InverseBlocking(A, N + h).Log() - InverseBlocking(A, N - h).Log()) / (2 * h)
-              : (InverseBlocking(A, Real(1e-6)).Log() - R.Log()) / Real(1e-6);
-    const Real m = A * R.Reciprocal();
-    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+              : (InverseBlocking(A, Real(1e-6)).Log() - InverseBlocking(A, N).Log()) / Real(1e-6);
     const Real gap = N + 1 - Y;
-    const Real Z = 1 - m + A / gap;
-    p.F = {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
     p.J[0][0] = 1 + N - Y;
     p.J[0][1] = -D;
     // dY / d log A = Y - m (N - Y), dY / dN = m D
@@ -677,11 +690,6 @@ OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedne
     return p;
 }
 
-// Newton's method on (log A, N) for log m and log Z, from Rapp's
-// approximation, each step halved until it brings the residuals down; in
-// double to the rounding of the residuals, then one step in long double:
-// 1 - m + A / (N + 1 - Y) cancels where much overflows (m = 3000, Z = 3.3
-// loses 9 digits of 16).
 // Newton's method in Real from (log A, N), each step halved until it brings
 // the residuals down, until they stop falling fast below `settled`.
 template <typename Real>
@@ -715,8 +723,9 @@ OverflowPoint<Real> Damped(Real logA, Real N, Real logMean, Real logZ, Real sett
     return p;
 }
 
-// From Rapp's approximation, in double to the rounding of the residuals, then
-// in long double: 1 - m + A / (N + 1 - Y) cancels where much overflows
+// Newton's method on (log A, N) for log m and log Z from Rapp's
+// approximation, in double to the rounding of the residuals, then in long
+// double: 1 - m + A / (N + 1 - Y) cancels where much overflows
 // (m = 3000, Z = 3.3 loses 9 digits of 16).
 bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
     const double logMean = std::log(mean);
@@ -727,8 +736,22 @@ bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
         Damped(std::log(rappA), std::fmax(rappA * (mean + Z) / (mean + Z - 1) - mean - 1, 0),
                logMean, logZ, 1e-8);
     const Ext logMeanExt = std::log(static_cast<Ext>(mean));
-    const OverflowPoint<Ext> q = Damped<Ext>(
-        p.logA, p.N, logMeanExt, std::log(static_cast<Ext>(variance)) - logMeanExt, Ext(1e-11));
+    const Ext logZExt = std::log(static_cast<Ext>(variance)) - logMeanExt;
+    if (mean <= 64 * Z && p.Size() < 1e-12) {
+        // Little cancels: one step on the residuals in long double, with the
+        // Jacobian in double.
+        OverflowPoint<Ext> q{p.logA, p.N, Residuals<Ext>(p.logA, p.N, logMeanExt, logZExt), {}};
+        for (int i = 0; i < 2; ++i) {
+            for (int j = 0; j < 2; ++j) {
+                q.J[i][j] = p.J[i][j];
+            }
+        }
+        const auto [da, dN] = q.Step();
+        out = {static_cast<double>(std::exp(q.logA + da)),
+               static_cast<double>(std::fmax(q.N + dN, 0))};
+        return std::isfinite(out.traffic) && std::isfinite(out.lines);
+    }
+    const OverflowPoint<Ext> q = Damped<Ext>(p.logA, p.N, logMeanExt, logZExt, Ext(1e-11));
     out = {static_cast<double>(std::exp(q.logA)), static_cast<double>(q.N)};
     return q.Size() < 1e-9 && std::isfinite(out.traffic) && std::isfinite(out.lines);
 }

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdint>
 #include <limits>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -74,6 +75,10 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
                                      " is given both on the command line and as a column of " +
                                      source + ": give it once");
         }
+        if (count == 0 && !fixed[i] && IsOneOf(command, name)) {
+            columns.push_back(kNoColumn); // NaN: not given
+            continue;
+        }
         if (count == 0 && !fixed[i] && needed) {
             std::string names;
             for (const std::string_view input : command.inputs) {
@@ -87,6 +92,7 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
                                            std::find(keys.begin(), keys.end(), name) - keys.begin())
                                      : kNoColumn);
     }
+    CheckOneOf(command, [&](std::size_t i) { return columns[i] != kNoColumn || fixed[i]; });
     return columns;
 }
 
@@ -170,10 +176,13 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
                     values[i] = ParseNumber(row.Field(columns[i]), inputs[i]);
                 }
             }
+            for (std::size_t i = inputs.size(); i < fixed.size(); ++i) {
+                values[i] = *fixed[i]; // the word option's index
+            }
             result.answer = Solve(command, values);
         } catch (const teletraffic::DomainError& e) {
             std::vector<Named> named;
-            for (std::size_t i = 0; i < values.size(); ++i) {
+            for (std::size_t i = 0; i < inputs.size(); ++i) {
                 named.push_back({inputs[i], values[i], names[i]});
             }
             result.problem = Worded(e, named);
@@ -204,7 +213,7 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
             more = false;
         }
         const auto answerRange = [&](std::size_t begin, std::size_t end) {
-            std::vector<double> values(command.inputs.size() + command.optional.size());
+            std::vector<double> values(fixed.size());
             for (std::size_t r = begin; r < end; ++r) {
                 answer(rows[r], values, results[r]);
             }

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 #include "teletraffic/number_text.h"
 #include "teletraffic/erlang_a.h"
@@ -119,6 +120,38 @@ struct Staffing {
         return {{"agents", n}, {ByWait() ? "average-wait" : "service-level", value}};
     }
 };
+// Engset's load: the one of --traffic, --intended-traffic and
+// --idle-source-traffic given, from in[first] on.
+struct Load {
+    tt::EngsetLoad kind;
+    double value;
+};
+Load LoadOf(std::span<const double> in, std::size_t first) {
+    constexpr tt::EngsetLoad kinds[] = {tt::EngsetLoad::Traffic, tt::EngsetLoad::IntendedTraffic,
+                                        tt::EngsetLoad::IdleSourceTraffic};
+    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+        if (!std::isnan(in[first + i])) {
+            return {kinds[i], in[first + i]};
+        }
+    }
+    throw std::invalid_argument("give one of --traffic, --intended-traffic, --idle-source-traffic");
+}
+// The ways an Engset load is stated, in the order LoadOf reads them.
+const std::vector<std::string_view> kLoads = {"traffic", "intended-traffic", "idle-source-traffic"};
+
+void EngsetJson(const tt::Engset& e, Json& json, int digits) {
+    json["time-congestion"] = JsonNumber(e.timeCongestion, digits);
+    json["call-congestion"] = JsonNumber(e.callCongestion, digits);
+    json["traffic-congestion"] = JsonNumber(e.trafficCongestion, digits);
+    json["carried"] = JsonNumber(e.carried, digits);
+    json["traffic"] = JsonNumber(e.traffic, digits);
+    json["intended-traffic"] = JsonNumber(e.intendedTraffic, digits);
+    json["idle-source-traffic"] = JsonNumber(e.idleSourceTraffic, digits);
+}
+
+tt::OverflowMethod Method(double index) {
+    return index == 0 ? tt::OverflowMethod::EquivalentRandom : tt::OverflowMethod::Hayward;
+}
 
 const std::vector<Command>& Table() {
     static const std::vector<Command> commands{
@@ -303,6 +336,137 @@ const std::vector<Command>& Table() {
              }
          },
          {"average-wait", "patience", "shrinkage", "max-occupancy", "calls", "interval"}},
+        {.name = "engset-blocking",
+         .summary = "Engset: call congestion of N lines shared by S sources (finite sources)",
+         .inputs = {"sources", "lines", "traffic", "intended-traffic", "idle-source-traffic"},
+         .answer = "call-congestion",
+         .example = {40, 8, 5, NAN, NAN},
+         .solve =
+             [](std::span<const double> in) {
+                 const Load load = LoadOf(in, 2);
+                 return Real(
+                     tt::EngsetBlocking(in[0], in[1], load.kind, load.value).callCongestion);
+             },
+         .explain =
+             [](std::span<const double> in, const Answer&, Json& json, int digits) {
+                 const Load load = LoadOf(in, 2);
+                 EngsetJson(tt::EngsetBlocking(in[0], in[1], load.kind, load.value), json, digits);
+             },
+         .oneOf = kLoads},
+        {.name = "engset-lines",
+         .summary = "Engset: smallest whole number of lines whose call congestion meets a target",
+         .inputs = {"sources", "traffic", "intended-traffic", "idle-source-traffic", "blocking"},
+         .answer = "lines",
+         .example = {40, 5, NAN, NAN, 0.01},
+         .solve =
+             [](std::span<const double> in) {
+                 const Load load = LoadOf(in, 1);
+                 return Count(tt::EngsetLines(in[0], load.kind, load.value, in[4]));
+             },
+         .explain =
+             [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
+                 const Load load = LoadOf(in, 1);
+                 Json& rows = json["call-congestion-by-lines"] = Json::array();
+                 for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0);
+                      n <= answer.count; ++n) {
+                     const tt::Engset e =
+                         tt::EngsetBlocking(in[0], double(n), load.kind, load.value);
+                     rows.push_back(
+                         {{"lines", n}, {"call-congestion", JsonNumber(e.callCongestion, digits)}});
+                 }
+             },
+         .oneOf = kLoads},
+        {.name = "engset-traffic",
+         .summary = "Engset: traffic (call attempts times holding time) at which N lines shared by "
+                    "S sources meet a call-congestion target",
+         .inputs = {"sources", "lines", "blocking"},
+         .answer = "traffic",
+         .example = {40, 8, 0.01},
+         .solve =
+             [](std::span<const double> in) {
+                 return Real(tt::EngsetTraffic(in[0], in[1], in[2]).traffic);
+             },
+         .explain =
+             [](std::span<const double> in, const Answer&, Json& json, int digits) {
+                 const tt::Engset e = tt::EngsetTraffic(in[0], in[1], in[2]);
+                 json["intended-traffic"] = JsonNumber(e.intendedTraffic, digits);
+                 json["idle-source-traffic"] = JsonNumber(e.idleSourceTraffic, digits);
+                 json["time-congestion"] = JsonNumber(e.timeCongestion, digits);
+                 json["carried"] = JsonNumber(e.carried, digits);
+             }},
+        {"overflow",
+         "Mean of the traffic that overflows N lines (whole or fractional) offered A erlangs "
+         "(Riordan)",
+         {"traffic", "lines"},
+         "mean",
+         {10, 10},
+         [](std::span<const double> in) { return Real(tt::OverflowMoments(in[0], in[1]).mean); },
+         [](std::span<const double> in, const Answer&, Json& json, int digits) {
+             const tt::Overflow o = tt::OverflowMoments(in[0], in[1]);
+             json["variance"] = JsonNumber(o.variance, digits);
+             json["peakedness"] = JsonNumber(o.peakedness, digits);
+         }},
+        {"equivalent-random",
+         "Equivalent random traffic (Wilkinson): the traffic and lines whose overflow has the "
+         "given mean and variance",
+         {"mean", "variance"},
+         "equivalent-traffic",
+         {2.145823, 4.362447},
+         [](std::span<const double> in) {
+             return Real(tt::EquivalentRandomTraffic(in[0], in[1]).traffic);
+         },
+         [](std::span<const double> in, const Answer&, Json& json, int digits) {
+             json["equivalent-lines"] =
+                 JsonNumber(tt::EquivalentRandomTraffic(in[0], in[1]).lines, digits);
+         }},
+        {.name = "overflow-blocking",
+         .summary = "Blocking of an overflow stream of the given mean and variance on N further "
+                    "lines",
+         .inputs = {"mean", "variance", "lines"},
+         .answer = "blocking",
+         .example = {2.145823, 4.362447, 5},
+         .solve =
+             [](std::span<const double> in) {
+                 return Real(tt::OverflowBlocking(in[0], in[1], in[2], Method(in[3])).blocking);
+             },
+         .explain =
+             [](std::span<const double> in, const Answer&, Json& json, int digits) {
+                 json["lost"] = JsonNumber(
+                     tt::OverflowBlocking(in[0], in[1], in[2], Method(in[3])).lost, digits);
+             },
+         .wordOption = "method",
+         .words = {"ert", "hayward"}},
+        {.name = "overflow-lines",
+         .summary = "Smallest whole number of lines an overflow stream of the given mean and "
+                    "variance needs to meet a blocking target",
+         .inputs = {"mean", "variance", "blocking"},
+         .answer = "lines",
+         .example = {2.145823, 4.362447, 0.01},
+         .solve =
+             [](std::span<const double> in) {
+                 return Count(tt::OverflowLines(in[0], in[1], in[2], Method(in[3])));
+             },
+         .explain =
+             [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
+                 Json& rows = json["blocking-by-lines"] = Json::array();
+                 for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0);
+                      n <= answer.count; ++n) {
+                     const tt::OverflowLoss l =
+                         tt::OverflowBlocking(in[0], in[1], double(n), Method(in[3]));
+                     rows.push_back({{"lines", n}, {"blocking", JsonNumber(l.blocking, digits)}});
+                 }
+             },
+         .wordOption = "method",
+         .words = {"ert", "hayward"}},
+        {"offered-traffic",
+         "Traffic offered to N lines that carry a measured traffic Y",
+         {"carried", "lines"},
+         "offered",
+         {19.2, 24},
+         [](std::span<const double> in) { return Real(tt::OfferedTraffic(in[0], in[1])); },
+         [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
+             json["blocking"] = JsonNumber(tt::ErlangB(answer.real, in[1]), digits);
+         }},
     };
     return commands;
 }
@@ -342,6 +506,15 @@ constexpr std::array kOptions{
            "interval"},
     Option{"interval", "M",
            "length of the interval of --calls in minutes; --aht is then in seconds"},
+    Option{"sources", "S", "number of sources (Engset), whole, 1 to 1e9"},
+    Option{"intended-traffic", "A",
+           "traffic the sources would offer if never blocked, S b / (1 + b), in erlangs"},
+    Option{"idle-source-traffic", "b", "traffic offered by one idle source, in erlangs"},
+    Option{"mean", "M", "mean of an overflow stream, in erlangs (0 to 1e9)"},
+    Option{"variance", "V", "variance of an overflow stream, at least its mean"},
+    Option{"carried", "Y", "traffic carried, in erlangs, below the lines"},
+    Option{"method", "METHOD",
+           "ert (equivalent random, the default) or hayward (Fredericks and Hayward)"},
 };
 
 const Option* FindOption(std::string_view name) {
@@ -354,6 +527,10 @@ const Option* FindOption(std::string_view name) {
 }
 
 } // namespace
+
+bool IsOneOf(const Command& command, std::string_view name) {
+    return std::find(command.oneOf.begin(), command.oneOf.end(), name) != command.oneOf.end();
+}
 
 std::span<const Command> Commands() {
     return Table();
@@ -396,10 +573,12 @@ std::string_view Complete(const Command& command, std::span<double> values) {
                 "--calls needs --interval (minutes) and --aht (seconds) to make a traffic");
         }
         if (!(*calls >= 0 && *calls < INFINITY)) {
-            throw tt::DomainError("calls", *calls, "a number of 0 or more");
+            throw std::invalid_argument("--calls must be a number of 0 or more, got " +
+                                        number_text::Show(*calls));
         }
         if (!(interval > 0 && interval < INFINITY)) {
-            throw tt::DomainError("interval", interval, "a number of minutes greater than 0");
+            throw std::invalid_argument("--interval must be a number of minutes greater than 0, got " +
+                                        number_text::Show(interval));
         }
         const double derived = *calls * aht / (interval * 60);
         // The same traffic is what an earlier pass filled in; another was given as well.
@@ -417,7 +596,8 @@ std::string_view Complete(const Command& command, std::span<double> values) {
     }
     for (std::size_t i = 0; i < command.inputs.size(); ++i) {
         const std::string_view name = command.inputs[i];
-        if (!Given(values[i]) && !(byWait && (name == "target-time" || name == "service-level"))) {
+        if (!Given(values[i]) && !IsOneOf(command, name) &&
+            !(byWait && (name == "target-time" || name == "service-level"))) {
             return name;
         }
     }
@@ -426,7 +606,8 @@ std::string_view Complete(const Command& command, std::span<double> values) {
 
 Answer Solve(const Command& command, std::span<const double> given) {
     std::vector<double> in(given.begin(), given.end());
-    in.resize(command.inputs.size() + command.optional.size(), kNotGiven);
+    // The word option's index, if any, stays after the inputs and the optional ones.
+    in.resize(std::max(in.size(), command.inputs.size() + command.optional.size()), kNotGiven);
     const std::string_view missing = Complete(command, in);
     if (!missing.empty()) {
         const std::string_view standIn = StandIn(missing);
@@ -462,15 +643,20 @@ std::string AnswerJson(const Command& command, std::span<const double> in, const
     Json json;
     json["command"] = command.name;
     std::vector<double> values(in.begin(), in.end());
-    values.resize(command.inputs.size() + command.optional.size(), kNotGiven);
+    values.resize(std::max(values.size(), command.inputs.size() + command.optional.size()),
+                  kNotGiven);
     Complete(command, values);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (Given(values[i])) {
+    for (std::size_t i = 0; i < command.inputs.size() + command.optional.size(); ++i) {
+        if (Given(values[i])) { // an optional or oneOf input not given is not shown
             json[std::string(i < command.inputs.size()
                                  ? command.inputs[i]
                                  : command.optional[i - command.inputs.size()])] =
                 JsonNumber(values[i], 0);
         }
+    }
+    if (!command.wordOption.empty()) {
+        json[std::string(command.wordOption)] = command.words.at(
+            static_cast<std::size_t>(values[command.inputs.size() + command.optional.size()]));
     }
     if (answer.isCount) {
         json[std::string(command.answer)] = answer.count;

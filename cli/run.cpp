@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fstream>
 #include <limits>
 #include <optional>
@@ -35,7 +36,14 @@ struct Given {
     bool json = false;
     int digits = 0;
     unsigned threads = 0;
+    std::string word; // of command->wordOption
 };
+
+// The index of a word among the command's words, as solve takes it.
+double WordIndex(const Command& command, const std::string& word) {
+    const auto at = std::find(command.words.begin(), command.words.end(), word);
+    return static_cast<double>(at == command.words.end() ? 0 : at - command.words.begin());
+}
 
 struct GivenTable {
     CLI::App* app = nullptr;
@@ -49,12 +57,19 @@ struct GivenTable {
 std::string Example(const Command& command) {
     std::string line = std::string(kProgram) + " " + std::string(command.name);
     for (std::size_t i = 0; i < command.inputs.size(); ++i) {
-        line.append(" --").append(command.inputs[i]).append(" ");
-        number_text::Append(line, command.example[i]);
+        if (!std::isnan(command.example[i])) { // a oneOf input not given
+            line.append(" --").append(command.inputs[i]).append(" ");
+            number_text::Append(line, command.example[i]);
+        }
+    }
+    std::vector<double> values = command.example;
+    if (!command.wordOption.empty()) {
+        values.resize(AllInputs(command).size(), std::numeric_limits<double>::quiet_NaN());
+        values.push_back(0); // the default word
     }
     line.append("\n  ");
     try {
-        AppendAnswer(line, Solve(command, command.example), 0);
+        AppendAnswer(line, Solve(command, values), 0);
     } catch (const std::exception& e) {
         line.append(e.what()); // the help is still worth showing
     }
@@ -78,6 +93,15 @@ void AddCommand(CLI::App& app, Given& given) {
                                     ->add_option("--" + std::string(name), given.texts[i],
                                                  std::string(OptionHelp(name)))
                                     ->type_name(std::string(OptionValue(name))));
+    }
+    if (!command.wordOption.empty()) {
+        std::vector<std::string> words(command.words.begin(), command.words.end());
+        given.word = words.front();
+        given.app
+            ->add_option("--" + std::string(command.wordOption), given.word,
+                         std::string(OptionHelp(command.wordOption)))
+            ->check(CLI::IsMember(words))
+            ->type_name(std::string(OptionValue(command.wordOption)));
     }
     given.inputOption = given.app->add_option(
         "--input", given.input,
@@ -146,6 +170,9 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
             fixed[i] = ParseNumber(given.texts[i], given.options[i]->get_name());
         }
     }
+    if (!command.wordOption.empty()) {
+        fixed.emplace_back(WordIndex(command, given.word)); // after the inputs, for every row
+    }
     if (given.inputOption->count() > 0) {
         const BatchRequest request{
             .digits = given.digits, .threads = given.threads, .name = "--input " + given.input};
@@ -160,6 +187,7 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
         return AnswerCsv(command, fixed, request, file, out) ? 0 : 1;
     }
 
+    CheckOneOf(command, [&](std::size_t i) { return fixed[i].has_value(); });
     std::vector<double> values;
     for (const std::optional<double>& value : fixed) {
         values.push_back(value.value_or(std::numeric_limits<double>::quiet_NaN()));
@@ -182,7 +210,7 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
             options.push_back(option->get_name());
         }
         std::vector<Named> named;
-        for (std::size_t i = 0; i < values.size(); ++i) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
             named.push_back({names[i], values[i], options[i]});
         }
         throw std::runtime_error(Worded(e, named));

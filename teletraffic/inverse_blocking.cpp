@@ -84,7 +84,7 @@ template <typename Real> Real Pi() {
         static const Quad pi = acosq(-1);
         return pi;
     } else {
-        return std::numbers::Pi<Real>();
+        return std::numbers::pi_v<Real>;
     }
 }
 

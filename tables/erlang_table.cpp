@@ -1,7 +1,6 @@
 #include "tables/erlang_table.h"
 
 #include "teletraffic/erlang.h"
-#include "teletraffic/number_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -146,7 +145,12 @@ void Append(std::string& out, double value, std::chars_format format, int precis
 // The shortest text that reads back as `value`, fixed or scientific as %g
 // chooses (0.0001, 999999999.0005, 1e-10).
 void AppendShortest(std::string& out, double value) {
-    number_text::Append(out, value);
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+    const std::string_view shortest(text, static_cast<std::size_t>(end.ptr - text));
+    const auto digits = std::count_if(shortest.begin(), shortest.begin() + shortest.find('e'),
+                                      [](char c) { return c >= '0' && c <= '9'; });
+    Append(out, value, std::chars_format::general, static_cast<int>(digits));
 }
 
 } // namespace
@@ -155,7 +159,7 @@ void AppendCell(std::string& out, const TableSetup& setup, double value) {
     if (std::isnan(value)) {
         return; // no answer: an empty cell rather than "nan"
     }
-    if (setup.trafficRows) {
+    if (setup.trafficRows || value == 0) {
         Append(out, value, std::chars_format::fixed, 0);
         return;
     }
@@ -172,7 +176,7 @@ void AppendCell(std::string& out, const TableSetup& setup, double value) {
     const std::size_t e = scientific.find('e');
     std::from_chars(scientific.data() + e + 1 + (scientific[e + 1] == '+'),
                     scientific.data() + scientific.size(), exponent);
-    if (value != 0 && exponent < -4) {
+    if (exponent < -4) {
         out += scientific;
     } else {
         Append(out, value, std::chars_format::fixed, std::max(0, precision - exponent));

@@ -457,6 +457,14 @@ TEST_F(Window, SecondWindowDoesNotOverwriteTheFirstsSettings) {
 }
 
 TEST_F(Window, RemembersInputsTabAndGeometry) {
+    // Typed, it is on disk soon, the window still open.
+    auto* recall = get<QLineEdit>("recall");
+    recall->selectAll();
+    QTest::keyClicks(recall, S("5"));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return QSettings(settings.fileName(), QSettings::IniFormat).value(S("inputs/recall")) ==
+               S("5");
+    }));
     enter("rowLast", S("300"));
     get<QCheckBox>("trafficRows")->setChecked(true);
     window->tabs()->setCurrentIndex(3);

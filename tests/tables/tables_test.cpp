@@ -40,8 +40,9 @@ TEST(TableModel, RowsCellsAndHeadings) {
         {{true, 0.1, 0.3, 0.1, {0.5}}, S("3"), S("0.3"), S("1")}, // 3 * 0.1 is above 0.3
         {{false, 1, 1e6, 1, {0.01}}, S("1000000"), S("1000000"), {}},
         {{false, 999999999, 999999999.0005, 0.0001, {0.01}}, S("6"), S("999999999.0005"), {}},
-        {{false, 1, 1, 1, {1e-6}}, S("1"), S("1"), S("1e-06")},
-        {{false, 1, 1, 1, {1e-300}}, S("1"), S("1"), S("1e-300")},
+        {{false, 1, 1, 1, {1e-6}}, S("1"), S("1"), S("1.00000e-06")},
+        {{false, 1, 1, 1, {1e-300}}, S("1"), S("1"), S("1.00000e-300")},
+        {{false, 0.0001, 0.0001, 1, {0.0001}}, S("1"), S("0.0001"), S("0")},
         {{false, 1, 1, 1, {0.01}, 0, 3}, S("1"), S("1"), S("0.0101")},
         {{false, 3e6, 3e6, 1, {0.01}, 0, 3}, S("1"), S("3000000"), S("3030203")},
         {{true, 0, 1e9, 0.001, {0.01}}, S("1000000000001"), {}, {}},
@@ -158,6 +159,9 @@ TEST(ThreeWay, EachUnknownWithTheBlockingBesideIt) {
               S("呼量 10 アーランの呼損率は 18 回線で 0.00714244 ≤ 0.01 ですが、17 回線では "
                 "0.0129489 > 0.01 です。"));
     EXPECT_NEAR(SolveThreeWay({Unknown::Traffic, 0, 0.01, 10}).traffic, 4.4612, 5e-5);
+    // Both sides within rounding of the target: told apart, never "0.01 > 0.01".
+    const QString large = Explain(SolveThreeWay({Unknown::Lines, 1e9, 0.01, 0}));
+    EXPECT_FALSE(large.contains(S("0.01 > 0.01")) || large.contains(S("0.01 ≤ 0.01"))) << large;
     const ThreeWay none = SolveThreeWay({Unknown::Blocking, 10, 0, 0});
     EXPECT_EQ(none.blocking, 1);
     ASSERT_EQ(none.around.size(), 2u); // no line count below 0, B(10, 1) beside it
@@ -453,6 +457,14 @@ TEST_F(Window, SecondWindowDoesNotOverwriteTheFirstsSettings) {
 }
 
 TEST_F(Window, RemembersInputsTabAndGeometry) {
+    // Typed, it is on disk soon, the window still open.
+    auto* recall = get<QLineEdit>("recall");
+    recall->selectAll();
+    QTest::keyClicks(recall, S("5"));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return QSettings(settings.fileName(), QSettings::IniFormat).value(S("inputs/recall")) ==
+               S("5");
+    }));
     enter("rowLast", S("300"));
     get<QCheckBox>("trafficRows")->setChecked(true);
     window->tabs()->setCurrentIndex(3);

@@ -1,0 +1,315 @@
+#include "tables/day_staffing.h"
+
+#include "platform/numbers.h"
+#include "teletraffic/erlang.h"
+
+#include <QColor>
+#include <QFont>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <map>
+
+namespace tables {
+namespace {
+
+enum Figure {
+    kLabel,
+    kCalls,
+    kTraffic,
+    kOnPhones,
+    kScheduled,
+    kServiceLevel,
+    kAbandonment,
+    kOccupancy,
+    kWait,
+    kFigures
+};
+
+QStringList Fields(QStringView line) {
+    const QChar separator = line.contains(u'\t')                          ? u'\t'
+                            : line.contains(u';') && !line.contains(u',') ? u';'
+                                                                          : u',';
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted && c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
+            field += c;
+            ++i;
+        } else if (c == u'"') {
+            quoted = !quoted;
+        } else if (!quoted && c == separator) {
+            fields << field.trimmed();
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    fields << field.trimmed();
+    return fields;
+}
+
+QString RowError(const std::exception& error) {
+    if (const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
+        domain != nullptr && domain->argument() == "traffic") {
+        return QStringLiteral("呼量が %1 アーランになります（%2 アーランまで）")
+            .arg(platform::ToText(domain->value()), platform::ToText(teletraffic::kMaxTraffic));
+    }
+    return QStringLiteral("計算できません: %1").arg(QString::fromUtf8(error.what()));
+}
+
+} // namespace
+
+std::vector<Volume> ReadVolumes(QStringView text) {
+    std::vector<Volume> volumes;
+    bool first = true;
+    int number = 0;
+    for (QStringView line : text.split(u'\n')) {
+        if (line.startsWith(u'\uFEFF')) {
+            line = line.mid(1);
+        }
+        const QStringList fields = Fields(line);
+        if (fields.size() == 1 && fields[0].isEmpty()) {
+            continue;
+        }
+        const QString& calls = fields.value(fields.size() == 1 ? 0 : 1);
+        if (std::exchange(first, false) && !platform::ToDouble(calls)) {
+            continue;
+        }
+        ++number;
+        volumes.push_back({fields.size() == 1 ? QString::number(number) : fields[0], calls});
+    }
+    return volumes;
+}
+
+QString DecodeVolumes(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    QStringDecoder shiftJis("Shift_JIS");
+    if (shiftJis.isValid()) {
+        text = shiftJis(bytes);
+        if (!shiftJis.hasError()) {
+            return text;
+        }
+    }
+    return QString::fromUtf8(bytes); // what cannot be read shows as U+FFFD
+}
+
+Day StaffDay(const std::vector<Volume>& volumes, const StaffingInputs& inputs) {
+    Day day;
+    day.inputs = inputs;
+    const double hours = inputs.intervalMinutes / 60;
+    for (const Volume& volume : volumes) {
+        DayRow row{volume.label, volume.calls, {}, {}};
+        const std::optional<double> calls = platform::ToDouble(volume.calls);
+        if (!calls) {
+            row.error = QStringLiteral("呼数が数値ではありません");
+        } else if (*calls < 0) {
+            row.error = QStringLiteral("呼数は 0 以上にしてください");
+        } else {
+            StaffingInputs interval = inputs;
+            interval.calls = *calls;
+            try {
+                row.staffing = Staff(interval, false);
+            } catch (const std::exception& error) {
+                row.error = RowError(error);
+            }
+        }
+        if (!row.error.isEmpty()) {
+            ++day.failed;
+        } else {
+            day.agentHours += static_cast<double>(row.staffing.scheduled) * hours;
+            day.phoneHours += static_cast<double>(row.staffing.agents) * hours;
+            if (day.peak < 0 ||
+                row.staffing.scheduled >
+                    day.rows[static_cast<std::size_t>(day.peak)].staffing.scheduled) {
+                day.peak = static_cast<int>(day.rows.size());
+            }
+        }
+        day.rows.push_back(std::move(row));
+    }
+    return day;
+}
+
+DayModel::DayModel(QObject* parent)
+    : QAbstractTableModel(parent) {}
+
+void DayModel::setDay(Day day) {
+    beginResetModel();
+    day_ = std::move(day);
+    endResetModel();
+}
+
+int DayModel::errorColumn() const {
+    return kTraffic;
+}
+
+int DayModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(day_.rows.size());
+}
+
+int DayModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kFigures - (day_.inputs.patienceSeconds ? 0 : 1);
+}
+
+int DayModel::figure(int column) const {
+    return !day_.inputs.patienceSeconds && column >= kAbandonment ? column + 1 : column;
+}
+
+QVariant DayModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
+        return {};
+    }
+    const DayRow& row = day_.rows.at(static_cast<std::size_t>(index.row()));
+    const int figure = this->figure(index.column());
+    if (role == Qt::FontRole && index.row() == day_.peak) {
+        QFont bold;
+        bold.setBold(true);
+        return bold;
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const bool left = figure == kLabel || (!row.error.isEmpty() && figure >= kTraffic);
+        return QVariant::fromValue((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+    }
+    if (role == Qt::ForegroundRole && !row.error.isEmpty()) {
+        return QColor(0xb0, 0x00, 0x20);
+    }
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    if (figure == kLabel) {
+        return row.label;
+    }
+    if (figure == kCalls) {
+        return row.callsText;
+    }
+    if (!row.error.isEmpty()) {
+        return figure == kTraffic ? row.error : QString();
+    }
+    const Staffing& s = row.staffing;
+    const auto percent = [](double share) { return QString::number(share * 100, 'f', 1); };
+    // No calls, no agents: nothing to measure them by.
+    if (s.agents == 0 && figure > kScheduled) {
+        return QString();
+    }
+    switch (figure) {
+    case kTraffic:
+        return QString::number(s.traffic, 'f', 2);
+    case kOnPhones:
+        return QString::number(s.agents);
+    case kScheduled:
+        return QString::number(s.scheduled);
+    case kServiceLevel:
+        return percent(s.answer.serviceLevel);
+    case kAbandonment:
+        return percent(s.answer.abandonment);
+    case kOccupancy:
+        return percent(s.answer.occupancy);
+    case kWait:
+        return QString::number(s.answer.averageWait, 'f', 1);
+    default:
+        return {};
+    }
+}
+
+QVariant DayModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    static const QString headings[kFigures] = {QStringLiteral("区間"),
+                                               QStringLiteral("呼数"),
+                                               QStringLiteral("呼量 (アーラン)"),
+                                               QStringLiteral("応対エージェント数"),
+                                               QStringLiteral("スケジュール人数"),
+                                               QStringLiteral("サービスレベル (%)"),
+                                               QStringLiteral("放棄率 (%)"),
+                                               QStringLiteral("稼働率 (%)"),
+                                               QStringLiteral("平均応答時間 (秒)")};
+    return headings[figure(section)];
+}
+
+namespace {
+
+QString Cell(const DayModel& model, int row, int column) {
+    return model.data(model.index(row, column), Qt::DisplayRole).toString();
+}
+
+QString Heading(const DayModel& model, int column) {
+    return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+// A field as RFC 4180 quotes it.
+QString CsvField(const QString& text) {
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
+        !text.contains(u'\r')) {
+        return text;
+    }
+    QString quoted = text;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+// For a pasted cell: a tab or a line break would start another.
+QString TsvField(QString text) {
+    return text.replace(u'\t', u' ').replace(u'\n', u' ');
+}
+
+} // namespace
+
+QString DaySelectionText(const DayModel& model, const QItemSelection& selection) {
+    std::map<int, bool> rows;
+    std::map<int, bool> columns;
+    for (const QModelIndex& index : selection.indexes()) {
+        rows[index.row()] = true;
+        columns[index.column()] = true;
+    }
+    QString text;
+    for (const auto& [column, _] : columns) {
+        text += (column == columns.begin()->first ? QString() : QStringLiteral("\t")) +
+                Heading(model, column);
+    }
+    text += u'\n';
+    for (const auto& [row, _] : rows) {
+        bool first = true;
+        for (const auto& [column, _] : columns) {
+            if (!std::exchange(first, false)) {
+                text += u'\t';
+            }
+            if (selection.contains(model.index(row, column))) {
+                text += TsvField(Cell(model, row, column));
+            }
+        }
+        text += u'\n';
+    }
+    return text;
+}
+
+bool SaveDayCsv(const DayModel& model, const QString& path, QString& error) {
+    QString text = QStringLiteral("\uFEFF");
+    for (int column = 0; column < model.columnCount(); ++column) {
+        text += (column == 0 ? QString() : QStringLiteral(",")) + CsvField(Heading(model, column));
+    }
+    text += QStringLiteral("\r\n");
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int column = 0; column < model.columnCount(); ++column) {
+            text += (column == 0 ? QString() : QStringLiteral(",")) +
+                    CsvField(Cell(model, row, column));
+        }
+        text += QStringLiteral("\r\n");
+    }
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace tables

@@ -75,6 +75,8 @@ struct Staffing {
 Staffing Staff(const StaffingInputs& inputs, bool withRows = true);
 
 class StaffingModel : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     explicit StaffingModel(QObject* parent = nullptr);
 

@@ -5,11 +5,9 @@
 
 #include <QColor>
 #include <QFont>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <map>
 
 namespace tables {
 namespace {
@@ -219,97 +217,21 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DayModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    static const QString headings[kFigures] = {QStringLiteral("区間"),
-                                               QStringLiteral("呼数"),
-                                               QStringLiteral("呼量 (アーラン)"),
-                                               QStringLiteral("応対エージェント数"),
-                                               QStringLiteral("スケジュール人数"),
-                                               QStringLiteral("サービスレベル (%)"),
-                                               QStringLiteral("放棄率 (%)"),
-                                               QStringLiteral("稼働率 (%)"),
-                                               QStringLiteral("平均応答時間 (秒)")};
-    return headings[figure(section)];
-}
-
-namespace {
-
-QString Cell(const DayModel& model, int row, int column) {
-    return model.data(model.index(row, column), Qt::DisplayRole).toString();
-}
-
-QString Heading(const DayModel& model, int column) {
-    return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-}
-
-// A field as RFC 4180 quotes it.
-QString CsvField(const QString& text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r')) {
-        return text;
-    }
-    QString quoted = text;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
-// For a pasted cell: a tab or a line break would start another.
-QString TsvField(QString text) {
-    return text.replace(u'\t', u' ').replace(u'\n', u' ');
-}
-
-} // namespace
-
-QString DaySelectionText(const DayModel& model, const QItemSelection& selection) {
-    std::map<int, bool> rows;
-    std::map<int, bool> columns;
-    for (const QModelIndex& index : selection.indexes()) {
-        rows[index.row()] = true;
-        columns[index.column()] = true;
-    }
-    QString text;
-    for (const auto& [column, _] : columns) {
-        text += (column == columns.begin()->first ? QString() : QStringLiteral("\t")) +
-                Heading(model, column);
-    }
-    text += u'\n';
-    for (const auto& [row, _] : rows) {
-        bool first = true;
-        for (const auto& [column, _] : columns) {
-            if (!std::exchange(first, false)) {
-                text += u'\t';
-            }
-            if (selection.contains(model.index(row, column))) {
-                text += TsvField(Cell(model, row, column));
-            }
-        }
-        text += u'\n';
-    }
-    return text;
-}
-
-bool SaveDayCsv(const DayModel& model, const QString& path, QString& error) {
-    QString text = QStringLiteral("\uFEFF");
-    for (int column = 0; column < model.columnCount(); ++column) {
-        text += (column == 0 ? QString() : QStringLiteral(",")) + CsvField(Heading(model, column));
-    }
-    text += QStringLiteral("\r\n");
-    for (int row = 0; row < model.rowCount(); ++row) {
-        for (int column = 0; column < model.columnCount(); ++column) {
-            text += (column == 0 ? QString() : QStringLiteral(",")) +
-                    CsvField(Cell(model, row, column));
-        }
-        text += QStringLiteral("\r\n");
-    }
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    // Short headings, for nine columns beside the volumes; the tip says them in full.
+    static const QString headings[kFigures][2] = {
+        {QStringLiteral("区間"), QStringLiteral("区間")},
+        {QStringLiteral("呼数"), QStringLiteral("呼数")},
+        {QStringLiteral("呼量"), QStringLiteral("呼量 (アーラン)")},
+        {QStringLiteral("応対人数"), QStringLiteral("電話に出るエージェント数")},
+        {QStringLiteral("スケジュール"), QStringLiteral("スケジュールするエージェント数")},
+        {QStringLiteral("SL (%)"), QStringLiteral("サービスレベル (%)")},
+        {QStringLiteral("放棄 (%)"), QStringLiteral("放棄率 (%)")},
+        {QStringLiteral("稼働 (%)"), QStringLiteral("稼働率 (%)")},
+        {QStringLiteral("ASA (秒)"), QStringLiteral("平均応答時間 (秒)")}};
+    return headings[figure(section)][role == Qt::ToolTipRole ? 1 : 0];
 }
 
 } // namespace tables

@@ -9,12 +9,9 @@
 
 #include <QAbstractTableModel>
 #include <QByteArray>
-#include <QItemSelection>
 #include <QString>
 
 #include <vector>
-
-class QIODevice;
 
 namespace tables {
 
@@ -58,6 +55,8 @@ struct Day {
 Day StaffDay(const std::vector<Volume>& volumes, const StaffingInputs& inputs);
 
 class DayModel : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     explicit DayModel(QObject* parent = nullptr);
 
@@ -76,15 +75,5 @@ private:
 
     Day day_;
 };
-
-// The selected cells as tab-separated lines under the headings, ready to
-// paste into a spreadsheet; of the rows and columns that hold a selected
-// cell, the cells not selected stay empty.
-QString DaySelectionText(const DayModel& model, const QItemSelection& selection);
-
-// The whole day as the table shows it, as a CSV file for spreadsheets: UTF-8
-// with a byte-order mark, CRLF line ends, as the table tab saves. False, with
-// the file left as it was, when it cannot be written.
-bool SaveDayCsv(const DayModel& model, const QString& path, QString& error);
 
 } // namespace tables

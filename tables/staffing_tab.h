@@ -1,11 +1,23 @@
-// コールセンター: agents needed by Erlang C.
+// コールセンター: the agents one interval needs, by Erlang C or, with a
+// patience, by Erlang A, with shrinkage and an occupancy cap; the table around
+// the answer, a chart of what each agent more buys, and a whole day's staffing
+// from the calls of each interval, pasted or read from a CSV file.
 #pragma once
 
+#include "tables/day_staffing.h"
 #include "tables/staffing.h"
 #include "tables/tab.h"
 
+#include <optional>
+#include <string>
+
+class QChartView;
+class QComboBox;
 class QLabel;
+class QPlainTextEdit;
+class QPushButton;
 class QTableView;
+class QTabWidget;
 
 namespace tables {
 
@@ -16,15 +28,47 @@ public:
     StaffingTab(Dialogs dialogs, QWidget* parent);
     void compute() override;
 
+    QTabWidget* views() const { return views_; }
+    // Reads a CSV file of interval volumes into the volumes box, then computes.
+    void importVolumes();
+    // Copies the selected cells of the day with their headings.
+    void copyDay();
+    void exportDay();
+
 private:
+    QWidget* dayPage();
+    void showTarget();
+    std::optional<StaffingInputs> read();
+    // The field the engine's name for an argument stands for, if any.
+    InputField* field(const std::string& argument) const;
+    void showAnswer(const Staffing& staffing);
+    void showChart(const Staffing& staffing);
+    void staffDay(const StaffingInputs& inputs);
+    void showDayChart(const Day& day);
+
     InputField* calls_;
     InputField* interval_;
     InputField* aht_;
+    InputField* patience_;
+    QComboBox* targetKind_;
     InputField* targetTime_;
     InputField* serviceLevel_;
+    InputField* averageWait_;
+    InputField* shrinkage_;
+    InputField* maxOccupancy_;
     QLabel* answer_;
+    QLabel* detail_;
+    QTabWidget* views_;
     QTableView* view_;
     StaffingModel* model_;
+    QChartView* chart_;
+    QPlainTextEdit* volumes_;
+    QLabel* volumesError_;
+    QLabel* daySummary_;
+    QTableView* dayView_;
+    DayModel* dayModel_;
+    QChartView* dayChart_;
+    QPushButton* exportDay_;
 };
 
 } // namespace tables

@@ -1,5 +1,6 @@
 #include "tables/tab.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -27,6 +28,10 @@ Dialogs RealDialogs() {
         },
         [](QWidget* owner, const QString& text) {
             QMessageBox::warning(owner, QStringLiteral("Corvane Tables"), text);
+        },
+        [](QWidget* owner, const QString& filters) {
+            return QFileDialog::getOpenFileName(owner, QStringLiteral("読み込み"), QDir::homePath(),
+                                                filters);
         }};
 }
 

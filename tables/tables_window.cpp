@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QIcon>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -101,6 +102,9 @@ void TablesWindow::restore() {
         edit->setText(settings_.value(Key(edit), edit->text()).toString());
         edit->setCursorPosition(0); // a long list shows its start
     }
+    for (QPlainTextEdit* edit : Remembered<QPlainTextEdit>(this)) {
+        edit->setPlainText(settings_.value(Key(edit), edit->toPlainText()).toString());
+    }
     for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
         if (button->isCheckable()) {
             button->setChecked(settings_.value(Key(button), button->isChecked()).toBool());
@@ -116,6 +120,9 @@ void TablesWindow::restore() {
 void TablesWindow::save() {
     for (QLineEdit* edit : Remembered<QLineEdit>(this)) {
         settings_.setValue(Key(edit), edit->text());
+    }
+    for (QPlainTextEdit* edit : Remembered<QPlainTextEdit>(this)) {
+        settings_.setValue(Key(edit), edit->toPlainText());
     }
     for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
         if (button->isCheckable()) {

@@ -1,6 +1,7 @@
 #include "support/print_qt.h"
 #include "tables/csv_export.h"
 #include "tables/curves.h"
+#include "tables/day_staffing.h"
 #include "tables/staffing.h"
 #include "tables/tables_window.h"
 #include "tables/three_way.h"
@@ -80,7 +81,7 @@ TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
 // 79.56 % in time and 14 agents 88.84 %; 10 agents never catch up.
 TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
     StaffingModel model;
-    model.setStaffing(Staff({100, 30, 180, 20, 0.8}));
+    model.setStaffing(Staff(StaffingInputs{}));
     EXPECT_EQ(model.staffing().agents, 14);
     const QStringList rows[] = {
         {S("10"), UnboundedQueueText(), {}, {}, {}},
@@ -92,6 +93,118 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
             EXPECT_EQ(model.index(r, column).data().toString(), row[column]) << r << column;
         }
     }
+}
+
+// Shrinkage 30 % turns 14 agents into 20; 7 erlangs (70 calls) at a cap of
+// 70 % need 10 agents where 60 % in 20 s needs 9; by Erlang C 13 agents wait
+// 17.1 s on average and 12 agents 40.4 s.
+TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
+    const struct {
+        double calls, serviceLevel;
+        StaffingTarget target;
+        double shrinkage, cap;
+        qint64 agents, scheduled;
+        teletraffic::Decided decidedBy;
+    } cases[] = {
+        {100, 0.8, StaffingTarget::ServiceLevel, 0.3, 1, 14, 20,
+         teletraffic::Decided::ServiceTarget},
+        {70, 0.6, StaffingTarget::ServiceLevel, 0, 0.7, 10, 10, teletraffic::Decided::Occupancy},
+        {100, 0.8, StaffingTarget::AverageWait, 0, 1, 13, 13, teletraffic::Decided::ServiceTarget},
+        {0, 0.8, StaffingTarget::ServiceLevel, 0.3, 1, 0, 0, teletraffic::Decided::ServiceTarget},
+    };
+    for (const auto& c : cases) {
+        StaffingInputs in;
+        in.calls = c.calls;
+        in.serviceLevel = c.serviceLevel;
+        in.target = c.target;
+        in.shrinkage = c.shrinkage;
+        in.maxOccupancy = c.cap;
+        const Staffing s = Staff(in);
+        EXPECT_EQ(s.agents, c.agents) << c.calls;
+        EXPECT_EQ(s.scheduled, c.scheduled) << c.calls;
+        EXPECT_EQ(s.decidedBy, c.decidedBy) << c.calls;
+    }
+    // The percentages as typed, not as the division rounds them.
+    for (const auto& [percent, fraction] : {std::pair{14.3, 0.143}, {0.7, 0.007}, {20.0, 0.2}}) {
+        EXPECT_EQ(FromPercent(percent), fraction) << percent;
+    }
+}
+
+// With callers hanging up after 300 s on average, the table runs from half
+// the traffic, where Erlang C has no answer, with a column of abandonment.
+TEST(Staffing, WithPatienceFromHalfTheTraffic) {
+    StaffingInputs in;
+    in.patienceSeconds = 300;
+    StaffingModel model;
+    model.setStaffing(Staff(in));
+    EXPECT_EQ(model.staffing().rows.front().agents, 5);
+    EXPECT_EQ(model.headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), S("放棄率 (%)"));
+    const int fourteen = 14 - 5;
+    const QStringList row = {S("14"), S("91.7"), S("4.2"), S("14.5"), S("1.4"), S("70.4")};
+    for (int column = 0; column < row.size(); ++column) {
+        EXPECT_EQ(model.index(fourteen, column).data().toString(), row[column]) << column;
+    }
+}
+
+// Each interval as one; a row that cannot be answered says why and the day
+// goes on without it.
+TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
+    const struct {
+        S volumes;
+        QStringList labels;
+        S peak;
+        double agentHours, phoneHours;
+        QStringList errors;
+    } cases[] = {
+        {S("区間,呼数\r\n08:00,100\n08:30\t200\n\n09:00,abc\n09:30,0\n\"10:00, late\",-5\n"
+           "10:30,1e12\n"),
+         {S("08:00"), S("08:30"), S("09:00"), S("09:30"), S("10:00, late"), S("10:30")},
+         S("08:30"),
+         (20 + 35) * 0.5,
+         (14 + 24) * 0.5,
+         {{},
+          {},
+          S("呼数が数値ではありません"),
+          {},
+          S("呼数は 0 以上にしてください"),
+          S("呼量が 100000000000 アーランになります（1000000000 アーランまで）")}},
+        {S("100\n200\n"), {S("1"), S("2")}, S("2"), (20 + 35) * 0.5, (14 + 24) * 0.5, {{}, {}}},
+        {S("x;y\n"), {}, {}, 0, 0, {}},
+    };
+    StaffingInputs in;
+    in.shrinkage = 0.3;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.volumes.toStdString());
+        const Day day = StaffDay(ReadVolumes(c.volumes), in);
+        QStringList labels, errors;
+        for (const DayRow& row : day.rows) {
+            labels << row.label;
+            errors << row.error;
+        }
+        EXPECT_EQ(labels, c.labels);
+        EXPECT_EQ(errors, c.errors);
+        EXPECT_EQ(day.peak < 0 ? S() : day.rows[static_cast<std::size_t>(day.peak)].label, c.peak);
+        EXPECT_DOUBLE_EQ(day.agentHours, c.agentHours);
+        EXPECT_DOUBLE_EQ(day.phoneHours, c.phoneHours);
+    }
+}
+
+// As a spreadsheet reads it: the byte-order mark, CRLF, a label with a comma
+// quoted, an error in place of the figures; and a Japanese spreadsheet's file.
+TEST(DayStaffing, CsvOfTheDayAndAShiftJisFile) {
+    DayModel model;
+    model.setDay(StaffDay({{S("9:00, Mon"), S("100")}, {S("9:30"), S("-")}}, StaffingInputs{}));
+    QTemporaryDir dir;
+    const S path = dir.filePath(S("day.csv"));
+    QString error;
+    ASSERT_TRUE(SaveViewCsv(model, path, error)) << error.toStdString();
+    EXPECT_EQ(Contents(path),
+              "\xEF\xBB\xBF" + S("区間,呼数,呼量,応対人数,スケジュール,SL (%),稼働 (%),ASA (秒)\r\n"
+                                 "\"9:00, Mon\",100,10.00,14,14,88.8,71.4,7.8\r\n"
+                                 "9:30,-,呼数が数値ではありません,,,,,\r\n")
+                                   .toUtf8());
+    const QByteArray shiftJis("\x8b\xe6\x8a\xd4,\x8c\xc4\x90\x94\r\n\x8b\xe3\x8e\x9e,10\r\n");
+    EXPECT_EQ(DecodeVolumes(shiftJis), S("区間,呼数\r\n九時,10\r\n"));
 }
 
 TEST(ThreeWay, EachUnknownWithTheBlockingBesideIt) {
@@ -124,12 +237,14 @@ protected:
     QTemporaryDir dir;
     QSettings settings{dir.filePath(S("settings.ini")), QSettings::IniFormat};
     S savePath = dir.filePath(S("out.csv"));
+    S openPath;
     std::unique_ptr<TablesWindow> window = open();
 
     std::unique_ptr<TablesWindow> open() {
         return std::make_unique<TablesWindow>(
             settings, Dialogs{[this](QWidget*, const S&, const S&, const S&) { return savePath; },
-                              [](QWidget*, const S& text) { ADD_FAILURE() << text; }});
+                              [](QWidget*, const S& text) { ADD_FAILURE() << text; },
+                              [this](QWidget*, const S&) { return openPath; }});
     }
     template <typename T = QWidget> T* get(const char* name) {
         auto* found = window->findChild<T*>(QLatin1String(name));
@@ -161,8 +276,8 @@ TEST_F(Window, EnterComputesOnEachTab) {
         {"rowLast", S("20"), "cellMeaning", S("セル: 運べる呼量(アーラン)　20 行 × 7 列"),
          "rowStep"},
         {"solveTraffic", S("２０"), "solveLines", S("30"), "solveBlocking"},
-        {"calls", S("200"), "staffAnswer", S("呼量 20 アーラン　必要エージェント数 24"),
-         "interval"},
+        {"calls", S("200"), "staffAnswer",
+         S("呼量 20 アーラン　必要エージェント数 24　スケジュール人数 24"), "interval"},
         {"curveTraffics", S("10"), "hoverText", S("呼量 10 アーラン: 18 回線で呼損率 0.00714244"),
          "curveTarget"},
     };
@@ -203,8 +318,15 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
         {"solveBlocking", S("1"), "solveBlockingError", S("範囲外です（1e-300 以上 1 未満）"),
          "solveLines"},
         {"calls", S("1e9"), "callsError", S("呼量が 1e+12 アーランになります"), "staffAnswer"},
+        {"patience", S("0"), "patienceError", S("範囲外です（0 より大きく"), "staffAnswer"},
+        {"shrinkage", S("100"), "shrinkageError", S("範囲外です（0 以上 100 未満）"),
+         "staffAnswer"},
+        {"maxOccupancy", S("0"), "maxOccupancyError", S("範囲外です（0 より大きく 100 以下）"),
+         "staffAnswer"},
+        {"averageWait", S("abc"), "averageWaitError", S("数値ではありません"), "staffAnswer"},
     };
-    get<QLineEdit>("interval")->setText(S("0.003")); // 1e9 calls then bring 1e12 erlangs
+    get<QLineEdit>("interval")->setText(S("0.003"));       // 1e9 calls then bring 1e12 erlangs
+    get<QComboBox>("staffTargetKind")->setCurrentIndex(1); // a target on the average wait
     for (const auto& row : rows) {
         const S before = text(row.shown);
         enter(row.field, row.value);
@@ -223,6 +345,25 @@ TEST_F(Window, CtrlCCopiesTheSelectionWithHeadings) {
     view->selectionModel()->select(view->model()->index(9, 3), QItemSelectionModel::Select);
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), S("回線数 / 呼損率\t0.01\n10\t4.4612\n"));
+}
+
+// A day read from a file: its rows, the peak in the summary; copied and saved
+// as the view shows it.
+TEST_F(Window, DayImportedCopiedAndSaved) {
+    openPath = dir.filePath(S("day.csv"));
+    QFile day(openPath);
+    ASSERT_TRUE(day.open(QIODevice::WriteOnly) && day.write("8:00,100\n8:30,200\n") > 0);
+    day.close();
+    get<QPushButton>("importVolumes")->click();
+    EXPECT_TRUE(
+        text("daySummary").startsWith(S("2 区間　ピーク 8:30（応対 24 人、スケジュール 24 人）")))
+        << text("daySummary").toStdString();
+    auto* view = get<QTableView>("day");
+    view->selectionModel()->select(view->model()->index(1, 3), QItemSelectionModel::Select);
+    get<QPushButton>("copyDay")->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), S("応対人数\n24\n"));
+    get<QPushButton>("exportDay")->click();
+    EXPECT_TRUE(Contents(savePath).contains("8:30,200,20.00,24,24,"));
 }
 
 // What was at the path stays, and no temporary file is left beside it.

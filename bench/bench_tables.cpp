@@ -59,7 +59,8 @@ int main(int argc, char* argv[]) {
             const tables::Day day = tables::StaffDay(volumes, in);
             const qint64 took = wall.nsecsElapsed();
             best = best < 0 ? took : std::min(best, took);
-            peak = day.rows[static_cast<std::size_t>(day.peak)].staffing.scheduled;
+            peak =
+                day.peak < 0 ? -1 : day.rows[static_cast<std::size_t>(day.peak)].staffing.scheduled;
         }
         std::printf("a day of 96 quarter-hours by Erlang A, %lld agents at the peak: %.2f ms "
                     "(best of 5)\n",

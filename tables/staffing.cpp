@@ -81,8 +81,11 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
                         ? teletraffic::ErlangAAgents(A, aht, *patience, time, inputs.serviceLevel)
                         : teletraffic::ErlangCAgents(A, aht, time, inputs.serviceLevel);
     }
+    // With callers hanging up, the cap is on the traffic carried, not offered.
     const teletraffic::Schedule schedule =
-        teletraffic::ScheduleAgents(forTarget, A, inputs.shrinkage, inputs.maxOccupancy);
+        patience ? teletraffic::ScheduleAgents(forTarget, A, aht, *patience, inputs.shrinkage,
+                                               inputs.maxOccupancy)
+                 : teletraffic::ScheduleAgents(forTarget, A, inputs.shrinkage, inputs.maxOccupancy);
     result.agents = schedule.onPhones;
     result.scheduled = schedule.scheduled;
     result.decidedBy = schedule.decidedBy;

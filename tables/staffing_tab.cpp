@@ -450,6 +450,10 @@ void StaffingTab::staffDay(const StaffingInputs& inputs) {
             dayView_->setSpan(row, from, 1, dayModel_->columnCount() - from);
         }
     }
+    if (dayModel_->day().peak >= 0) {
+        dayView_->scrollTo(dayModel_->index(dayModel_->day().peak, 0),
+                           QAbstractItemView::PositionAtCenter);
+    }
     showDayChart(dayModel_->day());
 }
 

@@ -95,34 +95,40 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
     }
 }
 
-// Shrinkage 30 % turns 14 agents into 20; 7 erlangs (70 calls) at a cap of
-// 70 % need 10 agents where 60 % in 20 s needs 9; by Erlang C 13 agents wait
-// 17.1 s on average and 12 agents 40.4 s.
+// Shrinkage 30 % turns 14 agents into 20; 7 erlangs (70
+// calls) at a cap of 70 % need 10 agents where 60 % in 20 s needs 9; by Erlang
+// C 13 agents wait 17.1 s on average and 12 agents 40.4 s. Callers who hang up
+// after 300 s leave 13 agents 75.0 % occupied, 14 agents 70.4 % and 15 66.2 %.
 TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
+    using enum StaffingTarget;
+    using enum teletraffic::Decided;
     const struct {
         double calls, serviceLevel;
+        std::optional<double> patience;
         StaffingTarget target;
         double shrinkage, cap;
         qint64 agents, scheduled;
         teletraffic::Decided decidedBy;
     } cases[] = {
-        {100, 0.8, StaffingTarget::ServiceLevel, 0.3, 1, 14, 20,
-         teletraffic::Decided::ServiceTarget},
-        {70, 0.6, StaffingTarget::ServiceLevel, 0, 0.7, 10, 10, teletraffic::Decided::Occupancy},
-        {100, 0.8, StaffingTarget::AverageWait, 0, 1, 13, 13, teletraffic::Decided::ServiceTarget},
-        {0, 0.8, StaffingTarget::ServiceLevel, 0.3, 1, 0, 0, teletraffic::Decided::ServiceTarget},
+        {100, 0.8, {}, ServiceLevel, 0.3, 1, 14, 20, ServiceTarget},
+        {70, 0.6, {}, ServiceLevel, 0, 0.7, 10, 10, Occupancy},
+        {100, 0.8, {}, AverageWait, 0, 1, 13, 13, ServiceTarget},
+        {100, 0.8, 300, ServiceLevel, 0, 0.7, 15, 15, Occupancy},
+        {0, 0.8, {}, ServiceLevel, 0.3, 1, 0, 0, ServiceTarget},
     };
     for (const auto& c : cases) {
         StaffingInputs in;
         in.calls = c.calls;
         in.serviceLevel = c.serviceLevel;
+        in.patienceSeconds = c.patience;
         in.target = c.target;
         in.shrinkage = c.shrinkage;
         in.maxOccupancy = c.cap;
         const Staffing s = Staff(in);
-        EXPECT_EQ(s.agents, c.agents) << c.calls;
-        EXPECT_EQ(s.scheduled, c.scheduled) << c.calls;
-        EXPECT_EQ(s.decidedBy, c.decidedBy) << c.calls;
+        const std::string trace = std::to_string(c.calls) + " " + std::to_string(c.cap);
+        EXPECT_EQ(s.agents, c.agents) << trace;
+        EXPECT_EQ(s.scheduled, c.scheduled) << trace;
+        EXPECT_EQ(s.decidedBy, c.decidedBy) << trace;
     }
     // The percentages as typed, not as the division rounds them.
     for (const auto& [percent, fraction] : {std::pair{14.3, 0.143}, {0.7, 0.007}, {20.0, 0.2}}) {

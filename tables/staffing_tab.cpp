@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFormLayout>
@@ -19,6 +20,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QtCharts/QAreaSeries>
 #include <QtCharts/QCategoryAxis>
@@ -28,6 +30,7 @@
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tables {
 namespace {
@@ -80,6 +83,25 @@ QValueAxis* Axis(const QString& title, double from, double to, bool whole) {
     return axis;
 }
 
+// Agents from `from` to `to` exactly, ticked at whole steps of 1, 2 or 5 times
+// a power of ten: nice numbers would widen the range past the rows.
+QValueAxis* AgentAxis(double from, double to) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(QStringLiteral("エージェント数"));
+    axis->setRange(from, std::max(to, from + 1));
+    const double raw = std::max(1.0, (to - from) / 8);
+    const double power = std::pow(10, std::floor(std::log10(raw)));
+    const double step = raw <= power       ? power
+                        : raw <= 2 * power ? 2 * power
+                        : raw <= 5 * power ? 5 * power
+                                           : 10 * power;
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(std::ceil(from / step) * step);
+    axis->setTickInterval(step);
+    axis->setLabelFormat(QStringLiteral("%d"));
+    return axis;
+}
+
 QLineSeries* Line(const QString& name, const QColor& colour, Qt::PenStyle style = Qt::SolidLine) {
     auto* series = new QLineSeries;
     series->setName(name);
@@ -123,14 +145,6 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
                        this))
     , dayModel_(new DayModel(this)) {
     patience_->edit()->setPlaceholderText(QStringLiteral("空欄: 放棄しない（アーランC）"));
-    patience_->edit()->setToolTip(QStringLiteral(
-        "待っている呼が切るまでの平均時間。空欄なら誰も切らずに待ち続けます（アーランC）。"));
-    shrinkage_->edit()->setToolTip(
-        QStringLiteral("休憩や研修で電話に出ない時間の割合。入力した10進の値どおりに計算します "
-                       "（84 人に 20 % なら 105 人）。"));
-    maxOccupancy_->edit()->setToolTip(
-        QStringLiteral("電話に出るエージェントの稼働率の上限。入力した10進の値どおりに計算します "
-                       "（7 アーランに 70 % なら 10 人）。"));
     targetKind_->setObjectName(QStringLiteral("staffTargetKind"));
     targetKind_->setAccessibleName(QStringLiteral("目標の種類"));
     targetKind_->addItems({QStringLiteral("サービスレベル"), QStringLiteral("平均応答時間 (ASA)")});
@@ -143,6 +157,18 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     showTarget();
     connect(addButton("staffCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
             &StaffingTab::compute);
+    // The field marks take the boxes' tips, so the help stands beneath them.
+    auto* help = new QLabel(
+        QStringLiteral("平均放棄時間: 待っている呼が切るまでの平均。空欄なら誰も切らずに"
+                       "待ちます（アーランC）。\nシュリンケージ: 休憩や研修で電話に出ない時間の"
+                       "割合。\nシュリンケージと最大稼働率は入力した10進の値どおりに計算します"
+                       "（84 人に 20 % なら 105 人、7 アーランに 70 % なら 10 人）。"),
+        this);
+    help->setObjectName(QStringLiteral("staffHelp"));
+    help->setWordWrap(true);
+    help->setForegroundRole(QPalette::PlaceholderText);
+    side_->addSpacing(8);
+    side_->addWidget(help);
     side_->addStretch(1);
 
     answer_->setObjectName(QStringLiteral("staffAnswer"));
@@ -373,8 +399,8 @@ void StaffingTab::showChart(const Staffing& s) {
     if (s.rows.empty()) {
         return;
     }
-    auto* x = Axis(QStringLiteral("エージェント数"), static_cast<double>(s.rows.front().agents),
-                   static_cast<double>(s.rows.back().agents), true);
+    auto* x = AgentAxis(static_cast<double>(s.rows.front().agents),
+                        static_cast<double>(s.rows.back().agents));
     auto* y = Axis(QStringLiteral("%"), 0, 100, false);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
@@ -397,6 +423,16 @@ void StaffingTab::showChart(const Staffing& s) {
         add(abandon);
     } else {
         delete abandon;
+        abandon = nullptr;
+    }
+    for (QLineSeries* series : {level, abandon}) {
+        if (series != nullptr) {
+            connect(series, &QLineSeries::hovered, this, [this](QPointF at, bool entered) {
+                if (entered) {
+                    hover(at);
+                }
+            });
+        }
     }
     if (s.inputs.target == StaffingTarget::ServiceLevel) {
         auto* target = Line(QStringLiteral("目標 %1 %").arg(Number(s.inputs.serviceLevel * 100)),
@@ -411,6 +447,23 @@ void StaffingTab::showChart(const Staffing& s) {
     answer->setColor(QColor(0x1f, 0x5f, 0xa8));
     answer->append(static_cast<double>(s.agents), s.answer.serviceLevel * 100);
     add(answer);
+}
+
+void StaffingTab::hover(QPointF at) {
+    const Staffing& s = model_->staffing();
+    const auto n = static_cast<qint64>(std::lround(at.x()));
+    const auto row = std::find_if(s.rows.begin(), s.rows.end(),
+                                  [n](const StaffingRow& r) { return r.agents == n; });
+    if (row == s.rows.end() || row->unbounded) {
+        return;
+    }
+    QString text =
+        QStringLiteral("%1 人: サービスレベル %2 %").arg(n).arg(Percent(row->serviceLevel));
+    if (s.inputs.patienceSeconds) {
+        text += QStringLiteral("、放棄率 %1 %").arg(Percent(row->abandonment));
+    }
+    text += QStringLiteral("、平均応答時間 %1 秒").arg(row->averageWait, 0, 'f', 1);
+    QToolTip::showText(QCursor::pos(), text, chart_);
 }
 
 void StaffingTab::staffDay(const StaffingInputs& inputs) {

@@ -8,6 +8,8 @@
 #include "tables/staffing.h"
 #include "tables/tab.h"
 
+#include <QPointF>
+
 #include <optional>
 #include <string>
 
@@ -43,6 +45,8 @@ private:
     InputField* field(const std::string& argument) const;
     void showAnswer(const Staffing& staffing);
     void showChart(const Staffing& staffing);
+    // Says the figures of the agent count nearest the pointer on a curve.
+    void hover(QPointF at);
     void staffDay(const StaffingInputs& inputs);
     void showDayChart(const Day& day);
 

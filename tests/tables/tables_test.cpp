@@ -389,12 +389,14 @@ TEST_F(Window, CancelledExportLeavesNoPartialFile) {
 TEST_F(Window, RemembersInputsTabAndGeometry) {
     enter("rowLast", S("300"));
     get<QCheckBox>("trafficRows")->setChecked(true);
+    get<QPlainTextEdit>("volumes")->setPlainText(S("9:00,10"));
     window->tabs()->setCurrentIndex(3);
     window->resize(900, 600);
     window->close();
     window = open();
     EXPECT_EQ(text("rowLast"), S("300"));
     EXPECT_TRUE(get<QCheckBox>("trafficRows")->isChecked());
+    EXPECT_EQ(get<QPlainTextEdit>("volumes")->toPlainText(), S("9:00,10"));
     EXPECT_EQ(window->tabs()->currentIndex(), 3);
     EXPECT_EQ(window->size(), QSize(900, 600));
 }

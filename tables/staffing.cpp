@@ -1,7 +1,6 @@
 #include "tables/staffing.h"
 
 #include "teletraffic/erlang.h"
-#include "teletraffic/error.h"
 
 #include <QFont>
 
@@ -26,9 +25,18 @@ enum Figure { kAgents, kServiceLevel, kWait, kWaitProbability, kAbandonment, kOc
 } // namespace
 
 double FromPercent(double percent) {
-    std::string text = teletraffic::ShowNumber(percent) + "e-2";
+    // The shortest digits of the percentage with the exponent moved by two,
+    // read back as one correctly rounded double.
+    char text[40];
+    const char* end =
+        std::to_chars(text, text + sizeof text, percent, std::chars_format::scientific).ptr;
+    const char* e = std::find(static_cast<const char*>(text), end, 'e');
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    const std::string moved =
+        std::string(static_cast<const char*>(text), e) + 'e' + std::to_string(exponent - 2);
     double fraction = percent / 100;
-    std::from_chars(text.data(), text.data() + text.size(), fraction);
+    std::from_chars(moved.data(), moved.data() + moved.size(), fraction);
     return fraction;
 }
 

@@ -64,7 +64,7 @@ QString RowError(const std::exception& error) {
 std::vector<Volume> ReadVolumes(QStringView text) {
     std::vector<Volume> volumes;
     bool first = true;
-    int number = 0;
+    qsizetype countColumn = -1; // as a heading names it; else the second, or the only one
     for (QStringView line : text.split(u'\n')) {
         if (line.startsWith(u'\uFEFF')) {
             line = line.mid(1);
@@ -73,12 +73,18 @@ std::vector<Volume> ReadVolumes(QStringView text) {
         if (fields.size() == 1 && fields[0].isEmpty()) {
             continue;
         }
-        const QString& calls = fields.value(fields.size() == 1 ? 0 : 1);
-        if (std::exchange(first, false) && !platform::ToDouble(calls)) {
+        const qsizetype at = countColumn >= 0 ? countColumn : fields.size() == 1 ? 0 : 1;
+        if (std::exchange(first, false) && !platform::ToDouble(fields.value(at))) {
+            for (qsizetype i = 0; i < fields.size(); ++i) {
+                if (fields[i].compare(u"calls", Qt::CaseInsensitive) == 0 || fields[i] == u"呼数") {
+                    countColumn = i;
+                }
+            }
             continue;
         }
-        ++number;
-        volumes.push_back({fields.size() == 1 ? QString::number(number) : fields[0], calls});
+        const QString number = QString::number(volumes.size() + 1);
+        const QString label = fields.size() == 1 ? number : fields.value(at == 0 ? 1 : 0, number);
+        volumes.push_back({label, fields.value(at)});
     }
     return volumes;
 }

@@ -27,7 +27,9 @@ struct Volume {
 // spreadsheet copies them), a comma (CSV, labels quoted as RFC 4180 quotes
 // them) or a semicolon; or of a count alone, the label then being the line's
 // number. Blank lines are skipped, and a first line whose count is not a
-// number, taken for a heading. A field does not run across lines.
+// number, taken for a heading: if it names a column "calls" or "呼数" (as
+// corvane-cli's batch files do), the counts are read from that column and the
+// labels from the first other. A field does not run across lines.
 std::vector<Volume> ReadVolumes(QStringView text);
 
 // A file's bytes as text: UTF-8 (with or without a byte-order mark), or

@@ -176,6 +176,7 @@ TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
           S("呼量が 100000000000 アーランになります（1000000000 アーランまで）")}},
         {S("100\n200\n"), {S("1"), S("2")}, S("2"), (20 + 35) * 0.5, (14 + 24) * 0.5, {{}, {}}},
         {S("x;y\n"), {}, {}, 0, 0, {}},
+        {S("interval,aht,Calls\n9:00,180,100\n"), {S("9:00")}, S("9:00"), 20 * 0.5, 14 * 0.5, {{}}},
     };
     StaffingInputs in;
     in.shrinkage = 0.3;

@@ -253,7 +253,9 @@ Rational Decimal(double value) {
             exponent -= point ? 1 : 0;
         }
     }
-    Rational result{Integer(digits)};
+    // Without its leading zeros, which Boost would read as octal.
+    const auto first = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+    Rational result{Integer(digits.substr(first))};
     const Integer power = boost::multiprecision::pow(Integer(10), std::abs(exponent));
     return exponent < 0 ? result / Rational(power) : result * Rational(power);
 }

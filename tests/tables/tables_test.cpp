@@ -95,7 +95,7 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
     }
 }
 
-// Shrinkage 30 % turns 14 agents into 20; 7 erlangs (70
+// Shrinkage 30 % turns 14 agents into 20, and 25 % into 19; 7 erlangs (70
 // calls) at a cap of 70 % need 10 agents where 60 % in 20 s needs 9; by Erlang
 // C 13 agents wait 17.1 s on average and 12 agents 40.4 s. Callers who hang up
 // after 300 s leave 13 agents 75.0 % occupied, 14 agents 70.4 % and 15 66.2 %.
@@ -111,8 +111,10 @@ TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
         teletraffic::Decided decidedBy;
     } cases[] = {
         {100, 0.8, {}, ServiceLevel, 0.3, 1, 14, 20, ServiceTarget},
+        {100, 0.8, {}, ServiceLevel, 0.25, 0.85, 14, 19, ServiceTarget},
         {70, 0.6, {}, ServiceLevel, 0, 0.7, 10, 10, Occupancy},
         {100, 0.8, {}, AverageWait, 0, 1, 13, 13, ServiceTarget},
+        {100, 0.8, 300, ServiceLevel, 0.25, 0.85, 13, 18, ServiceTarget},
         {100, 0.8, 300, ServiceLevel, 0, 0.7, 15, 15, Occupancy},
         {0, 0.8, {}, ServiceLevel, 0.3, 1, 0, 0, ServiceTarget},
     };

@@ -344,7 +344,8 @@ void StaffingTab::compute() {
     try {
         staffing = Staff(*in);
     } catch (const teletraffic::DomainError& error) {
-        const QString text = QString::fromStdString(error.what());
+        const QString text = QStringLiteral("この値では計算できません（%1）")
+                                 .arg(QString::fromStdString(error.what()));
         if (InputField* at = field(error.argument())) {
             at->mark(text);
         } else {

@@ -326,6 +326,9 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
         {"rowLast", S("2000000"), "rowStepError", S("行が 2000000 になります"), "cellMeaning"},
         {"solveBlocking", S("1"), "solveBlockingError", S("範囲外です（1e-300 以上 1 未満）"),
          "solveLines"},
+        // In the field's range, but the engine cannot count the agents it asks for.
+        {"maxOccupancy", S("1e-300"), "maxOccupancyError", S("この値では計算できません"),
+         "staffAnswer"},
         {"calls", S("1e9"), "callsError", S("呼量が 1e+12 アーランになります"), "staffAnswer"},
         {"patience", S("0"), "patienceError", S("範囲外です（0 より大きく"), "staffAnswer"},
         {"shrinkage", S("100"), "shrinkageError", S("範囲外です（0 以上 100 未満）"),

@@ -186,8 +186,12 @@ void CheckWaitTarget(double averageWait) {
 // Whether log(value) <= log(target), value known to a relative `error`.
 template <typename Real> Verdict LogAtMost(Real value, double target, Real error) {
     const Real logTarget = std::log(static_cast<Real>(target));
-    const Real tolerance = error * (1 + std::fabs(std::log(value)) + std::fabs(logTarget));
-    return AtMost(std::log(value), logTarget, tolerance);
+    const Real logValue = std::log(value);
+    if (!std::isfinite(logValue)) {
+        return logValue < logTarget ? Verdict::Yes : Verdict::No; // 0 or beyond the range
+    }
+    const Real tolerance = error * (1 + std::fabs(logValue) + std::fabs(logTarget));
+    return AtMost(logValue, logTarget, tolerance);
 }
 
 // The errors the decisions allow for, relative, with room for the scales.
@@ -195,21 +199,12 @@ template <typename Real> constexpr Real kError = 64 * kLogTolerance<Real>;
 
 // The share that misses the service target, in whichever form is the more
 // precise, and the target it is held to: the level itself below a half.
-template <typename Real>
-Verdict ServiceVerdict(Real A, std::int64_t n, Real ratio, Real w, double P) {
-    const Model<Real> m(A, static_cast<Real>(n), ratio);
-    const auto [level, miss] = m.Service(w);
+template <typename Real> Verdict ServiceVerdict(Real level, Real miss, double P) {
     if (level <= Real(0.5)) {
         // SL >= P, as P / SL <= 1.
         return LogAtMost(static_cast<Real>(P) / level, 1, kError<Real>);
     }
     return LogAtMost(miss, 1 - P, kError<Real>);
-}
-
-double LogMiss(double A, std::int64_t n, double ratio, double w) {
-    const Model<double> m(A, static_cast<double>(n), ratio);
-    const auto [level, miss] = m.Service(w);
-    return level <= 0.5 ? std::log1p(-level) : std::log(miss);
 }
 
 double LogAbandon(double A, std::int64_t n, double ratio) {
@@ -347,20 +342,34 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
     // Carried traffic is below the agents, so SL < n / A: up to A P agents never
     // meet the target (one less for the rounding of the product).
     const double lo = std::fmax(0, std::floor(A * P) - 1);
-    return SmallestCount(
-        lo, std::fmax(lo + 1, std::ceil(A * P + std::sqrt(A))), [&](std::int64_t n) {
-            const double here = LogMiss(A, n, ratio, w);
-            const double next = LogMiss(A, n + 1, ratio, w);
-            const bool meets = Decide(
-                ServiceVerdict<double>(A, n, ratio, w, P),
-                [&] { return ServiceVerdict<long double>(A, n, ratio, w, P); },
-                [&] {
-                    // Past long double's precision: its own estimate decides.
-                    const Model<long double> m(A, static_cast<long double>(n), ratio);
-                    return m.Service(w).first >= P;
-                });
-            return Bounded(n, meets, here - logMiss, here - next);
-        });
+    // For a large traffic the level leaps from nothing to about n / A where
+    // the wait of those answered, patience log(A / n) in the fluid limit,
+    // falls to the target time: the first guess.
+    const double guess = std::ceil(A * std::fmax(P, std::exp(-w)));
+    return SmallestCount(lo, std::fmax(lo + 1, guess), [&](std::int64_t n) {
+        const auto [level, miss] = Model<double>(A, static_cast<double>(n), ratio).Service(w);
+        const auto [nextLevel, nextMiss] =
+            Model<double>(A, static_cast<double>(n + 1), ratio).Service(w);
+        const bool meets = Decide(
+            ServiceVerdict<double>(level, miss, P),
+            [&] {
+                const auto [l, m] = Model<long double>(A, static_cast<long double>(n), ratio)
+                                        .Service(static_cast<long double>(w));
+                return ServiceVerdict<long double>(l, m, P);
+            },
+            [&] {
+                // Past long double's precision: its own estimate decides.
+                const Model<long double> m(A, static_cast<long double>(n), ratio);
+                return m.Service(static_cast<long double>(w)).first >= P;
+            });
+        // Newton's step on log(1 - SL) where the level is high, on -log SL
+        // where it is low: below the traffic it falls steeply to 0 as the
+        // queue's wait passes the target (at patience log(A / n) for large A).
+        if (level > 0.5) {
+            return Bounded(n, meets, std::log(miss) - logMiss, std::log(miss / nextMiss));
+        }
+        return Bounded(n, meets, std::log(P / level), std::log(nextLevel / level));
+    });
 }
 
 std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, double averageWait) {

@@ -1,12 +1,12 @@
 #include "tables/csv_export.h"
 
-#include <QAbstractItemModel>
+#include "tables/files.h"
+
 #include <QIODevice>
 #include <QSaveFile>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -24,8 +24,7 @@ struct Block {
 };
 
 bool Write(QIODevice& out, const std::string& text, QString& error) {
-    if (out.write(text.data(), static_cast<qint64>(text.size())) !=
-        static_cast<qint64>(text.size())) {
+    if (!WriteAll(out, text.data(), static_cast<qint64>(text.size()))) {
         error = out.errorString();
         return false;
     }
@@ -49,10 +48,11 @@ ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& m
     const auto format = [&](const Block& block) {
         std::string text;
         for (qint64 row = block.first; row < block.end && !monitor.cancelled(); ++row) {
-            AppendRowHeading(text, setup, row);
+            const double value = setup.rowValue(row);
+            AppendRowHeading(text, value);
             for (int column = 0; column < columns; ++column) {
                 text += ',';
-                AppendCell(text, setup, setup.cell(row, column));
+                AppendCell(text, setup, setup.cellAt(value, column));
             }
             text += "\r\n";
         }
@@ -83,7 +83,8 @@ ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& m
 
 ExportOutcome ExportCsv(const TableSetup& setup, const QString& path, const Monitor& monitor) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a write that fails fails at once, with its reason (files.h).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return {ExportEnd::Failed, file.errorString()};
     }
     ExportOutcome outcome = WriteCsv(setup, file, monitor);
@@ -95,79 +96,6 @@ ExportOutcome ExportCsv(const TableSetup& setup, const QString& path, const Moni
         return {ExportEnd::Failed, file.errorString()};
     }
     return outcome;
-}
-
-namespace {
-
-QString Cell(const QAbstractItemModel& model, int row, int column) {
-    return model.data(model.index(row, column), Qt::DisplayRole).toString();
-}
-
-QString Heading(const QAbstractItemModel& model, int column) {
-    return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-}
-
-// A field as RFC 4180 quotes it.
-QString CsvField(const QString& text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r')) {
-        return text;
-    }
-    QString quoted = text;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
-// For a pasted cell: a tab or a line break would start another.
-QString TsvField(QString text) {
-    return text.replace(u'\t', u' ').replace(u'\n', u' ');
-}
-
-} // namespace
-
-QString ViewSelectionText(const QAbstractItemModel& model, const QItemSelection& selection) {
-    std::set<int> rows;
-    std::set<int> columns;
-    for (const QModelIndex& index : selection.indexes()) {
-        rows.insert(index.row());
-        columns.insert(index.column());
-    }
-    QStringList line;
-    for (int column : columns) {
-        line << Heading(model, column);
-    }
-    QString text = line.join(u'\t') + u'\n';
-    for (int row : rows) {
-        line.clear();
-        for (int column : columns) {
-            const bool selected = selection.contains(model.index(row, column));
-            line << (selected ? TsvField(Cell(model, row, column)) : QString());
-        }
-        text += line.join(u'\t') + u'\n';
-    }
-    return text;
-}
-
-bool SaveViewCsv(const QAbstractItemModel& model, const QString& path, QString& error) {
-    QStringList line;
-    for (int column = 0; column < model.columnCount(); ++column) {
-        line << CsvField(Heading(model, column));
-    }
-    QString text = u'\uFEFF' + line.join(u',') + QStringLiteral("\r\n");
-    for (int row = 0; row < model.rowCount(); ++row) {
-        line.clear();
-        for (int column = 0; column < model.columnCount(); ++column) {
-            line << CsvField(Cell(model, row, column));
-        }
-        text += line.join(u',') + QStringLiteral("\r\n");
-    }
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace tables

@@ -11,9 +11,7 @@
 
 #include <QString>
 
-class QAbstractItemModel;
 class QIODevice;
-class QItemSelection;
 
 namespace tables {
 
@@ -31,13 +29,5 @@ ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& m
 // place only when complete: cancelled or failed, whatever was at `path` stays
 // as it was and no partial file is left.
 ExportOutcome ExportCsv(const TableSetup& setup, const QString& path, const Monitor& monitor = {});
-
-// Any table model's cells as its view shows them, under its headings: the
-// selected ones as tab-separated lines ready to paste into a spreadsheet (of
-// the rows and columns that hold a selected cell, the cells not selected stay
-// empty), or all of them as a CSV file, written as above and in one piece;
-// false with `error` set, and the file as it was, when it cannot be written.
-QString ViewSelectionText(const QAbstractItemModel& model, const QItemSelection& selection);
-bool SaveViewCsv(const QAbstractItemModel& model, const QString& path, QString& error);
 
 } // namespace tables

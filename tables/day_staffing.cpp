@@ -3,8 +3,6 @@
 #include "platform/numbers.h"
 #include "teletraffic/erlang.h"
 
-#include <QColor>
-#include <QFont>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -172,17 +170,9 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
     }
     const DayRow& row = day_.rows.at(static_cast<std::size_t>(index.row()));
     const int figure = this->figure(index.column());
-    if (role == Qt::FontRole && index.row() == day_.peak) {
-        QFont bold;
-        bold.setBold(true);
-        return bold;
-    }
     if (role == Qt::TextAlignmentRole) {
         const bool left = figure == kLabel || (!row.error.isEmpty() && figure >= kTraffic);
         return QVariant::fromValue((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
-    }
-    if (role == Qt::ForegroundRole && !row.error.isEmpty()) {
-        return QColor(0xb0, 0x00, 0x20);
     }
     if (role != Qt::DisplayRole) {
         return {};

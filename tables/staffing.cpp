@@ -2,8 +2,6 @@
 
 #include "teletraffic/erlang.h"
 
-#include <QFont>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -151,11 +149,6 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
     }
     const StaffingRow& row = staffing_.rows.at(static_cast<std::size_t>(index.row()));
     const int figure = this->figure(index.column());
-    if (role == Qt::FontRole && row.agents == staffing_.agents) {
-        QFont bold;
-        bold.setBold(true);
-        return bold;
-    }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(
             (row.unbounded && figure != kAgents ? Qt::AlignLeft : Qt::AlignRight) |

@@ -1,11 +1,10 @@
 #include "tables/staffing_tab.h"
 
-#include "tables/csv_export.h"
+#include "tables/files.h"
+
 #include "teletraffic/erlang.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
@@ -18,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolTip>
@@ -116,27 +116,54 @@ QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
     return button;
 }
 
+// The models, plain Qt Core, have no fonts or colours: the row of the answer
+// (or the day's peak) in bold, a row that has no answer in red.
+class RowStyle : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    RowStyle(std::function<bool(int)> bold, std::function<bool(int)> failed, QObject* parent)
+        : QStyledItemDelegate(parent)
+        , bold_(std::move(bold))
+        , failed_(std::move(failed)) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->font.setBold(bold_(index.row()));
+        if (failed_(index.row())) {
+            option->palette.setColor(QPalette::Text, QColor(0xb0, 0x00, 0x20));
+        }
+    }
+
+private:
+    std::function<bool(int)> bold_;
+    std::function<bool(int)> failed_;
+};
+
 } // namespace
 
 StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     : Tab("staffingTab", std::move(dialogs), parent)
     , calls_(addField("calls", QStringLiteral("呼数（区間あたり）"), QStringLiteral("100"),
-                      {0, teletraffic::kMaxTraffic}))
+                      {0, teletraffic::kMaxTraffic}, "traffic"))
     , interval_(addField("interval", QStringLiteral("区間の長さ (分)"), QStringLiteral("30"),
                          {0, 10080, false, true}))
-    , aht_(addField("aht", QStringLiteral("平均処理時間 (秒)"), QStringLiteral("180"), kSeconds))
-    , patience_(addField("patience", QStringLiteral("平均放棄時間 (秒)"), QString(), kSeconds))
+    , aht_(addField("aht", QStringLiteral("平均処理時間 (秒)"), QStringLiteral("180"), kSeconds,
+                    "aht"))
+    , patience_(addField("patience", QStringLiteral("平均放棄時間 (秒)"), QString(), kSeconds,
+                         "patience"))
     , targetKind_(new QComboBox(this))
     , targetTime_(addField("targetTime", QStringLiteral("応答目標時間 (秒)"), QStringLiteral("20"),
-                           {0, 86400}))
+                           {0, 86400}, "target-time"))
     , serviceLevel_(addField("serviceLevel", QStringLiteral("サービスレベル目標 (%)"),
-                             QStringLiteral("80"), kPercentBelow100))
+                             QStringLiteral("80"), kPercentBelow100, "service-level"))
     , averageWait_(addField("averageWait", QStringLiteral("平均応答時間目標 (秒)"),
-                            QStringLiteral("20"), kSeconds))
+                            QStringLiteral("20"), kSeconds, "average-wait"))
     , shrinkage_(addField("shrinkage", QStringLiteral("シュリンケージ (%)"), QStringLiteral("0"),
-                          kPercentBelow100))
+                          kPercentBelow100, "shrinkage"))
     , maxOccupancy_(addField("maxOccupancy", QStringLiteral("最大稼働率 (%)"),
-                             QStringLiteral("100"), {0, 100, false, true}))
+                             QStringLiteral("100"), {0, 100, false, true}, "max-occupancy"))
     , answer_(new QLabel(this))
     , detail_(new QLabel(this))
     , views_(new QTabWidget(this))
@@ -152,11 +179,13 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     form_->insertRow(4, QStringLiteral("目標の種類"), targetKind_);
     connect(targetKind_, &QComboBox::currentIndexChanged, this, [this] {
         showTarget();
-        compute();
+        run();
     });
     showTarget();
     connect(addButton("staffCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
-            &StaffingTab::compute);
+            &Tab::run);
+    connect(addButton("staffExport", QStringLiteral("CSV に保存")), &QPushButton::clicked, this,
+            &StaffingTab::save);
     // The field marks take the boxes' tips, so the help stands beneath them.
     auto* help = new QLabel(
         QStringLiteral("平均放棄時間: 待っている呼が切るまでの平均。空欄なら誰も切らずに"
@@ -180,14 +209,14 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     detail_->setObjectName(QStringLiteral("staffDetail"));
     detail_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     view_ = TableView("staffing", QStringLiteral("エージェント数ごとの応答"), model_, this);
-    auto* copy = new QAction(view_);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(copy, &QAction::triggered, this, [this] {
-        QApplication::clipboard()->setText(
-            ViewSelectionText(*model_, view_->selectionModel()->selection()));
-    });
-    view_->addAction(copy);
+    view_->setTabKeyNavigation(false);
+    view_->setItemDelegate(new RowStyle(
+        [this](int row) {
+            const auto& rows = model_->staffing().rows;
+            return rows.at(static_cast<std::size_t>(row)).agents == model_->staffing().agents;
+        },
+        [](int) { return false; }, view_));
+    AddCopy(view_, this);
 
     views_->setObjectName(QStringLiteral("staffViews"));
     views_->addTab(view_, QStringLiteral("表"));
@@ -220,16 +249,13 @@ QWidget* StaffingTab::dayPage() {
     QPushButton* import = Button("importVolumes", QStringLiteral("CSV を読み込む"), page);
     connect(import, &QPushButton::clicked, this, &StaffingTab::importVolumes);
     QPushButton* dayCompute = Button("dayCompute", QStringLiteral("1日を計算"), page);
-    connect(dayCompute, &QPushButton::clicked, this, &StaffingTab::compute);
+    connect(dayCompute, &QPushButton::clicked, this, &Tab::run);
     QPushButton* copyButton = Button("copyDay", QStringLiteral("コピー"), page);
-    connect(copyButton, &QPushButton::clicked, this, [this] {
-        if (!dayView_->selectionModel()->hasSelection()) {
-            dayView_->selectAll();
-        }
-        copyDay();
-    });
+    // As Ctrl+C in the table: the selection, or all of it.
+    connect(copyButton, &QPushButton::clicked, this,
+            [this] { dayView_->actions().value(0)->trigger(); });
     exportDay_ = Button("exportDay", QStringLiteral("CSV に保存"), page);
-    connect(exportDay_, &QPushButton::clicked, this, &StaffingTab::exportDay);
+    connect(exportDay_, &QPushButton::clicked, this, &StaffingTab::save);
 
     daySummary_ = new QLabel(page);
     daySummary_->setObjectName(QStringLiteral("daySummary"));
@@ -240,11 +266,14 @@ QWidget* StaffingTab::dayPage() {
     dayView_->horizontalHeader()->setStretchLastSection(true);
     dayView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     dayView_->verticalHeader()->setDefaultSectionSize(dayView_->fontMetrics().height() + 6);
-    auto* copy = new QAction(dayView_);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(copy, &QAction::triggered, this, &StaffingTab::copyDay);
-    dayView_->addAction(copy);
+    dayView_->setTabKeyNavigation(false);
+    dayView_->setItemDelegate(new RowStyle(
+        [this](int row) { return row == dayModel_->day().peak; },
+        [this](int row) {
+            return !dayModel_->day().rows.at(static_cast<std::size_t>(row)).error.isEmpty();
+        },
+        dayView_));
+    AddCopy(dayView_, this);
     dayChart_ = ChartView("dayChart", QStringLiteral("1日のエージェント数と呼数"), page);
     dayChart_->chart()->setMargins(QMargins(4, 4, 4, 4));
     auto* split = new QSplitter(Qt::Vertical, page);
@@ -318,48 +347,16 @@ std::optional<StaffingInputs> StaffingTab::read() {
     return in;
 }
 
-InputField* StaffingTab::field(const std::string& argument) const {
-    const std::pair<const char*, InputField*> fields[] = {{"traffic", calls_},
-                                                          {"aht", aht_},
-                                                          {"patience", patience_},
-                                                          {"target-time", targetTime_},
-                                                          {"service-level", serviceLevel_},
-                                                          {"average-wait", averageWait_},
-                                                          {"shrinkage", shrinkage_},
-                                                          {"max-occupancy", maxOccupancy_}};
-    for (const auto& [name, field] : fields) {
-        if (argument == name) {
-            return field;
-        }
-    }
-    return nullptr;
-}
-
-void StaffingTab::compute() {
+bool StaffingTab::compute() {
     const std::optional<StaffingInputs> in = read();
     if (!in) {
-        return;
+        return false;
     }
-    Staffing staffing;
-    try {
-        staffing = Staff(*in);
-    } catch (const teletraffic::DomainError& error) {
-        const QString text = QStringLiteral("この値では計算できません（%1）")
-                                 .arg(QString::fromStdString(error.what()));
-        if (InputField* at = field(error.argument())) {
-            at->mark(text);
-        } else {
-            emit said(text);
-        }
-        return;
-    } catch (const std::exception& error) {
-        emit said(QStringLiteral("計算できませんでした: %1").arg(QString::fromUtf8(error.what())));
-        return;
-    }
-    model_->setStaffing(std::move(staffing));
+    model_->setStaffing(Staff(*in));
     showAnswer(model_->staffing());
     showChart(model_->staffing());
     staffDay(*in);
+    return true;
 }
 
 void StaffingTab::showAnswer(const Staffing& s) {
@@ -581,35 +578,34 @@ void StaffingTab::importVolumes() {
     }
     volumes_->setPlainText(DecodeVolumes(file.readAll()));
     views_->setCurrentIndex(2);
-    compute();
+    run();
     emit said(QStringLiteral("%1 を読み込みました。").arg(QDir::toNativeSeparators(path)));
 }
 
-void StaffingTab::copyDay() {
-    const QItemSelection selection = dayView_->selectionModel()->selection();
-    if (selection.isEmpty()) {
+void StaffingTab::save() {
+    if (refuseStale()) {
         return;
     }
-    QApplication::clipboard()->setText(ViewSelectionText(*dayModel_, selection));
-    emit said(QStringLiteral("選択したセルを見出しと一緒にコピーしました。"));
-}
-
-void StaffingTab::exportDay() {
+    const bool day = views_->currentIndex() == 2;
     const QString path =
-        dialogs_.savePath(this, QDir::home().filePath(QStringLiteral("staffing-day.csv")),
-                          QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
+        askPath(day ? QStringLiteral("staffing-day.csv") : QStringLiteral("staffing.csv"),
+                QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty()) {
         return;
     }
-    QString error;
-    if (!SaveViewCsv(*dayModel_, path, error)) {
+    const QAbstractItemModel& model =
+        day ? static_cast<const QAbstractItemModel&>(*dayModel_) : *model_;
+    if (const QString error = SaveFile(path, TableCsv(model)); !error.isEmpty()) {
         dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
                                 .arg(QDir::toNativeSeparators(path), error));
         return;
     }
-    emit said(QStringLiteral("%1 区間を %2 に保存しました。")
-                  .arg(dayModel_->rowCount())
+    emit savedTo(path);
+    emit said(QStringLiteral("%1 行を %2 に保存しました。")
+                  .arg(model.rowCount())
                   .arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace tables
+
+#include "staffing_tab.moc"

@@ -11,7 +11,6 @@
 #include <QPointF>
 
 #include <optional>
-#include <string>
 
 class QChartView;
 class QComboBox;
@@ -28,21 +27,20 @@ class StaffingTab : public Tab {
 
 public:
     StaffingTab(Dialogs dialogs, QWidget* parent);
-    void compute() override;
+    // The view shown as CSV: the table around the answer, or the day.
+    void save() override;
 
     QTabWidget* views() const { return views_; }
     // Reads a CSV file of interval volumes into the volumes box, then computes.
     void importVolumes();
-    // Copies the selected cells of the day with their headings.
-    void copyDay();
-    void exportDay();
+
+protected:
+    bool compute() override;
 
 private:
     QWidget* dayPage();
     void showTarget();
     std::optional<StaffingInputs> read();
-    // The field the engine's name for an argument stands for, if any.
-    InputField* field(const std::string& argument) const;
     void showAnswer(const Staffing& staffing);
     void showChart(const Staffing& staffing);
     // Says the figures of the agent count nearest the pointer on a curve.

@@ -52,17 +52,17 @@ QString Neighbours(const ThreeWay& a) {
 } // namespace
 
 QString Explain(const ThreeWay& a) {
-    const QString traffic = QString::number(a.traffic, 'g', 10);
+    const QString traffic = FullText(a.traffic);
     const QString blocking = BlockingText(a.blocking);
     switch (a.unknown) {
     case Unknown::Lines:
         if (a.lines == 0) {
             return QStringLiteral("呼量 0 アーランに回線は要りません。");
         }
-        return QStringLiteral("呼量 %1 アーランの呼損率は %2 回線で %3 ≤ %4 ですが、%5 回線では "
-                              "%6 > %4 です。")
-            .arg(traffic, Count(a.lines), BlockingText(a.around[1].blocking), blocking,
-                 Count(a.lines - 1), BlockingText(a.around[0].blocking));
+        return QStringLiteral("呼量 %1 アーランの呼損率は %2 回線で %3 ですが、%4 回線では "
+                              "%5 です。")
+            .arg(traffic, Count(a.lines), Versus(a.around[1].blocking, u"≤", a.blocking),
+                 Count(a.lines - 1), Versus(a.around[0].blocking, u">", a.blocking));
     case Unknown::Traffic:
         return QStringLiteral(
                    "%1 回線が呼損率 %2 で運べる呼量は %3 アーランです（この呼量で %4）。")
@@ -72,6 +72,24 @@ QString Explain(const ThreeWay& a) {
             .arg(traffic, Count(a.lines), blocking, Neighbours(a));
     }
     return {};
+}
+
+QString FullText(double value) {
+    return QString::fromStdString(teletraffic::ShowNumber(value));
+}
+
+QString Versus(double value, QStringView relation, double target) {
+    if (value == target) {
+        return QStringLiteral("目標と等しい %1").arg(FullText(target));
+    }
+    // Six digits, or as many more as tell the two apart (17 always do).
+    int digits = 6;
+    while (digits < 17 &&
+           QString::number(value, 'g', digits) == QString::number(target, 'g', digits)) {
+        ++digits;
+    }
+    return QStringLiteral("%1 %2 %3")
+        .arg(QString::number(value, 'g', digits), relation, QString::number(target, 'g', digits));
 }
 
 } // namespace tables

@@ -174,6 +174,9 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
         const bool left = figure == kLabel || (!row.error.isEmpty() && figure >= kTraffic);
         return QVariant::fromValue((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
     }
+    if (role == Qt::ToolTipRole && !row.error.isEmpty()) {
+        return row.error; // whole, where the cell is too narrow
+    }
     if (role != Qt::DisplayRole) {
         return {};
     }

@@ -122,10 +122,13 @@ class RowStyle : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    RowStyle(std::function<bool(int)> bold, std::function<bool(int)> failed, QObject* parent)
+    // A failed row's error spans the columns from `spanFrom`.
+    RowStyle(std::function<bool(int)> bold, std::function<bool(int)> failed, int spanFrom,
+             QObject* parent)
         : QStyledItemDelegate(parent)
         , bold_(std::move(bold))
-        , failed_(std::move(failed)) {}
+        , failed_(std::move(failed))
+        , spanFrom_(spanFrom) {}
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
@@ -136,9 +139,17 @@ protected:
         }
     }
 
+    // A row's error spans the figures' columns: it is not to widen the first.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const bool error = failed_(index.row()) && index.column() >= spanFrom_;
+        return error ? QSize(0, size.height()) : size;
+    }
+
 private:
     std::function<bool(int)> bold_;
     std::function<bool(int)> failed_;
+    int spanFrom_;
 };
 
 } // namespace
@@ -215,7 +226,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
             const auto& rows = model_->staffing().rows;
             return rows.at(static_cast<std::size_t>(row)).agents == model_->staffing().agents;
         },
-        [](int) { return false; }, view_));
+        [](int) { return false; }, 1, view_));
     AddCopy(view_, this);
 
     views_->setObjectName(QStringLiteral("staffViews"));
@@ -272,7 +283,7 @@ QWidget* StaffingTab::dayPage() {
         [this](int row) {
             return !dayModel_->day().rows.at(static_cast<std::size_t>(row)).error.isEmpty();
         },
-        dayView_));
+        dayModel_->errorColumn(), dayView_));
     AddCopy(dayView_, this);
     dayChart_ = ChartView("dayChart", QStringLiteral("1日のエージェント数と呼数"), page);
     dayChart_->chart()->setMargins(QMargins(4, 4, 4, 4));

@@ -483,6 +483,10 @@ void StaffingTab::staffDay(const StaffingInputs& inputs) {
                                    .arg(kMaxIntervals)
                                    .arg(volumes.size()));
         volumesError_->show();
+        // No day from other volumes left standing beside the mark.
+        daySummary_->clear();
+        dayModel_->setDay({});
+        showDayChart(dayModel_->day());
         return;
     }
     Day day = StaffDay(volumes, inputs);

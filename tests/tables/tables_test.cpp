@@ -437,6 +437,11 @@ TEST_F(Window, DayImportedCopiedAndSaved) {
     EXPECT_EQ(QApplication::clipboard()->text(), S("応対人数\n24\n"));
     get<QPushButton>("exportDay")->click();
     EXPECT_TRUE(Contents(savePath).contains("8:30,200,20.00,24,24,"));
+    // More intervals than a month of quarter-hours: marked, and no day shown.
+    get<QPlainTextEdit>("volumes")->setPlainText(S("10\n").repeated(3001));
+    get<QPushButton>("dayCompute")->click();
+    EXPECT_TRUE(text("volumesError").startsWith(S("区間は 3000 までです")));
+    EXPECT_EQ(view->model()->rowCount(), 0);
 }
 
 // What the engine refuses is marked at the field that led to it, restored

@@ -24,6 +24,11 @@ const Argument kArguments[] = {
     {"recall", u"再呼率", {0, 1, false, false, true}},
     {"aht", u"平均処理時間", {0, INFINITY, false, true, true}, u"0 より長い時間"},
     {"target-time", u"応答目標時間", {0, INFINITY, false, false, true}, u"0 以上の時間"},
+    {"patience", u"平均放棄時間", {0, INFINITY, false, true, true}, u"0 より長い時間"},
+    {"average-wait", u"平均応答時間目標", {0, INFINITY, false, true, true}, u"0 より長い時間"},
+    {"service-level", u"サービスレベル目標", {0, 1, false, false, true}, u"0 % 以上 100 % 未満"},
+    {"shrinkage", u"シュリンケージ", {0, 1, false, false, true}, u"0 % 以上 100 % 未満"},
+    {"max-occupancy", u"最大稼働率", {0, 1, false, true, false}, u"0 % より大きく 100 % 以下"},
 };
 
 QString Number(double value) {

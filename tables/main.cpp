@@ -19,8 +19,8 @@ int main(int argc, char* argv[]) {
     if (const auto status = platform::ReadCommandLine(
             argc, argv, "corvane-tables",
             "Corvane Tables " CORVANE_VERSION ": Erlang B tables and curves, the three-way\n"
-            "solve of traffic, blocking and lines, and call-centre staffing by Erlang C,\n"
-            "in one window. It remembers its inputs between runs.",
+            "solve of traffic, blocking and lines, and call-centre staffing by Erlang C\n"
+            "and Erlang A, in one window. It remembers its inputs between runs.",
             CORVANE_VERSION)) {
         return *status;
     }

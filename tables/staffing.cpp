@@ -3,6 +3,9 @@
 #include "teletraffic/erlang.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
 
 namespace tables {
 
@@ -10,27 +13,107 @@ namespace {
 
 constexpr qint64 kRowsBelow = 4;
 constexpr qint64 kRowsAbove = 4;
+// With patience the rows reach down to half the traffic, but no further than
+// this below the answer, and up a tenth above it, at most this many.
+constexpr qint64 kMostRowsBelow = 200;
+constexpr qint64 kMostRowsAbove = 50;
 
-enum Column { kAgents, kServiceLevel, kSpeed, kWait, kOccupancy, kColumns };
+enum Figure { kAgents, kServiceLevel, kWait, kWaitProbability, kAbandonment, kOccupancy, kFigures };
 
 } // namespace
 
-Staffing Staff(const StaffingInputs& inputs) {
+double FromPercent(double percent) {
+    // The shortest digits of the percentage with the exponent moved by two,
+    // read back as one correctly rounded double.
+    char text[40];
+    const char* end =
+        std::to_chars(text, text + sizeof text, percent, std::chars_format::scientific).ptr;
+    const char* e = std::find(static_cast<const char*>(text), end, 'e');
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    const std::string moved =
+        std::string(static_cast<const char*>(text), e) + 'e' + std::to_string(exponent - 2);
+    double fraction = percent / 100;
+    std::from_chars(moved.data(), moved.data() + moved.size(), fraction);
+    return fraction;
+}
+
+StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
+    const double A = inputs.traffic();
+    const auto N = static_cast<double>(agents);
+    const double aht = inputs.ahtSeconds;
+    if (inputs.patienceSeconds) {
+        const double patience = *inputs.patienceSeconds;
+        const teletraffic::Abandonment a = teletraffic::ErlangA(A, N, aht, patience);
+        return {agents,
+                false,
+                teletraffic::ErlangAServiceLevel(A, N, aht, patience, inputs.targetSeconds),
+                a.averageWait,
+                a.waitProbability,
+                a.abandonProbability,
+                a.occupancy};
+    }
+    if (A >= N) {
+        return {agents, true, 0, 0, 0, 0, 0};
+    }
+    return {agents,
+            false,
+            teletraffic::ServiceLevel(A, N, aht, inputs.targetSeconds),
+            teletraffic::AverageSpeedOfAnswer(A, N, aht),
+            teletraffic::ErlangC(A, N),
+            0,
+            A / N};
+}
+
+Staffing Staff(const StaffingInputs& inputs, bool withRows) {
     Staffing result;
+    result.inputs = inputs;
     result.traffic = inputs.traffic();
     const double A = result.traffic;
+    if (inputs.calls == 0) {
+        result.answer = {0, false, 1, 0, 0, 0, 0};
+        return result;
+    }
     const double aht = inputs.ahtSeconds;
-    result.agents = teletraffic::ErlangCAgents(A, aht, inputs.targetSeconds, inputs.serviceLevel);
-    const qint64 first = std::max<qint64>(1, result.agents - kRowsBelow);
-    for (qint64 n = first; n <= result.agents + kRowsAbove; ++n) {
-        const auto N = static_cast<double>(n);
-        if (A >= N) {
-            result.rows.push_back({n, true, 0, 0, 0, 0});
-            continue;
-        }
-        result.rows.push_back({n, false, teletraffic::ServiceLevel(A, N, aht, inputs.targetSeconds),
-                               teletraffic::AverageSpeedOfAnswer(A, N, aht),
-                               teletraffic::ErlangC(A, N), A / N});
+    const auto& patience = inputs.patienceSeconds;
+    std::int64_t forTarget = 0;
+    if (inputs.target == StaffingTarget::AverageWait) {
+        const double wait = inputs.averageWaitSeconds;
+        forTarget = patience ? teletraffic::ErlangAAgentsForWait(A, aht, *patience, wait)
+                             : teletraffic::ErlangCAgentsForWait(A, aht, wait);
+    } else {
+        const double time = inputs.targetSeconds;
+        forTarget = patience
+                        ? teletraffic::ErlangAAgents(A, aht, *patience, time, inputs.serviceLevel)
+                        : teletraffic::ErlangCAgents(A, aht, time, inputs.serviceLevel);
+    }
+    // With callers hanging up, the cap is on the traffic carried, not offered.
+    const teletraffic::Schedule schedule =
+        patience ? teletraffic::ScheduleAgents(forTarget, A, aht, *patience, inputs.shrinkage,
+                                               inputs.maxOccupancy)
+                 : teletraffic::ScheduleAgents(forTarget, A, inputs.shrinkage, inputs.maxOccupancy);
+    // A cap so low that the agents would pass any count the engine takes.
+    if (schedule.onPhones > static_cast<std::int64_t>(teletraffic::kMaxLines)) {
+        throw teletraffic::DomainError("max-occupancy", inputs.maxOccupancy,
+                                       "large enough that the agents on the phones number at "
+                                       "most 2e9");
+    }
+    result.agents = schedule.onPhones;
+    result.scheduled = schedule.scheduled;
+    result.decidedBy = schedule.decidedBy;
+    result.answer = Figures(inputs, result.agents);
+    if (!withRows) {
+        return result;
+    }
+    qint64 first = std::max<qint64>(1, result.agents - kRowsBelow);
+    qint64 last = result.agents + kRowsAbove;
+    if (patience) {
+        const auto half = static_cast<qint64>(A / 2);
+        first = std::max({qint64{1}, std::min(first, half), result.agents - kMostRowsBelow});
+        last = std::max(last, result.agents + std::min(kMostRowsAbove, result.agents / 10));
+    }
+    for (qint64 n = first; n <= last; ++n) {
+        result.rows.push_back(n == result.agents ? result.answer : Figures(inputs, n));
     }
     return result;
 }
@@ -53,7 +136,11 @@ int StaffingModel::rowCount(const QModelIndex& parent) const {
 }
 
 int StaffingModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumns;
+    return parent.isValid() ? 0 : kFigures - (staffing_.inputs.patienceSeconds ? 0 : 1);
+}
+
+int StaffingModel::figure(int column) const {
+    return !staffing_.inputs.patienceSeconds && column >= kAbandonment ? column + 1 : column;
 }
 
 QVariant StaffingModel::data(const QModelIndex& index, int role) const {
@@ -61,26 +148,32 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const StaffingRow& row = staffing_.rows.at(static_cast<std::size_t>(index.row()));
+    const int figure = this->figure(index.column());
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(
-            (row.unbounded && index.column() != kAgents ? Qt::AlignLeft : Qt::AlignRight) |
+            (row.unbounded && figure != kAgents ? Qt::AlignLeft : Qt::AlignRight) |
             Qt::AlignVCenter);
     }
     if (role != Qt::DisplayRole) {
         return {};
     }
+    if (row.unbounded && figure != kAgents) {
+        return figure == kServiceLevel ? UnboundedQueueText() : QString();
+    }
     const auto percent = [](double share) { return QString::number(share * 100, 'f', 1); };
-    switch (index.column()) {
+    switch (figure) {
     case kAgents:
         return QString::number(row.agents);
     case kServiceLevel:
-        return row.unbounded ? UnboundedQueueText() : percent(row.serviceLevel);
-    case kSpeed:
-        return row.unbounded ? QString() : QString::number(row.averageSpeedOfAnswer, 'f', 1);
+        return percent(row.serviceLevel);
     case kWait:
-        return row.unbounded ? QString() : percent(row.waitProbability);
+        return QString::number(row.averageWait, 'f', 1);
+    case kWaitProbability:
+        return percent(row.waitProbability);
+    case kAbandonment:
+        return percent(row.abandonment);
     case kOccupancy:
-        return row.unbounded ? QString() : percent(row.occupancy);
+        return percent(row.occupancy);
     default:
         return {};
     }
@@ -90,11 +183,11 @@ QVariant StaffingModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    static const QString headings[kColumns] = {
-        QStringLiteral("エージェント数"), QStringLiteral("サービスレベル (%)"),
+    static const QString headings[kFigures] = {
+        QStringLiteral("エージェント数"),    QStringLiteral("サービスレベル (%)"),
         QStringLiteral("平均応答時間 (秒)"), QStringLiteral("待ち確率 (%)"),
-        QStringLiteral("稼働率 (%)")};
-    return headings[section];
+        QStringLiteral("放棄率 (%)"),        QStringLiteral("稼働率 (%)")};
+    return headings[figure(section)];
 }
 
 } // namespace tables

@@ -1,45 +1,78 @@
-// Call-centre staffing by Erlang C: calls per interval, the interval's length
-// and the average handling time give the traffic; the service-level target
-// (a share of calls answered within a target time) gives the agents needed.
+// Call-centre staffing. Calls per interval, the interval's length and the
+// average handling time give the traffic; a target (a share of calls answered
+// within a target time, or an average wait) gives the agents on the phones,
+// raised if need be to keep their occupancy under a cap, then grossed up for
+// shrinkage to the agents to schedule. Callers wait for ever (Erlang C) unless
+// a patience is given: then they hang up after it on average (Erlang A), and
+// the queue stays finite even with fewer agents than the traffic.
 // The table around the answer shows what one agent more or less changes.
 #pragma once
 
+#include "teletraffic/erlang_a.h"
+
 #include <QAbstractTableModel>
 
+#include <optional>
 #include <vector>
 
 namespace tables {
+
+enum class StaffingTarget { ServiceLevel, AverageWait };
 
 struct StaffingInputs {
     double calls = 100;          // calls offered in one interval
     double intervalMinutes = 30; // the interval's length
     double ahtSeconds = 180;     // average handling time
-    double targetSeconds = 20;   // answered within this time ...
-    double serviceLevel = 0.8;   // ... this share of calls, 0 up to 1 exclusive
+    // Mean time a caller waits before hanging up; none: callers never do.
+    std::optional<double> patienceSeconds;
+    StaffingTarget target = StaffingTarget::ServiceLevel;
+    double targetSeconds = 20;      // answered within this time ...
+    double serviceLevel = 0.8;      // ... this share of calls, 0 up to 1 exclusive
+    double averageWaitSeconds = 20; // or an average wait of at most this, above 0
+    double shrinkage = 0;           // share of paid time off the phones, 0 up to 1 exclusive
+    double maxOccupancy = 1;        // cap on the agents' occupancy, above 0 up to 1
 
     double traffic() const { return calls * ahtSeconds / (intervalMinutes * 60); }
 };
 
-// One line of the table. With traffic at or above the agents the queue grows
-// without end and the figures have no value.
+// A percentage as typed, as the fraction whose shortest decimal is the
+// percentage's moved two places: 14.3 gives 0.143, where 14.3 / 100 gives
+// 0.14300000000000002 and the staffing factors, decided on the decimal,
+// would count one agent more.
+double FromPercent(double percent);
+
+// One line of the table. By Erlang C, with traffic at or above the agents the
+// queue grows without end and the figures have no value.
 struct StaffingRow {
     qint64 agents;
     bool unbounded;
     double serviceLevel;
-    double averageSpeedOfAnswer; // seconds
+    double averageWait; // seconds, over all callers (those who hang up until they do)
     double waitProbability;
-    double occupancy; // traffic per agent
+    double abandonment; // share of callers who hang up; 0 by Erlang C
+    double occupancy;   // carried traffic per agent
 };
 
+// The figures of `agents` answering the inputs' traffic.
+StaffingRow Figures(const StaffingInputs& inputs, qint64 agents);
+
 struct Staffing {
-    double traffic = 0; // erlangs
-    qint64 agents = 0;  // the fewest that meet the target
+    StaffingInputs inputs;
+    double traffic = 0;   // erlangs
+    qint64 agents = 0;    // on the phones: the fewest that meet the target and the cap
+    qint64 scheduled = 0; // to schedule, for shrinkage
+    teletraffic::Decided decidedBy = teletraffic::Decided::ServiceTarget;
+    StaffingRow answer{}; // the figures of `agents`
+    // Without patience a few agents below the answer to a few above it; with
+    // patience from well below the traffic to comfortably above the answer.
     std::vector<StaffingRow> rows;
 };
 
-// The answer with rows from a few agents below it to a few above. The inputs
-// must be in range and give a traffic of at most teletraffic::kMaxTraffic.
-Staffing Staff(const StaffingInputs& inputs);
+// The answer and, if `withRows`, the table around it. No calls need no agents
+// (the engine would give at least one). Inputs out of range throw
+// teletraffic::DomainError, naming the argument as the engine does ("traffic"
+// for too many calls).
+Staffing Staff(const StaffingInputs& inputs, bool withRows = true);
 
 class StaffingModel : public QAbstractTableModel {
     Q_OBJECT
@@ -56,6 +89,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // The figure a view column shows: the abandonment column only with patience.
+    int figure(int column) const;
+
     Staffing staffing_;
 };
 

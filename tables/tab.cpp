@@ -41,6 +41,10 @@ Dialogs RealDialogs() {
         },
         [](QWidget* owner, const QString& text) {
             QMessageBox::warning(owner, QStringLiteral("Corvane Tables"), text);
+        },
+        [](QWidget* owner, const QString& filters) {
+            return QFileDialog::getOpenFileName(owner, QStringLiteral("読み込み"), QDir::homePath(),
+                                                filters);
         }};
 }
 

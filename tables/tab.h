@@ -33,6 +33,9 @@ struct Dialogs {
                           const QString& suffix)>
         savePath;
     std::function<void(QWidget* owner, const QString& text)> warn;
+    // A file to read, or empty if the user gave up.
+    std::function<QString(QWidget* owner, const QString& filters)> openPath =
+        [](QWidget*, const QString&) { return QString(); };
 };
 Dialogs RealDialogs();
 

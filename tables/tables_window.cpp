@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -126,6 +127,9 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
     for (QLineEdit* edit : Remembered<QLineEdit>(this)) {
         connect(edit, &QLineEdit::textEdited, this, &TablesWindow::saveSoon);
     }
+    for (QPlainTextEdit* edit : Remembered<QPlainTextEdit>(this)) {
+        connect(edit, &QPlainTextEdit::textChanged, this, &TablesWindow::saveSoon);
+    }
     for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
         connect(button, &QAbstractButton::toggled, this, &TablesWindow::saveSoon);
     }
@@ -158,6 +162,9 @@ void TablesWindow::restore() {
         edit->setText(settings_.value(Key(edit), edit->text()).toString());
         edit->setCursorPosition(0); // a long list shows its start
     }
+    for (QPlainTextEdit* edit : Remembered<QPlainTextEdit>(this)) {
+        edit->setPlainText(settings_.value(Key(edit), edit->toPlainText()).toString());
+    }
     for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
         if (button->isCheckable()) {
             button->setChecked(settings_.value(Key(button), button->isChecked()).toBool());
@@ -182,6 +189,9 @@ void TablesWindow::save() {
     }
     for (QLineEdit* edit : Remembered<QLineEdit>(this)) {
         settings_.setValue(Key(edit), edit->text());
+    }
+    for (QPlainTextEdit* edit : Remembered<QPlainTextEdit>(this)) {
+        settings_.setValue(Key(edit), edit->toPlainText());
     }
     for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
         if (button->isCheckable()) {

@@ -1,6 +1,8 @@
 #include "support/print_qt.h"
 #include "tables/csv_export.h"
 #include "tables/curves.h"
+#include "tables/day_staffing.h"
+#include "tables/files.h"
 #include "tables/staffing.h"
 #include "tables/tables_window.h"
 #include "tables/three_way.h"
@@ -134,7 +136,7 @@ TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
 // 79.56 % in time and 14 agents 88.84 %; 10 agents never catch up.
 TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
     StaffingModel model;
-    model.setStaffing(Staff({100, 30, 180, 20, 0.8}));
+    model.setStaffing(Staff(StaffingInputs{}));
     EXPECT_EQ(model.staffing().agents, 14);
     const QStringList rows[] = {
         {S("10"), UnboundedQueueText(), {}, {}, {}},
@@ -146,6 +148,123 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
             EXPECT_EQ(model.index(r, column).data().toString(), row[column]) << r << column;
         }
     }
+}
+
+// Shrinkage 30 % turns 14 agents into 20, and 25 % into 19; 7 erlangs (70
+// calls) at a cap of 70 % need 10 agents where 60 % in 20 s needs 9; by Erlang
+// C 13 agents wait 17.1 s on average and 12 agents 40.4 s. Callers who hang up
+// after 300 s leave 13 agents 75.0 % occupied, 14 agents 70.4 % and 15 66.2 %.
+TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
+    using enum StaffingTarget;
+    using enum teletraffic::Decided;
+    const struct {
+        double calls, serviceLevel;
+        std::optional<double> patience;
+        StaffingTarget target;
+        double shrinkage, cap;
+        qint64 agents, scheduled;
+        teletraffic::Decided decidedBy;
+    } cases[] = {
+        {100, 0.8, {}, ServiceLevel, 0.3, 1, 14, 20, ServiceTarget},
+        {100, 0.8, {}, ServiceLevel, 0.25, 0.85, 14, 19, ServiceTarget},
+        {70, 0.6, {}, ServiceLevel, 0, 0.7, 10, 10, Occupancy},
+        {100, 0.8, {}, AverageWait, 0, 1, 13, 13, ServiceTarget},
+        {100, 0.8, 300, ServiceLevel, 0.25, 0.85, 13, 18, ServiceTarget},
+        {100, 0.8, 300, ServiceLevel, 0, 0.7, 15, 15, Occupancy},
+        {0, 0.8, {}, ServiceLevel, 0.3, 1, 0, 0, ServiceTarget},
+    };
+    for (const auto& c : cases) {
+        StaffingInputs in;
+        in.calls = c.calls;
+        in.serviceLevel = c.serviceLevel;
+        in.patienceSeconds = c.patience;
+        in.target = c.target;
+        in.shrinkage = c.shrinkage;
+        in.maxOccupancy = c.cap;
+        const Staffing s = Staff(in);
+        const std::string trace = std::to_string(c.calls) + " " + std::to_string(c.cap);
+        EXPECT_EQ(s.agents, c.agents) << trace;
+        EXPECT_EQ(s.scheduled, c.scheduled) << trace;
+        EXPECT_EQ(s.decidedBy, c.decidedBy) << trace;
+    }
+    // The percentages as typed, not as the division rounds them.
+    for (const auto& [percent, fraction] : {std::pair{14.3, 0.143}, {0.7, 0.007}, {20.0, 0.2}}) {
+        EXPECT_EQ(FromPercent(percent), fraction) << percent;
+    }
+}
+
+// With callers hanging up after 300 s on average, the table runs from half
+// the traffic, where Erlang C has no answer, with a column of abandonment.
+TEST(Staffing, WithPatienceFromHalfTheTraffic) {
+    StaffingInputs in;
+    in.patienceSeconds = 300;
+    StaffingModel model;
+    model.setStaffing(Staff(in));
+    EXPECT_EQ(model.staffing().rows.front().agents, 5);
+    EXPECT_EQ(model.headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), S("放棄率 (%)"));
+    const int fourteen = 14 - 5;
+    const QStringList row = {S("14"), S("91.7"), S("4.2"), S("14.5"), S("1.4"), S("70.4")};
+    for (int column = 0; column < row.size(); ++column) {
+        EXPECT_EQ(model.index(fourteen, column).data().toString(), row[column]) << column;
+    }
+}
+
+// Each interval as one; a row that cannot be answered says why and the day
+// goes on without it.
+TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
+    const struct {
+        S volumes;
+        QStringList labels;
+        S peak;
+        double agentHours, phoneHours;
+        QStringList errors;
+    } cases[] = {
+        {S("区間,呼数\r\n08:00,100\n08:30\t200\n\n09:00,abc\n09:30,0\n\"10:00, late\",-5\n"
+           "10:30,1e12\n"),
+         {S("08:00"), S("08:30"), S("09:00"), S("09:30"), S("10:00, late"), S("10:30")},
+         S("08:30"),
+         (20 + 35) * 0.5,
+         (14 + 24) * 0.5,
+         {{},
+          {},
+          S("呼数が数値ではありません"),
+          {},
+          S("呼数は 0 以上にしてください"),
+          S("呼量が 100000000000 アーランになります（1000000000 アーランまで）")}},
+        {S("100\n200\n"), {S("1"), S("2")}, S("2"), (20 + 35) * 0.5, (14 + 24) * 0.5, {{}, {}}},
+        {S("x;y\n"), {}, {}, 0, 0, {}},
+        {S("interval,aht,Calls\n9:00,180,100\n"), {S("9:00")}, S("9:00"), 20 * 0.5, 14 * 0.5, {{}}},
+    };
+    StaffingInputs in;
+    in.shrinkage = 0.3;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.volumes.toStdString());
+        const Day day = StaffDay(ReadVolumes(c.volumes), in);
+        QStringList labels, errors;
+        for (const DayRow& row : day.rows) {
+            labels << row.label;
+            errors << row.error;
+        }
+        EXPECT_EQ(labels, c.labels);
+        EXPECT_EQ(errors, c.errors);
+        EXPECT_EQ(day.peak < 0 ? S() : day.rows[static_cast<std::size_t>(day.peak)].label, c.peak);
+        EXPECT_DOUBLE_EQ(day.agentHours, c.agentHours);
+        EXPECT_DOUBLE_EQ(day.phoneHours, c.phoneHours);
+    }
+}
+
+// As a spreadsheet reads it: the byte-order mark, CRLF, a label with a comma
+// quoted, an error in place of the figures; and a Japanese spreadsheet's file.
+TEST(DayStaffing, CsvOfTheDayAndAShiftJisFile) {
+    DayModel model;
+    model.setDay(StaffDay({{S("9:00, Mon"), S("100")}, {S("9:30"), S("-")}}, StaffingInputs{}));
+    EXPECT_EQ(TableCsv(model),
+              "\xEF\xBB\xBF" + S("区間,呼数,呼量,応対人数,スケジュール,SL (%),稼働 (%),ASA (秒)\r\n"
+                                 "\"9:00, Mon\",100,10.00,14,14,88.8,71.4,7.8\r\n"
+                                 "9:30,-,呼数が数値ではありません,,,,,\r\n")
+                                   .toUtf8());
+    const QByteArray shiftJis("\x8b\xe6\x8a\xd4,\x8c\xc4\x90\x94\r\n\x8b\xe3\x8e\x9e,10\r\n");
+    EXPECT_EQ(DecodeVolumes(shiftJis), S("区間,呼数\r\n九時,10\r\n"));
 }
 
 TEST(ThreeWay, ComparesInTheDigitsThatTellApart) {
@@ -191,6 +310,7 @@ protected:
     QTemporaryDir dir;
     QSettings settings{dir.filePath(S("settings.ini")), QSettings::IniFormat};
     S savePath = dir.filePath(S("out.csv"));
+    S openPath;
 
     QStringList warnings; // a test that expects some clears them
     std::unique_ptr<TablesWindow> window = open();
@@ -199,7 +319,8 @@ protected:
     std::unique_ptr<TablesWindow> open() {
         return std::make_unique<TablesWindow>(
             settings, Dialogs{[this](QWidget*, const S&, const S&, const S&) { return savePath; },
-                              [this](QWidget*, const S& text) { warnings << text; }});
+                              [this](QWidget*, const S& text) { warnings << text; },
+                              [this](QWidget*, const S&) { return openPath; }});
     }
     template <typename T = QWidget> T* get(const char* name) {
         auto* found = window->findChild<T*>(QLatin1String(name));
@@ -231,8 +352,8 @@ TEST_F(Window, EnterComputesOnEachTab) {
         {"rowLast", S("20"), "cellMeaning", S("セル: 運べる呼量(アーラン)　20 行 × 7 列"),
          "rowStep"},
         {"solveTraffic", S("２０"), "solveLines", S("30"), "solveBlocking"},
-        {"calls", S("200"), "staffAnswer", S("呼量 20 アーラン　必要エージェント数 24"),
-         "interval"},
+        {"calls", S("200"), "staffAnswer",
+         S("呼量 20 アーラン　必要エージェント数 24　スケジュール人数 24"), "interval"},
         {"curveTraffics", S("10"), "hoverText", S("呼量 10 アーラン: 18 回線で呼損率 0.00714244"),
          "curveTarget"},
     };
@@ -273,9 +394,18 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
         {"rowStep", S("0"), "rowStepError", S("範囲外です"), "cellMeaning"},
         {"solveBlocking", S("1"), "solveBlockingError", S("範囲外です（1e-300 以上 1 未満）"),
          "solveExplain"},
+        // In the field's range, but the engine cannot count the agents it asks for.
+        {"maxOccupancy", S("1e-300"), "maxOccupancyError", S("計算できません"), "staffAnswer"},
         {"calls", S("1e9"), "callsError", S("呼量が 1e+12 アーランになります"), "staffAnswer"},
+        {"patience", S("0"), "patienceError", S("範囲外です（0 より大きく"), "staffAnswer"},
+        {"shrinkage", S("100"), "shrinkageError", S("範囲外です（0 以上 100 未満）"),
+         "staffAnswer"},
+        {"maxOccupancy", S("0"), "maxOccupancyError", S("範囲外です（0 より大きく 100 以下）"),
+         "staffAnswer"},
+        {"averageWait", S("abc"), "averageWaitError", S("数値ではありません"), "staffAnswer"},
     };
-    get<QLineEdit>("interval")->setText(S("0.003")); // 1e9 calls then bring 1e12 erlangs
+    get<QLineEdit>("interval")->setText(S("0.003"));       // 1e9 calls then bring 1e12 erlangs
+    get<QComboBox>("staffTargetKind")->setCurrentIndex(1); // a target on the average wait
     for (const auto& row : rows) {
         const S before = text(row.shown);
         enter(row.field, row.value);
@@ -294,6 +424,30 @@ TEST_F(Window, CtrlCCopiesTheSelectionWithHeadings) {
     view->selectionModel()->select(view->model()->index(9, 3), QItemSelectionModel::Select);
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), S("回線数 / 呼損率\t0.01\n10\t4.46118\n"));
+}
+
+// A day read from a file: its rows, the peak in the summary; copied and saved
+// as the view shows it.
+TEST_F(Window, DayImportedCopiedAndSaved) {
+    openPath = dir.filePath(S("day.csv"));
+    QFile day(openPath);
+    ASSERT_TRUE(day.open(QIODevice::WriteOnly) && day.write("8:00,100\n8:30,200\n") > 0);
+    day.close();
+    get<QPushButton>("importVolumes")->click();
+    EXPECT_TRUE(
+        text("daySummary").startsWith(S("2 区間　ピーク 8:30（応対 24 人、スケジュール 24 人）")))
+        << text("daySummary").toStdString();
+    auto* view = get<QTableView>("day");
+    view->selectionModel()->select(view->model()->index(1, 3), QItemSelectionModel::Select);
+    get<QPushButton>("copyDay")->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), S("応対人数\n24\n"));
+    get<QPushButton>("exportDay")->click();
+    EXPECT_TRUE(Contents(savePath).contains("8:30,200,20.00,24,24,"));
+    // More intervals than a month of quarter-hours: marked, and no day shown.
+    get<QPlainTextEdit>("volumes")->setPlainText(S("10\n").repeated(3001));
+    get<QPushButton>("dayCompute")->click();
+    EXPECT_TRUE(text("volumesError").startsWith(S("区間は 3000 までです")));
+    EXPECT_EQ(view->model()->rowCount(), 0);
 }
 
 // What the engine refuses is marked at the field that led to it, restored
@@ -408,7 +562,11 @@ TEST_F(Window, SmallTablesCopyWithHeadings) {
     };
     for (const auto& row : rows) {
         auto* view = get<QTableView>(row.view);
-        window->tabs()->setCurrentWidget(view->parentWidget()->parentWidget());
+        QWidget* tab = view;
+        while (tab != nullptr && window->tabs()->indexOf(tab) < 0) {
+            tab = tab->parentWidget();
+        }
+        window->tabs()->setCurrentWidget(tab);
         view->setFocus();
         QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
@@ -436,7 +594,8 @@ TEST_F(Window, Keyboard) {
     get<QLineEdit>("calls")->setText(S("200"));
     compute->setFocus();
     QTest::keyClick(compute, Qt::Key_Return);
-    EXPECT_EQ(text("staffAnswer"), S("呼量 20 アーラン　必要エージェント数 24"));
+    EXPECT_EQ(text("staffAnswer"),
+              S("呼量 20 アーラン　必要エージェント数 24　スケジュール人数 24"));
     QTest::keyClick(compute, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(Contents(savePath).contains("24,"));
 }
@@ -467,12 +626,14 @@ TEST_F(Window, RemembersInputsTabAndGeometry) {
     }));
     enter("rowLast", S("300"));
     get<QCheckBox>("trafficRows")->setChecked(true);
+    get<QPlainTextEdit>("volumes")->setPlainText(S("9:00,10"));
     window->tabs()->setCurrentIndex(3);
     window->resize(900, 600);
     window->close();
     window = open();
     EXPECT_EQ(text("rowLast"), S("300"));
     EXPECT_TRUE(get<QCheckBox>("trafficRows")->isChecked());
+    EXPECT_EQ(get<QPlainTextEdit>("volumes")->toPlainText(), S("9:00,10"));
     EXPECT_EQ(window->tabs()->currentIndex(), 3);
     EXPECT_EQ(window->size(), QSize(900, 600));
 }

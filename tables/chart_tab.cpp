@@ -1,4 +1,6 @@
-#include "tables/tabs.h"
+#include "tables/chart_tab.h"
+
+#include "tables/three_way.h"
 
 #include "teletraffic/erlang.h"
 
@@ -138,7 +140,7 @@ void ChartTab::compute() {
     });
     job_->run(future, [this](const QFuture<Curves>& done) {
         if (done.isCanceled() || done.resultCount() == 0 || done.result().curves.empty()) {
-            say(QStringLiteral("グラフの計算を中止しました。"));
+            emit said(QStringLiteral("グラフの計算を中止しました。"));
             return;
         }
         show(done.result());
@@ -271,7 +273,7 @@ void ChartTab::saveImage() {
                                 .arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
-    say(QStringLiteral("グラフを %1 に保存しました。").arg(QDir::toNativeSeparators(path)));
+    emit said(QStringLiteral("グラフを %1 に保存しました。").arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace tables

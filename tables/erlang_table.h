@@ -48,6 +48,8 @@ QString CornerHeading(const TableSetup& setup);
 QString CellMeaning(const TableSetup& setup);
 
 class ErlangTableModel : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     explicit ErlangTableModel(QObject* parent = nullptr);
 

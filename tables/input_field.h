@@ -17,6 +17,8 @@ class QLineEdit;
 namespace tables {
 
 class InputField : public QWidget {
+    Q_OBJECT
+
 public:
     // Adds the field as a row of `form`; the box is named `name` and
     // described to screen readers by `label`.

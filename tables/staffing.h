@@ -42,6 +42,8 @@ struct Staffing {
 Staffing Staff(const StaffingInputs& inputs);
 
 class StaffingModel : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     explicit StaffingModel(QObject* parent = nullptr);
 

@@ -1,4 +1,4 @@
-#include "tables/tabs.h"
+#include "tables/staffing_tab.h"
 
 #include "teletraffic/erlang.h"
 

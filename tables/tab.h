@@ -34,6 +34,8 @@ Dialogs RealDialogs();
 // A progress bar and a cancel button for one piece of work at a time,
 // hidden while there is none.
 class JobBar : public QWidget {
+    Q_OBJECT
+
 public:
     JobBar(const char* name, QWidget* parent);
 
@@ -66,6 +68,8 @@ private:
 };
 
 class Tab : public QWidget {
+    Q_OBJECT
+
 public:
     Tab(const char* name, Dialogs dialogs, QWidget* parent);
 
@@ -74,8 +78,9 @@ public:
     // Stops any work in the background.
     virtual void stop() {}
 
-    // Where a tab says what it did (the window's status bar).
-    std::function<void(const QString&)> say = [](const QString&) {};
+signals:
+    // What the tab did, for the window's status bar.
+    void said(const QString& text);
 
 protected:
     InputField* addField(const char* name, const QString& label, const QString& text,

@@ -1,5 +1,6 @@
+#include "tables/table_tab.h"
+
 #include "tables/csv_export.h"
-#include "tables/tabs.h"
 
 #include "teletraffic/erlang.h"
 
@@ -134,14 +135,15 @@ void TableTab::copySelection() {
         return;
     }
     if (cells > kMaxCopiedCells) {
-        say(QStringLiteral("コピーできるのは %1 セルまでです（選択は %2 セル）。表全体は「CSV "
+        emit said(
+            QStringLiteral("コピーできるのは %1 セルまでです（選択は %2 セル）。表全体は「CSV "
                            "に保存」で保存できます。")
                 .arg(kMaxCopiedCells)
                 .arg(cells));
         return;
     }
     QApplication::clipboard()->setText(SelectionText(*model_, selection));
-    say(QStringLiteral("%1 セルを見出しと一緒にコピーしました。").arg(cells));
+    emit said(QStringLiteral("%1 セルを見出しと一緒にコピーしました。").arg(cells));
 }
 
 void TableTab::exportCsv() {
@@ -170,16 +172,16 @@ void TableTab::exportCsv() {
             export_->setEnabled(true);
             if (done.isCanceled() || done.resultCount() == 0 ||
                 done.result().end == ExportEnd::Cancelled) {
-                say(QStringLiteral("保存を中止しました。%1 は元のままです。")
-                        .arg(QDir::toNativeSeparators(path)));
+                emit said(QStringLiteral("保存を中止しました。%1 は元のままです。")
+                              .arg(QDir::toNativeSeparators(path)));
             } else if (done.result().end == ExportEnd::Failed) {
                 dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
                                         .arg(QDir::toNativeSeparators(path), done.result().error));
             } else {
-                say(QStringLiteral("%1 行を %2 に保存しました（%3 秒）。")
-                        .arg(rows)
-                        .arg(QDir::toNativeSeparators(path))
-                        .arg(static_cast<double>(timer->elapsed()) / 1000, 0, 'f', 1));
+                emit said(QStringLiteral("%1 行を %2 に保存しました（%3 秒）。")
+                              .arg(rows)
+                              .arg(QDir::toNativeSeparators(path))
+                              .arg(static_cast<double>(timer->elapsed()) / 1000, 0, 'f', 1));
             }
         });
 }

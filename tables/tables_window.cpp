@@ -1,6 +1,9 @@
 #include "tables/tables_window.h"
 
-#include "tables/tabs.h"
+#include "tables/chart_tab.h"
+#include "tables/staffing_tab.h"
+#include "tables/table_tab.h"
+#include "tables/three_way_tab.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -70,9 +73,8 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
     setCentralWidget(tabs_);
     statusBar()->setObjectName(QStringLiteral("status"));
     for (int i = 0; i < tabs_->count(); ++i) {
-        static_cast<Tab*>(tabs_->widget(i))->say = [this](const QString& text) {
-            statusBar()->showMessage(text);
-        };
+        connect(static_cast<Tab*>(tabs_->widget(i)), &Tab::said, statusBar(),
+                [this](const QString& text) { statusBar()->showMessage(text); });
     }
     resize(1040, 680);
 

@@ -5,7 +5,7 @@
 // The window remembers every input, the tab and its geometry in the QSettings
 // it is given, read as it opens and written as it closes; each tab computes
 // from what it read. The models (erlang_table.h, curves.h, three_way.h,
-// staffing.h) do the work; the tabs (tabs.h) only read fields and show.
+// staffing.h) do the work; the tabs (*_tab.h) only read fields and show.
 #pragma once
 
 #include "tables/tab.h"
@@ -23,6 +23,8 @@ class ThreeWayTab;
 class StaffingTab;
 
 class TablesWindow : public QMainWindow {
+    Q_OBJECT
+
 public:
     explicit TablesWindow(QSettings& settings, Dialogs dialogs = RealDialogs(),
                           QWidget* parent = nullptr);

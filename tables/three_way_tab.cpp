@@ -1,4 +1,4 @@
-#include "tables/tabs.h"
+#include "tables/three_way_tab.h"
 
 #include "teletraffic/erlang.h"
 

@@ -1,7 +1,9 @@
 #include "support/print_qt.h"
 #include "tables/csv_export.h"
+#include "tables/curves.h"
+#include "tables/staffing.h"
 #include "tables/tables_window.h"
-#include "tables/tabs.h"
+#include "tables/three_way.h"
 #include "teletraffic/erlang.h"
 
 #include <QtCharts>

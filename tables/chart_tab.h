@@ -1,0 +1,43 @@
+// グラフ: blocking against lines, or lines needed against traffic.
+#pragma once
+
+#include "tables/curves.h"
+#include "tables/tab.h"
+
+class QChartView;
+class QComboBox;
+class QLabel;
+
+namespace tables {
+
+class ChartTab : public Tab {
+    Q_OBJECT
+
+public:
+    ChartTab(Dialogs dialogs, QWidget* parent);
+    void compute() override;
+    void stop() override { job_->cancelAndWait(); }
+
+    // Says the values under the pointer at a point of a curve.
+    void hover(const Curve& curve, QPointF at);
+    void saveImage();
+
+private:
+    void showKind();
+    void show(const Curves& curves);
+
+    QComboBox* kind_;
+    InputField* traffics_;
+    InputField* target_;
+    InputField* firstLines_;
+    InputField* lastLines_;
+    InputField* targets_;
+    InputField* firstTraffic_;
+    InputField* lastTraffic_;
+    JobBar* job_;
+    QChartView* view_;
+    QLabel* hover_;
+    Curves curves_;
+};
+
+} // namespace tables

@@ -1,0 +1,30 @@
+// コールセンター: agents needed by Erlang C.
+#pragma once
+
+#include "tables/staffing.h"
+#include "tables/tab.h"
+
+class QLabel;
+class QTableView;
+
+namespace tables {
+
+class StaffingTab : public Tab {
+    Q_OBJECT
+
+public:
+    StaffingTab(Dialogs dialogs, QWidget* parent);
+    void compute() override;
+
+private:
+    InputField* calls_;
+    InputField* interval_;
+    InputField* aht_;
+    InputField* targetTime_;
+    InputField* serviceLevel_;
+    QLabel* answer_;
+    QTableView* view_;
+    StaffingModel* model_;
+};
+
+} // namespace tables

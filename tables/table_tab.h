@@ -1,0 +1,43 @@
+// 表: the Erlang B table, its copy and its CSV export.
+#pragma once
+
+#include "tables/erlang_table.h"
+#include "tables/tab.h"
+
+class QCheckBox;
+class QLabel;
+class QTableView;
+
+namespace tables {
+
+class TableTab : public Tab {
+    Q_OBJECT
+
+public:
+    TableTab(Dialogs dialogs, QWidget* parent);
+    void compute() override;
+    void stop() override { job_->cancelAndWait(); }
+
+    ErlangTableModel* model() const { return model_; }
+    QTableView* view() const { return view_; }
+    // Copies the selected cells with their headings.
+    void copySelection();
+    void exportCsv();
+
+private:
+    void turn();
+
+    InputField* first_;
+    InputField* last_;
+    InputField* step_;
+    InputField* targets_;
+    InputField* recall_;
+    QCheckBox* trafficRows_;
+    QPushButton* export_;
+    JobBar* job_;
+    QLabel* meaning_;
+    QTableView* view_;
+    ErlangTableModel* model_;
+};
+
+} // namespace tables

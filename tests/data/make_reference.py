@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Writes erlang_reference.csv, the engine's reference values, at 50 digits
-with mpmath: python3 tests/data/make_reference.py (a few minutes).
+"""Writes the engine's reference values at 50 digits with mpmath: Erlang B and
+C to erlang_reference.csv (python3 tests/data/make_reference.py, a few
+minutes); Engset, overflow and offered-from-carried traffic to
+engset_reference.csv (python3 tests/data/make_reference.py engset).
 Rows: function, its arguments, the expected result (counts exactly)."""
-import math, os
+import math, os, sys
 import mpmath as mp
 
 mp.mp.dps = 50
@@ -121,5 +123,147 @@ def main():
         f.write("\n".join(ROWS) + "\n")
 
 
+# --- Engset, overflow, offered from carried -------------------------------------
+
+def engset_inverse(S, N, beta):
+    """1/E(S, N, beta) = sum_(i <= N) C(S, i) beta^(i - N) / C(S, N), summed from
+    N in the direction its terms fall: below N when N is under the binomial's
+    mode, else as (1 - P(X > N)) / P(X = N) with the tail above N."""
+    S, N, beta = int(S), int(N), F(beta)
+    if N > S:
+        return mp.inf
+    if N == 0:
+        return F(1)
+    tiny = F(10) ** -60
+    if N <= (S + 1) * beta / (1 + beta):
+        term = total = F(1)
+        for k in range(1, N + 1):
+            term *= (N - k + 1) / ((S - N + k) * beta)
+            total += term
+            if term < tiny * total:
+                break
+        return total
+    p = beta / (1 + beta)
+    log_point = (mp.loggamma(S + 1) - mp.loggamma(N + 1) - mp.loggamma(S - N + 1)
+                 + N * mp.log(p) - (S - N) * mp.log1p(beta))
+    term, tail = F(1), F(0)
+    for k in range(1, S - N + 1):
+        term *= (S - N - k + 1) * beta / (N + k)
+        tail += term
+        if term < tiny * tail:
+            break
+    return mp.exp(-log_point) - tail
+
+
+def engset(S, N, beta):
+    """Time, call and traffic congestion, carried, traffic, intended, beta."""
+    beta = F(beta)
+    E = 1 / engset_inverse(S, N, beta)
+    B = 1 / engset_inverse(S - 1, N, beta) if S > N else F(0)
+    u = beta * (1 - B)
+    return [E, B, B / (1 + u), S * u / (1 + u), S * beta / (1 + u), S * beta / (1 + beta), beta]
+
+
+def beta_for(S, N, kind, load):
+    load = F(load)
+    if kind == 0 or load == 0:
+        return load
+    if kind == 2:
+        return load / (S - load)
+    if N == S:
+        return load / (S - load)
+    if N == 0:
+        return load / S
+    f = lambda u: mp.log(engset(S, N, mp.exp(u))[4]) - mp.log(load)
+    hi = mp.log(load / (S - min(load, N)) if load < S else load / (S - N))
+    lo = mp.log(load / S)
+    return mp.exp(mp.findroot(f, (lo, hi), solver="illinois"))
+
+
+ENGSET_FIELDS = ["engset_time", "engset_call", "engset_traffic_congestion", "engset_carried",
+                 "engset_traffic", "engset_intended", "engset_beta"]
+
+
+def engset_rows():
+    # Load kinds: 0 idle-source traffic, 1 call-attempt traffic, 2 intended.
+    # The small exact case; heavy and light blocking; every method of the
+    # engine (sums on either side of the mode, the incomplete beta near it) at
+    # up to a billion sources; one line fewer than sources; every kind.
+    cases = [(4, 2, 0, 1 / 3), (40, 8, 1, 5), (40, 8, 2, 5), (40, 8, 0, 0.1), (10, 9, 0, 3),
+             (10, 10, 1, 5), (10, 0, 1, 2.5), (2, 1, 0, 1e6), (100, 30, 0, 0.5),
+             (1000, 200, 0, 0.25), (1000, 300, 1, 250), (1e6, 5e5, 0, 1), (1e6, 500800, 0, 1),
+             (1e6, 499000, 0, 1), (1e6, 1000, 2, 950), (1e6, 1e5, 0, 0.1111111),
+             (1e9, 5e8, 0, 1), (1e9, 500010000, 0, 1), (1e9, 499990000, 0, 1),
+             (1e9, 18, 1, 10), (1e9, 1e8, 0, 0.11111111), (1e9, 1000, 0, 1e-6),
+             (1e9, 500200000, 0, 1), (1e4, 30, 2, 15)]
+    for S, N, kind, load in cases:
+        values = engset(S, N, beta_for(S, N, kind, load))
+        for name, value in zip(ENGSET_FIELDS, values):
+            row(name, (S, N, kind, load), value)
+    for S, kind, load, T in [(40, 1, 5, 0.01), (40, 0, 0.1, 0.01), (40, 2, 5, 0.01),
+                             (1000, 0, 0.05, 0.001), (1e6, 2, 1000, 0.01), (4, 0, 1 / 3, 1 / 7),
+                             (1e4, 1, 100, 0.05)]:
+        def meets(n):
+            if n >= S:
+                return True
+            return 1 / engset_inverse(S - 1, n, beta_for(S, n, kind, load)) <= T
+        row("engset_lines", (S, kind, load, T), smallest(meets, 0))
+    # Ties: the target the call congestion of N lines rounded to double.
+    for S, N, beta in [(20, 5, 0.2), (100, 40, 0.5), (3, 2, 1)]:
+        T = float(1 / engset_inverse(S - 1, N, beta))
+        row("engset_lines", (S, 0, beta, T),
+            smallest(lambda n: n >= S or 1 / engset_inverse(S - 1, n, beta) <= T, 0))
+    for S, N, T in [(40, 8, 0.01), (4, 2, 1 / 7), (1e9, 18, 0.01), (1000, 999, 0.3),
+                    (1e6, 1000, 0.02)]:
+        f = lambda u: -mp.log(engset_inverse(S - 1, N, mp.exp(u))) - mp.log(T)
+        hi = mp.log(F(N) / ((1 - F(T)) * (S - 1 - N))) if N < S - 1 else mp.log(F(10) ** 6)
+        lo = mp.log(F(N) * T / ((1 - F(T)) * (S - N)))
+        beta = mp.exp(mp.findroot(f, (lo, hi), solver="anderson"))
+        row("engset_solve_traffic", (S, N, T), engset(S, N, beta)[4])
+        row("engset_solve_beta", (S, N, T), beta)
+
+
+def moments(A, N):
+    m = F(A) * blocking(A, N)
+    return m, m * (1 - m + F(A) / (F(N) + 1 - F(A) + m))
+
+
+def overflow_rows():
+    for A, N in [(10, 10), (5, 2.5), (100, 90), (1000, 1050), (0.1, 3), (50, 1),
+                 (1e6, 999000)]:
+        m, v = moments(A, N)
+        row("overflow_mean", (A, N), m)
+        row("overflow_variance", (A, N), v)
+    # Equivalent random: the moments of an overflow, and some of no group.
+    for m, v in [(2.145823, 4.362447), (5, 10), (1, 1.5), (30, 100), (0.01, 0.02), (100, 101)]:
+        guess_a = F(v) + 3 * F(v) / m * (F(v) / m - 1)
+        z = F(v) / m
+        guess_n = guess_a * (m + z) / (m + z - 1) - m - 1
+        eqs = lambda a, n: [moments(a, n)[0] / m - 1, moments(a, n)[1] / v - 1]
+        a, n = mp.findroot(eqs, (guess_a, guess_n))
+        row("ert_traffic", (m, v), a)
+        row("ert_lines", (m, v), n)
+        for x in [0, 3, 7.5]:
+            row("overflow_blocking_ert", (m, v, x), a * blocking(a, n + x) / m)
+            row("overflow_blocking_hayward", (m, v, x), blocking(m / z, x / z))
+        for T in [0.01, 0.001]:
+            row("overflow_lines_ert", (m, v, T),
+                smallest(lambda x: a * blocking(a, n + x) / m <= T, 0))
+            row("overflow_lines_hayward", (m, v, T),
+                smallest(lambda x: blocking(m / z, F(x) / z) <= T, 0))
+    for Y, N in [(19.2, 24), (0.5, 1), (9.99, 10), (1e6, 1000500), (0.001, 0.5), (100, 300)]:
+        f = lambda a: a * (1 - blocking(a, N)) - Y
+        row("offered", (Y, N), mp.findroot(f, (F(Y), F(Y) * max(N, 1) / (F(N) - Y)),
+                                           solver="anderson"))
+
+
+def main_engset():
+    engset_rows()
+    overflow_rows()
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "engset_reference.csv"),
+              "w") as f:
+        f.write("\n".join(ROWS) + "\n")
+
+
 if __name__ == "__main__":
-    main()
+    main_engset() if sys.argv[1:] == ["engset"] else main()

@@ -1,0 +1,163 @@
+#include "teletraffic/engset.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace teletraffic;
+using Args = const std::vector<double>&;
+
+EngsetLoad Kind(double k) {
+    return k == 0   ? EngsetLoad::IdleSourceTraffic
+           : k == 1 ? EngsetLoad::Traffic
+                    : EngsetLoad::IntendedTraffic;
+}
+Engset Blocking(Args a) {
+    return EngsetBlocking(a[0], a[1], Kind(a[2]), a[3]);
+}
+
+// Every answer against 50-digit values (tests/data/make_reference.py engset):
+// counts exactly, ties included; the rest to a relative 1e-12.
+TEST(Engset, AgreesWithTheReferenceTable) {
+    const std::map<std::string, std::function<double(Args)>> functions = {
+        {"engset_time", [](Args a) { return Blocking(a).timeCongestion; }},
+        {"engset_call", [](Args a) { return Blocking(a).callCongestion; }},
+        {"engset_traffic_congestion", [](Args a) { return Blocking(a).trafficCongestion; }},
+        {"engset_carried", [](Args a) { return Blocking(a).carried; }},
+        {"engset_traffic", [](Args a) { return Blocking(a).traffic; }},
+        {"engset_intended", [](Args a) { return Blocking(a).intendedTraffic; }},
+        {"engset_beta", [](Args a) { return Blocking(a).idleSourceTraffic; }},
+        {"engset_lines", [](Args a) { return EngsetLines(a[0], Kind(a[1]), a[2], a[3]); }},
+        {"engset_solve_traffic", [](Args a) { return EngsetTraffic(a[0], a[1], a[2]).traffic; }},
+        {"engset_solve_beta",
+         [](Args a) { return EngsetTraffic(a[0], a[1], a[2]).idleSourceTraffic; }},
+        {"overflow_mean", [](Args a) { return OverflowMoments(a[0], a[1]).mean; }},
+        {"overflow_variance", [](Args a) { return OverflowMoments(a[0], a[1]).variance; }},
+        {"ert_traffic", [](Args a) { return EquivalentRandomTraffic(a[0], a[1]).traffic; }},
+        {"ert_lines", [](Args a) { return EquivalentRandomTraffic(a[0], a[1]).lines; }},
+        {"overflow_blocking_ert",
+         [](Args a) {
+             return OverflowBlocking(a[0], a[1], a[2], OverflowMethod::EquivalentRandom).blocking;
+         }},
+        {"overflow_blocking_hayward",
+         [](Args a) {
+             return OverflowBlocking(a[0], a[1], a[2], OverflowMethod::Hayward).blocking;
+         }},
+        {"overflow_lines_ert",
+         [](Args a) { return OverflowLines(a[0], a[1], a[2], OverflowMethod::EquivalentRandom); }},
+        {"overflow_lines_hayward",
+         [](Args a) { return OverflowLines(a[0], a[1], a[2], OverflowMethod::Hayward); }},
+        {"offered", [](Args a) { return OfferedTraffic(a[0], a[1]); }},
+    };
+    std::ifstream file(CORVANE_ENGSET_REFERENCE);
+    int rows = 0;
+    for (std::string line; std::getline(file, line); ++rows) {
+        std::istringstream fields(line);
+        std::string function;
+        std::getline(fields, function, ',');
+        std::vector<double> args;
+        for (std::string field; std::getline(fields, field, ',');) {
+            double value = 0;
+            std::from_chars(field.data(), field.data() + field.size(), value);
+            args.push_back(value);
+        }
+        args.pop_back();
+        const std::string expected = line.substr(line.rfind(',') + 1);
+        SCOPED_TRACE(line);
+        const double got = functions.at(function)(args);
+        const auto want = static_cast<double>(std::stold(expected));
+        if (expected.find_first_of(".e") == std::string::npos) {
+            EXPECT_EQ(got, want);
+        } else {
+            EXPECT_LE(std::fabs(got - want), 1e-12 * std::fabs(want)) << "got " << got;
+        }
+    }
+    EXPECT_GT(rows, 200);
+}
+
+TEST(Engset, TendsToErlangBWithManySources) {
+    // The offered (call-attempt) traffic fixed, the sources growing.
+    const double erlang = ErlangB(10, 12);
+    for (const double S : {100.0, 1e4, 1e6, 1e9}) {
+        const double B = EngsetBlocking(S, 12, EngsetLoad::Traffic, 10).callCongestion;
+        EXPECT_LT(B, erlang);
+        EXPECT_LT((erlang - B) / erlang, 10 / S) << S;
+    }
+}
+
+TEST(Overflow, EquivalentRandomGivesBackTheGroup) {
+    // The overflow of 10 erlangs on 10 lines, and the group it came from.
+    const Overflow o = OverflowMoments(10, 10);
+    EXPECT_NEAR(o.mean, 2.145823, 1e-6);
+    EXPECT_NEAR(o.variance, 4.362447, 1e-6);
+    const EquivalentRandom er = EquivalentRandomTraffic(o.mean, o.variance);
+    EXPECT_NEAR(er.traffic, 10, 1e-11);
+    EXPECT_NEAR(er.lines, 10, 1e-11);
+    // Fresh traffic is its own equivalent, with no lines before it.
+    const EquivalentRandom fresh = EquivalentRandomTraffic(3.5, 3.5);
+    EXPECT_EQ(fresh.traffic, 3.5);
+    EXPECT_EQ(fresh.lines, 0);
+}
+
+TEST(Overflow, StreamsCombineByTheirMoments) {
+    const Overflow a = OverflowMoments(10, 10);
+    const Overflow b = OverflowMoments(5, 3);
+    const Overflow sum = CombineOverflow(a, b);
+    EXPECT_DOUBLE_EQ(sum.mean, a.mean + b.mean);
+    EXPECT_DOUBLE_EQ(sum.variance, a.variance + b.variance);
+    EXPECT_DOUBLE_EQ(sum.peakedness, sum.variance / sum.mean);
+    // A more peaked stream needs more lines than its mean alone would.
+    EXPECT_GT(OverflowLines(sum.mean, sum.variance, 0.01, OverflowMethod::EquivalentRandom),
+              ErlangBLines(sum.mean, 0.01));
+}
+
+TEST(Offered, FromCarriedIsNotADivisionByTheBlocking) {
+    const double A = OfferedTraffic(19.2, 24);
+    EXPECT_NEAR(A, 20.95, 0.005);
+    EXPECT_NEAR(A * (1 - ErlangB(A, 24)), 19.2, 1e-13);
+}
+
+TEST(Engset, RefusesWhatHasNoAnswer) {
+    const struct {
+        std::function<void()> call;
+        const char* message;
+    } cases[] = {
+        {[] { EngsetBlocking(4, 5, EngsetLoad::IdleSourceTraffic, 1); },
+         "lines must be at most the sources, 4, got 5"},
+        {[] { EngsetBlocking(4.5, 2, EngsetLoad::IdleSourceTraffic, 1); },
+         "sources must be a whole number from 1 to 1e9, got 4.5"},
+        {[] { EngsetBlocking(4, 4, EngsetLoad::Traffic, 4); },
+         "traffic must be below the sources, 4, when every source has a line"},
+        {[] { EngsetBlocking(4, 2, EngsetLoad::IntendedTraffic, 4); },
+         "intended-traffic must be a number of erlangs from 0 up to but not including the "
+         "sources, 4, got 4"},
+        {[] { EngsetTraffic(4, 4, 0.1); },
+         "lines must be fewer than the sources, 4: with a line for every source nothing is ever "
+         "blocked, got 4"},
+        {[] { EquivalentRandomTraffic(2, 1); },
+         "variance must be at least the mean, 2: smoother traffic has no equivalent random "
+         "traffic, got 1"},
+        {[] { OfferedTraffic(24, 24); }, "carried must be below the lines, 24"},
+        {[] { OverflowLines(2, 4, 0, OverflowMethod::Hayward); }, "blocking must be from 1e-300"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << "no exception: " << c.message;
+        } catch (const std::domain_error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
+} // namespace

@@ -35,6 +35,22 @@ QString Reason(const std::exception& error) {
 
 } // namespace
 
+QStringList GroupsToList(const std::vector<GroupText>& groups) {
+    QStringList list;
+    for (const GroupText& group : groups) {
+        list << group.traffic << group.lines;
+    }
+    return list;
+}
+
+std::vector<GroupText> GroupsFromList(const QStringList& list) {
+    std::vector<GroupText> groups;
+    for (qsizetype i = 0; i < list.size() && groups.size() < kMaxGroups; i += 2) {
+        groups.push_back({list[i], list.value(i + 1)});
+    }
+    return groups;
+}
+
 FirstChoiceModel::FirstChoiceModel(QObject* parent)
     : QAbstractTableModel(parent) {
     setGroups(
@@ -362,7 +378,7 @@ QVariant FinalGroupModel::headerData(int section, Qt::Orientation orientation, i
     }
     static const QString headings[kColumns] = {
         QStringLiteral("最終群の回線数"), QStringLiteral("呼損率 (等価ランダム法)"),
-        QStringLiteral("呼損率 (Hayward 法)"), QStringLiteral("呼損率 (平均のみのアーランB)")};
+        QStringLiteral("呼損率 (Hayward 法)"), QStringLiteral("アーランB (平均のみ)")};
     return headings[section];
 }
 

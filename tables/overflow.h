@@ -16,6 +16,7 @@
 #include <QAbstractTableModel>
 #include <QItemSelection>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -36,7 +37,14 @@ struct GroupText {
     QString lines;   // the group's lines, whole
 };
 
+// The groups as a flat list, traffic then lines, for the settings; a list
+// of odd length leaves the last group's lines blank.
+QStringList GroupsToList(const std::vector<GroupText>& groups);
+std::vector<GroupText> GroupsFromList(const QStringList& list);
+
 class FirstChoiceModel : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     enum Column { kTraffic, kLines, kMean, kVariance, kPeakedness, kColumns };
 
@@ -110,6 +118,8 @@ inline constexpr int kMaxFinalRows = 1000;
 std::vector<FinalRow> FinalRows(const FinalGroup& group);
 
 class FinalGroupModel : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     enum Column { kLines, kErt, kHayward, kMeanOnly, kColumns };
 

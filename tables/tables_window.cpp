@@ -1,6 +1,7 @@
 #include "tables/tables_window.h"
 
 #include "tables/chart_tab.h"
+#include "tables/overflow_tab.h"
 #include "tables/staffing_tab.h"
 #include "tables/table_tab.h"
 #include "tables/three_way_tab.h"
@@ -65,11 +66,13 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
     chart_ = new ChartTab(dialogs, tabs_);
     threeWay_ = new ThreeWayTab(dialogs, tabs_);
     staffing_ = new StaffingTab(dialogs, tabs_);
+    overflow_ = new OverflowTab(dialogs, tabs_);
     tabs_->setObjectName(QStringLiteral("tabs"));
     tabs_->addTab(table_, QStringLiteral("表"));
     tabs_->addTab(chart_, QStringLiteral("グラフ"));
     tabs_->addTab(threeWay_, QStringLiteral("三方向計算"));
     tabs_->addTab(staffing_, QStringLiteral("コールセンター"));
+    tabs_->addTab(overflow_, QStringLiteral("迂回"));
     setCentralWidget(tabs_);
     statusBar()->setObjectName(QStringLiteral("status"));
     for (int i = 0; i < tabs_->count(); ++i) {
@@ -109,6 +112,10 @@ void TablesWindow::restore() {
     for (QComboBox* box : Remembered<QComboBox>(this)) {
         box->setCurrentIndex(settings_.value(Key(box), box->currentIndex()).toInt());
     }
+    const QVariant groups = settings_.value(QStringLiteral("inputs/overflowGroups"));
+    if (groups.isValid()) {
+        overflow_->groups()->setGroups(GroupsFromList(groups.toStringList()));
+    }
     tabs_->setCurrentIndex(settings_.value(QStringLiteral("window/tab"), 0).toInt());
     restoreGeometry(settings_.value(QStringLiteral("window/geometry")).toByteArray());
 }
@@ -125,6 +132,8 @@ void TablesWindow::save() {
     for (QComboBox* box : Remembered<QComboBox>(this)) {
         settings_.setValue(Key(box), box->currentIndex());
     }
+    settings_.setValue(QStringLiteral("inputs/overflowGroups"),
+                       GroupsToList(overflow_->groups()->groups()));
     settings_.setValue(QStringLiteral("window/tab"), tabs_->currentIndex());
     settings_.setValue(QStringLiteral("window/geometry"), saveGeometry());
     settings_.sync();

@@ -21,6 +21,7 @@ class TableTab;
 class ChartTab;
 class ThreeWayTab;
 class StaffingTab;
+class OverflowTab;
 
 class TablesWindow : public QMainWindow {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     TableTab* tableTab() const { return table_; }
     ChartTab* chartTab() const { return chart_; }
+    OverflowTab* overflowTab() const { return overflow_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,6 +49,7 @@ private:
     ChartTab* chart_;
     ThreeWayTab* threeWay_;
     StaffingTab* staffing_;
+    OverflowTab* overflow_;
 };
 
 } // namespace tables

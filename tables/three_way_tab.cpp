@@ -1,5 +1,6 @@
 #include "tables/three_way_tab.h"
 
+#include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 
 #include <QButtonGroup>
@@ -43,6 +44,8 @@ ThreeWayTab::ThreeWayTab(Dialogs dialogs, QWidget* parent)
         fields_[i] = addField(kNames[i], labels[i], texts[i], kRanges[i]);
         connect(solveFor_[i], &QRadioButton::toggled, this, &ThreeWayTab::showUnknown);
     }
+    sources_ = addField("solveSources", QStringLiteral("呼源数（空欄はアーランB式）"), QString(),
+                        {1, teletraffic::kMaxSources, true});
     solveFor_[static_cast<int>(Unknown::Lines)]->setChecked(true);
     connect(addButton("solveCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
             &ThreeWayTab::compute);
@@ -98,10 +101,38 @@ void ThreeWayTab::compute() {
             *values[i] = value.value_or(0);
         }
     }
+    // Empty is Erlang B; a number switches all three solves to Engset.
+    if (sources_->edit()->text().trimmed().isEmpty()) {
+        sources_->mark({});
+    } else {
+        inputs.sources = sources_->read();
+        ok = ok && inputs.sources;
+    }
     if (!ok) {
         return;
     }
-    const ThreeWay answer = SolveThreeWay(inputs);
+    if (const auto problem = CheckThreeWay(inputs)) {
+        fields_[static_cast<int>(problem->field)]->mark(problem->error);
+        return;
+    }
+    ThreeWay answer{};
+    try {
+        answer = SolveThreeWay(inputs);
+    } catch (const teletraffic::DomainError& error) {
+        // The engine names the argument as the command line spells it.
+        const std::string& name = error.argument();
+        InputField* field = name == "sources"    ? sources_
+                            : name == "lines"    ? fields_[static_cast<int>(Unknown::Lines)]
+                            : name == "blocking" ? fields_[static_cast<int>(Unknown::Blocking)]
+                                                 : fields_[static_cast<int>(Unknown::Traffic)];
+        field->mark(
+            QStringLiteral("計算できません（%1）").arg(QString::fromStdString(error.what())));
+        return;
+    } catch (const std::exception& error) {
+        explain_->setText(
+            QStringLiteral("計算できませんでした: %1").arg(QString::fromStdString(error.what())));
+        return;
+    }
     const QString shown[3] = {QString::number(answer.traffic, 'g', 10),
                               BlockingText(answer.blocking), QString::number(answer.lines, 'f', 0)};
     fields_[static_cast<int>(answer.unknown)]->edit()->setText(

@@ -1,6 +1,7 @@
 #include "support/print_qt.h"
 #include "tables/csv_export.h"
 #include "tables/curves.h"
+#include "tables/overflow.h"
 #include "tables/staffing.h"
 #include "tables/tables_window.h"
 #include "tables/three_way.h"
@@ -94,15 +95,64 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
     }
 }
 
-TEST(ThreeWay, EachUnknownWithTheBlockingBesideIt) {
-    EXPECT_EQ(Explain(SolveThreeWay({Unknown::Lines, 10, 0.01, 0})),
+// S = 4 sources, 2 lines, beta = 1/3: by hand the carried traffic is 8/9, the
+// call attempts bring beta (S - 8/9) = 28/27 erlangs and a seventh of them are
+// blocked; Erlang B blocks 0.209 of 28/27 erlangs on 2 lines, so needs 3.
+TEST(ThreeWay, EachUnknownByErlangBOrEngset) {
+    const std::optional<double> none, four = 4;
+    const double A = 28.0 / 27;
+    const struct {
+        ThreeWayInputs in;
+        double traffic, blocking, lines;
+        S model;
+    } cases[] = {
+        {{Unknown::Lines, 10, 0.01, 0, none}, 10, 0.01, 18, S("アーランB式")},
+        {{Unknown::Traffic, 0, 0.01, 10, none}, 4.46117, 0.01, 10, S("アーランB式")},
+        {{Unknown::Blocking, 10, 0, 0, none}, 10, 1, 0, S("アーランB式")},
+        {{Unknown::Blocking, A, 0, 2, four}, A, 1.0 / 7, 2, S("エングセット式（呼源数 4。")},
+        {{Unknown::Traffic, 0, 1.0 / 7, 2, four}, A, 1.0 / 7, 2, S("エングセット式")},
+        {{Unknown::Lines, A, 0.15, 0, four}, A, 0.15, 2, S("エングセット式")},
+        {{Unknown::Lines, A, 0.15, 0, none}, A, 0.15, 3, S("アーランB式")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(&c - cases));
+        const ThreeWay got = SolveThreeWay(c.in);
+        EXPECT_NEAR(got.traffic, c.traffic, 1e-5 * c.traffic);
+        EXPECT_NEAR(got.blocking, c.blocking, 1e-12);
+        EXPECT_EQ(got.lines, c.lines);
+        EXPECT_TRUE(Explain(got).contains(S("で求めました。")) && Explain(got).contains(c.model))
+            << Explain(got).toStdString();
+    }
+    EXPECT_EQ(Explain(SolveThreeWay(cases[0].in)),
               S("呼量 10 アーランの呼損率は 18 回線で 0.00714244 ≤ 0.01 ですが、17 回線では "
-                "0.0129489 > 0.01 です。"));
-    EXPECT_NEAR(SolveThreeWay({Unknown::Traffic, 0, 0.01, 10}).traffic, 4.4612, 5e-5);
-    const ThreeWay none = SolveThreeWay({Unknown::Blocking, 10, 0, 0});
-    EXPECT_EQ(none.blocking, 1);
-    ASSERT_EQ(none.around.size(), 2u); // no line count below 0, B(10, 1) beside it
-    EXPECT_DOUBLE_EQ(none.around[1].blocking, 10.0 / 11);
+                "0.0129489 > 0.01 です。アーランB式（呼源数は無限）で求めました。"));
+    const ThreeWay zero = SolveThreeWay(cases[2].in);
+    ASSERT_EQ(zero.around.size(), 2u); // no line count below 0, B(10, 1) beside it
+    EXPECT_DOUBLE_EQ(zero.around[1].blocking, 10.0 / 11);
+}
+
+// What Engset cannot take is marked at the field that breaks it.
+TEST(ThreeWay, EngsetRefusalsNameTheField) {
+    const struct {
+        ThreeWayInputs in;
+        std::optional<Unknown> field;
+    } cases[] = {
+        {{Unknown::Blocking, 1, 0, 5, 4}, Unknown::Lines},   // more lines than sources
+        {{Unknown::Traffic, 0, 0.01, 4, 4}, Unknown::Lines}, // nothing is ever blocked
+        {{Unknown::Blocking, 4, 0, 4, 4}, Unknown::Traffic}, // no beta offers 4 erlangs
+        {{Unknown::Blocking, 3.9, 0, 4, 4}, std::nullopt},   // but 3.9 erlangs will do
+        {{Unknown::Blocking, 1, 0, 5, std::nullopt}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(&c - cases));
+        const auto problem = CheckThreeWay(c.in);
+        EXPECT_EQ(problem.has_value(), c.field.has_value());
+        if (problem && c.field) {
+            EXPECT_EQ(problem->field, *c.field);
+        } else if (!problem) {
+            EXPECT_NO_THROW(SolveThreeWay(c.in));
+        }
+    }
 }
 
 TEST(Curves, SampledStoppedBelowTheFloorAndAnswered) {
@@ -116,6 +166,83 @@ TEST(Curves, SampledStoppedBelowTheFloorAndAnswered) {
     EXPECT_EQ(points.size(), 29);
     EXPECT_LT(points.back().y(), byLines.floor);
     EXPECT_EQ(byLines.curves.at(0).answer->x(), 18);
+}
+
+// The overflow of 10 erlangs on 10 lines has mean 2.145823 and variance
+// 4.362447 (Riordan); two such streams add both, and their peakedness stays.
+TEST(Overflow, GroupsSumOrComputeNothingWhileHalfTyped) {
+    using G = std::vector<GroupText>;
+    const struct {
+        G groups;
+        QStringList sum; // mean, variance, peakedness; empty for nothing computed
+        S problem;
+    } cases[] = {
+        {G{{S("10"), S("10")}}, {S("2.14582"), S("4.36245"), S("2.03299")}, {}},
+        {G{{S("10"), S("10")}, {S("１０"), S("10")}},
+         {S("4.29165"), S("8.72489"), S("2.03299")},
+         {}},
+        {G{{S("10"), S("10")}, {S("6"), {}}}, {}, S("2 行目の回線数: 値を入れてください")},
+        {G{{S("10"), S("1.5")}, {S("x"), S("3")}}, {}, S("1 行目の回線数: 範囲外です")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(&c - cases));
+        FirstChoiceModel model;
+        model.setGroups(c.groups);
+        const int sum = model.groupCount();
+        EXPECT_EQ(model.total().has_value(), !c.sum.isEmpty());
+        EXPECT_TRUE(model.problem().startsWith(c.problem)) << model.problem().toStdString();
+        for (int column = 0; column < 3; ++column) {
+            EXPECT_EQ(model.index(sum, FirstChoiceModel::kMean + column).data().toString(),
+                      c.sum.value(column));
+            // Nothing computed for any row while one is half typed.
+            EXPECT_EQ(model.index(0, FirstChoiceModel::kMean + column).data().isValid(),
+                      !c.sum.isEmpty());
+        }
+    }
+    FirstChoiceModel model;
+    model.setGroups({{S("10"), S("10")}, {S("6"), S("8")}});
+    EXPECT_TRUE(model.addGroup()); // a new blank group stops the sum until typed
+    EXPECT_FALSE(model.total());
+    EXPECT_TRUE(model.index(2, FirstChoiceModel::kTraffic).data(kErrorRole).isValid());
+    model.setData(model.index(2, FirstChoiceModel::kTraffic), S("0"), Qt::EditRole);
+    model.setData(model.index(2, FirstChoiceModel::kLines), S("0"), Qt::EditRole);
+    ASSERT_TRUE(model.total());
+    EXPECT_EQ(model.index(3, FirstChoiceModel::kMean).data().toString(), S("2.87708"));
+}
+
+// Peaked overflow needs more final lines than Erlang B gives its mean: the
+// mean-only count misses the target, which ERT's count meets.
+TEST(Overflow, FinalGroupByErtMeetsWhatTheMeanAloneMisses) {
+    const struct {
+        teletraffic::Overflow offered;
+        double target;
+    } cases[] = {
+        {teletraffic::OverflowMoments(10, 10), 0.01},
+        {teletraffic::CombineOverflow(teletraffic::OverflowMoments(10, 10),
+                                      teletraffic::OverflowMoments(6, 8)),
+         0.001},
+        {teletraffic::OverflowMoments(30, 20), 0.05},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.offered.mean);
+        const FinalGroup g = SizeFinalGroup(c.offered, c.target);
+        ASSERT_TRUE(g.ert.lines && g.hayward.lines && g.meanOnly.lines);
+        EXPECT_GT(*g.ert.lines, *g.meanOnly.lines);
+        EXPECT_GT(g.meanOnlyBlocking, c.target);
+        FinalGroupModel model;
+        model.setGroup(g);
+        // The rows hold each answer, marked, with its blocking either side of the target.
+        int marked = 0;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const double lines = model.index(row, FinalGroupModel::kLines).data().toDouble();
+            const double ert = model.index(row, FinalGroupModel::kErt).data().toDouble();
+            const bool answer = model.index(row, FinalGroupModel::kErt).data(kAnswerRole).toBool();
+            marked += answer;
+            EXPECT_EQ(answer, lines == *g.ert.lines);
+            EXPECT_EQ(ert <= c.target, lines >= *g.ert.lines) << lines;
+        }
+        EXPECT_EQ(marked, 1);
+    }
 }
 
 // The real window over scratch settings; its dialogs answer with `savePath`.

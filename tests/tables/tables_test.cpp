@@ -2,6 +2,7 @@
 #include "tables/csv_export.h"
 #include "tables/curves.h"
 #include "tables/overflow.h"
+#include "tables/overflow_tab.h"
 #include "tables/staffing.h"
 #include "tables/tables_window.h"
 #include "tables/three_way.h"
@@ -366,9 +367,55 @@ TEST_F(Window, CancelledExportLeavesNoPartialFile) {
     EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(S("保存を中止しました")));
 }
 
+// A cell typed into the list recomputes; a half-typed list shows no answer;
+// the final group's table copies and saves as the table tab's does.
+TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->tabs()->setCurrentWidget(window->overflowTab());
+    auto* groups = get<QTableView>("overflowGroups");
+    auto* final = get<QTableView>("finalTable");
+    const auto type = [&](int row, int column, const S& value) {
+        const QModelIndex cell = groups->model()->index(row, column);
+        groups->setCurrentIndex(cell);
+        groups->edit(cell);
+        auto* editor = groups->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, value);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The view commits the text and closes the editor queued.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return groups->findChildren<QLineEdit*>().isEmpty(); }));
+    };
+    type(1, FirstChoiceModel::kLines, S("8x"));
+    EXPECT_TRUE(
+        text("overflowAnswer")
+            .startsWith(S("第一選択群の表を埋めてください。2 行目の回線数: 数値ではありません")))
+        << text("overflowAnswer").toStdString();
+    EXPECT_EQ(final->model()->rowCount(), 0);
+    type(1, FirstChoiceModel::kLines, S("8"));
+    EXPECT_TRUE(text("overflowAnswer").contains(S("等価ランダム法 11 回線、Hayward 法 11 回線")))
+        << text("overflowAnswer").toStdString();
+    EXPECT_TRUE(text("overflowAnswer").contains(S("8 回線ですが")));
+
+    final->setFocus();
+    final->selectionModel()->select(final->model()->index(5, 0), QItemSelectionModel::Select);
+    final->selectionModel()->select(final->model()->index(5, 3), QItemSelectionModel::Select);
+    QTest::keyClick(final, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              S("最終群の回線数\tアーランB (平均のみ)\n8\t0.00657441\n"));
+    get<QPushButton>("overflowCsv")->click();
+    const QList<QByteArray> lines = Contents(savePath).split('\n');
+    ASSERT_EQ(lines.size(), final->model()->rowCount() + 2);
+    EXPECT_EQ(lines[0], "\xEF\xBB\xBF最終群の回線数,呼損率 (等価ランダム法),呼損率 (Hayward 法),"
+                        "アーランB (平均のみ)\r");
+    EXPECT_EQ(lines[6], "8,0.0575142,0.0427249,0.00657441\r");
+}
+
 TEST_F(Window, RemembersInputsTabAndGeometry) {
     enter("rowLast", S("300"));
     get<QCheckBox>("trafficRows")->setChecked(true);
+    window->overflowTab()->groups()->setGroups({{S("5"), S("3")}});
     window->tabs()->setCurrentIndex(3);
     window->resize(900, 600);
     window->close();
@@ -376,6 +423,8 @@ TEST_F(Window, RemembersInputsTabAndGeometry) {
     EXPECT_EQ(text("rowLast"), S("300"));
     EXPECT_TRUE(get<QCheckBox>("trafficRows")->isChecked());
     EXPECT_EQ(window->tabs()->currentIndex(), 3);
+    EXPECT_EQ(GroupsToList(window->overflowTab()->groups()->groups()),
+              QStringList({S("5"), S("3")}));
     EXPECT_EQ(window->size(), QSize(900, 600));
 }
 

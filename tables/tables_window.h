@@ -1,11 +1,12 @@
 // Corvane Tables: one window, a tab each for the Erlang B table (表), the
-// curves (グラフ), the three-way solve (三方向計算) and call-centre staffing
-// (コールセンター), in the main window's fonts and words.
+// curves (グラフ), the three-way solve (三方向計算), call-centre staffing
+// (コールセンター) and overflow to a final group (迂回), in the main window's
+// fonts and words.
 //
 // The window remembers every input, the tab and its geometry in the QSettings
 // it is given, read as it opens and written as it closes; each tab computes
 // from what it read. The models (erlang_table.h, curves.h, three_way.h,
-// staffing.h) do the work; the tabs (*_tab.h) only read fields and show.
+// staffing.h, overflow.h) do the work; the tabs (*_tab.h) only read fields and show.
 #pragma once
 
 #include "tables/tab.h"

@@ -16,8 +16,9 @@ using teletraffic::OverflowMethod;
 
 const Range kGroupTraffic{0, teletraffic::kMaxTraffic};
 const Range kGroupLines{0, teletraffic::kMaxLines, true};
-// Line counts shown on each side of the answers.
+// Line counts shown on each side of each answer, and at most between them.
 constexpr double kRowsAround = 5;
+constexpr double kFillRows = 40;
 
 QString Number(double value) {
     return QString::number(value, 'g', 6);
@@ -287,23 +288,28 @@ FinalGroup SizeFinalGroup(const Overflow& offered, double target) {
 }
 
 std::vector<FinalRow> FinalRows(const FinalGroup& group) {
-    std::vector<double> answers;
+    std::set<double> counts;
     for (const Sizing* sizing : {&group.ert, &group.hayward, &group.meanOnly}) {
         if (sizing->lines) {
-            answers.push_back(*sizing->lines);
+            for (double x = *sizing->lines - kRowsAround; x <= *sizing->lines + kRowsAround; ++x) {
+                counts.insert(std::clamp(x, 0.0, teletraffic::kMaxLines));
+            }
         }
     }
-    if (answers.empty()) {
+    if (counts.empty()) {
         return {};
     }
-    const auto [low, high] = std::minmax_element(answers.begin(), answers.end());
-    const double first = std::max(0.0, *low - kRowsAround);
-    const double last =
-        std::min({*high + kRowsAround, first + kMaxFinalRows - 1, teletraffic::kMaxLines});
+    // Answers far apart (a large, very peaked overflow) get evenly spaced
+    // counts between them, not every one: each row costs an ERT solve.
+    const double first = *counts.begin();
+    const double step = std::ceil((*counts.rbegin() - first) / kFillRows);
+    for (double x = first; x < *counts.rbegin(); x += step) {
+        counts.insert(x);
+    }
     const double m = group.offered.mean;
     const double v = group.offered.variance;
     std::vector<FinalRow> rows;
-    for (double x = first; x <= last; ++x) {
+    for (double x : counts) {
         rows.push_back(
             {x, BlockingOrNan([&] {
                  return teletraffic::OverflowBlocking(m, v, x, OverflowMethod::EquivalentRandom)

@@ -113,8 +113,8 @@ struct FinalRow {
 };
 
 // The line counts from a few below the smallest answer to a few above the
-// largest (at most kMaxFinalRows); none without an answer.
-inline constexpr int kMaxFinalRows = 1000;
+// largest, every one near an answer and some forty between; none without an
+// answer.
 std::vector<FinalRow> FinalRows(const FinalGroup& group);
 
 class FinalGroupModel : public QAbstractTableModel {

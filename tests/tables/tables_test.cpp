@@ -328,6 +328,10 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
     } rows[] = {
         {"rowLast", S("abc"), "rowLastError", S("数値ではありません"), "cellMeaning"},
         {"rowLast", S("2000000"), "rowStepError", S("行が 2000000 になります"), "cellMeaning"},
+        {"solveSources", S("0.5"), "solveSourcesError",
+         S("範囲外です（1 以上 1000000000 以下の整数）"), "solveLines"},
+        // 10 erlangs of call attempts from 4 sources: no line count meets 0.01.
+        {"solveSources", S("4"), "solveTrafficError", S("計算できません"), "solveLines"},
         {"solveBlocking", S("1"), "solveBlockingError", S("範囲外です（1e-300 以上 1 未満）"),
          "solveLines"},
         {"calls", S("1e9"), "callsError", S("呼量が 1e+12 アーランになります"), "staffAnswer"},

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -63,6 +64,10 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
                                      " is given both on the command line and as a column of " +
                                      source + ": give it once");
         }
+        if (count == 0 && !fixed[i] && IsOneOf(command, name)) {
+            columns.push_back(kNoColumn); // NaN: not given
+            continue;
+        }
         if (count == 0 && !fixed[i]) {
             std::string names;
             for (const std::string_view input : command.inputs) {
@@ -76,6 +81,7 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
                                            std::find(keys.begin(), keys.end(), name) - keys.begin())
                                      : kNoColumn);
     }
+    CheckOneOf(command, [&](std::size_t i) { return columns[i] != kNoColumn || fixed[i]; });
     return columns;
 }
 
@@ -146,8 +152,11 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
         try {
             for (std::size_t i = 0; i < command.inputs.size(); ++i) {
                 values[i] = columns[i] == kNoColumn
-                                ? *fixed[i]
+                                ? fixed[i].value_or(NAN)
                                 : ParseNumber(row.Field(columns[i]), command.inputs[i]);
+            }
+            for (std::size_t i = command.inputs.size(); i < fixed.size(); ++i) {
+                values[i] = *fixed[i]; // the word option's index
             }
             result.answer = Solve(command, values);
         } catch (const std::exception& e) {
@@ -167,7 +176,7 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
             ++count;
         }
         const auto answerRange = [&](std::size_t begin, std::size_t end) {
-            std::vector<double> values(command.inputs.size());
+            std::vector<double> values(fixed.size());
             for (std::size_t r = begin; r < end; ++r) {
                 answer(rows[r], values, results[r]);
             }

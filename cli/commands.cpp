@@ -1,10 +1,12 @@
 #include "cli/commands.h"
 
 #include "cli/numbers.h"
+#include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <stdexcept>
@@ -29,6 +31,39 @@ Json IfQueueEnds(double traffic, double agents, double (*f)(double, double, doub
         return nullptr;
     }
     return JsonNumber(f(traffic, agents, aht, targetTime), digits);
+}
+
+// Engset's load: the one of --traffic, --intended-traffic and
+// --idle-source-traffic given, from in[first] on.
+struct Load {
+    tt::EngsetLoad kind;
+    double value;
+};
+Load LoadOf(std::span<const double> in, std::size_t first) {
+    constexpr tt::EngsetLoad kinds[] = {tt::EngsetLoad::Traffic, tt::EngsetLoad::IntendedTraffic,
+                                        tt::EngsetLoad::IdleSourceTraffic};
+    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+        if (!std::isnan(in[first + i])) {
+            return {kinds[i], in[first + i]};
+        }
+    }
+    throw std::invalid_argument("give one of --traffic, --intended-traffic, --idle-source-traffic");
+}
+// The ways an Engset load is stated, in the order LoadOf reads them.
+const std::vector<std::string_view> kLoads = {"traffic", "intended-traffic", "idle-source-traffic"};
+
+void EngsetJson(const tt::Engset& e, Json& json, int digits) {
+    json["time-congestion"] = JsonNumber(e.timeCongestion, digits);
+    json["call-congestion"] = JsonNumber(e.callCongestion, digits);
+    json["traffic-congestion"] = JsonNumber(e.trafficCongestion, digits);
+    json["carried"] = JsonNumber(e.carried, digits);
+    json["traffic"] = JsonNumber(e.traffic, digits);
+    json["intended-traffic"] = JsonNumber(e.intendedTraffic, digits);
+    json["idle-source-traffic"] = JsonNumber(e.idleSourceTraffic, digits);
+}
+
+tt::OverflowMethod Method(double index) {
+    return index == 0 ? tt::OverflowMethod::EquivalentRandom : tt::OverflowMethod::Hayward;
 }
 
 const std::vector<Command>& Table() {
@@ -148,6 +183,137 @@ const std::vector<Command>& Table() {
                                                                in[1], in[2], digits)}});
              }
          }},
+        {.name = "engset-blocking",
+         .summary = "Engset: call congestion of N lines shared by S sources (finite sources)",
+         .inputs = {"sources", "lines", "traffic", "intended-traffic", "idle-source-traffic"},
+         .answer = "call-congestion",
+         .example = {40, 8, 5, NAN, NAN},
+         .solve =
+             [](std::span<const double> in) {
+                 const Load load = LoadOf(in, 2);
+                 return Real(
+                     tt::EngsetBlocking(in[0], in[1], load.kind, load.value).callCongestion);
+             },
+         .explain =
+             [](std::span<const double> in, const Answer&, Json& json, int digits) {
+                 const Load load = LoadOf(in, 2);
+                 EngsetJson(tt::EngsetBlocking(in[0], in[1], load.kind, load.value), json, digits);
+             },
+         .oneOf = kLoads},
+        {.name = "engset-lines",
+         .summary = "Engset: smallest whole number of lines whose call congestion meets a target",
+         .inputs = {"sources", "traffic", "intended-traffic", "idle-source-traffic", "blocking"},
+         .answer = "lines",
+         .example = {40, 5, NAN, NAN, 0.01},
+         .solve =
+             [](std::span<const double> in) {
+                 const Load load = LoadOf(in, 1);
+                 return Count(tt::EngsetLines(in[0], load.kind, load.value, in[4]));
+             },
+         .explain =
+             [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
+                 const Load load = LoadOf(in, 1);
+                 Json& rows = json["call-congestion-by-lines"] = Json::array();
+                 for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0);
+                      n <= answer.count; ++n) {
+                     const tt::Engset e =
+                         tt::EngsetBlocking(in[0], double(n), load.kind, load.value);
+                     rows.push_back(
+                         {{"lines", n}, {"call-congestion", JsonNumber(e.callCongestion, digits)}});
+                 }
+             },
+         .oneOf = kLoads},
+        {.name = "engset-traffic",
+         .summary = "Engset: traffic (call attempts times holding time) at which N lines shared by "
+                    "S sources meet a call-congestion target",
+         .inputs = {"sources", "lines", "blocking"},
+         .answer = "traffic",
+         .example = {40, 8, 0.01},
+         .solve =
+             [](std::span<const double> in) {
+                 return Real(tt::EngsetTraffic(in[0], in[1], in[2]).traffic);
+             },
+         .explain =
+             [](std::span<const double> in, const Answer&, Json& json, int digits) {
+                 const tt::Engset e = tt::EngsetTraffic(in[0], in[1], in[2]);
+                 json["intended-traffic"] = JsonNumber(e.intendedTraffic, digits);
+                 json["idle-source-traffic"] = JsonNumber(e.idleSourceTraffic, digits);
+                 json["time-congestion"] = JsonNumber(e.timeCongestion, digits);
+                 json["carried"] = JsonNumber(e.carried, digits);
+             }},
+        {"overflow",
+         "Mean of the traffic that overflows N lines (whole or fractional) offered A erlangs "
+         "(Riordan)",
+         {"traffic", "lines"},
+         "mean",
+         {10, 10},
+         [](std::span<const double> in) { return Real(tt::OverflowMoments(in[0], in[1]).mean); },
+         [](std::span<const double> in, const Answer&, Json& json, int digits) {
+             const tt::Overflow o = tt::OverflowMoments(in[0], in[1]);
+             json["variance"] = JsonNumber(o.variance, digits);
+             json["peakedness"] = JsonNumber(o.peakedness, digits);
+         }},
+        {"equivalent-random",
+         "Equivalent random traffic (Wilkinson): the traffic and lines whose overflow has the "
+         "given mean and variance",
+         {"mean", "variance"},
+         "equivalent-traffic",
+         {2.145823, 4.362447},
+         [](std::span<const double> in) {
+             return Real(tt::EquivalentRandomTraffic(in[0], in[1]).traffic);
+         },
+         [](std::span<const double> in, const Answer&, Json& json, int digits) {
+             json["equivalent-lines"] =
+                 JsonNumber(tt::EquivalentRandomTraffic(in[0], in[1]).lines, digits);
+         }},
+        {.name = "overflow-blocking",
+         .summary = "Blocking of an overflow stream of the given mean and variance on N further "
+                    "lines",
+         .inputs = {"mean", "variance", "lines"},
+         .answer = "blocking",
+         .example = {2.145823, 4.362447, 5},
+         .solve =
+             [](std::span<const double> in) {
+                 return Real(tt::OverflowBlocking(in[0], in[1], in[2], Method(in[3])).blocking);
+             },
+         .explain =
+             [](std::span<const double> in, const Answer&, Json& json, int digits) {
+                 json["lost"] = JsonNumber(
+                     tt::OverflowBlocking(in[0], in[1], in[2], Method(in[3])).lost, digits);
+             },
+         .wordOption = "method",
+         .words = {"ert", "hayward"}},
+        {.name = "overflow-lines",
+         .summary = "Smallest whole number of lines an overflow stream of the given mean and "
+                    "variance needs to meet a blocking target",
+         .inputs = {"mean", "variance", "blocking"},
+         .answer = "lines",
+         .example = {2.145823, 4.362447, 0.01},
+         .solve =
+             [](std::span<const double> in) {
+                 return Count(tt::OverflowLines(in[0], in[1], in[2], Method(in[3])));
+             },
+         .explain =
+             [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
+                 Json& rows = json["blocking-by-lines"] = Json::array();
+                 for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0);
+                      n <= answer.count; ++n) {
+                     const tt::OverflowLoss l =
+                         tt::OverflowBlocking(in[0], in[1], double(n), Method(in[3]));
+                     rows.push_back({{"lines", n}, {"blocking", JsonNumber(l.blocking, digits)}});
+                 }
+             },
+         .wordOption = "method",
+         .words = {"ert", "hayward"}},
+        {"offered-traffic",
+         "Traffic offered to N lines that carry a measured traffic Y",
+         {"carried", "lines"},
+         "offered",
+         {19.2, 24},
+         [](std::span<const double> in) { return Real(tt::OfferedTraffic(in[0], in[1])); },
+         [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
+             json["blocking"] = JsonNumber(tt::ErlangB(answer.real, in[1]), digits);
+         }},
     };
     return commands;
 }
@@ -169,6 +335,15 @@ constexpr std::array kOptions{
     Option{"target-time", "T", "time within which a call should be answered, in the unit of --aht"},
     Option{"service-level", "P",
            "share of calls to answer within the target time, from 0 up to but not including 1"},
+    Option{"sources", "S", "number of sources (Engset), whole, 1 to 1e9"},
+    Option{"intended-traffic", "A",
+           "traffic the sources would offer if never blocked, S b / (1 + b), in erlangs"},
+    Option{"idle-source-traffic", "b", "traffic offered by one idle source, in erlangs"},
+    Option{"mean", "M", "mean of an overflow stream, in erlangs (0 to 1e9)"},
+    Option{"variance", "V", "variance of an overflow stream, at least its mean"},
+    Option{"carried", "Y", "traffic carried, in erlangs, below the lines"},
+    Option{"method", "METHOD",
+           "ert (equivalent random, the default) or hayward (Fredericks and Hayward)"},
 };
 
 const Option* FindOption(std::string_view name) {
@@ -181,6 +356,10 @@ const Option* FindOption(std::string_view name) {
 }
 
 } // namespace
+
+bool IsOneOf(const Command& command, std::string_view name) {
+    return std::find(command.oneOf.begin(), command.oneOf.end(), name) != command.oneOf.end();
+}
 
 std::span<const Command> Commands() {
     return Table();
@@ -213,8 +392,14 @@ std::string AnswerJson(const Command& command, std::span<const double> in, const
                        int digits) {
     Json json;
     json["command"] = command.name;
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        json[std::string(command.inputs[i])] = JsonNumber(in[i], 0);
+    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+        if (!std::isnan(in[i])) { // a oneOf input not given
+            json[std::string(command.inputs[i])] = JsonNumber(in[i], 0);
+        }
+    }
+    if (!command.wordOption.empty()) {
+        json[std::string(command.wordOption)] =
+            command.words.at(static_cast<std::size_t>(in[command.inputs.size()]));
     }
     if (answer.isCount) {
         json[std::string(command.answer)] = answer.count;

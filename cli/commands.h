@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,10 +37,42 @@ struct Command {
     // the value at one less and at the count itself.
     void (*explain)(std::span<const double> in, const Answer& answer, nlohmann::ordered_json& json,
                     int digits);
+    // Inputs of which exactly one is given: one quantity stated in several
+    // ways (Engset's load). Each is also in `inputs`; those not given reach
+    // `solve` as NaN, and in the example are NaN.
+    std::vector<std::string_view> oneOf = {};
+    // An option that takes a word (--method), and its words, the first the
+    // default; `solve` and `explain` get the index of the word given as one
+    // value more, after the inputs.
+    std::string_view wordOption = {};
+    std::vector<std::string_view> words = {};
 };
 
 // Every answering command (not `table`).
 std::span<const Command> Commands();
+
+// Whether `name` is one of the command's `oneOf` inputs.
+bool IsOneOf(const Command& command, std::string_view name);
+
+// Throws std::invalid_argument unless exactly one of the command's `oneOf`
+// inputs is given; `given(i)` says whether input i is.
+template <typename Given> void CheckOneOf(const Command& command, Given given) {
+    if (command.oneOf.empty()) {
+        return;
+    }
+    int count = 0;
+    std::string names;
+    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+        if (IsOneOf(command, command.inputs[i])) {
+            count += given(i) ? 1 : 0;
+            names.append(names.empty() ? "--" : ", --").append(command.inputs[i]);
+        }
+    }
+    if (count != 1) {
+        throw std::invalid_argument("give exactly one of " + names + " (" + std::to_string(count) +
+                                    " given)");
+    }
+}
 
 // Solves and checks that a real answer is finite: a question without an
 // answer never gets a number.

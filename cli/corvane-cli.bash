@@ -22,8 +22,8 @@ _corvane_cli() {
         [[ -z $cur ]] && COMPREPLY+=(-)
         return
         ;;
-    --format)
-        words=$(sed -n 's/^  --format [^{]*{\([^}]*\)}.*/\1/p' <<<"$help")
+    --format | --method)
+        words=$(sed -n "s/^  $prev [^{]*{\([^}]*\)}.*/\1/p" <<<"$help")
         mapfile -t COMPREPLY < <(compgen -W "${words//,/ }" -- "$cur")
         return
         ;;

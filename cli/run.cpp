@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -32,7 +33,14 @@ struct Given {
     CLI::Option* inputOption = nullptr;
     bool json = false;
     int digits = 0;
+    std::string word; // of command->wordOption
 };
+
+// The index of a word among the command's words, as solve takes it.
+double WordIndex(const Command& command, const std::string& word) {
+    const auto at = std::find(command.words.begin(), command.words.end(), word);
+    return static_cast<double>(at == command.words.end() ? 0 : at - command.words.begin());
+}
 
 struct GivenTable {
     CLI::App* app = nullptr;
@@ -46,12 +54,18 @@ struct GivenTable {
 std::string Example(const Command& command) {
     std::string line = std::string(kProgram) + " " + std::string(command.name);
     for (std::size_t i = 0; i < command.inputs.size(); ++i) {
-        line.append(" --").append(command.inputs[i]).append(" ");
-        AppendNumber(line, command.example[i]);
+        if (!std::isnan(command.example[i])) { // a oneOf input not given
+            line.append(" --").append(command.inputs[i]).append(" ");
+            AppendNumber(line, command.example[i]);
+        }
+    }
+    std::vector<double> values = command.example;
+    if (!command.wordOption.empty()) {
+        values.push_back(0); // the default word
     }
     line.append("\n  ");
     try {
-        AppendAnswer(line, Solve(command, command.example), 0);
+        AppendAnswer(line, Solve(command, values), 0);
     } catch (const std::exception& e) {
         line.append(e.what()); // the help is still worth showing
     }
@@ -74,6 +88,15 @@ void AddCommand(CLI::App& app, Given& given) {
                                     ->add_option("--" + std::string(name), given.texts[i],
                                                  std::string(OptionHelp(name)))
                                     ->type_name(std::string(OptionValue(name))));
+    }
+    if (!command.wordOption.empty()) {
+        std::vector<std::string> words(command.words.begin(), command.words.end());
+        given.word = words.front();
+        given.app
+            ->add_option("--" + std::string(command.wordOption), given.word,
+                         std::string(OptionHelp(command.wordOption)))
+            ->check(CLI::IsMember(words))
+            ->type_name(std::string(OptionValue(command.wordOption)));
     }
     given.inputOption = given.app->add_option(
         "--input", given.input,
@@ -135,6 +158,9 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
             fixed[i] = ParseNumber(given.texts[i], command.inputs[i]);
         }
     }
+    if (!command.wordOption.empty()) {
+        fixed.emplace_back(WordIndex(command, given.word)); // after the inputs, for every row
+    }
     if (given.inputOption->count() > 0) {
         const std::string name = "--input " + given.input;
         if (given.input == "-") {
@@ -148,8 +174,13 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
         return AnswerCsv(command, fixed, given.digits, file, name, out) ? 0 : 1;
     }
 
+    CheckOneOf(command, [&](std::size_t i) { return fixed[i].has_value(); });
     std::vector<double> values;
     for (std::size_t i = 0; i < fixed.size(); ++i) {
+        if (!fixed[i] && IsOneOf(command, command.inputs[i])) {
+            values.push_back(NAN);
+            continue;
+        }
         if (!fixed[i]) {
             throw std::invalid_argument("--" + std::string(command.inputs[i]) +
                                         " is required (or --input with a column of that name)");

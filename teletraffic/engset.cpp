@@ -3,7 +3,6 @@
 #include "teletraffic/inverse_blocking.h"
 #include "teletraffic/solve.h"
 
-#include <boost/math/special_functions/beta.hpp>
 #include <boost/math/tools/toms748_solve.hpp>
 #include <boost/multiprecision/cpp_int.hpp>
 
@@ -16,40 +15,38 @@
 // Engset's time congestion E(S, N, beta) = C(S, N) beta^N / sum_(i <= N)
 // C(S, i) beta^i is the binomial point probability at N over the binomial
 // distribution function at N, for S trials of p = beta / (1 + beta). Its
-// inverse R = 1/E is computed, like Erlang B's, by one of three methods, chosen
-// by where N stands against the binomial's mean S p:
+// inverse R = 1/E is a sum of terms that fall from the first, on either side
+// of the binomial's mode:
 //
-//   N below the mean     R = sum_j prod_(k <= j) (N - k + 1) / ((S - N + k) beta),
-//                        terms falling at least as fast as the first ratio;
-//   N above the mean     R = (1 - P(X > N)) / P(X = N), the tail summed the same
-//                        way and the point probability by Loader's saddle point;
-//   N near the mean      the distribution function by Boost's incomplete beta,
-//                        over Loader's point probability.
+//   N at or below it     R = sum_k prod_(j <= k) (N - j + 1) / ((S - N + j) beta);
+//   N above it           R = (1 - P(X > N)) / P(X = N), the tail summed the same
+//                        way (ratios (S - N - j + 1) beta / (N + j)) and the point
+//                        probability by Loader's saddle-point formula.
 //
-// Either sum needs about (its terms' first ratio) / (1 - that ratio) terms:
-// some sqrt(S) within a few standard deviations of the mean, where the
-// incomplete beta takes over. Everything is in long double: the traffic of an
-// idle source moves log E by N - Y times its rounding, and N - Y reaches 1e4
-// standard deviations at a billion sources.
+// Each sum needs a few standard deviations of terms, sqrt(S p q) (at most
+// 16,000 at a billion sources), and no more however far N is from the mode.
+// The sums run in double, the point probability in long double: beta enters
+// it as S p, whose rounding would move log E by N - S p times as much. For the
+// same reason a beta that is not a double (found from another load) enters the
+// sums as a double and a correction, to first order in the difference.
+//
+// Call congestion is E for S - 1 sources, and the rest follows from it:
+// E(S) = S B / ((S - N) (1 + beta (1 - B))).
 namespace teletraffic {
 namespace {
 
 using namespace detail;
-using Real = long double;
-constexpr Real kEps = std::numeric_limits<Real>::epsilon();
-
-// Terms below this share of a sum no longer count.
-constexpr Real kNegligible = kEps / 4;
+using Ext = long double;
 
 // log(n!) - log(sqrt(2 pi n) (n / e)^n), Stirling's error, for n >= 1.
-Real StirlingError(Real n) {
+Ext StirlingError(Ext n) {
     if (n <= 15) {
-        return std::lgamma(n + 1) - (n + Real(0.5)) * std::log(n) + n -
-               std::log(std::sqrt(2 * std::numbers::pi_v<Real>));
+        return std::lgamma(n + 1) - (n + Ext(0.5)) * std::log(n) + n -
+               std::log(std::sqrt(2 * std::numbers::pi_v<Ext>));
     }
-    constexpr Real g[] = {1.0L / 12, -1.0L / 360, 1.0L / 1260, -1.0L / 1680, 1.0L / 1188};
-    const Real t = 1 / (n * n);
-    Real sum = 0;
+    constexpr Ext g[] = {1.0L / 12, -1.0L / 360, 1.0L / 1260, -1.0L / 1680, 1.0L / 1188};
+    const Ext t = 1 / (n * n);
+    Ext sum = 0;
     for (int i = 4; i >= 0; --i) {
         sum = sum * t + g[i];
     }
@@ -57,17 +54,17 @@ Real StirlingError(Real n) {
 }
 
 // x log(x / M) + M - x without its cancellation near x = M (Loader).
-Real Deviance(Real x, Real M) {
-    if (std::fabs(x - M) >= Real(0.1) * (x + M)) {
+Ext Deviance(Ext x, Ext M) {
+    if (std::fabs(x - M) >= Ext(0.1) * (x + M)) {
         return x * std::log(x / M) + M - x;
     }
-    const Real v = (x - M) / (x + M);
-    const Real v2 = v * v;
-    Real sum = (x - M) * v;
-    Real power = 2 * x * v;
+    const Ext v = (x - M) / (x + M);
+    const Ext v2 = v * v;
+    Ext sum = (x - M) * v;
+    Ext power = 2 * x * v;
     for (int j = 3; j < 400; j += 2) {
         power *= v2;
-        const Real next = sum + power / j;
+        const Ext next = sum + power / j;
         if (next == sum) {
             break;
         }
@@ -76,73 +73,88 @@ Real Deviance(Real x, Real M) {
     return sum;
 }
 
-// log P(X = N) for X binomial (S, p), 0 < N < S, with S p and S q given.
-Real LogPoint(Real S, Real N, Real Sp, Real Sq) {
-    return StirlingError(S) - StirlingError(N) - StirlingError(S - N) - Deviance(N, Sp) -
-           Deviance(S - N, Sq) + std::log(S / (2 * std::numbers::pi_v<Real> * N * (S - N))) / 2;
+// log P(X = N) for X binomial (S, beta / (1 + beta)), 0 < N < S.
+Ext LogPoint(Ext S, Ext N, Ext beta) {
+    return StirlingError(S) - StirlingError(N) - StirlingError(S - N) -
+           Deviance(N, S * beta / (1 + beta)) - Deviance(S - N, S / (1 + beta)) +
+           std::log(S / (2 * std::numbers::pi_v<Ext> * N * (S - N))) / 2;
 }
 
-// 1/E in scaled form, and 1 - E (kept apart where E is close to 1).
-struct Inverse {
+// 1/E in scaled form, 1 - E apart (E may be close to 1), and the number of
+// terms summed, which bounds the rounding.
+template <typename Real> struct Inverse {
     Scaled<Real> R;
     Real complement;
+    Real terms = 0;
 };
 
-// For whole 0 <= N <= S and beta > 0.
-Inverse InverseTimeCongestion(Real S, Real N, Real beta) {
+// R(S, N, beta) for whole S >= 0, N >= 0 and beta >= 0.
+template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta) {
     if (N == 0) {
         return {{1}, 0};
     }
+    if (N > S || beta == 0) {
+        return {{1, INFINITY}, 1}; // never blocked
+    }
     if (N == S) {
         // E = p^S: R = (1 + 1/beta)^S.
-        const Real logR = S * std::log1p(1 / beta);
+        const auto logR = static_cast<Real>(S * std::log1p(1 / beta));
         return {{1, logR}, -std::expm1(-logR)};
     }
-    const Real down = N / ((S - N + 1) * beta); // first ratio of the sum below N
-    const Real up = (S - N) * beta / (N + 1);   // and of the tail above it
-    const Real p = beta / (1 + beta);
-    const Real sigma = std::sqrt(S * p / (1 + beta));
-    // A sum of terms falling at least as fast as r needs log(eps)/log(r)
-    // terms; past some 4 standard deviations the incomplete beta is quicker.
-    const Real budget = 200 + 4 * sigma;
-    const auto terms = [](Real r) {
-        return r < 1 ? std::log(kNegligible) / std::log(r) : INFINITY;
-    };
-    if (down <= up && terms(down) <= budget) {
-        Real term = 1;
-        Real sum = 0;
-        for (Real k = 1; k <= N; k += 1) {
-            term *= (N - k + 1) / ((S - N + k) * beta);
+    constexpr Real negligible = std::numeric_limits<Real>::epsilon() / 4;
+    // beta = b (1 + delta): each term k of a sum moves by k delta, as a power of beta.
+    const auto b = static_cast<Real>(beta);
+    const auto delta = static_cast<Real>((beta - b) / b);
+    const auto n = static_cast<Real>(N);
+    const auto rest = static_cast<Real>(S - N);
+    Real term = 1;
+    Real sum = 0;
+    Real moment = 0; // sum of k times term k
+    Real k = 1;
+    if (N <= (S - N + 1) * beta) {
+        // At or below the mode the terms below N fall from the first.
+        for (; k <= n; k += 1) {
+            const Real ratio = (n - k + 1) / ((rest + k) * b);
+            term *= ratio;
             sum += term;
-            if (term <= kNegligible * sum) {
+            moment += k * term;
+            // The ratios fall, so the rest is below term ratio / (1 - ratio).
+            if (term * ratio <= negligible * sum * (1 - ratio)) {
                 break;
             }
         }
-        return {{1 + sum}, sum / (1 + sum)};
+        sum -= delta * moment;
+        return {{1 + sum}, sum / (1 + sum), k};
     }
-    const Real logPoint = LogPoint(S, N, S * p, S / (1 + beta));
-    if (terms(up) <= budget) {
-        Real term = 1;
-        Real sum = 0;
-        for (Real k = 1; k <= S - N; k += 1) {
-            term *= (S - N - k + 1) * beta / (N + k);
-            sum += term;
-            if (term <= kNegligible * sum) {
-                break;
-            }
+    for (; k <= rest; k += 1) {
+        const Real ratio = (rest - k + 1) * b / (n + k);
+        term *= ratio;
+        sum += term;
+        moment += k * term;
+        if (term * ratio <= negligible * sum * (1 - ratio)) {
+            break;
         }
-        const Real below = 1 - std::exp(logPoint) * sum; // P(X <= N)
-        return {{below, -logPoint}, 1 - std::exp(logPoint) / below};
     }
-    const Real below = boost::math::ibetac(N + 1, S - N, p);
-    return {{below, -logPoint}, 1 - std::exp(logPoint) / below};
+    sum += delta * moment;
+    const Ext logPoint = LogPoint(S, N, beta);
+    const Real point = static_cast<Real>(std::exp(logPoint));
+    const Real below = 1 - point * sum; // P(X <= N), at least about 1/2 above the mode
+    return {{below, static_cast<Real>(-logPoint)}, 1 - point / below, k};
 }
 
-// d log E / d log beta = N - Y, Y the carried traffic; Y from E itself (exact
-// would need E for one source fewer): a slope for Newton's method.
-Real LogSlope(Real S, Real N, Real beta, Real E) {
-    const Real u = beta * (1 - E);
-    return std::fmax(N - S * u / (1 + u), N * kEps);
+// The carried traffic of S sources on N lines, given their time congestion E
+// (1 - E = complement): with F the congestion of one source fewer,
+// F = E (S - N) (1 + beta) / (S + beta E (S - N)) and Y = S u / (1 + u),
+// u = beta (1 - F). Then d log E / d log beta = N - Y.
+Ext Carried(Ext S, Ext N, Ext beta, Ext E, Ext complement) {
+    const Ext denominator = S + beta * E * (S - N);
+    const Ext u = beta * (S * complement + N * E) / denominator;
+    return S * u / (1 + u);
+}
+
+// Call congestion of S sources: E for S - 1 of them.
+template <typename Real> Inverse<Real> CallInverse(Ext S, Ext N, Ext beta) {
+    return InverseCongestion<Real>(S - 1, N, beta);
 }
 
 // --- The arguments ---------------------------------------------------------------
@@ -176,7 +188,6 @@ void CheckLines(double S, double N) {
     RequireThat(N <= S, "lines", "at most the sources, " + ShowNumber(S), N);
 }
 
-// The idle-source traffic a load states, for `lines`; Traffic needs a solve.
 void CheckLoad(double S, EngsetLoad kind, double load) {
     const char* name = LoadName(kind);
     if (kind == EngsetLoad::IntendedTraffic) {
@@ -186,52 +197,58 @@ void CheckLoad(double S, EngsetLoad kind, double load) {
                     load);
         return;
     }
+    if (kind == EngsetLoad::Traffic) {
+        // Up to what the largest idle-source traffic offers.
+        Require(load >= 0 && load <= kMaxTraffic * S, name,
+                "a number of erlangs from 0 to 1e9 per source", load);
+        return;
+    }
     Require(load >= 0 && load <= kMaxTraffic, name, "a number of erlangs from 0 to 1e9", load);
 }
 
 // Newton's method on log x for an increasing f, kept in [lo, hi] where f(lo)
 // <= 0 <= f(hi); f returns the value and its slope in log x. In long double,
-// bisecting on log x where a step would leave the bracket.
-template <typename F> Real LogNewton(F f, Real x, Real lo, Real hi) {
+// bisecting on log x where a step would leave the bracket. f is computed to
+// some 1e-13 at worst: once the steps fall below that, the next is the last
+// that counts, and once they stop shrinking, they are rounding.
+template <typename F> Ext LogNewton(F f, Ext x, Ext lo, Ext hi) {
+    constexpr Ext eps = std::numeric_limits<Ext>::epsilon();
     if (!(x > lo && x < hi)) {
         x = lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
     }
-    for (int i = 0; i < 200 && hi - lo > 4 * kEps * hi; ++i) {
+    Ext previous = INFINITY;
+    for (int i = 0; i < 200 && hi - lo > 4 * eps * hi; ++i) {
         const auto [value, slope] = f(x);
         if (value == 0) {
             return x;
         }
         (value > 0 ? hi : lo) = x;
-        const Real step = value / slope;
-        if (slope > 0 && std::fabs(step) <= kEps) {
-            return x; // within rounding of the root
+        const Ext step = value / slope;
+        Ext next = x * std::exp(-step);
+        const bool inside = next > lo && next < hi && slope > 0;
+        if (slope > 0 && std::fabs(step) < 1e-14) {
+            return next >= lo && next <= hi ? next : x; // converged
         }
-        Real next = x * std::exp(-step);
-        if (!(next > lo && next < hi) || !(slope > 0)) {
+        if (inside && std::fabs(step) > previous / 2) {
+            return x; // stalled at the rounding of f
+        }
+        if (!inside) {
             next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
         }
+        previous = inside && std::fabs(step) < 1e-6 ? std::fabs(step) : INFINITY;
         x = next;
     }
     return x;
 }
 
-struct LogSlopeValue {
-    Real value;
-    Real slope;
+struct ValueSlope {
+    Ext value;
+    Ext slope;
 };
-
-// Time congestion for S sources at beta, 0 where there are more lines than
-// sources, or no traffic.
-Inverse Congestion(Real S, Real N, Real beta) {
-    if (N > S || (beta == 0 && N > 0)) {
-        return {{1, INFINITY}, 1};
-    }
-    return InverseTimeCongestion(S, N, beta);
-}
 
 // The idle-source traffic at which `lines` are offered `traffic` in the
 // call-attempt sense: A = S beta / (1 + beta (1 - B(beta))), increasing in beta.
-Real BetaForTraffic(Real S, Real N, Real A) {
+Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
     if (A == 0) {
         return 0;
     }
@@ -242,42 +259,63 @@ Real BetaForTraffic(Real S, Real N, Real A) {
         return A / S; // everything blocked
     }
     // B lies in [0, 1], and the carried traffic below N.
-    const Real lo = A / S;
-    const Real hi = A < S ? std::fmin(A / (S - A), A / (S - N)) : A / (S - N);
-    const auto f = [&](Real beta) {
-        const Inverse B = Congestion(S - 1, N, beta);
-        const Real u = beta * B.complement;
-        const Real E = B.R.Reciprocal();
-        // d log A / d log beta = (1 + beta B (N - Y')) / (1 + u)
-        const Real slope = (1 + beta * E * LogSlope(S - 1, N, beta, E)) / (1 + u);
-        return LogSlopeValue{std::log(S * beta / (1 + u)) - std::log(A), slope};
+    const Ext lo = A / S;
+    const Ext hi = A < S ? std::fmin(A / (S - A), A / (S - N)) : A / (S - N);
+    const auto f = [&](Ext beta) {
+        const Inverse<double> call = CallInverse<double>(S, N, beta);
+        const Ext B = call.R.Reciprocal();
+        const Ext u = beta * call.complement;
+        // d log A / d log beta = (1 + beta B (N - Y')) / (1 + u), Y' carried by S - 1 sources
+        const Ext slope =
+            (1 + beta * B * (N - Carried(S - 1, N, beta, B, call.complement))) / (1 + u);
+        return ValueSlope{std::log(S * beta / (1 + u)) - std::log(A), slope};
     };
-    const double erlang = ErlangB(static_cast<double>(A), static_cast<double>(N));
-    const Real guess = A / (S - A * (1 - erlang));
+    if (!(guess > lo && guess < hi)) {
+        // From Erlang B's carried traffic, at most N.
+        const Ext carried = A <= kMaxTraffic
+                                ? A * (1 - ErlangB(static_cast<double>(A), static_cast<double>(N)))
+                                : N;
+        guess = A / (S - carried);
+    }
     return LogNewton(f, guess, lo, hi);
 }
 
-Real BetaFor(double S, double N, EngsetLoad kind, double load) {
+Ext BetaForTraffic(Ext S, Ext N, Ext A, Ext guess = 0) {
+    const Ext beta = SolveBetaForTraffic(S, N, A, guess);
+    Require(beta <= kMaxTraffic, "traffic",
+            "low enough that the idle-source traffic stays within 1e9 erlangs",
+            static_cast<double>(A));
+    return beta;
+}
+
+Ext BetaFor(double S, double N, EngsetLoad kind, double load) {
     switch (kind) {
     case EngsetLoad::IdleSourceTraffic:
         return load;
     case EngsetLoad::IntendedTraffic:
-        return static_cast<Real>(load) / (S - static_cast<Real>(load));
+        return static_cast<Ext>(load) / (S - static_cast<Ext>(load));
     case EngsetLoad::Traffic:
         return BetaForTraffic(S, N, load);
     }
     return load;
 }
 
-Engset FromBeta(double sources, double lines, Real beta) {
-    const Real S = sources;
-    const Real N = lines;
-    const Inverse time = Congestion(S, N, beta);
-    const Inverse call = Congestion(S - 1, N, beta);
-    const Real B = call.R.Reciprocal();
-    const Real u = beta * call.complement;
+Engset FromBeta(double sources, double lines, Ext beta) {
+    const Ext S = sources;
+    const Ext N = lines;
+    const Inverse<double> call = CallInverse<double>(S, N, beta);
+    const Ext B = call.R.Reciprocal();
+    const Ext u = beta * call.complement;
+    Ext E;
+    if (N == S) {
+        E = beta == 0 ? 0 : std::exp(-S * std::log1p(1 / beta)); // p^S
+    } else if (N == 0) {
+        E = 1;
+    } else {
+        E = S * B / ((S - N) * (1 + u));
+    }
     Engset e{};
-    e.timeCongestion = static_cast<double>(time.R.Reciprocal());
+    e.timeCongestion = static_cast<double>(E);
     e.callCongestion = static_cast<double>(B);
     e.trafficCongestion = static_cast<double>(B / (1 + u));
     e.carried = static_cast<double>(S * u / (1 + u));
@@ -293,7 +331,7 @@ namespace mp = boost::multiprecision;
 using Rational = mp::cpp_rational;
 
 // Up to here the exact sum stays small.
-constexpr double kExactLines = 64;
+constexpr std::int64_t kExactLines = 64;
 
 // Whether E(S, N, beta) <= T exactly, beta the rational given.
 bool ExactAtMost(double S, std::int64_t N, const Rational& beta, double T) {
@@ -305,6 +343,18 @@ bool ExactAtMost(double S, std::int64_t N, const Rational& beta, double T) {
         sum += term;
     }
     return sum * Rational(T) >= 1;
+}
+
+// Whether log R meets -log T, from R whose sums had `terms` terms: each adds
+// up to three roundings, and the point probability's logarithm a few units of
+// its size; a beta found from another load moves log R by N - Y times its
+// own error.
+template <typename Real> Verdict CallVerdict(const Inverse<Real>& call, Ext logT, Ext N) {
+    constexpr Real eps = std::numeric_limits<Real>::epsilon();
+    const Real logR = call.R.Log();
+    const Real tolerance = 4 * eps * (call.terms + 16) + 16 * eps * std::fabs(call.R.scale) +
+                           4 * eps * static_cast<Real>(N + std::fabs(logT));
+    return AtMost<Real>(-logR, static_cast<Real>(logT), tolerance);
 }
 
 } // namespace
@@ -331,42 +381,43 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
     }
     const double S = sources;
     const double T = blocking;
-    const Real logT = std::log(static_cast<Real>(T));
+    const Ext logT = std::log(static_cast<Ext>(T));
     // From S lines on nothing is blocked; with a call-attempt traffic of at
     // least S, S lines do not exist as an answer, so S - 1 must meet it.
     if (kind == EngsetLoad::Traffic && load >= S) {
-        const Real beta = BetaForTraffic(S, S - 1, load);
-        if (-Congestion(S - 1, S - 1, beta).R.Log() > logT) {
+        const Ext beta = BetaForTraffic(S, S - 1, load);
+        if (-CallInverse<Ext>(S, S - 1, beta).R.Log() > logT) {
             throw DomainError("traffic", load,
                               "below the sources, " + ShowNumber(S) + ", for a blocking of " +
                                   ShowNumber(T) + ": fewer lines than sources never meet it");
         }
     }
-    const Real fixedBeta = kind == EngsetLoad::Traffic ? 0 : BetaFor(S, 0, kind, load);
+    const Ext fixedBeta = kind == EngsetLoad::Traffic ? 0 : BetaFor(S, 0, kind, load);
+    Ext lastBeta = 0;
     const auto probe = [&](std::int64_t n) {
-        const auto N = static_cast<Real>(n);
+        const auto N = static_cast<Ext>(n);
         if (N >= S) {
             return Step{true, -1, 1};
         }
-        const Real beta = kind == EngsetLoad::Traffic ? BetaForTraffic(S, N, load) : fixedBeta;
-        const Inverse call = Congestion(S - 1, N, beta);
-        const Real logR = call.R.Log();
-        // The rounding of beta moves log E by N - Y times as much.
-        const Real tolerance =
-            64 * kEps * std::fmax(1, std::fabs(logR)) + 8 * kEps * (N + std::fabs(logT));
+        const Ext beta = kind == EngsetLoad::Traffic
+                             ? (lastBeta = BetaForTraffic(S, N, load, lastBeta))
+                             : fixedBeta;
+        const Inverse<double> call = CallInverse<double>(S, N, beta);
         const bool meets = Decide(
-            AtMost(-logR, logT, tolerance), [] { return Verdict::Unsure; },
+            CallVerdict(call, logT, N),
+            [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
             [&] {
                 if (n <= kExactLines && kind != EngsetLoad::Traffic) {
-                    const Rational beta = kind == EngsetLoad::IdleSourceTraffic
-                                              ? Rational(load)
-                                              : Rational(load) / (S - Rational(load));
-                    return ExactAtMost(S - 1, n, beta, T);
+                    const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
+                                                   ? Rational(load)
+                                                   : Rational(load) / (S - Rational(load));
+                    return ExactAtMost(S - 1, n, exactBeta, T);
                 }
-                return -logR <= logT;
+                return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
             });
-        const Real fall = std::log(call.R.Reciprocal() + (N + 1) / ((S - 1 - N) * beta));
-        return Step{meets, static_cast<double>(-logR - logT), static_cast<double>(fall)};
+        const double fall =
+            std::log(call.R.Reciprocal() + static_cast<double>((N + 1) / ((S - 1 - N) * beta)));
+        return Step{meets, static_cast<double>(-call.R.Log() - logT), fall};
     };
     const double intended = static_cast<double>(S * fixedBeta / (1 + fixedBeta));
     const double offered = kind == EngsetLoad::Traffic ? load : intended;
@@ -385,30 +436,30 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
     if (lines == 0) {
         return FromBeta(sources, 0, 0);
     }
-    const Real S = sources - 1; // call congestion: the sources but the caller
-    const Real N = lines;
-    const Real T = blocking;
-    Real beta;
+    const Ext S = sources - 1; // call congestion: the sources but the caller
+    const Ext N = lines;
+    const Ext T = blocking;
+    Ext beta;
     if (N == S) {
         // E = p^S = T: beta = p / (1 - p)
-        const Real logP = std::log(T) / S;
+        const Ext logP = std::log(T) / S;
         beta = -std::exp(logP) / std::expm1(logP);
     } else {
-        const Real logT = std::log(T);
-        const auto f = [&](Real b) {
-            const Inverse E = Congestion(S, N, b);
-            return LogSlopeValue{-E.R.Log() - logT, LogSlope(S, N, b, E.R.Reciprocal())};
+        const Ext logT = std::log(T);
+        const auto f = [&](Ext b) {
+            const Inverse<double> E = InverseCongestion<double>(S, N, b);
+            const Ext slope = N - Carried(S, N, b, E.R.Reciprocal(), E.complement);
+            return ValueSlope{-E.R.Log() - logT, std::fmax(slope, Ext(1e-300))};
         };
         // E >= 1 - N / (beta (S - N)), and E <= (S - N + 1) beta / ((S - N + 1) beta + N).
-        const Real lo = N * T / ((1 - T) * (S - N + 1));
-        const Real hi = N / ((1 - T) * (S - N));
+        const Ext lo = N * T / ((1 - T) * (S - N + 1));
+        const Ext hi = N / ((1 - T) * (S - N));
         const double erlang = ErlangBTraffic(lines, blocking);
         beta = LogNewton(f, erlang / (S - erlang * (1 - T)), lo, hi);
     }
-    const Engset e = FromBeta(sources, lines, beta);
-    Require(e.traffic <= kMaxTraffic && beta <= kMaxTraffic, "blocking",
-            "low enough that the traffic stays within 1e9 erlangs", blocking);
-    return e;
+    Require(beta <= kMaxTraffic, "blocking",
+            "low enough that the idle-source traffic stays within 1e9 erlangs", blocking);
+    return FromBeta(sources, lines, beta);
 }
 
 // --- Overflow -------------------------------------------------------------------------
@@ -426,15 +477,15 @@ void CheckMoments(double mean, double variance) {
 
 // Riordan's moments in long double: 1 - m + A / (N + 1 - Y) cancels where
 // much overflows.
-Overflow Moments(Real A, Real N) {
+Overflow Moments(Ext A, Ext N) {
     if (A == 0) {
         return {0, 0, 1};
     }
-    const Scaled<Real> R = InverseBlocking(A, N);
-    const Real B = R.Reciprocal();
-    const Real carried = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
-    const Real m = A * B;
-    const Real Z = 1 - m + A / (N + 1 - carried);
+    const Scaled<Ext> R = InverseBlocking(A, N);
+    const Ext B = R.Reciprocal();
+    const Ext carried = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    const Ext m = A * B;
+    const Ext Z = 1 - m + A / (N + 1 - carried);
     return {static_cast<double>(m), static_cast<double>(m * Z), static_cast<double>(Z)};
 }
 

@@ -21,5 +21,6 @@ ext|extended-blocking extended-lines
 lines --t|--traffic
 agents --traffic 10 --serv|--service-level
 table --format m|markdown
+overflow-lines --method h|hayward
 CASES
 exit $failed

@@ -1,5 +1,6 @@
 #include "tables/overflow.h"
 
+#include "tables/engine_reason.h"
 #include "tables/inputs.h"
 #include "tables/three_way.h"
 
@@ -26,12 +27,6 @@ QString Number(double value) {
 
 QString Count(double lines) {
     return QString::number(lines, 'f', 0);
-}
-
-// The engine's reason in the window's words where it is one of ours, else as
-// the engine says it.
-QString Reason(const std::exception& error) {
-    return QString::fromStdString(error.what());
 }
 
 } // namespace
@@ -133,13 +128,13 @@ void FirstChoiceModel::recompute() {
             } catch (const teletraffic::DomainError& error) {
                 QString& mark =
                     error.argument() == "lines" ? linesErrors_[row] : trafficErrors_[row];
-                mark = Reason(error);
+                mark = EngineReason(error);
                 note(row,
                      error.argument() == "lines" ? QStringLiteral("回線数")
                                                  : QStringLiteral("呼量"),
                      mark);
             } catch (const std::exception& error) {
-                trafficErrors_[row] = Reason(error);
+                trafficErrors_[row] = EngineReason(error);
                 note(row, QStringLiteral("呼量"), trafficErrors_[row]);
             }
         }
@@ -155,7 +150,7 @@ void FirstChoiceModel::recompute() {
         overflows_ = std::move(overflows);
         total_ = sum;
     } catch (const std::exception& error) {
-        problem_ = Reason(error);
+        problem_ = EngineReason(error);
     }
 }
 
@@ -254,7 +249,7 @@ template <typename Engine> Sizing Size(Engine engine) {
     try {
         return {static_cast<double>(engine()), {}};
     } catch (const std::exception& error) {
-        return {std::nullopt, Reason(error)};
+        return {std::nullopt, EngineReason(error)};
     }
 }
 

@@ -1,5 +1,7 @@
 #include "tables/three_way_tab.h"
 
+#include "tables/engine_reason.h"
+
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 
@@ -125,12 +127,10 @@ void ThreeWayTab::compute() {
                             : name == "lines"    ? fields_[static_cast<int>(Unknown::Lines)]
                             : name == "blocking" ? fields_[static_cast<int>(Unknown::Blocking)]
                                                  : fields_[static_cast<int>(Unknown::Traffic)];
-        field->mark(
-            QStringLiteral("計算できません（%1）").arg(QString::fromStdString(error.what())));
+        field->mark(EngineReason(error));
         return;
     } catch (const std::exception& error) {
-        explain_->setText(
-            QStringLiteral("計算できませんでした: %1").arg(QString::fromStdString(error.what())));
+        explain_->setText(EngineReason(error));
         return;
     }
     const QString shown[3] = {QString::number(answer.traffic, 'g', 10),

@@ -331,7 +331,8 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
         {"solveSources", S("0.5"), "solveSourcesError",
          S("範囲外です（1 以上 1000000000 以下の整数）"), "solveLines"},
         // 10 erlangs of call attempts from 4 sources: no line count meets 0.01.
-        {"solveSources", S("4"), "solveTrafficError", S("計算できません"), "solveLines"},
+        {"solveSources", S("4"), "solveTrafficError",
+         S("呼量 10 では計算できません: 呼源数より少ない回線数では"), "solveLines"},
         {"solveBlocking", S("1"), "solveBlockingError", S("範囲外です（1e-300 以上 1 未満）"),
          "solveLines"},
         {"calls", S("1e9"), "callsError", S("呼量が 1e+12 アーランになります"), "staffAnswer"},

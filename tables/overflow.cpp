@@ -74,8 +74,8 @@ bool FirstChoiceModel::addGroup() {
     groups_.push_back({});
     recompute();
     endInsertRows();
-    // The sum's row changes with the list.
-    emit dataChanged(index(groupCount(), 0), index(groupCount(), kColumns - 1));
+    // A blank group leaves every overflow and the sum to compute.
+    emit dataChanged(index(0, 0), index(groupCount(), kColumns - 1));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <boost/multiprecision/cpp_int.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -213,9 +214,8 @@ void CheckLoad(double S, EngsetLoad kind, double load) {
 // that counts, and once they stop shrinking, they are rounding.
 template <typename F> Ext LogNewton(F f, Ext x, Ext lo, Ext hi) {
     constexpr Ext eps = std::numeric_limits<Ext>::epsilon();
-    if (!(x > lo && x < hi)) {
-        x = lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
-    }
+    // A guess beyond the bracket is nearest its end: the ends are close bounds.
+    x = std::isnan(x) ? hi / 2 : std::clamp(x, lo > 0 ? lo : hi / 2, hi);
     Ext previous = INFINITY;
     for (int i = 0; i < 200 && hi - lo > 4 * eps * hi; ++i) {
         const auto [value, slope] = f(x);
@@ -345,6 +345,26 @@ bool ExactAtMost(double S, std::int64_t N, const Rational& beta, double T) {
     return sum * Rational(T) >= 1;
 }
 
+// R(S, n, beta) from R(S, from, beta), n > from, by the recurrence.
+Inverse<double> Walk(const Inverse<double>& at, Ext S, std::int64_t from, std::int64_t n,
+                     Ext beta) {
+    const auto b = static_cast<double>(beta);
+    const auto sources = static_cast<double>(S);
+    double mantissa = at.R.mantissa;
+    double scale = at.R.scale;
+    double one = std::exp(-scale);
+    for (auto k = static_cast<double>(from); k < static_cast<double>(n); k += 1) {
+        mantissa = one + (k + 1) / ((sources - k) * b) * mantissa;
+        if (mantissa > 1e200) {
+            scale += std::log(mantissa);
+            mantissa = 1;
+            one = std::exp(-scale);
+        }
+    }
+    // Two roundings a step, and the rounding of beta once a step.
+    return {{mantissa, scale}, 1 - one / mantissa, at.terms + 3 * static_cast<double>(n - from)};
+}
+
 // Whether log R meets -log T, from R whose sums had `terms` terms: each adds
 // up to three roundings, and the point probability's logarithm a few units of
 // its size; a beta found from another load moves log R by N - Y times its
@@ -394,6 +414,11 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
     }
     const Ext fixedBeta = kind == EngsetLoad::Traffic ? 0 : BetaFor(S, 0, kind, load);
     Ext lastBeta = 0;
+    // The largest count probed that fell short, from which the next count up
+    // is reached by the recurrence R(n + 1) = 1 + (n + 1) / ((S - 1 - n) beta)
+    // R(n) (which keeps its relative error) rather than a sum of its own.
+    std::int64_t shortOf = -1;
+    Inverse<double> shortR{};
     const auto probe = [&](std::int64_t n) {
         const auto N = static_cast<Ext>(n);
         if (N >= S) {
@@ -402,7 +427,13 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
         const Ext beta = kind == EngsetLoad::Traffic
                              ? (lastBeta = BetaForTraffic(S, N, load, lastBeta))
                              : fixedBeta;
-        const Inverse<double> call = CallInverse<double>(S, N, beta);
+        Inverse<double> call;
+        if (kind != EngsetLoad::Traffic && shortOf >= 0 && shortOf < n &&
+            static_cast<double>(n - shortOf) <= shortR.terms + 64) {
+            call = Walk(shortR, S - 1, shortOf, n, beta);
+        } else {
+            call = CallInverse<double>(S, N, beta);
+        }
         const bool meets = Decide(
             CallVerdict(call, logT, N),
             [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
@@ -415,14 +446,23 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
                 }
                 return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
             });
+        if (!meets && n > shortOf) {
+            shortOf = n;
+            shortR = call;
+        }
         const double fall =
             std::log(call.R.Reciprocal() + static_cast<double>((N + 1) / ((S - 1 - N) * beta)));
         return Step{meets, static_cast<double>(-call.R.Log() - logT), fall};
     };
-    const double intended = static_cast<double>(S * fixedBeta / (1 + fixedBeta));
-    const double offered = kind == EngsetLoad::Traffic ? load : intended;
-    const auto guess = static_cast<double>(ErlangBLines(std::fmin(offered, kMaxTraffic), T));
-    return SmallestCount(0, std::fmin(guess, S), probe);
+    // Erlang B's lines for the intended traffic m, their excess over m scaled
+    // down to the binomial's deviation sqrt(m (1 - m / S)).
+    const Ext m =
+        kind == EngsetLoad::Traffic ? std::fmin(Ext(load), S / 2) : S * fixedBeta / (1 + fixedBeta);
+    const auto erlang =
+        static_cast<double>(ErlangBLines(static_cast<double>(std::fmin(m, kMaxTraffic)), T));
+    const double z = (erlang - static_cast<double>(m)) / std::sqrt(static_cast<double>(m));
+    const double guess = std::ceil(static_cast<double>(m + z * std::sqrt(m * (1 - m / S))));
+    return SmallestCount(0, std::fmin(std::fmax(guess, 1), S), probe);
 }
 
 Engset EngsetTraffic(double sources, double lines, double blocking) {
@@ -454,8 +494,15 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
         // E >= 1 - N / (beta (S - N)), and E <= (S - N + 1) beta / ((S - N + 1) beta + N).
         const Ext lo = N * T / ((1 - T) * (S - N + 1));
         const Ext hi = N / ((1 - T) * (S - N));
-        const double erlang = ErlangBTraffic(lines, blocking);
-        beta = LogNewton(f, erlang / (S - erlang * (1 - T)), lo, hi);
+        // Erlang B's traffic A, with N = A + z sqrt(A), and then the mean m
+        // with N = m + z sqrt(m (1 - m / S)) the binomial's.
+        const Ext erlang = ErlangBTraffic(lines, blocking);
+        const Ext z = (N - erlang) / std::sqrt(erlang);
+        Ext m = erlang;
+        for (int i = 0; i < 4; ++i) {
+            m = N - z * std::sqrt(m * std::fmax(1 - m / S, 0));
+        }
+        beta = LogNewton(f, m > 0 && m < S ? m / (S - m) : erlang / (S - erlang * (1 - T)), lo, hi);
     }
     Require(beta <= kMaxTraffic, "blocking",
             "low enough that the idle-source traffic stays within 1e9 erlangs", blocking);
@@ -503,13 +550,11 @@ Overflow CombineOverflow(const Overflow& a, const Overflow& b) {
     return {m, v, m > 0 ? v / m : 1};
 }
 
-EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
-    CheckMoments(mean, variance);
-    const double m = mean;
-    const double v = variance;
-    if (m == 0 || v == m) {
-        return {m, 0};
-    }
+namespace {
+
+// The bracketed fallback: for given lines N, the traffic whose overflow has
+// mean m, then the lines whose overflow has variance v, by TOMS 748.
+EquivalentRandom NestedEquivalent(double m, double v) {
     // For given lines N, the traffic whose overflow has mean m: A B(A, N) = m,
     // increasing in A, between m and m + N (the carried traffic is below N).
     const auto trafficFor = [&](double N) {
@@ -555,10 +600,117 @@ EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
             iterations);
         N = (x + y) / 2;
     }
-    const double A = trafficFor(N);
-    Require(A <= kMaxTraffic, "variance",
+    return {trafficFor(N), N};
+}
+
+// log m and log Z of the overflow of N lines offered A, less their targets,
+// and their slopes in log A and N.
+template <typename Real> struct OverflowPoint {
+    Real logA, N;
+    std::array<Real, 2> F;
+    Real J[2][2];
+
+    Real Size() const { return std::fmax(std::fabs(F[0]), std::fabs(F[1])); }
+    // The Newton step, in log A and N.
+    std::array<Real, 2> Step() const {
+        const Real det = J[0][0] * J[1][1] - J[0][1] * J[1][0];
+        return {(-F[0] * J[1][1] + F[1] * J[0][1]) / det, (-F[1] * J[0][0] + F[0] * J[1][0]) / det};
+    }
+};
+
+// The slope of log B in N has no closed form and is differenced; the others
+// follow from d log B / d log A = N - Y.
+template <typename Real>
+OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedness) {
+    OverflowPoint<Real> p{logA, N, {}, {}};
+    const Real A = std::exp(logA);
+    const Scaled<Real> R = InverseBlocking(A, N);
+    const Real h = Real(1e-7) * std::fmax(Real(1), N);
+    const Real D = (InverseBlocking(A, N + h).Log() - R.Log()) / h; // d log R / d N
+    const Real m = A * R.Reciprocal();
+    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    const Real gap = N + 1 - Y;
+    const Real Z = 1 - m + A / gap;
+    p.F = {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
+    p.J[0][0] = 1 + N - Y;
+    p.J[0][1] = -D;
+    // dY / d log A = Y - m (N - Y), dY / dN = m D
+    p.J[1][0] = (-m * (1 + N - Y) + A / gap + A * (Y - m * (N - Y)) / (gap * gap)) / Z;
+    p.J[1][1] = (m * D - A * (1 - m * D) / (gap * gap)) / Z;
+    return p;
+}
+
+// Newton's method on (log A, N) for log m and log Z, from Rapp's
+// approximation, each step halved until it brings the residuals down; in
+// double to the rounding of the residuals, then one step in long double:
+// 1 - m + A / (N + 1 - Y) cancels where much overflows (m = 3000, Z = 3.3
+// loses 9 digits of 16).
+bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
+    const double logMean = std::log(mean);
+    const double logZ = std::log(variance) - logMean;
+    const double Z = variance / mean;
+    const double rappA = variance + 3 * Z * (Z - 1);
+    OverflowPoint<double> p =
+        OverflowAt(std::log(rappA), std::fmax(rappA * (mean + Z) / (mean + Z - 1) - mean - 1, 0),
+                   logMean, logZ);
+    for (int i = 0; p.Size() > 1e-15; ++i) {
+        const auto [da, dN] = p.Step();
+        if (!std::isfinite(da) || !std::isfinite(dN) || i == 40) {
+            return false;
+        }
+        OverflowPoint<double> next = p;
+        double t = 1;
+        for (int k = 0; k < 16; ++k, t /= 2) {
+            next = OverflowAt(p.logA + t * std::clamp(da, -1.0, 1.0),
+                              std::fmax(p.N + t * dN, p.N / 2), logMean, logZ);
+            if (next.Size() < p.Size()) {
+                break;
+            }
+        }
+        if (!(next.Size() < p.Size())) {
+            break;
+        }
+        const bool slow = next.Size() > p.Size() / 4;
+        p = next;
+        if (slow && p.Size() < 1e-8) {
+            break; // at the rounding of the residuals
+        }
+    }
+    if (!(p.Size() < 1e-6)) {
+        return false;
+    }
+    const Ext logMeanExt = std::log(static_cast<Ext>(mean));
+    const Ext logPeakedness = std::log(static_cast<Ext>(variance)) - logMeanExt;
+    Ext logA = p.logA;
+    Ext N = p.N;
+    for (int k = 0;; ++k) {
+        const auto [da, dN] = OverflowAt<Ext>(logA, N, logMeanExt, logPeakedness).Step();
+        logA += da;
+        N = std::fmax(N + dN, 0);
+        if ((std::fabs(da) < 1e-14 && std::fabs(dN) < 1e-14 * std::fmax(1, N)) || k == 8) {
+            break;
+        }
+    }
+    out = {static_cast<double>(std::exp(logA)), static_cast<double>(N)};
+    return std::isfinite(out.traffic) && std::isfinite(out.lines);
+}
+
+} // namespace
+
+EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
+    CheckMoments(mean, variance);
+    const double m = mean;
+    const double v = variance;
+    if (m == 0 || v == m) {
+        return {m, 0};
+    }
+    EquivalentRandom er{};
+    if (!NewtonEquivalent(m, v, er)) {
+        er = NestedEquivalent(m, v);
+    }
+    Require(er.traffic <= kMaxTraffic, "variance",
             "small enough that the equivalent traffic stays within 1e9 erlangs", v);
-    return {A, N};
+    return er;
 }
 
 namespace {

@@ -195,14 +195,16 @@ def engset_rows():
              (1e6, 499000, 0, 1), (1e6, 1000, 2, 950), (1e6, 1e5, 0, 0.1111111),
              (1e9, 5e8, 0, 1), (1e9, 500010000, 0, 1), (1e9, 499990000, 0, 1),
              (1e9, 18, 1, 10), (1e9, 1e8, 0, 0.11111111), (1e9, 1000, 0, 1e-6),
-             (1e9, 500200000, 0, 1), (1e4, 30, 2, 15)]
+             (1e9, 500200000, 0, 1), (1e4, 30, 2, 15), (1e9, 300037344, 1, 3e8),
+             (1e9, 300037344, 2, 3e8), (1e6, 300500, 1, 299000.5)]
     for S, N, kind, load in cases:
         values = engset(S, N, beta_for(S, N, kind, load))
         for name, value in zip(ENGSET_FIELDS, values):
             row(name, (S, N, kind, load), value)
     for S, kind, load, T in [(40, 1, 5, 0.01), (40, 0, 0.1, 0.01), (40, 2, 5, 0.01),
                              (1000, 0, 0.05, 0.001), (1e6, 2, 1000, 0.01), (4, 0, 1 / 3, 1 / 7),
-                             (1e4, 1, 100, 0.05)]:
+                             (1e4, 1, 100, 0.05), (1e6, 1, 3e5, 0.01), (1e6, 2, 2e5, 1e-6),
+                             (1e9, 0, 0.02, 0.01), (12, 1, 11.5, 0.6)]:
         def meets(n):
             if n >= S:
                 return True
@@ -214,7 +216,7 @@ def engset_rows():
         row("engset_lines", (S, 0, beta, T),
             smallest(lambda n: n >= S or 1 / engset_inverse(S - 1, n, beta) <= T, 0))
     for S, N, T in [(40, 8, 0.01), (4, 2, 1 / 7), (1e9, 18, 0.01), (1000, 999, 0.3),
-                    (1e6, 1000, 0.02)]:
+                    (1e6, 1000, 0.02), (1e9, 300037344, 1e-6), (1e6, 700000, 0.3)]:
         f = lambda u: -mp.log(engset_inverse(S - 1, N, mp.exp(u))) - mp.log(T)
         hi = mp.log(F(N) / ((1 - F(T)) * (S - 1 - N))) if N < S - 1 else mp.log(F(10) ** 6)
         lo = mp.log(F(N) * T / ((1 - F(T)) * (S - N)))
@@ -235,7 +237,10 @@ def overflow_rows():
         row("overflow_mean", (A, N), m)
         row("overflow_variance", (A, N), v)
     # Equivalent random: the moments of an overflow, and some of no group.
-    for m, v in [(2.145823, 4.362447), (5, 10), (1, 1.5), (30, 100), (0.01, 0.02), (100, 101)]:
+    # The moments of 1e4 erlangs on 7003 and 9970 lines, 100 on 117, 1e6 on 999000.
+    for m, v in [(2.145823, 4.362447), (5, 10), (1, 1.5), (30, 100), (0.01, 0.02), (100, 101),
+                 (2999.3314923106782, 9976.8074528464476), (99.314123252992786, 4360.3682743684312),
+                 (0.97900711253713624, 5.1789206230757943), (1524.48076531365, 578599.08508718805)]:
         guess_a = F(v) + 3 * F(v) / m * (F(v) / m - 1)
         z = F(v) / m
         guess_n = guess_a * (m + z) / (m + z - 1) - m - 1

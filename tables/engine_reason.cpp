@@ -39,6 +39,7 @@ QString Why(const std::string& rule) {
         {"low enough that the idle-source traffic",
          u"呼源 1 つあたりの呼量が 1e9 アーランを超えます"},
         {"small enough that the equivalent traffic", u"等価ランダム呼量が 1e9 アーランを超えます"},
+        {"reached within 2e9 lines", u"20 億回線まででは届きません"},
         {"at least the mean", u"分散が平均より小さい呼には等価ランダム法が使えません"},
     };
     for (const auto& k : known) {

@@ -19,8 +19,9 @@ int main(int argc, char* argv[]) {
     if (const auto status = platform::ReadCommandLine(
             argc, argv, "corvane-tables",
             "Corvane Tables " CORVANE_VERSION ": Erlang B tables and curves, the three-way\n"
-            "solve of traffic, blocking and lines, and call-centre staffing by Erlang C\n"
-            "and Erlang A, in one window. It remembers its inputs between runs.",
+            "solve of traffic, blocking and lines (Erlang B or Engset), call-centre\n"
+            "staffing by Erlang C and Erlang A and overflow to a final group, in one\n"
+            "window. It remembers its inputs between runs.",
             CORVANE_VERSION)) {
         return *status;
     }

@@ -1,6 +1,7 @@
 #include "tables/tables_window.h"
 
 #include "tables/chart_tab.h"
+#include "tables/overflow_tab.h"
 #include "tables/staffing_tab.h"
 #include "tables/table_tab.h"
 #include "tables/three_way_tab.h"
@@ -72,14 +73,16 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
     chart_ = new ChartTab(dialogs, tabs_);
     threeWay_ = new ThreeWayTab(dialogs, tabs_);
     staffing_ = new StaffingTab(dialogs, tabs_);
+    overflow_ = new OverflowTab(dialogs, tabs_);
     tabs_->setObjectName(QStringLiteral("tabs"));
     tabs_->addTab(table_, QStringLiteral("表"));
     tabs_->addTab(chart_, QStringLiteral("グラフ"));
     tabs_->addTab(threeWay_, QStringLiteral("三方向計算"));
     tabs_->addTab(staffing_, QStringLiteral("コールセンター"));
+    tabs_->addTab(overflow_, QStringLiteral("迂回"));
     setCentralWidget(tabs_);
     statusBar()->setObjectName(QStringLiteral("status"));
-    const QList<Tab*> all{table_, chart_, threeWay_, staffing_};
+    const QList<Tab*> all{table_, chart_, threeWay_, staffing_, overflow_};
     for (Tab* tab : all) {
         connect(tab, &Tab::said, statusBar(),
                 [this](const QString& text) { statusBar()->showMessage(text); });
@@ -179,6 +182,10 @@ void TablesWindow::restore() {
     for (QComboBox* box : Remembered<QComboBox>(this)) {
         box->setCurrentIndex(index(Key(box), box->count(), box->currentIndex()));
     }
+    const QVariant groups = settings_.value(QStringLiteral("inputs/overflowGroups"));
+    if (groups.isValid()) {
+        overflow_->groups()->setGroups(GroupsFromList(groups.toStringList()));
+    }
     tabs_->setCurrentIndex(index(QStringLiteral("window/tab"), tabs_->count(), 0));
     restoreGeometry(settings_.value(QStringLiteral("window/geometry")).toByteArray());
 }
@@ -201,6 +208,8 @@ void TablesWindow::save() {
     for (QComboBox* box : Remembered<QComboBox>(this)) {
         settings_.setValue(Key(box), box->currentIndex());
     }
+    settings_.setValue(QStringLiteral("inputs/overflowGroups"),
+                       GroupsToList(overflow_->groups()->groups()));
     settings_.setValue(QStringLiteral("window/tab"), tabs_->currentIndex());
     settings_.setValue(QStringLiteral("window/geometry"), saveGeometry());
     settings_.sync();

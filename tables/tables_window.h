@@ -1,6 +1,7 @@
 // Corvane Tables: one window, a tab each for the Erlang B table (表), the
-// curves (グラフ), the three-way solve (三方向計算) and call-centre staffing
-// (コールセンター), in the main window's fonts and words.
+// curves (グラフ), the three-way solve (三方向計算), call-centre staffing
+// (コールセンター) and overflow to a final group (迂回), in the main window's
+// fonts and words.
 //
 // The window remembers every input, the tab, the last folder saved to and its
 // geometry in the QSettings it is given: read as it opens (each tab then
@@ -8,7 +9,7 @@
 // change and as it closes. The first window on a settings file locks it; a
 // second one opened meanwhile reads it but does not write it, and says so,
 // so that neither overwrites the other's settings unseen. The models (erlang_table.h, curves.h,
-// three_way.h, staffing.h) do the work; the tabs (*_tab.h) only read fields and show.
+// three_way.h, staffing.h, overflow.h) do the work; the tabs (*_tab.h) only read fields and show.
 #pragma once
 
 #include "tables/tab.h"
@@ -26,6 +27,7 @@ class TableTab;
 class ChartTab;
 class ThreeWayTab;
 class StaffingTab;
+class OverflowTab;
 
 class TablesWindow : public QMainWindow {
     Q_OBJECT
@@ -40,6 +42,7 @@ public:
     bool remembers() const { return lock_.isLocked(); }
     TableTab* tableTab() const { return table_; }
     ChartTab* chartTab() const { return chart_; }
+    OverflowTab* overflowTab() const { return overflow_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -55,6 +58,7 @@ private:
     ChartTab* chart_;
     ThreeWayTab* threeWay_;
     StaffingTab* staffing_;
+    OverflowTab* overflow_;
     QLockFile lock_;
     QTimer* saveTimer_;
 };

@@ -1,5 +1,6 @@
 #include "tables/three_way.h"
 
+#include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 
 #include <QStringList>
@@ -8,22 +9,73 @@
 
 namespace tables {
 
+std::optional<ThreeWayProblem> CheckThreeWay(const ThreeWayInputs& in) {
+    if (!in.sources || in.unknown == Unknown::Lines) {
+        return std::nullopt;
+    }
+    const double S = *in.sources;
+    const QString sources = QString::number(S, 'f', 0);
+    if (in.lines > S) {
+        return ThreeWayProblem{Unknown::Lines,
+                               QStringLiteral("呼源数（%1）以下にしてください").arg(sources)};
+    }
+    if (in.lines == S && in.unknown == Unknown::Traffic) {
+        return ThreeWayProblem{
+            Unknown::Lines,
+            QStringLiteral("呼源数と同じ回線数では呼損が起きません。%1 未満にしてください")
+                .arg(sources)};
+    }
+    // With a line for every source, the attempts of S sources each idle a
+    // share of the time come to less than S erlangs.
+    if (in.lines == S && in.traffic >= S) {
+        return ThreeWayProblem{
+            Unknown::Traffic,
+            QStringLiteral("回線数が呼源数と同じときは呼源数（%1）未満にしてください")
+                .arg(sources)};
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+using teletraffic::EngsetLoad;
+
+double Blocking(const ThreeWayInputs& in, double traffic, double lines) {
+    if (in.sources) {
+        return teletraffic::EngsetBlocking(*in.sources, lines, EngsetLoad::Traffic, traffic)
+            .callCongestion;
+    }
+    return teletraffic::ErlangB(traffic, lines);
+}
+
+} // namespace
+
 ThreeWay SolveThreeWay(const ThreeWayInputs& in) {
-    ThreeWay answer{in.unknown, in.traffic, in.blocking, in.lines, {}};
+    ThreeWay answer{in.unknown, in.traffic, in.blocking, in.lines, {}, in.sources};
+    const bool engset = in.sources.has_value();
     switch (in.unknown) {
     case Unknown::Lines:
-        answer.lines = static_cast<double>(teletraffic::ErlangBLines(in.traffic, in.blocking));
+        answer.lines =
+            static_cast<double>(engset ? teletraffic::EngsetLines(*in.sources, EngsetLoad::Traffic,
+                                                                  in.traffic, in.blocking)
+                                       : teletraffic::ErlangBLines(in.traffic, in.blocking));
         break;
     case Unknown::Blocking:
-        answer.blocking = teletraffic::ErlangB(in.traffic, in.lines);
+        answer.blocking = Blocking(in, in.traffic, in.lines);
         break;
     case Unknown::Traffic:
-        answer.traffic = teletraffic::ErlangBTraffic(in.lines, in.blocking);
+        answer.traffic =
+            engset ? teletraffic::EngsetTraffic(*in.sources, in.lines, in.blocking).traffic
+                   : teletraffic::ErlangBTraffic(in.lines, in.blocking);
         break;
     }
-    for (double n = std::max(0.0, answer.lines - 1);
-         n <= std::min(answer.lines + 1, teletraffic::kMaxLines); ++n) {
-        answer.around.push_back({n, teletraffic::ErlangB(answer.traffic, n)});
+    const double most = engset ? *in.sources : teletraffic::kMaxLines;
+    for (double n = std::max(0.0, answer.lines - 1); n <= std::min(answer.lines + 1, most); ++n) {
+        try {
+            answer.around.push_back({n, Blocking(in, answer.traffic, n)});
+        } catch (const teletraffic::DomainError&) {
+            // A line for every source cannot carry this traffic: no row for it.
+        }
     }
     return answer;
 }
@@ -49,20 +101,27 @@ QString Neighbours(const ThreeWay& a) {
     return parts.join(u'、');
 }
 
-} // namespace
-
-QString Explain(const ThreeWay& a) {
+QString Sentence(const ThreeWay& a) {
     const QString traffic = FullText(a.traffic);
     const QString blocking = BlockingText(a.blocking);
+    const auto at = [&a](double lines, QStringView relation) {
+        for (const LineBlocking& row : a.around) {
+            if (row.lines == lines) {
+                return Versus(row.blocking, relation, a.blocking);
+            }
+        }
+        return QStringLiteral("—");
+    };
     switch (a.unknown) {
     case Unknown::Lines:
         if (a.lines == 0) {
             return QStringLiteral("呼量 0 アーランに回線は要りません。");
         }
+        // With Engset a row may be missing (a line for every source): "—" then.
         return QStringLiteral("呼量 %1 アーランの呼損率は %2 回線で %3 ですが、%4 回線では "
                               "%5 です。")
-            .arg(traffic, Count(a.lines), Versus(a.around[1].blocking, u"≤", a.blocking),
-                 Count(a.lines - 1), Versus(a.around[0].blocking, u">", a.blocking));
+            .arg(traffic, Count(a.lines), at(a.lines, u"≤"), Count(a.lines - 1),
+                 at(a.lines - 1, u">"));
     case Unknown::Traffic:
         return QStringLiteral(
                    "%1 回線が呼損率 %2 で運べる呼量は %3 アーランです（この呼量で %4）。")
@@ -72,6 +131,17 @@ QString Explain(const ThreeWay& a) {
             .arg(traffic, Count(a.lines), blocking, Neighbours(a));
     }
     return {};
+}
+
+} // namespace
+
+QString Explain(const ThreeWay& a) {
+    QString model = a.sources
+                        ? QStringLiteral("エングセット式（呼源数 %1。呼損率は呼損となる呼の割合）で"
+                                         "求めました。")
+                              .arg(Count(*a.sources))
+                        : QStringLiteral("アーランB式（呼源数は無限）で求めました。");
+    return Sentence(a) + model;
 }
 
 QString FullText(double value) {

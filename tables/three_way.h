@@ -1,10 +1,13 @@
-// The three-way solve of Erlang B: any two of traffic, blocking and lines
-// give the third. The blocking at the line counts beside the answer comes
-// with it, so the answer explains itself.
+// The three-way solve: any two of traffic, blocking and lines give the third,
+// by Erlang B, or by Engset when a number of sources is given (the blocking
+// is then the call congestion, the share of call attempts blocked, and the
+// traffic the call attempts times the holding time). The blocking at the
+// line counts beside the answer comes with it, so the answer explains itself.
 #pragma once
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace tables {
@@ -17,6 +20,7 @@ struct ThreeWayInputs {
     double traffic = 10;
     double blocking = 0.01;
     double lines = 18;
+    std::optional<double> sources; // Engset with this many sources; Erlang B without
 };
 
 struct LineBlocking {
@@ -30,12 +34,22 @@ struct ThreeWay {
     double blocking; // the target, or the blocking found
     double lines;
     std::vector<LineBlocking> around; // at lines - 1 (if any), lines and lines + 1
+    std::optional<double> sources;
 };
 
-// The inputs must be in the engine's domain.
+// Which known value a set of inputs cannot have, and why: what Engset needs of
+// the lines and the traffic beside the sources. Nothing when they will do.
+struct ThreeWayProblem {
+    Unknown field;
+    QString error;
+};
+std::optional<ThreeWayProblem> CheckThreeWay(const ThreeWayInputs& inputs);
+
+// Each input must be in the engine's domain and CheckThreeWay find nothing;
+// otherwise teletraffic::DomainError names the argument.
 ThreeWay SolveThreeWay(const ThreeWayInputs& inputs);
 
-// One sentence on why the answer is what it is.
+// One sentence on why the answer is what it is, then which model answered.
 QString Explain(const ThreeWay& answer);
 
 // Blocking probabilities to six significant digits.

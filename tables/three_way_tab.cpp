@@ -2,6 +2,7 @@
 
 #include "tables/files.h"
 
+#include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 
 #include <QButtonGroup>
@@ -47,6 +48,8 @@ ThreeWayTab::ThreeWayTab(Dialogs dialogs, QWidget* parent)
         fields_[i] = addField(kNames[i], labels[i], texts[i], kRanges[i], kArguments[i]);
         connect(solveFor_[i], &QRadioButton::toggled, this, &ThreeWayTab::showUnknown);
     }
+    sources_ = addField("solveSources", QStringLiteral("呼源数（空欄はアーランB式）"), QString(),
+                        {1, teletraffic::kMaxSources, true}, "sources");
     solveFor_[static_cast<int>(Unknown::Lines)]->setChecked(true);
     connect(addButton("solveCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
             &Tab::run);
@@ -141,7 +144,18 @@ bool ThreeWayTab::compute() {
             *values[i] = value.value_or(0);
         }
     }
+    // Empty is Erlang B; a number switches all three solves to Engset.
+    if (sources_->edit()->text().trimmed().isEmpty()) {
+        sources_->mark({});
+    } else {
+        inputs.sources = sources_->read();
+        ok = ok && inputs.sources;
+    }
     if (!ok) {
+        return false;
+    }
+    if (const auto problem = CheckThreeWay(inputs)) {
+        fields_[static_cast<int>(problem->field)]->mark(problem->error);
         return false;
     }
     const ThreeWay answer = SolveThreeWay(inputs);

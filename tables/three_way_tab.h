@@ -29,6 +29,7 @@ private:
 
     QRadioButton* solveFor_[3];
     InputField* fields_[3];
+    InputField* sources_;
     QLabel* explain_;
     QTableWidget* around_;
 };

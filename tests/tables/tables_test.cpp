@@ -3,6 +3,8 @@
 #include "tables/curves.h"
 #include "tables/day_staffing.h"
 #include "tables/files.h"
+#include "tables/overflow.h"
+#include "tables/overflow_tab.h"
 #include "tables/staffing.h"
 #include "tables/tables_window.h"
 #include "tables/three_way.h"
@@ -285,6 +287,64 @@ TEST(ThreeWay, EachUnknownWithTheBlockingBesideIt) {
     EXPECT_EQ(none.blocking, 1);
     ASSERT_EQ(none.around.size(), 2u); // no line count below 0, B(10, 1) beside it
     EXPECT_DOUBLE_EQ(none.around[1].blocking, 10.0 / 11);
+// S = 4 sources, 2 lines, beta = 1/3: by hand the carried traffic is 8/9, the
+// call attempts bring beta (S - 8/9) = 28/27 erlangs and a seventh of them are
+// blocked; Erlang B blocks 0.209 of 28/27 erlangs on 2 lines, so needs 3.
+TEST(ThreeWay, EachUnknownByErlangBOrEngset) {
+    const std::optional<double> none, four = 4;
+    const double A = 28.0 / 27;
+    const struct {
+        ThreeWayInputs in;
+        double traffic, blocking, lines;
+        S model;
+    } cases[] = {
+        {{Unknown::Lines, 10, 0.01, 0, none}, 10, 0.01, 18, S("アーランB式")},
+        {{Unknown::Traffic, 0, 0.01, 10, none}, 4.46117, 0.01, 10, S("アーランB式")},
+        {{Unknown::Blocking, 10, 0, 0, none}, 10, 1, 0, S("アーランB式")},
+        {{Unknown::Blocking, A, 0, 2, four}, A, 1.0 / 7, 2, S("エングセット式（呼源数 4。")},
+        {{Unknown::Traffic, 0, 1.0 / 7, 2, four}, A, 1.0 / 7, 2, S("エングセット式")},
+        {{Unknown::Lines, A, 0.15, 0, four}, A, 0.15, 2, S("エングセット式")},
+        {{Unknown::Lines, A, 0.15, 0, none}, A, 0.15, 3, S("アーランB式")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(&c - cases));
+        const ThreeWay got = SolveThreeWay(c.in);
+        EXPECT_NEAR(got.traffic, c.traffic, 1e-5 * c.traffic);
+        EXPECT_NEAR(got.blocking, c.blocking, 1e-12);
+        EXPECT_EQ(got.lines, c.lines);
+        EXPECT_TRUE(Explain(got).contains(S("で求めました。")) && Explain(got).contains(c.model))
+            << Explain(got).toStdString();
+    }
+    EXPECT_EQ(Explain(SolveThreeWay(cases[0].in)),
+              S("呼量 10 アーランの呼損率は 18 回線で 0.00714244 ≤ 0.01 ですが、17 回線では "
+                "0.0129489 > 0.01 です。アーランB式（呼源数は無限）で求めました。"));
+    const ThreeWay zero = SolveThreeWay(cases[2].in);
+    ASSERT_EQ(zero.around.size(), 2u); // no line count below 0, B(10, 1) beside it
+    EXPECT_DOUBLE_EQ(zero.around[1].blocking, 10.0 / 11);
+}
+
+// What Engset cannot take is marked at the field that breaks it.
+TEST(ThreeWay, EngsetRefusalsNameTheField) {
+    const struct {
+        ThreeWayInputs in;
+        std::optional<Unknown> field;
+    } cases[] = {
+        {{Unknown::Blocking, 1, 0, 5, 4}, Unknown::Lines},   // more lines than sources
+        {{Unknown::Traffic, 0, 0.01, 4, 4}, Unknown::Lines}, // nothing is ever blocked
+        {{Unknown::Blocking, 4, 0, 4, 4}, Unknown::Traffic}, // no beta offers 4 erlangs
+        {{Unknown::Blocking, 3.9, 0, 4, 4}, std::nullopt},   // but 3.9 erlangs will do
+        {{Unknown::Blocking, 1, 0, 5, std::nullopt}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(&c - cases));
+        const auto problem = CheckThreeWay(c.in);
+        EXPECT_EQ(problem.has_value(), c.field.has_value());
+        if (problem && c.field) {
+            EXPECT_EQ(problem->field, *c.field);
+        } else if (!problem) {
+            EXPECT_NO_THROW(SolveThreeWay(c.in));
+        }
+    }
 }
 
 TEST(Curves, SampledStoppedBelowTheFloorAndAnswered) {
@@ -302,6 +362,83 @@ TEST(Curves, SampledStoppedBelowTheFloorAndAnswered) {
     const Curves tiny = ComputeCurves({CurveKind::BlockingByLines, {10}, 1e-300, 1, 400});
     EXPECT_EQ(tiny.floor, 1e-12);
     EXPECT_EQ(tiny.curves.at(0).answer->y(), 1e-12);
+}
+
+// The overflow of 10 erlangs on 10 lines has mean 2.145823 and variance
+// 4.362447 (Riordan); two such streams add both, and their peakedness stays.
+TEST(Overflow, GroupsSumOrComputeNothingWhileHalfTyped) {
+    using G = std::vector<GroupText>;
+    const struct {
+        G groups;
+        QStringList sum; // mean, variance, peakedness; empty for nothing computed
+        S problem;
+    } cases[] = {
+        {G{{S("10"), S("10")}}, {S("2.14582"), S("4.36245"), S("2.03299")}, {}},
+        {G{{S("10"), S("10")}, {S("１０"), S("10")}},
+         {S("4.29165"), S("8.72489"), S("2.03299")},
+         {}},
+        {G{{S("10"), S("10")}, {S("6"), {}}}, {}, S("2 行目の回線数: 値を入れてください")},
+        {G{{S("10"), S("1.5")}, {S("x"), S("3")}}, {}, S("1 行目の回線数: 範囲外です")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(&c - cases));
+        FirstChoiceModel model;
+        model.setGroups(c.groups);
+        const int sum = model.groupCount();
+        EXPECT_EQ(model.total().has_value(), !c.sum.isEmpty());
+        EXPECT_TRUE(model.problem().startsWith(c.problem)) << model.problem().toStdString();
+        for (int column = 0; column < 3; ++column) {
+            EXPECT_EQ(model.index(sum, FirstChoiceModel::kMean + column).data().toString(),
+                      c.sum.value(column));
+            // Nothing computed for any row while one is half typed.
+            EXPECT_EQ(model.index(0, FirstChoiceModel::kMean + column).data().isValid(),
+                      !c.sum.isEmpty());
+        }
+    }
+    FirstChoiceModel model;
+    model.setGroups({{S("10"), S("10")}, {S("6"), S("8")}});
+    EXPECT_TRUE(model.addGroup()); // a new blank group stops the sum until typed
+    EXPECT_FALSE(model.total());
+    EXPECT_TRUE(model.index(2, FirstChoiceModel::kTraffic).data(kErrorRole).isValid());
+    model.setData(model.index(2, FirstChoiceModel::kTraffic), S("0"), Qt::EditRole);
+    model.setData(model.index(2, FirstChoiceModel::kLines), S("0"), Qt::EditRole);
+    ASSERT_TRUE(model.total());
+    EXPECT_EQ(model.index(3, FirstChoiceModel::kMean).data().toString(), S("2.87708"));
+}
+
+// Peaked overflow needs more final lines than Erlang B gives its mean: the
+// mean-only count misses the target, which ERT's count meets.
+TEST(Overflow, FinalGroupByErtMeetsWhatTheMeanAloneMisses) {
+    const struct {
+        teletraffic::Overflow offered;
+        double target;
+    } cases[] = {
+        {teletraffic::OverflowMoments(10, 10), 0.01},
+        {teletraffic::CombineOverflow(teletraffic::OverflowMoments(10, 10),
+                                      teletraffic::OverflowMoments(6, 8)),
+         0.001},
+        {teletraffic::OverflowMoments(30, 20), 0.05},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.offered.mean);
+        const FinalGroup g = SizeFinalGroup(c.offered, c.target);
+        ASSERT_TRUE(g.ert.lines && g.hayward.lines && g.meanOnly.lines);
+        EXPECT_GT(*g.ert.lines, *g.meanOnly.lines);
+        EXPECT_GT(g.meanOnlyBlocking, c.target);
+        FinalGroupModel model;
+        model.setGroup(g);
+        // The rows hold each answer, marked, with its blocking either side of the target.
+        int marked = 0;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const double lines = model.index(row, FinalGroupModel::kLines).data().toDouble();
+            const double ert = model.index(row, FinalGroupModel::kErt).data().toDouble();
+            const bool answer = model.index(row, FinalGroupModel::kErt).data(kAnswerRole).toBool();
+            marked += answer;
+            EXPECT_EQ(answer, lines == *g.ert.lines);
+            EXPECT_EQ(ert <= c.target, lines >= *g.ert.lines) << lines;
+        }
+        EXPECT_EQ(marked, 1);
+    }
 }
 
 // The real window over scratch settings; its dialogs answer with `savePath`.
@@ -392,6 +529,11 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
         {"rowLast", S("abc"), "rowLastError", S("数値ではありません"), "cellMeaning"},
         {"rowLast", S("2000000"), "rowStepError", S("行が 2000000 になります"), "cellMeaning"},
         {"rowStep", S("0"), "rowStepError", S("範囲外です"), "cellMeaning"},
+        {"solveSources", S("0.5"), "solveSourcesError",
+         S("範囲外です（1 以上 1000000000 以下の整数）"), "solveLines"},
+        // 10 erlangs of call attempts from 4 sources: no line count meets 0.01.
+        {"solveSources", S("4"), "solveTrafficError",
+         S("呼量 10 では計算できません: 呼源数より少ない回線数では"), "solveLines"},
         {"solveBlocking", S("1"), "solveBlockingError", S("範囲外です（1e-300 以上 1 未満）"),
          "solveExplain"},
         // In the field's range, but the engine cannot count the agents it asks for.
@@ -615,6 +757,51 @@ TEST_F(Window, SecondWindowDoesNotOverwriteTheFirstsSettings) {
     EXPECT_EQ(settings.value(S("inputs/rowLast")).toString(), S("300"));
 }
 
+// A cell typed into the list recomputes; a half-typed list shows no answer;
+// the final group's table copies and saves as the table tab's does.
+TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->tabs()->setCurrentWidget(window->overflowTab());
+    auto* groups = get<QTableView>("overflowGroups");
+    auto* final = get<QTableView>("finalTable");
+    const auto type = [&](int row, int column, const S& value) {
+        const QModelIndex cell = groups->model()->index(row, column);
+        groups->setCurrentIndex(cell);
+        groups->edit(cell);
+        auto* editor = groups->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, value);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The view commits the text and closes the editor queued.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return groups->findChildren<QLineEdit*>().isEmpty(); }));
+    };
+    type(1, FirstChoiceModel::kLines, S("8x"));
+    EXPECT_TRUE(
+        text("overflowAnswer")
+            .startsWith(S("第一選択群の表を埋めてください。2 行目の回線数: 数値ではありません")))
+        << text("overflowAnswer").toStdString();
+    EXPECT_EQ(final->model()->rowCount(), 0);
+    type(1, FirstChoiceModel::kLines, S("8"));
+    EXPECT_TRUE(text("overflowAnswer").contains(S("等価ランダム法 11 回線、Hayward 法 11 回線")))
+        << text("overflowAnswer").toStdString();
+    EXPECT_TRUE(text("overflowAnswer").contains(S("8 回線ですが")));
+
+    final->setFocus();
+    final->selectionModel()->select(final->model()->index(5, 0), QItemSelectionModel::Select);
+    final->selectionModel()->select(final->model()->index(5, 3), QItemSelectionModel::Select);
+    QTest::keyClick(final, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              S("最終群の回線数\tアーランB (平均のみ)\n8\t0.00657441\n"));
+    get<QPushButton>("overflowCsv")->click();
+    const QList<QByteArray> lines = Contents(savePath).split('\n');
+    ASSERT_EQ(lines.size(), final->model()->rowCount() + 2);
+    EXPECT_EQ(lines[0], "\xEF\xBB\xBF最終群の回線数,呼損率 (等価ランダム法),呼損率 (Hayward 法),"
+                        "アーランB (平均のみ)\r");
+    EXPECT_EQ(lines[6], "8,0.0575142,0.0427249,0.00657441\r");
+}
+
 TEST_F(Window, RemembersInputsTabAndGeometry) {
     // Typed, it is on disk soon, the window still open.
     auto* recall = get<QLineEdit>("recall");
@@ -627,6 +814,7 @@ TEST_F(Window, RemembersInputsTabAndGeometry) {
     enter("rowLast", S("300"));
     get<QCheckBox>("trafficRows")->setChecked(true);
     get<QPlainTextEdit>("volumes")->setPlainText(S("9:00,10"));
+    window->overflowTab()->groups()->setGroups({{S("5"), S("3")}});
     window->tabs()->setCurrentIndex(3);
     window->resize(900, 600);
     window->close();
@@ -635,6 +823,8 @@ TEST_F(Window, RemembersInputsTabAndGeometry) {
     EXPECT_TRUE(get<QCheckBox>("trafficRows")->isChecked());
     EXPECT_EQ(get<QPlainTextEdit>("volumes")->toPlainText(), S("9:00,10"));
     EXPECT_EQ(window->tabs()->currentIndex(), 3);
+    EXPECT_EQ(GroupsToList(window->overflowTab()->groups()->groups()),
+              QStringList({S("5"), S("3")}));
     EXPECT_EQ(window->size(), QSize(900, 600));
 }
 

@@ -1,0 +1,155 @@
+"""Corvane's traffic engine for NumPy and pandas.
+
+Erlang B (blocking, lines, traffic), extended Erlang B with retrials, and
+Erlang C staffing, exact to 1e-12 relative and with exact counts, as
+vectorised functions: arguments broadcast as in NumPy, scalars give scalars,
+arrays give float64 arrays (counts as int64), ``out=`` is filled in place,
+pandas Series give Series, and the GIL is released while the engine runs.
+
+Units: traffic in erlangs; lines and agents as counts (whole or fractional
+where a function takes them); probabilities as fractions of 1; times in any
+one unit, the same for the handling time and the target time.
+
+An argument outside the domain raises :class:`DomainError`, a ValueError
+whose message is the engine's (for an array, with the first bad element's
+index). Under ``errstate(domain="nan")`` such elements give NaN instead, and
+counts then come back as float64 so that NaN has a place.
+
+>>> import corvane
+>>> corvane.erlang_b_lines(traffic=10, blocking=0.01)
+18
+"""
+
+import collections
+import contextlib
+import contextvars
+import inspect
+
+import numpy as np
+
+from . import _engine
+from ._docs import DOCS
+
+__all__ = ["DomainError", "errstate", "geterr", "seterr"]
+__version__ = "1.00.0011"
+
+
+class DomainError(ValueError):
+    """An argument outside the engine's domain.
+
+    Attributes: ``argument`` (named as the function's keyword, or None for
+    an error that names none), ``value`` (the value given), ``rule`` (what it
+    must be), ``index`` (the element's index in the broadcast result; None
+    for scalars) and ``count`` (how many elements were outside the domain).
+    """
+
+    def __init__(self, message, argument=None, value=None, rule=None, index=None, count=1):
+        super().__init__(message)
+        self.argument, self.value, self.rule = argument, value, rule
+        self.index, self.count = index, count
+
+
+_domain = contextvars.ContextVar("corvane_domain", default="raise")
+_ACTIONS = ("raise", "nan")
+
+
+def geterr():
+    """The current error policy, as a dict: ``{"domain": "raise" or "nan"}``."""
+    return {"domain": _domain.get()}
+
+
+def seterr(domain=None):
+    """Set the policy for arguments outside the domain; returns the old one.
+
+    ``"raise"`` (the default) raises DomainError; ``"nan"`` gives NaN for each
+    such element (counts then come back as float64). The policy belongs to
+    the current thread (and asyncio task). Prefer :func:`errstate`.
+    """
+    old = geterr()
+    if domain is not None:
+        if domain not in _ACTIONS:
+            raise ValueError(f"domain must be one of {_ACTIONS}, got {domain!r}")
+        _domain.set(domain)
+    return old
+
+
+@contextlib.contextmanager
+def errstate(domain="raise"):
+    """Context manager for the error policy, like numpy.errstate.
+
+    >>> import corvane
+    >>> with corvane.errstate(domain="nan"):
+    ...     corvane.erlang_b_lines(traffic=[10, -2], blocking=0.01)
+    array([18., nan])
+    """
+    if domain not in _ACTIONS:
+        raise ValueError(f"domain must be one of {_ACTIONS}, got {domain!r}")
+    token = _domain.set(domain)
+    try:
+        yield
+    finally:
+        _domain.reset(token)
+
+
+def _domain_error(ufunc, counts, args, result, trouble):
+    """The error for the first element, in C order, outside the domain."""
+    count, argument, value, rule, message = trouble
+    first = np.asarray(result[0] if isinstance(result, tuple) else result)
+    index = None
+    if first.ndim > 0:
+        bad = first == -1 if counts[0] else np.isnan(first)
+        index = tuple(int(i) for i in np.unravel_index(int(np.argmax(bad)), first.shape))
+        # The loops may run in memory order: ask the engine about this element.
+        try:
+            ufunc(*[np.broadcast_to(np.asarray(a), first.shape)[index] for a in args])
+        except ValueError:  # inputs that do not broadcast to the result (aligned pandas)
+            pass
+        again = _engine.take_trouble()
+        if again is not None:
+            _, argument, value, rule, message = again
+    # The engine names arguments as the command line does: target-time.
+    keyword = argument.replace("-", "_")
+    if argument and message.startswith(argument + " "):
+        message = keyword + message[len(argument) :]
+    if index is not None:
+        where = index[0] if len(index) == 1 else index
+        message = f"element {where}: {message}"
+        if count > 1:
+            message += f" ({count} elements outside the domain)"
+    return DomainError(message, keyword or None, value, rule or None, index, count)
+
+
+def _function(name, ufunc, arguments, fields, counts, result):
+    signature = inspect.Signature(
+        [inspect.Parameter(a, inspect.Parameter.POSITIONAL_OR_KEYWORD) for a in arguments]
+        + [inspect.Parameter("out", inspect.Parameter.KEYWORD_ONLY, default=None)]
+    )
+    named = collections.namedtuple(result, fields) if result else None
+    has_counts = any(counts)
+
+    def function(*args, out=None, **kwargs):
+        if kwargs or len(args) != len(arguments):
+            args = signature.bind(*args, **kwargs).args
+        options = {} if out is None else {"out": out}
+        nan = _domain.get() == "nan"
+        if nan and has_counts:
+            options["dtype"] = np.float64
+        _engine.take_trouble()  # left over from a call that did not finish
+        value = ufunc(*args, **options)
+        trouble = _engine.take_trouble()
+        if trouble is not None and not nan:
+            raise _domain_error(ufunc, counts, args, value, trouble)
+        return named._make(value) if named else value
+
+    function.__name__ = function.__qualname__ = name
+    function.__module__ = __name__
+    function.__signature__ = signature
+    function.__doc__ = DOCS.get(name)
+    function.ufunc = ufunc
+    return function
+
+
+for _name, _spec in _engine.functions.items():
+    globals()[_name] = _function(_name, *_spec)
+    __all__.append(_name)
+del _name, _spec

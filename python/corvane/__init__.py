@@ -124,7 +124,13 @@ def _function(name, ufunc, arguments, fields, counts, result):
         [inspect.Parameter(a, inspect.Parameter.POSITIONAL_OR_KEYWORD) for a in arguments]
         + [inspect.Parameter("out", inspect.Parameter.KEYWORD_ONLY, default=None)]
     )
-    named = collections.namedtuple(result, fields) if result else None
+    named = None
+    if result:
+        # One class for each kind of result, shared by the functions giving it.
+        named = globals().get(result) or collections.namedtuple(result, fields, module=__name__)
+        if result not in __all__:
+            globals()[result] = named
+            __all__.append(result)
     has_counts = any(counts)
 
     def function(*args, out=None, **kwargs):

@@ -31,7 +31,7 @@ from . import _engine
 from ._docs import DOCS
 
 __all__ = ["DomainError", "errstate", "geterr", "seterr"]
-__version__ = "1.00.0011"
+__version__ = _engine.version
 
 
 class DomainError(ValueError):

@@ -212,6 +212,7 @@ PYBIND11_MODULE(_engine, m) {
             py::make_tuple(e.ufunc, e.arguments, e.fields, e.counts, py::str(e.result));
     }
     m.attr("functions") = functions;
+    m.attr("version") = CORVANE_VERSION;
     m.def(
         "take_trouble",
         []() -> py::object {

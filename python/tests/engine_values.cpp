@@ -1,13 +1,19 @@
-// The engine's answers for the Python tests to match bit for bit, called here
-// directly rather than through the module's table. Reads lines of a function
-// name and its arguments (any form strtod reads, hexadecimal included);
-// writes each result's fields as hexadecimal floats or whole counts, or
-// "error".
+// The engine called directly, not through the module's table: the answers the
+// Python tests hold the module to bit for bit, and the plain loop its speed is
+// measured against.
+//   engine_values                  lines of a function name and its arguments
+//                                  (any form strtod reads) in; each result's
+//                                  fields out, as hexadecimal floats or whole
+//                                  counts, or "error"
+//   engine_values --time NAME FILE  FILE: rows of NAME's arguments, raw float64;
+//                                  prints the loop's seconds per row
 #include "teletraffic/erlang.h"
 
+#include <array>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -17,39 +23,76 @@
 namespace {
 
 namespace tt = teletraffic;
-using Args = const std::vector<double>&;
 
-std::string Show(double x) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%a", x);
-    return text;
-}
-std::string Show(std::int64_t n) {
-    return std::to_string(n);
-}
-std::string Show(const tt::Retrial& r) {
-    return Show(r.offered) + ' ' + Show(r.blocking);
-}
-
-const std::map<std::string, std::function<std::string(Args)>> kFunctions = {
-    {"erlang_b", [](Args a) { return Show(tt::ErlangB(a[0], a[1])); }},
-    {"log_erlang_b", [](Args a) { return Show(tt::LogErlangB(a[0], a[1])); }},
-    {"erlang_b_lines", [](Args a) { return Show(tt::ErlangBLines(a[0], a[1])); }},
-    {"erlang_b_traffic", [](Args a) { return Show(tt::ErlangBTraffic(a[0], a[1])); }},
-    {"extended_erlang_b", [](Args a) { return Show(tt::ExtendedErlangB(a[0], a[1], a[2])); }},
-    {"extended_erlang_b_lines",
-     [](Args a) { return Show(tt::ExtendedErlangBLines(a[0], a[1], a[2])); }},
-    {"extended_erlang_b_traffic",
-     [](Args a) { return Show(tt::ExtendedErlangBTraffic(a[0], a[1], a[2])); }},
-    {"erlang_c", [](Args a) { return Show(tt::ErlangC(a[0], a[1])); }},
-    {"service_level", [](Args a) { return Show(tt::ServiceLevel(a[0], a[1], a[2], a[3])); }},
-    {"average_wait", [](Args a) { return Show(tt::AverageSpeedOfAnswer(a[0], a[1], a[2])); }},
-    {"agents", [](Args a) { return Show(tt::ErlangCAgents(a[0], a[1], a[2], a[3])); }},
+struct Answer {
+    std::array<double, 8> fields{};
+    int size = 1;
+    bool count = false;
 };
+Answer Of(double x) {
+    return {{x}};
+}
+Answer Of(std::int64_t n) {
+    return {{static_cast<double>(n)}, 1, true};
+}
+Answer Of(const tt::Retrial& r) {
+    return {{r.offered, r.blocking}, 2};
+}
+
+struct Function {
+    int arguments;
+    Answer (*call)(const double*);
+};
+const std::map<std::string, Function> kFunctions = {
+    {"erlang_b", {2, [](const double* a) { return Of(tt::ErlangB(a[0], a[1])); }}},
+    {"log_erlang_b", {2, [](const double* a) { return Of(tt::LogErlangB(a[0], a[1])); }}},
+    {"erlang_b_lines", {2, [](const double* a) { return Of(tt::ErlangBLines(a[0], a[1])); }}},
+    {"erlang_b_traffic", {2, [](const double* a) { return Of(tt::ErlangBTraffic(a[0], a[1])); }}},
+    {"extended_erlang_b",
+     {3, [](const double* a) { return Of(tt::ExtendedErlangB(a[0], a[1], a[2])); }}},
+    {"extended_erlang_b_lines",
+     {3, [](const double* a) { return Of(tt::ExtendedErlangBLines(a[0], a[1], a[2])); }}},
+    {"extended_erlang_b_traffic",
+     {3, [](const double* a) { return Of(tt::ExtendedErlangBTraffic(a[0], a[1], a[2])); }}},
+    {"erlang_c", {2, [](const double* a) { return Of(tt::ErlangC(a[0], a[1])); }}},
+    {"service_level",
+     {4, [](const double* a) { return Of(tt::ServiceLevel(a[0], a[1], a[2], a[3])); }}},
+    {"average_wait",
+     {3, [](const double* a) { return Of(tt::AverageSpeedOfAnswer(a[0], a[1], a[2])); }}},
+    {"agents", {4, [](const double* a) { return Of(tt::ErlangCAgents(a[0], a[1], a[2], a[3])); }}},
+};
+
+int Time(const Function& f, const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<double> args;
+    for (double x; file.read(reinterpret_cast<char*>(&x), sizeof x);) {
+        args.push_back(x);
+    }
+    const std::size_t rows = args.size() / f.arguments;
+    std::vector<double> out(rows);
+    const auto start = std::chrono::steady_clock::now();
+    for (std::size_t i = 0; i < rows; ++i) {
+        try {
+            out[i] = f.call(&args[i * f.arguments]).fields[0];
+        } catch (const std::exception&) {
+            out[i] = NAN;
+        }
+    }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    double sum = 0; // kept, so that no call is left out
+    for (double x : out) {
+        sum += std::isnan(x) ? 0 : x;
+    }
+    std::printf("%.6g %g\n", took.count() / static_cast<double>(rows), sum);
+    return 0;
+}
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--time") {
+        return Time(kFunctions.at(argv[2]), argv[3]);
+    }
     for (std::string line; std::getline(std::cin, line);) {
         std::istringstream words(line);
         std::string name;
@@ -59,7 +102,13 @@ int main() {
             args.push_back(std::strtod(word.c_str(), nullptr));
         }
         try {
-            std::cout << kFunctions.at(name)(args) << '\n';
+            const Answer answer = kFunctions.at(name).call(args.data());
+            for (int i = 0; i < answer.size; ++i) {
+                char text[64];
+                std::snprintf(text, sizeof text, answer.count ? "%.0f" : "%a", answer.fields[i]);
+                std::cout << (i > 0 ? " " : "") << text;
+            }
+            std::cout << '\n';
         } catch (const std::exception&) {
             std::cout << "error\n";
         }

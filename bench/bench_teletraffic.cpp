@@ -1,6 +1,8 @@
 // The engine over a log grid of its domain, beside the plain recurrence that
-// steps the line count up one by one, on the same inputs in one run.
+// steps the line count up one by one, on the same inputs in one run; Erlang A
+// over traffic and patience, beside Erlang C.
 #include "teletraffic/erlang.h"
+#include "teletraffic/erlang_a.h"
 
 #include <benchmark/benchmark.h>
 
@@ -97,6 +99,105 @@ void Agents(benchmark::State& state) {
         benchmark::DoNotOptimize(teletraffic::ErlangCAgents(a, 180, 20, level));
     }
 }
+
+// --- Erlang A beside Erlang C: 180 s a call, 20 s to answer in; the agents
+// are those 80 % within it needs, so each point is one a planner would ask.
+
+constexpr double kQueueTraffic[] = {0.1, 1, 10, 100, 1e3, 1e4, 1e6, 1e9};
+constexpr double kPatience[] = {0.01, 0.1, 1, 10, 100}; // times the handling time
+
+void PatienceGrid(benchmark::internal::Benchmark* b) {
+    for (std::size_t a = 0; a < std::size(kQueueTraffic); ++a) {
+        for (std::size_t p = 0; p < std::size(kPatience); ++p) {
+            b->Args({static_cast<std::int64_t>(a), static_cast<std::int64_t>(p)});
+        }
+    }
+    b->ArgNames({"A", "P"});
+}
+void QueueGrid(benchmark::internal::Benchmark* b) {
+    for (std::size_t a = 0; a < std::size(kQueueTraffic); ++a) {
+        b->Args({static_cast<std::int64_t>(a)});
+    }
+    b->ArgNames({"A"});
+}
+
+double QA(const benchmark::State& s) {
+    return kQueueTraffic[s.range(0)];
+}
+double Patience(const benchmark::State& s) {
+    return 180 * kPatience[s.range(1)];
+}
+double AgentsA(const benchmark::State& s) {
+    return static_cast<double>(teletraffic::ErlangAAgents(QA(s), 180, Patience(s), 20, 0.8));
+}
+double AgentsC(const benchmark::State& s) {
+    return static_cast<double>(teletraffic::ErlangCAgents(QA(s), 180, 20, 0.8));
+}
+
+void ErlangA(benchmark::State& state) {
+    const double a = QA(state), n = AgentsA(state), p = Patience(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangA(a, n, 180, p));
+    }
+}
+void ErlangAServiceLevel(benchmark::State& state) {
+    const double a = QA(state), n = AgentsA(state), p = Patience(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangAServiceLevel(a, n, 180, p, 20));
+    }
+}
+void ErlangAAgents(benchmark::State& state) {
+    const double a = QA(state), p = Patience(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangAAgents(a, 180, p, 20, 0.8));
+    }
+}
+void ErlangAAgentsForWait(benchmark::State& state) {
+    const double a = QA(state), p = Patience(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangAAgentsForWait(a, 180, p, 10));
+    }
+}
+void ErlangCWait(benchmark::State& state) {
+    const double a = QA(state), n = AgentsC(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangC(a, n));
+    }
+}
+void ErlangCServiceLevel(benchmark::State& state) {
+    const double a = QA(state), n = AgentsC(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ServiceLevel(a, n, 180, 20));
+    }
+}
+void ErlangCAverageWait(benchmark::State& state) {
+    const double a = QA(state), n = AgentsC(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::AverageSpeedOfAnswer(a, n, 180));
+    }
+}
+void ErlangCAgents(benchmark::State& state) {
+    const double a = QA(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangCAgents(a, 180, 20, 0.8));
+    }
+}
+void ErlangCAgentsForWait(benchmark::State& state) {
+    const double a = QA(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangCAgentsForWait(a, 180, 10));
+    }
+}
+
+BENCHMARK(ErlangA)->Apply(PatienceGrid);
+BENCHMARK(ErlangAServiceLevel)->Apply(PatienceGrid);
+BENCHMARK(ErlangAAgents)->Apply(PatienceGrid);
+BENCHMARK(ErlangAAgentsForWait)->Apply(PatienceGrid);
+BENCHMARK(ErlangCWait)->Apply(QueueGrid);
+BENCHMARK(ErlangCServiceLevel)->Apply(QueueGrid);
+BENCHMARK(ErlangCAverageWait)->Apply(QueueGrid);
+BENCHMARK(ErlangCAgents)->Apply(QueueGrid);
+BENCHMARK(ErlangCAgentsForWait)->Apply(QueueGrid);
 
 BENCHMARK(Blocking)->Apply(Full);
 BENCHMARK(PlainBlockingBM)->Name("PlainBlocking")->Apply(UpToAMillion);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -50,9 +51,17 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
     for (std::size_t c = 0; c < header.Size(); ++c) {
         keys.push_back(ColumnKey(header.Field(c)));
     }
+    const std::vector<std::string_view> names = AllInputs(command);
+    const auto present = [&](std::string_view name) {
+        const auto i = std::find(names.begin(), names.end(), name) - names.begin();
+        return !name.empty() && static_cast<std::size_t>(i) < names.size() &&
+               (fixed[i] || std::count(keys.begin(), keys.end(), std::string(name)) > 0);
+    };
     std::vector<std::size_t> columns;
-    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
-        const std::string name(command.inputs[i]);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string name(names[i]);
+        // An optional column may be left out, as may one whose stand-in is there.
+        const bool needed = i < command.inputs.size() && !present(StandIn(name));
         const auto count = std::count(keys.begin(), keys.end(), name);
         if (count > 1) {
             throw std::runtime_error(source + " has " + std::to_string(count) + " columns named " +
@@ -63,7 +72,7 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
                                      " is given both on the command line and as a column of " +
                                      source + ": give it once");
         }
-        if (count == 0 && !fixed[i]) {
+        if (count == 0 && !fixed[i] && needed) {
             std::string names;
             for (const std::string_view input : command.inputs) {
                 names.append(names.empty() ? "" : ",").append(input);
@@ -144,10 +153,17 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
             return;
         }
         try {
-            for (std::size_t i = 0; i < command.inputs.size(); ++i) {
-                values[i] = columns[i] == kNoColumn
-                                ? *fixed[i]
-                                : ParseNumber(row.Field(columns[i]), command.inputs[i]);
+            const std::vector<std::string_view> names = AllInputs(command);
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                if (columns[i] == kNoColumn) {
+                    values[i] = fixed[i].value_or(std::numeric_limits<double>::quiet_NaN());
+                } else if (i >= command.inputs.size() &&
+                           row.Field(columns[i]).find_first_not_of(" \t") ==
+                               std::string_view::npos) {
+                    values[i] = std::numeric_limits<double>::quiet_NaN(); // not given in this row
+                } else {
+                    values[i] = ParseNumber(row.Field(columns[i]), names[i]);
+                }
             }
             result.answer = Solve(command, values);
         } catch (const std::exception& e) {
@@ -167,7 +183,7 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
             ++count;
         }
         const auto answerRange = [&](std::size_t begin, std::size_t end) {
-            std::vector<double> values(command.inputs.size());
+            std::vector<double> values(command.inputs.size() + command.optional.size());
             for (std::size_t r = begin; r < end; ++r) {
                 answer(rows[r], values, results[r]);
             }

@@ -2,11 +2,13 @@
 
 #include "cli/numbers.h"
 #include "teletraffic/erlang.h"
+#include "teletraffic/erlang_a.h"
 
 #include <nlohmann/json.hpp>
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace cli {
@@ -30,6 +32,91 @@ Json IfQueueEnds(double traffic, double agents, double (*f)(double, double, doub
     }
     return JsonNumber(f(traffic, agents, aht, targetTime), digits);
 }
+
+bool Given(double value) {
+    return !std::isnan(value);
+}
+
+constexpr double kNotGiven = std::numeric_limits<double>::quiet_NaN();
+
+// --patience with the handling time it is measured against.
+double Patience(double aht, double patience) {
+    if (Given(patience) && !Given(aht)) {
+        throw std::invalid_argument("--aht is required with --patience: patience is measured "
+                                    "against the handling time");
+    }
+    return patience;
+}
+
+// What every Erlang A answer shows beside it.
+void ExplainAbandonment(double traffic, double agents, double aht, double patience,
+                        double targetTime, Json& json, int digits) {
+    const tt::Abandonment a = tt::ErlangA(traffic, agents, aht, patience);
+    json["wait-probability"] = JsonNumber(a.waitProbability, digits);
+    json["abandon-probability"] = JsonNumber(a.abandonProbability, digits);
+    if (Given(targetTime)) {
+        json["service-level"] =
+            JsonNumber(tt::ErlangAServiceLevel(traffic, agents, aht, patience, targetTime), digits);
+    }
+    json["average-wait"] = JsonNumber(a.averageWait, digits);
+    json["occupancy"] = JsonNumber(a.occupancy, digits);
+}
+
+// The values of `agents`: traffic, aht, target-time, service-level, then the
+// optional average-wait, patience, shrinkage, max-occupancy.
+struct Staffing {
+    double traffic, aht, targetTime, serviceLevel, averageWait, patience, shrinkage, maxOccupancy;
+
+    explicit Staffing(std::span<const double> in)
+        : traffic(in[0])
+        , aht(in[1])
+        , targetTime(in[2])
+        , serviceLevel(in[3])
+        , averageWait(in[4])
+        , patience(Patience(in[1], in[5]))
+        , shrinkage(in[6])
+        , maxOccupancy(in[7]) {}
+
+    bool ByWait() const { return Given(averageWait); }
+    bool ByErlangA() const { return Given(patience); }
+    bool Factors() const { return Given(shrinkage) || Given(maxOccupancy); }
+
+    // The agents on the phones the target alone needs.
+    std::int64_t ForTarget() const {
+        if (ByWait()) {
+            return ByErlangA() ? tt::ErlangAAgentsForWait(traffic, aht, patience, averageWait)
+                               : tt::ErlangCAgentsForWait(traffic, aht, averageWait);
+        }
+        return ByErlangA() ? tt::ErlangAAgents(traffic, aht, patience, targetTime, serviceLevel)
+                           : tt::ErlangCAgents(traffic, aht, targetTime, serviceLevel);
+    }
+
+    tt::Schedule Plan() const {
+        const std::int64_t n = ForTarget();
+        const double s = Given(shrinkage) ? shrinkage : 0;
+        const double cap = Given(maxOccupancy) ? maxOccupancy : 1;
+        return ByErlangA() ? tt::ScheduleAgents(n, traffic, aht, patience, s, cap)
+                           : tt::ScheduleAgents(n, traffic, s, cap);
+    }
+
+    // The target's measure at n agents, null where Erlang C has no answer.
+    Json Measure(std::int64_t n, int digits) const {
+        const auto N = static_cast<double>(n);
+        if (ByErlangA()) {
+            Json row{{"agents", n}};
+            ExplainAbandonment(traffic, N, aht, patience, ByWait() ? kNotGiven : targetTime, row,
+                               digits);
+            return row;
+        }
+        Json value = nullptr;
+        if (traffic < N) {
+            value = JsonNumber(ByWait() ? tt::AverageSpeedOfAnswer(traffic, N, aht)
+                                        : tt::ServiceLevel(traffic, N, aht, targetTime),
+                               digits);
+        }
+        return {{"agents", n}, {ByWait() ? "average-wait" : "service-level", value}};
+    }
+};
 
 const std::vector<Command>& Table() {
     static const std::vector<Command> commands{
@@ -99,55 +186,121 @@ const std::vector<Command>& Table() {
              }
          }},
         {"wait-probability",
-         "Erlang C: probability that a caller waits for one of N agents",
+         "Erlang C (Erlang A with --patience): probability that a caller waits for one of N "
+         "agents",
          {"traffic", "agents"},
          "wait-probability",
          {10, 12},
-         [](std::span<const double> in) { return Real(tt::ErlangC(in[0], in[1])); },
+         [](std::span<const double> in) {
+             if (Given(Patience(in[2], in[3]))) {
+                 return Real(tt::ErlangA(in[0], in[1], in[2], in[3]).waitProbability);
+             }
+             return Real(tt::ErlangC(in[0], in[1]));
+         },
          [](std::span<const double> in, const Answer&, Json& json, int digits) {
+             if (Given(in[3])) {
+                 ExplainAbandonment(in[0], in[1], in[2], in[3], kNotGiven, json, digits);
+                 return;
+             }
              json["occupancy"] = JsonNumber(in[0] / in[1], digits);
-         }},
+         },
+         {"aht", "patience", "calls", "interval"}},
         {"service-level",
-         "Erlang C: share of callers answered within the target time",
+         "Erlang C (Erlang A with --patience): share of callers answered within the target time",
          {"traffic", "agents", "aht", "target-time"},
          "service-level",
          {10, 12, 180, 20},
          [](std::span<const double> in) {
+             if (Given(in[4])) {
+                 return Real(tt::ErlangAServiceLevel(in[0], in[1], in[2], in[4], in[3]));
+             }
              return Real(tt::ServiceLevel(in[0], in[1], in[2], in[3]));
          },
          [](std::span<const double> in, const Answer&, Json& json, int digits) {
+             if (Given(in[4])) {
+                 ExplainAbandonment(in[0], in[1], in[2], in[4], in[3], json, digits);
+                 return;
+             }
              json["wait-probability"] = JsonNumber(tt::ErlangC(in[0], in[1]), digits);
              json["average-wait"] =
                  JsonNumber(tt::AverageSpeedOfAnswer(in[0], in[1], in[2]), digits);
-         }},
+         },
+         {"patience", "calls", "interval"}},
         {"average-wait",
-         "Erlang C: average speed of answer, the mean wait over all callers, in the unit of the "
-         "handling time",
+         "Erlang C (Erlang A with --patience): average speed of answer, the mean wait over all "
+         "callers (those who hang up until they do), in the unit of the handling time",
          {"traffic", "agents", "aht"},
          "average-wait",
          {10, 12, 180},
          [](std::span<const double> in) {
+             if (Given(in[3])) {
+                 return Real(tt::ErlangA(in[0], in[1], in[2], in[3]).averageWait);
+             }
              return Real(tt::AverageSpeedOfAnswer(in[0], in[1], in[2]));
          },
          [](std::span<const double> in, const Answer&, Json& json, int digits) {
+             if (Given(in[3])) {
+                 ExplainAbandonment(in[0], in[1], in[2], in[3], kNotGiven, json, digits);
+                 return;
+             }
              json["wait-probability"] = JsonNumber(tt::ErlangC(in[0], in[1]), digits);
-         }},
+         },
+         {"patience", "calls", "interval"}},
+        {"abandon-probability",
+         "Erlang A: probability that a caller hangs up before being answered, callers waiting "
+         "on average --patience before they do",
+         {"traffic", "agents", "aht", "patience"},
+         "abandon-probability",
+         {10, 14, 180, 300},
+         [](std::span<const double> in) {
+             return Real(tt::ErlangA(in[0], in[1], in[2], in[3]).abandonProbability);
+         },
+         [](std::span<const double> in, const Answer&, Json& json, int digits) {
+             ExplainAbandonment(in[0], in[1], in[2], in[3], kNotGiven, json, digits);
+         },
+         {"calls", "interval"}},
         {"agents",
-         "Erlang C: smallest whole number of agents that reaches a service level",
+         "Erlang C (Erlang A with --patience): smallest whole number of agents that reaches a "
+         "service level or an average wait; with --shrinkage or --max-occupancy, the agents to "
+         "schedule",
          {"traffic", "aht", "target-time", "service-level"},
          "agents",
          {10, 180, 20, 0.8},
          [](std::span<const double> in) {
-             return Count(tt::ErlangCAgents(in[0], in[1], in[2], in[3]));
+             const Staffing staffing(in);
+             return Count(staffing.Factors() ? staffing.Plan().scheduled : staffing.ForTarget());
          },
          [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
-             Json& rows = json["service-level-by-agents"] = Json::array();
-             for (std::int64_t n = answer.count - 1; n <= answer.count; ++n) {
-                 rows.push_back({{"agents", n},
-                                 {"service-level", IfQueueEnds(in[0], double(n), tt::ServiceLevel,
-                                                               in[1], in[2], digits)}});
+             const Staffing staffing(in);
+             if (!staffing.ByWait() && !staffing.ByErlangA() && !staffing.Factors()) {
+                 Json& rows = json["service-level-by-agents"] = Json::array();
+                 for (std::int64_t n = answer.count - 1; n <= answer.count; ++n) {
+                     rows.push_back(
+                         {{"agents", n},
+                          {"service-level",
+                           IfQueueEnds(in[0], double(n), tt::ServiceLevel, in[1], in[2], digits)}});
+                 }
+                 return;
              }
-         }},
+             const std::int64_t forTarget = staffing.ForTarget();
+             Json& rows = json["by-agents"] = Json::array();
+             for (std::int64_t n = std::max<std::int64_t>(forTarget - 1, 1); n <= forTarget; ++n) {
+                 rows.push_back(staffing.Measure(n, digits));
+             }
+             if (staffing.Factors()) {
+                 const tt::Schedule plan = staffing.Plan();
+                 json["agents-on-phones"] = plan.onPhones;
+                 json["agents-to-schedule"] = plan.scheduled;
+                 json["decided-by"] = plan.decidedBy == tt::Decided::Occupancy ? "max-occupancy"
+                                      : staffing.ByWait()                      ? "average-wait"
+                                                                               : "service-level";
+                 if (plan.onPhones != forTarget) {
+                     // Not through `rows`: the keys added since may have moved it.
+                     json["by-agents"].push_back(staffing.Measure(plan.onPhones, digits));
+                 }
+             }
+         },
+         {"average-wait", "patience", "shrinkage", "max-occupancy", "calls", "interval"}},
     };
     return commands;
 }
@@ -164,11 +317,29 @@ constexpr std::array kOptions{
     Option{"blocking", "B", "blocking probability, from 1e-300 up to but not including 1"},
     Option{"recall", "R",
            "share of blocked callers who try again, from 0 up to but not including 1"},
-    Option{"agents", "N", "number of agents, more than the traffic (0 to 2e9)"},
+    Option{"agents", "N",
+           "number of agents (0 to 2e9), more than the traffic unless --patience is given"},
     Option{"aht", "S", "average handling time of a call, in any unit of time"},
     Option{"target-time", "T", "time within which a call should be answered, in the unit of --aht"},
     Option{"service-level", "P",
            "share of calls to answer within the target time, from 0 up to but not including 1"},
+    Option{"patience", "S",
+           "average time a caller waits before hanging up, in the unit of --aht: the answer is "
+           "then by Erlang A, where the traffic may reach the agents"},
+    Option{"average-wait", "W",
+           "target average wait over all callers, in the unit of --aht, in place of "
+           "--target-time and --service-level"},
+    Option{"shrinkage", "X",
+           "share of paid time agents are off the phones, from 0 up to but not including 1, "
+           "taken as the decimal typed: 84 agents at 0.2 schedule 105"},
+    Option{"max-occupancy", "Y",
+           "highest share of their time agents on the phones may be busy, above 0 and at most 1, "
+           "taken as the decimal typed: 7 erlangs at 0.7 need 10 agents"},
+    Option{"calls", "C",
+           "calls offered in the interval, in place of --traffic: traffic = calls x aht / "
+           "interval"},
+    Option{"interval", "M",
+           "length of the interval of --calls in minutes; --aht is then in seconds"},
 };
 
 const Option* FindOption(std::string_view name) {
@@ -186,7 +357,81 @@ std::span<const Command> Commands() {
     return Table();
 }
 
-Answer Solve(const Command& command, std::span<const double> in) {
+std::vector<std::string_view> AllInputs(const Command& command) {
+    std::vector<std::string_view> names(command.inputs);
+    names.insert(names.end(), command.optional.begin(), command.optional.end());
+    return names;
+}
+
+std::string_view StandIn(std::string_view input) {
+    if (input == "traffic") {
+        return "calls";
+    }
+    return input == "target-time" || input == "service-level" ? "average-wait" : "";
+}
+
+std::string_view Complete(const Command& command, std::span<double> values) {
+    const auto find = [&](std::string_view name) -> double* {
+        for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+            if (command.inputs[i] == name) {
+                return &values[i];
+            }
+        }
+        for (std::size_t i = 0; i < command.optional.size(); ++i) {
+            if (command.optional[i] == name) {
+                return &values[command.inputs.size() + i];
+            }
+        }
+        return nullptr;
+    };
+    double* traffic = find("traffic");
+    double* calls = find("calls");
+    if (calls != nullptr && Given(*calls)) {
+        const double interval = *find("interval");
+        const double aht = *find("aht");
+        if (!Given(interval) || !Given(aht)) {
+            throw std::invalid_argument(
+                "--calls needs --interval (minutes) and --aht (seconds) to make a traffic");
+        }
+        if (!(*calls >= 0 && *calls < INFINITY)) {
+            throw tt::DomainError("calls", *calls, "a number of 0 or more");
+        }
+        if (!(interval > 0 && interval < INFINITY)) {
+            throw tt::DomainError("interval", interval, "a number of minutes greater than 0");
+        }
+        const double derived = *calls * aht / (interval * 60);
+        // The same traffic is what an earlier pass filled in; another was given as well.
+        if (Given(*traffic) && *traffic != derived) {
+            throw std::invalid_argument("give --traffic or --calls with --interval, not both");
+        }
+        *traffic = derived;
+    }
+    // One target for the agents: an average wait, or a level within a time.
+    const double* wait = find("average-wait");
+    const bool byWait = wait != nullptr && Given(*wait);
+    if (byWait && (Given(*find("target-time")) || Given(*find("service-level")))) {
+        throw std::invalid_argument(
+            "give --average-wait or --target-time with --service-level, not both");
+    }
+    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+        const std::string_view name = command.inputs[i];
+        if (!Given(values[i]) && !(byWait && (name == "target-time" || name == "service-level"))) {
+            return name;
+        }
+    }
+    return {};
+}
+
+Answer Solve(const Command& command, std::span<const double> given) {
+    std::vector<double> in(given.begin(), given.end());
+    in.resize(command.inputs.size() + command.optional.size(), kNotGiven);
+    const std::string_view missing = Complete(command, in);
+    if (!missing.empty()) {
+        const std::string_view standIn = StandIn(missing);
+        throw std::invalid_argument(
+            "--" + std::string(missing) + " is required" +
+            (standIn.empty() ? "" : " (or --" + std::string(standIn) + ")"));
+    }
     const Answer answer = command.solve(in);
     if (!answer.isCount && !std::isfinite(answer.real)) {
         throw std::domain_error("no finite " + std::string(command.answer) + " for these inputs");
@@ -213,15 +458,23 @@ std::string AnswerJson(const Command& command, std::span<const double> in, const
                        int digits) {
     Json json;
     json["command"] = command.name;
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        json[std::string(command.inputs[i])] = JsonNumber(in[i], 0);
+    std::vector<double> values(in.begin(), in.end());
+    values.resize(command.inputs.size() + command.optional.size(), kNotGiven);
+    Complete(command, values);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (Given(values[i])) {
+            json[std::string(i < command.inputs.size()
+                                 ? command.inputs[i]
+                                 : command.optional[i - command.inputs.size()])] =
+                JsonNumber(values[i], 0);
+        }
     }
     if (answer.isCount) {
         json[std::string(command.answer)] = answer.count;
     } else {
         json[std::string(command.answer)] = JsonNumber(answer.real, digits);
     }
-    command.explain(in, answer, json, digits);
+    command.explain(values, answer, json, digits);
     return json.dump(2);
 }
 

@@ -36,10 +36,26 @@ struct Command {
     // the value at one less and at the count itself.
     void (*explain)(std::span<const double> in, const Answer& answer, nlohmann::ordered_json& json,
                     int digits);
+    // Options it may also take, whose values follow those of `inputs` in
+    // what `solve` and `explain` get: NaN for one not given.
+    std::vector<std::string_view> optional = {};
 };
 
 // Every answering command (not `table`).
 std::span<const Command> Commands();
+
+// `inputs` then `optional`: every option whose value `solve` takes.
+std::vector<std::string_view> AllInputs(const Command& command);
+
+// The optional input that may stand in for a missing one of `inputs`
+// (--calls for --traffic, --average-wait for the service target), or empty.
+std::string_view StandIn(std::string_view input);
+
+// Fills in what the values given imply (the traffic from --calls and
+// --interval) and returns the first input still missing, or an empty view.
+// `values` holds `inputs` then `optional`, NaN for each not given. Throws
+// std::invalid_argument for options that do not go together.
+std::string_view Complete(const Command& command, std::span<double> values);
 
 // Solves and checks that a real answer is finite: a question without an
 // answer never gets a number.

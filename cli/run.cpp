@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -26,7 +27,7 @@ constexpr const char* kExitStatus =
 struct Given {
     const Command* command = nullptr;
     CLI::App* app = nullptr;
-    std::vector<CLI::Option*> options; // parallel to command->inputs
+    std::vector<CLI::Option*> options; // parallel to AllInputs(*command)
     std::vector<std::string> texts;
     std::string input;
     CLI::Option* inputOption = nullptr;
@@ -67,9 +68,10 @@ void AddDigits(CLI::App& app, int& digits) {
 void AddCommand(CLI::App& app, Given& given) {
     const Command& command = *given.command;
     given.app = app.add_subcommand(std::string(command.name), std::string(command.summary));
-    given.texts.resize(command.inputs.size());
-    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
-        const std::string_view name = command.inputs[i];
+    const std::vector<std::string_view> names = AllInputs(command);
+    given.texts.resize(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string_view name = names[i];
         given.options.push_back(given.app
                                     ->add_option("--" + std::string(name), given.texts[i],
                                                  std::string(OptionHelp(name)))
@@ -129,10 +131,11 @@ void AddTable(CLI::App& app, GivenTable& given) {
 // The one answer, or every row of --input.
 int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
     const Command& command = *given.command;
-    std::vector<std::optional<double>> fixed(command.inputs.size());
+    const std::vector<std::string_view> names = AllInputs(command);
+    std::vector<std::optional<double>> fixed(names.size());
     for (std::size_t i = 0; i < fixed.size(); ++i) {
         if (given.options[i]->count() > 0) {
-            fixed[i] = ParseNumber(given.texts[i], command.inputs[i]);
+            fixed[i] = ParseNumber(given.texts[i], names[i]);
         }
     }
     if (given.inputOption->count() > 0) {
@@ -149,12 +152,12 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
     }
 
     std::vector<double> values;
-    for (std::size_t i = 0; i < fixed.size(); ++i) {
-        if (!fixed[i]) {
-            throw std::invalid_argument("--" + std::string(command.inputs[i]) +
-                                        " is required (or --input with a column of that name)");
-        }
-        values.push_back(*fixed[i]);
+    for (const std::optional<double>& value : fixed) {
+        values.push_back(value.value_or(std::numeric_limits<double>::quiet_NaN()));
+    }
+    if (const std::string_view missing = Complete(command, values); !missing.empty()) {
+        throw std::invalid_argument("--" + std::string(missing) +
+                                    " is required (or --input with a column of that name)");
     }
     const Answer answer = Solve(command, values);
     std::string text;

@@ -68,4 +68,9 @@ struct Schedule {
 Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double shrinkage,
                         double maxOccupancy);
 
+// The same by Erlang A, where the carried traffic, A (1 - P(Ab)), falls short
+// of the offered: its occupancy at each count decides.
+Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double aht, double patience,
+                        double shrinkage, double maxOccupancy);
+
 } // namespace teletraffic

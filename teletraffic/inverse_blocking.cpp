@@ -8,6 +8,7 @@
 #include <iterator>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 // R = Gamma(a, x) e^x / x^(a - 1) is computed by one of three methods, chosen
 // by where x stands against a (a = lines + 1):
@@ -100,22 +101,28 @@ template <typename Real> Real Phi(Real x, Real a) {
 // The lower incomplete gamma as a series: P(a, x) = D S with
 // D = x^(a-1) e^-x / Gamma(a) and S = x/a + x^2/(a(a+1)) + ..., whose terms
 // fall at least as fast as (x/a)^k. R = Q/D = (1 - P)/D.
-template <typename Real> Scaled<Real> Series(Real x, Real a) {
-    Real logD;
+template <typename Real> Real LogD(Real x, Real a) {
     if (a >= kTemmeMinShape) {
         // Through Stirling's series: log Gamma(a) itself is too large near a
         // billion to keep the digits of a small difference.
-        logD = -a * Phi(x, a) - LogGammaStar(a) + std::log(a / (2 * pi_v<Real>)) / 2 - std::log(x);
-    } else {
-        logD = (a - 1) * std::log(x) - x - std::lgamma(a);
+        return -a * Phi(x, a) - LogGammaStar(a) + std::log(a / (2 * pi_v<Real>)) / 2 - std::log(x);
     }
+    return (a - 1) * std::log(x) - x - std::lgamma(a);
+}
+
+template <typename Real> Real SeriesSum(Real x, Real a) {
     Real term = x / a;
     Real sum = term;
     for (Real k = a + 1; term > kEpsilon<Real> * sum; k += 1) {
         term *= x / k;
         sum += term;
     }
-    return {1 - std::exp(logD) * sum, -logD};
+    return sum;
+}
+
+template <typename Real> Scaled<Real> Series(Real x, Real a) {
+    const Real logD = LogD(x, a);
+    return {1 - std::exp(logD) * SeriesSum(x, a), -logD};
 }
 
 // Legendre's continued fraction Gamma(a, x) = e^-x x^a / (x + 1 - a -
@@ -143,15 +150,8 @@ template <typename Real> Scaled<Real> ContinuedFraction(Real x, Real a) {
     return {x * h, 0};
 }
 
-// Temme: Q(a, x) = erfc(eta sqrt(a/2)) / 2 + e^-y / sqrt(2 pi a) sum c_k(eta) a^-k,
-// y = a phi = a eta^2 / 2. Divided by D = e^-y sqrt(a / 2 pi) / (x Gamma*(a)),
-// the Gaussian factor leaves R whole above a and as a scale below it.
-template <typename Real> Scaled<Real> Temme(Real x, Real a) {
-    const Real sigma = (x - a) / a;
-    const Real phi = Phi(x, a);
-    const Real y = a * phi;
-    const Real eta = std::copysign(std::sqrt(2 * phi), sigma);
-
+// sum c_k(eta) a^-k over k from `first` on.
+template <typename Real> Real TemmeSum(Real eta, Real a, int first) {
     // The coefficients fall about as 2.8^-n, so a small |eta| needs few.
     const Real absEta = std::fabs(eta);
     const int degree =
@@ -161,19 +161,32 @@ template <typename Real> Scaled<Real> Temme(Real x, Real a) {
                   2;
     Real sum = 0;
     Real power = 1;
-    for (const Coefficients<Real>& ck : kTemmeAs<Real>) {
+    for (int k = 0; k < kTemmeTerms; ++k) {
+        const Coefficients<Real>& ck = kTemmeAs<Real>[k];
         const int n = std::min(degree, ck.count);
         Real poly = 0;
         for (int i = n - 1; i >= 0; --i) {
             poly = poly * eta + ck.c[i];
         }
-        sum += poly * power;
+        sum += k >= first ? poly * power : 0;
         power /= a;
         if (power < kNegligible<Real>) {
             break;
         }
     }
+    return sum;
+}
 
+// Temme: Q(a, x) = erfc(eta sqrt(a/2)) / 2 + e^-y / sqrt(2 pi a) sum c_k(eta) a^-k,
+// y = a phi = a eta^2 / 2. Divided by D = e^-y sqrt(a / 2 pi) / (x Gamma*(a)),
+// the Gaussian factor leaves R whole above a and as a scale below it.
+template <typename Real> Scaled<Real> Temme(Real x, Real a) {
+    const Real sigma = (x - a) / a;
+    const Real phi = Phi(x, a);
+    const Real y = a * phi;
+    const Real eta = std::copysign(std::sqrt(2 * phi), sigma);
+
+    const Real sum = TemmeSum(eta, a, 0);
     const Real scale = x * std::exp(LogGammaStar(a));
     const Real gauss = std::sqrt(2 * pi_v<Real> / a);
     const Real tail = std::erfc(std::sqrt(y));
@@ -183,7 +196,88 @@ template <typename Real> Scaled<Real> Temme(Real x, Real a) {
     return {scale * (gauss * (1 - tail / 2) + std::exp(-y) * sum / a), y};
 }
 
+// sqrt(pi) e^(z^2) erfc(z), and 1 - z times it, for z >= 0 and zz = z^2.
+template <typename Real> std::pair<Real, Real> ScaledErfc(Real z, Real zz) {
+    if (z < 3) {
+        // Below 3 the complement loses at most a factor 20 to cancellation;
+        // Laplace's fraction would need from 40 terms up.
+        const Real scaled = std::sqrt(pi_v<Real>) * std::exp(zz) * std::erfc(z);
+        return {scaled, 1 - z * scaled};
+    }
+    // Laplace's continued fraction: scaled = 1 / (z + C), with
+    // C = (1/2) / (z + 1 / (z + (3/2) / (z + ...))), by the modified Lentz method.
+    constexpr Real tiny = std::numeric_limits<Real>::min() / kEpsilon<Real>;
+    Real c = tiny;
+    Real f = tiny;
+    Real d = 0;
+    for (int j = 1; j < 200; ++j) {
+        const Real aj = Real(j) / 2;
+        d = 1 / (z + aj * d);
+        c = z + aj / c;
+        const Real delta = c * d;
+        f *= delta;
+        if (std::fabs(delta - 1) <= kEpsilon<Real>) {
+            break;
+        }
+    }
+    return {1 / (z + f), f / (z + f)};
+}
+
 } // namespace
+
+template <typename Real> Real LogGammaDensity(Real x, Real a) {
+    return LogD(x, a);
+}
+
+template <typename Real> Scaled<Real> LowerGammaRatio(Real x, Real a) {
+    if (x < a && (a < kTemmeMinShape || x < a / 2)) {
+        return {SeriesSum(x, a), 0};
+    }
+    if (x < a) {
+        // Temme's expansion for P = 1 - Q, divided by D as in Temme(): below
+        // a it is of a moderate size, with no scale.
+        const Real phi = Phi(x, a);
+        const Real eta = -std::sqrt(2 * phi);
+        const Real erfcx = ScaledErfc(std::sqrt(a * phi), a * phi).first;
+        return {x * std::exp(LogGammaStar(a)) *
+                    (erfcx / std::sqrt(2 * a) - TemmeSum(eta, a, 0) / a),
+                0};
+    }
+    // From x = a on, P is at least 1/2 (the median of the gamma distribution
+    // lies below its mean): 1/D less the upper ratio, without cancellation.
+    const Scaled<Real> upper = GammaRatio(x, a);
+    const Real logD = LogD(x, a);
+    return {1 - upper.mantissa * std::exp(upper.scale + logD), -logD};
+}
+
+template <typename Real> Real LowerGammaDefect(Real x, Real a) {
+    if (a < kTemmeMinShape || x < a / 2) {
+        // E = (1/a) sum k t_k, t_k = x^k / ((a + 1) ... (a + k)): all terms
+        // positive, falling at least as (x/a)^k.
+        Real term = 1;
+        Real sum = 0;
+        for (int k = 1; k < 100000; ++k) {
+            term *= x / (a + k);
+            sum += k * term;
+            const Real ratio = (k + 1) * x / (k * (a + k + 1));
+            if (ratio <= Real(0.5) && k * term <= kEpsilon<Real> / 8 * sum) {
+                break;
+            }
+        }
+        return sum / a;
+    }
+    // 1 - (1 - lambda) S cancels to O(1/a) against Temme's expansion of S;
+    // with c_0 = 1/(lambda - 1) - 1/eta taken out by hand it reads
+    // E = 1 - G* + G* (1 - lambda) (M(z) / |eta| + sum_(k >= 1) c_k a^-k),
+    // M(z) = 1 - sqrt(pi) z erfcx(z), z = |eta| sqrt(a/2): no cancellation left.
+    const Real phi = Phi(x, a);
+    const Real eta = -std::sqrt(2 * phi);
+    const Real miss = ScaledErfc(std::sqrt(a * phi), a * phi).second;
+    const Real below = (a - x) / a;
+    const Real logStar = LogGammaStar(a);
+    return -std::expm1(logStar) +
+           std::exp(logStar) * (below / -eta * miss + below * TemmeSum(eta, a, 1));
+}
 
 template <typename Real> Scaled<Real> GammaRatio(Real x, Real a) {
     if (a < kTemmeMinShape) {
@@ -203,5 +297,11 @@ template <typename Real> Scaled<Real> GammaRatio(Real x, Real a) {
 
 template Scaled<double> GammaRatio(double, double);
 template Scaled<long double> GammaRatio(long double, long double);
+template Scaled<double> LowerGammaRatio(double, double);
+template Scaled<long double> LowerGammaRatio(long double, long double);
+template double LowerGammaDefect(double, double);
+template long double LowerGammaDefect(long double, long double);
+template double LogGammaDensity(double, double);
+template long double LogGammaDensity(long double, long double);
 
 } // namespace teletraffic::detail

@@ -36,6 +36,23 @@ template <typename Real> Scaled<Real> GammaRatio(Real x, Real a);
 extern template Scaled<double> GammaRatio(double, double);
 extern template Scaled<long double> GammaRatio(long double, long double);
 
+// The lower counterparts, for Erlang A's queue, whose states above the agents
+// weigh as the lower incomplete gamma: gamma(a, x) e^x / x^(a - 1) for x > 0
+// and a > 0, in scaled form;
+template <typename Real> Scaled<Real> LowerGammaRatio(Real x, Real a);
+extern template Scaled<double> LowerGammaRatio(double, double);
+extern template Scaled<long double> LowerGammaRatio(long double, long double);
+// for 0 < x < a, 1 - (a - x) gamma(a, x) e^x / x^a, positive, free of the
+// cancellation of that difference (the mean queue of Erlang A below the
+// traffic's crossing, divided by a);
+template <typename Real> Real LowerGammaDefect(Real x, Real a);
+extern template double LowerGammaDefect(double, double);
+extern template long double LowerGammaDefect(long double, long double);
+// and log(x^(a - 1) e^-x / Gamma(a)), to a relative precision of its own size.
+template <typename Real> Real LogGammaDensity(Real x, Real a);
+extern template double LogGammaDensity(double, double);
+extern template long double LogGammaDensity(long double, long double);
+
 // R(A, N) for traffic A > 0 and lines N >= 0, whole or fractional.
 template <typename Real> Scaled<Real> InverseBlocking(Real traffic, Real lines) {
     return lines == 0 ? Scaled<Real>{1} : GammaRatio(traffic, lines + 1);

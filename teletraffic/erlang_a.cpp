@@ -1,0 +1,484 @@
+#include "teletraffic/erlang_a.h"
+
+#include "teletraffic/inverse_blocking.h"
+#include "teletraffic/solve.h"
+
+#include <boost/multiprecision/cpp_int.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <utility>
+
+// Erlang A from its birth-death chain. With x = lambda/theta (traffic times
+// patience/aht) and a = N mu/theta (agents times patience/aht), the states
+// N + k above the agents weigh, relative to state N,
+//   t_k = x^k / ((a + 1) ... (a + k)),  S = sum t_k = 1 + gamma(a+1, x) e^x / x^a,
+// and those below it R - 1, R = 1/B(A, N), as in Erlang B. A caller finding
+// N + k hangs up before being answered with probability (k + 1)/(a + k + 1),
+// so that, with T = R - 1 + S and G = sum k t_k = a + (x - a) S,
+//   P(W > 0) = S / T,  P(Ab) = G / (x T),  1 - P(Ab) = (x (R - 1) + a (S - 1)) / (x T).
+// The wait to be answered from N + k is a sum of exponentials of rates
+// N mu + i theta; summed over the queue with the caller's own patience it
+// leaves, answered within t (y = e^(-theta t)),
+//   D(t) = e^x x^-a (gamma(a+1, x) - gamma(a+1, x y)),
+//   SL = (x (R - 1) + a D) / (x T),  1 - SL = (G + a (S - 1 - D)) / (x T).
+// Every quantity is formed from terms of one sign: the differences that
+// would cancel (G below the traffic's crossing, D over a short time) have
+// forms of their own.
+namespace teletraffic {
+namespace {
+
+using namespace detail;
+
+template <typename Real> Scaled<Real> Plus(Scaled<Real> u, Scaled<Real> v) {
+    if (u.mantissa == 0) {
+        return v;
+    }
+    if (v.mantissa == 0) {
+        return u;
+    }
+    if (u.scale < v.scale) {
+        std::swap(u, v);
+    }
+    return {u.mantissa + v.mantissa * std::exp(v.scale - u.scale), u.scale};
+}
+
+template <typename Real> Scaled<Real> Minus(Scaled<Real> u, Scaled<Real> v) {
+    return {u.mantissa - (v.mantissa == 0 ? 0 : v.mantissa * std::exp(v.scale - u.scale)), u.scale};
+}
+
+template <typename Real> Scaled<Real> Times(Scaled<Real> u, Real k) {
+    return {u.mantissa * k, u.scale};
+}
+
+template <typename Real> Real Over(const Scaled<Real>& u, const Scaled<Real>& v) {
+    if (u.mantissa == 0) {
+        return 0;
+    }
+    return u.mantissa / v.mantissa * std::exp(u.scale - v.scale);
+}
+
+// Past these, patience changes no digit of a double answer (its effect is of
+// the order of the ratio or its inverse), and the sizes stay in range.
+constexpr double kMinRatio = 1e-100;
+constexpr double kMaxRatio = 1e100;
+
+// Gauss-Legendre nodes and weights on [0, 1], 16 points: half of them, the
+// other half mirrored.
+constexpr long double kGauss[8][2] = {
+    {0.00529953250417503370192291L, 0.0135762297058770474258903L},
+    {0.0277124884633837119610058L, 0.0311267619693239464314219L},
+    {0.0671843988060841280597661L, 0.0475792558412463924049626L},
+    {0.122297795822498483052449L, 0.0623144856277669360262381L},
+    {0.191061877798678125776664L, 0.0747979944082883660407509L},
+    {0.27099161117138630682879L, 0.084578259697501269094656L},
+    {0.35919822461037054338477L, 0.0913017075224617944333818L},
+    {0.45249374508118127990734L, 0.0947253052275342481426984L},
+};
+
+template <typename Real> struct Model {
+    Real x = 0;         // lambda / theta
+    Real a = 0;         // N mu / theta
+    Scaled<Real> below; // R - 1: the states below N, relative to state N
+    Scaled<Real> queue; // S - 1: the states above N
+    Scaled<Real> total; // R - 1 + S
+
+    Model(Real A, Real N, Real ratio)
+        : x(A * ratio)
+        , a(N * ratio)
+        , below(InverseBlockingLessOne(A, N))
+        , queue(LowerGammaRatio(x, a + 1))
+        , total(Plus(Plus(below, queue), Scaled<Real>{1})) {}
+
+    // G = sum k t_k, the mean queue relative to state N.
+    Scaled<Real> MeanQueue() const {
+        if (x >= a) {
+            return Plus(Scaled<Real>{a}, Times(Plus(queue, Scaled<Real>{1}), x - a));
+        }
+        return {a * LowerGammaDefect(x, a), 0};
+    }
+
+    Real Wait() const { return Over(Plus(queue, Scaled<Real>{1}), total); }
+    Real Abandon() const { return Over(MeanQueue(), total) / x; }
+    Real Answered() const { return Over(Plus(Times(below, x), Times(queue, a)), total) / x; }
+
+    // Answered from the queue within w = theta t, and the rest of the queue's
+    // answered weight (S - 1 - D), each as a sum of one sign.
+    std::pair<Scaled<Real>, Scaled<Real>> AnsweredWithin(Real w) const {
+        const Real b = a + 1;
+        if (w == 0) {
+            return {Scaled<Real>{0}, queue};
+        }
+        const Real y = std::exp(-w);
+        const Real xy = x * y;
+        if (std::fabs(x - b) * w <= 1 && x * w * w <= 1) {
+            // Over a short time the integrand e^g(v), g = -b v + x (1 - e^-v),
+            // varies by at most a factor e^1.5, and the difference of the two
+            // incomplete gammas would cancel: D = x int_0^w e^g by Gauss.
+            const auto g = [&](Real v) { return std::exp(-b * v - x * std::expm1(-v)); };
+            Real sum = 0;
+            for (const auto& [node, weight] : kGauss) {
+                const auto t = static_cast<Real>(node);
+                sum += static_cast<Real>(weight) * (g(w * t) + g(w * (1 - t)));
+            }
+            const Scaled<Real> D{x * w * sum};
+            return {D, Minus(queue, D)};
+        }
+        if (x <= b) {
+            // The integrand u^a e^-u rises over [xy, x]: the lower parts.
+            if (xy == 0) {
+                return {queue, Scaled<Real>{0}};
+            }
+            Scaled<Real> late = LowerGammaRatio(xy, b);
+            late.scale += -a * w - x * std::expm1(-w); // log(y^a e^(x (1 - y)))
+            return {Minus(queue, late), late};
+        }
+        // Beyond the peak at b: regularized, in the scale of the queue,
+        // Gamma(b) e^x / x^a, which here is queue.scale.
+        const Scaled<Real> upper = GammaRatio(x, b);
+        const Real tailAbove = upper.mantissa * std::exp(upper.scale + LogGammaDensity(x, b));
+        if (xy >= b) {
+            const Scaled<Real> upper2 = GammaRatio(xy, b);
+            const Real tail2 = upper2.mantissa * std::exp(upper2.scale + LogGammaDensity(xy, b));
+            return {{tail2 - tailAbove, queue.scale}, {1 - tail2, queue.scale}};
+        }
+        // Across the peak: the whole less both tails.
+        Real tailBelow = 0;
+        if (xy > 0) {
+            const Scaled<Real> lower = LowerGammaRatio(xy, b);
+            tailBelow = lower.mantissa * std::exp(lower.scale + LogGammaDensity(xy, b));
+        }
+        return {{1 - tailBelow - tailAbove, queue.scale}, {tailBelow, queue.scale}};
+    }
+
+    // Service level within w = theta t and its complement.
+    std::pair<Real, Real> Service(Real w) const {
+        const auto [within, late] = AnsweredWithin(w);
+        const Real level = Over(Plus(Times(below, x), Times(within, a)), total) / x;
+        const Real miss = Over(Plus(MeanQueue(), Times(late, a)), total) / x;
+        return {level, miss};
+    }
+};
+
+double Ratio(double aht, double patience) {
+    return std::clamp(patience / aht, kMinRatio, kMaxRatio);
+}
+
+void CheckPatience(double aht, double patience) {
+    CheckTimes(aht, 0);
+    Require(patience > 0 && patience < INFINITY, "patience", "a time greater than 0", patience);
+}
+
+void CheckServiceTarget(double serviceLevel) {
+    Require(serviceLevel >= 0 && serviceLevel < 1, "service-level",
+            "from 0 up to but not including 1", serviceLevel);
+}
+
+void CheckWaitTarget(double averageWait) {
+    Require(averageWait > 0 && averageWait < INFINITY, "average-wait", "a time greater than 0",
+            averageWait);
+}
+
+// Whether log(value) <= log(target), value known to a relative `error`.
+template <typename Real> Verdict LogAtMost(Real value, double target, Real error) {
+    const Real logTarget = std::log(static_cast<Real>(target));
+    const Real logValue = std::log(value);
+    if (!std::isfinite(logValue)) {
+        return logValue < logTarget ? Verdict::Yes : Verdict::No; // 0 or beyond the range
+    }
+    const Real tolerance = error * (1 + std::fabs(logValue) + std::fabs(logTarget));
+    return AtMost(logValue, logTarget, tolerance);
+}
+
+// The errors the decisions allow for, relative, with room for the scales.
+template <typename Real> constexpr Real kError = 64 * kLogTolerance<Real>;
+
+// The share that misses the service target, in whichever form is the more
+// precise, and the target it is held to: the level itself below a half.
+template <typename Real> Verdict ServiceVerdict(Real level, Real miss, double P) {
+    if (level <= Real(0.5)) {
+        // SL >= P, as P / SL <= 1.
+        return LogAtMost(static_cast<Real>(P) / level, 1, kError<Real>);
+    }
+    return LogAtMost(miss, 1 - P, kError<Real>);
+}
+
+double LogAbandon(double A, std::int64_t n, double ratio) {
+    if (n == 0) {
+        return 0;
+    }
+    return std::log(Model<double>(A, static_cast<double>(n), ratio).Abandon());
+}
+
+// Newton's step on the count, at most doubling it: where the function is
+// flat (every caller waits, or none) its slope says nothing.
+Step Bounded(std::int64_t n, bool meets, double excess, double fall) {
+    const auto most = static_cast<double>(std::max<std::int64_t>(n, 1));
+    if (!(std::fabs(excess) <= most * fall)) {
+        fall = std::fabs(excess) / most;
+    }
+    return {meets, excess, fall};
+}
+
+// --- The staffing factors' decimals -------------------------------------------------
+
+using Rational = boost::multiprecision::cpp_rational;
+using Integer = boost::multiprecision::cpp_int;
+
+// The shortest decimal that reads back as `value`, exactly.
+Rational Decimal(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    std::string digits;
+    int exponent = 0;
+    bool point = false;
+    for (const char* p = text; p < end; ++p) {
+        if (*p == 'e') {
+            exponent += std::stoi(std::string(p + 1, static_cast<const char*>(end)));
+            break;
+        }
+        if (*p == '.') {
+            point = true;
+        } else {
+            digits.push_back(*p);
+            exponent -= point ? 1 : 0;
+        }
+    }
+    // Without its leading zeros, which Boost would read as octal.
+    const auto first = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+    Rational result{Integer(digits.substr(first))};
+    const Integer power = boost::multiprecision::pow(Integer(10), std::abs(exponent));
+    return exponent < 0 ? result / Rational(power) : result * Rational(power);
+}
+
+Integer Ceiling(const Rational& q) {
+    const Integer n = boost::multiprecision::numerator(q);
+    const Integer d = boost::multiprecision::denominator(q);
+    Integer quotient = n / d;
+    if (quotient * d < n) {
+        ++quotient;
+    }
+    return quotient;
+}
+
+void CheckFactors(std::int64_t agents, double shrinkage, double maxOccupancy) {
+    Require(agents >= 0 && static_cast<double>(agents) <= kMaxLines, "agents",
+            "a number from 0 to 2e9", static_cast<double>(agents));
+    Require(shrinkage >= 0 && shrinkage < 1, "shrinkage", "from 0 up to but not including 1",
+            shrinkage);
+    Require(maxOccupancy > 0 && maxOccupancy <= 1, "max-occupancy", "greater than 0 and at most 1",
+            maxOccupancy);
+}
+
+Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrinkage) {
+    Schedule s{std::max(forTarget, forOccupancy), 0,
+               forOccupancy > forTarget ? Decided::Occupancy : Decided::ServiceTarget};
+    const Integer scheduled = Ceiling(Rational(s.onPhones) / (1 - Decimal(shrinkage)));
+    if (scheduled > std::numeric_limits<std::int64_t>::max()) {
+        throw DomainError("shrinkage", shrinkage,
+                          "small enough that the agents to schedule can be counted");
+    }
+    s.scheduled = static_cast<std::int64_t>(scheduled);
+    return s;
+}
+
+// Smallest n with A / n <= cap, the cap as a decimal.
+std::int64_t ForOccupancy(double traffic, double maxOccupancy) {
+    const Integer n = Ceiling(Rational(traffic) / Decimal(maxOccupancy));
+    return static_cast<std::int64_t>(n);
+}
+
+} // namespace
+
+Abandonment ErlangA(double traffic, double agents, double aht, double patience) {
+    CheckTraffic(traffic);
+    CheckCount(agents, "agents");
+    CheckPatience(aht, patience);
+    if (traffic == 0) {
+        return {0, 0, 0, 0};
+    }
+    if (agents == 0) {
+        return {1, 1, patience, 0}; // everyone waits until they hang up
+    }
+    const Model<double> m(traffic, agents, Ratio(aht, patience));
+    const double abandon = m.Abandon();
+    return {m.Wait(), abandon, abandon * patience, traffic * m.Answered() / agents};
+}
+
+double ErlangAServiceLevel(double traffic, double agents, double aht, double patience,
+                           double targetTime) {
+    CheckTraffic(traffic);
+    CheckCount(agents, "agents");
+    CheckPatience(aht, patience);
+    CheckTimes(aht, targetTime);
+    if (traffic == 0) {
+        return 1;
+    }
+    if (agents == 0) {
+        return 0;
+    }
+    const Model<double> m(traffic, agents, Ratio(aht, patience));
+    return m.Service(targetTime / patience).first;
+}
+
+std::int64_t ErlangAAgents(double traffic, double aht, double patience, double targetTime,
+                           double serviceLevel) {
+    CheckTraffic(traffic);
+    CheckPatience(aht, patience);
+    CheckTimes(aht, targetTime);
+    CheckServiceTarget(serviceLevel);
+    const double A = traffic;
+    const double P = serviceLevel;
+    if (A == 0 || P == 0) {
+        return 1;
+    }
+    const double ratio = Ratio(aht, patience);
+    const double w = targetTime / patience;
+    const double logMiss = std::log1p(-P);
+    // Carried traffic is below the agents, so SL < n / A: up to A P agents never
+    // meet the target (one less for the rounding of the product).
+    const double lo = std::fmax(0, std::floor(A * P) - 1);
+    // For a large traffic the level leaps from nothing to about n / A where
+    // the wait of those answered, patience log(A / n) in the fluid limit,
+    // falls to the target time: the first guess.
+    const double guess = std::ceil(A * std::fmax(P, std::exp(-w)));
+    return SmallestCount(lo, std::fmax(lo + 1, guess), [&](std::int64_t n) {
+        const auto [level, miss] = Model<double>(A, static_cast<double>(n), ratio).Service(w);
+        const auto [nextLevel, nextMiss] =
+            Model<double>(A, static_cast<double>(n + 1), ratio).Service(w);
+        const bool meets = Decide(
+            ServiceVerdict<double>(level, miss, P),
+            [&] {
+                const auto [l, m] = Model<long double>(A, static_cast<long double>(n), ratio)
+                                        .Service(static_cast<long double>(w));
+                return ServiceVerdict<long double>(l, m, P);
+            },
+            [&] {
+                // Past long double's precision: its own estimate decides.
+                const Model<long double> m(A, static_cast<long double>(n), ratio);
+                return m.Service(static_cast<long double>(w)).first >= P;
+            });
+        // Newton's step on log(1 - SL) where the level is high, on -log SL
+        // where it is low: below the traffic it falls steeply to 0 as the
+        // queue's wait passes the target (at patience log(A / n) for large A).
+        if (level > 0.5) {
+            return Bounded(n, meets, std::log(miss) - logMiss, std::log(miss / nextMiss));
+        }
+        return Bounded(n, meets, std::log(P / level), std::log(nextLevel / level));
+    });
+}
+
+std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, double averageWait) {
+    CheckTraffic(traffic);
+    CheckPatience(aht, patience);
+    CheckWaitTarget(averageWait);
+    const double A = traffic;
+    // Even callers nobody answers wait only their patience on average.
+    if (A == 0 || averageWait >= patience) {
+        return 1;
+    }
+    const double ratio = Ratio(aht, patience);
+    const double share = averageWait / patience;
+    const double lo = std::fmax(0, std::floor(A * (1 - share)) - 1);
+    const double target = std::log(averageWait);
+    return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
+        const double here = LogAbandon(A, n, ratio);
+        const double next = LogAbandon(A, n + 1, ratio);
+        const auto verdict = [&]<typename Real>(Real) {
+            const Real abandon = Model<Real>(A, static_cast<Real>(n), ratio).Abandon();
+            return LogAtMost(abandon * static_cast<Real>(patience), averageWait, kError<Real>);
+        };
+        const bool meets = Decide(
+            verdict(0.0), [&] { return verdict(0.0L); },
+            [&] {
+                const long double abandon =
+                    Model<long double>(A, static_cast<long double>(n), ratio).Abandon();
+                return abandon * patience <= averageWait;
+            });
+        return Bounded(n, meets, here + std::log(patience) - target, here - next);
+    });
+}
+
+std::int64_t ErlangCAgentsForWait(double traffic, double aht, double averageWait) {
+    CheckTraffic(traffic);
+    CheckTimes(aht, 0);
+    CheckWaitTarget(averageWait);
+    const double A = traffic;
+    const double lo = std::floor(A);
+    if (A == 0) {
+        return 1;
+    }
+    // ASA = C h / (N - A), C = N / (A + R (N - A)).
+    const auto logAsa = [&]<typename Real>(Real N) {
+        const auto Aa = static_cast<Real>(A);
+        const Scaled<Real> R = InverseBlocking(Aa, N);
+        return std::log(N) - R.Log() - std::log(N - Aa + Aa * R.Reciprocal()) +
+               std::log(static_cast<Real>(aht)) - std::log(N - Aa);
+    };
+    const double target = std::log(averageWait);
+    return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
+        const auto N = static_cast<double>(n);
+        const double here = logAsa(N);
+        const auto verdict = [&]<typename Real>(Real N) {
+            const Real value = logAsa(N);
+            const Real logTarget = std::log(static_cast<Real>(averageWait));
+            return AtMost(value, logTarget,
+                          kError<Real> * (1 + std::fabs(value) + std::fabs(logTarget)));
+        };
+        const bool meets = Decide(
+            verdict(N), [&] { return verdict(static_cast<long double>(n)); },
+            [&] { return logAsa(static_cast<long double>(n)) <= std::log(averageWait * 1.0L); });
+        return Bounded(n, meets, here - target, here - logAsa(N + 1));
+    });
+}
+
+Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double shrinkage,
+                        double maxOccupancy) {
+    CheckFactors(agentsForTarget, shrinkage, maxOccupancy);
+    CheckTraffic(traffic);
+    return Finish(agentsForTarget, ForOccupancy(traffic, maxOccupancy), shrinkage);
+}
+
+Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double aht, double patience,
+                        double shrinkage, double maxOccupancy) {
+    CheckFactors(agentsForTarget, shrinkage, maxOccupancy);
+    CheckTraffic(traffic);
+    CheckPatience(aht, patience);
+    // Occupancy A (1 - P(Ab)) / n falls with n, and is below A / n: the
+    // count for the offered traffic bounds the search.
+    const double ratio = Ratio(aht, patience);
+    const Rational cap = Decimal(maxOccupancy);
+    const auto capExt = cap.convert_to<long double>();
+    const auto within = [&](std::int64_t n) {
+        if (n == 0) {
+            return traffic == 0;
+        }
+        const auto verdict = [&]<typename Real>(Real) {
+            const Model<Real> m(traffic, static_cast<Real>(n), ratio);
+            const Real occupancy = static_cast<Real>(traffic) * m.Answered() / static_cast<Real>(n);
+            return AtMost(occupancy, static_cast<Real>(capExt), kError<Real> * occupancy);
+        };
+        return Decide(
+            verdict(0.0), [&] { return verdict(0.0L); },
+            [&] {
+                const Model<long double> m(traffic, static_cast<long double>(n), ratio);
+                return traffic * m.Answered() / n <= capExt;
+            });
+    };
+    std::int64_t lo = agentsForTarget;
+    std::int64_t hi = ForOccupancy(traffic, maxOccupancy);
+    if (hi <= lo || within(lo)) {
+        return Finish(agentsForTarget, agentsForTarget, shrinkage);
+    }
+    while (hi - lo > 1) { // lo misses, hi meets
+        const std::int64_t mid = lo + (hi - lo) / 2;
+        (within(mid) ? hi : lo) = mid;
+    }
+    return Finish(agentsForTarget, hi, shrinkage);
+}
+
+} // namespace teletraffic

@@ -119,11 +119,51 @@ def _domain_error(ufunc, counts, args, result, trouble):
     return DomainError(message, keyword or None, value, rule or None, index, count)
 
 
-def _function(name, ufunc, arguments, fields, counts, result):
-    signature = inspect.Signature(
-        [inspect.Parameter(a, inspect.Parameter.POSITIONAL_OR_KEYWORD) for a in arguments]
-        + [inspect.Parameter("out", inspect.Parameter.KEYWORD_ONLY, default=None)]
-    )
+def _choice(name, variants):
+    """The parameters of a function over one or more ufuncs, and how a call picks one.
+
+    Table names: "f" is one ufunc; "f[kind]" takes its last argument as the
+    keyword `kind`, exactly one of the kinds given; "f[key=word]" takes the
+    keyword `key`, one of the words, the first its default.
+    """
+    P = inspect.Parameter
+    arguments = variants[0][1][1]
+    kinds = [v for v, _ in variants]
+    by = {v.partition("=")[2] or v: spec[0] for v, spec in variants}
+    if kinds == [""]:
+        fixed, extra = list(arguments), []
+    elif "=" in kinds[0]:
+        key = kinds[0].partition("=")[0]
+        fixed, extra = list(arguments), [P(key, P.KEYWORD_ONLY, default=next(iter(by)))]
+    else:
+        fixed, extra = list(arguments[:-1]), [P(k, P.KEYWORD_ONLY, default=None) for k in by]
+    parameters = [P(a, P.POSITIONAL_OR_KEYWORD) for a in fixed] + extra
+    signature = inspect.Signature(parameters + [P("out", P.KEYWORD_ONLY, default=None)])
+
+    def choose(args, kwargs):
+        if not extra:
+            if kwargs or len(args) != len(fixed):
+                args = signature.bind(*args, **kwargs).args
+            return variants[0][1][0], args
+        bound = signature.bind(*args, **kwargs)
+        bound.apply_defaults()
+        args = [bound.arguments[a] for a in fixed]
+        if "=" in kinds[0]:
+            word = bound.arguments[key]
+            if word not in by:
+                raise ValueError(f"{key} must be one of {', '.join(by)}, got {word!r}")
+            return by[word], args
+        given = [k for k in by if bound.arguments[k] is not None]
+        if len(given) != 1:
+            raise TypeError(f"{name}() takes exactly one of {', '.join(by)} ({len(given)} given)")
+        return by[given[0]], args + [bound.arguments[given[0]]]
+
+    return signature, choose
+
+
+def _function(name, variants):
+    _, fields, counts, result = variants[0][1][1:]
+    signature, choose = _choice(name, variants)
     named = None
     if result:
         # One class for each kind of result, shared by the functions giving it.
@@ -134,8 +174,7 @@ def _function(name, ufunc, arguments, fields, counts, result):
     has_counts = any(counts)
 
     def function(*args, out=None, **kwargs):
-        if kwargs or len(args) != len(arguments):
-            args = signature.bind(*args, **kwargs).args
+        ufunc, args = choose(args, kwargs)
         options = {} if out is None else {"out": out}
         nan = _domain.get() == "nan"
         if nan and has_counts:
@@ -151,11 +190,14 @@ def _function(name, ufunc, arguments, fields, counts, result):
     function.__module__ = __name__
     function.__signature__ = signature
     function.__doc__ = DOCS.get(name)
-    function.ufunc = ufunc
     return function
 
 
-for _name, _spec in _engine.functions.items():
-    globals()[_name] = _function(_name, *_spec)
+_variants = {}
+for _key, _spec in _engine.functions.items():
+    _name, _, _kind = _key.partition("[")
+    _variants.setdefault(_name, []).append((_kind.rstrip("]"), _spec))
+for _name, _list in _variants.items():
+    globals()[_name] = _function(_name, _list)
     __all__.append(_name)
-del _name, _spec
+del _variants, _key, _spec, _name, _kind, _list

@@ -9,7 +9,9 @@
 #include <numpy/arrayobject.h>
 #include <numpy/ufuncobject.h>
 
+#include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
+#include "teletraffic/erlang_a.h"
 
 #include <array>
 #include <cfenv>
@@ -65,6 +67,41 @@ template <> struct Layout<tt::Retrial> {
     static constexpr const char* kName = "Retrial";
     static constexpr std::array kFields{"offered", "blocking"};
     static auto Values(const tt::Retrial& r) { return std::tuple{r.offered, r.blocking}; }
+};
+template <> struct Layout<tt::Abandonment> {
+    static constexpr const char* kName = "Abandonment";
+    static constexpr std::array kFields{"wait_probability", "abandon_probability", "average_wait",
+                                        "occupancy"};
+    static auto Values(const tt::Abandonment& r) {
+        return std::tuple{r.waitProbability, r.abandonProbability, r.averageWait, r.occupancy};
+    }
+};
+template <> struct Layout<tt::Engset> {
+    static constexpr const char* kName = "Engset";
+    static constexpr std::array kFields{
+        "time_congestion", "call_congestion",  "traffic_congestion", "carried",
+        "traffic",         "intended_traffic", "idle_source_traffic"};
+    static auto Values(const tt::Engset& r) {
+        return std::tuple{r.timeCongestion, r.callCongestion,  r.trafficCongestion, r.carried,
+                          r.traffic,        r.intendedTraffic, r.idleSourceTraffic};
+    }
+};
+template <> struct Layout<tt::Overflow> {
+    static constexpr const char* kName = "Overflow";
+    static constexpr std::array kFields{"mean", "variance", "peakedness"};
+    static auto Values(const tt::Overflow& r) {
+        return std::tuple{r.mean, r.variance, r.peakedness};
+    }
+};
+template <> struct Layout<tt::EquivalentRandom> {
+    static constexpr const char* kName = "EquivalentRandom";
+    static constexpr std::array kFields{"traffic", "lines"};
+    static auto Values(const tt::EquivalentRandom& r) { return std::tuple{r.traffic, r.lines}; }
+};
+template <> struct Layout<tt::OverflowLoss> {
+    static constexpr const char* kName = "OverflowLoss";
+    static constexpr std::array kFields{"lost", "blocking"};
+    static auto Values(const tt::OverflowLoss& r) { return std::tuple{r.lost, r.blocking}; }
 };
 
 template <typename T> constexpr char kTypeNum = std::is_same_v<T, double> ? NPY_DOUBLE : NPY_INT64;
@@ -154,6 +191,28 @@ template <typename R, typename... A, R (*F)(A...)> struct Ufunc<F> {
     static inline std::array<void*, kLoops> data{};
 };
 
+// The engine's functions that take a kind as well as numbers, one kind each.
+constexpr auto kTraffic = tt::EngsetLoad::Traffic;
+constexpr auto kIntended = tt::EngsetLoad::IntendedTraffic;
+constexpr auto kIdle = tt::EngsetLoad::IdleSourceTraffic;
+constexpr auto kErt = tt::OverflowMethod::EquivalentRandom;
+constexpr auto kHayward = tt::OverflowMethod::Hayward;
+template <tt::EngsetLoad kLoad> tt::Engset Engset(double sources, double lines, double load) {
+    return tt::EngsetBlocking(sources, lines, kLoad, load);
+}
+template <tt::EngsetLoad kLoad>
+std::int64_t EngsetLines(double sources, double blocking, double load) {
+    return tt::EngsetLines(sources, kLoad, load, blocking);
+}
+template <tt::OverflowMethod kMethod>
+tt::OverflowLoss OverflowBlocking(double mean, double variance, double lines) {
+    return tt::OverflowBlocking(mean, variance, lines, kMethod);
+}
+template <tt::OverflowMethod kMethod>
+std::int64_t OverflowLines(double mean, double variance, double blocking) {
+    return tt::OverflowLines(mean, variance, blocking, kMethod);
+}
+
 // One engine function: the ufunc, and what the Python layer needs to know.
 struct Entry {
     py::object ufunc;
@@ -196,6 +255,35 @@ std::vector<std::pair<std::string, Entry>> Table() {
         Bind<tt::ServiceLevel>("service_level", "traffic", "agents", "aht", "target_time"),
         Bind<tt::AverageSpeedOfAnswer>("average_wait", "traffic", "agents", "aht"),
         Bind<tt::ErlangCAgents>("agents", "traffic", "aht", "target_time", "service_level"),
+        Bind<tt::ErlangCAgentsForWait>("agents_for_wait", "traffic", "aht", "average_wait"),
+        Bind<tt::ErlangA>("erlang_a", "traffic", "agents", "aht", "patience"),
+        Bind<tt::ErlangAServiceLevel>("erlang_a_service_level", "traffic", "agents", "aht",
+                                      "patience", "target_time"),
+        Bind<tt::ErlangAAgents>("erlang_a_agents", "traffic", "aht", "patience", "target_time",
+                                "service_level"),
+        Bind<tt::ErlangAAgentsForWait>("erlang_a_agents_for_wait", "traffic", "aht", "patience",
+                                       "average_wait"),
+        // Engset's load one of three ways: name[keyword] takes it as that keyword.
+        Bind<Engset<kTraffic>>("engset[traffic]", "sources", "lines", "traffic"),
+        Bind<Engset<kIntended>>("engset[intended_traffic]", "sources", "lines", "intended_traffic"),
+        Bind<Engset<kIdle>>("engset[idle_source_traffic]", "sources", "lines",
+                            "idle_source_traffic"),
+        Bind<EngsetLines<kTraffic>>("engset_lines[traffic]", "sources", "blocking", "traffic"),
+        Bind<EngsetLines<kIntended>>("engset_lines[intended_traffic]", "sources", "blocking",
+                                     "intended_traffic"),
+        Bind<EngsetLines<kIdle>>("engset_lines[idle_source_traffic]", "sources", "blocking",
+                                 "idle_source_traffic"),
+        Bind<tt::EngsetTraffic>("engset_traffic", "sources", "lines", "blocking"),
+        Bind<tt::OverflowMoments>("overflow", "traffic", "lines"),
+        Bind<tt::EquivalentRandomTraffic>("equivalent_random", "mean", "variance"),
+        // name[keyword=word]: a keyword taking a word, the first its default.
+        Bind<OverflowBlocking<kErt>>("overflow_blocking[method=ert]", "mean", "variance", "lines"),
+        Bind<OverflowBlocking<kHayward>>("overflow_blocking[method=hayward]", "mean", "variance",
+                                         "lines"),
+        Bind<OverflowLines<kErt>>("overflow_lines[method=ert]", "mean", "variance", "blocking"),
+        Bind<OverflowLines<kHayward>>("overflow_lines[method=hayward]", "mean", "variance",
+                                      "blocking"),
+        Bind<tt::OfferedTraffic>("offered_traffic", "carried", "lines"),
     };
 }
 

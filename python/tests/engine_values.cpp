@@ -7,7 +7,9 @@
 //                                  counts, or "error"
 //   engine_values --time NAME FILE  FILE: rows of NAME's arguments, raw float64;
 //                                  prints the loop's seconds per row
+#include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
+#include "teletraffic/erlang_a.h"
 
 #include <array>
 #include <chrono>
@@ -38,6 +40,28 @@ Answer Of(std::int64_t n) {
 Answer Of(const tt::Retrial& r) {
     return {{r.offered, r.blocking}, 2};
 }
+Answer Of(const tt::Abandonment& r) {
+    return {{r.waitProbability, r.abandonProbability, r.averageWait, r.occupancy}, 4};
+}
+Answer Of(const tt::Engset& r) {
+    return {{r.timeCongestion, r.callCongestion, r.trafficCongestion, r.carried, r.traffic,
+             r.intendedTraffic, r.idleSourceTraffic},
+            7};
+}
+Answer Of(const tt::Overflow& r) {
+    return {{r.mean, r.variance, r.peakedness}, 3};
+}
+Answer Of(const tt::EquivalentRandom& r) {
+    return {{r.traffic, r.lines}, 2};
+}
+Answer Of(const tt::OverflowLoss& r) {
+    return {{r.lost, r.blocking}, 2};
+}
+constexpr auto kTraffic = tt::EngsetLoad::Traffic;
+constexpr auto kIntended = tt::EngsetLoad::IntendedTraffic;
+constexpr auto kIdle = tt::EngsetLoad::IdleSourceTraffic;
+constexpr auto kErt = tt::OverflowMethod::EquivalentRandom;
+constexpr auto kHayward = tt::OverflowMethod::Hayward;
 
 struct Function {
     int arguments;
@@ -60,6 +84,42 @@ const std::map<std::string, Function> kFunctions = {
     {"average_wait",
      {3, [](const double* a) { return Of(tt::AverageSpeedOfAnswer(a[0], a[1], a[2])); }}},
     {"agents", {4, [](const double* a) { return Of(tt::ErlangCAgents(a[0], a[1], a[2], a[3])); }}},
+    {"agents_for_wait",
+     {3, [](const double* a) { return Of(tt::ErlangCAgentsForWait(a[0], a[1], a[2])); }}},
+    {"erlang_a", {4, [](const double* a) { return Of(tt::ErlangA(a[0], a[1], a[2], a[3])); }}},
+    {"erlang_a_service_level",
+     {5,
+      [](const double* a) { return Of(tt::ErlangAServiceLevel(a[0], a[1], a[2], a[3], a[4])); }}},
+    {"erlang_a_agents",
+     {5, [](const double* a) { return Of(tt::ErlangAAgents(a[0], a[1], a[2], a[3], a[4])); }}},
+    {"erlang_a_agents_for_wait",
+     {4, [](const double* a) { return Of(tt::ErlangAAgentsForWait(a[0], a[1], a[2], a[3])); }}},
+    {"engset[traffic]",
+     {3, [](const double* a) { return Of(tt::EngsetBlocking(a[0], a[1], kTraffic, a[2])); }}},
+    {"engset[intended_traffic]",
+     {3, [](const double* a) { return Of(tt::EngsetBlocking(a[0], a[1], kIntended, a[2])); }}},
+    {"engset[idle_source_traffic]",
+     {3, [](const double* a) { return Of(tt::EngsetBlocking(a[0], a[1], kIdle, a[2])); }}},
+    {"engset_lines[traffic]",
+     {3, [](const double* a) { return Of(tt::EngsetLines(a[0], kTraffic, a[2], a[1])); }}},
+    {"engset_lines[intended_traffic]",
+     {3, [](const double* a) { return Of(tt::EngsetLines(a[0], kIntended, a[2], a[1])); }}},
+    {"engset_lines[idle_source_traffic]",
+     {3, [](const double* a) { return Of(tt::EngsetLines(a[0], kIdle, a[2], a[1])); }}},
+    {"engset_traffic",
+     {3, [](const double* a) { return Of(tt::EngsetTraffic(a[0], a[1], a[2])); }}},
+    {"overflow", {2, [](const double* a) { return Of(tt::OverflowMoments(a[0], a[1])); }}},
+    {"equivalent_random",
+     {2, [](const double* a) { return Of(tt::EquivalentRandomTraffic(a[0], a[1])); }}},
+    {"overflow_blocking[method=ert]",
+     {3, [](const double* a) { return Of(tt::OverflowBlocking(a[0], a[1], a[2], kErt)); }}},
+    {"overflow_blocking[method=hayward]",
+     {3, [](const double* a) { return Of(tt::OverflowBlocking(a[0], a[1], a[2], kHayward)); }}},
+    {"overflow_lines[method=ert]",
+     {3, [](const double* a) { return Of(tt::OverflowLines(a[0], a[1], a[2], kErt)); }}},
+    {"overflow_lines[method=hayward]",
+     {3, [](const double* a) { return Of(tt::OverflowLines(a[0], a[1], a[2], kHayward)); }}},
+    {"offered_traffic", {2, [](const double* a) { return Of(tt::OfferedTraffic(a[0], a[1])); }}},
 };
 
 int Time(const Function& f, const char* path) {

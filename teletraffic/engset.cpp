@@ -1,0 +1,815 @@
+#include "teletraffic/engset.h"
+
+#include "teletraffic/inverse_blocking.h"
+#include "teletraffic/solve.h"
+
+#include <boost/math/tools/toms748_solve.hpp>
+#include <boost/multiprecision/cpp_int.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numbers>
+
+// Engset's time congestion E(S, N, beta) = C(S, N) beta^N / sum_(i <= N)
+// C(S, i) beta^i is the binomial point probability at N over the binomial
+// distribution function at N, for S trials of p = beta / (1 + beta). Its
+// inverse R = 1/E is a sum of terms that fall from the first, on either side
+// of the binomial's mode:
+//
+//   N at or below it     R = sum_k prod_(j <= k) (N - j + 1) / ((S - N + j) beta);
+//   N above it           R = (1 - P(X > N)) / P(X = N), the tail summed the same
+//                        way (ratios (S - N - j + 1) beta / (N + j)) and the point
+//                        probability by Loader's saddle-point formula.
+//
+// Each sum needs a few standard deviations of terms, sqrt(S p q) (at most
+// 16,000 at a billion sources), and no more however far N is from the mode.
+// The sums run in double, the point probability in long double: beta enters
+// it as S p, whose rounding would move log E by N - S p times as much. For the
+// same reason a beta that is not a double (found from another load) enters the
+// sums as a double and a correction, to first order in the difference.
+//
+// Call congestion is E for S - 1 sources, and the rest follows from it:
+// E(S) = S B / ((S - N) (1 + beta (1 - B))).
+namespace teletraffic {
+namespace {
+
+using namespace detail;
+using Ext = long double;
+
+// log(n!) - log(sqrt(2 pi n) (n / e)^n), Stirling's error, for n >= 1.
+Ext StirlingError(Ext n) {
+    if (n <= 15) {
+        return std::lgamma(n + 1) - (n + Ext(0.5)) * std::log(n) + n -
+               std::log(std::sqrt(2 * std::numbers::pi_v<Ext>));
+    }
+    constexpr Ext g[] = {1.0L / 12, -1.0L / 360, 1.0L / 1260, -1.0L / 1680, 1.0L / 1188};
+    const Ext t = 1 / (n * n);
+    Ext sum = 0;
+    for (int i = 4; i >= 0; --i) {
+        sum = sum * t + g[i];
+    }
+    return sum / n;
+}
+
+// x log(x / M) + M - x without its cancellation near x = M (Loader).
+Ext Deviance(Ext x, Ext M) {
+    if (std::fabs(x - M) >= Ext(0.1) * (x + M)) {
+        return x * std::log(x / M) + M - x;
+    }
+    const Ext v = (x - M) / (x + M);
+    const Ext v2 = v * v;
+    Ext sum = (x - M) * v;
+    Ext power = 2 * x * v;
+    for (int j = 3; j < 400; j += 2) {
+        power *= v2;
+        const Ext next = sum + power / j;
+        if (next == sum) {
+            break;
+        }
+        sum = next;
+    }
+    return sum;
+}
+
+// log P(X = N) for X binomial (S, beta / (1 + beta)), 0 < N < S.
+Ext LogPoint(Ext S, Ext N, Ext beta) {
+    return StirlingError(S) - StirlingError(N) - StirlingError(S - N) -
+           Deviance(N, S * beta / (1 + beta)) - Deviance(S - N, S / (1 + beta)) +
+           std::log(S / (2 * std::numbers::pi_v<Ext> * N * (S - N))) / 2;
+}
+
+// 1/E in scaled form, 1 - E apart (E may be close to 1), and the number of
+// terms summed, which bounds the rounding.
+template <typename Real> struct Inverse {
+    Scaled<Real> R;
+    Real complement;
+    Real terms = 0;
+};
+
+// R(S, N, beta) for whole S >= 0, N >= 0 and beta >= 0.
+template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta) {
+    if (N == 0) {
+        return {{1}, 0};
+    }
+    if (N > S || beta == 0) {
+        return {{1, INFINITY}, 1}; // never blocked
+    }
+    if (N == S) {
+        // E = p^S: R = (1 + 1/beta)^S.
+        const auto logR = static_cast<Real>(S * std::log1p(1 / beta));
+        return {{1, logR}, -std::expm1(-logR)};
+    }
+    constexpr Real negligible = std::numeric_limits<Real>::epsilon() / 4;
+    // beta = b (1 + delta): each term k of a sum moves by k delta, as a power of beta.
+    const auto b = static_cast<Real>(beta);
+    const auto delta = static_cast<Real>((beta - b) / b);
+    const auto n = static_cast<Real>(N);
+    const auto rest = static_cast<Real>(S - N);
+    Real term = 1;
+    Real sum = 0;
+    Real moment = 0; // sum of k times term k
+    Real k = 1;
+    if (N <= (S - N + 1) * beta) {
+        // At or below the mode the terms below N fall from the first.
+        for (; k <= n; k += 1) {
+            const Real ratio = (n - k + 1) / ((rest + k) * b);
+            term *= ratio;
+            sum += term;
+            moment += k * term;
+            // The ratios fall, so the rest is below term ratio / (1 - ratio).
+            if (term * ratio <= negligible * sum * (1 - ratio)) {
+                break;
+            }
+        }
+        sum -= delta * moment;
+        return {{1 + sum}, sum / (1 + sum), k};
+    }
+    for (; k <= rest; k += 1) {
+        const Real ratio = (rest - k + 1) * b / (n + k);
+        term *= ratio;
+        sum += term;
+        moment += k * term;
+        if (term * ratio <= negligible * sum * (1 - ratio)) {
+            break;
+        }
+    }
+    sum += delta * moment;
+    const Ext logPoint = LogPoint(S, N, beta);
+    const Real point = static_cast<Real>(std::exp(logPoint));
+    const Real below = 1 - point * sum; // P(X <= N), at least about 1/2 above the mode
+    return {{below, static_cast<Real>(-logPoint)}, 1 - point / below, k};
+}
+
+// The carried traffic of S sources on N lines, given their time congestion E
+// (1 - E = complement): with F the congestion of one source fewer,
+// F = E (S - N) (1 + beta) / (S + beta E (S - N)) and Y = S u / (1 + u),
+// u = beta (1 - F). Then d log E / d log beta = N - Y.
+Ext Carried(Ext S, Ext N, Ext beta, Ext E, Ext complement) {
+    const Ext denominator = S + beta * E * (S - N);
+    const Ext u = beta * (S * complement + N * E) / denominator;
+    return S * u / (1 + u);
+}
+
+// Call congestion of S sources: E for S - 1 of them.
+template <typename Real> Inverse<Real> CallInverse(Ext S, Ext N, Ext beta) {
+    return InverseCongestion<Real>(S - 1, N, beta);
+}
+
+// --- The arguments ---------------------------------------------------------------
+
+// Require, for rules that name another argument's value.
+void RequireThat(bool ok, const char* name, const std::string& rule, double value) {
+    if (!ok) {
+        throw DomainError(name, value, rule);
+    }
+}
+
+const char* LoadName(EngsetLoad kind) {
+    switch (kind) {
+    case EngsetLoad::IdleSourceTraffic:
+        return "idle-source-traffic";
+    case EngsetLoad::Traffic:
+        return "traffic";
+    case EngsetLoad::IntendedTraffic:
+        return "intended-traffic";
+    }
+    return "traffic";
+}
+
+void CheckSources(double S) {
+    Require(S >= 1 && S <= kMaxSources && std::floor(S) == S, "sources",
+            "a whole number from 1 to 1e9", S);
+}
+void CheckLines(double S, double N) {
+    Require(N >= 0 && N <= kMaxSources && std::floor(N) == N, "lines",
+            "a whole number from 0 to 1e9", N);
+    RequireThat(N <= S, "lines", "at most the sources, " + ShowNumber(S), N);
+}
+
+void CheckLoad(double S, EngsetLoad kind, double load) {
+    const char* name = LoadName(kind);
+    if (kind == EngsetLoad::IntendedTraffic) {
+        RequireThat(load >= 0 && load < S, name,
+                    "a number of erlangs from 0 up to but not including the sources, " +
+                        ShowNumber(S),
+                    load);
+        return;
+    }
+    if (kind == EngsetLoad::Traffic) {
+        // Up to what the largest idle-source traffic offers.
+        Require(load >= 0 && load <= kMaxTraffic * S, name,
+                "a number of erlangs from 0 to 1e9 per source", load);
+        return;
+    }
+    Require(load >= 0 && load <= kMaxTraffic, name, "a number of erlangs from 0 to 1e9", load);
+}
+
+// Newton's method on log x for an increasing f, kept in [lo, hi] where f(lo)
+// <= 0 <= f(hi); f returns the value and its slope in log x. In long double,
+// bisecting on log x where a step would leave the bracket. f is computed to
+// some 1e-13 at worst: once the steps fall below that, the next is the last
+// that counts, and once they stop shrinking, they are rounding.
+template <typename F> Ext LogNewton(F f, Ext x, Ext lo, Ext hi) {
+    constexpr Ext eps = std::numeric_limits<Ext>::epsilon();
+    // A guess beyond the bracket is nearest its end: the ends are close bounds.
+    x = std::isnan(x) ? hi / 2 : std::clamp(x, lo > 0 ? lo : hi / 2, hi);
+    Ext previous = INFINITY;
+    for (int i = 0; i < 200 && hi - lo > 4 * eps * hi; ++i) {
+        const auto [value, slope] = f(x);
+        if (value == 0) {
+            return x;
+        }
+        (value > 0 ? hi : lo) = x;
+        const Ext step = value / slope;
+        Ext next = x * std::exp(-step);
+        const bool inside = next > lo && next < hi && slope > 0;
+        if (slope > 0 && std::fabs(step) < 1e-14) {
+            return next >= lo && next <= hi ? next : x; // converged
+        }
+        if (inside && std::fabs(step) > previous / 2) {
+            return x; // stalled at the rounding of f
+        }
+        if (!inside) {
+            next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
+        }
+        previous = inside && std::fabs(step) < 1e-6 ? std::fabs(step) : INFINITY;
+        x = next;
+    }
+    return x;
+}
+
+struct ValueSlope {
+    Ext value;
+    Ext slope;
+};
+
+// The idle-source traffic at which `lines` are offered `traffic` in the
+// call-attempt sense: A = S beta / (1 + beta (1 - B(beta))), increasing in beta.
+Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
+    if (A == 0) {
+        return 0;
+    }
+    if (N == S) {
+        return A / (S - A); // nothing blocked
+    }
+    if (N == 0) {
+        return A / S; // everything blocked
+    }
+    // B lies in [0, 1], and the carried traffic below N.
+    const Ext lo = A / S;
+    const Ext hi = A < S ? std::fmin(A / (S - A), A / (S - N)) : A / (S - N);
+    const auto f = [&](Ext beta) {
+        const Inverse<double> call = CallInverse<double>(S, N, beta);
+        const Ext B = call.R.Reciprocal();
+        const Ext u = beta * call.complement;
+        // d log A / d log beta = (1 + beta B (N - Y')) / (1 + u), Y' carried by S - 1 sources
+        const Ext slope =
+            (1 + beta * B * (N - Carried(S - 1, N, beta, B, call.complement))) / (1 + u);
+        return ValueSlope{std::log(S * beta / (1 + u)) - std::log(A), slope};
+    };
+    if (!(guess > lo && guess < hi)) {
+        // From Erlang B's carried traffic, at most N.
+        const Ext carried = A <= kMaxTraffic
+                                ? A * (1 - ErlangB(static_cast<double>(A), static_cast<double>(N)))
+                                : N;
+        guess = A / (S - carried);
+    }
+    return LogNewton(f, guess, lo, hi);
+}
+
+Ext BetaForTraffic(Ext S, Ext N, Ext A, Ext guess = 0) {
+    const Ext beta = SolveBetaForTraffic(S, N, A, guess);
+    Require(beta <= kMaxTraffic, "traffic",
+            "low enough that the idle-source traffic stays within 1e9 erlangs",
+            static_cast<double>(A));
+    return beta;
+}
+
+Ext BetaFor(double S, double N, EngsetLoad kind, double load) {
+    switch (kind) {
+    case EngsetLoad::IdleSourceTraffic:
+        return load;
+    case EngsetLoad::IntendedTraffic:
+        return static_cast<Ext>(load) / (S - static_cast<Ext>(load));
+    case EngsetLoad::Traffic:
+        return BetaForTraffic(S, N, load);
+    }
+    return load;
+}
+
+Engset FromBeta(double sources, double lines, Ext beta) {
+    const Ext S = sources;
+    const Ext N = lines;
+    const Inverse<double> call = CallInverse<double>(S, N, beta);
+    const Ext B = call.R.Reciprocal();
+    const Ext u = beta * call.complement;
+    Ext E;
+    if (N == S) {
+        E = beta == 0 ? 0 : std::exp(-S * std::log1p(1 / beta)); // p^S
+    } else if (N == 0) {
+        E = 1;
+    } else {
+        E = S * B / ((S - N) * (1 + u));
+    }
+    Engset e{};
+    e.timeCongestion = static_cast<double>(E);
+    e.callCongestion = static_cast<double>(B);
+    e.trafficCongestion = static_cast<double>(B / (1 + u));
+    e.carried = static_cast<double>(S * u / (1 + u));
+    e.traffic = static_cast<double>(S * beta / (1 + u));
+    e.intendedTraffic = static_cast<double>(S * beta / (1 + beta));
+    e.idleSourceTraffic = static_cast<double>(beta);
+    return e;
+}
+
+// --- Whole counts of lines ----------------------------------------------------------
+
+namespace mp = boost::multiprecision;
+using Rational = mp::cpp_rational;
+
+// Up to here the exact sum stays small.
+constexpr std::int64_t kExactLines = 64;
+
+// Whether E(S, N, beta) <= T exactly, beta the rational given.
+bool ExactAtMost(double S, std::int64_t N, const Rational& beta, double T) {
+    Rational term = 1;
+    Rational sum = 1;
+    for (std::int64_t k = 1; k <= N; ++k) {
+        term *= Rational(N - k + 1) /
+                (Rational(S - static_cast<double>(N) + static_cast<double>(k)) * beta);
+        sum += term;
+    }
+    return sum * Rational(T) >= 1;
+}
+
+// R(S, n, beta) from R(S, from, beta), n > from, by the recurrence.
+Inverse<double> Walk(const Inverse<double>& at, Ext S, std::int64_t from, std::int64_t n,
+                     Ext beta) {
+    const auto b = static_cast<double>(beta);
+    const auto sources = static_cast<double>(S);
+    double mantissa = at.R.mantissa;
+    double scale = at.R.scale;
+    double one = std::exp(-scale);
+    for (auto k = static_cast<double>(from); k < static_cast<double>(n); k += 1) {
+        mantissa = one + (k + 1) / ((sources - k) * b) * mantissa;
+        if (mantissa > 1e200) {
+            scale += std::log(mantissa);
+            mantissa = 1;
+            one = std::exp(-scale);
+        }
+    }
+    // Two roundings a step, and the rounding of beta once a step.
+    return {{mantissa, scale}, 1 - one / mantissa, at.terms + 3 * static_cast<double>(n - from)};
+}
+
+// Whether log R meets -log T, from R whose sums had `terms` terms: each adds
+// up to three roundings, and the point probability's logarithm a few units of
+// its size; a beta found from another load moves log R by N - Y times its
+// own error.
+template <typename Real> Verdict CallVerdict(const Inverse<Real>& call, Ext logT, Ext N) {
+    constexpr Real eps = std::numeric_limits<Real>::epsilon();
+    const Real logR = call.R.Log();
+    const Real tolerance = 4 * eps * (call.terms + 16) + 16 * eps * std::fabs(call.R.scale) +
+                           4 * eps * static_cast<Real>(N + std::fabs(logT));
+    return AtMost<Real>(-logR, static_cast<Real>(logT), tolerance);
+}
+
+} // namespace
+
+Engset EngsetBlocking(double sources, double lines, EngsetLoad kind, double load) {
+    CheckSources(sources);
+    CheckLines(sources, lines);
+    CheckLoad(sources, kind, load);
+    if (kind == EngsetLoad::Traffic && lines == sources) {
+        RequireThat(load < sources, "traffic",
+                    "below the sources, " + ShowNumber(sources) +
+                        ", when every source has a line: no idle-source traffic offers more",
+                    load);
+    }
+    return FromBeta(sources, lines, BetaFor(sources, lines, kind, load));
+}
+
+std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double blocking) {
+    CheckSources(sources);
+    CheckLoad(sources, kind, load);
+    CheckBlocking(blocking);
+    if (load == 0) {
+        return 0;
+    }
+    const double S = sources;
+    const double T = blocking;
+    const Ext logT = std::log(static_cast<Ext>(T));
+    // From S lines on nothing is blocked; with a call-attempt traffic of at
+    // least S, S lines do not exist as an answer, so S - 1 must meet it.
+    if (kind == EngsetLoad::Traffic && load >= S) {
+        const Ext beta = BetaForTraffic(S, S - 1, load);
+        if (-CallInverse<Ext>(S, S - 1, beta).R.Log() > logT) {
+            throw DomainError("traffic", load,
+                              "below the sources, " + ShowNumber(S) + ", for a blocking of " +
+                                  ShowNumber(T) + ": fewer lines than sources never meet it");
+        }
+    }
+    const Ext fixedBeta = kind == EngsetLoad::Traffic ? 0 : BetaFor(S, 0, kind, load);
+    Ext lastBeta = 0;
+    // The largest count probed that fell short, from which the next count up
+    // is reached by the recurrence R(n + 1) = 1 + (n + 1) / ((S - 1 - n) beta)
+    // R(n) (which keeps its relative error) rather than a sum of its own.
+    std::int64_t shortOf = -1;
+    Inverse<double> shortR{};
+    const auto probe = [&](std::int64_t n) {
+        const auto N = static_cast<Ext>(n);
+        if (N >= S) {
+            return Step{true, -1, 1};
+        }
+        const Ext beta = kind == EngsetLoad::Traffic
+                             ? (lastBeta = BetaForTraffic(S, N, load, lastBeta))
+                             : fixedBeta;
+        Inverse<double> call;
+        if (kind != EngsetLoad::Traffic && shortOf >= 0 && shortOf < n &&
+            static_cast<double>(n - shortOf) <= shortR.terms + 64) {
+            call = Walk(shortR, S - 1, shortOf, n, beta);
+        } else {
+            call = CallInverse<double>(S, N, beta);
+        }
+        const bool meets = Decide(
+            CallVerdict(call, logT, N),
+            [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
+            [&] {
+                if (n <= kExactLines && kind != EngsetLoad::Traffic) {
+                    const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
+                                                   ? Rational(load)
+                                                   : Rational(load) / (S - Rational(load));
+                    return ExactAtMost(S - 1, n, exactBeta, T);
+                }
+                return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
+            });
+        if (!meets && n > shortOf) {
+            shortOf = n;
+            shortR = call;
+        }
+        const double fall =
+            std::log(call.R.Reciprocal() + static_cast<double>((N + 1) / ((S - 1 - N) * beta)));
+        return Step{meets, static_cast<double>(-call.R.Log() - logT), fall};
+    };
+    // Erlang B's lines for the intended traffic m, their excess over m scaled
+    // down to the binomial's deviation sqrt(m (1 - m / S)).
+    const Ext m =
+        kind == EngsetLoad::Traffic ? std::fmin(Ext(load), S / 2) : S * fixedBeta / (1 + fixedBeta);
+    const auto erlang =
+        static_cast<double>(ErlangBLines(static_cast<double>(std::fmin(m, kMaxTraffic)), T));
+    const double z = (erlang - static_cast<double>(m)) / std::sqrt(static_cast<double>(m));
+    const double guess = std::ceil(static_cast<double>(m + z * std::sqrt(m * (1 - m / S))));
+    return SmallestCount(0, std::fmin(std::fmax(guess, 1), S), probe);
+}
+
+Engset EngsetTraffic(double sources, double lines, double blocking) {
+    CheckSources(sources);
+    CheckLines(sources, lines);
+    CheckBlocking(blocking);
+    RequireThat(lines < sources, "lines",
+                "fewer than the sources, " + ShowNumber(sources) +
+                    ": with a line for every source nothing is ever blocked",
+                lines);
+    if (lines == 0) {
+        return FromBeta(sources, 0, 0);
+    }
+    const Ext S = sources - 1; // call congestion: the sources but the caller
+    const Ext N = lines;
+    const Ext T = blocking;
+    Ext beta;
+    if (N == S) {
+        // E = p^S = T: beta = p / (1 - p)
+        const Ext logP = std::log(T) / S;
+        beta = -std::exp(logP) / std::expm1(logP);
+    } else {
+        const Ext logT = std::log(T);
+        const auto f = [&](Ext b) {
+            const Inverse<double> E = InverseCongestion<double>(S, N, b);
+            const Ext slope = N - Carried(S, N, b, E.R.Reciprocal(), E.complement);
+            return ValueSlope{-E.R.Log() - logT, std::fmax(slope, Ext(1e-300))};
+        };
+        // E >= 1 - N / (beta (S - N)), and E <= (S - N + 1) beta / ((S - N + 1) beta + N).
+        const Ext lo = N * T / ((1 - T) * (S - N + 1));
+        const Ext hi = N / ((1 - T) * (S - N));
+        // Erlang B's traffic A, with N = A + z sqrt(A), and then the mean m
+        // with N = m + z sqrt(m (1 - m / S)) the binomial's.
+        const Ext erlang = ErlangBTraffic(lines, blocking);
+        const Ext z = (N - erlang) / std::sqrt(erlang);
+        Ext m = erlang;
+        for (int i = 0; i < 4; ++i) {
+            m = N - z * std::sqrt(m * std::fmax(1 - m / S, 0));
+        }
+        beta = LogNewton(f, m > 0 && m < S ? m / (S - m) : erlang / (S - erlang * (1 - T)), lo, hi);
+    }
+    Require(beta <= kMaxTraffic, "blocking",
+            "low enough that the idle-source traffic stays within 1e9 erlangs", blocking);
+    return FromBeta(sources, lines, beta);
+}
+
+// --- Overflow -------------------------------------------------------------------------
+
+namespace {
+
+void CheckMoments(double mean, double variance) {
+    Require(mean >= 0 && mean <= kMaxTraffic, "mean", "a number of erlangs from 0 to 1e9", mean);
+    Require(variance >= 0 && variance < INFINITY, "variance", "a number of 0 or more", variance);
+    RequireThat(variance >= mean, "variance",
+                "at least the mean, " + ShowNumber(mean) +
+                    ": smoother traffic has no equivalent random traffic",
+                variance);
+}
+
+// Riordan's moments in long double: 1 - m + A / (N + 1 - Y) cancels where
+// much overflows.
+Overflow Moments(Ext A, Ext N) {
+    if (A == 0) {
+        return {0, 0, 1};
+    }
+    const Scaled<Ext> R = InverseBlocking(A, N);
+    const Ext B = R.Reciprocal();
+    const Ext carried = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    const Ext m = A * B;
+    const Ext Z = 1 - m + A / (N + 1 - carried);
+    return {static_cast<double>(m), static_cast<double>(m * Z), static_cast<double>(Z)};
+}
+
+} // namespace
+
+Overflow OverflowMoments(double traffic, double lines) {
+    CheckTraffic(traffic);
+    CheckCount(lines, "lines");
+    return Moments(traffic, lines);
+}
+
+Overflow CombineOverflow(const Overflow& a, const Overflow& b) {
+    const double m = a.mean + b.mean;
+    const double v = a.variance + b.variance;
+    return {m, v, m > 0 ? v / m : 1};
+}
+
+namespace {
+
+// The bracketed fallback: for given lines N, the traffic whose overflow has
+// mean m, then the lines whose overflow has variance v, by TOMS 748.
+EquivalentRandom NestedEquivalent(double m, double v) {
+    // For given lines N, the traffic whose overflow has mean m: A B(A, N) = m,
+    // increasing in A, between m and m + N (the carried traffic is below N).
+    const auto trafficFor = [&](double N) {
+        const auto f = [&](double A) {
+            const Scaled<double> R = InverseBlocking(A, N);
+            const double carried =
+                N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+            return Slope{std::log(A) - R.Log() - std::log(m), 1 + N - carried};
+        };
+        return IncreasingRoot(f, m + N / 2, m, m + N);
+    };
+    // The variance of that overflow grows with N; Rapp's approximation starts it.
+    const auto excess = [&](double N) {
+        const Overflow o = Moments(trafficFor(N), N);
+        return (o.variance - v) / v;
+    };
+    const double Z = v / m;
+    const double rappA = v + 3 * Z * (Z - 1);
+    const double rappN = std::fmax(rappA * (m + Z) / (m + Z - 1) - m - 1, 0);
+    double a = rappN;
+    double fa = excess(a);
+    double b = fa < 0 ? a * 1.05 + 0.1 : a * 0.95;
+    double fb = excess(b);
+    for (int i = 0; i < 200 && (fa < 0) == (fb < 0); ++i) {
+        a = b;
+        fa = fb;
+        b = fa < 0 ? b * 2 + 1 : b / 2;
+        if (b < 1e-300) {
+            b = 0;
+        }
+        fb = excess(b);
+    }
+    if (a > b) {
+        std::swap(a, b);
+        std::swap(fa, fb);
+    }
+    double N = a;
+    if (fa != 0) {
+        std::uintmax_t iterations = 100;
+        const auto [x, y] = boost::math::tools::toms748_solve(
+            excess, a, b, fa, fb,
+            [](double x, double y) { return std::fabs(y - x) <= 2 * kEpsilon * std::fmax(x, y); },
+            iterations);
+        N = (x + y) / 2;
+    }
+    return {trafficFor(N), N};
+}
+
+// log m and log Z of the overflow of N lines offered A, less their targets,
+// and their slopes in log A and N.
+template <typename Real> struct OverflowPoint {
+    Real logA, N;
+    std::array<Real, 2> F;
+    Real J[2][2];
+
+    Real Size() const { return std::fmax(std::fabs(F[0]), std::fabs(F[1])); }
+    // The Newton step, in log A and N.
+    std::array<Real, 2> Step() const {
+        const Real det = J[0][0] * J[1][1] - J[0][1] * J[1][0];
+        return {(-F[0] * J[1][1] + F[1] * J[0][1]) / det, (-F[1] * J[0][0] + F[0] * J[1][0]) / det};
+    }
+};
+
+// The slope of log B in N has no closed form and is differenced; the others
+// follow from d log B / d log A = N - Y.
+template <typename Real>
+OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedness) {
+    OverflowPoint<Real> p{logA, N, {}, {}};
+    const Real A = std::exp(logA);
+    const Scaled<Real> R = InverseBlocking(A, N);
+    const Real h = Real(1e-7) * std::fmax(Real(1), N);
+    const Real D = (InverseBlocking(A, N + h).Log() - R.Log()) / h; // d log R / d N
+    const Real m = A * R.Reciprocal();
+    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    const Real gap = N + 1 - Y;
+    const Real Z = 1 - m + A / gap;
+    p.F = {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
+    p.J[0][0] = 1 + N - Y;
+    p.J[0][1] = -D;
+    // dY / d log A = Y - m (N - Y), dY / dN = m D
+    p.J[1][0] = (-m * (1 + N - Y) + A / gap + A * (Y - m * (N - Y)) / (gap * gap)) / Z;
+    p.J[1][1] = (m * D - A * (1 - m * D) / (gap * gap)) / Z;
+    return p;
+}
+
+// Newton's method on (log A, N) for log m and log Z, from Rapp's
+// approximation, each step halved until it brings the residuals down; in
+// double to the rounding of the residuals, then one step in long double:
+// 1 - m + A / (N + 1 - Y) cancels where much overflows (m = 3000, Z = 3.3
+// loses 9 digits of 16).
+bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
+    const double logMean = std::log(mean);
+    const double logZ = std::log(variance) - logMean;
+    const double Z = variance / mean;
+    const double rappA = variance + 3 * Z * (Z - 1);
+    OverflowPoint<double> p =
+        OverflowAt(std::log(rappA), std::fmax(rappA * (mean + Z) / (mean + Z - 1) - mean - 1, 0),
+                   logMean, logZ);
+    for (int i = 0; p.Size() > 1e-15; ++i) {
+        const auto [da, dN] = p.Step();
+        if (!std::isfinite(da) || !std::isfinite(dN) || i == 40) {
+            return false;
+        }
+        OverflowPoint<double> next = p;
+        double t = 1;
+        for (int k = 0; k < 16; ++k, t /= 2) {
+            next = OverflowAt(p.logA + t * std::clamp(da, -1.0, 1.0),
+                              std::fmax(p.N + t * dN, p.N / 2), logMean, logZ);
+            if (next.Size() < p.Size()) {
+                break;
+            }
+        }
+        if (!(next.Size() < p.Size())) {
+            break;
+        }
+        const bool slow = next.Size() > p.Size() / 4;
+        p = next;
+        if (slow && p.Size() < 1e-8) {
+            break; // at the rounding of the residuals
+        }
+    }
+    if (!(p.Size() < 1e-6)) {
+        return false;
+    }
+    const Ext logMeanExt = std::log(static_cast<Ext>(mean));
+    const Ext logPeakedness = std::log(static_cast<Ext>(variance)) - logMeanExt;
+    Ext logA = p.logA;
+    Ext N = p.N;
+    for (int k = 0;; ++k) {
+        const auto [da, dN] = OverflowAt<Ext>(logA, N, logMeanExt, logPeakedness).Step();
+        logA += da;
+        N = std::fmax(N + dN, 0);
+        if ((std::fabs(da) < 1e-14 && std::fabs(dN) < 1e-14 * std::fmax(1, N)) || k == 8) {
+            break;
+        }
+    }
+    out = {static_cast<double>(std::exp(logA)), static_cast<double>(N)};
+    return std::isfinite(out.traffic) && std::isfinite(out.lines);
+}
+
+} // namespace
+
+EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
+    CheckMoments(mean, variance);
+    const double m = mean;
+    const double v = variance;
+    if (m == 0 || v == m) {
+        return {m, 0};
+    }
+    EquivalentRandom er{};
+    if (!NewtonEquivalent(m, v, er)) {
+        er = NestedEquivalent(m, v);
+    }
+    Require(er.traffic <= kMaxTraffic, "variance",
+            "small enough that the equivalent traffic stays within 1e9 erlangs", v);
+    return er;
+}
+
+namespace {
+
+// log of the blocking (lost / mean) on x further lines, and its fall to x + 1.
+struct LossLog {
+    double logBlocking;
+    double fall;
+};
+
+// The loss is factor B(traffic, lines + scale x).
+struct Prepared {
+    double mean;
+    double factor;
+    double traffic;
+    double lines;
+    double scale;
+};
+
+Prepared Prepare(double mean, double variance, OverflowMethod method) {
+    if (method == OverflowMethod::Hayward) {
+        const double Z = variance / mean;
+        return {mean, mean, mean / Z, 0, 1 / Z};
+    }
+    const EquivalentRandom er = EquivalentRandomTraffic(mean, variance);
+    return {mean, er.traffic, er.traffic, er.lines, 1};
+}
+
+LossLog Loss(const Prepared& p, double x) {
+    const double N = p.lines + x * p.scale;
+    const Scaled<double> R = InverseBlocking(p.traffic, N);
+    const double logLost = std::log(p.factor) - R.Log();
+    const double step = std::log(R.Reciprocal() + (N + 1) / p.traffic) * p.scale;
+    return {logLost - std::log(p.mean), step};
+}
+
+} // namespace
+
+OverflowLoss OverflowBlocking(double mean, double variance, double lines, OverflowMethod method) {
+    CheckMoments(mean, variance);
+    CheckCount(lines, "lines");
+    if (mean == 0) {
+        return {0, 0};
+    }
+    const Prepared p = Prepare(mean, variance, method);
+    const double blocking = std::exp(Loss(p, lines).logBlocking);
+    return {mean * blocking, blocking};
+}
+
+std::int64_t OverflowLines(double mean, double variance, double blocking, OverflowMethod method) {
+    CheckMoments(mean, variance);
+    CheckBlocking(blocking);
+    if (mean == 0) {
+        return 0;
+    }
+    const Prepared p = Prepare(mean, variance, method);
+    const double logT = std::log(blocking);
+    const double Z = variance / mean;
+    const double guess = Z * static_cast<double>(ErlangBLines(mean / Z, blocking));
+    // No further line loses all the stream: blocking 1, above any target.
+    return SmallestCount(0, guess, [&](std::int64_t x) {
+        const LossLog l = Loss(p, static_cast<double>(x));
+        return Step{l.logBlocking <= logT, l.logBlocking - logT, l.fall};
+    });
+}
+
+// --- Measured traffic -------------------------------------------------------------------
+
+double OfferedTraffic(double carried, double lines) {
+    Require(carried >= 0 && carried <= kMaxTraffic, "carried", "a number of erlangs from 0 to 1e9",
+            carried);
+    CheckCount(lines, "lines");
+    RequireThat(carried < lines, "carried",
+                "below the lines, " + ShowNumber(lines) + ": they never carry that much", carried);
+    if (carried == 0) {
+        return 0;
+    }
+    const double Y = carried;
+    const double N = lines;
+    // carried = A (1 - B(A, N)), increasing in A; d log / d log A =
+    // 1 - B (N - A + A B) / (1 - B).
+    const auto f = [&](double A) {
+        const Scaled<double> R = InverseBlocking(A, N);
+        const Scaled<double> lessOne = InverseBlockingLessOne(A, N);
+        const double B = R.Reciprocal();
+        const double logKept = lessOne.Log() - R.Log(); // log(1 - B)
+        return Slope{std::log(A) + logKept - std::log(Y),
+                     1 - B * (N - A + A * B) / std::exp(logKept)};
+    };
+    // The carried traffic is at most the offered, and from one line on at
+    // least A N / (N + A) (B <= A / (N + A)).
+    double hi = Y * std::fmax(N, 1) / (N - Y);
+    for (int i = 0; i < 64 && f(hi).value < 0; ++i) {
+        hi *= 2;
+    }
+    const double A = IncreasingRoot(f, Y / (1 - ErlangB(Y, N)), Y, hi);
+    Require(A <= kMaxTraffic, "carried",
+            "low enough that the offered traffic stays within 1e9 erlangs", carried);
+    return A;
+}
+
+} // namespace teletraffic

@@ -1,14 +1,16 @@
 """Corvane's traffic engine for NumPy and pandas.
 
-Erlang B (blocking, lines, traffic), extended Erlang B with retrials, and
-Erlang C staffing, exact to 1e-12 relative and with exact counts, as
-vectorised functions: arguments broadcast as in NumPy, scalars give scalars,
+Erlang B (blocking, lines, traffic), extended Erlang B with retrials,
+Erlang C and Erlang A staffing, Engset, overflow traffic and the traffic
+offered behind a carried traffic, exact to 1e-12 relative and with exact
+counts, as vectorised functions: arguments broadcast as in NumPy, scalars give scalars,
 arrays give float64 arrays (counts as int64), ``out=`` is filled in place,
 pandas Series give Series, and the GIL is released while the engine runs.
 
-Units: traffic in erlangs; lines and agents as counts (whole or fractional
-where a function takes them); probabilities as fractions of 1; times in any
-one unit, the same for the handling time and the target time.
+Units: traffic in erlangs; lines, agents and sources as counts (whole or
+fractional where a function takes them); probabilities as fractions of 1;
+times in any one unit, the same for the handling time, the target time, the
+patience and the average wait. Results with several parts are named tuples.
 
 An argument outside the domain raises :class:`DomainError`, a ValueError
 whose message is the engine's (for an array, with the first bad element's

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Writes erlang_reference.csv, the engine's reference values, at 50 digits
-with mpmath: python3 tests/data/make_reference.py (a few minutes).
+"""Writes the engine's reference values, at 50 digits with mpmath:
+    python3 tests/data/make_reference.py            both tables (some minutes)
+    python3 tests/data/make_reference.py erlang     erlang_reference.csv alone
+    python3 tests/data/make_reference.py erlang_a   erlang_a_reference.csv alone
 Rows: function, its arguments, the expected result (counts exactly)."""
-import math, os
+import math, os, sys
 import mpmath as mp
 
 mp.mp.dps = 50
@@ -71,9 +73,11 @@ ROWS = []
 def row(fn, args, value):
     text = value if isinstance(value, int) else mp.nstr(value, 25)
     ROWS.append(",".join([fn] + [repr(float(a)) for a in args] + [str(text)]))
+    print(ROWS[-1], file=sys.stderr, flush=True)
 
 
-def main():
+def erlang():
+    ROWS.clear()
     # Erlang B on both sides of every switch of method (a = N + 1: below 20
     # the series or the fraction; above, the series below a/2, the fraction
     # beyond a + min(a/2, 6 sqrt(a)), Temme's expansion between), and at sizes
@@ -116,10 +120,150 @@ def main():
                        (450.5, 240, 15, 0.95)]:
         meets = lambda n: service(A, n, h, t) >= P
         row("agents", (A, h, t, P), smallest(meets, math.floor(A)))
-    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "erlang_reference.csv"),
-              "w") as f:
+    write("erlang_reference.csv")
+
+
+def write(name):
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), name), "w") as f:
         f.write("\n".join(ROWS) + "\n")
 
 
+# --- Erlang A ---------------------------------------------------------------------
+# With x = A p/h and a = N p/h (p the patience, h the handling time), the states
+# N + k weigh t_k = x^k / ((a+1)...(a+k)) against state N, those below it
+# R - 1 = 1/B(A, N) - 1; G = sum k t_k is the mean queue. Worked at 100 digits,
+# which the differences below (G where x < a, D over short times) need.
+
+
+def lower(x, b):
+    """gamma(b, x) e^x / x^(b-1)."""
+    if x == 0:
+        return F(0)
+    if x < b - 12 * mp.sqrt(b):  # the series, quick here; the difference below would cancel
+        term = total = x / b
+        k = b
+        while term > F(10) ** -110 * total:
+            k += 1
+            term *= x / k
+            total += term
+        return total
+    try:
+        whole = mp.exp(mp.loggamma(b) + x - (b - 1) * mp.log(x))
+        return whole - mp.gammainc(b, x) * mp.exp(x - (b - 1) * mp.log(x))
+    except mp.libmp.NoConvergence:  # mpmath gives up on some sizes: the series in full
+        return x / b * mp.hyp1f1(1, b + 1, x, maxterms=10**8)
+
+
+def erlang_a_parts(A, N, h, p):
+    A, N, h, p = F(A), F(N), F(h), F(p)
+    x, a = A * p / h, N * p / h
+    R1 = mp.exp(log_r(A, N)) - 1 if N > 0 else F(0)
+    S = 1 + lower(x, a + 1)
+    T = R1 + S
+    return x, a, R1, S, T
+
+
+def erlang_a(A, N, h, p):
+    """P(W > 0), P(Ab), average wait, occupancy."""
+    with mp.workdps(100):
+        x, a, R1, S, T = erlang_a_parts(A, N, h, p)
+        G = a + (x - a) * S
+        ab = G / (x * T)
+        return S / T, ab, ab * p, F(A) * (1 - ab) / N
+
+
+def erlang_a_service(A, N, h, p, t):
+    with mp.workdps(100):
+        x, a, R1, S, T = erlang_a_parts(A, N, h, p)
+        w = F(t) / p
+        y = mp.exp(-w)
+        late = lower(x * y, a + 1) * mp.exp(-a * w - x * mp.expm1(-w))
+        return (x * R1 + a * (S - 1 - late)) / (x * T)
+
+
+def erlang_a_chain(A, N, h, p, t, K=300):
+    """The chain itself, truncated, for small whole N: the closed forms' check."""
+    lam, mu, th = F(A) / h, 1 / F(h), 1 / F(p)
+    pi = [F(1)]
+    for j in range(1, N + K):
+        pi.append(pi[-1] * lam / (min(j, N) * mu + max(j - N, 0) * th))
+    total = mp.fsum(pi)
+    ab = mp.fsum(pi[N + k] * (k + 1) / (N * mu / th + k + 1) for k in range(K)) / total
+    sl = mp.fsum(pi[:N]) / total
+    for k in range(80):  # from N + k: the wait, a sum of exponentials, against the patience
+        rates = [N * mu + i * th for i in range(k + 1)]
+        answered = F(0)
+        for r in rates:
+            w = mp.fprod(q / (q - r) for q in rates if q != r)
+            answered += w * r / (r + th) * -mp.expm1(-(r + th) * t)
+        sl += pi[N + k] * answered / total
+    return mp.fsum(pi[N:]) / total, ab, sl
+
+
+def main_erlang_a():
+    ROWS.clear()
+    for case in [(10, 14, 180, 300, 20), (10, 8, 1, 2, 0.5), (3, 5, 2, 0.7, 1.5), (2, 1, 1, 1, 0.3)]:
+        pw, ab, _, _ = erlang_a(*case[:4])
+        chain = erlang_a_chain(*case)
+        assert abs(pw / chain[0] - 1) < 1e-30 and abs(ab / chain[1] - 1) < 1e-30
+        assert abs(erlang_a_service(*case) / chain[2] - 1) < 1e-30
+
+    # (traffic, agents, aht, patience, target time). x = A p/h, a = N p/h, b = a + 1.
+    cases = [
+        (10, 14, 180, 300, 20),  # 100 calls in 30 minutes, 3 minutes each, 5 of patience
+        (3, 5, 2, 0.7, 1.5), (10, 8, 1, 2, 0.5), (0.3, 0.5, 1, 2, 0.5), (0.001, 1, 1, 1, 1),
+        (5, 50, 1, 1, 1), (49, 99, 1, 1, 1), (51, 99, 1, 1, 1),  # b >= 20: x either side of b/2
+        (90, 100, 1, 1, 1), (105, 100, 1, 1, 1), (300, 100, 1, 1, 1),  # Temme below, above; fraction
+        (65, 100, 1, 1, 1), (60, 100, 1, 1, 1),  # G's erfcx either side of z = 3
+        (10, 14, 3, 5, 5), (100, 50, 1, 1, 0.1), (100, 50, 1, 1, 1),  # D: rising, past, across the peak
+        (100, 50, 1, 1, 0.0203), (100, 50, 1, 1, 0.0205),  # either side of the quadrature's reach
+        (1e9, 1e9 + 3e4, 1, 100, 0.1), (1e9, 1e9 - 1e4, 180, 18, 20), (1e6, 1e6, 180, 18, 20),
+        (1e6, 1000500, 180, 1800, 20), (1e4, 9e3, 1, 0.1, 0.05), (1e4, 2e4, 1, 1, 1),
+        (10, 12, 180, 0.18, 20), (10, 12, 180, 1e-4, 1e-5), (10, 12, 180, 1.8e5, 20),
+        (10, 11, 1, 1e6, 0.5), (10, 12, 180, 300, 1e-9), (7.3, 5.5, 2, 3, 0),
+    ]
+    for A, N, h, p, t in cases:
+        pw, ab, average, occupancy = erlang_a(A, N, h, p)
+        row("a_wait_probability", (A, N, h, p), pw)
+        row("a_abandon_probability", (A, N, h, p), ab)
+        row("a_average_wait", (A, N, h, p), average)
+        row("a_occupancy", (A, N, h, p), occupancy)
+        row("a_service_level", (A, N, h, p, t), erlang_a_service(A, N, h, p, t))
+    # The limits: patience without end gives Erlang C, none Erlang B (the share
+    # that hangs up is the blocking), and patience = aht the Poisson tail.
+    for A, N in [(10, 12), (99.5, 100)]:
+        row("c_wait_probability", (A, N), wait(A, N))
+    for A, N in [(10, 12), (120, 100)]:
+        row("b_blocking", (A, N), blocking(A, N))
+    for A, N in [(7.3, 9), (100, 95), (1e4, 10100)]:
+        row("poisson_tail", (A, N), mp.gammainc(N, 0, A, regularized=True))
+
+    def level(A, h, p, t):
+        return lambda n: erlang_a_service(A, n, h, p, t)
+
+    for A, h, p, t, P, lo in [(10, 180, 300, 20, 0.8, 7), (100, 180, 18000, 20, 0.8, 79),
+                              (1e4, 180, 180, 20, 0.8, 9000), (1e6, 180, 18, 20, 0.9, 899999),
+                              (0.1, 1, 0.01, 0, 0.5, 0), (50, 1, 0.01, 0.001, 0.3, 10),
+                              (1e9, 180, 1.8, 20, 0.8, 799999990)]:
+        meets = lambda n: level(A, h, p, t)(n) >= P
+        assert lo == 0 or not meets(lo)
+        row("a_agents", (A, h, p, t, P), smallest(meets, lo))
+    # A target equal to a service level rounded to double: a tie.
+    for A, N, h, p, t in [(10, 13, 180, 300, 20), (1e4, 10050, 180, 90, 15)]:
+        P = float(erlang_a_service(A, N, h, p, t))
+        meets = lambda n: level(A, h, p, t)(n) >= P
+        row("a_agents", (A, h, p, t, P), smallest(meets, N - 3))
+    for A, h, p, W, lo in [(10, 180, 300, 10, 0), (1e4, 180, 1800, 1, 9000), (100, 180, 18, 0.5, 0),
+                           (1e6, 1, 10, 1e-4, 999000)]:
+        meets = lambda n: erlang_a(A, n, h, p)[2] <= W
+        row("a_agents_for_wait", (A, h, p, W), smallest(meets, lo))
+    for A, h, W in [(10, 180, 10), (1e4, 180, 1), (0.5, 60, 100), (1e6, 1, 1e-5)]:
+        meets = lambda n: wait(A, n) * h / (n - F(A)) <= W
+        row("c_agents_for_wait", (A, h, W), smallest(meets, math.floor(A)))
+    write("erlang_a_reference.csv")
+
+
 if __name__ == "__main__":
-    main()
+    parts = sys.argv[1:] or ["erlang", "erlang_a"]
+    for part in parts:
+        {"erlang": erlang, "erlang_a": main_erlang_a}[part]()

@@ -1,0 +1,171 @@
+#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_a.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace teletraffic;
+using Args = const std::vector<double>&;
+
+// Against tests/data/erlang_a_reference.csv (make_reference.py erlang_a, 50
+// digits): counts exactly, ties included; the rest to a relative 1e-12. The
+// three limits are rows of their own, each from a model of its own: no end
+// to patience is Erlang C, none at all Erlang B, patience = aht the Poisson tail.
+TEST(ErlangA, AgreesWithTheReferenceTable) {
+    const std::map<std::string, std::function<double(Args)>> functions = {
+        {"a_wait_probability",
+         [](Args a) { return ErlangA(a[0], a[1], a[2], a[3]).waitProbability; }},
+        {"a_abandon_probability",
+         [](Args a) { return ErlangA(a[0], a[1], a[2], a[3]).abandonProbability; }},
+        {"a_average_wait", [](Args a) { return ErlangA(a[0], a[1], a[2], a[3]).averageWait; }},
+        {"a_occupancy", [](Args a) { return ErlangA(a[0], a[1], a[2], a[3]).occupancy; }},
+        {"a_service_level",
+         [](Args a) { return ErlangAServiceLevel(a[0], a[1], a[2], a[3], a[4]); }},
+        {"a_agents", [](Args a) { return ErlangAAgents(a[0], a[1], a[2], a[3], a[4]); }},
+        {"a_agents_for_wait", [](Args a) { return ErlangAAgentsForWait(a[0], a[1], a[2], a[3]); }},
+        {"c_agents_for_wait", [](Args a) { return ErlangCAgentsForWait(a[0], a[1], a[2]); }},
+        {"c_wait_probability", [](Args a) { return ErlangA(a[0], a[1], 1, 1e20).waitProbability; }},
+        {"b_blocking", [](Args a) { return ErlangA(a[0], a[1], 1, 1e-20).abandonProbability; }},
+        {"poisson_tail", [](Args a) { return ErlangA(a[0], a[1], 1, 1).waitProbability; }},
+    };
+    std::ifstream file(CORVANE_ERLANG_A_REFERENCE);
+    int rows = 0;
+    for (std::string line; std::getline(file, line); ++rows) {
+        std::istringstream fields(line);
+        std::string function;
+        std::getline(fields, function, ',');
+        std::vector<double> args;
+        for (std::string field; std::getline(fields, field, ',');) {
+            double value = 0;
+            std::from_chars(field.data(), field.data() + field.size(), value);
+            args.push_back(value);
+        }
+        args.pop_back();
+        const std::string expected = line.substr(line.rfind(',') + 1);
+        SCOPED_TRACE(line);
+        const double got = functions.at(function)(args);
+        const auto want = static_cast<double>(std::stold(expected));
+        if (expected.find_first_of(".e") == std::string::npos) {
+            EXPECT_EQ(got, want);
+        } else {
+            EXPECT_LE(std::fabs(got - want), 1e-12 * std::fabs(want)) << "got " << got;
+        }
+    }
+    EXPECT_GT(rows, 150);
+}
+
+// Each count answers its own target: the service level there meets it, and
+// one agent less does not, across sizes and patiences the table has no room for.
+TEST(ErlangA, CountsMeetTheirTargetsAndNoFewerDo) {
+    std::mt19937_64 random(20261207);
+    std::uniform_real_distribution<double> logTraffic(std::log(0.01), std::log(1e6));
+    std::uniform_real_distribution<double> logRatio(std::log(0.01), std::log(100.0));
+    std::uniform_real_distribution<double> level(0.05, 0.99);
+    for (int i = 0; i < 200; ++i) {
+        const double A = std::exp(logTraffic(random));
+        const double patience = 180 * std::exp(logRatio(random));
+        const double P = level(random);
+        SCOPED_TRACE(testing::Message() << "A=" << A << " patience=" << patience << " P=" << P);
+        const auto n = static_cast<double>(ErlangAAgents(A, 180, patience, 20, P));
+        EXPECT_GE(ErlangAServiceLevel(A, n, 180, patience, 20), P);
+        if (n > 1) {
+            EXPECT_LT(ErlangAServiceLevel(A, n - 1, 180, patience, 20), P);
+        }
+        const double W = P * patience / 4;
+        const auto m = static_cast<double>(ErlangAAgentsForWait(A, 180, patience, W));
+        EXPECT_LE(ErlangA(A, m, 180, patience).averageWait, W);
+        if (m > 1) {
+            EXPECT_GT(ErlangA(A, m - 1, 180, patience).averageWait, W);
+        }
+    }
+}
+
+// The factors on the decimals typed: 0.2 and 0.7 as written, not as the
+// nearest doubles, which would give 106 and 11.
+TEST(ErlangA, StaffingFactors) {
+    const struct {
+        Schedule got;
+        std::int64_t onPhones, scheduled;
+        Decided by;
+    } cases[] = {
+        {ScheduleAgents(84, 10, 0.2, 1), 84, 105, Decided::ServiceTarget},
+        {ScheduleAgents(1, 7, 0, 0.7), 10, 10, Decided::Occupancy},
+        {ScheduleAgents(14, 10, 0.3, 1), 14, 20, Decided::ServiceTarget},
+        {ScheduleAgents(0, 0, 0.5, 0.5), 0, 0, Decided::ServiceTarget},
+        {ScheduleAgents(3, 1e9, 0, 1), 1000000000, 1000000000, Decided::Occupancy},
+        // Callers who hang up are not carried: A (1 - P(Ab)) / n is 0.685 at 9
+        // of the 10 the offered 7 erlangs would need at 70 %.
+        {ScheduleAgents(1, 7, 180, 1.8, 0, 0.7), 9, 9, Decided::Occupancy},
+        {ScheduleAgents(12, 7, 180, 1.8, 0.2, 0.7), 12, 15, Decided::ServiceTarget},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.got.onPhones, c.onPhones) << &c - cases;
+        EXPECT_EQ(c.got.scheduled, c.scheduled) << &c - cases;
+        EXPECT_EQ(c.got.decidedBy, c.by) << &c - cases;
+    }
+}
+
+TEST(ErlangA, EdgesOfTheDomain) {
+    const struct {
+        double got, want;
+    } cases[] = {
+        {ErlangA(0, 5, 180, 60).waitProbability, 0},
+        {ErlangAServiceLevel(0, 5, 180, 60, 20), 1},
+        {ErlangA(5, 0, 180, 60).abandonProbability, 1},
+        {ErlangA(5, 0, 180, 60).averageWait, 60},
+        {ErlangAServiceLevel(5, 0, 180, 60, 20), 0},
+        {static_cast<double>(ErlangAAgents(0, 180, 60, 20, 0.8)), 1},
+        {static_cast<double>(ErlangAAgents(50, 180, 60, 20, 0)), 1},
+        {static_cast<double>(ErlangAAgentsForWait(50, 180, 60, 60)), 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.got, c.want) << &c - cases;
+    }
+}
+
+TEST(ErlangA, RefusesWhatHasNoAnswer) {
+    const struct {
+        std::function<void()> call;
+        const char* message;
+    } cases[] = {
+        {[] { ErlangA(5, 10, 180, 0); }, "patience must be a time greater than 0, got 0"},
+        {[] { ErlangA(5, 10, 180, INFINITY); }, "patience must be a time greater than 0, got inf"},
+        {[] { ErlangA(5, 10, 180, NAN); }, "got nan"},
+        {[] { ErlangA(5, 10, 0, 60); }, "aht must be a time greater than 0, got 0"},
+        {[] { ErlangA(5, -1, 180, 60); }, "agents must be a number from 0 to 2e9, got -1"},
+        {[] { ErlangAServiceLevel(5, 10, 180, 60, -1); }, "target-time must be a time of 0"},
+        {[] { ErlangAAgents(5, 180, 60, 20, 1); }, "service-level must be from 0 up to"},
+        {[] { ErlangAAgentsForWait(5, 180, 60, 0); },
+         "average-wait must be a time greater than 0, got 0"},
+        {[] { ErlangCAgentsForWait(5, 180, INFINITY); }, "average-wait must be a time"},
+        {[] { ScheduleAgents(10, 5, 1, 1); },
+         "shrinkage must be from 0 up to but not including 1, got 1"},
+        {[] { ScheduleAgents(10, 5, 0, 0); },
+         "max-occupancy must be greater than 0 and at most 1, got 0"},
+        {[] { ScheduleAgents(10, 5, 0, 1.5); }, "max-occupancy must be"},
+        {[] { ScheduleAgents(2000000000, 5, 0.9999999999999999, 1); },
+         "shrinkage must be small enough"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << "no exception: " << c.message;
+        } catch (const std::domain_error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
+} // namespace

@@ -153,6 +153,14 @@ Ext Carried(Ext S, Ext N, Ext beta, Ext E, Ext complement) {
     return S * u / (1 + u);
 }
 
+// 1 - E in long double: the traffic found from a call-attempt traffic moves
+// E by N - Y times the relative error of 1 - E, and double keeps 1 - E only to
+// its absolute rounding where E is small.
+Ext Complement(const Inverse<double>& inverse) {
+    const Ext E = inverse.R.Reciprocal();
+    return E < Ext(0.5) ? 1 - E : inverse.complement;
+}
+
 // Call congestion of S sources: E for S - 1 of them.
 template <typename Real> Inverse<Real> CallInverse(Ext S, Ext N, Ext beta) {
     return InverseCongestion<Real>(S - 1, N, beta);
@@ -264,7 +272,7 @@ Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
     const auto f = [&](Ext beta) {
         const Inverse<double> call = CallInverse<double>(S, N, beta);
         const Ext B = call.R.Reciprocal();
-        const Ext u = beta * call.complement;
+        const Ext u = beta * Complement(call);
         // d log A / d log beta = (1 + beta B (N - Y')) / (1 + u), Y' carried by S - 1 sources
         const Ext slope =
             (1 + beta * B * (N - Carried(S - 1, N, beta, B, call.complement))) / (1 + u);
@@ -305,7 +313,7 @@ Engset FromBeta(double sources, double lines, Ext beta) {
     const Ext N = lines;
     const Inverse<double> call = CallInverse<double>(S, N, beta);
     const Ext B = call.R.Reciprocal();
-    const Ext u = beta * call.complement;
+    const Ext u = beta * Complement(call);
     Ext E;
     if (N == S) {
         E = beta == 0 ? 0 : std::exp(-S * std::log1p(1 / beta)); // p^S
@@ -413,56 +421,75 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
         }
     }
     const Ext fixedBeta = kind == EngsetLoad::Traffic ? 0 : BetaFor(S, 0, kind, load);
-    Ext lastBeta = 0;
-    // The largest count probed that fell short, from which the next count up
-    // is reached by the recurrence R(n + 1) = 1 + (n + 1) / ((S - 1 - n) beta)
-    // R(n) (which keeps its relative error) rather than a sum of its own.
-    std::int64_t shortOf = -1;
-    Inverse<double> shortR{};
-    const auto probe = [&](std::int64_t n) {
-        const auto N = static_cast<Ext>(n);
-        if (N >= S) {
-            return Step{true, -1, 1};
-        }
-        const Ext beta = kind == EngsetLoad::Traffic
-                             ? (lastBeta = BetaForTraffic(S, N, load, lastBeta))
-                             : fixedBeta;
-        Inverse<double> call;
-        if (kind != EngsetLoad::Traffic && shortOf >= 0 && shortOf < n &&
-            static_cast<double>(n - shortOf) <= shortR.terms + 64) {
-            call = Walk(shortR, S - 1, shortOf, n, beta);
-        } else {
-            call = CallInverse<double>(S, N, beta);
-        }
-        const bool meets = Decide(
-            CallVerdict(call, logT, N),
-            [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
-            [&] {
-                if (n <= kExactLines && kind != EngsetLoad::Traffic) {
-                    const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
-                                                   ? Rational(load)
-                                                   : Rational(load) / (S - Rational(load));
-                    return ExactAtMost(S - 1, n, exactBeta, T);
-                }
-                return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
-            });
-        if (!meets && n > shortOf) {
-            shortOf = n;
-            shortR = call;
-        }
-        const double fall =
-            std::log(call.R.Reciprocal() + static_cast<double>((N + 1) / ((S - 1 - N) * beta)));
-        return Step{meets, static_cast<double>(-call.R.Log() - logT), fall};
+    // The smallest count above `lo` (which falls short) whose call congestion
+    // at betaAt(count) meets the target; `fixed` when beta is the same for all.
+    const auto search = [&](auto betaAt, bool fixed, std::int64_t lo, double guess) {
+        // The largest count probed that fell short, from which the next count
+        // up is reached by the recurrence R(n + 1) = 1 + (n + 1) / ((S - 1 - n)
+        // beta) R(n) (which keeps its relative error) rather than a sum of its own.
+        std::int64_t shortOf = -1;
+        Inverse<double> shortR{};
+        const auto probe = [&](std::int64_t n) {
+            const auto N = static_cast<Ext>(n);
+            if (N >= S) {
+                return Step{true, -1, 1};
+            }
+            const Ext beta = betaAt(N);
+            Inverse<double> call;
+            if (fixed && shortOf >= 0 && shortOf < n &&
+                static_cast<double>(n - shortOf) <= shortR.terms + 64) {
+                call = Walk(shortR, S - 1, shortOf, n, beta);
+            } else {
+                call = CallInverse<double>(S, N, beta);
+            }
+            const bool meets = Decide(
+                CallVerdict(call, logT, N),
+                [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
+                [&] {
+                    if (n <= kExactLines && kind != EngsetLoad::Traffic) {
+                        const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
+                                                       ? Rational(load)
+                                                       : Rational(load) / (S - Rational(load));
+                        return ExactAtMost(S - 1, n, exactBeta, T);
+                    }
+                    return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
+                });
+            if (!meets && n > shortOf) {
+                shortOf = n;
+                shortR = call;
+            }
+            double fall =
+                std::log(call.R.Reciprocal() + static_cast<double>((N + 1) / ((S - 1 - N) * beta)));
+            if (!fixed) {
+                // beta grows with the lines as A = S beta / (1 + beta (1 - B)) holds:
+                // d log beta = -beta B d log B, which slows the fall by 1 + beta B (N - Y').
+                const Ext B = call.R.Reciprocal();
+                fall /= static_cast<double>(
+                    1 + beta * B * (N - Carried(S - 1, N, beta, B, Complement(call))));
+            }
+            return Step{meets, static_cast<double>(-call.R.Log() - logT), fall};
+        };
+        return SmallestCount(static_cast<double>(lo), std::fmin(std::fmax(guess, lo + 1), S),
+                             probe);
     };
     // Erlang B's lines for the intended traffic m, their excess over m scaled
     // down to the binomial's deviation sqrt(m (1 - m / S)).
-    const Ext m =
-        kind == EngsetLoad::Traffic ? std::fmin(Ext(load), S / 2) : S * fixedBeta / (1 + fixedBeta);
+    // For a call-attempt traffic A, beta from the carried traffic A (1 - T) it
+    // will have.
+    const Ext guessBeta = kind == EngsetLoad::Traffic
+                              ? load / std::fmax(S - load * (1 - T), S * Ext(1e-9))
+                              : fixedBeta;
+    const Ext m = S * guessBeta / (1 + guessBeta);
     const auto erlang =
         static_cast<double>(ErlangBLines(static_cast<double>(std::fmin(m, kMaxTraffic)), T));
     const double z = (erlang - static_cast<double>(m)) / std::sqrt(static_cast<double>(m));
     const double guess = std::ceil(static_cast<double>(m + z * std::sqrt(m * (1 - m / S))));
-    return SmallestCount(0, std::fmin(std::fmax(guess, 1), S), probe);
+    if (kind != EngsetLoad::Traffic) {
+        return search([&](Ext) { return fixedBeta; }, true, 0, guess);
+    }
+    Ext lastBeta = 0;
+    return search([&](Ext N) { return lastBeta = BetaForTraffic(S, N, load, lastBeta); }, false, 0,
+                  guess);
 }
 
 Engset EngsetTraffic(double sources, double lines, double blocking) {
@@ -532,7 +559,8 @@ Overflow Moments(Ext A, Ext N) {
     const Ext B = R.Reciprocal();
     const Ext carried = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
     const Ext m = A * B;
-    const Ext Z = 1 - m + A / (N + 1 - carried);
+    // At least 1 (overflow is peaked), which rounding may miss where it cancels.
+    const Ext Z = std::fmax(1 - m + A / (N + 1 - carried), 1);
     return {static_cast<double>(m), static_cast<double>(m * Z), static_cast<double>(Z)};
 }
 
@@ -585,8 +613,13 @@ EquivalentRandom NestedEquivalent(double m, double v) {
         if (b < 1e-300) {
             b = 0;
         }
+        if (b > kMaxLines) {
+            break;
+        }
         fb = excess(b);
     }
+    Require((fa < 0) != (fb < 0), "variance",
+            "small enough that the equivalent traffic stays within 1e9 erlangs", v);
     if (a > b) {
         std::swap(a, b);
         std::swap(fa, fb);
@@ -618,20 +651,37 @@ template <typename Real> struct OverflowPoint {
     }
 };
 
+// The residuals alone: log m and log Z less their targets.
+template <typename Real>
+std::array<Real, 2> Residuals(Real logA, Real N, Real logMean, Real logPeakedness,
+                              Real* carried = nullptr) {
+    const Real A = std::exp(logA);
+    const Scaled<Real> R = InverseBlocking(A, N);
+    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    if (carried != nullptr) {
+        *carried = Y;
+    }
+    const Real Z = 1 - A * R.Reciprocal() + A / (N + 1 - Y);
+    return {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
+}
+
 // The slope of log B in N has no closed form and is differenced; the others
 // follow from d log B / d log A = N - Y.
 template <typename Real>
 OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedness) {
     OverflowPoint<Real> p{logA, N, {}, {}};
+    Real Y = 0;
+    p.F = Residuals(logA, N, logMean, logPeakedness, &Y);
     const Real A = std::exp(logA);
-    const Scaled<Real> R = InverseBlocking(A, N);
-    const Real h = Real(1e-7) * std::fmax(Real(1), N);
-    const Real D = (InverseBlocking(A, N + h).Log() - R.Log()) / h; // d log R / d N
-    const Real m = A * R.Reciprocal();
-    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    const Real m = std::exp(p.F[0] + logMean);
+    const Real Z = std::exp(p.F[1] + logPeakedness);
+    // log R varies over some sqrt(N) lines; J's second row takes 1 - m D,
+    // which cancels: a central difference.
+    const Real h = std::fmin(Real(1e-3) * std::fmax(Real(1), std::sqrt(N)), N);
+    const Real D =
+        h > 0 ? (InverseBlocking(A, N + h).Log() - InverseBlocking(A, N - h).Log()) / (2 * h)
+              : (InverseBlocking(A, Real(1e-6)).Log() - InverseBlocking(A, N).Log()) / Real(1e-6);
     const Real gap = N + 1 - Y;
-    const Real Z = 1 - m + A / gap;
-    p.F = {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
     p.J[0][0] = 1 + N - Y;
     p.J[0][1] = -D;
     // dY / d log A = Y - m (N - Y), dY / dN = m D
@@ -640,29 +690,23 @@ OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedne
     return p;
 }
 
-// Newton's method on (log A, N) for log m and log Z, from Rapp's
-// approximation, each step halved until it brings the residuals down; in
-// double to the rounding of the residuals, then one step in long double:
-// 1 - m + A / (N + 1 - Y) cancels where much overflows (m = 3000, Z = 3.3
-// loses 9 digits of 16).
-bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
-    const double logMean = std::log(mean);
-    const double logZ = std::log(variance) - logMean;
-    const double Z = variance / mean;
-    const double rappA = variance + 3 * Z * (Z - 1);
-    OverflowPoint<double> p =
-        OverflowAt(std::log(rappA), std::fmax(rappA * (mean + Z) / (mean + Z - 1) - mean - 1, 0),
-                   logMean, logZ);
-    for (int i = 0; p.Size() > 1e-15; ++i) {
+// Newton's method in Real from (log A, N), each step halved until it brings
+// the residuals down, until they stop falling fast below `settled`.
+template <typename Real>
+OverflowPoint<Real> Damped(Real logA, Real N, Real logMean, Real logZ, Real settled) {
+    const Real reach = std::log(8 * static_cast<Real>(kMaxTraffic)); // of log A
+    OverflowPoint<Real> p = OverflowAt(logA, N, logMean, logZ);
+    for (int i = 0; i < 60 && p.Size() > 0; ++i) {
         const auto [da, dN] = p.Step();
-        if (!std::isfinite(da) || !std::isfinite(dN) || i == 40) {
-            return false;
+        if (!std::isfinite(da) || !std::isfinite(dN)) {
+            break;
         }
-        OverflowPoint<double> next = p;
-        double t = 1;
-        for (int k = 0; k < 16; ++k, t /= 2) {
-            next = OverflowAt(p.logA + t * std::clamp(da, -1.0, 1.0),
-                              std::fmax(p.N + t * dN, p.N / 2), logMean, logZ);
+        OverflowPoint<Real> next = p;
+        Real t = 1;
+        for (int k = 0; k < 20; ++k, t /= 2) {
+            next = OverflowAt(std::fmin(p.logA + t * std::clamp(da, Real(-1), Real(1)), reach),
+                              std::clamp(p.N + t * dN, p.N / 2, static_cast<Real>(kMaxLines)),
+                              logMean, logZ);
             if (next.Size() < p.Size()) {
                 break;
             }
@@ -672,27 +716,44 @@ bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
         }
         const bool slow = next.Size() > p.Size() / 4;
         p = next;
-        if (slow && p.Size() < 1e-8) {
+        if (slow && p.Size() < settled) {
             break; // at the rounding of the residuals
         }
     }
-    if (!(p.Size() < 1e-6)) {
-        return false;
-    }
+    return p;
+}
+
+// Newton's method on (log A, N) for log m and log Z from Rapp's
+// approximation, in double to the rounding of the residuals, then in long
+// double: 1 - m + A / (N + 1 - Y) cancels where much overflows
+// (m = 3000, Z = 3.3 loses 9 digits of 16).
+bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
+    const double logMean = std::log(mean);
+    const double logZ = std::log(variance) - logMean;
+    const double Z = variance / mean;
+    const double rappA = variance + 3 * Z * (Z - 1);
+    const OverflowPoint<double> p =
+        Damped(std::log(rappA), std::fmax(rappA * (mean + Z) / (mean + Z - 1) - mean - 1, 0),
+               logMean, logZ, 1e-8);
     const Ext logMeanExt = std::log(static_cast<Ext>(mean));
-    const Ext logPeakedness = std::log(static_cast<Ext>(variance)) - logMeanExt;
-    Ext logA = p.logA;
-    Ext N = p.N;
-    for (int k = 0;; ++k) {
-        const auto [da, dN] = OverflowAt<Ext>(logA, N, logMeanExt, logPeakedness).Step();
-        logA += da;
-        N = std::fmax(N + dN, 0);
-        if ((std::fabs(da) < 1e-14 && std::fabs(dN) < 1e-14 * std::fmax(1, N)) || k == 8) {
-            break;
+    const Ext logZExt = std::log(static_cast<Ext>(variance)) - logMeanExt;
+    if (mean <= 64 * Z && p.Size() < 1e-12) {
+        // Little cancels: one step on the residuals in long double, with the
+        // Jacobian in double.
+        OverflowPoint<Ext> q{p.logA, p.N, Residuals<Ext>(p.logA, p.N, logMeanExt, logZExt), {}};
+        for (int i = 0; i < 2; ++i) {
+            for (int j = 0; j < 2; ++j) {
+                q.J[i][j] = p.J[i][j];
+            }
         }
+        const auto [da, dN] = q.Step();
+        out = {static_cast<double>(std::exp(q.logA + da)),
+               static_cast<double>(std::fmax(q.N + dN, 0))};
+        return std::isfinite(out.traffic) && std::isfinite(out.lines);
     }
-    out = {static_cast<double>(std::exp(logA)), static_cast<double>(N)};
-    return std::isfinite(out.traffic) && std::isfinite(out.lines);
+    const OverflowPoint<Ext> q = Damped<Ext>(p.logA, p.N, logMeanExt, logZExt, Ext(1e-11));
+    out = {static_cast<double>(std::exp(q.logA)), static_cast<double>(q.N)};
+    return q.Size() < 1e-9 && std::isfinite(out.traffic) && std::isfinite(out.lines);
 }
 
 } // namespace
@@ -704,9 +765,18 @@ EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
     if (m == 0 || v == m) {
         return {m, 0};
     }
+    // Rapp's traffic is within a few per cent of the answer: far beyond the
+    // engine's traffic there is none, and the solvers are kept within reach.
+    const double Z = v / m;
+    Require(v + 3 * Z * (Z - 1) <= 4 * kMaxTraffic, "variance",
+            "small enough that the equivalent traffic stays within 1e9 erlangs", v);
     EquivalentRandom er{};
     if (!NewtonEquivalent(m, v, er)) {
         er = NestedEquivalent(m, v);
+    }
+    // The moments of a billion erlangs give them back, to rounding.
+    if (er.traffic > kMaxTraffic && er.traffic <= kMaxTraffic * (1 + 1e-12)) {
+        er.traffic = kMaxTraffic;
     }
     Require(er.traffic <= kMaxTraffic, "variance",
             "small enough that the equivalent traffic stays within 1e9 erlangs", v);
@@ -771,10 +841,17 @@ std::int64_t OverflowLines(double mean, double variance, double blocking, Overfl
     const double Z = variance / mean;
     const double guess = Z * static_cast<double>(ErlangBLines(mean / Z, blocking));
     // No further line loses all the stream: blocking 1, above any target.
-    return SmallestCount(0, guess, [&](std::int64_t x) {
-        const LossLog l = Loss(p, static_cast<double>(x));
+    // Past the engine's lines the search stops, and the answer is refused.
+    const std::int64_t x = SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
+        if (static_cast<double>(n) > kMaxLines) {
+            return Step{true, -1, 1};
+        }
+        const LossLog l = Loss(p, static_cast<double>(n));
         return Step{l.logBlocking <= logT, l.logBlocking - logT, l.fall};
     });
+    Require(static_cast<double>(x) <= kMaxLines, "blocking",
+            "reached within 2e9 lines for this stream", blocking);
+    return x;
 }
 
 // --- Measured traffic -------------------------------------------------------------------
@@ -806,7 +883,15 @@ double OfferedTraffic(double carried, double lines) {
     for (int i = 0; i < 64 && f(hi).value < 0; ++i) {
         hi *= 2;
     }
-    const double A = IncreasingRoot(f, Y / (1 - ErlangB(Y, N)), Y, hi);
+    double A = IncreasingRoot(f, Y / (1 - ErlangB(Y, N)), Y, hi);
+    // The slope falls to (N - Y) / Y as the carried traffic nears the lines,
+    // and the error of f grows by its inverse: one last step in long double.
+    const Ext x = A;
+    const Scaled<Ext> R = InverseBlocking(x, static_cast<Ext>(N));
+    const Ext logKept = InverseBlockingLessOne(x, static_cast<Ext>(N)).Log() - R.Log();
+    const Ext B = R.Reciprocal();
+    const Ext slope = 1 - B * (N - x + x * B) / std::exp(logKept);
+    A = static_cast<double>(x * std::exp(-(std::log(x) + logKept - std::log(Ext(Y))) / slope));
     Require(A <= kMaxTraffic, "carried",
             "low enough that the offered traffic stays within 1e9 erlangs", carried);
     return A;

@@ -221,6 +221,6 @@ DOCS = {
         "The traffic offered to `lines` that carry `carried` erlangs: A (1 - B(A, N)) = carried.",
         ["carried : erlangs carried, 0 up to the lines exclusive.", _LINES],
         "float64: erlangs offered.",
-        ">>> corvane.offered_traffic(carried=8, lines=10)\n10.473650429415159",
+        ">>> corvane.offered_traffic(carried=8, lines=10)\n10.47365042941501",
     ),
 }

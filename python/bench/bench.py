@@ -3,7 +3,7 @@ C++ loop over the same inputs and the SciPy formula a user would write, with
 the share of SciPy's answers that are wrong.
 
 usage: PYTHONPATH=build/python /usr/bin/python3 python/bench/bench.py \\
-           build/python/engine_values [ROWS] [SCIPY_LOOP_ROWS]
+           build/python/engine_values [ROWS] [SCIPY_LOOP_ROWS] [FUNCTION,...]
 
 SciPy's closed forms run on the first 100,000 rows; its solves (brentq, or
 stepping a count up one by one) on the first SCIPY_LOOP_ROWS rows, as they
@@ -50,15 +50,20 @@ def everyday(rows, rng):
         "mean": mean,
         "variance": mean * rng.uniform(1, 3, rows),
         "carried": lines * rng.uniform(0.5, 0.95, rows),
+        "shrinkage": rng.uniform(0.1, 0.4, rows),
+        "max_occupancy": rng.uniform(0.7, 0.95, rows),
     }
     # Engset's lines and traffic below the sources; overflow's lines about its mean.
     engset = dict(made, lines=np.floor(sources * rng.uniform(0.05, 0.5, rows)),
                   traffic=sources * rng.uniform(0.05, 0.5, rows))
     overflow = dict(made, lines=np.floor(mean * rng.uniform(0.5, 2, rows)))
+    schedule = dict(made, agents=corvane.agents(traffic, made["aht"], made["target_time"], 0.8))
 
     def arguments(key):
         names = corvane._engine.functions[key][1]
-        chosen = engset if "sources" in names else overflow if "mean" in names else made
+        chosen = made
+        for kind, name in ((engset, "sources"), (overflow, "mean"), (schedule, "shrinkage")):
+            chosen = kind if name in names else chosen
         return [chosen[a] for a in names]
 
     return arguments
@@ -154,10 +159,11 @@ def main():
     reference(os.path.join(here, "..", "..", "tests", "data", "erlang_reference.csv"))
     rows = int(sys.argv[2]) if len(sys.argv) > 2 else 1_000_000
     loop_rows = int(sys.argv[3]) if len(sys.argv) > 3 else 2000
+    keys = sys.argv[4].split(",") if len(sys.argv) > 4 else list(corvane._engine.functions)
     everyday_arguments = everyday(rows, np.random.default_rng(2026))
     print(f"{rows} rows; SciPy's solves on the first {loop_rows}; ns per element")
     print(f"{'function':<34}{'corvane':>9}{'C++ loop':>9}{'ratio':>7}{'SciPy':>11}{'ratio':>8}{'SciPy wrong':>13}")
-    for key in corvane._engine.functions:
+    for key in keys:
         args = everyday_arguments(key)
         # Turn about, best of three each where a run is short: the machine
         # may be shared.

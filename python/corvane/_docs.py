@@ -17,6 +17,19 @@ _TARGET = "target_time : time within which a call should be answered, 0 or more,
 _LEVEL = "service_level : share of calls to answer within target_time, 0 up to 1 exclusive."
 _PATIENCE = "patience : mean time a caller waits before hanging up, greater than 0, unit of aht."
 _WAIT = "average_wait : the most the mean wait over all callers may be, greater than 0, unit of aht."
+_SCHEDULE_ARGS = [
+    "agents : the agents the service target needs, a whole number, 0 to 2e9.",
+    _TRAFFIC,
+    "shrinkage : share of paid time agents are off the phones, 0 up to 1 exclusive.",
+    "max_occupancy : the most carried traffic per agent, greater than 0, at most 1.",
+]
+_SCHEDULE = (
+    "Schedule(on_phones, scheduled, by_occupancy), a named tuple of int64: agents on\n"
+    "    the phones (raised until the occupancy is at most the cap), agents to schedule,\n"
+    "    ceil(on_phones / (1 - shrinkage)), and 1 where the cap decided, else 0. Both\n"
+    "    factors are taken as the shortest decimal that reads back as the value given.\n"
+    "    float64 under errstate(domain='nan')."
+)
 _SOURCES = "sources : number of sources, whole, 1 to 1e9."
 _LOAD = (
     "traffic | intended_traffic | idle_source_traffic : the load, exactly one, keyword only:\n"
@@ -164,6 +177,21 @@ DOCS = {
         "int64: agents, exact.\n    float64 under errstate(domain='nan').",
         ">>> corvane.erlang_a_agents_for_wait(traffic=10, aht=180, patience=300,"
         " average_wait=20)\n12",
+    ),
+    "schedule_agents": _doc(
+        "Erlang C staffing factors: the agents to schedule from those a service target needs.",
+        _SCHEDULE_ARGS,
+        _SCHEDULE,
+        ">>> corvane.schedule_agents(agents=84, traffic=70, shrinkage=0.2, max_occupancy=1)\n"
+        "Schedule(on_phones=84, scheduled=105, by_occupancy=0)",
+    ),
+    "erlang_a_schedule_agents": _doc(
+        "Erlang A staffing factors: as schedule_agents, the occupancy from the carried traffic.",
+        _SCHEDULE_ARGS[:2] + [_AHT, _PATIENCE] + _SCHEDULE_ARGS[2:],
+        _SCHEDULE,
+        ">>> corvane.erlang_a_schedule_agents(agents=13, traffic=10, aht=180, patience=300,"
+        " shrinkage=0.3, max_occupancy=0.85)\n"
+        "Schedule(on_phones=13, scheduled=19, by_occupancy=0)",
     ),
     "engset": _doc(
         "Engset: blocking when `sources` share `lines` and a busy source offers nothing.",

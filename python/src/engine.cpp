@@ -76,6 +76,14 @@ template <> struct Layout<tt::Abandonment> {
         return std::tuple{r.waitProbability, r.abandonProbability, r.averageWait, r.occupancy};
     }
 };
+template <> struct Layout<tt::Schedule> {
+    static constexpr const char* kName = "Schedule";
+    static constexpr std::array kFields{"on_phones", "scheduled", "by_occupancy"};
+    static auto Values(const tt::Schedule& r) {
+        return std::tuple{r.onPhones, r.scheduled,
+                          std::int64_t{r.decidedBy == tt::Decided::Occupancy}};
+    }
+};
 template <> struct Layout<tt::Engset> {
     static constexpr const char* kName = "Engset";
     static constexpr std::array kFields{
@@ -197,6 +205,20 @@ constexpr auto kIntended = tt::EngsetLoad::IntendedTraffic;
 constexpr auto kIdle = tt::EngsetLoad::IdleSourceTraffic;
 constexpr auto kErt = tt::OverflowMethod::EquivalentRandom;
 constexpr auto kHayward = tt::OverflowMethod::Hayward;
+// The agents a target needs reach the staffing factors as a count.
+std::int64_t WholeAgents(double agents) {
+    if (!(agents == std::floor(agents) && std::fabs(agents) <= tt::kMaxLines)) {
+        throw tt::DomainError("agents", agents, "a whole number from 0 to 2e9");
+    }
+    return static_cast<std::int64_t>(agents);
+}
+tt::Schedule Schedule(double agents, double traffic, double shrinkage, double maxOccupancy) {
+    return tt::ScheduleAgents(WholeAgents(agents), traffic, shrinkage, maxOccupancy);
+}
+tt::Schedule ErlangASchedule(double agents, double traffic, double aht, double patience,
+                             double shrinkage, double maxOccupancy) {
+    return tt::ScheduleAgents(WholeAgents(agents), traffic, aht, patience, shrinkage, maxOccupancy);
+}
 template <tt::EngsetLoad kLoad> tt::Engset Engset(double sources, double lines, double load) {
     return tt::EngsetBlocking(sources, lines, kLoad, load);
 }
@@ -263,6 +285,9 @@ std::vector<std::pair<std::string, Entry>> Table() {
                                 "service_level"),
         Bind<tt::ErlangAAgentsForWait>("erlang_a_agents_for_wait", "traffic", "aht", "patience",
                                        "average_wait"),
+        Bind<Schedule>("schedule_agents", "agents", "traffic", "shrinkage", "max_occupancy"),
+        Bind<ErlangASchedule>("erlang_a_schedule_agents", "agents", "traffic", "aht", "patience",
+                              "shrinkage", "max_occupancy"),
         // Engset's load one of three ways: name[keyword] takes it as that keyword.
         Bind<Engset<kTraffic>>("engset[traffic]", "sources", "lines", "traffic"),
         Bind<Engset<kIntended>>("engset[intended_traffic]", "sources", "lines", "intended_traffic"),

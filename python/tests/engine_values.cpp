@@ -43,6 +43,12 @@ Answer Of(const tt::Retrial& r) {
 Answer Of(const tt::Abandonment& r) {
     return {{r.waitProbability, r.abandonProbability, r.averageWait, r.occupancy}, 4};
 }
+Answer Of(const tt::Schedule& r) {
+    return {{static_cast<double>(r.onPhones), static_cast<double>(r.scheduled),
+             r.decidedBy == tt::Decided::Occupancy ? 1.0 : 0.0},
+            3,
+            true};
+}
 Answer Of(const tt::Engset& r) {
     return {{r.timeCongestion, r.callCongestion, r.trafficCongestion, r.carried, r.traffic,
              r.intendedTraffic, r.idleSourceTraffic},
@@ -94,6 +100,17 @@ const std::map<std::string, Function> kFunctions = {
      {5, [](const double* a) { return Of(tt::ErlangAAgents(a[0], a[1], a[2], a[3], a[4])); }}},
     {"erlang_a_agents_for_wait",
      {4, [](const double* a) { return Of(tt::ErlangAAgentsForWait(a[0], a[1], a[2], a[3])); }}},
+    {"schedule_agents",
+     {4,
+      [](const double* a) {
+          return Of(tt::ScheduleAgents(static_cast<std::int64_t>(a[0]), a[1], a[2], a[3]));
+      }}},
+    {"erlang_a_schedule_agents",
+     {6,
+      [](const double* a) {
+          return Of(
+              tt::ScheduleAgents(static_cast<std::int64_t>(a[0]), a[1], a[2], a[3], a[4], a[5]));
+      }}},
     {"engset[traffic]",
      {3, [](const double* a) { return Of(tt::EngsetBlocking(a[0], a[1], kTraffic, a[2])); }}},
     {"engset[intended_traffic]",

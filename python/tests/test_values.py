@@ -79,6 +79,8 @@ def _inputs(key, rng, size):
         "mean": mean,
         "variance": mean * rng.uniform(1, 5, size),
         "carried": lines * rng.uniform(0, 0.99, size),
+        "shrinkage": rng.uniform(0, 0.6, size),
+        "max_occupancy": rng.uniform(0.3, 1, size),
     }
     arguments = corvane._engine.functions[key][1]
     if "sources" in arguments:  # Engset: counts up to the sources, traffic below them
@@ -88,6 +90,8 @@ def _inputs(key, rng, size):
         made["lines"] = np.floor(mean * rng.uniform(0, 3, size))
     if key.startswith("erlang_a"):  # staffing searches up from the traffic: up to a million
         made["traffic"] = np.minimum(traffic, 1e6)
+    if "shrinkage" in arguments:  # the agents a target needs, whole
+        made["agents"] = np.ceil(made["traffic"] * rng.uniform(0.5, 1.5, size))
     args = [made[a] for a in arguments]
     for a in args:
         a[rng.random(size) < 1 / 30 / len(args)] = -1

@@ -39,6 +39,24 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Corvane developers <noreply@corvane.inv
 # run time, so no library scan sees qt6-qpa-plugins, without which no window
 # opens.
 set(corvane_runtime_depends "fonts-ipafont-gothic, fonts-liberation2, qt6-qpa-plugins")
+# The Python module: the interpreter it was built for, and NumPy's ABI and
+# oldest API-compatible version, as dh_numpy3 reads them from NumPy's package.
+if(CORVANE_PYTHON)
+  math(EXPR next "${Python3_VERSION_MINOR} + 1")
+  set(python "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR})")
+  set(python "${python}, python3 (<< ${Python3_VERSION_MAJOR}.${next})")
+  string(APPEND corvane_runtime_depends ", ${python}")
+  set(numpy_versions /usr/share/numpy3/versions)
+  if(EXISTS ${numpy_versions})
+    file(STRINGS ${numpy_versions} abi REGEX "^abi ")
+    file(STRINGS ${numpy_versions} oldest REGEX "^api-min-version ")
+    string(REPLACE "abi " "" abi "${abi}")
+    string(REPLACE "api-min-version " "" oldest "${oldest}")
+    string(APPEND corvane_runtime_depends ", python3-numpy (>= ${oldest}), python3-numpy-abi${abi}")
+  else()
+    string(APPEND corvane_runtime_depends ", python3-numpy")
+  endif()
+endif()
 # dpkg-shlibdeps (dpkg-dev) and file give exact, versioned library
 # dependencies; without them, name the Qt libraries by hand.
 find_program(CORVANE_DPKG_SHLIBDEPS dpkg-shlibdeps)

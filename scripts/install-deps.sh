@@ -17,6 +17,8 @@ packages=(
     # for the file dialogs and questions)
     libboost-dev libcli11-dev nlohmann-json3-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
     qt6-translations-l10n
+    # the Python module corvane, over NumPy's C API and pybind11
+    python3-dev python3-numpy pybind11-dev
 )
 test_packages=(
     # tests and benchmarks (start-up: the X client library of the timer, and
@@ -27,6 +29,10 @@ test_packages=(
     # the end-to-end test on a virtual display under a window manager, and
     # fuzzing with libFuzzer
     xvfb openbox x11-utils xdotool xclip clang libclang-rt-14-dev
+    # the Python module's tests, its pip install (scikit-build driving CMake),
+    # and its benchmark beside SciPy
+    python3-pytest python3-hypothesis python3-pandas python3-pip python3-setuptools python3-skbuild
+    python3-scipy
 )
 
 if [[ ${1:-test} == test ]]; then

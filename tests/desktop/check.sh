@@ -2,9 +2,10 @@
 # Installs the build under a scratch prefix and makes its Debian package, then
 # checks what a desktop and Debian ask of them: the validators and lintian
 # clean, the menu entry starting the installed program, the package's name and
-# dependencies. usage: check.sh BUILD_DIR APP_ID VERSION [CONFIG]
+# dependencies; with PYTHON, the module corvane in both, importable by it.
+# usage: check.sh BUILD_DIR APP_ID VERSION [CONFIG [PYTHON]]
 set -euo pipefail
-build=$1 app_id=$2 version=$3 config=${4:-}
+build=$1 app_id=$2 version=$3 config=${4:-} python=${5:-}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2 && exit 1; }
@@ -28,6 +29,13 @@ for id_program in "$app_id corvane" "org.corvane.CorvaneTables corvane-tables" "
     [[ $exec == "\"$prefix/bin/$program\"" ]] || fail "Exec=$exec, want the quoted full path"
 done
 [[ $("$prefix/bin/corvane" --version) == "corvane $version" ]] || fail "corvane --version"
+if [[ -n $python ]]; then
+    # The interpreter's folder for a prefix of its own: lib/python3.X/site-packages.
+    site=$("$python" -c 'import sysconfig; print(sysconfig.get_path("platlib", "posix_prefix", {"platbase": "", "base": ""}))')
+    lines=$(cd "$scratch" && PYTHONPATH="$prefix$site" "$python" -c \
+        'import corvane; print(corvane.erlang_b_lines(traffic=10, blocking=0.01), corvane.__file__)')
+    [[ $lines == "18 $prefix$site/corvane/__init__.py" ]] || fail "corvane from the install: $lines"
+fi
 
 quiet "${CPACK:-cpack}" -G DEB -B "$scratch/out" --config "$build/CPackConfig.cmake" ${config:+-C "$config"}
 deb=$scratch/out/corvane_${version}_$(dpkg --print-architecture).deb
@@ -38,5 +46,9 @@ for need in libqt6widgets6 qt6-qpa-plugins fonts-ipafont-gothic fonts-liberation
     [[ $depends == *" $need "* ]] || fail "Depends lacks $need:$depends"
 done
 entry=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/applications/$app_id.desktop")
+if [[ -n $python ]]; then
+    dpkg-deb -c "$deb" | grep ' \./usr/lib/python3/dist-packages/corvane/_engine\.cpython-.*\.so$' >/dev/null ||
+        fail "the package lacks the module in Debian's dist-packages"
+fi
 grep -qx Exec=corvane <<<"$entry" || fail "the package's entry does not start plain corvane"
 echo "install and ${deb##*/} pass the validators and lintian"

@@ -1,0 +1,340 @@
+// The traffic engine as NumPy universal functions, from one table: a line per
+// engine function names it, its arguments and what its result holds. NumPy
+// then broadcasts, casts, fills `out=` and runs the loops with the GIL
+// released; corvane/__init__.py adds keywords, the error policy and named
+// results.
+#define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#include <pybind11/pybind11.h>
+
+#include <numpy/arrayobject.h>
+#include <numpy/ufuncobject.h>
+
+#include "teletraffic/engset.h"
+#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_a.h"
+
+#include <array>
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace {
+
+namespace py = pybind11;
+namespace tt = teletraffic;
+
+// What the loops met outside the domain on this thread since the last look:
+// NumPy runs a call's loops on the calling thread, without the GIL.
+struct Trouble {
+    Py_ssize_t count = 0;
+    std::string argument, rule, message;
+    double value = NAN;
+};
+thread_local Trouble trouble;
+
+void Note() noexcept {
+    if (trouble.count++ > 0) {
+        return;
+    }
+    try {
+        throw;
+    } catch (const tt::DomainError& e) {
+        trouble.argument = e.argument();
+        trouble.value = e.value();
+        trouble.rule = e.rule();
+        trouble.message = e.what();
+    } catch (const std::exception& e) {
+        trouble.message = e.what();
+    } catch (...) {
+        trouble.message = "unknown error in the traffic engine";
+    }
+}
+
+// How a result lies on a ufunc's outputs: a number on one, a struct's fields
+// on one each, under these names.
+template <typename R> struct Layout {
+    static constexpr const char* kName = "";
+    static constexpr std::array<const char*, 1> kFields{""};
+    static std::tuple<R> Values(R r) { return {r}; }
+};
+template <> struct Layout<tt::Retrial> {
+    static constexpr const char* kName = "Retrial";
+    static constexpr std::array kFields{"offered", "blocking"};
+    static auto Values(const tt::Retrial& r) { return std::tuple{r.offered, r.blocking}; }
+};
+template <> struct Layout<tt::Abandonment> {
+    static constexpr const char* kName = "Abandonment";
+    static constexpr std::array kFields{"wait_probability", "abandon_probability", "average_wait",
+                                        "occupancy"};
+    static auto Values(const tt::Abandonment& r) {
+        return std::tuple{r.waitProbability, r.abandonProbability, r.averageWait, r.occupancy};
+    }
+};
+template <> struct Layout<tt::Schedule> {
+    static constexpr const char* kName = "Schedule";
+    static constexpr std::array kFields{"on_phones", "scheduled", "by_occupancy"};
+    static auto Values(const tt::Schedule& r) {
+        return std::tuple{r.onPhones, r.scheduled,
+                          std::int64_t{r.decidedBy == tt::Decided::Occupancy}};
+    }
+};
+template <> struct Layout<tt::Engset> {
+    static constexpr const char* kName = "Engset";
+    static constexpr std::array kFields{
+        "time_congestion", "call_congestion",  "traffic_congestion", "carried",
+        "traffic",         "intended_traffic", "idle_source_traffic"};
+    static auto Values(const tt::Engset& r) {
+        return std::tuple{r.timeCongestion, r.callCongestion,  r.trafficCongestion, r.carried,
+                          r.traffic,        r.intendedTraffic, r.idleSourceTraffic};
+    }
+};
+template <> struct Layout<tt::Overflow> {
+    static constexpr const char* kName = "Overflow";
+    static constexpr std::array kFields{"mean", "variance", "peakedness"};
+    static auto Values(const tt::Overflow& r) {
+        return std::tuple{r.mean, r.variance, r.peakedness};
+    }
+};
+template <> struct Layout<tt::EquivalentRandom> {
+    static constexpr const char* kName = "EquivalentRandom";
+    static constexpr std::array kFields{"traffic", "lines"};
+    static auto Values(const tt::EquivalentRandom& r) { return std::tuple{r.traffic, r.lines}; }
+};
+template <> struct Layout<tt::OverflowLoss> {
+    static constexpr const char* kName = "OverflowLoss";
+    static constexpr std::array kFields{"lost", "blocking"};
+    static auto Values(const tt::OverflowLoss& r) { return std::tuple{r.lost, r.blocking}; }
+};
+
+template <typename T> constexpr char kTypeNum = std::is_same_v<T, double> ? NPY_DOUBLE : NPY_INT64;
+
+template <auto F> struct Ufunc;
+
+template <typename R, typename... A, R (*F)(A...)> struct Ufunc<F> {
+    static_assert((std::is_same_v<A, double> && ...), "the loops read float64 arguments");
+    using Fields = decltype(Layout<R>::Values(std::declval<R>()));
+    static constexpr std::size_t kIn = sizeof...(A);
+    static constexpr std::size_t kOut = std::tuple_size_v<Fields>;
+
+    template <std::size_t I>
+    static constexpr bool kCount = !std::is_same_v<std::tuple_element_t<I, Fields>, double>;
+    static constexpr bool kAnyCount = []<std::size_t... I>(std::index_sequence<I...>) {
+        return (kCount<I> || ...);
+    }
+    (std::make_index_sequence<kOut>{});
+
+    // A count comes out as an int64, or as a float64 where NaN must stand in
+    // for a count outside the domain; -1 marks one in an int64.
+    template <bool kReal>
+    static void Loop(char** args, const npy_intp* dims, const npy_intp* steps, void*) {
+        // NumPy warns of the floating-point flags a loop leaves raised; the
+        // engine's inner steps raise some (an overflow to inf taken care of),
+        // which say nothing about its answers.
+        std::fexcept_t flags;
+        std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+        for (npy_intp i = 0; i < dims[0]; ++i) {
+            const auto at = [&](std::size_t k) { return args[k] + i * steps[k]; };
+            [&]<std::size_t... I, std::size_t... O>(std::index_sequence<I...>,
+                                                    std::index_sequence<O...>) {
+                try {
+                    const Fields out = Layout<R>::Values(F(Read(at(I))...));
+                    (Write<kReal>(at(kIn + O), std::get<O>(out)), ...);
+                } catch (...) {
+                    Note();
+                    (Mark<kReal, std::tuple_element_t<O, Fields>>(at(kIn + O)), ...);
+                }
+            }
+            (std::make_index_sequence<kIn>{}, std::make_index_sequence<kOut>{});
+        }
+        std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+    }
+    static double Read(const char* p) {
+        double x;
+        std::memcpy(&x, p, sizeof x);
+        return x;
+    }
+    template <bool kReal, typename T> static void Write(char* p, T value) {
+        using Out = std::conditional_t<kReal, double, T>;
+        const Out x = static_cast<Out>(value);
+        std::memcpy(p, &x, sizeof x);
+    }
+    template <bool kReal, typename T> static void Mark(char* p) {
+        if constexpr (kReal || std::is_same_v<T, double>) {
+            Write<true>(p, NAN);
+        } else {
+            Write<false>(p, std::int64_t{-1});
+        }
+    }
+
+    static constexpr std::size_t kLoops = kAnyCount ? 2 : 1;
+    static constexpr std::array<PyUFuncGenericFunction, kLoops> kFunctions = [] {
+        std::array<PyUFuncGenericFunction, kLoops> f{&Loop<false>};
+        if constexpr (kAnyCount) {
+            f[1] = &Loop<true>;
+        }
+        return f;
+    }();
+    static constexpr std::array<char, kLoops*(kIn + kOut)> kTypes = [] {
+        std::array<char, kLoops*(kIn + kOut)> t{};
+        for (std::size_t loop = 0; loop < kLoops; ++loop) {
+            char* row = t.data() + loop * (kIn + kOut);
+            for (std::size_t k = 0; k < kIn; ++k) {
+                row[k] = NPY_DOUBLE;
+            }
+            [&]<std::size_t... O>(std::index_sequence<O...>) {
+                ((row[kIn + O] =
+                      loop == 1 ? char(NPY_DOUBLE) : kTypeNum<std::tuple_element_t<O, Fields>>),
+                 ...);
+            }
+            (std::make_index_sequence<kOut>{});
+        }
+        return t;
+    }();
+    static inline std::array<void*, kLoops> data{};
+};
+
+// The engine's functions that take a kind as well as numbers, one kind each.
+constexpr auto kTraffic = tt::EngsetLoad::Traffic;
+constexpr auto kIntended = tt::EngsetLoad::IntendedTraffic;
+constexpr auto kIdle = tt::EngsetLoad::IdleSourceTraffic;
+constexpr auto kErt = tt::OverflowMethod::EquivalentRandom;
+constexpr auto kHayward = tt::OverflowMethod::Hayward;
+// The agents a target needs reach the staffing factors as a count.
+std::int64_t WholeAgents(double agents) {
+    if (!(agents == std::floor(agents) && std::fabs(agents) <= tt::kMaxLines)) {
+        throw tt::DomainError("agents", agents, "a whole number from 0 to 2e9");
+    }
+    return static_cast<std::int64_t>(agents);
+}
+tt::Schedule Schedule(double agents, double traffic, double shrinkage, double maxOccupancy) {
+    return tt::ScheduleAgents(WholeAgents(agents), traffic, shrinkage, maxOccupancy);
+}
+tt::Schedule ErlangASchedule(double agents, double traffic, double aht, double patience,
+                             double shrinkage, double maxOccupancy) {
+    return tt::ScheduleAgents(WholeAgents(agents), traffic, aht, patience, shrinkage, maxOccupancy);
+}
+template <tt::EngsetLoad kLoad> tt::Engset Engset(double sources, double lines, double load) {
+    return tt::EngsetBlocking(sources, lines, kLoad, load);
+}
+template <tt::EngsetLoad kLoad>
+std::int64_t EngsetLines(double sources, double blocking, double load) {
+    return tt::EngsetLines(sources, kLoad, load, blocking);
+}
+template <tt::OverflowMethod kMethod>
+tt::OverflowLoss OverflowBlocking(double mean, double variance, double lines) {
+    return tt::OverflowBlocking(mean, variance, lines, kMethod);
+}
+template <tt::OverflowMethod kMethod>
+std::int64_t OverflowLines(double mean, double variance, double blocking) {
+    return tt::OverflowLines(mean, variance, blocking, kMethod);
+}
+
+// One engine function: the ufunc, and what the Python layer needs to know.
+struct Entry {
+    py::object ufunc;
+    py::tuple arguments, fields, counts;
+    std::string result;
+};
+
+template <auto F, typename... Names>
+std::pair<std::string, Entry> Bind(const char* name, Names... arguments) {
+    using U = Ufunc<F>;
+    static_assert(sizeof...(Names) == U::kIn, "one name for each argument");
+    PyObject* ufunc =
+        PyUFunc_FromFuncAndData(const_cast<PyUFuncGenericFunction*>(U::kFunctions.data()),
+                                U::data.data(), const_cast<char*>(U::kTypes.data()), U::kLoops,
+                                U::kIn, U::kOut, PyUFunc_None, name, nullptr, 0);
+    if (ufunc == nullptr) {
+        throw py::error_already_set();
+    }
+    py::tuple fields(U::kOut), counts(U::kOut);
+    using L = Layout<std::invoke_result_t<decltype(F), decltype(arguments, 0.0)...>>;
+    [&]<std::size_t... O>(std::index_sequence<O...>) {
+        ((fields[O] = py::str(L::kFields[O]), counts[O] = py::bool_(U::template kCount<O>)), ...);
+    }
+    (std::make_index_sequence<U::kOut>{});
+    return {name, Entry{py::reinterpret_steal<py::object>(ufunc),
+                        py::make_tuple(py::str(arguments)...), fields, counts, L::kName}};
+}
+
+std::vector<std::pair<std::string, Entry>> Table() {
+    return {
+        Bind<tt::ErlangB>("erlang_b", "traffic", "lines"),
+        Bind<tt::LogErlangB>("log_erlang_b", "traffic", "lines"),
+        Bind<tt::ErlangBLines>("erlang_b_lines", "traffic", "blocking"),
+        Bind<tt::ErlangBTraffic>("erlang_b_traffic", "lines", "blocking"),
+        Bind<tt::ExtendedErlangB>("extended_erlang_b", "traffic", "lines", "recall"),
+        Bind<tt::ExtendedErlangBLines>("extended_erlang_b_lines", "traffic", "blocking", "recall"),
+        Bind<tt::ExtendedErlangBTraffic>("extended_erlang_b_traffic", "lines", "blocking",
+                                         "recall"),
+        Bind<tt::ErlangC>("erlang_c", "traffic", "agents"),
+        Bind<tt::ServiceLevel>("service_level", "traffic", "agents", "aht", "target_time"),
+        Bind<tt::AverageSpeedOfAnswer>("average_wait", "traffic", "agents", "aht"),
+        Bind<tt::ErlangCAgents>("agents", "traffic", "aht", "target_time", "service_level"),
+        Bind<tt::ErlangCAgentsForWait>("agents_for_wait", "traffic", "aht", "average_wait"),
+        Bind<tt::ErlangA>("erlang_a", "traffic", "agents", "aht", "patience"),
+        Bind<tt::ErlangAServiceLevel>("erlang_a_service_level", "traffic", "agents", "aht",
+                                      "patience", "target_time"),
+        Bind<tt::ErlangAAgents>("erlang_a_agents", "traffic", "aht", "patience", "target_time",
+                                "service_level"),
+        Bind<tt::ErlangAAgentsForWait>("erlang_a_agents_for_wait", "traffic", "aht", "patience",
+                                       "average_wait"),
+        Bind<Schedule>("schedule_agents", "agents", "traffic", "shrinkage", "max_occupancy"),
+        Bind<ErlangASchedule>("erlang_a_schedule_agents", "agents", "traffic", "aht", "patience",
+                              "shrinkage", "max_occupancy"),
+        // Engset's load one of three ways: name[keyword] takes it as that keyword.
+        Bind<Engset<kTraffic>>("engset[traffic]", "sources", "lines", "traffic"),
+        Bind<Engset<kIntended>>("engset[intended_traffic]", "sources", "lines", "intended_traffic"),
+        Bind<Engset<kIdle>>("engset[idle_source_traffic]", "sources", "lines",
+                            "idle_source_traffic"),
+        Bind<EngsetLines<kTraffic>>("engset_lines[traffic]", "sources", "blocking", "traffic"),
+        Bind<EngsetLines<kIntended>>("engset_lines[intended_traffic]", "sources", "blocking",
+                                     "intended_traffic"),
+        Bind<EngsetLines<kIdle>>("engset_lines[idle_source_traffic]", "sources", "blocking",
+                                 "idle_source_traffic"),
+        Bind<tt::EngsetTraffic>("engset_traffic", "sources", "lines", "blocking"),
+        Bind<tt::OverflowMoments>("overflow", "traffic", "lines"),
+        Bind<tt::EquivalentRandomTraffic>("equivalent_random", "mean", "variance"),
+        // name[keyword=word]: a keyword taking a word, the first its default.
+        Bind<OverflowBlocking<kErt>>("overflow_blocking[method=ert]", "mean", "variance", "lines"),
+        Bind<OverflowBlocking<kHayward>>("overflow_blocking[method=hayward]", "mean", "variance",
+                                         "lines"),
+        Bind<OverflowLines<kErt>>("overflow_lines[method=ert]", "mean", "variance", "blocking"),
+        Bind<OverflowLines<kHayward>>("overflow_lines[method=hayward]", "mean", "variance",
+                                      "blocking"),
+        Bind<tt::OfferedTraffic>("offered_traffic", "carried", "lines"),
+    };
+}
+
+} // namespace
+
+PYBIND11_MODULE(_engine, m) {
+    if (_import_array() < 0 || _import_umath() < 0) {
+        throw py::error_already_set();
+    }
+    m.doc() = "The traffic engine's functions as NumPy ufuncs; use them through corvane.";
+    py::dict functions;
+    for (auto& [name, e] : Table()) {
+        functions[py::str(name)] =
+            py::make_tuple(e.ufunc, e.arguments, e.fields, e.counts, py::str(e.result));
+    }
+    m.attr("functions") = functions;
+    m.attr("version") = CORVANE_VERSION;
+    m.def(
+        "take_trouble",
+        []() -> py::object {
+            Trouble t = std::exchange(trouble, Trouble{});
+            if (t.count == 0) {
+                return py::none();
+            }
+            return py::make_tuple(t.count, t.argument, t.value, t.rule, t.message);
+        },
+        "How many elements the loops on this thread found outside the domain since the last "
+        "call, and the first one's argument, value, rule and message; None if none.");
+}

@@ -3,6 +3,7 @@
 #include "teletraffic/inverse_blocking.h"
 #include "teletraffic/solve.h"
 
+#include <boost/math/special_functions/gamma.hpp>
 #include <boost/multiprecision/cpp_int.hpp>
 
 #include <algorithm>
@@ -80,9 +81,35 @@ constexpr long double kGauss[8][2] = {
     {0.45249374508118127990734L, 0.0947253052275342481426984L},
 };
 
+// R - 1 = N Gamma(N, A) e^A / A^N. Below one erlang and one agent, Legendre's
+// fraction for Gamma(N, A) would need some 1/A terms, and 1 - P(N, A) by the
+// series cancels (P nears 1 as N goes to 0, whatever A); there the series of
+// the lower gamma, with Gamma(N + 1) - 1 and A^N - 1 taken apart, keeps
+// every digit in a few terms.
+template <typename Real> Scaled<Real> Below(Real A, Real N) {
+    if (!(A < 1 && N < 1)) {
+        return InverseBlockingLessOne(A, N);
+    }
+    Real term = 1;
+    Real sum = 0;
+    for (int k = 1; k < 100; ++k) {
+        term *= -A / k;
+        sum += term / (N + k);
+        if (std::fabs(term) <= std::numeric_limits<Real>::epsilon() * std::fabs(sum)) {
+            break;
+        }
+    }
+    const Real logA = std::log(A);
+    return {boost::math::tgamma1pm1(N) - std::expm1(N * logA) - N * std::exp(N * logA) * sum,
+            A - N * logA};
+}
+
 template <typename Real> struct Model {
-    Real x = 0;         // lambda / theta
-    Real a = 0;         // N mu / theta
+    Real x = 0;       // lambda / theta
+    Real a = 0;       // N mu / theta
+    Real perCall = 0; // a / x = N / A, kept whole where a or x would underflow
+    Real load = 0;    // A / N
+    Real logLoad = 0;
     Scaled<Real> below; // R - 1: the states below N, relative to state N
     Scaled<Real> queue; // S - 1: the states above N
     Scaled<Real> total; // R - 1 + S
@@ -90,7 +117,10 @@ template <typename Real> struct Model {
     Model(Real A, Real N, Real ratio)
         : x(A * ratio)
         , a(N * ratio)
-        , below(InverseBlockingLessOne(A, N))
+        , perCall(N / A)
+        , load(A / N)
+        , logLoad(std::log(A) - std::log(N))
+        , below(Below(A, N))
         , queue(LowerGammaRatio(x, a + 1))
         , total(Plus(Plus(below, queue), Scaled<Real>{1})) {}
 
@@ -102,9 +132,26 @@ template <typename Real> struct Model {
         return {a * LowerGammaDefect(x, a), 0};
     }
 
+    // Where x is below the normal range (a traffic of some 1e-300 erlangs),
+    // the forms divided by x keep their limits: S - 1 -> x / (a + 1),
+    // G -> x / (a + 1), D -> x (1 - e^(-(a + 1) w)) / (a + 1).
+    bool Vanishing() const { return !(x >= std::numeric_limits<Real>::min()); }
+    Real Limit(Real weight) const { return Over(Plus(below, Scaled<Real>{weight}), total); }
+
     Real Wait() const { return Over(Plus(queue, Scaled<Real>{1}), total); }
-    Real Abandon() const { return Over(MeanQueue(), total) / x; }
-    Real Answered() const { return Over(Plus(Times(below, x), Times(queue, a)), total) / x; }
+    Real Abandon() const {
+        return Vanishing() ? Over(Scaled<Real>{1 / (a + 1)}, total)
+                           : Over(Times(MeanQueue(), 1 / x), total);
+    }
+    // A (1 - P(Ab)) / N = ((A / N) (R - 1) + S - 1) / T, as (a / x) (A / N) = 1.
+    Real Occupancy() const {
+        // A / N into the scale only where it leaves the range: adding its
+        // logarithm to a large scale would round it.
+        const Scaled<Real> weighted = load > Real(1e-250) && load < Real(1e250)
+                                          ? Times(below, load)
+                                          : Scaled<Real>{below.mantissa, below.scale + logLoad};
+        return Over(Plus(weighted, Vanishing() ? Scaled<Real>{x / (a + 1)} : queue), total);
+    }
 
     // Answered from the queue within w = theta t, and the rest of the queue's
     // answered weight (S - 1 - D), each as a sum of one sign.
@@ -157,9 +204,14 @@ template <typename Real> struct Model {
 
     // Service level within w = theta t and its complement.
     std::pair<Real, Real> Service(Real w) const {
+        if (Vanishing()) {
+            const Real b = a + 1;
+            return {Limit(-a * std::expm1(-b * w) / b),
+                    Over(Scaled<Real>{(1 + a * std::exp(-b * w)) / b}, total)};
+        }
         const auto [within, late] = AnsweredWithin(w);
-        const Real level = Over(Plus(Times(below, x), Times(within, a)), total) / x;
-        const Real miss = Over(Plus(MeanQueue(), Times(late, a)), total) / x;
+        const Real level = Over(Plus(below, Times(within, perCall)), total);
+        const Real miss = Over(Plus(Times(MeanQueue(), 1 / x), Times(late, perCall)), total);
         return {level, miss};
     }
 };
@@ -277,10 +329,11 @@ void CheckFactors(std::int64_t agents, double shrinkage, double maxOccupancy) {
 Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrinkage) {
     Schedule s{std::max(forTarget, forOccupancy), 0,
                forOccupancy > forTarget ? Decided::Occupancy : Decided::ServiceTarget};
+    // No count beyond the engine's agents, which it could not take back.
     const Integer scheduled = Ceiling(Rational(s.onPhones) / (1 - Decimal(shrinkage)));
-    if (scheduled > std::numeric_limits<std::int64_t>::max()) {
+    if (scheduled > static_cast<std::int64_t>(kMaxLines)) {
         throw DomainError("shrinkage", shrinkage,
-                          "small enough that the agents to schedule can be counted");
+                          "small enough that the agents to schedule are at most 2e9");
     }
     s.scheduled = static_cast<std::int64_t>(scheduled);
     return s;
@@ -289,6 +342,10 @@ Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrink
 // Smallest n with A / n <= cap, the cap as a decimal.
 std::int64_t ForOccupancy(double traffic, double maxOccupancy) {
     const Integer n = Ceiling(Rational(traffic) / Decimal(maxOccupancy));
+    if (n > static_cast<std::int64_t>(kMaxLines)) {
+        throw DomainError("max-occupancy", maxOccupancy,
+                          "large enough that the agents it needs are at most 2e9");
+    }
     return static_cast<std::int64_t>(n);
 }
 
@@ -306,7 +363,7 @@ Abandonment ErlangA(double traffic, double agents, double aht, double patience) 
     }
     const Model<double> m(traffic, agents, Ratio(aht, patience));
     const double abandon = m.Abandon();
-    return {m.Wait(), abandon, abandon * patience, traffic * m.Answered() / agents};
+    return {m.Wait(), abandon, abandon * patience, m.Occupancy()};
 }
 
 double ErlangAServiceLevel(double traffic, double agents, double aht, double patience,
@@ -459,14 +516,14 @@ Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double aht
         }
         const auto verdict = [&]<typename Real>(Real) {
             const Model<Real> m(traffic, static_cast<Real>(n), ratio);
-            const Real occupancy = static_cast<Real>(traffic) * m.Answered() / static_cast<Real>(n);
+            const Real occupancy = m.Occupancy();
             return AtMost(occupancy, static_cast<Real>(capExt), kError<Real> * occupancy);
         };
         return Decide(
             verdict(0.0), [&] { return verdict(0.0L); },
             [&] {
                 const Model<long double> m(traffic, static_cast<long double>(n), ratio);
-                return traffic * m.Answered() / n <= capExt;
+                return m.Occupancy() <= capExt;
             });
     };
     std::int64_t lo = agentsForTarget;

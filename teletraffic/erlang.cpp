@@ -282,7 +282,9 @@ double ExtendedErlangBTraffic(double lines, double blocking, double recall) {
     CheckRecall(recall);
     double fresh = ErlangBTraffic(lines, blocking) * (1 - recall * blocking);
     // Its load with retries must read back within the domain, rounding and all.
-    while (Effective<double>(fresh, recall, blocking) > kMaxTraffic * (1 + 1e-13)) {
+    // (Its rounding is a few units in the last place: four steps down suffice.)
+    for (int i = 0; i < 4 && Effective<double>(fresh, recall, blocking) > kMaxTraffic * (1 + 1e-13);
+         ++i) {
         fresh = std::nextafter(fresh, 0.0);
     }
     return fresh;

@@ -180,6 +180,23 @@ double ErlangBTraffic(double lines, double blocking) {
         };
         A = IncreasingRoot(g, guess, lower, upper);
     }
+    if (N < 1 && A > 0) {
+        // Below one line the answer moves as 1/N times log B: one Newton step
+        // in extended precision keeps the last digits that double loses.
+        using Wide = long double;
+        const Wide a = A;
+        const Wide n = N;
+        const Scaled<Wide> R = InverseBlocking(a, n);
+        const Wide B = R.Reciprocal();
+        const Wide pass = Pass(a, n, R);
+        const Wide slope = T <= 0.5 ? n - a + a * B : B * (n - a + a * B) / pass;
+        const Wide value = T <= 0.5 ? -R.Log() - std::log(static_cast<Wide>(T))
+                                    : std::log1p(-static_cast<Wide>(T)) - std::log(pass);
+        const Wide next = a * std::exp(-value / slope);
+        if (next > lower && next < upper) {
+            A = static_cast<double>(next);
+        }
+    }
     return WithinTraffic(A, "lines", N, refusal);
 }
 
@@ -265,7 +282,9 @@ double ExtendedErlangBTraffic(double lines, double blocking, double recall) {
     CheckRecall(recall);
     double fresh = ErlangBTraffic(lines, blocking) * (1 - recall * blocking);
     // Its load with retries must read back within the domain, rounding and all.
-    while (Effective<double>(fresh, recall, blocking) > kMaxTraffic * (1 + 1e-13)) {
+    // (Its rounding is a few units in the last place: four steps down suffice.)
+    for (int i = 0; i < 4 && Effective<double>(fresh, recall, blocking) > kMaxTraffic * (1 + 1e-13);
+         ++i) {
         fresh = std::nextafter(fresh, 0.0);
     }
     return fresh;

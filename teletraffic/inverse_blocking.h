@@ -56,9 +56,22 @@ template <typename Real> Real LogGammaDensity(Real x, Real a);
 extern template double LogGammaDensity(double, double);
 extern template long double LogGammaDensity(long double, long double);
 
-// R(A, N) for traffic A > 0 and lines N >= 0, whole or fractional.
+template <typename Real> Scaled<Real> InverseBlockingLessOne(Real traffic, Real lines);
+
+// R(A, N) for traffic A > 0 and lines N >= 0, whole or fractional. Below one
+// line as 1 + (R - 1): N + 1 would round away the low bits of N, which the
+// answer depends on as A^N.
 template <typename Real> Scaled<Real> InverseBlocking(Real traffic, Real lines) {
-    return lines == 0 ? Scaled<Real>{1} : GammaRatio(traffic, lines + 1);
+    if (lines == 0) {
+        return {1};
+    }
+    if (lines < 1) {
+        const Scaled<Real> less = InverseBlockingLessOne(traffic, lines);
+        const Real logLess = less.Log();
+        return logLess > 0 ? Scaled<Real>{1 + std::exp(-logLess), logLess}
+                           : Scaled<Real>{1 + std::exp(logLess)};
+    }
+    return GammaRatio(traffic, lines + 1);
 }
 
 // R(A, N) - 1 = (N / A) R(A, N - 1), for N > 0: with it, 1 - B(A, N) =

@@ -124,7 +124,7 @@ TEST(EngineProperties, CountsAreMinimal) {
             EXPECT_TRUE(detail::BlockingAtMost(A, 0, n, T));
             EXPECT_FALSE(n > 0 && detail::BlockingAtMost(A, 0, n - 1, T));
             EXPECT_GE(ErlangBLines(A * 1.01, T), n);
-            EXPECT_GE(ErlangBLines(A, T * 0.99), n);
+            EXPECT_GE(ErlangBLines(A, std::fmax(T * 0.99, kMinBlocking)), n);
 
             try {
                 const std::int64_t e = ExtendedErlangBLines(A, T, R);

@@ -1,6 +1,7 @@
 #include "calc/mdl_Corvane.h"
 #include "teletraffic/erlang.h"
 #include "teletraffic/inverse_blocking.h"
+#include "teletraffic/solve.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <iomanip>
 #include <iostream>
 #include <limits>
 #include <map>
@@ -23,17 +25,22 @@ namespace {
 using namespace teletraffic;
 
 struct Reference {
+    std::string region;
     std::string function;
     std::vector<double> args;
     std::string expected;
 };
 
-std::vector<Reference> ReadReference() {
-    std::ifstream file(CORVANE_REFERENCE);
+// Rows of "function,arguments...,expected", or with `regions` "region,function,...".
+std::vector<Reference> ReadReference(const char* path, bool regions = false) {
+    std::ifstream file(path);
     std::vector<Reference> rows;
     for (std::string line; std::getline(file, line);) {
         std::istringstream fields(line);
         Reference row;
+        if (regions) {
+            std::getline(fields, row.region, ',');
+        }
         std::getline(fields, row.function, ',');
         for (std::string field; std::getline(fields, field, ',');) {
             double value = 0;
@@ -47,11 +54,9 @@ std::vector<Reference> ReadReference() {
     return rows;
 }
 
-// Every answer against 50-digit values (tests/data/make_reference.py): counts
-// exactly, ties to the last bit included; the rest to a relative 1e-12.
-TEST(Engine, AgreesWithTheReferenceTable) {
-    using Args = const std::vector<double>&;
-    const std::map<std::string, std::function<double(Args)>> functions = {
+using Args = const std::vector<double>&;
+const std::map<std::string, std::function<double(Args)>>& Functions() {
+    static const std::map<std::string, std::function<double(Args)>> functions = {
         {"blocking", [](Args a) { return ErlangB(a[0], a[1]); }},
         {"log_blocking", [](Args a) { return LogErlangB(a[0], a[1]); }},
         {"lines", [](Args a) { return ErlangBLines(a[0], a[1]); }},
@@ -64,7 +69,18 @@ TEST(Engine, AgreesWithTheReferenceTable) {
         {"average_wait", [](Args a) { return AverageSpeedOfAnswer(a[0], a[1], a[2]); }},
         {"agents", [](Args a) { return ErlangCAgents(a[0], a[1], a[2], a[3]); }},
     };
-    const std::vector<Reference> rows = ReadReference();
+    return functions;
+}
+
+bool IsCount(const Reference& row) {
+    return row.expected.find_first_of(".e") == std::string::npos;
+}
+
+// Every answer against 50-digit values (tests/data/make_reference.py): counts
+// exactly, ties to the last bit included; the rest to a relative 1e-12.
+TEST(Engine, AgreesWithTheReferenceTable) {
+    const auto& functions = Functions();
+    const std::vector<Reference> rows = ReadReference(CORVANE_REFERENCE);
     ASSERT_GT(rows.size(), 80u);
     for (const Reference& row : rows) {
         std::ostringstream name;
@@ -75,7 +91,7 @@ TEST(Engine, AgreesWithTheReferenceTable) {
         SCOPED_TRACE(name.str());
         const double got = functions.at(row.function)(row.args);
         const auto want = static_cast<double>(std::stold(row.expected));
-        if (row.expected.find_first_of(".e") == std::string::npos) {
+        if (IsCount(row)) {
             EXPECT_EQ(got, want);
         } else if (want < 1e-300) {
             EXPECT_LE(got, 1e-300); // below the double range: see log_blocking
@@ -94,6 +110,49 @@ TEST(Engine, AgreesWithTheReferenceTable) {
                           logB),
                 detail::kLogTolerance<long double> * scale);
         }
+    }
+}
+
+// The whole domain region by region (erlang_stress.csv): the worst relative
+// error of each, in units of double's epsilon (1e-12 is 4504), and every
+// count exact.
+TEST(Engine, AgreesRegionByRegion) {
+    const std::vector<Reference> rows = ReadReference(CORVANE_STRESS, true);
+    ASSERT_GT(rows.size(), 2000u);
+    std::map<std::string, std::pair<double, int>> worst; // error, rows
+    for (const Reference& row : rows) {
+        std::ostringstream name;
+        name << row.region << ' ' << row.function;
+        for (double a : row.args) {
+            name << ' ' << std::setprecision(17) << a;
+        }
+        double got = NAN;
+        try {
+            got = Functions().at(row.function)(row.args);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << name.str() << ": " << e.what();
+            continue;
+        }
+        const long double want = std::stold(row.expected);
+        double error = 0;
+        if (IsCount(row)) {
+            EXPECT_EQ(got, want) << name.str();
+            error = got == want ? 0 : INFINITY;
+        } else if (std::fabs(want) < DBL_MIN) {
+            error = got <= DBL_MIN ? 0 : INFINITY; // below the double range: see log_blocking
+        } else {
+            error = static_cast<double>(std::fabs((got - want) / want));
+            EXPECT_LE(error, 1e-12) << name.str() << " got " << std::setprecision(17) << got;
+        }
+        auto& [err, count] = worst[row.region + " " + row.function];
+        err = std::fmax(err, error);
+        ++count;
+    }
+    for (const auto& [region, result] : worst) {
+        std::cout << std::left << std::setw(44) << region << std::right << std::setw(5)
+                  << result.second << " rows, worst " << std::fixed << std::setprecision(2)
+                  << std::setw(6) << result.first / DBL_EPSILON << " epsilon\n"
+                  << std::defaultfloat;
     }
 }
 
@@ -125,6 +184,50 @@ TEST(Engine, EdgesOfTheDomain) {
     }
 }
 
+// Probabilities that once came out above 1 by a rounding, or by a
+// difference of large logarithms.
+TEST(Engine, ProbabilitiesStayWithinOne) {
+    const double values[] = {
+        ServiceLevel(50, 150, 180, 20),
+        ServiceLevel(1, 1e8, 1, 1),
+        ErlangB(1829308.5474464507, 7.3112328396450673e-72),
+        ExtendedErlangB(1.5958707645175927, 1.628958803780376e-41, 0.9).blocking,
+    };
+    for (double p : values) {
+        EXPECT_TRUE(p >= 0 && p <= 1) << std::setprecision(17) << p;
+    }
+}
+
+// The solvers end on any probe: a count never met, a NaN, fractional
+// bounds (which once left a bisection at its lower end for ever), a root
+// below the double range.
+TEST(Engine, SolversStopAtTheirBounds) {
+    using detail::Slope;
+    using detail::Step;
+    EXPECT_THROW(detail::SmallestCount(0, 1,
+                                       [](std::int64_t) {
+                                           return Step{false, 1, 0};
+                                       }),
+                 ConvergenceError);
+    EXPECT_EQ(detail::SmallestCount(0.5, 1.9,
+                                    [](std::int64_t n) {
+                                        return Step{n >= 1, 1.0 - static_cast<double>(n), 1};
+                                    }),
+              1);
+    EXPECT_THROW(detail::IncreasingRoot(
+                     [](double) {
+                         return Slope{NAN, 1};
+                     },
+                     1, 0.5, 2),
+                 ConvergenceError);
+    EXPECT_EQ(detail::IncreasingRoot(
+                  [](double x) {
+                      return Slope{std::log(x) + 1000, 1};
+                  },
+                  1, 0, 2),
+              0);
+}
+
 TEST(Engine, RefusesWhatHasNoAnswer) {
     const struct {
         std::function<void()> call;
@@ -146,6 +249,12 @@ TEST(Engine, RefusesWhatHasNoAnswer) {
         {[] { ServiceLevel(5, 10, 0, 20); }, "aht must be a time greater than 0, got 0"},
         {[] { ServiceLevel(5, 10, 180, -1); }, "target-time must be a time of 0 or more, got -1"},
         {[] { ErlangCAgents(5, 180, 20, 1); }, "service-level must be from 0 up to"},
+        // Answers that would leave the domain.
+        {[] { ErlangBTraffic(1e9, 0.5); },
+         "lines must be a number of lines that carry at most 1e9"},
+        {[] { ExtendedErlangB(6e8, 1e8, 0.9); },
+         "traffic must be a traffic whose load with retries"},
+        {[] { ExtendedErlangBLines(1e3, 1 - 1e-12, 1 - 1e-12); }, "whose load with retries"},
     };
     for (const auto& c : cases) {
         try {

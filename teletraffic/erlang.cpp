@@ -197,6 +197,16 @@ double ErlangBTraffic(double lines, double blocking) {
             A = static_cast<double>(next);
         }
     }
+    if (N == std::floor(N)) {
+        // The root rounded to double may lie a unit above the true one, and
+        // then N lines would not carry it at T: a traffic read back from this
+        // answer would need a line more. The largest that N lines do carry is
+        // within a unit or two below.
+        const auto n = static_cast<std::int64_t>(N);
+        for (int i = 0; i < 8 && A > 0 && !MeetsBlocking(A, 0, n, InverseBlocking(A, N), T); ++i) {
+            A = std::nextafter(A, 0.0);
+        }
+    }
     return WithinTraffic(A, "lines", N, refusal);
 }
 

@@ -42,8 +42,9 @@ TEST(TableModel, RowsCellsAndHeadings) {
         {{true, 0.1, 0.3, 0.1, {0.5}}, S("3"), S("0.3"), S("1")}, // 3 * 0.1 is above 0.3
         {{false, 1, 1e6, 1, {0.01}}, S("1000000"), S("1000000"), {}},
         {{false, 999999999, 999999999.0005, 0.0001, {0.01}}, S("6"), S("999999999.0005"), {}},
-        {{false, 1, 1, 1, {1e-6}}, S("1"), S("1"), S("1e-06")},
-        {{false, 1, 1, 1, {1e-300}}, S("1"), S("1"), S("1e-300")},
+        {{false, 1, 1, 1, {1e-6}}, S("1"), S("1"), S("1.00000e-06")},
+        {{false, 1, 1, 1, {1e-300}}, S("1"), S("1"), S("1.00000e-300")},
+        {{false, 0.0001, 0.0001, 1, {0.0001}}, S("1"), S("0.0001"), S("0")},
         {{false, 1, 1, 1, {0.01}, 0, 3}, S("1"), S("1"), S("0.0101")},
         {{false, 3e6, 3e6, 1, {0.01}, 0, 3}, S("1"), S("3000000"), S("3030203")},
         {{true, 0, 1e9, 0.001, {0.01}}, S("1000000000001"), {}, {}},
@@ -123,6 +124,8 @@ TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
     const Range lines{1, 1e9, true};
     const Range open{0, 1, false, true, true};
     EXPECT_EQ(Read(S("１８"), lines).value, 18);
+    EXPECT_EQ(Read(S("+1e1"), lines).value, 10);
+    EXPECT_TRUE(Read(S("1,5"), open).error.startsWith(S("小数点には「.」を")));
     EXPECT_EQ(Read(S("2.5"), lines).error, S("範囲外です（1 以上 1000000000 以下の整数）"));
     EXPECT_EQ(ReadList(S("0.01、0.02，0.05 0.1"), open, 4).values,
               (std::vector<double>{0.01, 0.02, 0.05, 0.1}));
@@ -227,7 +230,8 @@ TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
           S("呼数が数値ではありません"),
           {},
           S("呼数は 0 以上にしてください"),
-          S("呼量が 100000000000 アーランになります（1000000000 アーランまで）")}},
+          S("計算できません: 呼量(アーラン)が 1e+11 になり、扱える範囲（0 以上 1000000000 "
+            "以下）を外れます")}},
         {S("100\n200\n"), {S("1"), S("2")}, S("2"), (20 + 35) * 0.5, (14 + 24) * 0.5, {{}, {}}},
         {S("x;y\n"), {}, {}, 0, 0, {}},
         {S("interval,aht,Calls\n9:00,180,100\n"), {S("9:00")}, S("9:00"), 20 * 0.5, 14 * 0.5, {{}}},
@@ -275,6 +279,9 @@ TEST(ThreeWay, EachUnknownWithTheBlockingBesideIt) {
               S("呼量 10 アーランの呼損率は 18 回線で 0.00714244 ≤ 0.01 ですが、17 回線では "
                 "0.0129489 > 0.01 です。"));
     EXPECT_NEAR(SolveThreeWay({Unknown::Traffic, 0, 0.01, 10}).traffic, 4.4612, 5e-5);
+    // Both sides within rounding of the target: told apart, never "0.01 > 0.01".
+    const QString large = Explain(SolveThreeWay({Unknown::Lines, 1e9, 0.01, 0}));
+    EXPECT_FALSE(large.contains(S("0.01 > 0.01")) || large.contains(S("0.01 ≤ 0.01"))) << large;
     const ThreeWay none = SolveThreeWay({Unknown::Blocking, 10, 0, 0});
     EXPECT_EQ(none.blocking, 1);
     ASSERT_EQ(none.around.size(), 2u); // no line count below 0, B(10, 1) beside it

@@ -269,9 +269,20 @@ TEST(DayStaffing, CsvOfTheDayAndAShiftJisFile) {
 }
 
 TEST(ThreeWay, ComparesInTheDigitsThatTellApart) {
-    EXPECT_EQ(Versus(0.0100000001, u">", 0.01), S("0.0100000001 > 0.01"));
-    EXPECT_EQ(Versus(0.01, u"≤", 0.01), S("目標と等しい 0.01"));
-    EXPECT_EQ(Versus(std::nextafter(0.01, 1.0), u">", 0.01), S("0.010000000000000002 > 0.01"));
+    const struct {
+        double value;
+        Relation relation;
+        S text;
+    } cases[] = {
+        {0.0100000001, Relation::Above, S("0.0100000001 > 0.01")},
+        {std::nextafter(0.01, 1.0), Relation::Above, S("0.010000000000000002 > 0.01")},
+        {0.01, Relation::AtMost, S("目標 0.01 と等しい")},
+        // B(4.4611768575776924, 10) shows below 0.01, and 10 lines do not meet it.
+        {0.00999999999999999, Relation::Above, S("目標 0.01 と丸めの範囲で等しい")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Versus(c.value, c.relation, 0.01), c.text);
+    }
 }
 
 TEST(ThreeWay, EachUnknownWithTheBlockingBesideIt) {
@@ -599,6 +610,7 @@ TEST_F(Window, Keyboard) {
               S("呼量 20 アーラン　必要エージェント数 24　スケジュール人数 24"));
     QTest::keyClick(compute, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(Contents(savePath).contains("24,"));
+    EXPECT_EQ(settings.value(S("files/folder")).toString(), QFileInfo(savePath).absolutePath());
 }
 
 // A second window on the same settings leaves them to the first.
@@ -617,6 +629,14 @@ TEST_F(Window, SecondWindowDoesNotOverwriteTheFirstsSettings) {
 }
 
 TEST_F(Window, RemembersInputsTabAndGeometry) {
+    // Typed, it is on disk soon, the window still open.
+    auto* recall = get<QLineEdit>("recall");
+    recall->selectAll();
+    QTest::keyClicks(recall, S("5"));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return QSettings(settings.fileName(), QSettings::IniFormat).value(S("inputs/recall")) ==
+               S("5");
+    }));
     enter("rowLast", S("300"));
     get<QCheckBox>("trafficRows")->setChecked(true);
     get<QPlainTextEdit>("volumes")->setPlainText(S("9:00,10"));

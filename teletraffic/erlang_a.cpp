@@ -3,6 +3,7 @@
 #include "teletraffic/inverse_blocking.h"
 #include "teletraffic/solve.h"
 
+#include <boost/math/special_functions/gamma.hpp>
 #include <boost/multiprecision/cpp_int.hpp>
 
 #include <algorithm>
@@ -80,9 +81,33 @@ constexpr long double kGauss[8][2] = {
     {0.45249374508118127990734L, 0.0947253052275342481426984L},
 };
 
+// R - 1 = N Gamma(N, A) e^A / A^N. Below one erlang and one agent, Legendre's
+// fraction for Gamma(N, A) would need some 1/A terms, and 1 - P(N, A) by the
+// series cancels (P nears 1 as N goes to 0, whatever A); there the series of
+// the lower gamma, with Gamma(N + 1) - 1 and A^N - 1 taken apart, keeps
+// every digit in a few terms.
+template <typename Real> Scaled<Real> Below(Real A, Real N) {
+    if (!(A < 1 && N < 1)) {
+        return InverseBlockingLessOne(A, N);
+    }
+    Real term = 1;
+    Real sum = 0;
+    for (int k = 1; k < 100; ++k) {
+        term *= -A / k;
+        sum += term / (N + k);
+        if (std::fabs(term) <= std::numeric_limits<Real>::epsilon() * std::fabs(sum)) {
+            break;
+        }
+    }
+    const Real logA = std::log(A);
+    return {boost::math::tgamma1pm1(N) - std::expm1(N * logA) - N * std::exp(N * logA) * sum,
+            A - N * logA};
+}
+
 template <typename Real> struct Model {
     Real x = 0;         // lambda / theta
     Real a = 0;         // N mu / theta
+    Real perCall = 0;   // a / x = N / A, kept whole where a or x would underflow
     Scaled<Real> below; // R - 1: the states below N, relative to state N
     Scaled<Real> queue; // S - 1: the states above N
     Scaled<Real> total; // R - 1 + S
@@ -90,7 +115,8 @@ template <typename Real> struct Model {
     Model(Real A, Real N, Real ratio)
         : x(A * ratio)
         , a(N * ratio)
-        , below(InverseBlockingLessOne(A, N))
+        , perCall(N / A)
+        , below(Below(A, N))
         , queue(LowerGammaRatio(x, a + 1))
         , total(Plus(Plus(below, queue), Scaled<Real>{1})) {}
 
@@ -102,9 +128,20 @@ template <typename Real> struct Model {
         return {a * LowerGammaDefect(x, a), 0};
     }
 
+    // Where x is below the normal range (a traffic of some 1e-300 erlangs),
+    // the forms divided by x keep their limits: S - 1 -> x / (a + 1),
+    // G -> x / (a + 1), D -> x (1 - e^(-(a + 1) w)) / (a + 1).
+    bool Vanishing() const { return !(x >= std::numeric_limits<Real>::min()); }
+    Real Limit(Real weight) const { return Over(Plus(below, Scaled<Real>{weight}), total); }
+
     Real Wait() const { return Over(Plus(queue, Scaled<Real>{1}), total); }
-    Real Abandon() const { return Over(MeanQueue(), total) / x; }
-    Real Answered() const { return Over(Plus(Times(below, x), Times(queue, a)), total) / x; }
+    Real Abandon() const {
+        return Vanishing() ? Over(Scaled<Real>{1 / (a + 1)}, total)
+                           : Over(Times(MeanQueue(), 1 / x), total);
+    }
+    Real Answered() const {
+        return Vanishing() ? Limit(a / (a + 1)) : Over(Plus(below, Times(queue, perCall)), total);
+    }
 
     // Answered from the queue within w = theta t, and the rest of the queue's
     // answered weight (S - 1 - D), each as a sum of one sign.
@@ -157,9 +194,14 @@ template <typename Real> struct Model {
 
     // Service level within w = theta t and its complement.
     std::pair<Real, Real> Service(Real w) const {
+        if (Vanishing()) {
+            const Real b = a + 1;
+            return {Limit(-a * std::expm1(-b * w) / b),
+                    Over(Scaled<Real>{(1 + a * std::exp(-b * w)) / b}, total)};
+        }
         const auto [within, late] = AnsweredWithin(w);
-        const Real level = Over(Plus(Times(below, x), Times(within, a)), total) / x;
-        const Real miss = Over(Plus(MeanQueue(), Times(late, a)), total) / x;
+        const Real level = Over(Plus(below, Times(within, perCall)), total);
+        const Real miss = Over(Plus(Times(MeanQueue(), 1 / x), Times(late, perCall)), total);
         return {level, miss};
     }
 };

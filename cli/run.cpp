@@ -194,9 +194,10 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
 } // namespace
 
 int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std::ostream& err) {
-    CLI::App app("Erlang B, extended Erlang B and Erlang C: one answer, a whole CSV file, or a "
-                 "printed table.",
-                 kProgram);
+    CLI::App app(
+        "Erlang B, extended Erlang B, Erlang C and Erlang A: one answer, a whole CSV file, or a "
+        "printed table.",
+        kProgram);
     app.set_version_flag("--version", CORVANE_VERSION, "print the version and exit");
     app.require_subcommand(1);
     std::vector<Given> commands(Commands().size());

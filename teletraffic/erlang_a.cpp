@@ -105,9 +105,11 @@ template <typename Real> Scaled<Real> Below(Real A, Real N) {
 }
 
 template <typename Real> struct Model {
-    Real x = 0;         // lambda / theta
-    Real a = 0;         // N mu / theta
-    Real perCall = 0;   // a / x = N / A, kept whole where a or x would underflow
+    Real x = 0;       // lambda / theta
+    Real a = 0;       // N mu / theta
+    Real perCall = 0; // a / x = N / A, kept whole where a or x would underflow
+    Real load = 0;    // A / N
+    Real logLoad = 0;
     Scaled<Real> below; // R - 1: the states below N, relative to state N
     Scaled<Real> queue; // S - 1: the states above N
     Scaled<Real> total; // R - 1 + S
@@ -116,6 +118,8 @@ template <typename Real> struct Model {
         : x(A * ratio)
         , a(N * ratio)
         , perCall(N / A)
+        , load(A / N)
+        , logLoad(std::log(A) - std::log(N))
         , below(Below(A, N))
         , queue(LowerGammaRatio(x, a + 1))
         , total(Plus(Plus(below, queue), Scaled<Real>{1})) {}
@@ -139,8 +143,14 @@ template <typename Real> struct Model {
         return Vanishing() ? Over(Scaled<Real>{1 / (a + 1)}, total)
                            : Over(Times(MeanQueue(), 1 / x), total);
     }
-    Real Answered() const {
-        return Vanishing() ? Limit(a / (a + 1)) : Over(Plus(below, Times(queue, perCall)), total);
+    // A (1 - P(Ab)) / N = ((A / N) (R - 1) + S - 1) / T, as (a / x) (A / N) = 1.
+    Real Occupancy() const {
+        // A / N into the scale only where it leaves the range: adding its
+        // logarithm to a large scale would round it.
+        const Scaled<Real> weighted = load > Real(1e-250) && load < Real(1e250)
+                                          ? Times(below, load)
+                                          : Scaled<Real>{below.mantissa, below.scale + logLoad};
+        return Over(Plus(weighted, Vanishing() ? Scaled<Real>{x / (a + 1)} : queue), total);
     }
 
     // Answered from the queue within w = theta t, and the rest of the queue's
@@ -319,10 +329,11 @@ void CheckFactors(std::int64_t agents, double shrinkage, double maxOccupancy) {
 Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrinkage) {
     Schedule s{std::max(forTarget, forOccupancy), 0,
                forOccupancy > forTarget ? Decided::Occupancy : Decided::ServiceTarget};
+    // No count beyond the engine's agents, which it could not take back.
     const Integer scheduled = Ceiling(Rational(s.onPhones) / (1 - Decimal(shrinkage)));
-    if (scheduled > std::numeric_limits<std::int64_t>::max()) {
+    if (scheduled > static_cast<std::int64_t>(kMaxLines)) {
         throw DomainError("shrinkage", shrinkage,
-                          "small enough that the agents to schedule can be counted");
+                          "small enough that the agents to schedule are at most 2e9");
     }
     s.scheduled = static_cast<std::int64_t>(scheduled);
     return s;
@@ -331,6 +342,10 @@ Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrink
 // Smallest n with A / n <= cap, the cap as a decimal.
 std::int64_t ForOccupancy(double traffic, double maxOccupancy) {
     const Integer n = Ceiling(Rational(traffic) / Decimal(maxOccupancy));
+    if (n > static_cast<std::int64_t>(kMaxLines)) {
+        throw DomainError("max-occupancy", maxOccupancy,
+                          "large enough that the agents it needs are at most 2e9");
+    }
     return static_cast<std::int64_t>(n);
 }
 
@@ -348,7 +363,7 @@ Abandonment ErlangA(double traffic, double agents, double aht, double patience) 
     }
     const Model<double> m(traffic, agents, Ratio(aht, patience));
     const double abandon = m.Abandon();
-    return {m.Wait(), abandon, abandon * patience, traffic * m.Answered() / agents};
+    return {m.Wait(), abandon, abandon * patience, m.Occupancy()};
 }
 
 double ErlangAServiceLevel(double traffic, double agents, double aht, double patience,
@@ -501,14 +516,14 @@ Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double aht
         }
         const auto verdict = [&]<typename Real>(Real) {
             const Model<Real> m(traffic, static_cast<Real>(n), ratio);
-            const Real occupancy = static_cast<Real>(traffic) * m.Answered() / static_cast<Real>(n);
+            const Real occupancy = m.Occupancy();
             return AtMost(occupancy, static_cast<Real>(capExt), kError<Real> * occupancy);
         };
         return Decide(
             verdict(0.0), [&] { return verdict(0.0L); },
             [&] {
                 const Model<long double> m(traffic, static_cast<long double>(n), ratio);
-                return traffic * m.Answered() / n <= capExt;
+                return m.Occupancy() <= capExt;
             });
     };
     std::int64_t lo = agentsForTarget;

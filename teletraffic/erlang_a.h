@@ -59,12 +59,13 @@ struct Schedule {
 };
 
 // From the agents a service target needs, for `traffic` erlangs: raised until
-// the occupancy (carried traffic per agent; `carried` is the carried traffic at
-// each count, the traffic itself for Erlang C) is at most `maxOccupancy` (0 up
-// to 1 inclusive), then grossed up for `shrinkage` (0 up to 1 exclusive), the
-// share of paid time agents are not on the phones. Both factors are decided on
-// the shortest decimal that reads back as the double given: 84 agents at a
-// shrinkage of 0.2 schedule 105, and 7 erlangs at a cap of 0.7 need 10.
+// the occupancy (carried traffic per agent, the traffic itself for Erlang C;
+// for Erlang A see below) is at most `maxOccupancy` (0 up to 1 inclusive), then
+// grossed up for `shrinkage` (0 up to 1 exclusive), the share of paid time
+// agents are not on the phones. Both factors are decided on the shortest
+// decimal that reads back as the double given: 84 agents at a shrinkage of 0.2
+// schedule 105, and 7 erlangs at a cap of 0.7 need 10. A factor that would
+// need more than 2e9 agents is refused (DomainError).
 Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double shrinkage,
                         double maxOccupancy);
 

@@ -156,7 +156,9 @@ TEST(ErlangA, RefusesWhatHasNoAnswer) {
          "max-occupancy must be greater than 0 and at most 1, got 0"},
         {[] { ScheduleAgents(10, 5, 0, 1.5); }, "max-occupancy must be"},
         {[] { ScheduleAgents(2000000000, 5, 0.9999999999999999, 1); },
-         "shrinkage must be small enough"},
+         "shrinkage must be small enough that the agents to schedule are at most 2e9"},
+        {[] { ScheduleAgents(10, 5, 0, 1e-300); },
+         "max-occupancy must be large enough that the agents it needs are at most 2e9"},
     };
     for (const auto& c : cases) {
         try {

@@ -139,7 +139,8 @@ def lower(x, b):
     """gamma(b, x) e^x / x^(b-1)."""
     if x == 0:
         return F(0)
-    if x < b - 12 * mp.sqrt(b):  # the series, quick here; the difference below would cancel
+    # The series, quick here; the difference below would cancel.
+    if x < b - 12 * mp.sqrt(b) or (x < b and b < 10**4):
         term = total = x / b
         k = b
         while term > F(10) ** -110 * total:
@@ -157,28 +158,31 @@ def lower(x, b):
 def erlang_a_parts(A, N, h, p):
     A, N, h, p = F(A), F(N), F(h), F(p)
     x, a = A * p / h, N * p / h
-    R1 = mp.exp(log_r(A, N)) - 1 if N > 0 else F(0)
-    S = 1 + lower(x, a + 1)
-    T = R1 + S
-    return x, a, R1, S, T
+    if N < 1:  # R - 1 = N Gamma(N, A) e^A / A^N, whole however small N
+        R1 = N * mp.gammainc(N, A) * mp.exp(A - N * mp.log(A)) if N > 0 else F(0)
+    else:
+        R1 = mp.exp(log_r(A, N)) - 1
+    S1 = lower(x, a + 1)  # S - 1, kept apart: it may be below 1e-100
+    return x, a, R1, S1, R1 + 1 + S1
 
 
 def erlang_a(A, N, h, p):
     """P(W > 0), P(Ab), average wait, occupancy."""
     with mp.workdps(100):
-        x, a, R1, S, T = erlang_a_parts(A, N, h, p)
-        G = a + (x - a) * S
+        x, a, R1, S1, T = erlang_a_parts(A, N, h, p)
+        G = x + (x - a) * S1  # a + (x - a) S
         ab = G / (x * T)
-        return S / T, ab, ab * p, F(A) * (1 - ab) / N
+        answered = (x * R1 + a * S1) / (x * T)  # 1 - P(Ab), whole where P(Ab) nears 1
+        return (1 + S1) / T, ab, ab * p, F(A) * answered / N
 
 
 def erlang_a_service(A, N, h, p, t):
     with mp.workdps(100):
-        x, a, R1, S, T = erlang_a_parts(A, N, h, p)
+        x, a, R1, S1, T = erlang_a_parts(A, N, h, p)
         w = F(t) / p
         y = mp.exp(-w)
         late = lower(x * y, a + 1) * mp.exp(-a * w - x * mp.expm1(-w))
-        return (x * R1 + a * (S - 1 - late)) / (x * T)
+        return (x * R1 + a * (S1 - late)) / (x * T)
 
 
 def erlang_a_chain(A, N, h, p, t, K=300):
@@ -221,6 +225,9 @@ def main_erlang_a():
         (1e6, 1000500, 180, 1800, 20), (1e4, 9e3, 1, 0.1, 0.05), (1e4, 2e4, 1, 1, 1),
         (10, 12, 180, 0.18, 20), (10, 12, 180, 1e-4, 1e-5), (10, 12, 180, 1.8e5, 20),
         (10, 11, 1, 1e6, 0.5), (10, 12, 180, 300, 1e-9), (7.3, 5.5, 2, 3, 0),
+        # Below one erlang and one agent, and either side of that.
+        (0.5, 0.3, 1, 2, 0.5), (0.9, 1e-6, 1, 2, 0.5), (1.5, 0.5, 1, 2, 0.5), (0.5, 1.5, 1, 2, 0.5),
+        (1e-200, 1e-150, 1, 1, 1),
     ]
     for A, N, h, p, t in cases:
         pw, ab, average, occupancy = erlang_a(A, N, h, p)
@@ -244,7 +251,7 @@ def main_erlang_a():
     for A, h, p, t, P, lo in [(10, 180, 300, 20, 0.8, 7), (100, 180, 18000, 20, 0.8, 79),
                               (1e4, 180, 180, 20, 0.8, 9000), (1e6, 180, 18, 20, 0.9, 899999),
                               (0.1, 1, 0.01, 0, 0.5, 0), (50, 1, 0.01, 0.001, 0.3, 10),
-                              (1e9, 180, 1.8, 20, 0.8, 799999990)]:
+                              (1e7, 180, 1.8, 20, 0.8, 7999990)]:
         meets = lambda n: level(A, h, p, t)(n) >= P
         assert lo == 0 or not meets(lo)
         row("a_agents", (A, h, p, t, P), smallest(meets, lo))

@@ -1,7 +1,8 @@
 #include "tables/day_staffing.h"
 
-#include "platform/numbers.h"
-#include "teletraffic/erlang.h"
+#include "tables/engine_error.h"
+
+#include "teletraffic/number_text.h"
 
 #include <QStringDecoder>
 
@@ -48,13 +49,9 @@ QStringList Fields(QStringView line) {
     return fields;
 }
 
-QString RowError(const std::exception& error) {
-    if (const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
-        domain != nullptr && domain->argument() == "traffic") {
-        return QStringLiteral("呼量が %1 アーランになります（%2 アーランまで）")
-            .arg(platform::ToText(domain->value()), platform::ToText(teletraffic::kMaxTraffic));
-    }
-    return QStringLiteral("計算できません: %1").arg(QString::fromUtf8(error.what()));
+std::optional<double> Number(const QString& text) {
+    const number_text::Reading reading = number_text::Read(text.toStdString());
+    return reading.ok() ? std::optional(reading.value) : std::nullopt;
 }
 
 } // namespace
@@ -72,7 +69,7 @@ std::vector<Volume> ReadVolumes(QStringView text) {
             continue;
         }
         const qsizetype at = countColumn >= 0 ? countColumn : fields.size() == 1 ? 0 : 1;
-        if (std::exchange(first, false) && !platform::ToDouble(fields.value(at))) {
+        if (std::exchange(first, false) && !Number(fields.value(at))) {
             for (qsizetype i = 0; i < fields.size(); ++i) {
                 if (fields[i].compare(u"calls", Qt::CaseInsensitive) == 0 || fields[i] == u"呼数") {
                     countColumn = i;
@@ -109,7 +106,7 @@ Day StaffDay(const std::vector<Volume>& volumes, const StaffingInputs& inputs) {
     const double hours = inputs.intervalMinutes / 60;
     for (const Volume& volume : volumes) {
         DayRow row{volume.label, volume.calls, {}, {}};
-        const std::optional<double> calls = platform::ToDouble(volume.calls);
+        const std::optional<double> calls = Number(volume.calls);
         if (!calls) {
             row.error = QStringLiteral("呼数が数値ではありません");
         } else if (*calls < 0) {
@@ -120,7 +117,7 @@ Day StaffDay(const std::vector<Volume>& volumes, const StaffingInputs& inputs) {
             try {
                 row.staffing = Staff(interval, false);
             } catch (const std::exception& error) {
-                row.error = RowError(error);
+                row.error = EngineErrorText(error);
             }
         }
         if (!row.error.isEmpty()) {

@@ -4,9 +4,9 @@
 // writing only), and the engine's line search alone on the same rows in one
 // thread, so that the share of each shows in one run.
 #include "cli/batch.h"
-#include "cli/numbers.h"
 #include "cli/run.h"
 #include "teletraffic/erlang.h"
+#include "teletraffic/number_text.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,8 +25,8 @@ std::vector<std::pair<double, double>> Rows(std::size_t count) {
     std::vector<std::pair<double, double>> rows;
     for (std::size_t i = 0; i < count; ++i) {
         // Read back from 5 digits, as a file written by people holds them.
-        rows.emplace_back(cli::Rounded(std::pow(10.0, -1 + 4 * unit(random)), 5),
-                          cli::Rounded(std::pow(10.0, -3 + 2 * unit(random)), 3));
+        rows.emplace_back(number_text::Rounded(std::pow(10.0, -1 + 4 * unit(random)), 5),
+                          number_text::Rounded(std::pow(10.0, -3 + 2 * unit(random)), 3));
     }
     return rows;
 }
@@ -34,9 +34,9 @@ std::vector<std::pair<double, double>> Rows(std::size_t count) {
 std::string Csv(const std::vector<std::pair<double, double>>& rows) {
     std::string text = "traffic,blocking\n";
     for (const auto& [traffic, blocking] : rows) {
-        cli::AppendNumber(text, traffic);
+        number_text::Append(text, traffic);
         text.push_back(',');
-        cli::AppendNumber(text, blocking);
+        number_text::Append(text, blocking);
         text.push_back('\n');
     }
     return text;
@@ -80,9 +80,10 @@ void BatchWithoutEngine(benchmark::State& state) {
     NullBuffer null;
     std::ostream out(&null);
     const std::vector<std::optional<double>> fixed(2);
+    const cli::BatchRequest request{.name = "rows"};
     for (auto _ : state) {
         std::istringstream in(csv);
-        benchmark::DoNotOptimize(cli::AnswerCsv(lines, fixed, 0, in, "rows", out));
+        benchmark::DoNotOptimize(cli::AnswerCsv(lines, fixed, request, in, out));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -2,10 +2,12 @@
 
 #include "cli/csv.h"
 #include "cli/numbers.h"
+#include "teletraffic/error.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -112,19 +114,18 @@ private:
 
 } // namespace
 
-bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fixed, int digits,
-               std::istream& in, std::string_view name, std::ostream& out) {
-    const std::string source(name);
+bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fixed,
+               const BatchRequest& request, std::istream& in, std::ostream& out) {
+    const std::string& source = request.name;
     CsvReader reader(in);
-    const auto next = [&](Record& record) {
-        try {
-            return reader.Next(record);
-        } catch (const std::runtime_error& e) {
-            throw std::runtime_error(source + ": " + e.what());
-        }
-    };
     Record header;
-    if (!next(header)) {
+    bool any = false;
+    try {
+        any = reader.Next(header);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(source + ": " + e.what());
+    }
+    if (!any) {
         throw std::runtime_error(source + " is empty: its first line must name the columns");
     }
     const std::vector<std::size_t> columns = MatchHeader(command, header, fixed, source);
@@ -138,6 +139,10 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
     }
     text.append(header.raw).append(",error,").append(command.answer).append(lineEnd);
 
+    std::vector<std::string> names; // as the user gave each input: option or column
+    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+        names.push_back((columns[i] == kNoColumn ? "--" : "") + std::string(command.inputs[i]));
+    }
     const auto answer = [&](const Record& row, std::vector<double>& values, Result& result) {
         result.problem.clear();
         if (row.unclosedQuote) {
@@ -159,21 +164,37 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
                 values[i] = *fixed[i]; // the word option's index
             }
             result.answer = Solve(command, values);
+        } catch (const teletraffic::DomainError& e) {
+            std::vector<Named> named;
+            for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+                named.push_back({command.inputs[i], values[i], names[i]});
+            }
+            result.problem = Worded(e, named);
         } catch (const std::exception& e) {
             result.problem = e.what();
         }
     };
 
-    // Rows go through in blocks: read, answered on every core (the engine
+    // Rows go through in blocks: read, answered on several threads (the engine
     // takes most of the time), then written in their order.
-    const std::size_t workers = std::clamp(std::thread::hardware_concurrency(), 1U, 16U);
+    const std::size_t workers = request.threads > 0
+                                    ? request.threads
+                                    : std::clamp(std::thread::hardware_concurrency(), 1U, 16U);
     std::vector<Record> rows(kBlockRows);
     std::vector<Result> results(kBlockRows);
     bool allAnswered = true;
+    std::int64_t written = 0;
+    std::string readError; // why the input stopped before its end
     for (bool more = true; more;) {
         std::size_t count = 0;
-        while (count < kBlockRows && (more = next(rows[count]))) {
-            ++count;
+        try {
+            while (count < kBlockRows && (more = reader.Next(rows[count]))) {
+                ++count;
+            }
+        } catch (const std::runtime_error& e) {
+            // The record being read is dropped; those before it go out.
+            readError = e.what();
+            more = false;
         }
         const auto answerRange = [&](std::size_t begin, std::size_t end) {
             std::vector<double> values(fixed.size());
@@ -208,17 +229,23 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
             text.push_back(',');
             if (result.problem.empty()) {
                 text.push_back(',');
-                AppendAnswer(text, result.answer, digits);
+                AppendAnswer(text, result.answer, request.digits);
             } else {
                 allAnswered = false;
                 AppendField(text, result.problem);
                 text.push_back(',');
             }
             text.append(row.lineEnd.empty() ? lineEnd : row.lineEnd);
+            ++written;
             output.FlushIfFull();
         }
     }
     output.Flush();
+    if (!readError.empty()) {
+        throw std::runtime_error(source + ": " + readError + "; stopped there, after the " +
+                                 std::to_string(written) +
+                                 " rows before it, each written whole with its answer");
+    }
     return allAnswered;
 }
 

@@ -7,21 +7,28 @@
 #include <optional>
 #include <ostream>
 #include <span>
-#include <string_view>
+#include <string>
 
 namespace cli {
+
+struct BatchRequest {
+    int digits = 0;       // as --digits: 0 for the shortest form
+    unsigned threads = 0; // threads that answer rows; 0 for one per processor core
+    std::string name;     // the input as messages name it: "--input rows.csv"
+};
 
 // Reads CSV from `in`, whose header names the command's options (in any case,
 // with "-", "_" or a space between words); an option given in `fixed` applies
 // to every row instead. Writes each record as it came, with two columns
 // added: `error`, empty for a row that was answered, and the answer, last.
-// Blank lines pass through. Rows are answered on every core, a block at a
-// time, so memory does not grow with the input; the engine must be safe to
+// Blank lines pass through. Rows are answered on several threads, a block at
+// a time, so memory does not grow with the input; the engine must be safe to
 // call from several threads at once. Returns true when every row was answered.
-// Throws std::runtime_error, whose message names the input by `name`, when
-// the header does not fit the command or the input cannot be read; or when
-// the output cannot be written.
-bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fixed, int digits,
-               std::istream& in, std::string_view name, std::ostream& out);
+// Throws std::runtime_error, whose message names the input, when the header
+// does not fit the command or the output cannot be written; and when the
+// input cannot be read, which in the middle of it stops the batch as run.h
+// says, after the rows before the fault are written.
+bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fixed,
+               const BatchRequest& request, std::istream& in, std::ostream& out);
 
 } // namespace cli

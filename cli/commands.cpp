@@ -1,13 +1,14 @@
 #include "cli/commands.h"
 
-#include "cli/numbers.h"
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
+#include "teletraffic/number_text.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
@@ -382,9 +383,10 @@ std::string_view OptionValue(std::string_view name) {
 
 void AppendAnswer(std::string& out, const Answer& answer, int digits) {
     if (answer.isCount) {
-        AppendCount(out, answer.count);
+        char text[24];
+        out.append(text, std::to_chars(text, text + sizeof text, answer.count).ptr);
     } else {
-        AppendNumber(out, answer.real, digits);
+        number_text::Append(out, answer.real, digits);
     }
 }
 
@@ -411,7 +413,7 @@ std::string AnswerJson(const Command& command, std::span<const double> in, const
 }
 
 nlohmann::ordered_json JsonNumber(double value, int digits) {
-    value = Rounded(value, digits);
+    value = number_text::Rounded(value, digits);
     // Whole numbers as integers: 10 rather than 10.0, as a count is written.
     if (std::trunc(value) == value && std::fabs(value) < 0x1p53) {
         return static_cast<std::int64_t>(value);
@@ -419,12 +421,18 @@ nlohmann::ordered_json JsonNumber(double value, int digits) {
     return value;
 }
 
-std::string WithDashes(std::string_view message) {
-    const auto end = message.find_first_of(" :");
-    if (FindOption(message.substr(0, end)) != nullptr) {
-        return "--" + std::string(message);
+std::string Worded(const teletraffic::DomainError& error, std::span<const Named> given) {
+    // Values given are numbers the grammar read: never NaN.
+    const auto same = [&error](const Named& named) {
+        return named.argument == error.argument() && named.value == error.value();
+    };
+    const auto found = std::ranges::find_if(given, same);
+    const std::string value = number_text::Show(error.value());
+    if (found != given.end()) {
+        return std::string(found->name) + " must be " + error.rule() + ", got " + value;
     }
-    return std::string(message);
+    return error.argument() + " " + value + ", worked out from the inputs, is outside what the " +
+           "engine takes: " + error.argument() + " must be " + error.rule();
 }
 
 } // namespace cli

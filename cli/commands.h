@@ -4,6 +4,8 @@
 // (batch.cpp) and the help all read this one table.
 #pragma once
 
+#include "teletraffic/error.h"
+
 #include <nlohmann/json_fwd.hpp>
 
 #include <cstdint>
@@ -31,7 +33,7 @@ struct Command {
     std::string_view answer;
     // Values of `inputs` for the example in --help, which shows what they give.
     std::vector<double> example;
-    // Throws std::domain_error for inputs outside the engine's domain.
+    // Throws teletraffic::DomainError for inputs outside the engine's domain.
     Answer (*solve)(std::span<const double> in);
     // Adds to `json` what shows why the answer is what it is: for a count,
     // the value at one less and at the count itself.
@@ -92,8 +94,18 @@ std::string AnswerJson(const Command& command, std::span<const double> in, const
 // `value` rounded to `digits` (0: not rounded), whole numbers as integers.
 nlohmann::ordered_json JsonNumber(double value, int digits);
 
-// The engine's and ParseNumber's messages start with the option's bare name;
-// this puts the command line's dashes before it.
-std::string WithDashes(std::string_view message);
+// A value the engine was given, and the name the user gave it by: an option
+// ("--traffic") or a column of --input ("traffic").
+struct Named {
+    std::string_view argument; // as the engine names it
+    double value;
+    std::string_view name;
+};
+
+// The engine's refusal in corvane-cli's words, from its typed fields alone:
+// by the user's name for the value when the refused value is one of `given`
+// (same argument, same value); otherwise as a value worked out from the
+// inputs, which names no option.
+std::string Worded(const teletraffic::DomainError& error, std::span<const Named> given);
 
 } // namespace cli

@@ -48,8 +48,6 @@ public:
     bool Next(Record& record);
 
     bool HadByteOrderMark() const { return hadByteOrderMark_; }
-    // The line on which the record last read starts, from 1.
-    std::int64_t LineNumber() const { return recordLine_; }
 
 private:
     // The next line without its "\n", valid until the next call; false at the
@@ -66,7 +64,7 @@ private:
     bool first_ = true;
     bool hadByteOrderMark_ = false;
     std::int64_t line_ = 0;
-    std::int64_t recordLine_ = 0;
+    std::int64_t recordLine_ = 0; // where the record being read starts, from 1
 };
 
 // Appends `field` to `out`, quoted when it holds a comma, a quote or a line

@@ -1,26 +1,15 @@
-// Numbers as the command line reads and writes them: strict, locale-free
-// parsing that names what was wrong, and output in the shortest form that
-// reads back as the same double.
+// Numbers as corvane-cli reads them: the grammar the engine's front ends
+// share (teletraffic/number_text.h), its refusals worded with the name the
+// user gave the number by. Printing is number_text's own.
 #pragma once
 
-#include <cstdint>
-#include <string>
 #include <string_view>
 
 namespace cli {
 
-// The decimal number `text` (spaces around it allowed), or std::invalid_argument
-// whose message starts with `name`: not a number, not finite, out of the
-// double range, or written with a decimal comma. No hexadecimal, no "nan" or
-// "inf", nothing after the number.
+// The number `text` holds, or std::invalid_argument naming it by `name` (an
+// option, "--traffic", or a column, "traffic"):
+//   --traffic "1,5" is not a number: use a decimal point
 double ParseNumber(std::string_view text, std::string_view name);
-
-// Appends `value` in its shortest round-trip form, or rounded to `digits`
-// significant digits when `digits` is 1 to 17.
-void AppendNumber(std::string& out, double value, int digits = 0);
-void AppendCount(std::string& out, std::int64_t count);
-
-// `value` as AppendNumber writes it, read back: what a reader of that text gets.
-double Rounded(double value, int digits);
 
 } // namespace cli

@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/numbers.h"
 #include "cli/table.h"
+#include "teletraffic/number_text.h"
 
 #include <CLI/CLI.hpp>
 
@@ -34,6 +35,7 @@ struct Given {
     bool json = false;
     int digits = 0;
     std::string word; // of command->wordOption
+    unsigned threads = 0;
 };
 
 // The index of a word among the command's words, as solve takes it.
@@ -56,7 +58,7 @@ std::string Example(const Command& command) {
     for (std::size_t i = 0; i < command.inputs.size(); ++i) {
         if (!std::isnan(command.example[i])) { // a oneOf input not given
             line.append(" --").append(command.inputs[i]).append(" ");
-            AppendNumber(line, command.example[i]);
+            number_text::Append(line, command.example[i]);
         }
     }
     std::vector<double> values = command.example;
@@ -104,6 +106,12 @@ void AddCommand(CLI::App& app, Given& given) {
     given.inputOption->type_name("FILE");
     given.app->add_flag("--json", given.json, "print the inputs, the answer and what explains it")
         ->excludes(given.inputOption);
+    given.app
+        ->add_option("--threads", given.threads,
+                     "answer the rows of --input on N threads (default: one per processor core)")
+        ->check(CLI::Range(1U, 256U))
+        ->type_name("N")
+        ->needs(given.inputOption);
     AddDigits(*given.app, given.digits);
     given.app->footer([&command] { return Example(command); });
 }
@@ -155,23 +163,24 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
     std::vector<std::optional<double>> fixed(command.inputs.size());
     for (std::size_t i = 0; i < fixed.size(); ++i) {
         if (given.options[i]->count() > 0) {
-            fixed[i] = ParseNumber(given.texts[i], command.inputs[i]);
+            fixed[i] = ParseNumber(given.texts[i], given.options[i]->get_name());
         }
     }
     if (!command.wordOption.empty()) {
         fixed.emplace_back(WordIndex(command, given.word)); // after the inputs, for every row
     }
     if (given.inputOption->count() > 0) {
-        const std::string name = "--input " + given.input;
+        const BatchRequest request{
+            .digits = given.digits, .threads = given.threads, .name = "--input " + given.input};
         if (given.input == "-") {
-            return AnswerCsv(command, fixed, given.digits, in, name, out) ? 0 : 1;
+            return AnswerCsv(command, fixed, request, in, out) ? 0 : 1;
         }
         std::ifstream file(given.input, std::ios::binary);
         if (!file) {
             throw std::runtime_error(
-                name + " cannot be opened: " + std::generic_category().message(errno));
+                request.name + " cannot be opened: " + std::generic_category().message(errno));
         }
-        return AnswerCsv(command, fixed, given.digits, file, name, out) ? 0 : 1;
+        return AnswerCsv(command, fixed, request, file, out) ? 0 : 1;
     }
 
     CheckOneOf(command, [&](std::size_t i) { return fixed[i].has_value(); });
@@ -187,12 +196,24 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
         }
         values.push_back(*fixed[i]);
     }
-    const Answer answer = Solve(command, values);
     std::string text;
-    if (given.json) {
-        text = AnswerJson(command, values, answer, given.digits);
-    } else {
-        AppendAnswer(text, answer, given.digits);
+    try {
+        const Answer answer = Solve(command, values);
+        if (given.json) {
+            text = AnswerJson(command, values, answer, given.digits);
+        } else {
+            AppendAnswer(text, answer, given.digits);
+        }
+    } catch (const teletraffic::DomainError& e) {
+        std::vector<std::string> options;
+        for (const CLI::Option* option : given.options) {
+            options.push_back(option->get_name());
+        }
+        std::vector<Named> named;
+        for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+            named.push_back({command.inputs[i], values[i], options[i]});
+        }
+        throw std::runtime_error(Worded(e, named));
     }
     out << text << '\n';
     return 0;
@@ -257,7 +278,7 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
         }
     } catch (const std::exception& e) {
         out.flush();
-        err << kProgram << ": " << WithDashes(e.what()) << '\n';
+        err << kProgram << ": " << e.what() << '\n';
         return 2;
     }
     if (!out.flush()) {

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/numbers.h"
 #include "teletraffic/erlang.h"
+#include "teletraffic/number_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -50,7 +51,7 @@ std::vector<double> Range(std::string_view name, std::string_view text) {
     std::vector<double> values;
     for (long i = 0; i <= static_cast<long>(steps); ++i) {
         // 0.1 * 3 is 0.30000000000000004: 15 digits give back the 0.3 meant.
-        values.push_back(Rounded(from + static_cast<double>(i) * step, 15));
+        values.push_back(number_text::Rounded(from + static_cast<double>(i) * step, 15));
     }
     return values;
 }
@@ -110,18 +111,25 @@ void WriteCsv(const Grid& grid, std::ostream& out) {
 
 void WriteTable(const TableRequest& request, std::ostream& out) {
     const bool overLines = request.rows == "lines";
-    const std::vector<double> rows = Range(request.rows, request.range);
-    const std::vector<double> targets = List("blocking", request.blocking);
+    const std::string rowsOption = "--" + std::string(request.rows);
+    const std::vector<double> rows = Range(rowsOption, request.range);
+    const std::vector<double> targets = List("--blocking", request.blocking);
 
     // Every cell first, so that an input outside the domain stops the table
     // before any of it is written.
     std::vector<std::vector<Answer>> cells(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (const double target : targets) {
-            cells[r].push_back(
-                overLines
-                    ? Answer{.real = teletraffic::ErlangBTraffic(rows[r], target)}
-                    : Answer{.count = teletraffic::ErlangBLines(rows[r], target), .isCount = true});
+            try {
+                cells[r].push_back(
+                    overLines ? Answer{.real = teletraffic::ErlangBTraffic(rows[r], target)}
+                              : Answer{.count = teletraffic::ErlangBLines(rows[r], target),
+                                       .isCount = true});
+            } catch (const teletraffic::DomainError& e) {
+                const Named named[] = {{request.rows, rows[r], rowsOption},
+                                       {"blocking", target, "--blocking"}};
+                throw std::invalid_argument(Worded(e, named));
+            }
         }
     }
 
@@ -147,11 +155,11 @@ void WriteTable(const TableRequest& request, std::ostream& out) {
 
     Grid grid{{std::string(request.rows)}};
     for (const double target : targets) {
-        AppendNumber(grid[0].emplace_back(), target);
+        number_text::Append(grid[0].emplace_back(), target);
     }
     for (std::size_t r = 0; r < rows.size(); ++r) {
         std::vector<std::string>& line = grid.emplace_back();
-        AppendNumber(line.emplace_back(), rows[r]);
+        number_text::Append(line.emplace_back(), rows[r]);
         for (const Answer& cell : cells[r]) {
             AppendAnswer(line.emplace_back(), cell, request.digits);
         }

@@ -20,8 +20,8 @@ struct TableRequest {
 // A table has at most this many rows.
 inline constexpr long kMaxTableRows = 100000;
 
-// Writes the table to `out`. Throws std::invalid_argument or std::domain_error,
-// whose message starts with the option's bare name, before writing anything.
+// Writes the table to `out`. Throws std::invalid_argument, whose message
+// names the option, before writing anything.
 void WriteTable(const TableRequest& request, std::ostream& out);
 
 } // namespace cli

@@ -28,23 +28,27 @@ if [[ $mode == run ]]; then
     exec build/app/corvane
 fi
 
-stage "1/3 Building in build-test/ with warnings as errors, then the whole suite: calculation, window and command line, install and Debian package, end-to-end under Xvfb and openbox"
+stage "1/4 Building in build-test/ with warnings as errors, then the whole suite: calculation, window and command line, install and Debian package, end-to-end under Xvfb and openbox"
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=ON -DCORVANE_BENCH=ON
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
 suite=$(ctest --test-dir build-test -N | sed -n 's/^Total Tests: //p')
 
 # Package and source checks have nothing to gain from sanitizers.
-stage "2/3 Building in build-asan/ with AddressSanitizer and UndefinedBehaviorSanitizer, then the suite again without its package and format checks"
+stage "2/4 Building in build-asan/ with AddressSanitizer and UndefinedBehaviorSanitizer, then the suite again without its package and format checks"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=ON -DCORVANE_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE 'desktop|static'
 sanitized=$(ctest --test-dir build-asan -N -LE 'desktop|static' | sed -n 's/^Total Tests: //p')
 
-stage "3/3 Fuzzing the input path for 60 s with libFuzzer (build-fuzz/, clang); fuzz/run.sh SECONDS for longer"
-fuzz_log=$(mktemp)
-trap 'rm -f "$fuzz_log"' EXIT
-fuzz/run.sh 60 | tee "$fuzz_log"
-fuzzed=$(tail -n 1 "$fuzz_log")
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+stage "3/4 Building the engine and corvane-cli in build-tsan/ with ThreadSanitizer, then batches on 2 threads (scripts/tsan-batch.sh)"
+scripts/tsan-batch.sh | tee "$log"
+threads=$(tail -n 1 "$log")
 
-stage "Passed: ${suite} tests, ${sanitized} of them again under the sanitizers, and ${fuzzed}"
+stage "4/4 Fuzzing for 60 s with libFuzzer (build-fuzz/, clang): the window's input path, the CSV reader, the number grammar; fuzz/run.sh SECONDS for longer"
+fuzz/run.sh 60 | tee "$log"
+fuzzed=$(tail -n 1 "$log")
+
+stage "Passed: ${suite} tests, ${sanitized} of them again under the sanitizers; ${threads}; ${fuzzed}"

@@ -13,8 +13,10 @@ packages=(
     qt6-base-dev libgl-dev libxkbcommon-dev fonts-ipafont-gothic fonts-liberation2
     # the traffic engine (Boost.Math, header-only), the command-line tool
     # (CLI11, nlohmann-json) and the tables window (Qt Charts, whose CMake
-    # package needs Qt OpenGL's, and Qt SVG)
+    # package needs Qt OpenGL's, and Qt SVG, and Qt's Japanese translations
+    # for the file dialogs and questions)
     libboost-dev libcli11-dev nlohmann-json3-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
+    qt6-translations-l10n
 )
 test_packages=(
     # tests and benchmarks (start-up: the X client library of the timer, and

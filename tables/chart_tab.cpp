@@ -1,18 +1,22 @@
 #include "tables/chart_tab.h"
 
+#include "tables/engine_error.h"
+#include "tables/files.h"
 #include "tables/three_way.h"
 
 #include "teletraffic/erlang.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPromise>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -75,12 +79,12 @@ ChartTab::ChartTab(Dialogs dialogs, QWidget* parent)
     }
     connect(kind_, &QComboBox::currentIndexChanged, this, [this] {
         showKind();
-        compute();
+        run();
     });
     showKind();
 
     connect(addButton("chartCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
-            &ChartTab::compute);
+            &Tab::run);
     connect(addButton("saveChart", QStringLiteral("画像を保存")), &QPushButton::clicked, this,
             &ChartTab::saveImage);
     job_ = new JobBar("chart", this);
@@ -108,7 +112,7 @@ void ChartTab::showKind() {
     }
 }
 
-void ChartTab::compute() {
+bool ChartTab::compute() {
     CurveSetup setup;
     const bool byLines = kind_->currentIndex() == 0;
     setup.kind = byLines ? CurveKind::BlockingByLines : CurveKind::LinesByTraffic;
@@ -122,7 +126,7 @@ void ChartTab::compute() {
         last->mark(QStringLiteral("開始（%1）より大きくしてください").arg(first->edit()->text()));
     }
     if (!values || !target || !from || !to || !last->error().isEmpty()) {
-        return;
+        return false;
     }
     setup.values = *values;
     setup.target = *target;
@@ -133,18 +137,29 @@ void ChartTab::compute() {
     }
     auto future = QtConcurrent::run([setup](QPromise<Curves>& promise) {
         promise.setProgressRange(0, static_cast<int>(setup.values.size()) * kCurvePoints);
-        promise.addResult(ComputeCurves(
-            setup,
-            {[&promise] { return promise.isCanceled(); },
-             [&promise](qint64 done) { promise.setProgressValue(static_cast<int>(done)); }}));
+        try {
+            promise.addResult(ComputeCurves(
+                setup,
+                {[&promise] { return promise.isCanceled(); },
+                 [&promise](qint64 done) { promise.setProgressValue(static_cast<int>(done)); }}));
+        } catch (const std::exception& error) {
+            // Off this thread the tab cannot catch it.
+            Curves refused{setup, {}, 0, EngineErrorText(error)};
+            promise.addResult(std::move(refused));
+        }
     });
     job_->run(future, [this](const QFuture<Curves>& done) {
-        if (done.isCanceled() || done.resultCount() == 0 || done.result().curves.empty()) {
+        if (done.resultCount() != 0 && !done.result().error.isEmpty()) {
+            emit said(done.result().error);
+            setStale(true);
+        } else if (done.isCanceled() || done.resultCount() == 0 || done.result().curves.empty()) {
             emit said(QStringLiteral("グラフの計算を中止しました。"));
-            return;
+            setStale(true);
+        } else {
+            show(done.result());
         }
-        show(done.result());
     });
+    return true;
 }
 
 void ChartTab::show(const Curves& curves) {
@@ -206,10 +221,14 @@ void ChartTab::show(const Curves& curves) {
         }
     }
     if (byLines) {
+        // A target below the axis is drawn on its floor and named so.
+        const bool below = setup.target < curves.floor;
+        const double at = below ? curves.floor : setup.target;
         auto* target = new QLineSeries;
-        target->setName(QStringLiteral("目標呼損率 %1").arg(Number(setup.target)));
-        target->append(setup.first, setup.target);
-        target->append(setup.last, setup.target);
+        target->setName(below ? QStringLiteral("目標呼損率 %1（軸の下）").arg(Number(setup.target))
+                              : QStringLiteral("目標呼損率 %1").arg(Number(setup.target)));
+        target->append(setup.first, at);
+        target->append(setup.last, at);
         target->setPen(QPen(Qt::darkGray, 1.5, Qt::DashLine));
         add(target);
         add(answers);
@@ -242,37 +261,57 @@ void ChartTab::hover(const Curve& curve, QPointF at) {
 }
 
 void ChartTab::saveImage() {
-    const QString path = dialogs_.savePath(
-        this, QDir::home().filePath(QStringLiteral("erlang-b.png")),
-        QStringLiteral("PNG 画像 (*.png);;SVG 画像 (*.svg)"), QStringLiteral("png"));
+    if (refuseStale()) {
+        return;
+    }
+    const QString path = askPath(QStringLiteral("erlang-b.png"),
+                                 QStringLiteral("PNG 画像 (*.png);;JPEG 画像 (*.jpg *.jpeg);;SVG "
+                                                "画像 (*.svg)"),
+                                 QStringLiteral("png"));
     if (path.isEmpty()) {
         return;
     }
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&file);
-        svg.setSize(view_->size());
-        svg.setViewBox(view_->rect());
-        svg.setTitle(QStringLiteral("Corvane Tables"));
-        QPainter painter(&svg);
-        view_->render(&painter);
-    } else if (ok) {
+    // The format is the name's: a picture is never saved under another's name.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool svg = suffix == QStringLiteral("svg");
+    const QByteArray format = suffix == QStringLiteral("png") ? "png"
+                              : suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg")
+                                  ? "jpeg"
+                                  : "";
+    if (!svg && (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))) {
+        dialogs_.warn(this, QStringLiteral("%1 には保存できません。名前の終わりを .png、.jpg か "
+                                           ".svg にしてください。")
+                                .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    // The whole view into the whole picture, whatever its pixel ratio.
+    const QRectF whole(QPointF(0, 0), QSizeF(view_->size()));
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    if (svg) {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&bytes);
+        generator.setSize(view_->size());
+        generator.setViewBox(view_->rect());
+        generator.setTitle(QStringLiteral("Corvane Tables"));
+        QPainter painter(&generator);
+        view_->render(&painter, whole);
+    } else {
         // Twice the screen's pixels, so the picture stays sharp when printed.
-        QImage image(view_->size() * 2, QImage::Format_ARGB32);
+        QImage image(view_->size() * 2, QImage::Format_RGB32);
         image.setDevicePixelRatio(2);
         image.fill(Qt::white);
         QPainter painter(&image);
-        view_->render(&painter);
+        view_->render(&painter, whole);
         painter.end();
-        ok = image.save(&file, "PNG");
+        image.save(&bytes, format.constData());
     }
-    if (!ok || !file.commit()) {
+    if (const QString error = SaveFile(path, bytes.data()); !error.isEmpty()) {
         dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+                                .arg(QDir::toNativeSeparators(path), error));
         return;
     }
+    emit savedTo(path);
     emit said(QStringLiteral("グラフを %1 に保存しました。").arg(QDir::toNativeSeparators(path)));
 }
 

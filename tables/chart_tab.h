@@ -15,12 +15,15 @@ class ChartTab : public Tab {
 
 public:
     ChartTab(Dialogs dialogs, QWidget* parent);
-    void compute() override;
     void stop() override { job_->cancelAndWait(); }
+    void save() override { saveImage(); }
 
     // Says the values under the pointer at a point of a curve.
     void hover(const Curve& curve, QPointF at);
     void saveImage();
+
+protected:
+    bool compute() override;
 
 private:
     void showKind();

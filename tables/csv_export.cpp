@@ -1,5 +1,7 @@
 #include "tables/csv_export.h"
 
+#include "tables/files.h"
+
 #include <QIODevice>
 #include <QSaveFile>
 #include <QtConcurrent/QtConcurrentMap>
@@ -22,8 +24,7 @@ struct Block {
 };
 
 bool Write(QIODevice& out, const std::string& text, QString& error) {
-    if (out.write(text.data(), static_cast<qint64>(text.size())) !=
-        static_cast<qint64>(text.size())) {
+    if (!WriteAll(out, text.data(), static_cast<qint64>(text.size()))) {
         error = out.errorString();
         return false;
     }
@@ -47,10 +48,11 @@ ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& m
     const auto format = [&](const Block& block) {
         std::string text;
         for (qint64 row = block.first; row < block.end && !monitor.cancelled(); ++row) {
-            AppendRowHeading(text, setup, row);
+            const double value = setup.rowValue(row);
+            AppendRowHeading(text, value);
             for (int column = 0; column < columns; ++column) {
                 text += ',';
-                AppendCell(text, setup, setup.cell(row, column));
+                AppendCell(text, setup, setup.cellAt(value, column));
             }
             text += "\r\n";
         }
@@ -81,7 +83,8 @@ ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& m
 
 ExportOutcome ExportCsv(const TableSetup& setup, const QString& path, const Monitor& monitor) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a write that fails fails at once, with its reason (files.h).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return {ExportEnd::Failed, file.errorString()};
     }
     ExportOutcome outcome = WriteCsv(setup, file, monitor);

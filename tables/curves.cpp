@@ -26,7 +26,8 @@ std::vector<double> Xs(const CurveSetup& setup) {
 } // namespace
 
 Curves ComputeCurves(const CurveSetup& setup, const Monitor& monitor) {
-    Curves result{setup, {}, std::min(1e-6, setup.target / 100)};
+    Curves result{
+        setup, {}, std::clamp(setup.target / 100, std::pow(10.0, -kMaxDecades), 1e-6), {}};
     const std::vector<double> xs = Xs(setup);
     const auto points = static_cast<qint64>(xs.size());
     qint64 curves = 0;
@@ -34,7 +35,7 @@ Curves ComputeCurves(const CurveSetup& setup, const Monitor& monitor) {
         Curve curve{value, {}, std::nullopt};
         for (double x : xs) {
             if (monitor.cancelled()) {
-                return {setup, {}, result.floor};
+                return {setup, {}, result.floor, {}};
             }
             monitor.progress(curves * points + curve.points.size());
             if (setup.kind == CurveKind::LinesByTraffic) {
@@ -52,7 +53,9 @@ Curves ComputeCurves(const CurveSetup& setup, const Monitor& monitor) {
         if (setup.kind == CurveKind::BlockingByLines) {
             const auto lines = static_cast<double>(teletraffic::ErlangBLines(value, setup.target));
             if (lines >= setup.first && lines <= setup.last) {
-                curve.answer = QPointF(lines, teletraffic::ErlangB(value, lines));
+                // On the axis's floor when below it.
+                curve.answer =
+                    QPointF(lines, std::max(teletraffic::ErlangB(value, lines), result.floor));
             }
         }
         result.curves.push_back(std::move(curve));

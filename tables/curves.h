@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QPointF>
+#include <QString>
 
 #include <optional>
 #include <vector>
@@ -36,9 +37,13 @@ struct Curves {
     CurveSetup setup;
     std::vector<Curve> curves;
     // Blocking axis floor: a curve stops one point below it, since a
-    // logarithmic axis cannot show 0.
+    // logarithmic axis cannot show 0. At most kMaxDecades below 1, so that a
+    // target of 1e-300 leaves a readable axis (the target then off it).
     double floor = 0;
+    QString error; // what the engine refused, if it did
 };
+
+inline constexpr int kMaxDecades = 12;
 
 // Reports the points done, out of values.size() * kCurvePoints at most; an
 // empty result when cancelled.

@@ -5,19 +5,122 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 namespace tables {
+
+namespace {
+
+__extension__ using Wide = __int128; // 38 decimal digits
+
+// A row grid in decimal: values (first + row * step) * 10^exponent, all integers.
+struct Decimal {
+    Wide first = 0;
+    Wide step = 0;
+    Wide last = 0;
+    int exponent = 0;
+};
+
+// `value` as digits * 10^exponent, from its shortest form.
+std::pair<Wide, int> Digits(double value) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+    const std::string_view all(text, static_cast<std::size_t>(end.ptr - text));
+    const std::size_t e = all.find('e');
+    Wide digits = 0;
+    int count = 0;
+    for (char c : all.substr(0, e)) {
+        if (c >= '0' && c <= '9') {
+            digits = digits * 10 + (c - '0');
+            ++count;
+        }
+    }
+    int exponent = 0;
+    std::from_chars(all.data() + e + 1 + (all[e + 1] == '+'), all.data() + all.size(), exponent);
+    return {all[0] == '-' ? -digits : digits, exponent - (count - 1)};
+}
+
+std::optional<Decimal> DecimalGrid(const TableSetup& s) {
+    if (!std::isfinite(s.first) || !std::isfinite(s.last) || !std::isfinite(s.step)) {
+        return std::nullopt;
+    }
+    const auto parts = {Digits(s.first), Digits(s.step), Digits(s.last)};
+    int exponent = 0;
+    for (const auto& [digits, e] : parts) {
+        exponent = std::min(exponent, digits == 0 ? 0 : e);
+    }
+    Wide scaled[3];
+    int i = 0;
+    for (const auto& [digits, e] : parts) {
+        Wide value = digits;
+        for (int k = exponent; k < e && digits != 0; ++k) {
+            if (value > static_cast<Wide>(1e36) || value < static_cast<Wide>(-1e36)) {
+                return std::nullopt;
+            }
+            value *= 10;
+        }
+        scaled[i++] = value;
+    }
+    return Decimal{scaled[0], scaled[1], scaled[2], exponent};
+}
+
+std::string WideText(Wide value) {
+    std::string text;
+    const bool negative = value < 0;
+    do {
+        const auto digit = static_cast<int>(value % 10);
+        text.insert(text.begin(), static_cast<char>('0' + (negative ? -digit : digit)));
+        value /= 10;
+    } while (value != 0);
+    return negative ? '-' + text : text;
+}
+
+} // namespace
+
+QString TableSetup::rowCountText() const {
+    if (!(step > 0) || last < first) {
+        return QStringLiteral("0");
+    }
+    if (const auto grid = DecimalGrid(*this)) {
+        return QString::fromStdString(WideText((grid->last - grid->first) / grid->step + 1));
+    }
+    const double count = std::floor((last - first) / step) + 1;
+    return std::isfinite(count) ? QStringLiteral("約 %1").arg(count, 0, 'g', 3)
+                                : QStringLiteral("数えきれない数");
+}
+
+bool TableSetup::tooManyRows() const {
+    return rowCount() > kMaxRows;
+}
 
 qint64 TableSetup::rowCount() const {
     if (!(step > 0) || last < first) {
         return 0;
     }
-    return static_cast<qint64>(std::floor((last - first) / step * (1 + 1e-12))) + 1;
+    if (const auto grid = DecimalGrid(*this)) {
+        const Wide count = (grid->last - grid->first) / grid->step + 1;
+        return count > kMaxRows ? kMaxRows + 1 : static_cast<qint64>(count);
+    }
+    const double count = std::floor((last - first) / step) + 1;
+    return std::isfinite(count) && count <= kMaxRows ? static_cast<qint64>(count) : kMaxRows + 1;
 }
 
-double TableSetup::cell(qint64 row, int column) const {
-    const double value = rowValue(row);
+double TableSetup::rowValue(qint64 row) const {
+    if (const auto grid = DecimalGrid(*this)) {
+        // The decimal read back: the double nearest the exact row value.
+        const std::string text =
+            WideText(grid->first + grid->step * row) + 'e' + std::to_string(grid->exponent);
+        double value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        return value;
+    }
+    return first + static_cast<double>(row) * step;
+}
+
+double TableSetup::cellAt(double value, int column) const {
     const double target = targets.at(static_cast<std::size_t>(column));
     try {
         if (trafficRows) {
@@ -32,11 +135,17 @@ double TableSetup::cell(qint64 row, int column) const {
 namespace {
 
 void Append(std::string& out, double value, std::chars_format format, int precision) {
-    char text[64];
+    char text[400];
     const auto end = precision < 0
                          ? std::to_chars(text, text + sizeof text, value, format)
                          : std::to_chars(text, text + sizeof text, value, format, precision);
     out.append(text, end.ptr);
+}
+
+// The shortest text that reads back as `value`, fixed or scientific.
+void AppendShortest(std::string& out, double value) {
+    char text[400];
+    out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 } // namespace
@@ -45,18 +154,33 @@ void AppendCell(std::string& out, const TableSetup& setup, double value) {
     if (std::isnan(value)) {
         return; // no answer: an empty cell rather than "nan"
     }
-    Append(out, value, std::chars_format::fixed, setup.trafficRows ? 0 : 4);
+    if (setup.trafficRows) {
+        Append(out, value, std::chars_format::fixed, 0);
+        return;
+    }
+    // %g's choice, but whole digits rather than an exponent for large values:
+    // 998310 and 1234568, 4.46118, 1e-06.
+    const std::size_t start = out.size();
+    Append(out, value, std::chars_format::general, setup.digits);
+    if (out.find("e+", start) != std::string::npos) {
+        out.resize(start);
+        Append(out, value, std::chars_format::fixed, 0);
+    }
 }
 
-void AppendRowHeading(std::string& out, const TableSetup& setup, qint64 row) {
-    // Twelve digits hide the rounding of first + row * step (0.30000000000000004).
-    Append(out, setup.rowValue(row), std::chars_format::general, 12);
+void AppendRowHeading(std::string& out, double rowValue) {
+    // Whole values as digits (1000000, not 1e+06) while a double holds them.
+    const bool whole = std::floor(rowValue) == rowValue && rowValue <= 9007199254740992.0;
+    if (whole) {
+        Append(out, rowValue, std::chars_format::fixed, -1);
+    } else {
+        AppendShortest(out, rowValue);
+    }
 }
 
 QString ColumnHeading(const TableSetup& setup, int column) {
     std::string text;
-    Append(text, setup.targets.at(static_cast<std::size_t>(column)), std::chars_format::general,
-           -1);
+    AppendShortest(text, setup.targets.at(static_cast<std::size_t>(column)));
     return QString::fromStdString(text);
 }
 
@@ -112,8 +236,9 @@ const std::vector<double>& ErlangTableModel::cells(int row) const {
         return *known;
     }
     auto* computed = new std::vector<double>;
+    const double value = setup_.rowValue(row);
     for (int column = 0; column < columnCount(); ++column) {
-        computed->push_back(setup_.cell(row, column));
+        computed->push_back(setup_.cellAt(value, column));
     }
     rows_.insert(row, computed);
     return *computed;
@@ -127,7 +252,7 @@ QVariant ErlangTableModel::headerData(int section, Qt::Orientation orientation, 
         return ColumnHeading(setup_, section);
     }
     std::string text;
-    AppendRowHeading(text, setup_, section);
+    AppendRowHeading(text, setup_.rowValue(section));
     return QString::fromStdString(text);
 }
 
@@ -169,11 +294,12 @@ QString SelectionText(const ErlangTableModel& model, const QItemSelection& selec
     }
     text += '\n';
     for (int row : rows) {
-        AppendRowHeading(text, setup, row);
+        const double value = setup.rowValue(row);
+        AppendRowHeading(text, value);
         for (int column : columns) {
             text += '\t';
             if (selection.contains(model.index(row, column))) {
-                AppendCell(text, setup, setup.cell(row, column));
+                AppendCell(text, setup, setup.cellAt(value, column));
             }
         }
         text += '\n';

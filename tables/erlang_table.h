@@ -28,19 +28,29 @@ struct TableSetup {
     double step = 1;
     std::vector<double> targets{0.0001, 0.001, 0.005, 0.01, 0.02, 0.05, 0.1};
     double recall = 0; // fraction of blocked callers who retry, 0 up to 1 exclusive
+    int digits = 6;    // significant digits of traffic in the cells
 
-    // Row values that fit from first to last; a last value within rounding
-    // of a step (0.1 + 2 * 0.1 for 0.3) counts.
+    // Row values from first to last, counted and valued in decimal where the
+    // three are decimals on a common scale of up to 38 digits (0.1 + 2 * 0.1
+    // is 0.3, and 999999999 + 0.0001 is not 999999999); otherwise in double.
+    // The count as text, exact or marked approximate, and whether it is more
+    // than kMaxRows (or not finite).
+    QString rowCountText() const;
+    bool tooManyRows() const;
+    // The count, at most kMaxRows + 1 (for too many).
     qint64 rowCount() const;
-    double rowValue(qint64 row) const { return first + static_cast<double>(row) * step; }
+    double rowValue(qint64 row) const;
     // Traffic carried or lines needed; NaN where the engine gives no answer.
-    double cell(qint64 row, int column) const;
+    double cell(qint64 row, int column) const { return cellAt(rowValue(row), column); }
+    double cellAt(double rowValue, int column) const;
 };
 
-// Texts as the view, the copy and the CSV file show them: traffic to four
-// decimals, counts as digits, row values and targets in their shortest form.
+// Texts as the view, the copy and the CSV file show them: traffic to the
+// setup's significant digits (in scientific notation where fixed would show
+// only zeros), counts as digits, row values and targets exact, in their
+// shortest form.
 void AppendCell(std::string& out, const TableSetup& setup, double value);
-void AppendRowHeading(std::string& out, const TableSetup& setup, qint64 row);
+void AppendRowHeading(std::string& out, double rowValue);
 QString ColumnHeading(const TableSetup& setup, int column);
 // Names the rows and the columns: "回線数 / 呼損率".
 QString CornerHeading(const TableSetup& setup);

@@ -1,12 +1,20 @@
 #include "tables/inputs.h"
 
-#include "platform/numbers.h"
+#include "teletraffic/number_text.h"
 
 #include <QRegularExpression>
 
 #include <cmath>
 
 namespace tables {
+
+QString Show(double value) {
+    // Whole values as digits (1000000000, not 1e+09) while a double holds them.
+    if (std::floor(value) == value && std::fabs(value) <= 9007199254740992.0) {
+        return QString::number(value, 'f', 0);
+    }
+    return QString::fromStdString(number_text::Show(value));
+}
 
 bool Range::contains(double value) const {
     const bool aboveMin = minOpen ? value > min : value >= min;
@@ -16,9 +24,8 @@ bool Range::contains(double value) const {
 
 QString RangeText(const Range& range) {
     return QStringLiteral("%1 %2 %3 %4%5")
-        .arg(platform::ToText(range.min), range.minOpen ? u"より大きく" : u"以上",
-             platform::ToText(range.max), range.maxOpen ? u"未満" : u"以下",
-             range.whole ? u"の整数" : u"");
+        .arg(Show(range.min), range.minOpen ? u"より大きく" : u"以上", Show(range.max),
+             range.maxOpen ? u"未満" : u"以下", range.whole ? u"の整数" : u"");
 }
 
 namespace {
@@ -33,14 +40,23 @@ Reading Read(QStringView text, const Range& range) {
     if (text.trimmed().isEmpty()) {
         return {std::nullopt, Problem(QStringLiteral("値を入れてください"), range)};
     }
-    const std::optional<double> value = platform::ToDouble(text);
-    if (!value) {
+    const number_text::Reading reading = number_text::Read(text.toString().toStdString());
+    switch (reading.problem) {
+    case number_text::Problem::None:
+        break;
+    case number_text::Problem::DecimalComma:
+        return {
+            std::nullopt,
+            Problem(QStringLiteral("小数点には「.」を使ってください（「,」は区切りです）"), range)};
+    case number_text::Problem::OutOfRange:
+        return {std::nullopt, Problem(QStringLiteral("範囲外です"), range)};
+    default:
         return {std::nullopt, Problem(QStringLiteral("数値ではありません"), range)};
     }
-    if (!range.contains(*value)) {
+    if (!range.contains(reading.value)) {
         return {std::nullopt, Problem(QStringLiteral("範囲外です"), range)};
     }
-    return {value, {}};
+    return {reading.value, {}};
 }
 
 ListReading ReadList(QStringView text, const Range& range, int maxCount) {

@@ -23,6 +23,9 @@ struct Range {
     bool contains(double value) const;
 };
 
+// A value as the window shows it: whole ones as digits, others shortest.
+QString Show(double value);
+
 // "0.0001 以上 1 未満", "1 以上 1000000000 以下の整数".
 QString RangeText(const Range& range);
 
@@ -31,7 +34,8 @@ struct Reading {
     QString error; // empty when there is a value
 };
 
-// Numbers as platform::ToDouble reads them, so full-width digits count.
+// Numbers in the grammar of the engine's front ends (number_text.h): signs,
+// exponents, full-width forms; a decimal comma is refused with a hint.
 Reading Read(QStringView text, const Range& range);
 
 struct ListReading {

@@ -1,12 +1,19 @@
 // Starts Corvane Tables: the window, its settings where the desktop keeps
-// them, and the event loop. The command line takes --help and --version.
+// them, and the event loop. The command line takes --help and --version, and
+// Qt's own options; anything else is refused with status 2, as corvane-cli
+// does.
 #include "tables/tables_window.h"
 
 #include "platform/fonts.h"
 #include "platform/startup.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSettings>
+#include <QTranslator>
+
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     if (const auto status = platform::ReadCommandLine(
@@ -25,6 +32,20 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName(QStringLiteral("Corvane Tables"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(CORVANE_TABLES_APP_ID));
+    // Qt took its own options out of the arguments; what is left is unknown.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (!arguments.isEmpty()) {
+        std::fprintf(stderr, "corvane-tables: unknown argument %s; see corvane-tables --help\n",
+                     qPrintable(arguments.front()));
+        return 2;
+    }
+    // Qt's own dialogs (files, the overwrite question) in the window's language.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtJapanese);
+    }
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     platform::InstallFontSubstitutions();
 
     QSettings settings;

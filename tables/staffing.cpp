@@ -2,8 +2,6 @@
 
 #include "teletraffic/erlang.h"
 
-#include <QFont>
-
 #include <algorithm>
 
 namespace tables {
@@ -63,11 +61,6 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const StaffingRow& row = staffing_.rows.at(static_cast<std::size_t>(index.row()));
-    if (role == Qt::FontRole && row.agents == staffing_.agents) {
-        QFont bold;
-        bold.setBold(true);
-        return bold;
-    }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(
             (row.unbounded && index.column() != kAgents ? Qt::AlignLeft : Qt::AlignRight) |

@@ -14,7 +14,11 @@ class StaffingTab : public Tab {
 
 public:
     StaffingTab(Dialogs dialogs, QWidget* parent);
-    void compute() override;
+    // The table as CSV.
+    void save() override;
+
+protected:
+    bool compute() override;
 
 private:
     InputField* calls_;

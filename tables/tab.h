@@ -11,10 +11,15 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QFormLayout;
+class QLabel;
 class QHBoxLayout;
 class QProgressBar;
+class QTableView;
 class QPushButton;
 class QVBoxLayout;
 
@@ -73,24 +78,58 @@ class Tab : public QWidget {
 public:
     Tab(const char* name, Dialogs dialogs, QWidget* parent);
 
-    // Reads the fields, marks the bad ones and, if none is, shows the answer.
-    virtual void compute() = 0;
+    // Computes through compute(); what the engine refuses is marked at the
+    // field it names, or said in the status bar, and never leaves the tab.
+    // While the inputs give no answer, the one shown is stale.
+    void run();
     // Stops any work in the background.
     virtual void stop() {}
+    // Saves the tab's answer to a file (Ctrl+S), unless it is stale.
+    virtual void save() {}
+
+    bool stale() const { return stale_; }
+    // The folder the save dialogs open in.
+    void setFolder(const QString& folder) { folder_ = folder; }
 
 signals:
     // What the tab did, for the window's status bar.
     void said(const QString& text);
+    // A file was written at `path`.
+    void savedTo(const QString& path);
 
 protected:
+    // Reads the fields, marks the bad ones and, if none is, shows the answer
+    // (or starts the work that will). False when the answer shown is not the
+    // inputs' own.
+    virtual bool compute() = 0;
+    // The field to mark for what the engine says of `argument` ("traffic").
+    virtual InputField* fieldFor(const std::string& argument) const;
+
     InputField* addField(const char* name, const QString& label, const QString& text,
-                         const Range& range);
+                         const Range& range, const char* argument = nullptr);
     QPushButton* addButton(const char* name, const QString& text);
+    // True, having told the user, when the answer is stale and not to be saved.
+    bool refuseStale();
+    // A path to save to from the save dialog, in the last folder used.
+    QString askPath(const QString& name, const QString& filters, const QString& suffix);
+    void setStale(bool stale);
 
     QFormLayout* form_;
     QVBoxLayout* side_;  // the fields, then the buttons
     QVBoxLayout* right_; // the answer
     Dialogs dialogs_;
+
+private:
+    std::vector<std::pair<std::string, InputField*>> arguments_;
+    QLabel* note_;
+    QWidget* results_;
+    bool stale_ = false;
+    QString folder_;
 };
+
+// Ctrl+C on `view` copies the rows and columns of its selection under their
+// headings, or the whole table when nothing is selected; not while `tab`'s
+// answer is stale.
+void AddCopy(QTableView* view, Tab* tab);
 
 } // namespace tables

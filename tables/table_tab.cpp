@@ -33,6 +33,7 @@ const Range kTraffic{0, teletraffic::kMaxTraffic};
 const Range kTrafficStep{0, teletraffic::kMaxTraffic, false, true};
 const Range kTargets{teletraffic::kMinBlocking, 1, false, false, true};
 const Range kRecallPercent{0, 100, false, false, true};
+const Range kDigits{1, 17, true};
 
 } // namespace
 
@@ -44,6 +45,7 @@ TableTab::TableTab(Dialogs dialogs, QWidget* parent)
     , targets_(addField("targets", QStringLiteral("呼損率（列）"),
                         QStringLiteral("0.0001, 0.001, 0.005, 0.01, 0.02, 0.05, 0.1"), kTargets))
     , recall_(addField("recall", QStringLiteral("再呼率 (%)"), QStringLiteral("0"), kRecallPercent))
+    , digits_(addField("digits", QStringLiteral("有効数字（桁）"), QStringLiteral("6"), kDigits))
     , trafficRows_(new QCheckBox(QStringLiteral("行を呼量に（セルは必要回線数）"), this))
     , model_(new ErlangTableModel(this)) {
     targets_->edit()->setAlignment(Qt::AlignLeft | Qt::AlignVCenter); // a list reads from its start
@@ -51,12 +53,12 @@ TableTab::TableTab(Dialogs dialogs, QWidget* parent)
     form_->addRow(trafficRows_);
     connect(trafficRows_, &QCheckBox::toggled, this, [this] {
         turn();
-        compute();
+        run();
     });
     turn();
 
     connect(addButton("tableCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
-            &TableTab::compute);
+            &Tab::run);
     export_ = addButton("exportCsv", QStringLiteral("CSV に保存"));
     connect(export_, &QPushButton::clicked, this, &TableTab::exportCsv);
     job_ = new JobBar("export", this);
@@ -73,8 +75,9 @@ TableTab::TableTab(Dialogs dialogs, QWidget* parent)
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
-    view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view_->horizontalHeader()->setDefaultSectionSize(84);
+    // Tab moves on to the next control: a million cells would trap the focus.
+    view_->setTabKeyNavigation(false);
+    view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     auto* copy = new QAction(view_);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -96,7 +99,7 @@ void TableTab::turn() {
     step_->setRange(traffic ? kTrafficStep : kLineStep);
 }
 
-void TableTab::compute() {
+bool TableTab::compute() {
     TableSetup setup;
     setup.trafficRows = trafficRows_->isChecked();
     const auto first = first_->read();
@@ -104,28 +107,34 @@ void TableTab::compute() {
     const auto step = step_->read();
     const auto targets = targets_->readList(kMaxColumns);
     const auto recall = recall_->read();
+    const auto digits = digits_->read();
     if (first && last && *last < *first) {
         last_->mark(QStringLiteral("開始（%1）以上にしてください").arg(first_->edit()->text()));
     }
-    if (!first || !last || !step || !targets || !recall || !last_->error().isEmpty()) {
-        return;
+    if (!first || !last || !step || !targets || !recall || !digits || !last_->error().isEmpty()) {
+        return false;
     }
     setup.first = *first;
     setup.last = *last;
     setup.step = *step;
     setup.targets = *targets;
     setup.recall = *recall / 100;
-    if (setup.rowCount() > kMaxRows) {
+    setup.digits = static_cast<int>(*digits);
+    if (setup.tooManyRows()) {
         step_->mark(QStringLiteral("行が %1 になります。%2 行までにしてください")
-                        .arg(setup.rowCount())
+                        .arg(setup.rowCountText())
                         .arg(kMaxRows));
-        return;
+        return false;
     }
     model_->setSetup(std::move(setup));
     meaning_->setText(QStringLiteral("セル: %1　%2 行 × %3 列")
                           .arg(CellMeaning(model_->setup()))
                           .arg(model_->rowCount())
                           .arg(model_->columnCount()));
+    // Sized to the rows in sight (the view measures no more than a screenful),
+    // then the user's to widen.
+    view_->resizeColumnsToContents();
+    return true;
 }
 
 void TableTab::copySelection() {
@@ -147,12 +156,11 @@ void TableTab::copySelection() {
 }
 
 void TableTab::exportCsv() {
-    if (job_->busy()) {
+    if (job_->busy() || refuseStale()) {
         return;
     }
-    const QString path =
-        dialogs_.savePath(this, QDir::home().filePath(QStringLiteral("erlang-b.csv")),
-                          QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
+    const QString path = askPath(QStringLiteral("erlang-b.csv"),
+                                 QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty()) {
         return;
     }
@@ -178,6 +186,7 @@ void TableTab::exportCsv() {
                 dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
                                         .arg(QDir::toNativeSeparators(path), done.result().error));
             } else {
+                emit savedTo(path);
                 emit said(QStringLiteral("%1 行を %2 に保存しました（%3 秒）。")
                               .arg(rows)
                               .arg(QDir::toNativeSeparators(path))

@@ -15,14 +15,17 @@ class TableTab : public Tab {
 
 public:
     TableTab(Dialogs dialogs, QWidget* parent);
-    void compute() override;
     void stop() override { job_->cancelAndWait(); }
+    void save() override { exportCsv(); }
 
     ErlangTableModel* model() const { return model_; }
     QTableView* view() const { return view_; }
     // Copies the selected cells with their headings.
     void copySelection();
     void exportCsv();
+
+protected:
+    bool compute() override;
 
 private:
     void turn();
@@ -32,6 +35,7 @@ private:
     InputField* step_;
     InputField* targets_;
     InputField* recall_;
+    InputField* digits_;
     QCheckBox* trafficRows_;
     QPushButton* export_;
     JobBar* job_;

@@ -7,13 +7,17 @@
 #include "tables/three_way_tab.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLineEdit>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace tables {
 namespace {
@@ -54,7 +58,9 @@ QString Key(const QObject* control) {
 TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent)
     : QMainWindow(parent)
     , settings_(settings)
-    , tabs_(new QTabWidget(this)) {
+    , tabs_(new QTabWidget(this))
+    , lock_(settings.fileName() + QStringLiteral(".open")) // QSettings locks ".lock" itself
+    , saveTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("tablesWindow"));
     setWindowTitle(QStringLiteral("Corvane Tables"));
     setWindowIcon(Icon());
@@ -75,16 +81,67 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
     tabs_->addTab(overflow_, QStringLiteral("迂回"));
     setCentralWidget(tabs_);
     statusBar()->setObjectName(QStringLiteral("status"));
-    for (int i = 0; i < tabs_->count(); ++i) {
-        connect(static_cast<Tab*>(tabs_->widget(i)), &Tab::said, statusBar(),
+    const QList<Tab*> all{table_, chart_, threeWay_, staffing_, overflow_};
+    for (Tab* tab : all) {
+        connect(tab, &Tab::said, statusBar(),
                 [this](const QString& text) { statusBar()->showMessage(text); });
+        connect(tab, &Tab::savedTo, this, [this, all](const QString& path) {
+            const QString folder = QFileInfo(path).absolutePath();
+            for (Tab* each : all) {
+                each->setFolder(folder);
+            }
+            if (remembers()) {
+                settings_.setValue(QStringLiteral("files/folder"), folder);
+                saveSoon();
+            }
+        });
     }
+    auto* save = new QAction(this);
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this,
+            [this] { static_cast<Tab*>(tabs_->currentWidget())->save(); });
+    auto* quit = new QAction(this);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addActions({save, quit});
     resize(1040, 680);
 
+    // A lock whose program is gone is taken over; one held by a running
+    // program is never, however old.
+    lock_.setStaleLockTime(0);
+    lock_.tryLock(0);
     restore();
-    for (int i = 0; i < tabs_->count(); ++i) {
-        static_cast<Tab*>(tabs_->widget(i))->compute();
+    for (Tab* tab : all) {
+        tab->setFolder(
+            settings_.value(QStringLiteral("files/folder"), QDir::homePath()).toString());
+        tab->run();
     }
+    if (!remembers()) {
+        statusBar()->showMessage(
+            QStringLiteral("別の Corvane Tables が開いているため、この窓の入力は"
+                           "保存しません。"));
+    }
+
+    // Saved a moment after each change, so that a crash or a power cut keeps them.
+    saveTimer_->setSingleShot(true);
+    saveTimer_->setInterval(500);
+    connect(saveTimer_, &QTimer::timeout, this, &TablesWindow::save);
+    for (QLineEdit* edit : Remembered<QLineEdit>(this)) {
+        connect(edit, &QLineEdit::textEdited, this, &TablesWindow::saveSoon);
+    }
+    for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
+        connect(button, &QAbstractButton::toggled, this, &TablesWindow::saveSoon);
+    }
+    for (QComboBox* box : Remembered<QComboBox>(this)) {
+        connect(box, &QComboBox::currentIndexChanged, this, &TablesWindow::saveSoon);
+    }
+    connect(tabs_, &QTabWidget::currentChanged, this, &TablesWindow::saveSoon);
+    connect(overflow_->groups(), &QAbstractItemModel::dataChanged, this, &TablesWindow::saveSoon);
+    connect(overflow_->groups(), &QAbstractItemModel::modelReset, this, &TablesWindow::saveSoon);
+}
+
+void TablesWindow::saveSoon() {
+    saveTimer_->start();
 }
 
 TablesWindow::~TablesWindow() {
@@ -95,7 +152,9 @@ TablesWindow::~TablesWindow() {
 void TablesWindow::closeEvent(QCloseEvent* event) {
     table_->stop();
     chart_->stop();
+    saveTimer_->stop();
     save();
+    lock_.unlock();
     event->accept();
 }
 
@@ -109,18 +168,27 @@ void TablesWindow::restore() {
             button->setChecked(settings_.value(Key(button), button->isChecked()).toBool());
         }
     }
+    // Indexes out of range (an edited file) keep what the window had.
+    const auto index = [this](const QString& key, int count, int fallback) {
+        bool number = false;
+        const int index = settings_.value(key).toInt(&number);
+        return number && index >= 0 && index < count ? index : fallback;
+    };
     for (QComboBox* box : Remembered<QComboBox>(this)) {
-        box->setCurrentIndex(settings_.value(Key(box), box->currentIndex()).toInt());
+        box->setCurrentIndex(index(Key(box), box->count(), box->currentIndex()));
     }
     const QVariant groups = settings_.value(QStringLiteral("inputs/overflowGroups"));
     if (groups.isValid()) {
         overflow_->groups()->setGroups(GroupsFromList(groups.toStringList()));
     }
-    tabs_->setCurrentIndex(settings_.value(QStringLiteral("window/tab"), 0).toInt());
+    tabs_->setCurrentIndex(index(QStringLiteral("window/tab"), tabs_->count(), 0));
     restoreGeometry(settings_.value(QStringLiteral("window/geometry")).toByteArray());
 }
 
 void TablesWindow::save() {
+    if (!remembers()) {
+        return;
+    }
     for (QLineEdit* edit : Remembered<QLineEdit>(this)) {
         settings_.setValue(Key(edit), edit->text());
     }

@@ -3,18 +3,24 @@
 // (コールセンター) and overflow to a final group (迂回), in the main window's
 // fonts and words.
 //
-// The window remembers every input, the tab and its geometry in the QSettings
-// it is given, read as it opens and written as it closes; each tab computes
-// from what it read. The models (erlang_table.h, curves.h, three_way.h,
-// staffing.h, overflow.h) do the work; the tabs (*_tab.h) only read fields and show.
+// The window remembers every input, the tab, the last folder saved to and its
+// geometry in the QSettings it is given: read as it opens (each tab then
+// computes from what it read, marking what will not do) and written as they
+// change and as it closes. The first window on a settings file locks it; a
+// second one opened meanwhile reads it but does not write it, and says so,
+// so that neither overwrites the other's settings unseen. The models
+// (erlang_table.h, curves.h, three_way.h, staffing.h, overflow.h) do the work;
+// the tabs (*_tab.h) only read fields and show.
 #pragma once
 
 #include "tables/tab.h"
 
+#include <QLockFile>
 #include <QMainWindow>
 
 class QSettings;
 class QTabWidget;
+class QTimer;
 
 namespace tables {
 
@@ -33,6 +39,8 @@ public:
     ~TablesWindow() override;
 
     QTabWidget* tabs() const { return tabs_; }
+    // Whether this window writes its settings (it holds the lock).
+    bool remembers() const { return lock_.isLocked(); }
     TableTab* tableTab() const { return table_; }
     ChartTab* chartTab() const { return chart_; }
     OverflowTab* overflowTab() const { return overflow_; }
@@ -43,6 +51,7 @@ protected:
 private:
     void restore();
     void save();
+    void saveSoon();
 
     QSettings& settings_;
     QTabWidget* tabs_;
@@ -51,6 +60,8 @@ private:
     ThreeWayTab* threeWay_;
     StaffingTab* staffing_;
     OverflowTab* overflow_;
+    QLockFile lock_;
+    QTimer* saveTimer_;
 };
 
 } // namespace tables

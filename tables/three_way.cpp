@@ -102,12 +102,13 @@ QString Neighbours(const ThreeWay& a) {
 }
 
 QString Sentence(const ThreeWay& a) {
-    const QString traffic = QString::number(a.traffic, 'g', 10);
+    const QString traffic = FullText(a.traffic);
     const QString blocking = BlockingText(a.blocking);
-    const auto at = [&a](double lines) {
+    // The blocking at `lines` against the target, "—" where there is none.
+    const auto at = [&a](double lines, QStringView relation) {
         for (const LineBlocking& row : a.around) {
             if (row.lines == lines) {
-                return BlockingText(row.blocking);
+                return Versus(row.blocking, relation, a.blocking);
             }
         }
         return QStringLiteral("—");
@@ -117,10 +118,10 @@ QString Sentence(const ThreeWay& a) {
         if (a.lines == 0) {
             return QStringLiteral("呼量 0 アーランに回線は要りません。");
         }
-        return QStringLiteral("呼量 %1 アーランの呼損率は %2 回線で %3 ≤ %4 ですが、%5 回線では "
-                              "%6 > %4 です。")
-            .arg(traffic, Count(a.lines), at(a.lines), blocking, Count(a.lines - 1),
-                 at(a.lines - 1));
+        return QStringLiteral("呼量 %1 アーランの呼損率は %2 回線で %3 ですが、%4 回線では "
+                              "%5 です。")
+            .arg(traffic, Count(a.lines), at(a.lines, u"≤"), Count(a.lines - 1),
+                 at(a.lines - 1, u">"));
     case Unknown::Traffic:
         return QStringLiteral(
                    "%1 回線が呼損率 %2 で運べる呼量は %3 アーランです（この呼量で %4）。")
@@ -141,6 +142,24 @@ QString Explain(const ThreeWay& a) {
                               .arg(Count(*a.sources))
                         : QStringLiteral("アーランB式（呼源数は無限）で求めました。");
     return Sentence(a) + model;
+}
+
+QString FullText(double value) {
+    return QString::fromStdString(teletraffic::ShowNumber(value));
+}
+
+QString Versus(double value, QStringView relation, double target) {
+    if (value == target) {
+        return QStringLiteral("目標と等しい %1").arg(FullText(target));
+    }
+    // Six digits, or as many more as tell the two apart (17 always do).
+    int digits = 6;
+    while (digits < 17 &&
+           QString::number(value, 'g', digits) == QString::number(target, 'g', digits)) {
+        ++digits;
+    }
+    return QStringLiteral("%1 %2 %3")
+        .arg(QString::number(value, 'g', digits), relation, QString::number(target, 'g', digits));
 }
 
 } // namespace tables

@@ -55,4 +55,11 @@ QString Explain(const ThreeWay& answer);
 // Blocking probabilities to six significant digits.
 QString BlockingText(double blocking);
 
+// The shortest text that reads back as `value`: the solve's answer in full.
+QString FullText(double value);
+
+// "0.0100000001 > 0.01": the value, the relation and the target in as many
+// digits as show them different, or "目標と等しい 0.01".
+QString Versus(double value, QStringView relation, double target);
+
 } // namespace tables

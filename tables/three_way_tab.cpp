@@ -1,11 +1,12 @@
 #include "tables/three_way_tab.h"
 
-#include "tables/engine_reason.h"
+#include "tables/files.h"
 
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,6 +21,7 @@ namespace {
 
 // In the order of Unknown.
 const char* const kNames[3] = {"solveTraffic", "solveBlocking", "solveLines"};
+const char* const kArguments[3] = {"traffic", "blocking", "lines"};
 const Range kRanges[3] = {{0, teletraffic::kMaxTraffic},
                           {teletraffic::kMinBlocking, 1, false, false, true},
                           {0, teletraffic::kMaxLines, true}};
@@ -43,14 +45,16 @@ ThreeWayTab::ThreeWayTab(Dialogs dialogs, QWidget* parent)
     }
     form_->addRow(QStringLiteral("求めるもの"), choices);
     for (int i = 0; i < 3; ++i) {
-        fields_[i] = addField(kNames[i], labels[i], texts[i], kRanges[i]);
+        fields_[i] = addField(kNames[i], labels[i], texts[i], kRanges[i], kArguments[i]);
         connect(solveFor_[i], &QRadioButton::toggled, this, &ThreeWayTab::showUnknown);
     }
     sources_ = addField("solveSources", QStringLiteral("呼源数（空欄はアーランB式）"), QString(),
-                        {1, teletraffic::kMaxSources, true});
+                        {1, teletraffic::kMaxSources, true}, "sources");
     solveFor_[static_cast<int>(Unknown::Lines)]->setChecked(true);
     connect(addButton("solveCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
-            &ThreeWayTab::compute);
+            &Tab::run);
+    connect(addButton("solveExport", QStringLiteral("CSV に保存")), &QPushButton::clicked, this,
+            &ThreeWayTab::save);
     side_->addStretch(1);
 
     // Made after the fields, so that Tab reaches the fields first.
@@ -65,6 +69,8 @@ ThreeWayTab::ThreeWayTab(Dialogs dialogs, QWidget* parent)
     around_->verticalHeader()->hide();
     around_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     around_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    around_->setTabKeyNavigation(false);
+    AddCopy(around_, this);
     right_->addWidget(explain_);
     right_->addWidget(around_, 1);
 }
@@ -87,13 +93,48 @@ void ThreeWayTab::showUnknown() {
     }
 }
 
-void ThreeWayTab::compute() {
+InputField* ThreeWayTab::fieldFor(const std::string& argument) const {
+    // An answer out of the engine's range: the known value that led to it.
+    const Unknown unknown = inputs().unknown;
+    if (argument == kArguments[static_cast<int>(unknown)]) {
+        return fields_[static_cast<int>(unknown == Unknown::Traffic ? Unknown::Lines
+                                                                    : Unknown::Traffic)];
+    }
+    return Tab::fieldFor(argument);
+}
+
+ThreeWayInputs ThreeWayTab::inputs() const {
     ThreeWayInputs inputs;
     for (int i = 0; i < 3; ++i) {
         if (solveFor_[i]->isChecked()) {
             inputs.unknown = static_cast<Unknown>(i);
         }
     }
+    return inputs;
+}
+
+void ThreeWayTab::save() {
+    if (refuseStale()) {
+        return;
+    }
+    const QString path = askPath(QStringLiteral("erlang-b-solve.csv"),
+                                 QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const QString error = SaveFile(path, TableCsv(*around_->model())); !error.isEmpty()) {
+        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
+                                .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    emit savedTo(path);
+    emit said(QStringLiteral("%1 に保存しました。").arg(QDir::toNativeSeparators(path)));
+}
+
+bool ThreeWayTab::compute() {
+    ThreeWayInputs inputs = this->inputs();
+    // No answer stays in the unknown's box unless these inputs give it.
+    fields_[static_cast<int>(inputs.unknown)]->edit()->clear();
     double* values[3] = {&inputs.traffic, &inputs.blocking, &inputs.lines};
     bool ok = true;
     for (int i = 0; i < 3; ++i) {
@@ -111,30 +152,15 @@ void ThreeWayTab::compute() {
         ok = ok && inputs.sources;
     }
     if (!ok) {
-        return;
+        return false;
     }
     if (const auto problem = CheckThreeWay(inputs)) {
         fields_[static_cast<int>(problem->field)]->mark(problem->error);
-        return;
+        return false;
     }
-    ThreeWay answer{};
-    try {
-        answer = SolveThreeWay(inputs);
-    } catch (const teletraffic::DomainError& error) {
-        // The engine names the argument as the command line spells it.
-        const std::string& name = error.argument();
-        InputField* field = name == "sources"    ? sources_
-                            : name == "lines"    ? fields_[static_cast<int>(Unknown::Lines)]
-                            : name == "blocking" ? fields_[static_cast<int>(Unknown::Blocking)]
-                                                 : fields_[static_cast<int>(Unknown::Traffic)];
-        field->mark(EngineReason(error));
-        return;
-    } catch (const std::exception& error) {
-        explain_->setText(EngineReason(error));
-        return;
-    }
-    const QString shown[3] = {QString::number(answer.traffic, 'g', 10),
-                              BlockingText(answer.blocking), QString::number(answer.lines, 'f', 0)};
+    const ThreeWay answer = SolveThreeWay(inputs);
+    const QString shown[3] = {FullText(answer.traffic), BlockingText(answer.blocking),
+                              QString::number(answer.lines, 'f', 0)};
     fields_[static_cast<int>(answer.unknown)]->edit()->setText(
         shown[static_cast<int>(answer.unknown)]);
     explain_->setText(Explain(answer));
@@ -151,6 +177,7 @@ void ThreeWayTab::compute() {
             around_->setItem(row, column, item);
         }
     }
+    return true;
 }
 
 } // namespace tables

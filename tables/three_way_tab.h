@@ -15,10 +15,17 @@ class ThreeWayTab : public Tab {
 
 public:
     ThreeWayTab(Dialogs dialogs, QWidget* parent);
-    void compute() override;
+    // The table beside the answer as CSV.
+    void save() override;
+
+protected:
+    bool compute() override;
+    InputField* fieldFor(const std::string& argument) const override;
 
 private:
     void showUnknown();
+    // The unknown chosen; the values are not read.
+    ThreeWayInputs inputs() const;
 
     QRadioButton* solveFor_[3];
     InputField* fields_[3];

@@ -41,6 +41,14 @@ TEST(CalcLines, KnownResults) {
     EXPECT_EQ(CalcLines(10, std::nextafter(exact, 0.0)), 19);
 }
 
+// The exported blocking: no traffic is never blocked, even on no lines, where
+// the recurrence alone would give 1.
+TEST(ErlangB, NoTrafficIsNeverBlocked) {
+    for (const double lines : {0.0, 0.5, 18.0}) {
+        EXPECT_EQ(mdl_Corvane::ErlangB(0, lines), 0) << lines;
+    }
+}
+
 TEST(CalcLines, RefusesWhatItCannotAnswer) {
     const std::pair<double, double> cases[] = {
         {-5e-324, 0.01}, {kNaN, 0.01}, {kInf, 0.01}, {1e300, 0.01},

@@ -1,6 +1,8 @@
 // Whole commands of corvane-cli, run in-process: what they print, where, and
 // with which exit code. The engine's numbers are its own tests' business;
 // these check the wiring, the text and the refusals.
+#include "cli/commands.h"
+#include "cli/csv.h"
 #include "cli/run.h"
 #include "teletraffic/erlang.h"
 
@@ -8,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace {
@@ -36,7 +39,7 @@ TEST(Cli, EachCommandPrintsItsAnswerAlone) {
         std::vector<std::string> args;
         std::string out;
     } cases[] = {
-        {{"lines", "--traffic", "10", "--blocking", "0.01"}, "18\n"},
+        {{"lines", "--traffic", "+10", "--blocking", "0.01"}, "18\n"},
         {{"blocking", "--traffic", "10", "--lines", "18", "--digits", "6"}, "0.00714244\n"},
         {{"blocking", "--traffic", "10", "--lines", "17.5", "--digits", "6"}, "0.00967863\n"},
         {{"traffic", "--lines", "10", "--blocking", "0.01", "--digits", "5"}, "4.4612\n"},
@@ -64,14 +67,53 @@ TEST(Cli, EachCommandPrintsItsAnswerAlone) {
     }
 }
 
-TEST(Cli, EveryCommandHelpShowsAWorkingExample) {
-    for (const char* command :
-         {"blocking", "lines", "traffic", "extended-blocking", "extended-lines", "wait-probability",
-          "service-level", "average-wait", "agents", "table"}) {
+// Each help's example is run as shown and must print what the help shows
+// below it; an example that throws shows its message there instead.
+TEST(Cli, EveryHelpExampleRunsAndPrintsWhatItShows) {
+    std::vector<std::string> commands{"table"};
+    for (const cli::Command& command : cli::Commands()) {
+        commands.emplace_back(command.name);
+    }
+    for (const std::string& command : commands) {
         SCOPED_TRACE(command);
-        const Outcome r = Cli({command, "--help"});
-        EXPECT_EQ(r.status, 0);
-        EXPECT_NE(r.out.find("Example:\n  corvane-cli " + std::string(command)), std::string::npos);
+        const Outcome help = Cli({command, "--help"});
+        const auto at = help.out.find("Example:\n  corvane-cli ");
+        ASSERT_NE(at, std::string::npos);
+        std::istringstream lines(help.out.substr(at + 9));
+        std::string line;
+        std::getline(lines, line);
+        std::istringstream words(line.substr(14));
+        std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
+        std::string shown;
+        while (std::getline(lines, line) && !line.empty()) {
+            shown += line.substr(2) + "\n";
+        }
+        const Outcome run = Cli(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, shown);
+    }
+}
+
+// The engine's typed error is worded from its fields: a value the user gave
+// by the user's name for it, one worked out along the way by no option (the
+// traffic 1e9 lines carry at 0.5 is above what the engine takes as input).
+TEST(Cli, EngineRefusalsNameOnlyOptionsTheUserGave) {
+    const cli::Named given[] = {{"lines", 1e9, "--lines"}, {"blocking", 0.5, "blocking"}};
+    const struct {
+        teletraffic::DomainError error;
+        std::string message;
+    } cases[] = {
+        {{"lines", 1e9, "R"}, "--lines must be R, got 1e+09"},
+        {{"blocking", 0.5, "R"}, "blocking must be R, got 0.5"},
+        {{"traffic", 1999999997.9999995, "R"},
+         "traffic 1999999997.9999995, worked out from the inputs, is outside what the engine "
+         "takes: traffic must be R"},
+        {{"lines", 999, "R"},
+         "lines 999, worked out from the inputs, is outside what the engine "
+         "takes: lines must be R"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cli::Worded(c.error, given), c.message);
     }
 }
 
@@ -99,7 +141,7 @@ TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
         {{"lines", "--traffic", "10", "--blocking", "0.01", "--speed", "1"}, "--speed"},
         {{"lines", "--traffic", "abc", "--blocking", "0.01"}, "--traffic \"abc\" is not a number"},
         {{"lines", "--traffic", "1,000", "--blocking", "0.01"},
-         "use a point as the decimal separator"},
+         "--traffic \"1,000\" is not a number: use a decimal point"},
         {{"lines", "--traffic", "nan", "--blocking", "0.01"}, "--traffic \"nan\" is not a number"},
         {{"lines", "--traffic", "0x10", "--blocking", "0.01"}, "\"0x10\" is not a number"},
         {{"lines", "--traffic", "10e", "--blocking", "0.01"}, "\"10e\" is not a number"},
@@ -110,6 +152,7 @@ TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
         {{"lines", "--traffic", "10", "--blocking", "0.01", "--digits", "0"}, "--digits"},
         {{"table", "--blocking", "0.01"}, "--lines or --traffic is required"},
         {{"table", "--lines", "5:1", "--blocking", "0.01"}, "--lines \"5:1\" runs backwards"},
+        {{"table", "--lines", "1:3", "--blocking", "0.01,1"}, "--blocking must be"},
         {{"lines", "--input", "/nonexistent.csv"}, "--input /nonexistent.csv cannot be opened"},
         {{"lines", "--input", "-"}, "--input - has no column named blocking", "traffic\n10\n"},
     };
@@ -152,11 +195,45 @@ TEST(Cli, BatchKeepsEveryRowAndSaysWhyOneFailed) {
     EXPECT_EQ(r.err, "");
 }
 
+// A record that cannot be read stops the batch: the rows before it go out
+// whole with their answers, none after it, and the message counts them.
+TEST(Cli, BatchStoppedByAReadErrorWritesWholeRowsAndCountsThem) {
+    std::string input = "traffic,blocking\n";
+    std::string expected = "traffic,blocking,error,lines\n";
+    for (int i = 0; i < 5000; ++i) { // past one block of rows
+        input += "10,0.01\n";
+        expected += "10,0.01,,18\n";
+    }
+    input += std::string(2 * cli::CsvReader::kMaxRecordBytes, '1') + "\n10,0.01\n";
+    const Outcome r = Cli({"lines", "--input", "-"}, input);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out == expected) << r.out.size() << " bytes out, not " << expected.size();
+    EXPECT_NE(r.err.find("stopped there, after the 5000 rows before it"), std::string::npos)
+        << r.err;
+}
+
+// An option given for every row is named as an option where a row fails by it.
 TEST(Cli, BatchTakesOptionsForMissingColumnsAndLooseHeaderNames) {
-    const Outcome r = Cli({"agents", "--aht", "180", "--input", "-"},
-                          "Traffic,Target time,service_level\n10,20,0.8\n");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Traffic,Target time,service_level,error,agents\n10,20,0.8,,14\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string input, out;
+        int status;
+    } cases[] = {
+        {{"agents", "--aht", "180", "--input", "-"},
+         "Traffic,Target time,service_level\n10,20,0.8\n",
+         "Traffic,Target time,service_level,error,agents\n10,20,0.8,,14\n",
+         0},
+        {{"lines", "--blocking", "1", "--input", "-"},
+         "traffic\n10\n",
+         "traffic,error,lines\n10,\"--blocking must be from 1e-300 up to but not including 1, got "
+         "1\",\n",
+         1},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = Cli(c.args, c.input);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, c.out);
+    }
 }
 
 // Past one block of rows, answered on several threads: each answer stays with its row.

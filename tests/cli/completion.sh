@@ -18,7 +18,7 @@ while IFS='|' read -r words want; do
     fi
 done <<'CASES'
 ext|extended-blocking extended-lines
-lines --t|--traffic
+lines --tr|--traffic
 agents --traffic 10 --serv|--service-level
 table --format m|markdown
 overflow-lines --method h|hayward

@@ -8,10 +8,18 @@
 #include "tables/three_way.h"
 #include "teletraffic/erlang.h"
 
+#include <sys/resource.h>
+
 #include <QtCharts>
 #include <QtTest>
 #include <QtWidgets>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -23,21 +31,35 @@ QByteArray Contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
 }
 
+// Row values are decimals on the grid, never first + row * step rounded;
+// counts are exact however many; cells keep their significant digits.
 TEST(TableModel, RowsCellsAndHeadings) {
     const struct {
         TableSetup setup;
-        qint64 rows;
-        S lastHeading, lastCell;
+        S count, lastHeading, lastCell;
     } cases[] = {
-        {{true, 10, 10, 1, {0.01}}, 1, S("10"), S("18")},
-        {{true, 0.1, 0.3, 0.1, {0.5}}, 3, S("0.3"), S("1")}, // 3 * 0.1 is above 0.3
-        {{false, 1, 1e6, 1, {0.01}}, 1'000'000, S("1000000"), {}},
+        {{true, 10, 10, 1, {0.01}}, S("1"), S("10"), S("18")},
+        {{true, 0.1, 0.3, 0.1, {0.5}}, S("3"), S("0.3"), S("1")}, // 3 * 0.1 is above 0.3
+        {{false, 1, 1e6, 1, {0.01}}, S("1000000"), S("1000000"), {}},
+        {{false, 999999999, 999999999.0005, 0.0001, {0.01}}, S("6"), S("999999999.0005"), {}},
+        {{false, 1, 1, 1, {1e-6}}, S("1"), S("1"), S("1e-06")},
+        {{false, 1, 1, 1, {1e-300}}, S("1"), S("1"), S("1e-300")},
+        {{false, 1, 1, 1, {0.01}, 0, 3}, S("1"), S("1"), S("0.0101")},
+        {{false, 3e6, 3e6, 1, {0.01}, 0, 3}, S("1"), S("3000000"), S("3030203")},
+        {{true, 0, 1e9, 0.001, {0.01}}, S("1000000000001"), {}, {}},
+        {{true, 0, 1e9, 1e-10, {0.01}}, S("10000000000000000001"), {}, {}},
+        {{true, 1e-300, 1e9, 1e-300, {0.01}}, S("数えきれない数"), {}, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.rows);
+        SCOPED_TRACE(c.count.toStdString());
+        EXPECT_EQ(c.setup.rowCountText(), c.count);
+        EXPECT_EQ(c.setup.tooManyRows(), c.lastHeading.isEmpty());
+        if (c.lastHeading.isEmpty()) {
+            continue;
+        }
         ErlangTableModel model;
         model.setSetup(c.setup);
-        ASSERT_EQ(model.rowCount(), c.rows);
+        ASSERT_EQ(S::number(model.rowCount()), c.count);
         const int last = model.rowCount() - 1;
         EXPECT_EQ(model.headerData(last, Qt::Vertical, Qt::DisplayRole).toString(), c.lastHeading);
         if (!c.lastCell.isEmpty()) {
@@ -53,9 +75,9 @@ TEST(TableModel, CopyTextHasHeadingsAndLeavesUnselectedCellsEmpty) {
     selection.select(model.index(3, 2), model.index(3, 2));
     EXPECT_EQ(SelectionSize(selection), 6);
     EXPECT_EQ(SelectionText(model, selection), S("回線数 / 呼損率\t0.01\t0.05\n"
-                                                 "9\t3.7825\t\n"
-                                                 "10\t4.4612\t\n"
-                                                 "12\t\t7.9501\n"));
+                                                 "9\t3.78254\t\n"
+                                                 "10\t4.46118\t\n"
+                                                 "12\t\t7.95006\n"));
 }
 
 TEST(CsvExport, WholeFileWithByteOrderMarkAndCrlf) {
@@ -68,10 +90,41 @@ TEST(CsvExport, WholeFileWithByteOrderMarkAndCrlf) {
                                          "20,30,24\r\n"));
 }
 
+// Cancelled at a known row, or failing as a full disk does, the export leaves
+// what was at the path and no temporary file; the failure says the system's
+// reason.
+TEST(CsvExport, CancelledOrFailedLeavesTheOldFile) {
+    QTemporaryDir dir;
+    const S path = dir.filePath(S("t.csv"));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    std::atomic<qint64> done = 0;
+    const Monitor cancelAt{[&] { return done >= 8192; }, [&](qint64 rows) { done = rows; }};
+    EXPECT_EQ(ExportCsv({false, 1, 1e6, 1, {0.01}}, path, cancelAt).end, ExportEnd::Cancelled);
+    EXPECT_EQ(done, 8192);
+
+    // A file size limit fails a write as a full disk does, with a reason.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{4096, limit.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    const ExportOutcome full = ExportCsv({false, 1, 10000, 1, {0.01}}, path);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(full.end, ExportEnd::Failed);
+    EXPECT_EQ(full.error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+
+    EXPECT_EQ(Contents(path), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList(S("t.csv")));
+}
+
 TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
     const Range lines{1, 1e9, true};
     const Range open{0, 1, false, true, true};
     EXPECT_EQ(Read(S("１８"), lines).value, 18);
+    EXPECT_EQ(Read(S("+1e1"), lines).value, 10);
+    EXPECT_TRUE(Read(S("1,5"), open).error.startsWith(S("小数点には「.」を")));
     EXPECT_EQ(Read(S("2.5"), lines).error, S("範囲外です（1 以上 1000000000 以下の整数）"));
     EXPECT_EQ(ReadList(S("0.01、0.02，0.05 0.1"), open, 4).values,
               (std::vector<double>{0.01, 0.02, 0.05, 0.1}));
@@ -94,6 +147,12 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
             EXPECT_EQ(model.index(r, column).data().toString(), row[column]) << r << column;
         }
     }
+}
+
+TEST(ThreeWay, ComparesInTheDigitsThatTellApart) {
+    EXPECT_EQ(Versus(0.0100000001, u">", 0.01), S("0.0100000001 > 0.01"));
+    EXPECT_EQ(Versus(0.01, u"≤", 0.01), S("目標と等しい 0.01"));
+    EXPECT_EQ(Versus(std::nextafter(0.01, 1.0), u">", 0.01), S("0.010000000000000002 > 0.01"));
 }
 
 // S = 4 sources, 2 lines, beta = 1/3: by hand the carried traffic is 8/9, the
@@ -167,6 +226,10 @@ TEST(Curves, SampledStoppedBelowTheFloorAndAnswered) {
     EXPECT_EQ(points.size(), 29);
     EXPECT_LT(points.back().y(), byLines.floor);
     EXPECT_EQ(byLines.curves.at(0).answer->x(), 18);
+    // A target of 1e-300 leaves twelve decades, its answer on the floor.
+    const Curves tiny = ComputeCurves({CurveKind::BlockingByLines, {10}, 1e-300, 1, 400});
+    EXPECT_EQ(tiny.floor, 1e-12);
+    EXPECT_EQ(tiny.curves.at(0).answer->y(), 1e-12);
 }
 
 // The overflow of 10 erlangs on 10 lines has mean 2.145823 and variance
@@ -252,12 +315,15 @@ protected:
     QTemporaryDir dir;
     QSettings settings{dir.filePath(S("settings.ini")), QSettings::IniFormat};
     S savePath = dir.filePath(S("out.csv"));
+
+    QStringList warnings; // a test that expects some clears them
     std::unique_ptr<TablesWindow> window = open();
 
+    void TearDown() override { EXPECT_EQ(warnings, QStringList()); }
     std::unique_ptr<TablesWindow> open() {
         return std::make_unique<TablesWindow>(
             settings, Dialogs{[this](QWidget*, const S&, const S&, const S&) { return savePath; },
-                              [](QWidget*, const S& text) { ADD_FAILURE() << text; }});
+                              [this](QWidget*, const S& text) { warnings << text; }});
     }
     template <typename T = QWidget> T* get(const char* name) {
         auto* found = window->findChild<T*>(QLatin1String(name));
@@ -328,13 +394,14 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
     } rows[] = {
         {"rowLast", S("abc"), "rowLastError", S("数値ではありません"), "cellMeaning"},
         {"rowLast", S("2000000"), "rowStepError", S("行が 2000000 になります"), "cellMeaning"},
+        {"rowStep", S("0"), "rowStepError", S("範囲外です"), "cellMeaning"},
         {"solveSources", S("0.5"), "solveSourcesError",
-         S("範囲外です（1 以上 1000000000 以下の整数）"), "solveLines"},
+         S("範囲外です（1 以上 1000000000 以下の整数）"), "solveExplain"},
         // 10 erlangs of call attempts from 4 sources: no line count meets 0.01.
         {"solveSources", S("4"), "solveTrafficError",
-         S("呼量 10 では計算できません: 呼源数より少ない回線数では"), "solveLines"},
+         S("計算できません: この組み合わせでは呼量(アーラン) 10 は扱えません"), "solveExplain"},
         {"solveBlocking", S("1"), "solveBlockingError", S("範囲外です（1e-300 以上 1 未満）"),
-         "solveLines"},
+         "solveExplain"},
         {"calls", S("1e9"), "callsError", S("呼量が 1e+12 アーランになります"), "staffAnswer"},
     };
     get<QLineEdit>("interval")->setText(S("0.003")); // 1e9 calls then bring 1e12 erlangs
@@ -355,25 +422,171 @@ TEST_F(Window, CtrlCCopiesTheSelectionWithHeadings) {
     view->setFocus();
     view->selectionModel()->select(view->model()->index(9, 3), QItemSelectionModel::Select);
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), S("回線数 / 呼損率\t0.01\n10\t4.4612\n"));
+    EXPECT_EQ(QApplication::clipboard()->text(), S("回線数 / 呼損率\t0.01\n10\t4.46118\n"));
 }
 
-// What was at the path stays, and no temporary file is left beside it.
-TEST_F(Window, CancelledExportLeavesNoPartialFile) {
-    QFile old(savePath);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
-    old.close();
-    enter("rowLast", S("1000000"));
-    get<QPushButton>("exportCsv")->click();
-    get<QPushButton>("exportCancel")->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return get<QPushButton>("exportCsv")->isEnabled(); }));
-    EXPECT_EQ(Contents(savePath), QByteArray("old"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList(S("out.csv")));
-    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(S("保存を中止しました")));
+// What the engine refuses is marked at the field that led to it, restored
+// from settings or typed; the window stays, its old answer greyed.
+TEST_F(Window, WhatTheEngineRefusesIsMarkedAndNeverEndsTheWindow) {
+    const struct {
+        const char* unknown;
+        const char* field;
+        S value;
+    } crashes[] = {
+        {"solveTrafficUnknown", "solveLines", S("2000000000")},
+        {"solveTrafficUnknown", "solveLines", S("1999999999")},
+    };
+    for (const auto& c : crashes) {
+        get<QRadioButton>(c.unknown)->setChecked(true);
+        enter(c.field, c.value);
+        const bool marked = !text("solveLinesError").isEmpty();
+        // Refused, or answered (an engine whose domain holds the answer).
+        EXPECT_NE(marked, !text("solveTraffic").isEmpty());
+        EXPECT_EQ(marked,
+                  text("solveLinesError").startsWith(S("計算できません: 呼量(アーラン)が")));
+        EXPECT_EQ(get<QLabel>("threeWayTabStale")->isVisibleTo(window.get()), marked);
+    }
+    window->close();
+    settings.setValue(S("inputs/solveLines"), S("2000000000"));
+    settings.setValue(S("inputs/trafficRows"), true);
+    settings.setValue(S("inputs/rowFirst"), S("0"));
+    settings.setValue(S("inputs/rowLast"), S("1e9"));
+    settings.setValue(S("inputs/rowStep"), S("1e-10"));
+    settings.setValue(S("inputs/curveKind"), 7);
+    window = open();
+    EXPECT_NE(text("solveLinesError").isEmpty(), text("solveTraffic").isEmpty());
+    EXPECT_TRUE(text("rowStepError").startsWith(S("行が 10000000000000000001 になります")));
+    EXPECT_EQ(get<QComboBox>("curveKind")->currentIndex(), 0);
 }
 
-// A cell typed into the list recomputes; a half-typed list shows no answer;
-// the final group's table copies and saves as the table tab's does.
+// A stale answer is neither saved nor copied; what was saved before stays.
+TEST_F(Window, StaleAnswersAreGreyedAndRefused) {
+    const struct {
+        const char* field;
+        const char* button;
+    } rows[] = {
+        {"rowLast", "exportCsv"},
+        {"curveTarget", "saveChart"},
+        {"solveBlocking", "solveExport"},
+        {"calls", "staffExport"},
+    };
+    for (const auto& row : rows) {
+        enter(row.field, S("abc"));
+        get<QPushButton>(row.button)->click();
+        EXPECT_EQ(warnings.size(), 1) << row.button;
+        EXPECT_TRUE(warnings.value(0).startsWith(S("入力に誤りがあるため"))) << row.button;
+        warnings.clear();
+        EXPECT_FALSE(QFile::exists(savePath));
+        const auto notes = get(row.button)
+                               ->parentWidget()
+                               ->parentWidget()
+                               ->findChildren<QLabel*>(QRegularExpression(S("Stale$")));
+        ASSERT_EQ(notes.size(), 1);
+        EXPECT_TRUE(notes[0]->isVisibleTo(window.get())) << row.button;
+    }
+}
+
+// The PNG holds the whole chart at twice the view's size; a name the window
+// cannot write in its format is refused.
+TEST_F(Window, ChartPictureIsTheWholeChart) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->tabs()->setCurrentWidget(get("chartTab"));
+    auto* view = get<QChartView>("chartView");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->chart()->series().size() == 5; }));
+    savePath = dir.filePath(S("c.png"));
+    get<QPushButton>("saveChart")->click();
+    const QImage saved(savePath);
+    ASSERT_EQ(saved.size(), view->size() * 2);
+    // Beside the view as the screen shows it, both made small: alike, where
+    // a quarter of the chart blown up is not.
+    const QSize small = view->size() / 8;
+    const QImage a = saved.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_Grayscale8);
+    const QImage b = view->grab()
+                         .toImage()
+                         .scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_Grayscale8);
+    double difference = 0;
+    for (int y = 0; y < small.height(); ++y) {
+        for (int x = 0; x < small.width(); ++x) {
+            difference += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+        }
+    }
+    EXPECT_LT(difference / (small.width() * small.height()), 8);
+    savePath = dir.filePath(S("c.gif"));
+    get<QPushButton>("saveChart")->click();
+    EXPECT_EQ(warnings.size(), 1);
+    EXPECT_FALSE(QFile::exists(savePath));
+    warnings.clear();
+}
+
+// Ctrl+A, Ctrl+C copies the staffing and three-way tables with headings.
+TEST_F(Window, SmallTablesCopyWithHeadings) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const struct {
+        const char* view;
+        S first, line;
+        int lines;
+    } rows[] = {
+        {"staffing",
+         S("エージェント数\tサービスレベル (%)\t平均応答時間 (秒)\t待ち確率 (%)\t稼働率 (%)"),
+         S("13\t79.6\t17.1\t28.5\t76.9"), 10},
+        {"solveAround", S("回線数\t呼損率"), S("18\t0.00714244"), 4},
+    };
+    for (const auto& row : rows) {
+        auto* view = get<QTableView>(row.view);
+        window->tabs()->setCurrentWidget(view->parentWidget()->parentWidget());
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines =
+            QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(lines.size(), row.lines) << row.view;
+        EXPECT_EQ(lines.value(0), row.first);
+        EXPECT_TRUE(lines.contains(row.line)) << lines.join(u'|');
+    }
+}
+
+// Tab leaves the table, Ctrl+Tab turns the tab, Enter presses the focused
+// button, Ctrl+S saves the tab's answer.
+TEST_F(Window, Keyboard) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* view = get<QTableView>("table");
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), view);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(window->tabs()->currentIndex(), 1);
+    window->tabs()->setCurrentIndex(3);
+    auto* compute = get<QPushButton>("staffCompute");
+    get<QLineEdit>("calls")->setText(S("200"));
+    compute->setFocus();
+    QTest::keyClick(compute, Qt::Key_Return);
+    EXPECT_EQ(text("staffAnswer"), S("呼量 20 アーラン　必要エージェント数 24"));
+    QTest::keyClick(compute, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(Contents(savePath).contains("24,"));
+}
+
+// A second window on the same settings leaves them to the first.
+TEST_F(Window, SecondWindowDoesNotOverwriteTheFirstsSettings) {
+    enter("rowLast", S("300"));
+    window->close();
+    window = open();
+    auto second = open();
+    EXPECT_TRUE(window->remembers());
+    EXPECT_FALSE(second->remembers());
+    second->findChild<QLineEdit*>(S("rowLast"))->setText(S("400"));
+    second->close();
+    second.reset();
+    window->close();
+    EXPECT_EQ(settings.value(S("inputs/rowLast")).toString(), S("300"));
+}
+
+// A cell typed into the list recomputes; a half-typed list gives no answer;
+// the final group's table copies and saves as the other tabs' tables do.
 TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -393,11 +606,11 @@ TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return groups->findChildren<QLineEdit*>().isEmpty(); }));
     };
     type(1, FirstChoiceModel::kLines, S("8x"));
-    EXPECT_TRUE(
-        text("overflowAnswer")
-            .startsWith(S("第一選択群の表を埋めてください。2 行目の回線数: 数値ではありません")))
-        << text("overflowAnswer").toStdString();
-    EXPECT_EQ(final->model()->rowCount(), 0);
+    EXPECT_TRUE(window->overflowTab()->stale());
+    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(
+        S("第一選択群の表を埋めてください。2 行目の回線数: 数値ではありません")))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(groups->model()->index(1, FirstChoiceModel::kLines).data(kErrorRole).isValid());
     type(1, FirstChoiceModel::kLines, S("8"));
     EXPECT_TRUE(text("overflowAnswer").contains(S("等価ランダム法 11 回線、Hayward 法 11 回線")))
         << text("overflowAnswer").toStdString();

@@ -421,56 +421,75 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
         }
     }
     const Ext fixedBeta = kind == EngsetLoad::Traffic ? 0 : BetaFor(S, 0, kind, load);
-    Ext lastBeta = 0;
-    // The largest count probed that fell short, from which the next count up
-    // is reached by the recurrence R(n + 1) = 1 + (n + 1) / ((S - 1 - n) beta)
-    // R(n) (which keeps its relative error) rather than a sum of its own.
-    std::int64_t shortOf = -1;
-    Inverse<double> shortR{};
-    const auto probe = [&](std::int64_t n) {
-        const auto N = static_cast<Ext>(n);
-        if (N >= S) {
-            return Step{true, -1, 1};
-        }
-        const Ext beta = kind == EngsetLoad::Traffic
-                             ? (lastBeta = BetaForTraffic(S, N, load, lastBeta))
-                             : fixedBeta;
-        Inverse<double> call;
-        if (kind != EngsetLoad::Traffic && shortOf >= 0 && shortOf < n &&
-            static_cast<double>(n - shortOf) <= shortR.terms + 64) {
-            call = Walk(shortR, S - 1, shortOf, n, beta);
-        } else {
-            call = CallInverse<double>(S, N, beta);
-        }
-        const bool meets = Decide(
-            CallVerdict(call, logT, N),
-            [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
-            [&] {
-                if (n <= kExactLines && kind != EngsetLoad::Traffic) {
-                    const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
-                                                   ? Rational(load)
-                                                   : Rational(load) / (S - Rational(load));
-                    return ExactAtMost(S - 1, n, exactBeta, T);
-                }
-                return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
-            });
-        if (!meets && n > shortOf) {
-            shortOf = n;
-            shortR = call;
-        }
-        const double fall =
-            std::log(call.R.Reciprocal() + static_cast<double>((N + 1) / ((S - 1 - N) * beta)));
-        return Step{meets, static_cast<double>(-call.R.Log() - logT), fall};
+    // The smallest count above `lo` (which falls short) whose call congestion
+    // at betaAt(count) meets the target; `fixed` when beta is the same for all.
+    const auto search = [&](auto betaAt, bool fixed, std::int64_t lo, double guess) {
+        // The largest count probed that fell short, from which the next count
+        // up is reached by the recurrence R(n + 1) = 1 + (n + 1) / ((S - 1 - n)
+        // beta) R(n) (which keeps its relative error) rather than a sum of its own.
+        std::int64_t shortOf = -1;
+        Inverse<double> shortR{};
+        const auto probe = [&](std::int64_t n) {
+            const auto N = static_cast<Ext>(n);
+            if (N >= S) {
+                return Step{true, -1, 1};
+            }
+            const Ext beta = betaAt(N);
+            Inverse<double> call;
+            if (fixed && shortOf >= 0 && shortOf < n &&
+                static_cast<double>(n - shortOf) <= shortR.terms + 64) {
+                call = Walk(shortR, S - 1, shortOf, n, beta);
+            } else {
+                call = CallInverse<double>(S, N, beta);
+            }
+            const bool meets = Decide(
+                CallVerdict(call, logT, N),
+                [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
+                [&] {
+                    if (n <= kExactLines && kind != EngsetLoad::Traffic) {
+                        const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
+                                                       ? Rational(load)
+                                                       : Rational(load) / (S - Rational(load));
+                        return ExactAtMost(S - 1, n, exactBeta, T);
+                    }
+                    return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
+                });
+            if (!meets && n > shortOf) {
+                shortOf = n;
+                shortR = call;
+            }
+            double fall =
+                std::log(call.R.Reciprocal() + static_cast<double>((N + 1) / ((S - 1 - N) * beta)));
+            if (!fixed) {
+                // beta grows with the lines as A = S beta / (1 + beta (1 - B)) holds:
+                // d log beta = -beta B d log B, which slows the fall by 1 + beta B (N - Y').
+                const Ext B = call.R.Reciprocal();
+                fall /= static_cast<double>(
+                    1 + beta * B * (N - Carried(S - 1, N, beta, B, Complement(call))));
+            }
+            return Step{meets, static_cast<double>(-call.R.Log() - logT), fall};
+        };
+        return SmallestCount(static_cast<double>(lo), std::fmin(std::fmax(guess, lo + 1), S),
+                             probe);
     };
     // Erlang B's lines for the intended traffic m, their excess over m scaled
     // down to the binomial's deviation sqrt(m (1 - m / S)).
-    const Ext m =
-        kind == EngsetLoad::Traffic ? std::fmin(Ext(load), S / 2) : S * fixedBeta / (1 + fixedBeta);
+    // For a call-attempt traffic A, beta from the carried traffic A (1 - T) it
+    // will have.
+    const Ext guessBeta = kind == EngsetLoad::Traffic
+                              ? load / std::fmax(S - load * (1 - T), S * Ext(1e-9))
+                              : fixedBeta;
+    const Ext m = S * guessBeta / (1 + guessBeta);
     const auto erlang =
         static_cast<double>(ErlangBLines(static_cast<double>(std::fmin(m, kMaxTraffic)), T));
     const double z = (erlang - static_cast<double>(m)) / std::sqrt(static_cast<double>(m));
     const double guess = std::ceil(static_cast<double>(m + z * std::sqrt(m * (1 - m / S))));
-    return SmallestCount(0, std::fmin(std::fmax(guess, 1), S), probe);
+    if (kind != EngsetLoad::Traffic) {
+        return search([&](Ext) { return fixedBeta; }, true, 0, guess);
+    }
+    Ext lastBeta = 0;
+    return search([&](Ext N) { return lastBeta = BetaForTraffic(S, N, load, lastBeta); }, false, 0,
+                  guess);
 }
 
 Engset EngsetTraffic(double sources, double lines, double blocking) {
@@ -632,24 +651,37 @@ template <typename Real> struct OverflowPoint {
     }
 };
 
+// The residuals alone: log m and log Z less their targets.
+template <typename Real>
+std::array<Real, 2> Residuals(Real logA, Real N, Real logMean, Real logPeakedness,
+                              Real* carried = nullptr) {
+    const Real A = std::exp(logA);
+    const Scaled<Real> R = InverseBlocking(A, N);
+    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    if (carried != nullptr) {
+        *carried = Y;
+    }
+    const Real Z = 1 - A * R.Reciprocal() + A / (N + 1 - Y);
+    return {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
+}
+
 // The slope of log B in N has no closed form and is differenced; the others
 // follow from d log B / d log A = N - Y.
 template <typename Real>
 OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedness) {
     OverflowPoint<Real> p{logA, N, {}, {}};
+    Real Y = 0;
+    p.F = Residuals(logA, N, logMean, logPeakedness, &Y);
     const Real A = std::exp(logA);
-    const Scaled<Real> R = InverseBlocking(A, N);
+    const Real m = std::exp(p.F[0] + logMean);
+    const Real Z = std::exp(p.F[1] + logPeakedness);
     // log R varies over some sqrt(N) lines; J's second row takes 1 - m D,
     // which cancels: a central difference.
     const Real h = std::fmin(Real(1e-3) * std::fmax(Real(1), std::sqrt(N)), N);
     const Real D =
         h > 0 ? (InverseBlocking(A, N + h).Log() - InverseBlocking(A, N - h).Log()) / (2 * h)
-              : (InverseBlocking(A, Real(1e-6)).Log() - R.Log()) / Real(1e-6);
-    const Real m = A * R.Reciprocal();
-    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+              : (InverseBlocking(A, Real(1e-6)).Log() - InverseBlocking(A, N).Log()) / Real(1e-6);
     const Real gap = N + 1 - Y;
-    const Real Z = 1 - m + A / gap;
-    p.F = {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
     p.J[0][0] = 1 + N - Y;
     p.J[0][1] = -D;
     // dY / d log A = Y - m (N - Y), dY / dN = m D
@@ -658,11 +690,6 @@ OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedne
     return p;
 }
 
-// Newton's method on (log A, N) for log m and log Z, from Rapp's
-// approximation, each step halved until it brings the residuals down; in
-// double to the rounding of the residuals, then one step in long double:
-// 1 - m + A / (N + 1 - Y) cancels where much overflows (m = 3000, Z = 3.3
-// loses 9 digits of 16).
 // Newton's method in Real from (log A, N), each step halved until it brings
 // the residuals down, until they stop falling fast below `settled`.
 template <typename Real>
@@ -696,8 +723,9 @@ OverflowPoint<Real> Damped(Real logA, Real N, Real logMean, Real logZ, Real sett
     return p;
 }
 
-// From Rapp's approximation, in double to the rounding of the residuals, then
-// in long double: 1 - m + A / (N + 1 - Y) cancels where much overflows
+// Newton's method on (log A, N) for log m and log Z from Rapp's
+// approximation, in double to the rounding of the residuals, then in long
+// double: 1 - m + A / (N + 1 - Y) cancels where much overflows
 // (m = 3000, Z = 3.3 loses 9 digits of 16).
 bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
     const double logMean = std::log(mean);
@@ -708,8 +736,22 @@ bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
         Damped(std::log(rappA), std::fmax(rappA * (mean + Z) / (mean + Z - 1) - mean - 1, 0),
                logMean, logZ, 1e-8);
     const Ext logMeanExt = std::log(static_cast<Ext>(mean));
-    const OverflowPoint<Ext> q = Damped<Ext>(
-        p.logA, p.N, logMeanExt, std::log(static_cast<Ext>(variance)) - logMeanExt, Ext(1e-11));
+    const Ext logZExt = std::log(static_cast<Ext>(variance)) - logMeanExt;
+    if (mean <= 64 * Z && p.Size() < 1e-12) {
+        // Little cancels: one step on the residuals in long double, with the
+        // Jacobian in double.
+        OverflowPoint<Ext> q{p.logA, p.N, Residuals<Ext>(p.logA, p.N, logMeanExt, logZExt), {}};
+        for (int i = 0; i < 2; ++i) {
+            for (int j = 0; j < 2; ++j) {
+                q.J[i][j] = p.J[i][j];
+            }
+        }
+        const auto [da, dN] = q.Step();
+        out = {static_cast<double>(std::exp(q.logA + da)),
+               static_cast<double>(std::fmax(q.N + dN, 0))};
+        return std::isfinite(out.traffic) && std::isfinite(out.lines);
+    }
+    const OverflowPoint<Ext> q = Damped<Ext>(p.logA, p.N, logMeanExt, logZExt, Ext(1e-11));
     out = {static_cast<double>(std::exp(q.logA)), static_cast<double>(q.N)};
     return q.Size() < 1e-9 && std::isfinite(out.traffic) && std::isfinite(out.lines);
 }

@@ -142,10 +142,15 @@ void Append(std::string& out, double value, std::chars_format format, int precis
     out.append(text, end.ptr);
 }
 
-// The shortest text that reads back as `value`, fixed or scientific.
+// The shortest text that reads back as `value`, fixed or scientific as %g
+// chooses (0.0001, 999999999.0005, 1e-10).
 void AppendShortest(std::string& out, double value) {
-    char text[400];
-    out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+    const std::string_view shortest(text, static_cast<std::size_t>(end.ptr - text));
+    const auto digits = std::count_if(shortest.begin(), shortest.begin() + shortest.find('e'),
+                                      [](char c) { return c >= '0' && c <= '9'; });
+    Append(out, value, std::chars_format::general, static_cast<int>(digits));
 }
 
 } // namespace
@@ -154,17 +159,27 @@ void AppendCell(std::string& out, const TableSetup& setup, double value) {
     if (std::isnan(value)) {
         return; // no answer: an empty cell rather than "nan"
     }
-    if (setup.trafficRows) {
+    if (setup.trafficRows || value == 0) {
         Append(out, value, std::chars_format::fixed, 0);
         return;
     }
-    // %g's choice, but whole digits rather than an exponent for large values:
-    // 998310 and 1234568, 4.46118, 1e-06.
-    const std::size_t start = out.size();
-    Append(out, value, std::chars_format::general, setup.digits);
-    if (out.find("e+", start) != std::string::npos) {
-        out.resize(start);
-        Append(out, value, std::chars_format::fixed, 0);
+    // `digits` significant digits, trailing zeros kept so that a column reads
+    // alike: fixed (4.46118, 5.08400, and 1234568 rather than an exponent),
+    // or scientific where fixed would start with more than four zeros
+    // (1.00000e-06).
+    char text[64];
+    const int precision = setup.digits - 1;
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, precision);
+    const std::string_view scientific(text, static_cast<std::size_t>(end.ptr - text));
+    int exponent = 0;
+    const std::size_t e = scientific.find('e');
+    std::from_chars(scientific.data() + e + 1 + (scientific[e + 1] == '+'),
+                    scientific.data() + scientific.size(), exponent);
+    if (exponent < -4) {
+        out += scientific;
+    } else {
+        Append(out, value, std::chars_format::fixed, std::max(0, precision - exponent));
     }
 }
 

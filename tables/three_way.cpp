@@ -105,7 +105,7 @@ QString Sentence(const ThreeWay& a) {
     const QString traffic = FullText(a.traffic);
     const QString blocking = BlockingText(a.blocking);
     // The blocking at `lines` against the target, "—" where there is none.
-    const auto at = [&a](double lines, QStringView relation) {
+    const auto at = [&a](double lines, Relation relation) {
         for (const LineBlocking& row : a.around) {
             if (row.lines == lines) {
                 return Versus(row.blocking, relation, a.blocking);
@@ -120,8 +120,8 @@ QString Sentence(const ThreeWay& a) {
         }
         return QStringLiteral("呼量 %1 アーランの呼損率は %2 回線で %3 ですが、%4 回線では "
                               "%5 です。")
-            .arg(traffic, Count(a.lines), at(a.lines, u"≤"), Count(a.lines - 1),
-                 at(a.lines - 1, u">"));
+            .arg(traffic, Count(a.lines), at(a.lines, Relation::AtMost), Count(a.lines - 1),
+                 at(a.lines - 1, Relation::Above));
     case Unknown::Traffic:
         return QStringLiteral(
                    "%1 回線が呼損率 %2 で運べる呼量は %3 アーランです（この呼量で %4）。")
@@ -148,9 +148,13 @@ QString FullText(double value) {
     return QString::fromStdString(teletraffic::ShowNumber(value));
 }
 
-QString Versus(double value, QStringView relation, double target) {
-    if (value == target) {
-        return QStringLiteral("目標と等しい %1").arg(FullText(target));
+QString Versus(double value, Relation relation, double target) {
+    // The counts are decided exactly, the blocking shown to within 1e-12:
+    // where the two disagree, they are that close.
+    const bool holds = relation == Relation::Above ? value > target : value <= target;
+    if (value == target || !holds) {
+        return QStringLiteral("目標 %1 と%2等しい")
+            .arg(FullText(target), value == target ? u"" : u"丸めの範囲で");
     }
     // Six digits, or as many more as tell the two apart (17 always do).
     int digits = 6;
@@ -159,7 +163,8 @@ QString Versus(double value, QStringView relation, double target) {
         ++digits;
     }
     return QStringLiteral("%1 %2 %3")
-        .arg(QString::number(value, 'g', digits), relation, QString::number(target, 'g', digits));
+        .arg(QString::number(value, 'g', digits), relation == Relation::Above ? u">" : u"≤",
+             QString::number(target, 'g', digits));
 }
 
 } // namespace tables

@@ -58,8 +58,12 @@ QString BlockingText(double blocking);
 // The shortest text that reads back as `value`: the solve's answer in full.
 QString FullText(double value);
 
+enum class Relation { AtMost, Above };
+
 // "0.0100000001 > 0.01": the value, the relation and the target in as many
-// digits as show them different, or "目標と等しい 0.01".
-QString Versus(double value, QStringView relation, double target);
+// digits as show them different; "目標 0.01 と等しい" when they are equal, or
+// "目標 0.01 と丸めの範囲で等しい" when the value shown is on the other side
+// of the target than the exact decision put it.
+QString Versus(double value, Relation relation, double target);
 
 } // namespace tables

@@ -42,8 +42,9 @@ TEST(TableModel, RowsCellsAndHeadings) {
         {{true, 0.1, 0.3, 0.1, {0.5}}, S("3"), S("0.3"), S("1")}, // 3 * 0.1 is above 0.3
         {{false, 1, 1e6, 1, {0.01}}, S("1000000"), S("1000000"), {}},
         {{false, 999999999, 999999999.0005, 0.0001, {0.01}}, S("6"), S("999999999.0005"), {}},
-        {{false, 1, 1, 1, {1e-6}}, S("1"), S("1"), S("1e-06")},
-        {{false, 1, 1, 1, {1e-300}}, S("1"), S("1"), S("1e-300")},
+        {{false, 1, 1, 1, {1e-6}}, S("1"), S("1"), S("1.00000e-06")},
+        {{false, 1, 1, 1, {1e-300}}, S("1"), S("1"), S("1.00000e-300")},
+        {{false, 0.0001, 0.0001, 1, {0.0001}}, S("1"), S("0.0001"), S("0")},
         {{false, 1, 1, 1, {0.01}, 0, 3}, S("1"), S("1"), S("0.0101")},
         {{false, 3e6, 3e6, 1, {0.01}, 0, 3}, S("1"), S("3000000"), S("3030203")},
         {{true, 0, 1e9, 0.001, {0.01}}, S("1000000000001"), {}, {}},
@@ -150,9 +151,20 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
 }
 
 TEST(ThreeWay, ComparesInTheDigitsThatTellApart) {
-    EXPECT_EQ(Versus(0.0100000001, u">", 0.01), S("0.0100000001 > 0.01"));
-    EXPECT_EQ(Versus(0.01, u"≤", 0.01), S("目標と等しい 0.01"));
-    EXPECT_EQ(Versus(std::nextafter(0.01, 1.0), u">", 0.01), S("0.010000000000000002 > 0.01"));
+    const struct {
+        double value;
+        Relation relation;
+        S text;
+    } cases[] = {
+        {0.0100000001, Relation::Above, S("0.0100000001 > 0.01")},
+        {std::nextafter(0.01, 1.0), Relation::Above, S("0.010000000000000002 > 0.01")},
+        {0.01, Relation::AtMost, S("目標 0.01 と等しい")},
+        // B(4.4611768575776924, 10) shows below 0.01, and 10 lines do not meet it.
+        {0.00999999999999999, Relation::Above, S("目標 0.01 と丸めの範囲で等しい")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Versus(c.value, c.relation, 0.01), c.text);
+    }
 }
 
 // S = 4 sources, 2 lines, beta = 1/3: by hand the carried traffic is 8/9, the
@@ -186,6 +198,9 @@ TEST(ThreeWay, EachUnknownByErlangBOrEngset) {
     EXPECT_EQ(Explain(SolveThreeWay(cases[0].in)),
               S("呼量 10 アーランの呼損率は 18 回線で 0.00714244 ≤ 0.01 ですが、17 回線では "
                 "0.0129489 > 0.01 です。アーランB式（呼源数は無限）で求めました。"));
+    // Both sides within rounding of the target: told apart, never "0.01 > 0.01".
+    const QString large = Explain(SolveThreeWay({Unknown::Lines, 1e9, 0.01, 0, none}));
+    EXPECT_FALSE(large.contains(S("0.01 > 0.01")) || large.contains(S("0.01 ≤ 0.01"))) << large;
     const ThreeWay zero = SolveThreeWay(cases[2].in);
     ASSERT_EQ(zero.around.size(), 2u); // no line count below 0, B(10, 1) beside it
     EXPECT_DOUBLE_EQ(zero.around[1].blocking, 10.0 / 11);
@@ -631,6 +646,14 @@ TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
 }
 
 TEST_F(Window, RemembersInputsTabAndGeometry) {
+    // Typed, it is on disk soon, the window still open.
+    auto* recall = get<QLineEdit>("recall");
+    recall->selectAll();
+    QTest::keyClicks(recall, S("5"));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return QSettings(settings.fileName(), QSettings::IniFormat).value(S("inputs/recall")) ==
+               S("5");
+    }));
     enter("rowLast", S("300"));
     get<QCheckBox>("trafficRows")->setChecked(true);
     window->overflowTab()->groups()->setGroups({{S("5"), S("3")}});

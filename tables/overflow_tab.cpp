@@ -138,8 +138,10 @@ OverflowTab::OverflowTab(Dialogs dialogs, QWidget* parent)
 }
 
 bool OverflowTab::compute() {
-    // The sum's row is never typed into.
-    groupsView_->setRowHidden(groups_->groupCount(), true);
+    // The sum's row is never typed into; rows are added and removed.
+    for (int row = 0; row <= groups_->groupCount(); ++row) {
+        groupsView_->setRowHidden(row, row == groups_->groupCount());
+    }
     const auto target = target_->read();
     if (!target) {
         return false;
@@ -160,7 +162,8 @@ void OverflowTab::addGroup() {
         return;
     }
     const QModelIndex first = groups_->index(groups_->groupCount() - 1, 0);
-    groupsView_->setCurrentIndex(first);
+    // Selected, so that 削除 right after takes the new group away again.
+    groupsView_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
     groupsView_->edit(first);
 }
 

@@ -643,6 +643,15 @@ TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
     EXPECT_EQ(lines[0], "\xEF\xBB\xBF最終群の回線数,呼損率 (等価ランダム法),呼損率 (Hayward 法),"
                         "アーランB (平均のみ)\r");
     EXPECT_EQ(lines[6], "8,0.0575142,0.0427249,0.00657441\r");
+
+    get<QPushButton>("addGroup")->click(); // a blank group: no answer until typed
+    EXPECT_TRUE(window->overflowTab()->stale());
+    get<QPushButton>("removeGroups")->click(); // and away again
+
+    EXPECT_EQ(window->overflowTab()->groups()->groupCount(), 2);
+    EXPECT_FALSE(window->overflowTab()->stale());
+    EXPECT_FALSE(groups->isRowHidden(1));
+    EXPECT_TRUE(groups->isRowHidden(2)); // the sum's row is not among the inputs
 }
 
 TEST_F(Window, RemembersInputsTabAndGeometry) {

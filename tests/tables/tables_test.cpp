@@ -647,7 +647,6 @@ TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
     get<QPushButton>("addGroup")->click(); // a blank group: no answer until typed
     EXPECT_TRUE(window->overflowTab()->stale());
     get<QPushButton>("removeGroups")->click(); // and away again
-
     EXPECT_EQ(window->overflowTab()->groups()->groupCount(), 2);
     EXPECT_FALSE(window->overflowTab()->stale());
     EXPECT_FALSE(groups->isRowHidden(1));

@@ -66,7 +66,7 @@ int main(int argc, char* argv[]) {
     file.open(QIODevice::WriteOnly);
     std::string text;
     for (qint64 row = 0; row < setup.rowCount(); ++row) {
-        tables::AppendRowHeading(text, setup, row);
+        tables::AppendRowHeading(text, setup.rowValue(row));
         for (std::size_t column = 0; column < setup.targets.size(); ++column) {
             text += ',';
             tables::AppendCell(text, setup, setup.rowValue(row) * 0.987654321);

@@ -143,6 +143,10 @@ void TableTab::copySelection() {
     if (cells == 0) {
         return;
     }
+    if (stale()) {
+        emit said(QStringLiteral("入力に誤りがあるため、表示中の結果はコピーしません。"));
+        return;
+    }
     if (cells > kMaxCopiedCells) {
         emit said(
             QStringLiteral("コピーできるのは %1 セルまでです（選択は %2 セル）。表全体は「CSV "

@@ -583,6 +583,7 @@ TEST_F(Window, Keyboard) {
     EXPECT_EQ(text("staffAnswer"), S("呼量 20 アーラン　必要エージェント数 24"));
     QTest::keyClick(compute, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(Contents(savePath).contains("24,"));
+    EXPECT_EQ(settings.value(S("files/folder")).toString(), QFileInfo(savePath).absolutePath());
 }
 
 // A second window on the same settings leaves them to the first.

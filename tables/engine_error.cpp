@@ -2,6 +2,7 @@
 
 #include "tables/inputs.h"
 
+#include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 
 #include <cmath>
@@ -29,6 +30,9 @@ const Argument kArguments[] = {
     {"service-level", u"サービスレベル目標", {0, 1, false, false, true}, u"0 % 以上 100 % 未満"},
     {"shrinkage", u"シュリンケージ", {0, 1, false, false, true}, u"0 % 以上 100 % 未満"},
     {"max-occupancy", u"最大稼働率", {0, 1, false, true, false}, u"0 % より大きく 100 % 以下"},
+    {"sources", u"呼源数", {1, teletraffic::kMaxSources, true}},
+    {"mean", u"溢れ呼の平均", {0, teletraffic::kMaxTraffic}},
+    {"variance", u"溢れ呼の分散", {0, INFINITY, false, false, true}},
 };
 
 QString Number(double value) {

@@ -1,6 +1,6 @@
 #include "tables/overflow.h"
 
-#include "tables/engine_reason.h"
+#include "tables/engine_error.h"
 #include "tables/inputs.h"
 #include "tables/three_way.h"
 
@@ -128,13 +128,13 @@ void FirstChoiceModel::recompute() {
             } catch (const teletraffic::DomainError& error) {
                 QString& mark =
                     error.argument() == "lines" ? linesErrors_[row] : trafficErrors_[row];
-                mark = EngineReason(error);
+                mark = EngineErrorText(error);
                 note(row,
                      error.argument() == "lines" ? QStringLiteral("回線数")
                                                  : QStringLiteral("呼量"),
                      mark);
             } catch (const std::exception& error) {
-                trafficErrors_[row] = EngineReason(error);
+                trafficErrors_[row] = EngineErrorText(error);
                 note(row, QStringLiteral("呼量"), trafficErrors_[row]);
             }
         }
@@ -150,7 +150,7 @@ void FirstChoiceModel::recompute() {
         overflows_ = std::move(overflows);
         total_ = sum;
     } catch (const std::exception& error) {
-        problem_ = EngineReason(error);
+        problem_ = EngineErrorText(error);
     }
 }
 
@@ -249,7 +249,7 @@ template <typename Engine> Sizing Size(Engine engine) {
     try {
         return {static_cast<double>(engine()), {}};
     } catch (const std::exception& error) {
-        return {std::nullopt, EngineReason(error)};
+        return {std::nullopt, EngineErrorText(error)};
     }
 }
 
@@ -381,68 +381,6 @@ QVariant FinalGroupModel::headerData(int section, Qt::Orientation orientation, i
         QStringLiteral("最終群の回線数"), QStringLiteral("呼損率 (等価ランダム法)"),
         QStringLiteral("呼損率 (Hayward 法)"), QStringLiteral("アーランB (平均のみ)")};
     return headings[section];
-}
-
-namespace {
-
-// The rows (or columns) a selection spans, each once and in order.
-std::vector<int> Spanned(const QItemSelection& selection, bool rows) {
-    std::set<int> lines;
-    for (const QItemSelectionRange& range : selection) {
-        const int from = rows ? range.top() : range.left();
-        const int to = rows ? range.bottom() : range.right();
-        for (int i = from; i <= to; ++i) {
-            lines.insert(i);
-        }
-    }
-    return {lines.begin(), lines.end()};
-}
-
-QString CsvField(QString text) {
-    if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n')) {
-        text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-        return u'"' + text + u'"';
-    }
-    return text;
-}
-
-} // namespace
-
-QString ItemsText(const QAbstractItemModel& model, const QItemSelection& selection) {
-    const std::vector<int> rows = Spanned(selection, true);
-    const std::vector<int> columns = Spanned(selection, false);
-    QStringList lines;
-    QStringList headings;
-    for (int column : columns) {
-        headings << model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-    }
-    lines << headings.join(u'\t');
-    for (int row : rows) {
-        QStringList cells;
-        for (int column : columns) {
-            const QModelIndex index = model.index(row, column);
-            cells << (selection.contains(index) ? index.data().toString() : QString());
-        }
-        lines << cells.join(u'\t');
-    }
-    return lines.join(u'\n') + u'\n';
-}
-
-QByteArray CsvText(const QAbstractItemModel& model) {
-    QStringList lines;
-    QStringList cells;
-    for (int column = 0; column < model.columnCount(); ++column) {
-        cells << CsvField(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-    }
-    lines << cells.join(u',');
-    for (int row = 0; row < model.rowCount(); ++row) {
-        cells.clear();
-        for (int column = 0; column < model.columnCount(); ++column) {
-            cells << CsvField(model.index(row, column).data().toString());
-        }
-        lines << cells.join(u',');
-    }
-    return "\xEF\xBB\xBF" + (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
 }
 
 } // namespace tables

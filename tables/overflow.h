@@ -8,20 +8,17 @@
 // range, with each group's overflow and their sum; while any cell is blank or
 // bad it computes nothing. SizeFinalGroup sizes the final group for a blocking
 // target, and FinalGroupModel shows its blocking over the line counts around
-// the answers, to be copied or saved as CSV.
+// the answers.
 #pragma once
 
 #include "teletraffic/engset.h"
 
 #include <QAbstractTableModel>
-#include <QItemSelection>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 #include <vector>
-
-class QIODevice;
 
 namespace tables {
 
@@ -138,14 +135,5 @@ private:
     FinalGroup group_;
     std::vector<FinalRow> rows_;
 };
-
-// The selected cells of any table as tab-separated lines under a line of
-// column headings, as the table tab copies: of the rows and columns that hold
-// a selected cell, the cells not selected stay empty.
-QString ItemsText(const QAbstractItemModel& model, const QItemSelection& selection);
-
-// The whole table as CSV, as the table tab saves it: UTF-8 with a byte-order
-// mark, a heading line, CRLF line ends; cells with a comma or quote quoted.
-QByteArray CsvText(const QAbstractItemModel& model);
 
 } // namespace tables

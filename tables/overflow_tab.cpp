@@ -1,17 +1,14 @@
 #include "tables/overflow_tab.h"
 
+#include "tables/files.h"
 #include "tables/three_way.h"
 
 #include "teletraffic/erlang.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -92,62 +89,71 @@ QString Explain(const FinalGroup& g) {
 OverflowTab::OverflowTab(Dialogs dialogs, QWidget* parent)
     : Tab("overflowTab", std::move(dialogs), parent)
     , target_(addField("finalTarget", QStringLiteral("最終群の呼損率"), QStringLiteral("0.01"),
-                       kTarget))
+                       kTarget, "blocking"))
     , groups_(new FirstChoiceModel(this))
     , final_(new FinalGroupModel(this)) {
+    // The list is an input: among the fields, never greyed with the answers.
+    auto* heading = new QLabel(QStringLiteral("第一選択群（高使用群）の呼量と回線数"), this);
+    groupsView_ =
+        NewView("overflowGroups", QStringLiteral("第一選択群の呼量と回線数"), groups_, this);
+    groupsView_->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    for (int column = FirstChoiceModel::kMean; column < FirstChoiceModel::kColumns; ++column) {
+        groupsView_->setColumnHidden(column, true);
+    }
+    side_->addWidget(heading);
+    side_->addWidget(groupsView_, 1);
     connect(addButton("addGroup", QStringLiteral("群を追加")), &QPushButton::clicked, this,
             &OverflowTab::addGroup);
     connect(addButton("removeGroups", QStringLiteral("選択した群を削除")), &QPushButton::clicked,
             this, &OverflowTab::removeSelectedGroups);
     connect(addButton("overflowCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
-            &OverflowTab::compute);
+            &Tab::run);
     connect(addButton("overflowCsv", QStringLiteral("CSV に保存")), &QPushButton::clicked, this,
-            &OverflowTab::exportCsv);
-    side_->addStretch(1);
+            &OverflowTab::save);
 
-    auto* heading =
-        new QLabel(QStringLiteral("第一選択群（高使用群）: 呼量と回線数を入れてください"), this);
-    groupsView_ = NewView("overflowGroups", QStringLiteral("第一選択群"), groups_, this);
-    groupsView_->setEditTriggers(QAbstractItemView::AllEditTriggers);
-    groupsView_->setMaximumHeight((groupsView_->fontMetrics().height() + 6) * 8);
+    overflowView_ = NewView("overflowMoments", QStringLiteral("各群の溢れ呼と合計"), groups_, this);
+    for (int column = FirstChoiceModel::kTraffic; column < FirstChoiceModel::kMean; ++column) {
+        overflowView_->setColumnHidden(column, true);
+    }
+    overflowView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    overflowView_->setMaximumHeight((overflowView_->fontMetrics().height() + 6) * 7);
     answer_ = new QLabel(this);
     answer_->setObjectName(QStringLiteral("overflowAnswer"));
     answer_->setWordWrap(true);
     answer_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     finalView_ = NewView("finalTable", QStringLiteral("最終群の回線数ごとの呼損率"), final_, this);
     finalView_->verticalHeader()->hide();
-    for (QTableView* view : {groupsView_, finalView_}) {
-        auto* copy = new QAction(view);
-        copy->setShortcut(QKeySequence::Copy);
-        copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        connect(copy, &QAction::triggered, this, [this, view] { copySelection(view); });
-        view->addAction(copy);
+    for (QTableView* view : {groupsView_, overflowView_, finalView_}) {
+        view->setTabKeyNavigation(false);
+        AddCopy(view, this);
     }
-    right_->addWidget(heading);
-    right_->addWidget(groupsView_);
+    right_->addWidget(overflowView_);
     right_->addWidget(answer_);
     right_->addWidget(finalView_, 1);
 
     // A cell typed in, a group added or removed: the answers follow.
-    connect(groups_, &QAbstractItemModel::dataChanged, this, &OverflowTab::compute);
-    connect(groups_, &QAbstractItemModel::modelReset, this, &OverflowTab::compute);
-    connect(groups_, &QAbstractItemModel::rowsInserted, this, &OverflowTab::compute);
+    connect(groups_, &QAbstractItemModel::dataChanged, this, &Tab::run);
+    connect(groups_, &QAbstractItemModel::modelReset, this, &Tab::run);
+    connect(groups_, &QAbstractItemModel::rowsInserted, this, &Tab::run);
 }
 
-void OverflowTab::compute() {
+bool OverflowTab::compute() {
+    // The sum's row is never typed into; rows are added and removed.
+    for (int row = 0; row <= groups_->groupCount(); ++row) {
+        groupsView_->setRowHidden(row, row == groups_->groupCount());
+    }
     const auto target = target_->read();
     if (!target) {
-        return;
+        return false;
     }
     if (!groups_->total()) {
-        // Nothing from a half-typed list: no answer rather than one for part of it.
-        final_->clear();
-        answer_->setText(
-            QStringLiteral("第一選択群の表を埋めてください。%1").arg(groups_->problem()));
-        return;
+        // Nothing from a half-typed list: the cells say what is missing.
+        emit said(QStringLiteral("第一選択群の表を埋めてください。%1").arg(groups_->problem()));
+        return false;
     }
     final_->setGroup(SizeFinalGroup(*groups_->total(), *target));
     answer_->setText(Explain(final_->group()));
+    return true;
 }
 
 void OverflowTab::addGroup() {
@@ -156,7 +162,8 @@ void OverflowTab::addGroup() {
         return;
     }
     const QModelIndex first = groups_->index(groups_->groupCount() - 1, 0);
-    groupsView_->setCurrentIndex(first);
+    // Selected, so that 削除 right after takes the new group away again.
+    groupsView_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
     groupsView_->edit(first);
 }
 
@@ -171,33 +178,21 @@ void OverflowTab::removeSelectedGroups() {
     groups_->removeGroups(std::move(rows));
 }
 
-void OverflowTab::copySelection(QTableView* view) {
-    const QItemSelection selection = view->selectionModel()->selection();
-    if (selection.isEmpty()) {
+void OverflowTab::save() {
+    if (refuseStale()) {
         return;
     }
-    QApplication::clipboard()->setText(ItemsText(*view->model(), selection));
-    emit said(QStringLiteral("選択したセルを見出しと一緒にコピーしました。"));
-}
-
-void OverflowTab::exportCsv() {
-    if (final_->rowCount() == 0) {
-        emit said(QStringLiteral("保存する表がありません。第一選択群の表を埋めてください。"));
-        return;
-    }
-    const QString path =
-        dialogs_.savePath(this, QDir::home().filePath(QStringLiteral("overflow.csv")),
-                          QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
+    const QString path = askPath(QStringLiteral("overflow.csv"),
+                                 QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty()) {
         return;
     }
-    QSaveFile file(path);
-    const QByteArray text = CsvText(*final_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    if (const QString error = SaveFile(path, TableCsv(*final_)); !error.isEmpty()) {
         dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+                                .arg(QDir::toNativeSeparators(path), error));
         return;
     }
+    emit savedTo(path);
     emit said(QStringLiteral("%1 行を %2 に保存しました。")
                   .arg(final_->rowCount())
                   .arg(QDir::toNativeSeparators(path)));

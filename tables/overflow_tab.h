@@ -2,6 +2,9 @@
 // group's lines by the equivalent random method, by Hayward's approximation
 // and by Erlang B on the mean alone; the final group's blocking over line
 // counts, its copy and its CSV file.
+//
+// The groups are typed into a list among the inputs (traffic and lines); their
+// overflows and the sum are shown with the answers, from the same model.
 #pragma once
 
 #include "tables/overflow.h"
@@ -17,20 +20,21 @@ class OverflowTab : public Tab {
 
 public:
     OverflowTab(Dialogs dialogs, QWidget* parent);
-    void compute() override;
+    void save() override;
 
     FirstChoiceModel* groups() const { return groups_; }
     FinalGroupModel* final() const { return final_; }
     void addGroup();
     void removeSelectedGroups();
-    // Copies the selected cells of the table that has the focus.
-    void copySelection(QTableView* view);
-    void exportCsv();
+
+protected:
+    bool compute() override;
 
 private:
     InputField* target_;
+    QTableView* groupsView_;   // the groups as typed
+    QTableView* overflowView_; // their overflows and the sum
     QLabel* answer_;
-    QTableView* groupsView_;
     QTableView* finalView_;
     FirstChoiceModel* groups_;
     FinalGroupModel* final_;

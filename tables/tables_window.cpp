@@ -140,6 +140,8 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
         connect(box, &QComboBox::currentIndexChanged, this, &TablesWindow::saveSoon);
     }
     connect(tabs_, &QTabWidget::currentChanged, this, &TablesWindow::saveSoon);
+    connect(overflow_->groups(), &QAbstractItemModel::dataChanged, this, &TablesWindow::saveSoon);
+    connect(overflow_->groups(), &QAbstractItemModel::modelReset, this, &TablesWindow::saveSoon);
 }
 
 void TablesWindow::saveSoon() {

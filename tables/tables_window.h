@@ -8,8 +8,9 @@
 // computes from what it read, marking what will not do) and written as they
 // change and as it closes. The first window on a settings file locks it; a
 // second one opened meanwhile reads it but does not write it, and says so,
-// so that neither overwrites the other's settings unseen. The models (erlang_table.h, curves.h,
-// three_way.h, staffing.h, overflow.h) do the work; the tabs (*_tab.h) only read fields and show.
+// so that neither overwrites the other's settings unseen. The models
+// (erlang_table.h, curves.h, three_way.h, staffing.h, overflow.h) do the work;
+// the tabs (*_tab.h) only read fields and show.
 #pragma once
 
 #include "tables/tab.h"

@@ -104,6 +104,7 @@ QString Neighbours(const ThreeWay& a) {
 QString Sentence(const ThreeWay& a) {
     const QString traffic = FullText(a.traffic);
     const QString blocking = BlockingText(a.blocking);
+    // The blocking at `lines` against the target, "—" where there is none.
     const auto at = [&a](double lines, Relation relation) {
         for (const LineBlocking& row : a.around) {
             if (row.lines == lines) {
@@ -117,7 +118,6 @@ QString Sentence(const ThreeWay& a) {
         if (a.lines == 0) {
             return QStringLiteral("呼量 0 アーランに回線は要りません。");
         }
-        // With Engset a row may be missing (a line for every source): "—" then.
         return QStringLiteral("呼量 %1 アーランの呼損率は %2 回線で %3 ですが、%4 回線では "
                               "%5 です。")
             .arg(traffic, Count(a.lines), at(a.lines, Relation::AtMost), Count(a.lines - 1),

@@ -287,18 +287,6 @@ TEST(ThreeWay, ComparesInTheDigitsThatTellApart) {
     }
 }
 
-TEST(ThreeWay, EachUnknownWithTheBlockingBesideIt) {
-    EXPECT_EQ(Explain(SolveThreeWay({Unknown::Lines, 10, 0.01, 0})),
-              S("呼量 10 アーランの呼損率は 18 回線で 0.00714244 ≤ 0.01 ですが、17 回線では "
-                "0.0129489 > 0.01 です。"));
-    EXPECT_NEAR(SolveThreeWay({Unknown::Traffic, 0, 0.01, 10}).traffic, 4.4612, 5e-5);
-    // Both sides within rounding of the target: told apart, never "0.01 > 0.01".
-    const QString large = Explain(SolveThreeWay({Unknown::Lines, 1e9, 0.01, 0}));
-    EXPECT_FALSE(large.contains(S("0.01 > 0.01")) || large.contains(S("0.01 ≤ 0.01"))) << large;
-    const ThreeWay none = SolveThreeWay({Unknown::Blocking, 10, 0, 0});
-    EXPECT_EQ(none.blocking, 1);
-    ASSERT_EQ(none.around.size(), 2u); // no line count below 0, B(10, 1) beside it
-    EXPECT_DOUBLE_EQ(none.around[1].blocking, 10.0 / 11);
 // S = 4 sources, 2 lines, beta = 1/3: by hand the carried traffic is 8/9, the
 // call attempts bring beta (S - 8/9) = 28/27 erlangs and a seventh of them are
 // blocked; Erlang B blocks 0.209 of 28/27 erlangs on 2 lines, so needs 3.
@@ -330,6 +318,9 @@ TEST(ThreeWay, EachUnknownByErlangBOrEngset) {
     EXPECT_EQ(Explain(SolveThreeWay(cases[0].in)),
               S("呼量 10 アーランの呼損率は 18 回線で 0.00714244 ≤ 0.01 ですが、17 回線では "
                 "0.0129489 > 0.01 です。アーランB式（呼源数は無限）で求めました。"));
+    // Both sides within rounding of the target: told apart, never "0.01 > 0.01".
+    const QString large = Explain(SolveThreeWay({Unknown::Lines, 1e9, 0.01, 0, none}));
+    EXPECT_FALSE(large.contains(S("0.01 > 0.01")) || large.contains(S("0.01 ≤ 0.01"))) << large;
     const ThreeWay zero = SolveThreeWay(cases[2].in);
     ASSERT_EQ(zero.around.size(), 2u); // no line count below 0, B(10, 1) beside it
     EXPECT_DOUBLE_EQ(zero.around[1].blocking, 10.0 / 11);
@@ -542,10 +533,10 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
         {"rowLast", S("2000000"), "rowStepError", S("行が 2000000 になります"), "cellMeaning"},
         {"rowStep", S("0"), "rowStepError", S("範囲外です"), "cellMeaning"},
         {"solveSources", S("0.5"), "solveSourcesError",
-         S("範囲外です（1 以上 1000000000 以下の整数）"), "solveLines"},
+         S("範囲外です（1 以上 1000000000 以下の整数）"), "solveExplain"},
         // 10 erlangs of call attempts from 4 sources: no line count meets 0.01.
         {"solveSources", S("4"), "solveTrafficError",
-         S("呼量 10 では計算できません: 呼源数より少ない回線数では"), "solveLines"},
+         S("計算できません: この組み合わせでは呼量(アーラン) 10 は扱えません"), "solveExplain"},
         {"solveBlocking", S("1"), "solveBlockingError", S("範囲外です（1e-300 以上 1 未満）"),
          "solveExplain"},
         // In the field's range, but the engine cannot count the agents it asks for.
@@ -770,8 +761,8 @@ TEST_F(Window, SecondWindowDoesNotOverwriteTheFirstsSettings) {
     EXPECT_EQ(settings.value(S("inputs/rowLast")).toString(), S("300"));
 }
 
-// A cell typed into the list recomputes; a half-typed list shows no answer;
-// the final group's table copies and saves as the table tab's does.
+// A cell typed into the list recomputes; a half-typed list gives no answer;
+// the final group's table copies and saves as the other tabs' tables do.
 TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -791,11 +782,11 @@ TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return groups->findChildren<QLineEdit*>().isEmpty(); }));
     };
     type(1, FirstChoiceModel::kLines, S("8x"));
-    EXPECT_TRUE(
-        text("overflowAnswer")
-            .startsWith(S("第一選択群の表を埋めてください。2 行目の回線数: 数値ではありません")))
-        << text("overflowAnswer").toStdString();
-    EXPECT_EQ(final->model()->rowCount(), 0);
+    EXPECT_TRUE(window->overflowTab()->stale());
+    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(
+        S("第一選択群の表を埋めてください。2 行目の回線数: 数値ではありません")))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(groups->model()->index(1, FirstChoiceModel::kLines).data(kErrorRole).isValid());
     type(1, FirstChoiceModel::kLines, S("8"));
     EXPECT_TRUE(text("overflowAnswer").contains(S("等価ランダム法 11 回線、Hayward 法 11 回線")))
         << text("overflowAnswer").toStdString();
@@ -813,6 +804,14 @@ TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
     EXPECT_EQ(lines[0], "\xEF\xBB\xBF最終群の回線数,呼損率 (等価ランダム法),呼損率 (Hayward 法),"
                         "アーランB (平均のみ)\r");
     EXPECT_EQ(lines[6], "8,0.0575142,0.0427249,0.00657441\r");
+
+    get<QPushButton>("addGroup")->click(); // a blank group: no answer until typed
+    EXPECT_TRUE(window->overflowTab()->stale());
+    get<QPushButton>("removeGroups")->click(); // and away again
+    EXPECT_EQ(window->overflowTab()->groups()->groupCount(), 2);
+    EXPECT_FALSE(window->overflowTab()->stale());
+    EXPECT_FALSE(groups->isRowHidden(1));
+    EXPECT_TRUE(groups->isRowHidden(2)); // the sum's row is not among the inputs
 }
 
 TEST_F(Window, RemembersInputsTabAndGeometry) {

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <limits>
-#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <thread>

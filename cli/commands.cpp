@@ -2,8 +2,8 @@
 
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
-#include "teletraffic/number_text.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/number_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -577,8 +577,9 @@ std::string_view Complete(const Command& command, std::span<double> values) {
                                         number_text::Show(*calls));
         }
         if (!(interval > 0 && interval < INFINITY)) {
-            throw std::invalid_argument("--interval must be a number of minutes greater than 0, got " +
-                                        number_text::Show(interval));
+            throw std::invalid_argument(
+                "--interval must be a number of minutes greater than 0, got " +
+                number_text::Show(interval));
         }
         const double derived = *calls * aht / (interval * 60);
         // The same traffic is what an earlier pass filled in; another was given as well.

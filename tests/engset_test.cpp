@@ -1,3 +1,4 @@
+#include "support/reference.h"
 #include "teletraffic/engset.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@
 namespace {
 
 using namespace teletraffic;
-using Args = const std::vector<double>&;
+using reference::Args;
 
 EngsetLoad Kind(double k) {
     return k == 0   ? EngsetLoad::IdleSourceTraffic
@@ -29,7 +30,7 @@ Engset Blocking(Args a) {
 // Every answer against 50-digit values (tests/data/make_reference.py engset):
 // counts exactly, ties included; the rest to a relative 1e-12.
 TEST(Engset, AgreesWithTheReferenceTable) {
-    const std::map<std::string, std::function<double(Args)>> functions = {
+    const reference::Functions functions = {
         {"engset_time", [](Args a) { return Blocking(a).timeCongestion; }},
         {"engset_call", [](Args a) { return Blocking(a).callCongestion; }},
         {"engset_traffic_congestion", [](Args a) { return Blocking(a).trafficCongestion; }},
@@ -59,30 +60,7 @@ TEST(Engset, AgreesWithTheReferenceTable) {
          [](Args a) { return OverflowLines(a[0], a[1], a[2], OverflowMethod::Hayward); }},
         {"offered", [](Args a) { return OfferedTraffic(a[0], a[1]); }},
     };
-    std::ifstream file(CORVANE_ENGSET_REFERENCE);
-    int rows = 0;
-    for (std::string line; std::getline(file, line); ++rows) {
-        std::istringstream fields(line);
-        std::string function;
-        std::getline(fields, function, ',');
-        std::vector<double> args;
-        for (std::string field; std::getline(fields, field, ',');) {
-            double value = 0;
-            std::from_chars(field.data(), field.data() + field.size(), value);
-            args.push_back(value);
-        }
-        args.pop_back();
-        const std::string expected = line.substr(line.rfind(',') + 1);
-        SCOPED_TRACE(line);
-        const double got = functions.at(function)(args);
-        const auto want = static_cast<double>(std::stold(expected));
-        if (expected.find_first_of(".e") == std::string::npos) {
-            EXPECT_EQ(got, want);
-        } else {
-            EXPECT_LE(std::fabs(got - want), 1e-12 * std::fabs(want)) << "got " << got;
-        }
-    }
-    EXPECT_GT(rows, 200);
+    EXPECT_GT(reference::ExpectAgrees(CORVANE_ENGSET_REFERENCE, functions), 200u);
 }
 
 TEST(Engset, TendsToErlangBWithManySources) {

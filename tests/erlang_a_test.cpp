@@ -1,3 +1,4 @@
+#include "support/reference.h"
 #include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
 
@@ -17,14 +18,14 @@
 namespace {
 
 using namespace teletraffic;
-using Args = const std::vector<double>&;
+using reference::Args;
 
 // Against tests/data/erlang_a_reference.csv (make_reference.py erlang_a, 50
 // digits): counts exactly, ties included; the rest to a relative 1e-12. The
 // three limits are rows of their own, each from a model of its own: no end
 // to patience is Erlang C, none at all Erlang B, patience = aht the Poisson tail.
 TEST(ErlangA, AgreesWithTheReferenceTable) {
-    const std::map<std::string, std::function<double(Args)>> functions = {
+    const reference::Functions functions = {
         {"a_wait_probability",
          [](Args a) { return ErlangA(a[0], a[1], a[2], a[3]).waitProbability; }},
         {"a_abandon_probability",
@@ -40,30 +41,7 @@ TEST(ErlangA, AgreesWithTheReferenceTable) {
         {"b_blocking", [](Args a) { return ErlangA(a[0], a[1], 1, 1e-20).abandonProbability; }},
         {"poisson_tail", [](Args a) { return ErlangA(a[0], a[1], 1, 1).waitProbability; }},
     };
-    std::ifstream file(CORVANE_ERLANG_A_REFERENCE);
-    int rows = 0;
-    for (std::string line; std::getline(file, line); ++rows) {
-        std::istringstream fields(line);
-        std::string function;
-        std::getline(fields, function, ',');
-        std::vector<double> args;
-        for (std::string field; std::getline(fields, field, ',');) {
-            double value = 0;
-            std::from_chars(field.data(), field.data() + field.size(), value);
-            args.push_back(value);
-        }
-        args.pop_back();
-        const std::string expected = line.substr(line.rfind(',') + 1);
-        SCOPED_TRACE(line);
-        const double got = functions.at(function)(args);
-        const auto want = static_cast<double>(std::stold(expected));
-        if (expected.find_first_of(".e") == std::string::npos) {
-            EXPECT_EQ(got, want);
-        } else {
-            EXPECT_LE(std::fabs(got - want), 1e-12 * std::fabs(want)) << "got " << got;
-        }
-    }
-    EXPECT_GT(rows, 150);
+    EXPECT_GT(reference::ExpectAgrees(CORVANE_ERLANG_A_REFERENCE, functions), 150u);
 }
 
 // Each count answers its own target: the service level there meets it, and

@@ -1,4 +1,5 @@
 #include "calc/mdl_Corvane.h"
+#include "support/reference.h"
 #include "teletraffic/erlang.h"
 #include "teletraffic/inverse_blocking.h"
 #include "teletraffic/solve.h"
@@ -24,37 +25,9 @@ namespace {
 
 using namespace teletraffic;
 
-struct Reference {
-    std::string region;
-    std::string function;
-    std::vector<double> args;
-    std::string expected;
-};
+using reference::Args;
+using Reference = reference::Row;
 
-// Rows of "function,arguments...,expected", or with `regions` "region,function,...".
-std::vector<Reference> ReadReference(const char* path, bool regions = false) {
-    std::ifstream file(path);
-    std::vector<Reference> rows;
-    for (std::string line; std::getline(file, line);) {
-        std::istringstream fields(line);
-        Reference row;
-        if (regions) {
-            std::getline(fields, row.region, ',');
-        }
-        std::getline(fields, row.function, ',');
-        for (std::string field; std::getline(fields, field, ',');) {
-            double value = 0;
-            std::from_chars(field.data(), field.data() + field.size(), value);
-            row.args.push_back(value);
-        }
-        row.expected = line.substr(line.rfind(',') + 1);
-        row.args.pop_back();
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-using Args = const std::vector<double>&;
 const std::map<std::string, std::function<double(Args)>>& Functions() {
     static const std::map<std::string, std::function<double(Args)>> functions = {
         {"blocking", [](Args a) { return ErlangB(a[0], a[1]); }},
@@ -72,15 +45,13 @@ const std::map<std::string, std::function<double(Args)>>& Functions() {
     return functions;
 }
 
-bool IsCount(const Reference& row) {
-    return row.expected.find_first_of(".e") == std::string::npos;
-}
+using reference::IsCount;
 
 // Every answer against 50-digit values (tests/data/make_reference.py): counts
 // exactly, ties to the last bit included; the rest to a relative 1e-12.
 TEST(Engine, AgreesWithTheReferenceTable) {
     const auto& functions = Functions();
-    const std::vector<Reference> rows = ReadReference(CORVANE_REFERENCE);
+    const std::vector<Reference> rows = reference::Read(CORVANE_REFERENCE);
     ASSERT_GT(rows.size(), 80u);
     for (const Reference& row : rows) {
         std::ostringstream name;
@@ -117,7 +88,7 @@ TEST(Engine, AgreesWithTheReferenceTable) {
 // error of each, in units of double's epsilon (1e-12 is 4504), and every
 // count exact.
 TEST(Engine, AgreesRegionByRegion) {
-    const std::vector<Reference> rows = ReadReference(CORVANE_STRESS, true);
+    const std::vector<Reference> rows = reference::Read(CORVANE_STRESS, true);
     ASSERT_GT(rows.size(), 2000u);
     std::map<std::string, std::pair<double, int>> worst; // error, rows
     for (const Reference& row : rows) {

@@ -131,7 +131,7 @@ def _choice(name, variants):
     P = inspect.Parameter
     arguments = variants[0][1][1]
     kinds = [v for v, _ in variants]
-    by = {v.partition("=")[2] or v: spec[0] for v, spec in variants}
+    by = {v.partition("=")[2] or v: entry[0] for v, entry in variants}
     if kinds == [""]:
         fixed, extra = list(arguments), []
     elif "=" in kinds[0]:

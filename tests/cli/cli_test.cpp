@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/csv.h"
 #include "cli/run.h"
+#include "run_cli.h"
 #include "teletraffic/erlang.h"
 
 #include <gtest/gtest.h>
@@ -14,20 +15,6 @@
 #include <sstream>
 
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Cli(std::vector<std::string> args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::Run(std::move(args), in, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string Data(const std::string& name) {
     std::ifstream file(std::string(CLI_TEST_DATA) + "/" + name, std::ios::binary);

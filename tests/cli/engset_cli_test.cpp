@@ -1,6 +1,7 @@
 // The finite-source, overflow and measured-traffic commands of corvane-cli:
 // the load stated exactly one way, the method word, both in batches too.
 #include "cli/run.h"
+#include "run_cli.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -8,20 +9,6 @@
 #include <sstream>
 
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Cli(std::vector<std::string> args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::Run(std::move(args), in, out, err);
-    return {status, out.str(), err.str()};
-}
 
 TEST(CliEngset, EachCommandPrintsItsAnswer) {
     const struct {

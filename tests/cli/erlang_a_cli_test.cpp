@@ -2,6 +2,7 @@
 // --calls with --interval, the staffing factors and their JSON, the optional
 // columns of a batch, and the combinations it refuses.
 #include "cli/run.h"
+#include "run_cli.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -9,20 +10,6 @@
 #include <sstream>
 
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Cli(std::vector<std::string> args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::Run(std::move(args), in, out, err);
-    return {status, out.str(), err.str()};
-}
 
 TEST(CliErlangA, EachOptionChangesTheAnswer) {
     const std::vector<std::string> agents{"agents", "--aht",           "180", "--target-time",

@@ -92,12 +92,6 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
         patience ? teletraffic::ScheduleAgents(forTarget, A, aht, *patience, inputs.shrinkage,
                                                inputs.maxOccupancy)
                  : teletraffic::ScheduleAgents(forTarget, A, inputs.shrinkage, inputs.maxOccupancy);
-    // A cap so low that the agents would pass any count the engine takes.
-    if (schedule.onPhones > static_cast<std::int64_t>(teletraffic::kMaxLines)) {
-        throw teletraffic::DomainError("max-occupancy", inputs.maxOccupancy,
-                                       "large enough that the agents on the phones number at "
-                                       "most 2e9");
-    }
     result.agents = schedule.onPhones;
     result.scheduled = schedule.scheduled;
     result.decidedBy = schedule.decidedBy;

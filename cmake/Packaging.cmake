@@ -71,6 +71,10 @@ else()
       "libqt6widgets6, libqt6gui6, libqt6core6, ${corvane_runtime_depends}")
 endif()
 
+# Qt's Japanese translations put Corvane Tables' file dialogs and questions in
+# Japanese; without them they are in English, and nothing else changes.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+
 # A source package made by `cpack --config CPackSourceConfig.cmake` leaves out build trees.
 set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build[^/]*/" "/\\.cache/")
 

@@ -562,6 +562,7 @@ void StaffingTab::showDayChart(const Day& day) {
     chart->addAxis(callAxis, Qt::AlignRight);
     // The calls as a shaded area behind the agents, whose lines follow them.
     auto* callArea = new QAreaSeries(calls);
+    calls->setParent(callArea); // an area series does not own the line it fills below
     callArea->setName(calls->name());
     callArea->setPen(calls->pen());
     callArea->setBrush(QColor(0xdd, 0xdd, 0xdd));

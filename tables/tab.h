@@ -1,4 +1,4 @@
-// What the four tabs share: a column of fields and buttons on the left with
+// What the tabs share: a column of fields and buttons on the left with
 // the answer on the right; Enter in any field computes; the dialogs they open
 // go through a seam that tests replace; long work runs on the thread pool
 // under a progress bar with a cancel button.

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,23 @@ inline std::size_t ExpectAgrees(const char* path, const Functions& functions) {
         }
     }
     return rows.size();
+}
+
+struct Refusal {
+    std::function<void()> call;
+    const char* message; // a part of what the engine says
+};
+
+// Each call throws a domain error whose message holds its part.
+inline void ExpectRefusals(const std::vector<Refusal>& refusals) {
+    for (const Refusal& r : refusals) {
+        try {
+            r.call();
+            ADD_FAILURE() << "no exception: " << r.message;
+        } catch (const std::domain_error& e) {
+            EXPECT_NE(std::string(e.what()).find(r.message), std::string::npos) << e.what();
+        }
+    }
 }
 
 } // namespace reference

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 
@@ -196,8 +197,11 @@ template <typename Real> Scaled<Real> MeanQueue(Real x, Real c, const Scaled<Rea
 
 template <typename Real> Window<Real> Untruncated(Real x, Real a, Real perCall) {
     const Scaled<Real> beyond = LowerGammaRatio(x, a + 1);
-    return {Plus(Scaled<Real>{1}, beyond), {0}, Times(beyond, perCall),
-            Times(MeanQueue(x, a, beyond), 1 / x), true};
+    return {Plus(Scaled<Real>{1}, beyond),
+            {0},
+            Times(beyond, perCall),
+            Times(MeanQueue(x, a, beyond), 1 / x),
+            true};
 }
 
 // tau(b), the tail of Legendre's fraction U(b)/x = 1/(x + 1 - b + tau): (b -
@@ -217,7 +221,8 @@ template <typename Real> Real FractionTail(Real x, Real b) {
     Real D = 0;
     for (int i = 2;; ++i) {
         if (i > 20000) {
-            throw ConvergenceError("the fraction of the incomplete gamma function did not converge");
+            throw ConvergenceError(
+                "the fraction of the incomplete gamma function did not converge");
         }
         const Real an = -i * (i - b);
         const Real bn = x + 2 * i + 1 - b;
@@ -287,8 +292,8 @@ template <typename Real> Cut<Real> FromCut(Real x, Real a, Real m, Real perCall)
     const Real near = x * m / (x - n + tau);
     const Real G = near - x * tau / (x - n + tau) + defect;
     Cut<Real> cut;
-    cut.window = {{seen, logLast}, {1, logLast}, {(whole - inverse) * perCall, logLast},
-                  {G / x, logLast}};
+    cut.window = {
+        {seen, logLast}, {1, logLast}, {(whole - inverse) * perCall, logLast}, {G / x, logLast}};
     cut.loss = std::fmax(std::fmax(Un1 / whole, n / x * Un / seen), (near + defect) / G);
     if (!(cut.loss >= 1)) {
         cut.loss = INFINITY;
@@ -346,10 +351,11 @@ template <typename Real> Window<Real> Directly(Real x, Real a, std::int64_t m, R
             scale += 250 * std::log(Real(10));
         }
     }
-    return {{seen, scale}, {1, LogRise(x, a, static_cast<Real>(m))}, {beyond * perCall, scale},
+    return {{seen, scale},
+            {1, LogRise(x, a, static_cast<Real>(m))},
+            {beyond * perCall, scale},
             {G / x, scale}};
 }
-
 
 // Below the double range of x (a traffic of some 1e-300 erlangs) the sums
 // keep their limits: one position, answered with probability a/(a + 1).
@@ -363,47 +369,53 @@ template <typename Real> Window<Real> Vanishing(Real x, Real a, Real m) {
 
 // --- The wait's law by quadrature -------------------------------------------------
 
-// The wait's density over the queue and two of its moments at one point, or
-// their integrals; a vector for Boost's Gauss-Kronrod, whose error is the
-// largest of the three.
-template <typename Real> struct Moments {
-    std::array<Real, 3> v{};
+// Several integrands at one point, or their integrals: a vector for
+// Boost's quadratures, whose error is the largest of its entries'.
+template <typename Real, std::size_t N> struct Several {
+    std::array<Real, N> v{};
 
-    Moments() = default;
-    Moments(Real s) : v{s, s, s} {} // NOLINT: Boost starts its sums from 0
-    Moments(Real a, Real b, Real c) : v{a, b, c} {}
+    Several() = default;
+    Several(Real s) { v.fill(s); } // NOLINT: Boost starts its sums from 0
+    template <typename... T>
+    Several(Real a, Real b, T... rest)
+        : v{a, b, rest...} {}
 
-    friend Moments operator+(Moments p, const Moments& q) {
-        return p += q;
-    }
-    friend Moments operator-(Moments p, const Moments& q) {
-        for (int i = 0; i < 3; ++i) {
+    friend Several operator+(Several p, const Several& q) { return p += q; }
+    friend Several operator-(Several p, const Several& q) {
+        for (std::size_t i = 0; i < N; ++i) {
             p.v[i] -= q.v[i];
         }
         return p;
     }
-    friend Moments operator-(Moments p) {
-        return Real(-1) * p;
-    }
-    friend Moments operator*(Moments p, Real k) {
+    friend Several operator-(Several p) { return Real(-1) * p; }
+    friend Several operator*(Several p, Real k) {
         for (Real& x : p.v) {
             x *= k;
         }
         return p;
     }
-    friend Moments operator*(Real k, Moments p) {
-        return p * k;
-    }
-    Moments& operator+=(const Moments& q) {
-        for (int i = 0; i < 3; ++i) {
+    friend Several operator*(Real k, Several p) { return p * k; }
+    Several& operator+=(const Several& q) {
+        for (std::size_t i = 0; i < N; ++i) {
             v[i] += q.v[i];
         }
         return *this;
     }
-    friend Real abs(const Moments& p) {
-        return std::fmax(std::fabs(p.v[0]), std::fmax(std::fabs(p.v[1]), std::fabs(p.v[2])));
+    Several& operator*=(Real k) { return *this = *this * k; }
+    friend std::ostream& operator<<(std::ostream& out, const Several& p) {
+        return out << p.v[0]; // for Boost's messages
+    }
+    friend Real abs(const Several& p) {
+        Real most = 0;
+        for (Real x : p.v) {
+            most = std::fmax(most, std::fabs(x));
+        }
+        return most;
     }
 };
+
+// The wait's density over the queue and two of its moments.
+template <typename Real> using Moments = Several<Real, 3>;
 
 // e^-d - 1 + d, of one sign, without the cancellation of its terms near 0.
 template <typename Real> Real ExpMinusOneAndLinear(Real d) {
@@ -432,7 +444,11 @@ public:
         Real scale;           // every integral times exp(scale)
     };
 
-    WaitLaw(Real x, Real a, Real m) : x_(x), a_(a), m_(m), cut_(m < INFINITY) {
+    WaitLaw(Real x, Real a, Real m)
+        : x_(x)
+        , a_(a)
+        , m_(m)
+        , cut_(m < INFINITY) {
         // The mode: d/dy of log density = 1 - (a + 1)/(x - y) - h(y), h the
         // Gamma(m) hazard, 1/U(y, m), all falling in y.
         const Real top = x - a - 1; // the mode without a cut
@@ -450,7 +466,8 @@ public:
         yRef_ = y;
         xRef_ = x - y; // x e^-vref
         vRef_ = -std::log1p(-y / x);
-        kappa_ = static_cast<Real>(static_cast<long double>(xRef_) - (static_cast<long double>(a) + 1));
+        kappa_ =
+            static_cast<Real>(static_cast<long double>(xRef_) - (static_cast<long double>(a) + 1));
         logQRef_ = LogQ(y);
         if (cut_ && y > m) {
             gammaRef_ = Value(GammaRatio(y, m));
@@ -481,8 +498,8 @@ public:
     Parts Integrate(Real w) const {
         const Real lower = w < vLo_ ? 0 : vLo_;
         const Real upper = w > vHi_ ? vEnd_ : vHi_;
-        std::array<Real, 8> points{lower, vLo_, vRef_, vHi_, upper, std::fmin(w, vEnd_), lower,
-                                   upper};
+        std::array<Real, 8> points{lower, vLo_, vRef_, vHi_, upper, std::fmin(w, vEnd_),
+                                   lower, upper};
         if (w < vLo_ || (w > vHi_ && w < vEnd_)) {
             const Real fall = 45 / std::fabs(Slope(w - vRef_));
             points[6] = w < vLo_ ? std::fmax(w - fall, Real(0)) : std::fmin(w + fall, vEnd_);
@@ -496,8 +513,8 @@ public:
             pieces[i] = {std::fmax(points[i], lower), std::fmin(points[i + 1], upper)};
             inside[i] = pieces[i].second <= w;
             if (pieces[i].second > pieces[i].first) {
-                size[inside[i] ? 0 : 1] += abs(Panel(pieces[i].first - vRef_,
-                                                     pieces[i].second - vRef_, INFINITY, 0));
+                size[inside[i] ? 0 : 1] +=
+                    abs(Panel(pieces[i].first - vRef_, pieces[i].second - vRef_, INFINITY, 0));
             }
         }
         Parts parts{Moments<Real>(0), Moments<Real>(0), scale_};
@@ -600,9 +617,8 @@ private:
         const Real half = hi / 2 - lo / 2;
         Real error = 0;
         const auto f = [&](Real t) { return At(mid + half * t); };
-        const Moments<Real> K =
-            half * boost::math::quadrature::gauss_kronrod<Real, 31>::integrate(
-                       f, Real(-1), Real(1), 0, Real(0), &error);
+        const Moments<Real> K = half * boost::math::quadrature::gauss_kronrod<Real, 31>::integrate(
+                                           f, Real(-1), Real(1), 0, Real(0), &error);
         if (half * error <= std::fmax(tolerance, 8 * kEps<Real> * abs(K))) {
             return K;
         }
@@ -634,7 +650,6 @@ private:
     Real scale_ = 0, vLo_ = 0, vHi_ = 0, vEnd_ = 0, width_ = 1, growth_ = 1;
 };
 
-
 // --- Service levels and the answered wait -------------------------------------------
 
 // Over the queue, relative to state N and in one scale unless said: the
@@ -655,11 +670,10 @@ template <typename Real> struct Waits {
 // e^x x^(1 - b) gamma(b, x y), y = e^-w, each a sum of one sign, in the scale
 // of L(b) = e^x x^(1 - b) gamma(b, x) (`queue`); and e^(x (1 - y) - (b - 1) w),
 // the difference of the shapes b and b - 1, in the scale of the second.
-template <typename Real> struct Split {
-    Scaled<Real> within, late, density;
-};
+template <typename Real> struct Split { Scaled<Real> within, late, density; };
 
-template <typename Real> Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
+template <typename Real>
+Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
     const Real y = std::exp(-w);
     const Real xy = x * y;
     const Real rise = -(b - 1) * w - x * std::expm1(-w); // log(y^(b - 1) e^(x (1 - y)))
@@ -710,8 +724,8 @@ template <typename Real> Split<Real> AnsweredWithin(Real x, Real b, const Scaled
         const Scaled<Real> lower = LowerGammaRatio(xy, b);
         tailBelow = lower.mantissa * std::exp(lower.scale + LogGammaDensity(xy, b));
     }
-    return {{1 - tailBelow - tailAbove, queue.scale}, {tailBelow, queue.scale},
-            density(queue.scale)};
+    return {
+        {1 - tailBelow - tailAbove, queue.scale}, {tailBelow, queue.scale}, density(queue.scale)};
 }
 
 // Without a cut (or with one beyond every digit): Erlang A's closed forms,
@@ -767,7 +781,8 @@ Real TailFrom(std::int64_t m, Real b, Real p, Real below, Real term, bool poisso
         return 1 - below;
     }
     const auto ratio = [&](std::int64_t j) {
-        return poisson ? z / static_cast<Real>(j) : (static_cast<Real>(j) + b - 1) * p / static_cast<Real>(j);
+        return poisson ? z / static_cast<Real>(j)
+                       : (static_cast<Real>(j) + b - 1) * p / static_cast<Real>(j);
     };
     if (ratio(m) < Real(0.9) && (poisson || b >= 1 || p < Real(0.9))) {
         Real sum = 0;
@@ -795,7 +810,7 @@ Real TailFrom(std::int64_t m, Real b, Real p, Real below, Real term, bool poisso
 // upper ones downwards from P(J >= m): each a sum of one sign. Without
 // patience (a beyond 1e30) J is Poisson, of mean N t/aht.
 template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t m, Real w) {
-    std::array<Real, kDirect> t;  // weights, relative to the largest so far
+    std::array<Real, kDirect> t; // weights, relative to the largest so far
     Real tScale = 0;
     std::int64_t n = m;
     Real weight = 1;
@@ -847,7 +862,8 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
             terms[static_cast<std::size_t>(k)] = u * factor;
         }
         const Real lastLate = late[s][static_cast<std::size_t>(n - 1)];
-        Real upper = TailFrom(n, b, p, lastLate, terms[static_cast<std::size_t>(n - 1)], poisson, z);
+        Real upper =
+            TailFrom(n, b, p, lastLate, terms[static_cast<std::size_t>(n - 1)], poisson, z);
         for (std::int64_t k = n - 1; k >= 0; --k) {
             const auto i = static_cast<std::size_t>(k);
             within[s][i] = late[s][i] <= Real(0.5) ? 1 - late[s][i] : upper;
@@ -883,7 +899,6 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
     waits.timeAnswered = waits.answered;
     return waits;
 }
-
 
 // --- The centre at an attempt traffic ---------------------------------------------
 
@@ -959,8 +974,11 @@ template <typename Real> Window<Real> WindowOf(const Chain<Real>& ch, const Cent
     }
     const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, m).Integrate(INFINITY);
     const Real s = law.scale;
-    return {{law.within.v[0] + law.within.v[2], s}, {1, LogRise(x, a, m)}, {law.within.v[0], s},
-            {law.within.v[2], s}, false};
+    return {{law.within.v[0] + law.within.v[2], s},
+            {1, LogRise(x, a, m)},
+            {law.within.v[0], s},
+            {law.within.v[2], s},
+            false};
 }
 
 template <typename Real> Chain<Real> ChainAt(Real A, const Centre& c) {
@@ -979,6 +997,7 @@ template <typename Real> Chain<Real> ChainAt(Real A, const Centre& c) {
 
 template <typename Real> struct Shares {
     Real blocking;
+    Real pass; // 1 - blocking, of its own digits
     Real wait;
     Real abandon;
     Real answered; // 1 - abandon, of its own digits
@@ -994,6 +1013,7 @@ template <typename Real> Shares<Real> SharesOf(const Chain<Real>& ch, const Cent
     const Scaled<Real> served = Plus(ch.below, w.answered);
     Shares<Real> s;
     s.blocking = Over(w.last, total);
+    s.pass = Over(accepted, total);
     s.wait = Over(w.seen, accepted);
     s.abandon = Over(w.abandoned, accepted);
     s.answered = Over(served, accepted);
@@ -1027,7 +1047,8 @@ template <typename Real> Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre
         none.seen = none.abandoned = ch.window.seen;
         none.waiting = Times(ch.window.seen, std::exp(-w));
         none.unreached = ch.window.seen;
-        none.within = none.late = none.reached = none.answered = none.time = none.timeAnswered = {0};
+        none.within = none.late = none.reached = none.answered = none.time =
+            none.timeAnswered = {0};
         return none;
     }
     if (ch.vanishing) {
@@ -1068,8 +1089,8 @@ Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime,
     const Waits<Real> q = WaitsOf(ch, c, w);
     const Scaled<Real>& below = ch.below;
     Scaled<Real> level = Plus(below, q.within);
-    Scaled<Real> miss;
-    Scaled<Real> whole;
+    Scaled<Real> miss{0};
+    Scaled<Real> whole{0};
     switch (basis) {
     case Basis::Offered:
         whole = Plus(below, q.seen);
@@ -1098,9 +1119,8 @@ Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime,
         s.miss = Over(miss, whole);
     }
     const Scaled<Real> answered = Plus(below, q.timeAnswered);
-    s.answeredWait = answered.mantissa == 0
-                         ? 0
-                         : Over(q.time, answered) * static_cast<Real>(c.patience);
+    s.answeredWait =
+        answered.mantissa == 0 ? 0 : Over(q.time, answered) * static_cast<Real>(c.patience);
     s.kept = basis == Basis::Virtual ? Real(1) : Over(whole, Plus(below, q.seen));
     return s;
 }
@@ -1140,7 +1160,6 @@ template <typename Real> Real Attempts(Real A0, const Centre& c) {
     return a / 2 + b / 2;
 }
 
-
 // --- Arguments ---------------------------------------------------------------------
 
 Centre CheckCentre(double agents, const ErlangXModel& model) {
@@ -1148,8 +1167,9 @@ Centre CheckCentre(double agents, const ErlangXModel& model) {
     CheckTimes(model.aht, 0);
     Require(model.patience > 0, "patience", "a time greater than 0, or infinite for none",
             model.patience);
-    Require(model.lines >= 1 && (model.lines == INFINITY ||
-                                 (model.lines <= kMaxLines && model.lines == std::floor(model.lines))),
+    Require(model.lines >= 1 &&
+                (model.lines == INFINITY ||
+                 (model.lines <= kMaxLines && model.lines == std::floor(model.lines))),
             "lines", "a whole number from 1 to 2e9, or infinite for none", model.lines);
     Require(model.redial >= 0 && model.redial < 1, "redial", "from 0 up to but not including 1",
             model.redial);
@@ -1219,18 +1239,141 @@ Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, bool
     return p;
 }
 
-ErlangXFigures Figures(const Point<double>& p, const Centre& c) {
-    ErlangXFigures f{};
+// Every figure, in the precision of Real: the service level with its
+// complement, of its own digits.
+template <typename Real> struct Figures {
+    Real blocking;
+    Real wait;
+    Real abandon;
+    Real averageWait;
+    Real answeredWait;
+    Real occupancy;
+    Real level;
+    Real miss;
+    Real attempts;
+    Real callersLost;
+};
+
+template <typename Real> Figures<Real> FiguresOf(const Point<Real>& p, const Centre& c) {
+    Figures<Real> f{};
     f.blocking = p.shares.blocking;
-    f.waitProbability = p.shares.wait;
-    f.abandonProbability = c.hangUps ? p.shares.abandon : 0;
-    f.averageWait = p.shares.abandon * c.patience;
+    f.wait = p.shares.wait;
+    f.abandon = p.shares.abandon;
+    f.averageWait = p.shares.abandon * static_cast<Real>(c.patience);
     f.answeredWait = p.service.answeredWait;
     f.occupancy = p.shares.occupancy;
-    f.serviceLevel = p.service.level;
-    f.attemptsTraffic = p.attempts;
+    f.level = p.service.level;
+    f.miss = p.service.miss;
+    f.attempts = p.attempts;
     f.callersLost = p.callersLost;
     return f;
+}
+
+// --- Forecast variance ---------------------------------------------------------------
+
+// Counts per unit of time, in erlangs, at a fresh traffic u: attempts,
+// blocked, accepted, accepted who wait, who hang up, answered, the
+// answered's waits, the service level's numerator, its complement's and
+// their denominator, fresh callers lost, fresh callers.
+template <typename Real> using Counts = Several<Real, 12>;
+
+template <typename Real>
+Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, bool service) {
+    const Point<Real> p = PointAt<Real>(u, c, t, basis, service);
+    const Real A = p.attempts;
+    const Real accepted = A * p.shares.pass;
+    const Real answered = accepted * p.shares.answered;
+    const Real kept = accepted * p.service.kept;
+    return {A,
+            A * p.shares.blocking,
+            accepted,
+            accepted * p.shares.wait,
+            accepted * p.shares.abandon,
+            answered,
+            answered * p.service.answeredWait,
+            kept * p.service.level,
+            kept * p.service.miss,
+            kept,
+            u * p.callersLost,
+            u};
+}
+
+// Boost 1.74 declares the integrators' integrate const but defines it
+// without, and builds their tables on first use: one of each per thread.
+template <typename Real> boost::math::quadrature::tanh_sinh<Real>& BelowMean() {
+    thread_local boost::math::quadrature::tanh_sinh<Real> integrator;
+    return integrator;
+}
+template <typename Real> boost::math::quadrature::exp_sinh<Real>& AboveMean() {
+    thread_local boost::math::quadrature::exp_sinh<Real> integrator;
+    return integrator;
+}
+
+// Each share a ratio of expected counts over the fresh traffic's Gamma law
+// (shape k, mean A0): tanh-sinh below the mean (which takes the density's
+// pole at 0 for k < 1), exp-sinh above it in units of its standard
+// deviation; each count relative to its value at the mean, and per fresh
+// caller, so that the quadrature's error cancels in each ratio.
+template <typename Real>
+Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, bool service) {
+    const auto k = static_cast<Real>(c.shape);
+    const Real theta = A0 / k;
+    int sign = 0;
+    const Real logNorm = boost::math::lgamma(k, &sign) + k * std::log(theta);
+    const Real logMode = k > 1 ? (k - 1) * std::log((k - 1) * theta) - (k - 1) - logNorm : 0;
+    const Counts<Real> at = CountsAt(A0, c, t, basis, service);
+    Counts<Real> unit(1);
+    for (std::size_t i = 0; i < unit.v.size(); ++i) {
+        if (at.v[i] != 0) {
+            unit.v[i] = 1 / at.v[i];
+        }
+    }
+    const auto f = [&](Real u) {
+        const Real logDensity = (k - 1) * std::log(u) - u / theta - logNorm;
+        if (!(u > 0) || (k > 1 && logDensity < logMode - 700)) {
+            return Counts<Real>(0);
+        }
+        Counts<Real> n = CountsAt(u, c, t, basis, service);
+        const Real density = std::exp(logDensity);
+        for (std::size_t i = 0; i < n.v.size(); ++i) {
+            n.v[i] *= unit.v[i] * density;
+        }
+        return n;
+    };
+    const Real tolerance = std::sqrt(kEps<Real>) / 1000;
+    const Real sd = theta * std::sqrt(k);
+    Counts<Real> total = BelowMean<Real>().integrate(f, Real(0), A0, tolerance);
+    total += sd * AboveMean<Real>().integrate([&](Real s) { return f(A0 + sd * s); }, tolerance);
+    for (std::size_t i = 0; i < total.v.size(); ++i) {
+        total.v[i] *= at.v[i] == 0 ? 1 : at.v[i];
+    }
+    const auto& T = total.v;
+    const auto ratio = [](Real u, Real v) { return v == 0 ? Real(0) : u / v; };
+    Figures<Real> fig{};
+    fig.attempts = T[0] / T[11] * A0;
+    fig.blocking = ratio(T[1], T[0]);
+    fig.wait = ratio(T[3], T[2]);
+    fig.abandon = ratio(T[4], T[2]);
+    fig.averageWait = fig.abandon * static_cast<Real>(c.patience);
+    fig.answeredWait = ratio(T[6], T[5]);
+    fig.occupancy = T[5] / T[11] * A0 / static_cast<Real>(c.agents);
+    fig.level = ratio(T[7], T[9]);
+    fig.miss = T[9] == 0 ? Real(1) : T[8] / T[9];
+    fig.callersLost = T[10] / T[11];
+    return fig;
+}
+
+template <typename Real>
+Figures<Real> Evaluate(Real A0, const Centre& c, Real t, Basis basis, bool service = true) {
+    if (A0 == 0) {
+        Figures<Real> none{};
+        none.level = 1;
+        return none;
+    }
+    if (c.shape < INFINITY) {
+        return Mixture<Real>(A0, c, t, basis, service);
+    }
+    return FiguresOf(PointAt<Real>(A0, c, t, basis, service), c);
 }
 
 void CheckAttempts(double traffic, double attempts) {
@@ -1239,6 +1382,155 @@ void CheckAttempts(double traffic, double attempts) {
                           "a traffic whose attempts with redials, " + ShowNumber(attempts) +
                               " erlangs, stay within 1e9");
     }
+}
+
+// --- Targets -------------------------------------------------------------------------
+
+void CheckTargets(const ErlangXTargets& t, const Centre& c) {
+    CheckTimes(c.aht, t.targetTime);
+    if (!t.serviceLevel && !t.averageWait && !t.answeredWait && !t.maxAbandon && !t.maxBlocking) {
+        throw DomainError("service-level", NAN, "given, or another target");
+    }
+    if (t.serviceLevel) {
+        Require(*t.serviceLevel >= 0 && *t.serviceLevel < 1, "service-level",
+                "from 0 up to but not including 1", *t.serviceLevel);
+    }
+    if (t.averageWait) {
+        Require(*t.averageWait > 0 && *t.averageWait < INFINITY, "average-wait",
+                "a time greater than 0", *t.averageWait);
+    }
+    if (t.answeredWait) {
+        Require(*t.answeredWait > 0 && *t.answeredWait < INFINITY, "answered-wait",
+                "a time greater than 0", *t.answeredWait);
+    }
+    if (t.maxAbandon) {
+        Require(*t.maxAbandon > 0 && *t.maxAbandon < 1, "max-abandon", "greater than 0 and below 1",
+                *t.maxAbandon);
+        Require(c.hangUps, "max-abandon", "given with a patience", *t.maxAbandon);
+    }
+    if (t.maxBlocking) {
+        Require(*t.maxBlocking > 0 && *t.maxBlocking < 1, "max-blocking",
+                "greater than 0 and below 1", *t.maxBlocking);
+        Require(c.limited, "max-blocking", "given with lines", *t.maxBlocking);
+    }
+}
+
+// Whether log(value) <= log(target), value known to a relative `error`.
+template <typename Real> Verdict LogAtMost(Real value, double target, Real error) {
+    const Real logTarget = std::log(static_cast<Real>(target));
+    const Real logValue = std::log(value);
+    if (!std::isfinite(logValue)) {
+        return logValue < logTarget ? Verdict::Yes : Verdict::No; // 0 or beyond the range
+    }
+    const Real tolerance = error * (1 + std::fabs(logValue) + std::fabs(logTarget));
+    return AtMost(logValue, logTarget, tolerance);
+}
+
+// The errors the decisions allow for, relative, with room for the scales.
+template <typename Real> constexpr Real kError = 64 * kLogTolerance<Real>;
+
+// Every target given against the figures: No as soon as one fails for sure.
+template <typename Real> Verdict Judge(const Figures<Real>& f, const ErlangXTargets& t) {
+    Verdict all = Verdict::Yes;
+    const auto add = [&](Verdict v) {
+        if (all != Verdict::No && v != Verdict::Yes) {
+            all = v;
+        }
+    };
+    if (t.serviceLevel && *t.serviceLevel > 0) {
+        const double P = *t.serviceLevel;
+        // On the miss where the level is high, on the level itself below a half.
+        add(f.level > Real(0.5) ? LogAtMost(f.miss, 1 - P, kError<Real>)
+                                : LogAtMost(static_cast<Real>(P) / f.level, 1, kError<Real>));
+    }
+    if (t.averageWait) {
+        add(LogAtMost(f.averageWait, *t.averageWait, kError<Real>));
+    }
+    if (t.answeredWait) {
+        add(LogAtMost(f.answeredWait, *t.answeredWait, kError<Real>));
+    }
+    if (t.maxAbandon) {
+        add(LogAtMost(f.abandon, *t.maxAbandon, kError<Real>));
+    }
+    if (t.maxBlocking) {
+        add(LogAtMost(f.blocking, *t.maxBlocking, kError<Real>));
+    }
+    return all;
+}
+
+// Past long double's precision its own estimate decides.
+bool Final(const Figures<long double>& f, const ErlangXTargets& t) {
+    return (!t.serviceLevel || f.level >= *t.serviceLevel) &&
+           (!t.averageWait || f.averageWait <= *t.averageWait) &&
+           (!t.answeredWait || f.answeredWait <= *t.answeredWait) &&
+           (!t.maxAbandon || f.abandon <= *t.maxAbandon) &&
+           (!t.maxBlocking || f.blocking <= *t.maxBlocking);
+}
+
+bool NeedsService(const ErlangXTargets& t) {
+    return t.serviceLevel.has_value() || t.answeredWait.has_value();
+}
+
+// Whether a fresh traffic meets every target, the figures in double for the
+// caller: double first, then extended precision.
+bool Meets(double A0, const Centre& c, const ErlangXTargets& t, const Figures<double>& f) {
+    std::optional<Figures<long double>> wide;
+    const auto extended = [&]() -> const Figures<long double>& {
+        if (!wide) {
+            wide = Evaluate<long double>(A0, c, t.targetTime, t.basis, NeedsService(t));
+        }
+        return *wide;
+    };
+    return Decide(
+        Judge(f, t), [&] { return Judge(extended(), t); }, [&] { return Final(extended(), t); });
+}
+
+// How far the figures are from the targets, on log scales: positive while a
+// target is missed; the most missed one, and which.
+std::pair<double, int> Excess(const Figures<double>& f, const ErlangXTargets& t, int only = -1) {
+    std::pair<double, int> most{-INFINITY, -1};
+    const auto add = [&](int which, double e) {
+        if ((only < 0 || only == which) && !(e <= most.first)) {
+            most = {e, which};
+        }
+    };
+    if (t.serviceLevel) {
+        const double P = *t.serviceLevel;
+        add(0, P > 0.5 ? std::log(f.miss) - std::log1p(-P) : std::log(P) - std::log(f.level));
+    }
+    if (t.averageWait) {
+        add(1, std::log(f.averageWait) - std::log(*t.averageWait));
+    }
+    if (t.answeredWait) {
+        add(2, std::log(f.answeredWait) - std::log(*t.answeredWait));
+    }
+    if (t.maxAbandon) {
+        add(3, std::log(f.abandon) - std::log(*t.maxAbandon));
+    }
+    if (t.maxBlocking) {
+        add(4, std::log(f.blocking) - std::log(*t.maxBlocking));
+    }
+    return most;
+}
+
+ErlangXFigures Public(const Figures<double>& f, const Centre& c) {
+    ErlangXFigures out{};
+    out.blocking = f.blocking;
+    out.waitProbability = f.wait;
+    out.abandonProbability = c.hangUps ? f.abandon : 0;
+    out.averageWait = f.averageWait;
+    out.answeredWait = f.answeredWait;
+    out.occupancy = f.occupancy;
+    out.serviceLevel = f.level;
+    out.attemptsTraffic = f.attempts;
+    out.callersLost = f.callersLost;
+    return out;
+}
+
+// The centre with `agents` (whole) and `lines`, checked as given.
+Centre With(double agents, ErlangXModel model, double lines) {
+    model.lines = lines;
+    return CheckCentre(agents, model);
 }
 
 } // namespace
@@ -1265,9 +1557,8 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
         f.attemptsTraffic = traffic;
         return f;
     }
-    const Point<double> p = PointAt<double>(traffic, c, targetTime, basis);
-    CheckAttempts(traffic, p.attempts);
-    ErlangXFigures f = Figures(p, c);
+    ErlangXFigures f = Public(Evaluate<double>(traffic, c, targetTime, basis), c);
+    CheckAttempts(traffic, f.attemptsTraffic);
     if (plain && agents > 0) {
         // Erlang A, to the bit.
         const Abandonment a = ErlangA(traffic, agents, model.aht, model.patience);
@@ -1282,6 +1573,163 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
         }
     }
     return f;
+}
+
+std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
+                           const ErlangXTargets& targets) {
+    CheckTraffic(traffic);
+    const Centre base = CheckCentre(1, model);
+    CheckTargets(targets, base);
+    if (traffic == 0) {
+        return 1;
+    }
+    const double lines = model.lines;
+    // Without lines or patience the queue drains only above the traffic.
+    const double lo = !base.limited && !base.hangUps ? std::floor(traffic) : 0;
+    const auto at = [&](std::int64_t n) {
+        return Evaluate<double>(traffic, With(static_cast<double>(n), model, lines),
+                                targets.targetTime, targets.basis, NeedsService(targets));
+    };
+    const std::int64_t n =
+        SmallestCount(lo, lo + 1 + std::sqrt(traffic) + traffic / 4, [&](std::int64_t n) {
+            if (static_cast<double>(n) > lines) {
+                return Step{true, 0, 1}; // past the lines: refused below
+            }
+            const Centre c = With(static_cast<double>(n), model, lines);
+            const Figures<double> here = at(n);
+            const bool meets = Meets(traffic, c, targets, here);
+            const auto [excess, which] = Excess(here, targets);
+            double fall = 1;
+            if (static_cast<double>(n) + 1 <= lines) {
+                fall = excess - Excess(at(n + 1), targets, which).first;
+            }
+            // Newton's step on the count, at most doubling it: where a figure is
+            // flat in the count its slope says nothing.
+            const auto most = static_cast<double>(std::max<std::int64_t>(n, 1));
+            if (!(std::fabs(excess) <= most * fall)) {
+                fall = std::fabs(excess) / most;
+            }
+            return Step{meets, excess, fall};
+        });
+    if (static_cast<double>(n) > lines) {
+        const Figures<double> full = at(static_cast<std::int64_t>(lines));
+        const char* names[] = {"service-level", "average-wait", "answered-wait", "max-abandon",
+                               "max-blocking"};
+        const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
+                                                targets.answeredWait, targets.maxAbandon,
+                                                targets.maxBlocking};
+        const int which = std::max(Excess(full, targets).second, 0);
+        throw DomainError(names[which], values[which].value_or(NAN),
+                          "met by at most " + ShowNumber(lines) + " agents on " +
+                              ShowNumber(lines) + " lines");
+    }
+    return n;
+}
+
+std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& model,
+                          double blocking) {
+    CheckTraffic(traffic);
+    const Centre base = With(agents, model, std::fmax(std::ceil(agents), 1));
+    Require(blocking > 0 && blocking < 1, "blocking", "greater than 0 and below 1", blocking);
+    const double N = agents;
+    const double lo = std::fmax(N, 1) - 1;
+    if (traffic == 0) {
+        return static_cast<std::int64_t>(lo) + 1;
+    }
+    if (!base.hangUps) {
+        // Nobody hangs up: as the lines grow the blocking falls to that of
+        // a queue that never drains, 1 - N/A at the attempt traffic A =
+        // (A0 - r N)/(1 - r) (the redials of the blocked): a target at or
+        // below it is never met.
+        const double r = base.redial;
+        const double A = (traffic - r * N) / (1 - r);
+        if (A > N && blocking <= 1 - N / A) {
+            throw DomainError("blocking", blocking,
+                              "above " + ShowNumber(1 - N / A) +
+                                  ", which no number of lines meets");
+        }
+    }
+    ErlangXTargets targets;
+    targets.maxBlocking = blocking;
+    const auto at = [&](std::int64_t K) {
+        return Evaluate<double>(traffic, With(N, model, static_cast<double>(K)), 0, Basis::Offered,
+                                false);
+    };
+    const double guess = lo + 1 + std::sqrt(traffic) * 2;
+    return SmallestCount(lo, guess, [&](std::int64_t K) {
+        const Figures<double> here = at(K);
+        const bool meets = Meets(traffic, With(N, model, static_cast<double>(K)), targets, here);
+        const double excess = std::log(here.blocking) - std::log(blocking);
+        double fall = excess - (std::log(at(K + 1).blocking) - std::log(blocking));
+        const auto most = static_cast<double>(std::max<std::int64_t>(K, 1));
+        if (!(std::fabs(excess) <= most * fall)) {
+            fall = std::fabs(excess) / most;
+        }
+        return Step{meets, excess, fall};
+    });
+}
+
+double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTargets& targets) {
+    const Centre c = CheckCentre(agents, model);
+    CheckTargets(targets, c);
+    const bool drains = c.limited || c.hangUps;
+    if (agents == 0 && !drains) {
+        return 0;
+    }
+    const auto at = [&](double A0) {
+        return Evaluate<double>(A0, c, targets.targetTime, targets.basis, NeedsService(targets));
+    };
+    const std::string refusal = "few enough that the traffic they take stays within 1e9 erlangs";
+    // Without lines or patience the traffic stays below the agents.
+    const double ceiling = drains ? kMaxTraffic : agents * (1 - 1e-15);
+    double answer = ceiling;
+    const bool given[] = {targets.serviceLevel.has_value(), targets.averageWait.has_value(),
+                          targets.answeredWait.has_value(), targets.maxAbandon.has_value(),
+                          targets.maxBlocking.has_value()};
+    for (int which = 0; which < 5; ++which) {
+        if (!given[which]) {
+            continue;
+        }
+        // Each target's traffic by TOMS 748 on log A0, from a bracket grown
+        // from the agents fourfold.
+        const auto f = [&](double u) { return Excess(at(std::exp(u)), targets, which).first; };
+        double hi = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
+        double fHi = f(hi);
+        for (int i = 0; i < 64 && !(fHi > 0) && hi < std::log(ceiling); ++i) {
+            hi = std::fmin(hi + std::log(4.0), std::log(ceiling));
+            fHi = f(hi);
+        }
+        if (!(fHi > 0)) {
+            if (drains) {
+                throw DomainError("agents", agents, refusal);
+            }
+            continue; // met up to the agents themselves
+        }
+        double lo = hi - std::log(4.0);
+        double fLo = f(lo);
+        for (int i = 0; i < 1100 && !(fLo <= 0); ++i) {
+            hi = lo;
+            fHi = fLo;
+            lo -= std::log(4.0);
+            fLo = f(lo);
+        }
+        if (!(fLo <= 0)) {
+            return 0; // missed at every traffic the doubles hold
+        }
+        boost::uintmax_t iterations = 100;
+        const auto [a, b] = boost::math::tools::toms748_solve(
+            f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<double>(), iterations);
+        if (iterations >= 100) {
+            throw ConvergenceError("the capacity did not converge");
+        }
+        answer = std::fmin(answer, std::exp(a / 2 + b / 2));
+    }
+    // The root rounded may lie a unit or two above the largest traffic that
+    // meets every target: such a traffic read back would miss one.
+    for (int i = 0; i < 8 && answer > 0 && !Meets(answer, c, targets, at(answer)); ++i) {
+        answer = std::nextafter(answer, 0.0);
+    }
+    return answer;
 }
 
 } // namespace teletraffic

@@ -64,7 +64,7 @@ def positions(u0, ratio, m):
             top += term
             j += 1
             term *= ratio(j)
-            if term < top * F(10) ** -(WORK + 5) and ratio(j) < 1:
+            if term <= top * F(10) ** -(WORK + 5) and ratio(j) < 1:
                 break
     within[m - 1] = top
     for k in range(m - 2, -1, -1):
@@ -251,8 +251,10 @@ def figures(A0, c, S, P, K, r, calls, variance, t):
     density = lambda u: mp.exp((shape - 1) * mp.log(u) - u / scale - mp.loggamma(shape) -  # noqa
                                shape * mp.log(scale))
     # Split where the density peaks and where the traffic meets the agents.
-    points = sorted({F(0), max(F(0), (shape - 1) * scale), F(A0), F(c)} |
-                    ({F(K)} if K != INF else set())) + [mp.inf]
+    # Beyond `most` the density has fallen by e^-150: nothing there counts.
+    most = scale * (shape + 150 + 20 * mp.sqrt(shape))
+    points = sorted(p for p in {F(0), max(F(0), (shape - 1) * scale), F(A0), F(c), most} |
+                    ({F(K)} if K != INF else set()) if p <= most)
 
     def expect(fn):
         with mp.workdps(40):
@@ -426,8 +428,8 @@ def meets(q, targets, basis):
 
 
 def agents_row(region, A0, S, P, K, r, calls, variance, t, basis, targets, lo):
-    ok = lambda n: meets(figures(A0, n, S, P, K, r, calls, variance, t), targets,  # noqa: E731
-                         BASES[basis])
+    ok = lambda n: n > K or meets(figures(A0, n, S, P, K, r, calls, variance, t),  # noqa: E731
+                                  targets, BASES[basis])
     assert lo == 0 or not ok(lo)
     row(region, "x_agents", (A0, S, P, K, r, calls, variance, t, basis) + targets,
         base.smallest(ok, lo))
@@ -478,7 +480,7 @@ def main():
     figure_rows("overload", 30, 10, 1, 2, 14, t=0.3)
     figure_rows("overload", 1e3, 500, 1, 10, 600, t=0.02)
     figure_rows("overload", 2e3, 1e3, 180, 540, 1e3, t=20)
-    figure_rows("overload", 5e3, 100, 1, 1, 400, t=0.01)
+    figure_rows("overload", 5e3, 100, 1, 1, 400, t=2)
     for ratio in [1e-3, 1e-2, 0.1, 1, 10, 100, 1e3]:
         figure_rows("patience", 20, 20, 1, ratio, 30, t=0.2 * min(ratio, 1))
     figure_rows("no_patience", 12, 10, 1, INF, 15, t=0.1)
@@ -498,11 +500,11 @@ def main():
     figure_rows("large", 1e4, 1e4, 1, 1, 1.02e4, t=0.01)
     figure_rows("large", 1.1e4, 1e4, 180, 180, 1e5, t=20)
     figure_rows("large", 9.9e3, 1e4, 1, 1e3, 1.1e4, t=0.01)
-    figure_rows("large", 2e4, 1e4, 1, 1e3, 1.2e4, t=0.01)
+    figure_rows("large", 2e4, 1e4, 1, 1e3, 1.2e4, t=180)
     figure_rows("flat", 1e3, 1e3, 1, 100, 1050, t=0.01)
     figure_rows("flat", 1e4, 1e4, 1, 2e4, 1.15e4, t=1e-3)
-    figure_rows("long_queue", 300, 100, 1, 100, 5100, t=0.5)
-    figure_rows("long_queue", 300, 100, 1, 100, 20200, t=2)
+    figure_rows("long_queue", 300, 100, 1, 100, 5100, t=40)
+    figure_rows("long_queue", 300, 100, 1, 100, 20200, t=110)
     figure_rows("small", 1e-3, 1, 1, 1, 3, t=1)
     figure_rows("small", 3, 2.5, 1, 2, INF, r=0.5, t=0.5)
     figure_rows("small", 0.2, 0, 1, 1, 2)

@@ -1320,7 +1320,9 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, bool servic
     const Real theta = A0 / k;
     int sign = 0;
     const Real logNorm = boost::math::lgamma(k, &sign) + k * std::log(theta);
-    const Real logMode = k > 1 ? (k - 1) * std::log((k - 1) * theta) - (k - 1) - logNorm : 0;
+    // Far beyond the mean the density is below every digit: no centre is
+    // evaluated there.
+    const Real logAtMean = (k - 1) * std::log(A0) - k - logNorm;
     const Counts<Real> at = CountsAt(A0, c, t, basis, service);
     Counts<Real> unit(1);
     for (std::size_t i = 0; i < unit.v.size(); ++i) {
@@ -1330,7 +1332,7 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, bool servic
     }
     const auto f = [&](Real u) {
         const Real logDensity = (k - 1) * std::log(u) - u / theta - logNorm;
-        if (!(u > 0) || (k > 1 && logDensity < logMode - 700)) {
+        if (!(u > 0) || logDensity < logAtMean - 750) {
             return Counts<Real>(0);
         }
         Counts<Real> n = CountsAt(u, c, t, basis, service);

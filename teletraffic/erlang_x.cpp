@@ -545,9 +545,17 @@ public:
 
 private:
     template <typename F> static Real Root(F f, Real lo, Real hi) {
+        const Real fLo = f(lo);
+        const Real fHi = f(hi);
+        if (fLo == 0 || fHi == 0) {
+            return fLo == 0 ? lo : hi;
+        }
         boost::uintmax_t iterations = 200;
+        if (!(fLo * fHi < 0)) {
+            throw ConvergenceError("the wait's mode was not bracketed");
+        }
         const auto [a, b] = boost::math::tools::toms748_solve(
-            f, lo, hi, boost::math::tools::eps_tolerance<Real>(30), iterations);
+            f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<Real>(30), iterations);
         if (iterations >= 200) {
             throw ConvergenceError("the wait's mode was not found");
         }
@@ -570,7 +578,7 @@ private:
 
     // log Q(m, y): from the lower series below m, where Q is near 1.
     Real LogQ(Real y) const {
-        if (!cut_ || y == 0) {
+        if (!cut_ || y <= 0) {
             return 0;
         }
         const Real D = LogGammaDensity(y, m_);
@@ -588,7 +596,7 @@ private:
         Real value = -(a_ + 1) * ExpMinusOneAndLinear(d) - kappa_ * em1;
         if (cut_) {
             const Real dy = -xRef_ * em1;
-            const Real y = yRef_ + dy;
+            const Real y = std::fmax(yRef_ + dy, Real(0)); // v = 0 within rounding
             if (y > m_ && yRef_ > m_) {
                 const Real u = dy / yRef_;
                 value += (m_ - 1) * boost::math::log1pmx(u) - (yRef_ - (m_ - 1)) * u +
@@ -1681,7 +1689,6 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     const auto at = [&](double A0) {
         return Evaluate<double>(A0, c, targets.targetTime, targets.basis, NeedsService(targets));
     };
-    const std::string refusal = "few enough that the traffic they take stays within 1e9 erlangs";
     // Without lines or patience the traffic stays below the agents.
     const double ceiling = drains ? kMaxTraffic : agents * (1 - 1e-15);
     double answer = ceiling;
@@ -1703,7 +1710,15 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         }
         if (!(fHi > 0)) {
             if (drains) {
-                throw DomainError("agents", agents, refusal);
+                // Lines keep the accepted attempts' figures at any traffic:
+                // the capacity would lie beyond the engine's traffics.
+                const char* names[] = {"service-level", "average-wait", "answered-wait",
+                                       "max-abandon", "max-blocking"};
+                const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
+                                                        targets.answeredWait, targets.maxAbandon,
+                                                        targets.maxBlocking};
+                throw DomainError(names[which], *values[which],
+                                  "a target these agents miss at some traffic up to 1e9 erlangs");
             }
             continue; // met up to the agents themselves
         }
@@ -1717,6 +1732,14 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         }
         if (!(fLo <= 0)) {
             return 0; // missed at every traffic the doubles hold
+        }
+        // A figure of 0 (no miss at all) has an infinite log: TOMS 748's
+        // interpolation needs both ends finite.
+        for (int i = 0; i < 200 && !std::isfinite(fLo); ++i) {
+            const double mid = lo / 2 + hi / 2;
+            const double fMid = f(mid);
+            (fMid > 0 ? hi : lo) = mid;
+            (fMid > 0 ? fHi : fLo) = fMid;
         }
         boost::uintmax_t iterations = 100;
         const auto [a, b] = boost::math::tools::toms748_solve(

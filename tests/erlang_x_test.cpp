@@ -123,6 +123,133 @@ TEST(ErlangX, AgreesWithTheReferenceRegionByRegion) {
     }
 }
 
+// Without lines, redials or a forecast's variance the figures are Erlang A's
+// to the bit (Erlang C's without patience), every basis of Erlang C alike.
+TEST(ErlangX, WithNothingMoreIsErlangAOrC) {
+    const ErlangXFigures a = ErlangX(10, 12, Model(180, 300, INFINITY, 0, 0, 0), 20);
+    const Abandonment ea = ErlangA(10, 12, 180, 300);
+    const ErlangXFigures c =
+        ErlangX(10, 12, Model(180, INFINITY, INFINITY, 0, 0, 0), 20, Basis::Virtual);
+    const struct {
+        double got, want;
+    } cases[] = {
+        {a.waitProbability, ea.waitProbability},
+        {a.abandonProbability, ea.abandonProbability},
+        {a.averageWait, ea.averageWait},
+        {a.occupancy, ea.occupancy},
+        {a.serviceLevel, ErlangAServiceLevel(10, 12, 180, 300, 20)},
+        {a.blocking, 0},
+        {c.waitProbability, ErlangC(10, 12)},
+        {c.answeredWait, AverageSpeedOfAnswer(10, 12, 180)},
+        {c.serviceLevel, ServiceLevel(10, 12, 180, 20)},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(k.got, k.want) << &k - cases;
+    }
+}
+
+TEST(ErlangX, RefusesWhatHasNoAnswer) {
+    const ErlangXModel lines = Model(180, 300, 20, 0, 0, 0);
+    ErlangXTargets level;
+    level.targetTime = 20;
+    level.serviceLevel = 0.8;
+    ErlangXTargets tight = level;
+    tight.maxBlocking = 1e-6;
+    ErlangXTargets abandon;
+    abandon.maxAbandon = 0.05;
+    reference::ExpectRefusals({
+        {[&] { ErlangX(10, 21, lines); }, "lines must be at least the agents, 21, got 20"},
+        {[] { ErlangX(10, 12, Model(180, 300, 14.5, 0, 0, 0)); },
+         "lines must be a whole number from 1 to 2e9, or infinite for none, got 14.5"},
+        {[&] { ErlangX(10, 12.5, lines); }, "agents must be a whole number when lines are given"},
+        {[] { ErlangX(10, 12, Model(180, 300, 20, 1, 0, 0)); },
+         "redial must be from 0 up to but not including 1, got 1"},
+        {[] { ErlangX(10, 12, Model(180, 300, 20, 0, 100, 90)); },
+         "variance must be at least the calls, 100, got 90"},
+        {[] { ErlangX(10, 12, Model(180, 300, 20, 0, 0, 90)); },
+         "calls must be a number greater than 0 with a variance"},
+        {[] { ErlangX(10, 12, Model(180, INFINITY, INFINITY, 0, 100, 200)); },
+         "variance must be equal to the calls unless lines or patience keep the queue finite"},
+        {[] { ErlangX(12, 12, Model(180, INFINITY, INFINITY, 0, 0, 0)); },
+         "traffic must be below the agents"},
+        {[] { ErlangX(10, 0, Model(180, INFINITY, 20, 0, 0, 0)); },
+         "agents must be greater than 0 when callers never hang up"},
+        {[&] { ErlangXAgents(10, lines, ErlangXTargets{}); }, "service-level must be given"},
+        {[&] { ErlangXAgents(10, Model(180, INFINITY, 20, 0, 0, 0), abandon); },
+         "max-abandon must be given with a patience"},
+        {[&] { ErlangXAgents(10, Model(180, 300, INFINITY, 0, 0, 0), tight); },
+         "max-blocking must be given with lines"},
+        {[&] { ErlangXAgents(100, Model(180, 300, 20, 0, 0, 0), tight); },
+         "max-blocking must be met by at most 20 agents on 20 lines, got 1e-06"},
+        {[] { ErlangXLines(30, 20, Model(180, INFINITY, INFINITY, 0, 0, 0), 0.2); },
+         "blocking must be above 0.33333333333333337, which no number of lines meets"},
+        {[&] { ErlangXCapacity(5, Model(180, 300, 5, 0, 0, 0), level); },
+         "service-level must be a target these agents miss at some traffic up to 1e9 erlangs"},
+    });
+}
+
+// What holds at every point: shares within [0, 1] and ordered as their
+// bases are (the answered and those gone within the target are fewer than
+// the accepted; the virtual wait is the wait without patience); figures
+// monotone in the agents and the lines; counts minimal; a capacity read back
+// meets its target.
+TEST(ErlangX, HoldsAtRandomPoints) {
+    std::mt19937_64 random(20260322);
+    const auto log = [&](double lo, double hi) {
+        return std::exp(std::uniform_real_distribution<double>(std::log(lo), std::log(hi))(random));
+    };
+    for (int i = 0; i < 40; ++i) {
+        const double A = log(0.1, 2000);
+        const double patience = i % 5 == 0 ? INFINITY : 180 * log(0.01, 100);
+        // Without patience the lines' blocking falls only to 1 - n/A: more agents than traffic.
+        const double n = std::ceil(A * log(std::isinf(patience) ? 1.1 : 0.5, 1.5));
+        const double K = n + std::floor(log(1, 2 * n + 2));
+        const double r = i % 3 == 0 ? 0 : log(0.01, 0.95);
+        const ErlangXModel model = Model(180, patience, K, r, 0, 0);
+        SCOPED_TRACE(testing::Message() << "A=" << A << " n=" << n << " K=" << K
+                                        << " patience=" << patience << " r=" << r);
+        double level[4];
+        for (int b = 0; b < 4; ++b) {
+            const ErlangXFigures f = ErlangX(A, n, model, 20, static_cast<Basis>(b));
+            level[b] = f.serviceLevel;
+            for (double p : {f.blocking, f.waitProbability, f.abandonProbability, f.occupancy,
+                             f.serviceLevel, f.callersLost}) {
+                EXPECT_TRUE(p >= 0 && p <= 1) << p;
+            }
+        }
+        EXPECT_LE(level[0], level[1] * (1 + 1e-14));
+        EXPECT_LE(level[0], level[2] * (1 + 1e-14));
+        EXPECT_LE(level[0], level[3] * (1 + 1e-14));
+        const ErlangXFigures here = ErlangX(A, n, model, 20);
+        const ErlangXFigures moreAgents =
+            ErlangX(A, n + 1, Model(180, patience, K + 1, r, 0, 0), 20);
+        const ErlangXFigures moreLines = ErlangX(A, n, Model(180, patience, K + 1, r, 0, 0), 20);
+        EXPECT_LE(moreLines.blocking, here.blocking);
+        EXPECT_GE(moreAgents.serviceLevel, here.serviceLevel * (1 - 1e-14));
+        EXPECT_LE(moreAgents.abandonProbability, here.abandonProbability * (1 + 1e-14));
+        ErlangXTargets t;
+        t.targetTime = 20;
+        t.serviceLevel = 0.8;
+        t.basis = static_cast<Basis>(i % 4);
+        const ErlangXModel wide = Model(180, patience, std::ceil(4 * A) + 20, r, 0, 0);
+        const auto m = static_cast<double>(ErlangXAgents(A, wide, t));
+        EXPECT_GE(ErlangX(A, m, wide, 20, t.basis).serviceLevel, 0.8);
+        if (m > 1) {
+            EXPECT_LT(ErlangX(A, m - 1, wide, 20, t.basis).serviceLevel, 0.8);
+        }
+        const auto L = static_cast<double>(ErlangXLines(A, n, model, 0.01));
+        EXPECT_LE(ErlangX(A, n, Model(180, patience, L, r, 0, 0)).blocking, 0.01);
+        if (L > std::fmax(n, 1)) {
+            EXPECT_GT(ErlangX(A, n, Model(180, patience, L - 1, r, 0, 0)).blocking, 0.01);
+        }
+        // Met in extended precision: in double within its accuracy. (With
+        // lines the accepted may keep the level at every traffic.)
+        const ErlangXModel open = Model(180, patience, INFINITY, r, 0, 0);
+        const double most = ErlangXCapacity(n, open, t);
+        EXPECT_GE(ErlangX(most, n, open, 20, t.basis).serviceLevel, 0.8 * (1 - 1e-12));
+    }
+}
+
 // --- A discrete-event simulation of the centre -----------------------------------
 
 // The centre simulated call by call: fresh calls at random (their rate drawn

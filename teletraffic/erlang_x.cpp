@@ -4,7 +4,6 @@
 #include "teletraffic/inverse_blocking.h"
 #include "teletraffic/solve.h"
 
-#include <boost/math/quadrature/exp_sinh.hpp>
 #include <boost/math/quadrature/gauss_kronrod.hpp>
 #include <boost/math/quadrature/tanh_sinh.hpp>
 #include <boost/math/special_functions/beta.hpp>
@@ -21,6 +20,7 @@
 #include <ostream>
 #include <string>
 #include <utility>
+#include <vector>
 
 // Erlang X from its birth-death chain, Erlang A's (erlang_a.cpp) with the
 // queue cut at m = lines - agents. At an attempt rate lambda, with x =
@@ -103,7 +103,7 @@ constexpr double kMaxRatio = 1e100;
 // A closed form is taken where its differences lose at most this factor.
 constexpr double kMostLoss = 16;
 // Queue positions summed one by one, at most.
-constexpr std::int64_t kDirect = 1024;
+constexpr std::int64_t kDirect = 4096;
 
 template <typename Real> constexpr Real kEps = std::numeric_limits<Real>::epsilon();
 
@@ -417,6 +417,49 @@ template <typename Real, std::size_t N> struct Several {
 // The wait's density over the queue and two of its moments.
 template <typename Real> using Moments = Several<Real, 3>;
 
+// Over [lo, hi] by Boost's Gauss-Kronrod rule of 31 points with its Gauss
+// rule of 15 for the error, halving the panel where they differ by more
+// than the tolerance (absolute; infinite: one panel) or than rounding.
+// (Boost 1.74's own halving compares the error on the panel mapped to
+// [-1, 1] with a tolerance for the panel itself, and so halves small
+// panels in vain.) ConvergenceError past `depth` halvings.
+template <typename F, typename Real>
+auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth) -> decltype(f(lo)) {
+    using Value = decltype(f(lo));
+    const Real mid = lo / 2 + hi / 2;
+    const Real half = hi / 2 - lo / 2;
+    Real error = 0;
+    const auto mapped = [&](Real t) { return f(mid + half * t); };
+    const Value K = half * boost::math::quadrature::gauss_kronrod<Real, 31>::integrate(
+                               mapped, Real(-1), Real(1), 0, Real(0), &error);
+    if (half * error <= std::fmax(tolerance, 8 * kEps<Real> * abs(K))) {
+        return K;
+    }
+    if (depth == 0) {
+        throw ConvergenceError("a quadrature did not converge");
+    }
+    return Adaptive(f, lo, mid, tolerance / 2, depth - 1) +
+           Adaptive(f, mid, hi, tolerance / 2, depth - 1);
+}
+
+// The same to a relative tolerance of the whole, its first panel by the
+// rule of 61 points, enough for a smooth mass over it.
+template <typename F, typename Real>
+auto Relative(const F& f, Real lo, Real hi, Real relative) -> decltype(f(lo)) {
+    using Value = decltype(f(lo));
+    const Real mid = lo / 2 + hi / 2;
+    const Real half = hi / 2 - lo / 2;
+    Real error = 0;
+    const auto mapped = [&](Real t) { return f(mid + half * t); };
+    const Value K = half * boost::math::quadrature::gauss_kronrod<Real, 61>::integrate(
+                               mapped, Real(-1), Real(1), 0, Real(0), &error);
+    const Real tolerance = relative * abs(K);
+    if (half * error <= tolerance) {
+        return K;
+    }
+    return Adaptive(f, lo, mid, tolerance / 2, 12) + Adaptive(f, mid, hi, tolerance / 2, 12);
+}
+
 // e^-d - 1 + d, of one sign, without the cancellation of its terms near 0.
 template <typename Real> Real ExpMinusOneAndLinear(Real d) {
     if (std::fabs(d) > Real(0.25)) {
@@ -496,6 +539,22 @@ public:
     // mass, the piece beyond it counts in full, and a point within the
     // density's fall from w keeps Gauss-Kronrod's nodes on it.
     Parts Integrate(Real w) const {
+        if (w == INFINITY) {
+            // All of it: the two sides of the mode, each to its own size (past
+            // vHi the density is below e^-45 of its peak, save the tail of a
+            // virtual wait that falls slowly).
+            Parts all{
+                Relative([&](Real d) { return At(d); }, vLo_ - vRef_, Real(0), 64 * kEps<Real>),
+                Moments<Real>(0), scale_};
+            all.within +=
+                Relative([&](Real d) { return At(d); }, Real(0), vHi_ - vRef_, 64 * kEps<Real>);
+            if (vHi_ == vEnd_) {
+                all.within += TailFrom(vEnd_);
+            }
+            all.within.v[1] *= width_;
+            all.within.v[2] *= growth_;
+            return all;
+        }
         const Real lower = w < vLo_ ? 0 : vLo_;
         const Real upper = w > vHi_ ? vEnd_ : vHi_;
         std::array<Real, 8> points{lower, vLo_, vRef_, vHi_, upper, std::fmin(w, vEnd_),
@@ -614,26 +673,9 @@ private:
         return {e, e * v / width_, e * std::expm1(v) / growth_};
     }
 
-    // Over [lo, hi] in the offset, by Boost's Gauss-Kronrod rule of 31 points
-    // with its Gauss rule of 15 for the error, halving the panel where they
-    // differ by more than the tolerance (absolute; infinite: one panel) or
-    // by more than rounding. (Boost 1.74's own halving compares the error on
-    // the panel mapped to [-1, 1] with a tolerance for the panel itself, and
-    // so halves small panels in vain.)
+    // Over [lo, hi] in the offset.
     Moments<Real> Panel(Real lo, Real hi, Real tolerance, int depth) const {
-        const Real mid = lo / 2 + hi / 2;
-        const Real half = hi / 2 - lo / 2;
-        Real error = 0;
-        const auto f = [&](Real t) { return At(mid + half * t); };
-        const Moments<Real> K = half * boost::math::quadrature::gauss_kronrod<Real, 31>::integrate(
-                                           f, Real(-1), Real(1), 0, Real(0), &error);
-        if (half * error <= std::fmax(tolerance, 8 * kEps<Real> * abs(K))) {
-            return K;
-        }
-        if (depth == 0) {
-            throw ConvergenceError("the quadrature of the wait did not converge");
-        }
-        return Panel(lo, mid, tolerance / 2, depth - 1) + Panel(mid, hi, tolerance / 2, depth - 1);
+        return Adaptive([&](Real d) { return At(d); }, lo, hi, tolerance, depth);
     }
 
     // Beyond vEnd the density is e^-(a + 1) v times its value there.
@@ -738,12 +780,12 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
 
 // Without a cut (or with one beyond every digit): Erlang A's closed forms,
 // the answered wait by quadrature.
-template <typename Real> Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w) {
+template <typename Real>
+Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed) {
     const Scaled<Real> L0 = LowerGammaRatio(x, a + 1);
     const Window<Real> window = Untruncated(x, a, perCall);
     const Split<Real> b = AnsweredWithin(x, a + 1, L0, w);
     const Split<Real> v = AnsweredWithin(x, a, LowerGammaRatio(x, a), w);
-    const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, INFINITY).Integrate(INFINITY);
     Waits<Real> out;
     out.seen = window.seen;
     out.answered = window.answered;
@@ -755,8 +797,13 @@ template <typename Real> Waits<Real> WaitsUntruncated(Real x, Real a, Real perCa
     out.waiting = Times(Plus(b.late, b.density), std::exp(-w));
     out.reached = Times(v.within, perCall);
     out.unreached = Times(v.late, perCall);
-    out.time = {law.within.v[1], law.scale};
-    out.timeAnswered = {law.within.v[0], law.scale};
+    out.time = {0};
+    out.timeAnswered = {1};
+    if (timed) {
+        const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, INFINITY).Integrate(INFINITY);
+        out.time = {law.within.v[1], law.scale};
+        out.timeAnswered = {law.within.v[0], law.scale};
+    }
     return out;
 }
 
@@ -818,7 +865,12 @@ Real TailFrom(std::int64_t m, Real b, Real p, Real below, Real term, bool poisso
 // upper ones downwards from P(J >= m): each a sum of one sign. Without
 // patience (a beyond 1e30) J is Poisson, of mean N t/aht.
 template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t m, Real w) {
-    std::array<Real, kDirect> t; // weights, relative to the largest so far
+    // Per position: weight (relative to the largest so far), and for the two
+    // shapes the lower and upper tails and the terms; kept between calls.
+    thread_local std::vector<Real> store;
+    store.resize(7 * static_cast<std::size_t>(m));
+    const auto column = [&](int j) { return store.begin() + j * static_cast<std::ptrdiff_t>(m); };
+    const auto t = column(0);
     Real tScale = 0;
     std::int64_t n = m;
     Real weight = 1;
@@ -843,8 +895,8 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
     const Real p = -std::expm1(-w);
     const bool poisson = a > Real(1e30);
     // late[k] and within[k] for the two shapes: 0 answered, 1 virtual.
-    std::array<std::array<Real, kDirect>, 2> late;
-    std::array<std::array<Real, kDirect>, 2> within;
+    const std::array<decltype(t), 2> late{column(1), column(2)};
+    const std::array<decltype(t), 2> within{column(3), column(4)};
     for (int s = 0; s < 2; ++s) {
         const Real b = s == 0 ? a + 1 : a;
         const Real z = b * std::expm1(w); // the mean, without patience
@@ -853,7 +905,7 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
         Real uScale = std::fmin(logU0 + 600, Real(0));
         Real u = std::exp(logU0 - uScale);
         Real sum = 0;
-        std::array<Real, kDirect> terms{};
+        const auto terms = column(5 + s);
         for (std::int64_t k = 0; k < n; ++k) {
             if (k > 0) {
                 u *= poisson ? z / static_cast<Real>(k)
@@ -1047,7 +1099,8 @@ template <typename Real> struct Service {
     Real kept; // the basis's denominator per accepted attempt
 };
 
-template <typename Real> Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w) {
+template <typename Real>
+Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) {
     const Real x = ch.x;
     const Real a = ch.a;
     if (c.agents == 0) {
@@ -1077,7 +1130,7 @@ template <typename Real> Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre
         return v;
     }
     if (ch.window.whole) {
-        return WaitsUntruncated(x, a, ch.perCall, w);
+        return WaitsUntruncated(x, a, ch.perCall, w, timed);
     }
     if (c.queueLines == 0) {
         Waits<Real> none{};
@@ -1092,9 +1145,10 @@ template <typename Real> Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre
 }
 
 template <typename Real>
-Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime, Basis basis) {
+Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime, Basis basis,
+                        bool timed) {
     const Real w = targetTime / static_cast<Real>(c.patience);
-    const Waits<Real> q = WaitsOf(ch, c, w);
+    const Waits<Real> q = WaitsOf(ch, c, w, timed);
     const Scaled<Real>& below = ch.below;
     Scaled<Real> level = Plus(below, q.within);
     Scaled<Real> miss{0};
@@ -1220,6 +1274,10 @@ Centre CheckCentre(double agents, const ErlangXModel& model) {
     return c;
 }
 
+// What a caller needs beyond the shares: the service level, and the
+// answered wait (by quadrature without a cut, the costlier part).
+enum class Need { Shares, Level, All };
+
 // Every figure at a fresh traffic with no spread.
 template <typename Real> struct Point {
     Real attempts;
@@ -1229,7 +1287,7 @@ template <typename Real> struct Point {
 };
 
 template <typename Real>
-Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, bool service = true) {
+Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, Need need = Need::All) {
     Point<Real> p{};
     p.attempts = Attempts(A0, c);
     if (p.attempts == 0) {
@@ -1238,8 +1296,8 @@ Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, bool
     }
     const Chain<Real> ch = ChainAt(p.attempts, c);
     p.shares = SharesOf(ch, c);
-    if (service) {
-        p.service = ServiceOf(ch, c, targetTime, basis);
+    if (need != Need::Shares) {
+        p.service = ServiceOf(ch, c, targetTime, basis, need == Need::All);
     }
     const auto r = static_cast<Real>(c.redial);
     // L (1 - r)/(1 - r L), 1 - r L as (1 - r) + r (1 - L).
@@ -1286,8 +1344,8 @@ template <typename Real> Figures<Real> FiguresOf(const Point<Real>& p, const Cen
 template <typename Real> using Counts = Several<Real, 12>;
 
 template <typename Real>
-Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, bool service) {
-    const Point<Real> p = PointAt<Real>(u, c, t, basis, service);
+Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need) {
+    const Point<Real> p = PointAt<Real>(u, c, t, basis, need);
     const Real A = p.attempts;
     const Real accepted = A * p.shares.pass;
     const Real answered = accepted * p.shares.answered;
@@ -1306,14 +1364,10 @@ Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, bool service
             u};
 }
 
-// Boost 1.74 declares the integrators' integrate const but defines it
-// without, and builds their tables on first use: one of each per thread.
+// Boost 1.74 declares the integrator's integrate const but defines it
+// without, and builds its tables on first use: one per thread.
 template <typename Real> boost::math::quadrature::tanh_sinh<Real>& BelowMean() {
     thread_local boost::math::quadrature::tanh_sinh<Real> integrator;
-    return integrator;
-}
-template <typename Real> boost::math::quadrature::exp_sinh<Real>& AboveMean() {
-    thread_local boost::math::quadrature::exp_sinh<Real> integrator;
     return integrator;
 }
 
@@ -1323,15 +1377,18 @@ template <typename Real> boost::math::quadrature::exp_sinh<Real>& AboveMean() {
 // deviation; each count relative to its value at the mean, and per fresh
 // caller, so that the quadrature's error cancels in each ratio.
 template <typename Real>
-Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, bool service) {
+Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) {
     const auto k = static_cast<Real>(c.shape);
     const Real theta = A0 / k;
-    int sign = 0;
-    const Real logNorm = boost::math::lgamma(k, &sign) + k * std::log(theta);
-    // Far beyond the mean the density is below every digit: no centre is
-    // evaluated there.
-    const Real logAtMean = (k - 1) * std::log(A0) - k - logNorm;
-    const Counts<Real> at = CountsAt(A0, c, t, basis, service);
+    // The density relative to its value at the mean, its constant cancelling
+    // in every ratio: (k - 1) log(u/A0) - k (u/A0 - 1), whose terms near the
+    // mean would each be of the size of k, as (k - 1) log1pmx(d) - d.
+    const auto logDensity = [&](Real u) {
+        const Real d = (u - A0) / A0;
+        return std::fabs(d) < Real(0.5) ? (k - 1) * boost::math::log1pmx(d) - d
+                                        : (k - 1) * std::log(u / A0) - k * d;
+    };
+    const Counts<Real> at = CountsAt(A0, c, t, basis, need);
     Counts<Real> unit(1);
     for (std::size_t i = 0; i < unit.v.size(); ++i) {
         if (at.v[i] != 0) {
@@ -1339,21 +1396,28 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, bool servic
         }
     }
     const auto f = [&](Real u) {
-        const Real logDensity = (k - 1) * std::log(u) - u / theta - logNorm;
-        if (!(u > 0) || logDensity < logAtMean - 750) {
-            return Counts<Real>(0);
+        const Real log = u > 0 ? logDensity(u) : -INFINITY;
+        if (!(log > -750)) {
+            return Counts<Real>(0); // below every digit: no centre evaluated there
         }
-        Counts<Real> n = CountsAt(u, c, t, basis, service);
-        const Real density = std::exp(logDensity);
+        Counts<Real> n = CountsAt(u, c, t, basis, need);
+        const Real density = std::exp(log);
         for (std::size_t i = 0; i < n.v.size(); ++i) {
             n.v[i] *= unit.v[i] * density;
         }
         return n;
     };
-    const Real tolerance = std::sqrt(kEps<Real>) / 1000;
-    const Real sd = theta * std::sqrt(k);
-    Counts<Real> total = BelowMean<Real>().integrate(f, Real(0), A0, tolerance);
-    total += sd * AboveMean<Real>().integrate([&](Real s) { return f(A0 + sd * s); }, tolerance);
+    // The law's mass between its quantiles at 1e-20: Gauss-Kronrod on
+    // either side of the mean; below it tanh-sinh where the density's
+    // power of u (k < 2) is not smooth at 0.
+    const Real lo = k < 2 ? Real(0) : theta * boost::math::gamma_p_inv(k, Real(1e-20));
+    const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
+    // Each count is known to some units in its last digits at a node: held
+    // to 1e-12, Gauss-Kronrod's estimate falls far short of its error.
+    const Real relative = std::sqrt(kEps<Real>) * Real(1e-4);
+    Counts<Real> total = k < 2 ? BelowMean<Real>().integrate(f, lo, A0, std::sqrt(kEps<Real>))
+                               : Relative(f, lo, A0, relative);
+    total += Relative(f, A0, hi, relative);
     for (std::size_t i = 0; i < total.v.size(); ++i) {
         total.v[i] *= at.v[i] == 0 ? 1 : at.v[i];
     }
@@ -1374,16 +1438,16 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, bool servic
 }
 
 template <typename Real>
-Figures<Real> Evaluate(Real A0, const Centre& c, Real t, Basis basis, bool service = true) {
+Figures<Real> Evaluate(Real A0, const Centre& c, Real t, Basis basis, Need need = Need::All) {
     if (A0 == 0) {
         Figures<Real> none{};
         none.level = 1;
         return none;
     }
     if (c.shape < INFINITY) {
-        return Mixture<Real>(A0, c, t, basis, service);
+        return Mixture<Real>(A0, c, t, basis, need);
     }
-    return FiguresOf(PointAt<Real>(A0, c, t, basis, service), c);
+    return FiguresOf(PointAt<Real>(A0, c, t, basis, need), c);
 }
 
 void CheckAttempts(double traffic, double attempts) {
@@ -1477,8 +1541,8 @@ bool Final(const Figures<long double>& f, const ErlangXTargets& t) {
            (!t.maxBlocking || f.blocking <= *t.maxBlocking);
 }
 
-bool NeedsService(const ErlangXTargets& t) {
-    return t.serviceLevel.has_value() || t.answeredWait.has_value();
+Need NeedOf(const ErlangXTargets& t) {
+    return t.answeredWait ? Need::All : t.serviceLevel ? Need::Level : Need::Shares;
 }
 
 // Whether a fresh traffic meets every target, the figures in double for the
@@ -1487,7 +1551,7 @@ bool Meets(double A0, const Centre& c, const ErlangXTargets& t, const Figures<do
     std::optional<Figures<long double>> wide;
     const auto extended = [&]() -> const Figures<long double>& {
         if (!wide) {
-            wide = Evaluate<long double>(A0, c, t.targetTime, t.basis, NeedsService(t));
+            wide = Evaluate<long double>(A0, c, t.targetTime, t.basis, NeedOf(t));
         }
         return *wide;
     };
@@ -1596,33 +1660,46 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     const double lines = model.lines;
     // Without lines or patience the queue drains only above the traffic.
     const double lo = !base.limited && !base.hangUps ? std::floor(traffic) : 0;
-    const auto at = [&](std::int64_t n) {
-        return Evaluate<double>(traffic, With(static_cast<double>(n), model, lines),
-                                targets.targetTime, targets.basis, NeedsService(targets));
+    const auto at = [&](std::int64_t n, const ErlangXModel& m) {
+        return Evaluate<double>(traffic, With(static_cast<double>(n), m, lines), targets.targetTime,
+                                targets.basis, NeedOf(targets));
     };
-    const std::int64_t n =
-        SmallestCount(lo, lo + 1 + std::sqrt(traffic) + traffic / 4, [&](std::int64_t n) {
-            if (static_cast<double>(n) > lines) {
-                return Step{true, 0, 1}; // past the lines: refused below
-            }
-            const Centre c = With(static_cast<double>(n), model, lines);
-            const Figures<double> here = at(n);
-            const bool meets = Meets(traffic, c, targets, here);
-            const auto [excess, which] = Excess(here, targets);
-            double fall = 1;
-            if (static_cast<double>(n) + 1 <= lines) {
-                fall = excess - Excess(at(n + 1), targets, which).first;
-            }
-            // Newton's step on the count, at most doubling it: where a figure is
-            // flat in the count its slope says nothing.
-            const auto most = static_cast<double>(std::max<std::int64_t>(n, 1));
-            if (!(std::fabs(excess) <= most * fall)) {
-                fall = std::fabs(excess) / most;
-            }
-            return Step{meets, excess, fall};
-        });
+    // With a forecast's variance, each count costs a quadrature: the count
+    // without it is the first guess, and its figures give Newton's slope.
+    ErlangXModel plain = model;
+    plain.calls = plain.variance = 0;
+    double guess = lo + 1 + std::sqrt(traffic) + traffic / 4;
+    if (base.shape < INFINITY) {
+        try {
+            guess = static_cast<double>(ErlangXAgents(traffic, plain, targets));
+        } catch (const DomainError&) {
+            // no count on these lines meets it without the variance either
+        }
+    }
+    const std::int64_t n = SmallestCount(lo, guess, [&](std::int64_t n) {
+        if (static_cast<double>(n) > lines) {
+            return Step{true, 0, 1}; // past the lines: refused below
+        }
+        const Centre c = With(static_cast<double>(n), model, lines);
+        const Figures<double> here = at(n, model);
+        const bool meets = Meets(traffic, c, targets, here);
+        const auto [excess, which] = Excess(here, targets);
+        double fall = 1;
+        if (static_cast<double>(n) + 1 <= lines) {
+            const bool spread = base.shape < INFINITY;
+            const double from = spread ? Excess(at(n, plain), targets, which).first : excess;
+            fall = from - Excess(at(n + 1, spread ? plain : model), targets, which).first;
+        }
+        // Newton's step on the count, at most doubling it: where a figure is
+        // flat in the count its slope says nothing.
+        const auto most = static_cast<double>(std::max<std::int64_t>(n, 1));
+        if (!(std::fabs(excess) <= most * fall)) {
+            fall = std::fabs(excess) / most;
+        }
+        return Step{meets, excess, fall};
+    });
     if (static_cast<double>(n) > lines) {
-        const Figures<double> full = at(static_cast<std::int64_t>(lines));
+        const Figures<double> full = at(static_cast<std::int64_t>(lines), model);
         const char* names[] = {"service-level", "average-wait", "answered-wait", "max-abandon",
                                "max-blocking"};
         const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
@@ -1661,16 +1738,33 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
     }
     ErlangXTargets targets;
     targets.maxBlocking = blocking;
-    const auto at = [&](std::int64_t K) {
-        return Evaluate<double>(traffic, With(N, model, static_cast<double>(K)), 0, Basis::Offered,
-                                false);
+    ErlangXModel plain = model;
+    plain.calls = plain.variance = 0;
+    const bool spread = base.shape < INFINITY;
+    const auto at = [&](std::int64_t K, const ErlangXModel& m) {
+        return Evaluate<double>(traffic, With(N, m, static_cast<double>(K)), 0, Basis::Offered,
+                                Need::Shares);
     };
-    const double guess = lo + 1 + std::sqrt(traffic) * 2;
+    if (spread && !base.hangUps) {
+        // The same limit over the forecast's traffics: no closed form, but
+        // the most lines the engine takes come within rounding of it.
+        const double limit = at(static_cast<std::int64_t>(kMaxLines), model).blocking;
+        if (blocking <= limit) {
+            throw DomainError("blocking", blocking,
+                              "above " + ShowNumber(limit) + ", which no number of lines meets");
+        }
+    }
+    double guess = lo + 1 + std::sqrt(traffic) * 2;
+    if (spread) {
+        guess = static_cast<double>(ErlangXLines(traffic, agents, plain, blocking));
+    }
     return SmallestCount(lo, guess, [&](std::int64_t K) {
-        const Figures<double> here = at(K);
+        const Figures<double> here = at(K, model);
         const bool meets = Meets(traffic, With(N, model, static_cast<double>(K)), targets, here);
         const double excess = std::log(here.blocking) - std::log(blocking);
-        double fall = excess - (std::log(at(K + 1).blocking) - std::log(blocking));
+        const double from = spread ? std::log(at(K, plain).blocking) - std::log(blocking) : excess;
+        double fall =
+            from - (std::log(at(K + 1, spread ? plain : model).blocking) - std::log(blocking));
         const auto most = static_cast<double>(std::max<std::int64_t>(K, 1));
         if (!(std::fabs(excess) <= most * fall)) {
             fall = std::fabs(excess) / most;
@@ -1686,52 +1780,58 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     if (agents == 0 && !drains) {
         return 0;
     }
-    const auto at = [&](double A0) {
-        return Evaluate<double>(A0, c, targets.targetTime, targets.basis, NeedsService(targets));
-    };
     // Without lines or patience the traffic stays below the agents.
     const double ceiling = drains ? kMaxTraffic : agents * (1 - 1e-15);
-    double answer = ceiling;
-    const bool given[] = {targets.serviceLevel.has_value(), targets.averageWait.has_value(),
-                          targets.answeredWait.has_value(), targets.maxAbandon.has_value(),
-                          targets.maxBlocking.has_value()};
-    for (int which = 0; which < 5; ++which) {
-        if (!given[which]) {
-            continue;
-        }
-        // Each target's traffic by TOMS 748 on log A0, from a bracket grown
-        // from the agents fourfold.
-        const auto f = [&](double u) { return Excess(at(std::exp(u)), targets, which).first; };
-        double hi = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
-        double fHi = f(hi);
-        for (int i = 0; i < 64 && !(fHi > 0) && hi < std::log(ceiling); ++i) {
-            hi = std::fmin(hi + std::log(4.0), std::log(ceiling));
-            fHi = f(hi);
-        }
-        if (!(fHi > 0)) {
-            if (drains) {
-                // Lines keep the accepted attempts' figures at any traffic:
-                // the capacity would lie beyond the engine's traffics.
-                const char* names[] = {"service-level", "average-wait", "answered-wait",
-                                       "max-abandon", "max-blocking"};
-                const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
-                                                        targets.answeredWait, targets.maxAbandon,
-                                                        targets.maxBlocking};
-                throw DomainError(names[which], *values[which],
-                                  "a target these agents miss at some traffic up to 1e9 erlangs");
-            }
-            continue; // met up to the agents themselves
-        }
-        double lo = hi - std::log(4.0);
+    const char* names[] = {"service-level", "average-wait", "answered-wait", "max-abandon",
+                           "max-blocking"};
+    const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
+                                            targets.answeredWait, targets.maxAbandon,
+                                            targets.maxBlocking};
+    // With a forecast's variance each target's traffic is sought from the
+    // one without it, a few hundredths away: each step costs a quadrature.
+    ErlangXModel plain = model;
+    plain.calls = plain.variance = 0;
+    const Centre poisson = CheckCentre(agents, plain);
+    const auto solve = [&](const Centre& centre, int which, double start, double step) {
+        const auto f = [&](double u) {
+            return Excess(Evaluate<double>(std::exp(u), centre, targets.targetTime, targets.basis,
+                                           NeedOf(targets)),
+                          targets, which)
+                .first;
+        };
+        // A bracket from `start`, its step doubling, then TOMS 748 on log A0.
+        const double top = std::log(ceiling);
+        double lo = std::fmin(start, top);
         double fLo = f(lo);
-        for (int i = 0; i < 1100 && !(fLo <= 0); ++i) {
-            hi = lo;
-            fHi = fLo;
-            lo -= std::log(4.0);
-            fLo = f(lo);
-        }
-        if (!(fLo <= 0)) {
-            return 0; // missed at every traffic the doubles hold
+        double hi = lo;
+        double fHi = fLo;
+        if (fLo > 0) {
+            for (int i = 0; i < 1100 && fLo > 0; ++i, step *= 2) {
+                hi = lo;
+                fHi = fLo;
+                lo -= step;
+                fLo = f(lo);
+            }
+            if (!(fLo <= 0)) {
+                return 0.0; // missed at every traffic the doubles hold
+            }
+        } else {
+            for (int i = 0; i < 64 && !(fHi > 0) && hi < top; ++i, step *= 2) {
+                lo = hi;
+                fLo = fHi;
+                hi = std::fmin(hi + step, top);
+                fHi = f(hi);
+            }
+            if (!(fHi > 0)) {
+                if (drains) {
+                    // Lines keep the accepted attempts' figures at any
+                    // traffic: the capacity would lie beyond the engine's.
+                    throw DomainError(names[which], *values[which],
+                                      "a target these agents miss at some traffic up to 1e9 "
+                                      "erlangs");
+                }
+                return static_cast<double>(INFINITY); // met up to the agents themselves
+            }
         }
         // A figure of 0 (no miss at all) has an infinite log: TOMS 748's
         // interpolation needs both ends finite.
@@ -1747,10 +1847,25 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         if (iterations >= 100) {
             throw ConvergenceError("the capacity did not converge");
         }
-        answer = std::fmin(answer, std::exp(a / 2 + b / 2));
+        return std::exp(a / 2 + b / 2);
+    };
+    double answer = ceiling;
+    for (int which = 0; which < 5; ++which) {
+        if (!values[which]) {
+            continue;
+        }
+        const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
+        double traffic = solve(poisson, which, from, std::log(4.0));
+        if (c.shape < INFINITY && traffic > 0) {
+            traffic = solve(c, which, std::log(std::fmin(traffic, ceiling)), 0.01);
+        }
+        answer = std::fmin(answer, traffic);
     }
     // The root rounded may lie a unit or two above the largest traffic that
     // meets every target: such a traffic read back would miss one.
+    const auto at = [&](double A0) {
+        return Evaluate<double>(A0, c, targets.targetTime, targets.basis, NeedOf(targets));
+    };
     for (int i = 0; i < 8 && answer > 0 && !Meets(answer, c, targets, at(answer)); ++i) {
         answer = std::nextafter(answer, 0.0);
     }

@@ -419,7 +419,7 @@ template <typename Real> using Moments = Several<Real, 3>;
 
 // Over [lo, hi] by Boost's Gauss-Kronrod rule of 31 points with its Gauss
 // rule of 15 for the error, halving the panel where they differ by more
-// than the tolerance (absolute; infinite: one panel) or than rounding.
+// than the tolerance (absolute; infinite: one panel) and than rounding.
 // (Boost 1.74's own halving compares the error on the panel mapped to
 // [-1, 1] with a tolerance for the panel itself, and so halves small
 // panels in vain.) ConvergenceError past `depth` halvings.
@@ -432,7 +432,9 @@ auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth) -> declty
     const auto mapped = [&](Real t) { return f(mid + half * t); };
     const Value K = half * boost::math::quadrature::gauss_kronrod<Real, 31>::integrate(
                                mapped, Real(-1), Real(1), 0, Real(0), &error);
-    if (half * error <= std::fmax(tolerance, 8 * kEps<Real> * abs(K))) {
+    // Rules agreeing to some hundreds of units in the last place are as good
+    // as the integrand's own digits (its logarithm's terms may run to 1e5).
+    if (half * error <= std::fmax(tolerance, 256 * kEps<Real> * abs(K))) {
         return K;
     }
     if (depth == 0) {
@@ -445,7 +447,7 @@ auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth) -> declty
 // The same to a relative tolerance of the whole, its first panel by the
 // rule of 61 points, enough for a smooth mass over it.
 template <typename F, typename Real>
-auto Relative(const F& f, Real lo, Real hi, Real relative) -> decltype(f(lo)) {
+auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12) -> decltype(f(lo)) {
     using Value = decltype(f(lo));
     const Real mid = lo / 2 + hi / 2;
     const Real half = hi / 2 - lo / 2;
@@ -457,7 +459,7 @@ auto Relative(const F& f, Real lo, Real hi, Real relative) -> decltype(f(lo)) {
     if (half * error <= tolerance) {
         return K;
     }
-    return Adaptive(f, lo, mid, tolerance / 2, 12) + Adaptive(f, mid, hi, tolerance / 2, 12);
+    return Adaptive(f, lo, mid, tolerance / 2, depth) + Adaptive(f, mid, hi, tolerance / 2, depth);
 }
 
 // e^-d - 1 + d, of one sign, without the cancellation of its terms near 0.
@@ -496,10 +498,12 @@ public:
         // Gamma(m) hazard, 1/U(y, m), all falling in y.
         const Real top = x - a - 1; // the mode without a cut
         Real y = std::fmax(top, Real(0));
-        if (cut_ && top > 0) {
-            const auto slope = [&](Real u) {
-                return 1 - (a + 1) / (x - u) - (u > 0 ? 1 / Value(GammaRatio(u, m)) : 0);
-            };
+        const auto slope = [&](Real u) {
+            return 1 - (a + 1) / (x - u) - (u > 0 ? 1 / Value(GammaRatio(u, m)) : 0);
+        };
+        // Unless the cut lies far beyond the untruncated mode, which it then
+        // leaves where it was.
+        if (cut_ && top > 0 && slope(top) < 0) {
             Real hi = std::fmin(top, 2 * std::fmax(m, m * x / (a + m)) + 10 * std::sqrt(m) + 10);
             if (!(slope(hi) < 0)) {
                 hi = top;
@@ -507,19 +511,26 @@ public:
             y = Root(slope, Real(0), hi);
         }
         yRef_ = y;
-        xRef_ = x - y; // x e^-vref
         vRef_ = -std::log1p(-y / x);
-        kappa_ =
-            static_cast<Real>(static_cast<long double>(xRef_) - (static_cast<long double>(a) + 1));
-        logQRef_ = LogQ(y);
+        // The log density's differences in extended precision: where the cut
+        // holds the mode far from the untruncated one, its terms run to some
+        // 1e5 and would leave double's rounding on every node.
+        wide_.a = a;
+        wide_.m = m;
+        wide_.yRef = y;
+        wide_.xRef = static_cast<Wide>(x) - y; // x e^-vref
+        wide_.kappa = wide_.xRef - (wide_.a + 1);
+        wide_.logQRef = LogQ(wide_.yRef);
         if (cut_ && y > m) {
-            gammaRef_ = Value(GammaRatio(y, m));
+            wide_.gammaRef = Value(GammaRatio(wide_.yRef, wide_.m));
+            wide_.linear = (wide_.a + 1) - (wide_.m - 1) * (wide_.xRef / wide_.yRef);
         }
+        const auto logQRef = static_cast<Real>(wide_.logQRef);
         // log a + log density at the mode, -(a + 1) v + y, as (a + 1) log1pmx(-u) + (x - a - 1) u.
         const Real u = y / x;
-        scale_ = std::log(a) + (a + 1) * (std::log1p(-u) + u) + (x - a - 1) * u + logQRef_;
+        scale_ = std::log(a) + (a + 1) * (std::log1p(-u) + u) + (x - a - 1) * u + logQRef;
         if (u < Real(0.5)) {
-            scale_ = std::log(a) + (a + 1) * boost::math::log1pmx(-u) + (x - a - 1) * u + logQRef_;
+            scale_ = std::log(a) + (a + 1) * boost::math::log1pmx(-u) + (x - a - 1) * u + logQRef;
         }
         // Beyond vEnd, y is x to the last digit: the density falls as e^-(a + 1) v.
         vEnd_ = 40 + std::fmax(std::log(x), Real(0));
@@ -636,35 +647,42 @@ private:
     }
 
     // log Q(m, y): from the lower series below m, where Q is near 1.
-    Real LogQ(Real y) const {
+    using Wide = long double;
+
+    Wide LogQ(Wide y) const {
         if (!cut_ || y <= 0) {
             return 0;
         }
-        const Real D = LogGammaDensity(y, m_);
-        if (y <= m_) {
-            const Scaled<Real> P = LowerGammaRatio(y, m_);
+        const Wide D = LogGammaDensity(y, wide_.m);
+        if (y <= wide_.m) {
+            const Scaled<Wide> P = LowerGammaRatio(y, wide_.m);
             return std::log1p(-P.mantissa * std::exp(P.scale + D));
         }
-        const Scaled<Real> U = GammaRatio(y, m_);
+        const Scaled<Wide> U = GammaRatio(y, wide_.m);
         return std::log(U.mantissa) + U.scale + D;
     }
 
     // log density at vref + d less at vref, every term of the local size.
-    Real LogDensity(Real d) const {
-        const Real em1 = std::expm1(-d);
-        Real value = -(a_ + 1) * ExpMinusOneAndLinear(d) - kappa_ * em1;
-        if (cut_) {
-            const Real dy = -xRef_ * em1;
-            const Real y = std::fmax(yRef_ + dy, Real(0)); // v = 0 within rounding
-            if (y > m_ && yRef_ > m_) {
-                const Real u = dy / yRef_;
-                value += (m_ - 1) * boost::math::log1pmx(u) - (yRef_ - (m_ - 1)) * u +
-                         std::log(Value(GammaRatio(y, m_)) / gammaRef_);
-            } else {
-                value += LogQ(y) - logQRef_;
-            }
+    // Beyond m on both sides, log Q's own y^(m - 1) e^-y is taken with the
+    // e^g it cancels: their linear terms, x e^-vref times e^-d - 1 each
+    // (some 1e7 far into the overload), leave ((a + 1) - (m - 1) x e^-vref
+    // / yref) times it.
+    Real LogDensity(Real offset) const {
+        const Wide d = offset;
+        const Wide em1 = std::expm1(-d);
+        const Wide dy = -wide_.xRef * em1;
+        const Wide y = std::fmax(wide_.yRef + dy, Wide(0)); // v = 0 within rounding
+        if (cut_ && y > wide_.m && wide_.yRef > wide_.m) {
+            const Wide u = dy / wide_.yRef;
+            return static_cast<Real>(-(wide_.a + 1) * ExpMinusOneAndLinear(d) + wide_.linear * em1 +
+                                     (wide_.m - 1) * boost::math::log1pmx(u) +
+                                     std::log(Value(GammaRatio(y, wide_.m)) / wide_.gammaRef));
         }
-        return value;
+        Wide value = -(wide_.a + 1) * ExpMinusOneAndLinear(d) - wide_.kappa * em1;
+        if (cut_) {
+            value += LogQ(y) - wide_.logQRef;
+        }
+        return static_cast<Real>(value);
     }
 
     Moments<Real> At(Real d) const {
@@ -688,15 +706,19 @@ private:
 
     // d/dv of the log density at vref + d.
     Real Slope(Real d) const {
-        const Real front = xRef_ * std::exp(-d); // x e^-v
-        const Real y = yRef_ - xRef_ * std::expm1(-d);
+        const auto xRef = static_cast<Real>(wide_.xRef);
+        const Real front = xRef * std::exp(-d); // x e^-v
+        const Real y = yRef_ - xRef * std::expm1(-d);
         const Real hazard = cut_ && y > 0 ? 1 / Value(GammaRatio(y, m_)) : 0;
         return -(a_ + 1) + front * (1 - hazard);
     }
 
     Real x_, a_, m_;
     bool cut_;
-    Real yRef_ = 0, xRef_ = 0, vRef_ = 0, kappa_ = 0, logQRef_ = 0, gammaRef_ = 1;
+    struct {
+        Wide a = 0, m = 0, yRef = 0, xRef = 0, kappa = 0, logQRef = 0, gammaRef = 1, linear = 0;
+    } wide_;
+    Real yRef_ = 0, vRef_ = 0;
     Real scale_ = 0, vLo_ = 0, vHi_ = 0, vEnd_ = 0, width_ = 1, growth_ = 1;
 };
 
@@ -727,15 +749,19 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
     const Real y = std::exp(-w);
     const Real xy = x * y;
     const Real rise = -(b - 1) * w - x * std::expm1(-w); // log(y^(b - 1) e^(x (1 - y)))
+    // Where x y leaves the double range, its powers need not: for a shape
+    // near 0, y^b is far from 0. There gamma(b, z) = z^b/b to every digit.
+    const bool tiny = !(xy > Real(1e-290));
+    const Real logXY = std::log(x) - w;
+    int sign = 0;
     // The density's own scale where `late` is regularized, in the queue's.
     const auto density = [&](Real scale) -> Scaled<Real> {
-        if (xy == 0) {
-            return {0};
-        }
         if (scale == 0) {
             return {1, rise};
         }
-        return {std::exp(LogGammaDensity(xy, b)), scale};
+        return {std::exp(tiny ? (b - 1) * logXY - boost::math::lgamma(b, &sign)
+                              : LogGammaDensity(xy, b)),
+                scale};
     };
     if (w == 0) {
         return {{0}, queue, {1}};
@@ -751,12 +777,12 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
                 density(queue.scale)};
     }
     if (x <= b) {
-        // The integrand u^(b - 1) e^-u rises over [xy, x]: the lower parts.
-        if (xy == 0) {
-            return {queue, {0}, {0}};
+        // The integrand u^(b - 1) e^-u rises over [xy, x]: the lower parts,
+        // e^x x^(1 - b) gamma(b, xy) = (x/b) e^(x - b w) for a tiny xy.
+        Scaled<Real> late = tiny ? Scaled<Real>{x / b, x - b * w} : LowerGammaRatio(xy, b);
+        if (!tiny) {
+            late.scale += rise;
         }
-        Scaled<Real> late = LowerGammaRatio(xy, b);
-        late.scale += rise;
         return {Plus(queue, Scaled<Real>{-late.mantissa, late.scale}), late, density(0)};
     }
     // Beyond the peak at b: regularized, in the scale of the queue,
@@ -768,9 +794,12 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
         const Real tail2 = upper2.mantissa * std::exp(upper2.scale + LogGammaDensity(xy, b));
         return {{tail2 - tailAbove, queue.scale}, {1 - tail2, queue.scale}, density(queue.scale)};
     }
-    // Across the peak: the whole less both tails.
+    // Across the peak: the whole less both tails, P(b, z) = z^b/Gamma(b + 1)
+    // for a tiny z.
     Real tailBelow = 0;
-    if (xy > 0) {
+    if (tiny) {
+        tailBelow = std::exp(b * logXY - boost::math::lgamma(b + 1, &sign));
+    } else {
         const Scaled<Real> lower = LowerGammaRatio(xy, b);
         tailBelow = lower.mantissa * std::exp(lower.scale + LogGammaDensity(xy, b));
     }
@@ -1071,22 +1100,26 @@ template <typename Real> Shares<Real> SharesOf(const Chain<Real>& ch, const Cent
     const Scaled<Real> accepted = Plus(ch.below, w.seen);
     const Scaled<Real> total = Plus(accepted, w.last);
     const Scaled<Real> served = Plus(ch.below, w.answered);
+    // Each a share of its whole: at most 1, whatever the rounding.
+    const auto share = [](const Scaled<Real>& part, const Scaled<Real>& whole) {
+        return std::fmin(Over(part, whole), Real(1));
+    };
     Shares<Real> s;
-    s.blocking = Over(w.last, total);
-    s.pass = Over(accepted, total);
-    s.wait = Over(w.seen, accepted);
-    s.abandon = Over(w.abandoned, accepted);
-    s.answered = Over(served, accepted);
-    s.lost = Over(Plus(w.last, w.abandoned), total);
-    s.kept = Over(served, total);
+    s.blocking = share(w.last, total);
+    s.pass = share(accepted, total);
+    s.wait = share(w.seen, accepted);
+    s.abandon = share(w.abandoned, accepted);
+    s.answered = share(served, accepted);
+    s.lost = share(Plus(w.last, w.abandoned), total);
+    s.kept = share(served, total);
     if (c.agents == 0) {
         s.occupancy = 0;
     } else if (ch.load > Real(1e-250) && ch.load < Real(1e250)) {
-        s.occupancy = Over(Times(served, ch.load), total);
+        s.occupancy = share(Times(served, ch.load), total);
     } else {
         // A / N into the scale, where it leaves the range.
         const Scaled<Real> weighted{served.mantissa, served.scale + std::log(ch.load)};
-        s.occupancy = Over(weighted, total);
+        s.occupancy = share(weighted, total);
     }
     return s;
 }
@@ -1388,12 +1421,26 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) 
         return std::fabs(d) < Real(0.5) ? (k - 1) * boost::math::log1pmx(d) - d
                                         : (k - 1) * std::log(u / A0) - k * d;
     };
-    const Counts<Real> at = CountsAt(A0, c, t, basis, need);
-    Counts<Real> unit(1);
-    for (std::size_t i = 0; i < unit.v.size(); ++i) {
-        if (at.v[i] != 0) {
-            unit.v[i] = 1 / at.v[i];
+    // Each count held to its own size: its largest weighted value over
+    // seven quantiles of the law (a count may vary by 1e25 across a wide
+    // law, the service level's from nearly all to nearly none); one far
+    // below the largest (a blocking or a miss of 1e-100, whose digits the
+    // forms that give them do not keep) to 1e-30 of the largest's.
+    Counts<Real> unit(0);
+    for (const Real q :
+         {Real(1e-3), Real(0.05), Real(0.25), Real(0.5), Real(0.75), Real(0.95), Real(0.999)}) {
+        const Real u = theta * boost::math::gamma_p_inv(k, q);
+        const Real weight = u > 0 ? std::exp(logDensity(u)) : 0;
+        if (weight > 0) {
+            const Counts<Real> n = CountsAt(u, c, t, basis, need);
+            for (std::size_t i = 0; i < unit.v.size(); ++i) {
+                unit.v[i] = std::fmax(unit.v[i], std::fabs(n.v[i]) * weight);
+            }
         }
+    }
+    const Real floor = std::fmax(abs(unit) * Real(1e-30), std::numeric_limits<Real>::min());
+    for (Real& x : unit.v) {
+        x = 1 / std::fmax(x, floor);
     }
     const auto f = [&](Real u) {
         const Real log = u > 0 ? logDensity(u) : -INFINITY;
@@ -1407,30 +1454,52 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) 
         }
         return n;
     };
-    // The law's mass between its quantiles at 1e-20: Gauss-Kronrod on
-    // either side of the mean; below it tanh-sinh where the density's
-    // power of u (k < 2) is not smooth at 0.
+    // The law's mass between its quantiles at 1e-20, by Gauss-Kronrod in
+    // pieces: split at the mean, and where the traffic meets the agents
+    // (within three of their standard deviations, less the redials'
+    // share), the counts' one sharp turn; below the least of them
+    // tanh-sinh where the density's power of u (k < 2) is not smooth at 0.
     const Real lo = k < 2 ? Real(0) : theta * boost::math::gamma_p_inv(k, Real(1e-20));
     const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
+    const auto N = static_cast<Real>(c.agents);
+    const Real spread = 3 * std::sqrt(N) + 1;
+    const auto r = static_cast<Real>(c.redial);
+    std::array<Real, 7> points{
+        lo, A0, hi, N - spread, N + spread, (1 - r) * N - spread, (1 - r) * N + spread};
+    for (Real& p : points) {
+        p = std::clamp(p, lo, hi);
+    }
+    std::sort(points.begin(), points.end());
     // Each count is known to some units in its last digits at a node: held
-    // to 1e-12, Gauss-Kronrod's estimate falls far short of its error.
+    // to 1e-12, Gauss-Kronrod's estimate falls far short of its error. Deep
+    // halvings for a queue of many lines without patience near the agents:
+    // its level falls from all to none across some 1/lines of the traffic.
     const Real relative = std::sqrt(kEps<Real>) * Real(1e-4);
-    Counts<Real> total = k < 2 ? BelowMean<Real>().integrate(f, lo, A0, std::sqrt(kEps<Real>))
-                               : Relative(f, lo, A0, relative);
-    total += Relative(f, A0, hi, relative);
+    Counts<Real> total(0);
+    bool first = true;
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        if (!(points[i + 1] > points[i])) {
+            continue;
+        }
+        total += first && k < 2 ? BelowMean<Real>().integrate(f, points[i], points[i + 1],
+                                                              std::sqrt(kEps<Real>))
+                                : Relative(f, points[i], points[i + 1], relative, 24);
+        first = false;
+    }
     for (std::size_t i = 0; i < total.v.size(); ++i) {
-        total.v[i] *= at.v[i] == 0 ? 1 : at.v[i];
+        total.v[i] /= unit.v[i];
     }
     const auto& T = total.v;
-    const auto ratio = [](Real u, Real v) { return v == 0 ? Real(0) : u / v; };
+    // Shares of their wholes: at most 1, whatever the rounding.
+    const auto ratio = [](Real u, Real v) { return v == 0 ? Real(0) : std::fmin(u / v, Real(1)); };
     Figures<Real> fig{};
     fig.attempts = T[0] / T[11] * A0;
     fig.blocking = ratio(T[1], T[0]);
     fig.wait = ratio(T[3], T[2]);
     fig.abandon = ratio(T[4], T[2]);
     fig.averageWait = fig.abandon * static_cast<Real>(c.patience);
-    fig.answeredWait = ratio(T[6], T[5]);
-    fig.occupancy = T[5] / T[11] * A0 / static_cast<Real>(c.agents);
+    fig.answeredWait = T[5] == 0 ? 0 : T[6] / T[5];
+    fig.occupancy = std::fmin(T[5] / T[11] * A0 / static_cast<Real>(c.agents), Real(1));
     fig.level = ratio(T[7], T[9]);
     fig.miss = T[9] == 0 ? Real(1) : T[8] / T[9];
     fig.callersLost = T[10] / T[11];

@@ -12,7 +12,8 @@
 // Without lines and patience this is Erlang C, without lines Erlang A (both
 // answered by those functions, to the bit, when nothing else is given), and
 // with neither patience nor agents above the traffic the queue grows without
-// end: refused. With lines any traffic is carried.
+// end: refused. With lines any traffic is carried. Redials join the fresh
+// calls as a Poisson stream.
 //
 // Domain: traffic 0 to 1e9 erlangs; agents 0 to 2e9 (whole with lines,
 // greater than 0 without patience); aht greater than 0 and finite; patience
@@ -22,21 +23,28 @@
 // given; target time 0 or more. Outside it, DomainError naming the argument.
 //
 // Accuracy as for the rest of the engine: real results within 1e-12 relative
-// (the tests hold them to 50-digit values region by region), counts exact,
-// near-ties settled in extended precision.
+// (the tests hold them to 50-digit values region by region: the worst is some
+// 15 units in the last place), counts exact, near-ties decided in extended
+// precision, where its own estimate has the last word.
 //
 // Method, by region (x = traffic * patience / aht, a = agents * patience / aht,
-// m = lines - agents): without lines, Erlang A's incomplete gamma functions;
-// with lines whose cut leaves the queue's tail beyond every digit, the same;
-// otherwise the queue's sums over its m + 1 states as differences of
-// incomplete gamma functions taken from whichever end does not cancel, and
-// where both would (a cut within the queue's spread of its peak, m well below
-// sqrt(a)) the states one by one up to 1024 of them, beyond by Gauss-Kronrod
-// quadrature of the wait's density. The service levels and the answered
-// wait: closed forms without lines; with lines the positions one by one up
-// to 1024, beyond the quadrature. Redials: the attempt rate's fixed point by
-// a bracketed solve (TOMS 748). Forecast variance: tanh-sinh quadrature over
-// the fresh traffic's Gamma law, split at its mean.
+// m = lines - agents, all at the attempt traffic): without lines, Erlang A's
+// incomplete gamma functions; with lines, the queue's sums over its m + 1
+// states as Erlang A's less what lies beyond the cut (a shifted series), or
+// where the cut falls before the queue's peak from the cut downwards (the
+// tail of Legendre's fraction); a cut whose tail changes no digit is Erlang
+// A's; without patience, geometric sums. Where both forms would lose more
+// than a factor 16 (a cut within the queue's spread, m well below sqrt(a))
+// the states one by one up to 4096, beyond by quadrature. The service
+// levels, by the same regions: closed forms without a cut, the positions
+// one by one (negative binomial tails) up to 4096, beyond Gauss-Kronrod
+// quadrature of the wait's density; the answered wait is that density's
+// first moment, by quadrature without a cut. Redials: the attempt rate's
+// fixed point by TOMS 748 to the last bits. Forecast variance: Gauss-Kronrod
+// over the fresh traffic's Gamma law between its 1e-20 quantiles (tanh-sinh
+// below the mean for a shape under 2). Counts: Newton's method on the count,
+// each verdict in double, else extended precision; capacity: TOMS 748 on
+// the log of the traffic, read back.
 #pragma once
 
 #include "teletraffic/erlang.h"

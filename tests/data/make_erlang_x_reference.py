@@ -529,6 +529,15 @@ def main():
         agents_row("agents_tie", A0, S, P, K, 0, 0, 0, t, basis,
                    (target, NONE, NONE, NONE, NONE), c - 3)
         lines_row("lines_tie", A0, c, S, P, 0, float(q["blocking"]), c - 1)
+    # Both closed forms cancel beyond the positions summed one by one: a cut
+    # within the spread of a queue of 1e10 agents' worth of patience, and a
+    # queue without patience whose traffic equals its agents.
+    figure_rows("flat_long", 1e5, 1e5, 1, 1e5, 1.05e5, t=1e-3)
+    figure_rows("flat_long", 1e3, 1e3, 1, INF, 6e3, t=3)
+    # Patience a thousandth of a call, a target a thousand patiences away:
+    # e^-w is below the double range, its power a^th is not.
+    figure_rows("tiny_patience", 20, 20, 1, 1e-3, INF, t=1)
+    figure_rows("tiny_patience", 20, 20, 1, 1e-3, 30, t=1)
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)),
                            "erlang_x_reference.csv"), "w") as f:
         f.write("\n".join(ROWS) + "\n")

@@ -1214,8 +1214,10 @@ Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime,
         s.miss = Over(miss, whole);
     }
     const Scaled<Real> answered = Plus(below, q.timeAnswered);
-    s.answeredWait =
-        answered.mantissa == 0 ? 0 : Over(q.time, answered) * static_cast<Real>(c.patience);
+    // Not asked for: 0 whichever form gave the rest.
+    s.answeredWait = !timed || answered.mantissa == 0
+                         ? 0
+                         : Over(q.time, answered) * static_cast<Real>(c.patience);
     s.kept = basis == Basis::Virtual ? Real(1) : Over(whole, Plus(below, q.seen));
     return s;
 }

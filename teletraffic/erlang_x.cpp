@@ -417,29 +417,37 @@ template <typename Real, std::size_t N> struct Several {
 // The wait's density over the queue and two of its moments.
 template <typename Real> using Moments = Several<Real, 3>;
 
-// Over [lo, hi] by Boost's Gauss-Kronrod rule of 31 points with its Gauss
-// rule of 15 for the error, halving the panel where they differ by more
-// than the tolerance (absolute; infinite: one panel) and than rounding.
-// (Boost 1.74's own halving compares the error on the panel mapped to
-// [-1, 1] with a tolerance for the panel itself, and so halves small
-// panels in vain.) ConvergenceError past `depth` halvings.
-template <typename F, typename Real>
-auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth) -> decltype(f(lo)) {
-    using Value = decltype(f(lo));
+// Boost's Gauss-Kronrod rule of N points over [lo, hi], with its error
+// against the embedded Gauss rule.
+template <unsigned N, typename F, typename Real>
+auto Rule(const F& f, Real lo, Real hi, Real& error) -> decltype(f(lo)) {
     const Real mid = lo / 2 + hi / 2;
     const Real half = hi / 2 - lo / 2;
-    Real error = 0;
     const auto mapped = [&](Real t) { return f(mid + half * t); };
-    const Value K = half * boost::math::quadrature::gauss_kronrod<Real, 31>::integrate(
-                               mapped, Real(-1), Real(1), 0, Real(0), &error);
+    const auto K = half * boost::math::quadrature::gauss_kronrod<Real, N>::integrate(
+                              mapped, Real(-1), Real(1), 0, Real(0), &error);
+    error *= half;
+    return K;
+}
+
+// Over [lo, hi] by the rule of 31 points, halving the panel where it and
+// its Gauss rule of 15 differ by more than the tolerance (absolute) and
+// than rounding. (Boost 1.74's own halving compares the error on the panel
+// mapped to [-1, 1] with a tolerance for the panel itself, and so halves
+// small panels in vain.) ConvergenceError past `depth` halvings.
+template <typename F, typename Real>
+auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth) -> decltype(f(lo)) {
+    Real error = 0;
+    const auto K = Rule<31>(f, lo, hi, error);
     // Rules agreeing to some hundreds of units in the last place are as good
     // as the integrand's own digits (its logarithm's terms may run to 1e5).
-    if (half * error <= std::fmax(tolerance, 256 * kEps<Real> * abs(K))) {
+    if (error <= std::fmax(tolerance, 256 * kEps<Real> * abs(K))) {
         return K;
     }
     if (depth == 0) {
         throw ConvergenceError("a quadrature did not converge");
     }
+    const Real mid = lo / 2 + hi / 2;
     return Adaptive(f, lo, mid, tolerance / 2, depth - 1) +
            Adaptive(f, mid, hi, tolerance / 2, depth - 1);
 }
@@ -448,17 +456,13 @@ auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth) -> declty
 // rule of 61 points, enough for a smooth mass over it.
 template <typename F, typename Real>
 auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12) -> decltype(f(lo)) {
-    using Value = decltype(f(lo));
-    const Real mid = lo / 2 + hi / 2;
-    const Real half = hi / 2 - lo / 2;
     Real error = 0;
-    const auto mapped = [&](Real t) { return f(mid + half * t); };
-    const Value K = half * boost::math::quadrature::gauss_kronrod<Real, 61>::integrate(
-                               mapped, Real(-1), Real(1), 0, Real(0), &error);
+    const auto K = Rule<61>(f, lo, hi, error);
     const Real tolerance = relative * abs(K);
-    if (half * error <= tolerance) {
+    if (error <= tolerance) {
         return K;
     }
+    const Real mid = lo / 2 + hi / 2;
     return Adaptive(f, lo, mid, tolerance / 2, depth) + Adaptive(f, mid, hi, tolerance / 2, depth);
 }
 
@@ -1894,14 +1898,7 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
                 fHi = f(hi);
             }
             if (!(fHi > 0)) {
-                if (drains) {
-                    // Lines keep the accepted attempts' figures at any
-                    // traffic: the capacity would lie beyond the engine's.
-                    throw DomainError(names[which], *values[which],
-                                      "a target these agents miss at some traffic up to 1e9 "
-                                      "erlangs");
-                }
-                return static_cast<double>(INFINITY); // met up to the agents themselves
+                return static_cast<double>(INFINITY); // met at every traffic taken
             }
         }
         // A figure of 0 (no miss at all) has an infinite log: TOMS 748's
@@ -1920,17 +1917,31 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         }
         return std::exp(a / 2 + b / 2);
     };
-    double answer = ceiling;
+    double answer = INFINITY;
     for (int which = 0; which < 5; ++which) {
         if (!values[which]) {
             continue;
         }
         const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
         double traffic = solve(poisson, which, from, std::log(4.0));
-        if (c.shape < INFINITY && traffic > 0) {
+        if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY) {
             traffic = solve(c, which, std::log(std::fmin(traffic, ceiling)), 0.01);
         }
         answer = std::fmin(answer, traffic);
+    }
+    if (answer == INFINITY) {
+        if (!drains) {
+            answer = ceiling; // met up to the agents themselves
+        } else {
+            // Lines keep the accepted attempts' figures at any traffic:
+            // the capacity would lie beyond the engine's traffics.
+            const int which = static_cast<int>(
+                std::find_if(std::begin(values), std::end(values),
+                             [](const std::optional<double>& v) { return v.has_value(); }) -
+                std::begin(values));
+            throw DomainError(names[which], *values[which],
+                              "a target these agents miss at some traffic up to 1e9 erlangs");
+        }
     }
     // The root rounded may lie a unit or two above the largest traffic that
     // meets every target: such a traffic read back would miss one.

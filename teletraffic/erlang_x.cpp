@@ -1785,6 +1785,8 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
                           "met by at most " + ShowNumber(lines) + " agents on " +
                               ShowNumber(lines) + " lines");
     }
+    // The answer taken back with this traffic: its attempts within 1e9.
+    CheckAttempts(traffic, at(n, model).attempts);
     return n;
 }
 
@@ -1833,7 +1835,7 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
     if (spread) {
         guess = static_cast<double>(ErlangXLines(traffic, agents, plain, blocking));
     }
-    return SmallestCount(lo, guess, [&](std::int64_t K) {
+    const std::int64_t K = SmallestCount(lo, guess, [&](std::int64_t K) {
         const Figures<double> here = at(K, model);
         const bool meets = Meets(traffic, With(N, model, static_cast<double>(K)), targets, here);
         const double excess = std::log(here.blocking) - std::log(blocking);
@@ -1846,6 +1848,9 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
         }
         return Step{meets, excess, fall};
     });
+    // The answer taken back with this traffic: its attempts within 1e9.
+    CheckAttempts(traffic, at(K, model).attempts);
+    return K;
 }
 
 double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTargets& targets) {
@@ -1950,6 +1955,11 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     };
     for (int i = 0; i < 8 && answer > 0 && !Meets(answer, c, targets, at(answer)); ++i) {
         answer = std::nextafter(answer, 0.0);
+    }
+    if (answer > 0 && !(at(answer).attempts <= kMaxTraffic)) {
+        throw DomainError("agents", agents,
+                          "few enough that the traffic they take, with its redials, stays within "
+                          "1e9 erlangs");
     }
     return answer;
 }

@@ -1463,15 +1463,20 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) 
     // The law's mass between its quantiles at 1e-20, by Gauss-Kronrod in
     // pieces: split at the mean, and where the traffic meets the agents
     // (within three of their standard deviations, less the redials'
-    // share), the counts' one sharp turn; below the least of them
-    // tanh-sinh where the density's power of u (k < 2) is not smooth at 0.
-    const Real lo = k < 2 ? Real(0) : theta * boost::math::gamma_p_inv(k, Real(1e-20));
+    // share), the counts' one sharp turn.
+    // Below a shape of 4 the law reaches down to nearly 0, where its power
+    // of u is not smooth: its first piece from 0 by tanh-sinh.
+    const bool fromZero = k < 4;
+    const Real lo = fromZero ? Real(0) : theta * boost::math::gamma_p_inv(k, Real(1e-20));
     const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
     const auto N = static_cast<Real>(c.agents);
     const Real spread = 3 * std::sqrt(N) + 1;
     const auto r = static_cast<Real>(c.redial);
-    std::array<Real, 7> points{
-        lo, A0, hi, N - spread, N + spread, (1 - r) * N - spread, (1 - r) * N + spread};
+    std::array<Real, 7> points{lo, A0, hi, lo, lo, lo, lo};
+    if (theta * std::sqrt(k) > 4 * spread) {
+        // A law wide against the turn's own width: otherwise smooth over it.
+        points = {lo, A0, hi, N - spread, N + spread, (1 - r) * N - spread, (1 - r) * N + spread};
+    }
     for (Real& p : points) {
         p = std::clamp(p, lo, hi);
     }
@@ -1487,9 +1492,9 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) 
         if (!(points[i + 1] > points[i])) {
             continue;
         }
-        total += first && k < 2 ? BelowMean<Real>().integrate(f, points[i], points[i + 1],
-                                                              std::sqrt(kEps<Real>))
-                                : Relative(f, points[i], points[i + 1], relative, 24);
+        total += first && fromZero ? BelowMean<Real>().integrate(f, points[i], points[i + 1],
+                                                                 std::sqrt(kEps<Real>))
+                                   : Relative(f, points[i], points[i + 1], relative, 24);
         first = false;
     }
     for (std::size_t i = 0; i < total.v.size(); ++i) {

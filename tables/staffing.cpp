@@ -3,9 +3,7 @@
 #include "teletraffic/erlang.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <string>
 
 namespace tables {
 
@@ -21,22 +19,6 @@ constexpr qint64 kMostRowsAbove = 50;
 enum Figure { kAgents, kServiceLevel, kWait, kWaitProbability, kAbandonment, kOccupancy, kFigures };
 
 } // namespace
-
-double FromPercent(double percent) {
-    // The shortest digits of the percentage with the exponent moved by two,
-    // read back as one correctly rounded double.
-    char text[40];
-    const char* end =
-        std::to_chars(text, text + sizeof text, percent, std::chars_format::scientific).ptr;
-    const char* e = std::find(static_cast<const char*>(text), end, 'e');
-    int exponent = 0;
-    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
-    const std::string moved =
-        std::string(static_cast<const char*>(text), e) + 'e' + std::to_string(exponent - 2);
-    double fraction = percent / 100;
-    std::from_chars(moved.data(), moved.data() + moved.size(), fraction);
-    return fraction;
-}
 
 StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
     const double A = inputs.traffic();

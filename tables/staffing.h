@@ -8,6 +8,8 @@
 // The table around the answer shows what one agent more or less changes.
 #pragma once
 
+#include "tables/number_format.h" // FromPercent
+
 #include "teletraffic/erlang_a.h"
 
 #include <QAbstractTableModel>
@@ -34,12 +36,6 @@ struct StaffingInputs {
 
     double traffic() const { return calls * ahtSeconds / (intervalMinutes * 60); }
 };
-
-// A percentage as typed, as the fraction whose shortest decimal is the
-// percentage's moved two places: 14.3 gives 0.143, where 14.3 / 100 gives
-// 0.14300000000000002 and the staffing factors, decided on the decimal,
-// would count one agent more.
-double FromPercent(double percent);
 
 // One line of the table. By Erlang C, with traffic at or above the agents the
 // queue grows without end and the figures have no value.

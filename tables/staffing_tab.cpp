@@ -42,10 +42,6 @@ QString Number(double value) {
     return QString::number(value, 'g', 10);
 }
 
-QString Percent(double share) {
-    return QString::number(share * 100, 'f', 1);
-}
-
 QTableView* TableView(const char* name, const QString& accessibleName, QAbstractItemModel* model,
                       QWidget* parent) {
     auto* view = new QTableView(parent);

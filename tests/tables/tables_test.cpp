@@ -682,6 +682,54 @@ TEST_F(Window, StaleAnswersAreGreyedAndRefused) {
     }
 }
 
+// Greyed, a stale answer is what it was, paler: each pixel the same mix of
+// itself and the ground, so that it stays legible (not old pixels under new
+// ones, nor a dark ground under dark text).
+TEST_F(Window, StaleAnswersStayLegible) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const struct {
+        const char* field;
+        const char* view;
+    } rows[] = {
+        {"rowLast", "table"},
+        {"solveBlocking", "solveAround"},
+        {"finalTarget", "finalTable"},
+        {"calls", "staffing"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.field);
+        auto* view = get(row.view);
+        QWidget* tab = get(row.field)->parentWidget()->parentWidget()->parentWidget();
+        window->tabs()->setCurrentWidget(tab);
+        const auto picture = [&] {
+            QCoreApplication::processEvents();
+            return window->grab(QRect(view->mapTo(window.get(), QPoint(0, 0)), view->size()))
+                .toImage()
+                .convertToFormat(QImage::Format_Grayscale8);
+        };
+        const QImage fresh = picture();
+        enter(row.field, S("abc"));
+        const QImage stale = picture();
+        // stale = k fresh + c, fitted over the rows both show: k is the
+        // contrast kept, the residual what is not the same picture paler.
+        const int height = std::min(fresh.height(), stale.height());
+        double n = 0, f = 0, s = 0, ff = 0, fs = 0, ss = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < fresh.width(); ++x) {
+                const double a = fresh.constScanLine(y)[x], b = stale.constScanLine(y)[x];
+                n += 1, f += a, s += b, ff += a * a, fs += a * b, ss += b * b;
+            }
+        }
+        const double k = (fs - f * s / n) / (ff - f * f / n);
+        const double residual =
+            std::sqrt(std::max(0.0, (ss - s * s / n) - k * (fs - f * s / n)) / n);
+        EXPECT_GT(k, 0.3);
+        EXPECT_LT(k, 0.8);
+        EXPECT_LT(residual, 4);
+    }
+}
+
 // The PNG holds the whole chart at twice the view's size; a name the window
 // cannot write in its format is refused.
 TEST_F(Window, ChartPictureIsTheWholeChart) {

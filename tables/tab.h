@@ -145,6 +145,8 @@ protected:
     virtual bool computing() const { return false; }
     // The field to mark for what the engine says of `argument` ("traffic").
     virtual InputField* fieldFor(const std::string& argument) const;
+    // What the engine's refusal says, in the window's words (engine_error.h).
+    virtual QString refusalText(const std::exception& error) const;
     // Inputs that are not named controls (a list in a model).
     virtual void restoreMore(const QSettings&) {}
     virtual void rememberMore(QSettings&) const {}

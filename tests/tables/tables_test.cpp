@@ -529,6 +529,18 @@ protected:
         auto* label = window->findChild<QLabel*>(QLatin1String(name));
         return label ? label->text() : get<QLineEdit>(name)->text();
     }
+    // Every line of the error `name` in sight, and every box of its tab.
+    void expectLaidOutWhole(const char* name) {
+        QCoreApplication::processEvents();
+        auto* error = get<QLabel>(name);
+        EXPECT_GE(error->visibleRegion().boundingRect().height(),
+                  error->heightForWidth(error->width()))
+            << name;
+        for (QLineEdit* box : window->tabs()->currentWidget()->findChildren<QLineEdit*>()) {
+            EXPECT_TRUE(!box->isVisible() || box->height() >= box->minimumSizeHint().height())
+                << box->objectName();
+        }
+    }
     void enter(const char* field, const S& value) {
         window->tabs()->setCurrentWidget(
             get(field)->parentWidget()->parentWidget()->parentWidget());
@@ -622,6 +634,8 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
     };
     get<QLineEdit>("interval")->setText(S("0.003"));       // 1e9 calls then bring 1e12 erlangs
     get<QComboBox>("staffTargetKind")->setCurrentIndex(1); // a target on the average wait
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     for (const auto& row : rows) {
         const S before = text(row.shown);
         enter(row.field, row.value);
@@ -629,6 +643,7 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
         EXPECT_TRUE(get(row.marked)->isVisibleTo(window.get())) << row.marked;
         EXPECT_EQ(text(row.field), row.value);
         EXPECT_EQ(text(row.shown), before) << row.field;
+        expectLaidOutWhole(row.marked);
     }
 }
 
@@ -677,9 +692,12 @@ TEST_F(Window, WhatTheEngineRefusesIsMarkedAndNeverEndsTheWindow) {
         {"solveTrafficUnknown", "solveLines", S("2000000000")},
         {"solveTrafficUnknown", "solveLines", S("1999999999")},
     };
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     for (const auto& c : crashes) {
         get<QRadioButton>(c.unknown)->setChecked(true);
         enter(c.field, c.value);
+        expectLaidOutWhole("solveLinesError");
         const bool marked = !text("solveLinesError").isEmpty();
         // Refused, or answered (an engine whose domain holds the answer).
         EXPECT_NE(marked, !text("solveTraffic").isEmpty());

@@ -38,6 +38,30 @@ double FromPercent(double percent) {
     return fraction;
 }
 
+WaitWords WaitWording(WaitBasis basis, bool patience) {
+    switch (basis) {
+    case WaitBasis::AllCallers:
+        if (!patience) {
+            return {QStringLiteral("平均応答時間 (秒)"),
+                    QStringLiteral("ASA (秒)"),
+                    QStringLiteral("平均応答時間"),
+                    QStringLiteral("平均応答時間目標 (秒)"),
+                    QStringLiteral("平均応答時間 (ASA)"),
+                    QStringLiteral("応答までの平均待ち時間（ASA）。アーランCでは誰も切らずに"
+                                   "待つので、すべての呼の平均です。")};
+        }
+        return {QStringLiteral("平均待ち時間・全呼 (秒)"),
+                QStringLiteral("待ち・全呼 (秒)"),
+                QStringLiteral("平均待ち時間（全呼）"),
+                QStringLiteral("平均待ち時間目標・全呼 (秒)"),
+                QStringLiteral("平均待ち時間（放棄呼を含む全呼）"),
+                QStringLiteral("放棄した呼も切るまでの待ち時間に数えた、すべての呼の平均待ち"
+                               "時間。ACD レポートの ASA（応答した呼だけの平均待ち時間）とは"
+                               "別の量です。")};
+    }
+    return {};
+}
+
 StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
     const double A = inputs.traffic();
     const auto N = static_cast<double>(agents);
@@ -72,6 +96,9 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
     const double A = result.traffic;
     if (inputs.calls == 0) {
         result.answer = {0, false, 1, 0, 0, 0, 0};
+        if (withRows) {
+            result.rows = {result.answer}; // the one row there is, as the day shows it
+        }
         return result;
     }
     const double aht = inputs.ahtSeconds;
@@ -110,6 +137,11 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
         result.rows.push_back(n == result.agents ? result.answer : Figures(inputs, n));
     }
     return result;
+}
+
+QString TrafficText(double erlangs) {
+    const QString fixed = QString::number(erlangs, 'f', 2);
+    return erlangs > 0 && erlangs < 0.005 ? QString::number(erlangs, 'g', 3) : fixed;
 }
 
 QString UnboundedQueueText() {
@@ -154,6 +186,10 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
     if (row.unbounded && figure != kAgents) {
         return figure == kServiceLevel ? UnboundedQueueText() : QString();
     }
+    // No calls, no agents: nothing to measure them by.
+    if (row.agents == 0 && figure != kAgents) {
+        return QString();
+    }
     const auto percent = [](double share) { return QString::number(share * 100, 'f', 1); };
     switch (figure) {
     case kAgents:
@@ -174,14 +210,21 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant StaffingModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    static const QString headings[kFigures] = {
-        QStringLiteral("エージェント数"),    QStringLiteral("サービスレベル (%)"),
-        QStringLiteral("平均応答時間 (秒)"), QStringLiteral("待ち確率 (%)"),
-        QStringLiteral("放棄率 (%)"),        QStringLiteral("稼働率 (%)")};
-    return headings[figure(section)];
+    const WaitWords wait =
+        WaitWording(staffing_.inputs.waitBasis, staffing_.inputs.patienceSeconds.has_value());
+    if (role == Qt::ToolTipRole) {
+        return figure(section) == kWait ? wait.explanation : QVariant();
+    }
+    static const QString headings[kFigures] = {QStringLiteral("エージェント数"),
+                                               QStringLiteral("サービスレベル (%)"),
+                                               {},
+                                               QStringLiteral("待ち確率 (%)"),
+                                               QStringLiteral("放棄率 (%)"),
+                                               QStringLiteral("稼働率 (%)")};
+    return figure(section) == kWait ? wait.heading : headings[figure(section)];
 }
 
 } // namespace tables

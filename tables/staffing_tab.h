@@ -67,6 +67,7 @@ private:
     QPlainTextEdit* volumes_;
     QLabel* volumesError_;
     QLabel* daySummary_;
+    QLabel* dayWarnings_;
     QTableView* dayView_;
     DayModel* dayModel_;
     QChartView* dayChart_;

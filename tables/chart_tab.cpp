@@ -2,7 +2,7 @@
 
 #include "tables/engine_error.h"
 #include "tables/files.h"
-#include "tables/three_way.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/erlang.h"
 
@@ -37,10 +37,6 @@ constexpr int kMaxCurves = 8;
 const Range kTraffic{0, teletraffic::kMaxTraffic};
 const Range kTarget{teletraffic::kMinBlocking, 1, false, false, true};
 const Range kLines{0, teletraffic::kMaxLines, true};
-
-QString Number(double value) {
-    return QString::number(value, 'g', 10);
-}
 
 QValueAxis* LinearAxis(const QString& title, double from, double to) {
     auto* axis = new QValueAxis;
@@ -207,8 +203,8 @@ void ChartTab::show(const Curves& curves) {
     for (std::size_t i = 0; i < curves_.curves.size(); ++i) {
         const Curve& curve = curves_.curves[i];
         auto* series = new QLineSeries;
-        series->setName(byLines ? QStringLiteral("呼量 %1 アーラン").arg(Number(curve.value))
-                                : QStringLiteral("呼損率 %1").arg(Number(curve.value)));
+        series->setName(byLines ? QStringLiteral("呼量 %1 アーラン").arg(Exact(curve.value))
+                                : QStringLiteral("呼損率 %1").arg(Exact(curve.value)));
         series->replace(curve.points);
         add(series);
         connect(series, &QLineSeries::hovered, this, [this, i](QPointF at, bool entered) {
@@ -225,8 +221,8 @@ void ChartTab::show(const Curves& curves) {
         const bool below = setup.target < curves.floor;
         const double at = below ? curves.floor : setup.target;
         auto* target = new QLineSeries;
-        target->setName(below ? QStringLiteral("目標呼損率 %1（軸の下）").arg(Number(setup.target))
-                              : QStringLiteral("目標呼損率 %1").arg(Number(setup.target)));
+        target->setName(below ? QStringLiteral("目標呼損率 %1（軸の下）").arg(Exact(setup.target))
+                              : QStringLiteral("目標呼損率 %1").arg(Exact(setup.target)));
         target->append(setup.first, at);
         target->append(setup.last, at);
         target->setPen(QPen(Qt::darkGray, 1.5, Qt::DashLine));
@@ -253,9 +249,9 @@ void ChartTab::hover(const Curve& curve, QPointF at) {
     const bool byLines = curves_.setup.kind == CurveKind::BlockingByLines;
     const QString text =
         byLines ? QStringLiteral("呼量 %1 アーラン: %2 回線で呼損率 %3")
-                      .arg(Number(curve.value), Number(nearest->x()), BlockingText(nearest->y()))
+                      .arg(Exact(curve.value), Exact(nearest->x()), Significant(nearest->y()))
                 : QStringLiteral("呼損率 %1: 呼量 %2 アーランに %3 回線")
-                      .arg(Number(curve.value), Number(nearest->x()), Number(nearest->y()));
+                      .arg(Exact(curve.value), Significant(nearest->x()), Exact(nearest->y()));
     hover_->setText(text);
     QToolTip::showText(QCursor::pos(), text, view_);
 }

@@ -1,7 +1,7 @@
 #include "tables/day_staffing.h"
 
 #include "tables/engine_error.h"
-#include "tables/inputs.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/number_text.h"
 
@@ -238,7 +238,7 @@ void ReadCounts(Volumes& volumes) {
         if (mixed && reading.ok() && other.ok() && reading.value != other.value) {
             volume.error = QStringLiteral("%1 とも %2 とも読めます（この貼り付けには小数点が"
                                           "「.」の数と「,」の数があります）")
-                               .arg(Show(reading.value), Show(other.value));
+                               .arg(Exact(reading.value), Exact(other.value));
         } else if (reading.ok()) {
             volume.count = reading.value;
         } else if (reading.problem == number_text::Problem::Empty) {
@@ -503,7 +503,7 @@ QString DaySummary(const Day& day) {
                        .arg(day.agentHours, 0, 'f', 1)
                        .arg(day.phoneHours, 0, 'f', 1);
     }
-    const QString minutes = Show(day.inputs.intervalMinutes);
+    const QString minutes = Exact(day.inputs.intervalMinutes);
     summary += u'\n' + (day.intervalFromLabels
                             ? QStringLiteral("区間の長さ %1 分（区間の時刻の間隔）").arg(minutes)
                             : QStringLiteral("区間の長さ %1 分").arg(minutes));
@@ -526,15 +526,15 @@ QStringList DayWarnings(const Day& day) {
     if (day.intervalFromLabels && day.inputs.intervalMinutes != day.fieldMinutes) {
         warnings << QStringLiteral("区間の時刻が %1 分おきなので、1日は %1 分の区間で計算しました"
                                    "（「区間の長さ」は %2 分）。")
-                        .arg(Show(day.inputs.intervalMinutes), Show(day.fieldMinutes));
+                        .arg(Exact(day.inputs.intervalMinutes), Exact(day.fieldMinutes));
     }
     if (!day.offLabel.isEmpty()) {
         warnings << QStringLiteral("区間「%1」の時刻が %2 分おきの並びに合いません。")
-                        .arg(day.offLabel, Show(day.inputs.intervalMinutes));
+                        .arg(day.offLabel, Exact(day.inputs.intervalMinutes));
     }
     if (!day.rows.empty() && std::fmod(24 * 60, day.inputs.intervalMinutes) != 0) {
         warnings << QStringLiteral("区間の長さ %1 分では 1 日（24 時間）を割り切れません。")
-                        .arg(Show(day.inputs.intervalMinutes));
+                        .arg(Exact(day.inputs.intervalMinutes));
     }
     return warnings;
 }
@@ -590,7 +590,6 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
         return figure == kTraffic ? row.error : QString();
     }
     const Staffing& s = row.staffing;
-    const auto percent = [](double share) { return QString::number(share * 100, 'f', 1); };
     // No calls, no agents: nothing to measure them by.
     if (s.agents == 0 && figure > kScheduled) {
         return QString();
@@ -603,13 +602,13 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
     case kScheduled:
         return QString::number(s.scheduled);
     case kServiceLevel:
-        return percent(s.answer.serviceLevel);
+        return FigureText(s.inputs, Shown::ServiceLevel, s.answer.serviceLevel);
     case kAbandonment:
-        return percent(s.answer.abandonment);
+        return FigureText(s.inputs, Shown::Share, s.answer.abandonment);
     case kOccupancy:
-        return percent(s.answer.occupancy);
+        return FigureText(s.inputs, Shown::Occupancy, s.answer.occupancy);
     case kWait:
-        return QString::number(s.answer.averageWait, 'f', 1);
+        return FigureText(s.inputs, Shown::Wait, s.answer.averageWait);
     default:
         return {};
     }

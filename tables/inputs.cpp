@@ -1,5 +1,7 @@
 #include "tables/inputs.h"
 
+#include "tables/number_format.h"
+
 #include "teletraffic/number_text.h"
 
 #include <QRegularExpression>
@@ -7,14 +9,6 @@
 #include <cmath>
 
 namespace tables {
-
-QString Show(double value) {
-    // Whole values as digits (1000000000, not 1e+09) while a double holds them.
-    if (std::floor(value) == value && std::fabs(value) <= 9007199254740992.0) {
-        return QString::number(value, 'f', 0);
-    }
-    return QString::fromStdString(number_text::Show(value));
-}
 
 bool Range::contains(double value) const {
     const bool aboveMin = minOpen ? value > min : value >= min;
@@ -24,7 +18,7 @@ bool Range::contains(double value) const {
 
 QString RangeText(const Range& range) {
     return QStringLiteral("%1 %2 %3 %4%5")
-        .arg(Show(range.min), range.minOpen ? u"より大きく" : u"以上", Show(range.max),
+        .arg(Exact(range.min), range.minOpen ? u"より大きく" : u"以上", Exact(range.max),
              range.maxOpen ? u"未満" : u"以下", range.whole ? u"の整数" : u"");
 }
 

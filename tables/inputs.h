@@ -23,9 +23,6 @@ struct Range {
     bool contains(double value) const;
 };
 
-// A value as the window shows it: whole ones as digits, others shortest.
-QString Show(double value);
-
 // "0.0001 以上 1 未満", "1 以上 1000000000 以下の整数".
 QString RangeText(const Range& range);
 

@@ -1,7 +1,7 @@
 #include "tables/overflow_tab.h"
 
 #include "tables/files.h"
-#include "tables/three_way.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/erlang.h"
 
@@ -19,10 +19,6 @@ namespace tables {
 namespace {
 
 const Range kTarget{teletraffic::kMinBlocking, 1, false, false, true};
-
-QString Number(double value) {
-    return QString::number(value, 'g', 6);
-}
 
 // Cells that will not read on a pale red ground, like a field marked bad;
 // the answers in bold.
@@ -60,7 +56,7 @@ QTableView* NewView(const char* name, const QString& accessibleName, QAbstractIt
 
 // "3 回線" or why the engine gave no count.
 QString LinesText(const Sizing& sizing) {
-    return sizing.lines ? QStringLiteral("%1 回線").arg(*sizing.lines, 0, 'f', 0)
+    return sizing.lines ? QStringLiteral("%1 回線").arg(Exact(*sizing.lines))
                         : QStringLiteral("答えなし（%1）").arg(sizing.error);
 }
 
@@ -69,12 +65,12 @@ QString Explain(const FinalGroup& g) {
     QString text =
         QStringLiteral("最終群に溢れる呼: 平均 %1 アーラン、分散 %2、ピーク度 %3\n"
                        "呼損率 %4 に必要な最終群の回線数: 等価ランダム法 %5、Hayward 法 %6")
-            .arg(Number(o.mean), Number(o.variance), Number(o.peakedness), BlockingText(g.target),
-                 LinesText(g.ert), LinesText(g.hayward));
+            .arg(Significant(o.mean), Significant(o.variance), Significant(o.peakedness),
+                 Exact(g.target), LinesText(g.ert), LinesText(g.hayward));
     if (g.meanOnly.lines && !std::isnan(g.meanOnlyBlocking)) {
         text += QStringLiteral("\n平均だけでアーランB式にかけると %1ですが、その回線数で溢れ呼が"
                                "受ける呼損率は %2（等価ランダム法）%3")
-                    .arg(LinesText(g.meanOnly), BlockingText(g.meanOnlyBlocking),
+                    .arg(LinesText(g.meanOnly), Significant(g.meanOnlyBlocking),
                          g.meanOnlyBlocking > g.target
                              ? QStringLiteral("で、目標を超えます。")
                              : QStringLiteral("で、この溢れ呼では目標内です。"));

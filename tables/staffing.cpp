@@ -3,9 +3,7 @@
 #include "teletraffic/erlang.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <string>
 
 namespace tables {
 
@@ -21,22 +19,6 @@ constexpr qint64 kMostRowsAbove = 50;
 enum Figure { kAgents, kServiceLevel, kWait, kWaitProbability, kAbandonment, kOccupancy, kFigures };
 
 } // namespace
-
-double FromPercent(double percent) {
-    // The shortest digits of the percentage with the exponent moved by two,
-    // read back as one correctly rounded double.
-    char text[40];
-    const char* end =
-        std::to_chars(text, text + sizeof text, percent, std::chars_format::scientific).ptr;
-    const char* e = std::find(static_cast<const char*>(text), end, 'e');
-    int exponent = 0;
-    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
-    const std::string moved =
-        std::string(static_cast<const char*>(text), e) + 'e' + std::to_string(exponent - 2);
-    double fraction = percent / 100;
-    std::from_chars(moved.data(), moved.data() + moved.size(), fraction);
-    return fraction;
-}
 
 WaitWords WaitWording(WaitBasis basis, bool patience) {
     switch (basis) {
@@ -139,6 +121,26 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
     return result;
 }
 
+QString FigureText(const StaffingInputs& in, Shown what, double value) {
+    const bool byWait = in.target == StaffingTarget::AverageWait;
+    std::optional<double> target;
+    switch (what) {
+    case Shown::ServiceLevel:
+        target = byWait ? std::nullopt : std::optional(ToPercent(in.serviceLevel));
+        break;
+    case Shown::Wait:
+        target = byWait ? std::optional(in.averageWaitSeconds) : std::nullopt;
+        break;
+    case Shown::Occupancy:
+        target = in.maxOccupancy < 1 ? std::optional(ToPercent(in.maxOccupancy)) : std::nullopt;
+        break;
+    case Shown::Share:
+        break;
+    }
+    const double shown = what == Shown::Wait ? value : value * 100;
+    return Decimals(shown, target ? DecimalsApart(shown, *target, 1) : 1);
+}
+
 QString TrafficText(double erlangs) {
     const QString fixed = QString::number(erlangs, 'f', 2);
     return erlangs > 0 && erlangs < 0.005 ? QString::number(erlangs, 'g', 3) : fixed;
@@ -190,20 +192,20 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
     if (row.agents == 0 && figure != kAgents) {
         return QString();
     }
-    const auto percent = [](double share) { return QString::number(share * 100, 'f', 1); };
+    const StaffingInputs& in = staffing_.inputs;
     switch (figure) {
     case kAgents:
         return QString::number(row.agents);
     case kServiceLevel:
-        return percent(row.serviceLevel);
+        return FigureText(in, Shown::ServiceLevel, row.serviceLevel);
     case kWait:
-        return QString::number(row.averageWait, 'f', 1);
+        return FigureText(in, Shown::Wait, row.averageWait);
     case kWaitProbability:
-        return percent(row.waitProbability);
+        return FigureText(in, Shown::Share, row.waitProbability);
     case kAbandonment:
-        return percent(row.abandonment);
+        return FigureText(in, Shown::Share, row.abandonment);
     case kOccupancy:
-        return percent(row.occupancy);
+        return FigureText(in, Shown::Occupancy, row.occupancy);
     default:
         return {};
     }

@@ -8,6 +8,8 @@
 // The table around the answer shows what one agent more or less changes.
 #pragma once
 
+#include "tables/number_format.h" // FromPercent
+
 #include "teletraffic/erlang_a.h"
 
 #include <QAbstractTableModel>
@@ -42,12 +44,6 @@ struct StaffingInputs {
 
     double traffic() const { return calls * ahtSeconds / (intervalMinutes * 60); }
 };
-
-// A percentage as typed, as the fraction whose shortest decimal is the
-// percentage's moved two places: 14.3 gives 0.143, where 14.3 / 100 gives
-// 0.14300000000000002 and the staffing factors, decided on the decimal,
-// would count one agent more.
-double FromPercent(double percent);
 
 // The words for the average wait and its target, as `basis` and the model
 // (callers hanging up, or not) make it: one name wherever it is shown.
@@ -114,6 +110,13 @@ private:
 
     Staffing staffing_;
 };
+
+// A figure as the tab shows it, in its tables, their copies and files:
+// percentages and seconds to one decimal, or as many more as tell it from
+// its target (the service level, the average wait, the occupancy cap), so
+// that a row that misses the target never shows as the target.
+enum class Shown { ServiceLevel, Wait, Occupancy, Share };
+QString FigureText(const StaffingInputs& inputs, Shown what, double value);
 
 // Traffic as the tab shows it everywhere, heading and tables alike: two
 // decimals, or three significant digits where two decimals would show 0.

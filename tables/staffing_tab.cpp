@@ -45,10 +45,6 @@ QString Number(double value) {
     return QString::number(value, 'g', 10);
 }
 
-QString Percent(double share) {
-    return QString::number(share * 100, 'f', 1);
-}
-
 QTableView* TableView(const char* name, const QString& accessibleName, QAbstractItemModel* model,
                       QWidget* parent) {
     auto* view = new QTableView(parent);
@@ -405,15 +401,18 @@ void StaffingTab::showAnswer(const Staffing& s) {
                          .arg(s.scheduled));
     QStringList detail;
     if (s.agents > 0) {
-        detail << QStringLiteral("サービスレベル %1 %").arg(Percent(s.answer.serviceLevel));
+        detail << QStringLiteral("サービスレベル %1 %")
+                      .arg(FigureText(s.inputs, Shown::ServiceLevel, s.answer.serviceLevel));
         if (s.inputs.patienceSeconds) {
-            detail << QStringLiteral("放棄率 %1 %").arg(Percent(s.answer.abandonment));
+            detail << QStringLiteral("放棄率 %1 %")
+                          .arg(FigureText(s.inputs, Shown::Share, s.answer.abandonment));
         }
         detail
-            << QStringLiteral("稼働率 %1 %").arg(Percent(s.answer.occupancy))
+            << QStringLiteral("稼働率 %1 %")
+                   .arg(FigureText(s.inputs, Shown::Occupancy, s.answer.occupancy))
             << QStringLiteral("%1 %2 秒")
                    .arg(WaitWording(s.inputs.waitBasis, s.inputs.patienceSeconds.has_value()).name)
-                   .arg(s.answer.averageWait, 0, 'f', 1);
+                   .arg(FigureText(s.inputs, Shown::Wait, s.answer.averageWait));
     }
     if (s.decidedBy == teletraffic::Decided::Occupancy) {
         detail << QStringLiteral("（最大稼働率で決まりました）");
@@ -497,14 +496,16 @@ void StaffingTab::hover(QPointF at) {
     if (row == s.rows.end() || row->unbounded) {
         return;
     }
-    QString text =
-        QStringLiteral("%1 人: サービスレベル %2 %").arg(n).arg(Percent(row->serviceLevel));
+    QString text = QStringLiteral("%1 人: サービスレベル %2 %")
+                       .arg(n)
+                       .arg(FigureText(s.inputs, Shown::ServiceLevel, row->serviceLevel));
     if (s.inputs.patienceSeconds) {
-        text += QStringLiteral("、放棄率 %1 %").arg(Percent(row->abandonment));
+        text += QStringLiteral("、放棄率 %1 %")
+                    .arg(FigureText(s.inputs, Shown::Share, row->abandonment));
     }
     text += QStringLiteral("、%1 %2 秒")
                 .arg(WaitWording(s.inputs.waitBasis, s.inputs.patienceSeconds.has_value()).name)
-                .arg(row->averageWait, 0, 'f', 1);
+                .arg(FigureText(s.inputs, Shown::Wait, row->averageWait));
     QToolTip::showText(QCursor::pos(), text, chart_);
 }
 

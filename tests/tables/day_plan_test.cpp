@@ -3,6 +3,7 @@
 // hours and hours; and the tab's words and figures around it.
 #include "support/print_qt.h"
 #include "tables/day_staffing.h"
+#include "tables/number_format.h"
 #include "tables/staffing.h"
 #include "tables/staffing_tab.h"
 
@@ -20,7 +21,7 @@ using namespace tables;
 S Rows(const Volumes& volumes) {
     QStringList rows;
     for (const Volume& v : volumes.rows) {
-        rows << v.label + u'=' + (v.count ? Show(*v.count) : u'!' + v.error.left(8));
+        rows << v.label + u'=' + (v.count ? Exact(*v.count) : u'!' + v.error.left(8));
     }
     return rows.join(u'|');
 }
@@ -163,6 +164,29 @@ TEST(DayPlan, NoCallsNoAgents) {
     day.setDay(StaffDay(ReadVolumes(S("9:00,0\n9:30,100\n")), in));
     EXPECT_EQ(day.index(0, 3).data().toString() + day.index(0, 4).data().toString(), S("00"));
     EXPECT_DOUBLE_EQ(day.day().agentHours, 20 * 0.5);
+}
+
+// At 73 calls 10 agents answer 79.955 % in time: shown as 79.96, not as the
+// 80.0 that 11 agents are chosen over. No row short of the answer shows the
+// target, at any count from 1 to 2000 calls.
+TEST(DayPlan, ARowShortOfTheTargetNeverShowsIt) {
+    StaffingInputs in;
+    StaffingModel model;
+    for (int calls = 1; calls <= 2000; ++calls) {
+        in.calls = calls;
+        model.setStaffing(Staff(in));
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const StaffingRow& r = model.staffing().rows[static_cast<std::size_t>(row)];
+            if (!r.unbounded) {
+                const double shown = model.index(row, 1).data().toString().toDouble();
+                EXPECT_EQ(shown >= 80, r.agents >= model.staffing().agents)
+                    << calls << " " << r.agents;
+            }
+        }
+    }
+    in.calls = 73;
+    model.setStaffing(Staff(in));
+    EXPECT_EQ(model.index(model.rowCount() - 6, 1).data().toString(), S("79.96"));
 }
 
 // The call-centre tab alone, its dialogs answered.

@@ -3,6 +3,7 @@
 #include "tables/curves.h"
 #include "tables/day_staffing.h"
 #include "tables/files.h"
+#include "tables/number_format.h"
 #include "tables/overflow.h"
 #include "tables/overflow_tab.h"
 #include "tables/staffing.h"
@@ -120,6 +121,28 @@ TEST(CsvExport, CancelledOrFailedLeavesTheOldFile) {
 
     EXPECT_EQ(Contents(path), QByteArray("old"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList(S("t.csv")));
+}
+
+// One way of writing each kind of number; a figure beside its target shows
+// the digits that tell the two apart (79.96 % is not the 80 % it rounds to).
+TEST(NumberFormat, EachFormAndTheDigitsThatTellTheTargetApart) {
+    const struct {
+        S got, want;
+    } cases[] = {
+        {Exact(1e9), S("1000000000")},
+        {Exact(0.0001), S("0.0001")},
+        {Exact(1e-300), S("1e-300")},
+        {Significant(1e11), S("1e+11")},
+        {Aligned(5.084, 6), S("5.08400")},
+        {Percent(0.7996), S("80.0")},
+        {Decimals(79.96, DecimalsApart(79.96, 80, 1)), S("79.96")},
+        {Decimals(80, DecimalsApart(80, 80, 1)), S("80.0")},
+        {Exact(ToPercent(1e-9)), S("1e-07")},
+        {Exact(ToPercent(FromPercent(14.3))), S("14.3")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.got, c.want);
+    }
 }
 
 TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {

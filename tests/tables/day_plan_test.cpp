@@ -3,6 +3,7 @@
 // hours and hours; and the tab's words and figures around it.
 #include "support/print_qt.h"
 #include "tables/day_staffing.h"
+#include "tables/inputs.h"
 #include "tables/number_format.h"
 #include "tables/staffing.h"
 #include "tables/staffing_tab.h"
@@ -91,6 +92,18 @@ TEST(DayPlan, EveryLineIsReadOrSaysWhyNot) {
         EXPECT_EQ(read.decimalMark, c.mark) << c.behaviour;
         EXPECT_EQ(read.heading, c.heading) << c.behaviour;
     }
+}
+
+// A Japanese reader's 1,250 is 1250: a field that cannot take the comma says
+// so, never hinting at 1.25; Excel's Unicode text is UTF-16.
+TEST(DayPlan, ThousandsAndUnicodeText) {
+    EXPECT_TRUE(
+        Read(S("1,250"), Range{0, 1e9})
+            .error.startsWith(S("桁区切りの「,」は使えません。1250 のように入力してください")));
+    const S text = S("時刻\t呼数\r\n9:00\t1,250\r\n");
+    QByteArray utf16("\xFF\xFE");
+    utf16 += QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    EXPECT_EQ(DecodeVolumes(utf16), text);
 }
 
 // The labels' times set the interval, their agent-hours with it; the planner
@@ -208,6 +221,34 @@ protected:
         get<QPushButton>("dayCompute")->click();
     }
 };
+
+// With hang-ups the wait averaged over every caller is named so, at the
+// target and in the tables; the traffic reads alike above and below.
+TEST_F(DayPage, WordsAndFiguresAgreeAcrossTheTab) {
+    const struct {
+        S patience, target, column, dayTip;
+    } cases[] = {
+        {{}, S("平均応答時間目標 (秒)"), S("平均応答時間 (秒)"), S("平均応答時間 (秒)")},
+        {S("30"), S("平均待ち時間目標・全呼 (秒)"), S("平均待ち時間・全呼 (秒)"),
+         S("平均待ち時間・全呼 (秒)\n放棄した呼も切るまでの待ち時間に数えた")},
+    };
+    get<QLineEdit>("calls")->setText(S("200"));
+    get<QLineEdit>("interval")->setText(S("45"));
+    get<QPlainTextEdit>("volumes")->setPlainText(S("9:00,200"));
+    for (const auto& c : cases) {
+        get<QLineEdit>("patience")->setText(c.patience);
+        get<QPushButton>("staffCompute")->click();
+        EXPECT_EQ(get<QLineEdit>("averageWait")->accessibleName(), c.target);
+        EXPECT_EQ(get<QTableView>("staffing")->model()->headerData(2, Qt::Horizontal).toString(),
+                  c.column);
+        QAbstractItemModel* day = get<QTableView>("day")->model();
+        EXPECT_TRUE(day->headerData(day->columnCount() - 1, Qt::Horizontal, Qt::ToolTipRole)
+                        .toString()
+                        .startsWith(c.dayTip));
+        EXPECT_TRUE(get<QLabel>("staffAnswer")->text().startsWith(S("呼量 13.33 アーラン")));
+        EXPECT_EQ(day->index(0, 2).data().toString(), S("13.33"));
+    }
+}
 
 // Tab leaves the volumes box as it found them; failed intervals are gaps in
 // the chart's lines, and the table shows the first of them.

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <span>
 
 namespace tables {
 namespace {
@@ -75,13 +76,13 @@ QString Plain(const QString& text) {
 // A count read with `mark` as its decimal mark, the other mark grouping its
 // digits in threes.
 number_text::Reading ReadCount(const QString& text, QChar mark) {
-    QString ascii = Plain(text);
+    QString plain = Plain(text);
     if (mark == u',') {
-        for (QChar& c : ascii) {
+        for (QChar& c : plain) {
             c = c == u',' ? u'.' : c == u'.' ? u',' : c;
         }
     }
-    std::string utf8 = ascii.toStdString();
+    std::string utf8 = plain.toStdString();
     number_text::Reading reading = number_text::Read(utf8);
     if (reading.problem == number_text::Problem::DigitGroups) {
         std::erase(utf8, ',');
@@ -107,16 +108,16 @@ bool IsTime(const QString& text) {
     return time.match(Plain(text)).hasMatch();
 }
 
-bool Named(const QString& field, std::initializer_list<const char16_t*> names) {
+using Names = std::span<const char16_t* const>;
+constexpr const char16_t* kCountNames[] = {u"calls", u"呼数"};
+constexpr const char16_t* kTimeNames[] = {u"time", u"時刻", u"時間", u"時間帯", u"区間"};
+constexpr const char16_t* kDateNames[] = {u"date", u"日付"};
+
+bool Named(const QString& field, Names names) {
     return std::any_of(names.begin(), names.end(), [&](const char16_t* name) {
         return field.compare(QStringView(name), Qt::CaseInsensitive) == 0;
     });
 }
-
-constexpr std::initializer_list<const char16_t*> kCountNames = {u"calls", u"呼数"};
-constexpr std::initializer_list<const char16_t*> kTimeNames = {u"time", u"時刻", u"時間", u"時間帯",
-                                                               u"区間"};
-constexpr std::initializer_list<const char16_t*> kDateNames = {u"date", u"日付"};
 
 bool Words(const QString& field) {
     return std::any_of(field.begin(), field.end(), [](QChar c) { return c.isLetter(); }) &&
@@ -224,7 +225,8 @@ void ReadCounts(Volumes& volumes) {
         }
     }
     const bool mixed = points && commas;
-    volumes.decimalMark = commas && !points           ? u','
+    volumes.decimalMark = mixed                       ? QChar()
+                          : commas                    ? u','
                           : points                    ? u'.'
                           : volumes.separator == u';' ? u','
                                                       : u'.';
@@ -508,11 +510,13 @@ QString DaySummary(const Day& day) {
                             ? QStringLiteral("区間の長さ %1 分（区間の時刻の間隔）").arg(minutes)
                             : QStringLiteral("区間の長さ %1 分").arg(minutes));
     const QChar separator = day.read.separator;
-    summary += QStringLiteral("　読み取り: %1、小数点「%2」%3")
+    const QChar mark = day.read.decimalMark;
+    summary += QStringLiteral("　読み取り: %1、%2%3")
                    .arg(separator.isNull()   ? QStringLiteral("1 列")
                         : separator == u'\t' ? QStringLiteral("タブ区切り")
                                              : QStringLiteral("「%1」区切り").arg(separator),
-                        QString(day.read.decimalMark),
+                        mark.isNull() ? QStringLiteral("小数点は数ごとに「.」か「,」")
+                                      : QStringLiteral("小数点「%1」").arg(mark),
                         day.read.heading ? QStringLiteral("、1 行目は見出し") : QString());
     return summary;
 }

@@ -32,7 +32,7 @@ struct Volume {
 struct Volumes {
     std::vector<Volume> rows;
     QChar separator;          // tab, ';' or ','; null for a single column
-    QChar decimalMark = u'.'; // ',' where the counts are written with decimal commas
+    QChar decimalMark = u'.'; // ',' for decimal commas; null where each count has its own
     bool heading = false;     // the first line named the columns
 };
 

@@ -204,7 +204,7 @@ std::string BashCompletion(const CLI::App& app, std::span<const WordOption> word
 
 _corvane_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local options= files= words=
+    local options='' files='' words=''
     COMPREPLY=()
     if ((COMP_CWORD == 1)); then
         words=')" +

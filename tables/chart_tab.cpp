@@ -1,23 +1,17 @@
 #include "tables/chart_tab.h"
 
 #include "tables/engine_error.h"
-#include "tables/files.h"
 #include "tables/number_format.h"
 
 #include "teletraffic/erlang.h"
 
-#include <QBuffer>
 #include <QComboBox>
 #include <QCursor>
-#include <QDir>
-#include <QFileInfo>
 #include <QFormLayout>
-#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPromise>
 #include <QPushButton>
-#include <QSvgGenerator>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
@@ -82,7 +76,7 @@ ChartTab::ChartTab(Dialogs dialogs, QWidget* parent)
     connect(addButton("chartCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
             &Tab::run);
     connect(addButton("saveChart", QStringLiteral("画像を保存")), &QPushButton::clicked, this,
-            &ChartTab::saveImage);
+            &ChartTab::save);
     job_ = new JobBar("chart", this);
     side_->addWidget(job_);
     side_->addStretch(1);
@@ -254,61 +248,6 @@ void ChartTab::hover(const Curve& curve, QPointF at) {
                       .arg(Exact(curve.value), Significant(nearest->x()), Exact(nearest->y()));
     hover_->setText(text);
     QToolTip::showText(QCursor::pos(), text, view_);
-}
-
-void ChartTab::saveImage() {
-    if (refuseStale()) {
-        return;
-    }
-    const QString path = askPath(QStringLiteral("erlang-b.png"),
-                                 QStringLiteral("PNG 画像 (*.png);;JPEG 画像 (*.jpg *.jpeg);;SVG "
-                                                "画像 (*.svg)"),
-                                 QStringLiteral("png"));
-    if (path.isEmpty()) {
-        return;
-    }
-    // The format is the name's: a picture is never saved under another's name.
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const bool svg = suffix == QStringLiteral("svg");
-    const QByteArray format = suffix == QStringLiteral("png") ? "png"
-                              : suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg")
-                                  ? "jpeg"
-                                  : "";
-    if (!svg && (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))) {
-        dialogs_.warn(this, QStringLiteral("%1 には保存できません。名前の終わりを .png、.jpg か "
-                                           ".svg にしてください。")
-                                .arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    // The whole view into the whole picture, whatever its pixel ratio.
-    const QRectF whole(QPointF(0, 0), QSizeF(view_->size()));
-    QBuffer bytes;
-    bytes.open(QIODevice::WriteOnly);
-    if (svg) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&bytes);
-        generator.setSize(view_->size());
-        generator.setViewBox(view_->rect());
-        generator.setTitle(QStringLiteral("Corvane Tables"));
-        QPainter painter(&generator);
-        view_->render(&painter, whole);
-    } else {
-        // Twice the screen's pixels, so the picture stays sharp when printed.
-        QImage image(view_->size() * 2, QImage::Format_RGB32);
-        image.setDevicePixelRatio(2);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        view_->render(&painter, whole);
-        painter.end();
-        image.save(&bytes, format.constData());
-    }
-    if (const QString error = SaveFile(path, bytes.data()); !error.isEmpty()) {
-        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    emit savedTo(path);
-    emit said(QStringLiteral("グラフを %1 に保存しました。").arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace tables

@@ -62,9 +62,13 @@ Reading Read(QStringView text, const Range& range) {
     return {reading.value, {}};
 }
 
-ListReading ReadList(QStringView text, const Range& range, int maxCount) {
+QStringList ListItems(QStringView text) {
     static const QRegularExpression separators(QStringLiteral("[,，、\\s\\x{3000}]+"));
-    const QStringList items = text.toString().split(separators, Qt::SkipEmptyParts);
+    return text.toString().split(separators, Qt::SkipEmptyParts);
+}
+
+ListReading ReadList(QStringView text, const Range& range, int maxCount) {
+    const QStringList items = ListItems(text);
     if (items.isEmpty()) {
         return {{}, Problem(QStringLiteral("値を入れてください"), range)};
     }

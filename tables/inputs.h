@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -40,6 +41,10 @@ struct ListReading {
     std::vector<double> values;
     QString error;
 };
+
+// The items of a list as typed: text between commas (ASCII, full-width or
+// the Japanese 、) or blanks.
+QStringList ListItems(QStringView text);
 
 // One or more numbers separated by commas (ASCII, full-width or the Japanese
 // 、) or blanks; at most `maxCount` of them.

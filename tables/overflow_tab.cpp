@@ -1,14 +1,14 @@
 #include "tables/overflow_tab.h"
 
-#include "tables/files.h"
 #include "tables/number_format.h"
 
 #include "teletraffic/erlang.h"
+#include "teletraffic/number_text.h"
 
-#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -131,6 +131,9 @@ OverflowTab::OverflowTab(Dialogs dialogs, QWidget* parent)
     connect(groups_, &QAbstractItemModel::dataChanged, this, &Tab::run);
     connect(groups_, &QAbstractItemModel::modelReset, this, &Tab::run);
     connect(groups_, &QAbstractItemModel::rowsInserted, this, &Tab::run);
+    connect(groups_, &QAbstractItemModel::dataChanged, this, &Tab::edited);
+    connect(groups_, &QAbstractItemModel::modelReset, this, &Tab::edited);
+    connect(groups_, &QAbstractItemModel::rowsInserted, this, &Tab::edited);
 }
 
 bool OverflowTab::compute() {
@@ -175,23 +178,38 @@ void OverflowTab::removeSelectedGroups() {
 }
 
 void OverflowTab::save() {
-    if (refuseStale()) {
-        return;
+    saveTable(*final_, QStringLiteral("overflow.csv"));
+}
+
+QList<QStringList> OverflowTab::statedInputs() const {
+    QList<QStringList> lines = Tab::statedInputs();
+    lines << QStringList{QStringLiteral("第一選択群"), QStringLiteral("呼量(アーラン)"),
+                         QStringLiteral("回線数")};
+    for (int row = 0; row < groups_->groupCount(); ++row) {
+        const GroupText& group = groups_->groups()[static_cast<std::size_t>(row)];
+        QStringList line{QString::number(row + 1)};
+        for (const QString& text : {group.traffic, group.lines}) {
+            const number_text::Reading reading = number_text::Read(text.toStdString());
+            line << (reading.ok() ? Exact(reading.value) : text);
+        }
+        lines << line;
     }
-    const QString path = askPath(QStringLiteral("overflow.csv"),
-                                 QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
-    if (path.isEmpty()) {
-        return;
+    return lines;
+}
+
+void OverflowTab::restoreMore(const QSettings& settings) {
+    const QVariant groups = settings.value(QStringLiteral("inputs/overflowGroups"));
+    if (groups.isValid()) {
+        groups_->setGroups(GroupsFromList(groups.toStringList()));
     }
-    if (const QString error = SaveFile(path, TableCsv(*final_)); !error.isEmpty()) {
-        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    emit savedTo(path);
-    emit said(QStringLiteral("%1 行を %2 に保存しました。")
-                  .arg(final_->rowCount())
-                  .arg(QDir::toNativeSeparators(path)));
+}
+
+void OverflowTab::rememberMore(QSettings& settings) const {
+    settings.setValue(QStringLiteral("inputs/overflowGroups"), GroupsToList(groups_->groups()));
+}
+
+QStringList OverflowTab::moreInputs() const {
+    return GroupsToList(groups_->groups());
 }
 
 } // namespace tables

@@ -145,8 +145,7 @@ void TableTab::copySelection() {
     if (cells == 0) {
         return;
     }
-    if (stale()) {
-        emit said(QStringLiteral("入力に誤りがあるため、表示中の結果はコピーしません。"));
+    if (!readyToExport(Export::Copy)) {
         return;
     }
     if (cells > kMaxCopiedCells) {
@@ -162,7 +161,7 @@ void TableTab::copySelection() {
 }
 
 void TableTab::exportCsv() {
-    if (job_->busy() || refuseStale()) {
+    if (job_->busy() || !readyToExport(Export::Save)) {
         return;
     }
     const QString path = askPath(QStringLiteral("erlang-b.csv"),
@@ -171,34 +170,34 @@ void TableTab::exportCsv() {
         return;
     }
     const TableSetup setup = model_->setup();
+    const QByteArray head = csvHead();
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
-    auto future = QtConcurrent::run([setup, path](QPromise<ExportOutcome>& promise) {
+    auto future = QtConcurrent::run([setup, path, head](QPromise<ExportOutcome>& promise) {
         promise.setProgressRange(0, static_cast<int>(setup.rowCount()));
         const Monitor monitor{
             [&promise] { return promise.isCanceled(); },
             [&promise](qint64 rows) { promise.setProgressValue(static_cast<int>(rows)); }};
-        promise.addResult(ExportCsv(setup, path, monitor));
+        promise.addResult(ExportCsv(setup, path, monitor, head));
     });
     export_->setEnabled(false);
-    job_->run(
-        future, [this, path, timer, rows = setup.rowCount()](const QFuture<ExportOutcome>& done) {
-            export_->setEnabled(true);
-            if (done.isCanceled() || done.resultCount() == 0 ||
-                done.result().end == ExportEnd::Cancelled) {
-                emit said(QStringLiteral("保存を中止しました。%1 は元のままです。")
-                              .arg(QDir::toNativeSeparators(path)));
-            } else if (done.result().end == ExportEnd::Failed) {
-                dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                        .arg(QDir::toNativeSeparators(path), done.result().error));
-            } else {
-                emit savedTo(path);
-                emit said(QStringLiteral("%1 行を %2 に保存しました（%3 秒）。")
-                              .arg(rows)
-                              .arg(QDir::toNativeSeparators(path))
-                              .arg(Decimals(static_cast<double>(timer->elapsed()) / 1000, 1)));
-            }
-        });
+    job_->run(future, [this, path, timer,
+                       rows = setup.rowCount()](const QFuture<ExportOutcome>& done) {
+        export_->setEnabled(true);
+        if (done.isCanceled() || done.resultCount() == 0 ||
+            done.result().end == ExportEnd::Cancelled) {
+            emit said(QStringLiteral("保存を中止しました。%1 は元のままです。")
+                          .arg(QDir::toNativeSeparators(path)));
+        } else if (done.result().end == ExportEnd::Failed) {
+            dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
+                                    .arg(QDir::toNativeSeparators(path), done.result().error));
+        } else {
+            reportSaved(path, QStringLiteral("%1 行を %2 に保存しました（%3 秒）。")
+                                  .arg(rows)
+                                  .arg(QDir::toNativeSeparators(path))
+                                  .arg(Decimals(static_cast<double>(timer->elapsed()) / 1000, 1)));
+        }
+    });
 }
 
 } // namespace tables

@@ -1,13 +1,11 @@
 #include "tables/three_way_tab.h"
 
-#include "tables/files.h"
 #include "tables/number_format.h"
 
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 
 #include <QButtonGroup>
-#include <QDir>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -115,21 +113,7 @@ ThreeWayInputs ThreeWayTab::inputs() const {
 }
 
 void ThreeWayTab::save() {
-    if (refuseStale()) {
-        return;
-    }
-    const QString path = askPath(QStringLiteral("erlang-b-solve.csv"),
-                                 QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
-    if (path.isEmpty()) {
-        return;
-    }
-    if (const QString error = SaveFile(path, TableCsv(*around_->model())); !error.isEmpty()) {
-        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    emit savedTo(path);
-    emit said(QStringLiteral("%1 に保存しました。").arg(QDir::toNativeSeparators(path)));
+    saveTable(*around_->model(), QStringLiteral("erlang-b-solve.csv"));
 }
 
 bool ThreeWayTab::compute() {

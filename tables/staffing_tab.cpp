@@ -1,10 +1,13 @@
 #include "tables/staffing_tab.h"
 
 #include "tables/files.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/erlang.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
@@ -34,6 +37,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace tables {
 namespace {
@@ -196,8 +200,9 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     showTarget();
     connect(addButton("staffCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
             &Tab::run);
-    connect(addButton("staffExport", QStringLiteral("CSV に保存")), &QPushButton::clicked, this,
-            &StaffingTab::save);
+    // Saves the view shown: a table as CSV, a chart as a picture.
+    QPushButton* saveButton = addButton("staffExport", QStringLiteral("CSV に保存"));
+    connect(saveButton, &QPushButton::clicked, this, &StaffingTab::save);
     // The field marks take the boxes' tips, so the help stands beneath them.
     auto* help = new QLabel(
         QStringLiteral("平均放棄時間: 呼が切らずに待てる時間の平均。ACD レポートの「放棄呼の"
@@ -238,6 +243,10 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     views_->addTab(view_, QStringLiteral("表"));
     views_->addTab(chart_, QStringLiteral("グラフ"));
     views_->addTab(dayPage(), QStringLiteral("1日の要員計画"));
+    connect(views_, &QTabWidget::currentChanged, saveButton, [saveButton](int view) {
+        saveButton->setText(view == 1 ? QStringLiteral("グラフを保存")
+                                      : QStringLiteral("CSV に保存"));
+    });
     right_->addWidget(answer_);
     right_->addWidget(detail_);
     right_->addWidget(views_, 1);
@@ -273,12 +282,12 @@ QWidget* StaffingTab::dayPage() {
     // was clicked last; Ctrl+C in the table copies what is selected there.
     copyButton->setToolTip(QStringLiteral("1日の表をすべてコピーします（選んだ範囲だけなら、"
                                           "表で Ctrl+C）"));
-    connect(copyButton, &QPushButton::clicked, this, [this] {
-        dayView_->clearSelection();
-        dayView_->actions().value(0)->trigger();
-    });
+    connect(copyButton, &QPushButton::clicked, this, &StaffingTab::copyDay);
     exportDay_ = Button("exportDay", QStringLiteral("CSV に保存"), page);
-    connect(exportDay_, &QPushButton::clicked, this, &StaffingTab::save);
+    connect(exportDay_, &QPushButton::clicked, this, &StaffingTab::saveDay);
+    QPushButton* dayPicture = Button("saveDayChart", QStringLiteral("グラフを保存"), page);
+    connect(dayPicture, &QPushButton::clicked, this,
+            [this] { saveChart(dayChart_, QStringLiteral("staffing-day.png")); });
 
     daySummary_ = new QLabel(page);
     daySummary_->setObjectName(QStringLiteral("daySummary"));
@@ -315,7 +324,7 @@ QWidget* StaffingTab::dayPage() {
     left->addWidget(heading);
     left->addWidget(volumes_, 1);
     left->addWidget(volumesError_);
-    for (QPushButton* button : {import, dayCompute, copyButton, exportDay_}) {
+    for (QPushButton* button : {import, dayCompute, copyButton, exportDay_, dayPicture}) {
         left->addWidget(button);
     }
     auto* right = new QVBoxLayout;
@@ -638,27 +647,57 @@ void StaffingTab::importVolumes() {
 }
 
 void StaffingTab::save() {
-    if (refuseStale()) {
+    switch (views_->currentIndex()) {
+    case 0:
+        saveTable(*model_, QStringLiteral("staffing.csv"));
+        break;
+    case 1:
+        saveChart(chart_, QStringLiteral("staffing.png"));
+        break;
+    default:
+        saveDay();
+        break;
+    }
+}
+
+void StaffingTab::saveDay() {
+    // Volumes edited since the day shown are staffed first.
+    if (!readyToExport(Export::Save)) {
         return;
     }
-    const bool day = views_->currentIndex() == 2;
-    const QString path =
-        askPath(day ? QStringLiteral("staffing-day.csv") : QStringLiteral("staffing.csv"),
-                QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
-    if (path.isEmpty()) {
+    const Day& day = dayModel_->day();
+    if (day.rows.empty()) {
+        dialogs_.warn(this, day.refused.isEmpty()
+                                ? QStringLiteral("保存する区間がありません。区間ごとの呼数を"
+                                                 "貼り付けるか、CSV を読み込んでください。")
+                                : day.refused);
         return;
     }
-    const QAbstractItemModel& model =
-        day ? static_cast<const QAbstractItemModel&>(*dayModel_) : *model_;
-    if (const QString error = SaveFile(path, TableCsv(model)); !error.isEmpty()) {
-        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), error));
+    savingDay_ = true;
+    saveTable(*dayModel_, QStringLiteral("staffing-day.csv"));
+    savingDay_ = false;
+}
+
+QList<QStringList> StaffingTab::statedInputs() const {
+    QList<QStringList> lines = Tab::statedInputs();
+    const Day& day = dayModel_->day();
+    if (savingDay_ && day.intervalFromLabels) {
+        lines << QStringList{QStringLiteral("1日の区間の長さ (分)"),
+                             Exact(day.inputs.intervalMinutes), QStringLiteral("区間の時刻の間隔")};
+    }
+    return lines;
+}
+
+void StaffingTab::copyDay() {
+    if (!readyToExport(Export::Copy)) {
         return;
     }
-    emit savedTo(path);
-    emit said(QStringLiteral("%1 行を %2 に保存しました。")
-                  .arg(model.rowCount())
-                  .arg(QDir::toNativeSeparators(path)));
+    QList<int> rows(dayModel_->rowCount());
+    QList<int> columns(dayModel_->columnCount());
+    std::iota(rows.begin(), rows.end(), 0);
+    std::iota(columns.begin(), columns.end(), 0);
+    QApplication::clipboard()->setText(TableText(*dayModel_, rows, columns));
+    emit said(QStringLiteral("1日の %1 区間を見出しと一緒にコピーしました。").arg(rows.size()));
 }
 
 } // namespace tables

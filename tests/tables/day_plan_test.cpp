@@ -3,6 +3,7 @@
 // hours and hours; and the tab's words and figures around it.
 #include "support/print_qt.h"
 #include "tables/day_staffing.h"
+#include "tables/files.h"
 #include "tables/inputs.h"
 #include "tables/number_format.h"
 #include "tables/staffing.h"
@@ -209,8 +210,10 @@ TEST(DayPlan, ARowShortOfTheTargetNeverShowsIt) {
 // The call-centre tab alone, its dialogs answered.
 class DayPage : public testing::Test {
 protected:
+    QTemporaryDir dir;
+    S savePath = dir.filePath(S("day.csv"));
     QStringList warnings;
-    StaffingTab tab{Dialogs{[](QWidget*, const S&, const S&, const S&) { return S(); },
+    StaffingTab tab{Dialogs{[this](QWidget*, const S&, const S&, const S&) { return savePath; },
                             [this](QWidget*, const S& text) { warnings << text; }},
                     nullptr};
 
@@ -224,7 +227,46 @@ protected:
         get<QPlainTextEdit>("volumes")->setPlainText(volumes);
         get<QPushButton>("dayCompute")->click();
     }
+    QByteArray saved() const {
+        QFile file(savePath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    }
 };
+
+// The day saved is the one the screen shows for the volumes as they stand,
+// with the inputs it answers; with no interval to save it is refused, and
+// not said saved. Both charts save as pictures.
+TEST_F(DayPage, SavedAsShownWithWhatItAnswers) {
+    tab.views()->setCurrentIndex(2);
+    get<QPlainTextEdit>("volumes")->setPlainText(QuarterHours()); // not computed
+    get<QPushButton>("exportDay")->click();
+    QAbstractItemModel* day = get<QTableView>("day")->model();
+    EXPECT_EQ(day->rowCount(), 96);
+    EXPECT_TRUE(saved().contains("# 1日の区間の長さ (分),15,区間の時刻の間隔\r\n"));
+    EXPECT_TRUE(saved().endsWith(TableCsv(*day).mid(3)));
+
+    QFile::remove(savePath);
+    get<QPlainTextEdit>("volumes")->setPlainText(S("区間,呼数\n"));
+    get<QPushButton>("exportDay")->click();
+    EXPECT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.value(0).startsWith(S("保存する区間がありません")));
+    warnings.clear();
+    EXPECT_FALSE(QFile::exists(savePath));
+
+    computeDay(QuarterHours());
+    const struct {
+        int view;
+        const char* button;
+        const char* name;
+    } pictures[] = {{1, "staffExport", "staff.png"}, {2, "saveDayChart", "day.svg"}};
+    for (const auto& p : pictures) {
+        tab.views()->setCurrentIndex(p.view);
+        savePath = dir.filePath(S(p.name));
+        get<QPushButton>(p.button)->click();
+        EXPECT_TRUE(p.name[4] == 's' ? saved().contains("<svg") : !QImage(savePath).isNull())
+            << p.name;
+    }
+}
 
 // With hang-ups the wait averaged over every caller is named so, at the
 // target and in the tables; the traffic reads alike above and below.

@@ -320,7 +320,9 @@ QWidget* StaffingTab::dayPage() {
     split->setStretchFactor(1, 1);
     dayChart_->setMinimumHeight(240);
 
-    auto* left = new QVBoxLayout;
+    auto* inputs = new QWidget(page);
+    auto* left = new QVBoxLayout(inputs);
+    left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(heading);
     left->addWidget(volumes_, 1);
     left->addWidget(volumesError_);
@@ -332,7 +334,8 @@ QWidget* StaffingTab::dayPage() {
     right->addWidget(dayWarnings_);
     right->addWidget(split, 1);
     auto* body = new QHBoxLayout(page);
-    body->addLayout(left, 0);
+    body->addWidget(inputs, 0);
+    keepClear(inputs);
     body->addLayout(right, 1);
     return page;
 }

@@ -268,6 +268,28 @@ TEST_F(DayPage, SavedAsShownWithWhatItAnswers) {
     }
 }
 
+// Stale, the day pales; the volumes beside it are an input, and do not.
+TEST_F(DayPage, StaleTheDayPalesButNotTheVolumes) {
+    tab.resize(1100, 700);
+    tab.views()->setCurrentIndex(2);
+    tab.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tab));
+    computeDay(S("9:00,10\n9:30,20\n"));
+    // The colour near a view's lower corner, inside its frame, below its text.
+    const auto ground = [&](const char* name) {
+        QCoreApplication::processEvents();
+        QWidget* widget = get(name);
+        const QPoint corner = widget->mapTo(&tab, QPoint(8, widget->height() - 8));
+        return tab.grab(QRect(corner, QSize(1, 1))).toImage().pixel(0, 0);
+    };
+    const QRgb volumes = ground("volumes");
+    const QRgb day = ground("day");
+    get<QLineEdit>("calls")->setText(S("abc"));
+    tab.run();
+    EXPECT_EQ(ground("volumes"), volumes);
+    EXPECT_NE(ground("day"), day);
+}
+
 // With hang-ups the wait averaged over every caller is named so, at the
 // target and in the tables; the traffic reads alike above and below.
 TEST_F(DayPage, WordsAndFiguresAgreeAcrossTheTab) {

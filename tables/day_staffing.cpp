@@ -507,17 +507,17 @@ QString DaySummary(const Day& day) {
     }
     const QString minutes = Exact(day.inputs.intervalMinutes);
     summary += u'\n' + (day.intervalFromLabels
-                            ? QStringLiteral("区間の長さ %1 分（区間の時刻の間隔）").arg(minutes)
+                            ? QStringLiteral("区間の長さ %1 分（時刻の間隔から）").arg(minutes)
                             : QStringLiteral("区間の長さ %1 分").arg(minutes));
     const QChar separator = day.read.separator;
     const QChar mark = day.read.decimalMark;
-    summary += QStringLiteral("　読み取り: %1、%2%3")
+    summary += QStringLiteral("　%1・%2%3")
                    .arg(separator.isNull()   ? QStringLiteral("1 列")
                         : separator == u'\t' ? QStringLiteral("タブ区切り")
                                              : QStringLiteral("「%1」区切り").arg(separator),
                         mark.isNull() ? QStringLiteral("小数点は数ごとに「.」か「,」")
                                       : QStringLiteral("小数点「%1」").arg(mark),
-                        day.read.heading ? QStringLiteral("、1 行目は見出し") : QString());
+                        day.read.heading ? QStringLiteral("・見出し行あり") : QString());
     return summary;
 }
 

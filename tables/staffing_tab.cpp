@@ -262,11 +262,11 @@ QWidget* StaffingTab::dayPage() {
     volumes_->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Tab goes on to the buttons, as in a field; a pasted tab stays a tab.
     volumes_->setTabChangesFocus(true);
-    volumes_->setFixedWidth(140);
+    volumes_->setFixedWidth(128);
     volumesError_ = new QLabel(page);
     volumesError_->setObjectName(QStringLiteral("volumesError"));
     volumesError_->setWordWrap(true);
-    volumesError_->setFixedWidth(140);
+    volumesError_->setFixedWidth(128);
     QPalette red = volumesError_->palette();
     red.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
     volumesError_->setPalette(red);
@@ -430,6 +430,11 @@ void StaffingTab::showAnswer(const Staffing& s) {
         detail << QStringLiteral("（最大稼働率で決まりました）");
     }
     detail_->setText(detail.join(QStringLiteral("　")));
+    // The columns share the width, but the service level's and the wait's
+    // headings are whole (the wait's names what it averages).
+    for (int column : {1, 2}) {
+        view_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     view_->clearSpans();
     for (int row = 0; row < model_->rowCount(); ++row) {
         if (s.rows[static_cast<std::size_t>(row)].unbounded) {

@@ -142,8 +142,7 @@ QString FigureText(const StaffingInputs& in, Shown what, double value) {
 }
 
 QString TrafficText(double erlangs) {
-    const QString fixed = QString::number(erlangs, 'f', 2);
-    return erlangs > 0 && erlangs < 0.005 ? QString::number(erlangs, 'g', 3) : fixed;
+    return erlangs > 0 && erlangs < 0.005 ? Significant(erlangs, 3) : Decimals(erlangs, 2);
 }
 
 QString UnboundedQueueText() {

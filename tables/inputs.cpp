@@ -42,6 +42,15 @@ Reading Read(QStringView text, const Range& range) {
         return {
             std::nullopt,
             Problem(QStringLiteral("小数点には「.」を使ってください（「,」は区切りです）"), range)};
+    case number_text::Problem::DigitGroups: {
+        // Said as the number it is without them: never a hint toward 1.25.
+        QString plain = text.toString();
+        plain.remove(u',').remove(u'，');
+        return {std::nullopt,
+                Problem(QStringLiteral("桁区切りの「,」は使えません。%1 のように入力してください")
+                            .arg(plain.trimmed()),
+                        range)};
+    }
     case number_text::Problem::OutOfRange:
         return {std::nullopt, Problem(QStringLiteral("範囲外です"), range)};
     default:

@@ -33,7 +33,8 @@ struct Reading {
 };
 
 // Numbers in the grammar of the engine's front ends (number_text.h): signs,
-// exponents, full-width forms; a decimal comma is refused with a hint.
+// exponents, full-width forms; a decimal comma is refused with a hint, and
+// digits grouped by commas ("1,250") with the number written without them.
 Reading Read(QStringView text, const Range& range);
 
 struct ListReading {

@@ -26,6 +26,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -120,6 +121,9 @@ public:
         hide();
     }
 
+    // An input among the results, left unwashed: it is not stale.
+    void keepClear(QWidget* input) { inputs_ << input; }
+
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Resize || event->type() == QEvent::Move) {
@@ -130,11 +134,20 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QColor wash = palette().color(QPalette::Window);
         wash.setAlphaF(0.55);
-        QPainter(this).fillRect(rect(), wash);
+        QRegion region(rect());
+        for (const QPointer<QWidget>& input : inputs_) {
+            if (input != nullptr && input->isVisible()) {
+                region -= QRect(input->mapTo(parentWidget(), QPoint(0, 0)) - pos(), input->size());
+            }
+        }
+        QPainter painter(this);
+        painter.setClipRegion(region);
+        painter.fillRect(rect(), wash);
     }
 
 private:
     QWidget* over_;
+    QList<QPointer<QWidget>> inputs_;
 };
 
 QString Key(const QObject* control) {
@@ -223,6 +236,10 @@ InputField* Tab::fieldFor(const std::string& argument) const {
         }
     }
     return nullptr;
+}
+
+void Tab::keepClear(QWidget* input) {
+    static_cast<Veil*>(veil_)->keepClear(input);
 }
 
 void Tab::setStale(bool stale) {

@@ -156,6 +156,9 @@ protected:
                          const Range& range, const char* argument = nullptr);
     QPushButton* addButton(const char* name, const QString& text);
     void setStale(bool stale);
+    // Inputs shown among the results (a box of volumes) stay unwashed while
+    // the results are stale.
+    void keepClear(QWidget* input);
 
     // The inputs a saved file states, a line each: a label, then its values.
     // By default the form's rows in sight: each field with its numbers as

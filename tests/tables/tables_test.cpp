@@ -315,7 +315,7 @@ TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
 // quoted, an error in place of the figures; and a Japanese spreadsheet's file.
 TEST(DayStaffing, CsvOfTheDayAndAShiftJisFile) {
     DayModel model;
-    model.setDay(StaffDay({{S("9:00, Mon"), S("100")}, {S("9:30"), S("-")}}, StaffingInputs{}));
+    model.setDay(StaffDay(ReadVolumes(S("\"9:00, Mon\",100\n9:30,-\n")), StaffingInputs{}));
     EXPECT_EQ(TableCsv(model),
               "\xEF\xBB\xBF" + S("区間,呼数,呼量,応対人数,スケジュール,SL (%),稼働 (%),ASA (秒)\r\n"
                                  "\"9:00, Mon\",100,10.00,14,14,88.8,71.4,7.8\r\n"
@@ -563,7 +563,7 @@ TEST_F(Window, EnterComputesOnEachTab) {
          "rowStep"},
         {"solveTraffic", S("２０"), "solveLines", S("30"), "solveBlocking"},
         {"calls", S("200"), "staffAnswer",
-         S("呼量 20 アーラン　必要エージェント数 24　スケジュール人数 24"), "interval"},
+         S("呼量 20.00 アーラン　必要エージェント数 24　スケジュール人数 24"), "interval"},
         {"curveTraffics", S("10"), "hoverText", S("呼量 10 アーラン: 18 回線で呼損率 0.00714244"),
          "curveTarget"},
     };
@@ -657,8 +657,8 @@ TEST_F(Window, CtrlCCopiesTheSelectionWithHeadings) {
     EXPECT_EQ(QApplication::clipboard()->text(), S("回線数 / 呼損率\t0.01\n10\t4.46118\n"));
 }
 
-// A day read from a file: its rows, the peak in the summary; copied and saved
-// as the view shows it.
+// A day read from a file: its rows, the peak in the summary; the button copies
+// the whole day whatever cell was clicked; saved as the view shows it.
 TEST_F(Window, DayImportedCopiedAndSaved) {
     openPath = dir.filePath(S("day.csv"));
     QFile day(openPath);
@@ -671,7 +671,9 @@ TEST_F(Window, DayImportedCopiedAndSaved) {
     auto* view = get<QTableView>("day");
     view->selectionModel()->select(view->model()->index(1, 3), QItemSelectionModel::Select);
     get<QPushButton>("copyDay")->click();
-    EXPECT_EQ(QApplication::clipboard()->text(), S("応対人数\n24\n"));
+    EXPECT_TRUE(QApplication::clipboard()->text().endsWith(S("\n8:30\t200\t20.00\t24\t24\t"
+                                                             "80.9\t83.3\t13.4\n")))
+        << QApplication::clipboard()->text().toStdString();
     get<QPushButton>("exportDay")->click();
     EXPECT_TRUE(Contents(savePath).contains("8:30,200,20.00,24,24,"));
     // More intervals than a month of quarter-hours: marked, and no day shown.
@@ -913,7 +915,7 @@ TEST_F(Window, Keyboard) {
     compute->setFocus();
     QTest::keyClick(compute, Qt::Key_Return);
     EXPECT_EQ(text("staffAnswer"),
-              S("呼量 20 アーラン　必要エージェント数 24　スケジュール人数 24"));
+              S("呼量 20.00 アーラン　必要エージェント数 24　スケジュール人数 24"));
     QTest::keyClick(compute, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(Contents(savePath).contains("24,"));
     EXPECT_EQ(settings.value(S("files/folder")).toString(), QFileInfo(savePath).absolutePath());

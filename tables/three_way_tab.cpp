@@ -110,9 +110,9 @@ InputField* ThreeWayTab::fieldFor(const std::string& argument) const {
 QString ThreeWayTab::refusalText(const std::exception& error) const {
     // The traffic's field takes what the model does (Engset more than Erlang B).
     const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
-    const int traffic = static_cast<int>(Unknown::Traffic);
-    const bool ofTraffic = domain != nullptr && domain->argument() == kArguments[traffic];
-    return EngineErrorText(error, ofTraffic ? &fields_[traffic]->range() : nullptr);
+    InputField* traffic = fields_[static_cast<int>(Unknown::Traffic)];
+    const bool ofTraffic = domain != nullptr && Tab::fieldFor(domain->argument()) == traffic;
+    return EngineErrorText(error, ofTraffic ? &traffic->range() : nullptr);
 }
 
 ThreeWayInputs ThreeWayTab::inputs() const {

@@ -179,8 +179,6 @@ protected:
     QString askPath(const QString& name, const QString& filters, const QString& suffix);
     // After a save: savedTo(path), and `text` in the status bar.
     void reportSaved(const QString& path, const QString& text);
-    // For a tab that saves without saveTable: !readyToExport(Export::Save).
-    bool refuseStale() { return !readyToExport(Export::Save); }
 
     QFormLayout* form_;
     QVBoxLayout* side_;  // the fields, then the buttons

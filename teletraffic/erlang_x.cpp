@@ -1879,8 +1879,11 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     const Centre poisson = CheckCentre(agents, plain);
     const auto solve = [&](const Centre& centre, int which, double start, double step) {
         const auto f = [&](double u) {
+            // Each target's own figures only: the service level and the
+            // answered wait cost the most.
+            const Need need = which == 0 ? Need::Level : which == 2 ? Need::All : Need::Shares;
             return Excess(Evaluate<double>(std::exp(u), centre, targets.targetTime, targets.basis,
-                                           NeedOf(targets)),
+                                           need),
                           targets, which)
                 .first;
         };

@@ -525,6 +525,13 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
+    // The tab that holds `widget`.
+    QWidget* tabOf(QWidget* widget) {
+        while (widget != nullptr && window->tabs()->indexOf(widget) < 0) {
+            widget = widget->parentWidget();
+        }
+        return widget;
+    }
     S text(const char* name) {
         auto* label = window->findChild<QLabel*>(QLatin1String(name));
         return label ? label->text() : get<QLineEdit>(name)->text();
@@ -542,8 +549,7 @@ protected:
         }
     }
     void enter(const char* field, const S& value) {
-        window->tabs()->setCurrentWidget(
-            get(field)->parentWidget()->parentWidget()->parentWidget());
+        window->tabs()->setCurrentWidget(tabOf(get(field)));
         get<QLineEdit>(field)->setText(value);
         get(field)->setFocus();
         QTest::keyClick(get(field), Qt::Key_Return);
@@ -774,10 +780,8 @@ TEST_F(Window, StaleAnswersAreGreyedAndRefused) {
         EXPECT_TRUE(warnings.value(0).startsWith(S("入力に誤りがあるため"))) << row.button;
         warnings.clear();
         EXPECT_FALSE(QFile::exists(savePath));
-        const auto notes = get(row.button)
-                               ->parentWidget()
-                               ->parentWidget()
-                               ->findChildren<QLabel*>(QRegularExpression(S("Stale$")));
+        const auto notes =
+            tabOf(get(row.button))->findChildren<QLabel*>(QRegularExpression(S("Stale$")));
         ASSERT_EQ(notes.size(), 1);
         EXPECT_TRUE(notes[0]->isVisibleTo(window.get())) << row.button;
     }
@@ -801,7 +805,7 @@ TEST_F(Window, StaleAnswersStayLegible) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.field);
         auto* view = get(row.view);
-        QWidget* tab = get(row.field)->parentWidget()->parentWidget()->parentWidget();
+        QWidget* tab = tabOf(get(row.field));
         window->tabs()->setCurrentWidget(tab);
         const auto picture = [&] {
             QCoreApplication::processEvents();
@@ -882,11 +886,7 @@ TEST_F(Window, SmallTablesCopyWithHeadings) {
     };
     for (const auto& row : rows) {
         auto* view = get<QTableView>(row.view);
-        QWidget* tab = view;
-        while (tab != nullptr && window->tabs()->indexOf(tab) < 0) {
-            tab = tab->parentWidget();
-        }
-        window->tabs()->setCurrentWidget(tab);
+        window->tabs()->setCurrentWidget(tabOf(view));
         view->setFocus();
         QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
@@ -948,7 +948,7 @@ TEST_F(Window, ExportsAreOfTheInputsAsTheyStand) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.field);
         QFile::remove(savePath);
-        window->tabs()->setCurrentWidget(get(row.button)->parentWidget()->parentWidget());
+        window->tabs()->setCurrentWidget(tabOf(get(row.button)));
         get<QLineEdit>(row.field)->setText(row.value);
         get<QPushButton>(row.button)->click();
         ASSERT_TRUE(QTest::qWaitFor(

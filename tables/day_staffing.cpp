@@ -307,6 +307,7 @@ QChar LineSeparator(QStringView line, QChar paste) {
 Volumes ReadVolumes(QStringView text) {
     Volumes volumes;
     std::vector<QStringView> lines;
+    bool head = false; // within the head of a file Corvane Tables saved
     for (QStringView line : text.split(u'\n')) {
         if (line.endsWith(u'\r')) {
             line.chop(1);
@@ -317,7 +318,12 @@ Volumes ReadVolumes(QStringView text) {
         if (std::any_of(line.begin(), line.end(), [](QChar c) {
                 return !c.isSpace() && c != u',' && c != u';' && c != u'"';
             })) {
-            lines.push_back(line);
+            const QStringView start = line.trimmed();
+            head = lines.empty() && (head ? start.startsWith(u'#')
+                                          : start.startsWith(QStringLiteral("# Corvane Tables")));
+            if (!head) {
+                lines.push_back(line);
+            }
         }
     }
     volumes.separator = PasteSeparator(lines);

@@ -45,6 +45,11 @@ struct Volumes {
 // hold, each line then split by the first it holds itself (a tab before a
 // ';' before a ','). Blank lines are skipped; so are empty fields at a line's end.
 //
+// A file Corvane Tables saved opens with the inputs it answers, on lines that
+// begin with "#", the first "# Corvane Tables": that head is skipped, the
+// lines from the first to the first line not beginning with "#". Any other
+// line beginning with "#" is read as every line is.
+//
 // The first line is a heading only if none of its fields reads as a number,
 // a time or a date, and it either names a known column ("calls" or "呼数", as
 // corvane-cli's batch files do; "time", "時刻", "区間", "date", "日付"...) or

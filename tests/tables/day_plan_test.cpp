@@ -87,6 +87,10 @@ TEST(DayPlan, EveryLineIsReadOrSaysWhyNot) {
          S("09:00=100|09:30=120"), u',', u'.', false},
         {"over two days: the date too", S("date,time,calls\n5/1,23:30,5\n5/2,00:00,4\n"),
          S("5/1 23:30=5|5/2 00:00=4"), u',', u'.', true},
+        {"a saved day: its head of inputs skipped, its calls read",
+         S("\uFEFF# Corvane Tables 1.0,コールセンター\r\n# 平均処理時間 (秒),180\r\n"
+           "区間,呼数,呼量,応対人数\r\n08:00,100,10.00,13\r\n#9:00,5,0.50,1\r\n"),
+         S("08:00=100|#9:00=5"), u',', u'.', true},
         {"a fourth column is refused", S("09:00\t100\t120\t5\n"), S("09:00=!列が多すぎます（"),
          u'\t', u'.', false},
     };

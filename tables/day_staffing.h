@@ -104,7 +104,9 @@ struct Day {
 // Each interval with `inputs`, its calls read from the volume, over the
 // labels' interval when they are times of day: their most common step, which
 // the other steps must be whole multiples of (a closed interval left out).
-Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs);
+// A forecast's variance is each interval's by ForInterval. Reports the rows
+// done; cancelled, it stops with those.
+Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs, const Monitor& monitor = {});
 
 // The day in a sentence or two: the intervals, the peak, the agent-hours; the
 // interval's length and how the volumes were read.
@@ -131,9 +133,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    int figure(int column) const;
-
     Day day_;
+    std::vector<int> figures_; // the figure each column shows, as the inputs apply
 };
 
 } // namespace tables

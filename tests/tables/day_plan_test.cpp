@@ -247,7 +247,8 @@ TEST_F(DayPage, SavedAsShownWithWhatItAnswers) {
     QAbstractItemModel* day = get<QTableView>("day")->model();
     EXPECT_EQ(day->rowCount(), 96);
     EXPECT_TRUE(saved().contains("# 平均処理時間 (秒),180\r\n# 平均放棄時間 (秒),空欄: 放棄しない"
-                                 "（アーランC）\r\n# 目標の種類,サービスレベル\r\n"));
+                                 "（アーランC）\r\n# 回線数,空欄: 制限なし\r\n# 再ダイヤル率 (%),"
+                                 "空欄: かけ直さない\r\n# 目標の種類,サービスレベル\r\n"));
     EXPECT_TRUE(saved().contains("# 1日の区間の長さ (分),15,区間の時刻の間隔\r\n"));
     EXPECT_TRUE(saved().endsWith(TableCsv(*day).mid(3)));
 

@@ -569,7 +569,7 @@ TEST_F(Window, EnterComputesOnEachTab) {
          "rowStep"},
         {"solveTraffic", S("２０"), "solveLines", S("30"), "solveBlocking"},
         {"calls", S("200"), "staffAnswer",
-         S("呼量 20.00 アーラン　必要エージェント数 24　スケジュール人数 24"), "interval"},
+         S("呼量 20.00 アーラン　必要エージェント数 24　スケジュール人数 24"), "callsVariance"},
         {"curveTraffics", S("10"), "hoverText", S("呼量 10 アーラン: 18 回線で呼損率 0.00714244"),
          "curveTarget"},
     };

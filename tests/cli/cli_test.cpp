@@ -142,7 +142,7 @@ TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
         {{"lines", "--traffic", "10", "--blocking", "0.01", "--speed", "1"}, "--speed"},
         {{"lines", "--traffic", "abc", "--blocking", "0.01"}, "--traffic \"abc\" is not a number"},
         {{"lines", "--traffic", "1,000", "--blocking", "0.01"},
-         "--traffic \"1,000\" is not a number: use a decimal point"},
+         "--traffic \"1,000\" is not a number: write it without thousands separators"},
         {{"lines", "--traffic", "nan", "--blocking", "0.01"}, "--traffic \"nan\" is not a number"},
         {{"lines", "--traffic", "0x10", "--blocking", "0.01"}, "\"0x10\" is not a number"},
         {{"lines", "--traffic", "10e", "--blocking", "0.01"}, "\"10e\" is not a number"},

@@ -27,10 +27,15 @@ Answer Count(std::int64_t value) {
     return {.count = value, .isCount = true};
 }
 
+// Whether Erlang C's queue stays finite: no traffic forms none, even with no agents.
+bool QueueEnds(double traffic, double agents) {
+    return traffic < agents || traffic == 0;
+}
+
 // Erlang C values at `agents`, or null where the queue would grow without end.
 Json IfQueueEnds(double traffic, double agents, double (*f)(double, double, double, double),
                  double aht, double targetTime, int digits) {
-    if (!(traffic < agents)) {
+    if (!QueueEnds(traffic, agents)) {
         return nullptr;
     }
     return JsonNumber(f(traffic, agents, aht, targetTime), digits);
@@ -112,7 +117,7 @@ struct Staffing {
             return row;
         }
         Json value = nullptr;
-        if (traffic < N) {
+        if (QueueEnds(traffic, N)) {
             value = JsonNumber(ByWait() ? tt::AverageSpeedOfAnswer(traffic, N, aht)
                                         : tt::ServiceLevel(traffic, N, aht, targetTime),
                                digits);
@@ -237,7 +242,7 @@ const std::vector<Command>& Table() {
                  ExplainAbandonment(in[0], in[1], in[2], in[3], kNotGiven, json, digits);
                  return;
              }
-             json["occupancy"] = JsonNumber(in[0] / in[1], digits);
+             json["occupancy"] = JsonNumber(in[0] == 0 ? 0 : in[0] / in[1], digits);
          },
          {"aht", "patience", "calls", "interval"}},
         {"service-level",
@@ -309,7 +314,8 @@ const std::vector<Command>& Table() {
              const Staffing staffing(in);
              if (!staffing.ByWait() && !staffing.ByErlangA() && !staffing.Factors()) {
                  Json& rows = json["service-level-by-agents"] = Json::array();
-                 for (std::int64_t n = answer.count - 1; n <= answer.count; ++n) {
+                 for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0);
+                      n <= answer.count; ++n) {
                      rows.push_back(
                          {{"agents", n},
                           {"service-level",
@@ -319,7 +325,8 @@ const std::vector<Command>& Table() {
              }
              const std::int64_t forTarget = staffing.ForTarget();
              Json& rows = json["by-agents"] = Json::array();
-             for (std::int64_t n = std::max<std::int64_t>(forTarget - 1, 1); n <= forTarget; ++n) {
+             // The count before too, down to 1 agent (or none where no traffic needs one).
+             for (std::int64_t n = forTarget > 1 ? forTarget - 1 : forTarget; n <= forTarget; ++n) {
                  rows.push_back(staffing.Measure(n, digits));
              }
              if (staffing.Factors()) {

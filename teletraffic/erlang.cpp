@@ -369,7 +369,10 @@ std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double
             "from 0 up to but not including 1", serviceLevel);
     const double A = traffic;
     const double lo = std::floor(A); // at or below the traffic, nobody is served in time
-    if (serviceLevel == 0 || A == 0) {
+    if (A == 0) {
+        return 0;
+    }
+    if (serviceLevel == 0) {
         return static_cast<std::int64_t>(lo) + 1;
     }
     const double P = serviceLevel;

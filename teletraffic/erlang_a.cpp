@@ -390,7 +390,10 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
     CheckServiceTarget(serviceLevel);
     const double A = traffic;
     const double P = serviceLevel;
-    if (A == 0 || P == 0) {
+    if (A == 0) {
+        return 0;
+    }
+    if (P == 0) {
         return 1;
     }
     const double ratio = Ratio(aht, patience);
@@ -434,8 +437,11 @@ std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, d
     CheckPatience(aht, patience);
     CheckWaitTarget(averageWait);
     const double A = traffic;
+    if (A == 0) {
+        return 0;
+    }
     // Even callers nobody answers wait only their patience on average.
-    if (A == 0 || averageWait >= patience) {
+    if (averageWait >= patience) {
         return 1;
     }
     const double ratio = Ratio(aht, patience);
@@ -467,7 +473,7 @@ std::int64_t ErlangCAgentsForWait(double traffic, double aht, double averageWait
     const double A = traffic;
     const double lo = std::floor(A);
     if (A == 0) {
-        return 1;
+        return 0;
     }
     // ASA = C h / (N - A), C = N / (A + R (N - A)).
     const auto logAsa = [&]<typename Real>(Real N) {

@@ -41,7 +41,8 @@ inline void CheckTimes(double aht, double targetTime) {
 inline void CheckQueue(double A, double N) {
     CheckTraffic(A);
     CheckCount(N, "agents");
-    if (!(A < N)) {
+    // No traffic forms no queue, even with no agents.
+    if (!(A < N) && A != 0) {
         throw DomainError("traffic", A,
                           "below the agents, " + ShowNumber(N) +
                               ", or the queue would grow without end");

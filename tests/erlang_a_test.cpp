@@ -104,7 +104,7 @@ TEST(ErlangA, EdgesOfTheDomain) {
         {ErlangA(5, 0, 180, 60).abandonProbability, 1},
         {ErlangA(5, 0, 180, 60).averageWait, 60},
         {ErlangAServiceLevel(5, 0, 180, 60, 20), 0},
-        {static_cast<double>(ErlangAAgents(0, 180, 60, 20, 0.8)), 1},
+        {static_cast<double>(ErlangAAgents(0, 180, 60, 20, 0.8)), 0},
         {static_cast<double>(ErlangAAgents(50, 180, 60, 20, 0)), 1},
         {static_cast<double>(ErlangAAgentsForWait(50, 180, 60, 60)), 1},
     };

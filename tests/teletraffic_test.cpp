@@ -142,7 +142,7 @@ TEST(Engine, EdgesOfTheDomain) {
         {ExtendedErlangB(0, 5, 0.5).offered, 0},
         {ExtendedErlangB(5, 0, 0.5).offered, 10},
         {ServiceLevel(0, 1, 180, 20), 1},
-        {static_cast<double>(ErlangCAgents(0, 180, 20, 0.8)), 1},
+        {static_cast<double>(ErlangCAgents(0, 180, 20, 0.8)), 0},
         {static_cast<double>(ErlangCAgents(7.5, 180, 20, 0)), 8},
         {static_cast<double>(ErlangCAgents(7, 180, 0, 1e-300)), 8},
     };

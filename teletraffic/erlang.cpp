@@ -17,10 +17,17 @@ namespace {
 
 using namespace detail;
 
+// 1 - recall T as (1 - recall) + recall (1 - T), each difference exact where
+// it would cancel: with both near 1, the product's rounding would be all of it.
+template <typename Real> Real NotRetried(double recall, double T) {
+    const auto R = static_cast<Real>(recall);
+    return (1 - R) + R * (1 - static_cast<Real>(T));
+}
+
 // The traffic whose blocking, with a fraction `recall` of blocked callers
 // retrying, is carried at exactly T: A / (1 - recall T).
 template <typename Real> Real Effective(double traffic, double recall, double T) {
-    return static_cast<Real>(traffic) / (1 - static_cast<Real>(recall) * static_cast<Real>(T));
+    return static_cast<Real>(traffic) / NotRetried<Real>(recall, T);
 }
 
 // Whether log B(A, n) <= log T, given R(A, n); for retries A was rounded, which
@@ -290,7 +297,7 @@ std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall
 
 double ExtendedErlangBTraffic(double lines, double blocking, double recall) {
     CheckRecall(recall);
-    double fresh = ErlangBTraffic(lines, blocking) * (1 - recall * blocking);
+    double fresh = ErlangBTraffic(lines, blocking) * NotRetried<double>(recall, blocking);
     // Its load with retries must read back within the domain, rounding and all.
     // (Its rounding is a few units in the last place: four steps down suffice.)
     for (int i = 0; i < 4 && Effective<double>(fresh, recall, blocking) > kMaxTraffic * (1 + 1e-13);

@@ -380,8 +380,20 @@ double AverageSpeedOfAnswer(double traffic, double agents, double aht) {
     if (traffic == 0) {
         return 0;
     }
-    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents))) * aht /
-           (agents - traffic);
+    const double logC = LogWait(traffic, agents, InverseBlocking(traffic, agents));
+    const double wait = std::exp(logC) * aht / (agents - traffic);
+    if (std::isnormal(wait) && wait < std::numeric_limits<double>::max()) {
+        return wait;
+    }
+    // C, aht / (N - A) or the product out of the normal range: in one exponential,
+    // so that no part of it underflows or overflows alone.
+    const double logWait = logC + std::log(aht) - std::log(agents - traffic);
+    if (!(logWait < std::log(std::numeric_limits<double>::max()))) {
+        throw DomainError("traffic", traffic,
+                          "far enough below the agents, " + ShowNumber(agents) +
+                              ", that the average wait stays within the double range");
+    }
+    return std::exp(logWait);
 }
 
 std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel) {

@@ -111,6 +111,8 @@ double ErlangC(double traffic, double agents);
 double ServiceLevel(double traffic, double agents, double aht, double targetTime);
 
 // Average speed of answer: mean wait over all callers, in the unit of `aht`.
+// Refused (DomainError on "traffic") where it would exceed the double range,
+// the traffic within some 1e-300 of the agents.
 double AverageSpeedOfAnswer(double traffic, double agents, double aht);
 
 // Smallest whole number of agents (more than `traffic`) whose service level

@@ -204,15 +204,20 @@ template <typename Real> struct Model {
 
     // Service level within w = theta t and its complement.
     std::pair<Real, Real> Service(Real w) const {
+        Real level;
+        Real miss;
         if (Vanishing()) {
             const Real b = a + 1;
-            return {Limit(-a * std::expm1(-b * w) / b),
-                    Over(Scaled<Real>{(1 + a * std::exp(-b * w)) / b}, total)};
+            level = Limit(-a * std::expm1(-b * w) / b);
+            miss = Over(Scaled<Real>{(1 + a * std::exp(-b * w)) / b}, total);
+        } else {
+            const auto [within, late] = AnsweredWithin(w);
+            level = Over(Plus(below, Times(within, perCall)), total);
+            miss = Over(Plus(Times(MeanQueue(), 1 / x), Times(late, perCall)), total);
         }
-        const auto [within, late] = AnsweredWithin(w);
-        const Real level = Over(Plus(below, Times(within, perCall)), total);
-        const Real miss = Over(Plus(Times(MeanQueue(), 1 / x), Times(late, perCall)), total);
-        return {level, miss};
+        // Above a half the level is 1 - miss, as precise, and never above 1 as
+        // its own rounding may be.
+        return {level > Real(0.5) ? 1 - std::fmax(miss, Real(0)) : level, miss};
     }
 };
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numbers>
 #include <string>
 #include <utility>
 
@@ -54,6 +55,20 @@ template <typename Real> Scaled<Real> Minus(Scaled<Real> u, Scaled<Real> v) {
 
 template <typename Real> Scaled<Real> Times(Scaled<Real> u, Real k) {
     return {u.mantissa * k, u.scale};
+}
+
+// u times k = exp(logK), k perhaps beyond the range (N / A at 1e-300 erlangs):
+// into the mantissa where the product stays normal, else into the scale,
+// where adding its logarithm rounds it to the scale's precision.
+template <typename Real> Scaled<Real> Times(Scaled<Real> u, Real k, Real logK) {
+    if (u.mantissa == 0) {
+        return u;
+    }
+    const Real product = u.mantissa * k;
+    if (std::isnormal(product)) {
+        return {product, u.scale};
+    }
+    return {u.mantissa, u.scale + logK};
 }
 
 template <typename Real> Real Over(const Scaled<Real>& u, const Scaled<Real>& v) {
@@ -100,6 +115,11 @@ template <typename Real> Scaled<Real> Below(Real A, Real N) {
         }
     }
     const Real logA = std::log(A);
+    if (N < Real(1e-100)) {
+        // Every term is N times its limit, to a relative N log(A)^2: divided
+        // by N, which a count near the smallest double would leave no digits.
+        return {-std::numbers::egamma_v<Real> - logA - sum, A + std::log(N)};
+    }
     return {boost::math::tgamma1pm1(N) - std::expm1(N * logA) - N * std::exp(N * logA) * sum,
             A - N * logA};
 }
@@ -145,12 +165,10 @@ template <typename Real> struct Model {
     }
     // A (1 - P(Ab)) / N = ((A / N) (R - 1) + S - 1) / T, as (a / x) (A / N) = 1.
     Real Occupancy() const {
-        // A / N into the scale only where it leaves the range: adding its
-        // logarithm to a large scale would round it.
-        const Scaled<Real> weighted = load > Real(1e-250) && load < Real(1e250)
-                                          ? Times(below, load)
-                                          : Scaled<Real>{below.mantissa, below.scale + logLoad};
-        return Over(Plus(weighted, Vanishing() ? Scaled<Real>{x / (a + 1)} : queue), total);
+        const Scaled<Real> weighted = Times(below, load, logLoad);
+        // Carried traffic is at most the agents: above 1 is the rounding's.
+        return std::fmin(
+            Over(Plus(weighted, Vanishing() ? Scaled<Real>{x / (a + 1)} : queue), total), Real(1));
     }
 
     // Answered from the queue within w = theta t, and the rest of the queue's
@@ -212,8 +230,8 @@ template <typename Real> struct Model {
             miss = Over(Scaled<Real>{(1 + a * std::exp(-b * w)) / b}, total);
         } else {
             const auto [within, late] = AnsweredWithin(w);
-            level = Over(Plus(below, Times(within, perCall)), total);
-            miss = Over(Plus(Times(MeanQueue(), 1 / x), Times(late, perCall)), total);
+            level = Over(Plus(below, Times(within, perCall, -logLoad)), total);
+            miss = Over(Plus(Times(MeanQueue(), 1 / x), Times(late, perCall, -logLoad)), total);
         }
         // Above a half the level is 1 - miss, as precise, and never above 1 as
         // its own rounding may be.

@@ -79,7 +79,8 @@ template <typename Real> Real Over(const Scaled<Real>& u, const Scaled<Real>& v)
 }
 
 // Past these, patience changes no digit of a double answer (its effect is of
-// the order of the ratio or its inverse), and the sizes stay in range.
+// the order of the ratio or its inverse) but the share who hang up beyond the
+// largest (see WaitingPatience), and the sizes stay in range.
 constexpr double kMinRatio = 1e-100;
 constexpr double kMaxRatio = 1e100;
 
@@ -158,15 +159,17 @@ template <typename Real> struct Model {
     bool Vanishing() const { return !(x >= std::numeric_limits<Real>::min()); }
     Real Limit(Real weight) const { return Over(Plus(below, Scaled<Real>{weight}), total); }
 
-    Real Wait() const { return Over(Plus(queue, Scaled<Real>{1}), total); }
+    // Shares of the callers, or of the agents' time, are at most 1: a
+    // rounding above it (at most a few units) is not kept.
+    Real Wait() const { return std::fmin(Over(Plus(queue, Scaled<Real>{1}), total), Real(1)); }
     Real Abandon() const {
-        return Vanishing() ? Over(Scaled<Real>{1 / (a + 1)}, total)
-                           : Over(Times(MeanQueue(), 1 / x), total);
+        return std::fmin(Vanishing() ? Over(Scaled<Real>{1 / (a + 1)}, total)
+                                     : Over(Times(MeanQueue(), 1 / x), total),
+                         Real(1));
     }
     // A (1 - P(Ab)) / N = ((A / N) (R - 1) + S - 1) / T, as (a / x) (A / N) = 1.
     Real Occupancy() const {
         const Scaled<Real> weighted = Times(below, load, logLoad);
-        // Carried traffic is at most the agents: above 1 is the rounding's.
         return std::fmin(
             Over(Plus(weighted, Vanishing() ? Scaled<Real>{x / (a + 1)} : queue), total), Real(1));
     }
@@ -241,6 +244,29 @@ template <typename Real> struct Model {
 
 double Ratio(double aht, double patience) {
     return std::clamp(patience / aht, kMinRatio, kMaxRatio);
+}
+
+// The patience the model has: at most kMaxRatio handling times.
+double ModelPatience(double aht, double patience) {
+    return std::fmin(patience, aht * kMaxRatio);
+}
+
+// The patience by which the model's share who hang up gives the mean wait
+// (P(Ab) / theta). Past kMaxRatio that share still falls with patience, to
+// every digit as 1 / patience below the agents (those who wait are answered,
+// a few give up first), as its square root at them, and not at all above
+// them (the excess hangs up, whatever its patience): the patience in the
+// mean wait is then the model's, their geometric mean, or the true one. At
+// the agents the service level falls as that share does (the queue grows as
+// the square root of patience); elsewhere it no longer moves.
+double WaitingPatience(double traffic, double agents, double aht, double patience) {
+    const double most = aht * kMaxRatio;
+    if (!(patience > most)) {
+        return patience;
+    }
+    return traffic < agents    ? most
+           : traffic == agents ? std::sqrt(most) * std::sqrt(patience)
+                               : patience;
 }
 
 void CheckPatience(double aht, double patience) {
@@ -386,7 +412,9 @@ Abandonment ErlangA(double traffic, double agents, double aht, double patience) 
     }
     const Model<double> m(traffic, agents, Ratio(aht, patience));
     const double abandon = m.Abandon();
-    return {m.Wait(), abandon, abandon * patience, m.Occupancy()};
+    const double waiting = WaitingPatience(traffic, agents, aht, patience);
+    return {m.Wait(), waiting == patience ? abandon : abandon * (waiting / patience),
+            abandon * waiting, m.Occupancy()};
 }
 
 double ErlangAServiceLevel(double traffic, double agents, double aht, double patience,
@@ -402,7 +430,9 @@ double ErlangAServiceLevel(double traffic, double agents, double aht, double pat
         return 0;
     }
     const Model<double> m(traffic, agents, Ratio(aht, patience));
-    return m.Service(targetTime / patience).first;
+    const double level = m.Service(targetTime / ModelPatience(aht, patience)).first;
+    return traffic == agents ? level * (WaitingPatience(traffic, agents, aht, patience) / patience)
+                             : level;
 }
 
 std::int64_t ErlangAAgents(double traffic, double aht, double patience, double targetTime,
@@ -420,7 +450,7 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
         return 1;
     }
     const double ratio = Ratio(aht, patience);
-    const double w = targetTime / patience;
+    const double w = targetTime / ModelPatience(aht, patience);
     const double logMiss = std::log1p(-P);
     // Carried traffic is below the agents, so SL < n / A: up to A P agents never
     // meet the target (one less for the rounding of the product).
@@ -430,7 +460,11 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
     // falls to the target time: the first guess.
     const double guess = std::ceil(A * std::fmax(P, std::exp(-w)));
     return SmallestCount(lo, std::fmax(lo + 1, guess), [&](std::int64_t n) {
-        const auto [level, miss] = Model<double>(A, static_cast<double>(n), ratio).Service(w);
+        // At the traffic, past the model's patience, the level falls further.
+        const double fall =
+            static_cast<double>(n) == A ? WaitingPatience(A, A, aht, patience) / patience : 1;
+        auto [level, miss] = Model<double>(A, static_cast<double>(n), ratio).Service(w);
+        level *= fall;
         const auto [nextLevel, nextMiss] =
             Model<double>(A, static_cast<double>(n + 1), ratio).Service(w);
         const bool meets = Decide(
@@ -438,12 +472,12 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
             [&] {
                 const auto [l, m] = Model<long double>(A, static_cast<long double>(n), ratio)
                                         .Service(static_cast<long double>(w));
-                return ServiceVerdict<long double>(l, m, P);
+                return ServiceVerdict<long double>(l * fall, m, P);
             },
             [&] {
                 // Past long double's precision: its own estimate decides.
                 const Model<long double> m(A, static_cast<long double>(n), ratio);
-                return m.Service(static_cast<long double>(w)).first >= P;
+                return m.Service(static_cast<long double>(w)).first * fall >= P;
             });
         // Newton's step on log(1 - SL) where the level is high, on -log SL
         // where it is low: below the traffic it falls steeply to 0 as the
@@ -471,21 +505,26 @@ std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, d
     const double share = averageWait / patience;
     const double lo = std::fmax(0, std::floor(A * (1 - share)) - 1);
     const double target = std::log(averageWait);
+    const auto waiting = [&](std::int64_t n) {
+        return WaitingPatience(A, static_cast<double>(n), aht, patience);
+    };
+    const auto logWait = [&](std::int64_t n) {
+        return LogAbandon(A, n, ratio) + std::log(waiting(n));
+    };
     return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
-        const double here = LogAbandon(A, n, ratio);
-        const double next = LogAbandon(A, n + 1, ratio);
+        const double here = logWait(n);
         const auto verdict = [&]<typename Real>(Real) {
             const Real abandon = Model<Real>(A, static_cast<Real>(n), ratio).Abandon();
-            return LogAtMost(abandon * static_cast<Real>(patience), averageWait, kError<Real>);
+            return LogAtMost(abandon * static_cast<Real>(waiting(n)), averageWait, kError<Real>);
         };
         const bool meets = Decide(
             verdict(0.0), [&] { return verdict(0.0L); },
             [&] {
                 const long double abandon =
                     Model<long double>(A, static_cast<long double>(n), ratio).Abandon();
-                return abandon * patience <= averageWait;
+                return abandon * waiting(n) <= averageWait;
             });
-        return Bounded(n, meets, here + std::log(patience) - target, here - next);
+        return Bounded(n, meets, here - target, here - logWait(n + 1));
     });
 }
 

@@ -22,8 +22,9 @@ using reference::Args;
 
 // Against tests/data/erlang_a_reference.csv (make_reference.py erlang_a, 50
 // digits): counts exactly, ties included; the rest to a relative 1e-12. The
-// three limits are rows of their own, each from a model of its own: no end
-// to patience is Erlang C, none at all Erlang B, patience = aht the Poisson tail.
+// limits are rows of their own, each from a model of its own: no end to
+// patience is Erlang C (or, above the agents, the excess hanging up), none at
+// all Erlang B, patience = aht the Poisson tail.
 TEST(ErlangA, AgreesWithTheReferenceTable) {
     const reference::Functions functions = {
         {"a_wait_probability",
@@ -40,6 +41,9 @@ TEST(ErlangA, AgreesWithTheReferenceTable) {
         {"c_wait_probability", [](Args a) { return ErlangA(a[0], a[1], 1, 1e20).waitProbability; }},
         {"b_blocking", [](Args a) { return ErlangA(a[0], a[1], 1, 1e-20).abandonProbability; }},
         {"poisson_tail", [](Args a) { return ErlangA(a[0], a[1], 1, 1).waitProbability; }},
+        {"limit_average_wait", [](Args a) { return ErlangA(a[0], a[1], 1, a[2]).averageWait; }},
+        {"limit_abandon_probability",
+         [](Args a) { return ErlangA(a[0], a[1], 1, a[2]).abandonProbability; }},
     };
     EXPECT_GT(reference::ExpectAgrees(CORVANE_ERLANG_A_REFERENCE, functions), 150u);
 }

@@ -577,6 +577,12 @@ def main_erlang_a():
         row("b_blocking", (A, N), blocking(A, N))
     for A, N in [(7.3, 9), (100, 95), (1e4, 10100)]:
         row("poisson_tail", (A, N), mp.gammainc(N, 0, A, regularized=True))
+    # At a vast patience (aht 1) the mean wait is Erlang C's below the agents
+    # and the excess traffic's patience above them, whatever the patience.
+    for A, N, p in [(10, 12, 1e20), (1000, 1200, 1e20), (10, 12, 1e120), (12, 10, 1e120)]:
+        average = wait(A, N) / (N - F(A)) if A < N else (F(A) - N) / A * p
+        row("limit_average_wait", (A, N, p), average)
+        row("limit_abandon_probability", (A, N, p), average / p)
 
     def level(A, h, p, t):
         return lambda n: erlang_a_service(A, n, h, p, t)

@@ -308,8 +308,12 @@ Ext BetaFor(double S, double N, EngsetLoad kind, double load) {
     switch (kind) {
     case EngsetLoad::IdleSourceTraffic:
         return load;
-    case EngsetLoad::IntendedTraffic:
-        return static_cast<Ext>(load) / (S - static_cast<Ext>(load));
+    case EngsetLoad::IntendedTraffic: {
+        const Ext beta = static_cast<Ext>(load) / (S - static_cast<Ext>(load));
+        Require(beta <= kMaxTraffic, "intended-traffic",
+                "low enough that the idle-source traffic stays within 1e9 erlangs", load);
+        return beta;
+    }
     case EngsetLoad::Traffic:
         return BetaForTraffic(S, N, load);
     }

@@ -35,7 +35,8 @@ struct Engset {
 };
 
 // `sources` whole, 1 to kMaxSources; `lines` whole, 0 to sources; `load` of
-// the kind `kind`.
+// the kind `kind`. A load whose idle-source traffic would exceed 1e9 erlangs
+// (an intended traffic within a billionth of the sources) is refused.
 Engset EngsetBlocking(double sources, double lines, EngsetLoad kind, double load);
 
 // Smallest whole number of lines whose call congestion is at most `blocking`.

@@ -256,12 +256,12 @@ double ModelPatience(double aht, double patience) {
 // every digit as 1 / patience below the agents (those who wait are answered,
 // a few give up first), as its square root at them, and not at all above
 // them (the excess hangs up, whatever its patience): the patience in the
-// mean wait is then the model's, their geometric mean, or the true one. At
-// the agents the service level falls as that share does (the queue grows as
-// the square root of patience); elsewhere it no longer moves.
+// mean wait is then the model's, their geometric mean, or the true one. So
+// once the model's queue is long, its agents times patience / aht far above
+// 1: from 1e-80 agents.
 double WaitingPatience(double traffic, double agents, double aht, double patience) {
     const double most = aht * kMaxRatio;
-    if (!(patience > most)) {
+    if (!(patience > most) || !(agents >= 1e-80)) {
         return patience;
     }
     return traffic < agents    ? most
@@ -430,9 +430,7 @@ double ErlangAServiceLevel(double traffic, double agents, double aht, double pat
         return 0;
     }
     const Model<double> m(traffic, agents, Ratio(aht, patience));
-    const double level = m.Service(targetTime / ModelPatience(aht, patience)).first;
-    return traffic == agents ? level * (WaitingPatience(traffic, agents, aht, patience) / patience)
-                             : level;
+    return m.Service(targetTime / ModelPatience(aht, patience)).first;
 }
 
 std::int64_t ErlangAAgents(double traffic, double aht, double patience, double targetTime,
@@ -460,11 +458,7 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
     // falls to the target time: the first guess.
     const double guess = std::ceil(A * std::fmax(P, std::exp(-w)));
     return SmallestCount(lo, std::fmax(lo + 1, guess), [&](std::int64_t n) {
-        // At the traffic, past the model's patience, the level falls further.
-        const double fall =
-            static_cast<double>(n) == A ? WaitingPatience(A, A, aht, patience) / patience : 1;
-        auto [level, miss] = Model<double>(A, static_cast<double>(n), ratio).Service(w);
-        level *= fall;
+        const auto [level, miss] = Model<double>(A, static_cast<double>(n), ratio).Service(w);
         const auto [nextLevel, nextMiss] =
             Model<double>(A, static_cast<double>(n + 1), ratio).Service(w);
         const bool meets = Decide(
@@ -472,12 +466,12 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
             [&] {
                 const auto [l, m] = Model<long double>(A, static_cast<long double>(n), ratio)
                                         .Service(static_cast<long double>(w));
-                return ServiceVerdict<long double>(l * fall, m, P);
+                return ServiceVerdict<long double>(l, m, P);
             },
             [&] {
                 // Past long double's precision: its own estimate decides.
                 const Model<long double> m(A, static_cast<long double>(n), ratio);
-                return m.Service(static_cast<long double>(w)).first * fall >= P;
+                return m.Service(static_cast<long double>(w)).first >= P;
             });
         // Newton's step on log(1 - SL) where the level is high, on -log SL
         // where it is low: below the traffic it falls steeply to 0 as the

@@ -167,11 +167,21 @@ template <typename Real> struct Model {
                                      : Over(Times(MeanQueue(), 1 / x), total),
                          Real(1));
     }
+    // v k / T, k = exp(logK) perhaps beyond the range (N / A at 1e-300 erlangs):
+    // v / T, whose scales cancel, times k where k is finite, and so whole
+    // however large T's scale, which would swallow log k; else through the scale.
+    Real Part(const Scaled<Real>& v, Real k, Real logK) const {
+        const Real share = Over(v, total);
+        if (std::isfinite(k) && (std::isnormal(share) || share == 0)) {
+            return share * k;
+        }
+        return Over(Times(v, k, logK), total);
+    }
+
     // A (1 - P(Ab)) / N = ((A / N) (R - 1) + S - 1) / T, as (a / x) (A / N) = 1.
     Real Occupancy() const {
-        const Scaled<Real> weighted = Times(below, load, logLoad);
-        return std::fmin(
-            Over(Plus(weighted, Vanishing() ? Scaled<Real>{x / (a + 1)} : queue), total), Real(1));
+        const Real queued = Over(Vanishing() ? Scaled<Real>{x / (a + 1)} : queue, total);
+        return std::fmin(Part(below, load, logLoad) + queued, Real(1));
     }
 
     // Answered from the queue within w = theta t, and the rest of the queue's
@@ -233,8 +243,8 @@ template <typename Real> struct Model {
             miss = Over(Scaled<Real>{(1 + a * std::exp(-b * w)) / b}, total);
         } else {
             const auto [within, late] = AnsweredWithin(w);
-            level = Over(Plus(below, Times(within, perCall, -logLoad)), total);
-            miss = Over(Plus(Times(MeanQueue(), 1 / x), Times(late, perCall, -logLoad)), total);
+            level = Over(below, total) + Part(within, perCall, -logLoad);
+            miss = Over(Times(MeanQueue(), 1 / x), total) + Part(late, perCall, -logLoad);
         }
         // Above a half the level is 1 - miss, as precise, and never above 1 as
         // its own rounding may be.

@@ -759,8 +759,15 @@ bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
             }
         }
         const auto [da, dN] = q.Step();
-        out = {static_cast<double>(std::exp(q.logA + da)),
-               static_cast<double>(std::fmax(q.N + dN, 0))};
+        const Ext logA = q.logA + da;
+        const Ext N = std::fmax(q.N + dN, Ext(0));
+        // Where Z is within some 1e-15 of 1 the Jacobian is all but singular,
+        // and a step on residuals of that size can leap off the root: taken
+        // only where it brings them down.
+        const std::array<Ext, 2> F = Residuals<Ext>(logA, N, logMeanExt, logZExt);
+        const bool better = std::fmax(std::fabs(F[0]), std::fabs(F[1])) <= q.Size();
+        out = better ? EquivalentRandom{static_cast<double>(std::exp(logA)), static_cast<double>(N)}
+                     : EquivalentRandom{std::exp(p.logA), p.N};
         return std::isfinite(out.traffic) && std::isfinite(out.lines);
     }
     const OverflowPoint<Ext> q = Damped<Ext>(p.logA, p.N, logMeanExt, logZExt, Ext(1e-11));

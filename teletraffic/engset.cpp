@@ -561,16 +561,21 @@ void CheckMoments(double mean, double variance) {
                 variance);
 }
 
+// The mean m of the traffic that overflows N lines offered A, and the
+// traffic Y they carry.
+std::pair<Ext, Ext> MeanAndCarried(Ext A, Ext N) {
+    const Scaled<Ext> R = InverseBlocking(A, N);
+    return {A * R.Reciprocal(),
+            N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log())};
+}
+
 // Riordan's moments in long double: 1 - m + A / (N + 1 - Y) cancels where
 // much overflows.
 Overflow Moments(Ext A, Ext N) {
     if (A == 0) {
         return {0, 0, 1};
     }
-    const Scaled<Ext> R = InverseBlocking(A, N);
-    const Ext B = R.Reciprocal();
-    const Ext carried = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
-    const Ext m = A * B;
+    const auto [m, carried] = MeanAndCarried(A, N);
     // At least 1 (overflow is peaked), which rounding may miss where it cancels.
     const Ext Z = std::fmax(1 - m + A / (N + 1 - carried), 1);
     return {static_cast<double>(m), static_cast<double>(m * Z), static_cast<double>(Z)};
@@ -606,10 +611,15 @@ EquivalentRandom NestedEquivalent(double m, double v) {
         };
         return IncreasingRoot(f, m + N / 2, m, m + N);
     };
-    // The variance of that overflow grows with N; Rapp's approximation starts it.
+    // The variance of that overflow grows with N; Rapp's approximation starts
+    // it. As Z - 1 = A / (N + 1 - Y) - m against its target, in long double:
+    // near Z = 1 the variance rounded to double would leave N some 1e-6 of its
+    // digits (m = 1e-300, v/m - 1 = 1e-9).
+    const Ext target = (static_cast<Ext>(v) - m) / m;
     const auto excess = [&](double N) {
-        const Overflow o = Moments(trafficFor(N), N);
-        return (o.variance - v) / v;
+        const Ext A = trafficFor(N);
+        const auto [mean, carried] = MeanAndCarried(A, N);
+        return static_cast<double>((A / (N + 1 - carried) - mean) / target - 1);
     };
     const double Z = v / m;
     const double rappA = v + 3 * Z * (Z - 1);
@@ -790,7 +800,11 @@ EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
     Require(v + 3 * Z * (Z - 1) <= 4 * kMaxTraffic, "variance",
             "small enough that the equivalent traffic stays within 1e9 erlangs", v);
     EquivalentRandom er{};
-    if (!NewtonEquivalent(m, v, er)) {
+    // Within a millionth of Z = 1, Newton's residual in log Z keeps Z - 1 only
+    // to the rounding of 1 (a 2 % error at 1e-12); where the mean is a small
+    // part of Z - 1 = A / (N + 1 - Y) - m, the fallback solves on Z - 1 itself.
+    const double peak = (v - m) / m;
+    if ((peak < 1e-6 && m < peak / 64) || !NewtonEquivalent(m, v, er)) {
         er = NestedEquivalent(m, v);
     }
     // The moments of a billion erlangs give them back, to rounding.

@@ -742,6 +742,17 @@ def overflow_rows():
                 smallest(lambda x: a * blocking(a, n + x) / m <= T, 0))
             row("overflow_lines_hayward", (m, v, T),
                 smallest(lambda x: blocking(m / z, F(x) / z) <= T, 0))
+    # A mean of 1e-300, where Newton's method from Rapp's start fails, or Z
+    # lies within 1e-9 of 1: the engine's bracketed solve on Z - 1. Each root
+    # from a start near it.
+    for m, v, a, n in [(1e-300, 1.5e-300, 535, 1605), (1e-300, 1.000000001e-300, 3.5e-8, 34),
+                       (1e-300, 1.0000000000010002e-300, 2.6e-11, 25),
+                       (1e-300, 1.0000000000000005e-300, 1e-14, 19.2)]:
+        eqs = lambda u, n: [mp.log(moments(mp.exp(u), n)[0] / m),
+                            mp.log(moments(mp.exp(u), n)[1] / v)]
+        u, n = mp.findroot(eqs, (mp.log(a), F(n)))
+        row("ert_traffic", (m, v), mp.exp(u))
+        row("ert_lines", (m, v), n)
     for Y, N in [(19.2, 24), (0.5, 1), (9.99, 10), (1e6, 1000500), (0.001, 0.5), (100, 300)]:
         f = lambda a: a * (1 - blocking(a, N)) - Y
         row("offered", (Y, N), mp.findroot(f, (F(Y), F(Y) * max(N, 1) / (F(N) - Y)),

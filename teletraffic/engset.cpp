@@ -873,18 +873,16 @@ std::int64_t OverflowLines(double mean, double variance, double blocking, Overfl
     const double logT = std::log(blocking);
     const double Z = variance / mean;
     const double guess = Z * static_cast<double>(ErlangBLines(mean / Z, blocking));
+    // A stream that 2e9 further lines do not bring to the target is refused
+    // before the search, which would find no count to answer (a mean of 1e9
+    // at Z = 1e6 needs some 3e9 lines at 1e-300 by Hayward's method).
+    Require(Loss(p, kMaxLines).logBlocking <= logT, "blocking",
+            "reached within 2e9 lines for this stream", blocking);
     // No further line loses all the stream: blocking 1, above any target.
-    // Past the engine's lines the search stops, and the answer is refused.
-    const std::int64_t x = SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
-        if (static_cast<double>(n) > kMaxLines) {
-            return Step{true, -1, 1};
-        }
+    return SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
         const LossLog l = Loss(p, static_cast<double>(n));
         return Step{l.logBlocking <= logT, l.logBlocking - logT, l.fall};
     });
-    Require(static_cast<double>(x) <= kMaxLines, "blocking",
-            "reached within 2e9 lines for this stream", blocking);
-    return x;
 }
 
 // --- Measured traffic -------------------------------------------------------------------

@@ -859,7 +859,9 @@ OverflowLoss OverflowBlocking(double mean, double variance, double lines, Overfl
         return {0, 0};
     }
     const Prepared p = Prepare(mean, variance, method);
-    const double blocking = std::exp(Loss(p, lines).logBlocking);
+    // At most 1, which the equivalent group's own error (1e-12 of its
+    // overflow) or a rounding may pass on few lines.
+    const double blocking = std::fmin(std::exp(Loss(p, lines).logBlocking), 1);
     return {mean * blocking, blocking};
 }
 

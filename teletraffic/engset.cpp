@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -824,30 +825,45 @@ struct LossLog {
     double fall;
 };
 
-// The loss is factor B(traffic, lines + scale x).
+// The loss is factor B(traffic, lines + scale x), in long double where
+// Hayward's traffic m / Z = m^2 / v or 1 / Z is below double's normal range
+// (a mean of 5e-324 at Z = 2 is 0 in double).
 struct Prepared {
     double mean;
-    double factor;
-    double traffic;
-    double lines;
-    double scale;
+    Ext factor;
+    Ext traffic;
+    Ext lines;
+    Ext scale;
+    bool wide;
 };
 
 Prepared Prepare(double mean, double variance, OverflowMethod method) {
     if (method == OverflowMethod::Hayward) {
         const double Z = variance / mean;
-        return {mean, mean, mean / Z, 0, 1 / Z};
+        const double traffic = mean / Z;
+        if (traffic >= DBL_MIN && 1 / Z >= DBL_MIN) {
+            return {mean, mean, traffic, 0, 1 / Z, false};
+        }
+        const Ext wide = static_cast<Ext>(variance) / mean;
+        return {mean, mean, mean / wide, 0, 1 / wide, true};
     }
     const EquivalentRandom er = EquivalentRandomTraffic(mean, variance);
-    return {mean, er.traffic, er.traffic, er.lines, 1};
+    return {mean, er.traffic, er.traffic, er.lines, 1, false};
+}
+
+template <typename Real> LossLog LossIn(const Prepared& p, double x) {
+    const auto traffic = static_cast<Real>(p.traffic);
+    const auto scale = static_cast<Real>(p.scale);
+    const Real N = static_cast<Real>(p.lines) + x * scale;
+    const Scaled<Real> R = InverseBlocking(traffic, N);
+    const Real logLost = std::log(static_cast<Real>(p.factor)) - R.Log();
+    const Real step = std::log(R.Reciprocal() + (N + 1) / traffic) * scale;
+    return {static_cast<double>(logLost - std::log(static_cast<Real>(p.mean))),
+            static_cast<double>(step)};
 }
 
 LossLog Loss(const Prepared& p, double x) {
-    const double N = p.lines + x * p.scale;
-    const Scaled<double> R = InverseBlocking(p.traffic, N);
-    const double logLost = std::log(p.factor) - R.Log();
-    const double step = std::log(R.Reciprocal() + (N + 1) / p.traffic) * p.scale;
-    return {logLost - std::log(p.mean), step};
+    return p.wide ? LossIn<Ext>(p, x) : LossIn<double>(p, x);
 }
 
 } // namespace

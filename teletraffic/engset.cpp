@@ -874,6 +874,9 @@ OverflowLoss OverflowBlocking(double mean, double variance, double lines, Overfl
     if (mean == 0) {
         return {0, 0};
     }
+    if (lines == 0) {
+        return {mean, 1}; // all of it, as the line counts decide, not to the model's error
+    }
     const Prepared p = Prepare(mean, variance, method);
     // At most 1, which the equivalent group's own error (1e-12 of its
     // overflow) or a rounding may pass on few lines.

@@ -908,6 +908,19 @@ std::int64_t OverflowLines(double mean, double variance, double blocking, Overfl
 
 // --- Measured traffic -------------------------------------------------------------------
 
+namespace {
+
+// log(1 - B(A, N)) from R = 1/B: as log1p(-B) below a blocking of 1/2, whose
+// digits the difference of log(R - 1) and log R, each the size of log R,
+// would round away where the lines far exceed the traffic (the offered
+// traffic came out below the carried); above, as that difference.
+template <typename Real> Real LogKept(Real A, Real N, const Scaled<Real>& R) {
+    const Real B = R.Reciprocal();
+    return B < Real(0.5) ? std::log1p(-B) : InverseBlockingLessOne(A, N).Log() - R.Log();
+}
+
+} // namespace
+
 double OfferedTraffic(double carried, double lines) {
     Require(carried >= 0 && carried <= kMaxTraffic, "carried", "a number of erlangs from 0 to 1e9",
             carried);
@@ -923,9 +936,8 @@ double OfferedTraffic(double carried, double lines) {
     // 1 - B (N - A + A B) / (1 - B).
     const auto f = [&](double A) {
         const Scaled<double> R = InverseBlocking(A, N);
-        const Scaled<double> lessOne = InverseBlockingLessOne(A, N);
         const double B = R.Reciprocal();
-        const double logKept = lessOne.Log() - R.Log(); // log(1 - B)
+        const double logKept = LogKept(static_cast<double>(A), N, R);
         return Slope{std::log(A) + logKept - std::log(Y),
                      1 - B * (N - A + A * B) / std::exp(logKept)};
     };
@@ -940,7 +952,7 @@ double OfferedTraffic(double carried, double lines) {
     // and the error of f grows by its inverse: one last step in long double.
     const Ext x = A;
     const Scaled<Ext> R = InverseBlocking(x, static_cast<Ext>(N));
-    const Ext logKept = InverseBlockingLessOne(x, static_cast<Ext>(N)).Log() - R.Log();
+    const Ext logKept = LogKept(x, static_cast<Ext>(N), R);
     const Ext B = R.Reciprocal();
     const Ext slope = 1 - B * (N - x + x * B) / std::exp(logKept);
     A = static_cast<double>(x * std::exp(-(std::log(x) + logKept - std::log(Ext(Y))) / slope));

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 namespace teletraffic::detail {
 
@@ -62,6 +63,14 @@ template <typename Real> Scaled<Real> InverseBlockingLessOne(Real traffic, Real 
 // line as 1 + (R - 1): N + 1 would round away the low bits of N, which the
 // answer depends on as A^N.
 template <typename Real> Scaled<Real> InverseBlocking(Real traffic, Real lines) {
+    if constexpr (std::is_same_v<Real, double>) {
+        if (traffic < std::numeric_limits<double>::min()) {
+            // A denormal traffic keeps too few digits through the evaluation
+            // in double (B was 5e-4 off at 5e-324 erlangs): in long double.
+            const Scaled<long double> wide = InverseBlocking<long double>(traffic, lines);
+            return {static_cast<double>(wide.mantissa), static_cast<double>(wide.scale)};
+        }
+    }
     if (lines == 0) {
         return {1};
     }

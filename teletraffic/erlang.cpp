@@ -362,7 +362,9 @@ double ErlangC(double traffic, double agents) {
     if (traffic == 0) {
         return 0;
     }
-    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents)));
+    // C = N / (N + (R - 1)(N - A)) <= 1: with the traffic within rounding of
+    // the agents, a rounding above it is not kept.
+    return std::fmin(std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents))), 1);
 }
 
 double ServiceLevel(double traffic, double agents, double aht, double targetTime) {

@@ -598,20 +598,22 @@ Overflow CombineOverflow(const Overflow& a, const Overflow& b) {
 
 namespace {
 
+// For given lines N, the traffic whose overflow has mean m: A B(A, N) = m,
+// increasing in A, between m and m + N (the carried traffic is below N).
+double TrafficFor(double m, double N) {
+    const auto f = [&](double A) {
+        const Scaled<double> R = InverseBlocking(A, N);
+        const double carried =
+            N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+        return Slope{std::log(A) - R.Log() - std::log(m), 1 + N - carried};
+    };
+    return IncreasingRoot(f, m + N / 2, m, m + N);
+}
+
 // The bracketed fallback: for given lines N, the traffic whose overflow has
 // mean m, then the lines whose overflow has variance v, by TOMS 748.
 EquivalentRandom NestedEquivalent(double m, double v) {
-    // For given lines N, the traffic whose overflow has mean m: A B(A, N) = m,
-    // increasing in A, between m and m + N (the carried traffic is below N).
-    const auto trafficFor = [&](double N) {
-        const auto f = [&](double A) {
-            const Scaled<double> R = InverseBlocking(A, N);
-            const double carried =
-                N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
-            return Slope{std::log(A) - R.Log() - std::log(m), 1 + N - carried};
-        };
-        return IncreasingRoot(f, m + N / 2, m, m + N);
-    };
+    const auto trafficFor = [&](double N) { return TrafficFor(m, N); };
     // The variance of that overflow grows with N; Rapp's approximation starts
     // it. As Z - 1 = A / (N + 1 - Y) - m against its target, in long double:
     // near Z = 1 the variance rounded to double would leave N some 1e-6 of its
@@ -807,6 +809,11 @@ EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
     const double peak = (v - m) / m;
     if ((peak < 1e-6 && m < peak / 64) || !NewtonEquivalent(m, v, er)) {
         er = NestedEquivalent(m, v);
+    } else if (peak < 1e-6) {
+        // There the two equations are all but one, and Newton's method may
+        // stop short of the mean (6e-12 of it at Z = 1 + 5e-16): the traffic
+        // is solved again for the mean alone, on the lines found.
+        er.traffic = TrafficFor(m, er.lines);
     }
     // The moments of a billion erlangs give them back, to rounding.
     if (er.traffic > kMaxTraffic && er.traffic <= kMaxTraffic * (1 + 1e-12)) {

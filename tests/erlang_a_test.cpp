@@ -9,7 +9,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -46,32 +45,6 @@ TEST(ErlangA, AgreesWithTheReferenceTable) {
          [](Args a) { return ErlangA(a[0], a[1], 1, a[2]).abandonProbability; }},
     };
     EXPECT_GT(reference::ExpectAgrees(CORVANE_ERLANG_A_REFERENCE, functions), 150u);
-}
-
-// Each count answers its own target: the service level there meets it, and
-// one agent less does not, across sizes and patiences the table has no room for.
-TEST(ErlangA, CountsMeetTheirTargetsAndNoFewerDo) {
-    std::mt19937_64 random(20261207);
-    std::uniform_real_distribution<double> logTraffic(std::log(0.01), std::log(1e6));
-    std::uniform_real_distribution<double> logRatio(std::log(0.01), std::log(100.0));
-    std::uniform_real_distribution<double> level(0.05, 0.99);
-    for (int i = 0; i < 200; ++i) {
-        const double A = std::exp(logTraffic(random));
-        const double patience = 180 * std::exp(logRatio(random));
-        const double P = level(random);
-        SCOPED_TRACE(testing::Message() << "A=" << A << " patience=" << patience << " P=" << P);
-        const auto n = static_cast<double>(ErlangAAgents(A, 180, patience, 20, P));
-        EXPECT_GE(ErlangAServiceLevel(A, n, 180, patience, 20), P);
-        if (n > 1) {
-            EXPECT_LT(ErlangAServiceLevel(A, n - 1, 180, patience, 20), P);
-        }
-        const double W = P * patience / 4;
-        const auto m = static_cast<double>(ErlangAAgentsForWait(A, 180, patience, W));
-        EXPECT_LE(ErlangA(A, m, 180, patience).averageWait, W);
-        if (m > 1) {
-            EXPECT_GT(ErlangA(A, m - 1, 180, patience).averageWait, W);
-        }
-    }
 }
 
 // The factors on the decimals typed: 0.2 and 0.7 as written, not as the

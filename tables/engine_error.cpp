@@ -1,6 +1,7 @@
 #include "tables/engine_error.h"
 
 #include "tables/inputs.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
@@ -36,7 +37,7 @@ const Argument kArguments[] = {
 };
 
 QString Number(double value) {
-    return QString::number(value, 'g', 6);
+    return Significant(value);
 }
 
 } // namespace

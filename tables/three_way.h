@@ -52,12 +52,6 @@ ThreeWay SolveThreeWay(const ThreeWayInputs& inputs);
 // One sentence on why the answer is what it is, then which model answered.
 QString Explain(const ThreeWay& answer);
 
-// Blocking probabilities to six significant digits.
-QString BlockingText(double blocking);
-
-// The shortest text that reads back as `value`: the solve's answer in full.
-QString FullText(double value);
-
 enum class Relation { AtMost, Above };
 
 // "0.0100000001 > 0.01": the value, the relation and the target in as many

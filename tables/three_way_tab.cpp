@@ -1,12 +1,11 @@
 #include "tables/three_way_tab.h"
 
-#include "tables/files.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang.h"
 
 #include <QButtonGroup>
-#include <QDir>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -114,21 +113,7 @@ ThreeWayInputs ThreeWayTab::inputs() const {
 }
 
 void ThreeWayTab::save() {
-    if (refuseStale()) {
-        return;
-    }
-    const QString path = askPath(QStringLiteral("erlang-b-solve.csv"),
-                                 QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
-    if (path.isEmpty()) {
-        return;
-    }
-    if (const QString error = SaveFile(path, TableCsv(*around_->model())); !error.isEmpty()) {
-        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    emit savedTo(path);
-    emit said(QStringLiteral("%1 に保存しました。").arg(QDir::toNativeSeparators(path)));
+    saveTable(*around_->model(), QStringLiteral("erlang-b-solve.csv"));
 }
 
 bool ThreeWayTab::compute() {
@@ -159,15 +144,15 @@ bool ThreeWayTab::compute() {
         return false;
     }
     const ThreeWay answer = SolveThreeWay(inputs);
-    const QString shown[3] = {FullText(answer.traffic), BlockingText(answer.blocking),
-                              QString::number(answer.lines, 'f', 0)};
+    const QString shown[3] = {Exact(answer.traffic), Significant(answer.blocking),
+                              Exact(answer.lines)};
     fields_[static_cast<int>(answer.unknown)]->edit()->setText(
         shown[static_cast<int>(answer.unknown)]);
     explain_->setText(Explain(answer));
     around_->setRowCount(static_cast<int>(answer.around.size()));
     for (int row = 0; row < around_->rowCount(); ++row) {
         const LineBlocking& at = answer.around[static_cast<std::size_t>(row)];
-        const QString cells[2] = {QString::number(at.lines, 'f', 0), BlockingText(at.blocking)};
+        const QString cells[2] = {Exact(at.lines), Significant(at.blocking)};
         for (int column = 0; column < 2; ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -131,6 +131,9 @@ TEST(CliErlangA, RefusesOptionsThatDoNotGoTogether) {
          "--service-level is required"},
         {{"agents", "--traffic", "10", "--aht", "180", "--average-wait", "10", "--shrinkage", "1"},
          "--shrinkage must be from 0 up to but not including 1, got 1"},
+        // Refused as a value worked out, not as a --traffic the user never gave.
+        {{"agents", "--calls", "1e12", "--interval", "1", "--aht", "1", "--average-wait", "1"},
+         ": traffic 16666666666.666666, worked out from the inputs"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

@@ -16,6 +16,9 @@ struct Argument {
     const char16_t* words;
     Range range;
     const char16_t* rule = nullptr; // in place of the range's own text
+    bool percent = false;           // typed as a percentage, taken as a fraction
+    // Why a value in the range is refused, where only one reason can be.
+    const char16_t* inRange = nullptr;
 };
 
 const Argument kArguments[] = {
@@ -23,26 +26,48 @@ const Argument kArguments[] = {
     {"lines", u"回線数", {0, teletraffic::kMaxLines}},
     {"agents", u"エージェント数", {0, teletraffic::kMaxLines}},
     {"blocking", u"呼損率", {teletraffic::kMinBlocking, 1, false, false, true}},
-    {"recall", u"再呼率", {0, 1, false, false, true}},
+    {"recall", u"再呼率", {0, 1, false, false, true}, u"0 % 以上 100 % 未満", true},
     {"aht", u"平均処理時間", {0, INFINITY, false, true, true}, u"0 より長い時間"},
     {"target-time", u"応答目標時間", {0, INFINITY, false, false, true}, u"0 以上の時間"},
     {"patience", u"平均放棄時間", {0, INFINITY, false, true, true}, u"0 より長い時間"},
     {"average-wait", u"平均応答時間目標", {0, INFINITY, false, true, true}, u"0 より長い時間"},
-    {"service-level", u"サービスレベル目標", {0, 1, false, false, true}, u"0 % 以上 100 % 未満"},
-    {"shrinkage", u"シュリンケージ", {0, 1, false, false, true}, u"0 % 以上 100 % 未満"},
-    {"max-occupancy", u"最大稼働率", {0, 1, false, true, false}, u"0 % より大きく 100 % 以下"},
+    {"service-level",
+     u"サービスレベル目標",
+     {0, 1, false, false, true},
+     u"0 % 以上 100 % 未満",
+     true},
+    {"shrinkage",
+     u"シュリンケージ",
+     {0, 1, false, false, true},
+     u"0 % 以上 100 % 未満",
+     true,
+     u"スケジュールするエージェント数が 2000000000 人を超えます"},
+    {"max-occupancy",
+     u"最大稼働率",
+     {0, 1, false, true, false},
+     u"0 % より大きく 100 % 以下",
+     true,
+     u"必要なエージェント数が 2000000000 人を超えます"},
     {"sources", u"呼源数", {1, teletraffic::kMaxSources, true}},
     {"mean", u"溢れ呼の平均", {0, teletraffic::kMaxTraffic}},
     {"variance", u"溢れ呼の分散", {0, INFINITY, false, false, true}},
 };
 
-QString Number(double value) {
-    return Significant(value);
+// The value as the user gave it: a percentage as typed, a count whole.
+QString Value(const Argument& argument, double value) {
+    if (argument.percent) {
+        return Exact(ToPercent(value)) + QStringLiteral(" %");
+    }
+    return std::floor(value) == value ? Exact(value) : Significant(value);
 }
 
 } // namespace
 
 QString EngineErrorText(const std::exception& error) {
+    return EngineErrorText(error, nullptr);
+}
+
+QString EngineErrorText(const std::exception& error, const Range* allowed) {
     const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
     if (domain == nullptr) {
         return QStringLiteral("計算できませんでした（内部エラー）。入力を変えてお試しください。");
@@ -50,18 +75,23 @@ QString EngineErrorText(const std::exception& error) {
     for (const Argument& argument : kArguments) {
         if (domain->argument() == argument.name) {
             const QString words = QString::fromUtf16(argument.words);
-            if (argument.range.contains(domain->value())) {
+            const QString value = Value(argument, domain->value());
+            if ((allowed != nullptr ? *allowed : argument.range).contains(domain->value())) {
                 // In range, but not with the other inputs (traffic at or above the agents).
+                if (argument.inRange != nullptr) {
+                    return QStringLiteral("計算できません: %1 %2 では%3")
+                        .arg(words, value, QString::fromUtf16(argument.inRange));
+                }
                 return QStringLiteral("計算できません: この組み合わせでは%1 %2 は扱えません")
-                    .arg(words, Number(domain->value()));
+                    .arg(words, value);
             }
             return QStringLiteral("計算できません: %1が %2 になり、扱える範囲（%3）を外れます")
-                .arg(words, Number(domain->value()),
+                .arg(words, value,
                      argument.rule ? QString::fromUtf16(argument.rule) : RangeText(argument.range));
         }
     }
     return QStringLiteral("計算できません: %1 = %2 は扱えません")
-        .arg(QString::fromStdString(domain->argument()), Number(domain->value()));
+        .arg(QString::fromStdString(domain->argument()), Significant(domain->value()));
 }
 
 } // namespace tables

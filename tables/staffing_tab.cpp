@@ -190,7 +190,9 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     targetKind_->setAccessibleName(QStringLiteral("目標の種類"));
     targetKind_->addItems({QStringLiteral("サービスレベル"), QStringLiteral("平均応答時間 (ASA)")});
     // Above the fields it chooses between.
-    form_->insertRow(4, QStringLiteral("目標の種類"), targetKind_);
+    int targetRow = 0;
+    form_->getWidgetPosition(targetTime_, &targetRow, nullptr);
+    form_->insertRow(targetRow, QStringLiteral("目標の種類"), targetKind_);
     connect(targetKind_, &QComboBox::currentIndexChanged, this, [this] {
         showTarget();
         run();

@@ -216,13 +216,17 @@ void Tab::run() {
         const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
         InputField* field = domain != nullptr ? fieldFor(domain->argument()) : nullptr;
         if (field != nullptr) {
-            field->mark(EngineErrorText(error));
+            field->mark(refusalText(error));
         } else {
-            emit said(EngineErrorText(error));
+            emit said(refusalText(error));
         }
     }
     setStale(!fresh);
     computedFor_ = inputsText();
+}
+
+QString Tab::refusalText(const std::exception& error) const {
+    return EngineErrorText(error);
 }
 
 InputField* Tab::fieldFor(const std::string& argument) const {

@@ -145,6 +145,8 @@ protected:
     virtual bool computing() const { return false; }
     // The field to mark for what the engine says of `argument` ("traffic").
     virtual InputField* fieldFor(const std::string& argument) const;
+    // What the engine's refusal says, in the window's words (engine_error.h).
+    virtual QString refusalText(const std::exception& error) const;
     // Inputs that are not named controls (a list in a model).
     virtual void restoreMore(const QSettings&) {}
     virtual void rememberMore(QSettings&) const {}
@@ -177,8 +179,6 @@ protected:
     QString askPath(const QString& name, const QString& filters, const QString& suffix);
     // After a save: savedTo(path), and `text` in the status bar.
     void reportSaved(const QString& path, const QString& text);
-    // For a tab that saves without saveTable: !readyToExport(Export::Save).
-    bool refuseStale() { return !readyToExport(Export::Save); }
 
     QFormLayout* form_;
     QVBoxLayout* side_;  // the fields, then the buttons

@@ -79,8 +79,11 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
     statusBar()->setObjectName(QStringLiteral("status"));
     // Said for as long as it holds, where the passing messages do not reach.
     notice_->setObjectName(QStringLiteral("settingsNotice"));
+    // Half the bar at most, the passing messages keeping the rest.
     notice_->setWordWrap(true);
-    statusBar()->addPermanentWidget(notice_, 1);
+    notice_->setMinimumWidth(420);
+    notice_->setMaximumWidth(560);
+    statusBar()->addPermanentWidget(notice_);
     for (Tab* tab : all_) {
         connect(tab, &Tab::said, statusBar(),
                 [this](const QString& text) { statusBar()->showMessage(text); });

@@ -13,6 +13,7 @@
 namespace tables {
 
 enum class Unknown { Traffic, Blocking, Lines };
+inline constexpr int kUnknowns = 3;
 
 // The two known values; the unknown one is ignored. Lines are whole.
 struct ThreeWayInputs {

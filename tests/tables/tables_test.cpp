@@ -2,6 +2,7 @@
 #include "tables/csv_export.h"
 #include "tables/curves.h"
 #include "tables/day_staffing.h"
+#include "tables/engine_error.h"
 #include "tables/files.h"
 #include "tables/number_format.h"
 #include "tables/overflow.h"
@@ -10,6 +11,7 @@
 #include "tables/tables_window.h"
 #include "tables/three_way.h"
 #include "teletraffic/erlang.h"
+#include "teletraffic/erlang_a.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -146,6 +148,35 @@ TEST(NumberFormat, EachFormAndTheDigitsThatTellTheTargetApart) {
     }
 }
 
+// The engine's refusals in the window's words: a percentage as typed, in %,
+// with the reason a value in its range is refused; a count in full.
+TEST(EngineError, ValuesAsTypedAndTheRealReason) {
+    const auto text = [](auto engine) {
+        try {
+            engine();
+        } catch (const std::exception& error) {
+            return EngineErrorText(error);
+        }
+        return S();
+    };
+    const struct {
+        S got, want;
+    } cases[] = {
+        {text([] { teletraffic::ScheduleAgents(14, 10, 0, FromPercent(1e-7)); }),
+         S("計算できません: 最大稼働率 1e-07 % では必要なエージェント数が 2000000000 "
+           "人を超えます")},
+        {text([] { teletraffic::ScheduleAgents(14, 10, FromPercent(99.99999999999999), 1); }),
+         S("計算できません: シュリンケージ 99.99999999999999 % "
+           "ではスケジュールするエージェント数が "
+           "2000000000 人を超えます")},
+        {text([] { teletraffic::ErlangBTraffic(1999999999, 0.01); }),
+         S("計算できません: この組み合わせでは回線数 1999999999 は扱えません")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.got, c.want);
+    }
+}
+
 TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
     const Range lines{1, 1e9, true};
     const Range open{0, 1, false, true, true};
@@ -256,7 +287,7 @@ TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
           S("呼数が数値ではありません"),
           {},
           S("呼数は 0 以上にしてください"),
-          S("計算できません: 呼量(アーラン)が 1e+11 になり、扱える範囲（0 以上 1000000000 "
+          S("計算できません: 呼量(アーラン)が 100000000000 になり、扱える範囲（0 以上 1000000000 "
             "以下）を外れます")}},
         {S("100\n200\n"), {S("1"), S("2")}, S("2"), (20 + 35) * 0.5, (14 + 24) * 0.5, {{}, {}}},
         {S("x;y\n"), {}, {}, 0, 0, {}},
@@ -498,6 +529,18 @@ protected:
         auto* label = window->findChild<QLabel*>(QLatin1String(name));
         return label ? label->text() : get<QLineEdit>(name)->text();
     }
+    // Every line of the error `name` in sight, and every box of its tab.
+    void expectLaidOutWhole(const char* name) {
+        QCoreApplication::processEvents();
+        auto* error = get<QLabel>(name);
+        EXPECT_GE(error->visibleRegion().boundingRect().height(),
+                  error->heightForWidth(error->width()))
+            << name;
+        for (QLineEdit* box : window->tabs()->currentWidget()->findChildren<QLineEdit*>()) {
+            EXPECT_TRUE(!box->isVisible() || box->height() >= box->minimumSizeHint().height())
+                << box->objectName();
+        }
+    }
     void enter(const char* field, const S& value) {
         window->tabs()->setCurrentWidget(
             get(field)->parentWidget()->parentWidget()->parentWidget());
@@ -534,11 +577,24 @@ TEST_F(Window, EnterComputesOnEachTab) {
             QChart* chart = get<QChartView>("chartView")->chart();
             ASSERT_TRUE(QTest::qWaitFor([&] { return chart->series().size() == 3; }));
             emit static_cast<QLineSeries*>(chart->series()[0])->hovered({17.6, 0.01}, true);
-            for (const char* name : {"c.png", "c.svg"}) {
+            for (const char* name : {"c.png", "c.jpg", "c.svg"}) {
                 savePath = dir.filePath(S(name));
                 get<QPushButton>("saveChart")->click();
-                EXPECT_TRUE(name[3] == 's' ? Contents(savePath).contains("<svg")
-                                           : !QImage(savePath).isNull());
+                EXPECT_TRUE(name[2] == 's' ? Contents(savePath).contains("<svg")
+                                           : !QImage(savePath).isNull())
+                    << name;
+            }
+            // Its text names first the family it was drawn in, not a name
+            // only Qt resolves ("Sans Serif", "ＭＳ Ｐゴシック"), last a generic one.
+            static const QRegularExpression family(S("font-family=\"'?([^',\"]*)[^\"]*\""));
+            QSet<QStringList> named;
+            for (const auto& match : family.globalMatch(Contents(savePath))) {
+                named << match.capturedTexts();
+            }
+            EXPECT_FALSE(named.isEmpty());
+            for (const QStringList& each : named) {
+                EXPECT_EQ(QFontInfo(QFont(each[1])).family(), each[1]);
+                EXPECT_TRUE(each[0].endsWith(S("sans-serif\""))) << each[0];
             }
         }
         EXPECT_EQ(text(row.shown), row.answer) << row.field;
@@ -578,6 +634,8 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
     };
     get<QLineEdit>("interval")->setText(S("0.003"));       // 1e9 calls then bring 1e12 erlangs
     get<QComboBox>("staffTargetKind")->setCurrentIndex(1); // a target on the average wait
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     for (const auto& row : rows) {
         const S before = text(row.shown);
         enter(row.field, row.value);
@@ -585,6 +643,7 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
         EXPECT_TRUE(get(row.marked)->isVisibleTo(window.get())) << row.marked;
         EXPECT_EQ(text(row.field), row.value);
         EXPECT_EQ(text(row.shown), before) << row.field;
+        expectLaidOutWhole(row.marked);
     }
 }
 
@@ -635,9 +694,12 @@ TEST_F(Window, WhatTheEngineRefusesIsMarkedAndNeverEndsTheWindow) {
         {"solveTrafficUnknown", "solveLines", S("2000000000")},
         {"solveTrafficUnknown", "solveLines", S("1999999999")},
     };
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     for (const auto& c : crashes) {
         get<QRadioButton>(c.unknown)->setChecked(true);
         enter(c.field, c.value);
+        expectLaidOutWhole("solveLinesError");
         const bool marked = !text("solveLinesError").isEmpty();
         // Refused, or answered (an engine whose domain holds the answer).
         EXPECT_NE(marked, !text("solveTraffic").isEmpty());
@@ -655,6 +717,43 @@ TEST_F(Window, WhatTheEngineRefusesIsMarkedAndNeverEndsTheWindow) {
     EXPECT_NE(text("solveLinesError").isEmpty(), text("solveTraffic").isEmpty());
     EXPECT_TRUE(text("rowStepError").startsWith(S("行が 10000000000000000001 になります")));
     EXPECT_EQ(get<QComboBox>("curveKind")->currentIndex(), 0);
+}
+
+// What the three-way solve answers, its field takes back: the traffic solved
+// for, then the lines and the blocking solved from it, by Engset too (whose
+// call attempts may pass 1e9 erlangs).
+TEST_F(Window, ThreeWayAnswersAreTakenBackByTheirFields) {
+    const struct {
+        S sources, lines, blocking;
+        bool back; // the engine answers the lines back from its own traffic
+    } rows[] = {
+        // 1.0101e9 erlangs, of which the engine's call congestion at these
+        // lines is 0.01000000000000004: it refuses the lines back.
+        {S("1000000000"), S("999999999"), S("0.01"), false},
+        {S("4"), S("2"), S("0.142857"), true},
+        {{}, S("1999"), S("0.01"), true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lines.toStdString());
+        get<QRadioButton>("solveTrafficUnknown")->setChecked(true);
+        get<QLineEdit>("solveSources")->setText(row.sources);
+        get<QLineEdit>("solveBlocking")->setText(row.blocking);
+        enter("solveLines", row.lines);
+        ASSERT_FALSE(text("solveTraffic").isEmpty()) << text("solveLinesError");
+        get<QRadioButton>("solveLinesUnknown")->setChecked(true);
+        get<QPushButton>("solveCompute")->click();
+        EXPECT_EQ(text("solveLines"), row.back ? row.lines : S());
+        EXPECT_TRUE(
+            row.back
+                ? text("solveTrafficError").isEmpty()
+                : text("solveTrafficError").startsWith(S("計算できません: この組み合わせでは")))
+            << text("solveTrafficError");
+        if (row.back) {
+            get<QRadioButton>("solveBlockingUnknown")->setChecked(true);
+            get<QPushButton>("solveCompute")->click();
+            EXPECT_EQ(text("solveBlocking"), row.blocking);
+        }
+    }
 }
 
 // A stale answer is neither saved nor copied; what was saved before stays.

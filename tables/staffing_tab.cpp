@@ -160,7 +160,7 @@ private:
     int spanFrom_;
 };
 
-// The staffing table's headings: columns as wide as their headings and
+// A table's headings: columns as wide as their headings and
 // figures, the view's spare width shared among them (stretched alike, a long
 // heading would be cut). Where the columns are too many for that, each
 // heading's unit goes beneath its name: "サービスレベル (%)" on two lines.
@@ -442,8 +442,7 @@ QWidget* StaffingTab::dayPage() {
     dayWarnings_->setPalette(red);
     dayWarnings_->hide();
     dayView_ = TableView("day", QStringLiteral("区間ごとの要員"), dayModel_, page);
-    dayView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    dayView_->horizontalHeader()->setStretchLastSection(true);
+    new FittedHeader(dayView_);
     dayView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     dayView_->verticalHeader()->setDefaultSectionSize(dayView_->fontMetrics().height() + 6);
     dayView_->setTabKeyNavigation(false);
@@ -827,6 +826,7 @@ void StaffingTab::showDay(Day day) {
             dayView_->setSpan(row, from, 1, dayModel_->columnCount() - from);
         }
     }
+    static_cast<FittedHeader*>(dayView_->horizontalHeader())->fit();
     // A row that failed first: it is what needs the planner. Once the page
     // is laid out with the summary's new lines, or the view's centre is not
     // yet where it will be.

@@ -325,6 +325,44 @@ TEST_F(DayPage, WordsAndFiguresAgreeAcrossTheTab) {
     }
 }
 
+// What will not do together is marked at the field that breaks it; a
+// forecast's spread (1000 for 100 calls) is computed off the window's thread
+// and shown when done: 15 agents where chance alone asks for 13.
+TEST_F(DayPage, ErlangXInputsThatWillNotDoTogether) {
+    const struct {
+        const char* behaviour;
+        S variance, patience, lines, cap, field, mark;
+    } cases[] = {
+        {"a variance below the calls", S("50"), S(), S(), S("100"), S("callsVariance"),
+         S("呼数（100）以上にしてください")},
+        {"a spread with nothing to end the queue", S("300"), S(), S(), S("100"), S("callsVariance"),
+         S("呼数より大きい分散には、平均放棄時間か回線数が必要です")},
+        {"no count up to the lines within the cap", S(), S(), S("12"), S("70"), S("staffLines"),
+         S("計算できません: 回線数 12 では足りません。")},
+        {"a spread with hang-ups", S("1000"), S("300"), S(), S("100"), S(), S()},
+    };
+    auto* answer = get<QLabel>("staffAnswer");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        get<QLineEdit>("callsVariance")->setText(c.variance);
+        get<QLineEdit>("patience")->setText(c.patience);
+        get<QLineEdit>("staffLines")->setText(c.lines);
+        get<QLineEdit>("maxOccupancy")->setText(c.cap);
+        answer->clear();
+        get<QPushButton>("staffCompute")->click();
+        for (const S& field : {S("callsVariance"), S("staffLines")}) {
+            const S error = get<QLabel>(qPrintable(field + S("Error")))->text();
+            EXPECT_TRUE(field == c.field ? error.startsWith(c.mark) : error.isEmpty())
+                << error.toStdString();
+        }
+        if (c.field.isEmpty()) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !answer->text().isEmpty(); }));
+            EXPECT_TRUE(answer->text().contains(S("必要エージェント数 15")))
+                << answer->text().toStdString();
+        }
+    }
+}
+
 // Tab leaves the volumes box as it found them; failed intervals are gaps in
 // the chart's lines, and the table shows the first of them.
 TEST_F(DayPage, TabLeavesTheBoxAndFailedIntervalsAreGaps) {

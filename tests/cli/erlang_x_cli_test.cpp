@@ -10,30 +10,31 @@
 
 namespace {
 
-std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+std::vector<std::string> Joined(std::vector<std::string> args,
+                                const std::vector<std::string>& more) {
     args.insert(args.end(), more.begin(), more.end());
     return args;
 }
 
 // Ten erlangs on 12 agents, 16 lines, half the lost callers calling again.
-const std::vector<std::string> kCentre{"--traffic", "10",         "--agents", "12",      "--aht",
-                                       "180",       "--patience", "300",      "--lines", "16",
-                                       "--redial",  "0.5",        "--digits", "6"};
+const std::vector<std::string> kCentreX{"--traffic", "10",         "--agents", "12",      "--aht",
+                                        "180",       "--patience", "300",      "--lines", "16",
+                                        "--redial",  "0.5",        "--digits", "6"};
 
 TEST(CliErlangX, EachOptionAndCommandReachesTheEngine) {
-    const std::vector<std::string> level = With(kCentre, {"--target-time", "20"});
+    const std::vector<std::string> level = Joined(kCentreX, {"--target-time", "20"});
     const struct {
         std::vector<std::string> args;
         std::string out;
     } cases[] = {
-        {With({"service-level"}, level), "0.811948\n"},
+        {Joined({"service-level"}, level), "0.811948\n"},
         // Each word of --basis, in the order of the engine's bases.
-        {With({"service-level", "--basis", "answered"}, level), "0.837182\n"},
-        {With({"service-level", "--basis", "excluding-short-abandons"}, level), "0.824997\n"},
-        {With({"service-level", "--basis", "virtual"}, level), "0.815891\n"},
-        {With({"average-wait"}, kCentre), "9.04244\n"},
-        {With({"answered-wait"}, kCentre), "8.55213\n"},
-        {With({"abandon-probability"}, kCentre), "0.0301415\n"},
+        {Joined({"service-level", "--basis", "answered"}, level), "0.837182\n"},
+        {Joined({"service-level", "--basis", "excluding-short-abandons"}, level), "0.824997\n"},
+        {Joined({"service-level", "--basis", "virtual"}, level), "0.815891\n"},
+        {Joined({"average-wait"}, kCentreX), "9.04244\n"},
+        {Joined({"answered-wait"}, kCentreX), "8.55213\n"},
+        {Joined({"abandon-probability"}, kCentreX), "0.0301415\n"},
         {{"wait-probability", "--traffic", "10", "--agents", "12", "--lines", "14", "--digits",
           "6"},
          "0.199605\n"},
@@ -73,29 +74,29 @@ TEST(CliErlangX, RefusesWhatDoesNotGoTogetherNamingTheOption) {
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {With(waits, {"--lines", "10"}), "--lines must be at least the agents, 12, got 10"},
-        {With(waits, {"--lines", "14.5"}), "--lines must be a whole number"},
+        {Joined(waits, {"--lines", "10"}), "--lines must be at least the agents, 12, got 10"},
+        {Joined(waits, {"--lines", "14.5"}), "--lines must be a whole number"},
         {{"queue-blocking", "--traffic", "10", "--agents", "12.5", "--lines", "14"},
          "--agents must be a whole number when lines are given, got 12.5"},
-        {With(waits, {"--redial", "1"}),
+        {Joined(waits, {"--redial", "1"}),
          "--redial must be from 0 up to but not including 1, got 1"},
         {{"wait-probability", "--calls", "100", "--interval", "30", "--aht", "180", "--agents",
           "12", "--lines", "14", "--variance", "90"},
          "--variance must be at least the calls, 100, got 90"},
-        {With(waits, {"--lines", "14", "--variance", "200"}),
+        {Joined(waits, {"--lines", "14", "--variance", "200"}),
          "--variance needs --calls with --interval"},
-        {With(agents, {"--max-abandon", "0.05"}), "--max-abandon needs --patience"},
-        {With(agents, {"--patience", "300", "--max-blocking", "0.05"}),
+        {Joined(agents, {"--max-abandon", "0.05"}), "--max-abandon needs --patience"},
+        {Joined(agents, {"--patience", "300", "--max-blocking", "0.05"}),
          "--max-blocking needs --lines"},
-        {With(agents, {"--average-wait", "10", "--basis", "answered"}),
+        {Joined(agents, {"--average-wait", "10", "--basis", "answered"}),
          "--basis needs --service-level"},
-        {With(agents, {"--service-level", "0.8", "--patience", "300", "--max-abandon", "0.05"}),
+        {Joined(agents, {"--service-level", "0.8", "--patience", "300", "--max-abandon", "0.05"}),
          "--service-level needs --target-time"},
         // With lines the agents stop at them.
-        {With(agents, {"--lines", "12", "--max-blocking", "0.001"}),
+        {Joined(agents, {"--lines", "12", "--max-blocking", "0.001"}),
          "--max-blocking must be met by at most 12 agents on 12 lines, got 0.001"},
-        {With(agents, {"--target-time", "20", "--service-level", "0.8", "--lines", "12",
-                       "--max-occupancy", "0.5"}),
+        {Joined(agents, {"--target-time", "20", "--service-level", "0.8", "--lines", "12",
+                         "--max-occupancy", "0.5"}),
          "--max-occupancy 0.5 needs more agents than the 12 lines hold"},
     };
     for (const auto& c : cases) {
@@ -107,7 +108,7 @@ TEST(CliErlangX, RefusesWhatDoesNotGoTogetherNamingTheOption) {
     }
 }
 
-std::vector<std::string> Keys(const nlohmann::ordered_json& json) {
+std::vector<std::string> JsonKeys(const nlohmann::ordered_json& json) {
     std::vector<std::string> keys;
     for (const auto& item : json.items()) {
         keys.push_back(item.key());
@@ -125,7 +126,7 @@ TEST(CliErlangX, JsonNamesEveryFigureOnlyWhereErlangXAnswers) {
         std::vector<std::string> args;
         std::vector<std::string> keys;
     } cases[] = {
-        {With(level, {"--lines", "16"}),
+        {Joined(level, {"--lines", "16"}),
          {"command", "traffic", "agents", "aht", "target-time", "patience", "lines",
           "service-level", "blocking", "wait-probability", "abandon-probability", "average-wait",
           "answered-wait", "occupancy", "attempts-traffic", "callers-lost"}},
@@ -136,7 +137,7 @@ TEST(CliErlangX, JsonNamesEveryFigureOnlyWhereErlangXAnswers) {
     for (const auto& c : cases) {
         const Outcome r = Cli(c.args);
         ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(Keys(nlohmann::ordered_json::parse(r.out)), c.keys);
+        EXPECT_EQ(JsonKeys(nlohmann::ordered_json::parse(r.out)), c.keys);
     }
 }
 
@@ -208,9 +209,9 @@ TEST(CliErlangX, StaffingFactorsAgreeWithErlangAWhereNothingElseChanges) {
          "0.7"},
     };
     for (const auto& args : cases) {
-        const std::vector<std::string> agents = With({"agents", "--aht", "180"}, args);
+        const std::vector<std::string> agents = Joined({"agents", "--aht", "180"}, args);
         const Outcome a = Cli(agents);
-        const Outcome x = Cli(With(agents, {"--redial", "0"}));
+        const Outcome x = Cli(Joined(agents, {"--redial", "0"}));
         ASSERT_EQ(a.status, 0) << a.err;
         EXPECT_EQ(x.out, a.out) << args[1];
     }

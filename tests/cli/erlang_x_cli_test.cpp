@@ -10,12 +10,6 @@
 
 namespace {
 
-std::vector<std::string> Joined(std::vector<std::string> args,
-                                const std::vector<std::string>& more) {
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
-}
-
 // Ten erlangs on 12 agents, 16 lines, half the lost callers calling again.
 const std::vector<std::string> kCentreX{"--traffic", "10",         "--agents", "12",      "--aht",
                                         "180",       "--patience", "300",      "--lines", "16",
@@ -23,10 +17,7 @@ const std::vector<std::string> kCentreX{"--traffic", "10",         "--agents", "
 
 TEST(CliErlangX, EachOptionAndCommandReachesTheEngine) {
     const std::vector<std::string> level = Joined(kCentreX, {"--target-time", "20"});
-    const struct {
-        std::vector<std::string> args;
-        std::string out;
-    } cases[] = {
+    const Prints cases[] = {
         {Joined({"service-level"}, level), "0.811948\n"},
         // Each word of --basis, in the order of the engine's bases.
         {Joined({"service-level", "--basis", "answered"}, level), "0.837182\n"},
@@ -59,21 +50,13 @@ TEST(CliErlangX, EachOptionAndCommandReachesTheEngine) {
           "0.8", "--basis", "virtual", "--patience", "60", "--digits", "6"},
          "13.6061\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.front() + " " + c.args.back());
-        const Outcome r = Cli(c.args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, c.out);
-    }
+    ExpectEachPrints(cases);
 }
 
 TEST(CliErlangX, RefusesWhatDoesNotGoTogetherNamingTheOption) {
     const std::vector<std::string> agents{"agents", "--traffic", "10", "--aht", "180"};
     const std::vector<std::string> waits{"wait-probability", "--traffic", "10", "--agents", "12"};
-    const struct {
-        std::vector<std::string> args;
-        std::string message;
-    } cases[] = {
+    const Refused cases[] = {
         {Joined(waits, {"--lines", "10"}), "--lines must be at least the agents, 12, got 10"},
         {Joined(waits, {"--lines", "14.5"}), "--lines must be a whole number"},
         {{"queue-blocking", "--traffic", "10", "--agents", "12.5", "--lines", "14"},
@@ -99,13 +82,7 @@ TEST(CliErlangX, RefusesWhatDoesNotGoTogetherNamingTheOption) {
                          "--max-occupancy", "0.5"}),
          "--max-occupancy 0.5 needs more agents than the 12 lines hold"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        const Outcome r = Cli(c.args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-    }
+    ExpectEachRefused(cases);
 }
 
 std::vector<std::string> JsonKeys(const nlohmann::ordered_json& json) {

@@ -1,9 +1,11 @@
 """Corvane's traffic engine for NumPy and pandas.
 
 Erlang B (blocking, lines, traffic), extended Erlang B with retrials,
-Erlang C and Erlang A staffing, Engset, overflow traffic and the traffic
-offered behind a carried traffic, exact to 1e-12 relative and with exact
-counts, as vectorised functions: arguments broadcast as in NumPy, scalars give scalars,
+Erlang C and Erlang A staffing, Erlang X (limited lines, redials, four
+service-level bases and a forecast's variance, as keywords of the Erlang C
+and A functions and in functions of its own), Engset, overflow traffic and
+the traffic offered behind a carried traffic, exact to 1e-12 relative and
+with exact counts, as vectorised functions: arguments broadcast as in NumPy, scalars give scalars,
 arrays give float64 arrays (counts as int64), ``out=`` is filled in place,
 and the GIL is released while the engine runs.
 
@@ -426,13 +428,15 @@ def _extended(name, entry, plain):
     after it keyword-only and optional ("basis=offered|answered": a word, the
     first its default, passed as its index); a last argument tells the engine
     which optional ones the call gave. `calls` with `interval` stand in for
-    `traffic`. `plain`: the ufunc taking the arguments before "*" alone, for
-    calls giving none of the others (None if there is none).
+    `traffic`. `plain`: the entry whose ufunc takes the arguments before "*"
+    alone, for calls giving none of the others (None if there is none).
     """
     P = _inspect.Parameter
     ufunc, arguments = entry[0], tuple(entry[1])
     cut = arguments.index("*")
     required, optional, words = list(arguments[:cut]), [], {}
+    if plain is not None and tuple(plain[1]) != tuple(required):
+        raise ImportError(f"{name}: the Erlang X form's first arguments are not the plain one's")
     for a in arguments[cut + 1 :]:
         key, _, choices = a.partition("=")
         optional.append(key)
@@ -493,7 +497,7 @@ def _extended(name, entry, plain):
             takes = ", ".join(t for t in _TARGETS if t in bit)
             raise TypeError(f"{name}() takes at least one target of {takes}")
         if not given and plain is not None:
-            return plain, values[:size]
+            return plain[0], values[:size]
         values.append(float(given))
         return ufunc, values
 
@@ -553,7 +557,7 @@ def _function(name, variants):
         signature, choose = _extended(name, extended[0], None)
     else:
         # One plain form, whose arguments the Erlang X form takes first.
-        signature, choose = _extended(name, extended[0], plain[0][1][0])
+        signature, choose = _extended(name, extended[0], plain[0][1])
         _, choose = _choice(name, plain, fallback=choose)
     named = None
     if result:

@@ -416,7 +416,10 @@ struct Asked {
         case Key::MaxOccupancy:
             maxOccupancy = x;
             break;
-        case Key::Basis:
+        case Key::Basis: // its word's index, from the Python layer
+            if (!(x == 0 || x == 1 || x == 2 || x == 3)) {
+                throw tt::DomainError("basis", x, "the index of a basis, 0 to 3");
+            }
             targets.basis = static_cast<tt::Basis>(x);
             break;
         case Key::Given:
@@ -458,12 +461,7 @@ template <auto F, Key... K> auto Ask(Real<K>... a) {
                 continue;
             }
         }
-        const auto key = static_cast<Key>(k & ~kOptional);
-        if (key == Key::Basis &&
-            !(values[i] == 0 || values[i] == 1 || values[i] == 2 || values[i] == 3)) {
-            throw tt::DomainError("basis", values[i], "the index of a basis, 0 to 3");
-        }
-        x.Set(key, values[i]);
+        x.Set(static_cast<Key>(k & ~kOptional), values[i]);
     }
     x.Finish();
     return F(x);

@@ -28,10 +28,15 @@ Answer Count(std::int64_t value) {
     return {.count = value, .isCount = true};
 }
 
+// Whether Erlang C's queue stays finite: no traffic forms none, even with no agents.
+bool QueueEnds(double traffic, double agents) {
+    return traffic < agents || traffic == 0;
+}
+
 // Erlang C values at `agents`, or null where the queue would grow without end.
 Json IfQueueEnds(double traffic, double agents, double (*f)(double, double, double, double),
                  double aht, double targetTime, int digits) {
-    if (!(traffic < agents)) {
+    if (!QueueEnds(traffic, agents)) {
         return nullptr;
     }
     return JsonNumber(f(traffic, agents, aht, targetTime), digits);
@@ -115,7 +120,7 @@ struct Staffing {
             return row;
         }
         Json value = nullptr;
-        if (traffic < N) {
+        if (QueueEnds(traffic, N)) {
             value = JsonNumber(ByWait() ? tt::AverageSpeedOfAnswer(traffic, N, aht)
                                         : tt::ServiceLevel(traffic, N, aht, targetTime),
                                digits);
@@ -267,7 +272,8 @@ const std::vector<Command>& Table() {
                      ExplainAbandonment(in, kNotGiven, json, digits);
                      return;
                  }
-                 json["occupancy"] = JsonNumber(in["traffic"] / in["agents"], digits);
+                 json["occupancy"] =
+                     JsonNumber(in["traffic"] == 0 ? 0 : in["traffic"] / in["agents"], digits);
              }},
         {.name = "service-level",
          .summary = "Erlang C (Erlang A with --patience): share of callers answered within the "
@@ -352,18 +358,17 @@ const std::vector<Command>& Table() {
              [](const Inputs& in, const Answer& answer, Json& json, int digits) {
                  const Staffing staffing(in);
                  if (!staffing.ByWait() && !staffing.ByErlangA() && !staffing.Factors()) {
-                     ByCount(json, "service-level-by-agents", answer.count, answer.count - 1,
-                             [&](std::int64_t n) {
-                                 return Json{
-                                     {"agents", n},
+                     ByCount(json, "service-level-by-agents", answer.count, 0, [&](std::int64_t n) {
+                         return Json{{"agents", n},
                                      {"service-level",
                                       IfQueueEnds(in["traffic"], double(n), tt::ServiceLevel,
                                                   in["aht"], in["target-time"], digits)}};
-                             });
+                     });
                      return;
                  }
                  const std::int64_t forTarget = staffing.ForTarget();
-                 ByCount(json, "by-agents", forTarget, 1,
+                 // Down to 1 agent, or none where no traffic needs one.
+                 ByCount(json, "by-agents", forTarget, std::min<std::int64_t>(forTarget, 1),
                          [&](std::int64_t n) { return staffing.Measure(n, digits); });
                  if (staffing.Factors()) {
                      const tt::Schedule plan = staffing.Plan();

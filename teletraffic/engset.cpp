@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -105,6 +106,14 @@ template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta)
     constexpr Real negligible = std::numeric_limits<Real>::epsilon() / 4;
     // beta = b (1 + delta): each term k of a sum moves by k delta, as a power of beta.
     const auto b = static_cast<Real>(beta);
+    if (!(b >= std::numeric_limits<Real>::min()) && beta != b) {
+        // Below the normal range b keeps too few of beta's digits (none at
+        // 1e-330, a traffic of 5e-324 on 3849 sources): the sums in long double.
+        const Inverse<Ext> wide = InverseCongestion<Ext>(S, N, beta);
+        return {{static_cast<Real>(wide.R.mantissa), static_cast<Real>(wide.R.scale)},
+                static_cast<Real>(wide.complement),
+                static_cast<Real>(wide.terms)};
+    }
     const auto delta = static_cast<Real>((beta - b) / b);
     const auto n = static_cast<Real>(N);
     const auto rest = static_cast<Real>(S - N);
@@ -300,8 +309,12 @@ Ext BetaFor(double S, double N, EngsetLoad kind, double load) {
     switch (kind) {
     case EngsetLoad::IdleSourceTraffic:
         return load;
-    case EngsetLoad::IntendedTraffic:
-        return static_cast<Ext>(load) / (S - static_cast<Ext>(load));
+    case EngsetLoad::IntendedTraffic: {
+        const Ext beta = static_cast<Ext>(load) / (S - static_cast<Ext>(load));
+        Require(beta <= kMaxTraffic, "intended-traffic",
+                "low enough that the idle-source traffic stays within 1e9 erlangs", load);
+        return beta;
+    }
     case EngsetLoad::Traffic:
         return BetaForTraffic(S, N, load);
     }
@@ -549,16 +562,21 @@ void CheckMoments(double mean, double variance) {
                 variance);
 }
 
+// The mean m of the traffic that overflows N lines offered A, and the
+// traffic Y they carry.
+std::pair<Ext, Ext> MeanAndCarried(Ext A, Ext N) {
+    const Scaled<Ext> R = InverseBlocking(A, N);
+    return {A * R.Reciprocal(),
+            N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log())};
+}
+
 // Riordan's moments in long double: 1 - m + A / (N + 1 - Y) cancels where
 // much overflows.
 Overflow Moments(Ext A, Ext N) {
     if (A == 0) {
         return {0, 0, 1};
     }
-    const Scaled<Ext> R = InverseBlocking(A, N);
-    const Ext B = R.Reciprocal();
-    const Ext carried = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
-    const Ext m = A * B;
+    const auto [m, carried] = MeanAndCarried(A, N);
     // At least 1 (overflow is peaked), which rounding may miss where it cancels.
     const Ext Z = std::fmax(1 - m + A / (N + 1 - carried), 1);
     return {static_cast<double>(m), static_cast<double>(m * Z), static_cast<double>(Z)};
@@ -580,24 +598,31 @@ Overflow CombineOverflow(const Overflow& a, const Overflow& b) {
 
 namespace {
 
+// For given lines N, the traffic whose overflow has mean m: A B(A, N) = m,
+// increasing in A, between m and m + N (the carried traffic is below N).
+double TrafficFor(double m, double N) {
+    const auto f = [&](double A) {
+        const Scaled<double> R = InverseBlocking(A, N);
+        const double carried =
+            N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+        return Slope{std::log(A) - R.Log() - std::log(m), 1 + N - carried};
+    };
+    return IncreasingRoot(f, m + N / 2, m, m + N);
+}
+
 // The bracketed fallback: for given lines N, the traffic whose overflow has
 // mean m, then the lines whose overflow has variance v, by TOMS 748.
 EquivalentRandom NestedEquivalent(double m, double v) {
-    // For given lines N, the traffic whose overflow has mean m: A B(A, N) = m,
-    // increasing in A, between m and m + N (the carried traffic is below N).
-    const auto trafficFor = [&](double N) {
-        const auto f = [&](double A) {
-            const Scaled<double> R = InverseBlocking(A, N);
-            const double carried =
-                N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
-            return Slope{std::log(A) - R.Log() - std::log(m), 1 + N - carried};
-        };
-        return IncreasingRoot(f, m + N / 2, m, m + N);
-    };
-    // The variance of that overflow grows with N; Rapp's approximation starts it.
+    const auto trafficFor = [&](double N) { return TrafficFor(m, N); };
+    // The variance of that overflow grows with N; Rapp's approximation starts
+    // it. As Z - 1 = A / (N + 1 - Y) - m against its target, in long double:
+    // near Z = 1 the variance rounded to double would leave N some 1e-6 of its
+    // digits (m = 1e-300, v/m - 1 = 1e-9).
+    const Ext target = (static_cast<Ext>(v) - m) / m;
     const auto excess = [&](double N) {
-        const Overflow o = Moments(trafficFor(N), N);
-        return (o.variance - v) / v;
+        const Ext A = trafficFor(N);
+        const auto [mean, carried] = MeanAndCarried(A, N);
+        return static_cast<double>((A / (N + 1 - carried) - mean) / target - 1);
     };
     const double Z = v / m;
     const double rappA = v + 3 * Z * (Z - 1);
@@ -747,8 +772,15 @@ bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
             }
         }
         const auto [da, dN] = q.Step();
-        out = {static_cast<double>(std::exp(q.logA + da)),
-               static_cast<double>(std::fmax(q.N + dN, 0))};
+        const Ext logA = q.logA + da;
+        const Ext N = std::fmax(q.N + dN, Ext(0));
+        // Where Z is within some 1e-15 of 1 the Jacobian is all but singular,
+        // and a step on residuals of that size can leap off the root: taken
+        // only where it brings them down.
+        const std::array<Ext, 2> F = Residuals<Ext>(logA, N, logMeanExt, logZExt);
+        const bool better = std::fmax(std::fabs(F[0]), std::fabs(F[1])) <= q.Size();
+        out = better ? EquivalentRandom{static_cast<double>(std::exp(logA)), static_cast<double>(N)}
+                     : EquivalentRandom{std::exp(p.logA), p.N};
         return std::isfinite(out.traffic) && std::isfinite(out.lines);
     }
     const OverflowPoint<Ext> q = Damped<Ext>(p.logA, p.N, logMeanExt, logZExt, Ext(1e-11));
@@ -771,8 +803,17 @@ EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
     Require(v + 3 * Z * (Z - 1) <= 4 * kMaxTraffic, "variance",
             "small enough that the equivalent traffic stays within 1e9 erlangs", v);
     EquivalentRandom er{};
-    if (!NewtonEquivalent(m, v, er)) {
+    // Within a millionth of Z = 1, Newton's residual in log Z keeps Z - 1 only
+    // to the rounding of 1 (a 2 % error at 1e-12); where the mean is a small
+    // part of Z - 1 = A / (N + 1 - Y) - m, the fallback solves on Z - 1 itself.
+    const double peak = (v - m) / m;
+    if ((peak < 1e-6 && m < peak / 64) || !NewtonEquivalent(m, v, er)) {
         er = NestedEquivalent(m, v);
+    } else if (peak < 1e-6) {
+        // There the two equations are all but one, and Newton's method may
+        // stop short of the mean (6e-12 of it at Z = 1 + 5e-16): the traffic
+        // is solved again for the mean alone, on the lines found.
+        er.traffic = TrafficFor(m, er.lines);
     }
     // The moments of a billion erlangs give them back, to rounding.
     if (er.traffic > kMaxTraffic && er.traffic <= kMaxTraffic * (1 + 1e-12)) {
@@ -791,30 +832,45 @@ struct LossLog {
     double fall;
 };
 
-// The loss is factor B(traffic, lines + scale x).
+// The loss is factor B(traffic, lines + scale x), in long double where
+// Hayward's traffic m / Z = m^2 / v or 1 / Z is below double's normal range
+// (a mean of 5e-324 at Z = 2 is 0 in double).
 struct Prepared {
     double mean;
-    double factor;
-    double traffic;
-    double lines;
-    double scale;
+    Ext factor;
+    Ext traffic;
+    Ext lines;
+    Ext scale;
+    bool wide;
 };
 
 Prepared Prepare(double mean, double variance, OverflowMethod method) {
     if (method == OverflowMethod::Hayward) {
         const double Z = variance / mean;
-        return {mean, mean, mean / Z, 0, 1 / Z};
+        const double traffic = mean / Z;
+        if (traffic >= DBL_MIN && 1 / Z >= DBL_MIN) {
+            return {mean, mean, traffic, 0, 1 / Z, false};
+        }
+        const Ext wide = static_cast<Ext>(variance) / mean;
+        return {mean, mean, mean / wide, 0, 1 / wide, true};
     }
     const EquivalentRandom er = EquivalentRandomTraffic(mean, variance);
-    return {mean, er.traffic, er.traffic, er.lines, 1};
+    return {mean, er.traffic, er.traffic, er.lines, 1, false};
+}
+
+template <typename Real> LossLog LossIn(const Prepared& p, double x) {
+    const auto traffic = static_cast<Real>(p.traffic);
+    const auto scale = static_cast<Real>(p.scale);
+    const Real N = static_cast<Real>(p.lines) + x * scale;
+    const Scaled<Real> R = InverseBlocking(traffic, N);
+    const Real logLost = std::log(static_cast<Real>(p.factor)) - R.Log();
+    const Real step = std::log(R.Reciprocal() + (N + 1) / traffic) * scale;
+    return {static_cast<double>(logLost - std::log(static_cast<Real>(p.mean))),
+            static_cast<double>(step)};
 }
 
 LossLog Loss(const Prepared& p, double x) {
-    const double N = p.lines + x * p.scale;
-    const Scaled<double> R = InverseBlocking(p.traffic, N);
-    const double logLost = std::log(p.factor) - R.Log();
-    const double step = std::log(R.Reciprocal() + (N + 1) / p.traffic) * p.scale;
-    return {logLost - std::log(p.mean), step};
+    return p.wide ? LossIn<Ext>(p, x) : LossIn<double>(p, x);
 }
 
 } // namespace
@@ -825,8 +881,13 @@ OverflowLoss OverflowBlocking(double mean, double variance, double lines, Overfl
     if (mean == 0) {
         return {0, 0};
     }
+    if (lines == 0) {
+        return {mean, 1}; // all of it, as the line counts decide, not to the model's error
+    }
     const Prepared p = Prepare(mean, variance, method);
-    const double blocking = std::exp(Loss(p, lines).logBlocking);
+    // At most 1, which the equivalent group's own error (1e-12 of its
+    // overflow) or a rounding may pass on few lines.
+    const double blocking = std::fmin(std::exp(Loss(p, lines).logBlocking), 1);
     return {mean * blocking, blocking};
 }
 
@@ -840,21 +901,32 @@ std::int64_t OverflowLines(double mean, double variance, double blocking, Overfl
     const double logT = std::log(blocking);
     const double Z = variance / mean;
     const double guess = Z * static_cast<double>(ErlangBLines(mean / Z, blocking));
+    // A stream that 2e9 further lines do not bring to the target is refused
+    // before the search, which would find no count to answer (a mean of 1e9
+    // at Z = 1e6 needs some 3e9 lines at 1e-300 by Hayward's method).
+    Require(Loss(p, kMaxLines).logBlocking <= logT, "blocking",
+            "reached within 2e9 lines for this stream", blocking);
     // No further line loses all the stream: blocking 1, above any target.
-    // Past the engine's lines the search stops, and the answer is refused.
-    const std::int64_t x = SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
-        if (static_cast<double>(n) > kMaxLines) {
-            return Step{true, -1, 1};
-        }
+    return SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
         const LossLog l = Loss(p, static_cast<double>(n));
         return Step{l.logBlocking <= logT, l.logBlocking - logT, l.fall};
     });
-    Require(static_cast<double>(x) <= kMaxLines, "blocking",
-            "reached within 2e9 lines for this stream", blocking);
-    return x;
 }
 
 // --- Measured traffic -------------------------------------------------------------------
+
+namespace {
+
+// log(1 - B(A, N)) from R = 1/B: as log1p(-B) below a blocking of 1/2, whose
+// digits the difference of log(R - 1) and log R, each the size of log R,
+// would round away where the lines far exceed the traffic (the offered
+// traffic came out below the carried); above, as that difference.
+template <typename Real> Real LogKept(Real A, Real N, const Scaled<Real>& R) {
+    const Real B = R.Reciprocal();
+    return B < Real(0.5) ? std::log1p(-B) : InverseBlockingLessOne(A, N).Log() - R.Log();
+}
+
+} // namespace
 
 double OfferedTraffic(double carried, double lines) {
     Require(carried >= 0 && carried <= kMaxTraffic, "carried", "a number of erlangs from 0 to 1e9",
@@ -871,9 +943,8 @@ double OfferedTraffic(double carried, double lines) {
     // 1 - B (N - A + A B) / (1 - B).
     const auto f = [&](double A) {
         const Scaled<double> R = InverseBlocking(A, N);
-        const Scaled<double> lessOne = InverseBlockingLessOne(A, N);
         const double B = R.Reciprocal();
-        const double logKept = lessOne.Log() - R.Log(); // log(1 - B)
+        const double logKept = LogKept(static_cast<double>(A), N, R);
         return Slope{std::log(A) + logKept - std::log(Y),
                      1 - B * (N - A + A * B) / std::exp(logKept)};
     };
@@ -888,7 +959,7 @@ double OfferedTraffic(double carried, double lines) {
     // and the error of f grows by its inverse: one last step in long double.
     const Ext x = A;
     const Scaled<Ext> R = InverseBlocking(x, static_cast<Ext>(N));
-    const Ext logKept = InverseBlockingLessOne(x, static_cast<Ext>(N)).Log() - R.Log();
+    const Ext logKept = LogKept(x, static_cast<Ext>(N), R);
     const Ext B = R.Reciprocal();
     const Ext slope = 1 - B * (N - x + x * B) / std::exp(logKept);
     A = static_cast<double>(x * std::exp(-(std::log(x) + logKept - std::log(Ext(Y))) / slope));

@@ -17,10 +17,17 @@ namespace {
 
 using namespace detail;
 
+// 1 - recall T as (1 - recall) + recall (1 - T), each difference exact where
+// it would cancel: with both near 1, the product's rounding would be all of it.
+template <typename Real> Real NotRetried(double recall, double T) {
+    const auto R = static_cast<Real>(recall);
+    return (1 - R) + R * (1 - static_cast<Real>(T));
+}
+
 // The traffic whose blocking, with a fraction `recall` of blocked callers
 // retrying, is carried at exactly T: A / (1 - recall T).
 template <typename Real> Real Effective(double traffic, double recall, double T) {
-    return static_cast<Real>(traffic) / (1 - static_cast<Real>(recall) * static_cast<Real>(T));
+    return static_cast<Real>(traffic) / NotRetried<Real>(recall, T);
 }
 
 // Whether log B(A, n) <= log T, given R(A, n); for retries A was rounded, which
@@ -198,13 +205,28 @@ double ErlangBTraffic(double lines, double blocking) {
         }
     }
     if (N == std::floor(N)) {
-        // The root rounded to double may lie a unit above the true one, and
-        // then N lines would not carry it at T: a traffic read back from this
-        // answer would need a line more. The largest that N lines do carry is
-        // within a unit or two below.
+        // The root may lie above the true one by its rounding (hundreds of
+        // units in the last place at the smallest targets, where log T is
+        // large), and then N lines would not carry it at T: a traffic read
+        // back from this answer would need a line more. The largest double
+        // they do carry: below by steps that double, then bisected.
         const auto n = static_cast<std::int64_t>(N);
-        for (int i = 0; i < 8 && A > 0 && !MeetsBlocking(A, 0, n, InverseBlocking(A, N), T); ++i) {
-            A = std::nextafter(A, 0.0);
+        const auto carried = [&](double a) {
+            return a == 0 || MeetsBlocking(a, 0, n, InverseBlocking(a, N), T);
+        };
+        double step = std::fmax(A * kEpsilon, std::numeric_limits<double>::denorm_min());
+        double over = A; // not carried, unless A is
+        for (int i = 0; i < 2100 && !carried(A); ++i) {
+            over = A;
+            A = std::fmax(over - step, 0);
+            step *= 2;
+        }
+        for (int i = 0; i < 2100; ++i) {
+            const double middle = A + (over - A) / 2;
+            if (middle <= A || middle >= over) {
+                break;
+            }
+            (carried(middle) ? A : over) = middle;
         }
     }
     return WithinTraffic(A, "lines", N, refusal);
@@ -290,7 +312,7 @@ std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall
 
 double ExtendedErlangBTraffic(double lines, double blocking, double recall) {
     CheckRecall(recall);
-    double fresh = ErlangBTraffic(lines, blocking) * (1 - recall * blocking);
+    double fresh = ErlangBTraffic(lines, blocking) * NotRetried<double>(recall, blocking);
     // Its load with retries must read back within the domain, rounding and all.
     // (Its rounding is a few units in the last place: four steps down suffice.)
     for (int i = 0; i < 4 && Effective<double>(fresh, recall, blocking) > kMaxTraffic * (1 + 1e-13);
@@ -340,7 +362,9 @@ double ErlangC(double traffic, double agents) {
     if (traffic == 0) {
         return 0;
     }
-    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents)));
+    // C = N / (N + (R - 1)(N - A)) <= 1: with the traffic within rounding of
+    // the agents, a rounding above it is not kept.
+    return std::fmin(std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents))), 1);
 }
 
 double ServiceLevel(double traffic, double agents, double aht, double targetTime) {
@@ -358,8 +382,20 @@ double AverageSpeedOfAnswer(double traffic, double agents, double aht) {
     if (traffic == 0) {
         return 0;
     }
-    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents))) * aht /
-           (agents - traffic);
+    const double logC = LogWait(traffic, agents, InverseBlocking(traffic, agents));
+    const double wait = std::exp(logC) * aht / (agents - traffic);
+    if (std::isnormal(wait) && wait < std::numeric_limits<double>::max()) {
+        return wait;
+    }
+    // C, aht / (N - A) or the product out of the normal range: in one exponential,
+    // so that no part of it underflows or overflows alone.
+    const double logWait = logC + std::log(aht) - std::log(agents - traffic);
+    if (!(logWait < std::log(std::numeric_limits<double>::max()))) {
+        throw DomainError("traffic", traffic,
+                          "far enough below the agents, " + ShowNumber(agents) +
+                              ", that the average wait stays within the double range");
+    }
+    return std::exp(logWait);
 }
 
 std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel) {
@@ -369,7 +405,10 @@ std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double
             "from 0 up to but not including 1", serviceLevel);
     const double A = traffic;
     const double lo = std::floor(A); // at or below the traffic, nobody is served in time
-    if (serviceLevel == 0 || A == 0) {
+    if (A == 0) {
+        return 0;
+    }
+    if (serviceLevel == 0) {
         return static_cast<std::int64_t>(lo) + 1;
     }
     const double P = serviceLevel;

@@ -100,8 +100,8 @@ std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall
 double ExtendedErlangBTraffic(double lines, double blocking, double recall);
 
 // --- Erlang C: callers wait in an unlimited queue, served first come first
-// served by `agents`. Only while traffic < agents: otherwise the queue grows
-// without end and these throw DomainError saying so. -------------------
+// served by `agents`. Only while traffic < agents (or there is no traffic):
+// otherwise the queue grows without end and these throw DomainError saying so. -------------------
 
 // Probability that a caller waits at all.
 double ErlangC(double traffic, double agents);
@@ -111,10 +111,12 @@ double ErlangC(double traffic, double agents);
 double ServiceLevel(double traffic, double agents, double aht, double targetTime);
 
 // Average speed of answer: mean wait over all callers, in the unit of `aht`.
+// Refused (DomainError on "traffic") where it would exceed the double range,
+// the traffic within some 1e-300 of the agents.
 double AverageSpeedOfAnswer(double traffic, double agents, double aht);
 
 // Smallest whole number of agents (more than `traffic`) whose service level
-// is at or above `serviceLevel` (0 up to 1 exclusive).
+// is at or above `serviceLevel` (0 up to 1 exclusive); 0 for no traffic.
 std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel);
 
 } // namespace teletraffic

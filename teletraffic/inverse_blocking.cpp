@@ -263,6 +263,10 @@ template <typename Real> Real TemmeSum(Real eta, Real a, int first) {
                                  2;
     Real sum = 0;
     Real power = 1;
+    Real firstPower = 1; // a^-first: the later terms are negligible against it
+    for (int k = 0; k < first; ++k) {
+        firstPower /= a;
+    }
     for (int k = 0; k < kTemmeTerms; ++k) {
         const Coefficients<Real>& ck = kTemmeAs<Real>[k];
         const int n = std::min(degree, ck.count);
@@ -272,7 +276,7 @@ template <typename Real> Real TemmeSum(Real eta, Real a, int first) {
         }
         sum += k >= first ? poly * power : 0;
         power /= a;
-        if (power < kNegligible<Real>) {
+        if (power < kNegligible<Real> * firstPower) {
             break;
         }
     }

@@ -11,6 +11,8 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
+#include <type_traits>
 
 namespace teletraffic::detail {
 
@@ -58,10 +60,27 @@ extern template long double LogGammaDensity(long double, long double);
 
 template <typename Real> Scaled<Real> InverseBlockingLessOne(Real traffic, Real lines);
 
+// A scaled number in double from long double, its mantissa in [1/2, 1): the
+// wide mantissa may lie below double's range (some 1e-321 at 5e-324 erlangs).
+inline Scaled<double> Narrow(const Scaled<long double>& wide) {
+    int exponent = 0;
+    const long double fraction = std::frexp(wide.mantissa, &exponent);
+    return {static_cast<double>(fraction),
+            static_cast<double>(wide.scale + exponent * std::numbers::ln2_v<long double>)};
+}
+
 // R(A, N) for traffic A > 0 and lines N >= 0, whole or fractional. Below one
 // line as 1 + (R - 1): N + 1 would round away the low bits of N, which the
 // answer depends on as A^N.
 template <typename Real> Scaled<Real> InverseBlocking(Real traffic, Real lines) {
+    if constexpr (std::is_same_v<Real, double>) {
+        if (traffic < std::numeric_limits<double>::min()) {
+            // A denormal traffic keeps too few digits through the evaluation
+            // in double (B was 5e-4 off at 5e-324 erlangs): in long double,
+            // here and for R - 1 below.
+            return Narrow(InverseBlocking<long double>(traffic, lines));
+        }
+    }
     if (lines == 0) {
         return {1};
     }
@@ -77,6 +96,11 @@ template <typename Real> Scaled<Real> InverseBlocking(Real traffic, Real lines) 
 // R(A, N) - 1 = (N / A) R(A, N - 1), for N > 0: with it, 1 - B(A, N) =
 // (R - 1) / R keeps its precision where the blocking is close to 1.
 template <typename Real> Scaled<Real> InverseBlockingLessOne(Real traffic, Real lines) {
+    if constexpr (std::is_same_v<Real, double>) {
+        if (traffic < std::numeric_limits<double>::min()) {
+            return Narrow(InverseBlockingLessOne<long double>(traffic, lines));
+        }
+    }
     Scaled<Real> r = GammaRatio(traffic, lines);
     const Real ratio = lines / traffic;
     if (ratio > Real(1e-200) && ratio < Real(1e200)) {

@@ -41,7 +41,8 @@ inline void CheckTimes(double aht, double targetTime) {
 inline void CheckQueue(double A, double N) {
     CheckTraffic(A);
     CheckCount(N, "agents");
-    if (!(A < N)) {
+    // No traffic forms no queue, even with no agents.
+    if (!(A < N) && A != 0) {
         throw DomainError("traffic", A,
                           "below the agents, " + ShowNumber(N) +
                               ", or the queue would grow without end");
@@ -128,7 +129,9 @@ struct Step {
 // units in its last place.
 template <typename F> double IncreasingRoot(F f, double guess, double lo, double hi) {
     constexpr double smallest = std::numeric_limits<double>::denorm_min();
-    double x = guess > lo && guess < hi ? guess : lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
+    double x = guess > lo && guess < hi ? guess
+               : lo > 0                 ? std::sqrt(lo) * std::sqrt(hi)
+                                        : std::fmax(hi / 2, smallest);
     double drop = 1;
     double last = INFINITY;   // the size of the last step, in log x
     double before = INFINITY; // and of the one before
@@ -157,8 +160,9 @@ template <typename F> double IncreasingRoot(F f, double guess, double lo, double
             next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi)
                           : std::fmax(hi * std::exp(-(drop *= 2)), smallest);
         }
-        if (lo > 0 && hi <= lo * (1 + 4 * kEpsilon)) {
-            return x; // the bracket is down to rounding
+        // The bracket is down to rounding, or to neighbours below the normal range.
+        if (lo > 0 && (hi <= lo * (1 + 4 * kEpsilon) || std::nextafter(lo, hi) >= hi)) {
+            return x;
         }
         before = last;
         last = std::fabs(std::log(next / x));

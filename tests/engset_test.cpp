@@ -124,6 +124,9 @@ TEST(Engset, RefusesWhatHasNoAnswer) {
          "traffic, got 1"},
         {[] { OfferedTraffic(24, 24); }, "carried must be below the lines, 24"},
         {[] { OverflowLines(2, 4, 0, OverflowMethod::Hayward); }, "blocking must be from 1e-300"},
+        // Some 3e9 further lines needed: refused before the search for them.
+        {[] { OverflowLines(1e9, 1e15, 1e-300, OverflowMethod::Hayward); },
+         "blocking must be reached within 2e9 lines for this stream"},
     });
 }
 

@@ -201,14 +201,15 @@ DOCS = {
         ]
         + _X_MODEL
         + [_X_BASIS, _ANSWERED, _MAX_BLOCKING],
-        "int64: agents, more than the traffic, exact.\n"
+        "int64: agents, more than the traffic (0 for no traffic), exact.\n"
         "    float64 where errors give NaN.",
         ">>> corvane.agents(traffic=10, aht=180, target_time=20, service_level=0.8)\n14",
     ),
     "agents_for_wait": _doc(
         "Erlang C: smallest whole number of agents whose average wait is at most a target.",
         [_TRAFFIC, _AHT, _WAIT] + _X_MODEL + [_ANSWERED, _MAX_BLOCKING],
-        "int64: agents, more than the traffic, exact.\n    float64 where errors give NaN.",
+        "int64: agents, more than the traffic (0 for no traffic), exact.\n"
+        "    float64 where errors give NaN.",
         ">>> corvane.agents_for_wait(traffic=10, aht=180, average_wait=20)\n13",
     ),
     "erlang_a": _doc(
@@ -231,17 +232,19 @@ DOCS = {
         " target_time=20)\n0.772279307715...",
     ),
     "erlang_a_agents": _doc(
-        "Erlang A: smallest whole number of agents, 1 or more, that reaches a service level.",
+        "Erlang A: smallest whole number of agents that reaches a service level.",
         [_TRAFFIC, _AHT, _PATIENCE, _TARGET, _LEVEL] + _X_MODEL
         + [_X_BASIS, _ANSWERED, _MAX_ABANDON, _MAX_BLOCKING],
-        "int64: agents, exact.\n    float64 where errors give NaN.",
+        "int64: agents, 0 for no traffic, otherwise 1 or more, exact.\n"
+        "    float64 where errors give NaN.",
         ">>> corvane.erlang_a_agents(traffic=10, aht=180, patience=300, target_time=20,"
         " service_level=0.8)\n13",
     ),
     "erlang_a_agents_for_wait": _doc(
-        "Erlang A: smallest whole number of agents, 1 or more, meeting an average-wait target.",
+        "Erlang A: smallest whole number of agents meeting an average-wait target.",
         [_TRAFFIC, _AHT, _PATIENCE, _WAIT] + _X_MODEL + [_ANSWERED, _MAX_ABANDON, _MAX_BLOCKING],
-        "int64: agents, exact.\n    float64 where errors give NaN.",
+        "int64: agents, 0 for no traffic, otherwise 1 or more, exact.\n"
+        "    float64 where errors give NaN.",
         ">>> corvane.erlang_a_agents_for_wait(traffic=10, aht=180, patience=300,"
         " average_wait=20)\n12",
     ),

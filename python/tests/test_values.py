@@ -224,12 +224,7 @@ def test_the_traffic_lines_carry_gives_back_the_blocking(lines, blocking):
     assert corvane.erlang_b(traffic, lines) == pytest.approx(blocking, rel=1e-11)
 
 
-# The engine's staffing searches start at one agent; no calls need none.
-NO_AGENTS_YET = pytest.mark.xfail(
-    strict=True, reason="engine change: the staffing searches answer 0 agents for no traffic"
-)
-
-
+# No calls need no agents, by every staffing search.
 @pytest.mark.parametrize(
     "call",
     [
@@ -240,6 +235,5 @@ NO_AGENTS_YET = pytest.mark.xfail(
     ],
     ids=["agents", "agents_for_wait", "erlang_a_agents", "erlang_a_agents_for_wait"],
 )
-@NO_AGENTS_YET
 def test_no_traffic_needs_no_agents(call):
     assert call() == 0

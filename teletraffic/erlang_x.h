@@ -48,6 +48,7 @@
 #pragma once
 
 #include "teletraffic/erlang.h"
+#include "teletraffic/erlang_a.h"
 
 #include <cmath>
 #include <cstdint>
@@ -107,6 +108,15 @@ struct ErlangXTargets {
 // up to them meets is refused (DomainError on that target).
 std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
                            const ErlangXTargets& targets);
+
+// The staffing factors by Erlang X, as ScheduleAgents (erlang_a.h) for Erlang
+// C and A, whose answers these are where the centre is theirs: from the
+// agents the targets need, raised until the occupancy, as ErlangX gives it,
+// is at most `maxOccupancy`, then grossed up for `shrinkage`. With lines the
+// agents stop at them: a cap no count up to them meets is refused
+// (DomainError on max-occupancy).
+Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, const ErlangXModel& model,
+                        double shrinkage, double maxOccupancy);
 
 // Smallest whole number of lines, at least the agents (whole), whose blocking
 // is at most `blocking` (greater than 0, below 1). model.lines is not read.

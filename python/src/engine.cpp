@@ -519,21 +519,8 @@ Staffed Staff(const Asked& x) {
         }
     }
     const tt::ErlangXModel& m = x.model;
-    tt::Schedule plan{};
-    if (m.lines == INFINITY && m.redial == 0 && (m.variance == 0 || m.variance == m.calls)) {
-        plan = m.patience == INFINITY
-                   ? tt::ScheduleAgents(forTargets, x.traffic, x.shrinkage, x.maxOccupancy)
-                   : tt::ScheduleAgents(forTargets, x.traffic, m.aht, m.patience, x.shrinkage,
-                                        x.maxOccupancy);
-    } else {
-        // The engine caps the occupancy of Erlang C and A only.
-        if (x.maxOccupancy != 1) {
-            throw tt::DomainError("max-occupancy", x.maxOccupancy,
-                                  "1 (no cap) with lines, redials or a variance");
-        }
-        // The shrinkage alone: with no traffic no cap raises the count.
-        plan = tt::ScheduleAgents(forTargets, 0, x.shrinkage, 1);
-    }
+    const tt::Schedule plan =
+        tt::ScheduleAgents(forTargets, x.traffic, m, x.shrinkage, x.maxOccupancy);
     if (plan.decidedBy == tt::Decided::Occupancy) {
         decidedBy = kByOccupancy;
     }

@@ -993,6 +993,7 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
         Real uScale = std::fmin(logU0 + 600, Real(0));
         Real u = std::exp(logU0 - uScale);
         Real sum = 0;
+        Real factor = std::exp(uScale); // changed only with the scale
         const auto terms = column(5 + s);
         for (std::int64_t k = 0; k < n; ++k) {
             if (k > 0) {
@@ -1004,8 +1005,8 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
                 u *= Real(1e-250);
                 sum *= Real(1e-250);
                 uScale += 250 * std::log(Real(10));
+                factor = std::exp(uScale);
             }
-            const Real factor = std::exp(uScale);
             late[s][static_cast<std::size_t>(k)] = sum * factor;
             terms[static_cast<std::size_t>(k)] = u * factor;
         }

@@ -1,7 +1,9 @@
 #include "teletraffic/engset.h"
 
-#include "teletraffic/inverse_blocking.h"
-#include "teletraffic/solve.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/solve.h"
 
 #include <boost/math/tools/toms748_solve.hpp>
 #include <boost/multiprecision/cpp_int.hpp>

@@ -1,8 +1,10 @@
 #include "teletraffic/erlang.h"
 
-#include "teletraffic/exact.h"
-#include "teletraffic/inverse_blocking.h"
-#include "teletraffic/solve.h"
+#include "teletraffic/numerics/exact.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/solve.h"
 
 #include <boost/math/special_functions/gamma.hpp>
 

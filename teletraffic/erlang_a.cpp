@@ -1,7 +1,9 @@
 #include "teletraffic/erlang_a.h"
 
-#include "teletraffic/inverse_blocking.h"
-#include "teletraffic/solve.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/solve.h"
 
 #include <boost/math/special_functions/gamma.hpp>
 #include <boost/multiprecision/cpp_int.hpp>

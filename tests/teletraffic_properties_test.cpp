@@ -3,7 +3,7 @@
 // and every answer accepted back with its round trip meeting the target.
 // Random points each run: CORVANE_SEED repeats one, and a failure prints it.
 #include "teletraffic/erlang.h"
-#include "teletraffic/exact.h"
+#include "teletraffic/numerics/exact.h"
 
 #include <gtest/gtest.h>
 

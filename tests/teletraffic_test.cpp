@@ -1,8 +1,8 @@
 #include "calc/mdl_Corvane.h"
 #include "support/reference.h"
 #include "teletraffic/erlang.h"
-#include "teletraffic/inverse_blocking.h"
-#include "teletraffic/solve.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/solve.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,8 @@
 // exactly (see exact.h).
 #pragma once
 
+#include "teletraffic/numerics/internal.h"
+
 #include <cmath>
 #include <limits>
 

@@ -1,7 +1,7 @@
-#include "teletraffic/inverse_blocking.h"
+#include "teletraffic/numerics/gamma_ratio.h"
 
 #include "teletraffic/error.h"
-#include "teletraffic/temme_coefficients.h"
+#include "teletraffic/numerics/temme_coefficients.h"
 
 #include <boost/math/special_functions/gamma.hpp>
 

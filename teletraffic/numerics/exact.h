@@ -7,6 +7,8 @@
 // whole-number arithmetic (up to some milliseconds for the longest doubles).
 #pragma once
 
+#include "teletraffic/numerics/internal.h"
+
 #include <cstdint>
 
 namespace teletraffic::detail {

@@ -1,7 +1,7 @@
-// What the engine's functions share: the checks of their arguments, and the
-// two solvers every count and every traffic is found with. Internal to the
-// engine.
+// The two solvers every count and every traffic is found with.
 #pragma once
+
+#include "teletraffic/numerics/internal.h"
 
 #include "teletraffic/erlang.h"
 #include "teletraffic/error.h"
@@ -13,64 +13,6 @@
 namespace teletraffic::detail {
 
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
-
-// The checks (written so that NaN fails each) and their messages, in the
-// words the command line uses for its options.
-inline void Require(bool ok, const char* name, const char* rule, double value) {
-    if (!ok) {
-        throw DomainError(name, value, rule);
-    }
-}
-inline void CheckTraffic(double A) {
-    Require(A >= 0 && A <= kMaxTraffic, "traffic", "a number of erlangs from 0 to 1e9", A);
-}
-inline void CheckCount(double N, const char* name) {
-    Require(N >= 0 && N <= kMaxLines, name, "a number from 0 to 2e9", N);
-}
-inline void CheckBlocking(double B) {
-    Require(B >= kMinBlocking && B < 1, "blocking", "from 1e-300 up to but not including 1", B);
-}
-inline void CheckRecall(double R) {
-    Require(R >= 0 && R < 1, "recall", "from 0 up to but not including 1", R);
-}
-inline void CheckTimes(double aht, double targetTime) {
-    Require(aht > 0 && aht < INFINITY, "aht", "a time greater than 0", aht);
-    Require(targetTime >= 0 && targetTime < INFINITY, "target-time", "a time of 0 or more",
-            targetTime);
-}
-inline void CheckQueue(double A, double N) {
-    CheckTraffic(A);
-    CheckCount(N, "agents");
-    if (!(A < N)) {
-        throw DomainError("traffic", A,
-                          "below the agents, " + ShowNumber(N) +
-                              ", or the queue would grow without end");
-    }
-}
-
-// --- Deciding whether a whole count meets its target ---------------------------
-
-enum class Verdict { Yes, No, Unsure };
-
-// Whether a value is at most its target, from an estimate within `tolerance`.
-template <typename Real> Verdict AtMost(Real estimate, Real target, Real tolerance) {
-    if (estimate < target - tolerance) {
-        return Verdict::Yes;
-    }
-    return estimate > target + tolerance ? Verdict::No : Verdict::Unsure;
-}
-
-// The first verdict that is sure, trying each way in turn; the last is exact.
-template <typename Second, typename Exact> bool Decide(Verdict first, Second second, Exact exact) {
-    Verdict v = first;
-    if (v == Verdict::Unsure) {
-        v = second();
-    }
-    if (v == Verdict::Unsure) {
-        return exact();
-    }
-    return v == Verdict::Yes;
-}
 
 // Smallest whole count above `lo` (a count that does not meet the target, or
 // less) that meets a target which every larger count meets too, by Newton's

@@ -1,6 +1,6 @@
-#include "teletraffic/exact.h"
+#include "teletraffic/numerics/exact.h"
 
-#include "teletraffic/inverse_blocking.h"
+#include "teletraffic/numerics/gamma_ratio.h"
 
 #include <boost/multiprecision/cpp_int.hpp>
 

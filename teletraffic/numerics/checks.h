@@ -1,0 +1,48 @@
+// The checks of the engine's arguments, one for each kind: an argument
+// outside its domain throws DomainError.
+#pragma once
+
+#include "teletraffic/numerics/internal.h"
+
+#include "teletraffic/erlang.h"
+#include "teletraffic/error.h"
+
+#include <cmath>
+
+namespace teletraffic::detail {
+
+// The checks (written so that NaN fails each) and their messages, in the
+// words the command line uses for its options.
+inline void Require(bool ok, const char* name, const char* rule, double value) {
+    if (!ok) {
+        throw DomainError(name, value, rule);
+    }
+}
+inline void CheckTraffic(double A) {
+    Require(A >= 0 && A <= kMaxTraffic, "traffic", "a number of erlangs from 0 to 1e9", A);
+}
+inline void CheckCount(double N, const char* name) {
+    Require(N >= 0 && N <= kMaxLines, name, "a number from 0 to 2e9", N);
+}
+inline void CheckBlocking(double B) {
+    Require(B >= kMinBlocking && B < 1, "blocking", "from 1e-300 up to but not including 1", B);
+}
+inline void CheckRecall(double R) {
+    Require(R >= 0 && R < 1, "recall", "from 0 up to but not including 1", R);
+}
+inline void CheckTimes(double aht, double targetTime) {
+    Require(aht > 0 && aht < INFINITY, "aht", "a time greater than 0", aht);
+    Require(targetTime >= 0 && targetTime < INFINITY, "target-time", "a time of 0 or more",
+            targetTime);
+}
+inline void CheckQueue(double A, double N) {
+    CheckTraffic(A);
+    CheckCount(N, "agents");
+    if (!(A < N)) {
+        throw DomainError("traffic", A,
+                          "below the agents, " + ShowNumber(N) +
+                              ", or the queue would grow without end");
+    }
+}
+
+} // namespace teletraffic::detail

@@ -1,0 +1,32 @@
+// Whether a whole count meets its target: each estimate has a known error,
+// and the comparison is made again in more precision only where the
+// estimate cannot tell.
+#pragma once
+
+#include "teletraffic/numerics/internal.h"
+
+namespace teletraffic::detail {
+
+enum class Verdict { Yes, No, Unsure };
+
+// Whether a value is at most its target, from an estimate within `tolerance`.
+template <typename Real> Verdict AtMost(Real estimate, Real target, Real tolerance) {
+    if (estimate < target - tolerance) {
+        return Verdict::Yes;
+    }
+    return estimate > target + tolerance ? Verdict::No : Verdict::Unsure;
+}
+
+// The first verdict that is sure, trying each way in turn; the last is exact.
+template <typename Second, typename Exact> bool Decide(Verdict first, Second second, Exact exact) {
+    Verdict v = first;
+    if (v == Verdict::Unsure) {
+        v = second();
+    }
+    if (v == Verdict::Unsure) {
+        return exact();
+    }
+    return v == Verdict::Yes;
+}
+
+} // namespace teletraffic::detail

@@ -2,6 +2,9 @@
 // sums beside the recurrence that steps the lines up one by one, on the same
 // inputs in one run.
 #include "teletraffic/engset.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/measured_traffic.h"
+#include "teletraffic/overflow.h"
 
 #include <benchmark/benchmark.h>
 

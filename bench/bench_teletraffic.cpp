@@ -4,8 +4,9 @@
 // value at the answer, rounded to double), which only the quadruple
 // precision path settles, and fewer than one line at a high blocking; and
 // Erlang A over traffic and patience, beside Erlang C.
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
 
 #include <benchmark/benchmark.h>
 

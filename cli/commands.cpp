@@ -1,9 +1,13 @@
 #include "cli/commands.h"
 
 #include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/measured_traffic.h"
 #include "teletraffic/number_text.h"
+#include "teletraffic/overflow.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <nlohmann/json.hpp>
 

@@ -4,7 +4,7 @@
 #include "tables/files.h"
 #include "tables/three_way.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 
 #include <QBuffer>
 #include <QComboBox>

@@ -2,8 +2,7 @@
 
 #include "tables/inputs.h"
 
-#include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 
 #include <cmath>
 

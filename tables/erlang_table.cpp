@@ -1,6 +1,6 @@
 #include "tables/erlang_table.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 
 #include <algorithm>
 #include <charconv>

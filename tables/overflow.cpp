@@ -3,6 +3,7 @@
 #include "tables/engine_error.h"
 #include "tables/inputs.h"
 #include "tables/three_way.h"
+#include "teletraffic/erlang_b.h"
 
 #include <algorithm>
 #include <cmath>

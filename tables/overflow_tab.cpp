@@ -3,7 +3,7 @@
 #include "tables/files.h"
 #include "tables/three_way.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/overflow.h"
 
 #include <QDir>
 #include <QHeaderView>

@@ -1,6 +1,8 @@
 #include "tables/staffing.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <algorithm>
 #include <charconv>

@@ -8,7 +8,7 @@
 // The table around the answer shows what one agent more or less changes.
 #pragma once
 
-#include "teletraffic/erlang_a.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <QAbstractTableModel>
 

@@ -2,7 +2,7 @@
 
 #include "tables/files.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "tables/csv_export.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "tables/three_way.h"
 
 #include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 
 #include <QStringList>
 

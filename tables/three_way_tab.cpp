@@ -2,8 +2,7 @@
 
 #include "tables/files.h"
 
-#include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 
 #include <QButtonGroup>
 #include <QDir>

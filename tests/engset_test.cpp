@@ -1,5 +1,8 @@
 #include "support/reference.h"
 #include "teletraffic/engset.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/measured_traffic.h"
+#include "teletraffic/overflow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "support/reference.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,8 @@
 // the retry fixed point's bounds, counts minimal (decided exactly), monotony,
 // and every answer accepted back with its round trip meeting the target.
 // Random points each run: CORVANE_SEED repeats one, and a failure prints it.
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
 #include "teletraffic/numerics/exact.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "calc/mdl_Corvane.h"
 #include "support/reference.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
 #include "teletraffic/numerics/gamma_ratio.h"
 #include "teletraffic/numerics/solve.h"
 

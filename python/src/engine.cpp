@@ -10,8 +10,12 @@
 #include <numpy/ufuncobject.h>
 
 #include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/measured_traffic.h"
+#include "teletraffic/overflow.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <array>
 #include <cfenv>

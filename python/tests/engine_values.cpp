@@ -8,8 +8,12 @@
 //   engine_values --time NAME FILE  FILE: rows of NAME's arguments, raw float64;
 //                                  prints the loop's seconds per row
 #include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/measured_traffic.h"
+#include "teletraffic/overflow.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <array>
 #include <chrono>

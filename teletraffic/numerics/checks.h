@@ -4,16 +4,23 @@
 
 #include "teletraffic/numerics/internal.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 #include "teletraffic/error.h"
 
 #include <cmath>
+#include <string>
 
 namespace teletraffic::detail {
 
 // The checks (written so that NaN fails each) and their messages, in the
 // words the command line uses for its options.
 inline void Require(bool ok, const char* name, const char* rule, double value) {
+    if (!ok) {
+        throw DomainError(name, value, rule);
+    }
+}
+// Require, for rules that name another argument's value.
+inline void RequireThat(bool ok, const char* name, const std::string& rule, double value) {
     if (!ok) {
         throw DomainError(name, value, rule);
     }
@@ -43,6 +50,19 @@ inline void CheckQueue(double A, double N) {
                           "below the agents, " + ShowNumber(N) +
                               ", or the queue would grow without end");
     }
+}
+
+inline void CheckPatience(double aht, double patience) {
+    CheckTimes(aht, 0);
+    Require(patience > 0 && patience < INFINITY, "patience", "a time greater than 0", patience);
+}
+inline void CheckServiceTarget(double serviceLevel) {
+    Require(serviceLevel >= 0 && serviceLevel < 1, "service-level",
+            "from 0 up to but not including 1", serviceLevel);
+}
+inline void CheckWaitTarget(double averageWait) {
+    Require(averageWait > 0 && averageWait < INFINITY, "average-wait", "a time greater than 0",
+            averageWait);
 }
 
 } // namespace teletraffic::detail

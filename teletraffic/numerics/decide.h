@@ -5,6 +5,10 @@
 
 #include "teletraffic/numerics/internal.h"
 
+#include "teletraffic/numerics/gamma_ratio.h"
+
+#include <cmath>
+
 namespace teletraffic::detail {
 
 enum class Verdict { Yes, No, Unsure };
@@ -27,6 +31,20 @@ template <typename Second, typename Exact> bool Decide(Verdict first, Second sec
         return exact();
     }
     return v == Verdict::Yes;
+}
+
+// The errors the decisions allow for, relative, with room for the scales.
+template <typename Real> constexpr Real kError = 64 * kLogTolerance<Real>;
+
+// Whether log(value) <= log(target), value known to a relative `error`.
+template <typename Real> Verdict LogAtMost(Real value, double target, Real error) {
+    const Real logTarget = std::log(static_cast<Real>(target));
+    const Real logValue = std::log(value);
+    if (!std::isfinite(logValue)) {
+        return logValue < logTarget ? Verdict::Yes : Verdict::No; // 0 or beyond the range
+    }
+    const Real tolerance = error * (1 + std::fabs(logValue) + std::fabs(logTarget));
+    return AtMost(logValue, logTarget, tolerance);
 }
 
 } // namespace teletraffic::detail

@@ -11,22 +11,14 @@
 
 #include "teletraffic/numerics/internal.h"
 
+#include "teletraffic/numerics/scaled.h"
+
 #include <cmath>
 #include <limits>
 
 namespace teletraffic::detail {
 
 static_assert(__LDBL_MANT_DIG__ >= 64, "the engine needs a long double with a 64-bit significand");
-
-// R = mantissa * exp(scale), the mantissa of a moderate size.
-template <typename Real> struct Scaled {
-    Real mantissa;
-    Real scale = 0;
-
-    Real Log() const { return std::log(mantissa) + scale; }
-    // 1/R, 0 below the range of Real.
-    Real Reciprocal() const { return std::exp(-scale) / mantissa; }
-};
 
 // Bound on the error of Log(), relative to max(1, |log R|): four to ten
 // times the worst seen against 50-digit values (1.3e-14 in double, 2.9e-18 in
@@ -88,6 +80,15 @@ template <typename Real> Scaled<Real> InverseBlockingLessOne(Real traffic, Real 
         r.scale += std::log(lines) - std::log(traffic);
     }
     return r;
+}
+
+// 1 - B(A, N) from R = 1/B, to its last digits: as (R - 1)/R where B is near 1.
+template <typename Real> Real Pass(Real A, Real N, const Scaled<Real>& R) {
+    const Real B = R.Reciprocal();
+    if (B < Real(0.5) || N == 0) {
+        return 1 - B;
+    }
+    return std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
 }
 
 } // namespace teletraffic::detail

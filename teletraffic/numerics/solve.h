@@ -3,9 +3,10 @@
 
 #include "teletraffic/numerics/internal.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 #include "teletraffic/error.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -55,6 +56,16 @@ struct Step {
     double excess;
     double fall;
 };
+
+// Newton's step on the count, at most doubling it: where the function is
+// flat (every caller waits, or none) its slope says nothing.
+inline Step Bounded(std::int64_t n, bool meets, double excess, double fall) {
+    const auto most = static_cast<double>(std::max<std::int64_t>(n, 1));
+    if (!(std::fabs(excess) <= most * fall)) {
+        fall = std::fabs(excess) / most;
+    }
+    return {meets, excess, fall};
+}
 
 // --- Solving for the traffic -----------------------------------------------------
 

@@ -5,7 +5,7 @@
 #include "cli/csv.h"
 #include "cli/run.h"
 #include "run_cli.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -8,7 +8,9 @@
 #include "tables/staffing.h"
 #include "tables/tables_window.h"
 #include "tables/three_way.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/overflow.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <sys/resource.h>
 

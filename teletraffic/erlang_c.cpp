@@ -1,0 +1,142 @@
+#include "teletraffic/erlang_c.h"
+
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/exact.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/solve.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace teletraffic {
+
+using namespace detail;
+
+namespace {
+
+// From R = 1/B: C = N / (A + R (N - A)), and 1 - C = (R - 1)(N - A) / (A + R (N - A)),
+// both free of cancellation.
+template <typename Real> Real LogWait(Real A, Real N, const Scaled<Real>& R) {
+    // log(A + R (N - A)) = log R + log(N - A + A / R)
+    return std::log(N) - R.Log() - std::log(N - A + A * R.Reciprocal());
+}
+
+// 1 - SL = C e^-z with z = (N - A) t / h; SL = (1 - C) + C (1 - e^-z), two
+// terms of one sign, with 1 - C = (1 - B)(N - A) / (N - A + A B) from the
+// blocking's complement: no difference of large logarithms.
+template <typename Real> Real Service(Real A, Real N, Real aht, Real t) {
+    const Scaled<Real> R = InverseBlocking(A, N);
+    const Real B = R.Reciprocal();
+    const Real complement = Pass(A, N, R) * ((N - A) / (N - A + A * B));
+    const Real level = complement - std::exp(LogWait(A, N, R)) * std::expm1(-(N - A) * t / aht);
+    return std::fmin(level, 1); // 1 - C e^-z < 1: a rounding above it is not kept
+}
+
+template <typename Real>
+Verdict ServiceVerdict(Real A, std::int64_t n, Real aht, Real t, double P, const Scaled<Real>& R) {
+    // SL >= P when log C - z <= log(1 - P).
+    const auto N = static_cast<Real>(n);
+    const Real logC = LogWait(A, N, R);
+    const Real z = (N - A) * t / aht;
+    const Real logMiss = std::log1p(-static_cast<Real>(P));
+    const Real tolerance = kLogTolerance<Real> * (1 + std::fabs(logC) + z + std::fabs(logMiss));
+    return AtMost(logC - z, logMiss, tolerance);
+}
+
+} // namespace
+
+double ErlangC(double traffic, double agents) {
+    CheckQueue(traffic, agents);
+    if (traffic == 0) {
+        return 0;
+    }
+    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents)));
+}
+
+double ServiceLevel(double traffic, double agents, double aht, double targetTime) {
+    CheckQueue(traffic, agents);
+    CheckTimes(aht, targetTime);
+    if (traffic == 0) {
+        return 1;
+    }
+    return Service(traffic, agents, aht, targetTime);
+}
+
+double AverageSpeedOfAnswer(double traffic, double agents, double aht) {
+    CheckQueue(traffic, agents);
+    CheckTimes(aht, 0);
+    if (traffic == 0) {
+        return 0;
+    }
+    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents))) * aht /
+           (agents - traffic);
+}
+
+std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel) {
+    CheckTraffic(traffic);
+    CheckTimes(aht, targetTime);
+    Require(serviceLevel >= 0 && serviceLevel < 1, "service-level",
+            "from 0 up to but not including 1", serviceLevel);
+    const double A = traffic;
+    const double lo = std::floor(A); // at or below the traffic, nobody is served in time
+    if (serviceLevel == 0 || A == 0) {
+        return static_cast<std::int64_t>(lo) + 1;
+    }
+    const double P = serviceLevel;
+    const double rate = targetTime / aht;
+    const double logMiss = std::log1p(-P);
+    return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
+        const auto N = static_cast<double>(n);
+        const Scaled<double> R = InverseBlocking(A, N);
+        // R(n + 1) = 1 + (n + 1) / A R(n)
+        Scaled<double> next = R;
+        next.mantissa = std::exp(-R.scale) + (N + 1) / A * R.mantissa;
+        const double logC = LogWait(A, N, R);
+        const bool meets = Decide(
+            ServiceVerdict(A, n, aht, targetTime, P, R),
+            [&] {
+                const long double Aext = A;
+                return ServiceVerdict(Aext, n, static_cast<long double>(aht),
+                                      static_cast<long double>(targetTime), P,
+                                      InverseBlocking(Aext, static_cast<long double>(n)));
+            },
+            [&] { return detail::ServiceAtLeast(A, n, aht, targetTime, P); });
+        return Step{meets, logC - (N - A) * rate - logMiss, logC - LogWait(A, N + 1, next) + rate};
+    });
+}
+
+std::int64_t ErlangCAgentsForWait(double traffic, double aht, double averageWait) {
+    CheckTraffic(traffic);
+    CheckTimes(aht, 0);
+    CheckWaitTarget(averageWait);
+    const double A = traffic;
+    const double lo = std::floor(A);
+    if (A == 0) {
+        return 1;
+    }
+    // ASA = C h / (N - A), C = N / (A + R (N - A)).
+    const auto logAsa = [&]<typename Real>(Real N) {
+        const auto Aa = static_cast<Real>(A);
+        const Scaled<Real> R = InverseBlocking(Aa, N);
+        return std::log(N) - R.Log() - std::log(N - Aa + Aa * R.Reciprocal()) +
+               std::log(static_cast<Real>(aht)) - std::log(N - Aa);
+    };
+    const double target = std::log(averageWait);
+    return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
+        const auto N = static_cast<double>(n);
+        const double here = logAsa(N);
+        const auto verdict = [&]<typename Real>(Real N) {
+            const Real value = logAsa(N);
+            const Real logTarget = std::log(static_cast<Real>(averageWait));
+            return AtMost(value, logTarget,
+                          kError<Real> * (1 + std::fabs(value) + std::fabs(logTarget)));
+        };
+        const bool meets = Decide(
+            verdict(N), [&] { return verdict(static_cast<long double>(n)); },
+            [&] { return logAsa(static_cast<long double>(n)) <= std::log(averageWait * 1.0L); });
+        return Bounded(n, meets, here - target, here - logAsa(N + 1));
+    });
+}
+
+} // namespace teletraffic

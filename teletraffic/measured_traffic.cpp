@@ -1,0 +1,56 @@
+#include "teletraffic/measured_traffic.h"
+
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/solve.h"
+
+#include <cmath>
+
+namespace teletraffic {
+
+using namespace detail;
+using Ext = long double;
+
+double OfferedTraffic(double carried, double lines) {
+    Require(carried >= 0 && carried <= kMaxTraffic, "carried", "a number of erlangs from 0 to 1e9",
+            carried);
+    CheckCount(lines, "lines");
+    RequireThat(carried < lines, "carried",
+                "below the lines, " + ShowNumber(lines) + ": they never carry that much", carried);
+    if (carried == 0) {
+        return 0;
+    }
+    const double Y = carried;
+    const double N = lines;
+    // carried = A (1 - B(A, N)), increasing in A; d log / d log A =
+    // 1 - B (N - A + A B) / (1 - B).
+    const auto f = [&](double A) {
+        const Scaled<double> R = InverseBlocking(A, N);
+        const Scaled<double> lessOne = InverseBlockingLessOne(A, N);
+        const double B = R.Reciprocal();
+        const double logKept = lessOne.Log() - R.Log(); // log(1 - B)
+        return Slope{std::log(A) + logKept - std::log(Y),
+                     1 - B * (N - A + A * B) / std::exp(logKept)};
+    };
+    // The carried traffic is at most the offered, and from one line on at
+    // least A N / (N + A) (B <= A / (N + A)).
+    double hi = Y * std::fmax(N, 1) / (N - Y);
+    for (int i = 0; i < 64 && f(hi).value < 0; ++i) {
+        hi *= 2;
+    }
+    double A = IncreasingRoot(f, Y / (1 - ErlangB(Y, N)), Y, hi);
+    // The slope falls to (N - Y) / Y as the carried traffic nears the lines,
+    // and the error of f grows by its inverse: one last step in long double.
+    const Ext x = A;
+    const Scaled<Ext> R = InverseBlocking(x, static_cast<Ext>(N));
+    const Ext logKept = InverseBlockingLessOne(x, static_cast<Ext>(N)).Log() - R.Log();
+    const Ext B = R.Reciprocal();
+    const Ext slope = 1 - B * (N - x + x * B) / std::exp(logKept);
+    A = static_cast<double>(x * std::exp(-(std::log(x) + logKept - std::log(Ext(Y))) / slope));
+    Require(A <= kMaxTraffic, "carried",
+            "low enough that the offered traffic stays within 1e9 erlangs", carried);
+    return A;
+}
+
+} // namespace teletraffic

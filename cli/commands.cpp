@@ -102,8 +102,8 @@ struct Staffing {
         const std::int64_t n = ForTarget();
         const double s = Given(shrinkage) ? shrinkage : 0;
         const double cap = Given(maxOccupancy) ? maxOccupancy : 1;
-        return ByErlangA() ? tt::ScheduleAgents(n, traffic, aht, patience, s, cap)
-                           : tt::ScheduleAgents(n, traffic, s, cap);
+        return ByErlangA() ? tt::ErlangAScheduleAgents(traffic, n, aht, patience, s, cap)
+                           : tt::ScheduleAgents(traffic, n, s, cap);
     }
 
     // The target's measure at n agents, null where Erlang C has no answer.
@@ -117,8 +117,8 @@ struct Staffing {
         }
         Json value = nullptr;
         if (traffic < N) {
-            value = JsonNumber(ByWait() ? tt::AverageSpeedOfAnswer(traffic, N, aht)
-                                        : tt::ServiceLevel(traffic, N, aht, targetTime),
+            value = JsonNumber(ByWait() ? tt::ErlangCAverageWait(traffic, N, aht)
+                                        : tt::ErlangCServiceLevel(traffic, N, aht, targetTime),
                                digits);
         }
         return {{"agents", n}, {ByWait() ? "average-wait" : "service-level", value}};
@@ -212,7 +212,7 @@ const std::vector<Command>& Table() {
          "lines",
          {10, 0.01, 0.5},
          [](std::span<const double> in) {
-             return Count(tt::ExtendedErlangBLines(in[0], in[1], in[2]));
+             return Count(tt::ExtendedErlangBLines(in[0], in[2], in[1]));
          },
          [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
              Json& rows = json["blocking-by-lines"] = Json::array();
@@ -253,7 +253,7 @@ const std::vector<Command>& Table() {
              if (Given(in[4])) {
                  return Real(tt::ErlangAServiceLevel(in[0], in[1], in[2], in[4], in[3]));
              }
-             return Real(tt::ServiceLevel(in[0], in[1], in[2], in[3]));
+             return Real(tt::ErlangCServiceLevel(in[0], in[1], in[2], in[3]));
          },
          [](std::span<const double> in, const Answer&, Json& json, int digits) {
              if (Given(in[4])) {
@@ -261,8 +261,7 @@ const std::vector<Command>& Table() {
                  return;
              }
              json["wait-probability"] = JsonNumber(tt::ErlangC(in[0], in[1]), digits);
-             json["average-wait"] =
-                 JsonNumber(tt::AverageSpeedOfAnswer(in[0], in[1], in[2]), digits);
+             json["average-wait"] = JsonNumber(tt::ErlangCAverageWait(in[0], in[1], in[2]), digits);
          },
          {"patience", "calls", "interval"}},
         {"average-wait",
@@ -275,7 +274,7 @@ const std::vector<Command>& Table() {
              if (Given(in[3])) {
                  return Real(tt::ErlangA(in[0], in[1], in[2], in[3]).averageWait);
              }
-             return Real(tt::AverageSpeedOfAnswer(in[0], in[1], in[2]));
+             return Real(tt::ErlangCAverageWait(in[0], in[1], in[2]));
          },
          [](std::span<const double> in, const Answer&, Json& json, int digits) {
              if (Given(in[3])) {
@@ -316,8 +315,8 @@ const std::vector<Command>& Table() {
                  for (std::int64_t n = answer.count - 1; n <= answer.count; ++n) {
                      rows.push_back(
                          {{"agents", n},
-                          {"service-level",
-                           IfQueueEnds(in[0], double(n), tt::ServiceLevel, in[1], in[2], digits)}});
+                          {"service-level", IfQueueEnds(in[0], double(n), tt::ErlangCServiceLevel,
+                                                        in[1], in[2], digits)}});
                  }
                  return;
              }
@@ -349,12 +348,12 @@ const std::vector<Command>& Table() {
              [](std::span<const double> in) {
                  const Load load = LoadOf(in, 2);
                  return Real(
-                     tt::EngsetBlocking(in[0], in[1], load.kind, load.value).callCongestion);
+                     tt::EngsetBlocking(load.kind, load.value, in[0], in[1]).callCongestion);
              },
          .explain =
              [](std::span<const double> in, const Answer&, Json& json, int digits) {
                  const Load load = LoadOf(in, 2);
-                 EngsetJson(tt::EngsetBlocking(in[0], in[1], load.kind, load.value), json, digits);
+                 EngsetJson(tt::EngsetBlocking(load.kind, load.value, in[0], in[1]), json, digits);
              },
          .oneOf = kLoads},
         {.name = "engset-lines",
@@ -365,7 +364,7 @@ const std::vector<Command>& Table() {
          .solve =
              [](std::span<const double> in) {
                  const Load load = LoadOf(in, 1);
-                 return Count(tt::EngsetLines(in[0], load.kind, load.value, in[4]));
+                 return Count(tt::EngsetLines(load.kind, load.value, in[0], in[4]));
              },
          .explain =
              [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
@@ -374,7 +373,7 @@ const std::vector<Command>& Table() {
                  for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0);
                       n <= answer.count; ++n) {
                      const tt::Engset e =
-                         tt::EngsetBlocking(in[0], double(n), load.kind, load.value);
+                         tt::EngsetBlocking(load.kind, load.value, in[0], double(n));
                      rows.push_back(
                          {{"lines", n}, {"call-congestion", JsonNumber(e.callCongestion, digits)}});
                  }
@@ -417,11 +416,11 @@ const std::vector<Command>& Table() {
          "equivalent-traffic",
          {2.145823, 4.362447},
          [](std::span<const double> in) {
-             return Real(tt::EquivalentRandomTraffic(in[0], in[1]).traffic);
+             return Real(tt::OverflowEquivalentRandom(in[0], in[1]).traffic);
          },
          [](std::span<const double> in, const Answer&, Json& json, int digits) {
              json["equivalent-lines"] =
-                 JsonNumber(tt::EquivalentRandomTraffic(in[0], in[1]).lines, digits);
+                 JsonNumber(tt::OverflowEquivalentRandom(in[0], in[1]).lines, digits);
          }},
         {.name = "overflow-blocking",
          .summary = "Blocking of an overflow stream of the given mean and variance on N further "
@@ -448,7 +447,7 @@ const std::vector<Command>& Table() {
          .example = {2.145823, 4.362447, 0.01},
          .solve =
              [](std::span<const double> in) {
-                 return Count(tt::OverflowLines(in[0], in[1], in[2], Method(in[3])));
+                 return Count(tt::OverflowLines(in[0], in[1], Method(in[3]), in[2]));
              },
          .explain =
              [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
@@ -467,7 +466,7 @@ const std::vector<Command>& Table() {
          {"carried", "lines"},
          "offered",
          {19.2, 24},
-         [](std::span<const double> in) { return Real(tt::OfferedTraffic(in[0], in[1])); },
+         [](std::span<const double> in) { return Real(tt::ErlangBOfferedTraffic(in[0], in[1])); },
          [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
              json["blocking"] = JsonNumber(tt::ErlangB(answer.real, in[1]), digits);
          }},
@@ -681,18 +680,55 @@ nlohmann::ordered_json JsonNumber(double value, int digits) {
     return value;
 }
 
+namespace {
+
+// The option that gives each of the engine's arguments.
+std::string_view OptionOf(tt::Argument argument) {
+    static constexpr std::pair<tt::Argument, std::string_view> kArgumentOptions[] = {
+        {tt::Argument::Traffic, "traffic"},
+        {tt::Argument::Lines, "lines"},
+        {tt::Argument::Agents, "agents"},
+        {tt::Argument::Sources, "sources"},
+        {tt::Argument::Blocking, "blocking"},
+        {tt::Argument::Recall, "recall"},
+        {tt::Argument::Aht, "aht"},
+        {tt::Argument::Patience, "patience"},
+        {tt::Argument::TargetTime, "target-time"},
+        {tt::Argument::ServiceLevel, "service-level"},
+        {tt::Argument::AverageWait, "average-wait"},
+        {tt::Argument::Shrinkage, "shrinkage"},
+        {tt::Argument::MaxOccupancy, "max-occupancy"},
+        {tt::Argument::IntendedTraffic, "intended-traffic"},
+        {tt::Argument::IdleSourceTraffic, "idle-source-traffic"},
+        {tt::Argument::Mean, "mean"},
+        {tt::Argument::Variance, "variance"},
+        {tt::Argument::Carried, "carried"},
+    };
+    static_assert(std::size(kArgumentOptions) == tt::kArgumentCount,
+                  "an option for every argument");
+    for (const auto& [a, option] : kArgumentOptions) {
+        if (a == argument) {
+            return option;
+        }
+    }
+    return "";
+}
+
+} // namespace
+
 std::string Worded(const teletraffic::DomainError& error, std::span<const Named> given) {
+    const std::string_view argument = OptionOf(error.argument());
     // Values given are numbers the grammar read: never NaN.
-    const auto same = [&error](const Named& named) {
-        return named.argument == error.argument() && named.value == error.value();
+    const auto same = [&](const Named& named) {
+        return named.argument == argument && named.value == error.value();
     };
     const auto found = std::ranges::find_if(given, same);
     const std::string value = number_text::Show(error.value());
     if (found != given.end()) {
         return std::string(found->name) + " must be " + error.rule() + ", got " + value;
     }
-    return error.argument() + " " + value + ", worked out from the inputs, is outside what the " +
-           "engine takes: " + error.argument() + " must be " + error.rule();
+    return std::string(argument) + " " + value + ", worked out from the inputs, is outside what " +
+           "the engine takes: " + std::string(argument) + " must be " + error.rule();
 }
 
 } // namespace cli

@@ -127,13 +127,10 @@ void FirstChoiceModel::recompute() {
             try {
                 overflows.push_back(teletraffic::OverflowMoments(*traffic.value, *lines.value));
             } catch (const teletraffic::DomainError& error) {
-                QString& mark =
-                    error.argument() == "lines" ? linesErrors_[row] : trafficErrors_[row];
+                const bool lines = error.argument() == teletraffic::Argument::Lines;
+                QString& mark = lines ? linesErrors_[row] : trafficErrors_[row];
                 mark = EngineErrorText(error);
-                note(row,
-                     error.argument() == "lines" ? QStringLiteral("回線数")
-                                                 : QStringLiteral("呼量"),
-                     mark);
+                note(row, lines ? QStringLiteral("回線数") : QStringLiteral("呼量"), mark);
             } catch (const std::exception& error) {
                 trafficErrors_[row] = EngineErrorText(error);
                 note(row, QStringLiteral("呼量"), trafficErrors_[row]);
@@ -146,7 +143,7 @@ void FirstChoiceModel::recompute() {
     try {
         Overflow sum = overflows.front();
         for (std::size_t i = 1; i < overflows.size(); ++i) {
-            sum = teletraffic::CombineOverflow(sum, overflows[i]);
+            sum = teletraffic::OverflowCombine(sum, overflows[i]);
         }
         overflows_ = std::move(overflows);
         total_ = sum;
@@ -269,9 +266,9 @@ FinalGroup SizeFinalGroup(const Overflow& offered, double target) {
     const double v = offered.variance;
     FinalGroup group{offered, target, {}, {}, {}, NAN};
     group.ert = Size(
-        [&] { return teletraffic::OverflowLines(m, v, target, OverflowMethod::EquivalentRandom); });
+        [&] { return teletraffic::OverflowLines(m, v, OverflowMethod::EquivalentRandom, target); });
     group.hayward =
-        Size([&] { return teletraffic::OverflowLines(m, v, target, OverflowMethod::Hayward); });
+        Size([&] { return teletraffic::OverflowLines(m, v, OverflowMethod::Hayward, target); });
     group.meanOnly = Size([&] { return teletraffic::ErlangBLines(m, target); });
     if (group.meanOnly.lines) {
         group.meanOnlyBlocking = BlockingOrNan([&] {

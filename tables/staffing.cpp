@@ -60,8 +60,8 @@ StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
     }
     return {agents,
             false,
-            teletraffic::ServiceLevel(A, N, aht, inputs.targetSeconds),
-            teletraffic::AverageSpeedOfAnswer(A, N, aht),
+            teletraffic::ErlangCServiceLevel(A, N, aht, inputs.targetSeconds),
+            teletraffic::ErlangCAverageWait(A, N, aht),
             teletraffic::ErlangC(A, N),
             0,
             A / N};
@@ -91,9 +91,9 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
     }
     // With callers hanging up, the cap is on the traffic carried, not offered.
     const teletraffic::Schedule schedule =
-        patience ? teletraffic::ScheduleAgents(forTarget, A, aht, *patience, inputs.shrinkage,
-                                               inputs.maxOccupancy)
-                 : teletraffic::ScheduleAgents(forTarget, A, inputs.shrinkage, inputs.maxOccupancy);
+        patience ? teletraffic::ErlangAScheduleAgents(A, forTarget, aht, *patience,
+                                                      inputs.shrinkage, inputs.maxOccupancy)
+                 : teletraffic::ScheduleAgents(A, forTarget, inputs.shrinkage, inputs.maxOccupancy);
     result.agents = schedule.onPhones;
     result.scheduled = schedule.scheduled;
     result.decidedBy = schedule.decidedBy;

@@ -70,8 +70,8 @@ struct Staffing {
 
 // The answer and, if `withRows`, the table around it. No calls need no agents
 // (the engine would give at least one). Inputs out of range throw
-// teletraffic::DomainError, naming the argument as the engine does ("traffic"
-// for too many calls).
+// teletraffic::DomainError, naming the argument (Argument::Traffic for too
+// many calls).
 Staffing Staff(const StaffingInputs& inputs, bool withRows = true);
 
 class StaffingModel : public QAbstractTableModel {

@@ -157,24 +157,26 @@ private:
 StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     : Tab("staffingTab", std::move(dialogs), parent)
     , calls_(addField("calls", QStringLiteral("呼数（区間あたり）"), QStringLiteral("100"),
-                      {0, teletraffic::kMaxTraffic}, "traffic"))
+                      {0, teletraffic::kMaxTraffic}, teletraffic::Argument::Traffic))
     , interval_(addField("interval", QStringLiteral("区間の長さ (分)"), QStringLiteral("30"),
                          {0, 10080, false, true}))
     , aht_(addField("aht", QStringLiteral("平均処理時間 (秒)"), QStringLiteral("180"), kSeconds,
-                    "aht"))
+                    teletraffic::Argument::Aht))
     , patience_(addField("patience", QStringLiteral("平均放棄時間 (秒)"), QString(), kSeconds,
-                         "patience"))
+                         teletraffic::Argument::Patience))
     , targetKind_(new QComboBox(this))
     , targetTime_(addField("targetTime", QStringLiteral("応答目標時間 (秒)"), QStringLiteral("20"),
-                           {0, 86400}, "target-time"))
+                           {0, 86400}, teletraffic::Argument::TargetTime))
     , serviceLevel_(addField("serviceLevel", QStringLiteral("サービスレベル目標 (%)"),
-                             QStringLiteral("80"), kPercentBelow100, "service-level"))
+                             QStringLiteral("80"), kPercentBelow100,
+                             teletraffic::Argument::ServiceLevel))
     , averageWait_(addField("averageWait", QStringLiteral("平均応答時間目標 (秒)"),
-                            QStringLiteral("20"), kSeconds, "average-wait"))
+                            QStringLiteral("20"), kSeconds, teletraffic::Argument::AverageWait))
     , shrinkage_(addField("shrinkage", QStringLiteral("シュリンケージ (%)"), QStringLiteral("0"),
-                          kPercentBelow100, "shrinkage"))
+                          kPercentBelow100, teletraffic::Argument::Shrinkage))
     , maxOccupancy_(addField("maxOccupancy", QStringLiteral("最大稼働率 (%)"),
-                             QStringLiteral("100"), {0, 100, false, true}, "max-occupancy"))
+                             QStringLiteral("100"), {0, 100, false, true},
+                             teletraffic::Argument::MaxOccupancy))
     , answer_(new QLabel(this))
     , detail_(new QLabel(this))
     , views_(new QTabWidget(this))

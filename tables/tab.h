@@ -5,12 +5,14 @@
 #pragma once
 
 #include "tables/input_field.h"
+#include "teletraffic/error.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -105,11 +107,13 @@ protected:
     // (or starts the work that will). False when the answer shown is not the
     // inputs' own.
     virtual bool compute() = 0;
-    // The field to mark for what the engine says of `argument` ("traffic").
-    virtual InputField* fieldFor(const std::string& argument) const;
+    // The field to mark for what the engine says of `argument`.
+    virtual InputField* fieldFor(teletraffic::Argument argument) const;
 
+    // A field; `argument`, the engine's argument it gives, if any.
     InputField* addField(const char* name, const QString& label, const QString& text,
-                         const Range& range, const char* argument = nullptr);
+                         const Range& range,
+                         std::optional<teletraffic::Argument> argument = std::nullopt);
     QPushButton* addButton(const char* name, const QString& text);
     // True, having told the user, when the answer is stale and not to be saved.
     bool refuseStale();
@@ -123,7 +127,7 @@ protected:
     Dialogs dialogs_;
 
 private:
-    std::vector<std::pair<std::string, InputField*>> arguments_;
+    std::vector<std::pair<teletraffic::Argument, InputField*>> arguments_;
     QLabel* note_;
     QWidget* results_;
     bool stale_ = false;

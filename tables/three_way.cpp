@@ -42,7 +42,7 @@ using teletraffic::EngsetLoad;
 
 double Blocking(const ThreeWayInputs& in, double traffic, double lines) {
     if (in.sources) {
-        return teletraffic::EngsetBlocking(*in.sources, lines, EngsetLoad::Traffic, traffic)
+        return teletraffic::EngsetBlocking(EngsetLoad::Traffic, traffic, *in.sources, lines)
             .callCongestion;
     }
     return teletraffic::ErlangB(traffic, lines);
@@ -56,8 +56,8 @@ ThreeWay SolveThreeWay(const ThreeWayInputs& in) {
     switch (in.unknown) {
     case Unknown::Lines:
         answer.lines =
-            static_cast<double>(engset ? teletraffic::EngsetLines(*in.sources, EngsetLoad::Traffic,
-                                                                  in.traffic, in.blocking)
+            static_cast<double>(engset ? teletraffic::EngsetLines(EngsetLoad::Traffic, in.traffic,
+                                                                  *in.sources, in.blocking)
                                        : teletraffic::ErlangBLines(in.traffic, in.blocking));
         break;
     case Unknown::Blocking:

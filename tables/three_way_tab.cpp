@@ -20,7 +20,8 @@ namespace {
 
 // In the order of Unknown.
 const char* const kNames[3] = {"solveTraffic", "solveBlocking", "solveLines"};
-const char* const kArguments[3] = {"traffic", "blocking", "lines"};
+const teletraffic::Argument kArguments[3] = {
+    teletraffic::Argument::Traffic, teletraffic::Argument::Blocking, teletraffic::Argument::Lines};
 const Range kRanges[3] = {{0, teletraffic::kMaxTraffic},
                           {teletraffic::kMinBlocking, 1, false, false, true},
                           {0, teletraffic::kMaxLines, true}};
@@ -48,7 +49,7 @@ ThreeWayTab::ThreeWayTab(Dialogs dialogs, QWidget* parent)
         connect(solveFor_[i], &QRadioButton::toggled, this, &ThreeWayTab::showUnknown);
     }
     sources_ = addField("solveSources", QStringLiteral("呼源数（空欄はアーランB式）"), QString(),
-                        {1, teletraffic::kMaxSources, true}, "sources");
+                        {1, teletraffic::kMaxSources, true}, teletraffic::Argument::Sources);
     solveFor_[static_cast<int>(Unknown::Lines)]->setChecked(true);
     connect(addButton("solveCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
             &Tab::run);
@@ -92,7 +93,7 @@ void ThreeWayTab::showUnknown() {
     }
 }
 
-InputField* ThreeWayTab::fieldFor(const std::string& argument) const {
+InputField* ThreeWayTab::fieldFor(teletraffic::Argument argument) const {
     // An answer out of the engine's range: the known value that led to it.
     const Unknown unknown = inputs().unknown;
     if (argument == kArguments[static_cast<int>(unknown)]) {

@@ -169,30 +169,30 @@ template <typename Real> Inverse<Real> CallInverse(Ext S, Ext N, Ext beta) {
 
 // --- The arguments ---------------------------------------------------------------
 
-const char* LoadName(EngsetLoad kind) {
+Argument LoadName(EngsetLoad kind) {
     switch (kind) {
     case EngsetLoad::IdleSourceTraffic:
-        return "idle-source-traffic";
+        return Argument::IdleSourceTraffic;
     case EngsetLoad::Traffic:
-        return "traffic";
+        return Argument::Traffic;
     case EngsetLoad::IntendedTraffic:
-        return "intended-traffic";
+        return Argument::IntendedTraffic;
     }
-    return "traffic";
+    return Argument::Traffic;
 }
 
 void CheckSources(double S) {
-    Require(S >= 1 && S <= kMaxSources && std::floor(S) == S, "sources",
+    Require(S >= 1 && S <= kMaxSources && std::floor(S) == S, Argument::Sources,
             "a whole number from 1 to 1e9", S);
 }
 void CheckLines(double S, double N) {
-    Require(N >= 0 && N <= kMaxSources && std::floor(N) == N, "lines",
+    Require(N >= 0 && N <= kMaxSources && std::floor(N) == N, Argument::Lines,
             "a whole number from 0 to 1e9", N);
-    RequireThat(N <= S, "lines", "at most the sources, " + ShowNumber(S), N);
+    RequireThat(N <= S, Argument::Lines, "at most the sources, " + ShowNumber(S), N);
 }
 
 void CheckLoad(double S, EngsetLoad kind, double load) {
-    const char* name = LoadName(kind);
+    const Argument name = LoadName(kind);
     if (kind == EngsetLoad::IntendedTraffic) {
         RequireThat(load >= 0 && load < S, name,
                     "a number of erlangs from 0 up to but not including the sources, " +
@@ -284,7 +284,7 @@ Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
 
 Ext BetaForTraffic(Ext S, Ext N, Ext A, Ext guess = 0) {
     const Ext beta = SolveBetaForTraffic(S, N, A, guess);
-    Require(beta <= kMaxTraffic, "traffic",
+    Require(beta <= kMaxTraffic, Argument::Traffic,
             "low enough that the idle-source traffic stays within 1e9 erlangs",
             static_cast<double>(A));
     return beta;
@@ -381,12 +381,12 @@ template <typename Real> Verdict CallVerdict(const Inverse<Real>& call, Ext logT
 
 } // namespace
 
-Engset EngsetBlocking(double sources, double lines, EngsetLoad kind, double load) {
+Engset EngsetBlocking(EngsetLoad kind, double load, double sources, double lines) {
     CheckSources(sources);
     CheckLines(sources, lines);
     CheckLoad(sources, kind, load);
     if (kind == EngsetLoad::Traffic && lines == sources) {
-        RequireThat(load < sources, "traffic",
+        RequireThat(load < sources, Argument::Traffic,
                     "below the sources, " + ShowNumber(sources) +
                         ", when every source has a line: no idle-source traffic offers more",
                     load);
@@ -394,7 +394,7 @@ Engset EngsetBlocking(double sources, double lines, EngsetLoad kind, double load
     return FromBeta(sources, lines, BetaFor(sources, lines, kind, load));
 }
 
-std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double blocking) {
+std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double blocking) {
     CheckSources(sources);
     CheckLoad(sources, kind, load);
     CheckBlocking(blocking);
@@ -409,7 +409,7 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
     if (kind == EngsetLoad::Traffic && load >= S) {
         const Ext beta = BetaForTraffic(S, S - 1, load);
         if (-CallInverse<Ext>(S, S - 1, beta).R.Log() > logT) {
-            throw DomainError("traffic", load,
+            throw DomainError(Argument::Traffic, load,
                               "below the sources, " + ShowNumber(S) + ", for a blocking of " +
                                   ShowNumber(T) + ": fewer lines than sources never meet it");
         }
@@ -490,7 +490,7 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
     CheckSources(sources);
     CheckLines(sources, lines);
     CheckBlocking(blocking);
-    RequireThat(lines < sources, "lines",
+    RequireThat(lines < sources, Argument::Lines,
                 "fewer than the sources, " + ShowNumber(sources) +
                     ": with a line for every source nothing is ever blocked",
                 lines);
@@ -525,7 +525,7 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
         }
         beta = LogNewton(f, m > 0 && m < S ? m / (S - m) : erlang / (S - erlang * (1 - T)), lo, hi);
     }
-    Require(beta <= kMaxTraffic, "blocking",
+    Require(beta <= kMaxTraffic, Argument::Blocking,
             "low enough that the idle-source traffic stays within 1e9 erlangs", blocking);
     return FromBeta(sources, lines, beta);
 }

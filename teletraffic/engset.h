@@ -49,12 +49,12 @@ struct Engset {
     double idleSourceTraffic; // beta
 };
 
-// `sources` whole, 1 to kMaxSources; `lines` whole, 0 to sources; `load` of
-// the kind `kind`.
-Engset EngsetBlocking(double sources, double lines, EngsetLoad kind, double load);
+// `load` of the kind `kind`; `sources` whole, 1 to kMaxSources; `lines`
+// whole, 0 to sources.
+Engset EngsetBlocking(EngsetLoad kind, double load, double sources, double lines);
 
 // Smallest whole number of lines whose call congestion is at most `blocking`.
-std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double blocking);
+std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double blocking);
 
 // The offered traffic (the `Traffic` sense) at which `lines` (fewer than the
 // sources) meet a call congestion of `blocking`; the result also gives the

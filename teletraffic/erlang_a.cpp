@@ -214,7 +214,7 @@ double LogAbandon(double A, std::int64_t n, double ratio) {
 
 Abandonment ErlangA(double traffic, double agents, double aht, double patience) {
     CheckTraffic(traffic);
-    CheckCount(agents, "agents");
+    CheckCount(agents, Argument::Agents);
     CheckPatience(aht, patience);
     if (traffic == 0) {
         return {0, 0, 0, 0};
@@ -230,7 +230,7 @@ Abandonment ErlangA(double traffic, double agents, double aht, double patience) 
 double ErlangAServiceLevel(double traffic, double agents, double aht, double patience,
                            double targetTime) {
     CheckTraffic(traffic);
-    CheckCount(agents, "agents");
+    CheckCount(agents, Argument::Agents);
     CheckPatience(aht, patience);
     CheckTimes(aht, targetTime);
     if (traffic == 0) {
@@ -321,8 +321,8 @@ std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, d
     });
 }
 
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double aht, double patience,
-                        double shrinkage, double maxOccupancy) {
+Schedule ErlangAScheduleAgents(double traffic, std::int64_t agentsForTarget, double aht,
+                               double patience, double shrinkage, double maxOccupancy) {
     CheckFactors(agentsForTarget, shrinkage, maxOccupancy);
     CheckTraffic(traffic);
     CheckPatience(aht, patience);

@@ -55,7 +55,7 @@ std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, d
 // The staffing factors (staffing_factors.h) by Erlang A, where the carried
 // traffic, A (1 - P(Ab)), falls short of the offered: its occupancy at each
 // count decides.
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double aht, double patience,
-                        double shrinkage, double maxOccupancy);
+Schedule ErlangAScheduleAgents(double traffic, std::int64_t agentsForTarget, double aht,
+                               double patience, double shrinkage, double maxOccupancy);
 
 } // namespace teletraffic

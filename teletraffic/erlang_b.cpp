@@ -42,7 +42,7 @@ Verdict BlockingVerdict(Real A, std::int64_t n, const Scaled<Real>& R, double T,
 
 // An answer that would leave the domain is refused, its own rounding at the
 // edge aside: within 1e-13 above the largest traffic it is that traffic.
-double WithinTraffic(double answer, const char* argument, double value, const std::string& rule) {
+double WithinTraffic(double answer, Argument argument, double value, const std::string& rule) {
     if (answer <= kMaxTraffic) {
         return answer;
     }
@@ -90,7 +90,7 @@ std::int64_t Lines(double traffic, double recall, double T) {
 
 double ErlangB(double traffic, double lines) {
     CheckTraffic(traffic);
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     if (traffic == 0) {
         return 0;
     }
@@ -100,7 +100,7 @@ double ErlangB(double traffic, double lines) {
 
 double LogErlangB(double traffic, double lines) {
     CheckTraffic(traffic);
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     if (traffic == 0) {
         return -INFINITY;
     }
@@ -120,7 +120,7 @@ std::int64_t ErlangBLines(double traffic, double blocking) {
 }
 
 double ErlangBTraffic(double lines, double blocking) {
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     CheckBlocking(blocking);
     if (lines == 0) {
         return 0;
@@ -134,7 +134,7 @@ double ErlangBTraffic(double lines, double blocking) {
     // the traffic sought lies between N T / (1 - T) and N / (1 - T).
     const double lower = N >= 1 ? N * T / (1 - T) : 0;
     const double upper = N / (1 - T);
-    WithinTraffic(lower, "lines", N, refusal);
+    WithinTraffic(lower, Argument::Lines, N, refusal);
     double guess = 0;
     if (N < 1) {
         // Below one line B ~ A^N / Gamma(N + 1) for small A: the answer may
@@ -200,14 +200,14 @@ double ErlangBTraffic(double lines, double blocking) {
             A = std::nextafter(A, 0.0);
         }
     }
-    return WithinTraffic(A, "lines", N, refusal);
+    return WithinTraffic(A, Argument::Lines, N, refusal);
 }
 
 // --- Extended Erlang B -------------------------------------------------------------
 
 Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     CheckTraffic(traffic);
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     CheckRecall(recall);
     if (traffic == 0) {
         return {0, 0};
@@ -217,7 +217,7 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     const double R = recall;
     const double most = A / (1 - R);
     const auto within = [&](double offered) {
-        return WithinTraffic(offered, "traffic", A,
+        return WithinTraffic(offered, Argument::Traffic, A,
                              "a traffic whose load with retries, " + ShowNumber(offered) +
                                  " erlangs, stays within 1e9");
     };
@@ -265,7 +265,7 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     return {within(offered), std::fmin(static_cast<double>(Rs.Reciprocal()), 1)};
 }
 
-std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall) {
+std::int64_t ExtendedErlangBLines(double traffic, double recall, double blocking) {
     CheckTraffic(traffic);
     CheckBlocking(blocking);
     CheckRecall(recall);
@@ -281,7 +281,7 @@ std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall
     return lines;
 }
 
-double ExtendedErlangBTraffic(double lines, double blocking, double recall) {
+double ExtendedErlangBTraffic(double lines, double recall, double blocking) {
     CheckRecall(recall);
     double fresh = ErlangBTraffic(lines, blocking) * (1 - recall * blocking);
     // Its load with retries must read back within the domain, rounding and all.

@@ -83,11 +83,11 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall);
 // Smallest whole number of lines whose blocking at the fixed point is at or
 // below `blocking` (decided without the fixed point: exact whatever k).
 // Refused where the load with retries at that count would exceed 1e9.
-std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall);
+std::int64_t ExtendedErlangBLines(double traffic, double recall, double blocking);
 
 // Largest fresh traffic (retries not counted) `lines` carry at a blocking of
 // `blocking`: ErlangBTraffic(lines, blocking) * (1 - recall * blocking), with
 // its refusals.
-double ExtendedErlangBTraffic(double lines, double blocking, double recall);
+double ExtendedErlangBTraffic(double lines, double recall, double blocking);
 
 } // namespace teletraffic

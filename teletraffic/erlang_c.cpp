@@ -54,7 +54,7 @@ double ErlangC(double traffic, double agents) {
     return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents)));
 }
 
-double ServiceLevel(double traffic, double agents, double aht, double targetTime) {
+double ErlangCServiceLevel(double traffic, double agents, double aht, double targetTime) {
     CheckQueue(traffic, agents);
     CheckTimes(aht, targetTime);
     if (traffic == 0) {
@@ -63,7 +63,7 @@ double ServiceLevel(double traffic, double agents, double aht, double targetTime
     return Service(traffic, agents, aht, targetTime);
 }
 
-double AverageSpeedOfAnswer(double traffic, double agents, double aht) {
+double ErlangCAverageWait(double traffic, double agents, double aht) {
     CheckQueue(traffic, agents);
     CheckTimes(aht, 0);
     if (traffic == 0) {
@@ -76,7 +76,7 @@ double AverageSpeedOfAnswer(double traffic, double agents, double aht) {
 std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel) {
     CheckTraffic(traffic);
     CheckTimes(aht, targetTime);
-    Require(serviceLevel >= 0 && serviceLevel < 1, "service-level",
+    Require(serviceLevel >= 0 && serviceLevel < 1, Argument::ServiceLevel,
             "from 0 up to but not including 1", serviceLevel);
     const double A = traffic;
     const double lo = std::floor(A); // at or below the traffic, nobody is served in time

@@ -33,10 +33,11 @@ double ErlangC(double traffic, double agents);
 
 // Share of callers answered within `targetTime` (0 or more), given the
 // average handling time `aht` (greater than 0) in the same unit.
-double ServiceLevel(double traffic, double agents, double aht, double targetTime);
+double ErlangCServiceLevel(double traffic, double agents, double aht, double targetTime);
 
-// Average speed of answer: mean wait over all callers, in the unit of `aht`.
-double AverageSpeedOfAnswer(double traffic, double agents, double aht);
+// Average wait over all callers (the average speed of answer), in the unit
+// of `aht`.
+double ErlangCAverageWait(double traffic, double agents, double aht);
 
 // Smallest whole number of agents (more than `traffic`) whose service level
 // is at or above `serviceLevel` (0 up to 1 exclusive).

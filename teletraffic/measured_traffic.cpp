@@ -12,11 +12,11 @@ namespace teletraffic {
 using namespace detail;
 using Ext = long double;
 
-double OfferedTraffic(double carried, double lines) {
-    Require(carried >= 0 && carried <= kMaxTraffic, "carried", "a number of erlangs from 0 to 1e9",
-            carried);
-    CheckCount(lines, "lines");
-    RequireThat(carried < lines, "carried",
+double ErlangBOfferedTraffic(double carried, double lines) {
+    Require(carried >= 0 && carried <= kMaxTraffic, Argument::Carried,
+            "a number of erlangs from 0 to 1e9", carried);
+    CheckCount(lines, Argument::Lines);
+    RequireThat(carried < lines, Argument::Carried,
                 "below the lines, " + ShowNumber(lines) + ": they never carry that much", carried);
     if (carried == 0) {
         return 0;
@@ -48,7 +48,7 @@ double OfferedTraffic(double carried, double lines) {
     const Ext B = R.Reciprocal();
     const Ext slope = 1 - B * (N - x + x * B) / std::exp(logKept);
     A = static_cast<double>(x * std::exp(-(std::log(x) + logKept - std::log(Ext(Y))) / slope));
-    Require(A <= kMaxTraffic, "carried",
+    Require(A <= kMaxTraffic, Argument::Carried,
             "low enough that the offered traffic stays within 1e9 erlangs", carried);
     return A;
 }

@@ -19,6 +19,6 @@
 namespace teletraffic {
 
 // The offered traffic A with A (1 - B(A, N)) = `carried`, for 0 <= carried < lines.
-double OfferedTraffic(double carried, double lines);
+double ErlangBOfferedTraffic(double carried, double lines);
 
 } // namespace teletraffic

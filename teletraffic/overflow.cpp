@@ -21,9 +21,11 @@ using Ext = long double;
 namespace {
 
 void CheckMoments(double mean, double variance) {
-    Require(mean >= 0 && mean <= kMaxTraffic, "mean", "a number of erlangs from 0 to 1e9", mean);
-    Require(variance >= 0 && variance < INFINITY, "variance", "a number of 0 or more", variance);
-    RequireThat(variance >= mean, "variance",
+    Require(mean >= 0 && mean <= kMaxTraffic, Argument::Mean, "a number of erlangs from 0 to 1e9",
+            mean);
+    Require(variance >= 0 && variance < INFINITY, Argument::Variance, "a number of 0 or more",
+            variance);
+    RequireThat(variance >= mean, Argument::Variance,
                 "at least the mean, " + ShowNumber(mean) +
                     ": smoother traffic has no equivalent random traffic",
                 variance);
@@ -48,11 +50,11 @@ Overflow Moments(Ext A, Ext N) {
 
 Overflow OverflowMoments(double traffic, double lines) {
     CheckTraffic(traffic);
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     return Moments(traffic, lines);
 }
 
-Overflow CombineOverflow(const Overflow& a, const Overflow& b) {
+Overflow OverflowCombine(const Overflow& a, const Overflow& b) {
     const double m = a.mean + b.mean;
     const double v = a.variance + b.variance;
     return {m, v, m > 0 ? v / m : 1};
@@ -98,7 +100,7 @@ EquivalentRandom NestedEquivalent(double m, double v) {
         }
         fb = excess(b);
     }
-    Require((fa < 0) != (fb < 0), "variance",
+    Require((fa < 0) != (fb < 0), Argument::Variance,
             "small enough that the equivalent traffic stays within 1e9 erlangs", v);
     if (a > b) {
         std::swap(a, b);
@@ -238,7 +240,7 @@ bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
 
 } // namespace
 
-EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
+EquivalentRandom OverflowEquivalentRandom(double mean, double variance) {
     CheckMoments(mean, variance);
     const double m = mean;
     const double v = variance;
@@ -248,7 +250,7 @@ EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
     // Rapp's traffic is within a few per cent of the answer: far beyond the
     // engine's traffic there is none, and the solvers are kept within reach.
     const double Z = v / m;
-    Require(v + 3 * Z * (Z - 1) <= 4 * kMaxTraffic, "variance",
+    Require(v + 3 * Z * (Z - 1) <= 4 * kMaxTraffic, Argument::Variance,
             "small enough that the equivalent traffic stays within 1e9 erlangs", v);
     EquivalentRandom er{};
     if (!NewtonEquivalent(m, v, er)) {
@@ -258,7 +260,7 @@ EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
     if (er.traffic > kMaxTraffic && er.traffic <= kMaxTraffic * (1 + 1e-12)) {
         er.traffic = kMaxTraffic;
     }
-    Require(er.traffic <= kMaxTraffic, "variance",
+    Require(er.traffic <= kMaxTraffic, Argument::Variance,
             "small enough that the equivalent traffic stays within 1e9 erlangs", v);
     return er;
 }
@@ -285,7 +287,7 @@ Prepared Prepare(double mean, double variance, OverflowMethod method) {
         const double Z = variance / mean;
         return {mean, mean, mean / Z, 0, 1 / Z};
     }
-    const EquivalentRandom er = EquivalentRandomTraffic(mean, variance);
+    const EquivalentRandom er = OverflowEquivalentRandom(mean, variance);
     return {mean, er.traffic, er.traffic, er.lines, 1};
 }
 
@@ -301,7 +303,7 @@ LossLog Loss(const Prepared& p, double x) {
 
 OverflowLoss OverflowBlocking(double mean, double variance, double lines, OverflowMethod method) {
     CheckMoments(mean, variance);
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     if (mean == 0) {
         return {0, 0};
     }
@@ -310,7 +312,7 @@ OverflowLoss OverflowBlocking(double mean, double variance, double lines, Overfl
     return {mean * blocking, blocking};
 }
 
-std::int64_t OverflowLines(double mean, double variance, double blocking, OverflowMethod method) {
+std::int64_t OverflowLines(double mean, double variance, OverflowMethod method, double blocking) {
     CheckMoments(mean, variance);
     CheckBlocking(blocking);
     if (mean == 0) {
@@ -329,7 +331,7 @@ std::int64_t OverflowLines(double mean, double variance, double blocking, Overfl
         const LossLog l = Loss(p, static_cast<double>(n));
         return Step{l.logBlocking <= logT, l.logBlocking - logT, l.fall};
     });
-    Require(static_cast<double>(x) <= kMaxLines, "blocking",
+    Require(static_cast<double>(x) <= kMaxLines, Argument::Blocking,
             "reached within 2e9 lines for this stream", blocking);
     return x;
 }

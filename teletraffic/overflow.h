@@ -39,7 +39,7 @@ struct Overflow {
 Overflow OverflowMoments(double traffic, double lines);
 
 // Independent streams combine by adding means and variances.
-Overflow CombineOverflow(const Overflow& a, const Overflow& b);
+Overflow OverflowCombine(const Overflow& a, const Overflow& b);
 
 struct EquivalentRandom {
     double traffic; // A*
@@ -48,7 +48,7 @@ struct EquivalentRandom {
 
 // The (A*, N*) whose overflow has mean `mean` and variance `variance` (at
 // least the mean: smooth traffic is refused).
-EquivalentRandom EquivalentRandomTraffic(double mean, double variance);
+EquivalentRandom OverflowEquivalentRandom(double mean, double variance);
 
 enum class OverflowMethod { EquivalentRandom, Hayward };
 
@@ -62,6 +62,6 @@ struct OverflowLoss {
 OverflowLoss OverflowBlocking(double mean, double variance, double lines, OverflowMethod method);
 
 // Smallest whole number of further lines whose blocking is at most `blocking`.
-std::int64_t OverflowLines(double mean, double variance, double blocking, OverflowMethod method);
+std::int64_t OverflowLines(double mean, double variance, OverflowMethod method, double blocking);
 
 } // namespace teletraffic

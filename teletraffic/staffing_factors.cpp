@@ -7,7 +7,7 @@ namespace teletraffic {
 
 using namespace detail;
 
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double shrinkage,
+Schedule ScheduleAgents(double traffic, std::int64_t agentsForTarget, double shrinkage,
                         double maxOccupancy) {
     CheckFactors(agentsForTarget, shrinkage, maxOccupancy);
     CheckTraffic(traffic);

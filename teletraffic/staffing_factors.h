@@ -34,10 +34,10 @@ struct Schedule {
     Decided decidedBy;
 };
 
-// From the agents a service target needs for `traffic` erlangs: raised until
-// the occupancy, traffic / agents, is at most `maxOccupancy`, then grossed up
-// for `shrinkage`.
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double shrinkage,
+// From the agents a service target needs for `traffic` erlangs,
+// `agentsForTarget`: raised until the occupancy, traffic / agents, is at
+// most `maxOccupancy`, then grossed up for `shrinkage`.
+Schedule ScheduleAgents(double traffic, std::int64_t agentsForTarget, double shrinkage,
                         double maxOccupancy);
 
 } // namespace teletraffic

@@ -90,11 +90,11 @@ TEST(EngineProperties, HoldAtRandomPoints) {
                 const double h = p.Log(1, 600);
                 const double t = p.Chance(0.2) ? 0 : p.Log(1e-3, 600);
                 const double C = ErlangC(A, N);
-                const double level = ServiceLevel(A, N, h, t);
+                const double level = ErlangCServiceLevel(A, N, h, t);
                 EXPECT_TRUE(C >= 0 && C <= 1) << C;
                 EXPECT_TRUE(level >= 0 && level <= 1) << level;
-                EXPECT_GE(ServiceLevel(A, N, h, t * 1.01 + 1e-9) * (1 + 1e-12), level);
-                EXPECT_GE(AverageSpeedOfAnswer(A, N, h), 0);
+                EXPECT_GE(ErlangCServiceLevel(A, N, h, t * 1.01 + 1e-9) * (1 + 1e-12), level);
+                EXPECT_GE(ErlangCAverageWait(A, N, h), 0);
             }
         } catch (const std::exception& e) {
             ADD_FAILURE() << e.what();
@@ -128,7 +128,7 @@ TEST(EngineProperties, CountsAreMinimal) {
             EXPECT_GE(ErlangBLines(A, std::fmax(T * 0.99, kMinBlocking)), n);
 
             try {
-                const std::int64_t e = ExtendedErlangBLines(A, T, R);
+                const std::int64_t e = ExtendedErlangBLines(A, R, T);
                 EXPECT_TRUE(detail::BlockingAtMost(A, R, e, T));
                 EXPECT_FALSE(e > 0 && detail::BlockingAtMost(A, R, e - 1, T));
                 EXPECT_GE(e, n);
@@ -167,11 +167,11 @@ TEST(EngineProperties, AnswersReadBack) {
                     if (N >= 1 && N == std::round(N)) {
                         EXPECT_EQ(n, N); // the traffic N lines carry needs N lines
                     }
-                    ExtendedErlangBLines(A, T, 0);
+                    ExtendedErlangBLines(A, 0, T);
                 }
-                const double fresh = ExtendedErlangBTraffic(N, T, 0.9);
+                const double fresh = ExtendedErlangBTraffic(N, 0.9, T);
                 if (fresh > 1e-300) {
-                    EXPECT_LE(ExtendedErlangBLines(fresh * (1 - 1e-12), T, 0.9), std::ceil(N));
+                    EXPECT_LE(ExtendedErlangBLines(fresh * (1 - 1e-12), 0.9, T), std::ceil(N));
                     EXPECT_LE(ExtendedErlangB(fresh, N, 0.9).offered, kMaxTraffic);
                 }
             } catch (const DomainError& e) {
@@ -190,7 +190,7 @@ TEST(EngineProperties, AnswersReadBack) {
                 EXPECT_GE(ErlangBTraffic(n, T), A * (1 - 1e-12));
                 const double P = std::fmin(1 - T, 1 - 1e-15);
                 const double agents = static_cast<double>(ErlangCAgents(A, 180, 20, P));
-                EXPECT_GE(ServiceLevel(A, agents, 180, 20), P * (1 - 1e-12));
+                EXPECT_GE(ErlangCServiceLevel(A, agents, 180, 20), P * (1 - 1e-12));
                 const Retrial r = ExtendedErlangB(A, n, 0.9);
                 EXPECT_LE(ErlangB(r.offered, n), 1);
             } catch (const DomainError& e) {

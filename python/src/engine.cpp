@@ -33,6 +33,39 @@ namespace {
 namespace py = pybind11;
 namespace tt = teletraffic;
 
+// The engine's arguments by the keywords that give them, and the refusal in
+// those words.
+constexpr std::pair<tt::Argument, const char*> kKeywords[] = {
+    {tt::Argument::Traffic, "traffic"},
+    {tt::Argument::Lines, "lines"},
+    {tt::Argument::Agents, "agents"},
+    {tt::Argument::Sources, "sources"},
+    {tt::Argument::Blocking, "blocking"},
+    {tt::Argument::Recall, "recall"},
+    {tt::Argument::Aht, "aht"},
+    {tt::Argument::Patience, "patience"},
+    {tt::Argument::TargetTime, "target_time"},
+    {tt::Argument::ServiceLevel, "service_level"},
+    {tt::Argument::AverageWait, "average_wait"},
+    {tt::Argument::Shrinkage, "shrinkage"},
+    {tt::Argument::MaxOccupancy, "max_occupancy"},
+    {tt::Argument::IntendedTraffic, "intended_traffic"},
+    {tt::Argument::IdleSourceTraffic, "idle_source_traffic"},
+    {tt::Argument::Mean, "mean"},
+    {tt::Argument::Variance, "variance"},
+    {tt::Argument::Carried, "carried"},
+};
+static_assert(std::size(kKeywords) == tt::kArgumentCount, "a keyword for every argument");
+
+std::string Keyword(tt::Argument argument) {
+    for (const auto& [a, keyword] : kKeywords) {
+        if (a == argument) {
+            return keyword;
+        }
+    }
+    return "";
+}
+
 // What the loops met outside the domain on this thread since the last look:
 // NumPy runs a call's loops on the calling thread, without the GIL.
 struct Trouble {
@@ -49,10 +82,11 @@ void Note() noexcept {
     try {
         throw;
     } catch (const tt::DomainError& e) {
-        trouble.argument = e.argument();
+        trouble.argument = Keyword(e.argument());
         trouble.value = e.value();
         trouble.rule = e.rule();
-        trouble.message = e.what();
+        trouble.message =
+            trouble.argument + " must be " + e.rule() + ", got " + tt::ShowNumber(e.value());
     } catch (const std::exception& e) {
         trouble.message = e.what();
     } catch (...) {
@@ -212,23 +246,31 @@ constexpr auto kHayward = tt::OverflowMethod::Hayward;
 // The agents a target needs reach the staffing factors as a count.
 std::int64_t WholeAgents(double agents) {
     if (!(agents == std::floor(agents) && std::fabs(agents) <= tt::kMaxLines)) {
-        throw tt::DomainError("agents", agents, "a whole number from 0 to 2e9");
+        throw tt::DomainError(tt::Argument::Agents, agents, "a whole number from 0 to 2e9");
     }
     return static_cast<std::int64_t>(agents);
 }
+// Python's order of arguments, where it is not the engine's.
 tt::Schedule Schedule(double agents, double traffic, double shrinkage, double maxOccupancy) {
-    return tt::ScheduleAgents(WholeAgents(agents), traffic, shrinkage, maxOccupancy);
+    return tt::ScheduleAgents(traffic, WholeAgents(agents), shrinkage, maxOccupancy);
 }
 tt::Schedule ErlangASchedule(double agents, double traffic, double aht, double patience,
                              double shrinkage, double maxOccupancy) {
-    return tt::ScheduleAgents(WholeAgents(agents), traffic, aht, patience, shrinkage, maxOccupancy);
+    return tt::ErlangAScheduleAgents(traffic, WholeAgents(agents), aht, patience, shrinkage,
+                                     maxOccupancy);
+}
+std::int64_t ExtendedLines(double traffic, double blocking, double recall) {
+    return tt::ExtendedErlangBLines(traffic, recall, blocking);
+}
+double ExtendedTraffic(double lines, double blocking, double recall) {
+    return tt::ExtendedErlangBTraffic(lines, recall, blocking);
 }
 template <tt::EngsetLoad kLoad> tt::Engset Engset(double sources, double lines, double load) {
-    return tt::EngsetBlocking(sources, lines, kLoad, load);
+    return tt::EngsetBlocking(kLoad, load, sources, lines);
 }
 template <tt::EngsetLoad kLoad>
 std::int64_t EngsetLines(double sources, double blocking, double load) {
-    return tt::EngsetLines(sources, kLoad, load, blocking);
+    return tt::EngsetLines(kLoad, load, sources, blocking);
 }
 template <tt::OverflowMethod kMethod>
 tt::OverflowLoss OverflowBlocking(double mean, double variance, double lines) {
@@ -236,7 +278,7 @@ tt::OverflowLoss OverflowBlocking(double mean, double variance, double lines) {
 }
 template <tt::OverflowMethod kMethod>
 std::int64_t OverflowLines(double mean, double variance, double blocking) {
-    return tt::OverflowLines(mean, variance, blocking, kMethod);
+    return tt::OverflowLines(mean, variance, kMethod, blocking);
 }
 
 // One engine function: the ufunc, and what the Python layer needs to know.
@@ -274,12 +316,11 @@ std::vector<std::pair<std::string, Entry>> Table() {
         Bind<tt::ErlangBLines>("erlang_b_lines", "traffic", "blocking"),
         Bind<tt::ErlangBTraffic>("erlang_b_traffic", "lines", "blocking"),
         Bind<tt::ExtendedErlangB>("extended_erlang_b", "traffic", "lines", "recall"),
-        Bind<tt::ExtendedErlangBLines>("extended_erlang_b_lines", "traffic", "blocking", "recall"),
-        Bind<tt::ExtendedErlangBTraffic>("extended_erlang_b_traffic", "lines", "blocking",
-                                         "recall"),
+        Bind<ExtendedLines>("extended_erlang_b_lines", "traffic", "blocking", "recall"),
+        Bind<ExtendedTraffic>("extended_erlang_b_traffic", "lines", "blocking", "recall"),
         Bind<tt::ErlangC>("erlang_c", "traffic", "agents"),
-        Bind<tt::ServiceLevel>("service_level", "traffic", "agents", "aht", "target_time"),
-        Bind<tt::AverageSpeedOfAnswer>("average_wait", "traffic", "agents", "aht"),
+        Bind<tt::ErlangCServiceLevel>("service_level", "traffic", "agents", "aht", "target_time"),
+        Bind<tt::ErlangCAverageWait>("average_wait", "traffic", "agents", "aht"),
         Bind<tt::ErlangCAgents>("agents", "traffic", "aht", "target_time", "service_level"),
         Bind<tt::ErlangCAgentsForWait>("agents_for_wait", "traffic", "aht", "average_wait"),
         Bind<tt::ErlangA>("erlang_a", "traffic", "agents", "aht", "patience"),
@@ -304,7 +345,7 @@ std::vector<std::pair<std::string, Entry>> Table() {
                                  "idle_source_traffic"),
         Bind<tt::EngsetTraffic>("engset_traffic", "sources", "lines", "blocking"),
         Bind<tt::OverflowMoments>("overflow", "traffic", "lines"),
-        Bind<tt::EquivalentRandomTraffic>("equivalent_random", "mean", "variance"),
+        Bind<tt::OverflowEquivalentRandom>("equivalent_random", "mean", "variance"),
         // name[keyword=word]: a keyword taking a word, the first its default.
         Bind<OverflowBlocking<kErt>>("overflow_blocking[method=ert]", "mean", "variance", "lines"),
         Bind<OverflowBlocking<kHayward>>("overflow_blocking[method=hayward]", "mean", "variance",
@@ -312,7 +353,7 @@ std::vector<std::pair<std::string, Entry>> Table() {
         Bind<OverflowLines<kErt>>("overflow_lines[method=ert]", "mean", "variance", "blocking"),
         Bind<OverflowLines<kHayward>>("overflow_lines[method=hayward]", "mean", "variance",
                                       "blocking"),
-        Bind<tt::OfferedTraffic>("offered_traffic", "carried", "lines"),
+        Bind<tt::ErlangBOfferedTraffic>("offered_traffic", "carried", "lines"),
     };
 }
 

@@ -54,12 +54,12 @@ Integer Ceiling(const Rational& q) {
 } // namespace
 
 void CheckFactors(std::int64_t agents, double shrinkage, double maxOccupancy) {
-    Require(agents >= 0 && static_cast<double>(agents) <= kMaxLines, "agents",
+    Require(agents >= 0 && static_cast<double>(agents) <= kMaxLines, Argument::Agents,
             "a number from 0 to 2e9", static_cast<double>(agents));
-    Require(shrinkage >= 0 && shrinkage < 1, "shrinkage", "from 0 up to but not including 1",
-            shrinkage);
-    Require(maxOccupancy > 0 && maxOccupancy <= 1, "max-occupancy", "greater than 0 and at most 1",
-            maxOccupancy);
+    Require(shrinkage >= 0 && shrinkage < 1, Argument::Shrinkage,
+            "from 0 up to but not including 1", shrinkage);
+    Require(maxOccupancy > 0 && maxOccupancy <= 1, Argument::MaxOccupancy,
+            "greater than 0 and at most 1", maxOccupancy);
 }
 
 Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrinkage) {
@@ -68,7 +68,7 @@ Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrink
     // No count beyond the engine's agents, which it could not take back.
     const Integer scheduled = Ceiling(Rational(s.onPhones) / (1 - Decimal(shrinkage)));
     if (scheduled > static_cast<std::int64_t>(kMaxLines)) {
-        throw DomainError("shrinkage", shrinkage,
+        throw DomainError(Argument::Shrinkage, shrinkage,
                           "small enough that the agents to schedule are at most 2e9");
     }
     s.scheduled = static_cast<std::int64_t>(scheduled);
@@ -79,7 +79,7 @@ Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrink
 std::int64_t ForOccupancy(double traffic, double maxOccupancy) {
     const Integer n = Ceiling(Rational(traffic) / Decimal(maxOccupancy));
     if (n > static_cast<std::int64_t>(kMaxLines)) {
-        throw DomainError("max-occupancy", maxOccupancy,
+        throw DomainError(Argument::MaxOccupancy, maxOccupancy,
                           "large enough that the agents it needs are at most 2e9");
     }
     return static_cast<std::int64_t>(n);

@@ -419,7 +419,7 @@ TEST(Overflow, FinalGroupByErtMeetsWhatTheMeanAloneMisses) {
         double target;
     } cases[] = {
         {teletraffic::OverflowMoments(10, 10), 0.01},
-        {teletraffic::CombineOverflow(teletraffic::OverflowMoments(10, 10),
+        {teletraffic::OverflowCombine(teletraffic::OverflowMoments(10, 10),
                                       teletraffic::OverflowMoments(6, 8)),
          0.001},
         {teletraffic::OverflowMoments(30, 20), 0.05},

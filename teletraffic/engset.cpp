@@ -3,6 +3,7 @@
 #include "teletraffic/erlang_b.h"
 #include "teletraffic/numerics/checks.h"
 #include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/exact.h"
 #include "teletraffic/numerics/gamma_ratio.h"
 #include "teletraffic/numerics/solve.h"
 
@@ -206,7 +207,7 @@ void CheckLoad(double S, EngsetLoad kind, double load) {
                 "a number of erlangs from 0 to 1e9 per source", load);
         return;
     }
-    Require(load >= 0 && load <= kMaxTraffic, name, "a number of erlangs from 0 to 1e9", load);
+    CheckTraffic(load, name);
 }
 
 // Newton's method on log x for an increasing f, kept in [lo, hi] where f(lo)
@@ -331,9 +332,6 @@ Engset FromBeta(double sources, double lines, Ext beta) {
 
 namespace mp = boost::multiprecision;
 using Rational = mp::cpp_rational;
-
-// Up to here the exact sum stays small.
-constexpr std::int64_t kExactLines = 64;
 
 // Whether E(S, N, beta) <= T exactly, beta the rational given.
 bool ExactAtMost(double S, std::int64_t N, const Rational& beta, double T) {

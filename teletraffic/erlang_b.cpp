@@ -19,12 +19,6 @@ namespace {
 
 using namespace detail;
 
-// The traffic whose blocking, with a fraction `recall` of blocked callers
-// retrying, is carried at exactly T: A / (1 - recall T).
-template <typename Real> Real Effective(double traffic, double recall, double T) {
-    return static_cast<Real>(traffic) / (1 - static_cast<Real>(recall) * static_cast<Real>(T));
-}
-
 // Whether log B(A, n) <= log T, given R(A, n); for retries A was rounded, which
 // moves log B by up to d log B / d log A = n - A + A B times that rounding.
 template <typename Real>
@@ -78,9 +72,7 @@ std::int64_t Lines(double traffic, double recall, double T) {
     return SmallestCount(lo, guess, [&](std::int64_t n) {
         const auto N = static_cast<double>(n);
         const Scaled<double> R = InverseBlocking(A, N);
-        // R(n + 1) / R(n) = B(n) + (n + 1) / A
-        return Step{MeetsBlocking(traffic, recall, n, R, T), target - R.Log(),
-                    std::log(R.Reciprocal() + (N + 1) / A)};
+        return Step{MeetsBlocking(traffic, recall, n, R, T), target - R.Log(), LogStep(A, N, R)};
     });
 }
 

@@ -15,13 +15,6 @@ using namespace detail;
 
 namespace {
 
-// From R = 1/B: C = N / (A + R (N - A)), and 1 - C = (R - 1)(N - A) / (A + R (N - A)),
-// both free of cancellation.
-template <typename Real> Real LogWait(Real A, Real N, const Scaled<Real>& R) {
-    // log(A + R (N - A)) = log R + log(N - A + A / R)
-    return std::log(N) - R.Log() - std::log(N - A + A * R.Reciprocal());
-}
-
 // 1 - SL = C e^-z with z = (N - A) t / h; SL = (1 - C) + C (1 - e^-z), two
 // terms of one sign, with 1 - C = (1 - B)(N - A) / (N - A + A B) from the
 // blocking's complement: no difference of large logarithms.
@@ -76,8 +69,7 @@ double ErlangCAverageWait(double traffic, double agents, double aht) {
 std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel) {
     CheckTraffic(traffic);
     CheckTimes(aht, targetTime);
-    Require(serviceLevel >= 0 && serviceLevel < 1, Argument::ServiceLevel,
-            "from 0 up to but not including 1", serviceLevel);
+    CheckServiceTarget(serviceLevel);
     const double A = traffic;
     const double lo = std::floor(A); // at or below the traffic, nobody is served in time
     if (serviceLevel == 0 || A == 0) {
@@ -115,27 +107,23 @@ std::int64_t ErlangCAgentsForWait(double traffic, double aht, double averageWait
     if (A == 0) {
         return 1;
     }
-    // ASA = C h / (N - A), C = N / (A + R (N - A)).
-    const auto logAsa = [&]<typename Real>(Real N) {
+    // The average wait C aht / (N - A).
+    const auto logWait = [&]<typename Real>(Real N) {
         const auto Aa = static_cast<Real>(A);
-        const Scaled<Real> R = InverseBlocking(Aa, N);
-        return std::log(N) - R.Log() - std::log(N - Aa + Aa * R.Reciprocal()) +
-               std::log(static_cast<Real>(aht)) - std::log(N - Aa);
+        return LogWait(Aa, N, InverseBlocking(Aa, N)) + std::log(static_cast<Real>(aht)) -
+               std::log(N - Aa);
     };
     const double target = std::log(averageWait);
     return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
         const auto N = static_cast<double>(n);
-        const double here = logAsa(N);
+        const double here = logWait(N);
         const auto verdict = [&]<typename Real>(Real N) {
-            const Real value = logAsa(N);
-            const Real logTarget = std::log(static_cast<Real>(averageWait));
-            return AtMost(value, logTarget,
-                          kError<Real> * (1 + std::fabs(value) + std::fabs(logTarget)));
+            return LogsAtMost(logWait(N), std::log(static_cast<Real>(averageWait)), kError<Real>);
         };
         const bool meets = Decide(
             verdict(N), [&] { return verdict(static_cast<long double>(n)); },
-            [&] { return logAsa(static_cast<long double>(n)) <= std::log(averageWait * 1.0L); });
-        return Bounded(n, meets, here - target, here - logAsa(N + 1));
+            [&] { return logWait(static_cast<long double>(n)) <= std::log(averageWait * 1.0L); });
+        return Bounded(n, meets, here - target, here - logWait(N + 1));
     });
 }
 

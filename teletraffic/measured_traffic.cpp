@@ -13,8 +13,7 @@ using namespace detail;
 using Ext = long double;
 
 double ErlangBOfferedTraffic(double carried, double lines) {
-    Require(carried >= 0 && carried <= kMaxTraffic, Argument::Carried,
-            "a number of erlangs from 0 to 1e9", carried);
+    CheckTraffic(carried, Argument::Carried);
     CheckCount(lines, Argument::Lines);
     RequireThat(carried < lines, Argument::Carried,
                 "below the lines, " + ShowNumber(lines) + ": they never carry that much", carried);

@@ -21,8 +21,7 @@ using Ext = long double;
 namespace {
 
 void CheckMoments(double mean, double variance) {
-    Require(mean >= 0 && mean <= kMaxTraffic, Argument::Mean, "a number of erlangs from 0 to 1e9",
-            mean);
+    CheckTraffic(mean, Argument::Mean);
     Require(variance >= 0 && variance < INFINITY, Argument::Variance, "a number of 0 or more",
             variance);
     RequireThat(variance >= mean, Argument::Variance,
@@ -62,6 +61,17 @@ Overflow OverflowCombine(const Overflow& a, const Overflow& b) {
 
 namespace {
 
+constexpr const char* kTooPeaked =
+    "small enough that the equivalent traffic stays within 1e9 erlangs";
+
+// Rapp's approximation of the equivalent random traffic and lines, within a
+// few per cent of the answer: where the solvers start.
+EquivalentRandom Rapp(double mean, double variance) {
+    const double Z = variance / mean;
+    const double A = variance + 3 * Z * (Z - 1);
+    return {A, std::fmax(A * (mean + Z) / (mean + Z - 1) - mean - 1, 0)};
+}
+
 // The bracketed fallback: for given lines N, the traffic whose overflow has
 // mean m, then the lines whose overflow has variance v, by TOMS 748.
 EquivalentRandom NestedEquivalent(double m, double v) {
@@ -81,10 +91,7 @@ EquivalentRandom NestedEquivalent(double m, double v) {
         const Overflow o = Moments(trafficFor(N), N);
         return (o.variance - v) / v;
     };
-    const double Z = v / m;
-    const double rappA = v + 3 * Z * (Z - 1);
-    const double rappN = std::fmax(rappA * (m + Z) / (m + Z - 1) - m - 1, 0);
-    double a = rappN;
+    double a = Rapp(m, v).lines;
     double fa = excess(a);
     double b = fa < 0 ? a * 1.05 + 0.1 : a * 0.95;
     double fb = excess(b);
@@ -100,8 +107,7 @@ EquivalentRandom NestedEquivalent(double m, double v) {
         }
         fb = excess(b);
     }
-    Require((fa < 0) != (fb < 0), Argument::Variance,
-            "small enough that the equivalent traffic stays within 1e9 erlangs", v);
+    Require((fa < 0) != (fb < 0), Argument::Variance, kTooPeaked, v);
     if (a > b) {
         std::swap(a, b);
         std::swap(fa, fb);
@@ -111,7 +117,9 @@ EquivalentRandom NestedEquivalent(double m, double v) {
         std::uintmax_t iterations = 100;
         const auto [x, y] = boost::math::tools::toms748_solve(
             excess, a, b, fa, fb,
-            [](double x, double y) { return std::fabs(y - x) <= 2 * kEpsilon * std::fmax(x, y); },
+            [](double x, double y) {
+                return std::fabs(y - x) <= 2 * kEpsilon<double> * std::fmax(x, y);
+            },
             iterations);
         N = (x + y) / 2;
     }
@@ -213,10 +221,8 @@ bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
     const double logMean = std::log(mean);
     const double logZ = std::log(variance) - logMean;
     const double Z = variance / mean;
-    const double rappA = variance + 3 * Z * (Z - 1);
-    const OverflowPoint<double> p =
-        Damped(std::log(rappA), std::fmax(rappA * (mean + Z) / (mean + Z - 1) - mean - 1, 0),
-               logMean, logZ, 1e-8);
+    const EquivalentRandom rapp = Rapp(mean, variance);
+    const OverflowPoint<double> p = Damped(std::log(rapp.traffic), rapp.lines, logMean, logZ, 1e-8);
     const Ext logMeanExt = std::log(static_cast<Ext>(mean));
     const Ext logZExt = std::log(static_cast<Ext>(variance)) - logMeanExt;
     if (mean <= 64 * Z && p.Size() < 1e-12) {
@@ -247,11 +253,9 @@ EquivalentRandom OverflowEquivalentRandom(double mean, double variance) {
     if (m == 0 || v == m) {
         return {m, 0};
     }
-    // Rapp's traffic is within a few per cent of the answer: far beyond the
-    // engine's traffic there is none, and the solvers are kept within reach.
-    const double Z = v / m;
-    Require(v + 3 * Z * (Z - 1) <= 4 * kMaxTraffic, Argument::Variance,
-            "small enough that the equivalent traffic stays within 1e9 erlangs", v);
+    // Far beyond the engine's traffic there is no answer, and the solvers
+    // are kept within reach.
+    Require(Rapp(m, v).traffic <= 4 * kMaxTraffic, Argument::Variance, kTooPeaked, v);
     EquivalentRandom er{};
     if (!NewtonEquivalent(m, v, er)) {
         er = NestedEquivalent(m, v);
@@ -260,8 +264,7 @@ EquivalentRandom OverflowEquivalentRandom(double mean, double variance) {
     if (er.traffic > kMaxTraffic && er.traffic <= kMaxTraffic * (1 + 1e-12)) {
         er.traffic = kMaxTraffic;
     }
-    Require(er.traffic <= kMaxTraffic, Argument::Variance,
-            "small enough that the equivalent traffic stays within 1e9 erlangs", v);
+    Require(er.traffic <= kMaxTraffic, Argument::Variance, kTooPeaked, v);
     return er;
 }
 
@@ -295,7 +298,7 @@ LossLog Loss(const Prepared& p, double x) {
     const double N = p.lines + x * p.scale;
     const Scaled<double> R = InverseBlocking(p.traffic, N);
     const double logLost = std::log(p.factor) - R.Log();
-    const double step = std::log(R.Reciprocal() + (N + 1) / p.traffic) * p.scale;
+    const double step = LogStep(p.traffic, N, R) * p.scale;
     return {logLost - std::log(p.mean), step};
 }
 

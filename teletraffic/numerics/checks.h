@@ -24,21 +24,33 @@ inline void RequireThat(bool ok, Argument name, const std::string& rule, double 
         throw DomainError(name, value, rule);
     }
 }
-inline void CheckTraffic(double A) {
-    Require(A >= 0 && A <= kMaxTraffic, Argument::Traffic, "a number of erlangs from 0 to 1e9", A);
+// A traffic in erlangs, from 0 to 1e9: the traffic offered, a stream's
+// mean, a carried or an idle-source traffic.
+inline void CheckTraffic(double A, Argument name = Argument::Traffic) {
+    Require(A >= 0 && A <= kMaxTraffic, name, "a number of erlangs from 0 to 1e9", A);
 }
 inline void CheckCount(double N, Argument name) {
     Require(N >= 0 && N <= kMaxLines, name, "a number from 0 to 2e9", N);
+}
+// A share from 0 up to 1 exclusive: the recall, a service-level target, the
+// shrinkage.
+inline void CheckShare(double p, Argument name) {
+    Require(p >= 0 && p < 1, name, "from 0 up to but not including 1", p);
+}
+// A time greater than 0: the handling time, the patience, an average-wait
+// target.
+inline void CheckDuration(double t, Argument name) {
+    Require(t > 0 && t < INFINITY, name, "a time greater than 0", t);
 }
 inline void CheckBlocking(double B) {
     Require(B >= kMinBlocking && B < 1, Argument::Blocking, "from 1e-300 up to but not including 1",
             B);
 }
 inline void CheckRecall(double R) {
-    Require(R >= 0 && R < 1, Argument::Recall, "from 0 up to but not including 1", R);
+    CheckShare(R, Argument::Recall);
 }
 inline void CheckTimes(double aht, double targetTime) {
-    Require(aht > 0 && aht < INFINITY, Argument::Aht, "a time greater than 0", aht);
+    CheckDuration(aht, Argument::Aht);
     Require(targetTime >= 0 && targetTime < INFINITY, Argument::TargetTime, "a time of 0 or more",
             targetTime);
 }
@@ -51,19 +63,15 @@ inline void CheckQueue(double A, double N) {
                               ", or the queue would grow without end");
     }
 }
-
 inline void CheckPatience(double aht, double patience) {
     CheckTimes(aht, 0);
-    Require(patience > 0 && patience < INFINITY, Argument::Patience, "a time greater than 0",
-            patience);
+    CheckDuration(patience, Argument::Patience);
 }
 inline void CheckServiceTarget(double serviceLevel) {
-    Require(serviceLevel >= 0 && serviceLevel < 1, Argument::ServiceLevel,
-            "from 0 up to but not including 1", serviceLevel);
+    CheckShare(serviceLevel, Argument::ServiceLevel);
 }
 inline void CheckWaitTarget(double averageWait) {
-    Require(averageWait > 0 && averageWait < INFINITY, Argument::AverageWait,
-            "a time greater than 0", averageWait);
+    CheckDuration(averageWait, Argument::AverageWait);
 }
 
 } // namespace teletraffic::detail

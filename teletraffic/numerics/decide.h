@@ -36,6 +36,12 @@ template <typename Second, typename Exact> bool Decide(Verdict first, Second sec
 // The errors the decisions allow for, relative, with room for the scales.
 template <typename Real> constexpr Real kError = 64 * kLogTolerance<Real>;
 
+// Whether logValue <= logTarget, the value known to a relative `error`.
+template <typename Real> Verdict LogsAtMost(Real logValue, Real logTarget, Real error) {
+    const Real tolerance = error * (1 + std::fabs(logValue) + std::fabs(logTarget));
+    return AtMost(logValue, logTarget, tolerance);
+}
+
 // Whether log(value) <= log(target), value known to a relative `error`.
 template <typename Real> Verdict LogAtMost(Real value, double target, Real error) {
     const Real logTarget = std::log(static_cast<Real>(target));
@@ -43,8 +49,7 @@ template <typename Real> Verdict LogAtMost(Real value, double target, Real error
     if (!std::isfinite(logValue)) {
         return logValue < logTarget ? Verdict::Yes : Verdict::No; // 0 or beyond the range
     }
-    const Real tolerance = error * (1 + std::fabs(logValue) + std::fabs(logTarget));
-    return AtMost(logValue, logTarget, tolerance);
+    return LogsAtMost(logValue, logTarget, error);
 }
 
 } // namespace teletraffic::detail

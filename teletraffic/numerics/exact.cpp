@@ -13,13 +13,6 @@ namespace {
 
 namespace mp = boost::multiprecision;
 using Rational = mp::cpp_rational;
-// GCC's quadruple precision, 113 bits: 49 more than long double, software
-// arithmetic some five times faster than Boost's 50-digit floats.
-using Quad = __float128;
-
-// Up to here the exact sums stay small: a few thousand bits.
-constexpr std::int64_t kExactLines = 64;
-
 // With A = p/q, R(A, N) = S_N / A^N, S_n = n S_(n-1) + A^n, is U_N / p^N for
 // the integers U_n = n q U_(n-1) + p^n: whole numbers throughout, with none
 // of a rational's reductions, which at the thousand-bit denominators of tiny
@@ -118,7 +111,7 @@ template <typename Excess> Quad Decided(Quad A, std::int64_t N, Excess excess) {
 constexpr double kQuadTolerance = 1e-30;
 
 bool BlockingAtMost(double traffic, double recall, std::int64_t lines, double T) {
-    const Quad A = traffic / (1 - static_cast<Quad>(recall) * T);
+    const Quad A = Effective<Quad>(traffic, recall, T);
     const Quad logT = logq(T);
     const auto over = [&](Quad logR) { return -logR - logT; };
     const Quad excess = over(Decided(A, lines, over));
@@ -142,7 +135,7 @@ bool ServiceAtLeast(double traffic, std::int64_t agents, double aht, double targ
     // level near 1, on log SL itself below 1/2, with 1 - C = (1 - B)(N - A) /
     // (N - A + A B), whose digits the first would lose there.
     const auto over = [&](Quad logR) {
-        const Quad logC = logq(N) - logR - logq(N - A + A * expq(-logR));
+        const Quad logC = LogWait(A, N, logR, expq(-logR));
         if (P > 0.5) {
             return logC - z - logMiss;
         }

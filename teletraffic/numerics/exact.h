@@ -13,6 +13,9 @@
 
 namespace teletraffic::detail {
 
+// Up to here the exact sums stay small: a few thousand bits.
+constexpr std::int64_t kExactLines = 64;
+
 // Whether B(A, N) <= T for the true blocking, where A = traffic / (1 - recall T),
 // the traffic whose load with retries is carried at exactly T.
 bool BlockingAtMost(double traffic, double recall, std::int64_t lines, double T);

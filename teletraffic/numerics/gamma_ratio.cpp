@@ -1,6 +1,8 @@
 #include "teletraffic/numerics/gamma_ratio.h"
 
 #include "teletraffic/error.h"
+#include "teletraffic/numerics/real.h"
+#include "teletraffic/numerics/stirling.h"
 #include "teletraffic/numerics/temme_coefficients.h"
 
 #include <boost/math/special_functions/gamma.hpp>
@@ -39,57 +41,6 @@
 namespace teletraffic::detail {
 namespace {
 
-using Quad = __float128;
-template <typename Real> constexpr bool kIsQuad = std::is_same_v<Real, Quad>;
-
-// The functions of <cmath>, and their quadruple-precision twins from GCC's
-// libquadmath, under one name each.
-namespace math {
-using std::ceil, std::copysign, std::erfc, std::exp, std::expm1, std::fabs, std::fmin, std::log,
-    std::log1p, std::sqrt;
-inline Quad ceil(Quad x) {
-    return ceilq(x);
-}
-inline Quad copysign(Quad x, Quad y) {
-    return copysignq(x, y);
-}
-inline Quad erfc(Quad x) {
-    return erfcq(x);
-}
-inline Quad exp(Quad x) {
-    return expq(x);
-}
-inline Quad expm1(Quad x) {
-    return expm1q(x);
-}
-inline Quad fabs(Quad x) {
-    return fabsq(x);
-}
-inline Quad fmin(Quad x, Quad y) {
-    return fminq(x, y);
-}
-inline Quad log(Quad x) {
-    return logq(x);
-}
-inline Quad log1p(Quad x) {
-    return log1pq(x);
-}
-inline Quad sqrt(Quad x) {
-    return sqrtq(x);
-}
-} // namespace math
-
-template <typename Real> Real Pi() {
-    if constexpr (kIsQuad<Real>) {
-        static const Quad pi = acosq(-1);
-        return pi;
-    } else {
-        return std::numbers::pi_v<Real>;
-    }
-}
-
-template <typename Real> constexpr Real kEpsilon = std::numeric_limits<Real>::epsilon();
-template <> constexpr Quad kEpsilon<Quad> = Quad(1) / (Quad(1ULL << 56) * Quad(1ULL << 56));
 // Below this Lentz's method takes a divisor for 0.
 template <typename Real> constexpr Real kTiny = std::numeric_limits<Real>::min() / kEpsilon<Real>;
 template <> constexpr Quad kTiny<Quad> = 1e-300;
@@ -119,48 +70,6 @@ constexpr auto kTemmeAs = [] {
 // From this shape on, the uniform expansion with the generated terms is
 // accurate to 1e-20 for |x/a - 1| <= 0.5.
 constexpr double kTemmeMinShape = 20;
-
-// log Gamma*(a) = log Gamma(a) - (a - 1/2) log a + a - log sqrt(2 pi), by
-// Stirling's series: eight terms reach 1e-23 from a = 20.
-template <typename Real> Real LogGammaStar(Real a) {
-    constexpr long double g[] = {1.0L / 12,   -1.0L / 360,      1.0L / 1260, -1.0L / 1680,
-                                 1.0L / 1188, -691.0L / 360360, 1.0L / 156,  -3617.0L / 122400};
-    const Real t = 1 / (a * a);
-    Real sum = 0;
-    for (int i = static_cast<int>(std::size(g)) - 1; i >= 0; --i) {
-        sum = sum * t + static_cast<Real>(g[i]);
-    }
-    return sum / a;
-}
-
-// lambda - 1 - log(lambda) for lambda = x/a, the exponent of x^a e^-x against
-// a^a e^-a. Near lambda = 1 the terms cancel, so there it is summed as
-// Loader's series in v = (x - a)/(x + a), whose terms are all of one sign.
-// Elsewhere in at least extended precision: a phi is the exponent of B, and
-// a rounding of x/a in double would come back multiplied by a. Below a/2 as
-// log(x/a): there the rounding of (x - a)/a near -1 would swamp lambda.
-template <typename Real> Real Phi(Real x, Real a) {
-    const Real sigma = (x - a) / a;
-    if (math::fabs(sigma) >= Real(0.1)) {
-        using Wide = std::conditional_t<(sizeof(Real) > sizeof(double)), Real, long double>;
-        const Wide s = (static_cast<Wide>(x) - a) / a;
-        return static_cast<Real>(s -
-                                 (s < -0.5 ? math::log(x / static_cast<Wide>(a)) : math::log1p(s)));
-    }
-    const Real v = (x - a) / (x + a);
-    const Real v2 = v * v;
-    Real power = v;
-    Real sum = 0;
-    for (int j = 3; j < 1000; j += 2) { // |v| < 0.053: 30 terms at most
-        power *= v2;
-        const Real term = power / j;
-        sum += term;
-        if (math::fabs(term) <= kEpsilon<Real> * math::fabs(sum)) {
-            break;
-        }
-    }
-    return sigma * v - 2 * sum;
-}
 
 // The lower incomplete gamma as a series: P(a, x) = D S with
 // D = x^(a-1) e^-x / Gamma(a) and S = x/a + x^2/(a(a+1)) + ..., whose terms

@@ -6,11 +6,12 @@
 // a few units in 1e-16). Whole counts are decided by comparing with a target;
 // where double cannot tell the two apart, the comparison is made again in x87
 // extended precision (11 bits more), and only where even that cannot tell,
-// exactly (see exact.h).
+// exactly (see exact.h). Below R, what the models build from it, once each.
 #pragma once
 
 #include "teletraffic/numerics/internal.h"
 
+#include "teletraffic/numerics/real.h"
 #include "teletraffic/numerics/scaled.h"
 
 #include <cmath>
@@ -89,6 +90,29 @@ template <typename Real> Real Pass(Real A, Real N, const Scaled<Real>& R) {
         return 1 - B;
     }
     return std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+}
+
+// log(R(A, N + 1) / R(A, N)) = log(B(A, N) + (N + 1) / A), from the
+// recurrence R(N + 1) = 1 + (N + 1) / A R(N): how a count's excess falls
+// with one line more.
+template <typename Real> Real LogStep(Real A, Real N, const Scaled<Real>& R) {
+    return std::log(R.Reciprocal() + (N + 1) / A);
+}
+
+// The traffic whose blocking, with a fraction `recall` of blocked callers
+// retrying, is carried at exactly T: A / (1 - recall T).
+template <typename Real> Real Effective(double traffic, double recall, double T) {
+    return static_cast<Real>(traffic) / (1 - static_cast<Real>(recall) * static_cast<Real>(T));
+}
+
+// Erlang C's probability of waiting, log C, from log R and B = 1/R:
+// C = N / (A + R (N - A)), log(A + R (N - A)) = log R + log(N - A + A B),
+// free of cancellation.
+template <typename Real> Real LogWait(Real A, Real N, Real logR, Real B) {
+    return math::log(N) - logR - math::log(N - A + A * B);
+}
+template <typename Real> Real LogWait(Real A, Real N, const Scaled<Real>& R) {
+    return LogWait(A, N, R.Log(), R.Reciprocal());
 }
 
 } // namespace teletraffic::detail

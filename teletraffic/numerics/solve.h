@@ -5,6 +5,7 @@
 
 #include "teletraffic/domain.h"
 #include "teletraffic/error.h"
+#include "teletraffic/numerics/real.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,8 +13,6 @@
 #include <limits>
 
 namespace teletraffic::detail {
-
-constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 
 // Smallest whole count above `lo` (a count that does not meet the target, or
 // less) that meets a target which every larger count meets too, by Newton's
@@ -102,7 +101,7 @@ template <typename F> double IncreasingRoot(F f, double guess, double lo, double
         const bool newton = slope > 0 && std::isfinite(step) && next > lo && next < hi;
         // Within rounding of the root, or the steps stopped shrinking at the
         // rounding of f.
-        if (newton && (std::fabs(step) <= kEpsilon ||
+        if (newton && (std::fabs(step) <= kEpsilon<double> ||
                        (std::fabs(step) < 1e-12 && std::fabs(step) > last / 2))) {
             return next;
         }
@@ -110,7 +109,7 @@ template <typename F> double IncreasingRoot(F f, double guess, double lo, double
             next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi)
                           : std::fmax(hi * std::exp(-(drop *= 2)), smallest);
         }
-        if (lo > 0 && hi <= lo * (1 + 4 * kEpsilon)) {
+        if (lo > 0 && hi <= lo * (1 + 4 * kEpsilon<double>)) {
             return x; // the bracket is down to rounding
         }
         before = last;

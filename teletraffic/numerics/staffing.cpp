@@ -54,10 +54,8 @@ Integer Ceiling(const Rational& q) {
 } // namespace
 
 void CheckFactors(std::int64_t agents, double shrinkage, double maxOccupancy) {
-    Require(agents >= 0 && static_cast<double>(agents) <= kMaxLines, Argument::Agents,
-            "a number from 0 to 2e9", static_cast<double>(agents));
-    Require(shrinkage >= 0 && shrinkage < 1, Argument::Shrinkage,
-            "from 0 up to but not including 1", shrinkage);
+    CheckCount(static_cast<double>(agents), Argument::Agents);
+    CheckShare(shrinkage, Argument::Shrinkage);
     Require(maxOccupancy > 0 && maxOccupancy <= 1, Argument::MaxOccupancy,
             "greater than 0 and at most 1", maxOccupancy);
 }

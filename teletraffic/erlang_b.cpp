@@ -96,13 +96,14 @@ double LogErlangB(double traffic, double lines) {
     if (traffic == 0) {
         return -INFINITY;
     }
-    const double logR = InverseBlocking(traffic, lines).Log();
+    const Scaled<double> R = InverseBlocking(traffic, lines);
+    const double logR = R.Log();
     if (logR > 0.7 || lines == 0) {
         return -logR;
     }
     // Near a blocking of 1, log B is small and would keep only the absolute
     // precision of B: log B = log1p(-(R - 1)/R) keeps it relative.
-    return std::log1p(-std::exp(InverseBlockingLessOne(traffic, lines).Log() - logR));
+    return std::log1p(-std::exp(LogPass(traffic, lines, R)));
 }
 
 std::int64_t ErlangBLines(double traffic, double blocking) {

@@ -6,6 +6,7 @@
 #include "teletraffic/numerics/solve.h"
 
 #include <cmath>
+#include <utility>
 
 namespace teletraffic {
 
@@ -24,13 +25,16 @@ double ErlangBOfferedTraffic(double carried, double lines) {
     const double N = lines;
     // carried = A (1 - B(A, N)), increasing in A; d log / d log A =
     // 1 - B (N - A + A B) / (1 - B).
+    const auto at = [&]<typename Real>(Real A) {
+        const Scaled<Real> R = InverseBlocking(A, static_cast<Real>(N));
+        const Real B = R.Reciprocal();
+        const Real logKept = LogPass(A, static_cast<Real>(N), R);
+        return std::pair{std::log(A) + logKept - std::log(static_cast<Real>(Y)),
+                         1 - B * Elasticity(A, static_cast<Real>(N), B) / std::exp(logKept)};
+    };
     const auto f = [&](double A) {
-        const Scaled<double> R = InverseBlocking(A, N);
-        const Scaled<double> lessOne = InverseBlockingLessOne(A, N);
-        const double B = R.Reciprocal();
-        const double logKept = lessOne.Log() - R.Log(); // log(1 - B)
-        return Slope{std::log(A) + logKept - std::log(Y),
-                     1 - B * (N - A + A * B) / std::exp(logKept)};
+        const auto [value, slope] = at(A);
+        return Slope{value, slope};
     };
     // The carried traffic is at most the offered, and from one line on at
     // least A N / (N + A) (B <= A / (N + A)).
@@ -42,11 +46,8 @@ double ErlangBOfferedTraffic(double carried, double lines) {
     // The slope falls to (N - Y) / Y as the carried traffic nears the lines,
     // and the error of f grows by its inverse: one last step in long double.
     const Ext x = A;
-    const Scaled<Ext> R = InverseBlocking(x, static_cast<Ext>(N));
-    const Ext logKept = InverseBlockingLessOne(x, static_cast<Ext>(N)).Log() - R.Log();
-    const Ext B = R.Reciprocal();
-    const Ext slope = 1 - B * (N - x + x * B) / std::exp(logKept);
-    A = static_cast<double>(x * std::exp(-(std::log(x) + logKept - std::log(Ext(Y))) / slope));
+    const auto [value, slope] = at(x);
+    A = static_cast<double>(x * std::exp(-value / slope));
     Require(A <= kMaxTraffic, Argument::Carried,
             "low enough that the offered traffic stays within 1e9 erlangs", carried);
     return A;

@@ -38,7 +38,7 @@ Overflow Moments(Ext A, Ext N) {
     }
     const Scaled<Ext> R = InverseBlocking(A, N);
     const Ext B = R.Reciprocal();
-    const Ext carried = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    const Ext carried = A * Pass(A, N, R);
     const Ext m = A * B;
     // At least 1 (overflow is peaked), which rounding may miss where it cancels.
     const Ext Z = std::fmax(1 - m + A / (N + 1 - carried), 1);
@@ -80,8 +80,7 @@ EquivalentRandom NestedEquivalent(double m, double v) {
     const auto trafficFor = [&](double N) {
         const auto f = [&](double A) {
             const Scaled<double> R = InverseBlocking(A, N);
-            const double carried =
-                N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+            const double carried = A * Pass(A, N, R);
             return Slope{std::log(A) - R.Log() - std::log(m), 1 + N - carried};
         };
         return IncreasingRoot(f, m + N / 2, m, m + N);
@@ -147,7 +146,7 @@ std::array<Real, 2> Residuals(Real logA, Real N, Real logMean, Real logPeakednes
                               Real* carried = nullptr) {
     const Real A = std::exp(logA);
     const Scaled<Real> R = InverseBlocking(A, N);
-    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    const Real Y = A * Pass(A, N, R);
     if (carried != nullptr) {
         *carried = Y;
     }

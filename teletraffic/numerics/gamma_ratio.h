@@ -83,13 +83,25 @@ template <typename Real> Scaled<Real> InverseBlockingLessOne(Real traffic, Real 
     return r;
 }
 
+// log(1 - B(A, N)) = log((R - 1) / R) from R = 1/B, for N > 0: to its last
+// digits where B is near 1, which 1 - B would lose.
+template <typename Real> Real LogPass(Real A, Real N, const Scaled<Real>& R) {
+    return InverseBlockingLessOne(A, N).Log() - R.Log();
+}
+
 // 1 - B(A, N) from R = 1/B, to its last digits: as (R - 1)/R where B is near 1.
 template <typename Real> Real Pass(Real A, Real N, const Scaled<Real>& R) {
     const Real B = R.Reciprocal();
     if (B < Real(0.5) || N == 0) {
         return 1 - B;
     }
-    return std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
+    return std::exp(LogPass(A, N, R));
+}
+
+// d log B / d log A = N - A (1 - B): how a rounding of the traffic moves
+// the blocking.
+template <typename Real> Real Elasticity(Real A, Real N, Real B) {
+    return N - A + A * B;
 }
 
 // log(R(A, N + 1) / R(A, N)) = log(B(A, N) + (N + 1) / A), from the

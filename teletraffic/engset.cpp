@@ -6,6 +6,7 @@
 #include "teletraffic/numerics/exact.h"
 #include "teletraffic/numerics/gamma_ratio.h"
 #include "teletraffic/numerics/solve.h"
+#include "teletraffic/numerics/stirling.h"
 
 #include <boost/multiprecision/cpp_int.hpp>
 
@@ -40,21 +41,6 @@ namespace {
 
 using namespace detail;
 using Ext = long double;
-
-// log(n!) - log(sqrt(2 pi n) (n / e)^n), Stirling's error, for n >= 1.
-Ext StirlingError(Ext n) {
-    if (n <= 15) {
-        return std::lgamma(n + 1) - (n + Ext(0.5)) * std::log(n) + n -
-               std::log(std::sqrt(2 * std::numbers::pi_v<Ext>));
-    }
-    constexpr Ext g[] = {1.0L / 12, -1.0L / 360, 1.0L / 1260, -1.0L / 1680, 1.0L / 1188};
-    const Ext t = 1 / (n * n);
-    Ext sum = 0;
-    for (int i = 4; i >= 0; --i) {
-        sum = sum * t + g[i];
-    }
-    return sum / n;
-}
 
 // x log(x / M) + M - x without its cancellation near x = M (Loader).
 Ext Deviance(Ext x, Ext M) {

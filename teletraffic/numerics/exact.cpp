@@ -1,6 +1,7 @@
 #include "teletraffic/numerics/exact.h"
 
 #include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/stirling.h"
 
 #include <boost/multiprecision/cpp_int.hpp>
 
@@ -32,26 +33,6 @@ Sums InverseBlocking(const Rational& A, std::int64_t N) {
     return s;
 }
 
-// log N!, by Stirling's series to 1e-31 from 100 on: lgammaq writes the
-// global signgam, and the engine runs on many threads.
-Quad LogFactorial(std::int64_t N) {
-    if (N < 100) {
-        Quad product = 1;
-        for (std::int64_t k = 2; k <= N; ++k) {
-            product *= k;
-        }
-        return logq(product);
-    }
-    const Quad g[] = {Quad(1) / 12,   Quad(-1) / 360,      Quad(1) / 1260, Quad(-1) / 1680,
-                      Quad(1) / 1188, Quad(-691) / 360360, Quad(1) / 156,  Quad(-3617) / 122400};
-    const Quad a = static_cast<Quad>(N) + 1;
-    Quad sum = 0;
-    for (int i = static_cast<int>(std::size(g)) - 1; i >= 0; --i) {
-        sum = sum * (1 / (a * a)) + g[i];
-    }
-    return (a - Quad(0.5)) * logq(a) - a + logq(2 * acosq(-1)) / 2 + sum / a;
-}
-
 // log R(A, N) for whole N > 0, the sums carried until their terms no longer
 // count.
 Quad LogInverseBlocking(Quad A, std::int64_t N) {
@@ -67,7 +48,7 @@ Quad LogInverseBlocking(Quad A, std::int64_t N) {
         return logq(sum);
     }
     // R = (1 - P) / D, D = A^N e^-A / N!, P = D (A/(N+1) + A^2/((N+1)(N+2)) + ...).
-    const Quad logD = N * logq(A) - A - LogFactorial(N);
+    const Quad logD = N * logq(A) - A - LogFactorial<Quad>(N);
     Quad term = 1;
     Quad sum = 0;
     for (Quad k = N + 1; term > negligible * sum || sum == 0; k += 1) {

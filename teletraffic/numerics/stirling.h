@@ -7,22 +7,54 @@
 
 #include "teletraffic/numerics/real.h"
 
+#include <cstdint>
 #include <iterator>
 #include <type_traits>
 
 namespace teletraffic::detail {
 
+// Stirling's series' coefficients B_2k / (2k (2k - 1)), each the ratio
+// rounded once in the type it is used in.
+template <typename Real>
+constexpr Real kStirling[] = {Real(1) / 12,    Real(-1) / 360,      Real(1) / 1260,
+                              Real(-1) / 1680, Real(1) / 1188,      Real(-691) / 360360,
+                              Real(1) / 156,   Real(-3617) / 122400};
+
 // log Gamma*(a) = log Gamma(a) - (a - 1/2) log a + a - log sqrt(2 pi), by
-// Stirling's series: eight terms reach 1e-23 from a = 20.
+// Stirling's series: eight terms reach 1e-23 from a = 16 (Stirling's error
+// of a factorial, log(n!) - log(sqrt(2 pi n) (n / e)^n), at a = n).
 template <typename Real> Real LogGammaStar(Real a) {
-    constexpr long double g[] = {1.0L / 12,   -1.0L / 360,      1.0L / 1260, -1.0L / 1680,
-                                 1.0L / 1188, -691.0L / 360360, 1.0L / 156,  -3617.0L / 122400};
     const Real t = 1 / (a * a);
     Real sum = 0;
-    for (int i = static_cast<int>(std::size(g)) - 1; i >= 0; --i) {
-        sum = sum * t + static_cast<Real>(g[i]);
+    for (int i = static_cast<int>(std::size(kStirling<Real>)) - 1; i >= 0; --i) {
+        sum = sum * t + kStirling<Real>[i];
     }
     return sum / a;
+}
+
+// log n! for whole n >= 0: from the product itself below 100, by Stirling's
+// series beyond (to 1e-31 in quadruple precision). Not lgamma, which writes
+// the global signgam from every thread.
+template <typename Real> Real LogFactorial(std::int64_t n) {
+    if (n < 100) {
+        Real product = 1;
+        for (std::int64_t k = 2; k <= n; ++k) {
+            product *= k;
+        }
+        return math::log(product);
+    }
+    const Real a = static_cast<Real>(n) + 1;
+    return (a - Real(0.5)) * math::log(a) - a + math::log(2 * Pi<Real>()) / 2 + LogGammaStar(a);
+}
+
+// Stirling's error of a factorial, log(n!) - log(sqrt(2 pi n) (n / e)^n), for
+// whole n >= 1: the series from 16 on, below from the factorial itself.
+template <typename Real> Real StirlingError(Real n) {
+    if (n < 16) {
+        return LogFactorial<Real>(static_cast<std::int64_t>(n)) - (n + Real(0.5)) * math::log(n) +
+               n - math::log(math::sqrt(2 * Pi<Real>()));
+    }
+    return LogGammaStar(n);
 }
 
 // lambda - 1 - log(lambda) for lambda = x/a, the exponent of x^a e^-x against

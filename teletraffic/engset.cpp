@@ -42,24 +42,10 @@ namespace {
 using namespace detail;
 using Ext = long double;
 
-// x log(x / M) + M - x without its cancellation near x = M (Loader).
+// x log(x / M) + M - x, Loader's deviance, without its cancellation near
+// x = M: x phi(M / x).
 Ext Deviance(Ext x, Ext M) {
-    if (std::fabs(x - M) >= Ext(0.1) * (x + M)) {
-        return x * std::log(x / M) + M - x;
-    }
-    const Ext v = (x - M) / (x + M);
-    const Ext v2 = v * v;
-    Ext sum = (x - M) * v;
-    Ext power = 2 * x * v;
-    for (int j = 3; j < 400; j += 2) {
-        power *= v2;
-        const Ext next = sum + power / j;
-        if (next == sum) {
-            break;
-        }
-        sum = next;
-    }
-    return sum;
+    return x * Phi(M, x);
 }
 
 // log P(X = N) for X binomial (S, beta / (1 + beta)), 0 < N < S.

@@ -182,44 +182,9 @@ void CheckLoad(double S, EngsetLoad kind, double load) {
     CheckTraffic(load, name);
 }
 
-// Newton's method on log x for an increasing f, kept in [lo, hi] where f(lo)
-// <= 0 <= f(hi); f returns the value and its slope in log x. In long double,
-// bisecting on log x where a step would leave the bracket. f is computed to
-// some 1e-13 at worst: once the steps fall below that, the next is the last
-// that counts, and once they stop shrinking, they are rounding.
-template <typename F> Ext LogNewton(F f, Ext x, Ext lo, Ext hi) {
-    constexpr Ext eps = std::numeric_limits<Ext>::epsilon();
-    // A guess beyond the bracket is nearest its end: the ends are close bounds.
-    x = std::isnan(x) ? hi / 2 : std::clamp(x, lo > 0 ? lo : hi / 2, hi);
-    Ext previous = INFINITY;
-    for (int i = 0; i < 200 && hi - lo > 4 * eps * hi; ++i) {
-        const auto [value, slope] = f(x);
-        if (value == 0) {
-            return x;
-        }
-        (value > 0 ? hi : lo) = x;
-        const Ext step = value / slope;
-        Ext next = x * std::exp(-step);
-        const bool inside = next > lo && next < hi && slope > 0;
-        if (slope > 0 && std::fabs(step) < 1e-14) {
-            return next >= lo && next <= hi ? next : x; // converged
-        }
-        if (inside && std::fabs(step) > previous / 2) {
-            return x; // stalled at the rounding of f
-        }
-        if (!inside) {
-            next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
-        }
-        previous = inside && std::fabs(step) < 1e-6 ? std::fabs(step) : INFINITY;
-        x = next;
-    }
-    return x;
-}
-
-struct ValueSlope {
-    Ext value;
-    Ext slope;
-};
+// The solves for beta: f is computed to some 1e-14 at worst, and once a
+// step falls below that the next is the last that counts.
+constexpr Ext kSettled = 1e-14;
 
 // The idle-source traffic at which `lines` are offered `traffic` in the
 // call-attempt sense: A = S beta / (1 + beta (1 - B(beta))), increasing in beta.
@@ -243,7 +208,7 @@ Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
         // d log A / d log beta = (1 + beta B (N - Y')) / (1 + u), Y' carried by S - 1 sources
         const Ext slope =
             (1 + beta * B * (N - Carried(S - 1, N, beta, B, call.complement))) / (1 + u);
-        return ValueSlope{std::log(S * beta / (1 + u)) - std::log(A), slope};
+        return Slope<Ext>{std::log(S * beta / (1 + u)) - std::log(A), slope};
     };
     if (!(guess > lo && guess < hi)) {
         // From Erlang B's carried traffic, at most N.
@@ -252,7 +217,7 @@ Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
                                 : N;
         guess = A / (S - carried);
     }
-    return LogNewton(f, guess, lo, hi);
+    return IncreasingRoot(f, guess, lo, hi, kSettled);
 }
 
 Ext BetaForTraffic(Ext S, Ext N, Ext A, Ext guess = 0) {
@@ -480,7 +445,7 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
         const auto f = [&](Ext b) {
             const Inverse<double> E = InverseCongestion<double>(S, N, b);
             const Ext slope = N - Carried(S, N, b, E.R.Reciprocal(), E.complement);
-            return ValueSlope{-E.R.Log() - logT, std::fmax(slope, Ext(1e-300))};
+            return Slope<Ext>{-E.R.Log() - logT, std::fmax(slope, Ext(1e-300))};
         };
         // E >= 1 - N / (beta (S - N)), and E <= (S - N + 1) beta / ((S - N + 1) beta + N).
         const Ext lo = N * T / ((1 - T) * (S - N + 1));
@@ -493,7 +458,8 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
         for (int i = 0; i < 4; ++i) {
             m = N - z * std::sqrt(m * std::fmax(1 - m / S, 0));
         }
-        beta = LogNewton(f, m > 0 && m < S ? m / (S - m) : erlang / (S - erlang * (1 - T)), lo, hi);
+        beta = IncreasingRoot(f, m > 0 && m < S ? m / (S - m) : erlang / (S - erlang * (1 - T)), lo,
+                              hi, kSettled);
     }
     Require(beta <= kMaxTraffic, Argument::Blocking,
             "low enough that the idle-source traffic stays within 1e9 erlangs", blocking);

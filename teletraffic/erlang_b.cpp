@@ -29,7 +29,7 @@ Verdict BlockingVerdict(Real A, std::int64_t n, const Scaled<Real>& R, double T,
     const Real logT = std::log(static_cast<Real>(T));
     Real tolerance = kLogTolerance<Real> * std::fmax(1, std::fabs(logR)) + eps * std::fabs(logT);
     if (rounded) {
-        tolerance += 4 * eps * std::fabs(N - A + A * R.Reciprocal());
+        tolerance += 4 * eps * std::fabs(Elasticity(A, N, R.Reciprocal()));
     }
     return AtMost(-logR, logT, tolerance);
 }
@@ -144,7 +144,7 @@ double ErlangBTraffic(double lines, double blocking) {
         const double logT = std::log(T);
         const auto f = [&](double a) {
             const Scaled<double> R = InverseBlocking(a, N);
-            return Slope{-R.Log() - logT, N - a + a * R.Reciprocal()};
+            return Slope{-R.Log() - logT, Elasticity(a, N, R.Reciprocal())};
         };
         if (N >= 1) {
             const double root2L = std::sqrt(-2 * logT);
@@ -162,7 +162,7 @@ double ErlangBTraffic(double lines, double blocking) {
             const Scaled<double> R = InverseBlocking(a, N);
             const double B = R.Reciprocal();
             const double pass = Pass(a, N, R);
-            return Slope{logMiss - std::log(pass), B * (N - a + a * B) / pass};
+            return Slope{logMiss - std::log(pass), B * Elasticity(a, N, B) / pass};
         };
         A = IncreasingRoot(g, guess, lower, upper);
     }
@@ -175,7 +175,7 @@ double ErlangBTraffic(double lines, double blocking) {
         const Scaled<Wide> R = InverseBlocking(a, n);
         const Wide B = R.Reciprocal();
         const Wide pass = Pass(a, n, R);
-        const Wide slope = T <= 0.5 ? n - a + a * B : B * (n - a + a * B) / pass;
+        const Wide slope = T <= 0.5 ? Elasticity(a, n, B) : B * Elasticity(a, n, B) / pass;
         const Wide value = T <= 0.5 ? -R.Log() - std::log(static_cast<Wide>(T))
                                     : std::log1p(-static_cast<Wide>(T)) - std::log(pass);
         const Wide next = a * std::exp(-value / slope);
@@ -229,7 +229,7 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
             const Scaled<double> Rs = InverseBlocking(s, N);
             const double B = Rs.Reciprocal();
             const double fresh = s * ((1 - R) + R * Pass(s, N, Rs));
-            const double slope = 1 - R * B - R * B * (N - s + s * B);
+            const double slope = 1 - R * B - R * B * Elasticity(s, N, B);
             return Slope{std::log(fresh / A), s * slope / fresh};
         };
         const double first = A / (1 - R * InverseBlocking(A, N).Reciprocal());
@@ -246,7 +246,7 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     for (int i = 0; i < 2; ++i) {
         const Wide B = Rs.Reciprocal();
         const Wide g = s * ((1 - r) + r * Pass(s, n, Rs)) - a;
-        const Wide slope = 1 - r * B - r * B * (n - s + s * B);
+        const Wide slope = 1 - r * B - r * B * Elasticity(s, n, B);
         const Wide next = s - g / slope;
         if (!(next >= a && next <= a / (1 - r)) || !(slope > 0)) {
             break; // ill-conditioned: the double solve stands

@@ -188,15 +188,15 @@ TEST(Engine, SolversStopAtTheirBounds) {
               1);
     EXPECT_THROW(detail::IncreasingRoot(
                      [](double) {
-                         return Slope{NAN, 1};
+                         return Slope<>{NAN, 1};
                      },
-                     1, 0.5, 2),
+                     1.0, 0.5, 2.0),
                  ConvergenceError);
     EXPECT_EQ(detail::IncreasingRoot(
                   [](double x) {
-                      return Slope{std::log(x) + 1000, 1};
+                      return Slope<>{std::log(x) + 1000, 1};
                   },
-                  1, 0, 2),
+                  1.0, 0.0, 2.0),
               0);
 }
 

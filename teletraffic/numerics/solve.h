@@ -66,24 +66,28 @@ inline Step Bounded(std::int64_t n, bool meets, double excess, double fall) {
     return {meets, excess, fall};
 }
 
-// --- Solving for the traffic -----------------------------------------------------
+// --- Solving for a traffic -------------------------------------------------------
 
 // The root of f, increasing in x > 0, between `lo` and `hi` where f(lo) <= 0
 // <= f(hi) (neither end is evaluated). With lo = 0 no lower end is known: x
-// falls from hi geometrically, down to the smallest positive double, and the
-// root is 0 if f is still positive there (it lies below the double range).
+// falls from hi geometrically, down to the smallest positive Real, and the
+// root is 0 if f is still positive there (it lies below the range of Real).
 // Newton's method on log x from `guess`, f(x) returning the value and its
-// derivative in log x; a step that leaves the bracket or fails to halve the
-// step before last is replaced by bisection on log x, so the bracket narrows
-// at least twofold every two steps: ConvergenceError after 300. The steps
-// multiply x rather than add to log x: log x would hold x to only |log x|
-// units in its last place.
-template <typename F> double IncreasingRoot(F f, double guess, double lo, double hi) {
-    constexpr double smallest = std::numeric_limits<double>::denorm_min();
-    double x = guess > lo && guess < hi ? guess : lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
-    double drop = 1;
-    double last = INFINITY;   // the size of the last step, in log x
-    double before = INFINITY; // and of the one before
+// derivative in log x (a Slope); a step that leaves the bracket or fails to
+// halve the step before last is replaced by bisection on log x, so the
+// bracket narrows at least twofold every two steps: ConvergenceError after
+// 300. A step below `settled` (f's own accuracy, in log x; by default the
+// rounding of Real) is the last that counts; so is one below 1e-12 that
+// stops shrinking, at the rounding of f. The steps multiply x rather than
+// add to log x: log x would hold x to only |log x| units in its last place.
+template <typename Real, typename F>
+Real IncreasingRoot(F f, Real guess, Real lo, Real hi, Real settled = kEpsilon<Real>) {
+    constexpr Real smallest = std::numeric_limits<Real>::denorm_min();
+    constexpr Real eps = kEpsilon<Real>;
+    Real x = guess > lo && guess < hi ? guess : lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
+    Real drop = 1;
+    Real last = INFINITY;   // the size of the last step, in log x
+    Real before = INFINITY; // and of the one before
     for (int i = 0; i < 300; ++i) {
         const auto [value, slope] = f(x);
         if (value == 0) {
@@ -94,22 +98,22 @@ template <typename F> double IncreasingRoot(F f, double guess, double lo, double
         }
         (value > 0 ? hi : lo) = x;
         if (value > 0 && x == smallest) {
-            return 0; // below the double range
+            return 0; // below the range
         }
-        const double step = value / slope;
-        double next = x * std::exp(-step);
+        const Real step = value / slope;
+        Real next = x * std::exp(-step);
         const bool newton = slope > 0 && std::isfinite(step) && next > lo && next < hi;
         // Within rounding of the root, or the steps stopped shrinking at the
         // rounding of f.
-        if (newton && (std::fabs(step) <= kEpsilon<double> ||
-                       (std::fabs(step) < 1e-12 && std::fabs(step) > last / 2))) {
+        if (newton && (std::fabs(step) <= settled ||
+                       (std::fabs(step) < Real(1e-12) && std::fabs(step) > last / 2))) {
             return next;
         }
         if (!newton || !(std::fabs(step) <= before / 2)) {
             next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi)
                           : std::fmax(hi * std::exp(-(drop *= 2)), smallest);
         }
-        if (lo > 0 && hi <= lo * (1 + 4 * kEpsilon<double>)) {
+        if (lo > 0 && hi <= lo * (1 + 4 * eps)) {
             return x; // the bracket is down to rounding
         }
         before = last;
@@ -119,9 +123,10 @@ template <typename F> double IncreasingRoot(F f, double guess, double lo, double
     throw ConvergenceError("the solve for a traffic did not converge");
 }
 
-struct Slope {
-    double value;
-    double slope;
+// What f gives IncreasingRoot: its value and its derivative in log x.
+template <typename Real = double> struct Slope {
+    Real value;
+    Real slope;
 };
 
 } // namespace teletraffic::detail

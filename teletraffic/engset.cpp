@@ -182,10 +182,6 @@ void CheckLoad(double S, EngsetLoad kind, double load) {
     CheckTraffic(load, name);
 }
 
-// The solves for beta: f is computed to some 1e-14 at worst, and once a
-// step falls below that the next is the last that counts.
-constexpr Ext kSettled = 1e-14;
-
 // The idle-source traffic at which `lines` are offered `traffic` in the
 // call-attempt sense: A = S beta / (1 + beta (1 - B(beta))), increasing in beta.
 Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
@@ -217,7 +213,7 @@ Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
                                 : N;
         guess = A / (S - carried);
     }
-    return IncreasingRoot(f, guess, lo, hi, kSettled);
+    return IncreasingRoot(f, guess, lo, hi);
 }
 
 Ext BetaForTraffic(Ext S, Ext N, Ext A, Ext guess = 0) {
@@ -459,7 +455,7 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
             m = N - z * std::sqrt(m * std::fmax(1 - m / S, 0));
         }
         beta = IncreasingRoot(f, m > 0 && m < S ? m / (S - m) : erlang / (S - erlang * (1 - T)), lo,
-                              hi, kSettled);
+                              hi);
     }
     Require(beta <= kMaxTraffic, Argument::Blocking,
             "low enough that the idle-source traffic stays within 1e9 erlangs", blocking);

@@ -172,7 +172,7 @@ TEST(Engine, ProbabilitiesStayWithinOne) {
 
 // The solvers end on any probe: a count never met, a NaN, fractional
 // bounds (which once left a bisection at its lower end for ever), a root
-// below the double range.
+// below the double range, and end at the root.
 TEST(Engine, SolversStopAtTheirBounds) {
     using detail::Slope;
     using detail::Step;
@@ -198,6 +198,13 @@ TEST(Engine, SolversStopAtTheirBounds) {
                   },
                   1.0, 0.0, 2.0),
               0);
+    // Newton's step rounds away far from the root where the slope is too steep.
+    EXPECT_DOUBLE_EQ(detail::IncreasingRoot(
+                         [](double x) {
+                             return Slope<>{std::log(x / 2), 1e30};
+                         },
+                         1.0, 0.5, 4.0),
+                     2);
 }
 
 TEST(Engine, RefusesWhatHasNoAnswer) {

@@ -76,12 +76,11 @@ inline Step Bounded(std::int64_t n, bool meets, double excess, double fall) {
 // derivative in log x (a Slope); a step that leaves the bracket or fails to
 // halve the step before last is replaced by bisection on log x, so the
 // bracket narrows at least twofold every two steps: ConvergenceError after
-// 300. A step below `settled` (f's own accuracy, in log x; by default the
-// rounding of Real) is the last that counts; so is one below 1e-12 that
-// stops shrinking, at the rounding of f. The steps multiply x rather than
-// add to log x: log x would hold x to only |log x| units in its last place.
-template <typename Real, typename F>
-Real IncreasingRoot(F f, Real guess, Real lo, Real hi, Real settled = kEpsilon<Real>) {
+// 300. It ends within rounding of the root: where Newton's step falls below
+// the rounding of Real, or where the steps stop shrinking below 1e-12, at
+// the rounding of f. The steps multiply x rather than add to log x: log x
+// would hold x to only |log x| units in its last place.
+template <typename Real, typename F> Real IncreasingRoot(F f, Real guess, Real lo, Real hi) {
     constexpr Real smallest = std::numeric_limits<Real>::denorm_min();
     constexpr Real eps = kEpsilon<Real>;
     Real x = guess > lo && guess < hi ? guess : lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
@@ -102,10 +101,20 @@ Real IncreasingRoot(F f, Real guess, Real lo, Real hi, Real settled = kEpsilon<R
         }
         const Real step = value / slope;
         Real next = x * std::exp(-step);
+        if (slope > 0 && next == x) {
+            // Newton's step is below the rounding of x: x is the root if f
+            // changes sign at the next Real towards it (the slope may be
+            // too rough to say).
+            const Real beside = std::nextafter(x, value > 0 ? Real(0) : Real(INFINITY));
+            const Real there = f(beside).value;
+            if (there == 0 || (!std::isnan(there) && (there > 0) != (value > 0))) {
+                return std::fabs(there) < std::fabs(value) ? beside : x;
+            }
+        }
         const bool newton = slope > 0 && std::isfinite(step) && next > lo && next < hi;
         // Within rounding of the root, or the steps stopped shrinking at the
         // rounding of f.
-        if (newton && (std::fabs(step) <= settled ||
+        if (newton && (std::fabs(step) <= eps ||
                        (std::fabs(step) < Real(1e-12) && std::fabs(step) > last / 2))) {
             return next;
         }

@@ -7,8 +7,6 @@
 #include "teletraffic/numerics/solve.h"
 #include "teletraffic/numerics/staffing.h"
 
-#include <boost/math/special_functions/gamma.hpp>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -54,29 +52,6 @@ constexpr long double kGauss[8][2] = {
     {0.45249374508118127990734L, 0.0947253052275342481426984L},
 };
 
-// R - 1 = N Gamma(N, A) e^A / A^N. Below one erlang and one agent, Legendre's
-// fraction for Gamma(N, A) would need some 1/A terms, and 1 - P(N, A) by the
-// series cancels (P nears 1 as N goes to 0, whatever A); there the series of
-// the lower gamma, with Gamma(N + 1) - 1 and A^N - 1 taken apart, keeps
-// every digit in a few terms.
-template <typename Real> Scaled<Real> Below(Real A, Real N) {
-    if (!(A < 1 && N < 1)) {
-        return InverseBlockingLessOne(A, N);
-    }
-    Real term = 1;
-    Real sum = 0;
-    for (int k = 1; k < 100; ++k) {
-        term *= -A / k;
-        sum += term / (N + k);
-        if (std::fabs(term) <= std::numeric_limits<Real>::epsilon() * std::fabs(sum)) {
-            break;
-        }
-    }
-    const Real logA = std::log(A);
-    return {boost::math::tgamma1pm1(N) - std::expm1(N * logA) - N * std::exp(N * logA) * sum,
-            A - N * logA};
-}
-
 template <typename Real> struct Model {
     Real x = 0;       // lambda / theta
     Real a = 0;       // N mu / theta
@@ -93,7 +68,7 @@ template <typename Real> struct Model {
         , perCall(N / A)
         , load(A / N)
         , logLoad(std::log(A) - std::log(N))
-        , below(Below(A, N))
+        , below(InverseBlockingLessOne(A, N))
         , queue(LowerGammaRatio(x, a + 1))
         , total(Plus(Plus(below, queue), Scaled<Real>{1})) {}
 

@@ -15,14 +15,10 @@ using namespace detail;
 
 namespace {
 
-// 1 - SL = C e^-z with z = (N - A) t / h; SL = (1 - C) + C (1 - e^-z), two
-// terms of one sign, with 1 - C = (1 - B)(N - A) / (N - A + A B) from the
-// blocking's complement: no difference of large logarithms.
 template <typename Real> Real Service(Real A, Real N, Real aht, Real t) {
     const Scaled<Real> R = InverseBlocking(A, N);
-    const Real B = R.Reciprocal();
-    const Real complement = Pass(A, N, R) * ((N - A) / (N - A + A * B));
-    const Real level = complement - std::exp(LogWait(A, N, R)) * std::expm1(-(N - A) * t / aht);
+    const Real level =
+        ErlangCLevel(A, N, Pass(A, N, R), R.Reciprocal(), LogWait(A, N, R), (N - A) * t / aht);
     return std::fmin(level, 1); // 1 - C e^-z < 1: a rounding above it is not kept
 }
 

@@ -120,8 +120,8 @@ bool ServiceAtLeast(double traffic, std::int64_t agents, double aht, double targ
         if (P > 0.5) {
             return logC - z - logMiss;
         }
-        const Quad complement = -expm1q(-logR) * (N - A) / (N - A + A * expq(-logR));
-        return logq(static_cast<Quad>(P)) - logq(complement - expq(logC) * expm1q(-z));
+        return logq(static_cast<Quad>(P)) -
+               logq(ErlangCLevel(A, N, -expm1q(-logR), expq(-logR), logC, z));
     };
     const Quad excess = over(Decided(A, agents, over));
     if (agents > kExactLines || targetTime != 0 ||

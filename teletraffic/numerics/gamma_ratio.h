@@ -127,4 +127,12 @@ template <typename Real> Real LogWait(Real A, Real N, const Scaled<Real>& R) {
     return LogWait(A, N, R.Log(), R.Reciprocal());
 }
 
+// Erlang C's service level within z = (N - A) t / aht, from 1 - B (`pass`),
+// B and log C: SL = (1 - C) + C (1 - e^-z), two terms of one sign, with
+// 1 - C = (1 - B)(N - A) / (N - A + A B) from the blocking's complement, no
+// difference of large logarithms.
+template <typename Real> Real ErlangCLevel(Real A, Real N, Real pass, Real B, Real logC, Real z) {
+    return pass * ((N - A) / (N - A + A * B)) - math::exp(logC) * math::expm1(-z);
+}
+
 } // namespace teletraffic::detail

@@ -106,33 +106,38 @@ template <typename Real> Scaled<Real> Series(Real x, Real a) {
     return {1 - math::exp(logD) * SeriesSum(x, a), -logD};
 }
 
-// Legendre's continued fraction Gamma(a, x) = e^-x x^a / (x + 1 - a -
-// 1(1 - a) / (x + 3 - a - 2(2 - a) / (x + 5 - a - ...))), by the modified
-// Lentz method. For whole a it ends after a terms.
-template <typename Real> Scaled<Real> ContinuedFraction(Real x, Real a) {
+// A continued fraction by the modified Lentz method: f, c and d as the
+// fraction's form starts them, then for j = 1, 2, ... the partial numerator
+// and denominator (a_j, b_j) from `next(j)`, until the factor each brings is
+// 1 to rounding; ConvergenceError after 20,000 terms.
+template <typename Real, typename Next> Real Lentz(Real f, Real c, Real d, Next next) {
     constexpr Real tiny = kTiny<Real>;
-    Real b = x + 1 - a;
-    Real c = 1 / tiny;
-    Real d = 1 / b;
-    Real h = d;
-    // x >= 1.5 and x >= a: at most some 200 terms (x = 1.5, a near 1).
-    for (Real i = 1;; i += 1) {
-        if (i > 20000) {
-            throw ConvergenceError(
-                "the continued fraction of the incomplete gamma function did not converge");
-        }
-        const Real an = -i * (i - a);
-        b += 2;
-        d = an * d + b;
+    for (int j = 1; j <= 20000; ++j) {
+        const auto [a, b] = next(j);
+        d = a * d + b;
         d = 1 / (d == 0 ? tiny : d);
-        c = b + an / c;
+        c = b + a / c;
         c = c == 0 ? tiny : c;
         const Real delta = d * c;
-        h *= delta;
+        f *= delta;
         if (math::fabs(delta - 1) <= kEpsilon<Real>) {
-            break;
+            return f;
         }
     }
+    throw ConvergenceError("a continued fraction of the incomplete gamma did not converge");
+}
+
+// Legendre's continued fraction Gamma(a, x) = e^-x x^a / (x + 1 - a -
+// 1(1 - a) / (x + 3 - a - 2(2 - a) / (x + 5 - a - ...))). For whole a it ends
+// after a terms; for x >= 1.5 and x >= a, after some 200 at most (x = 1.5, a
+// near 1).
+template <typename Real> Scaled<Real> ContinuedFraction(Real x, Real a) {
+    Real b = x + 1 - a;
+    const Real h = Lentz(1 / b, 1 / kTiny<Real>, 1 / b, [&](int j) {
+        const Real i = j;
+        b += 2;
+        return std::pair{-i * (i - a), b};
+    });
     return {x * h, 0};
 }
 
@@ -216,21 +221,10 @@ template <typename Real> std::pair<Real, Real> ScaledErfc(Real z, Real zz) {
         return {scaled, 1 - z * scaled};
     }
     // Laplace's continued fraction: scaled = 1 / (z + C), with
-    // C = (1/2) / (z + 1 / (z + (3/2) / (z + ...))), by the modified Lentz method.
-    constexpr Real tiny = std::numeric_limits<Real>::min() / kEpsilon<Real>;
-    Real c = tiny;
-    Real f = tiny;
-    Real d = 0;
-    for (int j = 1; j < 200; ++j) {
-        const Real aj = Real(j) / 2;
-        d = 1 / (z + aj * d);
-        c = z + aj / c;
-        const Real delta = c * d;
-        f *= delta;
-        if (std::fabs(delta - 1) <= kEpsilon<Real>) {
-            break;
-        }
-    }
+    // C = (1/2) / (z + 1 / (z + (3/2) / (z + ...))).
+    const Real f = Lentz(kTiny<Real>, kTiny<Real>, Real(0), [&](int j) {
+        return std::pair{Real(j) / 2, z};
+    });
     return {1 / (z + f), f / (z + f)};
 }
 
@@ -272,10 +266,10 @@ template <typename Real> Real LowerGammaDefect(Real x, Real a) {
             sum += k * term;
             const Real ratio = (k + 1) * x / (k * (a + k + 1));
             if (ratio <= Real(0.5) && k * term <= kEpsilon<Real> / 8 * sum) {
-                break;
+                return sum / a;
             }
         }
-        return sum / a;
+        throw ConvergenceError("the mean queue of Erlang A did not converge");
     }
     // 1 - (1 - lambda) S cancels to O(1/a) against Temme's expansion of S;
     // with c_0 = 1/(lambda - 1) - 1/eta taken out by hand it reads

@@ -122,8 +122,10 @@ template <typename Real, typename F> Real IncreasingRoot(F f, Real guess, Real l
             next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi)
                           : std::fmax(hi * std::exp(-(drop *= 2)), smallest);
         }
-        if (lo > 0 && hi <= lo * (1 + 4 * eps)) {
-            return x; // the bracket is down to rounding
+        // The bracket is down to rounding, or to neighbours where Real has
+        // fewer digits (a traffic in the denormal range, below one line).
+        if (lo > 0 && (hi <= lo * (1 + 4 * eps) || std::nextafter(lo, hi) >= hi)) {
+            return x;
         }
         before = last;
         last = std::fabs(std::log(next / x));

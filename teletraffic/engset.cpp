@@ -79,6 +79,14 @@ template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta)
     constexpr Real negligible = std::numeric_limits<Real>::epsilon() / 4;
     // beta = b (1 + delta): each term k of a sum moves by k delta, as a power of beta.
     const auto b = static_cast<Real>(beta);
+    if (!(b >= std::numeric_limits<Real>::min()) && beta != b) {
+        // Below the normal range b keeps too few of beta's digits (none at
+        // 1e-330, a traffic of 5e-324 on 3849 sources): the sums in long double.
+        const Inverse<Ext> wide = InverseCongestion<Ext>(S, N, beta);
+        return {{static_cast<Real>(wide.R.mantissa), static_cast<Real>(wide.R.scale)},
+                static_cast<Real>(wide.complement),
+                static_cast<Real>(wide.terms)};
+    }
     const auto delta = static_cast<Real>((beta - b) / b);
     const auto n = static_cast<Real>(N);
     const auto rest = static_cast<Real>(S - N);
@@ -228,8 +236,12 @@ Ext BetaFor(double S, double N, EngsetLoad kind, double load) {
     switch (kind) {
     case EngsetLoad::IdleSourceTraffic:
         return load;
-    case EngsetLoad::IntendedTraffic:
-        return static_cast<Ext>(load) / (S - static_cast<Ext>(load));
+    case EngsetLoad::IntendedTraffic: {
+        const Ext beta = static_cast<Ext>(load) / (S - static_cast<Ext>(load));
+        Require(beta <= kMaxTraffic, Argument::IntendedTraffic,
+                "low enough that the idle-source traffic stays within 1e9 erlangs", load);
+        return beta;
+    }
     case EngsetLoad::Traffic:
         return BetaForTraffic(S, N, load);
     }

@@ -9,6 +9,12 @@
 // count has `variance` (more than the calls themselves), the fresh rate is
 // Gamma distributed and the calls Poisson given it.
 //
+// Answers every figure of such a centre (blocking, waiting, abandonment,
+// waits, occupancy, the service level on four bases, the attempts with
+// redials, the callers lost), the fewest agents that meet targets on them,
+// the fewest lines that meet a blocking, and the largest traffic some
+// agents take within their targets.
+//
 // Without lines and patience this is Erlang C, without lines Erlang A (both
 // answered by those functions, to the bit, when nothing else is given), and
 // with neither patience nor agents above the traffic the queue grows without

@@ -70,7 +70,8 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
         const Use& use = command.options[i];
         const std::string name(use.name.Text());
         // An optional column may be left out, as may one whose stand-in is there.
-        const bool needed = use.takes == Takes::Required && !present(StandIn(command, use.name));
+        const bool needed = use.takes == Takes::Required &&
+                            std::ranges::none_of(StandIns(command, use.name), present);
         const auto count = columnsNamed(name);
         if (count > 1) {
             throw std::runtime_error(source + " has " + std::to_string(count) + " columns named " +
@@ -202,6 +203,16 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
                              std::to_string(header.Size());
             return;
         }
+        const auto blank = [&](std::size_t i) {
+            return row.Field(columns[i]).find_first_not_of(" \t") == std::string_view::npos;
+        };
+        // Whether the row gives the option, on the command line or in its column.
+        const auto givenHere = [&](std::string_view option) {
+            const auto i = static_cast<std::size_t>(
+                std::ranges::find(uses, option, [](const Use& use) { return use.name.Text(); }) -
+                uses.begin());
+            return i < uses.size() && (fixed[i] || (columns[i] != kNoColumn && !blank(i)));
+        };
         Inputs in;
         try {
             for (std::size_t i = 0; i < uses.size(); ++i) {
@@ -210,11 +221,12 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
                     in.Set(name, fixed[i].value_or(Inputs::kNotGiven));
                     continue;
                 }
-                const std::string_view field = row.Field(columns[i]);
-                if (uses[i].takes != Takes::Required &&
-                    field.find_first_not_of(" \t") == std::string_view::npos) {
+                // A required option is left out of a row that gives what stands in for it.
+                if (blank(i) && (uses[i].takes != Takes::Required ||
+                                 std::ranges::any_of(StandIns(command, name), givenHere))) {
                     continue; // not given in this row
                 }
+                const std::string_view field = row.Field(columns[i]);
                 in.Set(name,
                        name.IsWord() ? ReadWord(name, field) : ParseNumber(field, name.Text()));
             }

@@ -4,6 +4,7 @@
 #include "teletraffic/erlang_a.h"
 #include "teletraffic/erlang_b.h"
 #include "teletraffic/erlang_c.h"
+#include "teletraffic/erlang_x.h"
 #include "teletraffic/measured_traffic.h"
 #include "teletraffic/number_text.h"
 #include "teletraffic/overflow.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <ranges>
 #include <stdexcept>
 
@@ -77,10 +79,162 @@ void ExplainAbandonment(const Inputs& in, double targetTime, Json& json, int dig
                        digits);
 }
 
+// --- Erlang X: lines, redials, the forecast's variance and the service level's basis
+
+// The options that ask for Erlang X. A call-centre command given one answers
+// by it; given none, by Erlang C or A as it always has.
+constexpr Name kErlangXOptions[] = {"lines",         "redial",      "basis",       "variance",
+                                    "answered-wait", "max-abandon", "max-blocking"};
+
+bool ByErlangX(const Inputs& in) {
+    return std::ranges::any_of(kErlangXOptions, [&in](Name name) { return in.Given(name); });
+}
+
+// How the call-centre commands take the options they share with others.
+constexpr std::string_view kCentreLines =
+    "lines of the centre: the calls it holds at once, answered or waiting, whole, at least the "
+    "agents; a call that finds them all busy is blocked (Erlang X)";
+constexpr std::string_view kForecastVariance =
+    "variance of the forecast's count of --calls, at least the calls (as if they came purely at "
+    "random): the more, the less sure the forecast; needs --calls with --interval, and above the "
+    "calls --lines or --patience";
+constexpr std::string_view kWholeAgents =
+    "number of agents, whole (0 to 2e9), more than 0 unless --patience is given";
+
+tt::ErlangXModel CentreOf(const Inputs& in) {
+    if (in.Given("variance") && !in.Given("calls")) {
+        throw std::invalid_argument("--variance needs --calls with --interval: it is the variance "
+                                    "of the forecast's count of calls");
+    }
+    tt::ErlangXModel model;
+    const double patience = Patience(in);
+    // Without a patience the time's unit changes no figure but the waits.
+    model.aht = in.Given("aht") ? in["aht"] : 1;
+    model.patience = Given(patience) ? patience : INFINITY;
+    model.lines = in.Given("lines") ? in["lines"] : INFINITY;
+    model.redial = in.Given("redial") ? in["redial"] : 0;
+    if (in.Given("variance")) {
+        model.calls = in["calls"];
+        model.variance = in["variance"];
+    }
+    return model;
+}
+
+tt::Basis BasisOf(const Inputs& in) {
+    // In the order of kBases.
+    constexpr tt::Basis bases[] = {tt::Basis::Offered, tt::Basis::Answered,
+                                   tt::Basis::ExcludingShortAbandons, tt::Basis::Virtual};
+    return bases[in.Word("basis")];
+}
+
+tt::ErlangXFigures FiguresX(const Inputs& in) {
+    const double targetTime = in.Given("target-time") ? in["target-time"] : 0;
+    return tt::ErlangX(in["traffic"], in["agents"], CentreOf(in), targetTime, BasisOf(in));
+}
+
+constexpr struct {
+    const char* name;
+    double tt::ErlangXFigures::*figure;
+} kFigures[] = {
+    {"blocking", &tt::ErlangXFigures::blocking},
+    {"wait-probability", &tt::ErlangXFigures::waitProbability},
+    {"abandon-probability", &tt::ErlangXFigures::abandonProbability},
+    {"average-wait", &tt::ErlangXFigures::averageWait},
+    {"answered-wait", &tt::ErlangXFigures::answeredWait},
+    {"occupancy", &tt::ErlangXFigures::occupancy},
+    {"service-level", &tt::ErlangXFigures::serviceLevel},
+    {"attempts-traffic", &tt::ErlangXFigures::attemptsTraffic},
+    {"callers-lost", &tt::ErlangXFigures::callersLost},
+};
+
+// Every figure by its name, null where the engine has none; the service
+// level only where it was asked for.
+void FiguresJson(const std::optional<tt::ErlangXFigures>& f, bool level, Json& json, int digits) {
+    for (const auto& [name, figure] : kFigures) {
+        if (level || std::string_view(name) != "service-level") {
+            json[name] = f ? JsonNumber(*f.*figure, digits) : Json(nullptr);
+        }
+    }
+}
+
+void ExplainX(const Inputs& in, Json& json, int digits) {
+    FiguresJson(FiguresX(in), in.Given("target-time"), json, digits);
+}
+
+// The targets of `agents` and `capacity`, each with the option that gives it.
+constexpr struct {
+    Name name;
+    std::optional<double> tt::ErlangXTargets::*target;
+} kTargets[] = {
+    {"service-level", &tt::ErlangXTargets::serviceLevel},
+    {"average-wait", &tt::ErlangXTargets::averageWait},
+    {"answered-wait", &tt::ErlangXTargets::answeredWait},
+    {"max-abandon", &tt::ErlangXTargets::maxAbandon},
+    {"max-blocking", &tt::ErlangXTargets::maxBlocking},
+};
+
+// A target time without a service level sets no target: the JSON shows the
+// service level within it, and a batch may give it to every row, a service
+// level to some.
+tt::ErlangXTargets TargetsOf(const Inputs& in) {
+    static constexpr struct {
+        Name option, needs;
+        std::string_view why;
+    } kNeeds[] = {
+        {"service-level", "target-time", "the time within which to answer"},
+        {"basis", "service-level", "it says what the service level is a share of"},
+        {"max-abandon", "patience", "without it nobody hangs up"},
+        {"max-blocking", "lines", "without them no call is blocked"},
+    };
+    for (const auto& [option, needs, why] : kNeeds) {
+        if (in.Given(option) && !in.Given(needs)) {
+            throw std::invalid_argument("--" + std::string(option.Text()) + " needs --" +
+                                        std::string(needs.Text()) + ": " + std::string(why));
+        }
+    }
+    tt::ErlangXTargets targets;
+    targets.targetTime = in.Given("target-time") ? in["target-time"] : 0;
+    targets.basis = BasisOf(in);
+    for (const auto& [name, target] : kTargets) {
+        if (in.Given(name)) {
+            targets.*target = in[name];
+        }
+    }
+    return targets;
+}
+
+// The target that decided a count or a traffic: the first whose answer alone,
+// by `alone`, is the answer all the targets gave.
+template <typename Value, typename Alone>
+std::string_view Deciding(const tt::ErlangXTargets& targets, Value answer, Alone alone) {
+    std::string_view first;
+    for (const auto& [name, target] : kTargets) {
+        if (!(targets.*target)) {
+            continue;
+        }
+        first = first.empty() ? name.Text() : first;
+        tt::ErlangXTargets one = targets;
+        for (const auto& other : kTargets) {
+            one.*other.target = other.target == target ? targets.*target : std::nullopt;
+        }
+        try {
+            if (alone(one) == answer) {
+                return name.Text();
+            }
+        } catch (const tt::DomainError&) {
+            // met at every traffic the engine takes: it decides nothing
+        }
+    }
+    return first;
+}
+
 // What `agents` was asked: a service level or an average wait, by Erlang C
-// or A, perhaps with the staffing factors.
+// or A, or any of the targets by Erlang X; perhaps with the staffing factors.
 struct Staffing {
     double traffic, aht, targetTime, serviceLevel, averageWait, patience, shrinkage, maxOccupancy;
+    bool byErlangX;
+    tt::ErlangXModel model;
+    tt::ErlangXTargets targets;
 
     explicit Staffing(const Inputs& in)
         : traffic(in["traffic"])
@@ -90,7 +244,13 @@ struct Staffing {
         , averageWait(in["average-wait"])
         , patience(Patience(in))
         , shrinkage(in["shrinkage"])
-        , maxOccupancy(in["max-occupancy"]) {}
+        , maxOccupancy(in["max-occupancy"])
+        , byErlangX(ByErlangX(in)) {
+        if (byErlangX) {
+            model = CentreOf(in);
+            targets = TargetsOf(in);
+        }
+    }
 
     bool ByWait() const { return Given(averageWait); }
     bool ByErlangA() const { return Given(patience); }
@@ -98,6 +258,9 @@ struct Staffing {
 
     // The agents on the phones the target alone needs.
     std::int64_t ForTarget() const {
+        if (byErlangX) {
+            return tt::ErlangXAgents(traffic, model, targets);
+        }
         if (ByWait()) {
             return ByErlangA() ? tt::ErlangAAgentsForWait(traffic, aht, patience, averageWait)
                                : tt::ErlangCAgentsForWait(traffic, aht, averageWait);
@@ -110,13 +273,76 @@ struct Staffing {
         const std::int64_t n = ForTarget();
         const double s = Given(shrinkage) ? shrinkage : 0;
         const double cap = Given(maxOccupancy) ? maxOccupancy : 1;
+        if (byErlangX) {
+            const std::int64_t onPhones = Given(maxOccupancy) ? OnPhonesX(n) : n;
+            // The shrinkage as the engine grosses it up, on the count decided here.
+            tt::Schedule plan = tt::ScheduleAgents(0.0, onPhones, s, 1.0);
+            plan.decidedBy = onPhones > n ? tt::Decided::Occupancy : tt::Decided::ServiceTarget;
+            return plan;
+        }
         return ByErlangA() ? tt::ErlangAScheduleAgents(traffic, n, aht, patience, s, cap)
                            : tt::ScheduleAgents(traffic, n, s, cap);
+    }
+
+    // The least count from `forTarget` whose occupancy by Erlang X is within
+    // the cap. No more is carried than the fresh traffic (a caller is answered
+    // once at most), so the engine's count for the offered traffic per agent
+    // bounds it, as for Erlang A; the engine has no schedule by Erlang X, so
+    // its occupancy is bisected here, and must fall as the agents grow.
+    std::int64_t OnPhonesX(std::int64_t forTarget) const {
+        std::int64_t hi = tt::ScheduleAgents(traffic, forTarget, 0, maxOccupancy).onPhones;
+        const auto within = [&](std::int64_t n) {
+            return tt::ErlangX(traffic, static_cast<double>(n), model).occupancy <= maxOccupancy;
+        };
+        std::int64_t lo = forTarget;
+        if (hi <= lo || within(lo)) {
+            return lo;
+        }
+        if (static_cast<double>(hi) > model.lines) { // no more agents than lines
+            const auto lines = static_cast<std::int64_t>(model.lines);
+            if (!within(lines)) {
+                throw std::invalid_argument(
+                    "--max-occupancy " + number_text::Show(maxOccupancy) +
+                    " needs more agents than the " + number_text::Show(model.lines) +
+                    " lines hold: at " + number_text::Show(model.lines) +
+                    " agents the occupancy is " +
+                    number_text::Show(tt::ErlangX(traffic, model.lines, model).occupancy));
+            }
+            hi = lines;
+        }
+        while (hi - lo > 1) { // lo misses, hi meets
+            const std::int64_t mid = lo + (hi - lo) / 2;
+            (within(mid) ? hi : lo) = mid;
+        }
+        return hi;
+    }
+
+    std::string_view DecidedBy(const tt::Schedule& plan, std::int64_t forTarget) const {
+        if (plan.decidedBy == tt::Decided::Occupancy) {
+            return "max-occupancy";
+        }
+        if (byErlangX) {
+            return Deciding(targets, forTarget, [&](const tt::ErlangXTargets& one) {
+                return tt::ErlangXAgents(traffic, model, one);
+            });
+        }
+        return ByWait() ? "average-wait" : "service-level";
     }
 
     // The target's measure at n agents, null where Erlang C has no answer.
     Json Measure(std::int64_t n, int digits) const {
         const auto N = static_cast<double>(n);
+        if (byErlangX) {
+            std::optional<tt::ErlangXFigures> f;
+            try {
+                f = tt::ErlangX(traffic, N, model, targets.targetTime, targets.basis);
+            } catch (const tt::DomainError&) {
+                // one agent fewer, where the queue would grow without end
+            }
+            Json row{{"agents", n}};
+            FiguresJson(f, Given(targetTime), row, digits);
+            return row;
+        }
         if (ByErlangA()) {
             Json row{{"agents", n}};
             ExplainAbandonment(traffic, N, aht, patience, ByWait() ? kNotGiven : targetTime, row,
@@ -257,13 +483,18 @@ const std::vector<Command>& Table() {
                  });
              }},
         {.name = "wait-probability",
-         .summary = "Erlang C (Erlang A with --patience): probability that a caller waits for one "
-                    "of N agents",
+         .summary = "Erlang C (Erlang A with --patience, Erlang X with --lines, --redial or "
+                    "--variance): probability that a caller waits for one of N agents",
          .options = {Required("traffic", 10), Required("agents", 12), Optional("aht"),
-                     Optional("patience"), Optional("calls"), Optional("interval")},
+                     Optional("patience"), Optional("lines", kCentreLines), Optional("redial"),
+                     Optional("calls"), Optional("interval"),
+                     Optional("variance", kForecastVariance)},
          .answer = "wait-probability",
          .solve =
              [](const Inputs& in) {
+                 if (ByErlangX(in)) {
+                     return Real(FiguresX(in).waitProbability);
+                 }
                  if (Given(Patience(in))) {
                      return Real(tt::ErlangA(in["traffic"], in["agents"], in["aht"], in["patience"])
                                      .waitProbability);
@@ -272,6 +503,10 @@ const std::vector<Command>& Table() {
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 if (ByErlangX(in)) {
+                     ExplainX(in, json, digits);
+                     return;
+                 }
                  if (in.Given("patience")) {
                      ExplainAbandonment(in, kNotGiven, json, digits);
                      return;
@@ -280,14 +515,19 @@ const std::vector<Command>& Table() {
                      JsonNumber(in["traffic"] == 0 ? 0 : in["traffic"] / in["agents"], digits);
              }},
         {.name = "service-level",
-         .summary = "Erlang C (Erlang A with --patience): share of callers answered within the "
-                    "target time",
+         .summary = "Erlang C (Erlang A with --patience, Erlang X with --lines, --redial, --basis "
+                    "or --variance): share of callers answered within the target time",
          .options = {Required("traffic", 10), Required("agents", 12), Required("aht", 180),
-                     Required("target-time", 20), Optional("patience"), Optional("calls"),
-                     Optional("interval")},
+                     Required("target-time", 20), Optional("patience"),
+                     Optional("lines", kCentreLines), Optional("redial"), Optional("basis"),
+                     Optional("calls"), Optional("interval"),
+                     Optional("variance", kForecastVariance)},
          .answer = "service-level",
          .solve =
              [](const Inputs& in) {
+                 if (ByErlangX(in)) {
+                     return Real(FiguresX(in).serviceLevel);
+                 }
                  if (in.Given("patience")) {
                      return Real(tt::ErlangAServiceLevel(in["traffic"], in["agents"], in["aht"],
                                                          in["patience"], in["target-time"]));
@@ -297,6 +537,10 @@ const std::vector<Command>& Table() {
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 if (ByErlangX(in)) {
+                     ExplainX(in, json, digits);
+                     return;
+                 }
                  if (in.Given("patience")) {
                      ExplainAbandonment(in, in["target-time"], json, digits);
                      return;
@@ -307,14 +551,19 @@ const std::vector<Command>& Table() {
                      tt::ErlangCAverageWait(in["traffic"], in["agents"], in["aht"]), digits);
              }},
         {.name = "average-wait",
-         .summary = "Erlang C (Erlang A with --patience): average speed of answer, the mean wait "
-                    "over all callers (those who hang up until they do), in the unit of the "
-                    "handling time",
+         .summary = "Erlang C (Erlang A with --patience, Erlang X with --lines, --redial or "
+                    "--variance): average speed of answer, the mean wait over all callers (those "
+                    "who hang up until they do), in the unit of the handling time",
          .options = {Required("traffic", 10), Required("agents", 12), Required("aht", 180),
-                     Optional("patience"), Optional("calls"), Optional("interval")},
+                     Optional("patience"), Optional("lines", kCentreLines), Optional("redial"),
+                     Optional("calls"), Optional("interval"),
+                     Optional("variance", kForecastVariance)},
          .answer = "average-wait",
          .solve =
              [](const Inputs& in) {
+                 if (ByErlangX(in)) {
+                     return Real(FiguresX(in).averageWait);
+                 }
                  if (in.Given("patience")) {
                      return Real(tt::ErlangA(in["traffic"], in["agents"], in["aht"], in["patience"])
                                      .averageWait);
@@ -323,6 +572,10 @@ const std::vector<Command>& Table() {
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 if (ByErlangX(in)) {
+                     ExplainX(in, json, digits);
+                     return;
+                 }
                  if (in.Given("patience")) {
                      ExplainAbandonment(in, kNotGiven, json, digits);
                      return;
@@ -330,27 +583,61 @@ const std::vector<Command>& Table() {
                  json["wait-probability"] =
                      JsonNumber(tt::ErlangC(in["traffic"], in["agents"]), digits);
              }},
+        {.name = "answered-wait",
+         .summary =
+             "Erlang C, A or X: mean wait of the answered calls (the average speed of answer "
+             "an ACD reports), callers who hang up left out, in the unit of the handling "
+             "time",
+         .options = {Required("traffic", 10),
+                     Required("agents", 14),
+                     Required("aht", 180),
+                     {"patience", Takes::Optional, 300},
+                     Optional("lines", kCentreLines),
+                     Optional("redial"),
+                     Optional("calls"),
+                     Optional("interval"),
+                     Optional("variance", kForecastVariance)},
+         .answer = "answered-wait",
+         .solve = [](const Inputs& in) { return Real(FiguresX(in).answeredWait); },
+         .explain = [](const Inputs& in, const Answer&, Json& json,
+                       int digits) { ExplainX(in, json, digits); }},
         {.name = "abandon-probability",
-         .summary = "Erlang A: probability that a caller hangs up before being answered, callers "
-                    "waiting on average --patience before they do",
+         .summary = "Erlang A (Erlang X with --lines, --redial or --variance): probability that a "
+                    "caller hangs up before being answered, callers waiting on average --patience "
+                    "before they do",
          .options = {Required("traffic", 10), Required("agents", 14), Required("aht", 180),
-                     Required("patience", 300), Optional("calls"), Optional("interval")},
+                     Required("patience", 300), Optional("lines", kCentreLines), Optional("redial"),
+                     Optional("calls"), Optional("interval"),
+                     Optional("variance", kForecastVariance)},
          .answer = "abandon-probability",
          .solve =
              [](const Inputs& in) {
+                 if (ByErlangX(in)) {
+                     return Real(FiguresX(in).abandonProbability);
+                 }
                  return Real(tt::ErlangA(in["traffic"], in["agents"], in["aht"], in["patience"])
                                  .abandonProbability);
              },
-         .explain = [](const Inputs& in, const Answer&, Json& json,
-                       int digits) { ExplainAbandonment(in, kNotGiven, json, digits); }},
+         .explain =
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 if (ByErlangX(in)) {
+                     ExplainX(in, json, digits);
+                     return;
+                 }
+                 ExplainAbandonment(in, kNotGiven, json, digits);
+             }},
         {.name = "agents",
-         .summary = "Erlang C (Erlang A with --patience): smallest whole number of agents that "
-                    "reaches a service level or an average wait; with --shrinkage or "
-                    "--max-occupancy, the agents to schedule",
+         .summary = "Erlang C (Erlang A with --patience, Erlang X with --lines, --redial, --basis, "
+                    "--variance or the targets it alone takes): smallest whole number of agents "
+                    "that meets every target given; with --shrinkage or --max-occupancy, the "
+                    "agents to schedule",
          .options = {Required("traffic", 10), Required("aht", 180), Required("target-time", 20),
-                     Required("service-level", 0.8), Optional("average-wait"), Optional("patience"),
-                     Optional("shrinkage"), Optional("max-occupancy"), Optional("calls"),
-                     Optional("interval")},
+                     Required("service-level", 0.8), Optional("average-wait"),
+                     Optional("answered-wait"), Optional("max-abandon"), Optional("max-blocking"),
+                     Optional("basis"), Optional("patience"), Optional("lines", kCentreLines),
+                     Optional("redial"), Optional("shrinkage"), Optional("max-occupancy"),
+                     Optional("calls"), Optional("interval"),
+                     Optional("variance", kForecastVariance)},
          .answer = "agents",
          .solve =
              [](const Inputs& in) {
@@ -361,7 +648,8 @@ const std::vector<Command>& Table() {
          .explain =
              [](const Inputs& in, const Answer& answer, Json& json, int digits) {
                  const Staffing staffing(in);
-                 if (!staffing.ByWait() && !staffing.ByErlangA() && !staffing.Factors()) {
+                 if (!staffing.byErlangX && !staffing.ByWait() && !staffing.ByErlangA() &&
+                     !staffing.Factors()) {
                      ByCount(json, "service-level-by-agents", answer.count, 0, [&](std::int64_t n) {
                          return Json{{"agents", n},
                                      {"service-level",
@@ -374,18 +662,89 @@ const std::vector<Command>& Table() {
                  // Down to 1 agent, or none where no traffic needs one.
                  ByCount(json, "by-agents", forTarget, std::min<std::int64_t>(forTarget, 1),
                          [&](std::int64_t n) { return staffing.Measure(n, digits); });
-                 if (staffing.Factors()) {
+                 if (staffing.Factors() || staffing.byErlangX) {
                      const tt::Schedule plan = staffing.Plan();
                      json["agents-on-phones"] = plan.onPhones;
                      json["agents-to-schedule"] = plan.scheduled;
-                     json["decided-by"] = plan.decidedBy == tt::Decided::Occupancy ? "max-occupancy"
-                                          : staffing.ByWait()                      ? "average-wait"
-                                                              : "service-level";
+                     json["decided-by"] = staffing.DecidedBy(plan, forTarget);
                      if (plan.onPhones != forTarget) {
                          // Not through a reference: the keys added since may have moved it.
                          json["by-agents"].push_back(staffing.Measure(plan.onPhones, digits));
                      }
                  }
+             }},
+        {.name = "capacity",
+         .summary = "Erlang C, A or X: largest fresh traffic N agents take while meeting every "
+                    "target given",
+         .options = {Required("agents", 14, "number of agents (0 to 2e9), whole with --lines"),
+                     Required("aht", 180),
+                     Required("target-time", 20),
+                     Required("service-level", 0.8),
+                     Optional("average-wait"),
+                     Optional("answered-wait"),
+                     Optional("max-abandon"),
+                     Optional("max-blocking"),
+                     Optional("basis"),
+                     {"patience", Takes::Optional, 300},
+                     Optional("lines", kCentreLines),
+                     Optional("redial")},
+         .answer = "traffic",
+         .solve =
+             [](const Inputs& in) {
+                 return Real(tt::ErlangXCapacity(in["agents"], CentreOf(in), TargetsOf(in)));
+             },
+         .explain =
+             [](const Inputs& in, const Answer& answer, Json& json, int digits) {
+                 const tt::ErlangXModel model = CentreOf(in);
+                 const tt::ErlangXTargets targets = TargetsOf(in);
+                 // Apart from the inputs, whose targets bear the figures' names.
+                 FiguresJson(tt::ErlangX(answer.real, in["agents"], model, targets.targetTime,
+                                         targets.basis),
+                             in.Given("target-time"), json["at-capacity"], digits);
+                 json["decided-by"] =
+                     Deciding(targets, answer.real, [&](const tt::ErlangXTargets& one) {
+                         return tt::ErlangXCapacity(in["agents"], model, one);
+                     });
+             }},
+        {.name = "queue-blocking",
+         .summary = "Erlang X: share of call attempts that find every line of a call centre busy, "
+                    "its lines holding the calls answered and waiting",
+         .options = {Required("traffic", 10), Required("agents", 12, kWholeAgents),
+                     Required("lines", 14, kCentreLines), Optional("aht"), Optional("patience"),
+                     Optional("redial"), Optional("calls"), Optional("interval"),
+                     Optional("variance", kForecastVariance)},
+         .answer = "blocking",
+         .solve = [](const Inputs& in) { return Real(FiguresX(in).blocking); },
+         .explain = [](const Inputs& in, const Answer&, Json& json,
+                       int digits) { ExplainX(in, json, digits); }},
+        {.name = "queue-lines",
+         .summary =
+             "Erlang X: smallest whole number of lines of a call centre, from its agents up, "
+             "whose blocking meets a target, its lines holding the calls answered and "
+             "waiting",
+         .options = {Required("traffic", 10), Required("agents", 12, kWholeAgents),
+                     Required("blocking", 0.01,
+                              "highest share of call attempts that may find every line busy, "
+                              "above 0 and below 1"),
+                     Optional("aht"), Optional("patience"), Optional("redial"), Optional("calls"),
+                     Optional("interval"), Optional("variance", kForecastVariance)},
+         .answer = "lines",
+         .solve =
+             [](const Inputs& in) {
+                 return Count(
+                     tt::ErlangXLines(in["traffic"], in["agents"], CentreOf(in), in["blocking"]));
+             },
+         .explain =
+             [](const Inputs& in, const Answer& answer, Json& json, int digits) {
+                 tt::ErlangXModel model = CentreOf(in);
+                 const auto agents = static_cast<std::int64_t>(in["agents"]);
+                 ByCount(json, "blocking-by-lines", answer.count, std::max<std::int64_t>(agents, 1),
+                         [&](std::int64_t n) {
+                             model.lines = static_cast<double>(n);
+                             const double blocking =
+                                 tt::ErlangX(in["traffic"], in["agents"], model).blocking;
+                             return Json{{"lines", n}, {"blocking", JsonNumber(blocking, digits)}};
+                         });
              }},
         {.name = "engset-blocking",
          .summary = "Engset: call congestion of N lines shared by S sources (finite sources)",
@@ -534,11 +893,22 @@ struct StandInFor {
     std::vector<Name> inputs; // what it stands in for
     std::vector<Name> needs;  // what it needs beside it
     std::string_view needsMessage;
-    std::string_view bothMessage;
+    std::string_view bothMessage; // empty where both may be given
+
     // The value of inputs[0] it gives; null for a target the command reads
     // itself in place of `inputs`.
     double (*derive)(const Inputs& in);
 };
+
+// A target that may be given with a service level, or in its place.
+StandInFor Beside(Name target) {
+    return {.by = target,
+            .inputs = {"target-time", "service-level"},
+            .needs = {},
+            .needsMessage = {},
+            .bothMessage = {},
+            .derive = nullptr};
+}
 
 const StandInFor kStandIns[] = {
     {.by = "calls",
@@ -568,6 +938,10 @@ const StandInFor kStandIns[] = {
      .needsMessage = {},
      .bothMessage = "give --average-wait or --target-time with --service-level, not both",
      .derive = nullptr},
+    // Targets Erlang X meets beside a service level or in its place.
+    Beside("answered-wait"),
+    Beside("max-abandon"),
+    Beside("max-blocking"),
 };
 
 bool TakesOption(const Command& command, Name name) {
@@ -575,19 +949,17 @@ bool TakesOption(const Command& command, Name name) {
 }
 
 // The stand-ins the command takes.
-auto StandIns(const Command& command) {
+auto TakenStandIns(const Command& command) {
     return kStandIns | std::views::filter([&command](const StandInFor& standIn) {
                return TakesOption(command, standIn.by);
            });
 }
 
-const StandInFor* StandInOf(const Command& command, Name input) {
-    for (const StandInFor& standIn : StandIns(command)) {
-        if (std::ranges::find(standIn.inputs, input) != standIn.inputs.end()) {
-            return &standIn;
-        }
-    }
-    return nullptr;
+// Those of them for `input`.
+auto StandInsFor(const Command& command, Name input) {
+    return TakenStandIns(command) | std::views::filter([input](const StandInFor& standIn) {
+               return std::ranges::find(standIn.inputs, input) != standIn.inputs.end();
+           });
 }
 
 } // namespace
@@ -600,13 +972,16 @@ std::string_view Help(const Use& use) {
     return use.help.empty() ? use.name.Of().help : use.help;
 }
 
-std::string_view StandIn(const Command& command, Name input) {
-    const StandInFor* standIn = StandInOf(command, input);
-    return standIn == nullptr ? std::string_view() : standIn->by.Text();
+std::vector<std::string_view> StandIns(const Command& command, Name input) {
+    std::vector<std::string_view> names;
+    for (const StandInFor& standIn : StandInsFor(command, input)) {
+        names.push_back(standIn.by.Text());
+    }
+    return names;
 }
 
 const Use* Complete(const Command& command, Inputs& in) {
-    for (const StandInFor& standIn : StandIns(command)) {
+    for (const StandInFor& standIn : TakenStandIns(command)) {
         if (!in.Given(standIn.by)) {
             continue;
         }
@@ -614,7 +989,8 @@ const Use* Complete(const Command& command, Inputs& in) {
             throw std::invalid_argument(std::string(standIn.needsMessage));
         }
         if (standIn.derive == nullptr) {
-            if (std::ranges::any_of(standIn.inputs, [&in](Name name) { return in.Given(name); })) {
+            if (!standIn.bothMessage.empty() &&
+                std::ranges::any_of(standIn.inputs, [&in](Name name) { return in.Given(name); })) {
                 throw std::invalid_argument(std::string(standIn.bothMessage));
             }
             continue;
@@ -628,9 +1004,10 @@ const Use* Complete(const Command& command, Inputs& in) {
         in.Set(input, derived);
     }
     for (const Use& use : command.options) {
-        const StandInFor* standIn = StandInOf(command, use.name);
         if (use.takes == Takes::Required && !in.Given(use.name) &&
-            !(standIn != nullptr && in.Given(standIn->by))) {
+            std::ranges::none_of(StandInsFor(command, use.name), [&in](const StandInFor& standIn) {
+                return in.Given(standIn.by);
+            })) {
             return &use;
         }
     }
@@ -639,10 +1016,10 @@ const Use* Complete(const Command& command, Inputs& in) {
 
 Answer Solve(const Command& command, Inputs& in) {
     if (const Use* missing = Complete(command, in); missing != nullptr) {
-        const std::string_view standIn = StandIn(command, missing->name);
+        const std::vector<std::string_view> standIns = StandIns(command, missing->name);
         throw std::invalid_argument(
             "--" + std::string(missing->name.Text()) + " is required" +
-            (standIn.empty() ? "" : " (or --" + std::string(standIn) + ")"));
+            (standIns.empty() ? "" : " (or --" + std::string(standIns.front()) + ")"));
     }
     const Answer answer = command.solve(in);
     if (!answer.isCount && !std::isfinite(answer.real)) {
@@ -665,9 +1042,13 @@ std::string AnswerJson(const Command& command, const Inputs& in, const Answer& a
     json["command"] = command.name;
     for (const Use& use : command.options) {
         const std::string name(use.name.Text());
-        if (use.name.IsWord()) {
+        // A word is shown where it is in effect: the default of one that asks
+        // for Erlang X only where it is given.
+        if (use.name.IsWord() &&
+            (in.Given(use.name) ||
+             std::ranges::find(kErlangXOptions, use.name) == std::end(kErlangXOptions))) {
             json[name] = use.name.Of().words[in.Word(use.name)];
-        } else if (in.Given(use.name)) { // an option not given is not shown
+        } else if (!use.name.IsWord() && in.Given(use.name)) { // an option not given is not shown
             json[name] = JsonNumber(in[use.name], 0);
         }
     }
@@ -717,6 +1098,8 @@ std::string_view OptionOf(tt::Argument argument) {
         {tt::Argument::AnsweredWait, "answered-wait"},
         {tt::Argument::MaxAbandon, "max-abandon"},
         {tt::Argument::MaxBlocking, "max-blocking"},
+        {tt::Argument::Basis, "basis"},
+        {tt::Argument::Interval, "interval"},
     };
     static_assert(std::size(kArgumentOptions) == tt::kArgumentCount,
                   "an option for every argument");

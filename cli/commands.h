@@ -75,9 +75,10 @@ std::span<const Command> Commands();
 // The help of an option as the command takes it.
 std::string_view Help(const Use& use);
 
-// The option that may stand in for `input` where the command takes both
-// (--calls for --traffic, --average-wait for the service target), or empty.
-std::string_view StandIn(const Command& command, Name input);
+// The options that may stand in for `input` where the command takes them
+// (--calls for --traffic; --average-wait, or another target of the agents,
+// for the service level), the first the one a message names; or none.
+std::vector<std::string_view> StandIns(const Command& command, Name input);
 
 // Fills in what the values given imply (the traffic from --calls and
 // --interval) and returns the first required option still missing, or null.

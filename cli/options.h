@@ -25,6 +25,9 @@ struct Option {
 };
 
 inline constexpr std::string_view kMethods[] = {"ert", "hayward"};
+// In the order of teletraffic::Basis.
+inline constexpr std::string_view kBases[] = {"offered", "answered", "excluding-short-abandons",
+                                              "virtual"};
 
 inline constexpr Option kOptions[] = {
     {"traffic", "A", "traffic offered, in erlangs (0 to 1e9)"},
@@ -32,7 +35,8 @@ inline constexpr Option kOptions[] = {
     {"blocking", "B", "blocking probability, from 1e-300 up to but not including 1"},
     {"recall", "R", "share of blocked callers who try again, from 0 up to but not including 1"},
     {"agents", "N",
-     "number of agents (0 to 2e9), more than the traffic unless --patience is given"},
+     "number of agents (0 to 2e9), more than the traffic unless --patience or --lines is given; "
+     "whole with --lines"},
     {"aht", "S", "average handling time of a call, in any unit of time"},
     {"target-time", "T", "time within which a call should be answered, in the unit of --aht"},
     {"service-level", "P",
@@ -49,6 +53,24 @@ inline constexpr Option kOptions[] = {
     {"max-occupancy", "Y",
      "highest share of their time agents on the phones may be busy, above 0 and at most 1, taken "
      "as the decimal typed: 7 erlangs at 0.7 need 10 agents"},
+    {"redial", "R",
+     "share of blocked callers and of callers who hang up who call again, from 0 up to but not "
+     "including 1"},
+    {"basis", "BASIS",
+     "what the service level is a share of: offered (every call let in, the default), answered "
+     "(the calls answered), excluding-short-abandons (the calls let in less those who hang up "
+     "within the target time) or virtual (the calls whose wait for an agent is within it, "
+     "patience aside)",
+     kBases},
+    {"answered-wait", "W",
+     "target mean wait of the answered calls (the average speed of answer an ACD reports), in "
+     "the unit of --aht"},
+    {"max-abandon", "P",
+     "highest share of the calls let in that may hang up unanswered, above 0 and below 1; needs "
+     "--patience"},
+    {"max-blocking", "P",
+     "highest share of call attempts that may find every line busy, above 0 and below 1; needs "
+     "--lines"},
     {"calls", "C",
      "calls offered in the interval, in place of --traffic: traffic = calls x aht / interval"},
     {"interval", "M", "length of the interval of --calls in minutes; --aht is then in seconds"},

@@ -295,8 +295,9 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
 
 int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std::ostream& err) {
     CLI::App app(
-        "Erlang B, extended Erlang B, Erlang C, Erlang A, Engset, overflow traffic and the traffic "
-        "offered behind a carried one: one answer, a whole CSV file, or a printed table.",
+        "Erlang B, extended Erlang B, Erlang C, Erlang A, Erlang X, Engset, overflow traffic and "
+        "the traffic offered behind a carried one: one answer, a whole CSV file, or a printed "
+        "table.",
         kProgram);
     app.set_version_flag("--version", CORVANE_VERSION, "print the version and exit");
     app.require_subcommand(1);

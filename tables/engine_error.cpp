@@ -78,6 +78,8 @@ const Wording kArguments[] = {
      {0, 1, false, true, true},
      u"0 % より大きく 100 % 未満",
      true},
+    {Argument::Basis, u"サービスレベルの基準", {0, 3, true}},
+    {Argument::Interval, u"区間の長さ (分)", {0, INFINITY, false, true, true}, u"0 より長い時間"},
 };
 static_assert(std::size(kArguments) == teletraffic::kArgumentCount, "words for every argument");
 

@@ -53,6 +53,10 @@ const char* ArgumentName(Argument argument) {
         return "abandonment cap";
     case Argument::MaxBlocking:
         return "blocking cap";
+    case Argument::Basis:
+        return "basis";
+    case Argument::Interval:
+        return "interval";
     }
     return "argument";
 }

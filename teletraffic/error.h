@@ -37,8 +37,10 @@ enum class Argument {
     AnsweredWait,
     MaxAbandon,
     MaxBlocking,
+    Basis,    // of a service level (Erlang X)
+    Interval, // the forecast's, for calls given per interval (the front ends)
 };
-inline constexpr std::size_t kArgumentCount = static_cast<std::size_t>(Argument::MaxBlocking) + 1;
+inline constexpr std::size_t kArgumentCount = static_cast<std::size_t>(Argument::Interval) + 1;
 
 // The argument in plain words ("target time"), as what() reads.
 const char* ArgumentName(Argument argument);

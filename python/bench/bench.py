@@ -161,7 +161,9 @@ def main():
     scalar_calls()
     rows = int(sys.argv[2]) if len(sys.argv) > 2 else 1_000_000
     loop_rows = int(sys.argv[3]) if len(sys.argv) > 3 else 2000
-    keys = sys.argv[4].split(",") if len(sys.argv) > 4 else list(corvane._engine.functions)
+    # The Erlang X forms are timed against Erlang A in bench/bench_erlang_x.cpp.
+    plain = [k for k, e in corvane._engine.functions.items() if "*" not in e[1]]
+    keys = sys.argv[4].split(",") if len(sys.argv) > 4 else plain
     everyday_arguments = everyday(rows, np.random.default_rng(2026))
     print(f"{rows} rows; SciPy's solves on the first {loop_rows}; ns per element")
     print(f"{'function':<34}{'corvane':>9}{'C++ loop':>9}{'ratio':>7}{'SciPy':>11}{'ratio':>8}{'SciPy wrong':>13}")
@@ -214,15 +216,29 @@ def main():
 def scalar_calls():
     """One call on numbers, by position and by keyword: what the Python layer costs."""
     ufunc = corvane._engine.functions["service_level"][0]
-    calls = {
-        "the ufunc itself": lambda: ufunc(10.0, 12.0, 180.0, 20.0),
-        "by position": lambda: corvane.service_level(10, 12, 180, 20),
-        "by keyword": lambda: corvane.service_level(traffic=10, agents=12, aht=180, target_time=20),
+    queue = corvane._engine.functions["queue_blocking"][0]
+    functions = {
+        "service_level": {
+            "the ufunc itself": lambda: ufunc(10.0, 12.0, 180.0, 20.0),
+            "by position": lambda: corvane.service_level(10, 12, 180, 20),
+            "by keyword": lambda: corvane.service_level(
+                traffic=10, agents=12, aht=180, target_time=20),
+        },
+        # An Erlang X form: its optional keywords and which of them are given, as the ufunc
+        # takes them.
+        "queue_blocking with patience": {
+            "the ufunc itself": lambda: queue(10.0, 12.0, 180.0, 14.0, 300.0, 0, 0, 0, 0, 1.0),
+            "by position": lambda: corvane.queue_blocking(10, 12, 180, 14, patience=300),
+            "by keyword": lambda: corvane.queue_blocking(
+                traffic=10, agents=12, aht=180, lines=14, patience=300),
+        },
     }
-    us = {k: min(timeit.repeat(c, number=20000, repeat=7)) / 20000 * 1e6 for k, c in calls.items()}
-    print("service_level on numbers, us per call: "
-          + ", ".join(f"{k} {v:.2f}" for k, v in us.items())
-          + f"; by keyword / by position {us['by keyword'] / us['by position']:.2f}")
+    for name, calls in functions.items():
+        us = {k: min(timeit.repeat(c, number=20000, repeat=7)) / 20000 * 1e6
+              for k, c in calls.items()}
+        print(f"{name} on numbers, us per call: "
+              + ", ".join(f"{k} {v:.2f}" for k, v in us.items())
+              + f"; by keyword / by position {us['by keyword'] / us['by position']:.2f}")
 
 
 # The 50-digit reference table's names, as the module's table names them.

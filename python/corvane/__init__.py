@@ -1,9 +1,11 @@
 """Corvane's traffic engine for NumPy and pandas.
 
 Erlang B (blocking, lines, traffic), extended Erlang B with retrials,
-Erlang C and Erlang A staffing, Engset, overflow traffic and the traffic
-offered behind a carried traffic, exact to 1e-12 relative and with exact
-counts, as vectorised functions: arguments broadcast as in NumPy, scalars give scalars,
+Erlang C and Erlang A staffing, Erlang X (limited lines, redials, four
+service-level bases and a forecast's variance, as keywords of the Erlang C
+and A functions and in functions of its own), Engset, overflow traffic and
+the traffic offered behind a carried traffic, exact to 1e-12 relative and
+with exact counts, as vectorised functions: arguments broadcast as in NumPy, scalars give scalars,
 arrays give float64 arrays (counts as int64), ``out=`` is filled in place,
 and the GIL is released while the engine runs.
 
@@ -313,7 +315,7 @@ def _labelled(ufunc, counts, names, args, out):
 _MISSING = object()
 
 
-def _choice(name, variants):
+def _choice(name, variants, fallback=None):
     """The parameters of a function over one or more ufuncs, and how a call picks one.
 
     Each variant (one ufunc) names its arguments: those every variant takes
@@ -321,7 +323,7 @@ def _choice(name, variants):
     variant whose own arguments it gives ("f[traffic]" and "f[intended_traffic]"
     in the table: exactly one of the two). "f[key=word]" in the table takes the
     keyword `key`, one of the words, the first its default; "f[a,key=word]"
-    both.
+    both. `fallback(args, kwargs)` binds a call none of the variants takes.
     """
     P = _inspect.Parameter
     forms = []
@@ -349,6 +351,8 @@ def _choice(name, variants):
         rest[-1] = lambda kwargs: (last(kwargs),)
 
     def refuse(args, kwargs):
+        if fallback is not None:
+            return fallback(args, kwargs)
         signature.bind(*args, **kwargs)  # raises the TypeError Python would
         raise TypeError(f"{name}() got an unexpected combination of arguments")
 
@@ -381,9 +385,9 @@ def _choice(name, variants):
                     return only, args + rest[n](kwargs)
                 except KeyError:
                     pass
-            refuse(args, kwargs)
+            return refuse(args, kwargs)
         if len(args) > size:
-            refuse(args, kwargs)
+            return refuse(args, kwargs)
         values = list(args) + [_MISSING] * (size - len(args))
         given = {}
         for key, value in kwargs.items():
@@ -393,14 +397,108 @@ def _choice(name, variants):
             elif key in extra:
                 given[key] = value
             else:
-                refuse(args, kwargs)
+                return refuse(args, kwargs)
         if any(v is _MISSING for v in values):
-            refuse(args, kwargs)
+            return refuse(args, kwargs)
         ufunc, arguments = pick(given)
         given.update(zip(common, values))
         return ufunc, [given[a] for a in arguments]
 
     return signature, choose
+
+
+# What one keyword of the Erlang X forms needs beside it, and the targets a
+# staffing function meets (at least one).
+_NEEDS = {
+    "calls": ("interval", "aht"),
+    "interval": ("calls",),
+    "variance": ("calls",),
+    "service_level": ("target_time",),
+}
+_TARGETS = ("service_level", "average_wait", "answered_wait", "max_abandon", "max_blocking")
+
+
+def _extended(name, entry, plain):
+    """The parameters of an Erlang X form, and how a call binds to it.
+
+    The arguments before "*" in the table are positional or keyword, those
+    after it keyword-only and optional ("basis=offered|answered": a word, the
+    first its default, passed as its index); a last argument tells the engine
+    which optional ones the call gave. `calls` with `interval` stand in for
+    `traffic`. `plain`: the entry whose ufunc takes the arguments before "*"
+    alone, for calls giving none of the others (None if there is none).
+    """
+    P = _inspect.Parameter
+    ufunc, arguments = entry[0], tuple(entry[1])
+    cut = arguments.index("*")
+    required, optional, words = list(arguments[:cut]), [], {}
+    if plain is not None and tuple(plain[1]) != tuple(required):
+        raise ImportError(f"{name}: the Erlang X form's first arguments are not the plain one's")
+    for a in arguments[cut + 1 :]:
+        key, _, choices = a.partition("=")
+        optional.append(key)
+        if choices:
+            words[key] = choices.split("|")
+    parameters = [P(a, P.POSITIONAL_OR_KEYWORD) for a in required]
+    parameters += [P(k, P.KEYWORD_ONLY, default=(words.get(k) or [None])[0]) for k in optional]
+    signature = _inspect.Signature(parameters + [P("out", P.KEYWORD_ONLY, default=None)])
+    by_calls = signature.replace(parameters=[p for p in signature.parameters.values()
+                                             if p.name != "traffic"])
+    size = len(required)
+    slot = {a: i for i, a in enumerate(required + optional)}
+    bit = dict(zip(optional, (1 << i for i in range(len(optional)))))
+    blank = [_MISSING] * size + [0.0] * len(optional)
+    traffic = slot.get("traffic", -1)
+    targets = sum(bit.get(t, 0) for t in _TARGETS)
+    some_target = targets and not set(required) & set(_TARGETS)
+    rules = [(bit[k], k, [(bit[n], n) for n in needs if n in bit])
+             for k, needs in _NEEDS.items() if k in bit]
+
+    def refuse(args, kwargs):
+        (by_calls if kwargs.get("calls") is not None else signature).bind(*args, **kwargs)
+        raise TypeError(f"{name}() got an unexpected combination of arguments")
+
+    def word(key, value):
+        if isinstance(value, str) and value.replace("-", "_") in words[key]:
+            return float(words[key].index(value.replace("-", "_")))
+        raise ValueError(f"{key} must be one of {', '.join(words[key])}, got {value!r}")
+
+    def bind(args, kwargs):
+        n = len(args)
+        if n > size:
+            return refuse(args, kwargs)
+        values = list(args) + blank[n:]
+        given = 0
+        for key, value in kwargs.items():
+            i = slot.get(key, -1)
+            if i < n:  # not a keyword, or given by position
+                return refuse(args, kwargs)
+            if i >= size:
+                if value is None:
+                    continue
+                if key in words:
+                    value = word(key, value)
+                given |= bit[key]
+            values[i] = value
+        for own, key, needs in rules if given else ():
+            for need, other in needs:
+                if given & own and not given & need:
+                    raise TypeError(f"{name}() takes {key}= only with {other}=")
+        if given & bit.get("calls", 0):
+            if values[traffic] is not _MISSING:
+                raise TypeError(f"{name}() takes traffic or calls= with interval=, not both")
+            values[traffic] = 0.0
+        if any(v is _MISSING for v in values[:size]):
+            return refuse(args, kwargs)
+        if some_target and not given & targets:
+            takes = ", ".join(t for t in _TARGETS if t in bit)
+            raise TypeError(f"{name}() takes at least one target of {takes}")
+        if not given and plain is not None:
+            return plain[0], values[:size]
+        values.append(float(given))
+        return ufunc, values
+
+    return signature, bind
 
 
 # What a function of one result answers: the name of the Series it gives.
@@ -422,14 +520,42 @@ _ANSWERS = {
     "engset_lines": "lines",
     "overflow_lines": "lines",
     "offered_traffic": "traffic",
+    "queue_blocking": "blocking",
+    "queue_lines": "lines",
+    "answered_wait": "answered_wait",
+    "capacity": "traffic",
 }
+# What decided a staffing, by the engine's index ("" or a missing value for none).
+_DECIDERS = _TARGETS + ("max_occupancy",)
+
+
+def _decided(codes):
+    pd = _sys.modules.get("pandas")
+    if pd is not None and isinstance(codes, (pd.Series, pd.DataFrame)):
+        names = dict(enumerate(_DECIDERS))
+        return codes.map(names) if codes.ndim == 1 else codes.apply(lambda c: c.map(names))
+    codes = _np.asarray(codes)
+    if codes.dtype.kind == "f":
+        codes = _np.where(_np.isnan(codes), len(_DECIDERS), codes).astype(_np.intp)
+    words = _np.array(_DECIDERS + ("",))[codes]
+    return str(words) if words.ndim == 0 else words
+
 # Arguments taken as they are; anything else may be a pandas object.
 _PLAIN = frozenset({float, int, _np.ndarray, _np.float64, _np.int64, list, tuple})
 
 
 def _function(name, variants):
     _, fields, counts, result = variants[0][1][1:]
-    signature, choose = _choice(name, variants)
+    plain = [(kind, e) for kind, e in variants if "*" not in e[1]]
+    extended = [e for _, e in variants if "*" in e[1]]
+    if not extended:
+        signature, choose = _choice(name, plain)
+    elif not plain:
+        signature, choose = _extended(name, extended[0], None)
+    else:
+        # One plain form, whose arguments the Erlang X form takes first.
+        signature, choose = _extended(name, extended[0], plain[0][1])
+        _, choose = _choice(name, plain, fallback=choose)
     named = None
     if result:
         # One class for each kind of result, shared by the functions giving it.
@@ -439,6 +565,12 @@ def _function(name, variants):
             __all__.append(result)
     names = fields if named else (_ANSWERS[name],)
     any_count = any(counts)
+    make = named._make if named else None
+    if "decided_by" in fields:
+        at = fields.index("decided_by")
+
+        def make(value):
+            return named._make(v if i != at else _decided(v) for i, v in enumerate(value))
 
     def function(*args, out=None, **kwargs):
         ufunc, args = choose(args, kwargs)
@@ -446,10 +578,10 @@ def _function(name, variants):
             if type(a) not in _PLAIN:
                 value = _labelled(ufunc, counts, names, args, out)
                 if value is not None:
-                    return named._make(value) if named else value
+                    return make(value) if make else value
                 break
         value = _run(ufunc, any_count, args, out)
-        return named._make(value) if named else value
+        return make(value) if make else value
 
     function.__name__ = function.__qualname__ = name
     function.__module__ = __name__

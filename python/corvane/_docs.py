@@ -56,6 +56,62 @@ _ENGSET = (
     "    then erlangs carried, offered, intended, and offered by one idle source."
 )
 
+# The Erlang X keywords, each keyword only; without them a function answers
+# as it always has.
+_X_LINES = (
+    "lines : calls the centre holds at once, answered or waiting (its trunks), whole,\n"
+    "    at least the agents (then whole); an attempt finding them all busy is blocked,\n"
+    "    and every share is over the attempts accepted. Default: no limit."
+)
+_X_REDIAL = (
+    "redial : share of blocked and abandoning attempts that call again, 0 up to 1\n"
+    "    exclusive; the redials join the fresh calls. Default 0."
+)
+_X_CALLS = (
+    "calls, interval : in place of traffic, the calls forecast for an interval of\n"
+    "    `interval` minutes, aht then in seconds: traffic = calls * aht / (interval * 60).\n"
+    "    The other arguments are then given by keyword."
+)
+_X_VARIANCE = (
+    "variance : variance of the forecast's count of calls, at least `calls` (needs\n"
+    "    calls=; above the calls needs lines or a patience): the fresh call rate is then\n"
+    "    Gamma distributed, and every share a ratio of expected counts."
+)
+_X_BASIS = (
+    "basis : what the service level is a share of: 'offered' (default: answered within\n"
+    "    target_time over all accepted attempts), 'answered' (over those answered),\n"
+    "    'excluding_short_abandons' (over the accepted less those who hang up within\n"
+    "    target_time) or 'virtual' (those whose wait to an agent is within target_time,\n"
+    "    patience aside); the command line's 'excluding-short-abandons' is taken too."
+)
+_X_PATIENCE = (
+    "patience : mean time a caller waits before hanging up, greater than 0, unit of aht;\n"
+    "    keyword only. Default: callers never hang up."
+)
+_X_MODEL = [_X_LINES, _X_REDIAL, _X_CALLS, _X_VARIANCE]
+_X_TARGETS = [
+    "target_time : time within which a call should be answered, 0 or more, unit of aht\n"
+    "    (0 when not given).",
+    "service_level : at least this share answered within target_time (needs target_time=).",
+    "average_wait : at most this mean wait over accepted attempts, those who hang up until\n"
+    "    they do, greater than 0, unit of aht.",
+    "answered_wait : at most this mean wait of the answered calls (the ASA an ACD reports).",
+    "max_abandon : at most this share of accepted attempts hang up, 0 to 1 exclusive (needs\n"
+    "    patience=).",
+    "max_blocking : at most this share of attempts blocked, 0 to 1 exclusive (needs lines=).",
+]
+_ANSWERED = "answered_wait : at most this mean wait of the answered calls; keyword only."
+_MAX_ABANDON = "max_abandon : at most this share of accepted attempts hang up; keyword only."
+_MAX_BLOCKING = "max_blocking : at most this share of attempts blocked (needs lines=); keyword only."
+_FIGURES = (
+    "blocking, the share of attempts blocked; wait_probability and\n"
+    "    abandon_probability, the shares of accepted attempts that wait and that hang up;\n"
+    "    average_wait and answered_wait, the mean wait over the accepted and over the\n"
+    "    answered (unit of aht); occupancy, the carried traffic per agent; service_level, at\n"
+    "    target_time on the basis; attempts_traffic, the erlangs fresh calls and redials\n"
+    "    offer; callers_lost, the share of fresh callers never answered, redials and all."
+)
+
 
 def _doc(summary, parameters, returns, example):
     listed = "\n".join(parameters)
@@ -117,20 +173,21 @@ DOCS = {
     ),
     "erlang_c": _doc(
         "Erlang C: probability that a caller waits for one of `agents`.",
-        [_TRAFFIC, _AGENTS],
+        [_TRAFFIC, _AGENTS, "aht : average handling time, keyword only: with calls= alone."]
+        + _X_MODEL,
         "float64: the share of callers who wait at all, 0 to 1.",
         ">>> corvane.erlang_c(traffic=10, agents=12)\n0.449388224298...",
     ),
     "service_level": _doc(
         "Erlang C: share of callers answered within `target_time`.",
-        [_TRAFFIC, _AGENTS, _AHT, _TARGET],
+        [_TRAFFIC, _AGENTS, _AHT, _TARGET] + _X_MODEL + [_X_BASIS],
         "float64: the service level, 0 to 1.",
         ">>> corvane.service_level(traffic=10, agents=12, aht=180, target_time=20)\n"
         "0.640158040374...",
     ),
     "average_wait": _doc(
         "Erlang C: average speed of answer, the mean wait over all callers.",
-        [_TRAFFIC, _AGENTS, _AHT],
+        [_TRAFFIC, _AGENTS, _AHT] + _X_MODEL,
         "float64: the mean wait, in the unit of aht.",
         ">>> corvane.average_wait(traffic=10, agents=12, aht=180)\n40.4449401868...",
     ),
@@ -141,14 +198,16 @@ DOCS = {
             _AHT,
             _TARGET,
             "service_level : share of calls to answer within target_time, 0 up to 1 exclusive.",
-        ],
+        ]
+        + _X_MODEL
+        + [_X_BASIS, _ANSWERED, _MAX_BLOCKING],
         "int64: agents, more than the traffic (0 for no traffic), exact.\n"
         "    float64 where errors give NaN.",
         ">>> corvane.agents(traffic=10, aht=180, target_time=20, service_level=0.8)\n14",
     ),
     "agents_for_wait": _doc(
         "Erlang C: smallest whole number of agents whose average wait is at most a target.",
-        [_TRAFFIC, _AHT, _WAIT],
+        [_TRAFFIC, _AHT, _WAIT] + _X_MODEL + [_ANSWERED, _MAX_BLOCKING],
         "int64: agents, more than the traffic (0 for no traffic), exact.\n"
         "    float64 where errors give NaN.",
         ">>> corvane.agents_for_wait(traffic=10, aht=180, average_wait=20)\n13",
@@ -156,7 +215,7 @@ DOCS = {
     "erlang_a": _doc(
         "Erlang A (M/M/N+M): waiting and hanging up when callers have limited patience.",
         [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9 (may be below the "
-         "traffic).", _AHT, _PATIENCE],
+         "traffic).", _AHT, _PATIENCE] + _X_MODEL,
         "Abandonment(wait_probability, abandon_probability, average_wait, occupancy), a\n"
         "    named tuple of float64: the share of callers who wait, who hang up, the mean\n"
         "    wait over all callers (unit of aht), and the carried traffic per agent.",
@@ -167,14 +226,15 @@ DOCS = {
     "erlang_a_service_level": _doc(
         "Erlang A: share of all callers answered within `target_time`.",
         [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9.", _AHT, _PATIENCE,
-         _TARGET],
+         _TARGET] + _X_MODEL + [_X_BASIS],
         "float64: the service level, 0 to 1; callers who hang up count as not answered.",
         ">>> corvane.erlang_a_service_level(traffic=10, agents=12, aht=180, patience=300,"
         " target_time=20)\n0.772279307715...",
     ),
     "erlang_a_agents": _doc(
         "Erlang A: smallest whole number of agents that reaches a service level.",
-        [_TRAFFIC, _AHT, _PATIENCE, _TARGET, _LEVEL],
+        [_TRAFFIC, _AHT, _PATIENCE, _TARGET, _LEVEL] + _X_MODEL
+        + [_X_BASIS, _ANSWERED, _MAX_ABANDON, _MAX_BLOCKING],
         "int64: agents, 0 for no traffic, otherwise 1 or more, exact.\n"
         "    float64 where errors give NaN.",
         ">>> corvane.erlang_a_agents(traffic=10, aht=180, patience=300, target_time=20,"
@@ -182,7 +242,7 @@ DOCS = {
     ),
     "erlang_a_agents_for_wait": _doc(
         "Erlang A: smallest whole number of agents meeting an average-wait target.",
-        [_TRAFFIC, _AHT, _PATIENCE, _WAIT],
+        [_TRAFFIC, _AHT, _PATIENCE, _WAIT] + _X_MODEL + [_ANSWERED, _MAX_ABANDON, _MAX_BLOCKING],
         "int64: agents, 0 for no traffic, otherwise 1 or more, exact.\n"
         "    float64 where errors give NaN.",
         ">>> corvane.erlang_a_agents_for_wait(traffic=10, aht=180, patience=300,"
@@ -260,5 +320,67 @@ DOCS = {
         ["carried : erlangs carried, 0 up to the lines exclusive.", _LINES],
         "float64: erlangs offered.",
         ">>> corvane.offered_traffic(carried=8, lines=10)\n10.4736504294...",
+    ),
+    "queue_blocking": _doc(
+        "Erlang X: share of call attempts that find all `lines` busy (a busy tone).",
+        [_TRAFFIC, "agents : number of agents, whole, 0 to the lines.", _AHT,
+         "lines : calls the centre holds at once, answered or waiting, whole, at least the\n"
+         "    agents (and 1).", _X_PATIENCE, _X_REDIAL, _X_CALLS, _X_VARIANCE],
+        "float64: the blocking, 0 to 1.",
+        ">>> corvane.queue_blocking(traffic=10, agents=12, aht=180, lines=14)\n"
+        "0.0702931464950...",
+    ),
+    "queue_lines": _doc(
+        "Erlang X: smallest whole number of lines, at least the agents, meeting a blocking target.",
+        [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9.", _AHT,
+         "blocking : the most share of attempts blocked, greater than 0, below 1.", _X_PATIENCE,
+         _X_REDIAL, _X_CALLS, _X_VARIANCE],
+        "int64: lines, exact. Where nobody hangs up and the agents are fewer than the\n"
+        "    traffic, a target no number of lines meets is refused. float64 where errors give NaN.",
+        ">>> corvane.queue_lines(traffic=10, agents=12, aht=180, blocking=0.01)\n24",
+    ),
+    "answered_wait": _doc(
+        "Erlang X: mean wait of the answered calls (the average speed of answer an ACD reports).",
+        [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9.", _AHT,
+         _X_PATIENCE] + _X_MODEL,
+        "float64: the mean wait, unit of aht; unlike average_wait, those who hang up are\n"
+        "    left out.",
+        ">>> corvane.answered_wait(traffic=10, agents=12, aht=180, patience=300)\n"
+        "11.8614194714...",
+    ),
+    "erlang_x": _doc(
+        "Erlang X: every figure of `agents` offered `traffic` erlangs, with lines, hang-ups,\n"
+        "redials and a forecast's variance.",
+        [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9.", _AHT,
+         _X_PATIENCE] + _X_MODEL + _X_TARGETS[:1] + [_X_BASIS],
+        "ErlangX, a named tuple of float64:\n    " + _FIGURES,
+        ">>> corvane.erlang_x(traffic=10, agents=12, aht=180, patience=300, lines=16,"
+        " redial=0.3).callers_lost\n0.0426303184283...",
+    ),
+    "capacity": _doc(
+        "Erlang X: the largest fresh traffic `agents` take while meeting every target given.",
+        ["agents : number of agents, 0 to 2e9 (whole with lines).", _AHT, _X_PATIENCE, _X_LINES,
+         _X_REDIAL] + _X_TARGETS + [_X_BASIS],
+        "float64: erlangs, at least one target given. Where lines keep a target met at any\n"
+        "    traffic, the others bound it; met at all traffics up to 1e9, refused.",
+        ">>> corvane.capacity(agents=12, aht=180, patience=300, target_time=20,"
+        " service_level=0.8)\n9.72743910491...",
+    ),
+    "staffing": _doc(
+        "Erlang X staffing in one call: the agents every target given needs, to schedule,\n"
+        "what decided them, and every figure at that count.",
+        [_TRAFFIC, _AHT, _X_PATIENCE] + _X_MODEL + _X_TARGETS + [
+            _X_BASIS,
+            "shrinkage : share of paid time agents are off the phones, 0 up to 1 exclusive.",
+            "max_occupancy : the most carried traffic per agent, greater than 0, at most 1;\n"
+            "    below 1 only without lines, redials and variance.",
+        ],
+        "Staffing, a named tuple: on_phones and scheduled, the agents on the phones and\n"
+        "    to schedule (int64); decided_by, what decided them: a target's keyword, or\n"
+        "    'max_occupancy' ('' where errors give NaN); and at on_phones ErlangX's figures:\n"
+        "    " + _FIGURES,
+        ">>> corvane.staffing(traffic=10, aht=180, patience=300, lines=16, target_time=20,"
+        " service_level=0.8,\n...     max_abandon=0.01, shrinkage=0.3)[:3]\n"
+        "(14, 20, 'max_abandon')",
     ),
 }

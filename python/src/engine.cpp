@@ -13,16 +13,19 @@
 #include "teletraffic/erlang_a.h"
 #include "teletraffic/erlang_b.h"
 #include "teletraffic/erlang_c.h"
+#include "teletraffic/erlang_x.h"
 #include "teletraffic/measured_traffic.h"
 #include "teletraffic/overflow.h"
 #include "teletraffic/staffing_factors.h"
 
+#include <algorithm>
 #include <array>
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -60,6 +63,8 @@ constexpr std::pair<tt::Argument, const char*> kKeywords[] = {
     {tt::Argument::AnsweredWait, "answered_wait"},
     {tt::Argument::MaxAbandon, "max_abandon"},
     {tt::Argument::MaxBlocking, "max_blocking"},
+    {tt::Argument::Basis, "basis"},
+    {tt::Argument::Interval, "interval"},
 };
 static_assert(std::size(kKeywords) == tt::kArgumentCount, "a keyword for every argument");
 
@@ -160,6 +165,18 @@ template <> struct Layout<tt::OverflowLoss> {
     static auto Values(const tt::OverflowLoss& r) { return std::tuple{r.lost, r.blocking}; }
 };
 
+template <> struct Layout<tt::ErlangXFigures> {
+    static constexpr const char* kName = "ErlangX";
+    static constexpr std::array kFields{"blocking",      "wait_probability", "abandon_probability",
+                                        "average_wait",  "answered_wait",    "occupancy",
+                                        "service_level", "attempts_traffic", "callers_lost"};
+    static auto Values(const tt::ErlangXFigures& r) {
+        return std::tuple{r.blocking,     r.waitProbability, r.abandonProbability,
+                          r.averageWait,  r.answeredWait,    r.occupancy,
+                          r.serviceLevel, r.attemptsTraffic, r.callersLost};
+    }
+};
+
 // What a loop calls for an engine function: the function itself, save where
 // the module gives an argument a meaning the engine has not.
 template <auto F> struct Call {
@@ -207,6 +224,7 @@ template <auto F> struct Ufunc;
 
 template <typename R, typename... A, R (*F)(A...)> struct Ufunc<F> {
     static_assert((std::is_same_v<A, double> && ...), "the loops read float64 arguments");
+    using Result = R;
     using Fields = decltype(Layout<R>::Values(std::declval<R>()));
     static constexpr std::size_t kIn = sizeof...(A);
     static constexpr std::size_t kOut = std::tuple_size_v<Fields>;
@@ -335,6 +353,260 @@ std::int64_t OverflowLines(double mean, double variance, double blocking) {
     return tt::OverflowLines(mean, variance, kMethod, blocking);
 }
 
+// Erlang X: the call-centre functions with lines, redials, a basis for the
+// service level and a forecast's variance, each keyword one of these. A
+// function lists its arguments as keywords; those marked Optional the
+// Python layer gives when the call does, with a last argument saying which
+// (bit i: the i-th optional one), the others keeping the engine's defaults.
+enum class Key : unsigned {
+    Traffic,
+    Agents,
+    Aht,
+    Patience,
+    Lines,
+    Redial,
+    Calls,
+    Interval,
+    Variance,
+    TargetTime,
+    ServiceLevel,
+    AverageWait,
+    AnsweredWait,
+    MaxAbandon,
+    MaxBlocking,
+    Blocking,
+    Shrinkage,
+    MaxOccupancy,
+    Basis,
+    Given,
+};
+// The words of a word argument follow its name (the first one its default);
+// "*" starts the optional ones, as in Python.
+constexpr const char* kKeys[] = {"traffic",
+                                 "agents",
+                                 "aht",
+                                 "patience",
+                                 "lines",
+                                 "redial",
+                                 "calls",
+                                 "interval",
+                                 "variance",
+                                 "target_time",
+                                 "service_level",
+                                 "average_wait",
+                                 "answered_wait",
+                                 "max_abandon",
+                                 "max_blocking",
+                                 "blocking",
+                                 "shrinkage",
+                                 "max_occupancy",
+                                 "basis=offered|answered|excluding_short_abandons|virtual"};
+constexpr unsigned kOptional = 0x100;
+constexpr Key Optional(Key k) {
+    return static_cast<Key>(static_cast<unsigned>(k) | kOptional);
+}
+
+// One element's arguments, as the engine takes them.
+struct Asked {
+    double traffic = 0, agents = 0, interval = 0, blocking = 0, shrinkage = 0, maxOccupancy = 1;
+    bool byCalls = false;
+    tt::ErlangXModel model;
+    tt::ErlangXTargets targets;
+
+    void Set(Key key, double x) {
+        switch (key) {
+        case Key::Traffic:
+            traffic = x;
+            break;
+        case Key::Agents:
+            agents = x;
+            break;
+        case Key::Aht:
+            model.aht = x;
+            break;
+        case Key::Patience:
+            model.patience = x;
+            break;
+        case Key::Lines:
+            model.lines = x;
+            break;
+        case Key::Redial:
+            model.redial = x;
+            break;
+        case Key::Calls:
+            model.calls = x, byCalls = true;
+            break;
+        case Key::Interval:
+            interval = x;
+            break;
+        case Key::Variance:
+            model.variance = x;
+            break;
+        case Key::TargetTime:
+            targets.targetTime = x;
+            break;
+        case Key::ServiceLevel:
+            targets.serviceLevel = x;
+            break;
+        case Key::AverageWait:
+            targets.averageWait = x;
+            break;
+        case Key::AnsweredWait:
+            targets.answeredWait = x;
+            break;
+        case Key::MaxAbandon:
+            targets.maxAbandon = x;
+            break;
+        case Key::MaxBlocking:
+            targets.maxBlocking = x;
+            break;
+        case Key::Blocking:
+            blocking = x;
+            break;
+        case Key::Shrinkage:
+            shrinkage = x;
+            break;
+        case Key::MaxOccupancy:
+            maxOccupancy = x;
+            break;
+        case Key::Basis: // its word's index, from the Python layer
+            if (!(x == 0 || x == 1 || x == 2 || x == 3)) {
+                throw tt::DomainError(tt::Argument::Basis, x, "the index of a basis, 0 to 3");
+            }
+            targets.basis = static_cast<tt::Basis>(x);
+            break;
+        case Key::Given:
+            break;
+        }
+    }
+    // The traffic of `calls` in `interval` minutes, as the command line makes it.
+    void Finish() {
+        if (!byCalls) {
+            return;
+        }
+        if (!(model.calls >= 0 && model.calls < INFINITY)) {
+            throw tt::DomainError(tt::Argument::Calls, model.calls, "a number of 0 or more");
+        }
+        if (!(interval > 0 && interval < INFINITY)) {
+            throw tt::DomainError(tt::Argument::Interval, interval,
+                                  "a number of minutes greater than 0");
+        }
+        traffic = model.calls * model.aht / (interval * 60);
+    }
+};
+
+template <Key> using Real = double;
+
+// An engine function of the arguments `K` (the last one Given).
+template <auto F, Key... K> auto Ask(Real<K>... a) {
+    constexpr std::array keys{K...};
+    const std::array<double, sizeof...(K)> values{a...};
+    const double given = values.back();
+    // Given comes from the Python layer; a stray value reads nothing.
+    const auto bits = given >= 0 && given < 0x1p20 ? static_cast<std::uint32_t>(given) : 0u;
+    Asked x;
+    std::uint32_t bit = 1;
+    for (std::size_t i = 0; i + 1 < keys.size(); ++i) {
+        const auto k = static_cast<unsigned>(keys[i]);
+        if ((k & kOptional) != 0) {
+            const bool on = (bits & bit) != 0;
+            bit <<= 1;
+            if (!on) {
+                continue;
+            }
+        }
+        x.Set(static_cast<Key>(k & ~kOptional), values[i]);
+    }
+    x.Finish();
+    return F(x);
+}
+
+tt::ErlangXFigures Figures(const Asked& x) {
+    return tt::ErlangX(x.traffic, x.agents, x.model, x.targets.targetTime, x.targets.basis);
+}
+template <double tt::ErlangXFigures::*kField> double Figure(const Asked& x) {
+    return Figures(x).*kField;
+}
+tt::Abandonment Abandoned(const Asked& x) {
+    const tt::ErlangXFigures f = Figures(x);
+    return {f.waitProbability, f.abandonProbability, f.averageWait, f.occupancy};
+}
+std::int64_t AgentsFor(const Asked& x) {
+    return tt::ErlangXAgents(x.traffic, x.model, x.targets);
+}
+std::int64_t QueueLines(const Asked& x) {
+    return tt::ErlangXLines(x.traffic, x.agents, x.model, x.blocking);
+}
+double Capacity(const Asked& x) {
+    return tt::ErlangXCapacity(x.agents, x.model, x.targets);
+}
+
+// What the staffing summary tells: the agents, what decided them (a target
+// by its place in ErlangXTargets, or kByOccupancy), and the figures there.
+struct Staffed {
+    std::int64_t onPhones, scheduled, decidedBy;
+    tt::ErlangXFigures figures;
+};
+constexpr std::int64_t kByOccupancy = 5;
+
+Staffed Staff(const Asked& x) {
+    const tt::ErlangXTargets& t = x.targets;
+    const std::int64_t forTargets = tt::ErlangXAgents(x.traffic, x.model, t);
+    // Each target alone needs at most the count all need: the first whose
+    // own count it is decided it.
+    std::optional<double> tt::ErlangXTargets::*const targets[] = {
+        &tt::ErlangXTargets::serviceLevel, &tt::ErlangXTargets::averageWait,
+        &tt::ErlangXTargets::answeredWait, &tt::ErlangXTargets::maxAbandon,
+        &tt::ErlangXTargets::maxBlocking};
+    const auto given = std::ranges::count_if(targets, [&](auto m) { return (t.*m).has_value(); });
+    std::int64_t decidedBy = -1;
+    for (std::int64_t i = 0; i < 5 && decidedBy < 0; ++i) {
+        if (!(t.*targets[i])) {
+            continue;
+        }
+        tt::ErlangXTargets alone;
+        alone.targetTime = t.targetTime;
+        alone.basis = t.basis;
+        alone.*targets[i] = t.*targets[i];
+        if (given == 1 || tt::ErlangXAgents(x.traffic, x.model, alone) == forTargets) {
+            decidedBy = i;
+        }
+    }
+    const tt::ErlangXModel& m = x.model;
+    tt::Schedule plan{};
+    if (m.lines == INFINITY && m.redial == 0 && (m.variance == 0 || m.variance == m.calls)) {
+        plan = m.patience == INFINITY
+                   ? tt::ScheduleAgents(x.traffic, forTargets, x.shrinkage, x.maxOccupancy)
+                   : tt::ErlangAScheduleAgents(x.traffic, forTargets, m.aht, m.patience,
+                                               x.shrinkage, x.maxOccupancy);
+    } else {
+        // The engine caps the occupancy of Erlang C and A only.
+        if (x.maxOccupancy != 1) {
+            throw tt::DomainError(tt::Argument::MaxOccupancy, x.maxOccupancy,
+                                  "1 (no cap) with lines, redials or a variance");
+        }
+        // The shrinkage alone: with no traffic no cap raises the count.
+        plan = tt::ScheduleAgents(0, forTargets, x.shrinkage, 1);
+    }
+    if (plan.decidedBy == tt::Decided::Occupancy) {
+        decidedBy = kByOccupancy;
+    }
+    return {plan.onPhones, plan.scheduled, decidedBy,
+            tt::ErlangX(x.traffic, static_cast<double>(plan.onPhones), m, t.targetTime, t.basis)};
+}
+template <> struct Layout<Staffed> {
+    static constexpr const char* kName = "Staffing";
+    static constexpr auto kFields = [] {
+        std::array<const char*, 12> f{"on_phones", "scheduled", "decided_by"};
+        std::ranges::copy(Layout<tt::ErlangXFigures>::kFields, f.begin() + 3);
+        return f;
+    }();
+    static auto Values(const Staffed& r) {
+        return std::tuple_cat(std::tuple{r.onPhones, r.scheduled, r.decidedBy},
+                              Layout<tt::ErlangXFigures>::Values(r.figures));
+    }
+};
+
 // One engine function: the ufunc, and what the Python layer needs to know.
 struct Entry {
     py::object ufunc;
@@ -342,10 +614,8 @@ struct Entry {
     std::string result;
 };
 
-template <auto F, typename... Names>
-std::pair<std::string, Entry> Bind(const char* name, Names... arguments) {
+template <auto F> std::pair<std::string, Entry> Bind(const char* name, py::tuple arguments) {
     using U = Ufunc<F>;
-    static_assert(sizeof...(Names) == U::kIn, "one name for each argument");
     PyObject* ufunc =
         PyUFunc_FromFuncAndData(const_cast<PyUFuncGenericFunction*>(U::kFunctions.data()),
                                 U::data.data(), const_cast<char*>(U::kTypes.data()), U::kLoops,
@@ -354,16 +624,51 @@ std::pair<std::string, Entry> Bind(const char* name, Names... arguments) {
         throw py::error_already_set();
     }
     py::tuple fields(U::kOut), counts(U::kOut);
-    using L = Layout<std::invoke_result_t<decltype(F), decltype(arguments, 0.0)...>>;
+    using L = Layout<typename U::Result>;
     [&]<std::size_t... O>(std::index_sequence<O...>) {
         ((fields[O] = py::str(L::kFields[O]), counts[O] = py::bool_(U::template kCount<O>)), ...);
     }
     (std::make_index_sequence<U::kOut>{});
-    return {name, Entry{py::reinterpret_steal<py::object>(ufunc),
-                        py::make_tuple(py::str(arguments)...), fields, counts, L::kName}};
+    return {name, Entry{py::reinterpret_steal<py::object>(ufunc), std::move(arguments), fields,
+                        counts, L::kName}};
+}
+template <auto F, typename... Names>
+std::pair<std::string, Entry> Bind(const char* name, Names... arguments) {
+    static_assert(sizeof...(Names) == Ufunc<F>::kIn, "one name for each argument");
+    return Bind<F>(name, py::make_tuple(py::str(arguments)...));
+}
+// An Erlang X function: its arguments named by their keys, "*" before the
+// optional ones (Given, last, is the Python layer's own).
+template <auto F, Key... K> std::pair<std::string, Entry> BindX(const char* name) {
+    py::list names;
+    bool optional = false;
+    for (const Key k : {K...}) {
+        const auto u = static_cast<unsigned>(k);
+        if ((u & kOptional) != 0 && !std::exchange(optional, true)) {
+            names.append("*");
+        }
+        names.append(kKeys[u & ~kOptional]);
+    }
+    return Bind<Ask<F, K..., Key::Given>>(name, py::tuple(names));
 }
 
+// The optional keys, by the keywords' names.
+namespace optional {
+constexpr Key aht = Optional(Key::Aht), patience = Optional(Key::Patience),
+              lines = Optional(Key::Lines), redial = Optional(Key::Redial),
+              calls = Optional(Key::Calls), interval = Optional(Key::Interval),
+              variance = Optional(Key::Variance), target_time = Optional(Key::TargetTime),
+              service_level = Optional(Key::ServiceLevel),
+              average_wait = Optional(Key::AverageWait),
+              answered_wait = Optional(Key::AnsweredWait), max_abandon = Optional(Key::MaxAbandon),
+              max_blocking = Optional(Key::MaxBlocking), basis = Optional(Key::Basis),
+              shrinkage = Optional(Key::Shrinkage), max_occupancy = Optional(Key::MaxOccupancy);
+} // namespace optional
+
 std::vector<std::pair<std::string, Entry>> Table() {
+    using X = tt::ErlangXFigures;
+    using enum Key;
+    using namespace optional;
     return {
         Bind<tt::ErlangB>("erlang_b", "traffic", "lines"),
         Bind<tt::LogErlangB>("log_erlang_b", "traffic", "lines"),
@@ -408,6 +713,40 @@ std::vector<std::pair<std::string, Entry>> Table() {
         Bind<OverflowLines<kHayward>>("overflow_lines[method=hayward]", "mean", "variance",
                                       "blocking"),
         Bind<tt::ErlangBOfferedTraffic>("offered_traffic", "carried", "lines"),
+        // Erlang X: name[erlang_x] is name with the keywords after "*" as well.
+        BindX<Figure<&X::waitProbability>, Traffic, Agents, aht, lines, redial, calls, interval,
+              variance>("erlang_c[erlang_x]"),
+        BindX<Figure<&X::serviceLevel>, Traffic, Agents, Aht, TargetTime, lines, redial, calls,
+              interval, variance, basis>("service_level[erlang_x]"),
+        BindX<Figure<&X::averageWait>, Traffic, Agents, Aht, lines, redial, calls, interval,
+              variance>("average_wait[erlang_x]"),
+        BindX<AgentsFor, Traffic, Aht, TargetTime, ServiceLevel, lines, redial, calls, interval,
+              variance, basis, answered_wait, max_blocking>("agents[erlang_x]"),
+        BindX<AgentsFor, Traffic, Aht, AverageWait, lines, redial, calls, interval, variance,
+              answered_wait, max_blocking>("agents_for_wait[erlang_x]"),
+        BindX<Abandoned, Traffic, Agents, Aht, Patience, lines, redial, calls, interval, variance>(
+            "erlang_a[erlang_x]"),
+        BindX<Figure<&X::serviceLevel>, Traffic, Agents, Aht, Patience, TargetTime, lines, redial,
+              calls, interval, variance, basis>("erlang_a_service_level[erlang_x]"),
+        BindX<AgentsFor, Traffic, Aht, Patience, TargetTime, ServiceLevel, lines, redial, calls,
+              interval, variance, basis, answered_wait, max_abandon, max_blocking>(
+            "erlang_a_agents[erlang_x]"),
+        BindX<AgentsFor, Traffic, Aht, Patience, AverageWait, lines, redial, calls, interval,
+              variance, answered_wait, max_abandon, max_blocking>(
+            "erlang_a_agents_for_wait[erlang_x]"),
+        BindX<Figure<&X::blocking>, Traffic, Agents, Aht, Lines, patience, redial, calls, interval,
+              variance>("queue_blocking"),
+        BindX<QueueLines, Traffic, Agents, Aht, Blocking, patience, redial, calls, interval,
+              variance>("queue_lines"),
+        BindX<Figure<&X::answeredWait>, Traffic, Agents, Aht, patience, lines, redial, calls,
+              interval, variance>("answered_wait"),
+        BindX<Figures, Traffic, Agents, Aht, patience, lines, redial, calls, interval, variance,
+              target_time, basis>("erlang_x"),
+        BindX<Capacity, Agents, Aht, patience, lines, redial, target_time, service_level,
+              average_wait, answered_wait, max_abandon, max_blocking, basis>("capacity"),
+        BindX<Staff, Traffic, Aht, patience, lines, redial, calls, interval, variance, target_time,
+              service_level, average_wait, answered_wait, max_abandon, max_blocking, basis,
+              shrinkage, max_occupancy>("staffing"),
     };
 }
 

@@ -2,15 +2,17 @@
 // Python tests hold the module to bit for bit, and the plain loop its speed is
 // measured against.
 //   engine_values                  lines of a function name and its arguments
-//                                  (any form strtod reads) in; each result's
-//                                  fields out, as hexadecimal floats or whole
-//                                  counts, or "error"
+//                                  (any form strtod reads; an Erlang X form's
+//                                  as keyword=value) in; each result's fields
+//                                  out, as hexadecimal floats or whole counts,
+//                                  or "error"
 //   engine_values --time NAME FILE  FILE: rows of NAME's arguments, raw float64;
 //                                  prints the loop's seconds per row
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang_a.h"
 #include "teletraffic/erlang_b.h"
 #include "teletraffic/erlang_c.h"
+#include "teletraffic/erlang_x.h"
 #include "teletraffic/measured_traffic.h"
 #include "teletraffic/overflow.h"
 #include "teletraffic/staffing_factors.h"
@@ -22,7 +24,9 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -31,7 +35,7 @@ namespace {
 namespace tt = teletraffic;
 
 struct Answer {
-    std::array<double, 8> fields{};
+    std::array<double, 9> fields{};
     int size = 1;
     bool count = false;
 };
@@ -66,6 +70,11 @@ Answer Of(const tt::EquivalentRandom& r) {
 }
 Answer Of(const tt::OverflowLoss& r) {
     return {{r.lost, r.blocking}, 2};
+}
+Answer Of(const tt::ErlangXFigures& f) {
+    return {{f.blocking, f.waitProbability, f.abandonProbability, f.averageWait, f.answeredWait,
+             f.occupancy, f.serviceLevel, f.attemptsTraffic, f.callersLost},
+            9};
 }
 constexpr auto kTraffic = tt::EngsetLoad::Traffic;
 constexpr auto kIntended = tt::EngsetLoad::IntendedTraffic;
@@ -144,6 +153,95 @@ const std::map<std::string, Function> kFunctions = {
      {2, [](const double* a) { return Of(tt::ErlangBOfferedTraffic(a[0], a[1])); }}},
 };
 
+// The Erlang X forms, their arguments read by keyword here rather than by
+// place as the module's table lists them.
+struct Keywords {
+    std::map<std::string, double> given;
+    std::string basis;
+
+    double Or(const std::string& name, double otherwise) const {
+        const auto it = given.find(name);
+        return it == given.end() ? otherwise : it->second;
+    }
+    std::optional<double> Target(const std::string& name) const {
+        const auto it = given.find(name);
+        return it == given.end() ? std::nullopt : std::optional(it->second);
+    }
+    tt::ErlangXModel Model() const {
+        return {Or("aht", 1),    Or("patience", INFINITY), Or("lines", INFINITY),
+                Or("redial", 0), Or("calls", 0),           Or("variance", 0)};
+    }
+    tt::Basis Basis() const {
+        const std::map<std::string, tt::Basis> bases = {
+            {"", tt::Basis::Offered},
+            {"offered", tt::Basis::Offered},
+            {"answered", tt::Basis::Answered},
+            {"excluding_short_abandons", tt::Basis::ExcludingShortAbandons},
+            {"virtual", tt::Basis::Virtual}};
+        return bases.at(basis);
+    }
+    tt::ErlangXTargets Targets() const {
+        return {Or("target_time", 0),    Basis(),
+                Target("service_level"), Target("average_wait"),
+                Target("answered_wait"), Target("max_abandon"),
+                Target("max_blocking")};
+    }
+    // The command line's traffic from calls in an interval of minutes.
+    double Traffic() const {
+        if (given.contains("calls")) {
+            const double calls = given.at("calls"), interval = given.at("interval");
+            if (!(calls >= 0 && calls < INFINITY && interval > 0 && interval < INFINITY)) {
+                throw std::invalid_argument("calls or interval");
+            }
+            return calls * Or("aht", 1) / (interval * 60);
+        }
+        return given.at("traffic");
+    }
+    tt::ErlangXFigures Figures() const {
+        return tt::ErlangX(Traffic(), given.at("agents"), Model(), Or("target_time", 0), Basis());
+    }
+};
+using Field = double tt::ErlangXFigures::*;
+Answer Figure(const Keywords& k, Field field) {
+    return Of(k.Figures().*field);
+}
+Answer Agents(const Keywords& k) {
+    return Of(tt::ErlangXAgents(k.Traffic(), k.Model(), k.Targets()));
+}
+const std::map<std::string, Answer (*)(const Keywords&)> kErlangX = {
+    {"erlang_c[erlang_x]",
+     [](const Keywords& k) { return Figure(k, &tt::ErlangXFigures::waitProbability); }},
+    {"service_level[erlang_x]",
+     [](const Keywords& k) { return Figure(k, &tt::ErlangXFigures::serviceLevel); }},
+    {"erlang_a_service_level[erlang_x]",
+     [](const Keywords& k) { return Figure(k, &tt::ErlangXFigures::serviceLevel); }},
+    {"average_wait[erlang_x]",
+     [](const Keywords& k) { return Figure(k, &tt::ErlangXFigures::averageWait); }},
+    {"answered_wait",
+     [](const Keywords& k) { return Figure(k, &tt::ErlangXFigures::answeredWait); }},
+    {"queue_blocking", [](const Keywords& k) { return Figure(k, &tt::ErlangXFigures::blocking); }},
+    {"erlang_a[erlang_x]",
+     [](const Keywords& k) {
+         const tt::ErlangXFigures f = k.Figures();
+         return Of(
+             tt::Abandonment{f.waitProbability, f.abandonProbability, f.averageWait, f.occupancy});
+     }},
+    {"erlang_x", [](const Keywords& k) { return Of(k.Figures()); }},
+    {"agents[erlang_x]", Agents},
+    {"agents_for_wait[erlang_x]", Agents},
+    {"erlang_a_agents[erlang_x]", Agents},
+    {"erlang_a_agents_for_wait[erlang_x]", Agents},
+    {"queue_lines",
+     [](const Keywords& k) {
+         return Of(tt::ErlangXLines(k.Traffic(), k.given.at("agents"), k.Model(),
+                                    k.given.at("blocking")));
+     }},
+    {"capacity",
+     [](const Keywords& k) {
+         return Of(tt::ErlangXCapacity(k.given.at("agents"), k.Model(), k.Targets()));
+     }},
+};
+
 int Time(const Function& f, const char* path) {
     std::ifstream file(path, std::ios::binary);
     std::vector<double> args;
@@ -180,11 +278,21 @@ int main(int argc, char** argv) {
         std::string name;
         words >> name;
         std::vector<double> args;
+        Keywords keywords;
         for (std::string word; words >> word;) {
-            args.push_back(std::strtod(word.c_str(), nullptr));
+            const std::size_t equals = word.find('=');
+            if (equals == std::string::npos) {
+                args.push_back(std::strtod(word.c_str(), nullptr));
+            } else if (word.starts_with("basis=")) {
+                keywords.basis = word.substr(equals + 1);
+            } else {
+                keywords.given[word.substr(0, equals)] =
+                    std::strtod(word.c_str() + equals + 1, nullptr);
+            }
         }
         try {
-            const Answer answer = kFunctions.at(name).call(args.data());
+            const Answer answer = kErlangX.contains(name) ? kErlangX.at(name)(keywords)
+                                                          : kFunctions.at(name).call(args.data());
             for (int i = 0; i < answer.size; ++i) {
                 char text[64];
                 std::snprintf(text, sizeof text, answer.count ? "%.0f" : "%a", answer.fields[i]);

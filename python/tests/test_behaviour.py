@@ -190,6 +190,104 @@ def test_infinite_patience_is_erlang_c(erlang_a, erlang_c):
     assert not np.array_equal(both[..., 0], both[..., 1])
 
 
+@pytest.mark.parametrize(
+    "call, want",
+    [
+        # calls in an interval of minutes stand in for traffic, aht in seconds: 20 erlangs.
+        (lambda: corvane.erlang_c(calls=200, interval=30, aht=180, agents=24),
+         corvane.erlang_c(20, 24)),
+        (lambda: corvane.erlang_a_service_level(10, 12, 180, 300, 20,
+                                                basis="excluding-short-abandons"),
+         corvane.erlang_a_service_level(10, 12, 180, 300, 20, basis="excluding_short_abandons")),
+        (lambda: corvane.agents(10, 180, 20, 0.8, lines=20, max_blocking=0.01),
+         corvane.agents(traffic=10, aht=180, target_time=20, service_level=0.8, lines=20,
+                        max_blocking=0.01)),
+        (lambda: corvane.service_level(10, 12, 180, 20, calls=200, interval=30),
+         (TypeError, "traffic or calls= with interval=, not both")),
+        (lambda: corvane.erlang_a(calls=200, agents=12, aht=180, patience=300),
+         (TypeError, r"erlang_a\(\) takes calls= only with interval=")),
+        (lambda: corvane.service_level(10, 12, 180, 20, variance=400),
+         (TypeError, "variance= only with calls=")),
+        (lambda: corvane.erlang_c(calls=200, interval=30, agents=24),
+         (TypeError, "calls= only with aht=")),
+        (lambda: corvane.service_level(calls=200, interval=30, agents=12, aht=180),
+         (TypeError, "missing .* 'target_time'")),
+        (lambda: corvane.staffing(10, 180, lines=20), (TypeError, "at least one target of")),
+        (lambda: corvane.staffing(10, 180, service_level=0.8),
+         (TypeError, "service_level= only with target_time=")),
+        (lambda: corvane.agents(10, 180, 20, 0.8, max_abandon=0.1),
+         (TypeError, "unexpected keyword .*'max_abandon'")),
+        (lambda: corvane.erlang_x(10, 12, 180, basis="median"),
+         (ValueError, "basis must be one of offered, answered, excluding_short_abandons, virtual")),
+    ],
+    ids=["calls", "basis-spelling", "positional-and-keywords", "traffic-and-calls", "interval",
+         "variance-needs-calls", "calls-need-aht", "missing", "no-target", "target-time",
+         "erlang-c-never-abandons", "basis-word"],
+)
+def test_erlang_x_keywords(call, want):
+    test_keywords_are_the_command_line_options(call, want)
+
+
+@pytest.mark.parametrize(
+    "call, argument",
+    [
+        (lambda: corvane.service_level(10, 12, 180, 20, lines=11), "lines"),
+        (lambda: corvane.erlang_c(10, 12, lines=14, redial=1), "redial"),
+        (lambda: corvane.average_wait(calls=200, interval=30, agents=24, aht=180, variance=100,
+                                      lines=30), "variance"),
+        (lambda: corvane.erlang_c(calls=200, interval=0, agents=24, aht=180), "interval"),
+        (lambda: corvane.agents(10, 180, 20, 0.8, lines=15, max_blocking=0.01), "max_blocking"),
+        (lambda: corvane.capacity(12, 180, max_abandon=0.05), "max_abandon"),
+        (lambda: corvane.staffing(10, 180, target_time=20, service_level=0.8, lines=20,
+                                  max_occupancy=0.8), "max_occupancy"),
+    ],
+    ids=["lines-below-agents", "redial-1", "variance-below-calls", "interval", "no-count-meets",
+         "abandon-without-patience", "capped-occupancy-with-lines"],
+)
+def test_erlang_x_refusals_name_the_keyword(call, argument):
+    with pytest.raises(corvane.DomainError) as raised:
+        call()
+    assert raised.value.argument == argument and str(raised.value).startswith(argument + " ")
+
+
+@pytest.mark.parametrize(
+    "keywords, want",
+    [
+        (dict(traffic=10, target_time=20, service_level=0.8, shrinkage=0.2),
+         lambda: (*corvane.schedule_agents(corvane.agents(10, 180, 20, 0.8), 10, 0.2, 1)[:2],
+                  "service_level")),
+        (dict(traffic=30, target_time=20, service_level=0.8, max_occupancy=0.85, shrinkage=0.3),
+         lambda: (36, 52, "max_occupancy")),
+        (dict(traffic=10, patience=300, average_wait=5, max_occupancy=0.7),
+         lambda: (*corvane.erlang_a_schedule_agents(
+             corvane.erlang_a_agents_for_wait(10, 180, 300, 5), 10, 180, 300, 0, 0.7)[:2],
+             "max_occupancy")),
+        # Each target alone needs fewer agents than the one that decides.
+        (dict(traffic=10, patience=300, lines=16, redial=0.3, target_time=20, service_level=0.8,
+              max_abandon=0.01, shrinkage=0.3),
+         lambda: (14, 20, "max_abandon")),
+        (dict(calls=200, interval=30, variance=600, patience=300, target_time=20,
+              service_level=0.6, answered_wait=4),
+         lambda: (corvane.erlang_a_agents(calls=200, interval=30, aht=180, patience=300,
+                                          target_time=20, service_level=0.6, variance=600,
+                                          answered_wait=4), None, "answered_wait")),
+    ],
+    ids=["erlang-c", "occupancy", "erlang-a-occupancy", "lines-and-redials", "forecast"],
+)
+def test_staffing_is_the_agents_and_the_figures_there(keywords, want):
+    got = corvane.staffing(aht=180, **keywords)
+    on_phones, scheduled, decided_by = want()
+    assert got.on_phones == on_phones and got.decided_by == decided_by
+    assert scheduled is None or got.scheduled == scheduled
+    model = {k: v for k, v in keywords.items() if k not in corvane._TARGETS[1:] + (
+        "service_level", "shrinkage", "max_occupancy")}
+    figures = corvane.erlang_x(agents=got.on_phones, aht=180, **model)
+    assert np.array_equal(np.array(got[3:]), np.array(figures))
+    bad = {k: [v, -1] if k in ("traffic", "calls") else v for k, v in keywords.items()}
+    with corvane.errstate(domain="ignore"):
+        assert list(corvane.staffing(aht=180, **bad).decided_by) == [decided_by, ""]
+
+
 ROUTES = pd.DataFrame(
     {"traffic": [10.0, 25, 3], "blocking": [0.01, 0.02, 0.05], "agents": [12.0, 28, 5]},
     index=pd.Index(["Paris", "Lyon", "Nice"], name="route"),
@@ -231,8 +329,21 @@ def _rowwise(function, name, *args, **kwargs):
          _series([corvane.erlang_b(10, 10), None, corvane.erlang_b(3, 50)], "blocking", "Float64")),
         (lambda r: corvane.erlang_b_lines(r[["traffic", "agents"]], 0.01),
          pd.DataFrame({"traffic": [18, 36, 8], "agents": [20, 39, 11]}, index=ROUTES.index)),
+        # Erlang X: Series for the new keywords, and calls in place of traffic.
+        (lambda r: corvane.queue_blocking(r.traffic, r.agents, 180, r.agents + 2, patience=300,
+                                          redial=0.2),
+         _rowwise(lambda t, a: corvane.queue_blocking(t, a, 180, a + 2, patience=300,
+                                                      redial=0.2), "blocking", "traffic", "agents")),
+        (lambda r: corvane.service_level(calls=r.traffic * 10, interval=30, agents=r.agents,
+                                         aht=180, target_time=20, lines=r.agents + 5),
+         _rowwise(lambda t, a: corvane.service_level(t, a, 180, 20, lines=a + 5), "service_level",
+                  "traffic", "agents")),
+        (lambda r: corvane.staffing(NULLABLE.traffic, 180, target_time=20, service_level=0.8,
+                                    lines=r.agents * 2).decided_by,
+         _series(["service_level", np.nan, "service_level"], "decided_by", object)),
     ],
-    ids=["named", "two-series", "erlang-a", "overflow", "aligned", "na-int", "na-float", "frame"],
+    ids=["named", "two-series", "erlang-a", "overflow", "aligned", "na-int", "na-float", "frame",
+         "erlang-x", "calls", "decided-by"],
 )
 def test_pandas_in_pandas_out(call, want):
     got = call(ROUTES)

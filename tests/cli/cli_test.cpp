@@ -137,11 +137,7 @@ TEST(Cli, JsonShowsWhyTheCountIsTheLeast) {
 }
 
 TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
-    const struct {
-        std::vector<std::string> args;
-        std::string message;
-        std::string input = "";
-    } cases[] = {
+    const Refused cases[] = {
         {{"lines", "--traffic", "10"}, "--blocking is required"},
         {{"lines", "--traffic", "10", "--blocking", "0.01", "--speed", "1"}, "--speed"},
         {{"lines", "--traffic", "abc", "--blocking", "0.01"}, "--traffic \"abc\" is not a number"},
@@ -161,13 +157,7 @@ TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
         {{"lines", "--input", "/nonexistent.csv"}, "--input /nonexistent.csv cannot be opened"},
         {{"lines", "--input", "-"}, "--input - has no column named blocking", "traffic\n10\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        const Outcome r = Cli(c.args, c.input);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-    }
+    ExpectEachRefused(cases);
 }
 
 TEST(Cli, TableInEachFormat) {

@@ -22,5 +22,7 @@ lines --tr|--traffic
 agents --traffic 10 --serv|--service-level
 table --format m|markdown
 overflow-lines --method h|hayward
+queue|queue-blocking queue-lines
+agents --basis ex|excluding-short-abandons
 CASES
 exit $failed

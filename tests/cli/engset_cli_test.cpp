@@ -106,11 +106,7 @@ TEST(CliEngset, BatchReadsTheLoadAndTheMethodRowByRow) {
 }
 
 TEST(CliEngset, RefusesALoadGivenTwiceOrNotAtAll) {
-    const struct {
-        std::vector<std::string> args;
-        std::string message;
-        std::string input = "";
-    } cases[] = {
+    const Refused cases[] = {
         {{"engset-blocking", "--sources", "40", "--lines", "8"},
          "give exactly one of --traffic, --intended-traffic, --idle-source-traffic (0 given)"},
         {{"engset-lines", "--sources", "40", "--traffic", "5", "--idle-source-traffic", "0.1",
@@ -128,12 +124,7 @@ TEST(CliEngset, RefusesALoadGivenTwiceOrNotAtAll) {
          "--method"},
         {{"offered-traffic", "--carried", "24", "--lines", "24"}, "--carried must be below"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        const Outcome r = Cli(c.args, c.input);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-    }
+    ExpectEachRefused(cases);
 }
 
 } // namespace

@@ -14,15 +14,8 @@ namespace {
 TEST(CliErlangA, EachOptionChangesTheAnswer) {
     const std::vector<std::string> agents{"agents", "--aht",           "180", "--target-time",
                                           "20",     "--service-level", "0.8"};
-    const auto with = [&](std::vector<std::string> more) {
-        std::vector<std::string> args = agents;
-        args.insert(args.end(), more.begin(), more.end());
-        return args;
-    };
-    const struct {
-        std::vector<std::string> args;
-        std::string out;
-    } cases[] = {
+    const auto with = [&](const std::vector<std::string>& more) { return Joined(agents, more); };
+    const Prints cases[] = {
         {{"abandon-probability", "--traffic", "10", "--agents", "14", "--aht", "180", "--patience",
           "300", "--digits", "6"},
          "0.0139837\n"},
@@ -48,12 +41,7 @@ TEST(CliErlangA, EachOptionChangesTheAnswer) {
          "10\n"},
         {{"agents", "--traffic", "10", "--aht", "180", "--average-wait", "10"}, "14\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.front() + " " + c.args.back());
-        const Outcome r = Cli(c.args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, c.out);
-    }
+    ExpectEachPrints(cases);
 }
 
 TEST(CliErlangA, JsonShowsTheAbandonmentAndWhatDecidedTheAgents) {
@@ -108,10 +96,7 @@ TEST(CliErlangA, BatchTakesTheNewOptionsAsColumns) {
 }
 
 TEST(CliErlangA, RefusesOptionsThatDoNotGoTogether) {
-    const struct {
-        std::vector<std::string> args;
-        std::string message;
-    } cases[] = {
+    const Refused cases[] = {
         {{"wait-probability", "--traffic", "10", "--agents", "8", "--patience", "300"},
          "--aht is required with --patience"},
         {{"abandon-probability", "--traffic", "10", "--agents", "8", "--aht", "180", "--patience",
@@ -135,13 +120,7 @@ TEST(CliErlangA, RefusesOptionsThatDoNotGoTogether) {
         {{"agents", "--calls", "1e12", "--interval", "1", "--aht", "1", "--average-wait", "1"},
          ": traffic 16666666666.666666, worked out from the inputs"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        const Outcome r = Cli(c.args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-    }
+    ExpectEachRefused(cases);
 }
 
 } // namespace

@@ -3,15 +3,23 @@
 // within it; patience a tenth of a call to ten calls, or none; no lines, one
 // line above the agents or a quarter more; redials none or half; and the
 // forecast's variance five times its calls (over half-hour intervals).
+// After Google Benchmark's own lines, a table of each quantity's median and
+// worst time over its points, without and with the variance.
 #include "teletraffic/erlang_a.h"
 #include "teletraffic/erlang_c.h"
 #include "teletraffic/erlang_x.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -51,7 +59,7 @@ void Grid(benchmark::internal::Benchmark* b, bool needLines) {
                 for (std::int64_t r = 0; r < std::ssize(kRedial); ++r) {
                     const bool erlangC = p == 3 && l == 0;
                     b->Args({a, p, l, r, 0});
-                    if (!erlangC && p == 1 && r == 0) {
+                    if (!erlangC && (p == 1 || r == 0)) {
                         b->Args({a, p, l, r, 1});
                     }
                 }
@@ -146,6 +154,62 @@ BENCHMARK(ErlangXAgents)->Apply(Any);
 BENCHMARK(ErlangXCapacity)->Apply(Any);
 BENCHMARK(ErlangXLines)->Apply(WithLines);
 
+// The console's lines, then per quantity (the name before the first '/')
+// and variance (the last argument) the median and worst CPU time per call.
+class Summary : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred) {
+                continue;
+            }
+            const std::string name = run.benchmark_name();
+            const bool spread = name.size() >= 4 && name.compare(name.size() - 4, 4, "/V:1") == 0;
+            times_[{name.substr(0, name.find('/')), spread}].push_back(run.GetAdjustedCPUTime() *
+                                                                       Micro(run.time_unit));
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-18s %-9s %7s %12s %12s\n", "quantity", "variance", "points", "median us",
+                    "worst us");
+        for (auto& [key, times] : times_) {
+            std::sort(times.begin(), times.end());
+            const std::size_t n = times.size();
+            const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+            std::printf("%-18s %-9s %7zu %12.2f %12.2f\n", key.first.c_str(),
+                        key.second ? "5 x calls" : "none", n, median, times.back());
+        }
+    }
+
+private:
+    static double Micro(benchmark::TimeUnit unit) {
+        switch (unit) {
+        case benchmark::kNanosecond:
+            return 1e-3;
+        case benchmark::kMicrosecond:
+            return 1;
+        case benchmark::kMillisecond:
+            return 1e3;
+        default:
+            return 1e6;
+        }
+    }
+
+    std::map<std::pair<std::string, bool>, std::vector<double>> times_;
+};
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    Summary summary;
+    benchmark::RunSpecifiedBenchmarks(&summary);
+    benchmark::Shutdown();
+    return 0;
+}

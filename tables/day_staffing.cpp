@@ -25,6 +25,8 @@ enum Figure {
     kScheduled,
     kServiceLevel,
     kAbandonment,
+    kBlocking,
+    kCallersLost,
     kOccupancy,
     kWait,
     kFigures
@@ -307,6 +309,7 @@ QChar LineSeparator(QStringView line, QChar paste) {
 Volumes ReadVolumes(QStringView text) {
     Volumes volumes;
     std::vector<QStringView> lines;
+    bool head = false; // within the head of a file Corvane Tables saved
     for (QStringView line : text.split(u'\n')) {
         if (line.endsWith(u'\r')) {
             line.chop(1);
@@ -317,7 +320,12 @@ Volumes ReadVolumes(QStringView text) {
         if (std::any_of(line.begin(), line.end(), [](QChar c) {
                 return !c.isSpace() && c != u',' && c != u';' && c != u'"';
             })) {
-            lines.push_back(line);
+            const QStringView start = line.trimmed();
+            head = lines.empty() && (head ? start.startsWith(u'#')
+                                          : start.startsWith(QStringLiteral("# Corvane Tables")));
+            if (!head) {
+                lines.push_back(line);
+            }
         }
     }
     volumes.separator = PasteSeparator(lines);
@@ -435,7 +443,7 @@ Spacing LabelSpacing(const std::vector<Volume>& rows) {
 
 } // namespace
 
-Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs) {
+Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs, const Monitor& monitor) {
     Day day;
     day.inputs = inputs;
     day.fieldMinutes = inputs.intervalMinutes;
@@ -455,6 +463,9 @@ Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs) {
     day.offLabel = spacing.offLabel;
     const double hours = day.inputs.intervalMinutes / 60;
     for (const Volume& volume : volumes.rows) {
+        if (monitor.cancelled()) {
+            break;
+        }
         DayRow row{volume.label, volume.calls, volume.error, {}};
         if (!volume.count) {
             row.error =
@@ -462,12 +473,10 @@ Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs) {
         } else if (*volume.count < 0) {
             row.error = QStringLiteral("呼数は 0 以上にしてください");
         } else {
-            StaffingInputs interval = day.inputs;
-            interval.calls = *volume.count;
             try {
-                row.staffing = Staff(interval, false);
+                row.staffing = Staff(ForInterval(day.inputs, *volume.count), false);
             } catch (const std::exception& error) {
-                row.error = EngineErrorText(error);
+                row.error = StaffingErrorText(error);
             }
         }
         if (!row.error.isEmpty()) {
@@ -483,6 +492,7 @@ Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs) {
             }
         }
         day.rows.push_back(std::move(row));
+        monitor.progress(static_cast<qint64>(day.rows.size()));
     }
     return day;
 }
@@ -549,6 +559,17 @@ DayModel::DayModel(QObject* parent)
 void DayModel::setDay(Day day) {
     beginResetModel();
     day_ = std::move(day);
+    const StaffingColumns applies = ColumnsFor(day_.inputs);
+    figures_ = {kLabel, kCalls, kTraffic, kOnPhones, kScheduled, kServiceLevel};
+    for (const auto& [figure, shown] : {std::pair{kAbandonment, applies.abandonment},
+                                        {kBlocking, applies.blocking},
+                                        {kCallersLost, applies.callersLost},
+                                        {kOccupancy, true},
+                                        {kWait, true}}) {
+        if (shown) {
+            figures_.push_back(figure);
+        }
+    }
     endResetModel();
 }
 
@@ -561,11 +582,7 @@ int DayModel::rowCount(const QModelIndex& parent) const {
 }
 
 int DayModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kFigures - (day_.inputs.patienceSeconds ? 0 : 1);
-}
-
-int DayModel::figure(int column) const {
-    return !day_.inputs.patienceSeconds && column >= kAbandonment ? column + 1 : column;
+    return parent.isValid() ? 0 : static_cast<int>(figures_.size());
 }
 
 QVariant DayModel::data(const QModelIndex& index, int role) const {
@@ -573,7 +590,7 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const DayRow& row = day_.rows.at(static_cast<std::size_t>(index.row()));
-    const int figure = this->figure(index.column());
+    const int figure = figures_.at(static_cast<std::size_t>(index.column()));
     if (role == Qt::TextAlignmentRole) {
         const bool left = figure == kLabel || (!row.error.isEmpty() && figure >= kTraffic);
         return QVariant::fromValue((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
@@ -609,6 +626,10 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
         return FigureText(s.inputs, Shown::ServiceLevel, s.answer.serviceLevel);
     case kAbandonment:
         return FigureText(s.inputs, Shown::Share, s.answer.abandonment);
+    case kBlocking:
+        return FigureText(s.inputs, Shown::Share, s.answer.blocking);
+    case kCallersLost:
+        return FigureText(s.inputs, Shown::Share, s.answer.callersLost);
     case kOccupancy:
         return FigureText(s.inputs, Shown::Occupancy, s.answer.occupancy);
     case kWait:
@@ -619,10 +640,12 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DayModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole) ||
+        section < 0 || section >= columnCount()) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    // Short headings, for nine columns beside the volumes; the tip says them in full.
+    // Short headings, for up to eleven columns beside the volumes; the tip
+    // says them in full.
     static const QString headings[kWait][2] = {
         {QStringLiteral("区間"), QStringLiteral("区間")},
         {QStringLiteral("呼数"), QStringLiteral("呼数")},
@@ -631,14 +654,20 @@ QVariant DayModel::headerData(int section, Qt::Orientation orientation, int role
         {QStringLiteral("スケジュール"), QStringLiteral("スケジュールするエージェント数")},
         {QStringLiteral("SL (%)"), QStringLiteral("サービスレベル (%)")},
         {QStringLiteral("放棄 (%)"), QStringLiteral("放棄率 (%)")},
+        {QStringLiteral("呼損 (%)"), BlockingExplanation()},
+        {QStringLiteral("最終放棄 (%)"), CallersLostExplanation()},
         {QStringLiteral("稼働 (%)"), QStringLiteral("稼働率 (%)")}};
     const bool tip = role == Qt::ToolTipRole;
-    if (figure(section) == kWait) {
+    const int figure = figures_[static_cast<std::size_t>(section)];
+    if (figure == kWait) {
         const WaitWords words =
             WaitWording(day_.inputs.waitBasis, day_.inputs.patienceSeconds.has_value());
         return tip ? words.heading + u'\n' + words.explanation : words.brief;
     }
-    return headings[figure(section)][tip ? 1 : 0];
+    if (tip && figure == kServiceLevel) {
+        return headings[figure][1] + u'\n' + BasisExplanation(day_.inputs.basis);
+    }
+    return headings[figure][tip ? 1 : 0];
 }
 
 } // namespace tables

@@ -45,6 +45,11 @@ struct Volumes {
 // hold, each line then split by the first it holds itself (a tab before a
 // ';' before a ','). Blank lines are skipped; so are empty fields at a line's end.
 //
+// A file Corvane Tables saved opens with the inputs it answers, on lines that
+// begin with "#", the first "# Corvane Tables": that head is skipped, the
+// lines from the first to the first line not beginning with "#". Any other
+// line beginning with "#" is read as every line is.
+//
 // The first line is a heading only if none of its fields reads as a number,
 // a time or a date, and it either names a known column ("calls" or "呼数", as
 // corvane-cli's batch files do; "time", "時刻", "区間", "date", "日付"...) or
@@ -99,7 +104,9 @@ struct Day {
 // Each interval with `inputs`, its calls read from the volume, over the
 // labels' interval when they are times of day: their most common step, which
 // the other steps must be whole multiples of (a closed interval left out).
-Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs);
+// A forecast's variance is each interval's by ForInterval. Reports the rows
+// done; cancelled, it stops with those.
+Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs, const Monitor& monitor = {});
 
 // The day in a sentence or two: the intervals, the peak, the agent-hours; the
 // interval's length and how the volumes were read.
@@ -126,9 +133,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    int figure(int column) const;
-
     Day day_;
+    std::vector<int> figures_; // the figure each column shows, as the inputs apply
 };
 
 } // namespace tables

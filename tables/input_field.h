@@ -28,6 +28,7 @@ public:
 
     QLineEdit* edit() const { return edit_; }
     QLabel* label() const { return label_; }
+    QLabel* errorLine() const { return error_; }
     void setLabel(const QString& label);
     const Range& range() const { return range_; }
     void setRange(const Range& range) { range_ = range; }

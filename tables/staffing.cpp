@@ -1,6 +1,7 @@
 #include "tables/staffing.h"
 
-#include "teletraffic/erlang_a.h"
+#include "tables/engine_error.h"
+
 #include "teletraffic/erlang_c.h"
 #include "teletraffic/staffing_factors.h"
 
@@ -18,22 +19,129 @@ constexpr qint64 kRowsAbove = 4;
 constexpr qint64 kMostRowsBelow = 200;
 constexpr qint64 kMostRowsAbove = 50;
 
-enum Figure { kAgents, kServiceLevel, kWait, kWaitProbability, kAbandonment, kOccupancy, kFigures };
+enum Figure {
+    kAgents,
+    kServiceLevel,
+    kWait,
+    kWaitProbability,
+    kAbandonment,
+    kBlocking,
+    kCallersLost,
+    kOccupancy,
+    kFigures
+};
+
+// Whether the centre is Erlang C's or A's: no lines, no forecast's spread,
+// and no redials, or none to make (nobody blocked or hanging up).
+bool ErlangACentre(const StaffingInputs& in) {
+    return !in.lines && !in.callsVariance && (in.redial == 0 || !in.patienceSeconds);
+}
+
+teletraffic::ErlangXModel Model(const StaffingInputs& in) {
+    teletraffic::ErlangXModel model;
+    model.aht = in.ahtSeconds;
+    model.patience = in.patienceSeconds.value_or(INFINITY);
+    model.lines = in.lines.value_or(INFINITY);
+    model.redial = in.redial;
+    if (in.callsVariance) {
+        model.calls = in.calls;
+        model.variance = *in.callsVariance;
+    }
+    return model;
+}
+
+// The fewest agents from `from` whose occupancy (carried traffic per agent)
+// is within the cap, by Erlang X. Each fresh caller is answered once at
+// most, so the traffic carried is at most the fresh traffic, and the count
+// that caps that meets the cap: the search runs between the two, the
+// occupancy falling as agents are added. Compared in double: with busy
+// tones, redials or a forecast's spread the carried traffic is no decimal.
+qint64 ForCap(const StaffingInputs& in, qint64 from) {
+    const double A = in.traffic();
+    const teletraffic::ErlangXModel model = Model(in);
+    const auto within = [&](qint64 n) {
+        return teletraffic::ErlangX(A, static_cast<double>(n), model).occupancy <= in.maxOccupancy;
+    };
+    qint64 hi = teletraffic::ScheduleAgents(A, from, 0, in.maxOccupancy).onPhones;
+    if (in.lines && static_cast<double>(hi) > *in.lines) {
+        const auto most = static_cast<qint64>(*in.lines);
+        if (!within(most)) {
+            throw TooFewLines(*in.lines,
+                              QStringLiteral("回線数 %1 では足りません。エージェントを回線数と"
+                                             "同じ %1 人にしても、稼働率が最大稼働率 %2 % を"
+                                             "超えます")
+                                  .arg(Exact(*in.lines), Exact(ToPercent(in.maxOccupancy))));
+        }
+        hi = most;
+    }
+    qint64 lo = from;
+    if (hi <= lo || within(lo)) {
+        return lo;
+    }
+    while (hi - lo > 1) { // lo misses, hi meets
+        const qint64 mid = lo + (hi - lo) / 2;
+        (within(mid) ? hi : lo) = mid;
+    }
+    return hi;
+}
 
 } // namespace
 
+bool UsesErlangX(const StaffingInputs& in) {
+    const bool otherBasis =
+        in.basis != teletraffic::Basis::Offered || in.waitBasis != WaitBasis::AllCallers;
+    return !ErlangACentre(in) || (in.patienceSeconds && otherBasis);
+}
+
+bool Slow(const StaffingInputs& in) {
+    return in.callsVariance && *in.callsVariance > in.calls;
+}
+
+StaffingColumns ColumnsFor(const StaffingInputs& in) {
+    const bool patience = in.patienceSeconds.has_value();
+    const bool lines = in.lines.has_value();
+    return {patience, lines, (in.redial > 0 && (patience || lines)) || (patience && lines)};
+}
+
+StaffingInputs ForInterval(const StaffingInputs& inputs, double calls) {
+    StaffingInputs in = inputs;
+    in.calls = calls;
+    if (inputs.callsVariance && calls != inputs.calls) {
+        const double ratio = calls / inputs.calls;
+        in.callsVariance = calls + (*inputs.callsVariance - inputs.calls) * ratio * ratio;
+    }
+    return in;
+}
+
+TooFewLines::TooFewLines(double lines, QString text)
+    : teletraffic::DomainError(teletraffic::Argument::Lines, lines, "enough for the target")
+    , text_(std::move(text)) {}
+
+QString StaffingErrorText(const std::exception& error) {
+    if (const auto* lines = dynamic_cast<const TooFewLines*>(&error)) {
+        return QStringLiteral("計算できません: ") + lines->text();
+    }
+    // The engine's variance is the overflow's too; here it is the forecast's.
+    const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
+    if (domain != nullptr && domain->argument() == teletraffic::Argument::Variance) {
+        return QStringLiteral("計算できません: 呼数の分散 %1 は、この組み合わせでは扱えません")
+            .arg(Significant(domain->value()));
+    }
+    return EngineErrorText(error);
+}
+
 WaitWords WaitWording(WaitBasis basis, bool patience) {
+    if (!patience) {
+        return {QStringLiteral("平均応答時間 (秒)"),
+                QStringLiteral("ASA (秒)"),
+                QStringLiteral("平均応答時間"),
+                QStringLiteral("平均応答時間目標 (秒)"),
+                QStringLiteral("平均応答時間 (ASA)"),
+                QStringLiteral("応答までの平均待ち時間（ASA）。アーランCでは誰も切らずに"
+                               "待つので、すべての呼の平均です。")};
+    }
     switch (basis) {
     case WaitBasis::AllCallers:
-        if (!patience) {
-            return {QStringLiteral("平均応答時間 (秒)"),
-                    QStringLiteral("ASA (秒)"),
-                    QStringLiteral("平均応答時間"),
-                    QStringLiteral("平均応答時間目標 (秒)"),
-                    QStringLiteral("平均応答時間 (ASA)"),
-                    QStringLiteral("応答までの平均待ち時間（ASA）。アーランCでは誰も切らずに"
-                                   "待つので、すべての呼の平均です。")};
-        }
         return {QStringLiteral("平均待ち時間・全呼 (秒)"),
                 QStringLiteral("待ち・全呼 (秒)"),
                 QStringLiteral("平均待ち時間（全呼）"),
@@ -42,14 +150,89 @@ WaitWords WaitWording(WaitBasis basis, bool patience) {
                 QStringLiteral("放棄した呼も切るまでの待ち時間に数えた、すべての呼の平均待ち"
                                "時間。ACD レポートの ASA（応答した呼だけの平均待ち時間）とは"
                                "別の量です。")};
+    case WaitBasis::Answered:
+        return {QStringLiteral("平均応答時間・応答呼 (秒)"),
+                QStringLiteral("ASA・応答呼 (秒)"),
+                QStringLiteral("平均応答時間（応答呼）"),
+                QStringLiteral("平均応答時間目標・応答呼 (秒)"),
+                QStringLiteral("平均応答時間（応答呼の ASA）"),
+                QStringLiteral("応答した呼だけの平均待ち時間。ACD レポートの ASA と同じ量で、"
+                               "放棄した呼の待ち時間は含みません。")};
     }
     return {};
+}
+
+QString BasisName(teletraffic::Basis basis) {
+    switch (basis) {
+    case teletraffic::Basis::Offered:
+        return QStringLiteral("着信呼基準");
+    case teletraffic::Basis::Answered:
+        return QStringLiteral("応答呼基準");
+    case teletraffic::Basis::ExcludingShortAbandons:
+        return QStringLiteral("短時間放棄を除く");
+    case teletraffic::Basis::Virtual:
+        return QStringLiteral("仮想待ち時間基準");
+    }
+    return {};
+}
+
+QString BasisExplanation(teletraffic::Basis basis) {
+    QString what;
+    switch (basis) {
+    case teletraffic::Basis::Offered:
+        what = QStringLiteral("目標時間内に応答した呼 ÷ 着信した呼。放棄した呼は、いつ切っても"
+                              "目標未達に数えます（平均放棄時間を入れたときのこれまでの定義）。");
+        break;
+    case teletraffic::Basis::Answered:
+        what = QStringLiteral("目標時間内に応答した呼 ÷ 応答した呼。放棄した呼は分子にも分母にも"
+                              "入りません（多くの ACD レポートの値）。");
+        break;
+    case teletraffic::Basis::ExcludingShortAbandons:
+        what = QStringLiteral("目標時間内に応答した呼 ÷（着信した呼 − 目標時間内に放棄した呼）。"
+                              "目標時間を過ぎてから切った呼は目標未達に数えます。");
+        break;
+    case teletraffic::Basis::Virtual:
+        what = QStringLiteral("切らずに待ったとしたら目標時間内に応答される呼の割合。待ち時間"
+                              "そのものの分布で、放棄は数えません。");
+        break;
+    }
+    return BasisName(basis) + QStringLiteral(": ") + what +
+           QStringLiteral("\n話中（回線がふさがっていた呼）はどの定義でも数えません。誰も切らない"
+                          "（平均放棄時間が空欄の）ときは、4 つとも同じ値です。");
+}
+
+QString BlockingExplanation() {
+    return QStringLiteral("呼損率: すべての回線がふさがっていて話中になった呼の割合"
+                          "（かけ直した呼を含む）。");
+}
+
+QString CallersLostExplanation() {
+    return QStringLiteral("最終的な放棄: かけ直しまで含めて、最後までつながらなかった発信者の"
+                          "割合（話中で、または待ちきれずに切って、かけ直さなかった人）。");
 }
 
 StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
     const double A = inputs.traffic();
     const auto N = static_cast<double>(agents);
     const double aht = inputs.ahtSeconds;
+    if (UsesErlangX(inputs)) {
+        // With neither lines nor hang-ups the queue grows without end, as by Erlang C.
+        if (!inputs.lines && !inputs.patienceSeconds && A >= N) {
+            return {agents, true, 0, 0, 0, 0, 0};
+        }
+        const teletraffic::ErlangXFigures f =
+            teletraffic::ErlangX(A, N, Model(inputs), inputs.targetSeconds, inputs.basis);
+        return {agents,
+                false,
+                f.serviceLevel,
+                inputs.waitBasis == WaitBasis::Answered ? f.answeredWait : f.averageWait,
+                f.waitProbability,
+                f.abandonProbability,
+                f.occupancy,
+                f.blocking,
+                f.callersLost,
+                f.attemptsTraffic};
+    }
     if (inputs.patienceSeconds) {
         const double patience = *inputs.patienceSeconds;
         const teletraffic::Abandonment a = teletraffic::ErlangA(A, N, aht, patience);
@@ -59,7 +242,10 @@ StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
                 a.averageWait,
                 a.waitProbability,
                 a.abandonProbability,
-                a.occupancy};
+                a.occupancy,
+                0,
+                a.abandonProbability,
+                A};
     }
     if (A >= N) {
         return {agents, true, 0, 0, 0, 0, 0};
@@ -70,10 +256,34 @@ StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
             teletraffic::ErlangCAverageWait(A, N, aht),
             teletraffic::ErlangC(A, N),
             0,
-            A / N};
+            A / N,
+            0,
+            0,
+            A};
 }
 
-Staffing Staff(const StaffingInputs& inputs, bool withRows) {
+namespace {
+
+// The agents on the phones for the target alone, by Erlang X.
+qint64 ForTarget(const StaffingInputs& in) {
+    teletraffic::ErlangXTargets targets;
+    targets.targetTime = in.targetSeconds;
+    targets.basis = in.basis;
+    if (in.target == StaffingTarget::ServiceLevel) {
+        targets.serviceLevel = in.serviceLevel;
+    } else if (in.waitBasis == WaitBasis::Answered) {
+        targets.answeredWait = in.averageWaitSeconds;
+    } else {
+        targets.averageWait = in.averageWaitSeconds;
+    }
+    // With lines the agents reach them, where nobody waits: every target
+    // here is met by then.
+    return teletraffic::ErlangXAgents(in.traffic(), Model(in), targets);
+}
+
+} // namespace
+
+Staffing Staff(const StaffingInputs& inputs, bool withRows, const Monitor& monitor) {
     Staffing result;
     result.inputs = inputs;
     result.traffic = inputs.traffic();
@@ -88,7 +298,9 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
     const double aht = inputs.ahtSeconds;
     const auto& patience = inputs.patienceSeconds;
     std::int64_t forTarget = 0;
-    if (inputs.target == StaffingTarget::AverageWait) {
+    if (UsesErlangX(inputs)) {
+        forTarget = ForTarget(inputs);
+    } else if (inputs.target == StaffingTarget::AverageWait) {
         const double wait = inputs.averageWaitSeconds;
         forTarget = patience ? teletraffic::ErlangAAgentsForWait(A, aht, *patience, wait)
                              : teletraffic::ErlangCAgentsForWait(A, aht, wait);
@@ -98,11 +310,21 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
                         ? teletraffic::ErlangAAgents(A, aht, *patience, time, inputs.serviceLevel)
                         : teletraffic::ErlangCAgents(A, aht, time, inputs.serviceLevel);
     }
-    // With callers hanging up, the cap is on the traffic carried, not offered.
-    const teletraffic::Schedule schedule =
-        patience ? teletraffic::ErlangAScheduleAgents(A, forTarget, aht, *patience,
-                                                      inputs.shrinkage, inputs.maxOccupancy)
-                 : teletraffic::ScheduleAgents(A, forTarget, inputs.shrinkage, inputs.maxOccupancy);
+    teletraffic::Schedule schedule{};
+    if (ErlangACentre(inputs)) {
+        // With callers hanging up, the cap is on the traffic carried, not offered.
+        schedule =
+            patience
+                ? teletraffic::ErlangAScheduleAgents(A, forTarget, aht, *patience, inputs.shrinkage,
+                                                     inputs.maxOccupancy)
+                : teletraffic::ScheduleAgents(A, forTarget, inputs.shrinkage, inputs.maxOccupancy);
+    } else {
+        const qint64 onPhones = inputs.maxOccupancy < 1 ? ForCap(inputs, forTarget) : forTarget;
+        // Grossed up alone: no traffic asks for more agents at a cap of 1.
+        schedule = teletraffic::ScheduleAgents(0, onPhones, inputs.shrinkage, 1);
+        schedule.decidedBy = onPhones > forTarget ? teletraffic::Decided::Occupancy
+                                                  : teletraffic::Decided::ServiceTarget;
+    }
     result.agents = schedule.onPhones;
     result.scheduled = schedule.scheduled;
     result.decidedBy = schedule.decidedBy;
@@ -112,13 +334,19 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
     }
     qint64 first = std::max<qint64>(1, result.agents - kRowsBelow);
     qint64 last = result.agents + kRowsAbove;
-    if (patience) {
+    // Hang-ups or busy tones keep the queue finite below the traffic too.
+    if (patience || inputs.lines) {
         const auto half = static_cast<qint64>(A / 2);
         first = std::max({qint64{1}, std::min(first, half), result.agents - kMostRowsBelow});
         last = std::max(last, result.agents + std::min(kMostRowsAbove, result.agents / 10));
     }
-    for (qint64 n = first; n <= last; ++n) {
+    if (inputs.lines) {
+        last = std::min(last, static_cast<qint64>(*inputs.lines)); // no agent without a line
+    }
+    monitor.progress(0);
+    for (qint64 n = first; n <= last && !monitor.cancelled(); ++n) {
         result.rows.push_back(n == result.agents ? result.answer : Figures(inputs, n));
+        monitor.progress(n - first + 1);
     }
     return result;
 }
@@ -157,6 +385,16 @@ StaffingModel::StaffingModel(QObject* parent)
 void StaffingModel::setStaffing(Staffing staffing) {
     beginResetModel();
     staffing_ = std::move(staffing);
+    const StaffingColumns applies = ColumnsFor(staffing_.inputs);
+    figures_ = {kAgents, kServiceLevel, kWait, kWaitProbability};
+    for (const auto& [figure, shown] : {std::pair{kAbandonment, applies.abandonment},
+                                        {kBlocking, applies.blocking},
+                                        {kCallersLost, applies.callersLost},
+                                        {kOccupancy, true}}) {
+        if (shown) {
+            figures_.push_back(figure);
+        }
+    }
     endResetModel();
 }
 
@@ -165,11 +403,7 @@ int StaffingModel::rowCount(const QModelIndex& parent) const {
 }
 
 int StaffingModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kFigures - (staffing_.inputs.patienceSeconds ? 0 : 1);
-}
-
-int StaffingModel::figure(int column) const {
-    return !staffing_.inputs.patienceSeconds && column >= kAbandonment ? column + 1 : column;
+    return parent.isValid() ? 0 : static_cast<int>(figures_.size());
 }
 
 QVariant StaffingModel::data(const QModelIndex& index, int role) const {
@@ -177,7 +411,7 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const StaffingRow& row = staffing_.rows.at(static_cast<std::size_t>(index.row()));
-    const int figure = this->figure(index.column());
+    const int figure = figures_.at(static_cast<std::size_t>(index.column()));
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(
             (row.unbounded && figure != kAgents ? Qt::AlignLeft : Qt::AlignRight) |
@@ -205,6 +439,10 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
         return FigureText(in, Shown::Share, row.waitProbability);
     case kAbandonment:
         return FigureText(in, Shown::Share, row.abandonment);
+    case kBlocking:
+        return FigureText(in, Shown::Share, row.blocking);
+    case kCallersLost:
+        return FigureText(in, Shown::Share, row.callersLost);
     case kOccupancy:
         return FigureText(in, Shown::Occupancy, row.occupancy);
     default:
@@ -213,21 +451,31 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant StaffingModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole) ||
+        section < 0 || section >= columnCount()) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    const WaitWords wait =
-        WaitWording(staffing_.inputs.waitBasis, staffing_.inputs.patienceSeconds.has_value());
+    const int figure = figures_[static_cast<std::size_t>(section)];
+    const StaffingInputs& in = staffing_.inputs;
+    if (figure == kWait) {
+        const WaitWords wait = WaitWording(in.waitBasis, in.patienceSeconds.has_value());
+        return role == Qt::ToolTipRole ? wait.explanation : wait.heading;
+    }
     if (role == Qt::ToolTipRole) {
-        return figure(section) == kWait ? wait.explanation : QVariant();
+        return figure == kServiceLevel  ? BasisExplanation(in.basis)
+               : figure == kBlocking    ? BlockingExplanation()
+               : figure == kCallersLost ? CallersLostExplanation()
+                                        : QVariant();
     }
     static const QString headings[kFigures] = {QStringLiteral("エージェント数"),
                                                QStringLiteral("サービスレベル (%)"),
                                                {},
                                                QStringLiteral("待ち確率 (%)"),
                                                QStringLiteral("放棄率 (%)"),
+                                               QStringLiteral("呼損率 (%)"),
+                                               QStringLiteral("最終的な放棄 (%)"),
                                                QStringLiteral("稼働率 (%)")};
-    return figure(section) == kWait ? wait.heading : headings[figure(section)];
+    return headings[figure];
 }
 
 } // namespace tables

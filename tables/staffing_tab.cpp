@@ -3,7 +3,7 @@
 #include "tables/files.h"
 #include "tables/number_format.h"
 
-#include "teletraffic/staffing_factors.h"
+#include "teletraffic/domain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,8 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPromise>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
@@ -34,6 +36,7 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
@@ -125,12 +128,13 @@ class RowStyle : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    // A failed row's error spans the columns from `spanFrom`.
-    RowStyle(std::function<bool(int)> bold, std::function<bool(int)> failed, int spanFrom,
-             QObject* parent)
+    // A spanned row's text spans the columns from `spanFrom`.
+    RowStyle(std::function<bool(int)> bold, std::function<bool(int)> failed,
+             std::function<bool(int)> spanned, int spanFrom, QObject* parent)
         : QStyledItemDelegate(parent)
         , bold_(std::move(bold))
         , failed_(std::move(failed))
+        , spanned_(std::move(spanned))
         , spanFrom_(spanFrom) {}
 
 protected:
@@ -145,14 +149,102 @@ protected:
     // A row's error spans the figures' columns: it is not to widen the first.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QSize size = QStyledItemDelegate::sizeHint(option, index);
-        const bool error = failed_(index.row()) && index.column() >= spanFrom_;
-        return error ? QSize(0, size.height()) : size;
+        const bool spans = spanned_(index.row()) && index.column() >= spanFrom_;
+        return spans ? QSize(0, size.height()) : size;
     }
 
 private:
     std::function<bool(int)> bold_;
     std::function<bool(int)> failed_;
+    std::function<bool(int)> spanned_;
     int spanFrom_;
+};
+
+// A table's headings: columns as wide as their headings and
+// figures, the view's spare width shared among them (stretched alike, a long
+// heading would be cut). Where the columns are too many for that, each
+// heading's unit goes beneath its name: "サービスレベル (%)" on two lines.
+class FittedHeader : public QHeaderView {
+public:
+    explicit FittedHeader(QTableView* view)
+        : QHeaderView(Qt::Horizontal, view)
+        , view_(view) {
+        // As the view's own header.
+        setSectionsClickable(true);
+        setHighlightSections(true);
+        setSectionResizeMode(QHeaderView::Fixed);
+        view->setHorizontalHeader(this);
+        view->viewport()->installEventFilter(this);
+    }
+
+    void fit() {
+        const QAbstractItemView* cells = view_; // where the cells' width is public
+        const int count = this->count();
+        const auto widths = [&](bool stacked) {
+            std::vector<int> all;
+            for (int i = 0; i < count; ++i) {
+                all.push_back(std::max(sizeFor(i, stacked).width(), cells->sizeHintForColumn(i)));
+            }
+            return all;
+        };
+        const int room = view_->viewport()->width();
+        std::vector<int> width = widths(false);
+        const bool stack = std::accumulate(width.begin(), width.end(), 0) > room;
+        if (stack) {
+            width = widths(true);
+        }
+        if (stack != stacked_) {
+            stacked_ = stack;
+            if (count > 0) {
+                headerDataChanged(Qt::Horizontal, 0, count - 1); // the height with it
+            }
+            emit geometriesChanged();
+        }
+        const int spare = std::max(0, room - std::accumulate(width.begin(), width.end(), 0));
+        for (int i = 0; i < count; ++i) {
+            resizeSection(i, width[static_cast<std::size_t>(i)] + spare * (i + 1) / count -
+                                 spare * i / count);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            fit();
+        }
+        return false;
+    }
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override {
+        QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+        if (stacked_) {
+            option->text = Stacked(option->text);
+        }
+    }
+    QSize sectionSizeFromContents(int logicalIndex) const override {
+        return sizeFor(logicalIndex, stacked_);
+    }
+
+private:
+    static QString Stacked(QString heading) {
+        const qsizetype unit = heading.lastIndexOf(QStringLiteral(" ("));
+        if (unit > 0) {
+            heading[unit] = u'\n';
+        }
+        return heading;
+    }
+    QSize sizeFor(int logicalIndex, bool stacked) const {
+        const QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
+        if (!stacked) {
+            return size;
+        }
+        const QString heading = model()->headerData(logicalIndex, orientation()).toString();
+        const QSize one = fontMetrics().size(0, heading);
+        const QSize two = fontMetrics().size(0, Stacked(heading));
+        return size + two - one;
+    }
+
+    QTableView* view_;
+    bool stacked_ = false;
 };
 
 } // namespace
@@ -161,18 +253,26 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     : Tab("staffingTab", std::move(dialogs), parent)
     , calls_(addField("calls", QStringLiteral("呼数（区間あたり）"), QStringLiteral("100"),
                       {0, teletraffic::kMaxTraffic}, teletraffic::Argument::Traffic))
+    , variance_(addField("callsVariance", QStringLiteral("呼数の分散"), QString(),
+                         {0, INFINITY, false, false, true}, teletraffic::Argument::Variance))
     , interval_(addField("interval", QStringLiteral("区間の長さ (分)"), QStringLiteral("30"),
                          {0, 10080, false, true}))
     , aht_(addField("aht", QStringLiteral("平均処理時間 (秒)"), QStringLiteral("180"), kSeconds,
                     teletraffic::Argument::Aht))
     , patience_(addField("patience", QStringLiteral("平均放棄時間 (秒)"), QString(), kSeconds,
                          teletraffic::Argument::Patience))
+    , lines_(addField("staffLines", QStringLiteral("回線数"), QString(),
+                      {1, teletraffic::kMaxLines, true}, teletraffic::Argument::Lines))
+    , redial_(addField("redial", QStringLiteral("再ダイヤル率 (%)"), QString(), kPercentBelow100,
+                       teletraffic::Argument::Redial))
     , targetKind_(new QComboBox(this))
     , targetTime_(addField("targetTime", QStringLiteral("応答目標時間 (秒)"), QStringLiteral("20"),
                            {0, 86400}, teletraffic::Argument::TargetTime))
+    , basis_(new QComboBox(this))
     , serviceLevel_(addField("serviceLevel", QStringLiteral("サービスレベル目標 (%)"),
                              QStringLiteral("80"), kPercentBelow100,
                              teletraffic::Argument::ServiceLevel))
+    , waitBasis_(new QComboBox(this))
     , averageWait_(addField("averageWait", QStringLiteral("平均応答時間目標 (秒)"),
                             QStringLiteral("20"), kSeconds, teletraffic::Argument::AverageWait))
     , shrinkage_(addField("shrinkage", QStringLiteral("シュリンケージ (%)"), QStringLiteral("0"),
@@ -188,17 +288,50 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
                        this))
     , dayModel_(new DayModel(this)) {
     patience_->edit()->setPlaceholderText(QStringLiteral("空欄: 放棄しない（アーランC）"));
-    targetKind_->setObjectName(QStringLiteral("staffTargetKind"));
-    targetKind_->setAccessibleName(QStringLiteral("目標の種類"));
+    variance_->edit()->setPlaceholderText(QStringLiteral("空欄: 呼数と同じ（ポアソン）"));
+    lines_->edit()->setPlaceholderText(QStringLiteral("空欄: 制限なし"));
+    redial_->edit()->setPlaceholderText(QStringLiteral("空欄: かけ直さない"));
+    // On the labels: the boxes' tips are their errors'.
+    variance_->label()->setToolTip(
+        QStringLiteral("予測した呼数のばらつき（区間の呼数の分散）。呼数と同じなら偶然による"
+                       "ばらつきだけ（ポアソン分布）で、大きいほど予測が不確かです。呼数より"
+                       "大きくするには、平均放棄時間か回線数が必要です。\n1日の計画では、"
+                       "各区間に同じ割合のばらつきを当てはめます（区間の呼数を C、ここの呼数と"
+                       "分散を C₀・V₀ として、分散 = C + (V₀ − C₀) × (C ÷ C₀)²）。"));
+    lines_->label()->setToolTip(
+        QStringLiteral("同時に受けられる呼の数（応対中と待ち呼の合計）。すべてふさがっていると、"
+                       "かけてきた人は話中音を聞きます（呼損）。エージェント数はこの数までです。"));
+    redial_->label()->setToolTip(
+        QStringLiteral("話中になった人と、待ちきれずに切った人のうち、かけ直す人の割合。かけ直し"
+                       "の呼は新しい呼に加わります。100 % 未満にしてください。"));
+    const auto choices = [this](QComboBox* box, const char* name, const QString& label,
+                                QWidget* above) {
+        box->setObjectName(QLatin1String(name));
+        box->setAccessibleName(label);
+        // As wide as the fields: an item's whole text is in its list.
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(8);
+        int row = 0;
+        form_->getWidgetPosition(above, &row, nullptr);
+        form_->insertRow(row, label, box);
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            showTarget();
+            run();
+        });
+    };
     targetKind_->addItems({QStringLiteral("サービスレベル"), QStringLiteral("平均応答時間 (ASA)")});
-    // Above the fields it chooses between.
-    int targetRow = 0;
-    form_->getWidgetPosition(targetTime_, &targetRow, nullptr);
-    form_->insertRow(targetRow, QStringLiteral("目標の種類"), targetKind_);
-    connect(targetKind_, &QComboBox::currentIndexChanged, this, [this] {
-        showTarget();
-        run();
-    });
+    for (const auto basis :
+         {teletraffic::Basis::Offered, teletraffic::Basis::Answered,
+          teletraffic::Basis::ExcludingShortAbandons, teletraffic::Basis::Virtual}) {
+        basis_->addItem(BasisName(basis));
+        basis_->setItemData(basis_->count() - 1, BasisExplanation(basis), Qt::ToolTipRole);
+    }
+    waitBasis_->addItems(
+        {QStringLiteral("全呼（放棄呼は切るまで）"), QStringLiteral("応答呼のみ（ACD の ASA）")});
+    // Each above the fields it rules.
+    choices(targetKind_, "staffTargetKind", QStringLiteral("目標の種類"), targetTime_);
+    choices(basis_, "serviceLevelBasis", QStringLiteral("サービスレベルの定義"), serviceLevel_);
+    choices(waitBasis_, "waitBasis", QStringLiteral("待ち時間の定義"), averageWait_);
     // The wait's words follow the model: with hang-ups it is no longer the ASA.
     connect(patience_->edit(), &QLineEdit::textChanged, this, &StaffingTab::showTarget);
     showTarget();
@@ -207,14 +340,16 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     // Saves the view shown: a table as CSV, a chart as a picture.
     QPushButton* saveButton = addButton("staffExport", QStringLiteral("CSV に保存"));
     connect(saveButton, &QPushButton::clicked, this, &StaffingTab::save);
+    job_ = new JobBar("staff", this);
+    side_->addWidget(job_);
+    shrinkage_->label()->setToolTip(QStringLiteral("休憩や研修で電話に出ない時間の割合。"));
     // The field marks take the boxes' tips, so the help stands beneath them.
     auto* help = new QLabel(
         QStringLiteral("平均放棄時間: 呼が切らずに待てる時間の平均。ACD レポートの「放棄呼の"
                        "平均待ち時間」ではありません（それは待ちきれずに切った呼だけの平均で、"
                        "短めに出ます）。空欄なら誰も切らずに待ちます（アーランC）。\n"
-                       "平均待ち時間（全呼）: 放棄した呼も切るまでの待ちに数えた平均。応答した"
-                       "呼だけの平均（ACD の ASA）とは別の量です。\n"
-                       "シュリンケージ: 休憩や研修で電話に出ない時間の割合。\n"
+                       "回線数・再ダイヤル率・呼数の分散や、ほかの定義を選ぶとアーランX式で"
+                       "計算します（説明は各ラベルと選択肢に）。\n"
                        "シュリンケージと最大稼働率は入力した10進の値どおりに計算します"
                        "（84 人に 20 % なら 105 人、7 アーランに 70 % なら 10 人）。"),
         this);
@@ -232,6 +367,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     answer_->setFont(big);
     answer_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     detail_->setObjectName(QStringLiteral("staffDetail"));
+    detail_->setWordWrap(true); // with lines and redials, more figures than a line holds
     detail_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     view_ = TableView("staffing", QStringLiteral("エージェント数ごとの応答"), model_, this);
     view_->setTabKeyNavigation(false);
@@ -240,7 +376,12 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
             const auto& rows = model_->staffing().rows;
             return rows.at(static_cast<std::size_t>(row)).agents == model_->staffing().agents;
         },
-        [](int) { return false; }, 1, view_));
+        [](int) { return false; },
+        [this](int row) {
+            return model_->staffing().rows.at(static_cast<std::size_t>(row)).unbounded;
+        },
+        1, view_));
+    new FittedHeader(view_);
     AddCopy(view_, this);
 
     views_->setObjectName(QStringLiteral("staffViews"));
@@ -303,17 +444,15 @@ QWidget* StaffingTab::dayPage() {
     dayWarnings_->setPalette(red);
     dayWarnings_->hide();
     dayView_ = TableView("day", QStringLiteral("区間ごとの要員"), dayModel_, page);
-    dayView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    dayView_->horizontalHeader()->setStretchLastSection(true);
+    new FittedHeader(dayView_);
     dayView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     dayView_->verticalHeader()->setDefaultSectionSize(dayView_->fontMetrics().height() + 6);
     dayView_->setTabKeyNavigation(false);
-    dayView_->setItemDelegate(new RowStyle(
-        [this](int row) { return row == dayModel_->day().peak; },
-        [this](int row) {
-            return !dayModel_->day().rows.at(static_cast<std::size_t>(row)).error.isEmpty();
-        },
-        dayModel_->errorColumn(), dayView_));
+    const auto failed = [this](int row) {
+        return !dayModel_->day().rows.at(static_cast<std::size_t>(row)).error.isEmpty();
+    };
+    dayView_->setItemDelegate(new RowStyle([this](int row) { return row == dayModel_->day().peak; },
+                                           failed, failed, dayModel_->errorColumn(), dayView_));
     AddCopy(dayView_, this);
     dayChart_ = ChartView("dayChart", QStringLiteral("1日のエージェント数と呼数"), page);
     dayChart_->chart()->setMargins(QMargins(4, 4, 4, 4));
@@ -348,25 +487,54 @@ void StaffingTab::showTarget() {
     const bool byWait = targetKind_->currentIndex() == 1;
     form_->setRowVisible(serviceLevel_, !byWait);
     form_->setRowVisible(averageWait_, byWait);
-    const WaitWords words =
-        WaitWording(WaitBasis::AllCallers, !patience_->edit()->text().trimmed().isEmpty());
+    const bool patience = !patience_->edit()->text().trimmed().isEmpty();
+    const auto waitBasis = static_cast<WaitBasis>(waitBasis_->currentIndex());
+    const WaitWords words = WaitWording(waitBasis, patience);
     averageWait_->setLabel(words.target);
     // On the label: the box's tip is its error's.
     averageWait_->label()->setToolTip(words.explanation);
     targetKind_->setItemText(1, words.choice);
+    // Without hang-ups every definition gives the same figures.
+    const QString same = QStringLiteral("平均放棄時間を入れると選べます（誰も切らなければ、"
+                                        "どの定義でも同じ値です）");
+    for (QComboBox* box : {basis_, waitBasis_}) {
+        box->setEnabled(patience);
+    }
+    basis_->setToolTip(
+        patience ? BasisExplanation(static_cast<teletraffic::Basis>(basis_->currentIndex()))
+                 : same);
+    waitBasis_->setToolTip(patience ? words.explanation : same);
 }
+
+namespace {
+
+// A field whose blank means none: no value and no mark when blank; `ok`
+// false when what is typed will not do.
+struct Optional {
+    bool ok;
+    std::optional<double> value;
+};
+Optional ReadOptional(InputField* field) {
+    if (field->edit()->text().trimmed().isEmpty()) {
+        field->mark({});
+        return {true, std::nullopt};
+    }
+    const std::optional<double> value = field->read();
+    return {value.has_value(), value};
+}
+
+} // namespace
 
 std::optional<StaffingInputs> StaffingTab::read() {
     const bool byWait = targetKind_->currentIndex() == 1;
     const auto calls = calls_->read();
+    const Optional variance = ReadOptional(variance_);
     const auto interval = interval_->read();
     const auto aht = aht_->read();
     // Empty: callers never hang up.
-    const bool forEver = patience_->edit()->text().trimmed().isEmpty();
-    const auto patience = forEver ? std::nullopt : patience_->read();
-    if (forEver) {
-        patience_->mark({});
-    }
+    const Optional patience = ReadOptional(patience_);
+    const Optional lines = ReadOptional(lines_);
+    const Optional redial = ReadOptional(redial_);
     const auto targetTime = targetTime_->read();
     // The hidden target keeps its text, but not a mark for it.
     (byWait ? serviceLevel_ : averageWait_)->mark({});
@@ -374,40 +542,137 @@ std::optional<StaffingInputs> StaffingTab::read() {
     const auto averageWait = byWait ? averageWait_->read() : std::optional(20.0);
     const auto shrinkage = shrinkage_->read();
     const auto maxOccupancy = maxOccupancy_->read();
-    if (!calls || !interval || !aht || !(forEver || patience) || !targetTime || !serviceLevel ||
-        !averageWait || !shrinkage || !maxOccupancy) {
+    if (!calls || !variance.ok || !interval || !aht || !patience.ok || !lines.ok || !redial.ok ||
+        !targetTime || !serviceLevel || !averageWait || !shrinkage || !maxOccupancy) {
         return std::nullopt;
     }
     StaffingInputs in;
     in.calls = *calls;
+    in.callsVariance = variance.value;
     in.intervalMinutes = *interval;
     in.ahtSeconds = *aht;
-    in.patienceSeconds = patience;
+    in.patienceSeconds = patience.value;
+    in.lines = lines.value;
+    in.redial = FromPercent(redial.value.value_or(0));
     in.target = byWait ? StaffingTarget::AverageWait : StaffingTarget::ServiceLevel;
     in.targetSeconds = *targetTime;
     in.serviceLevel = FromPercent(*serviceLevel);
+    in.basis = static_cast<teletraffic::Basis>(basis_->currentIndex());
     in.averageWaitSeconds = *averageWait;
+    in.waitBasis = static_cast<WaitBasis>(waitBasis_->currentIndex());
     in.shrinkage = FromPercent(*shrinkage);
     in.maxOccupancy = FromPercent(*maxOccupancy);
-    if (in.traffic() > teletraffic::kMaxTraffic) {
-        calls_->mark(QStringLiteral("呼量が %1 アーランになります。%2 アーランまでにしてください")
-                         .arg(in.traffic(), 0, 'g', 6)
-                         .arg(teletraffic::kMaxTraffic, 0, 'g', 6));
+    if (!check(in)) {
         return std::nullopt;
     }
     return in;
 }
 
+bool StaffingTab::check(const StaffingInputs& in) {
+    if (in.traffic() > teletraffic::kMaxTraffic) {
+        calls_->mark(QStringLiteral("呼量が %1 アーランになります。%2 アーランまでにしてください")
+                         .arg(in.traffic(), 0, 'g', 6)
+                         .arg(teletraffic::kMaxTraffic, 0, 'g', 6));
+        return false;
+    }
+    if (!in.callsVariance) {
+        return true;
+    }
+    const double variance = *in.callsVariance;
+    QString problem;
+    if (in.calls == 0) {
+        problem = QStringLiteral("呼数が 0 では分散は決められません。空欄にしてください");
+    } else if (variance < in.calls) {
+        problem = QStringLiteral("呼数（%1）以上にしてください（呼数と同じならポアソン分布）")
+                      .arg(Exact(in.calls));
+    } else if (variance > in.calls && !in.patienceSeconds && !in.lines) {
+        problem = QStringLiteral("呼数より大きい分散には、平均放棄時間か回線数が必要です（呼数が"
+                                 "多めに振れた区間では待ち呼が際限なく増えるため）");
+    }
+    variance_->mark(problem);
+    return problem.isEmpty();
+}
+
 bool StaffingTab::compute() {
+    // Work still running is for inputs that have changed since.
+    job_->cancelAndWait();
     const std::optional<StaffingInputs> in = read();
     if (!in) {
         return false;
     }
-    model_->setStaffing(Staff(*in));
+    Volumes volumes = ReadVolumes(volumes_->toPlainText());
+    if (!Slow(*in)) {
+        Staffing staffing = Staff(*in);
+        showResults(std::move(staffing), StaffDay(volumes, *in));
+        return true;
+    }
+    struct Answer {
+        Staffing staffing;
+        Day day;
+        std::exception_ptr error;
+    };
+    auto future = QtConcurrent::run([in = *in, volumes](QPromise<Answer>& promise) {
+        Answer answer;
+        const auto cancelled = [&promise] { return promise.isCanceled(); };
+        try {
+            answer.staffing = Staff(in, true, {cancelled, [](qint64) {}});
+            promise.setProgressRange(0, static_cast<int>(volumes.rows.size()));
+            answer.day =
+                StaffDay(volumes, in, {cancelled, [&promise](qint64 done) {
+                                           promise.setProgressValue(static_cast<int>(done));
+                                       }});
+        } catch (const std::exception&) {
+            // Off this thread the tab cannot catch it: it is marked on this one.
+            answer.error = std::current_exception();
+        }
+        promise.addResult(std::move(answer));
+    });
+    job_->run(future, [this](const QFuture<Answer>& done) {
+        if (done.isCanceled() || done.resultCount() == 0) {
+            emit said(QStringLiteral("計算を中止しました。"));
+            setStale(true);
+            return;
+        }
+        Answer answer = done.result();
+        if (answer.error) {
+            try {
+                std::rethrow_exception(answer.error);
+            } catch (const std::exception& error) {
+                refuse(error);
+            }
+            setStale(true);
+            return;
+        }
+        showResults(std::move(answer.staffing), std::move(answer.day));
+    });
+    return true;
+}
+
+bool StaffingTab::computing() const {
+    return job_->busy();
+}
+
+void StaffingTab::stop() {
+    job_->cancelAndWait();
+}
+
+InputField* StaffingTab::fieldFor(teletraffic::Argument argument) const {
+    using teletraffic::Argument;
+    if (argument == Argument::AnsweredWait) {
+        return averageWait_;
+    }
+    return Tab::fieldFor(argument == Argument::Calls ? Argument::Traffic : argument);
+}
+
+QString StaffingTab::refusalText(const std::exception& error) const {
+    return StaffingErrorText(error);
+}
+
+void StaffingTab::showResults(Staffing staffing, Day day) {
+    model_->setStaffing(std::move(staffing));
     showAnswer(model_->staffing());
     showChart(model_->staffing());
-    staffDay(*in);
-    return true;
+    showDay(std::move(day));
 }
 
 void StaffingTab::showAnswer(const Staffing& s) {
@@ -415,11 +680,15 @@ void StaffingTab::showAnswer(const Staffing& s) {
                          .arg(TrafficText(s.traffic))
                          .arg(s.agents)
                          .arg(s.scheduled));
+    // Lines, redials and hang-ups: what callers meet beyond the wait on a
+    // line of its own, so that the lines break between figures.
     QStringList detail;
+    QStringList lost;
     if (s.agents > 0) {
         detail << QStringLiteral("サービスレベル %1 %")
                       .arg(FigureText(s.inputs, Shown::ServiceLevel, s.answer.serviceLevel));
-        if (s.inputs.patienceSeconds) {
+        const StaffingColumns applies = ColumnsFor(s.inputs);
+        if (applies.abandonment) {
             detail << QStringLiteral("放棄率 %1 %")
                           .arg(FigureText(s.inputs, Shown::Share, s.answer.abandonment));
         }
@@ -429,22 +698,31 @@ void StaffingTab::showAnswer(const Staffing& s) {
             << QStringLiteral("%1 %2 秒")
                    .arg(WaitWording(s.inputs.waitBasis, s.inputs.patienceSeconds.has_value()).name)
                    .arg(FigureText(s.inputs, Shown::Wait, s.answer.averageWait));
+        if (applies.blocking) {
+            lost << QStringLiteral("呼損率 %1 %")
+                        .arg(FigureText(s.inputs, Shown::Share, s.answer.blocking));
+        }
+        if (applies.callersLost) {
+            lost << QStringLiteral("最終的な放棄 %1 %")
+                        .arg(FigureText(s.inputs, Shown::Share, s.answer.callersLost));
+            if (s.inputs.redial > 0) {
+                lost << QStringLiteral("かけ直し込みの呼量 %1 アーラン")
+                            .arg(TrafficText(s.answer.attempts));
+            }
+        }
     }
     if (s.decidedBy == teletraffic::Decided::Occupancy) {
         detail << QStringLiteral("（最大稼働率で決まりました）");
     }
-    detail_->setText(detail.join(QStringLiteral("　")));
-    // The columns share the width, but the service level's and the wait's
-    // headings are whole (the wait's names what it averages).
-    for (int column : {1, 2}) {
-        view_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-    }
+    detail_->setText(detail.join(QStringLiteral("　")) +
+                     (lost.isEmpty() ? QString() : u'\n' + lost.join(QStringLiteral("　"))));
     view_->clearSpans();
     for (int row = 0; row < model_->rowCount(); ++row) {
         if (s.rows[static_cast<std::size_t>(row)].unbounded) {
             view_->setSpan(row, 1, 1, model_->columnCount() - 1);
         }
     }
+    static_cast<FittedHeader*>(view_->horizontalHeader())->fit();
     const auto answerRow = std::find_if(s.rows.begin(), s.rows.end(),
                                         [&](const StaffingRow& r) { return r.agents == s.agents; });
     if (answerRow != s.rows.end()) {
@@ -471,28 +749,28 @@ void StaffingTab::showChart(const Staffing& s) {
     };
     auto* level = Line(QStringLiteral("サービスレベル (%)"), QColor(0x1f, 0x5f, 0xa8));
     auto* abandon = Line(QStringLiteral("放棄率 (%)"), QColor(0xc0, 0x39, 0x2b));
+    auto* blocking = Line(QStringLiteral("呼損率 (%)"), QColor(0x7b, 0x3f, 0x9e));
     for (const StaffingRow& row : s.rows) {
         if (!row.unbounded) {
             const auto n = static_cast<double>(row.agents);
             level->append(n, row.serviceLevel * 100);
             abandon->append(n, row.abandonment * 100);
+            blocking->append(n, row.blocking * 100);
         }
     }
-    add(level);
-    if (s.inputs.patienceSeconds) {
-        add(abandon);
-    } else {
-        delete abandon;
-        abandon = nullptr;
-    }
-    for (QLineSeries* series : {level, abandon}) {
-        if (series != nullptr) {
-            connect(series, &QLineSeries::hovered, this, [this](QPointF at, bool entered) {
-                if (entered) {
-                    hover(at);
-                }
-            });
+    const StaffingColumns applies = ColumnsFor(s.inputs);
+    for (const auto& [series, shown] :
+         {std::pair{level, true}, {abandon, applies.abandonment}, {blocking, applies.blocking}}) {
+        if (!shown) {
+            delete series;
+            continue;
         }
+        add(series);
+        connect(series, &QLineSeries::hovered, this, [this](QPointF at, bool entered) {
+            if (entered) {
+                hover(at);
+            }
+        });
     }
     if (s.inputs.target == StaffingTarget::ServiceLevel) {
         auto* target = Line(QStringLiteral("目標 %1 %").arg(Number(s.inputs.serviceLevel * 100)),
@@ -520,9 +798,14 @@ void StaffingTab::hover(QPointF at) {
     QString text = QStringLiteral("%1 人: サービスレベル %2 %")
                        .arg(n)
                        .arg(FigureText(s.inputs, Shown::ServiceLevel, row->serviceLevel));
-    if (s.inputs.patienceSeconds) {
+    const StaffingColumns applies = ColumnsFor(s.inputs);
+    if (applies.abandonment) {
         text += QStringLiteral("、放棄率 %1 %")
                     .arg(FigureText(s.inputs, Shown::Share, row->abandonment));
+    }
+    if (applies.blocking) {
+        text +=
+            QStringLiteral("、呼損率 %1 %").arg(FigureText(s.inputs, Shown::Share, row->blocking));
     }
     text += QStringLiteral("、%1 %2 秒")
                 .arg(WaitWording(s.inputs.waitBasis, s.inputs.patienceSeconds.has_value()).name)
@@ -530,8 +813,7 @@ void StaffingTab::hover(QPointF at) {
     QToolTip::showText(QCursor::pos(), text, chart_);
 }
 
-void StaffingTab::staffDay(const StaffingInputs& inputs) {
-    Day day = StaffDay(ReadVolumes(volumes_->toPlainText()), inputs);
+void StaffingTab::showDay(Day day) {
     volumesError_->setText(day.refused);
     volumesError_->setVisible(!day.refused.isEmpty());
     daySummary_->setText(DaySummary(day));
@@ -547,6 +829,7 @@ void StaffingTab::staffDay(const StaffingInputs& inputs) {
             dayView_->setSpan(row, from, 1, dayModel_->columnCount() - from);
         }
     }
+    static_cast<FittedHeader*>(dayView_->horizontalHeader())->fit();
     // A row that failed first: it is what needs the planner. Once the page
     // is laid out with the summary's new lines, or the view's centre is not
     // yet where it will be.

@@ -1,7 +1,10 @@
 // コールセンター: the agents one interval needs, by Erlang C or, with a
-// patience, by Erlang A, with shrinkage and an occupancy cap; the table around
-// the answer, a chart of what each agent more buys, and a whole day's staffing
-// from the calls of each interval, pasted or read from a CSV file.
+// patience, by Erlang A, with shrinkage and an occupancy cap; by Erlang X
+// with lines, redials, a forecast's variance or another definition of the
+// service level or the wait. The table around the answer, a chart of what
+// each agent more buys, and a whole day's staffing from the calls of each
+// interval, pasted or read from a CSV file. Erlang X with a forecast's
+// variance takes milliseconds a figure: it runs off the window's thread.
 #pragma once
 
 #include "tables/day_staffing.h"
@@ -27,6 +30,7 @@ class StaffingTab : public Tab {
 
 public:
     StaffingTab(Dialogs dialogs, QWidget* parent);
+    void stop() override;
     // The view shown: the table around the answer or the day as CSV, the
     // chart as a picture.
     void save() override;
@@ -42,6 +46,9 @@ public:
 
 protected:
     bool compute() override;
+    bool computing() const override;
+    InputField* fieldFor(teletraffic::Argument argument) const override;
+    QString refusalText(const std::exception& error) const override;
     // With the day's interval where its labels set it.
     QList<QStringList> statedInputs() const override;
 
@@ -49,20 +56,28 @@ private:
     QWidget* dayPage();
     void showTarget();
     std::optional<StaffingInputs> read();
+    // Marks what will not do together; false if anything.
+    bool check(const StaffingInputs& inputs);
+    void showResults(Staffing staffing, Day day);
     void showAnswer(const Staffing& staffing);
     void showChart(const Staffing& staffing);
     // Says the figures of the agent count nearest the pointer on a curve.
     void hover(QPointF at);
-    void staffDay(const StaffingInputs& inputs);
+    void showDay(Day day);
     void showDayChart(const Day& day);
 
     InputField* calls_;
+    InputField* variance_;
     InputField* interval_;
     InputField* aht_;
     InputField* patience_;
+    InputField* lines_;
+    InputField* redial_;
     QComboBox* targetKind_;
     InputField* targetTime_;
+    QComboBox* basis_;
     InputField* serviceLevel_;
+    QComboBox* waitBasis_;
     InputField* averageWait_;
     InputField* shrinkage_;
     InputField* maxOccupancy_;
@@ -80,6 +95,7 @@ private:
     DayModel* dayModel_;
     QChartView* dayChart_;
     QPushButton* exportDay_;
+    JobBar* job_;
     bool savingDay_ = false;
 };
 

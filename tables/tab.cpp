@@ -30,9 +30,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSvgGenerator>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
 
@@ -189,9 +192,24 @@ Tab::Tab(const char* name, Dialogs dialogs, QWidget* parent)
     form_->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     side_->addLayout(form_);
 
-    auto* sideBox = new QWidget(this);
+    auto* sideBox = new QWidget;
     sideBox->setLayout(side_);
-    sideBox->setFixedWidth(330);
+    // Fields whose error lines outgrow the window scroll, never squeezed.
+    sideScroll_ = new QScrollArea(this);
+    sideScroll_->setObjectName(QLatin1String(name) + QStringLiteral("Side"));
+    sideScroll_->setWidget(sideBox);
+    sideScroll_->setWidgetResizable(true);
+    sideScroll_->setFrameShape(QFrame::NoFrame);
+    sideScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    constexpr int kSideWidth = 330;
+    sideBox->setFixedWidth(kSideWidth);
+    sideScroll_->setFixedWidth(kSideWidth);
+    // Widened by the scroll bar while it shows: the fields keep their width.
+    QScrollBar* bar = sideScroll_->verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, sideScroll_,
+            [scroll = sideScroll_, bar](int min, int max) {
+                scroll->setFixedWidth(kSideWidth + (max > min ? bar->sizeHint().width() : 0));
+            });
     note_->setObjectName(QLatin1String(name) + QStringLiteral("Stale"));
     note_->setWordWrap(true);
     note_->hide();
@@ -201,7 +219,7 @@ Tab::Tab(const char* name, Dialogs dialogs, QWidget* parent)
     answer->addWidget(note_);
     answer->addWidget(results_, 1);
     auto* body = new QHBoxLayout(this);
-    body->addWidget(sideBox, 0);
+    body->addWidget(sideScroll_, 0);
     body->addLayout(answer, 1);
     veil_ = new Veil(results_, this);
 }
@@ -213,16 +231,35 @@ void Tab::run() {
     } catch (const std::exception& error) {
         // The engine checks what the fields cannot: a solve whose answer
         // leaves its domain.
-        const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
-        InputField* field = domain != nullptr ? fieldFor(domain->argument()) : nullptr;
-        if (field != nullptr) {
-            field->mark(refusalText(error));
-        } else {
-            emit said(refusalText(error));
-        }
+        refuse(error);
     }
     setStale(!fresh);
     computedFor_ = inputsText();
+    revealMark();
+}
+
+void Tab::revealMark() {
+    for (InputField* field : findChildren<InputField*>()) {
+        if (field->edit()->hasFocus() && !field->error().isEmpty()) {
+            // Once the form is laid out with the error's line.
+            QTimer::singleShot(0, sideScroll_,
+                               [scroll = sideScroll_, line = QPointer(field->errorLine())] {
+                                   if (line != nullptr) {
+                                       scroll->ensureWidgetVisible(line, 0, 0);
+                                   }
+                               });
+        }
+    }
+}
+
+void Tab::refuse(const std::exception& error) {
+    const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
+    InputField* field = domain != nullptr ? fieldFor(domain->argument()) : nullptr;
+    if (field != nullptr) {
+        field->mark(refusalText(error));
+    } else {
+        emit said(refusalText(error));
+    }
 }
 
 QString Tab::refusalText(const std::exception& error) const {

@@ -26,6 +26,7 @@ class QHBoxLayout;
 class QProgressBar;
 class QTableView;
 class QPushButton;
+class QScrollArea;
 class QSettings;
 class QVBoxLayout;
 
@@ -149,6 +150,11 @@ protected:
     virtual InputField* fieldFor(teletraffic::Argument argument) const;
     // What the engine's refusal says, in the window's words (engine_error.h).
     virtual QString refusalText(const std::exception& error) const;
+    // Marks what the engine refused at its field, or says it in the status
+    // bar: as run() does, for work that ended off this thread.
+    void refuse(const std::exception& error);
+    // Scrolls the mark of the field being typed into into sight.
+    void revealMark();
     // Inputs that are not named controls (a list in a model).
     virtual void restoreMore(const QSettings&) {}
     virtual void rememberMore(QSettings&) const {}
@@ -195,6 +201,7 @@ private:
     void commitEditor();
 
     std::vector<std::pair<teletraffic::Argument, InputField*>> arguments_;
+    QScrollArea* sideScroll_;
     QLabel* note_;
     QWidget* results_;
     QWidget* veil_; // greys the results while stale

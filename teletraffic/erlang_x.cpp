@@ -10,6 +10,7 @@
 #include "teletraffic/numerics/solve.h"
 #include "teletraffic/numerics/stirling.h"
 
+#include <boost/math/quadrature/gauss.hpp>
 #include <boost/math/quadrature/gauss_kronrod.hpp>
 #include <boost/math/quadrature/tanh_sinh.hpp>
 #include <boost/math/special_functions/beta.hpp>
@@ -368,28 +369,37 @@ auto Rule(const F& f, Real lo, Real hi, Real& error) -> decltype(f(lo)) {
 // its Gauss rule of 15 differ by more than the tolerance (absolute) and
 // than rounding. (Boost 1.74's own halving compares the error on the panel
 // mapped to [-1, 1] with a tolerance for the panel itself, and so halves
-// small panels in vain.) ConvergenceError past `depth` halvings.
+// small panels in vain.) ConvergenceError past `depth` halvings, unless
+// `floor` (absolute, not halved) is given: an integrand known only to some
+// digits of its own, whose panels' rules then stop where they agree to it,
+// and past `depth` the Kronrod sum stands.
 template <typename F, typename Real>
-auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth) -> decltype(f(lo)) {
+auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth, Real floor = 0)
+    -> decltype(f(lo)) {
     Real error = 0;
     const auto K = Rule<31>(f, lo, hi, error);
     // Rules agreeing to some hundreds of units in the last place are as good
     // as the integrand's own digits (its logarithm's terms may run to 1e5).
-    if (error <= std::fmax(tolerance, 256 * kEpsilon<Real> * abs(K))) {
+    if (error <= std::fmax(std::fmax(tolerance, floor), 256 * kEpsilon<Real> * abs(K))) {
         return K;
     }
     if (depth == 0) {
+        if (floor > 0) {
+            return K;
+        }
         throw ConvergenceError("a quadrature did not converge");
     }
     const Real mid = lo / 2 + hi / 2;
-    return Adaptive(f, lo, mid, tolerance / 2, depth - 1) +
-           Adaptive(f, mid, hi, tolerance / 2, depth - 1);
+    return Adaptive(f, lo, mid, tolerance / 2, depth - 1, floor) +
+           Adaptive(f, mid, hi, tolerance / 2, depth - 1, floor);
 }
 
 // The same to a relative tolerance of the whole, its first panel by the
-// rule of 61 points, enough for a smooth mass over it.
+// rule of 61 points, enough for a smooth mass over it; `noise`, relative to
+// the whole, the floor above.
 template <typename F, typename Real>
-auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12) -> decltype(f(lo)) {
+auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12, Real noise = 0)
+    -> decltype(f(lo)) {
     Real error = 0;
     const auto K = Rule<61>(f, lo, hi, error);
     const Real tolerance = relative * abs(K);
@@ -397,7 +407,9 @@ auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12) -> de
         return K;
     }
     const Real mid = lo / 2 + hi / 2;
-    return Adaptive(f, lo, mid, tolerance / 2, depth) + Adaptive(f, mid, hi, tolerance / 2, depth);
+    const Real floor = noise * abs(K);
+    return Adaptive(f, lo, mid, tolerance / 2, depth, floor) +
+           Adaptive(f, mid, hi, tolerance / 2, depth, floor);
 }
 
 // e^-d - 1 + d, of one sign, without the cancellation of its terms near 0.
@@ -742,8 +754,47 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
         {1 - tailBelow - tailAbove, queue.scale}, {tailBelow, queue.scale}, density(queue.scale)};
 }
 
+// The answered's waits, in units of patience, and the answered, relative to
+// state N, by the positions one by one where the queue's weights fall below
+// every digit within kDirect of them (fewer than its peak, x - a, and some
+// ten of its standard deviations beyond): a few microseconds where the
+// quadrature of the wait's law takes ten times as long. False elsewhere.
+template <typename Real> bool TimeByPositions(Real x, Real a, Waits<Real>& out) {
+    if (std::fmax(x - a, Real(0)) + 10 * std::sqrt(x + 1) > static_cast<Real>(kDirect)) {
+        return false;
+    }
+    Real t = 1;
+    Real total = 0;
+    Real answered = 0;
+    Real time = 0;
+    Real harmonic = 0;
+    Real scale = 0;
+    for (std::int64_t k = 0; k < kDirect; ++k) {
+        const Real kk = static_cast<Real>(k + 1);
+        const Real share = a / (a + kk); // answered from position k
+        harmonic += 1 / (a + kk);
+        total += t;
+        answered += t * share;
+        time += t * share * harmonic;
+        t *= x / (a + kk);
+        if (t > Real(1e250)) {
+            t *= Real(1e-250);
+            total *= Real(1e-250);
+            answered *= Real(1e-250);
+            time *= Real(1e-250);
+            scale += 250 * std::log(Real(10));
+        }
+        if (t < kEpsilon<Real> / 1024 * total && x < a + kk + 1) {
+            out.time = {time, scale};
+            out.timeAnswered = {answered, scale};
+            return true;
+        }
+    }
+    return false;
+}
+
 // Without a cut (or with one beyond every digit): Erlang A's closed forms,
-// the answered wait by quadrature.
+// the answered wait by its positions or by quadrature.
 template <typename Real>
 Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed) {
     const Scaled<Real> L0 = LowerGammaRatio(x, a + 1);
@@ -763,7 +814,7 @@ Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed) {
     out.unreached = Times(v.late, perCall);
     out.time = {0};
     out.timeAnswered = {1};
-    if (timed) {
+    if (timed && !TimeByPositions(x, a, out)) {
         const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, INFINITY).Integrate(INFINITY);
         out.time = {law.within.v[1], law.scale};
         out.timeAnswered = {law.within.v[0], law.scale};
@@ -1194,7 +1245,8 @@ template <typename Real> Real Attempts(Real A0, const Centre& c) {
 
 // --- Arguments ---------------------------------------------------------------------
 
-Centre CheckCentre(double agents, const ErlangXModel& model) {
+// `idle`: no traffic, which no agents keep waiting even if nobody hangs up.
+Centre CheckCentre(double agents, const ErlangXModel& model, bool idle = false) {
     CheckCount(agents, Argument::Agents);
     CheckTimes(model.aht, 0);
     Require(model.patience > 0, Argument::Patience, "a time greater than 0, or infinite for none",
@@ -1225,7 +1277,8 @@ Centre CheckCentre(double agents, const ErlangXModel& model) {
         c.queueLines = INFINITY;
     }
     if (!c.hangUps) {
-        Require(agents > 0, Argument::Agents, "greater than 0 when callers never hang up", agents);
+        Require(agents > 0 || idle, Argument::Agents, "greater than 0 when callers never hang up",
+                agents);
     }
     c.shape = INFINITY;
     if (model.variance != 0) {
@@ -1348,7 +1401,7 @@ template <typename Real> boost::math::quadrature::tanh_sinh<Real>& BelowMean() {
 // deviation; each count relative to its value at the mean, and per fresh
 // caller, so that the quadrature's error cancels in each ratio.
 template <typename Real>
-Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) {
+Counts<Real> CountsInPieces(Real A0, const Centre& c, Real t, Basis basis, Need need) {
     const auto k = static_cast<Real>(c.shape);
     const Real theta = A0 / k;
     // The density relative to its value at the mean, its constant cancelling
@@ -1424,14 +1477,171 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) 
         if (!(points[i + 1] > points[i])) {
             continue;
         }
-        total += first && fromZero ? BelowMean<Real>().integrate(f, points[i], points[i + 1],
-                                                                 std::sqrt(kEpsilon<Real>))
-                                   : Relative(f, points[i], points[i + 1], relative, 24);
+        // The counts' own digits: a redial root near 1 or a count of a few
+        // units in its last places leaves the rules disagreeing below some
+        // 1e-15 of the piece, however short the panels; a thousand such
+        // panels at most keep 1e-12.
+        total += first && fromZero
+                     ? BelowMean<Real>().integrate(f, points[i], points[i + 1],
+                                                   std::sqrt(kEpsilon<Real>))
+                     : Relative(f, points[i], points[i + 1], relative, 24, Real(1e-15));
         first = false;
     }
     for (std::size_t i = 0; i < total.v.size(); ++i) {
         total.v[i] /= unit.v[i];
     }
+    return total;
+}
+
+// Gauss's rule of n points for the Gamma law of shape k, mean 1
+// (generalized Laguerre, weight x^(k-1) e^-x), by Golub and Welsch: the
+// nodes are the eigenvalues of the Jacobi matrix of the Laguerre
+// polynomials' recurrence, the weights the squares of their eigenvectors'
+// first components. The matrix is taken less k and over sqrt(k), the law's
+// mean and standard deviation, so that a large shape keeps its digits; its
+// eigenvalues by the implicit QL method (Boost has no such rule). Nodes as
+// offsets from the mean in units of the mean; false where QL stalls.
+template <typename Real> bool GammaRule(Real k, int n, Real* node, Real* weight) {
+    constexpr int kMost = 32;
+    std::array<Real, kMost> d{};
+    std::array<Real, kMost> e{};
+    const Real root = std::sqrt(k);
+    for (int i = 0; i < n; ++i) {
+        d[i] = 2 * i / root;
+        e[i] = i + 1 < n ? std::sqrt((i + 1) * ((i + 1) + (k - 1)) / k) : 0;
+        weight[i] = i == 0 ? 1 : 0; // the first row of the eigenvectors
+    }
+    for (int l = 0; l < n; ++l) {
+        for (int iteration = 0;; ++iteration) {
+            int m = l;
+            for (; m + 1 < n; ++m) {
+                if (std::fabs(e[m]) <= kEpsilon<Real> * (std::fabs(d[m]) + std::fabs(d[m + 1]))) {
+                    break;
+                }
+            }
+            if (m == l) {
+                break;
+            }
+            if (iteration == 60) {
+                return false;
+            }
+            // The entries stay within some hundreds: sqrt for hypot, four times as fast.
+            Real g = (d[l + 1] - d[l]) / (2 * e[l]);
+            Real r = std::sqrt(g * g + 1);
+            g = d[m] - d[l] + e[l] / (g + std::copysign(r, g));
+            Real sine = 1;
+            Real cosine = 1;
+            Real p = 0;
+            int i = m - 1;
+            for (; i >= l; --i) {
+                const Real f = sine * e[i];
+                const Real b = cosine * e[i];
+                r = std::sqrt(f * f + g * g);
+                e[i + 1] = r;
+                if (r == 0) {
+                    d[i + 1] -= p;
+                    e[m] = 0;
+                    break;
+                }
+                sine = f / r;
+                cosine = g / r;
+                g = d[i + 1] - p;
+                r = (d[i] - g) * sine + 2 * cosine * b;
+                p = sine * r;
+                d[i + 1] = g + p;
+                g = cosine * r - b;
+                const Real z = weight[i + 1];
+                weight[i + 1] = sine * weight[i] + cosine * z;
+                weight[i] = cosine * weight[i] - sine * z;
+            }
+            if (r == 0 && i >= l) {
+                continue;
+            }
+            d[l] -= p;
+            e[l] = g;
+            e[m] = 0;
+        }
+    }
+    for (int i = 0; i < n; ++i) {
+        node[i] = d[i] / root;
+        weight[i] *= weight[i];
+    }
+    return true;
+}
+
+constexpr std::array<int, 3> kGammaPoints{12, 20, 32};
+
+// The law's expected counts by Gauss's rules for the Gamma law itself, of
+// 12, 20 and 32 points, the first whose every count agrees with the rule
+// before it to a fraction of the error allowed: exact
+// for counts polynomial in the traffic, so few points where the counts are
+// smooth over the law. None where they are not: a turn at the agents sharp
+// against the law's width, or a count growing without bound in its tail.
+template <typename Real>
+std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, Basis basis,
+                                              Need need) {
+    // The later rule's error is some fraction of the gap (the earlier's):
+    // 1e-12 for the last (1e-15 in extended precision), a tenth of it for
+    // the one before, which has fewer points to gain by.
+    const Real relative = sizeof(Real) > sizeof(double) ? Real(1e-15) : Real(1e-12);
+    const auto k = static_cast<Real>(c.shape);
+    // The rules of the last shape, for the searches and the day's intervals
+    // that ask again: their eigenvalues cost as much as some ten points.
+    struct Rules {
+        Real shape = -1;
+        std::array<std::array<Real, 32>, kGammaPoints.size()> node{}, weight{};
+        std::array<bool, kGammaPoints.size()> found{};
+    };
+    thread_local Rules rules;
+    if (rules.shape != k) {
+        rules.shape = k;
+        for (std::size_t j = 0; j < kGammaPoints.size(); ++j) {
+            rules.found[j] =
+                GammaRule(k, kGammaPoints[j], rules.node[j].data(), rules.weight[j].data());
+        }
+    }
+    std::optional<Counts<Real>> before;
+    for (std::size_t j = 0; j < kGammaPoints.size(); ++j) {
+        const int n = kGammaPoints[j];
+        const auto& node = rules.node[j];
+        const auto& weight = rules.weight[j];
+        if (!rules.found[j]) {
+            return std::nullopt;
+        }
+        Counts<Real> sum(0);
+        for (int i = 0; i < n; ++i) {
+            // The smallest node of a small shape, rounded, may fall below 0.
+            const Real u = A0 * std::fmax(1 + node[i], Real(0));
+            if (u > 0 && weight[i] > 0) {
+                sum += CountsAt(u, c, t, basis, need) * weight[i];
+            }
+        }
+        if (before) {
+            Real most = 0; // the largest disagreement, relative
+            for (std::size_t i = 0; i < sum.v.size(); ++i) {
+                const Real gap = std::fabs(sum.v[i] - before->v[i]);
+                most = gap == 0 ? most : std::fmax(most, gap / std::fabs(sum.v[i]));
+            }
+            if (most <= (n == kGammaPoints.back() ? relative : relative / 10)) {
+                return sum;
+            }
+            // Far from converging: the counts are not smooth over the law.
+            if (!(most <= Real(1e-3))) {
+                return std::nullopt;
+            }
+        }
+        before = sum;
+    }
+    return std::nullopt;
+}
+
+// Each share a ratio of expected counts over the fresh traffic's Gamma law
+// (shape c.shape, mean A0): Gauss's rules for the law where the counts are
+// smooth over it, else the law in pieces.
+template <typename Real>
+Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) {
+    const std::optional<Counts<Real>> one = CountsByGammaRule(A0, c, t, basis, need);
+    const Counts<Real> total = one ? *one : CountsInPieces(A0, c, t, basis, need);
     const auto& T = total.v;
     // Shares of their wholes: at most 1, whatever the rounding.
     const auto ratio = [](Real u, Real v) { return v == 0 ? Real(0) : std::fmin(u / v, Real(1)); };
@@ -1610,7 +1820,7 @@ Centre With(double agents, ErlangXModel model, double lines) {
 ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model, double targetTime,
                        Basis basis) {
     CheckTraffic(traffic);
-    const Centre c = CheckCentre(agents, model);
+    const Centre c = CheckCentre(agents, model, traffic == 0);
     CheckTimes(model.aht, targetTime);
     if (!c.limited && !c.hangUps) {
         CheckQueue(traffic, agents); // Erlang C: the queue must drain
@@ -1653,7 +1863,7 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     const Centre base = CheckCentre(1, model);
     CheckTargets(targets, base);
     if (traffic == 0) {
-        return 1;
+        return 0; // as Erlang A and C staff it: taken back, every target met
     }
     const double lines = model.lines;
     // Without lines or patience the queue drains only above the traffic.

@@ -108,8 +108,8 @@ struct ErlangXTargets {
     std::optional<double> maxBlocking;  // at most, 0 up to 1 exclusive; lines needed
 };
 
-// Smallest whole number of agents, 1 or more, meeting every target given (at
-// least one). With lines the agents run up to the lines: a target no count
+// Smallest whole number of agents meeting every target given (at least one):
+// 0 for no traffic, else 1 or more. With lines the agents run up to the lines: a target no count
 // up to them meets is refused (DomainError on that target).
 std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
                            const ErlangXTargets& targets);

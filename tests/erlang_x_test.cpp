@@ -250,6 +250,54 @@ TEST(ErlangX, HoldsAtRandomPoints) {
     }
 }
 
+// Across the forecast's spread, edges and random points alike, every call
+// answers or refuses by name: none ends in a quadrature that gave up (the
+// rows are points where one did, a law far wider than its mean with redials
+// near 1, or many lines without patience).
+TEST(ErlangX, AnswersOrRefusesAcrossTheSpread) {
+    const struct {
+        const char* what;
+        double traffic, agents, redial, calls, variance;
+    } lines[] = {
+        {"a shape of 0.03, redials near 1", 4.777, 5, 0.95, 0.0382, 0.0881},
+        {"a tenfold variance, no patience", 3.247, 5, 0.065, 511.7, 5117.0},
+    };
+    for (const auto& k : lines) {
+        const ErlangXModel m = Model(180, INFINITY, INFINITY, k.redial, k.calls, k.variance);
+        try {
+            EXPECT_GE(ErlangXLines(k.traffic, k.agents, m, 0.01), 5) << k.what;
+        } catch (const DomainError&) {
+            // a refusal by name is an answer
+        }
+    }
+    std::mt19937_64 random(20261207);
+    const auto log = [&](double lo, double hi) {
+        return std::exp(std::uniform_real_distribution<double>(std::log(lo), std::log(hi))(random));
+    };
+    for (int i = 0; i < 30; ++i) {
+        const double A = log(0.01, 2000);
+        const double ratio = i % 5 == 0 ? INFINITY : log(1e-3, 1e3);
+        const double n = std::ceil(A * log(0.5, 2)) + 1;
+        const double K = i % 3 == 0 && !std::isinf(ratio) ? INFINITY : n + std::floor(log(1, 1e4));
+        const double calls = log(1e-2, 1e5);
+        const ErlangXModel m =
+            Model(180, 180 * ratio, K, i % 2 ? 0 : log(0.01, 0.95), calls, calls * log(1, 10));
+        SCOPED_TRACE(testing::Message() << "A=" << A << " n=" << n << " K=" << K
+                                        << " ratio=" << ratio << " calls=" << calls);
+        try {
+            const ErlangXFigures f = ErlangX(A, n, m, 20, static_cast<Basis>(i % 4));
+            EXPECT_TRUE(f.serviceLevel >= 0 && f.serviceLevel <= 1);
+        } catch (const DomainError&) {
+        }
+    }
+    // No traffic needs no agents, an answer taken back even without patience.
+    ErlangXTargets level;
+    level.serviceLevel = 0.8;
+    const ErlangXModel patient = Model(180, INFINITY, INFINITY, 0, 0, 0);
+    EXPECT_EQ(ErlangXAgents(0, patient, level), 0);
+    EXPECT_EQ(ErlangX(0, 0, patient).serviceLevel, 1);
+}
+
 // --- A discrete-event simulation of the centre -----------------------------------
 
 // The centre simulated call by call: fresh calls at random (their rate drawn

@@ -3,6 +3,9 @@
     /usr/bin/python3 tests/data/make_erlang_x_reference.py          erlang_x_reference.csv
     /usr/bin/python3 tests/data/make_erlang_x_reference.py check    the closed forms against
                                                                     the chain, nothing written
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py spread   only the last rows (the
+                                                                    forecast's spread across its
+                                                                    domain), appended
 Rows: region, function, arguments, expected (counts exactly).
 
 The values come from the chain itself: its states summed one by one, and for
@@ -538,13 +541,33 @@ def main():
     # e^-w is below the double range, its power a^th is not.
     figure_rows("tiny_patience", 20, 20, 1, 1e-3, INF, t=1)
     figure_rows("tiny_patience", 20, 20, 1, 1e-3, 30, t=1)
+    spread_rows()
+    write("w")
+
+
+def spread_rows():
+    """The forecast's spread across its domain: a law wider than its mean
+    (shape below 1) and one nearly Poisson, ten times the calls with redials
+    near 1, without patience, overloaded, and on many agents."""
+    figure_rows("spread", 2, 3, 180, 300, 6, calls=4, variance=40, t=20)
+    figure_rows("spread", 20, 22, 180, 180, 30, calls=2000, variance=2000.2, t=20)
+    figure_rows("spread", 8, 8, 1, 0.5, 10, r=0.9, calls=20, variance=200, t=0.2)
+    figure_rows("spread", 5, 6, 1, INF, 8, calls=30, variance=90, t=0.1)
+    figure_rows("spread", 30, 20, 1, 1, 25, calls=100, variance=1000, t=0.3)
+    figure_rows("spread", 200, 205, 1, 2, 220, calls=4000, variance=12000, t=0.05)
+
+
+def write(mode):
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)),
-                           "erlang_x_reference.csv"), "w") as f:
+                           "erlang_x_reference.csv"), mode) as f:
         f.write("\n".join(ROWS) + "\n")
 
 
 if __name__ == "__main__":
     if sys.argv[1:] == ["check"]:
         check()
+    elif sys.argv[1:] == ["spread"]:
+        spread_rows()
+        write("a")
     else:
         main()

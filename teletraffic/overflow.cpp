@@ -2,6 +2,8 @@
 
 #include "teletraffic/erlang_b.h"
 #include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/exact.h"
 #include "teletraffic/numerics/gamma_ratio.h"
 #include "teletraffic/numerics/solve.h"
 
@@ -11,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace teletraffic {
@@ -269,36 +272,88 @@ EquivalentRandom OverflowEquivalentRandom(double mean, double variance) {
 
 namespace {
 
-// log of the blocking (lost / mean) on x further lines, and its fall to x + 1.
+// log of the blocking (lost / mean) on x further lines, its fall to x + 1,
+// and the error it may have.
 struct LossLog {
     double logBlocking;
     double fall;
+    double error;
 };
 
-// The loss is factor B(traffic, lines + scale x).
+// The loss is factor B(traffic, lines + scale x); traffic and lines are
+// known to a relative `inputError`.
 struct Prepared {
     double mean;
     double factor;
     double traffic;
     double lines;
     double scale;
+    double inputError;
 };
 
 Prepared Prepare(double mean, double variance, OverflowMethod method) {
     if (method == OverflowMethod::Hayward) {
         const double Z = variance / mean;
-        return {mean, mean, mean / Z, 0, 1 / Z};
+        // Z, m / Z, 1 / Z and x / Z each rounded once.
+        return {mean, mean, mean / Z, 0, 1 / Z, 4 * kEpsilon<double>};
     }
+    // The equivalent random traffic holds 1e-12; a thousand times that
+    // leaves room where it is less well conditioned.
     const EquivalentRandom er = OverflowEquivalentRandom(mean, variance);
-    return {mean, er.traffic, er.traffic, er.lines, 1};
+    return {mean, er.traffic, er.traffic, er.lines, 1, 1e-9};
 }
 
 LossLog Loss(const Prepared& p, double x) {
     const double N = p.lines + x * p.scale;
     const Scaled<double> R = InverseBlocking(p.traffic, N);
     const double logLost = std::log(p.factor) - R.Log();
-    const double step = LogStep(p.traffic, N, R) * p.scale;
-    return {logLost - std::log(p.mean), step};
+    const double step = LogStep(p.traffic, N, R);
+    // log B moves by N - A + A B times a rounding of A, and by about its
+    // fall to N + 1 times one of N.
+    const double sway = 1 + std::fabs(Elasticity(p.traffic, N, R.Reciprocal())) + (N + 1) * step;
+    const double error =
+        2 * kLogTolerance<double> * std::fmax(1, std::fabs(R.Log())) + 4 * p.inputError * sway;
+    return {logLost - std::log(p.mean), step * p.scale, error};
+}
+
+// The equivalent random traffic at fifty digits, for counts within the
+// double's error of their target: Newton's method from the double answer.
+// Its Jacobian is differenced at fifty digits once (in double the variance's
+// row loses most of its digits where much overflows), and holds to the end.
+struct FineEquivalent {
+    Fifty logA, N;
+};
+FineEquivalent Refined(double mean, double variance, const EquivalentRandom& er) {
+    const Fifty logMean = log(Fifty(mean));
+    const Fifty logZ = log(Fifty(variance)) - logMean;
+    const auto residuals = [&](const Fifty& logA, const Fifty& N) {
+        const Fifty A = exp(logA);
+        const Fifty logR = FineLogInverseBlocking(A, N);
+        const Fifty m = A * exp(-logR);
+        return std::array<Fifty, 2>{logA - logR - logMean, log(1 - m + A / (N + 1 - A + m)) - logZ};
+    };
+    FineEquivalent fine{log(Fifty(er.traffic)), er.lines};
+    std::array<Fifty, 2> F = residuals(fine.logA, fine.N);
+    const Fifty ha = 1e-20;
+    const Fifty hN = 1e-20 * std::fmax(1, er.lines);
+    const std::array<Fifty, 2> Fa = residuals(fine.logA + ha, fine.N);
+    const std::array<Fifty, 2> FN = residuals(fine.logA, fine.N + hN);
+    const Fifty J[2][2] = {{(Fa[0] - F[0]) / ha, (FN[0] - F[0]) / hN},
+                           {(Fa[1] - F[1]) / ha, (FN[1] - F[1]) / hN}};
+    const Fifty det = J[0][0] * J[1][1] - J[0][1] * J[1][0];
+    Fifty size = abs(F[0]) + abs(F[1]);
+    for (int i = 0; i < 8 && size > 1e-45; ++i) {
+        const Fifty logA = fine.logA + (-F[0] * J[1][1] + F[1] * J[0][1]) / det;
+        const Fifty N = fine.N + (-F[1] * J[0][0] + F[0] * J[1][0]) / det;
+        const std::array<Fifty, 2> next = residuals(logA, N);
+        if (!(abs(next[0]) + abs(next[1]) < size)) {
+            break; // at the precision of the residuals
+        }
+        fine = {logA, N};
+        F = next;
+        size = abs(F[0]) + abs(F[1]);
+    }
+    return fine;
 }
 
 } // namespace
@@ -320,10 +375,32 @@ std::int64_t OverflowLines(double mean, double variance, OverflowMethod method, 
     if (mean == 0) {
         return 0;
     }
+    if (variance == mean) {
+        // Fresh traffic: by either method exactly Erlang B's count.
+        return ErlangBLines(mean, blocking);
+    }
     const Prepared p = Prepare(mean, variance, method);
     const double logT = std::log(blocking);
     const double Z = variance / mean;
     const double guess = Z * static_cast<double>(ErlangBLines(mean / Z, blocking));
+    std::optional<FineEquivalent> fine; // found at the first near-tie, if any
+    // Each count in double where that is clear of the target by more than
+    // its error; else at fifty digits (exact arithmetic is no use on
+    // fractional lines, and quadruple precision holds only 1e-21 there).
+    const auto meets = [&](std::int64_t n, const LossLog& l) {
+        const Verdict v = AtMost(l.logBlocking, logT, l.error);
+        if (v != Verdict::Unsure) {
+            return v == Verdict::Yes;
+        }
+        if (method == OverflowMethod::Hayward) {
+            return HaywardBlockingAtMost(mean, variance, n, blocking);
+        }
+        if (!fine) {
+            fine = Refined(mean, variance, {p.traffic, p.lines});
+        }
+        const Fifty logR = FineLogInverseBlocking(exp(fine->logA), fine->N + n);
+        return fine->logA - logR - log(Fifty(mean)) <= log(Fifty(blocking));
+    };
     // No further line loses all the stream: blocking 1, above any target.
     // Past the engine's lines the search stops, and the answer is refused.
     const std::int64_t x = SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
@@ -331,7 +408,7 @@ std::int64_t OverflowLines(double mean, double variance, OverflowMethod method, 
             return Step{true, -1, 1};
         }
         const LossLog l = Loss(p, static_cast<double>(n));
-        return Step{l.logBlocking <= logT, l.logBlocking - logT, l.fall};
+        return Step{meets(n, l), l.logBlocking - logT, l.fall};
     });
     Require(static_cast<double>(x) <= kMaxLines, Argument::Blocking,
             "reached within 2e9 lines for this stream", blocking);

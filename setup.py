@@ -1,6 +1,6 @@
 # pip install --no-build-isolation .  builds the Python module corvane, with
 # Debian's scikit-build, setuptools and CMake: the engine and the binding
-# alone (CORVANE_PYTHON_ONLY), no Qt. See python/README in the README.
+# alone (CORVANE_PYTHON_ONLY), no Qt. README.md, "In Python", says what to install.
 import re
 
 from skbuild import setup
@@ -11,7 +11,8 @@ with open("CMakeLists.txt") as cmake:
 setup(
     name="corvane",
     version=version,
-    description="Erlang B and C traffic engine as NumPy functions",
+    description="Telephone traffic engine as NumPy functions: Erlang B, extended Erlang B, "
+    "Erlang C, Erlang A, Engset, overflow traffic",
     license="MIT",
     packages=["corvane"],
     package_dir={"": "python"},

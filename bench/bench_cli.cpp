@@ -74,8 +74,9 @@ void Batch(benchmark::State& state) {
 void BatchWithoutEngine(benchmark::State& state) {
     const std::string csv = Csv(Rows(static_cast<std::size_t>(state.range(0))));
     cli::Command lines = *std::ranges::find(cli::Commands(), "lines", &cli::Command::name);
-    lines.solve = [](std::span<const double> in) {
-        return cli::Answer{.count = static_cast<std::int64_t>(in[0] / in[1]), .isCount = true};
+    lines.solve = [](const cli::Inputs& in) {
+        return cli::Answer{.count = static_cast<std::int64_t>(in["traffic"] / in["blocking"]),
+                           .isCount = true};
     };
     NullBuffer null;
     std::ostream out(&null);

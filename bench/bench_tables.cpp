@@ -42,10 +42,10 @@ int main(int argc, char* argv[]) {
 
     QElapsedTimer wall;
     for (int scale : {1, 100}) {
-        std::vector<tables::Volume> volumes;
+        tables::Volumes volumes;
         for (int i = 0; i < 96; ++i) { // a morning and an afternoon peak
             const int calls = scale * (20 + 5 * std::min(i % 48, 48 - i % 48));
-            volumes.push_back({QString::number(i), QString::number(calls)});
+            volumes.rows.push_back({QString::number(i), QString::number(calls), calls, {}});
         }
         tables::StaffingInputs in;
         in.intervalMinutes = 15;

@@ -45,8 +45,8 @@ std::string ColumnKey(std::string_view name) {
     return key;
 }
 
-// Where each input of `command` is found in the header, or kNoColumn for one
-// given on the command line.
+// Where each option of `command` is found in the header, or kNoColumn for
+// one given on the command line or not at all.
 std::vector<std::size_t> MatchHeader(const Command& command, const Record& header,
                                      std::span<const std::optional<double>> fixed,
                                      const std::string& source) {
@@ -54,18 +54,24 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
     for (std::size_t c = 0; c < header.Size(); ++c) {
         keys.push_back(ColumnKey(header.Field(c)));
     }
-    const std::vector<std::string_view> names = AllInputs(command);
+    const auto columnsNamed = [&keys](std::string_view name) {
+        return std::count(keys.begin(), keys.end(), name);
+    };
     const auto present = [&](std::string_view name) {
-        const auto i = std::find(names.begin(), names.end(), name) - names.begin();
-        return !name.empty() && static_cast<std::size_t>(i) < names.size() &&
-               (fixed[i] || std::count(keys.begin(), keys.end(), std::string(name)) > 0);
+        for (std::size_t i = 0; i < command.options.size(); ++i) {
+            if (!name.empty() && command.options[i].name.Text() == name) {
+                return fixed[i] || columnsNamed(name) > 0;
+            }
+        }
+        return false;
     };
     std::vector<std::size_t> columns;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string name(names[i]);
+    for (std::size_t i = 0; i < command.options.size(); ++i) {
+        const Use& use = command.options[i];
+        const std::string name(use.name.Text());
         // An optional column may be left out, as may one whose stand-in is there.
-        const bool needed = i < command.inputs.size() && !present(StandIn(name));
-        const auto count = std::count(keys.begin(), keys.end(), name);
+        const bool needed = use.takes == Takes::Required && !present(StandIn(command, use.name));
+        const auto count = columnsNamed(name);
         if (count > 1) {
             throw std::runtime_error(source + " has " + std::to_string(count) + " columns named " +
                                      name + ": keep one");
@@ -75,14 +81,12 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
                                      " is given both on the command line and as a column of " +
                                      source + ": give it once");
         }
-        if (count == 0 && !fixed[i] && IsOneOf(command, name)) {
-            columns.push_back(kNoColumn); // NaN: not given
-            continue;
-        }
         if (count == 0 && !fixed[i] && needed) {
             std::string names;
-            for (const std::string_view input : command.inputs) {
-                names.append(names.empty() ? "" : ",").append(input);
+            for (const Use& other : command.options) {
+                if (other.takes != Takes::Optional) {
+                    names.append(names.empty() ? "" : ",").append(other.name.Text());
+                }
             }
             throw std::runtime_error(source + " has no column named " + name +
                                      ": its first line must name the columns, as in " + names +
@@ -92,8 +96,42 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
                                            std::find(keys.begin(), keys.end(), name) - keys.begin())
                                      : kNoColumn);
     }
-    CheckOneOf(command, [&](std::size_t i) { return columns[i] != kNoColumn || fixed[i]; });
+    // Of the ways of stating one quantity, each row may give its own, but one
+    // given on the command line holds for every row, and the file then gives
+    // no other; and at least one must be there.
+    const auto at = [&](std::size_t i) { return columns[i] != kNoColumn || fixed[i]; };
+    bool fixedOne = false;
+    bool any = false;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (command.options[i].takes == Takes::OneOf) {
+            fixedOne = fixedOne || fixed[i];
+            any = any || at(i);
+        }
+    }
+    if (fixedOne || !any) {
+        CheckOneOf(command, at, [&](std::size_t i) {
+            return "--" + std::string(command.options[i].name.Text());
+        });
+    }
     return columns;
+}
+
+// A word option's word read from a field: its index among the option's words.
+double ReadWord(Name name, std::string_view field) {
+    const auto first = field.find_first_not_of(" \t");
+    const std::string_view word =
+        first == std::string_view::npos
+            ? std::string_view()
+            : field.substr(first, field.find_last_not_of(" \t") - first + 1);
+    if (const auto index = WordIndex(name, word)) {
+        return static_cast<double>(*index);
+    }
+    const auto words = name.Of().words;
+    std::string message = std::string(name.Text()) + " \"" + std::string(word) + "\" is not ";
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        message.append(i == 0 ? "" : i + 1 < words.size() ? ", " : " or ").append(words[i]);
+    }
+    throw std::invalid_argument(message);
 }
 
 class Output {
@@ -148,12 +186,12 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
     }
     text.append(header.raw).append(",error,").append(command.answer).append(lineEnd);
 
-    const std::vector<std::string_view> inputs = AllInputs(command);
-    std::vector<std::string> names; // as the user gave each input: option or column
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        names.push_back((columns[i] == kNoColumn ? "--" : "") + std::string(inputs[i]));
+    const std::vector<Use>& uses = command.options;
+    std::vector<std::string> names; // as the user gave each option: option or column
+    for (std::size_t i = 0; i < uses.size(); ++i) {
+        names.push_back((columns[i] == kNoColumn ? "--" : "") + std::string(uses[i].name.Text()));
     }
-    const auto answer = [&](const Record& row, std::vector<double>& values, Result& result) {
+    const auto answer = [&](const Record& row, Result& result) {
         result.problem.clear();
         if (row.unclosedQuote) {
             result.problem = "a quoted field is not closed";
@@ -164,26 +202,38 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
                              std::to_string(header.Size());
             return;
         }
+        Inputs in;
         try {
-            for (std::size_t i = 0; i < inputs.size(); ++i) {
+            for (std::size_t i = 0; i < uses.size(); ++i) {
+                const Name name = uses[i].name;
                 if (columns[i] == kNoColumn) {
-                    values[i] = fixed[i].value_or(std::numeric_limits<double>::quiet_NaN());
-                } else if (i >= command.inputs.size() &&
-                           row.Field(columns[i]).find_first_not_of(" \t") ==
-                               std::string_view::npos) {
-                    values[i] = std::numeric_limits<double>::quiet_NaN(); // not given in this row
-                } else {
-                    values[i] = ParseNumber(row.Field(columns[i]), inputs[i]);
+                    in.Set(name, fixed[i].value_or(Inputs::kNotGiven));
+                    continue;
                 }
+                const std::string_view field = row.Field(columns[i]);
+                if (uses[i].takes != Takes::Required &&
+                    field.find_first_not_of(" \t") == std::string_view::npos) {
+                    continue; // not given in this row
+                }
+                in.Set(name,
+                       name.IsWord() ? ReadWord(name, field) : ParseNumber(field, name.Text()));
             }
-            for (std::size_t i = inputs.size(); i < fixed.size(); ++i) {
-                values[i] = *fixed[i]; // the word option's index
-            }
-            result.answer = Solve(command, values);
+            CheckOneOf(
+                command, [&](std::size_t i) { return in.Given(uses[i].name); },
+                [&](std::size_t i) {
+                    return columns[i] != kNoColumn || fixed[i] ? names[i] : std::string();
+                });
+        } catch (const std::exception& e) {
+            result.problem = e.what();
+            return;
+        }
+        const Inputs given = in; // as given, before Solve works out the rest
+        try {
+            result.answer = Solve(command, in);
         } catch (const teletraffic::DomainError& e) {
             std::vector<Named> named;
-            for (std::size_t i = 0; i < inputs.size(); ++i) {
-                named.push_back({inputs[i], values[i], names[i]});
+            for (std::size_t i = 0; i < uses.size(); ++i) {
+                named.push_back({uses[i].name.Text(), given[uses[i].name], names[i]});
             }
             result.problem = Worded(e, named);
         } catch (const std::exception& e) {
@@ -213,9 +263,8 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
             more = false;
         }
         const auto answerRange = [&](std::size_t begin, std::size_t end) {
-            std::vector<double> values(fixed.size());
             for (std::size_t r = begin; r < end; ++r) {
-                answer(rows[r], values, results[r]);
+                answer(rows[r], results[r]);
             }
         };
         const std::size_t share = std::max(kMinShare, (count + workers - 1) / workers);

@@ -18,8 +18,11 @@ struct BatchRequest {
 };
 
 // Reads CSV from `in`, whose header names the command's options (in any case,
-// with "-", "_" or a space between words); an option given in `fixed` applies
-// to every row instead. Writes each record as it came, with two columns
+// with "-", "_" or a space between words); an option given in `fixed`
+// (parallel to command.options: a number, or a word option's index among its
+// words) applies to every row instead. A blank field leaves an optional
+// option, or one of several ways of stating one quantity, out of its row; a
+// word option's column holds its words. Writes each record as it came, with two columns
 // added: `error`, empty for a row that was answered, and the answer, last.
 // Blank lines pass through. Rows are answered on several threads, a block at
 // a time, so memory does not grow with the input; the engine must be safe to

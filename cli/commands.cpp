@@ -12,10 +12,9 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
-#include <limits>
+#include <ranges>
 #include <stdexcept>
 
 namespace cli {
@@ -24,6 +23,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 namespace tt = teletraffic;
 
+constexpr double kNotGiven = Inputs::kNotGiven;
+
 Answer Real(double value) {
     return {.real = value};
 }
@@ -31,10 +32,15 @@ Answer Count(std::int64_t value) {
     return {.count = value, .isCount = true};
 }
 
+// Whether Erlang C's queue stays finite: no traffic forms none, even with no agents.
+bool QueueEnds(double traffic, double agents) {
+    return traffic < agents || traffic == 0;
+}
+
 // Erlang C values at `agents`, or null where the queue would grow without end.
 Json IfQueueEnds(double traffic, double agents, double (*f)(double, double, double, double),
                  double aht, double targetTime, int digits) {
-    if (!(traffic < agents)) {
+    if (!QueueEnds(traffic, agents)) {
         return nullptr;
     }
     return JsonNumber(f(traffic, agents, aht, targetTime), digits);
@@ -44,15 +50,13 @@ bool Given(double value) {
     return !std::isnan(value);
 }
 
-constexpr double kNotGiven = std::numeric_limits<double>::quiet_NaN();
-
 // --patience with the handling time it is measured against.
-double Patience(double aht, double patience) {
-    if (Given(patience) && !Given(aht)) {
+double Patience(const Inputs& in) {
+    if (in.Given("patience") && !in.Given("aht")) {
         throw std::invalid_argument("--aht is required with --patience: patience is measured "
                                     "against the handling time");
     }
-    return patience;
+    return in["patience"];
 }
 
 // What every Erlang A answer shows beside it.
@@ -68,21 +72,25 @@ void ExplainAbandonment(double traffic, double agents, double aht, double patien
     json["average-wait"] = JsonNumber(a.averageWait, digits);
     json["occupancy"] = JsonNumber(a.occupancy, digits);
 }
+void ExplainAbandonment(const Inputs& in, double targetTime, Json& json, int digits) {
+    ExplainAbandonment(in["traffic"], in["agents"], in["aht"], in["patience"], targetTime, json,
+                       digits);
+}
 
-// The values of `agents`: traffic, aht, target-time, service-level, then the
-// optional average-wait, patience, shrinkage, max-occupancy.
+// What `agents` was asked: a service level or an average wait, by Erlang C
+// or A, perhaps with the staffing factors.
 struct Staffing {
     double traffic, aht, targetTime, serviceLevel, averageWait, patience, shrinkage, maxOccupancy;
 
-    explicit Staffing(std::span<const double> in)
-        : traffic(in[0])
-        , aht(in[1])
-        , targetTime(in[2])
-        , serviceLevel(in[3])
-        , averageWait(in[4])
-        , patience(Patience(in[1], in[5]))
-        , shrinkage(in[6])
-        , maxOccupancy(in[7]) {}
+    explicit Staffing(const Inputs& in)
+        : traffic(in["traffic"])
+        , aht(in["aht"])
+        , targetTime(in["target-time"])
+        , serviceLevel(in["service-level"])
+        , averageWait(in["average-wait"])
+        , patience(Patience(in))
+        , shrinkage(in["shrinkage"])
+        , maxOccupancy(in["max-occupancy"]) {}
 
     bool ByWait() const { return Given(averageWait); }
     bool ByErlangA() const { return Given(patience); }
@@ -116,7 +124,7 @@ struct Staffing {
             return row;
         }
         Json value = nullptr;
-        if (traffic < N) {
+        if (QueueEnds(traffic, N)) {
             value = JsonNumber(ByWait() ? tt::ErlangCAverageWait(traffic, N, aht)
                                         : tt::ErlangCServiceLevel(traffic, N, aht, targetTime),
                                digits);
@@ -124,24 +132,27 @@ struct Staffing {
         return {{"agents", n}, {ByWait() ? "average-wait" : "service-level", value}};
     }
 };
-// Engset's load: the one of --traffic, --intended-traffic and
-// --idle-source-traffic given, from in[first] on.
+
+// Engset's load: the one of its ways given.
 struct Load {
     tt::EngsetLoad kind;
     double value;
 };
-Load LoadOf(std::span<const double> in, std::size_t first) {
-    constexpr tt::EngsetLoad kinds[] = {tt::EngsetLoad::Traffic, tt::EngsetLoad::IntendedTraffic,
-                                        tt::EngsetLoad::IdleSourceTraffic};
-    for (std::size_t i = 0; i < std::size(kinds); ++i) {
-        if (!std::isnan(in[first + i])) {
-            return {kinds[i], in[first + i]};
+Load LoadOf(const Inputs& in) {
+    static constexpr struct {
+        Name name;
+        tt::EngsetLoad kind;
+    } kLoads[] = {{"traffic", tt::EngsetLoad::Traffic},
+                  {"intended-traffic", tt::EngsetLoad::IntendedTraffic},
+                  {"idle-source-traffic", tt::EngsetLoad::IdleSourceTraffic}};
+    for (const auto& load : kLoads) {
+        if (in.Given(load.name)) {
+            return {load.kind, in[load.name]};
         }
     }
     throw std::invalid_argument("give one of --traffic, --intended-traffic, --idle-source-traffic");
 }
-// The ways an Engset load is stated, in the order LoadOf reads them.
-const std::vector<std::string_view> kLoads = {"traffic", "intended-traffic", "idle-source-traffic"};
+const Use kLoads[] = {OneOf("traffic", 5), OneOf("intended-traffic"), OneOf("idle-source-traffic")};
 
 void EngsetJson(const tt::Engset& e, Json& json, int digits) {
     json["time-congestion"] = JsonNumber(e.timeCongestion, digits);
@@ -153,377 +164,427 @@ void EngsetJson(const tt::Engset& e, Json& json, int digits) {
     json["idle-source-traffic"] = JsonNumber(e.idleSourceTraffic, digits);
 }
 
-tt::OverflowMethod Method(double index) {
-    return index == 0 ? tt::OverflowMethod::EquivalentRandom : tt::OverflowMethod::Hayward;
+tt::OverflowMethod Method(const Inputs& in) {
+    // In the order of kMethods.
+    constexpr tt::OverflowMethod methods[] = {tt::OverflowMethod::EquivalentRandom,
+                                              tt::OverflowMethod::Hayward};
+    return methods[in.Word("method")];
+}
+
+// The value at the count and at one less, as `row(n)` gives it: what shows
+// that the count is the least.
+template <typename Row>
+void ByCount(Json& json, const char* key, std::int64_t count, std::int64_t least, Row row) {
+    Json& rows = json[key] = Json::array();
+    for (std::int64_t n = std::max<std::int64_t>(count - 1, least); n <= count; ++n) {
+        rows.push_back(row(n));
+    }
 }
 
 const std::vector<Command>& Table() {
     static const std::vector<Command> commands{
-        {"blocking",
-         "Erlang B blocking of N lines (N may be fractional) offered A erlangs",
-         {"traffic", "lines"},
-         "blocking",
-         {10, 18},
-         [](std::span<const double> in) { return Real(tt::ErlangB(in[0], in[1])); },
-         [](std::span<const double> in, const Answer&, Json& json, int digits) {
-             // Finite where the blocking itself is below the double range.
-             json["log-blocking"] = JsonNumber(tt::LogErlangB(in[0], in[1]), digits);
-         }},
-        {"lines",
-         "Smallest whole number of lines that meets a blocking target",
-         {"traffic", "blocking"},
-         "lines",
-         {10, 0.01},
-         [](std::span<const double> in) { return Count(tt::ErlangBLines(in[0], in[1])); },
-         [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
-             Json& rows = json["blocking-by-lines"] = Json::array();
-             for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0); n <= answer.count;
-                  ++n) {
-                 rows.push_back({{"lines", n},
-                                 {"blocking", JsonNumber(tt::ErlangB(in[0], double(n)), digits)}});
-             }
-         }},
-        {"traffic",
-         "Largest traffic N lines carry at a blocking target",
-         {"lines", "blocking"},
-         "traffic",
-         {10, 0.01},
-         [](std::span<const double> in) { return Real(tt::ErlangBTraffic(in[0], in[1])); },
-         [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
-             const double blocking = tt::ErlangB(answer.real, in[0]);
-             json["blocking-at-traffic"] = JsonNumber(blocking, digits);
-             json["carried"] = JsonNumber(answer.real * (1 - blocking), digits);
-         }},
-        {"extended-blocking",
-         "Blocking when a share of blocked callers (the recall) tries again",
-         {"traffic", "lines", "recall"},
-         "blocking",
-         {10, 15, 0.5},
-         [](std::span<const double> in) {
-             return Real(tt::ExtendedErlangB(in[0], in[1], in[2]).blocking);
-         },
-         [](std::span<const double> in, const Answer&, Json& json, int digits) {
-             json["offered"] = JsonNumber(tt::ExtendedErlangB(in[0], in[1], in[2]).offered, digits);
-         }},
-        {"extended-lines",
-         "Smallest whole number of lines that meets a blocking target when a share of blocked "
-         "callers (the recall) tries again",
-         {"traffic", "blocking", "recall"},
-         "lines",
-         {10, 0.01, 0.5},
-         [](std::span<const double> in) {
-             return Count(tt::ExtendedErlangBLines(in[0], in[2], in[1]));
-         },
-         [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
-             Json& rows = json["blocking-by-lines"] = Json::array();
-             for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0); n <= answer.count;
-                  ++n) {
-                 const tt::Retrial r = tt::ExtendedErlangB(in[0], double(n), in[2]);
-                 rows.push_back({{"lines", n},
+        {.name = "blocking",
+         .summary = "Erlang B blocking of N lines (N may be fractional) offered A erlangs",
+         .options = {Required("traffic", 10), Required("lines", 18)},
+         .answer = "blocking",
+         .solve = [](const Inputs& in) { return Real(tt::ErlangB(in["traffic"], in["lines"])); },
+         .explain =
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 // Finite where the blocking itself is below the double range.
+                 json["log-blocking"] =
+                     JsonNumber(tt::LogErlangB(in["traffic"], in["lines"]), digits);
+             }},
+        {.name = "lines",
+         .summary = "Smallest whole number of lines that meets a blocking target",
+         .options = {Required("traffic", 10), Required("blocking", 0.01)},
+         .answer = "lines",
+         .solve =
+             [](const Inputs& in) {
+                 return Count(tt::ErlangBLines(in["traffic"], in["blocking"]));
+             },
+         .explain =
+             [](const Inputs& in, const Answer& answer, Json& json, int digits) {
+                 ByCount(json, "blocking-by-lines", answer.count, 0, [&](std::int64_t n) {
+                     return Json{
+                         {"lines", n},
+                         {"blocking", JsonNumber(tt::ErlangB(in["traffic"], double(n)), digits)}};
+                 });
+             }},
+        {.name = "traffic",
+         .summary = "Largest traffic N lines carry at a blocking target",
+         .options = {Required("lines", 10), Required("blocking", 0.01)},
+         .answer = "traffic",
+         .solve =
+             [](const Inputs& in) { return Real(tt::ErlangBTraffic(in["lines"], in["blocking"])); },
+         .explain =
+             [](const Inputs& in, const Answer& answer, Json& json, int digits) {
+                 const double blocking = tt::ErlangB(answer.real, in["lines"]);
+                 json["blocking-at-traffic"] = JsonNumber(blocking, digits);
+                 json["carried"] = JsonNumber(answer.real * (1 - blocking), digits);
+             }},
+        {.name = "extended-blocking",
+         .summary = "Blocking when a share of blocked callers (the recall) tries again",
+         .options = {Required("traffic", 10), Required("lines", 15), Required("recall", 0.5)},
+         .answer = "blocking",
+         .solve =
+             [](const Inputs& in) {
+                 return Real(
+                     tt::ExtendedErlangB(in["traffic"], in["lines"], in["recall"]).blocking);
+             },
+         .explain =
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 json["offered"] = JsonNumber(
+                     tt::ExtendedErlangB(in["traffic"], in["lines"], in["recall"]).offered, digits);
+             }},
+        {.name = "extended-lines",
+         .summary = "Smallest whole number of lines that meets a blocking target when a share of "
+                    "blocked callers (the recall) tries again",
+         .options = {Required("traffic", 10), Required("blocking", 0.01), Required("recall", 0.5)},
+         .answer = "lines",
+         .solve =
+             [](const Inputs& in) {
+                 return Count(
+                     tt::ExtendedErlangBLines(in["traffic"], in["recall"], in["blocking"]));
+             },
+         .explain =
+             [](const Inputs& in, const Answer& answer, Json& json, int digits) {
+                 ByCount(json, "blocking-by-lines", answer.count, 0, [&](std::int64_t n) {
+                     const tt::Retrial r =
+                         tt::ExtendedErlangB(in["traffic"], double(n), in["recall"]);
+                     return Json{{"lines", n},
                                  {"offered", JsonNumber(r.offered, digits)},
-                                 {"blocking", JsonNumber(r.blocking, digits)}});
-             }
-         }},
-        {"wait-probability",
-         "Erlang C (Erlang A with --patience): probability that a caller waits for one of N "
-         "agents",
-         {"traffic", "agents"},
-         "wait-probability",
-         {10, 12},
-         [](std::span<const double> in) {
-             if (Given(Patience(in[2], in[3]))) {
-                 return Real(tt::ErlangA(in[0], in[1], in[2], in[3]).waitProbability);
-             }
-             return Real(tt::ErlangC(in[0], in[1]));
-         },
-         [](std::span<const double> in, const Answer&, Json& json, int digits) {
-             if (Given(in[3])) {
-                 ExplainAbandonment(in[0], in[1], in[2], in[3], kNotGiven, json, digits);
-                 return;
-             }
-             json["occupancy"] = JsonNumber(in[0] / in[1], digits);
-         },
-         {"aht", "patience", "calls", "interval"}},
-        {"service-level",
-         "Erlang C (Erlang A with --patience): share of callers answered within the target time",
-         {"traffic", "agents", "aht", "target-time"},
-         "service-level",
-         {10, 12, 180, 20},
-         [](std::span<const double> in) {
-             if (Given(in[4])) {
-                 return Real(tt::ErlangAServiceLevel(in[0], in[1], in[2], in[4], in[3]));
-             }
-             return Real(tt::ErlangCServiceLevel(in[0], in[1], in[2], in[3]));
-         },
-         [](std::span<const double> in, const Answer&, Json& json, int digits) {
-             if (Given(in[4])) {
-                 ExplainAbandonment(in[0], in[1], in[2], in[4], in[3], json, digits);
-                 return;
-             }
-             json["wait-probability"] = JsonNumber(tt::ErlangC(in[0], in[1]), digits);
-             json["average-wait"] = JsonNumber(tt::ErlangCAverageWait(in[0], in[1], in[2]), digits);
-         },
-         {"patience", "calls", "interval"}},
-        {"average-wait",
-         "Erlang C (Erlang A with --patience): average speed of answer, the mean wait over all "
-         "callers (those who hang up until they do), in the unit of the handling time",
-         {"traffic", "agents", "aht"},
-         "average-wait",
-         {10, 12, 180},
-         [](std::span<const double> in) {
-             if (Given(in[3])) {
-                 return Real(tt::ErlangA(in[0], in[1], in[2], in[3]).averageWait);
-             }
-             return Real(tt::ErlangCAverageWait(in[0], in[1], in[2]));
-         },
-         [](std::span<const double> in, const Answer&, Json& json, int digits) {
-             if (Given(in[3])) {
-                 ExplainAbandonment(in[0], in[1], in[2], in[3], kNotGiven, json, digits);
-                 return;
-             }
-             json["wait-probability"] = JsonNumber(tt::ErlangC(in[0], in[1]), digits);
-         },
-         {"patience", "calls", "interval"}},
-        {"abandon-probability",
-         "Erlang A: probability that a caller hangs up before being answered, callers waiting "
-         "on average --patience before they do",
-         {"traffic", "agents", "aht", "patience"},
-         "abandon-probability",
-         {10, 14, 180, 300},
-         [](std::span<const double> in) {
-             return Real(tt::ErlangA(in[0], in[1], in[2], in[3]).abandonProbability);
-         },
-         [](std::span<const double> in, const Answer&, Json& json, int digits) {
-             ExplainAbandonment(in[0], in[1], in[2], in[3], kNotGiven, json, digits);
-         },
-         {"calls", "interval"}},
-        {"agents",
-         "Erlang C (Erlang A with --patience): smallest whole number of agents that reaches a "
-         "service level or an average wait; with --shrinkage or --max-occupancy, the agents to "
-         "schedule",
-         {"traffic", "aht", "target-time", "service-level"},
-         "agents",
-         {10, 180, 20, 0.8},
-         [](std::span<const double> in) {
-             const Staffing staffing(in);
-             return Count(staffing.Factors() ? staffing.Plan().scheduled : staffing.ForTarget());
-         },
-         [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
-             const Staffing staffing(in);
-             if (!staffing.ByWait() && !staffing.ByErlangA() && !staffing.Factors()) {
-                 Json& rows = json["service-level-by-agents"] = Json::array();
-                 for (std::int64_t n = answer.count - 1; n <= answer.count; ++n) {
-                     rows.push_back(
-                         {{"agents", n},
-                          {"service-level", IfQueueEnds(in[0], double(n), tt::ErlangCServiceLevel,
-                                                        in[1], in[2], digits)}});
+                                 {"blocking", JsonNumber(r.blocking, digits)}};
+                 });
+             }},
+        {.name = "wait-probability",
+         .summary = "Erlang C (Erlang A with --patience): probability that a caller waits for one "
+                    "of N agents",
+         .options = {Required("traffic", 10), Required("agents", 12), Optional("aht"),
+                     Optional("patience"), Optional("calls"), Optional("interval")},
+         .answer = "wait-probability",
+         .solve =
+             [](const Inputs& in) {
+                 if (Given(Patience(in))) {
+                     return Real(tt::ErlangA(in["traffic"], in["agents"], in["aht"], in["patience"])
+                                     .waitProbability);
                  }
-                 return;
-             }
-             const std::int64_t forTarget = staffing.ForTarget();
-             Json& rows = json["by-agents"] = Json::array();
-             for (std::int64_t n = std::max<std::int64_t>(forTarget - 1, 1); n <= forTarget; ++n) {
-                 rows.push_back(staffing.Measure(n, digits));
-             }
-             if (staffing.Factors()) {
-                 const tt::Schedule plan = staffing.Plan();
-                 json["agents-on-phones"] = plan.onPhones;
-                 json["agents-to-schedule"] = plan.scheduled;
-                 json["decided-by"] = plan.decidedBy == tt::Decided::Occupancy ? "max-occupancy"
-                                      : staffing.ByWait()                      ? "average-wait"
-                                                                               : "service-level";
-                 if (plan.onPhones != forTarget) {
-                     // Not through `rows`: the keys added since may have moved it.
-                     json["by-agents"].push_back(staffing.Measure(plan.onPhones, digits));
+                 return Real(tt::ErlangC(in["traffic"], in["agents"]));
+             },
+         .explain =
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 if (in.Given("patience")) {
+                     ExplainAbandonment(in, kNotGiven, json, digits);
+                     return;
                  }
-             }
-         },
-         {"average-wait", "patience", "shrinkage", "max-occupancy", "calls", "interval"}},
+                 json["occupancy"] =
+                     JsonNumber(in["traffic"] == 0 ? 0 : in["traffic"] / in["agents"], digits);
+             }},
+        {.name = "service-level",
+         .summary = "Erlang C (Erlang A with --patience): share of callers answered within the "
+                    "target time",
+         .options = {Required("traffic", 10), Required("agents", 12), Required("aht", 180),
+                     Required("target-time", 20), Optional("patience"), Optional("calls"),
+                     Optional("interval")},
+         .answer = "service-level",
+         .solve =
+             [](const Inputs& in) {
+                 if (in.Given("patience")) {
+                     return Real(tt::ErlangAServiceLevel(in["traffic"], in["agents"], in["aht"],
+                                                         in["patience"], in["target-time"]));
+                 }
+                 return Real(tt::ErlangCServiceLevel(in["traffic"], in["agents"], in["aht"],
+                                                     in["target-time"]));
+             },
+         .explain =
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 if (in.Given("patience")) {
+                     ExplainAbandonment(in, in["target-time"], json, digits);
+                     return;
+                 }
+                 json["wait-probability"] =
+                     JsonNumber(tt::ErlangC(in["traffic"], in["agents"]), digits);
+                 json["average-wait"] = JsonNumber(
+                     tt::ErlangCAverageWait(in["traffic"], in["agents"], in["aht"]), digits);
+             }},
+        {.name = "average-wait",
+         .summary = "Erlang C (Erlang A with --patience): average speed of answer, the mean wait "
+                    "over all callers (those who hang up until they do), in the unit of the "
+                    "handling time",
+         .options = {Required("traffic", 10), Required("agents", 12), Required("aht", 180),
+                     Optional("patience"), Optional("calls"), Optional("interval")},
+         .answer = "average-wait",
+         .solve =
+             [](const Inputs& in) {
+                 if (in.Given("patience")) {
+                     return Real(tt::ErlangA(in["traffic"], in["agents"], in["aht"], in["patience"])
+                                     .averageWait);
+                 }
+                 return Real(tt::ErlangCAverageWait(in["traffic"], in["agents"], in["aht"]));
+             },
+         .explain =
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 if (in.Given("patience")) {
+                     ExplainAbandonment(in, kNotGiven, json, digits);
+                     return;
+                 }
+                 json["wait-probability"] =
+                     JsonNumber(tt::ErlangC(in["traffic"], in["agents"]), digits);
+             }},
+        {.name = "abandon-probability",
+         .summary = "Erlang A: probability that a caller hangs up before being answered, callers "
+                    "waiting on average --patience before they do",
+         .options = {Required("traffic", 10), Required("agents", 14), Required("aht", 180),
+                     Required("patience", 300), Optional("calls"), Optional("interval")},
+         .answer = "abandon-probability",
+         .solve =
+             [](const Inputs& in) {
+                 return Real(tt::ErlangA(in["traffic"], in["agents"], in["aht"], in["patience"])
+                                 .abandonProbability);
+             },
+         .explain = [](const Inputs& in, const Answer&, Json& json,
+                       int digits) { ExplainAbandonment(in, kNotGiven, json, digits); }},
+        {.name = "agents",
+         .summary = "Erlang C (Erlang A with --patience): smallest whole number of agents that "
+                    "reaches a service level or an average wait; with --shrinkage or "
+                    "--max-occupancy, the agents to schedule",
+         .options = {Required("traffic", 10), Required("aht", 180), Required("target-time", 20),
+                     Required("service-level", 0.8), Optional("average-wait"), Optional("patience"),
+                     Optional("shrinkage"), Optional("max-occupancy"), Optional("calls"),
+                     Optional("interval")},
+         .answer = "agents",
+         .solve =
+             [](const Inputs& in) {
+                 const Staffing staffing(in);
+                 return Count(staffing.Factors() ? staffing.Plan().scheduled
+                                                 : staffing.ForTarget());
+             },
+         .explain =
+             [](const Inputs& in, const Answer& answer, Json& json, int digits) {
+                 const Staffing staffing(in);
+                 if (!staffing.ByWait() && !staffing.ByErlangA() && !staffing.Factors()) {
+                     ByCount(json, "service-level-by-agents", answer.count, 0, [&](std::int64_t n) {
+                         return Json{{"agents", n},
+                                     {"service-level",
+                                      IfQueueEnds(in["traffic"], double(n), tt::ErlangCServiceLevel,
+                                                  in["aht"], in["target-time"], digits)}};
+                     });
+                     return;
+                 }
+                 const std::int64_t forTarget = staffing.ForTarget();
+                 // Down to 1 agent, or none where no traffic needs one.
+                 ByCount(json, "by-agents", forTarget, std::min<std::int64_t>(forTarget, 1),
+                         [&](std::int64_t n) { return staffing.Measure(n, digits); });
+                 if (staffing.Factors()) {
+                     const tt::Schedule plan = staffing.Plan();
+                     json["agents-on-phones"] = plan.onPhones;
+                     json["agents-to-schedule"] = plan.scheduled;
+                     json["decided-by"] = plan.decidedBy == tt::Decided::Occupancy ? "max-occupancy"
+                                          : staffing.ByWait()                      ? "average-wait"
+                                                              : "service-level";
+                     if (plan.onPhones != forTarget) {
+                         // Not through a reference: the keys added since may have moved it.
+                         json["by-agents"].push_back(staffing.Measure(plan.onPhones, digits));
+                     }
+                 }
+             }},
         {.name = "engset-blocking",
          .summary = "Engset: call congestion of N lines shared by S sources (finite sources)",
-         .inputs = {"sources", "lines", "traffic", "intended-traffic", "idle-source-traffic"},
+         .options = {Required("sources", 40),
+                     Required("lines", 8, "number of lines, whole, from 0 up to the sources"),
+                     kLoads[0], kLoads[1], kLoads[2]},
          .answer = "call-congestion",
-         .example = {40, 8, 5, NAN, NAN},
          .solve =
-             [](std::span<const double> in) {
-                 const Load load = LoadOf(in, 2);
-                 return Real(
-                     tt::EngsetBlocking(load.kind, load.value, in[0], in[1]).callCongestion);
+             [](const Inputs& in) {
+                 const Load load = LoadOf(in);
+                 return Real(tt::EngsetBlocking(load.kind, load.value, in["sources"], in["lines"])
+                                 .callCongestion);
              },
          .explain =
-             [](std::span<const double> in, const Answer&, Json& json, int digits) {
-                 const Load load = LoadOf(in, 2);
-                 EngsetJson(tt::EngsetBlocking(load.kind, load.value, in[0], in[1]), json, digits);
-             },
-         .oneOf = kLoads},
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 const Load load = LoadOf(in);
+                 EngsetJson(tt::EngsetBlocking(load.kind, load.value, in["sources"], in["lines"]),
+                            json, digits);
+             }},
         {.name = "engset-lines",
          .summary = "Engset: smallest whole number of lines whose call congestion meets a target",
-         .inputs = {"sources", "traffic", "intended-traffic", "idle-source-traffic", "blocking"},
+         .options = {Required("sources", 40), kLoads[0], kLoads[1], kLoads[2],
+                     Required("blocking", 0.01)},
          .answer = "lines",
-         .example = {40, 5, NAN, NAN, 0.01},
          .solve =
-             [](std::span<const double> in) {
-                 const Load load = LoadOf(in, 1);
-                 return Count(tt::EngsetLines(load.kind, load.value, in[0], in[4]));
+             [](const Inputs& in) {
+                 const Load load = LoadOf(in);
+                 return Count(
+                     tt::EngsetLines(load.kind, load.value, in["sources"], in["blocking"]));
              },
          .explain =
-             [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
-                 const Load load = LoadOf(in, 1);
-                 Json& rows = json["call-congestion-by-lines"] = Json::array();
-                 for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0);
-                      n <= answer.count; ++n) {
+             [](const Inputs& in, const Answer& answer, Json& json, int digits) {
+                 const Load load = LoadOf(in);
+                 ByCount(json, "call-congestion-by-lines", answer.count, 0, [&](std::int64_t n) {
                      const tt::Engset e =
-                         tt::EngsetBlocking(load.kind, load.value, in[0], double(n));
-                     rows.push_back(
-                         {{"lines", n}, {"call-congestion", JsonNumber(e.callCongestion, digits)}});
-                 }
-             },
-         .oneOf = kLoads},
+                         tt::EngsetBlocking(load.kind, load.value, in["sources"], double(n));
+                     return Json{{"lines", n},
+                                 {"call-congestion", JsonNumber(e.callCongestion, digits)}};
+                 });
+             }},
         {.name = "engset-traffic",
          .summary = "Engset: traffic (call attempts times holding time) at which N lines shared by "
                     "S sources meet a call-congestion target",
-         .inputs = {"sources", "lines", "blocking"},
+         .options = {Required("sources", 40),
+                     Required("lines", 8,
+                              "number of lines, whole, from 0 up to but not including the sources"),
+                     Required("blocking", 0.01)},
          .answer = "traffic",
-         .example = {40, 8, 0.01},
          .solve =
-             [](std::span<const double> in) {
-                 return Real(tt::EngsetTraffic(in[0], in[1], in[2]).traffic);
+             [](const Inputs& in) {
+                 return Real(tt::EngsetTraffic(in["sources"], in["lines"], in["blocking"]).traffic);
              },
          .explain =
-             [](std::span<const double> in, const Answer&, Json& json, int digits) {
-                 const tt::Engset e = tt::EngsetTraffic(in[0], in[1], in[2]);
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 const tt::Engset e = tt::EngsetTraffic(in["sources"], in["lines"], in["blocking"]);
                  json["intended-traffic"] = JsonNumber(e.intendedTraffic, digits);
                  json["idle-source-traffic"] = JsonNumber(e.idleSourceTraffic, digits);
                  json["time-congestion"] = JsonNumber(e.timeCongestion, digits);
                  json["carried"] = JsonNumber(e.carried, digits);
              }},
-        {"overflow",
-         "Mean of the traffic that overflows N lines (whole or fractional) offered A erlangs "
-         "(Riordan)",
-         {"traffic", "lines"},
-         "mean",
-         {10, 10},
-         [](std::span<const double> in) { return Real(tt::OverflowMoments(in[0], in[1]).mean); },
-         [](std::span<const double> in, const Answer&, Json& json, int digits) {
-             const tt::Overflow o = tt::OverflowMoments(in[0], in[1]);
-             json["variance"] = JsonNumber(o.variance, digits);
-             json["peakedness"] = JsonNumber(o.peakedness, digits);
-         }},
-        {"equivalent-random",
-         "Equivalent random traffic (Wilkinson): the traffic and lines whose overflow has the "
-         "given mean and variance",
-         {"mean", "variance"},
-         "equivalent-traffic",
-         {2.145823, 4.362447},
-         [](std::span<const double> in) {
-             return Real(tt::OverflowEquivalentRandom(in[0], in[1]).traffic);
-         },
-         [](std::span<const double> in, const Answer&, Json& json, int digits) {
-             json["equivalent-lines"] =
-                 JsonNumber(tt::OverflowEquivalentRandom(in[0], in[1]).lines, digits);
-         }},
+        {.name = "overflow",
+         .summary = "Mean of the traffic that overflows N lines (whole or fractional) offered A "
+                    "erlangs (Riordan)",
+         .options = {Required("traffic", 10), Required("lines", 10)},
+         .answer = "mean",
+         .solve =
+             [](const Inputs& in) {
+                 return Real(tt::OverflowMoments(in["traffic"], in["lines"]).mean);
+             },
+         .explain =
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 const tt::Overflow o = tt::OverflowMoments(in["traffic"], in["lines"]);
+                 json["variance"] = JsonNumber(o.variance, digits);
+                 json["peakedness"] = JsonNumber(o.peakedness, digits);
+             }},
+        {.name = "equivalent-random",
+         .summary = "Equivalent random traffic (Wilkinson): the traffic and lines whose overflow "
+                    "has the given mean and variance",
+         .options = {Required("mean", 2.145823), Required("variance", 4.362447)},
+         .answer = "equivalent-traffic",
+         .solve =
+             [](const Inputs& in) {
+                 return Real(tt::OverflowEquivalentRandom(in["mean"], in["variance"]).traffic);
+             },
+         .explain =
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
+                 json["equivalent-lines"] = JsonNumber(
+                     tt::OverflowEquivalentRandom(in["mean"], in["variance"]).lines, digits);
+             }},
         {.name = "overflow-blocking",
          .summary = "Blocking of an overflow stream of the given mean and variance on N further "
                     "lines",
-         .inputs = {"mean", "variance", "lines"},
+         .options = {Required("mean", 2.145823), Required("variance", 4.362447),
+                     Required("lines", 5), Optional("method")},
          .answer = "blocking",
-         .example = {2.145823, 4.362447, 5},
          .solve =
-             [](std::span<const double> in) {
-                 return Real(tt::OverflowBlocking(in[0], in[1], in[2], Method(in[3])).blocking);
+             [](const Inputs& in) {
+                 return Real(
+                     tt::OverflowBlocking(in["mean"], in["variance"], in["lines"], Method(in))
+                         .blocking);
              },
          .explain =
-             [](std::span<const double> in, const Answer&, Json& json, int digits) {
+             [](const Inputs& in, const Answer&, Json& json, int digits) {
                  json["lost"] = JsonNumber(
-                     tt::OverflowBlocking(in[0], in[1], in[2], Method(in[3])).lost, digits);
-             },
-         .wordOption = "method",
-         .words = {"ert", "hayward"}},
+                     tt::OverflowBlocking(in["mean"], in["variance"], in["lines"], Method(in)).lost,
+                     digits);
+             }},
         {.name = "overflow-lines",
          .summary = "Smallest whole number of lines an overflow stream of the given mean and "
                     "variance needs to meet a blocking target",
-         .inputs = {"mean", "variance", "blocking"},
+         .options = {Required("mean", 2.145823), Required("variance", 4.362447),
+                     Required("blocking", 0.01), Optional("method")},
          .answer = "lines",
-         .example = {2.145823, 4.362447, 0.01},
          .solve =
-             [](std::span<const double> in) {
-                 return Count(tt::OverflowLines(in[0], in[1], Method(in[3]), in[2]));
+             [](const Inputs& in) {
+                 return Count(
+                     tt::OverflowLines(in["mean"], in["variance"], Method(in), in["blocking"]));
              },
          .explain =
-             [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
-                 Json& rows = json["blocking-by-lines"] = Json::array();
-                 for (std::int64_t n = std::max<std::int64_t>(answer.count - 1, 0);
-                      n <= answer.count; ++n) {
+             [](const Inputs& in, const Answer& answer, Json& json, int digits) {
+                 ByCount(json, "blocking-by-lines", answer.count, 0, [&](std::int64_t n) {
                      const tt::OverflowLoss l =
-                         tt::OverflowBlocking(in[0], in[1], double(n), Method(in[3]));
-                     rows.push_back({{"lines", n}, {"blocking", JsonNumber(l.blocking, digits)}});
-                 }
+                         tt::OverflowBlocking(in["mean"], in["variance"], double(n), Method(in));
+                     return Json{{"lines", n}, {"blocking", JsonNumber(l.blocking, digits)}};
+                 });
+             }},
+        {.name = "offered-traffic",
+         .summary = "Traffic offered to N lines that carry a measured traffic Y",
+         .options = {Required("carried", 19.2), Required("lines", 24)},
+         .answer = "offered",
+         .solve =
+             [](const Inputs& in) {
+                 return Real(tt::ErlangBOfferedTraffic(in["carried"], in["lines"]));
              },
-         .wordOption = "method",
-         .words = {"ert", "hayward"}},
-        {"offered-traffic",
-         "Traffic offered to N lines that carry a measured traffic Y",
-         {"carried", "lines"},
-         "offered",
-         {19.2, 24},
-         [](std::span<const double> in) { return Real(tt::ErlangBOfferedTraffic(in[0], in[1])); },
-         [](std::span<const double> in, const Answer& answer, Json& json, int digits) {
-             json["blocking"] = JsonNumber(tt::ErlangB(answer.real, in[1]), digits);
-         }},
+         .explain =
+             [](const Inputs& in, const Answer& answer, Json& json, int digits) {
+                 json["blocking"] = JsonNumber(tt::ErlangB(answer.real, in["lines"]), digits);
+             }},
     };
     return commands;
 }
 
-struct Option {
-    std::string_view name;
-    std::string_view value;
-    std::string_view help;
+// An option that stands in for inputs of a command that takes it.
+struct StandInFor {
+    Name by;
+    std::vector<Name> inputs; // what it stands in for
+    std::vector<Name> needs;  // what it needs beside it
+    std::string_view needsMessage;
+    std::string_view bothMessage;
+    // The value of inputs[0] it gives; null for a target the command reads
+    // itself in place of `inputs`.
+    double (*derive)(const Inputs& in);
 };
 
-constexpr std::array kOptions{
-    Option{"traffic", "A", "traffic offered, in erlangs (0 to 1e9)"},
-    Option{"lines", "N", "number of lines, whole or fractional (0 to 2e9)"},
-    Option{"blocking", "B", "blocking probability, from 1e-300 up to but not including 1"},
-    Option{"recall", "R",
-           "share of blocked callers who try again, from 0 up to but not including 1"},
-    Option{"agents", "N",
-           "number of agents (0 to 2e9), more than the traffic unless --patience is given"},
-    Option{"aht", "S", "average handling time of a call, in any unit of time"},
-    Option{"target-time", "T", "time within which a call should be answered, in the unit of --aht"},
-    Option{"service-level", "P",
-           "share of calls to answer within the target time, from 0 up to but not including 1"},
-    Option{"patience", "S",
-           "average time a caller waits before hanging up, in the unit of --aht: the answer is "
-           "then by Erlang A, where the traffic may reach the agents"},
-    Option{"average-wait", "W",
-           "target average wait over all callers, in the unit of --aht, in place of "
-           "--target-time and --service-level"},
-    Option{"shrinkage", "X",
-           "share of paid time agents are off the phones, from 0 up to but not including 1, "
-           "taken as the decimal typed: 84 agents at 0.2 schedule 105"},
-    Option{"max-occupancy", "Y",
-           "highest share of their time agents on the phones may be busy, above 0 and at most 1, "
-           "taken as the decimal typed: 7 erlangs at 0.7 need 10 agents"},
-    Option{"calls", "C",
-           "calls offered in the interval, in place of --traffic: traffic = calls x aht / "
-           "interval"},
-    Option{"interval", "M",
-           "length of the interval of --calls in minutes; --aht is then in seconds"},
-    Option{"sources", "S", "number of sources (Engset), whole, 1 to 1e9"},
-    Option{"intended-traffic", "A",
-           "traffic the sources would offer if never blocked, S b / (1 + b), in erlangs"},
-    Option{"idle-source-traffic", "b", "traffic offered by one idle source, in erlangs"},
-    Option{"mean", "M", "mean of an overflow stream, in erlangs (0 to 1e9)"},
-    Option{"variance", "V", "variance of an overflow stream, at least its mean"},
-    Option{"carried", "Y", "traffic carried, in erlangs, below the lines"},
-    Option{"method", "METHOD",
-           "ert (equivalent random, the default) or hayward (Fredericks and Hayward)"},
+const StandInFor kStandIns[] = {
+    {.by = "calls",
+     .inputs = {"traffic"},
+     .needs = {"interval", "aht"},
+     .needsMessage = "--calls needs --interval (minutes) and --aht (seconds) to make a traffic",
+     .bothMessage = "give --traffic or --calls with --interval, not both",
+     .derive =
+         [](const Inputs& in) {
+             const double calls = in["calls"];
+             const double interval = in["interval"];
+             if (!(calls >= 0 && calls < INFINITY)) {
+                 throw std::invalid_argument("--calls must be a number of 0 or more, got " +
+                                             number_text::Show(calls));
+             }
+             if (!(interval > 0 && interval < INFINITY)) {
+                 throw std::invalid_argument(
+                     "--interval must be a number of minutes greater than 0, got " +
+                     number_text::Show(interval));
+             }
+             return calls * in["aht"] / (interval * 60);
+         }},
+    // One target for the agents: an average wait, or a level within a time.
+    {.by = "average-wait",
+     .inputs = {"target-time", "service-level"},
+     .needs = {},
+     .needsMessage = {},
+     .bothMessage = "give --average-wait or --target-time with --service-level, not both",
+     .derive = nullptr},
 };
 
-const Option* FindOption(std::string_view name) {
-    for (const Option& option : kOptions) {
-        if (option.name == name) {
-            return &option;
+bool TakesOption(const Command& command, Name name) {
+    return std::ranges::find(command.options, name, &Use::name) != command.options.end();
+}
+
+// The stand-ins the command takes.
+auto StandIns(const Command& command) {
+    return kStandIns | std::views::filter([&command](const StandInFor& standIn) {
+               return TakesOption(command, standIn.by);
+           });
+}
+
+const StandInFor* StandInOf(const Command& command, Name input) {
+    for (const StandInFor& standIn : StandIns(command)) {
+        if (std::ranges::find(standIn.inputs, input) != standIn.inputs.end()) {
+            return &standIn;
         }
     }
     return nullptr;
@@ -531,92 +592,56 @@ const Option* FindOption(std::string_view name) {
 
 } // namespace
 
-bool IsOneOf(const Command& command, std::string_view name) {
-    return std::find(command.oneOf.begin(), command.oneOf.end(), name) != command.oneOf.end();
-}
-
 std::span<const Command> Commands() {
     return Table();
 }
 
-std::vector<std::string_view> AllInputs(const Command& command) {
-    std::vector<std::string_view> names(command.inputs);
-    names.insert(names.end(), command.optional.begin(), command.optional.end());
-    return names;
+std::string_view Help(const Use& use) {
+    return use.help.empty() ? use.name.Of().help : use.help;
 }
 
-std::string_view StandIn(std::string_view input) {
-    if (input == "traffic") {
-        return "calls";
-    }
-    return input == "target-time" || input == "service-level" ? "average-wait" : "";
+std::string_view StandIn(const Command& command, Name input) {
+    const StandInFor* standIn = StandInOf(command, input);
+    return standIn == nullptr ? std::string_view() : standIn->by.Text();
 }
 
-std::string_view Complete(const Command& command, std::span<double> values) {
-    const auto find = [&](std::string_view name) -> double* {
-        for (std::size_t i = 0; i < command.inputs.size(); ++i) {
-            if (command.inputs[i] == name) {
-                return &values[i];
+const Use* Complete(const Command& command, Inputs& in) {
+    for (const StandInFor& standIn : StandIns(command)) {
+        if (!in.Given(standIn.by)) {
+            continue;
+        }
+        if (!std::ranges::all_of(standIn.needs, [&in](Name name) { return in.Given(name); })) {
+            throw std::invalid_argument(std::string(standIn.needsMessage));
+        }
+        if (standIn.derive == nullptr) {
+            if (std::ranges::any_of(standIn.inputs, [&in](Name name) { return in.Given(name); })) {
+                throw std::invalid_argument(std::string(standIn.bothMessage));
             }
+            continue;
         }
-        for (std::size_t i = 0; i < command.optional.size(); ++i) {
-            if (command.optional[i] == name) {
-                return &values[command.inputs.size() + i];
-            }
+        const double derived = standIn.derive(in);
+        const Name input = standIn.inputs.front();
+        // The same value is what an earlier pass filled in; another was given as well.
+        if (in.Given(input) && in[input] != derived) {
+            throw std::invalid_argument(std::string(standIn.bothMessage));
         }
-        return nullptr;
-    };
-    double* traffic = find("traffic");
-    double* calls = find("calls");
-    if (calls != nullptr && Given(*calls)) {
-        const double interval = *find("interval");
-        const double aht = *find("aht");
-        if (!Given(interval) || !Given(aht)) {
-            throw std::invalid_argument(
-                "--calls needs --interval (minutes) and --aht (seconds) to make a traffic");
-        }
-        if (!(*calls >= 0 && *calls < INFINITY)) {
-            throw std::invalid_argument("--calls must be a number of 0 or more, got " +
-                                        number_text::Show(*calls));
-        }
-        if (!(interval > 0 && interval < INFINITY)) {
-            throw std::invalid_argument(
-                "--interval must be a number of minutes greater than 0, got " +
-                number_text::Show(interval));
-        }
-        const double derived = *calls * aht / (interval * 60);
-        // The same traffic is what an earlier pass filled in; another was given as well.
-        if (Given(*traffic) && *traffic != derived) {
-            throw std::invalid_argument("give --traffic or --calls with --interval, not both");
-        }
-        *traffic = derived;
+        in.Set(input, derived);
     }
-    // One target for the agents: an average wait, or a level within a time.
-    const double* wait = find("average-wait");
-    const bool byWait = wait != nullptr && Given(*wait);
-    if (byWait && (Given(*find("target-time")) || Given(*find("service-level")))) {
-        throw std::invalid_argument(
-            "give --average-wait or --target-time with --service-level, not both");
-    }
-    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
-        const std::string_view name = command.inputs[i];
-        if (!Given(values[i]) && !IsOneOf(command, name) &&
-            !(byWait && (name == "target-time" || name == "service-level"))) {
-            return name;
+    for (const Use& use : command.options) {
+        const StandInFor* standIn = StandInOf(command, use.name);
+        if (use.takes == Takes::Required && !in.Given(use.name) &&
+            !(standIn != nullptr && in.Given(standIn->by))) {
+            return &use;
         }
     }
-    return {};
+    return nullptr;
 }
 
-Answer Solve(const Command& command, std::span<const double> given) {
-    std::vector<double> in(given.begin(), given.end());
-    // The word option's index, if any, stays after the inputs and the optional ones.
-    in.resize(std::max(in.size(), command.inputs.size() + command.optional.size()), kNotGiven);
-    const std::string_view missing = Complete(command, in);
-    if (!missing.empty()) {
-        const std::string_view standIn = StandIn(missing);
+Answer Solve(const Command& command, Inputs& in) {
+    if (const Use* missing = Complete(command, in); missing != nullptr) {
+        const std::string_view standIn = StandIn(command, missing->name);
         throw std::invalid_argument(
-            "--" + std::string(missing) + " is required" +
+            "--" + std::string(missing->name.Text()) + " is required" +
             (standIn.empty() ? "" : " (or --" + std::string(standIn) + ")"));
     }
     const Answer answer = command.solve(in);
@@ -624,13 +649,6 @@ Answer Solve(const Command& command, std::span<const double> given) {
         throw std::domain_error("no finite " + std::string(command.answer) + " for these inputs");
     }
     return answer;
-}
-
-std::string_view OptionHelp(std::string_view name) {
-    return FindOption(name)->help;
-}
-std::string_view OptionValue(std::string_view name) {
-    return FindOption(name)->value;
 }
 
 void AppendAnswer(std::string& out, const Answer& answer, int digits) {
@@ -642,32 +660,23 @@ void AppendAnswer(std::string& out, const Answer& answer, int digits) {
     }
 }
 
-std::string AnswerJson(const Command& command, std::span<const double> in, const Answer& answer,
-                       int digits) {
+std::string AnswerJson(const Command& command, const Inputs& in, const Answer& answer, int digits) {
     Json json;
     json["command"] = command.name;
-    std::vector<double> values(in.begin(), in.end());
-    values.resize(std::max(values.size(), command.inputs.size() + command.optional.size()),
-                  kNotGiven);
-    Complete(command, values);
-    for (std::size_t i = 0; i < command.inputs.size() + command.optional.size(); ++i) {
-        if (Given(values[i])) { // an optional or oneOf input not given is not shown
-            json[std::string(i < command.inputs.size()
-                                 ? command.inputs[i]
-                                 : command.optional[i - command.inputs.size()])] =
-                JsonNumber(values[i], 0);
+    for (const Use& use : command.options) {
+        const std::string name(use.name.Text());
+        if (use.name.IsWord()) {
+            json[name] = use.name.Of().words[in.Word(use.name)];
+        } else if (in.Given(use.name)) { // an option not given is not shown
+            json[name] = JsonNumber(in[use.name], 0);
         }
-    }
-    if (!command.wordOption.empty()) {
-        json[std::string(command.wordOption)] = command.words.at(
-            static_cast<std::size_t>(values[command.inputs.size() + command.optional.size()]));
     }
     if (answer.isCount) {
         json[std::string(command.answer)] = answer.count;
     } else {
         json[std::string(command.answer)] = JsonNumber(answer.real, digits);
     }
-    command.explain(values, answer, json, digits);
+    command.explain(in, answer, json, digits);
     return json.dump(2);
 }
 
@@ -703,6 +712,11 @@ std::string_view OptionOf(tt::Argument argument) {
         {tt::Argument::Mean, "mean"},
         {tt::Argument::Variance, "variance"},
         {tt::Argument::Carried, "carried"},
+        {tt::Argument::Redial, "redial"},
+        {tt::Argument::Calls, "calls"},
+        {tt::Argument::AnsweredWait, "answered-wait"},
+        {tt::Argument::MaxAbandon, "max-abandon"},
+        {tt::Argument::MaxBlocking, "max-blocking"},
     };
     static_assert(std::size(kArgumentOptions) == tt::kArgumentCount,
                   "an option for every argument");

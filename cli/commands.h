@@ -1,9 +1,10 @@
 // The questions corvane-cli answers, one row of a table each: the options it
-// takes (named as the engine's messages name them), the name of its answer,
-// and how it is solved and explained. The command line (run.cpp), the batch
-// (batch.cpp) and the help all read this one table.
+// takes (options.h), the name of its answer, and how it is solved and
+// explained from the values by name. The command line (run.cpp), the batch
+// (batch.cpp), the help and the bash completion all read this one table.
 #pragma once
 
+#include "cli/options.h"
 #include "teletraffic/error.h"
 
 #include <nlohmann/json_fwd.hpp>
@@ -24,88 +25,96 @@ struct Answer {
     bool isCount = false;
 };
 
+// How a command takes an option.
+enum class Takes {
+    Required,
+    Optional, // NaN (or the default word) when not given
+    OneOf,    // exactly one of the command's OneOf options is given
+};
+
+// An option as one command takes it.
+struct Use {
+    Name name;
+    Takes takes = Takes::Required;
+    // Its value in the example of --help, which shows what it gives; NaN to
+    // leave it out.
+    double example = Inputs::kNotGiven;
+    // The help where this command takes the option in a sense or a domain
+    // of its own; empty for the option's.
+    std::string_view help = {};
+};
+
+constexpr Use Required(Name name, double example = Inputs::kNotGiven, std::string_view help = {}) {
+    return {name, Takes::Required, example, help};
+}
+constexpr Use Optional(Name name, std::string_view help = {}) {
+    return {name, Takes::Optional, Inputs::kNotGiven, help};
+}
+constexpr Use OneOf(Name name, double example = Inputs::kNotGiven) {
+    return {name, Takes::OneOf, example};
+}
+
 struct Command {
     std::string_view name;
     std::string_view summary;
-    // Option names without dashes, in the order `solve` takes the values.
-    std::vector<std::string_view> inputs;
+    // In the order of the help, the example and the JSON.
+    std::vector<Use> options;
     // The answer's name: its key in JSON and its column in a batch.
     std::string_view answer;
-    // Values of `inputs` for the example in --help, which shows what they give.
-    std::vector<double> example;
     // Throws teletraffic::DomainError for inputs outside the engine's domain.
-    Answer (*solve)(std::span<const double> in);
+    Answer (*solve)(const Inputs& in);
     // Adds to `json` what shows why the answer is what it is: for a count,
     // the value at one less and at the count itself.
-    void (*explain)(std::span<const double> in, const Answer& answer, nlohmann::ordered_json& json,
+    void (*explain)(const Inputs& in, const Answer& answer, nlohmann::ordered_json& json,
                     int digits);
-    // Options it may also take, whose values follow those of `inputs` in
-    // what `solve` and `explain` get: NaN for one not given.
-    std::vector<std::string_view> optional = {};
-    // Inputs of which exactly one is given: one quantity stated in several
-    // ways (Engset's load). Each is also in `inputs`; those not given reach
-    // `solve` as NaN, and in the example are NaN.
-    std::vector<std::string_view> oneOf = {};
-    // An option that takes a word (--method), and its words, the first the
-    // default; `solve` and `explain` get the index of the word given as one
-    // value more, after the inputs.
-    std::string_view wordOption = {};
-    std::vector<std::string_view> words = {};
 };
 
 // Every answering command (not `table`).
 std::span<const Command> Commands();
 
-// `inputs` then `optional`: every option whose value `solve` takes.
-std::vector<std::string_view> AllInputs(const Command& command);
+// The help of an option as the command takes it.
+std::string_view Help(const Use& use);
 
-// The optional input that may stand in for a missing one of `inputs`
+// The option that may stand in for `input` where the command takes both
 // (--calls for --traffic, --average-wait for the service target), or empty.
-std::string_view StandIn(std::string_view input);
+std::string_view StandIn(const Command& command, Name input);
 
 // Fills in what the values given imply (the traffic from --calls and
-// --interval) and returns the first input still missing, or an empty view.
-// `values` holds `inputs` then `optional`, NaN for each not given. Throws
-// std::invalid_argument for options that do not go together.
-std::string_view Complete(const Command& command, std::span<double> values);
+// --interval) and returns the first required option still missing, or null.
+// Throws std::invalid_argument for options that do not go together.
+const Use* Complete(const Command& command, Inputs& in);
 
-// Whether `name` is one of the command's `oneOf` inputs.
-bool IsOneOf(const Command& command, std::string_view name);
-
-// Throws std::invalid_argument unless exactly one of the command's `oneOf`
-// inputs is given; `given(i)` says whether input i is.
-template <typename Given> void CheckOneOf(const Command& command, Given given) {
-    if (command.oneOf.empty()) {
-        return;
-    }
+// Throws std::invalid_argument unless exactly one of the command's OneOf
+// options is given: "give exactly one of --traffic, --intended-traffic (2
+// given)". `given(i)` says whether option i of the command is; `named(i)`
+// names it as the user gave it (an option, a column), or is empty to leave
+// it out, as a load a file has no column for.
+template <typename IsGiven, typename NameOf>
+void CheckOneOf(const Command& command, IsGiven given, NameOf named) {
     int count = 0;
     std::string names;
-    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
-        if (IsOneOf(command, command.inputs[i])) {
+    for (std::size_t i = 0; i < command.options.size(); ++i) {
+        const std::string name = command.options[i].takes == Takes::OneOf ? named(i) : "";
+        if (!name.empty()) {
             count += given(i) ? 1 : 0;
-            names.append(names.empty() ? "--" : ", --").append(command.inputs[i]);
+            names.append(names.empty() ? "" : ", ").append(name);
         }
     }
-    if (count != 1) {
+    if (!names.empty() && count != 1) {
         throw std::invalid_argument("give exactly one of " + names + " (" + std::to_string(count) +
                                     " given)");
     }
 }
 
-// Solves and checks that a real answer is finite: a question without an
-// answer never gets a number.
-Answer Solve(const Command& command, std::span<const double> in);
-
-// One line of help for an option, and the placeholder for its value.
-std::string_view OptionHelp(std::string_view name);
-std::string_view OptionValue(std::string_view name);
+// Completes `in` and solves, then checks that a real answer is finite: a
+// question without an answer never gets a number.
+Answer Solve(const Command& command, Inputs& in);
 
 // Appends the answer as corvane-cli prints it.
 void AppendAnswer(std::string& out, const Answer& answer, int digits);
 
-// The inputs, the answer and what explains it as a JSON object.
-std::string AnswerJson(const Command& command, std::span<const double> in, const Answer& answer,
-                       int digits);
+// The inputs (completed), the answer and what explains it as a JSON object.
+std::string AnswerJson(const Command& command, const Inputs& in, const Answer& answer, int digits);
 
 // `value` rounded to `digits` (0: not rounded), whole numbers as integers.
 nlohmann::ordered_json JsonNumber(double value, int digits);

@@ -29,21 +29,14 @@ constexpr const char* kExitStatus =
 struct Given {
     const Command* command = nullptr;
     CLI::App* app = nullptr;
-    std::vector<CLI::Option*> options; // parallel to AllInputs(*command)
+    std::vector<CLI::Option*> options; // parallel to command->options
     std::vector<std::string> texts;
     std::string input;
     CLI::Option* inputOption = nullptr;
     bool json = false;
     int digits = 0;
     unsigned threads = 0;
-    std::string word; // of command->wordOption
 };
-
-// The index of a word among the command's words, as solve takes it.
-double WordIndex(const Command& command, const std::string& word) {
-    const auto at = std::find(command.words.begin(), command.words.end(), word);
-    return static_cast<double>(at == command.words.end() ? 0 : at - command.words.begin());
-}
 
 struct GivenTable {
     CLI::App* app = nullptr;
@@ -56,20 +49,17 @@ struct GivenTable {
 
 std::string Example(const Command& command) {
     std::string line = std::string(kProgram) + " " + std::string(command.name);
-    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
-        if (!std::isnan(command.example[i])) { // a oneOf input not given
-            line.append(" --").append(command.inputs[i]).append(" ");
-            number_text::Append(line, command.example[i]);
+    Inputs in;
+    for (const Use& use : command.options) {
+        if (!std::isnan(use.example)) {
+            line.append(" --").append(use.name.Text()).append(" ");
+            number_text::Append(line, use.example);
+            in.Set(use.name, use.example);
         }
-    }
-    std::vector<double> values = command.example;
-    if (!command.wordOption.empty()) {
-        values.resize(AllInputs(command).size(), std::numeric_limits<double>::quiet_NaN());
-        values.push_back(0); // the default word
     }
     line.append("\n  ");
     try {
-        AppendAnswer(line, Solve(command, values), 0);
+        AppendAnswer(line, Solve(command, in), 0);
     } catch (const std::exception& e) {
         line.append(e.what()); // the help is still worth showing
     }
@@ -82,26 +72,38 @@ void AddDigits(CLI::App& app, int& digits) {
         ->type_name("N");
 }
 
-void AddCommand(CLI::App& app, Given& given) {
+// An option that takes one of a few words, for the completion to offer.
+struct WordOption {
+    const CLI::Option* option;
+    std::span<const std::string_view> words;
+};
+
+// A word option takes one of its words, checked as it is read.
+CLI::Option* AddWords(CLI::App& app, const std::string& name, std::string& word,
+                      const std::string& help, std::span<const std::string_view> words,
+                      const std::string& value, std::vector<WordOption>& wordOptions) {
+    CLI::Option* option =
+        app.add_option(name, word, help)
+            ->check(CLI::IsMember(std::vector<std::string>(words.begin(), words.end())))
+            ->type_name(value);
+    wordOptions.push_back({option, words});
+    return option;
+}
+
+void AddCommand(CLI::App& app, Given& given, std::vector<WordOption>& wordOptions) {
     const Command& command = *given.command;
     given.app = app.add_subcommand(std::string(command.name), std::string(command.summary));
-    const std::vector<std::string_view> names = AllInputs(command);
-    given.texts.resize(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string_view name = names[i];
-        given.options.push_back(given.app
-                                    ->add_option("--" + std::string(name), given.texts[i],
-                                                 std::string(OptionHelp(name)))
-                                    ->type_name(std::string(OptionValue(name))));
-    }
-    if (!command.wordOption.empty()) {
-        std::vector<std::string> words(command.words.begin(), command.words.end());
-        given.word = words.front();
-        given.app
-            ->add_option("--" + std::string(command.wordOption), given.word,
-                         std::string(OptionHelp(command.wordOption)))
-            ->check(CLI::IsMember(words))
-            ->type_name(std::string(OptionValue(command.wordOption)));
+    given.texts.resize(command.options.size());
+    for (std::size_t i = 0; i < command.options.size(); ++i) {
+        const Use& use = command.options[i];
+        const std::string name = "--" + std::string(use.name.Text());
+        const std::string help(Help(use));
+        const std::string value(use.name.Of().value);
+        given.options.push_back(
+            use.name.IsWord()
+                ? AddWords(*given.app, name, given.texts[i], help, use.name.Of().words, value,
+                           wordOptions)
+                : given.app->add_option(name, given.texts[i], help)->type_name(value));
     }
     given.inputOption = given.app->add_option(
         "--input", given.input,
@@ -119,7 +121,7 @@ void AddCommand(CLI::App& app, Given& given) {
     given.app->footer([&command] { return Example(command); });
 }
 
-void AddTable(CLI::App& app, GivenTable& given) {
+void AddTable(CLI::App& app, GivenTable& given, std::vector<WordOption>& wordOptions) {
     given.app = app.add_subcommand(
         "table", "Traffic N lines carry at each blocking target (the classic table), or with "
                  "--traffic the lines each traffic needs");
@@ -133,9 +135,9 @@ void AddTable(CLI::App& app, GivenTable& given) {
         ->type_name("B1,B2,...")
         ->required();
     given.request.format = "text";
-    given.app->add_option("--format", given.request.format, "text (aligned), csv, markdown or json")
-        ->check(CLI::IsMember({"text", "csv", "markdown", "json"}))
-        ->type_name("FORMAT");
+    static constexpr std::string_view kFormats[] = {"text", "csv", "markdown", "json"};
+    AddWords(*given.app, "--format", given.request.format, "text (aligned), csv, markdown or json",
+             kFormats, "FORMAT", wordOptions);
     AddDigits(*given.app, given.request.digits);
     given.app->footer([] {
         std::ostringstream example;
@@ -160,18 +162,84 @@ void AddTable(CLI::App& app, GivenTable& given) {
     });
 }
 
+// The bash completion of the commands and options above, written at build
+// time by `corvane-cli --completion bash` so that it follows the table.
+std::string BashCompletion(const CLI::App& app, std::span<const WordOption> wordOptions) {
+    std::string commands;
+    std::string cases;
+    for (const CLI::App* command : app.get_subcommands(std::function<bool(const CLI::App*)>())) {
+        commands += command->get_name() + " ";
+        std::string options;
+        std::string files;
+        std::string words;
+        for (const CLI::Option* option : command->get_options()) {
+            for (const std::string& name : option->get_lnames()) {
+                options += (options.empty() ? "--" : " --") + name;
+            }
+            const std::string name = option->get_name();
+            if (option->get_type_name() == "FILE") {
+                files += (files.empty() ? "" : " ") + name;
+            }
+            const auto word = std::ranges::find(wordOptions, option, &WordOption::option);
+            if (word != wordOptions.end()) {
+                words += "            " + name + ") words='";
+                for (const std::string_view w : word->words) {
+                    words.append(w).append(w == word->words.back() ? "' ;;\n" : " ");
+                }
+            }
+        }
+        cases += "        " + command->get_name() + ")\n            options='" + options + "'\n";
+        if (!files.empty()) {
+            cases += "            files='" + files + "'\n";
+        }
+        if (!words.empty()) {
+            cases += "            case $prev in\n" + words + "            esac\n";
+        }
+        cases += "            ;;\n";
+    }
+    return R"(# shellcheck shell=bash
+# Bash completion for corvane-cli: its commands, their options and the words
+# of word options. Written by `corvane-cli --completion bash` from the
+# program's own table of commands when it is built; not to be edited.
+
+_corvane_cli() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+    local options='' files='' words=''
+    COMPREPLY=()
+    if ((COMP_CWORD == 1)); then
+        words=')" +
+           commands +
+           R"(--help --version'
+    else
+        case ${COMP_WORDS[1]} in
+)" + cases +
+           R"(        esac
+        if [[ -n $prev && " $files " == *" $prev "* ]]; then
+            compopt -o filenames 2>/dev/null || true
+            mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            [[ -n $cur ]] || COMPREPLY+=(-)
+            return 0
+        fi
+        if [[ -z $words && $cur == -* ]]; then
+            words=$options
+        fi
+    fi
+    mapfile -t COMPREPLY < <(compgen -W "$words" -- "$cur")
+}
+complete -F _corvane_cli corvane-cli
+)";
+}
+
 // The one answer, or every row of --input.
 int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
     const Command& command = *given.command;
-    const std::vector<std::string_view> names = AllInputs(command);
-    std::vector<std::optional<double>> fixed(names.size());
+    std::vector<std::optional<double>> fixed(command.options.size());
     for (std::size_t i = 0; i < fixed.size(); ++i) {
+        const Name name = command.options[i].name;
         if (given.options[i]->count() > 0) {
-            fixed[i] = ParseNumber(given.texts[i], given.options[i]->get_name());
+            fixed[i] = name.IsWord() ? static_cast<double>(*WordIndex(name, given.texts[i]))
+                                     : ParseNumber(given.texts[i], given.options[i]->get_name());
         }
-    }
-    if (!command.wordOption.empty()) {
-        fixed.emplace_back(WordIndex(command, given.word)); // after the inputs, for every row
     }
     if (given.inputOption->count() > 0) {
         const BatchRequest request{
@@ -187,17 +255,20 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
         return AnswerCsv(command, fixed, request, file, out) ? 0 : 1;
     }
 
-    CheckOneOf(command, [&](std::size_t i) { return fixed[i].has_value(); });
-    std::vector<double> values;
-    for (const std::optional<double>& value : fixed) {
-        values.push_back(value.value_or(std::numeric_limits<double>::quiet_NaN()));
+    CheckOneOf(
+        command, [&](std::size_t i) { return fixed[i].has_value(); },
+        [&](std::size_t i) { return given.options[i]->get_name(); });
+    Inputs values;
+    for (std::size_t i = 0; i < fixed.size(); ++i) {
+        values.Set(command.options[i].name, fixed[i].value_or(Inputs::kNotGiven));
     }
-    if (const std::string_view missing = Complete(command, values); !missing.empty()) {
-        throw std::invalid_argument("--" + std::string(missing) +
-                                    " is required (or --input with a column of that name)");
-    }
+    const Inputs asGiven = values; // before the rest is worked out from it
     std::string text;
     try {
+        if (const Use* missing = Complete(command, values); missing != nullptr) {
+            throw std::invalid_argument("--" + std::string(missing->name.Text()) +
+                                        " is required (or --input with a column of that name)");
+        }
         const Answer answer = Solve(command, values);
         if (given.json) {
             text = AnswerJson(command, values, answer, given.digits);
@@ -210,8 +281,9 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
             options.push_back(option->get_name());
         }
         std::vector<Named> named;
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            named.push_back({names[i], values[i], options[i]});
+        for (std::size_t i = 0; i < fixed.size(); ++i) {
+            const Name name = command.options[i].name;
+            named.push_back({name.Text(), asGiven[name], options[i]});
         }
         throw std::runtime_error(Worded(e, named));
     }
@@ -223,22 +295,27 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
 
 int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std::ostream& err) {
     CLI::App app(
-        "Erlang B, extended Erlang B, Erlang C and Erlang A: one answer, a whole CSV file, or a "
-        "printed table.",
+        "Erlang B, extended Erlang B, Erlang C, Erlang A, Engset, overflow traffic and the traffic "
+        "offered behind a carried one: one answer, a whole CSV file, or a printed table.",
         kProgram);
     app.set_version_flag("--version", CORVANE_VERSION, "print the version and exit");
     app.require_subcommand(1);
     std::vector<Given> commands(Commands().size());
+    std::vector<WordOption> wordOptions;
     for (std::size_t i = 0; i < commands.size(); ++i) {
         commands[i].command = &Commands()[i];
-        AddCommand(app, commands[i]);
+        AddCommand(app, commands[i], wordOptions);
     }
     GivenTable table;
-    AddTable(app, table);
+    AddTable(app, table, wordOptions);
     // Set last, so that the commands do not take it over.
     app.footer(std::string(kExitStatus) +
                "Run 'corvane-cli COMMAND --help' for a command's options.\n");
 
+    if (args == std::vector<std::string>{"--completion", "bash"}) { // for the build, not in --help
+        out << BashCompletion(app, wordOptions);
+        return out.flush() ? 0 : 2;
+    }
     const std::string first = args.empty() ? "" : args.front();
     std::reverse(args.begin(), args.end()); // CLI11 takes the words last first
     try {

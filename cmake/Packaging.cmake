@@ -6,15 +6,18 @@ set(CPACK_PACKAGE_NAME "corvane")
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_VERSION "${CORVANE_VERSION}")
 set(CPACK_PACKAGE_VENDOR "The Corvane developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Erlang B and C traffic calculators for telephone engineers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Erlang B, C and A, Engset and overflow traffic calculators")
 # Kept in short lines: the package's control file shows them as written.
 set(CPACK_PACKAGE_DESCRIPTION "\
 Type the traffic offered to a group of lines, in erlangs, and the blocking
 probability that may not be exceeded; Corvane answers at once with the number
 of lines the group needs, by the Erlang B formula, in one small window with
-Japanese labels. corvane-tables adds Erlang B tables and curves, the
-three-way solve and call-centre staffing by Erlang C; corvane-cli answers the
-same questions in scripts, one at a time or a CSV file at once.")
+Japanese labels. corvane-tables adds tables and curves by Erlang B and
+extended Erlang B, the three-way solve by Erlang B or Engset, call-centre
+staffing by Erlang C and Erlang A, and overflow to a final group (equivalent
+random and Hayward); corvane-cli answers the same questions, and the traffic
+offered behind a measured carried one, in scripts, one at a time or a CSV
+file at once.")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_STRIP_FILES ON)
 # Independent of the umask of whoever runs cpack.

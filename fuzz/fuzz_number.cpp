@@ -84,6 +84,13 @@ void CheckRead(const number_text::Reading& r) {
         Check(p == Problem::None || p == Problem::OutOfRange,
               "a decimal comma whose point form is no number");
     }
+    if (r.problem == Problem::DigitGroups) {
+        std::string plain(text);
+        std::erase(plain, ',');
+        const Problem p = number_text::Read(plain).problem;
+        Check(p == Problem::None || p == Problem::OutOfRange,
+              "digit groups whose plain form is no number");
+    }
 }
 
 void CheckPrint(double value, int digits) {

@@ -22,8 +22,8 @@ packages=(
 )
 test_packages=(
     # tests and benchmarks (start-up: the X client library of the timer, and
-    # a private session bus)
-    libgtest-dev libbenchmark-dev clang-format libxcb1-dev dbus-daemon
+    # a private session bus), built by Ninja
+    libgtest-dev libbenchmark-dev clang-format libxcb1-dev dbus-daemon ninja-build
     # desktop integration: validators, the Debian package and its checker
     desktop-file-utils appstream dpkg-dev file lintian
     # the end-to-end test on a virtual display under a window manager, and

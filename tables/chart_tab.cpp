@@ -1,23 +1,17 @@
 #include "tables/chart_tab.h"
 
 #include "tables/engine_error.h"
-#include "tables/files.h"
-#include "tables/three_way.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/domain.h"
 
-#include <QBuffer>
 #include <QComboBox>
 #include <QCursor>
-#include <QDir>
-#include <QFileInfo>
 #include <QFormLayout>
-#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPromise>
 #include <QPushButton>
-#include <QSvgGenerator>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
@@ -37,10 +31,6 @@ constexpr int kMaxCurves = 8;
 const Range kTraffic{0, teletraffic::kMaxTraffic};
 const Range kTarget{teletraffic::kMinBlocking, 1, false, false, true};
 const Range kLines{0, teletraffic::kMaxLines, true};
-
-QString Number(double value) {
-    return QString::number(value, 'g', 10);
-}
 
 QValueAxis* LinearAxis(const QString& title, double from, double to) {
     auto* axis = new QValueAxis;
@@ -86,7 +76,7 @@ ChartTab::ChartTab(Dialogs dialogs, QWidget* parent)
     connect(addButton("chartCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
             &Tab::run);
     connect(addButton("saveChart", QStringLiteral("画像を保存")), &QPushButton::clicked, this,
-            &ChartTab::saveImage);
+            &ChartTab::save);
     job_ = new JobBar("chart", this);
     side_->addWidget(job_);
     side_->addStretch(1);
@@ -207,8 +197,8 @@ void ChartTab::show(const Curves& curves) {
     for (std::size_t i = 0; i < curves_.curves.size(); ++i) {
         const Curve& curve = curves_.curves[i];
         auto* series = new QLineSeries;
-        series->setName(byLines ? QStringLiteral("呼量 %1 アーラン").arg(Number(curve.value))
-                                : QStringLiteral("呼損率 %1").arg(Number(curve.value)));
+        series->setName(byLines ? QStringLiteral("呼量 %1 アーラン").arg(Exact(curve.value))
+                                : QStringLiteral("呼損率 %1").arg(Exact(curve.value)));
         series->replace(curve.points);
         add(series);
         connect(series, &QLineSeries::hovered, this, [this, i](QPointF at, bool entered) {
@@ -225,8 +215,8 @@ void ChartTab::show(const Curves& curves) {
         const bool below = setup.target < curves.floor;
         const double at = below ? curves.floor : setup.target;
         auto* target = new QLineSeries;
-        target->setName(below ? QStringLiteral("目標呼損率 %1（軸の下）").arg(Number(setup.target))
-                              : QStringLiteral("目標呼損率 %1").arg(Number(setup.target)));
+        target->setName(below ? QStringLiteral("目標呼損率 %1（軸の下）").arg(Exact(setup.target))
+                              : QStringLiteral("目標呼損率 %1").arg(Exact(setup.target)));
         target->append(setup.first, at);
         target->append(setup.last, at);
         target->setPen(QPen(Qt::darkGray, 1.5, Qt::DashLine));
@@ -253,66 +243,11 @@ void ChartTab::hover(const Curve& curve, QPointF at) {
     const bool byLines = curves_.setup.kind == CurveKind::BlockingByLines;
     const QString text =
         byLines ? QStringLiteral("呼量 %1 アーラン: %2 回線で呼損率 %3")
-                      .arg(Number(curve.value), Number(nearest->x()), BlockingText(nearest->y()))
+                      .arg(Exact(curve.value), Exact(nearest->x()), Significant(nearest->y()))
                 : QStringLiteral("呼損率 %1: 呼量 %2 アーランに %3 回線")
-                      .arg(Number(curve.value), Number(nearest->x()), Number(nearest->y()));
+                      .arg(Exact(curve.value), Significant(nearest->x()), Exact(nearest->y()));
     hover_->setText(text);
     QToolTip::showText(QCursor::pos(), text, view_);
-}
-
-void ChartTab::saveImage() {
-    if (refuseStale()) {
-        return;
-    }
-    const QString path = askPath(QStringLiteral("erlang-b.png"),
-                                 QStringLiteral("PNG 画像 (*.png);;JPEG 画像 (*.jpg *.jpeg);;SVG "
-                                                "画像 (*.svg)"),
-                                 QStringLiteral("png"));
-    if (path.isEmpty()) {
-        return;
-    }
-    // The format is the name's: a picture is never saved under another's name.
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const bool svg = suffix == QStringLiteral("svg");
-    const QByteArray format = suffix == QStringLiteral("png") ? "png"
-                              : suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg")
-                                  ? "jpeg"
-                                  : "";
-    if (!svg && (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))) {
-        dialogs_.warn(this, QStringLiteral("%1 には保存できません。名前の終わりを .png、.jpg か "
-                                           ".svg にしてください。")
-                                .arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    // The whole view into the whole picture, whatever its pixel ratio.
-    const QRectF whole(QPointF(0, 0), QSizeF(view_->size()));
-    QBuffer bytes;
-    bytes.open(QIODevice::WriteOnly);
-    if (svg) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&bytes);
-        generator.setSize(view_->size());
-        generator.setViewBox(view_->rect());
-        generator.setTitle(QStringLiteral("Corvane Tables"));
-        QPainter painter(&generator);
-        view_->render(&painter, whole);
-    } else {
-        // Twice the screen's pixels, so the picture stays sharp when printed.
-        QImage image(view_->size() * 2, QImage::Format_RGB32);
-        image.setDevicePixelRatio(2);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        view_->render(&painter, whole);
-        painter.end();
-        image.save(&bytes, format.constData());
-    }
-    if (const QString error = SaveFile(path, bytes.data()); !error.isEmpty()) {
-        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    emit savedTo(path);
-    emit said(QStringLiteral("グラフを %1 に保存しました。").arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace tables

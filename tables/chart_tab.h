@@ -16,14 +16,14 @@ class ChartTab : public Tab {
 public:
     ChartTab(Dialogs dialogs, QWidget* parent);
     void stop() override { job_->cancelAndWait(); }
-    void save() override { saveImage(); }
+    void save() override { saveChart(view_, QStringLiteral("erlang-b.png")); }
 
     // Says the values under the pointer at a point of a curve.
     void hover(const Curve& curve, QPointF at);
-    void saveImage();
 
 protected:
     bool compute() override;
+    bool computing() const override { return job_->busy(); }
 
 private:
     void showKind();

@@ -33,9 +33,10 @@ bool Write(QIODevice& out, const std::string& text, QString& error) {
 
 } // namespace
 
-ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& monitor) {
+ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& monitor,
+                       const QByteArray& head) {
     const int columns = static_cast<int>(setup.targets.size());
-    std::string heading = "\xEF\xBB\xBF" + CornerHeading(setup).toStdString();
+    std::string heading = head.toStdString() + CornerHeading(setup).toStdString();
     for (int column = 0; column < columns; ++column) {
         heading += ',' + ColumnHeading(setup, column).toStdString();
     }
@@ -81,13 +82,14 @@ ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& m
     return {ExportEnd::Saved, {}};
 }
 
-ExportOutcome ExportCsv(const TableSetup& setup, const QString& path, const Monitor& monitor) {
+ExportOutcome ExportCsv(const TableSetup& setup, const QString& path, const Monitor& monitor,
+                        const QByteArray& head) {
     QSaveFile file(path);
     // Unbuffered: a write that fails fails at once, with its reason (files.h).
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return {ExportEnd::Failed, file.errorString()};
     }
-    ExportOutcome outcome = WriteCsv(setup, file, monitor);
+    ExportOutcome outcome = WriteCsv(setup, file, monitor, head);
     if (outcome.end != ExportEnd::Saved) {
         file.cancelWriting(); // the temporary file goes with `file`
         return outcome;

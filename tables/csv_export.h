@@ -7,6 +7,7 @@
 #pragma once
 
 #include "tables/erlang_table.h"
+#include "tables/files.h"
 #include "tables/monitor.h"
 
 #include <QString>
@@ -22,12 +23,15 @@ struct ExportOutcome {
     QString error; // why it failed
 };
 
-// Writes the table to `out`, reporting the rows written; stops at once, mid-file, when cancelled.
-ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& monitor = {});
+// Writes `head` (files.h), then the table to `out`, reporting the rows
+// written; stops at once, mid-file, when cancelled.
+ExportOutcome WriteCsv(const TableSetup& setup, QIODevice& out, const Monitor& monitor = {},
+                       const QByteArray& head = CsvHead());
 
 // Writes the table to `path` through a temporary file that takes the path's
 // place only when complete: cancelled or failed, whatever was at `path` stays
 // as it was and no partial file is left.
-ExportOutcome ExportCsv(const TableSetup& setup, const QString& path, const Monitor& monitor = {});
+ExportOutcome ExportCsv(const TableSetup& setup, const QString& path, const Monitor& monitor = {},
+                        const QByteArray& head = CsvHead());
 
 } // namespace tables

@@ -2,7 +2,8 @@
 // half-hours, 96 quarter-hours), pasted from a spreadsheet or read from a CSV
 // file, each interval staffed as the call-centre tab staffs one, with the
 // other inputs the same for all; then the peak and the day's agent-hours.
-// An interval that cannot be answered says why in its row; the others stand.
+// An interval that cannot be read or answered says why in its row; the others
+// stand. Nothing is dropped: a line is a heading only when it reads as one.
 #pragma once
 
 #include "tables/staffing.h"
@@ -10,7 +11,9 @@
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace tables {
@@ -19,22 +22,54 @@ namespace tables {
 inline constexpr int kMaxIntervals = 3000;
 
 struct Volume {
-    QString label; // the interval as given ("09:30"), or its number
-    QString calls; // the count as given, read when the day is staffed
+    QString label;               // the interval as given ("09:30"), or its number
+    QString calls;               // the count as given
+    std::optional<double> count; // read as the paste writes numbers; none: `error` says why
+    QString error;
 };
 
-// Lines of an interval label and a call count, separated by a tab (as a
-// spreadsheet copies them), a comma (CSV, labels quoted as RFC 4180 quotes
-// them) or a semicolon; or of a count alone, the label then being the line's
-// number. Blank lines are skipped, and a first line whose count is not a
-// number, taken for a heading: if it names a column "calls" or "呼数" (as
-// corvane-cli's batch files do), the counts are read from that column and the
-// labels from the first other. A field does not run across lines.
-std::vector<Volume> ReadVolumes(QStringView text);
+// How a paste or a file was read, said beside the day.
+struct Volumes {
+    std::vector<Volume> rows;
+    QChar separator;          // tab, ';' or ','; null for a single column
+    QChar decimalMark = u'.'; // ',' for decimal commas; null where each count has its own
+    bool heading = false;     // the first line named the columns
+};
 
-// A file's bytes as text: UTF-8 (with or without a byte-order mark), or
-// Shift_JIS as Japanese spreadsheets save CSV, when they are not UTF-8.
+// Lines of an interval label and a call count, or of a date, a time and a
+// count, or of a count alone (the label then being the line's number).
+//
+// The separator is the paste's: the first of tab, ';' and ',' that every
+// line holds outside quotes (RFC 4180 quoting); none for a column of counts
+// alone, some with a decimal comma ("114,5", "120"); else the one most lines
+// hold, each line then split by the first it holds itself (a tab before a
+// ';' before a ','). Blank lines are skipped; so are empty fields at a line's end.
+//
+// The first line is a heading only if none of its fields reads as a number,
+// a time or a date, and it either names a known column ("calls" or "呼数", as
+// corvane-cli's batch files do; "time", "時刻", "区間", "date", "日付"...) or
+// has two or more fields that are all words (letters, no digit). A named
+// count column is read; the label is then the time column, or the first
+// other one. Any other line that does not read becomes a row with its reason.
+//
+// Decimal marks are decided for the whole paste, as a spreadsheet's locale
+// would: a count that reads only with a decimal comma ("114,5", "1.250,5")
+// or only with a decimal point ("114.5", "1,250.5", "1,250,000") says which
+// the paste writes. Without such a count, ';' separators mean decimal commas
+// (the CSV of locales that write them), tab and ',' decimal points with
+// commas grouping thousands ("1,250" is 1250, as Japanese spreadsheets write
+// it). A paste holding both kinds reads each count by its own, and refuses a
+// count that reads both ways ("1,250": 1250 or 1.25).
+Volumes ReadVolumes(QStringView text);
+
+// A file's bytes as text: by its byte-order mark (UTF-8, or the UTF-16 of a
+// spreadsheet's Unicode text), else UTF-8, else Shift_JIS as Japanese
+// spreadsheets save CSV.
 QString DecodeVolumes(const QByteArray& bytes);
+
+// The time of day a label starts at, in minutes from midnight: "09:30",
+// "2024/05/01 9:30", "9:30-10:00", "9時30分" ("25:00" past midnight too).
+std::optional<double> LabelMinutes(const QString& label);
 
 struct DayRow {
     QString label;
@@ -44,17 +79,35 @@ struct DayRow {
 };
 
 struct Day {
-    StaffingInputs inputs; // the inputs shared by every interval
+    StaffingInputs inputs; // the inputs shared by every interval, with the day's interval
     std::vector<DayRow> rows;
     int peak = -1;         // the row with the most agents to schedule (the first of
                            // equals), or -1 if no row has an answer
     double agentHours = 0; // agents scheduled times the interval's length, in hours
     double phoneHours = 0; // the same for the agents on the phones
     int failed = 0;        // rows without an answer
+    int firstFailed = -1;  // the first of them
+    Volumes read;          // how the volumes were read (their rows are the day's)
+    // The interval: the labels' spacing when they are times of day, else the
+    // field's. What the field says, for the note when the two differ.
+    bool intervalFromLabels = false;
+    double fieldMinutes = 30;
+    QString offLabel; // the first label off the labels' spacing, or no time among times
+    QString refused;  // why there is no day at all (too many intervals)
 };
 
-// Each interval with `inputs`, its calls read from the volume.
-Day StaffDay(const std::vector<Volume>& volumes, const StaffingInputs& inputs);
+// Each interval with `inputs`, its calls read from the volume, over the
+// labels' interval when they are times of day: their most common step, which
+// the other steps must be whole multiples of (a closed interval left out).
+Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs);
+
+// The day in a sentence or two: the intervals, the peak, the agent-hours; the
+// interval's length and how the volumes were read.
+QString DaySummary(const Day& day);
+// What the planner must look at: rows without an answer, the labels'
+// interval taken over the field's, a label off it, an interval that does
+// not divide the day.
+QStringList DayWarnings(const Day& day);
 
 class DayModel : public QAbstractTableModel {
     Q_OBJECT

@@ -3,15 +3,23 @@
 // error's fields, never from its English message.
 #pragma once
 
+#include "tables/inputs.h"
+
 #include <QString>
 
 #include <exception>
 
 namespace tables {
 
-// "計算できません: 呼量(アーラン)が 1.99e+09 になり、扱える範囲（0 以上 1e9
-// 以下）を外れます" for a teletraffic::DomainError; a general line for any
-// other exception.
+// "計算できません: 呼量(アーラン)が 1990000000 になり、扱える範囲（0 以上
+// 1000000000 以下）を外れます" for a teletraffic::DomainError, the value as
+// the user gave it (a percentage in %, "最大稼働率 1e-07 %"), and the reason
+// where a value in range is refused ("必要なエージェント数が 2000000000 人を
+// 超えます"); a general line for any other exception.
 QString EngineErrorText(const std::exception& error);
+// The same where the argument's values in `allowed` count as in range: a
+// model that takes more than another (Engset, call attempts up to 1e9
+// erlangs a source) refuses such a value for what goes with it, not its size.
+QString EngineErrorText(const std::exception& error, const Range* allowed);
 
 } // namespace tables

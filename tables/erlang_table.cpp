@@ -1,5 +1,7 @@
 #include "tables/erlang_table.h"
 
+#include "tables/number_format.h"
+
 #include "teletraffic/erlang_b.h"
 
 #include <algorithm>
@@ -88,7 +90,7 @@ QString TableSetup::rowCountText() const {
         return QString::fromStdString(WideText((grid->last - grid->first) / grid->step + 1));
     }
     const double count = std::floor((last - first) / step) + 1;
-    return std::isfinite(count) ? QStringLiteral("約 %1").arg(count, 0, 'g', 3)
+    return std::isfinite(count) ? QStringLiteral("約 %1").arg(Significant(count, 3))
                                 : QStringLiteral("数えきれない数");
 }
 
@@ -132,71 +134,23 @@ double TableSetup::cellAt(double value, int column) const {
     }
 }
 
-namespace {
-
-void Append(std::string& out, double value, std::chars_format format, int precision) {
-    char text[400];
-    const auto end = precision < 0
-                         ? std::to_chars(text, text + sizeof text, value, format)
-                         : std::to_chars(text, text + sizeof text, value, format, precision);
-    out.append(text, end.ptr);
-}
-
-// The shortest text that reads back as `value`, fixed or scientific as %g
-// chooses (0.0001, 999999999.0005, 1e-10).
-void AppendShortest(std::string& out, double value) {
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
-    const std::string_view shortest(text, static_cast<std::size_t>(end.ptr - text));
-    const auto digits = std::count_if(shortest.begin(), shortest.begin() + shortest.find('e'),
-                                      [](char c) { return c >= '0' && c <= '9'; });
-    Append(out, value, std::chars_format::general, static_cast<int>(digits));
-}
-
-} // namespace
-
 void AppendCell(std::string& out, const TableSetup& setup, double value) {
     if (std::isnan(value)) {
         return; // no answer: an empty cell rather than "nan"
     }
-    if (setup.trafficRows || value == 0) {
-        Append(out, value, std::chars_format::fixed, 0);
+    if (setup.trafficRows) {
+        AppendExact(out, value); // a count of lines
         return;
     }
-    // `digits` significant digits, trailing zeros kept so that a column reads
-    // alike: fixed (4.46118, 5.08400, and 1234568 rather than an exponent),
-    // or scientific where fixed would start with more than four zeros
-    // (1.00000e-06).
-    char text[64];
-    const int precision = setup.digits - 1;
-    const auto end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, precision);
-    const std::string_view scientific(text, static_cast<std::size_t>(end.ptr - text));
-    int exponent = 0;
-    const std::size_t e = scientific.find('e');
-    std::from_chars(scientific.data() + e + 1 + (scientific[e + 1] == '+'),
-                    scientific.data() + scientific.size(), exponent);
-    if (exponent < -4) {
-        out += scientific;
-    } else {
-        Append(out, value, std::chars_format::fixed, std::max(0, precision - exponent));
-    }
+    AppendAligned(out, value, setup.digits);
 }
 
 void AppendRowHeading(std::string& out, double rowValue) {
-    // Whole values as digits (1000000, not 1e+06) while a double holds them.
-    const bool whole = std::floor(rowValue) == rowValue && rowValue <= 9007199254740992.0;
-    if (whole) {
-        Append(out, rowValue, std::chars_format::fixed, -1);
-    } else {
-        AppendShortest(out, rowValue);
-    }
+    AppendExact(out, rowValue);
 }
 
 QString ColumnHeading(const TableSetup& setup, int column) {
-    std::string text;
-    AppendShortest(text, setup.targets.at(static_cast<std::size_t>(column)));
-    return QString::fromStdString(text);
+    return Exact(setup.targets.at(static_cast<std::size_t>(column)));
 }
 
 QString CornerHeading(const TableSetup& setup) {
@@ -208,10 +162,8 @@ QString CellMeaning(const TableSetup& setup) {
     QString meaning =
         setup.trafficRows ? QStringLiteral("必要回線数") : QStringLiteral("運べる呼量(アーラン)");
     if (setup.recall > 0) {
-        std::string percent;
-        Append(percent, setup.recall * 100, std::chars_format::general, 12);
         meaning +=
-            QStringLiteral("（拡張アーランB式、再呼率 %1 %）").arg(QString::fromStdString(percent));
+            QStringLiteral("（拡張アーランB式、再呼率 %1 %）").arg(Exact(ToPercent(setup.recall)));
     }
     return meaning;
 }

@@ -45,10 +45,9 @@ struct TableSetup {
     double cellAt(double rowValue, int column) const;
 };
 
-// Texts as the view, the copy and the CSV file show them: traffic to the
-// setup's significant digits (in scientific notation where fixed would show
-// only zeros), counts as digits, row values and targets exact, in their
-// shortest form.
+// Texts as the view, the copy and the CSV file show them (number_format.h):
+// traffic Aligned to the setup's significant digits; counts, row values and
+// targets Exact.
 void AppendCell(std::string& out, const TableSetup& setup, double value);
 void AppendRowHeading(std::string& out, double rowValue);
 QString ColumnHeading(const TableSetup& setup, int column);

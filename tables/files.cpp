@@ -37,7 +37,8 @@ QString Cell(const QAbstractItemModel& model, int row, int column) {
 }
 
 QString Quoted(QString text) {
-    if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n')) {
+    if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n') ||
+        text.contains(u'\r')) {
         text.replace(u'"', QStringLiteral("\"\""));
         return u'"' + text + u'"';
     }
@@ -46,8 +47,24 @@ QString Quoted(QString text) {
 
 } // namespace
 
-QByteArray TableCsv(const QAbstractItemModel& model) {
+QByteArray CsvHead(const QList<QStringList>& stated) {
     QString text = QStringLiteral("\uFEFF");
+    for (const QStringList& line : stated) {
+        // The "#" first, never a quote: a label that would need quoting has
+        // its commas and quotes made full-width.
+        QString label = line.value(0);
+        label.replace(u',', u'，').replace(u'"', u'”').replace(u'\n', u' ').replace(u'\r', u' ');
+        text += QStringLiteral("# ") + label;
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            text += u',' + Quoted(line[i]);
+        }
+        text += QStringLiteral("\r\n");
+    }
+    return text.toUtf8();
+}
+
+QByteArray TableCsv(const QAbstractItemModel& model, const QByteArray& head) {
+    QString text;
     for (int row = -1; row < model.rowCount(); ++row) {
         for (int column = 0; column < model.columnCount(); ++column) {
             text +=
@@ -55,7 +72,7 @@ QByteArray TableCsv(const QAbstractItemModel& model) {
         }
         text += QStringLiteral("\r\n");
     }
-    return text.toUtf8();
+    return head + text.toUtf8();
 }
 
 QString TableText(const QAbstractItemModel& model, const QList<int>& rows,

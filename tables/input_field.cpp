@@ -6,12 +6,38 @@
 #include <QVBoxLayout>
 
 namespace tables {
+namespace {
+
+// A wrapping label that asks for the height of its lines at the width it has.
+// QFormLayout's own height for width leaves a row out when another is hidden,
+// and the last rows were then cut off.
+class ErrorLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    bool hasHeightForWidth() const override { return false; }
+    QSize sizeHint() const override {
+        return {QLabel::minimumSizeHint().width(),
+                width() > 0 ? heightForWidth(width()) : QLabel::sizeHint().height()};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        if (heightForWidth(width()) != height()) {
+            updateGeometry();
+        }
+    }
+};
+
+} // namespace
 
 InputField::InputField(QFormLayout* form, const char* name, const QString& label,
                        const QString& text, const Range& range)
     : edit_(new QLineEdit(text, this))
     , label_(new QLabel(this))
-    , error_(new QLabel(this))
+    , error_(new ErrorLabel(this))
     , range_(range) {
     edit_->setObjectName(QLatin1String(name));
     edit_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -25,12 +51,16 @@ InputField::InputField(QFormLayout* form, const char* name, const QString& label
     error_->setPalette(red);
     error_->hide();
 
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(2);
-    column->addWidget(edit_);
-    column->addWidget(error_);
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(edit_);
     form->addRow(label_, this);
+    form->addRow(error_);
+}
+
+void InputField::setVisible(bool visible) {
+    QWidget::setVisible(visible);
+    error_->setVisible(visible && !error_->text().isEmpty());
 }
 
 void InputField::setLabel(const QString& label) {
@@ -55,7 +85,7 @@ std::optional<std::vector<double>> InputField::readList(int maxCount) {
 
 void InputField::mark(const QString& error) {
     error_->setText(error);
-    error_->setVisible(!error.isEmpty());
+    error_->setVisible(!error.isEmpty() && !isHidden());
     edit_->setToolTip(error);
     edit_->setAccessibleDescription(error);
     // An empty palette sets no colour: the box takes its parent's again.

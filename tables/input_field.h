@@ -1,5 +1,6 @@
 // A labelled input box that reads itself against its range and, when what is
-// typed will not do, says why beneath the box and in its accessible
+// typed will not do, says why beneath the box, across the form's width (a
+// line of its own, hidden with the box's row), and in its accessible
 // description, leaving the text as typed.
 #pragma once
 
@@ -28,6 +29,7 @@ public:
     QLineEdit* edit() const { return edit_; }
     QLabel* label() const { return label_; }
     void setLabel(const QString& label);
+    const Range& range() const { return range_; }
     void setRange(const Range& range) { range_ = range; }
 
     // The value, or nothing with the field marked.
@@ -37,6 +39,9 @@ public:
     // Marks the field with `error`, or clears the mark when it is empty.
     void mark(const QString& error);
     QString error() const;
+
+    // Shows or hides the error's line with the box (QFormLayout::setRowVisible).
+    void setVisible(bool visible) override;
 
 private:
     QLineEdit* edit_;

@@ -1,5 +1,7 @@
 #include "tables/inputs.h"
 
+#include "tables/number_format.h"
+
 #include "teletraffic/number_text.h"
 
 #include <QRegularExpression>
@@ -7,14 +9,6 @@
 #include <cmath>
 
 namespace tables {
-
-QString Show(double value) {
-    // Whole values as digits (1000000000, not 1e+09) while a double holds them.
-    if (std::floor(value) == value && std::fabs(value) <= 9007199254740992.0) {
-        return QString::number(value, 'f', 0);
-    }
-    return QString::fromStdString(number_text::Show(value));
-}
 
 bool Range::contains(double value) const {
     const bool aboveMin = minOpen ? value > min : value >= min;
@@ -24,7 +18,7 @@ bool Range::contains(double value) const {
 
 QString RangeText(const Range& range) {
     return QStringLiteral("%1 %2 %3 %4%5")
-        .arg(Show(range.min), range.minOpen ? u"より大きく" : u"以上", Show(range.max),
+        .arg(Exact(range.min), range.minOpen ? u"より大きく" : u"以上", Exact(range.max),
              range.maxOpen ? u"未満" : u"以下", range.whole ? u"の整数" : u"");
 }
 
@@ -48,6 +42,15 @@ Reading Read(QStringView text, const Range& range) {
         return {
             std::nullopt,
             Problem(QStringLiteral("小数点には「.」を使ってください（「,」は区切りです）"), range)};
+    case number_text::Problem::DigitGroups: {
+        // Said as the number it is without them: never a hint toward 1.25.
+        QString plain = text.toString();
+        plain.remove(u',').remove(u'，');
+        return {std::nullopt,
+                Problem(QStringLiteral("桁区切りの「,」は使えません。%1 のように入力してください")
+                            .arg(plain.trimmed()),
+                        range)};
+    }
     case number_text::Problem::OutOfRange:
         return {std::nullopt, Problem(QStringLiteral("範囲外です"), range)};
     default:
@@ -59,9 +62,13 @@ Reading Read(QStringView text, const Range& range) {
     return {reading.value, {}};
 }
 
-ListReading ReadList(QStringView text, const Range& range, int maxCount) {
+QStringList ListItems(QStringView text) {
     static const QRegularExpression separators(QStringLiteral("[,，、\\s\\x{3000}]+"));
-    const QStringList items = text.toString().split(separators, Qt::SkipEmptyParts);
+    return text.toString().split(separators, Qt::SkipEmptyParts);
+}
+
+ListReading ReadList(QStringView text, const Range& range, int maxCount) {
+    const QStringList items = ListItems(text);
     if (items.isEmpty()) {
         return {{}, Problem(QStringLiteral("値を入れてください"), range)};
     }

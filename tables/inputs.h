@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -23,9 +24,6 @@ struct Range {
     bool contains(double value) const;
 };
 
-// A value as the window shows it: whole ones as digits, others shortest.
-QString Show(double value);
-
 // "0.0001 以上 1 未満", "1 以上 1000000000 以下の整数".
 QString RangeText(const Range& range);
 
@@ -35,13 +33,18 @@ struct Reading {
 };
 
 // Numbers in the grammar of the engine's front ends (number_text.h): signs,
-// exponents, full-width forms; a decimal comma is refused with a hint.
+// exponents, full-width forms; a decimal comma is refused with a hint, and
+// digits grouped by commas ("1,250") with the number written without them.
 Reading Read(QStringView text, const Range& range);
 
 struct ListReading {
     std::vector<double> values;
     QString error;
 };
+
+// The items of a list as typed: text between commas (ASCII, full-width or
+// the Japanese 、) or blanks.
+QStringList ListItems(QStringView text);
 
 // One or more numbers separated by commas (ASCII, full-width or the Japanese
 // 、) or blanks; at most `maxCount` of them.

@@ -2,7 +2,7 @@
 
 #include "tables/engine_error.h"
 #include "tables/inputs.h"
-#include "tables/three_way.h"
+#include "tables/number_format.h"
 #include "teletraffic/erlang_b.h"
 
 #include <algorithm>
@@ -21,14 +21,6 @@ const Range kGroupLines{0, teletraffic::kMaxLines, true};
 // Line counts shown on each side of each answer, and at most between them.
 constexpr double kRowsAround = 5;
 constexpr double kFillRows = 40;
-
-QString Number(double value) {
-    return QString::number(value, 'g', 6);
-}
-
-QString Count(double lines) {
-    return QString::number(lines, 'f', 0);
-}
 
 } // namespace
 
@@ -195,11 +187,11 @@ QVariant FirstChoiceModel::data(const QModelIndex& index, int role) const {
     const Overflow& o = sum ? *total_ : overflows_[row];
     switch (column) {
     case kMean:
-        return Number(o.mean);
+        return Significant(o.mean);
     case kVariance:
-        return Number(o.variance);
+        return Significant(o.variance);
     case kPeakedness:
-        return Number(o.peakedness);
+        return Significant(o.peakedness);
     default:
         return {};
     }
@@ -366,9 +358,9 @@ QVariant FinalGroupModel::data(const QModelIndex& index, int role) const {
     const double values[kColumns] = {row.lines, row.ert, row.hayward, row.meanOnly};
     const double value = values[index.column()];
     if (index.column() == kLines) {
-        return Count(value);
+        return Exact(value);
     }
-    return std::isnan(value) ? QString() : BlockingText(value); // empty in the copy and the CSV too
+    return std::isnan(value) ? QString() : Significant(value); // empty in the copy and the CSV too
 }
 
 QVariant FinalGroupModel::headerData(int section, Qt::Orientation orientation, int role) const {

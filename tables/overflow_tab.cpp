@@ -1,14 +1,14 @@
 #include "tables/overflow_tab.h"
 
-#include "tables/files.h"
-#include "tables/three_way.h"
+#include "tables/number_format.h"
 
+#include "teletraffic/number_text.h"
 #include "teletraffic/overflow.h"
 
-#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -19,10 +19,6 @@ namespace tables {
 namespace {
 
 const Range kTarget{teletraffic::kMinBlocking, 1, false, false, true};
-
-QString Number(double value) {
-    return QString::number(value, 'g', 6);
-}
 
 // Cells that will not read on a pale red ground, like a field marked bad;
 // the answers in bold.
@@ -60,7 +56,7 @@ QTableView* NewView(const char* name, const QString& accessibleName, QAbstractIt
 
 // "3 回線" or why the engine gave no count.
 QString LinesText(const Sizing& sizing) {
-    return sizing.lines ? QStringLiteral("%1 回線").arg(*sizing.lines, 0, 'f', 0)
+    return sizing.lines ? QStringLiteral("%1 回線").arg(Exact(*sizing.lines))
                         : QStringLiteral("答えなし（%1）").arg(sizing.error);
 }
 
@@ -69,12 +65,12 @@ QString Explain(const FinalGroup& g) {
     QString text =
         QStringLiteral("最終群に溢れる呼: 平均 %1 アーラン、分散 %2、ピーク度 %3\n"
                        "呼損率 %4 に必要な最終群の回線数: 等価ランダム法 %5、Hayward 法 %6")
-            .arg(Number(o.mean), Number(o.variance), Number(o.peakedness), BlockingText(g.target),
-                 LinesText(g.ert), LinesText(g.hayward));
+            .arg(Significant(o.mean), Significant(o.variance), Significant(o.peakedness),
+                 Exact(g.target), LinesText(g.ert), LinesText(g.hayward));
     if (g.meanOnly.lines && !std::isnan(g.meanOnlyBlocking)) {
         text += QStringLiteral("\n平均だけでアーランB式にかけると %1ですが、その回線数で溢れ呼が"
                                "受ける呼損率は %2（等価ランダム法）%3")
-                    .arg(LinesText(g.meanOnly), BlockingText(g.meanOnlyBlocking),
+                    .arg(LinesText(g.meanOnly), Significant(g.meanOnlyBlocking),
                          g.meanOnlyBlocking > g.target
                              ? QStringLiteral("で、目標を超えます。")
                              : QStringLiteral("で、この溢れ呼では目標内です。"));
@@ -135,6 +131,9 @@ OverflowTab::OverflowTab(Dialogs dialogs, QWidget* parent)
     connect(groups_, &QAbstractItemModel::dataChanged, this, &Tab::run);
     connect(groups_, &QAbstractItemModel::modelReset, this, &Tab::run);
     connect(groups_, &QAbstractItemModel::rowsInserted, this, &Tab::run);
+    connect(groups_, &QAbstractItemModel::dataChanged, this, &Tab::edited);
+    connect(groups_, &QAbstractItemModel::modelReset, this, &Tab::edited);
+    connect(groups_, &QAbstractItemModel::rowsInserted, this, &Tab::edited);
 }
 
 bool OverflowTab::compute() {
@@ -179,23 +178,38 @@ void OverflowTab::removeSelectedGroups() {
 }
 
 void OverflowTab::save() {
-    if (refuseStale()) {
-        return;
+    saveTable(*final_, QStringLiteral("overflow.csv"));
+}
+
+QList<QStringList> OverflowTab::statedInputs() const {
+    QList<QStringList> lines = Tab::statedInputs();
+    lines << QStringList{QStringLiteral("第一選択群"), QStringLiteral("呼量(アーラン)"),
+                         QStringLiteral("回線数")};
+    for (int row = 0; row < groups_->groupCount(); ++row) {
+        const GroupText& group = groups_->groups()[static_cast<std::size_t>(row)];
+        QStringList line{QString::number(row + 1)};
+        for (const QString& text : {group.traffic, group.lines}) {
+            const number_text::Reading reading = number_text::Read(text.toStdString());
+            line << (reading.ok() ? Exact(reading.value) : text);
+        }
+        lines << line;
     }
-    const QString path = askPath(QStringLiteral("overflow.csv"),
-                                 QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
-    if (path.isEmpty()) {
-        return;
+    return lines;
+}
+
+void OverflowTab::restoreMore(const QSettings& settings) {
+    const QVariant groups = settings.value(QStringLiteral("inputs/overflowGroups"));
+    if (groups.isValid()) {
+        groups_->setGroups(GroupsFromList(groups.toStringList()));
     }
-    if (const QString error = SaveFile(path, TableCsv(*final_)); !error.isEmpty()) {
-        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    emit savedTo(path);
-    emit said(QStringLiteral("%1 行を %2 に保存しました。")
-                  .arg(final_->rowCount())
-                  .arg(QDir::toNativeSeparators(path)));
+}
+
+void OverflowTab::rememberMore(QSettings& settings) const {
+    settings.setValue(QStringLiteral("inputs/overflowGroups"), GroupsToList(groups_->groups()));
+}
+
+QStringList OverflowTab::moreInputs() const {
+    return GroupsToList(groups_->groups());
 }
 
 } // namespace tables

@@ -29,6 +29,10 @@ public:
 
 protected:
     bool compute() override;
+    QList<QStringList> statedInputs() const override;
+    void restoreMore(const QSettings& settings) override;
+    void rememberMore(QSettings& settings) const override;
+    QStringList moreInputs() const override;
 
 private:
     InputField* target_;

@@ -5,9 +5,7 @@
 #include "teletraffic/staffing_factors.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <string>
 
 namespace tables {
 
@@ -24,20 +22,28 @@ enum Figure { kAgents, kServiceLevel, kWait, kWaitProbability, kAbandonment, kOc
 
 } // namespace
 
-double FromPercent(double percent) {
-    // The shortest digits of the percentage with the exponent moved by two,
-    // read back as one correctly rounded double.
-    char text[40];
-    const char* end =
-        std::to_chars(text, text + sizeof text, percent, std::chars_format::scientific).ptr;
-    const char* e = std::find(static_cast<const char*>(text), end, 'e');
-    int exponent = 0;
-    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
-    const std::string moved =
-        std::string(static_cast<const char*>(text), e) + 'e' + std::to_string(exponent - 2);
-    double fraction = percent / 100;
-    std::from_chars(moved.data(), moved.data() + moved.size(), fraction);
-    return fraction;
+WaitWords WaitWording(WaitBasis basis, bool patience) {
+    switch (basis) {
+    case WaitBasis::AllCallers:
+        if (!patience) {
+            return {QStringLiteral("平均応答時間 (秒)"),
+                    QStringLiteral("ASA (秒)"),
+                    QStringLiteral("平均応答時間"),
+                    QStringLiteral("平均応答時間目標 (秒)"),
+                    QStringLiteral("平均応答時間 (ASA)"),
+                    QStringLiteral("応答までの平均待ち時間（ASA）。アーランCでは誰も切らずに"
+                                   "待つので、すべての呼の平均です。")};
+        }
+        return {QStringLiteral("平均待ち時間・全呼 (秒)"),
+                QStringLiteral("待ち・全呼 (秒)"),
+                QStringLiteral("平均待ち時間（全呼）"),
+                QStringLiteral("平均待ち時間目標・全呼 (秒)"),
+                QStringLiteral("平均待ち時間（放棄呼を含む全呼）"),
+                QStringLiteral("放棄した呼も切るまでの待ち時間に数えた、すべての呼の平均待ち"
+                               "時間。ACD レポートの ASA（応答した呼だけの平均待ち時間）とは"
+                               "別の量です。")};
+    }
+    return {};
 }
 
 StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
@@ -74,6 +80,9 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
     const double A = result.traffic;
     if (inputs.calls == 0) {
         result.answer = {0, false, 1, 0, 0, 0, 0};
+        if (withRows) {
+            result.rows = {result.answer}; // the one row there is, as the day shows it
+        }
         return result;
     }
     const double aht = inputs.ahtSeconds;
@@ -112,6 +121,30 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows) {
         result.rows.push_back(n == result.agents ? result.answer : Figures(inputs, n));
     }
     return result;
+}
+
+QString FigureText(const StaffingInputs& in, Shown what, double value) {
+    const bool byWait = in.target == StaffingTarget::AverageWait;
+    std::optional<double> target;
+    switch (what) {
+    case Shown::ServiceLevel:
+        target = byWait ? std::nullopt : std::optional(ToPercent(in.serviceLevel));
+        break;
+    case Shown::Wait:
+        target = byWait ? std::optional(in.averageWaitSeconds) : std::nullopt;
+        break;
+    case Shown::Occupancy:
+        target = in.maxOccupancy < 1 ? std::optional(ToPercent(in.maxOccupancy)) : std::nullopt;
+        break;
+    case Shown::Share:
+        break;
+    }
+    const double shown = what == Shown::Wait ? value : value * 100;
+    return Decimals(shown, target ? DecimalsApart(shown, *target, 1) : 1);
+}
+
+QString TrafficText(double erlangs) {
+    return erlangs > 0 && erlangs < 0.005 ? Significant(erlangs, 3) : Decimals(erlangs, 2);
 }
 
 QString UnboundedQueueText() {
@@ -156,34 +189,45 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
     if (row.unbounded && figure != kAgents) {
         return figure == kServiceLevel ? UnboundedQueueText() : QString();
     }
-    const auto percent = [](double share) { return QString::number(share * 100, 'f', 1); };
+    // No calls, no agents: nothing to measure them by.
+    if (row.agents == 0 && figure != kAgents) {
+        return QString();
+    }
+    const StaffingInputs& in = staffing_.inputs;
     switch (figure) {
     case kAgents:
         return QString::number(row.agents);
     case kServiceLevel:
-        return percent(row.serviceLevel);
+        return FigureText(in, Shown::ServiceLevel, row.serviceLevel);
     case kWait:
-        return QString::number(row.averageWait, 'f', 1);
+        return FigureText(in, Shown::Wait, row.averageWait);
     case kWaitProbability:
-        return percent(row.waitProbability);
+        return FigureText(in, Shown::Share, row.waitProbability);
     case kAbandonment:
-        return percent(row.abandonment);
+        return FigureText(in, Shown::Share, row.abandonment);
     case kOccupancy:
-        return percent(row.occupancy);
+        return FigureText(in, Shown::Occupancy, row.occupancy);
     default:
         return {};
     }
 }
 
 QVariant StaffingModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    static const QString headings[kFigures] = {
-        QStringLiteral("エージェント数"),    QStringLiteral("サービスレベル (%)"),
-        QStringLiteral("平均応答時間 (秒)"), QStringLiteral("待ち確率 (%)"),
-        QStringLiteral("放棄率 (%)"),        QStringLiteral("稼働率 (%)")};
-    return headings[figure(section)];
+    const WaitWords wait =
+        WaitWording(staffing_.inputs.waitBasis, staffing_.inputs.patienceSeconds.has_value());
+    if (role == Qt::ToolTipRole) {
+        return figure(section) == kWait ? wait.explanation : QVariant();
+    }
+    static const QString headings[kFigures] = {QStringLiteral("エージェント数"),
+                                               QStringLiteral("サービスレベル (%)"),
+                                               {},
+                                               QStringLiteral("待ち確率 (%)"),
+                                               QStringLiteral("放棄率 (%)"),
+                                               QStringLiteral("稼働率 (%)")};
+    return figure(section) == kWait ? wait.heading : headings[figure(section)];
 }
 
 } // namespace tables

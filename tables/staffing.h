@@ -8,9 +8,12 @@
 // The table around the answer shows what one agent more or less changes.
 #pragma once
 
+#include "tables/number_format.h" // FromPercent
+
 #include "teletraffic/staffing_factors.h"
 
 #include <QAbstractTableModel>
+#include <QString>
 
 #include <optional>
 #include <vector>
@@ -18,6 +21,12 @@
 namespace tables {
 
 enum class StaffingTarget { ServiceLevel, AverageWait };
+
+// What an average wait averages. The engine's figure today: the wait of every
+// caller, those who hang up counted until they do; with no hang-ups it is
+// the mean wait of answered calls, an ACD report's ASA. The answered calls'
+// own mean wait under abandonment is to come as a second basis.
+enum class WaitBasis { AllCallers };
 
 struct StaffingInputs {
     double calls = 100;          // calls offered in one interval
@@ -29,17 +38,24 @@ struct StaffingInputs {
     double targetSeconds = 20;      // answered within this time ...
     double serviceLevel = 0.8;      // ... this share of calls, 0 up to 1 exclusive
     double averageWaitSeconds = 20; // or an average wait of at most this, above 0
-    double shrinkage = 0;           // share of paid time off the phones, 0 up to 1 exclusive
-    double maxOccupancy = 1;        // cap on the agents' occupancy, above 0 up to 1
+    WaitBasis waitBasis = WaitBasis::AllCallers;
+    double shrinkage = 0;    // share of paid time off the phones, 0 up to 1 exclusive
+    double maxOccupancy = 1; // cap on the agents' occupancy, above 0 up to 1
 
     double traffic() const { return calls * ahtSeconds / (intervalMinutes * 60); }
 };
 
-// A percentage as typed, as the fraction whose shortest decimal is the
-// percentage's moved two places: 14.3 gives 0.143, where 14.3 / 100 gives
-// 0.14300000000000002 and the staffing factors, decided on the decimal,
-// would count one agent more.
-double FromPercent(double percent);
+// The words for the average wait and its target, as `basis` and the model
+// (callers hanging up, or not) make it: one name wherever it is shown.
+struct WaitWords {
+    QString heading;     // the staffing table's column
+    QString brief;       // the day's narrow column
+    QString name;        // in a sentence: "平均応答時間"
+    QString target;      // the target field's label
+    QString choice;      // the target kind's item
+    QString explanation; // what it averages, for tips and help
+};
+WaitWords WaitWording(WaitBasis basis, bool patience);
 
 // One line of the table. By Erlang C, with traffic at or above the agents the
 // queue grows without end and the figures have no value.
@@ -47,7 +63,7 @@ struct StaffingRow {
     qint64 agents;
     bool unbounded;
     double serviceLevel;
-    double averageWait; // seconds, over all callers (those who hang up until they do)
+    double averageWait; // seconds, as the inputs' WaitBasis averages it
     double waitProbability;
     double abandonment; // share of callers who hang up; 0 by Erlang C
     double occupancy;   // carried traffic per agent
@@ -94,6 +110,17 @@ private:
 
     Staffing staffing_;
 };
+
+// A figure as the tab shows it, in its tables, their copies and files:
+// percentages and seconds to one decimal, or as many more as tell it from
+// its target (the service level, the average wait, the occupancy cap), so
+// that a row that misses the target never shows as the target.
+enum class Shown { ServiceLevel, Wait, Occupancy, Share };
+QString FigureText(const StaffingInputs& inputs, Shown what, double value);
+
+// Traffic as the tab shows it everywhere, heading and tables alike: two
+// decimals, or three significant digits where two decimals would show 0.
+QString TrafficText(double erlangs);
 
 // Shown in place of the figures where traffic is at or above the agents.
 QString UnboundedQueueText();

@@ -1,10 +1,13 @@
 #include "tables/staffing_tab.h"
 
 #include "tables/files.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/staffing_factors.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
@@ -20,17 +23,21 @@
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QtCharts/QAreaSeries>
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace tables {
 namespace {
@@ -40,10 +47,6 @@ const Range kPercentBelow100{0, 100, false, false, true};
 
 QString Number(double value) {
     return QString::number(value, 'g', 10);
-}
-
-QString Percent(double share) {
-    return QString::number(share * 100, 'f', 1);
 }
 
 QTableView* TableView(const char* name, const QString& accessibleName, QAbstractItemModel* model,
@@ -189,21 +192,30 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     targetKind_->setAccessibleName(QStringLiteral("目標の種類"));
     targetKind_->addItems({QStringLiteral("サービスレベル"), QStringLiteral("平均応答時間 (ASA)")});
     // Above the fields it chooses between.
-    form_->insertRow(4, QStringLiteral("目標の種類"), targetKind_);
+    int targetRow = 0;
+    form_->getWidgetPosition(targetTime_, &targetRow, nullptr);
+    form_->insertRow(targetRow, QStringLiteral("目標の種類"), targetKind_);
     connect(targetKind_, &QComboBox::currentIndexChanged, this, [this] {
         showTarget();
         run();
     });
+    // The wait's words follow the model: with hang-ups it is no longer the ASA.
+    connect(patience_->edit(), &QLineEdit::textChanged, this, &StaffingTab::showTarget);
     showTarget();
     connect(addButton("staffCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
             &Tab::run);
-    connect(addButton("staffExport", QStringLiteral("CSV に保存")), &QPushButton::clicked, this,
-            &StaffingTab::save);
+    // Saves the view shown: a table as CSV, a chart as a picture.
+    QPushButton* saveButton = addButton("staffExport", QStringLiteral("CSV に保存"));
+    connect(saveButton, &QPushButton::clicked, this, &StaffingTab::save);
     // The field marks take the boxes' tips, so the help stands beneath them.
     auto* help = new QLabel(
-        QStringLiteral("平均放棄時間: 待っている呼が切るまでの平均。空欄なら誰も切らずに"
-                       "待ちます（アーランC）。\nシュリンケージ: 休憩や研修で電話に出ない時間の"
-                       "割合。\nシュリンケージと最大稼働率は入力した10進の値どおりに計算します"
+        QStringLiteral("平均放棄時間: 呼が切らずに待てる時間の平均。ACD レポートの「放棄呼の"
+                       "平均待ち時間」ではありません（それは待ちきれずに切った呼だけの平均で、"
+                       "短めに出ます）。空欄なら誰も切らずに待ちます（アーランC）。\n"
+                       "平均待ち時間（全呼）: 放棄した呼も切るまでの待ちに数えた平均。応答した"
+                       "呼だけの平均（ACD の ASA）とは別の量です。\n"
+                       "シュリンケージ: 休憩や研修で電話に出ない時間の割合。\n"
+                       "シュリンケージと最大稼働率は入力した10進の値どおりに計算します"
                        "（84 人に 20 % なら 105 人、7 アーランに 70 % なら 10 人）。"),
         this);
     help->setObjectName(QStringLiteral("staffHelp"));
@@ -235,6 +247,10 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     views_->addTab(view_, QStringLiteral("表"));
     views_->addTab(chart_, QStringLiteral("グラフ"));
     views_->addTab(dayPage(), QStringLiteral("1日の要員計画"));
+    connect(views_, &QTabWidget::currentChanged, saveButton, [saveButton](int view) {
+        saveButton->setText(view == 1 ? QStringLiteral("グラフを保存")
+                                      : QStringLiteral("CSV に保存"));
+    });
     right_->addWidget(answer_);
     right_->addWidget(detail_);
     right_->addWidget(views_, 1);
@@ -248,11 +264,13 @@ QWidget* StaffingTab::dayPage() {
     volumes_->setPlaceholderText(QStringLiteral(
         "区間と呼数を表計算ソフトから貼り付けてください。\n例:\n09:00,120\n09:30,150"));
     volumes_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    volumes_->setFixedWidth(140);
+    // Tab goes on to the buttons, as in a field; a pasted tab stays a tab.
+    volumes_->setTabChangesFocus(true);
+    volumes_->setFixedWidth(128);
     volumesError_ = new QLabel(page);
     volumesError_->setObjectName(QStringLiteral("volumesError"));
     volumesError_->setWordWrap(true);
-    volumesError_->setFixedWidth(140);
+    volumesError_->setFixedWidth(128);
     QPalette red = volumesError_->palette();
     red.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
     volumesError_->setPalette(red);
@@ -264,16 +282,26 @@ QWidget* StaffingTab::dayPage() {
     QPushButton* dayCompute = Button("dayCompute", QStringLiteral("1日を計算"), page);
     connect(dayCompute, &QPushButton::clicked, this, &Tab::run);
     QPushButton* copyButton = Button("copyDay", QStringLiteral("コピー"), page);
-    // As Ctrl+C in the table: the selection, or all of it.
-    connect(copyButton, &QPushButton::clicked, this,
-            [this] { dayView_->actions().value(0)->trigger(); });
+    // The button beside the volumes copies the day they make, whatever cell
+    // was clicked last; Ctrl+C in the table copies what is selected there.
+    copyButton->setToolTip(QStringLiteral("1日の表をすべてコピーします（選んだ範囲だけなら、"
+                                          "表で Ctrl+C）"));
+    connect(copyButton, &QPushButton::clicked, this, &StaffingTab::copyDay);
     exportDay_ = Button("exportDay", QStringLiteral("CSV に保存"), page);
-    connect(exportDay_, &QPushButton::clicked, this, &StaffingTab::save);
+    connect(exportDay_, &QPushButton::clicked, this, &StaffingTab::saveDay);
+    QPushButton* dayPicture = Button("saveDayChart", QStringLiteral("グラフを保存"), page);
+    connect(dayPicture, &QPushButton::clicked, this,
+            [this] { saveChart(dayChart_, QStringLiteral("staffing-day.png")); });
 
     daySummary_ = new QLabel(page);
     daySummary_->setObjectName(QStringLiteral("daySummary"));
     daySummary_->setWordWrap(true);
     daySummary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    dayWarnings_ = new QLabel(page);
+    dayWarnings_->setObjectName(QStringLiteral("dayWarnings"));
+    dayWarnings_->setWordWrap(true);
+    dayWarnings_->setPalette(red);
+    dayWarnings_->hide();
     dayView_ = TableView("day", QStringLiteral("区間ごとの要員"), dayModel_, page);
     dayView_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     dayView_->horizontalHeader()->setStretchLastSection(true);
@@ -296,18 +324,22 @@ QWidget* StaffingTab::dayPage() {
     split->setStretchFactor(1, 1);
     dayChart_->setMinimumHeight(240);
 
-    auto* left = new QVBoxLayout;
+    auto* inputs = new QWidget(page);
+    auto* left = new QVBoxLayout(inputs);
+    left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(heading);
     left->addWidget(volumes_, 1);
     left->addWidget(volumesError_);
-    for (QPushButton* button : {import, dayCompute, copyButton, exportDay_}) {
+    for (QPushButton* button : {import, dayCompute, copyButton, exportDay_, dayPicture}) {
         left->addWidget(button);
     }
     auto* right = new QVBoxLayout;
     right->addWidget(daySummary_);
+    right->addWidget(dayWarnings_);
     right->addWidget(split, 1);
     auto* body = new QHBoxLayout(page);
-    body->addLayout(left, 0);
+    body->addWidget(inputs, 0);
+    keepClear(inputs);
     body->addLayout(right, 1);
     return page;
 }
@@ -316,6 +348,12 @@ void StaffingTab::showTarget() {
     const bool byWait = targetKind_->currentIndex() == 1;
     form_->setRowVisible(serviceLevel_, !byWait);
     form_->setRowVisible(averageWait_, byWait);
+    const WaitWords words =
+        WaitWording(WaitBasis::AllCallers, !patience_->edit()->text().trimmed().isEmpty());
+    averageWait_->setLabel(words.target);
+    // On the label: the box's tip is its error's.
+    averageWait_->label()->setToolTip(words.explanation);
+    targetKind_->setItemText(1, words.choice);
 }
 
 std::optional<StaffingInputs> StaffingTab::read() {
@@ -374,22 +412,33 @@ bool StaffingTab::compute() {
 
 void StaffingTab::showAnswer(const Staffing& s) {
     answer_->setText(QStringLiteral("呼量 %1 アーラン　必要エージェント数 %2　スケジュール人数 %3")
-                         .arg(Number(s.traffic))
+                         .arg(TrafficText(s.traffic))
                          .arg(s.agents)
                          .arg(s.scheduled));
     QStringList detail;
     if (s.agents > 0) {
-        detail << QStringLiteral("サービスレベル %1 %").arg(Percent(s.answer.serviceLevel));
+        detail << QStringLiteral("サービスレベル %1 %")
+                      .arg(FigureText(s.inputs, Shown::ServiceLevel, s.answer.serviceLevel));
         if (s.inputs.patienceSeconds) {
-            detail << QStringLiteral("放棄率 %1 %").arg(Percent(s.answer.abandonment));
+            detail << QStringLiteral("放棄率 %1 %")
+                          .arg(FigureText(s.inputs, Shown::Share, s.answer.abandonment));
         }
-        detail << QStringLiteral("稼働率 %1 %").arg(Percent(s.answer.occupancy))
-               << QStringLiteral("平均応答時間 %1 秒").arg(s.answer.averageWait, 0, 'f', 1);
+        detail
+            << QStringLiteral("稼働率 %1 %")
+                   .arg(FigureText(s.inputs, Shown::Occupancy, s.answer.occupancy))
+            << QStringLiteral("%1 %2 秒")
+                   .arg(WaitWording(s.inputs.waitBasis, s.inputs.patienceSeconds.has_value()).name)
+                   .arg(FigureText(s.inputs, Shown::Wait, s.answer.averageWait));
     }
     if (s.decidedBy == teletraffic::Decided::Occupancy) {
         detail << QStringLiteral("（最大稼働率で決まりました）");
     }
     detail_->setText(detail.join(QStringLiteral("　")));
+    // The columns share the width, but the service level's and the wait's
+    // headings are whole (the wait's names what it averages).
+    for (int column : {1, 2}) {
+        view_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     view_->clearSpans();
     for (int row = 0; row < model_->rowCount(); ++row) {
         if (s.rows[static_cast<std::size_t>(row)].unbounded) {
@@ -468,61 +517,49 @@ void StaffingTab::hover(QPointF at) {
     if (row == s.rows.end() || row->unbounded) {
         return;
     }
-    QString text =
-        QStringLiteral("%1 人: サービスレベル %2 %").arg(n).arg(Percent(row->serviceLevel));
+    QString text = QStringLiteral("%1 人: サービスレベル %2 %")
+                       .arg(n)
+                       .arg(FigureText(s.inputs, Shown::ServiceLevel, row->serviceLevel));
     if (s.inputs.patienceSeconds) {
-        text += QStringLiteral("、放棄率 %1 %").arg(Percent(row->abandonment));
+        text += QStringLiteral("、放棄率 %1 %")
+                    .arg(FigureText(s.inputs, Shown::Share, row->abandonment));
     }
-    text += QStringLiteral("、平均応答時間 %1 秒").arg(row->averageWait, 0, 'f', 1);
+    text += QStringLiteral("、%1 %2 秒")
+                .arg(WaitWording(s.inputs.waitBasis, s.inputs.patienceSeconds.has_value()).name)
+                .arg(FigureText(s.inputs, Shown::Wait, row->averageWait));
     QToolTip::showText(QCursor::pos(), text, chart_);
 }
 
 void StaffingTab::staffDay(const StaffingInputs& inputs) {
-    volumesError_->hide();
-    const std::vector<Volume> volumes = ReadVolumes(volumes_->toPlainText());
-    if (volumes.size() > static_cast<std::size_t>(kMaxIntervals)) {
-        volumesError_->setText(QStringLiteral("区間は %1 までです（%2 区間あります）")
-                                   .arg(kMaxIntervals)
-                                   .arg(volumes.size()));
-        volumesError_->show();
-        // No day from other volumes left standing beside the mark.
-        daySummary_->clear();
-        dayModel_->setDay({});
-        showDayChart(dayModel_->day());
-        return;
-    }
-    Day day = StaffDay(volumes, inputs);
-    QString summary;
-    if (day.rows.empty()) {
-        summary = QStringLiteral("区間ごとの呼数を左に貼り付けるか、CSV を読み込んでください。");
-    } else if (day.peak >= 0) {
-        const DayRow& peak = day.rows[static_cast<std::size_t>(day.peak)];
-        summary = QStringLiteral("%1 区間　ピーク %2（応対 %3 人、スケジュール %4 人）　"
-                                 "延べ %5 人時（電話応対 %6 人時）")
-                      .arg(day.rows.size())
-                      .arg(peak.label)
-                      .arg(peak.staffing.agents)
-                      .arg(peak.staffing.scheduled)
-                      .arg(day.agentHours, 0, 'f', 1)
-                      .arg(day.phoneHours, 0, 'f', 1);
-    }
-    if (day.failed > 0) {
-        summary += QStringLiteral("　計算できない区間 %1（赤字の行）").arg(day.failed);
-    }
-    daySummary_->setText(summary);
+    Day day = StaffDay(ReadVolumes(volumes_->toPlainText()), inputs);
+    volumesError_->setText(day.refused);
+    volumesError_->setVisible(!day.refused.isEmpty());
+    daySummary_->setText(DaySummary(day));
+    const QStringList warnings = DayWarnings(day);
+    dayWarnings_->setText(warnings.join(u'\n'));
+    dayWarnings_->setVisible(!warnings.isEmpty());
     dayModel_->setDay(std::move(day));
+    const Day& shown = dayModel_->day();
     dayView_->clearSpans();
     for (int row = 0; row < dayModel_->rowCount(); ++row) {
-        if (!dayModel_->day().rows[static_cast<std::size_t>(row)].error.isEmpty()) {
+        if (!shown.rows[static_cast<std::size_t>(row)].error.isEmpty()) {
             const int from = dayModel_->errorColumn();
             dayView_->setSpan(row, from, 1, dayModel_->columnCount() - from);
         }
     }
-    if (dayModel_->day().peak >= 0) {
-        dayView_->scrollTo(dayModel_->index(dayModel_->day().peak, 0),
-                           QAbstractItemView::PositionAtCenter);
+    // A row that failed first: it is what needs the planner. Once the page
+    // is laid out with the summary's new lines, or the view's centre is not
+    // yet where it will be.
+    const int first = shown.firstFailed >= 0 ? shown.firstFailed : shown.peak;
+    if (first >= 0) {
+        QTimer::singleShot(0, dayView_, [this, first] {
+            if (first < dayModel_->rowCount()) {
+                dayView_->doItemsLayout(); // the scroll range for the new rows
+                dayView_->scrollTo(dayModel_->index(first, 0), QAbstractItemView::PositionAtCenter);
+            }
+        });
     }
-    showDayChart(dayModel_->day());
+    showDayChart(shown);
 }
 
 void StaffingTab::showDayChart(const Day& day) {
@@ -531,9 +568,6 @@ void StaffingTab::showDayChart(const Day& day) {
     if (day.peak < 0) {
         return;
     }
-    auto* calls = Line(QStringLiteral("呼数"), QColor(0x99, 0x99, 0x99));
-    auto* onPhones = Line(QStringLiteral("応対エージェント数"), QColor(0x1f, 0x5f, 0xa8));
-    auto* scheduled = Line(QStringLiteral("スケジュール人数"), QColor(0xe0, 0x7b, 0x00));
     double mostCalls = 1;
     const auto last = static_cast<double>(day.rows.size() - 1);
     auto* x = new QCategoryAxis;
@@ -542,18 +576,12 @@ void StaffingTab::showDayChart(const Day& day) {
     x->setTitleText(QStringLiteral("区間"));
     const auto every = std::max<std::size_t>(1, day.rows.size() / 8);
     for (std::size_t i = 0; i < day.rows.size(); ++i) {
-        const DayRow& row = day.rows[i];
-        const auto at = static_cast<double>(i);
         if (i % every == 0) {
-            x->append(row.label, at);
+            x->append(day.rows[i].label, static_cast<double>(i));
         }
-        if (!row.error.isEmpty()) {
-            continue;
+        if (day.rows[i].error.isEmpty()) {
+            mostCalls = std::max(mostCalls, day.rows[i].staffing.inputs.calls);
         }
-        calls->append(at, row.staffing.inputs.calls);
-        onPhones->append(at, static_cast<double>(row.staffing.agents));
-        scheduled->append(at, static_cast<double>(row.staffing.scheduled));
-        mostCalls = std::max(mostCalls, row.staffing.inputs.calls);
     }
     const double peak =
         static_cast<double>(day.rows[static_cast<std::size_t>(day.peak)].staffing.scheduled);
@@ -562,19 +590,49 @@ void StaffingTab::showDayChart(const Day& day) {
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(agents, Qt::AlignLeft);
     chart->addAxis(callAxis, Qt::AlignRight);
-    // The calls as a shaded area behind the agents, whose lines follow them.
-    auto* callArea = new QAreaSeries(calls);
-    calls->setParent(callArea); // an area series does not own the line it fills below
-    callArea->setName(calls->name());
-    callArea->setPen(calls->pen());
-    callArea->setBrush(QColor(0xdd, 0xdd, 0xdd));
-    chart->addSeries(callArea);
-    callArea->attachAxis(x);
-    callArea->attachAxis(callAxis);
-    for (QLineSeries* series : {onPhones, scheduled}) {
-        chart->addSeries(series);
-        series->attachAxis(x);
-        series->attachAxis(agents);
+    // A run of answered intervals at a time: a failed one is a gap, not a
+    // line drawn across it. Each name in the legend once.
+    const QColor callColour(0x99, 0x99, 0x99);
+    const QColor phoneColour(0x1f, 0x5f, 0xa8);
+    const QColor scheduleColour(0xe0, 0x7b, 0x00);
+    bool named = false;
+    for (std::size_t i = 0; i < day.rows.size();) {
+        if (!day.rows[i].error.isEmpty()) {
+            ++i;
+            continue;
+        }
+        auto* calls = Line(QStringLiteral("呼数"), callColour);
+        auto* onPhones = Line(QStringLiteral("応対エージェント数"), phoneColour);
+        auto* scheduled = Line(QStringLiteral("スケジュール人数"), scheduleColour);
+        for (; i < day.rows.size() && day.rows[i].error.isEmpty(); ++i) {
+            const Staffing& s = day.rows[i].staffing;
+            const auto at = static_cast<double>(i);
+            calls->append(at, s.inputs.calls);
+            onPhones->append(at, static_cast<double>(s.agents));
+            scheduled->append(at, static_cast<double>(s.scheduled));
+        }
+        // The calls as a shaded area behind the agents, whose lines follow them.
+        auto* callArea = new QAreaSeries(calls);
+        calls->setParent(callArea); // an area series does not own the line it fills below
+        callArea->setName(calls->name());
+        callArea->setPen(calls->pen());
+        callArea->setBrush(QColor(0xdd, 0xdd, 0xdd));
+        chart->addSeries(callArea);
+        callArea->attachAxis(x);
+        callArea->attachAxis(callAxis);
+        for (QLineSeries* series : {onPhones, scheduled}) {
+            series->setPointsVisible(series->count() == 1); // a lone interval as a dot
+            chart->addSeries(series);
+            series->attachAxis(x);
+            series->attachAxis(agents);
+        }
+        if (std::exchange(named, true)) {
+            for (QAbstractSeries* series :
+                 {static_cast<QAbstractSeries*>(callArea), static_cast<QAbstractSeries*>(onPhones),
+                  static_cast<QAbstractSeries*>(scheduled)}) {
+                chart->legend()->markers(series).value(0)->setVisible(false);
+            }
+        }
     }
 }
 
@@ -601,27 +659,57 @@ void StaffingTab::importVolumes() {
 }
 
 void StaffingTab::save() {
-    if (refuseStale()) {
+    switch (views_->currentIndex()) {
+    case 0:
+        saveTable(*model_, QStringLiteral("staffing.csv"));
+        break;
+    case 1:
+        saveChart(chart_, QStringLiteral("staffing.png"));
+        break;
+    default:
+        saveDay();
+        break;
+    }
+}
+
+void StaffingTab::saveDay() {
+    // Volumes edited since the day shown are staffed first.
+    if (!readyToExport(Export::Save)) {
         return;
     }
-    const bool day = views_->currentIndex() == 2;
-    const QString path =
-        askPath(day ? QStringLiteral("staffing-day.csv") : QStringLiteral("staffing.csv"),
-                QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
-    if (path.isEmpty()) {
+    const Day& day = dayModel_->day();
+    if (day.rows.empty()) {
+        dialogs_.warn(this, day.refused.isEmpty()
+                                ? QStringLiteral("保存する区間がありません。区間ごとの呼数を"
+                                                 "貼り付けるか、CSV を読み込んでください。")
+                                : day.refused);
         return;
     }
-    const QAbstractItemModel& model =
-        day ? static_cast<const QAbstractItemModel&>(*dayModel_) : *model_;
-    if (const QString error = SaveFile(path, TableCsv(model)); !error.isEmpty()) {
-        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                .arg(QDir::toNativeSeparators(path), error));
+    savingDay_ = true;
+    saveTable(*dayModel_, QStringLiteral("staffing-day.csv"));
+    savingDay_ = false;
+}
+
+QList<QStringList> StaffingTab::statedInputs() const {
+    QList<QStringList> lines = Tab::statedInputs();
+    const Day& day = dayModel_->day();
+    if (savingDay_ && day.intervalFromLabels) {
+        lines << QStringList{QStringLiteral("1日の区間の長さ (分)"),
+                             Exact(day.inputs.intervalMinutes), QStringLiteral("区間の時刻の間隔")};
+    }
+    return lines;
+}
+
+void StaffingTab::copyDay() {
+    if (!readyToExport(Export::Copy)) {
         return;
     }
-    emit savedTo(path);
-    emit said(QStringLiteral("%1 行を %2 に保存しました。")
-                  .arg(model.rowCount())
-                  .arg(QDir::toNativeSeparators(path)));
+    QList<int> rows(dayModel_->rowCount());
+    QList<int> columns(dayModel_->columnCount());
+    std::iota(rows.begin(), rows.end(), 0);
+    std::iota(columns.begin(), columns.end(), 0);
+    QApplication::clipboard()->setText(TableText(*dayModel_, rows, columns));
+    emit said(QStringLiteral("1日の %1 区間を見出しと一緒にコピーしました。").arg(rows.size()));
 }
 
 } // namespace tables

@@ -27,8 +27,14 @@ class StaffingTab : public Tab {
 
 public:
     StaffingTab(Dialogs dialogs, QWidget* parent);
-    // The view shown as CSV: the table around the answer, or the day.
+    // The view shown: the table around the answer or the day as CSV, the
+    // chart as a picture.
     void save() override;
+    // The day as CSV, staffed first if its volumes changed; refused when
+    // there is no interval to save.
+    void saveDay();
+    // The whole day, whatever is selected in it.
+    void copyDay();
 
     QTabWidget* views() const { return views_; }
     // Reads a CSV file of interval volumes into the volumes box, then computes.
@@ -36,6 +42,8 @@ public:
 
 protected:
     bool compute() override;
+    // With the day's interval where its labels set it.
+    QList<QStringList> statedInputs() const override;
 
 private:
     QWidget* dayPage();
@@ -67,10 +75,12 @@ private:
     QPlainTextEdit* volumes_;
     QLabel* volumesError_;
     QLabel* daySummary_;
+    QLabel* dayWarnings_;
     QTableView* dayView_;
     DayModel* dayModel_;
     QChartView* dayChart_;
     QPushButton* exportDay_;
+    bool savingDay_ = false;
 };
 
 } // namespace tables

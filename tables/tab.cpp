@@ -2,24 +2,39 @@
 
 #include "tables/engine_error.h"
 #include "tables/files.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/error.h"
+#include "teletraffic/number_text.h"
 
+#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontInfo>
 #include <QFormLayout>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSvgGenerator>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QtCharts/QChartView>
 
 #include <algorithm>
 
@@ -89,6 +104,75 @@ void JobBar::cancelAndWait() {
     }
 }
 
+namespace {
+
+// A pale wash over the results while they are stale. Drawn over them like
+// any widget, it leaves them legible and scrolling, and lets the mouse
+// through; an opacity effect on widgets with views inside composed stale
+// pixels and dark grounds.
+class Veil : public QWidget {
+public:
+    Veil(QWidget* over, QWidget* parent)
+        : QWidget(parent)
+        , over_(over) {
+        setObjectName(parent->objectName() + QStringLiteral("Veil"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        over->installEventFilter(this);
+        hide();
+    }
+
+    // An input among the results, left unwashed: it is not stale.
+    void keepClear(QWidget* input) { inputs_ << input; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Move) {
+            setGeometry(over_->geometry());
+        }
+        return false;
+    }
+    void paintEvent(QPaintEvent*) override {
+        QColor wash = palette().color(QPalette::Window);
+        wash.setAlphaF(0.55);
+        QRegion region(rect());
+        for (const QPointer<QWidget>& input : inputs_) {
+            if (input != nullptr && input->isVisible()) {
+                region -= QRect(input->mapTo(parentWidget(), QPoint(0, 0)) - pos(), input->size());
+            }
+        }
+        QPainter painter(this);
+        painter.setClipRegion(region);
+        painter.fillRect(rect(), wash);
+    }
+
+private:
+    QWidget* over_;
+    QList<QPointer<QWidget>> inputs_;
+};
+
+QString Key(const QObject* control) {
+    return QStringLiteral("inputs/") + control->objectName();
+}
+
+// Calls `visit` with each control a user sets: the named line edits, text
+// boxes, choice boxes and check or radio buttons under `root` (not Qt's own
+// parts, which it names "qt_...", nor a table cell's editor, which has no name).
+template <typename Visit> void ForEachInput(const QWidget* root, Visit visit) {
+    for (QWidget* widget : root->findChildren<QWidget*>()) {
+        const QString name = widget->objectName();
+        if (name.isEmpty() || name.startsWith(QStringLiteral("qt_"))) {
+            continue;
+        }
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QPlainTextEdit*>(widget) ||
+            qobject_cast<QComboBox*>(widget) || (button != nullptr && button->isCheckable())) {
+            visit(widget);
+        }
+    }
+}
+
+} // namespace
+
 Tab::Tab(const char* name, Dialogs dialogs, QWidget* parent)
     : QWidget(parent)
     , form_(new QFormLayout)
@@ -119,6 +203,7 @@ Tab::Tab(const char* name, Dialogs dialogs, QWidget* parent)
     auto* body = new QHBoxLayout(this);
     body->addWidget(sideBox, 0);
     body->addLayout(answer, 1);
+    veil_ = new Veil(results_, this);
 }
 
 void Tab::run() {
@@ -131,12 +216,17 @@ void Tab::run() {
         const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
         InputField* field = domain != nullptr ? fieldFor(domain->argument()) : nullptr;
         if (field != nullptr) {
-            field->mark(EngineErrorText(error));
+            field->mark(refusalText(error));
         } else {
-            emit said(EngineErrorText(error));
+            emit said(refusalText(error));
         }
     }
     setStale(!fresh);
+    computedFor_ = inputsText();
+}
+
+QString Tab::refusalText(const std::exception& error) const {
+    return EngineErrorText(error);
 }
 
 InputField* Tab::fieldFor(teletraffic::Argument argument) const {
@@ -148,26 +238,294 @@ InputField* Tab::fieldFor(teletraffic::Argument argument) const {
     return nullptr;
 }
 
+void Tab::keepClear(QWidget* input) {
+    static_cast<Veil*>(veil_)->keepClear(input);
+}
+
 void Tab::setStale(bool stale) {
     stale_ = stale;
     note_->setVisible(stale);
-    // Greyed, and still there to compare with.
-    if (stale && results_->graphicsEffect() == nullptr) {
-        auto* grey = new QGraphicsOpacityEffect(results_);
-        grey->setOpacity(0.35);
-        results_->setGraphicsEffect(grey);
-    } else if (!stale) {
-        results_->setGraphicsEffect(nullptr);
+    veil_->setGeometry(results_->geometry());
+    veil_->setVisible(stale);
+    veil_->raise();
+}
+
+void Tab::restore(const QSettings& settings) {
+    ForEachInput(this, [&](QWidget* widget) {
+        const QVariant value = settings.value(Key(widget));
+        if (!value.isValid()) {
+            return;
+        }
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            edit->setText(value.toString());
+            edit->setCursorPosition(0); // a long list shows its start
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+            text->setPlainText(value.toString());
+        } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
+            // An index out of range (an edited file) keeps what the tab had.
+            bool number = false;
+            const int index = value.toInt(&number);
+            if (number && index >= 0 && index < box->count()) {
+                box->setCurrentIndex(index);
+            }
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            button->setChecked(value.toBool());
+        }
+    });
+    restoreMore(settings);
+    ForEachInput(this, [this](QWidget* widget) {
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            connect(edit, &QLineEdit::textEdited, this, &Tab::edited);
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+            connect(text, &QPlainTextEdit::textChanged, this, &Tab::edited);
+        } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
+            connect(box, &QComboBox::currentIndexChanged, this, &Tab::edited);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            connect(button, &QAbstractButton::toggled, this, &Tab::edited);
+        }
+    });
+}
+
+void Tab::remember(QSettings& settings) const {
+    ForEachInput(this, [&](QWidget* widget) {
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            settings.setValue(Key(widget), edit->text());
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+            settings.setValue(Key(widget), text->toPlainText());
+        } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
+            settings.setValue(Key(widget), box->currentIndex());
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            settings.setValue(Key(widget), button->isChecked());
+        }
+    });
+    rememberMore(settings);
+}
+
+QString Tab::inputsText() const {
+    QString text;
+    ForEachInput(this, [&](QWidget* widget) {
+        text += widget->objectName() + u'=';
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            text += edit->text();
+        } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
+            text += box->toPlainText();
+        } else if (auto* choice = qobject_cast<QComboBox*>(widget)) {
+            text += QString::number(choice->currentIndex());
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            text += button->isChecked() ? u'1' : u'0';
+        }
+        text += u'\n';
+    });
+    return text + moreInputs().join(u'\n');
+}
+
+void Tab::commitEditor() {
+    for (QAbstractItemView* view : findChildren<QAbstractItemView*>()) {
+        const QModelIndex index = view->currentIndex();
+        // The editor of the cell being typed into (these views hold no
+        // other widgets in cells).
+        if (QWidget* editor = view->indexWidget(index); editor != nullptr) {
+            // As Enter in the cell does.
+            QAbstractItemDelegate* delegate = view->itemDelegateForIndex(index);
+            emit delegate->commitData(editor);
+            emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
     }
 }
 
-bool Tab::refuseStale() {
-    if (stale_) {
-        dialogs_.warn(this,
-                      QStringLiteral("入力に誤りがあるため、表示中の結果は今の入力と合いません。"
-                                     "誤りを直して計算してから保存してください。"));
+bool Tab::readyToExport(Export kind) {
+    recomputed_ = false;
+    commitEditor();
+    if (inputsText() != computedFor_) {
+        run();
+        recomputed_ = true;
+        if (kind == Export::Copy && !stale_ && !computing()) {
+            emit said(QStringLiteral("入力が変わっていたので計算し直しました。表示された結果を"
+                                     "確かめてから、もう一度コピーしてください。"));
+            return false;
+        }
     }
-    return stale_;
+    const bool save = kind == Export::Save;
+    QString why;
+    if (stale_) {
+        why = save ? QStringLiteral("入力に誤りがあるため、表示中の結果は今の入力と合いません。"
+                                    "誤りを直して計算してから保存してください。")
+                   : QStringLiteral("入力に誤りがあるため、表示中の結果はコピーしません。");
+    } else if (computing()) {
+        why = save
+                  ? QStringLiteral("計算の途中です。計算が終わってから、もう一度保存してください。")
+                  : QStringLiteral("計算の途中のため、コピーしません。");
+    }
+    if (why.isEmpty()) {
+        return true;
+    }
+    if (save) {
+        dialogs_.warn(this, why);
+    } else {
+        emit said(why);
+    }
+    return false;
+}
+
+QList<QStringList> Tab::statedInputs() const {
+    QList<QStringList> lines;
+    for (int row = 0; row < form_->rowCount(); ++row) {
+        if (!form_->isRowVisible(row)) {
+            continue;
+        }
+        const auto widget = [&](QFormLayout::ItemRole role) {
+            QLayoutItem* item = form_->itemAt(row, role);
+            return item != nullptr ? item->widget() : nullptr;
+        };
+        auto* label = qobject_cast<QLabel*>(widget(QFormLayout::LabelRole));
+        const QString name = label != nullptr ? label->text() : QString();
+        QWidget* field = widget(QFormLayout::FieldRole);
+        if (auto* input = qobject_cast<InputField*>(field)) {
+            QStringList line{input->label()->text()};
+            for (const QString& item : ListItems(input->edit()->text())) {
+                const number_text::Reading reading = number_text::Read(item.toStdString());
+                line << (reading.ok() ? Exact(reading.value) : item);
+            }
+            if (line.size() == 1) {
+                line << input->edit()->placeholderText(); // what a blank means
+            }
+            lines << line;
+        } else if (auto* box = qobject_cast<QComboBox*>(field)) {
+            lines << QStringList{name, box->currentText()};
+        } else if (auto* check = qobject_cast<QCheckBox*>(widget(QFormLayout::SpanningRole))) {
+            lines << QStringList{check->text(), check->isChecked() ? QStringLiteral("はい")
+                                                                   : QStringLiteral("いいえ")};
+        } else if (QLayoutItem* item = form_->itemAt(row, QFormLayout::FieldRole);
+                   item != nullptr && item->layout() != nullptr) {
+            // A choice among buttons: the one chosen.
+            for (int i = 0; i < item->layout()->count(); ++i) {
+                auto* button = qobject_cast<QAbstractButton*>(item->layout()->itemAt(i)->widget());
+                if (button != nullptr && button->isChecked()) {
+                    lines << QStringList{name, button->text()};
+                }
+            }
+        }
+    }
+    return lines;
+}
+
+QByteArray Tab::csvHead() const {
+    QList<QStringList> lines{
+        {QStringLiteral("Corvane Tables %1").arg(QCoreApplication::applicationVersion()).trimmed(),
+         windowTitle()}};
+    return CsvHead(lines + statedInputs());
+}
+
+void Tab::saveTable(const QAbstractItemModel& table, const QString& name) {
+    if (!readyToExport(Export::Save)) {
+        return;
+    }
+    const QString path =
+        askPath(name, QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const QString error = SaveFile(path, TableCsv(table, csvHead())); !error.isEmpty()) {
+        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
+                                .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    reportSaved(path, QStringLiteral("%1 行を %2 に保存しました。")
+                          .arg(table.rowCount())
+                          .arg(QDir::toNativeSeparators(path)));
+}
+
+namespace {
+
+// An SVG's text in the family it was drawn with, then the one asked for
+// (which may be a Windows name that no renderer elsewhere knows), then a
+// generic family: font-family="IPAPGothic, 'ＭＳ Ｐゴシック', sans-serif".
+QByteArray KnownFamilies(const QByteArray& svg) {
+    static const QRegularExpression family(QStringLiteral("font-family=\"([^\"]*)\""));
+    QString text = QString::fromUtf8(svg);
+    QString out;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch& match : family.globalMatch(text)) {
+        const QString asked = match.captured(1);
+        const QString drawn = QFontInfo(QFont(asked)).family();
+        QStringList families;
+        for (const QString& name : {drawn, asked}) {
+            if (!name.isEmpty() && !families.contains(u'\'' + name + u'\'')) {
+                families << u'\'' + name + u'\'';
+            }
+        }
+        families << QStringLiteral("sans-serif");
+        out += QStringView(text).mid(from, match.capturedStart() - from);
+        out += QStringLiteral("font-family=\"%1\"").arg(families.join(QStringLiteral(", ")));
+        from = match.capturedEnd();
+    }
+    out += QStringView(text).mid(from);
+    return out.toUtf8();
+}
+
+} // namespace
+
+void Tab::saveChart(QChartView* view, const QString& name) {
+    if (!readyToExport(Export::Save)) {
+        return;
+    }
+    const QString path = askPath(name,
+                                 QStringLiteral("PNG 画像 (*.png);;JPEG 画像 (*.jpg *.jpeg);;SVG "
+                                                "画像 (*.svg)"),
+                                 QStringLiteral("png"));
+    if (path.isEmpty()) {
+        return;
+    }
+    // The format is the name's: a picture is never saved under another's name.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool svg = suffix == QStringLiteral("svg");
+    const QByteArray format = suffix == QStringLiteral("png") ? "png"
+                              : suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg")
+                                  ? "jpeg"
+                                  : "";
+    if (!svg && (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))) {
+        dialogs_.warn(this, QStringLiteral("%1 には保存できません。名前の終わりを .png、.jpg か "
+                                           ".svg にしてください。")
+                                .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    // The whole view into the whole picture, whatever its pixel ratio.
+    const QRectF whole(QPointF(0, 0), QSizeF(view->size()));
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    if (svg) {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&bytes);
+        generator.setSize(view->size());
+        generator.setViewBox(view->rect());
+        generator.setTitle(QStringLiteral("Corvane Tables"));
+        QPainter painter(&generator);
+        view->render(&painter, whole);
+    } else {
+        // Twice the screen's pixels, so the picture stays sharp when printed.
+        QImage image(view->size() * 2, QImage::Format_RGB32);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        view->render(&painter, whole);
+        painter.end();
+        image.save(&bytes, format.constData());
+    }
+    const QByteArray data = svg ? KnownFamilies(bytes.data()) : bytes.data();
+    if (const QString error = SaveFile(path, data); !error.isEmpty()) {
+        dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
+                                .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    reportSaved(path,
+                QStringLiteral("グラフを %1 に保存しました。").arg(QDir::toNativeSeparators(path)));
+}
+
+void Tab::reportSaved(const QString& path, const QString& text) {
+    emit savedTo(path);
+    emit said(text + (recomputed_ ? QStringLiteral("（入力が変わっていたので、計算し直してから"
+                                                   "保存しました）")
+                                  : QString()));
 }
 
 QString Tab::askPath(const QString& name, const QString& filters, const QString& suffix) {
@@ -199,8 +557,7 @@ void AddCopy(QTableView* view, Tab* tab) {
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     QObject::connect(copy, &QAction::triggered, tab, [view, tab] {
-        if (tab->stale()) {
-            emit tab->said(QStringLiteral("入力に誤りがあるため、表示中の結果はコピーしません。"));
+        if (!tab->readyToExport(Export::Copy)) {
             return;
         }
         const QAbstractItemModel& model = *view->model();

@@ -1,6 +1,7 @@
 #include "tables/table_tab.h"
 
 #include "tables/csv_export.h"
+#include "tables/number_format.h"
 
 #include "teletraffic/domain.h"
 
@@ -33,7 +34,7 @@ const Range kTraffic{0, teletraffic::kMaxTraffic};
 const Range kTrafficStep{0, teletraffic::kMaxTraffic, false, true};
 const Range kTargets{teletraffic::kMinBlocking, 1, false, false, true};
 const Range kRecallPercent{0, 100, false, false, true};
-const Range kDigits{1, 17, true};
+const Range kDigitsRange{1, 17, true};
 
 } // namespace
 
@@ -45,7 +46,8 @@ TableTab::TableTab(Dialogs dialogs, QWidget* parent)
     , targets_(addField("targets", QStringLiteral("呼損率（列）"),
                         QStringLiteral("0.0001, 0.001, 0.005, 0.01, 0.02, 0.05, 0.1"), kTargets))
     , recall_(addField("recall", QStringLiteral("再呼率 (%)"), QStringLiteral("0"), kRecallPercent))
-    , digits_(addField("digits", QStringLiteral("有効数字（桁）"), QStringLiteral("6"), kDigits))
+    , digits_(
+          addField("digits", QStringLiteral("有効数字（桁）"), QStringLiteral("6"), kDigitsRange))
     , trafficRows_(new QCheckBox(QStringLiteral("行を呼量に（セルは必要回線数）"), this))
     , model_(new ErlangTableModel(this)) {
     targets_->edit()->setAlignment(Qt::AlignLeft | Qt::AlignVCenter); // a list reads from its start
@@ -118,7 +120,7 @@ bool TableTab::compute() {
     setup.last = *last;
     setup.step = *step;
     setup.targets = *targets;
-    setup.recall = *recall / 100;
+    setup.recall = FromPercent(*recall);
     setup.digits = static_cast<int>(*digits);
     if (setup.tooManyRows()) {
         step_->mark(QStringLiteral("行が %1 になります。%2 行までにしてください")
@@ -143,8 +145,7 @@ void TableTab::copySelection() {
     if (cells == 0) {
         return;
     }
-    if (stale()) {
-        emit said(QStringLiteral("入力に誤りがあるため、表示中の結果はコピーしません。"));
+    if (!readyToExport(Export::Copy)) {
         return;
     }
     if (cells > kMaxCopiedCells) {
@@ -160,7 +161,7 @@ void TableTab::copySelection() {
 }
 
 void TableTab::exportCsv() {
-    if (job_->busy() || refuseStale()) {
+    if (job_->busy() || !readyToExport(Export::Save)) {
         return;
     }
     const QString path = askPath(QStringLiteral("erlang-b.csv"),
@@ -169,34 +170,34 @@ void TableTab::exportCsv() {
         return;
     }
     const TableSetup setup = model_->setup();
+    const QByteArray head = csvHead();
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
-    auto future = QtConcurrent::run([setup, path](QPromise<ExportOutcome>& promise) {
+    auto future = QtConcurrent::run([setup, path, head](QPromise<ExportOutcome>& promise) {
         promise.setProgressRange(0, static_cast<int>(setup.rowCount()));
         const Monitor monitor{
             [&promise] { return promise.isCanceled(); },
             [&promise](qint64 rows) { promise.setProgressValue(static_cast<int>(rows)); }};
-        promise.addResult(ExportCsv(setup, path, monitor));
+        promise.addResult(ExportCsv(setup, path, monitor, head));
     });
     export_->setEnabled(false);
-    job_->run(
-        future, [this, path, timer, rows = setup.rowCount()](const QFuture<ExportOutcome>& done) {
-            export_->setEnabled(true);
-            if (done.isCanceled() || done.resultCount() == 0 ||
-                done.result().end == ExportEnd::Cancelled) {
-                emit said(QStringLiteral("保存を中止しました。%1 は元のままです。")
-                              .arg(QDir::toNativeSeparators(path)));
-            } else if (done.result().end == ExportEnd::Failed) {
-                dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
-                                        .arg(QDir::toNativeSeparators(path), done.result().error));
-            } else {
-                emit savedTo(path);
-                emit said(QStringLiteral("%1 行を %2 に保存しました（%3 秒）。")
-                              .arg(rows)
-                              .arg(QDir::toNativeSeparators(path))
-                              .arg(static_cast<double>(timer->elapsed()) / 1000, 0, 'f', 1));
-            }
-        });
+    job_->run(future, [this, path, timer,
+                       rows = setup.rowCount()](const QFuture<ExportOutcome>& done) {
+        export_->setEnabled(true);
+        if (done.isCanceled() || done.resultCount() == 0 ||
+            done.result().end == ExportEnd::Cancelled) {
+            emit said(QStringLiteral("保存を中止しました。%1 は元のままです。")
+                          .arg(QDir::toNativeSeparators(path)));
+        } else if (done.result().end == ExportEnd::Failed) {
+            dialogs_.warn(this, QStringLiteral("%1 に保存できませんでした。\n%2")
+                                    .arg(QDir::toNativeSeparators(path), done.result().error));
+        } else {
+            reportSaved(path, QStringLiteral("%1 行を %2 に保存しました（%3 秒）。")
+                                  .arg(rows)
+                                  .arg(QDir::toNativeSeparators(path))
+                                  .arg(Decimals(static_cast<double>(timer->elapsed()) / 1000, 1)));
+        }
+    });
 }
 
 } // namespace tables

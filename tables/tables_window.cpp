@@ -6,15 +6,12 @@
 #include "tables/table_tab.h"
 #include "tables/three_way_tab.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
-#include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QLabel>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -38,21 +35,21 @@ QIcon Icon() {
     return icon;
 }
 
-// The controls whose state is remembered: the named ones a user sets.
-template <typename Control> QList<Control*> Remembered(QWidget* window) {
-    QList<Control*> found;
-    for (Control* control : window->findChildren<Control*>()) {
-        if (!control->objectName().isEmpty() &&
-            !control->objectName().startsWith(QStringLiteral("qt_"))) {
-            found << control;
-        }
-    }
-    return found;
+template <typename T> Tab* Make(const Dialogs& dialogs, QWidget* parent) {
+    return new T(dialogs, parent);
 }
 
-QString Key(const QObject* control) {
-    return QStringLiteral("inputs/") + control->objectName();
-}
+// The tabs in their order.
+const struct {
+    Tab* (*make)(const Dialogs&, QWidget*);
+    const char16_t* title;
+} kTabs[] = {
+    {Make<TableTab>, u"表"},
+    {Make<ChartTab>, u"グラフ"},
+    {Make<ThreeWayTab>, u"三方向計算"},
+    {Make<StaffingTab>, u"コールセンター"},
+    {Make<OverflowTab>, u"迂回"},
+};
 
 } // namespace
 
@@ -61,7 +58,8 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
     , settings_(settings)
     , tabs_(new QTabWidget(this))
     , lock_(settings.fileName() + QStringLiteral(".open")) // QSettings locks ".lock" itself
-    , saveTimer_(new QTimer(this)) {
+    , saveTimer_(new QTimer(this))
+    , notice_(new QLabel(this)) {
     setObjectName(QStringLiteral("tablesWindow"));
     setWindowTitle(QStringLiteral("Corvane Tables"));
     setWindowIcon(Icon());
@@ -69,32 +67,33 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
     // up from its 9 points for tables read at length.
     setFont(Gothic(10));
 
-    table_ = new TableTab(dialogs, tabs_);
-    chart_ = new ChartTab(dialogs, tabs_);
-    threeWay_ = new ThreeWayTab(dialogs, tabs_);
-    staffing_ = new StaffingTab(dialogs, tabs_);
-    overflow_ = new OverflowTab(dialogs, tabs_);
     tabs_->setObjectName(QStringLiteral("tabs"));
-    tabs_->addTab(table_, QStringLiteral("表"));
-    tabs_->addTab(chart_, QStringLiteral("グラフ"));
-    tabs_->addTab(threeWay_, QStringLiteral("三方向計算"));
-    tabs_->addTab(staffing_, QStringLiteral("コールセンター"));
-    tabs_->addTab(overflow_, QStringLiteral("迂回"));
+    for (const auto& entry : kTabs) {
+        Tab* tab = entry.make(dialogs, tabs_);
+        const QString title = QString::fromUtf16(entry.title);
+        tab->setWindowTitle(title); // named in the files it saves
+        tabs_->addTab(tab, title);
+        all_ << tab;
+    }
     setCentralWidget(tabs_);
     statusBar()->setObjectName(QStringLiteral("status"));
-    const QList<Tab*> all{table_, chart_, threeWay_, staffing_, overflow_};
-    for (Tab* tab : all) {
+    // Said for as long as it holds, where the passing messages do not reach.
+    notice_->setObjectName(QStringLiteral("settingsNotice"));
+    // Half the bar at most, the passing messages keeping the rest.
+    notice_->setWordWrap(true);
+    notice_->setMinimumWidth(420);
+    notice_->setMaximumWidth(560);
+    statusBar()->addPermanentWidget(notice_);
+    for (Tab* tab : all_) {
         connect(tab, &Tab::said, statusBar(),
                 [this](const QString& text) { statusBar()->showMessage(text); });
-        connect(tab, &Tab::savedTo, this, [this, all](const QString& path) {
+        connect(tab, &Tab::savedTo, this, [this](const QString& path) {
             const QString folder = QFileInfo(path).absolutePath();
-            for (Tab* each : all) {
+            for (Tab* each : all_) {
                 each->setFolder(folder);
             }
-            if (remembers()) {
-                settings_.setValue(QStringLiteral("files/folder"), folder);
-                saveSoon();
-            }
+            settings_.setValue(QStringLiteral("files/folder"), folder);
+            saveSoon();
         });
     }
     auto* save = new QAction(this);
@@ -107,41 +106,73 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
     addActions({save, quit});
     resize(1040, 680);
 
-    // A lock whose program is gone is taken over; one held by a running
-    // program is never, however old.
-    lock_.setStaleLockTime(0);
-    lock_.tryLock(0);
-    restore();
-    for (Tab* tab : all) {
-        tab->setFolder(
-            settings_.value(QStringLiteral("files/folder"), QDir::homePath()).toString());
-        tab->run();
-    }
-    if (!remembers()) {
-        statusBar()->showMessage(
-            QStringLiteral("別の Corvane Tables が開いているため、この窓の入力は"
-                           "保存しません。"));
-    }
-
+    lock();
     // Saved a moment after each change, so that a crash or a power cut keeps them.
     saveTimer_->setSingleShot(true);
     saveTimer_->setInterval(500);
     connect(saveTimer_, &QTimer::timeout, this, &TablesWindow::save);
-    for (QLineEdit* edit : Remembered<QLineEdit>(this)) {
-        connect(edit, &QLineEdit::textEdited, this, &TablesWindow::saveSoon);
+    const QString folder =
+        settings_.value(QStringLiteral("files/folder"), QDir::homePath()).toString();
+    for (Tab* tab : all_) {
+        tab->restore(settings_);
+        connect(tab, &Tab::edited, this, &TablesWindow::saveSoon);
     }
-    for (QPlainTextEdit* edit : Remembered<QPlainTextEdit>(this)) {
-        connect(edit, &QPlainTextEdit::textChanged, this, &TablesWindow::saveSoon);
-    }
-    for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
-        connect(button, &QAbstractButton::toggled, this, &TablesWindow::saveSoon);
-    }
-    for (QComboBox* box : Remembered<QComboBox>(this)) {
-        connect(box, &QComboBox::currentIndexChanged, this, &TablesWindow::saveSoon);
+    // An index out of range (an edited file) keeps the first tab.
+    bool number = false;
+    const int index = settings_.value(QStringLiteral("window/tab")).toInt(&number);
+    tabs_->setCurrentIndex(number && index >= 0 && index < tabs_->count() ? index : 0);
+    restoreGeometry(settings_.value(QStringLiteral("window/geometry")).toByteArray());
+    for (Tab* tab : all_) {
+        tab->setFolder(folder);
+        tab->run();
     }
     connect(tabs_, &QTabWidget::currentChanged, this, &TablesWindow::saveSoon);
-    connect(overflow_->groups(), &QAbstractItemModel::dataChanged, this, &TablesWindow::saveSoon);
-    connect(overflow_->groups(), &QAbstractItemModel::modelReset, this, &TablesWindow::saveSoon);
+    showNotice();
+}
+
+// The settings' folder made if missing, then the lock: held by another window
+// (which then writes the settings), or not to be had because nothing can be
+// written there.
+void TablesWindow::lock() {
+    const QFileInfo file(settings_.fileName());
+    const QString folder = QDir::toNativeSeparators(file.absolutePath());
+    if (!QDir().mkpath(file.absolutePath())) {
+        unwritable_ = QStringLiteral("設定のフォルダ %1 を作れない").arg(folder);
+        return;
+    }
+    // A lock whose program is gone is taken over; one held by a running
+    // program is never, however old.
+    lock_.setStaleLockTime(0);
+    if (lock_.tryLock(0)) {
+        if (file.exists() && !file.isWritable()) {
+            unwritable_ = QStringLiteral("設定ファイル %1 に書き込めない")
+                              .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+        }
+    } else if (lock_.error() == QLockFile::LockFailedError) {
+        second_ = true;
+    } else {
+        unwritable_ = QStringLiteral("設定のフォルダ %1 に書き込めない").arg(folder);
+    }
+}
+
+QString TablesWindow::notice() const {
+    if (second_) {
+        return QStringLiteral("別の Corvane Tables が開いているため、この窓の入力は保存しません。");
+    }
+    if (!unwritable_.isEmpty()) {
+        return QStringLiteral("%1ため、入力を保存できません（次に開くときには残りません）。")
+            .arg(unwritable_);
+    }
+    return {};
+}
+
+void TablesWindow::showNotice() {
+    notice_->setText(notice());
+    notice_->setVisible(!notice_->text().isEmpty());
+    QPalette red = notice_->palette();
+    red.setColor(QPalette::WindowText,
+                 second_ ? palette().color(QPalette::WindowText) : QColor(0xb0, 0x00, 0x20));
+    notice_->setPalette(red);
 }
 
 void TablesWindow::saveSoon() {
@@ -149,72 +180,37 @@ void TablesWindow::saveSoon() {
 }
 
 TablesWindow::~TablesWindow() {
-    table_->stop();
-    chart_->stop();
+    for (Tab* tab : all_) {
+        tab->stop();
+    }
 }
 
 void TablesWindow::closeEvent(QCloseEvent* event) {
-    table_->stop();
-    chart_->stop();
+    for (Tab* tab : all_) {
+        tab->stop();
+    }
     saveTimer_->stop();
     save();
     lock_.unlock();
     event->accept();
 }
 
-void TablesWindow::restore() {
-    for (QLineEdit* edit : Remembered<QLineEdit>(this)) {
-        edit->setText(settings_.value(Key(edit), edit->text()).toString());
-        edit->setCursorPosition(0); // a long list shows its start
-    }
-    for (QPlainTextEdit* edit : Remembered<QPlainTextEdit>(this)) {
-        edit->setPlainText(settings_.value(Key(edit), edit->toPlainText()).toString());
-    }
-    for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
-        if (button->isCheckable()) {
-            button->setChecked(settings_.value(Key(button), button->isChecked()).toBool());
-        }
-    }
-    // Indexes out of range (an edited file) keep what the window had.
-    const auto index = [this](const QString& key, int count, int fallback) {
-        bool number = false;
-        const int index = settings_.value(key).toInt(&number);
-        return number && index >= 0 && index < count ? index : fallback;
-    };
-    for (QComboBox* box : Remembered<QComboBox>(this)) {
-        box->setCurrentIndex(index(Key(box), box->count(), box->currentIndex()));
-    }
-    const QVariant groups = settings_.value(QStringLiteral("inputs/overflowGroups"));
-    if (groups.isValid()) {
-        overflow_->groups()->setGroups(GroupsFromList(groups.toStringList()));
-    }
-    tabs_->setCurrentIndex(index(QStringLiteral("window/tab"), tabs_->count(), 0));
-    restoreGeometry(settings_.value(QStringLiteral("window/geometry")).toByteArray());
-}
-
 void TablesWindow::save() {
-    if (!remembers()) {
+    if (!lock_.isLocked()) {
         return;
     }
-    for (QLineEdit* edit : Remembered<QLineEdit>(this)) {
-        settings_.setValue(Key(edit), edit->text());
+    for (Tab* tab : all_) {
+        tab->remember(settings_);
     }
-    for (QPlainTextEdit* edit : Remembered<QPlainTextEdit>(this)) {
-        settings_.setValue(Key(edit), edit->toPlainText());
-    }
-    for (QAbstractButton* button : Remembered<QAbstractButton>(this)) {
-        if (button->isCheckable()) {
-            settings_.setValue(Key(button), button->isChecked());
-        }
-    }
-    for (QComboBox* box : Remembered<QComboBox>(this)) {
-        settings_.setValue(Key(box), box->currentIndex());
-    }
-    settings_.setValue(QStringLiteral("inputs/overflowGroups"),
-                       GroupsToList(overflow_->groups()->groups()));
     settings_.setValue(QStringLiteral("window/tab"), tabs_->currentIndex());
     settings_.setValue(QStringLiteral("window/geometry"), saveGeometry());
     settings_.sync();
+    // Said until a write goes through.
+    unwritable_ = settings_.status() == QSettings::AccessError
+                      ? QStringLiteral("設定ファイル %1 に書き込めない")
+                            .arg(QDir::toNativeSeparators(settings_.fileName()))
+                      : QString();
+    showNotice();
 }
 
 } // namespace tables

@@ -1,5 +1,7 @@
 #include "tables/three_way.h"
 
+#include "tables/number_format.h"
+
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang_b.h"
 
@@ -14,7 +16,7 @@ std::optional<ThreeWayProblem> CheckThreeWay(const ThreeWayInputs& in) {
         return std::nullopt;
     }
     const double S = *in.sources;
-    const QString sources = QString::number(S, 'f', 0);
+    const QString sources = Exact(S);
     if (in.lines > S) {
         return ThreeWayProblem{Unknown::Lines,
                                QStringLiteral("呼源数（%1）以下にしてください").arg(sources)};
@@ -80,30 +82,22 @@ ThreeWay SolveThreeWay(const ThreeWayInputs& in) {
     return answer;
 }
 
-QString BlockingText(double blocking) {
-    return QString::number(blocking, 'g', 6);
-}
-
 namespace {
-
-QString Count(double lines) {
-    return QString::number(lines, 'f', 0);
-}
 
 // "17 回線で 0.0145、19 回線で 0.00464" for the counts beside the answer.
 QString Neighbours(const ThreeWay& a) {
     QStringList parts;
     for (const LineBlocking& at : a.around) {
         if (at.lines != a.lines) {
-            parts << QStringLiteral("%1 回線で %2").arg(Count(at.lines), BlockingText(at.blocking));
+            parts << QStringLiteral("%1 回線で %2").arg(Exact(at.lines), Significant(at.blocking));
         }
     }
     return parts.join(u'、');
 }
 
 QString Sentence(const ThreeWay& a) {
-    const QString traffic = FullText(a.traffic);
-    const QString blocking = BlockingText(a.blocking);
+    const QString traffic = Exact(a.traffic);
+    const QString blocking = Significant(a.blocking);
     // The blocking at `lines` against the target, "—" where there is none.
     const auto at = [&a](double lines, Relation relation) {
         for (const LineBlocking& row : a.around) {
@@ -120,15 +114,15 @@ QString Sentence(const ThreeWay& a) {
         }
         return QStringLiteral("呼量 %1 アーランの呼損率は %2 回線で %3 ですが、%4 回線では "
                               "%5 です。")
-            .arg(traffic, Count(a.lines), at(a.lines, Relation::AtMost), Count(a.lines - 1),
+            .arg(traffic, Exact(a.lines), at(a.lines, Relation::AtMost), Exact(a.lines - 1),
                  at(a.lines - 1, Relation::Above));
     case Unknown::Traffic:
         return QStringLiteral(
                    "%1 回線が呼損率 %2 で運べる呼量は %3 アーランです（この呼量で %4）。")
-            .arg(Count(a.lines), blocking, traffic, Neighbours(a));
+            .arg(Exact(a.lines), blocking, traffic, Neighbours(a));
     case Unknown::Blocking:
         return QStringLiteral("呼量 %1 アーランを %2 回線で受けると呼損率は %3 です（%4）。")
-            .arg(traffic, Count(a.lines), blocking, Neighbours(a));
+            .arg(traffic, Exact(a.lines), blocking, Neighbours(a));
     }
     return {};
 }
@@ -139,13 +133,9 @@ QString Explain(const ThreeWay& a) {
     QString model = a.sources
                         ? QStringLiteral("エングセット式（呼源数 %1。呼損率は呼損となる呼の割合）で"
                                          "求めました。")
-                              .arg(Count(*a.sources))
+                              .arg(Exact(*a.sources))
                         : QStringLiteral("アーランB式（呼源数は無限）で求めました。");
     return Sentence(a) + model;
-}
-
-QString FullText(double value) {
-    return QString::fromStdString(teletraffic::ShowNumber(value));
 }
 
 QString Versus(double value, Relation relation, double target) {
@@ -154,17 +144,12 @@ QString Versus(double value, Relation relation, double target) {
     const bool holds = relation == Relation::Above ? value > target : value <= target;
     if (value == target || !holds) {
         return QStringLiteral("目標 %1 と%2等しい")
-            .arg(FullText(target), value == target ? u"" : u"丸めの範囲で");
+            .arg(Exact(target), value == target ? u"" : u"丸めの範囲で");
     }
-    // Six digits, or as many more as tell the two apart (17 always do).
-    int digits = 6;
-    while (digits < 17 &&
-           QString::number(value, 'g', digits) == QString::number(target, 'g', digits)) {
-        ++digits;
-    }
+    const int digits = SignificantApart(value, target);
     return QStringLiteral("%1 %2 %3")
-        .arg(QString::number(value, 'g', digits), relation == Relation::Above ? u">" : u"≤",
-             QString::number(target, 'g', digits));
+        .arg(Significant(value, digits), relation == Relation::Above ? u">" : u"≤",
+             Significant(target, digits));
 }
 
 } // namespace tables

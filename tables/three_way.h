@@ -13,6 +13,7 @@
 namespace tables {
 
 enum class Unknown { Traffic, Blocking, Lines };
+inline constexpr int kUnknowns = 3;
 
 // The two known values; the unknown one is ignored. Lines are whole.
 struct ThreeWayInputs {
@@ -51,12 +52,6 @@ ThreeWay SolveThreeWay(const ThreeWayInputs& inputs);
 
 // One sentence on why the answer is what it is, then which model answered.
 QString Explain(const ThreeWay& answer);
-
-// Blocking probabilities to six significant digits.
-QString BlockingText(double blocking);
-
-// The shortest text that reads back as `value`: the solve's answer in full.
-QString FullText(double value);
 
 enum class Relation { AtMost, Above };
 

@@ -21,14 +21,15 @@ public:
 protected:
     bool compute() override;
     InputField* fieldFor(teletraffic::Argument argument) const override;
+    QString refusalText(const std::exception& error) const override;
 
 private:
     void showUnknown();
     // The unknown chosen; the values are not read.
     ThreeWayInputs inputs() const;
 
-    QRadioButton* solveFor_[3];
-    InputField* fields_[3];
+    QRadioButton* solveFor_[kUnknowns]; // in the order of Unknown
+    InputField* fields_[kUnknowns];
     InputField* sources_;
     QLabel* explain_;
     QTableWidget* around_;

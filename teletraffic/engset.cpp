@@ -81,6 +81,14 @@ Inverse<Real> InverseCongestion(Wide S, Wide N, Wide beta) {
     constexpr Real negligible = kEpsilon<Real> / 4;
     // beta = b (1 + delta): each term k of a sum moves by k delta, as a power of beta.
     const auto b = static_cast<Real>(beta);
+    if (!(b >= std::numeric_limits<Real>::min()) && beta != b) {
+        // Below the normal range b keeps too few of beta's digits (none at
+        // 1e-330, a traffic of 5e-324 on 3849 sources): the sums in long double.
+        const Inverse<Ext> wide = InverseCongestion<Ext>(S, N, beta);
+        return {{static_cast<Real>(wide.R.mantissa), static_cast<Real>(wide.R.scale)},
+                static_cast<Real>(wide.complement),
+                static_cast<Real>(wide.terms)};
+    }
     const auto delta = static_cast<Real>((beta - b) / b);
     const auto n = static_cast<Real>(N);
     const auto rest = static_cast<Real>(S - N);
@@ -230,8 +238,12 @@ Ext BetaFor(double S, double N, EngsetLoad kind, double load) {
     switch (kind) {
     case EngsetLoad::IdleSourceTraffic:
         return load;
-    case EngsetLoad::IntendedTraffic:
-        return static_cast<Ext>(load) / (S - static_cast<Ext>(load));
+    case EngsetLoad::IntendedTraffic: {
+        const Ext beta = static_cast<Ext>(load) / (S - static_cast<Ext>(load));
+        Require(beta <= kMaxTraffic, Argument::IntendedTraffic,
+                "low enough that the idle-source traffic stays within 1e9 erlangs", load);
+        return beta;
+    }
     case EngsetLoad::Traffic:
         return BetaForTraffic(S, N, load);
     }
@@ -600,7 +612,8 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
     // would need a line more: each is rounded down from the root found again
     // in long double, else (within its error) in quadruple precision, else
     // decided as the counts are. Below the root, these lines carry it.
-    const Ext slope = N == S ? 0 : N - Carried(S, N, beta, e.callCongestion, 1 - e.callCongestion);
+    const Inverse<double> root = InverseCongestion<double>(S, N, beta);
+    const Ext slope = N - Carried(S, N, beta, root.R.Reciprocal(), root.complement);
     const Roots<Ext> wide = RootLoads<Ext>(S, N, blocking, beta, slope);
     std::optional<Roots<Quad>> quad;
     const EngsetLoad kinds[] = {EngsetLoad::Traffic, EngsetLoad::IntendedTraffic,
@@ -615,7 +628,13 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
         }
         for (int i = 0; i < 8 && load < 0; ++i) {
             load = std::nextafter(-load, 0.0);
-            load = Meets(kinds[k], load, sources, n, blocking) ? load : -load;
+            bool meets = false;
+            try {
+                meets = Meets(kinds[k], load, sources, n, blocking);
+            } catch (const DomainError&) {
+                // Refused back, as just beyond the idle-source traffic's 1e9: lower.
+            }
+            load = meets ? load : -load;
         }
         *loads[k] = std::fabs(load);
     }

@@ -50,7 +50,8 @@ struct Engset {
 };
 
 // `load` of the kind `kind`; `sources` whole, 1 to kMaxSources; `lines`
-// whole, 0 to sources.
+// whole, 0 to sources. A load whose idle-source traffic would exceed 1e9
+// erlangs (an intended traffic within a billionth of the sources) is refused.
 Engset EngsetBlocking(EngsetLoad kind, double load, double sources, double lines);
 
 // Smallest whole number of lines whose call congestion is at most `blocking`.

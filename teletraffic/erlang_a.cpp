@@ -35,7 +35,8 @@ namespace {
 using namespace detail;
 
 // Past these, patience changes no digit of a double answer (its effect is of
-// the order of the ratio or its inverse), and the sizes stay in range.
+// the order of the ratio or its inverse) but the share who hang up beyond the
+// largest (see WaitingPatience), and the sizes stay in range.
 constexpr double kMinRatio = 1e-100;
 constexpr double kMaxRatio = 1e100;
 
@@ -86,19 +87,29 @@ template <typename Real> struct Model {
     bool Vanishing() const { return !(x >= std::numeric_limits<Real>::min()); }
     Real Limit(Real weight) const { return Over(Plus(below, Scaled<Real>{weight}), total); }
 
-    Real Wait() const { return Over(Plus(queue, Scaled<Real>{1}), total); }
+    // Shares of the callers, or of the agents' time, are at most 1: a
+    // rounding above it (at most a few units) is not kept.
+    Real Wait() const { return std::fmin(Over(Plus(queue, Scaled<Real>{1}), total), Real(1)); }
     Real Abandon() const {
-        return Vanishing() ? Over(Scaled<Real>{1 / (a + 1)}, total)
-                           : Over(Times(MeanQueue(), 1 / x), total);
+        return std::fmin(Vanishing() ? Over(Scaled<Real>{1 / (a + 1)}, total)
+                                     : Over(Times(MeanQueue(), 1 / x), total),
+                         Real(1));
     }
+    // v k / T, k = exp(logK) perhaps beyond the range (N / A at 1e-300 erlangs):
+    // v / T, whose scales cancel, times k where k is finite, and so whole
+    // however large T's scale, which would swallow log k; else through the scale.
+    Real Part(const Scaled<Real>& v, Real k, Real logK) const {
+        const Real share = Over(v, total);
+        if (std::isfinite(k) && (std::isnormal(share) || share == 0)) {
+            return share * k;
+        }
+        return Over(Times(v, k, logK), total);
+    }
+
     // A (1 - P(Ab)) / N = ((A / N) (R - 1) + S - 1) / T, as (a / x) (A / N) = 1.
     Real Occupancy() const {
-        // A / N into the scale only where it leaves the range: adding its
-        // logarithm to a large scale would round it.
-        const Scaled<Real> weighted = load > Real(1e-250) && load < Real(1e250)
-                                          ? Times(below, load)
-                                          : Scaled<Real>{below.mantissa, below.scale + logLoad};
-        return Over(Plus(weighted, Vanishing() ? Scaled<Real>{x / (a + 1)} : queue), total);
+        const Real queued = Over(Vanishing() ? Scaled<Real>{x / (a + 1)} : queue, total);
+        return std::fmin(Part(below, load, logLoad) + queued, Real(1));
     }
 
     // Answered from the queue within w = theta t, and the rest of the queue's
@@ -134,38 +145,63 @@ template <typename Real> struct Model {
         }
         // Beyond the peak at b: regularized, in the scale of the queue,
         // Gamma(b) e^x / x^a, which here is queue.scale.
-        const Scaled<Real> upper = GammaRatio(x, b);
-        const Real tailAbove = upper.mantissa * std::exp(upper.scale + LogGammaDensity(x, b));
+        const Real tailAbove = UpperGammaTail(x, b);
         if (xy >= b) {
-            const Scaled<Real> upper2 = GammaRatio(xy, b);
-            const Real tail2 = upper2.mantissa * std::exp(upper2.scale + LogGammaDensity(xy, b));
+            const Real tail2 = UpperGammaTail(xy, b);
             return {{tail2 - tailAbove, queue.scale}, {1 - tail2, queue.scale}};
         }
         // Across the peak: the whole less both tails.
         Real tailBelow = 0;
         if (xy > 0) {
-            const Scaled<Real> lower = LowerGammaRatio(xy, b);
-            tailBelow = lower.mantissa * std::exp(lower.scale + LogGammaDensity(xy, b));
+            tailBelow = LowerGammaTail(xy, b);
         }
         return {{1 - tailBelow - tailAbove, queue.scale}, {tailBelow, queue.scale}};
     }
 
     // Service level within w = theta t and its complement.
     std::pair<Real, Real> Service(Real w) const {
+        Real level;
+        Real miss;
         if (Vanishing()) {
             const Real b = a + 1;
-            return {Limit(-a * std::expm1(-b * w) / b),
-                    Over(Scaled<Real>{(1 + a * std::exp(-b * w)) / b}, total)};
+            level = Limit(-a * std::expm1(-b * w) / b);
+            miss = Over(Scaled<Real>{(1 + a * std::exp(-b * w)) / b}, total);
+        } else {
+            const auto [within, late] = AnsweredWithin(w);
+            level = Over(below, total) + Part(within, perCall, -logLoad);
+            miss = Over(Times(MeanQueue(), 1 / x), total) + Part(late, perCall, -logLoad);
         }
-        const auto [within, late] = AnsweredWithin(w);
-        const Real level = Over(Plus(below, Times(within, perCall)), total);
-        const Real miss = Over(Plus(Times(MeanQueue(), 1 / x), Times(late, perCall)), total);
-        return {level, miss};
+        // Above a half the level is 1 - miss, as precise, and never above 1 as
+        // its own rounding may be.
+        return {level > Real(0.5) ? 1 - std::fmax(miss, Real(0)) : level, miss};
     }
 };
 
 double Ratio(double aht, double patience) {
     return std::clamp(patience / aht, kMinRatio, kMaxRatio);
+}
+
+// The patience the model has: at most kMaxRatio handling times.
+double ModelPatience(double aht, double patience) {
+    return std::fmin(patience, aht * kMaxRatio);
+}
+
+// The patience by which the model's share who hang up gives the mean wait
+// (P(Ab) / theta). Past kMaxRatio that share still falls with patience, to
+// every digit as 1 / patience below the agents (those who wait are answered,
+// a few give up first), as its square root at them, and not at all above
+// them (the excess hangs up, whatever its patience): the patience in the
+// mean wait is then the model's, their geometric mean, or the true one. So
+// once the model's queue is long, its agents times patience / aht far above
+// 1: from 1e-80 agents.
+double WaitingPatience(double traffic, double agents, double aht, double patience) {
+    const double most = aht * kMaxRatio;
+    if (!(patience > most) || !(agents >= 1e-80)) {
+        return patience;
+    }
+    return traffic < agents    ? most
+           : traffic == agents ? std::sqrt(most) * std::sqrt(patience)
+                               : patience;
 }
 
 // The share that misses the service target, in whichever form is the more
@@ -199,7 +235,9 @@ Abandonment ErlangA(double traffic, double agents, double aht, double patience) 
     }
     const Model<double> m(traffic, agents, Ratio(aht, patience));
     const double abandon = m.Abandon();
-    return {m.Wait(), abandon, abandon * patience, m.Occupancy()};
+    const double waiting = WaitingPatience(traffic, agents, aht, patience);
+    return {m.Wait(), waiting == patience ? abandon : abandon * (waiting / patience),
+            abandon * waiting, m.Occupancy()};
 }
 
 double ErlangAServiceLevel(double traffic, double agents, double aht, double patience,
@@ -215,7 +253,7 @@ double ErlangAServiceLevel(double traffic, double agents, double aht, double pat
         return 0;
     }
     const Model<double> m(traffic, agents, Ratio(aht, patience));
-    return m.Service(targetTime / patience).first;
+    return m.Service(targetTime / ModelPatience(aht, patience)).first;
 }
 
 std::int64_t ErlangAAgents(double traffic, double aht, double patience, double targetTime,
@@ -226,11 +264,14 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
     CheckServiceTarget(serviceLevel);
     const double A = traffic;
     const double P = serviceLevel;
-    if (A == 0 || P == 0) {
+    if (A == 0) {
+        return 0;
+    }
+    if (P == 0) {
         return 1;
     }
     const double ratio = Ratio(aht, patience);
-    const double w = targetTime / patience;
+    const double w = targetTime / ModelPatience(aht, patience);
     const double logMiss = std::log1p(-P);
     // Carried traffic is below the agents, so SL < n / A: up to A P agents never
     // meet the target (one less for the rounding of the product).
@@ -270,29 +311,37 @@ std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, d
     CheckPatience(aht, patience);
     CheckWaitTarget(averageWait);
     const double A = traffic;
+    if (A == 0) {
+        return 0;
+    }
     // Even callers nobody answers wait only their patience on average.
-    if (A == 0 || averageWait >= patience) {
+    if (averageWait >= patience) {
         return 1;
     }
     const double ratio = Ratio(aht, patience);
     const double share = averageWait / patience;
     const double lo = std::fmax(0, std::floor(A * (1 - share)) - 1);
     const double target = std::log(averageWait);
+    const auto waiting = [&](std::int64_t n) {
+        return WaitingPatience(A, static_cast<double>(n), aht, patience);
+    };
+    const auto logWait = [&](std::int64_t n) {
+        return LogAbandon(A, n, ratio) + std::log(waiting(n));
+    };
     return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
-        const double here = LogAbandon(A, n, ratio);
-        const double next = LogAbandon(A, n + 1, ratio);
+        const double here = logWait(n);
         const auto verdict = [&]<typename Real>(Real) {
             const Real abandon = Model<Real>(A, static_cast<Real>(n), ratio).Abandon();
-            return LogAtMost(abandon * static_cast<Real>(patience), averageWait, kError<Real>);
+            return LogAtMost(abandon * static_cast<Real>(waiting(n)), averageWait, kError<Real>);
         };
         const bool meets = Decide(
             verdict(0.0), [&] { return verdict(0.0L); },
             [&] {
                 const long double abandon =
                     Model<long double>(A, static_cast<long double>(n), ratio).Abandon();
-                return abandon * patience <= averageWait;
+                return abandon * waiting(n) <= averageWait;
             });
-        return Bounded(n, meets, here + std::log(patience) - target, here - next);
+        return Bounded(n, meets, here - target, here - logWait(n + 1));
     });
 }
 

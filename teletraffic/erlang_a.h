@@ -43,13 +43,15 @@ Abandonment ErlangA(double traffic, double agents, double aht, double patience);
 double ErlangAServiceLevel(double traffic, double agents, double aht, double patience,
                            double targetTime);
 
-// Smallest whole number of agents, 1 or more, whose service level is at or
-// above `serviceLevel`.
+// Smallest whole number of agents whose service level is at or above
+// `serviceLevel`: 0 for no traffic, otherwise 1 or more (calls need someone
+// to answer them, even where no agent would meet a target of 0).
 std::int64_t ErlangAAgents(double traffic, double aht, double patience, double targetTime,
                            double serviceLevel);
 
-// Smallest whole number of agents, 1 or more, whose average wait over all
-// callers is at most `averageWait` (greater than 0, the unit of `aht`).
+// Smallest whole number of agents whose average wait over all callers is at
+// most `averageWait` (greater than 0, the unit of `aht`): 0 for no traffic,
+// otherwise 1 or more.
 std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, double averageWait);
 
 // The staffing factors (staffing_factors.h) by Erlang A, where the carried

@@ -184,13 +184,28 @@ double ErlangBTraffic(double lines, double blocking) {
         }
     }
     if (N == std::floor(N)) {
-        // The root rounded to double may lie a unit above the true one, and
-        // then N lines would not carry it at T: a traffic read back from this
-        // answer would need a line more. The largest that N lines do carry is
-        // within a unit or two below.
+        // The root may lie above the true one by its rounding (hundreds of
+        // units in the last place at the smallest targets, where log T is
+        // large), and then N lines would not carry it at T: a traffic read
+        // back from this answer would need a line more. The largest double
+        // they do carry: below by steps that double, then bisected.
         const auto n = static_cast<std::int64_t>(N);
-        for (int i = 0; i < 8 && A > 0 && !MeetsBlocking(A, 0, n, InverseBlocking(A, N), T); ++i) {
-            A = std::nextafter(A, 0.0);
+        const auto carried = [&](double a) {
+            return a == 0 || MeetsBlocking(a, 0, n, InverseBlocking(a, N), T);
+        };
+        double step = std::fmax(A * kEpsilon<double>, std::numeric_limits<double>::denorm_min());
+        double over = A; // not carried, unless A is
+        for (int i = 0; i < 2100 && !carried(A); ++i) {
+            over = A;
+            A = std::fmax(over - step, 0);
+            step *= 2;
+        }
+        for (int i = 0; i < 2100; ++i) {
+            const double middle = A + (over - A) / 2;
+            if (middle <= A || middle >= over) {
+                break;
+            }
+            (carried(middle) ? A : over) = middle;
         }
     }
     return WithinTraffic(A, Argument::Lines, N, refusal);
@@ -276,7 +291,7 @@ std::int64_t ExtendedErlangBLines(double traffic, double recall, double blocking
 
 double ExtendedErlangBTraffic(double lines, double recall, double blocking) {
     CheckRecall(recall);
-    double fresh = ErlangBTraffic(lines, blocking) * (1 - recall * blocking);
+    double fresh = ErlangBTraffic(lines, blocking) * NotRetried<double>(recall, blocking);
     // Its load with retries must read back within the domain, rounding and all.
     // (Its rounding is a few units in the last place: four steps down suffice.)
     for (int i = 0; i < 4 && Effective<double>(fresh, recall, blocking) > kMaxTraffic * (1 + 1e-13);

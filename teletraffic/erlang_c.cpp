@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace teletraffic {
 
@@ -40,7 +41,9 @@ double ErlangC(double traffic, double agents) {
     if (traffic == 0) {
         return 0;
     }
-    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents)));
+    // C = N / (N + (R - 1)(N - A)) <= 1: with the traffic within rounding of
+    // the agents, a rounding above it is not kept.
+    return std::fmin(std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents))), 1);
 }
 
 double ErlangCServiceLevel(double traffic, double agents, double aht, double targetTime) {
@@ -58,8 +61,20 @@ double ErlangCAverageWait(double traffic, double agents, double aht) {
     if (traffic == 0) {
         return 0;
     }
-    return std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents))) * aht /
-           (agents - traffic);
+    const double logC = LogWait(traffic, agents, InverseBlocking(traffic, agents));
+    const double wait = std::exp(logC) * aht / (agents - traffic);
+    if (std::isnormal(wait) && wait < std::numeric_limits<double>::max()) {
+        return wait;
+    }
+    // C, aht / (N - A) or the product out of the normal range: in one exponential,
+    // so that no part of it underflows or overflows alone.
+    const double logWait = logC + std::log(aht) - std::log(agents - traffic);
+    if (!(logWait < std::log(std::numeric_limits<double>::max()))) {
+        throw DomainError(Argument::Traffic, traffic,
+                          "far enough below the agents, " + ShowNumber(agents) +
+                              ", that the average wait stays within the double range");
+    }
+    return std::exp(logWait);
 }
 
 std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel) {
@@ -68,7 +83,10 @@ std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double
     CheckServiceTarget(serviceLevel);
     const double A = traffic;
     const double lo = std::floor(A); // at or below the traffic, nobody is served in time
-    if (serviceLevel == 0 || A == 0) {
+    if (A == 0) {
+        return 0;
+    }
+    if (serviceLevel == 0) {
         return static_cast<std::int64_t>(lo) + 1;
     }
     const double P = serviceLevel;
@@ -101,7 +119,7 @@ std::int64_t ErlangCAgentsForWait(double traffic, double aht, double averageWait
     const double A = traffic;
     const double lo = std::floor(A);
     if (A == 0) {
-        return 1;
+        return 0;
     }
     // The average wait C aht / (N - A).
     const auto logWait = [&]<typename Real>(Real N) {

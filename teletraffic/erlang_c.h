@@ -5,8 +5,9 @@
 // average wait.
 //
 // Domain: traffic 0 to kMaxTraffic erlangs and agents 0 to kMaxLines (whole
-// or fractional), the traffic below the agents: otherwise the queue grows
-// without end, and the functions of agents throw DomainError saying so. The
+// or fractional), the traffic below the agents (or no traffic): otherwise
+// the queue grows without end, and the functions of agents throw DomainError
+// saying so. The
 // handling time `aht` greater than 0 and finite; the target time 0 or more,
 // in the unit of `aht`; service-level targets from 0 up to 1 exclusive;
 // average-wait targets greater than 0.
@@ -36,15 +37,16 @@ double ErlangC(double traffic, double agents);
 double ErlangCServiceLevel(double traffic, double agents, double aht, double targetTime);
 
 // Average wait over all callers (the average speed of answer), in the unit
-// of `aht`.
+// of `aht`. Refused (DomainError on the traffic) where it would exceed the
+// double range, the traffic within some 1e-300 of the agents.
 double ErlangCAverageWait(double traffic, double agents, double aht);
 
 // Smallest whole number of agents (more than `traffic`) whose service level
-// is at or above `serviceLevel` (0 up to 1 exclusive).
+// is at or above `serviceLevel` (0 up to 1 exclusive); 0 for no traffic.
 std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel);
 
 // Smallest whole number of agents (more than `traffic`) whose average wait is
-// at most `averageWait` (greater than 0, the unit of `aht`).
+// at most `averageWait` (greater than 0, the unit of `aht`); 0 for no traffic.
 std::int64_t ErlangCAgentsForWait(double traffic, double aht, double averageWait);
 
 } // namespace teletraffic

@@ -43,6 +43,16 @@ const char* ArgumentName(Argument argument) {
         return "variance";
     case Argument::Carried:
         return "carried traffic";
+    case Argument::Redial:
+        return "redial";
+    case Argument::Calls:
+        return "calls";
+    case Argument::AnsweredWait:
+        return "answered wait";
+    case Argument::MaxAbandon:
+        return "abandonment cap";
+    case Argument::MaxBlocking:
+        return "blocking cap";
     }
     return "argument";
 }

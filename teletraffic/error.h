@@ -32,8 +32,13 @@ enum class Argument {
     Mean,
     Variance,
     Carried,
+    Redial,
+    Calls,
+    AnsweredWait,
+    MaxAbandon,
+    MaxBlocking,
 };
-inline constexpr std::size_t kArgumentCount = static_cast<std::size_t>(Argument::Carried) + 1;
+inline constexpr std::size_t kArgumentCount = static_cast<std::size_t>(Argument::MaxBlocking) + 1;
 
 // The argument in plain words ("target time"), as what() reads.
 const char* ArgumentName(Argument argument);

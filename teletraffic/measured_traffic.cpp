@@ -28,7 +28,11 @@ double ErlangBOfferedTraffic(double carried, double lines) {
     const auto at = [&]<typename Real>(Real A) {
         const Scaled<Real> R = InverseBlocking(A, static_cast<Real>(N));
         const Real B = R.Reciprocal();
-        const Real logKept = LogPass(A, static_cast<Real>(N), R);
+        // log(1 - B) as log1p(-B) below a blocking of 1/2: the difference of
+        // log(R - 1) and log R, each the size of log R, would round its digits
+        // away where the lines far exceed the traffic (the offered traffic came
+        // out below the carried).
+        const Real logKept = B < Real(0.5) ? std::log1p(-B) : LogPass(A, static_cast<Real>(N), R);
         return std::pair{std::log(A) + logKept - std::log(static_cast<Real>(Y)),
                          1 - B * Elasticity(A, static_cast<Real>(N), B) / std::exp(logKept)};
     };

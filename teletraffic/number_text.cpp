@@ -125,11 +125,40 @@ Reading Convert(std::string_view text) {
     return {value, Problem::None};
 }
 
+// [+-] d{1,3} (,ddd)+ [. digits] [exponent], the first group without a
+// leading zero ("0,250" is a decimal comma).
+bool GroupedDigits(std::string_view s) {
+    std::size_t i = s.starts_with('+') || s.starts_with('-') ? 1 : 0;
+    const std::size_t start = i;
+    while (i < s.size() && IsDigit(s[i])) {
+        ++i;
+    }
+    if (i == start || i - start > 3 || s[start] == '0') {
+        return false;
+    }
+    std::string plain(s.substr(0, i));
+    bool grouped = false;
+    while (i < s.size() && s[i] == ',') {
+        const std::string_view group = s.substr(i + 1, 3);
+        if (group.size() != 3 || !std::all_of(group.begin(), group.end(), IsDigit)) {
+            return false;
+        }
+        plain.append(group);
+        i += 4;
+        grouped = true;
+    }
+    // A fraction or an exponent may follow the groups, a fourth digit not.
+    return grouped && (i == s.size() || !IsDigit(s[i])) && WellFormed(plain.append(s.substr(i)));
+}
+
 // Why an ASCII text that is not well formed is refused.
 Reading Refused(std::string_view text) {
     const auto comma = text.find(',');
     if (comma == std::string_view::npos) {
         return {0, Problem::NotANumber};
+    }
+    if (GroupedDigits(text)) {
+        return {0, Problem::DigitGroups};
     }
     std::string point(text);
     point[comma] = '.';
@@ -167,6 +196,8 @@ std::string_view Why(Problem problem) {
         break;
     case Problem::DecimalComma:
         return "is not a number: use a decimal point";
+    case Problem::DigitGroups:
+        return "is not a number: write it without thousands separators";
     case Problem::OutOfRange:
         return "is outside the range of numbers that can be read (about 5e-324 to 1.8e308 in "
                "size, or 0)";

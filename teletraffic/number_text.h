@@ -10,7 +10,9 @@
 // a Japanese input method types them, count as their ASCII forms.
 // Nothing else: no hexadecimal, no separators, no "nan" or "inf", nothing
 // after the number. A decimal comma is refused with its own reason, so that
-// the front end can say to use a decimal point. A value beyond the double
+// the front end can say to use a decimal point; so are commas that group the
+// digits in threes ("1,250"), which a Japanese reader means as 1250 and a
+// hint to use a decimal point would turn into 1.25. A value beyond the double
 // range, or a nonzero value that would read as 0, is refused too: the reader
 // never gets a silently changed number. Subnormal values are read.
 #pragma once
@@ -25,6 +27,7 @@ enum class Problem {
     Empty,        // nothing but blanks
     NotANumber,   // outside the grammar
     DecimalComma, // a number but for its decimal comma ("1,5")
+    DigitGroups,  // a number but for the commas grouping its digits ("1,250", "12,345.6")
     OutOfRange,   // beyond the double range, or so small it would read as 0
 };
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -33,16 +34,20 @@ void CheckMoments(double mean, double variance) {
                 variance);
 }
 
+// The mean m of the traffic that overflows N lines offered A, and the
+// traffic Y they carry.
+std::pair<Ext, Ext> MeanAndCarried(Ext A, Ext N) {
+    const Scaled<Ext> R = InverseBlocking(A, N);
+    return {A * R.Reciprocal(), A * Pass(A, N, R)};
+}
+
 // Riordan's moments in long double: 1 - m + A / (N + 1 - Y) cancels where
 // much overflows.
 Overflow Moments(Ext A, Ext N) {
     if (A == 0) {
         return {0, 0, 1};
     }
-    const Scaled<Ext> R = InverseBlocking(A, N);
-    const Ext B = R.Reciprocal();
-    const Ext carried = A * Pass(A, N, R);
-    const Ext m = A * B;
+    const auto [m, carried] = MeanAndCarried(A, N);
     // At least 1 (overflow is peaked), which rounding may miss where it cancels.
     const Ext Z = std::fmax(1 - m + A / (N + 1 - carried), 1);
     return {static_cast<double>(m), static_cast<double>(m * Z), static_cast<double>(Z)};
@@ -75,23 +80,30 @@ EquivalentRandom Rapp(double mean, double variance) {
     return {A, std::fmax(A * (mean + Z) / (mean + Z - 1) - mean - 1, 0)};
 }
 
+// For given lines N, the traffic whose overflow has mean m: A B(A, N) = m,
+// increasing in A, between m and m + N (the carried traffic is below N).
+double TrafficFor(double m, double N) {
+    const auto f = [&](double A) {
+        const Scaled<double> R = InverseBlocking(A, N);
+        const double carried = A * Pass(A, N, R);
+        return Slope{std::log(A) - R.Log() - std::log(m), 1 + N - carried};
+    };
+    return IncreasingRoot(f, m + N / 2, m, m + N);
+}
+
 // The bracketed fallback: for given lines N, the traffic whose overflow has
 // mean m, then the lines whose overflow has variance v, by TOMS 748.
 EquivalentRandom NestedEquivalent(double m, double v) {
-    // For given lines N, the traffic whose overflow has mean m: A B(A, N) = m,
-    // increasing in A, between m and m + N (the carried traffic is below N).
-    const auto trafficFor = [&](double N) {
-        const auto f = [&](double A) {
-            const Scaled<double> R = InverseBlocking(A, N);
-            const double carried = A * Pass(A, N, R);
-            return Slope{std::log(A) - R.Log() - std::log(m), 1 + N - carried};
-        };
-        return IncreasingRoot(f, m + N / 2, m, m + N);
-    };
-    // The variance of that overflow grows with N; Rapp's approximation starts it.
+    const auto trafficFor = [&](double N) { return TrafficFor(m, N); };
+    // The variance of that overflow grows with N; Rapp's approximation starts
+    // it. As Z - 1 = A / (N + 1 - Y) - m against its target, in long double:
+    // near Z = 1 the variance rounded to double would leave N some 1e-6 of its
+    // digits (m = 1e-300, v/m - 1 = 1e-9).
+    const Ext target = (static_cast<Ext>(v) - m) / m;
     const auto excess = [&](double N) {
-        const Overflow o = Moments(trafficFor(N), N);
-        return (o.variance - v) / v;
+        const Ext A = trafficFor(N);
+        const auto [mean, carried] = MeanAndCarried(A, N);
+        return static_cast<double>((A / (N + 1 - carried) - mean) / target - 1);
     };
     double a = Rapp(m, v).lines;
     double fa = excess(a);
@@ -237,8 +249,15 @@ bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
             }
         }
         const auto [da, dN] = q.Step();
-        out = {static_cast<double>(std::exp(q.logA + da)),
-               static_cast<double>(std::fmax(q.N + dN, 0))};
+        const Ext logA = q.logA + da;
+        const Ext N = std::fmax(q.N + dN, Ext(0));
+        // Where Z is within some 1e-15 of 1 the Jacobian is all but singular,
+        // and a step on residuals of that size can leap off the root: taken
+        // only where it brings them down.
+        const std::array<Ext, 2> F = Residuals<Ext>(logA, N, logMeanExt, logZExt);
+        const bool better = std::fmax(std::fabs(F[0]), std::fabs(F[1])) <= q.Size();
+        out = better ? EquivalentRandom{static_cast<double>(std::exp(logA)), static_cast<double>(N)}
+                     : EquivalentRandom{std::exp(p.logA), p.N};
         return std::isfinite(out.traffic) && std::isfinite(out.lines);
     }
     const OverflowPoint<Ext> q = Damped<Ext>(p.logA, p.N, logMeanExt, logZExt, Ext(1e-11));
@@ -259,8 +278,17 @@ EquivalentRandom OverflowEquivalentRandom(double mean, double variance) {
     // are kept within reach.
     Require(Rapp(m, v).traffic <= 4 * kMaxTraffic, Argument::Variance, kTooPeaked, v);
     EquivalentRandom er{};
-    if (!NewtonEquivalent(m, v, er)) {
+    // Within a millionth of Z = 1, Newton's residual in log Z keeps Z - 1 only
+    // to the rounding of 1 (a 2 % error at 1e-12); where the mean is a small
+    // part of Z - 1 = A / (N + 1 - Y) - m, the fallback solves on Z - 1 itself.
+    const double peak = (v - m) / m;
+    if ((peak < 1e-6 && m < peak / 64) || !NewtonEquivalent(m, v, er)) {
         er = NestedEquivalent(m, v);
+    } else if (peak < 1e-6) {
+        // There the two equations are all but one, and Newton's method may
+        // stop short of the mean (6e-12 of it at Z = 1 + 5e-16): the traffic
+        // is solved again for the mean alone, on the lines found.
+        er.traffic = TrafficFor(m, er.lines);
     }
     // The moments of a billion erlangs give them back, to rounding.
     if (er.traffic > kMaxTraffic && er.traffic <= kMaxTraffic * (1 + 1e-12)) {
@@ -279,42 +307,6 @@ struct LossLog {
     double fall;
     double error;
 };
-
-// The loss is factor B(traffic, lines + scale x); traffic and lines are
-// known to a relative `inputError`.
-struct Prepared {
-    double mean;
-    double factor;
-    double traffic;
-    double lines;
-    double scale;
-    double inputError;
-};
-
-Prepared Prepare(double mean, double variance, OverflowMethod method) {
-    if (method == OverflowMethod::Hayward) {
-        const double Z = variance / mean;
-        // Z, m / Z, 1 / Z and x / Z each rounded once.
-        return {mean, mean, mean / Z, 0, 1 / Z, 4 * kEpsilon<double>};
-    }
-    // The equivalent random traffic holds 1e-12; a thousand times that
-    // leaves room where it is less well conditioned.
-    const EquivalentRandom er = OverflowEquivalentRandom(mean, variance);
-    return {mean, er.traffic, er.traffic, er.lines, 1, 1e-9};
-}
-
-LossLog Loss(const Prepared& p, double x) {
-    const double N = p.lines + x * p.scale;
-    const Scaled<double> R = InverseBlocking(p.traffic, N);
-    const double logLost = std::log(p.factor) - R.Log();
-    const double step = LogStep(p.traffic, N, R);
-    // log B moves by N - A + A B times a rounding of A, and by about its
-    // fall to N + 1 times one of N.
-    const double sway = 1 + std::fabs(Elasticity(p.traffic, N, R.Reciprocal())) + (N + 1) * step;
-    const double error =
-        2 * kLogTolerance<double> * std::fmax(1, std::fabs(R.Log())) + 4 * p.inputError * sway;
-    return {logLost - std::log(p.mean), step * p.scale, error};
-}
 
 // The equivalent random traffic at fifty digits, for counts within the
 // double's error of their target: Newton's method from the double answer.
@@ -356,6 +348,69 @@ FineEquivalent Refined(double mean, double variance, const EquivalentRandom& er)
     return fine;
 }
 
+// The loss is factor B(traffic, lines + scale x), in long double where
+// Hayward's traffic m / Z = m^2 / v or 1 / Z is below double's normal range
+// (a mean of 5e-324 at Z = 2 is 0 in double); traffic and lines are known to
+// a relative `inputError`.
+struct Prepared {
+    double mean;
+    Ext factor;
+    Ext traffic;
+    Ext lines;
+    Ext scale;
+    bool wide;
+    double inputError;
+};
+
+Prepared Prepare(double mean, double variance, OverflowMethod method) {
+    if (method == OverflowMethod::Hayward) {
+        const double Z = variance / mean;
+        const double traffic = mean / Z;
+        // Z, m / Z, 1 / Z and x / Z each rounded once.
+        const double rounding = 4 * kEpsilon<double>;
+        if (traffic >= DBL_MIN && 1 / Z >= DBL_MIN) {
+            return {mean, mean, traffic, 0, 1 / Z, false, rounding};
+        }
+        const Ext wide = static_cast<Ext>(variance) / mean;
+        return {mean, mean, mean / wide, 0, 1 / wide, true, rounding};
+    }
+    // The equivalent random traffic holds 1e-12; a thousand times that
+    // leaves room where it is less well conditioned. Where its moments miss
+    // the stream's by more (some 1e-5 at a mean of 1e8), it is solved again
+    // at fifty digits, and holds to its rounding.
+    const EquivalentRandom er = OverflowEquivalentRandom(mean, variance);
+    const Ext logMean = std::log(static_cast<Ext>(mean));
+    const auto F = Residuals<Ext>(std::log(static_cast<Ext>(er.traffic)), er.lines, logMean,
+                                  std::log(static_cast<Ext>(variance)) - logMean);
+    if (!(std::fmax(std::fabs(F[0]), std::fabs(F[1])) > 1e-10)) {
+        return {mean, er.traffic, er.traffic, er.lines, 1, false, 1e-9};
+    }
+    const FineEquivalent fine = Refined(mean, variance, er);
+    const auto traffic = static_cast<double>(exp(fine.logA));
+    return {mean, traffic, traffic, static_cast<double>(fine.N), 1, false, 4 * kEpsilon<double>};
+}
+
+template <typename Real> LossLog LossIn(const Prepared& p, double x) {
+    const auto traffic = static_cast<Real>(p.traffic);
+    const auto scale = static_cast<Real>(p.scale);
+    const Real N = static_cast<Real>(p.lines) + x * scale;
+    const Scaled<Real> R = InverseBlocking(traffic, N);
+    const Real logLost = std::log(static_cast<Real>(p.factor)) - R.Log();
+    const Real step = LogStep(traffic, N, R);
+    // log B moves by N - A + A B times a rounding of A, and by about its
+    // fall to N + 1 times one of N.
+    const Real fall = std::isfinite(step) ? step : std::log(N + 1) - std::log(traffic);
+    const Real sway = 1 + std::fabs(Elasticity(traffic, N, R.Reciprocal())) + (N + 1) * fall;
+    const Real error = 2 * kLogTolerance<Real> * std::fmax(Real(1), std::fabs(R.Log())) +
+                       4 * static_cast<Real>(p.inputError) * sway;
+    return {static_cast<double>(logLost - std::log(static_cast<Real>(p.mean))),
+            static_cast<double>(step * scale), static_cast<double>(error)};
+}
+
+LossLog Loss(const Prepared& p, double x) {
+    return p.wide ? LossIn<Ext>(p, x) : LossIn<double>(p, x);
+}
+
 } // namespace
 
 OverflowLoss OverflowBlocking(double mean, double variance, double lines, OverflowMethod method) {
@@ -364,8 +419,13 @@ OverflowLoss OverflowBlocking(double mean, double variance, double lines, Overfl
     if (mean == 0) {
         return {0, 0};
     }
+    if (lines == 0) {
+        return {mean, 1}; // all of it, as the line counts decide, not to the model's error
+    }
     const Prepared p = Prepare(mean, variance, method);
-    const double blocking = std::exp(Loss(p, lines).logBlocking);
+    // At most 1, which the equivalent group's own error (1e-12 of its
+    // overflow) or a rounding may pass on few lines.
+    const double blocking = std::fmin(std::exp(Loss(p, lines).logBlocking), 1);
     return {mean * blocking, blocking};
 }
 
@@ -396,23 +456,23 @@ std::int64_t OverflowLines(double mean, double variance, OverflowMethod method, 
             return HaywardBlockingAtMost(mean, variance, n, blocking);
         }
         if (!fine) {
-            fine = Refined(mean, variance, {p.traffic, p.lines});
+            fine = Refined(mean, variance,
+                           {static_cast<double>(p.traffic), static_cast<double>(p.lines)});
         }
         const Fifty logR = FineLogInverseBlocking(exp(fine->logA), fine->N + n);
         return fine->logA - logR - log(Fifty(mean)) <= log(Fifty(blocking));
     };
+    // A stream that 2e9 further lines do not bring to the target is refused
+    // before the search, which would find no count to answer (a mean of 1e9
+    // at Z = 1e6 needs some 3e9 lines at 1e-300 by Hayward's method).
+    const auto most = static_cast<std::int64_t>(kMaxLines);
+    Require(meets(most, Loss(p, kMaxLines)), Argument::Blocking,
+            "reached within 2e9 lines for this stream", blocking);
     // No further line loses all the stream: blocking 1, above any target.
-    // Past the engine's lines the search stops, and the answer is refused.
-    const std::int64_t x = SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
-        if (static_cast<double>(n) > kMaxLines) {
-            return Step{true, -1, 1};
-        }
+    return SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
         const LossLog l = Loss(p, static_cast<double>(n));
         return Step{meets(n, l), l.logBlocking - logT, l.fall};
     });
-    Require(static_cast<double>(x) <= kMaxLines, Argument::Blocking,
-            "reached within 2e9 lines for this stream", blocking);
-    return x;
 }
 
 } // namespace teletraffic

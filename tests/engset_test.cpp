@@ -148,6 +148,9 @@ TEST(Engset, RefusesWhatHasNoAnswer) {
          "traffic, got 1"},
         {[] { ErlangBOfferedTraffic(24, 24); }, "carried traffic must be below the lines, 24"},
         {[] { OverflowLines(2, 4, OverflowMethod::Hayward, 0); }, "blocking must be from 1e-300"},
+        // Some 3e9 further lines needed: refused before the search for them.
+        {[] { OverflowLines(1e9, 1e15, OverflowMethod::Hayward, 1e-300); },
+         "blocking must be reached within 2e9 lines for this stream"},
     });
 }
 

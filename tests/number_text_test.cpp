@@ -30,7 +30,10 @@ TEST(NumberText, ReadsWhatAPersonTypesAndRefusesTheRest) {
         {"0.1000000000000000055511151231257827", 0.1},
         {"1,5", 0, Problem::DecimalComma},
         {"１，５", 0, Problem::DecimalComma},
-        {"1,000,000", 0, Problem::NotANumber},
+        {"0,250", 0, Problem::DecimalComma},
+        {"1,250", 0, Problem::DigitGroups}, // 1250 to a Japanese reader, never a fraction
+        {"１，０００，０００.５", 0, Problem::DigitGroups},
+        {"1,2500", 0, Problem::DecimalComma},
         {"1.5,2", 0, Problem::NotANumber},
         {"", 0, Problem::Empty},
         {" 　 ", 0, Problem::Empty},

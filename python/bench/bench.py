@@ -18,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import timeit
 import warnings
 
 import numpy as np
@@ -157,6 +158,7 @@ def main():
     engine = sys.argv[1]
     here = os.path.dirname(os.path.abspath(__file__))
     reference(os.path.join(here, "..", "..", "tests", "data", "erlang_reference.csv"))
+    scalar_calls()
     rows = int(sys.argv[2]) if len(sys.argv) > 2 else 1_000_000
     loop_rows = int(sys.argv[3]) if len(sys.argv) > 3 else 2000
     keys = sys.argv[4].split(",") if len(sys.argv) > 4 else list(corvane._engine.functions)
@@ -207,6 +209,20 @@ def main():
         share = wrong(answer, first[:n])
         theirs_ns = theirs / n * 1e9
         print(f"{line}{theirs_ns:>11.0f}{theirs_ns / ours_ns:>8.0f}{share:>12.2%}", flush=True)
+
+
+def scalar_calls():
+    """One call on numbers, by position and by keyword: what the Python layer costs."""
+    ufunc = corvane._engine.functions["service_level"][0]
+    calls = {
+        "the ufunc itself": lambda: ufunc(10.0, 12.0, 180.0, 20.0),
+        "by position": lambda: corvane.service_level(10, 12, 180, 20),
+        "by keyword": lambda: corvane.service_level(traffic=10, agents=12, aht=180, target_time=20),
+    }
+    us = {k: min(timeit.repeat(c, number=20000, repeat=7)) / 20000 * 1e6 for k, c in calls.items()}
+    print("service_level on numbers, us per call: "
+          + ", ".join(f"{k} {v:.2f}" for k, v in us.items())
+          + f"; by keyword / by position {us['by keyword'] / us['by position']:.2f}")
 
 
 # The 50-digit reference table's names, as the module's table names them.

@@ -5,7 +5,13 @@ Erlang C and Erlang A staffing, Engset, overflow traffic and the traffic
 offered behind a carried traffic, exact to 1e-12 relative and with exact
 counts, as vectorised functions: arguments broadcast as in NumPy, scalars give scalars,
 arrays give float64 arrays (counts as int64), ``out=`` is filled in place,
-pandas Series give Series, and the GIL is released while the engine runs.
+and the GIL is released while the engine runs.
+
+pandas Series (or DataFrames) give Series (DataFrames) named after what they
+hold, aligned as pandas aligns them: on the union of their labels, a label one
+of them lacks giving a missing answer. So does a missing value (``<NA>``) of a
+nullable column (``Float64``, ``Int64``, as ``convert_dtypes()`` makes them),
+whose answers are nullable too.
 
 Units: traffic in erlangs; lines, agents and sources as counts (whole or
 fractional where a function takes them); probabilities as fractions of 1;
@@ -14,29 +20,48 @@ patience and the average wait. Results with several parts are named tuples.
 
 An argument outside the domain raises :class:`DomainError`, a ValueError
 whose message is the engine's (for an array, with the first bad element's
-index). Under ``errstate(domain="nan")`` such elements give NaN instead, and
-counts then come back as float64 so that NaN has a place.
+index); an ``out=`` of the result's type then holds the answers of the other
+elements and keeps its own values at the bad ones. Under
+``errstate(domain="ignore")`` such elements give NaN instead, under
+``"warn"`` NaN and a :class:`DomainWarning`; counts then come back as float64
+so that NaN has a place.
 
 >>> import corvane
 >>> corvane.erlang_b_lines(traffic=10, blocking=0.01)
 18
 """
 
-import collections
-import contextlib
-import contextvars
-import inspect
+import collections as _collections
+import contextlib as _contextlib
+import contextvars as _contextvars
+import inspect as _inspect
+import operator as _operator
+import sys as _sys
+import warnings as _warnings
 
-import numpy as np
+import numpy as _np
 
 from . import _engine
-from ._docs import DOCS
+from ._docs import DOCS as _DOCS
 
-__all__ = ["DomainError", "errstate", "geterr", "seterr"]
-__version__ = _engine.version
+__all__ = ["DomainError", "DomainWarning", "errstate", "geterr", "seterr"]
+# pip's metadata holds the version in PEP 440's normal form (the programs'
+# 1.00.0011 is 1.0.11 there); so does this, so that the two compare equal.
+__version__ = ".".join(str(int(part)) for part in _engine.version.split("."))
 
 
-class DomainError(ValueError):
+def __dir__():
+    return sorted(__all__ + ["__version__"])
+
+
+class _Outside:
+    def __init__(self, message, argument=None, value=None, rule=None, index=None, count=1):
+        super().__init__(message)
+        self.argument, self.value, self.rule = argument, value, rule
+        self.index, self.count = index, count
+
+
+class DomainError(_Outside, ValueError):
     """An argument outside the engine's domain.
 
     Attributes: ``argument`` (named as the function's keyword, or None for
@@ -45,67 +70,82 @@ class DomainError(ValueError):
     for scalars) and ``count`` (how many elements were outside the domain).
     """
 
-    def __init__(self, message, argument=None, value=None, rule=None, index=None, count=1):
-        super().__init__(message)
-        self.argument, self.value, self.rule = argument, value, rule
-        self.index, self.count = index, count
+
+class DomainWarning(_Outside, RuntimeWarning):
+    """Arguments outside the domain gave NaN, under ``errstate(domain="warn")``.
+
+    Its attributes are DomainError's, for the first such element.
+    """
 
 
-_domain = contextvars.ContextVar("corvane_domain", default="raise")
-_ACTIONS = ("raise", "nan")
+_domain = _contextvars.ContextVar("corvane_domain", default="raise")
+# SciPy's words; "nan" is the older spelling of "ignore".
+_ACTIONS = ("ignore", "warn", "raise", "nan")
+
+
+def _action(domain):
+    if domain not in _ACTIONS:
+        raise ValueError(f"domain must be one of {', '.join(_ACTIONS)}, got {domain!r}")
+    return domain
 
 
 def geterr():
-    """The current error policy, as a dict: ``{"domain": "raise" or "nan"}``."""
+    """The current error policy, as a dict: ``{"domain": "raise"}`` by default."""
     return {"domain": _domain.get()}
 
 
 def seterr(domain=None):
     """Set the policy for arguments outside the domain; returns the old one.
 
-    ``"raise"`` (the default) raises DomainError; ``"nan"`` gives NaN for each
-    such element (counts then come back as float64). The policy belongs to
-    the current thread (and asyncio task). Prefer :func:`errstate`.
+    ``"raise"`` (the default) raises DomainError; ``"ignore"`` gives NaN for
+    each such element, ``"warn"`` the same with a DomainWarning (counts then
+    come back as float64); ``"nan"`` is the older name of ``"ignore"``. The
+    policy belongs to the current thread (and asyncio task). Prefer
+    :func:`errstate`.
     """
     old = geterr()
     if domain is not None:
-        if domain not in _ACTIONS:
-            raise ValueError(f"domain must be one of {_ACTIONS}, got {domain!r}")
-        _domain.set(domain)
+        _domain.set(_action(domain))
     return old
 
 
-@contextlib.contextmanager
-def errstate(domain="raise"):
-    """Context manager for the error policy, like numpy.errstate.
+@_contextlib.contextmanager
+def errstate(domain=None):
+    """Context manager for the error policy, like scipy.special.errstate.
 
     >>> import corvane
-    >>> with corvane.errstate(domain="nan"):
+    >>> with corvane.errstate(domain="ignore"):
     ...     corvane.erlang_b_lines(traffic=[10, -2], blocking=0.01)
     array([18., nan])
     """
-    if domain not in _ACTIONS:
-        raise ValueError(f"domain must be one of {_ACTIONS}, got {domain!r}")
-    token = _domain.set(domain)
+    token = _domain.set(_action(domain) if domain is not None else _domain.get())
     try:
         yield
     finally:
         _domain.reset(token)
 
 
-def _domain_error(ufunc, counts, args, result, trouble):
-    """The error for the first element, in C order, outside the domain."""
+def _domain_error(ufunc, any_count, args, where, trouble, marked):
+    """The error for the first element, in C order, outside the domain.
+
+    `marked`: the first result with NaN at such elements, or None to compute it.
+    """
     count, argument, value, rule, message = trouble
-    first = np.asarray(result[0] if isinstance(result, tuple) else result)
+    if marked is None:
+        options = {"dtype": _np.float64} if any_count else {}
+        if where is not None:
+            options["where"] = where
+        _engine.take_trouble(True)
+        marked = ufunc(*args, **options)
+        _engine.take_trouble()
+        marked = marked[0] if type(marked) is tuple else marked
+    first = _np.asarray(marked)
     index = None
     if first.ndim > 0:
-        bad = first == -1 if counts[0] else np.isnan(first)
-        index = tuple(int(i) for i in np.unravel_index(int(np.argmax(bad)), first.shape))
+        bad = _np.isnan(first) if where is None else _np.isnan(first) & where
+        index = tuple(int(i) for i in _np.unravel_index(int(_np.argmax(bad)), first.shape))
         # The loops may run in memory order: ask the engine about this element.
-        try:
-            ufunc(*[np.broadcast_to(np.asarray(a), first.shape)[index] for a in args])
-        except ValueError:  # inputs that do not broadcast to the result (aligned pandas)
-            pass
+        ufunc(*[_np.broadcast_to(_np.asarray(a), first.shape)[index] for a in args])
         again = _engine.take_trouble()
         if again is not None:
             _, argument, value, rule, message = again
@@ -118,46 +158,273 @@ def _domain_error(ufunc, counts, args, result, trouble):
     return DomainError(message, keyword or None, value, rule or None, index, count)
 
 
+def _run(ufunc, any_count, args, out=None, where=None, stacklevel=3):
+    """The ufunc on arrays under the error policy: its result, or DomainError.
+
+    `where`: the elements to compute (the others of `out` are left as they are).
+    """
+    action = _domain.get()
+    mark = action != "raise"
+    options = {}
+    if out is not None:
+        options["out"] = out
+        # A count reaches a float out= by the loop that gives NaN a place.
+        first = out[0] if type(out) is tuple else out
+        if any_count and getattr(first, "dtype", None) is not None and first.dtype.kind == "f":
+            options["dtype"] = _np.float64
+    elif mark and any_count:
+        options["dtype"] = _np.float64
+    if where is not None:
+        options["where"] = where
+    _engine.take_trouble(mark)
+    value = ufunc(*args, **options)
+    trouble = _engine.take_trouble()
+    if trouble is None:
+        return value
+    first = value[0] if type(value) is tuple else value
+    if mark and first.dtype.kind == "f":
+        if action == "warn":
+            e = _domain_error(ufunc, any_count, args, where, trouble, first)
+            warning = DomainWarning(str(e), e.argument, e.value, e.rule, e.index, e.count)
+            _warnings.warn(warning, stacklevel=stacklevel)
+        return value
+    e = _domain_error(ufunc, any_count, args, where, trouble, None)
+    if mark:
+        e.args = (e.args[0] + "; an integer out= has no place for NaN",)
+    raise e
+
+
+def _numbers(a):
+    """A pandas object's values as float64, and where a value is missing (None: nowhere).
+
+    A missing value is one pandas marks so in a column of a nullable or
+    object dtype; NaN in a float64 column is a value, outside the domain.
+    """
+    dtypes = [a.dtype] if a.ndim == 1 else list(a.dtypes)
+    aware = [not isinstance(d, _np.dtype) or d == object for d in dtypes]
+    if not any(aware):
+        return _np.asarray(a.to_numpy(), dtype=_np.float64), None
+    values = a.to_numpy(dtype=_np.float64, na_value=_np.nan)
+    missing = _np.asarray(a.isna())
+    if a.ndim == 2:
+        missing &= _np.array(aware)
+    return values, missing
+
+
+def _align(a, axes, pd):
+    """A pandas object's values and missing ones on the joint labels `axes`."""
+    values, missing = _numbers(a)
+    for k, (own, joint) in enumerate(zip(a.axes, axes)):
+        if own is joint or own.equals(joint):
+            continue
+        try:
+            taken = own.get_indexer(joint)
+        except pd.errors.InvalidIndexError:
+            raise ValueError(
+                "cannot align pandas arguments whose labels repeat: give them the same labels"
+            ) from None
+        gap = (taken < 0).reshape([-1 if i == k else 1 for i in range(a.ndim)])
+        values = _np.take(values, taken, axis=k)
+        missing = gap if missing is None else _np.take(missing, taken, axis=k) | gap
+    return values, missing
+
+
+def _labelled(ufunc, counts, names, args, out):
+    """A call with pandas objects among its arguments, on arrays; None if there are none.
+
+    Series and DataFrames are aligned on the union of their labels, as pandas
+    aligns them; missing values give missing answers, <NA> where an argument
+    was nullable, else NaN (counts then come back as float64).
+    """
+    pd = _sys.modules.get("pandas")
+    if pd is None:
+        return None
+    frames = [a for a in args if isinstance(a, (pd.Series, pd.DataFrame))]
+    bare = [a for a in args if isinstance(a, pd.api.extensions.ExtensionArray)]
+    if not frames and not bare:
+        return None
+    if len({a.ndim for a in frames}) > 1:
+        raise TypeError("Series and DataFrames together: give a DataFrame's columns as Series")
+    axes = list(frames[0].axes) if frames else []
+    for a in frames[1:]:
+        axes = [x if x.equals(y) else x.union(y) for x, y in zip(axes, a.axes)]
+    nullable = any(
+        not isinstance(d, _np.dtype)
+        for a in frames + bare
+        for d in ([a.dtype] if a.ndim == 1 else a.dtypes)
+    )
+    arrays, gaps = [], []
+    for a in args:
+        if isinstance(a, (pd.Series, pd.DataFrame)):
+            a, missing = _align(a, axes, pd)
+            gaps.append(missing)
+        elif isinstance(a, pd.api.extensions.ExtensionArray):
+            gaps.append(_np.asarray(a.isna()))
+            a = a.to_numpy(dtype=_np.float64, na_value=_np.nan)
+        arrays.append(a)
+    shape = _np.broadcast_shapes(*(_np.shape(a) for a in arrays))
+    labelled = tuple(len(x) for x in axes) if frames else shape[:1]
+    if shape != labelled:
+        raise ValueError(f"the arguments broadcast to {shape}, not to the labels' {labelled}")
+    missing = None
+    for gap in gaps:
+        if gap is not None and gap.any():
+            missing = gap if missing is None else missing | gap
+    missing = None if missing is None else _np.broadcast_to(missing, shape)
+
+    outs = out if out is None or type(out) is tuple else (out,)
+    if missing is not None:
+        if outs is None:
+            mark = _domain.get() != "raise"
+            integer = nullable and not mark
+            outs = tuple(
+                _np.zeros(shape, _np.int64) if count and integer else _np.full(shape, _np.nan)
+                for count in counts
+            )
+        elif any(o.dtype.kind != "f" for o in outs):
+            raise ValueError("an integer out= has no place for the missing values")
+    value = _run(ufunc, any(counts), arrays, outs, None if missing is None else ~missing, 4)
+    results = value if type(value) is tuple else (value,)
+    if out is not None:
+        for o in results if missing is not None else ():
+            o[missing] = _np.nan
+        return value
+
+    def rebuild(values, name):
+        if nullable:
+            kind = pd.arrays.IntegerArray if values.dtype.kind == "i" else pd.arrays.FloatingArray
+            none = _np.zeros(shape, bool) if missing is None else missing
+            if len(shape) == 1:
+                values = kind(values, none.copy())
+            else:
+                values = {j: kind(values[:, j].copy(), none[:, j].copy()) for j in range(shape[1])}
+        if not frames:
+            return values
+        if len(shape) == 1:
+            return pd.Series(values, index=axes[0], name=name)
+        table = pd.DataFrame(values, index=axes[0])
+        table.columns = axes[1]
+        return table
+
+    rebuilt = tuple(rebuild(v, n) for v, n in zip(results, names))
+    return rebuilt if type(value) is tuple else rebuilt[0]
+
+
+_MISSING = object()
+
+
 def _choice(name, variants):
     """The parameters of a function over one or more ufuncs, and how a call picks one.
 
-    Table names: "f" is one ufunc; "f[kind]" takes its last argument as the
-    keyword `kind`, exactly one of the kinds given; "f[key=word]" takes the
-    keyword `key`, one of the words, the first its default.
+    Each variant (one ufunc) names its arguments: those every variant takes
+    are positional or keyword, the others keyword-only, and a call picks the
+    variant whose own arguments it gives ("f[traffic]" and "f[intended_traffic]"
+    in the table: exactly one of the two). "f[key=word]" in the table takes the
+    keyword `key`, one of the words, the first its default; "f[a,key=word]"
+    both.
     """
-    P = inspect.Parameter
-    arguments = variants[0][1][1]
-    kinds = [v for v, _ in variants]
-    by = {v.partition("=")[2] or v: entry[0] for v, entry in variants}
-    if kinds == [""]:
-        fixed, extra = list(arguments), []
-    elif "=" in kinds[0]:
-        key = kinds[0].partition("=")[0]
-        fixed, extra = list(arguments), [P(key, P.KEYWORD_ONLY, default=next(iter(by)))]
-    else:
-        fixed, extra = list(arguments[:-1]), [P(k, P.KEYWORD_ONLY, default=None) for k in by]
-    parameters = [P(a, P.POSITIONAL_OR_KEYWORD) for a in fixed] + extra
-    signature = inspect.Signature(parameters + [P("out", P.KEYWORD_ONLY, default=None)])
+    P = _inspect.Parameter
+    forms = []
+    for kind, (ufunc, arguments, *_) in variants:
+        words = dict(s.split("=") for s in kind.split(",") if "=" in s)
+        forms.append((ufunc, tuple(arguments), words))
+    common = [a for a in forms[0][1] if all(a in f[1] for f in forms)]
+    optional = list(dict.fromkeys(a for f in forms for a in f[1] if a not in common))
+    keys = list(dict.fromkeys(k for f in forms for k in f[2]))
+    choices = {k: list(dict.fromkeys(f[2][k] for f in forms)) for k in keys}
+    table = {
+        (frozenset(f[1]) - set(common), tuple(f[2][k] for k in keys)): (f[0], f[1]) for f in forms
+    }
+    parameters = [P(a, P.POSITIONAL_OR_KEYWORD) for a in common]
+    parameters += [P(a, P.KEYWORD_ONLY, default=None) for a in optional]
+    parameters += [P(k, P.KEYWORD_ONLY, default=choices[k][0]) for k in keys]
+    signature = _inspect.Signature(parameters + [P("out", P.KEYWORD_ONLY, default=None)])
+    position = {a: i for i, a in enumerate(common)}
+    extra = set(optional) | set(keys)
+    size, only = len(common), forms[0][0] if len(forms) == 1 else None
+    # The arguments after the first n, from the keywords, as a tuple.
+    rest = [_operator.itemgetter(*common[n:]) for n in range(size)]
+    if size:
+        last = rest[-1]
+        rest[-1] = lambda kwargs: (last(kwargs),)
 
+    def refuse(args, kwargs):
+        signature.bind(*args, **kwargs)  # raises the TypeError Python would
+        raise TypeError(f"{name}() got an unexpected combination of arguments")
+
+    def pick(given):
+        words = []
+        for k in keys:
+            word = given.get(k, choices[k][0])
+            if not isinstance(word, str) or word not in choices[k]:
+                raise ValueError(f"{k} must be one of {', '.join(choices[k])}, got {word!r}")
+            words.append(word)
+        numbers = frozenset(a for a in optional if given.get(a) is not None)
+        form = table.get((numbers, tuple(words)))
+        if form is None:
+            sets = [[a for a in f[1] if a not in common] for f in forms]
+            if all(len(s) == 1 for s in sets):
+                takes = f"exactly one of {', '.join(optional)}"
+            else:
+                takes = "one of the sets " + "; ".join(", ".join(s) or "none" for s in sets)
+            raise TypeError(f"{name}() takes {takes} ({len(numbers)} given)")
+        return form
+
+    # Binding by hand: inspect.Signature.bind costs several times the engine's call.
     def choose(args, kwargs):
-        if not extra:
-            if kwargs or len(args) != len(fixed):
-                args = signature.bind(*args, **kwargs).args
-            return variants[0][1][0], args
-        bound = signature.bind(*args, **kwargs)
-        bound.apply_defaults()
-        args = [bound.arguments[a] for a in fixed]
-        if "=" in kinds[0]:
-            word = bound.arguments[key]
-            if word not in by:
-                raise ValueError(f"{key} must be one of {', '.join(by)}, got {word!r}")
-            return by[word], args
-        given = [k for k in by if bound.arguments[k] is not None]
-        if len(given) != 1:
-            raise TypeError(f"{name}() takes exactly one of {', '.join(by)} ({len(given)} given)")
-        return by[given[0]], args + [bound.arguments[given[0]]]
+        if only is not None:
+            n = len(args)
+            if not kwargs and n == size:
+                return only, args
+            if n + len(kwargs) == size:
+                try:
+                    return only, args + rest[n](kwargs)
+                except KeyError:
+                    pass
+            refuse(args, kwargs)
+        if len(args) > size:
+            refuse(args, kwargs)
+        values = list(args) + [_MISSING] * (size - len(args))
+        given = {}
+        for key, value in kwargs.items():
+            i = position.get(key, -1)
+            if i >= len(args):
+                values[i] = value
+            elif key in extra:
+                given[key] = value
+            else:
+                refuse(args, kwargs)
+        if any(v is _MISSING for v in values):
+            refuse(args, kwargs)
+        ufunc, arguments = pick(given)
+        given.update(zip(common, values))
+        return ufunc, [given[a] for a in arguments]
 
     return signature, choose
+
+
+# What a function of one result answers: the name of the Series it gives.
+_ANSWERS = {
+    "erlang_b": "blocking",
+    "log_erlang_b": "log_blocking",
+    "erlang_b_lines": "lines",
+    "erlang_b_traffic": "traffic",
+    "extended_erlang_b_lines": "lines",
+    "extended_erlang_b_traffic": "traffic",
+    "erlang_c": "wait_probability",
+    "service_level": "service_level",
+    "average_wait": "average_wait",
+    "agents": "agents",
+    "agents_for_wait": "agents",
+    "erlang_a_service_level": "service_level",
+    "erlang_a_agents": "agents",
+    "erlang_a_agents_for_wait": "agents",
+    "engset_lines": "lines",
+    "overflow_lines": "lines",
+    "offered_traffic": "traffic",
+}
+# Arguments taken as they are; anything else may be a pandas object.
+_PLAIN = frozenset({float, int, _np.ndarray, _np.float64, _np.int64, list, tuple})
 
 
 def _function(name, variants):
@@ -166,37 +433,39 @@ def _function(name, variants):
     named = None
     if result:
         # One class for each kind of result, shared by the functions giving it.
-        named = globals().get(result) or collections.namedtuple(result, fields, module=__name__)
+        named = globals().get(result) or _collections.namedtuple(result, fields, module=__name__)
         if result not in __all__:
             globals()[result] = named
             __all__.append(result)
-    has_counts = any(counts)
+    names = fields if named else (_ANSWERS[name],)
+    any_count = any(counts)
 
     def function(*args, out=None, **kwargs):
         ufunc, args = choose(args, kwargs)
-        options = {} if out is None else {"out": out}
-        nan = _domain.get() == "nan"
-        if nan and has_counts:
-            options["dtype"] = np.float64
-        _engine.take_trouble()  # left over from a call that did not finish
-        value = ufunc(*args, **options)
-        trouble = _engine.take_trouble()
-        if trouble is not None and not nan:
-            raise _domain_error(ufunc, counts, args, value, trouble)
+        for a in args:
+            if type(a) not in _PLAIN:
+                value = _labelled(ufunc, counts, names, args, out)
+                if value is not None:
+                    return named._make(value) if named else value
+                break
+        value = _run(ufunc, any_count, args, out)
         return named._make(value) if named else value
 
     function.__name__ = function.__qualname__ = name
     function.__module__ = __name__
     function.__signature__ = signature
-    function.__doc__ = DOCS.get(name)
+    function.__doc__ = _DOCS.get(name)
     return function
 
 
-_variants = {}
-for _key, _spec in _engine.functions.items():
-    _name, _, _kind = _key.partition("[")
-    _variants.setdefault(_name, []).append((_kind.rstrip("]"), _spec))
-for _name, _list in _variants.items():
-    globals()[_name] = _function(_name, _list)
-    __all__.append(_name)
-del _variants, _key, _spec, _name, _kind, _list
+def _build():
+    variants = {}
+    for key, entry in _engine.functions.items():
+        name, _, kind = key.partition("[")
+        variants.setdefault(name, []).append((kind.rstrip("]"), entry))
+    for name, forms in variants.items():
+        globals()[name] = _function(name, forms)
+        __all__.append(name)
+
+
+_build()

@@ -5,12 +5,21 @@ import numpy as np
 import numpy.typing as npt
 
 __version__: str
-_Action = Literal["raise", "nan"]
-# A number gives a NumPy scalar, an array an array, a pandas Series a Series.
+# "nan" is the older spelling of "ignore".
+_Action = Literal["ignore", "warn", "raise", "nan"]
+# A number gives a NumPy scalar, an array an array, a pandas Series a Series
+# (a DataFrame a DataFrame).
 _Real = float | np.floating[Any]
 _Arg = npt.ArrayLike
 
 class DomainError(ValueError):
+    argument: str | None
+    value: float | None
+    rule: str | None
+    index: tuple[int, ...] | None
+    count: int
+
+class DomainWarning(RuntimeWarning):
     argument: str | None
     value: float | None
     rule: str | None
@@ -23,7 +32,7 @@ class Retrial(NamedTuple):
 
 def geterr() -> dict[str, _Action]: ...
 def seterr(domain: _Action | None = ...) -> dict[str, _Action]: ...
-def errstate(domain: _Action = ...) -> AbstractContextManager[None]: ...
+def errstate(domain: _Action | None = ...) -> AbstractContextManager[None]: ...
 @overload
 def erlang_b(traffic: _Real, lines: _Real) -> np.float64: ...
 @overload

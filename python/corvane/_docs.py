@@ -4,12 +4,13 @@ Reals are shown to 12 digits and an ellipsis: the engine answers to 1e-12.
 """
 
 _COMMON = """
-Every argument may be a number, an array or a pandas Series; they broadcast
-as in NumPy, and ``out=`` takes an array to write the result into.
+Every argument may be a number, an array, a pandas Series or DataFrame; they
+broadcast as in NumPy (Series align on their labels, a missing value giving a
+missing answer), and ``out=`` takes an array to write the result into.
 An argument outside its domain raises DomainError (a ValueError) naming it,
 its value and, for an array, the first such element's index; under
-``corvane.errstate(domain="nan")`` such elements give NaN instead."""
-
+``corvane.errstate(domain="ignore")`` (or ``"warn"``) such elements give NaN
+instead."""
 _TRAFFIC = "traffic : erlangs offered, 0 to 1e9."
 _LINES = "lines : number of lines, whole or fractional, 0 to 2e9."
 _BLOCKING = "blocking : blocking target, a probability from 1e-300 up to but not including 1."
@@ -18,7 +19,10 @@ _AGENTS = "agents : number of agents, whole or fractional, more than the traffic
 _AHT = "aht : average handling time of a call, greater than 0, in any unit of time."
 _TARGET = "target_time : time within which a call should be answered, 0 or more, unit of aht."
 _LEVEL = "service_level : share of calls to answer within target_time, 0 up to 1 exclusive."
-_PATIENCE = "patience : mean time a caller waits before hanging up, greater than 0, unit of aht."
+_PATIENCE = (
+    "patience : mean time a caller waits before hanging up, greater than 0, unit of aht;\n"
+    "    inf for callers who never hang up (Erlang C, with its domain)."
+)
 _WAIT = "average_wait : the most the mean wait over all callers may be, greater than 0, unit of aht."
 _SCHEDULE_ARGS = [
     "agents : the agents the service target needs, a whole number, 0 to 2e9.",
@@ -31,7 +35,7 @@ _SCHEDULE = (
     "    the phones (raised until the occupancy is at most the cap), agents to schedule,\n"
     "    ceil(on_phones / (1 - shrinkage)), and 1 where the cap decided, else 0. Both\n"
     "    factors are taken as the shortest decimal that reads back as the value given.\n"
-    "    float64 under errstate(domain='nan')."
+    "    float64 where errors give NaN."
 )
 _SOURCES = "sources : number of sources, whole, 1 to 1e9."
 _LOAD = (
@@ -79,7 +83,7 @@ DOCS = {
         "Smallest whole number of lines whose Erlang B blocking meets a target.",
         [_TRAFFIC, _BLOCKING],
         "int64: lines, exact (ties to the last bit decided on the true blocking);\n"
-        "    0 for no traffic. float64 under errstate(domain='nan').",
+        "    0 for no traffic. float64 where errors give NaN.",
         ">>> corvane.erlang_b_lines(traffic=10, blocking=0.01)\n18",
     ),
     "erlang_b_traffic": _doc(
@@ -101,7 +105,7 @@ DOCS = {
         "Smallest whole number of lines meeting a blocking target when blocked callers retry.",
         [_TRAFFIC, _BLOCKING, _RECALL],
         "int64: lines whose blocking at the retrial fixed point is at most the target.\n"
-        "    float64 under errstate(domain='nan').",
+        "    float64 where errors give NaN.",
         ">>> corvane.extended_erlang_b_lines(traffic=10, blocking=0.01, recall=0.5)\n18",
     ),
     "extended_erlang_b_traffic": _doc(
@@ -138,14 +142,15 @@ DOCS = {
             _TARGET,
             "service_level : share of calls to answer within target_time, 0 up to 1 exclusive.",
         ],
-        "int64: agents, more than the traffic, exact.\n"
-        "    float64 under errstate(domain='nan').",
+        "int64: agents, more than the traffic (0 for no traffic), exact.\n"
+        "    float64 where errors give NaN.",
         ">>> corvane.agents(traffic=10, aht=180, target_time=20, service_level=0.8)\n14",
     ),
     "agents_for_wait": _doc(
         "Erlang C: smallest whole number of agents whose average wait is at most a target.",
         [_TRAFFIC, _AHT, _WAIT],
-        "int64: agents, more than the traffic, exact.\n    float64 under errstate(domain='nan').",
+        "int64: agents, more than the traffic (0 for no traffic), exact.\n"
+        "    float64 where errors give NaN.",
         ">>> corvane.agents_for_wait(traffic=10, aht=180, average_wait=20)\n13",
     ),
     "erlang_a": _doc(
@@ -168,16 +173,18 @@ DOCS = {
         " target_time=20)\n0.772279307715...",
     ),
     "erlang_a_agents": _doc(
-        "Erlang A: smallest whole number of agents, 1 or more, that reaches a service level.",
+        "Erlang A: smallest whole number of agents that reaches a service level.",
         [_TRAFFIC, _AHT, _PATIENCE, _TARGET, _LEVEL],
-        "int64: agents, exact.\n    float64 under errstate(domain='nan').",
+        "int64: agents, 0 for no traffic, otherwise 1 or more, exact.\n"
+        "    float64 where errors give NaN.",
         ">>> corvane.erlang_a_agents(traffic=10, aht=180, patience=300, target_time=20,"
         " service_level=0.8)\n13",
     ),
     "erlang_a_agents_for_wait": _doc(
-        "Erlang A: smallest whole number of agents, 1 or more, meeting an average-wait target.",
+        "Erlang A: smallest whole number of agents meeting an average-wait target.",
         [_TRAFFIC, _AHT, _PATIENCE, _WAIT],
-        "int64: agents, exact.\n    float64 under errstate(domain='nan').",
+        "int64: agents, 0 for no traffic, otherwise 1 or more, exact.\n"
+        "    float64 where errors give NaN.",
         ">>> corvane.erlang_a_agents_for_wait(traffic=10, aht=180, patience=300,"
         " average_wait=20)\n12",
     ),
@@ -206,7 +213,7 @@ DOCS = {
     "engset_lines": _doc(
         "Engset: smallest whole number of lines whose call congestion meets a target.",
         [_SOURCES, _BLOCKING, _LOAD],
-        "int64: lines, exact.\n    float64 under errstate(domain='nan').",
+        "int64: lines, exact.\n    float64 where errors give NaN.",
         ">>> corvane.engset_lines(sources=20, blocking=0.01, intended_traffic=2)\n6",
     ),
     "engset_traffic": _doc(
@@ -245,7 +252,7 @@ DOCS = {
     "overflow_lines": _doc(
         "Smallest whole number of further lines an overflow stream needs for a blocking target.",
         [_MEAN, _VARIANCE, _BLOCKING, _METHOD],
-        "int64: lines, exact.\n    float64 under errstate(domain='nan').",
+        "int64: lines, exact.\n    float64 where errors give NaN.",
         ">>> corvane.overflow_lines(mean=3, variance=6, blocking=0.01)\n12",
     ),
     "offered_traffic": _doc(

@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -54,6 +55,11 @@ constexpr std::pair<tt::Argument, const char*> kKeywords[] = {
     {tt::Argument::Mean, "mean"},
     {tt::Argument::Variance, "variance"},
     {tt::Argument::Carried, "carried"},
+    {tt::Argument::Redial, "redial"},
+    {tt::Argument::Calls, "calls"},
+    {tt::Argument::AnsweredWait, "answered_wait"},
+    {tt::Argument::MaxAbandon, "max_abandon"},
+    {tt::Argument::MaxBlocking, "max_blocking"},
 };
 static_assert(std::size(kKeywords) == tt::kArgumentCount, "a keyword for every argument");
 
@@ -74,6 +80,10 @@ struct Trouble {
     double value = NAN;
 };
 thread_local Trouble trouble;
+// Whether the loops write NaN at an element outside the domain (the policy
+// that gives NaN) or leave it as it was (the one that raises): a float64
+// out= keeps the caller's values there. An int64 output is never marked.
+thread_local bool marking = false;
 
 void Note() noexcept {
     if (trouble.count++ > 0) {
@@ -150,6 +160,47 @@ template <> struct Layout<tt::OverflowLoss> {
     static auto Values(const tt::OverflowLoss& r) { return std::tuple{r.lost, r.blocking}; }
 };
 
+// What a loop calls for an engine function: the function itself, save where
+// the module gives an argument a meaning the engine has not.
+template <auto F> struct Call {
+    template <typename... A> static auto Run(A... a) { return F(a...); }
+};
+// Infinite patience: callers who never hang up, that is Erlang C, whose own
+// refusals then apply (traffic at or above the agents).
+constexpr double kNever = std::numeric_limits<double>::infinity();
+template <> struct Call<tt::ErlangA> {
+    static tt::Abandonment Run(double traffic, double agents, double aht, double patience) {
+        if (patience != kNever) {
+            return tt::ErlangA(traffic, agents, aht, patience);
+        }
+        // Every caller is answered: the carried traffic is the offered.
+        return {tt::ErlangC(traffic, agents), 0.0, tt::ErlangCAverageWait(traffic, agents, aht),
+                traffic / agents};
+    }
+};
+template <> struct Call<tt::ErlangAServiceLevel> {
+    static double Run(double traffic, double agents, double aht, double patience,
+                      double targetTime) {
+        return patience == kNever
+                   ? tt::ErlangCServiceLevel(traffic, agents, aht, targetTime)
+                   : tt::ErlangAServiceLevel(traffic, agents, aht, patience, targetTime);
+    }
+};
+template <> struct Call<tt::ErlangAAgents> {
+    static std::int64_t Run(double traffic, double aht, double patience, double targetTime,
+                            double serviceLevel) {
+        return patience == kNever
+                   ? tt::ErlangCAgents(traffic, aht, targetTime, serviceLevel)
+                   : tt::ErlangAAgents(traffic, aht, patience, targetTime, serviceLevel);
+    }
+};
+template <> struct Call<tt::ErlangAAgentsForWait> {
+    static std::int64_t Run(double traffic, double aht, double patience, double averageWait) {
+        return patience == kNever ? tt::ErlangCAgentsForWait(traffic, aht, averageWait)
+                                  : tt::ErlangAAgentsForWait(traffic, aht, patience, averageWait);
+    }
+};
+
 template <typename T> constexpr char kTypeNum = std::is_same_v<T, double> ? NPY_DOUBLE : NPY_INT64;
 
 template <auto F> struct Ufunc;
@@ -168,7 +219,7 @@ template <typename R, typename... A, R (*F)(A...)> struct Ufunc<F> {
     (std::make_index_sequence<kOut>{});
 
     // A count comes out as an int64, or as a float64 where NaN must stand in
-    // for a count outside the domain; -1 marks one in an int64.
+    // for a count outside the domain.
     template <bool kReal>
     static void Loop(char** args, const npy_intp* dims, const npy_intp* steps, void*) {
         // NumPy warns of the floating-point flags a loop leaves raised; the
@@ -181,11 +232,13 @@ template <typename R, typename... A, R (*F)(A...)> struct Ufunc<F> {
             [&]<std::size_t... I, std::size_t... O>(std::index_sequence<I...>,
                                                     std::index_sequence<O...>) {
                 try {
-                    const Fields out = Layout<R>::Values(F(Read(at(I))...));
+                    const Fields out = Layout<R>::Values(Call<F>::Run(Read(at(I))...));
                     (Write<kReal>(at(kIn + O), std::get<O>(out)), ...);
                 } catch (...) {
                     Note();
-                    (Mark<kReal, std::tuple_element_t<O, Fields>>(at(kIn + O)), ...);
+                    if (marking) {
+                        (Mark<kReal, std::tuple_element_t<O, Fields>>(at(kIn + O)), ...);
+                    }
                 }
             }
             (std::make_index_sequence<kIn>{}, std::make_index_sequence<kOut>{});
@@ -205,8 +258,6 @@ template <typename R, typename... A, R (*F)(A...)> struct Ufunc<F> {
     template <bool kReal, typename T> static void Mark(char* p) {
         if constexpr (kReal || std::is_same_v<T, double>) {
             Write<true>(p, NAN);
-        } else {
-            Write<false>(p, std::int64_t{-1});
         }
     }
 
@@ -256,6 +307,9 @@ tt::Schedule Schedule(double agents, double traffic, double shrinkage, double ma
 }
 tt::Schedule ErlangASchedule(double agents, double traffic, double aht, double patience,
                              double shrinkage, double maxOccupancy) {
+    if (patience == kNever) { // no hang-ups: Erlang C's occupancy
+        return tt::ScheduleAgents(traffic, WholeAgents(agents), shrinkage, maxOccupancy);
+    }
     return tt::ErlangAScheduleAgents(traffic, WholeAgents(agents), aht, patience, shrinkage,
                                      maxOccupancy);
 }
@@ -373,7 +427,8 @@ PYBIND11_MODULE(_engine, m) {
     m.attr("version") = CORVANE_VERSION;
     m.def(
         "take_trouble",
-        []() -> py::object {
+        [](bool mark) -> py::object {
+            marking = mark;
             Trouble t = std::exchange(trouble, Trouble{});
             if (t.count == 0) {
                 return py::none();
@@ -381,5 +436,7 @@ PYBIND11_MODULE(_engine, m) {
             return py::make_tuple(t.count, t.argument, t.value, t.rule, t.message);
         },
         "How many elements the loops on this thread found outside the domain since the last "
-        "call, and the first one's argument, value, rule and message; None if none.");
+        "call, and the first one's argument, value, rule and message; None if none. `mark`: "
+        "whether the loops from now on write NaN at such elements.",
+        py::arg("mark") = false);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # pip install --no-build-isolation, as a user does from a clone, into a
 # virtual environment that sees Debian's packages, with no package index;
-# then the Python tests against what pip installed.
+# then what pip installed is imported, answers, and carries its stubs and the
+# version pip's metadata gives. (python.pytest holds the answers themselves.)
 # usage: pip_install.sh SOURCE_DIR PYTHON
 set -euo pipefail
 source=$1 python=$2
@@ -15,6 +16,22 @@ cp -r "$source"/{CMakeLists.txt,pyproject.toml,setup.py,teletraffic,python} "$sc
 "$scratch/venv/bin/python" -m pip install -q --no-build-isolation --no-index "$scratch/clone" \
     >"$scratch/log" 2>&1 || { cat "$scratch/log" >&2 && exit 1; }
 cd "$scratch"
-installed=$("$scratch/venv/bin/python" -c 'import corvane; print(corvane.__file__)')
-[[ $installed == "$scratch/venv/"* ]] || { echo "FAIL: corvane imported from $installed" >&2 && exit 1; }
-"$scratch/venv/bin/python" -m pytest -q -p no:cacheprovider "$source/python/tests"
+"$scratch/venv/bin/python" - "$scratch/venv/" <<'PY'
+import importlib.metadata
+import os
+import sys
+
+import corvane
+
+here = os.path.dirname(corvane.__file__)
+checks = {
+    "imported from the environment": corvane.__file__.startswith(sys.argv[1]),
+    "answers": corvane.erlang_b_lines(traffic=10, blocking=0.01) == 18,
+    "stubs installed": all(os.path.exists(os.path.join(here, f)) for f in ("__init__.pyi", "py.typed")),
+    "one version": corvane.__version__ == importlib.metadata.version("corvane"),
+}
+failed = [what for what, ok in checks.items() if not ok]
+if failed:
+    sys.exit(f"FAIL: {', '.join(failed)} ({corvane.__file__}, {corvane.__version__}, "
+             f"{importlib.metadata.version('corvane')})")
+PY

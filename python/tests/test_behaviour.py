@@ -7,6 +7,7 @@ import os
 import threading
 import time
 import tracemalloc
+import warnings
 
 import numpy as np
 import pandas as pd
@@ -48,16 +49,56 @@ def test_out_is_filled_and_returned():
     assert got.blocking is blocking and blocking[1] == corvane.extended_erlang_b(10, 15, 0.5)[1]
 
 
-def test_keywords_are_the_command_line_options():
-    assert corvane.agents(service_level=0.8, target_time=20, aht=180, traffic=10) == 14
-    with pytest.raises(TypeError):
-        corvane.agents(10, 180, 20, sl=0.8)
-    # Engset's load is one keyword of three; the overflow's method one word of two.
-    for call in (lambda: corvane.engset(20, 5), lambda: corvane.engset(20, 5, traffic=1, intended_traffic=1)):
-        with pytest.raises(TypeError, match="exactly one of traffic, intended_traffic"):
+@pytest.mark.parametrize(
+    "action, out, inputs, want, raises",
+    [
+        # A raised error leaves out= as it was at the bad elements, never a marker there.
+        ("raise", np.full(2, 7), [10, -20], [18, 7], "traffic"),
+        ("raise", np.full(2, 7.0), [10, -20], [18, 7], "traffic"),
+        ("ignore", np.zeros(2, dtype=np.int64), [10, 20], [18, 30], None),
+        ("ignore", np.full(2, 7.0), [10, -20], [18, np.nan], None),
+        ("ignore", np.full(2, 7), [10, -20], [18, 7], "no place for NaN"),
+    ],
+    ids=["int", "float", "int-ignore", "float-ignore", "int-ignore-error"],
+)
+def test_out_under_each_policy(action, out, inputs, want, raises):
+    with corvane.errstate(domain=action):
+        if raises:
+            with pytest.raises(corvane.DomainError, match=raises):
+                corvane.erlang_b_lines(inputs, 0.01, out=out)
+        else:
+            assert corvane.erlang_b_lines(inputs, 0.01, out=out) is out
+    assert np.array_equal(out, want, equal_nan=True)
+
+
+@pytest.mark.parametrize(
+    "call, want",
+    [
+        (lambda: corvane.agents(service_level=0.8, target_time=20, aht=180, traffic=10), 14),
+        (lambda: corvane.agents(10, 180, service_level=0.8, target_time=20), 14),
+        (lambda: corvane.engset_lines(20, blocking=0.01, intended_traffic=2), 6),
+        (lambda: corvane.overflow_lines(3, 6, blocking=0.01, method="hayward"), 11),
+        (lambda: corvane.agents(10, 180, 20, 0.8, sl=1), (TypeError, "unexpected keyword .*'sl'")),
+        (lambda: corvane.agents(10, 180, 20, sl=0.8), (TypeError, "missing .* 'service_level'")),
+        (lambda: corvane.agents(10, 180, 20, 0.8, traffic=10), (TypeError, "multiple values")),
+        (lambda: corvane.engset(20, 5, 1.0), (TypeError, "too many positional")),
+        # Engset's load is one keyword of three; the overflow's method one word of two.
+        (lambda: corvane.engset(20, 5), (TypeError, "exactly one of traffic, intended_traffic")),
+        (lambda: corvane.engset(20, 5, traffic=1, intended_traffic=1), (TypeError, "exactly one")),
+        (lambda: corvane.overflow_lines(3, 6, 0.01, method="ERT"),
+         (ValueError, "method must be one of ert, hayward, got 'ERT'")),
+        (lambda: corvane.erlang_b(pd.Series([1.0]), pd.DataFrame({"a": [1.0]})),
+         (TypeError, "Series and DataFrames together")),
+        (lambda: corvane.erlang_b(pd.Series([1.0, 2], [0, 0]), pd.Series([1.0], [1])),
+         (ValueError, "labels repeat")),
+    ],
+)
+def test_keywords_are_the_command_line_options(call, want):
+    if isinstance(want, tuple):
+        with pytest.raises(want[0], match=want[1]):
             call()
-    with pytest.raises(ValueError, match="method must be one of ert, hayward, got 'ERT'"):
-        corvane.overflow_lines(3, 6, 0.01, method="ERT")
+    else:
+        assert call() == want
 
 
 def test_errors_raise_naming_the_first_element_in_c_order():
@@ -79,6 +120,21 @@ def test_errors_raise_naming_the_first_element_in_c_order():
          "element 1: traffic must be below the agents, 10, or the queue would grow without end, "
          "got 10",
          "traffic", 10, (1,)),
+        # Callers who never hang up: Erlang C's refusal.
+        (lambda: corvane.erlang_a(10, [12, 9], 180, np.inf),
+         "element 1: traffic must be below the agents, 9, or the queue would grow without end, "
+         "got 10",
+         "traffic", 10, (1,)),
+        (lambda: corvane.erlang_b(pd.Series([1.0, -1]), 3),
+         "element 1: traffic must be a number of erlangs from 0 to 1e9, got -1",
+         "traffic", -1, (1,)),
+        # Missing values are not computed, nor counted, nor taken for the bad one.
+        (lambda: corvane.erlang_b(pd.Series([1, None, -1], dtype="Float64"), 3),
+         "element 2: traffic must be a number of erlangs from 0 to 1e9, got -1",
+         "traffic", -1, (2,)),
+        (lambda: corvane.erlang_b_lines(pd.Series([-2, None, -1], dtype="Int64"), 0.01),
+         "element 0: traffic must be a number of erlangs from 0 to 1e9, got -2 "
+         "(2 elements outside the domain)", "traffic", -2, (0,)),
     ]
     for call, message, argument, value, index in cases:
         with pytest.raises(ValueError) as raised:
@@ -88,30 +144,102 @@ def test_errors_raise_naming_the_first_element_in_c_order():
         assert (str(e), e.argument, e.value, e.index) == (message, argument, value, index)
 
 
-def test_errors_give_nan_under_errstate_and_counts_become_float():
-    with corvane.errstate(domain="nan"):
+@pytest.mark.parametrize("action", ["ignore", "warn", "nan"])
+def test_errors_give_nan_under_errstate_and_counts_become_float(action):
+    with warnings.catch_warnings(record=True) as caught, corvane.errstate(domain=action):
+        warnings.simplefilter("always")
         lines = corvane.erlang_b_lines([10, -2, 25], 0.01)
         scalar = corvane.erlang_c(10, 9)
         retrial = corvane.extended_erlang_b([10, np.nan], 15, 0.5)
-        assert corvane.geterr() == {"domain": "nan"}
+        assert corvane.geterr() == {"domain": action}
     assert lines.dtype == np.float64 and np.array_equal(lines, [18, np.nan, 36], equal_nan=True)
     assert np.isnan(scalar) and np.isnan(retrial.offered[1]) and np.isnan(retrial.blocking[1])
+    warned = [(type(w.message), w.message.index, w.filename) for w in caught]
+    assert warned == (action == "warn") * [
+        (corvane.DomainWarning, (1,), __file__), (corvane.DomainWarning, None, __file__),
+        (corvane.DomainWarning, (1,), __file__)]
+    assert issubclass(corvane.DomainWarning, RuntimeWarning)
     assert corvane.geterr() == {"domain": "raise"}
     with pytest.raises(corvane.DomainError):
         corvane.erlang_b_lines([10, -2], 0.01)
+    with pytest.raises(ValueError, match="ignore, warn, raise, nan"):
+        corvane.seterr("print")
 
 
-def test_pandas_in_pandas_out():
-    routes = pd.DataFrame(
-        {"traffic": [10.0, 25, 3], "blocking": [0.01, 0.02, 0.05]}, index=["Paris", "Lyon", "Nice"]
-    )
-    lines = corvane.erlang_b_lines(routes.traffic, routes.blocking)
-    assert isinstance(lines, pd.Series) and list(lines.index) == ["Paris", "Lyon", "Nice"]
-    assert lines.dtype == np.int64 and lines["Lyon"] == 34
-    retrial = corvane.extended_erlang_b(routes.traffic, 30, 0.5)
-    assert isinstance(retrial.offered, pd.Series) and retrial.offered.index.equals(routes.index)
-    with pytest.raises(corvane.DomainError, match="element 1: traffic .* got -1"):
-        corvane.erlang_b(pd.Series([1.0, -1]), 3)
+@pytest.mark.parametrize(
+    "erlang_a, erlang_c",
+    [
+        (lambda p: corvane.erlang_a(10, 12, 180, p),
+         lambda: (corvane.erlang_c(10, 12), 0, corvane.average_wait(10, 12, 180), 10 / 12)),
+        (lambda p: corvane.erlang_a_service_level(10, 12, 180, p, 20),
+         lambda: corvane.service_level(10, 12, 180, 20)),
+        (lambda p: corvane.erlang_a_agents(10, 180, p, 20, 0.95),
+         lambda: corvane.agents(10, 180, 20, 0.95)),
+        (lambda p: corvane.erlang_a_agents_for_wait(10, 180, p, 5),
+         lambda: corvane.agents_for_wait(10, 180, 5)),
+        (lambda p: corvane.erlang_a_schedule_agents(12, 10.5, 180, p, 0.3, 0.85),
+         lambda: corvane.schedule_agents(12, 10.5, 0.3, 0.85)),
+    ],
+    ids=["erlang_a", "service_level", "agents", "agents_for_wait", "schedule_agents"],
+)
+def test_infinite_patience_is_erlang_c(erlang_a, erlang_c):
+    # Element by element: a finite patience beside it is still Erlang A's.
+    both = np.asarray(erlang_a(np.array([300, np.inf])))
+    assert np.array_equal(both[..., 1], np.asarray(erlang_c()))
+    assert np.array_equal(both[..., 0], np.asarray(erlang_a(300)))
+    assert not np.array_equal(both[..., 0], both[..., 1])
+
+
+ROUTES = pd.DataFrame(
+    {"traffic": [10.0, 25, 3], "blocking": [0.01, 0.02, 0.05], "agents": [12.0, 28, 5]},
+    index=pd.Index(["Paris", "Lyon", "Nice"], name="route"),
+)
+NULLABLE = ROUTES.convert_dtypes()  # traffic and agents Int64, blocking Float64
+NULLABLE.loc["Lyon", "traffic"] = pd.NA
+
+
+def _series(values, name, dtype=None, index=ROUTES.index):
+    return pd.Series(values, index=index, name=name, dtype=dtype)
+
+
+def _rowwise(function, name, *args, **kwargs):
+    """The function row by row on ROUTES's columns, as a Series."""
+    rows = zip(*[ROUTES[a] if isinstance(a, str) else [a] * len(ROUTES) for a in args])
+    return _series([function(*row, **kwargs) for row in rows], name)
+
+
+@pytest.mark.parametrize(
+    "call, want",
+    [
+        (lambda r: corvane.erlang_b_lines(r.traffic, r.blocking), _series([18, 34, 7], "lines")),
+        # Two Series and another argument: pandas 1.5's own ufunc dispatch refuses them.
+        (lambda r: corvane.service_level(r.traffic, r.agents, aht=180, target_time=20),
+         _rowwise(corvane.service_level, "service_level", "traffic", "agents", 180, 20)),
+        (lambda r: corvane.erlang_a(r.traffic, r.agents, 180, 300).abandon_probability,
+         _rowwise(lambda *a: corvane.erlang_a(*a)[1], "abandon_probability", "traffic", "agents",
+                  180, 300)),
+        (lambda r: corvane.overflow_lines(r.traffic, r.agents, r.blocking, method="hayward"),
+         _rowwise(corvane.overflow_lines, "lines", "traffic", "agents", "blocking",
+                  method="hayward")),
+        # Aligned on the union of the labels as pandas aligns: a label one lacks has no answer.
+        (lambda r: corvane.erlang_b_lines(r.traffic, pd.Series([0.05, 0.01], ["Nice", "Lille"])),
+         _series([np.nan, np.nan, 7, np.nan], "lines", index=["Lille", "Lyon", "Nice", "Paris"])),
+        # <NA> in, <NA> out, nullable dtypes kept.
+        (lambda r: corvane.erlang_b_lines(NULLABLE.traffic, r.blocking),
+         _series([18, None, 7], "lines", "Int64")),
+        (lambda r: corvane.erlang_b(NULLABLE.traffic, NULLABLE.blocking * 1000),
+         _series([corvane.erlang_b(10, 10), None, corvane.erlang_b(3, 50)], "blocking", "Float64")),
+        (lambda r: corvane.erlang_b_lines(r[["traffic", "agents"]], 0.01),
+         pd.DataFrame({"traffic": [18, 36, 8], "agents": [20, 39, 11]}, index=ROUTES.index)),
+    ],
+    ids=["named", "two-series", "erlang-a", "overflow", "aligned", "na-int", "na-float", "frame"],
+)
+def test_pandas_in_pandas_out(call, want):
+    got = call(ROUTES)
+    if isinstance(want, pd.DataFrame):
+        pd.testing.assert_frame_equal(got, want)
+    else:
+        pd.testing.assert_series_equal(got, want)
 
 
 def test_float64_contiguous_input_is_not_copied():
@@ -147,6 +275,10 @@ def test_the_gil_is_released_while_the_engine_runs():
     assert end - start > 0.1, "too quick to tell"
     middle = [s for s in stamps if start + 0.3 * (end - start) < s < end - 0.3 * (end - start)]
     assert middle
+
+
+def test_the_module_shows_its_functions_only():
+    assert [n for n in dir(corvane) if not n.startswith("__")] == sorted(corvane.__all__)
 
 
 def test_every_function_has_a_tested_example_and_a_stub():

@@ -57,7 +57,8 @@ inline void CheckTimes(double aht, double targetTime) {
 inline void CheckQueue(double A, double N) {
     CheckTraffic(A);
     CheckCount(N, Argument::Agents);
-    if (!(A < N)) {
+    // No traffic forms no queue, even with no agents.
+    if (!(A < N) && A != 0) {
         throw DomainError(Argument::Traffic, A,
                           "below the agents, " + ShowNumber(N) +
                               ", or the queue would grow without end");

@@ -115,8 +115,14 @@ bool BlockingAtMost(double traffic, double recall, std::int64_t lines, double T)
 }
 
 Fifty FineLogInverseBlocking(const Fifty& A, const Fifty& N) {
+    // D = A^N e^-A / N! below even fifty digits' range (A tiny, N in the
+    // billions) is 0: R is infinite to them, as good as the decision needs.
+    namespace policies = boost::math::policies;
+    using Quiet = policies::policy<policies::overflow_error<policies::ignore_error>,
+                                   policies::underflow_error<policies::ignore_error>>;
     const Fifty a = N + 1;
-    return log(boost::math::gamma_q(a, A)) - log(boost::math::gamma_p_derivative(a, A));
+    return log(boost::math::gamma_q(a, A, Quiet())) -
+           log(boost::math::gamma_p_derivative(a, A, Quiet()));
 }
 
 bool HaywardBlockingAtMost(double mean, double variance, std::int64_t lines, double T) {

@@ -1,4 +1,5 @@
 #include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/lentz.h"
 
 #include "teletraffic/error.h"
 #include "teletraffic/numerics/real.h"
@@ -40,10 +41,6 @@
 // across the whole domain: B(1e9 lines, 1 erlang) is e^-1.97e10.
 namespace teletraffic::detail {
 namespace {
-
-// Below this Lentz's method takes a divisor for 0.
-template <typename Real> constexpr Real kTiny = std::numeric_limits<Real>::min() / kEpsilon<Real>;
-template <> constexpr Quad kTiny<Quad> = 1e-300;
 
 // Terms of the expansion below this are dropped: a little under the
 // precision of the type, whose own rounding dominates from there on.
@@ -106,27 +103,6 @@ template <typename Real> Scaled<Real> Series(Real x, Real a) {
     return {1 - math::exp(logD) * SeriesSum(x, a), -logD};
 }
 
-// A continued fraction by the modified Lentz method: f, c and d as the
-// fraction's form starts them, then for j = 1, 2, ... the partial numerator
-// and denominator (a_j, b_j) from `next(j)`, until the factor each brings is
-// 1 to rounding; ConvergenceError after 20,000 terms.
-template <typename Real, typename Next> Real Lentz(Real f, Real c, Real d, Next next) {
-    constexpr Real tiny = kTiny<Real>;
-    for (int j = 1; j <= 20000; ++j) {
-        const auto [a, b] = next(j);
-        d = a * d + b;
-        d = 1 / (d == 0 ? tiny : d);
-        c = b + a / c;
-        c = c == 0 ? tiny : c;
-        const Real delta = d * c;
-        f *= delta;
-        if (math::fabs(delta - 1) <= kEpsilon<Real>) {
-            return f;
-        }
-    }
-    throw ConvergenceError("a continued fraction of the incomplete gamma did not converge");
-}
-
 // Legendre's continued fraction Gamma(a, x) = e^-x x^a / (x + 1 - a -
 // 1(1 - a) / (x + 3 - a - 2(2 - a) / (x + 5 - a - ...))). For whole a it ends
 // after a terms; for x >= 1.5 and x >= a, after some 200 at most (x = 1.5, a
@@ -177,6 +153,10 @@ template <typename Real> Real TemmeSum(Real eta, Real a, int first) {
                                  2;
     Real sum = 0;
     Real power = 1;
+    Real firstPower = 1; // a^-first: the later terms are negligible against it
+    for (int k = 0; k < first; ++k) {
+        firstPower /= a;
+    }
     for (int k = 0; k < kTemmeTerms; ++k) {
         const Coefficients<Real>& ck = kTemmeAs<Real>[k];
         const int n = std::min(degree, ck.count);
@@ -186,7 +166,7 @@ template <typename Real> Real TemmeSum(Real eta, Real a, int first) {
         }
         sum += k >= first ? poly * power : 0;
         power /= a;
-        if (power < kNegligible<Real>) {
+        if (power < kNegligible<Real> * firstPower) {
             break;
         }
     }
@@ -264,8 +244,14 @@ template <typename Real> Real LowerGammaDefect(Real x, Real a) {
         for (int k = 1; k < 100000; ++k) {
             term *= x / (a + k);
             sum += k * term;
+            // The rest is below k t_k r / (1 - r), r the ratio of the next
+            // terms, which falls with k: at most k t_k once r <= 1/2. Just
+            // below x = a/2, with a large, r stays above 1/2 for good.
             const Real ratio = (k + 1) * x / (k * (a + k + 1));
-            if (ratio <= Real(0.5) && k * term <= kEpsilon<Real> / 8 * sum) {
+            const Real rest = ratio <= Real(0.5) ? k * term
+                              : ratio < 1        ? k * term * ratio / (1 - ratio)
+                                                 : Real(INFINITY);
+            if (rest <= kEpsilon<Real> / 8 * sum) {
                 return sum / a;
             }
         }

@@ -16,6 +16,8 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
+#include <type_traits>
 
 namespace teletraffic::detail {
 
@@ -51,12 +53,41 @@ template <typename Real> Real LogGammaDensity(Real x, Real a);
 extern template double LogGammaDensity(double, double);
 extern template long double LogGammaDensity(long double, long double);
 
+// The regularized tails Q(a, x) = Gamma(a, x) / Gamma(a) and P(a, x) =
+// gamma(a, x) / Gamma(a), from the ratios and the density: the wait's
+// shares in Erlang A's and Erlang X's queues.
+template <typename Real> Real UpperGammaTail(Real x, Real a) {
+    const Scaled<Real> r = GammaRatio(x, a);
+    return r.mantissa * std::exp(r.scale + LogGammaDensity(x, a));
+}
+template <typename Real> Real LowerGammaTail(Real x, Real a) {
+    const Scaled<Real> r = LowerGammaRatio(x, a);
+    return r.mantissa * std::exp(r.scale + LogGammaDensity(x, a));
+}
+
 template <typename Real> Scaled<Real> InverseBlockingLessOne(Real traffic, Real lines);
+
+// A scaled number in double from long double, its mantissa in [1/2, 1): the
+// wide mantissa may lie below double's range (some 1e-321 at 5e-324 erlangs).
+inline Scaled<double> Narrow(const Scaled<long double>& wide) {
+    int exponent = 0;
+    const long double fraction = std::frexp(wide.mantissa, &exponent);
+    return {static_cast<double>(fraction),
+            static_cast<double>(wide.scale + exponent * std::numbers::ln2_v<long double>)};
+}
 
 // R(A, N) for traffic A > 0 and lines N >= 0, whole or fractional. Below one
 // line as 1 + (R - 1): N + 1 would round away the low bits of N, which the
 // answer depends on as A^N.
 template <typename Real> Scaled<Real> InverseBlocking(Real traffic, Real lines) {
+    if constexpr (std::is_same_v<Real, double>) {
+        if (traffic < std::numeric_limits<double>::min()) {
+            // A denormal traffic keeps too few digits through the evaluation
+            // in double (B was 5e-4 off at 5e-324 erlangs): in long double,
+            // here and for R - 1 below.
+            return Narrow(InverseBlocking<long double>(traffic, lines));
+        }
+    }
     if (lines == 0) {
         return {1};
     }
@@ -72,6 +103,11 @@ template <typename Real> Scaled<Real> InverseBlocking(Real traffic, Real lines) 
 // R(A, N) - 1 = (N / A) R(A, N - 1), for N > 0: with it, 1 - B(A, N) =
 // (R - 1) / R keeps its precision where the blocking is close to 1.
 template <typename Real> Scaled<Real> InverseBlockingLessOne(Real traffic, Real lines) {
+    if constexpr (std::is_same_v<Real, double>) {
+        if (traffic < std::numeric_limits<double>::min()) {
+            return Narrow(InverseBlockingLessOne<long double>(traffic, lines));
+        }
+    }
     Scaled<Real> r = GammaRatio(traffic, lines);
     const Real ratio = lines / traffic;
     if (ratio > Real(1e-200) && ratio < Real(1e200)) {
@@ -111,10 +147,17 @@ template <typename Real> Real LogStep(Real A, Real N, const Scaled<Real>& R) {
     return std::log(R.Reciprocal() + (N + 1) / A);
 }
 
+// 1 - recall T as (1 - recall) + recall (1 - T), each difference exact where
+// it would cancel: with both near 1, the product's rounding would be all of it.
+template <typename Real> Real NotRetried(double recall, double T) {
+    const auto R = static_cast<Real>(recall);
+    return (1 - R) + R * (1 - static_cast<Real>(T));
+}
+
 // The traffic whose blocking, with a fraction `recall` of blocked callers
 // retrying, is carried at exactly T: A / (1 - recall T).
 template <typename Real> Real Effective(double traffic, double recall, double T) {
-    return static_cast<Real>(traffic) / (1 - static_cast<Real>(recall) * static_cast<Real>(T));
+    return static_cast<Real>(traffic) / NotRetried<Real>(recall, T);
 }
 
 // Erlang C's probability of waiting, log C, from log R and B = 1/R:

@@ -44,6 +44,20 @@ template <typename Real> Scaled<Real> Times(Scaled<Real> u, Real k) {
     return {u.mantissa * k, u.scale};
 }
 
+// u times k = exp(logK), k perhaps beyond the range (N / A at 1e-300 erlangs):
+// into the mantissa where the product stays normal, else into the scale,
+// where adding its logarithm rounds it to the scale's precision.
+template <typename Real> Scaled<Real> Times(Scaled<Real> u, Real k, Real logK) {
+    if (u.mantissa == 0) {
+        return u;
+    }
+    const Real product = u.mantissa * k;
+    if (std::isnormal(product)) {
+        return {product, u.scale};
+    }
+    return {u.mantissa, u.scale + logK};
+}
+
 // u / v as a plain number.
 template <typename Real> Real Over(const Scaled<Real>& u, const Scaled<Real>& v) {
     if (u.mantissa == 0) {

@@ -83,7 +83,9 @@ inline Step Bounded(std::int64_t n, bool meets, double excess, double fall) {
 template <typename Real, typename F> Real IncreasingRoot(F f, Real guess, Real lo, Real hi) {
     constexpr Real smallest = std::numeric_limits<Real>::denorm_min();
     constexpr Real eps = kEpsilon<Real>;
-    Real x = guess > lo && guess < hi ? guess : lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
+    Real x = guess > lo && guess < hi ? guess
+             : lo > 0                 ? std::sqrt(lo) * std::sqrt(hi)
+                                      : std::fmax(hi / 2, smallest);
     Real drop = 1;
     Real last = INFINITY;   // the size of the last step, in log x
     Real before = INFINITY; // and of the one before
@@ -122,8 +124,10 @@ template <typename Real, typename F> Real IncreasingRoot(F f, Real guess, Real l
             next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi)
                           : std::fmax(hi * std::exp(-(drop *= 2)), smallest);
         }
-        if (lo > 0 && hi <= lo * (1 + 4 * eps)) {
-            return x; // the bracket is down to rounding
+        // The bracket is down to rounding, or to neighbours where Real has
+        // fewer digits (a traffic in the denormal range, below one line).
+        if (lo > 0 && (hi <= lo * (1 + 4 * eps) || std::nextafter(lo, hi) >= hi)) {
+            return x;
         }
         before = last;
         last = std::fabs(std::log(next / x));

@@ -81,6 +81,20 @@ TEST(Cli, EveryHelpExampleRunsAndPrintsWhatItShows) {
     }
 }
 
+// One option, each command's own help where it takes it its own way.
+TEST(Cli, HelpDescribesEachOptionAsTheCommandTakesIt) {
+    const struct {
+        std::string command, line;
+    } cases[] = {
+        {"blocking", "--lines N                   number of lines, whole or fractional (0 to 2e9)"},
+        {"engset-blocking", "--lines N                   number of lines, whole, from 0 up to the "
+                            "sources"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NE(Cli({c.command, "--help"}).out.find(c.line), std::string::npos) << c.command;
+    }
+}
+
 // The engine's typed error is worded from its fields: a value the user gave
 // by the user's name for it, one worked out along the way by no option (the
 // traffic 1e9 lines carry at 0.5 is above what the engine takes as input).
@@ -132,7 +146,7 @@ TEST(Cli, RefusalsNameTheOptionAndExitWithTwo) {
         {{"lines", "--traffic", "10", "--blocking", "0.01", "--speed", "1"}, "--speed"},
         {{"lines", "--traffic", "abc", "--blocking", "0.01"}, "--traffic \"abc\" is not a number"},
         {{"lines", "--traffic", "1,000", "--blocking", "0.01"},
-         "--traffic \"1,000\" is not a number: use a decimal point"},
+         "--traffic \"1,000\" is not a number: write it without thousands separators"},
         {{"lines", "--traffic", "nan", "--blocking", "0.01"}, "--traffic \"nan\" is not a number"},
         {{"lines", "--traffic", "0x10", "--blocking", "0.01"}, "\"0x10\" is not a number"},
         {{"lines", "--traffic", "10e", "--blocking", "0.01"}, "\"10e\" is not a number"},

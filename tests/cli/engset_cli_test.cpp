@@ -63,17 +63,46 @@ TEST(CliEngset, JsonGivesEveryCongestionAndTheMethod) {
     EXPECT_DOUBLE_EQ(overflow["lost"].get<double>(), 2 * overflow["blocking"].get<double>());
 }
 
-TEST(CliEngset, BatchTakesTheLoadFromWhicheverColumnNamesIt) {
-    const Outcome r = Cli({"engset-blocking", "--input", "-", "--digits", "4"},
-                          "pbx,Sources,Lines,Intended traffic\nA,40,8,5\nB,10,12,3\n");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "pbx,Sources,Lines,Intended traffic,error,call-congestion\n"
-                     "A,40,8,5,,0.06136\n"
-                     "B,10,12,3,\"lines must be at most the sources, 10, got 12\",\n");
-    const Outcome hayward =
-        Cli({"overflow-lines", "--input", "-", "--method", "hayward", "--blocking", "0.01"},
-            "mean,variance\n2.145823,4.362447\n");
-    EXPECT_EQ(hayward.out, "mean,variance,error,lines\n2.145823,4.362447,,9\n");
+// Each row by its own load and its own method; a row that gives no load, two
+// loads or an unknown word is marked, the others answered.
+TEST(CliEngset, BatchReadsTheLoadAndTheMethodRowByRow) {
+    const struct {
+        std::vector<std::string> args;
+        std::string input, out;
+        int status;
+    } cases[] = {
+        {{"engset-blocking"},
+         "pbx,Sources,Lines,Intended traffic\nA,40,8,5\nB,10,12,3\n",
+         "pbx,Sources,Lines,Intended traffic,error,call-congestion\nA,40,8,5,,0.06136\n"
+         "B,10,12,3,\"lines must be at most the sources, 10, got 12\",\n",
+         1},
+        {{"engset-blocking"},
+         "sources,lines,traffic,idle-source-traffic\n40,8,5,\n4,2,,0.25\n40,8,,\n40,8,5,0.1\n",
+         "sources,lines,traffic,idle-source-traffic,error,call-congestion\n40,8,5,,,0.05963\n"
+         "4,2,,0.25,,0.09677\n"
+         "40,8,,,\"give exactly one of traffic, idle-source-traffic (0 given)\",\n"
+         "40,8,5,0.1,\"give exactly one of traffic, idle-source-traffic (2 given)\",\n",
+         1},
+        {{"overflow-lines", "--method", "hayward", "--blocking", "0.01"},
+         "mean,variance\n2.145823,4.362447\n",
+         "mean,variance,error,lines\n2.145823,4.362447,,9\n",
+         0},
+        {{"overflow-blocking", "--lines", "5"},
+         "mean,variance,Method\n2.145823,4.362447,hayward\n2.145823,4.362447,\n"
+         "2.145823,4.362447,Erlang\n",
+         "mean,variance,Method,error,blocking\n2.145823,4.362447,hayward,,0.1315\n"
+         "2.145823,4.362447,,,0.1701\n"
+         "2.145823,4.362447,Erlang,\"method \"\"Erlang\"\" is not ert or hayward\",\n",
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--input", "-", "--digits", "4"});
+        const Outcome r = Cli(args, c.input);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, c.out);
+    }
 }
 
 TEST(CliEngset, RefusesALoadGivenTwiceOrNotAtAll) {

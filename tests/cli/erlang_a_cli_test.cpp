@@ -40,6 +40,9 @@ TEST(CliErlangA, EachOptionChangesTheAnswer) {
         {with({"--traffic", "10", "--patience", "300"}), "13\n"},
         {with({"--calls", "100", "--interval", "30", "--patience", "300"}), "13\n"},
         {with({"--traffic", "10", "--shrinkage", "0.3"}), "20\n"},
+        // No calls need no agents, by either model.
+        {with({"--calls", "0", "--interval", "30"}), "0\n"},
+        {with({"--calls", "0", "--interval", "30", "--patience", "300"}), "0\n"},
         {{"agents", "--traffic", "7", "--aht", "180", "--target-time", "20", "--service-level",
           "0.1", "--max-occupancy", "0.7"},
          "10\n"},
@@ -80,6 +83,13 @@ TEST(CliErlangA, JsonShowsTheAbandonmentAndWhatDecidedTheAgents) {
     EXPECT_GE(rows[1]["service-level"].get<double>(), 0.8);
     EXPECT_GT(rows[1]["occupancy"].get<double>(), 0.7);
     EXPECT_LE(rows[2]["occupancy"].get<double>(), 0.7);
+
+    // With no traffic, the one row of no agents, every caller (there are none) in time.
+    const Outcome none = Cli({"agents", "--traffic", "0", "--aht", "180", "--target-time", "20",
+                              "--service-level", "0.8", "--json"});
+    ASSERT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(nlohmann::json::parse(none.out)["service-level-by-agents"],
+              nlohmann::json::parse(R"([{"agents": 0, "service-level": 1}])"));
 }
 
 // A column per option; a blank optional field leaves the option out for its row.
@@ -121,6 +131,9 @@ TEST(CliErlangA, RefusesOptionsThatDoNotGoTogether) {
          "--service-level is required"},
         {{"agents", "--traffic", "10", "--aht", "180", "--average-wait", "10", "--shrinkage", "1"},
          "--shrinkage must be from 0 up to but not including 1, got 1"},
+        // Refused as a value worked out, not as a --traffic the user never gave.
+        {{"agents", "--calls", "1e12", "--interval", "1", "--aht", "1", "--average-wait", "1"},
+         ": traffic 16666666666.666666, worked out from the inputs"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

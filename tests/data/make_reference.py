@@ -131,7 +131,8 @@ def erlang():
              (5, 19.5), (10.2, 19.5), (10.3, 19.5), (30.7, 19.5), (30.8, 19.5), (10, 18),
              (123.4, 100.5), (1000, 3000), (1e4, 1e4), (1e4, 9990.5), (10600.4, 1e4),
              (10601.6, 1e4), (1e6, 1002000), (1e6, 998000), (1e9, 1e9), (1e9, 1000100000),
-             (1e9, 999000000), (1e9, 10), (4999.9, 1e4), (5000.6, 1e4), (0.02, 1e3)]
+             (1e9, 999000000), (1e9, 10), (4999.9, 1e4), (5000.6, 1e4), (0.02, 1e3),
+             (5e-324, 0.0033516812152275571), (1e-320, 0.5)]  # denormal traffic
     for A, N in pairs:
         row("blocking", (A, N), blocking(A, N))
     for A, N in [(1, 1e9), (0.001, 1e9), (1e9, 1.5e9), (1e6, 2e6), (5e-324, 3)]:
@@ -579,6 +580,15 @@ def main_erlang_a():
         row("b_blocking", (A, N), blocking(A, N))
     for A, N in [(7.3, 9), (100, 95), (1e4, 10100)]:
         row("poisson_tail", (A, N), mp.gammainc(N, 0, A, regularized=True))
+    # At a vast patience (aht 1) the mean wait is Erlang C's below the agents
+    # and the excess traffic's patience above them, whatever the patience. The
+    # mean queue's series just below x = a/2 (a traffic a rounding under half
+    # the agents) once ran to its bound of terms.
+    for A, N, p in [(10, 12, 1e20), (1000, 1200, 1e20), (10, 12, 1e120), (12, 10, 1e120),
+                    (6.499999999999999, 13, 1e120)]:
+        average = wait(A, N) / (N - F(A)) if A < N else (F(A) - N) / A * p
+        row("limit_average_wait", (A, N, p), average)
+        row("limit_abandon_probability", (A, N, p), average / p)
 
     def level(A, h, p, t):
         return lambda n: erlang_a_service(A, n, h, p, t)
@@ -738,6 +748,17 @@ def overflow_rows():
                 smallest(lambda x: a * blocking(a, n + x) / m <= T, 0))
             row("overflow_lines_hayward", (m, v, T),
                 smallest(lambda x: blocking(m / z, F(x) / z) <= T, 0))
+    # A mean of 1e-300, where Newton's method from Rapp's start fails, or Z
+    # lies within 1e-9 of 1: the engine's bracketed solve on Z - 1. Each root
+    # from a start near it.
+    for m, v, a, n in [(1e-300, 1.5e-300, 535, 1605), (1e-300, 1.000000001e-300, 3.5e-8, 34),
+                       (1e-300, 1.0000000000010002e-300, 2.6e-11, 25),
+                       (1e-300, 1.0000000000000005e-300, 1e-14, 19.2)]:
+        eqs = lambda u, n: [mp.log(moments(mp.exp(u), n)[0] / m),
+                            mp.log(moments(mp.exp(u), n)[1] / v)]
+        u, n = mp.findroot(eqs, (mp.log(a), F(n)))
+        row("ert_traffic", (m, v), mp.exp(u))
+        row("ert_lines", (m, v), n)
     for Y, N in [(19.2, 24), (0.5, 1), (9.99, 10), (1e6, 1000500), (0.001, 0.5), (100, 300)]:
         f = lambda a: a * (1 - blocking(a, N)) - Y
         row("offered", (Y, N), mp.findroot(f, (F(Y), F(Y) * max(N, 1) / (F(N) - Y)),

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -54,24 +55,38 @@ inline bool IsCount(const Row& row) {
 using Args = const std::vector<double>&;
 using Functions = std::map<std::string, std::function<double(Args)>>;
 
-// Every row of `path` through `functions`: counts exactly, ties included; the
-// rest to a relative 1e-12. Returns how many rows there were.
-inline std::size_t ExpectAgrees(const char* path, const Functions& functions) {
-    const std::vector<Row> rows = Read(path);
+// Every row of `path` (with `regions`, each led by its region) through
+// `functions`: counts exactly, ties included; below double's normal range at
+// most that range; the rest to a relative 1e-12. `also` sees each row and its
+// answer. Returns how many rows there were.
+inline std::size_t ExpectAgrees(const char* path, const Functions& functions, bool regions = false,
+                                const std::function<void(const Row&, double)>& also = {}) {
+    const std::vector<Row> rows = Read(path, regions);
     for (const Row& row : rows) {
         std::ostringstream name;
         name.precision(17);
-        name << row.function;
+        name << row.region << ' ' << row.function;
         for (double a : row.args) {
             name << ' ' << a;
         }
         SCOPED_TRACE(name.str());
-        const double got = functions.at(row.function)(row.args);
+        double got = NAN;
+        try {
+            got = functions.at(row.function)(row.args);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+            continue;
+        }
         const auto want = static_cast<double>(std::stold(row.expected));
         if (IsCount(row)) {
             EXPECT_EQ(got, want);
+        } else if (std::fabs(want) < DBL_MIN) {
+            EXPECT_LE(std::fabs(got), DBL_MIN) << "got " << got;
         } else {
             EXPECT_LE(std::fabs(got - want), 1e-12 * std::fabs(want)) << "got " << got;
+        }
+        if (also) {
+            also(row, got);
         }
     }
     return rows.size();

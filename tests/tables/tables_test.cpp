@@ -2,7 +2,9 @@
 #include "tables/csv_export.h"
 #include "tables/curves.h"
 #include "tables/day_staffing.h"
+#include "tables/engine_error.h"
 #include "tables/files.h"
+#include "tables/number_format.h"
 #include "tables/overflow.h"
 #include "tables/overflow_tab.h"
 #include "tables/staffing.h"
@@ -13,6 +15,7 @@
 #include "teletraffic/staffing_factors.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QtCharts>
 #include <QtTest>
@@ -122,6 +125,57 @@ TEST(CsvExport, CancelledOrFailedLeavesTheOldFile) {
 
     EXPECT_EQ(Contents(path), QByteArray("old"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList(S("t.csv")));
+}
+
+// One way of writing each kind of number; a figure beside its target shows
+// the digits that tell the two apart (79.96 % is not the 80 % it rounds to).
+TEST(NumberFormat, EachFormAndTheDigitsThatTellTheTargetApart) {
+    const struct {
+        S got, want;
+    } cases[] = {
+        {Exact(1e9), S("1000000000")},
+        {Exact(0.0001), S("0.0001")},
+        {Exact(1e-300), S("1e-300")},
+        {Significant(1e11), S("1e+11")},
+        {Aligned(5.084, 6), S("5.08400")},
+        {Percent(0.7996), S("80.0")},
+        {Decimals(79.96, DecimalsApart(79.96, 80, 1)), S("79.96")},
+        {Decimals(80, DecimalsApart(80, 80, 1)), S("80.0")},
+        {Exact(ToPercent(1e-9)), S("1e-07")},
+        {Exact(ToPercent(FromPercent(14.3))), S("14.3")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.got, c.want);
+    }
+}
+
+// The engine's refusals in the window's words: a percentage as typed, in %,
+// with the reason a value in its range is refused; a count in full.
+TEST(EngineError, ValuesAsTypedAndTheRealReason) {
+    const auto text = [](auto engine) {
+        try {
+            engine();
+        } catch (const std::exception& error) {
+            return EngineErrorText(error);
+        }
+        return S();
+    };
+    const struct {
+        S got, want;
+    } cases[] = {
+        {text([] { teletraffic::ScheduleAgents(10, 14, 0, FromPercent(1e-7)); }),
+         S("計算できません: 最大稼働率 1e-07 % では必要なエージェント数が 2000000000 "
+           "人を超えます")},
+        {text([] { teletraffic::ScheduleAgents(10, 14, FromPercent(99.99999999999999), 1); }),
+         S("計算できません: シュリンケージ 99.99999999999999 % "
+           "ではスケジュールするエージェント数が "
+           "2000000000 人を超えます")},
+        {text([] { teletraffic::ErlangBTraffic(1999999999, 0.01); }),
+         S("計算できません: この組み合わせでは回線数 1999999999 は扱えません")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.got, c.want);
+    }
 }
 
 TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
@@ -234,7 +288,7 @@ TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
           S("呼数が数値ではありません"),
           {},
           S("呼数は 0 以上にしてください"),
-          S("計算できません: 呼量(アーラン)が 1e+11 になり、扱える範囲（0 以上 1000000000 "
+          S("計算できません: 呼量(アーラン)が 100000000000 になり、扱える範囲（0 以上 1000000000 "
             "以下）を外れます")}},
         {S("100\n200\n"), {S("1"), S("2")}, S("2"), (20 + 35) * 0.5, (14 + 24) * 0.5, {{}, {}}},
         {S("x;y\n"), {}, {}, 0, 0, {}},
@@ -262,7 +316,7 @@ TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
 // quoted, an error in place of the figures; and a Japanese spreadsheet's file.
 TEST(DayStaffing, CsvOfTheDayAndAShiftJisFile) {
     DayModel model;
-    model.setDay(StaffDay({{S("9:00, Mon"), S("100")}, {S("9:30"), S("-")}}, StaffingInputs{}));
+    model.setDay(StaffDay(ReadVolumes(S("\"9:00, Mon\",100\n9:30,-\n")), StaffingInputs{}));
     EXPECT_EQ(TableCsv(model),
               "\xEF\xBB\xBF" + S("区間,呼数,呼量,応対人数,スケジュール,SL (%),稼働 (%),ASA (秒)\r\n"
                                  "\"9:00, Mon\",100,10.00,14,14,88.8,71.4,7.8\r\n"
@@ -450,7 +504,8 @@ TEST(Overflow, FinalGroupByErtMeetsWhatTheMeanAloneMisses) {
 class Window : public testing::Test {
 protected:
     QTemporaryDir dir;
-    QSettings settings{dir.filePath(S("settings.ini")), QSettings::IniFormat};
+    // In a folder not made yet, as a new user's.
+    QSettings settings{dir.filePath(S("config/Corvane/corvane-tables.conf")), QSettings::IniFormat};
     S savePath = dir.filePath(S("out.csv"));
     S openPath;
 
@@ -458,12 +513,14 @@ protected:
     std::unique_ptr<TablesWindow> window = open();
 
     void TearDown() override { EXPECT_EQ(warnings, QStringList()); }
-    std::unique_ptr<TablesWindow> open() {
+    std::unique_ptr<TablesWindow> open() { return open(settings); }
+    std::unique_ptr<TablesWindow> open(QSettings& from) {
         return std::make_unique<TablesWindow>(
-            settings, Dialogs{[this](QWidget*, const S&, const S&, const S&) { return savePath; },
-                              [this](QWidget*, const S& text) { warnings << text; },
-                              [this](QWidget*, const S&) { return openPath; }});
+            from, Dialogs{[this](QWidget*, const S&, const S&, const S&) { return savePath; },
+                          [this](QWidget*, const S& text) { warnings << text; },
+                          [this](QWidget*, const S&) { return openPath; }});
     }
+    OverflowTab* overflow() { return window->findChild<OverflowTab*>(); }
     template <typename T = QWidget> T* get(const char* name) {
         auto* found = window->findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << name;
@@ -472,6 +529,18 @@ protected:
     S text(const char* name) {
         auto* label = window->findChild<QLabel*>(QLatin1String(name));
         return label ? label->text() : get<QLineEdit>(name)->text();
+    }
+    // Every line of the error `name` in sight, and every box of its tab.
+    void expectLaidOutWhole(const char* name) {
+        QCoreApplication::processEvents();
+        auto* error = get<QLabel>(name);
+        EXPECT_GE(error->visibleRegion().boundingRect().height(),
+                  error->heightForWidth(error->width()))
+            << name;
+        for (QLineEdit* box : window->tabs()->currentWidget()->findChildren<QLineEdit*>()) {
+            EXPECT_TRUE(!box->isVisible() || box->height() >= box->minimumSizeHint().height())
+                << box->objectName();
+        }
     }
     void enter(const char* field, const S& value) {
         window->tabs()->setCurrentWidget(
@@ -495,7 +564,7 @@ TEST_F(Window, EnterComputesOnEachTab) {
          "rowStep"},
         {"solveTraffic", S("２０"), "solveLines", S("30"), "solveBlocking"},
         {"calls", S("200"), "staffAnswer",
-         S("呼量 20 アーラン　必要エージェント数 24　スケジュール人数 24"), "interval"},
+         S("呼量 20.00 アーラン　必要エージェント数 24　スケジュール人数 24"), "interval"},
         {"curveTraffics", S("10"), "hoverText", S("呼量 10 アーラン: 18 回線で呼損率 0.00714244"),
          "curveTarget"},
     };
@@ -509,11 +578,24 @@ TEST_F(Window, EnterComputesOnEachTab) {
             QChart* chart = get<QChartView>("chartView")->chart();
             ASSERT_TRUE(QTest::qWaitFor([&] { return chart->series().size() == 3; }));
             emit static_cast<QLineSeries*>(chart->series()[0])->hovered({17.6, 0.01}, true);
-            for (const char* name : {"c.png", "c.svg"}) {
+            for (const char* name : {"c.png", "c.jpg", "c.svg"}) {
                 savePath = dir.filePath(S(name));
                 get<QPushButton>("saveChart")->click();
-                EXPECT_TRUE(name[3] == 's' ? Contents(savePath).contains("<svg")
-                                           : !QImage(savePath).isNull());
+                EXPECT_TRUE(name[2] == 's' ? Contents(savePath).contains("<svg")
+                                           : !QImage(savePath).isNull())
+                    << name;
+            }
+            // Its text names first the family it was drawn in, not a name
+            // only Qt resolves ("Sans Serif", "ＭＳ Ｐゴシック"), last a generic one.
+            static const QRegularExpression family(S("font-family=\"'?([^',\"]*)[^\"]*\""));
+            QSet<QStringList> named;
+            for (const auto& match : family.globalMatch(Contents(savePath))) {
+                named << match.capturedTexts();
+            }
+            EXPECT_FALSE(named.isEmpty());
+            for (const QStringList& each : named) {
+                EXPECT_EQ(QFontInfo(QFont(each[1])).family(), each[1]);
+                EXPECT_TRUE(each[0].endsWith(S("sans-serif\""))) << each[0];
             }
         }
         EXPECT_EQ(text(row.shown), row.answer) << row.field;
@@ -553,6 +635,8 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
     };
     get<QLineEdit>("interval")->setText(S("0.003"));       // 1e9 calls then bring 1e12 erlangs
     get<QComboBox>("staffTargetKind")->setCurrentIndex(1); // a target on the average wait
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     for (const auto& row : rows) {
         const S before = text(row.shown);
         enter(row.field, row.value);
@@ -560,6 +644,7 @@ TEST_F(Window, BadInputIsMarkedAndWhatWasShownStays) {
         EXPECT_TRUE(get(row.marked)->isVisibleTo(window.get())) << row.marked;
         EXPECT_EQ(text(row.field), row.value);
         EXPECT_EQ(text(row.shown), before) << row.field;
+        expectLaidOutWhole(row.marked);
     }
 }
 
@@ -573,8 +658,8 @@ TEST_F(Window, CtrlCCopiesTheSelectionWithHeadings) {
     EXPECT_EQ(QApplication::clipboard()->text(), S("回線数 / 呼損率\t0.01\n10\t4.46118\n"));
 }
 
-// A day read from a file: its rows, the peak in the summary; copied and saved
-// as the view shows it.
+// A day read from a file: its rows, the peak in the summary; the button copies
+// the whole day whatever cell was clicked; saved as the view shows it.
 TEST_F(Window, DayImportedCopiedAndSaved) {
     openPath = dir.filePath(S("day.csv"));
     QFile day(openPath);
@@ -587,7 +672,9 @@ TEST_F(Window, DayImportedCopiedAndSaved) {
     auto* view = get<QTableView>("day");
     view->selectionModel()->select(view->model()->index(1, 3), QItemSelectionModel::Select);
     get<QPushButton>("copyDay")->click();
-    EXPECT_EQ(QApplication::clipboard()->text(), S("応対人数\n24\n"));
+    EXPECT_TRUE(QApplication::clipboard()->text().endsWith(S("\n8:30\t200\t20.00\t24\t24\t"
+                                                             "80.9\t83.3\t13.4\n")))
+        << QApplication::clipboard()->text().toStdString();
     get<QPushButton>("exportDay")->click();
     EXPECT_TRUE(Contents(savePath).contains("8:30,200,20.00,24,24,"));
     // More intervals than a month of quarter-hours: marked, and no day shown.
@@ -608,9 +695,12 @@ TEST_F(Window, WhatTheEngineRefusesIsMarkedAndNeverEndsTheWindow) {
         {"solveTrafficUnknown", "solveLines", S("2000000000")},
         {"solveTrafficUnknown", "solveLines", S("1999999999")},
     };
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     for (const auto& c : crashes) {
         get<QRadioButton>(c.unknown)->setChecked(true);
         enter(c.field, c.value);
+        expectLaidOutWhole("solveLinesError");
         const bool marked = !text("solveLinesError").isEmpty();
         // Refused, or answered (an engine whose domain holds the answer).
         EXPECT_NE(marked, !text("solveTraffic").isEmpty());
@@ -628,6 +718,43 @@ TEST_F(Window, WhatTheEngineRefusesIsMarkedAndNeverEndsTheWindow) {
     EXPECT_NE(text("solveLinesError").isEmpty(), text("solveTraffic").isEmpty());
     EXPECT_TRUE(text("rowStepError").startsWith(S("行が 10000000000000000001 になります")));
     EXPECT_EQ(get<QComboBox>("curveKind")->currentIndex(), 0);
+}
+
+// What the three-way solve answers, its field takes back: the traffic solved
+// for, then the lines and the blocking solved from it, by Engset too (whose
+// call attempts may pass 1e9 erlangs).
+TEST_F(Window, ThreeWayAnswersAreTakenBackByTheirFields) {
+    const struct {
+        S sources, lines, blocking;
+        bool back; // the engine answers the lines back from its own traffic
+    } rows[] = {
+        // 1.0101e9 erlangs, of which the engine's call congestion at these
+        // lines is 0.01000000000000004: it refuses the lines back.
+        {S("1000000000"), S("999999999"), S("0.01"), false},
+        {S("4"), S("2"), S("0.142857"), true},
+        {{}, S("1999"), S("0.01"), true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lines.toStdString());
+        get<QRadioButton>("solveTrafficUnknown")->setChecked(true);
+        get<QLineEdit>("solveSources")->setText(row.sources);
+        get<QLineEdit>("solveBlocking")->setText(row.blocking);
+        enter("solveLines", row.lines);
+        ASSERT_FALSE(text("solveTraffic").isEmpty()) << text("solveLinesError");
+        get<QRadioButton>("solveLinesUnknown")->setChecked(true);
+        get<QPushButton>("solveCompute")->click();
+        EXPECT_EQ(text("solveLines"), row.back ? row.lines : S());
+        EXPECT_TRUE(
+            row.back
+                ? text("solveTrafficError").isEmpty()
+                : text("solveTrafficError").startsWith(S("計算できません: この組み合わせでは")))
+            << text("solveTrafficError");
+        if (row.back) {
+            get<QRadioButton>("solveBlockingUnknown")->setChecked(true);
+            get<QPushButton>("solveCompute")->click();
+            EXPECT_EQ(text("solveBlocking"), row.blocking);
+        }
+    }
 }
 
 // A stale answer is neither saved nor copied; what was saved before stays.
@@ -654,6 +781,54 @@ TEST_F(Window, StaleAnswersAreGreyedAndRefused) {
                                ->findChildren<QLabel*>(QRegularExpression(S("Stale$")));
         ASSERT_EQ(notes.size(), 1);
         EXPECT_TRUE(notes[0]->isVisibleTo(window.get())) << row.button;
+    }
+}
+
+// Greyed, a stale answer is what it was, paler: each pixel the same mix of
+// itself and the ground, so that it stays legible (not old pixels under new
+// ones, nor a dark ground under dark text).
+TEST_F(Window, StaleAnswersStayLegible) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const struct {
+        const char* field;
+        const char* view;
+    } rows[] = {
+        {"rowLast", "table"},
+        {"solveBlocking", "solveAround"},
+        {"finalTarget", "finalTable"},
+        {"calls", "staffing"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.field);
+        auto* view = get(row.view);
+        QWidget* tab = get(row.field)->parentWidget()->parentWidget()->parentWidget();
+        window->tabs()->setCurrentWidget(tab);
+        const auto picture = [&] {
+            QCoreApplication::processEvents();
+            return window->grab(QRect(view->mapTo(window.get(), QPoint(0, 0)), view->size()))
+                .toImage()
+                .convertToFormat(QImage::Format_Grayscale8);
+        };
+        const QImage fresh = picture();
+        enter(row.field, S("abc"));
+        const QImage stale = picture();
+        // stale = k fresh + c, fitted over the rows both show: k is the
+        // contrast kept, the residual what is not the same picture paler.
+        const int height = std::min(fresh.height(), stale.height());
+        double n = 0, f = 0, s = 0, ff = 0, fs = 0, ss = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < fresh.width(); ++x) {
+                const double a = fresh.constScanLine(y)[x], b = stale.constScanLine(y)[x];
+                n += 1, f += a, s += b, ff += a * a, fs += a * b, ss += b * b;
+            }
+        }
+        const double k = (fs - f * s / n) / (ff - f * f / n);
+        const double residual =
+            std::sqrt(std::max(0.0, (ss - s * s / n) - k * (fs - f * s / n)) / n);
+        EXPECT_GT(k, 0.3);
+        EXPECT_LT(k, 0.8);
+        EXPECT_LT(residual, 4);
     }
 }
 
@@ -741,13 +916,172 @@ TEST_F(Window, Keyboard) {
     compute->setFocus();
     QTest::keyClick(compute, Qt::Key_Return);
     EXPECT_EQ(text("staffAnswer"),
-              S("呼量 20 アーラン　必要エージェント数 24　スケジュール人数 24"));
+              S("呼量 20.00 アーラン　必要エージェント数 24　スケジュール人数 24"));
     QTest::keyClick(compute, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(Contents(savePath).contains("24,"));
     EXPECT_EQ(settings.value(S("files/folder")).toString(), QFileInfo(savePath).absolutePath());
 }
 
-// A second window on the same settings leaves them to the first.
+// An export is of the inputs as they stand. Typed without Enter, or a cell
+// still being edited, they are computed first, and the file states them
+// above what the screen now shows; a copy stops once computed, for the user
+// to see the new answer first; a chart still being drawn is refused.
+TEST_F(Window, ExportsAreOfTheInputsAsTheyStand) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const struct {
+        const char* field;
+        S value;
+        const char* button;
+        const char* view;
+        QByteArray stated;
+        const char* shown;
+        S answer;
+    } rows[] = {
+        {"rowLast", S("20"), "exportCsv", nullptr, "# 回線数 終了,20\r\n", "cellMeaning",
+         S("20 行")},
+        {"solveTraffic", S("２０"), "solveExport", "solveAround",
+         "# 求めるもの,回線数\r\n# 呼量(アーラン),20\r\n# 呼損率,0.01\r\n# 回線数,30\r\n",
+         "solveLines", S("30")},
+        {"finalTarget", S("0.001"), "overflowCsv", "finalTable", "# 最終群の呼損率,0.001\r\n",
+         "overflowAnswer", S("呼損率 0.001 に必要")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.field);
+        QFile::remove(savePath);
+        window->tabs()->setCurrentWidget(get(row.button)->parentWidget()->parentWidget());
+        get<QLineEdit>(row.field)->setText(row.value);
+        get<QPushButton>(row.button)->click();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return window->statusBar()->currentMessage().contains(S("保存しました")); }));
+        const QByteArray saved = Contents(savePath);
+        EXPECT_TRUE(saved.contains(row.stated)) << saved.left(400).toStdString();
+        EXPECT_TRUE(!row.view ||
+                    saved.endsWith(TableCsv(*get<QTableView>(row.view)->model()).mid(3)));
+        EXPECT_TRUE(text(row.shown).contains(row.answer)) << text(row.shown);
+        EXPECT_TRUE(window->statusBar()->currentMessage().contains(S("計算し直してから保存")));
+    }
+    // A copy: computed, then copied when asked again.
+    auto* around = get<QTableView>("solveAround");
+    window->tabs()->setCurrentWidget(get("threeWayTab"));
+    get<QLineEdit>("solveTraffic")->setText(S("10"));
+    QApplication::clipboard()->setText(S("before"));
+    around->setFocus();
+    QTest::keyClick(around, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), S("before"));
+    EXPECT_EQ(text("solveLines"), S("18"));
+    QTest::keyClick(around, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(S("18\t0.00714244")));
+    // A group's cell typed into and saved with Ctrl+S, the editor still open.
+    window->tabs()->setCurrentWidget(overflow());
+    auto* groups = get<QTableView>("overflowGroups");
+    groups->setCurrentIndex(groups->model()->index(0, FirstChoiceModel::kTraffic));
+    groups->edit(groups->currentIndex());
+    auto* editor = groups->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(S("12"));
+    QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(Contents(savePath).contains("# 1,12,10\r\n"));
+    // A chart being drawn for what was typed: saved once drawn.
+    window->tabs()->setCurrentWidget(get("chartTab"));
+    savePath = dir.filePath(S("c.png"));
+    get<QLineEdit>("curveTraffics")->setText(S("7"));
+    get<QPushButton>("saveChart")->click();
+    EXPECT_EQ(warnings,
+              QStringList(S("計算の途中です。計算が終わってから、もう一度保存してください。")));
+    warnings.clear();
+    QChart* chart = get<QChartView>("chartView")->chart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chart->series().size() == 3; }));
+    get<QPushButton>("saveChart")->click();
+    EXPECT_FALSE(QImage(savePath).isNull());
+}
+
+// Root writes where permissions forbid; the rows that take the right to
+// write away then run as nobody (real and effective, as access() asks the
+// real one), root kept as the saved user to come back to.
+class Unprivileged {
+public:
+    Unprivileged()
+        : root_(geteuid() == 0) {
+        EXPECT_TRUE(!root_ || setresuid(65534, 65534, 0) == 0);
+    }
+    ~Unprivileged() {
+        if (root_) {
+            EXPECT_EQ(setresuid(0, 0, 0), 0);
+        }
+    }
+
+private:
+    bool root_;
+};
+
+// Settings are written where they can be, their folder made when missing;
+// where they cannot be, the status bar says so for as long as it holds, beside
+// the passing messages, and the window works on.
+TEST_F(Window, SettingsSavedOrWhyNotSaidForAsLongAsItHolds) {
+    window->close();
+    window.reset();
+    const auto all = QFileDevice::Permissions(0x7777);
+    QFile::setPermissions(dir.path(), all);
+    // The program's own settings, under a configuration folder not made yet.
+    qputenv("XDG_CONFIG_HOME", dir.filePath(S("new/config")).toUtf8());
+    QCoreApplication::setOrganizationName(S("Corvane"));
+    QCoreApplication::setApplicationName(S("corvane-tables"));
+    const struct {
+        const char* name;
+        S home;     // the configuration folder; empty for XDG_CONFIG_HOME's
+        S readOnly; // made read only, with what it holds
+        QByteArray holds;
+        S notice;
+        QByteArray file; // what the file holds after 300 was typed
+    } rows[] = {
+        {"a new user", {}, {}, {}, {}, "rowLast=300"},
+        {"an unwritable home", S("home/.config"), S("home"), {}, S("設定のフォルダ "), "(none)"},
+        {"a read-only file", S("ro"), S("ro/Corvane/corvane-tables.conf"),
+         "[inputs]\nrowLast=250\n", S("設定ファイル "), "rowLast=250"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!row.home.isEmpty()) {
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                               dir.filePath(row.home));
+        }
+        if (!row.readOnly.isEmpty()) {
+            const S path = dir.filePath(row.readOnly);
+            if (row.holds.isEmpty()) {
+                QDir().mkpath(path);
+            } else {
+                // Its folder open to all: only the file is read only.
+                for (S folder = QFileInfo(path).path(); folder != dir.path();
+                     folder = QFileInfo(folder).path()) {
+                    QDir().mkpath(folder);
+                    QFile::setPermissions(folder, all);
+                }
+                QFile file(path);
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(row.holds) > 0);
+            }
+            QFile::setPermissions(path, QFileDevice::Permissions(0x5555));
+        }
+        Unprivileged nobody;
+        QSettings own;
+        ASSERT_TRUE(own.fileName().startsWith(dir.path())) << own.fileName();
+        window = open(own);
+        auto* notice = get<QLabel>("settingsNotice");
+        EXPECT_EQ(window->remembers(), row.notice.isEmpty());
+        enter("rowLast", S("300"));
+        window->statusBar()->showMessage(S("a passing message"));
+        EXPECT_EQ(notice->isVisibleTo(window.get()), !row.notice.isEmpty());
+        EXPECT_TRUE(notice->text().startsWith(row.notice)) << notice->text();
+        EXPECT_TRUE(row.notice.isEmpty() || notice->text().contains(S("保存できません")));
+        window->close();
+        window.reset();
+        EXPECT_TRUE(Contents(own.fileName()).contains(row.file)) << own.fileName();
+    }
+    QFile::setPermissions(dir.filePath(S("home")), all);
+}
+
+// A second window on the same settings leaves them to the first, and says so
+// beside the passing messages.
 TEST_F(Window, SecondWindowDoesNotOverwriteTheFirstsSettings) {
     enter("rowLast", S("300"));
     window->close();
@@ -755,6 +1089,10 @@ TEST_F(Window, SecondWindowDoesNotOverwriteTheFirstsSettings) {
     auto second = open();
     EXPECT_TRUE(window->remembers());
     EXPECT_FALSE(second->remembers());
+    second->statusBar()->showMessage(S("a passing message"));
+    EXPECT_TRUE(second->findChild<QLabel*>(S("settingsNotice"))
+                    ->text()
+                    .startsWith(S("別の Corvane Tables が開いているため")));
     second->findChild<QLineEdit*>(S("rowLast"))->setText(S("400"));
     second->close();
     second.reset();
@@ -767,7 +1105,7 @@ TEST_F(Window, SecondWindowDoesNotOverwriteTheFirstsSettings) {
 TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    window->tabs()->setCurrentWidget(window->overflowTab());
+    window->tabs()->setCurrentWidget(overflow());
     auto* groups = get<QTableView>("overflowGroups");
     auto* final = get<QTableView>("finalTable");
     const auto type = [&](int row, int column, const S& value) {
@@ -783,7 +1121,7 @@ TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return groups->findChildren<QLineEdit*>().isEmpty(); }));
     };
     type(1, FirstChoiceModel::kLines, S("8x"));
-    EXPECT_TRUE(window->overflowTab()->stale());
+    EXPECT_TRUE(overflow()->stale());
     EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(
         S("第一選択群の表を埋めてください。2 行目の回線数: 数値ではありません")))
         << window->statusBar()->currentMessage().toStdString();
@@ -800,17 +1138,23 @@ TEST_F(Window, OverflowTabFollowsTheListAndSavesItsTable) {
     EXPECT_EQ(QApplication::clipboard()->text(),
               S("最終群の回線数\tアーランB (平均のみ)\n8\t0.00657441\n"));
     get<QPushButton>("overflowCsv")->click();
+    // The groups it answers first, then the table.
     const QList<QByteArray> lines = Contents(savePath).split('\n');
-    ASSERT_EQ(lines.size(), final->model()->rowCount() + 2);
-    EXPECT_EQ(lines[0], "\xEF\xBB\xBF最終群の回線数,呼損率 (等価ランダム法),呼損率 (Hayward 法),"
-                        "アーランB (平均のみ)\r");
-    EXPECT_EQ(lines[6], "8,0.0575142,0.0427249,0.00657441\r");
+    ASSERT_EQ(lines.size(), final->model()->rowCount() + 7);
+    EXPECT_EQ(lines.mid(0, 6).join('\n'), "\xEF\xBB\xBF# Corvane Tables,迂回\r\n"
+                                          "# 最終群の呼損率,0.01\r\n"
+                                          "# 第一選択群,呼量(アーラン),回線数\r\n"
+                                          "# 1,10,10\r\n"
+                                          "# 2,6,8\r\n"
+                                          "最終群の回線数,呼損率 (等価ランダム法),"
+                                          "呼損率 (Hayward 法),アーランB (平均のみ)\r");
+    EXPECT_EQ(lines[11], "8,0.0575142,0.0427249,0.00657441\r");
 
     get<QPushButton>("addGroup")->click(); // a blank group: no answer until typed
-    EXPECT_TRUE(window->overflowTab()->stale());
+    EXPECT_TRUE(overflow()->stale());
     get<QPushButton>("removeGroups")->click(); // and away again
-    EXPECT_EQ(window->overflowTab()->groups()->groupCount(), 2);
-    EXPECT_FALSE(window->overflowTab()->stale());
+    EXPECT_EQ(overflow()->groups()->groupCount(), 2);
+    EXPECT_FALSE(overflow()->stale());
     EXPECT_FALSE(groups->isRowHidden(1));
     EXPECT_TRUE(groups->isRowHidden(2)); // the sum's row is not among the inputs
 }
@@ -827,7 +1171,7 @@ TEST_F(Window, RemembersInputsTabAndGeometry) {
     enter("rowLast", S("300"));
     get<QCheckBox>("trafficRows")->setChecked(true);
     get<QPlainTextEdit>("volumes")->setPlainText(S("9:00,10"));
-    window->overflowTab()->groups()->setGroups({{S("5"), S("3")}});
+    overflow()->groups()->setGroups({{S("5"), S("3")}});
     window->tabs()->setCurrentIndex(3);
     window->resize(900, 600);
     window->close();
@@ -836,8 +1180,7 @@ TEST_F(Window, RemembersInputsTabAndGeometry) {
     EXPECT_TRUE(get<QCheckBox>("trafficRows")->isChecked());
     EXPECT_EQ(get<QPlainTextEdit>("volumes")->toPlainText(), S("9:00,10"));
     EXPECT_EQ(window->tabs()->currentIndex(), 3);
-    EXPECT_EQ(GroupsToList(window->overflowTab()->groups()->groups()),
-              QStringList({S("5"), S("3")}));
+    EXPECT_EQ(GroupsToList(overflow()->groups()->groups()), QStringList({S("5"), S("3")}));
     EXPECT_EQ(window->size(), QSize(900, 600));
 }
 

@@ -1,0 +1,151 @@
+// Erlang X beside Erlang A, in one run, over the points a planner asks:
+// 180 s a call, 20 s to answer in, the agents Erlang A (or C) staffs for 80 %
+// within it; patience a tenth of a call to ten calls, or none; no lines, one
+// line above the agents or a quarter more; redials none or half; and the
+// forecast's variance five times its calls (over half-hour intervals).
+#include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/erlang_x.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+
+namespace {
+
+constexpr double kTraffic[] = {1, 10, 100, 1e3, 1e4};
+constexpr double kPatience[] = {0.1, 1, 10, INFINITY}; // times the handling time
+constexpr double kRedial[] = {0, 0.5};
+
+struct Point {
+    double traffic;
+    double agents;
+    teletraffic::ErlangXModel model;
+};
+
+// Arguments: traffic, patience, lines (0 none, 1 one above, 2 a quarter
+// more), redial, variance (0 none, 1 five times the calls).
+Point At(const benchmark::State& s) {
+    Point p{kTraffic[s.range(0)], 0, {}};
+    const double patience = kPatience[s.range(1)] * 180;
+    p.agents = static_cast<double>(
+        std::isinf(patience) ? teletraffic::ErlangCAgents(p.traffic, 180, 20, 0.8)
+                             : teletraffic::ErlangAAgents(p.traffic, 180, patience, 20, 0.8));
+    const double lines[] = {INFINITY, p.agents + 1, std::ceil(p.agents * 1.25)};
+    const double calls = p.traffic * 1800 / 180;
+    p.model = {180,
+               patience,
+               lines[s.range(2)],
+               kRedial[s.range(3)],
+               calls,
+               s.range(4) == 1 ? 5 * calls : 0};
+    return p;
+}
+
+void Grid(benchmark::internal::Benchmark* b, bool needLines) {
+    for (std::int64_t a = 0; a < std::ssize(kTraffic); ++a) {
+        for (std::int64_t p = 0; p < std::ssize(kPatience); ++p) {
+            for (std::int64_t l = needLines ? 1 : 0; l < 3; ++l) {
+                for (std::int64_t r = 0; r < std::ssize(kRedial); ++r) {
+                    const bool erlangC = p == 3 && l == 0;
+                    b->Args({a, p, l, r, 0});
+                    if (!erlangC && p == 1 && r == 0) {
+                        b->Args({a, p, l, r, 1});
+                    }
+                }
+            }
+        }
+    }
+    b->ArgNames({"A", "P", "L", "R", "V"});
+}
+void Any(benchmark::internal::Benchmark* b) {
+    Grid(b, false);
+}
+void WithLines(benchmark::internal::Benchmark* b) {
+    Grid(b, true);
+}
+// Erlang A's points: its traffic and patience.
+void ErlangAGrid(benchmark::internal::Benchmark* b) {
+    for (std::int64_t a = 0; a < std::ssize(kTraffic); ++a) {
+        for (std::int64_t p = 0; p < 3; ++p) {
+            b->Args({a, p, 0, 0, 0});
+        }
+    }
+    b->ArgNames({"A", "P", "L", "R", "V"});
+}
+
+teletraffic::ErlangXTargets EightyInTwenty() {
+    teletraffic::ErlangXTargets t;
+    t.targetTime = 20;
+    t.serviceLevel = 0.8;
+    return t;
+}
+
+void ErlangX(benchmark::State& state) {
+    const Point p = At(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangX(p.traffic, p.agents, p.model, 20));
+    }
+}
+void ErlangXVirtual(benchmark::State& state) {
+    const Point p = At(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            teletraffic::ErlangX(p.traffic, p.agents, p.model, 20, teletraffic::Basis::Virtual));
+    }
+}
+void ErlangXAgents(benchmark::State& state) {
+    const Point p = At(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangXAgents(p.traffic, p.model, EightyInTwenty()));
+    }
+}
+// With lines the accepted may be answered in time at any traffic: the
+// blocking's target bounds it.
+void ErlangXCapacity(benchmark::State& state) {
+    const Point p = At(state);
+    teletraffic::ErlangXTargets t = EightyInTwenty();
+    if (p.model.lines < INFINITY) {
+        t.maxBlocking = 0.05;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangXCapacity(p.agents, p.model, t));
+    }
+}
+void ErlangXLines(benchmark::State& state) {
+    const Point p = At(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangXLines(p.traffic, p.agents, p.model, 0.01));
+    }
+}
+// Erlang A's two calls together give what ErlangX gives in one.
+void ErlangA(benchmark::State& state) {
+    const Point p = At(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            teletraffic::ErlangA(p.traffic, p.agents, p.model.aht, p.model.patience));
+        benchmark::DoNotOptimize(teletraffic::ErlangAServiceLevel(p.traffic, p.agents, p.model.aht,
+                                                                  p.model.patience, 20));
+    }
+}
+void ErlangAAgents(benchmark::State& state) {
+    const Point p = At(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            teletraffic::ErlangAAgents(p.traffic, p.model.aht, p.model.patience, 20, 0.8));
+    }
+}
+
+BENCHMARK(ErlangA)->Apply(ErlangAGrid);
+BENCHMARK(ErlangAAgents)->Apply(ErlangAGrid);
+BENCHMARK(ErlangX)->Apply(Any);
+BENCHMARK(ErlangXVirtual)->Apply(Any);
+BENCHMARK(ErlangXAgents)->Apply(Any);
+BENCHMARK(ErlangXCapacity)->Apply(Any);
+BENCHMARK(ErlangXLines)->Apply(WithLines);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,1891 @@
+#include "teletraffic/erlang_x.h"
+
+#include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/lentz.h"
+#include "teletraffic/numerics/scaled.h"
+#include "teletraffic/numerics/solve.h"
+#include "teletraffic/numerics/stirling.h"
+
+#include <boost/math/quadrature/gauss_kronrod.hpp>
+#include <boost/math/quadrature/tanh_sinh.hpp>
+#include <boost/math/special_functions/beta.hpp>
+#include <boost/math/special_functions/gamma.hpp>
+#include <boost/math/special_functions/log1p.hpp>
+#include <boost/math/tools/toms748_solve.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Erlang X from its birth-death chain, Erlang A's (erlang_a.cpp) with the
+// queue cut at m = lines - agents. At an attempt rate lambda, with x =
+// lambda/theta and a = N mu/theta (theta = 1/patience), the states N + k weigh
+// t_k = x^k/((a+1)...(a+k)) against state N, k = 0..m, those below it R - 1
+// (R = 1/B(A, N)). Attempts are blocked in state N + m; the accepted ones see
+// the chain cut at N + m - 1 (arrivals see time averages). With the window's
+// sums S_j = t_0 + ... + t_j and G = sum_(k<=m) k t_k, T' = R - 1 + S_(m-1):
+//   blocking = t_m/(T' + t_m), P(W > 0) = S_(m-1)/T', P(Ab) = G/(x T'),
+//   1 - P(Ab) = (R - 1 + (a/x)(S_m - 1))/T'  (as k t_k = x t_(k-1) - a t_k),
+// the average wait P(Ab) patience (Little's law), the occupancy
+// ((A/N)(R - 1) + S_m - 1)/T. Lost per attempt L = (t_m + G/x)/T.
+// The window's sums are the series Erlang A sums less what lies beyond the
+// cut, itself a shifted series: with L(b) = gamma(b, x) e^x/x^(b-1),
+//   S_m - 1 = L(a + 1) - t_m L(a + m + 1),
+//   G = G(a) - t_m (m L(a + m + 1) + G(a + m)),  G(c) = c + (x - c)(1 + L(c + 1)),
+// G(c) the untruncated mean queue. Where the cut falls before the queue's
+// peak (x >= a + m) these cancel; there, from the cut downwards, with
+// U(b) = Gamma(b, x) e^x/x^(b-1) = x/(x + 1 - b + tau(b)) (tau the tail of
+// Legendre's fraction) and the defect D(b) = 1 - (x - b) U(b)/x:
+//   S_m/t_m = U(a + m + 1) - (a/x) U(a)/t_m,
+//   S_(m-1)/t_m = ((a + m)/x) U(a + m) - (a/x) U(a)/t_m,
+//   G/t_m = x (m - tau(a + m + 1))/(x - a - m + tau(a + m + 1)) + a D(a)/t_m.
+// From queue position k the wait to an agent, in units of patience, is
+// V = sum_(i<=k) Exp(a + i): 1 - e^-V is Beta(k + 1, a). With the caller's
+// own patience the attempt is answered within w = theta t with probability
+// a/(a + k + 1) I_p(k + 1, a + 1) (p = 1 - e^-w), reaches an agent within it
+// with I_p(k + 1, a) (the virtual wait), and E[V e^-V] = a/(a + k + 1)
+// sum_(i<=k) 1/(a + i + 1) is the answered one's mean wait. Over the positions
+// the wait has the density a e^(-(a+1) v + y) Q(m, y), y = x (1 - e^-v), Q
+// the Poisson distribution's: without a cut the integrals are Erlang A's,
+//   answered within w:   (a/x) e^x x^-a (gamma(a + 1, x) - gamma(a + 1, x e^-w)),
+//   reached after w:     a e^x x^-a gamma(a, x e^-w) = late + e^(x (1 - e^-w) - a w),
+// and the answered wait is the density's first moment. The bases: answered
+// within t over the accepted (offered), over the answered, over the accepted
+// less those gone within t (answered within t or still waiting at t, e^-w
+// times the virtual tail), and the virtual wait's share.
+// Redials: the attempt rate solves lambda = lambda0 + r lambda L(lambda),
+// increasing as lambda (1 - r L) since lambda L grows no faster than lambda.
+// A Gamma distributed fresh rate makes each share a ratio of expected counts.
+namespace teletraffic {
+namespace {
+
+using namespace detail;
+
+template <typename Real> Real Value(const Scaled<Real>& u) {
+    return u.mantissa * std::exp(u.scale);
+}
+
+// Past these, patience changes no digit of a double answer, and the sizes
+// stay in range: no patience is the largest.
+constexpr double kMinRatio = 1e-100;
+constexpr double kMaxRatio = 1e100;
+// A closed form is taken where its differences lose at most this factor.
+constexpr double kMostLoss = 16;
+// Queue positions summed one by one, at most.
+constexpr std::int64_t kDirect = 4096;
+
+// log Gamma(z) - (z - 1/2) log z + z - log sqrt(2 pi), Binet's remainder: by
+// Stirling's series from 10 on (to 1e-21), below from lgamma itself.
+long double Binet(long double z) {
+    if (z < 10) {
+        int sign = 0;
+        return boost::math::lgamma(z, &sign) - (z - 0.5L) * std::log(z) + z -
+               std::log(2 * 3.14159265358979323846264338327950288L) / 2;
+    }
+    return LogGammaStar(z);
+}
+
+// log t_m = log(x^m/((a + 1) ... (a + m))), in extended precision: its
+// terms one by one up to 32, beyond by Stirling's formula with b = a + 1,
+//   -m log((b + m)/x) - b log1pmx(m/b) + log1p(m/b)/2 - (Binet(b + m) - Binet(b)),
+// each of the size of the queue's rise and fall, (b + m - x) formed first so
+// that a cut near the traffic keeps its digits.
+template <typename Real> Real LogRise(Real x, Real a, Real m) {
+    const long double X = x;
+    const long double A = a;
+    if (m <= 32) {
+        long double product = 1;
+        for (int i = 1; i <= static_cast<int>(m); ++i) {
+            product *= X / (A + i);
+        }
+        return static_cast<Real>(std::log(product));
+    }
+    const long double M = m;
+    const long double b = A + 1;
+    const long double u = M / b;
+    return static_cast<Real>(-M * std::log1p(((A - X) + (M + 1)) / X) -
+                             b * boost::math::log1pmx(u) + std::log1p(u) / 2 -
+                             (Binet(b + M) - Binet(b)));
+}
+
+// R - 1 = N Gamma(N, A) e^A / A^N, as Erlang A takes it; none below no agents.
+template <typename Real> Scaled<Real> Below(Real A, Real N) {
+    return N == 0 ? Scaled<Real>{0} : InverseBlockingLessOne(A, N);
+}
+
+// --- The queue's window --------------------------------------------------------------
+
+// Sums over the queue, relative to state N, all in one scale: the positions
+// an accepted attempt may find (S_(m-1)), the blocked state (t_m), those
+// answered ((a/x)(S_m - 1)) and those who hang up (G/x).
+template <typename Real> struct Window {
+    Scaled<Real> seen;
+    Scaled<Real> last;
+    Scaled<Real> answered;
+    Scaled<Real> abandoned;
+    bool whole = false; // the untruncated forms: the cut changes no digit
+};
+
+// G(c) = sum k t_k for the untruncated queue of shape c, given L(c + 1),
+// from whichever side of its crossing x = c is free of cancellation.
+template <typename Real> Scaled<Real> MeanQueue(Real x, Real c, const Scaled<Real>& beyond) {
+    if (x >= c) {
+        return Plus(Scaled<Real>{c}, Times(Plus(beyond, Scaled<Real>{1}), x - c));
+    }
+    return {c * LowerGammaDefect(x, c), 0};
+}
+
+template <typename Real> Window<Real> Untruncated(Real x, Real a, Real perCall) {
+    const Scaled<Real> beyond = LowerGammaRatio(x, a + 1);
+    return {Plus(Scaled<Real>{1}, beyond),
+            {0},
+            Times(beyond, perCall),
+            Times(MeanQueue(x, a, beyond), 1 / x),
+            true};
+}
+
+// tau(b), the tail of Legendre's fraction U(b)/x = 1/(x + 1 - b + tau): (b -
+// 1)/(x + 3 - b - 2 (2 - b)/(x + 5 - b - ...)), for x >= b. Within some
+// standard deviations of b the fraction converges slowly, and tau is taken
+// from U itself, losing at most (x - b)^2/b, below 40.
+template <typename Real> Real FractionTail(Real x, Real b) {
+    if (!((b < 20 && x >= Real(1.5)) || x - b > 6 * std::sqrt(b))) {
+        return x / Value(GammaRatio(x, b)) - (x + 1 - b);
+    }
+    // f = b_1 + a_2/(b_2 + a_3/(b_3 + ...)), a_i = -i (i - b), b_i = x + 2 i + 1 - b.
+    Real f = x + 3 - b;
+    f = f == 0 ? kTiny<Real> : f;
+    f = Lentz(f, f, Real(0), [&](int j) {
+        const int i = j + 1;
+        return std::pair<Real, Real>{-i * (i - b), x + 2 * i + 1 - b};
+    });
+    return (b - 1) / f;
+}
+
+template <typename Real> struct Cut {
+    Window<Real> window;
+    Real loss;               // the factor the differences lost; infinite: not tried
+    bool negligible = false; // what lies beyond the cut changes no digit
+};
+
+// From the far end: the untruncated sums less the tail beyond the cut, in
+// the scale of L(a + 1). Taken for x < a + m + 1, where the tail's terms fall.
+template <typename Real> Cut<Real> FromBeyond(Real x, Real a, Real m, Real perCall) {
+    const Scaled<Real> L0 = LowerGammaRatio(x, a + 1);
+    const Real n = a + m;
+    const Scaled<Real> Ln = LowerGammaRatio(x, n + 1); // x < n + 1: no scale
+    // t_m in the scale of L0, which is 0 or exactly -d0, d0 the log density
+    // of Gamma(a + 1) at x: there the density at the cut, exp(dm), shares
+    // the rounding of d0.
+    const Real s0 = L0.scale;
+    const Real last = std::exp(s0 == 0 ? LogRise(x, a, m) : LogGammaDensity(x, n + 1));
+    const Real one = std::exp(-s0);
+    const Real tail = last * Ln.mantissa;
+    const Real beyond = L0.mantissa - tail; // S_m - 1
+    // G(a) in the scale of L0, G(a + m) in none.
+    const Real Ga = x >= a ? a * one + (x - a) * (one + L0.mantissa) : a * LowerGammaDefect(x, a);
+    const Real Gn = x >= n ? n + (x - n) * (1 + Ln.mantissa) : n * LowerGammaDefect(x, n);
+    const Real G = Ga - last * (m * Ln.mantissa + Gn);
+    Cut<Real> cut;
+    cut.window = {{one + (beyond - last), s0}, {last, s0}, {beyond * perCall, s0}, {G / x, s0}};
+    cut.loss = std::fmax(L0.mantissa / beyond, Ga / G);
+    if (!(cut.loss >= 1)) {
+        cut.loss = INFINITY; // a difference of the wrong sign: all digits lost
+    }
+    cut.negligible = tail <= kEpsilon<Real> / 64 * (one + L0.mantissa) &&
+                     last * (m * Ln.mantissa + Gn) <= kEpsilon<Real> / 64 * Ga;
+    return cut;
+}
+
+// From the cut downwards, relative to t_m: taken for x >= a + m, where the
+// window's terms rise to the cut.
+template <typename Real> Cut<Real> FromCut(Real x, Real a, Real m, Real perCall) {
+    const Real n = a + m;
+    const Real logLast = LogRise(x, a, m);
+    const Real inverse = std::exp(-logLast); // 1/t_m, at most 1 here
+    const Real tau = FractionTail(x, n + 1);
+    const Real Un1 = x / (x - n + tau);
+    const Real Un = Value(GammaRatio(x, n));
+    const Real Ua = Value(GammaRatio(x, a));
+    const Real below = a / x * Ua * inverse; // (R(x, a) - 1)/t_m
+    const Real whole = Un1 - below;          // S_m/t_m
+    const Real seen = n / x * Un - below;    // S_(m-1)/t_m
+    const Real ta = FractionTail(x, a);
+    const Real defect = a * (1 + ta) / (x + 1 - a + ta) * inverse;
+    const Real near = x * m / (x - n + tau);
+    const Real G = near - x * tau / (x - n + tau) + defect;
+    Cut<Real> cut;
+    cut.window = {
+        {seen, logLast}, {1, logLast}, {(whole - inverse) * perCall, logLast}, {G / x, logLast}};
+    cut.loss = std::fmax(std::fmax(Un1 / whole, n / x * Un / seen), (near + defect) / G);
+    if (!(cut.loss >= 1)) {
+        cut.loss = INFINITY;
+    }
+    return cut;
+}
+
+// Without patience (a beyond 1e60, where m^2/a is below every digit) the
+// weights are rho^k, rho = A/N: sums of a geometric series, taken where
+// |m log rho| >= 1/8 (nearer 1 they cancel as the closed forms above).
+template <typename Real> Cut<Real> Geometric(Real rho, Real x, Real m) {
+    Cut<Real> cut{};
+    const Real l = std::log(rho);
+    cut.loss = std::fabs(m * l) >= Real(0.125) ? 1 : INFINITY;
+    if (cut.loss > 1) {
+        return cut;
+    }
+    const Real em = std::expm1(l);
+    if (l < 0) {
+        const Real power = std::exp(m * l);
+        const Real seen = -std::expm1(m * l) / -em;
+        const Real G = rho * (-std::expm1(m * l) + m * power * em) / (em * em);
+        cut.window = {{seen}, {power}, {seen}, {G / x}, false};
+    } else {
+        // Relative to rho^m.
+        const Real seen = -std::expm1(-m * l) / em;
+        const Real G = rho * (m * em + std::expm1(-m * l)) / (em * em);
+        cut.window = {{seen, m * l}, {1, m * l}, {seen, m * l}, {G / x, m * l}, false};
+    }
+    return cut;
+}
+
+// The window's m + 1 terms one by one, for a short window within the
+// queue's spread, where both closed forms cancel: there the terms are of
+// one size. Relative to state N, renormalized should they grow.
+template <typename Real> Window<Real> Directly(Real x, Real a, std::int64_t m, Real perCall) {
+    Real t = 1;
+    Real seen = 0;
+    Real beyond = 0;
+    Real G = 0;
+    Real scale = 0;
+    for (std::int64_t k = 0;; ++k) {
+        if (k == m) {
+            break;
+        }
+        seen += t;
+        t *= x / (a + static_cast<Real>(k + 1));
+        beyond += t;
+        G += static_cast<Real>(k + 1) * t;
+        if (t > Real(1e250)) {
+            t *= Real(1e-250);
+            seen *= Real(1e-250);
+            beyond *= Real(1e-250);
+            G *= Real(1e-250);
+            scale += 250 * std::log(Real(10));
+        }
+    }
+    return {{seen, scale},
+            {1, LogRise(x, a, static_cast<Real>(m))},
+            {beyond * perCall, scale},
+            {G / x, scale}};
+}
+
+// Below the double range of x (a traffic of some 1e-300 erlangs) the sums
+// keep their limits: one position, answered with probability a/(a + 1).
+template <typename Real> Window<Real> Vanishing(Real x, Real a, Real m) {
+    if (m == 0) {
+        return {{0}, {1}, {0}, {0}};
+    }
+    const Real last = m == INFINITY ? 0 : std::exp(LogRise(x, a, m));
+    return {{1}, {last}, {a / (a + 1)}, {1 / (a + 1)}};
+}
+
+// --- The wait's law by quadrature -------------------------------------------------
+
+// Several integrands at one point, or their integrals: a vector for
+// Boost's quadratures, whose error is the largest of its entries'.
+template <typename Real, std::size_t N> struct Several {
+    std::array<Real, N> v{};
+
+    Several() = default;
+    Several(Real s) { v.fill(s); } // NOLINT: Boost starts its sums from 0
+    template <typename... T>
+    Several(Real a, Real b, T... rest)
+        : v{a, b, rest...} {}
+
+    friend Several operator+(Several p, const Several& q) { return p += q; }
+    friend Several operator-(Several p, const Several& q) {
+        for (std::size_t i = 0; i < N; ++i) {
+            p.v[i] -= q.v[i];
+        }
+        return p;
+    }
+    friend Several operator-(Several p) { return Real(-1) * p; }
+    friend Several operator*(Several p, Real k) {
+        for (Real& x : p.v) {
+            x *= k;
+        }
+        return p;
+    }
+    friend Several operator*(Real k, Several p) { return p * k; }
+    Several& operator+=(const Several& q) {
+        for (std::size_t i = 0; i < N; ++i) {
+            v[i] += q.v[i];
+        }
+        return *this;
+    }
+    Several& operator*=(Real k) { return *this = *this * k; }
+    friend std::ostream& operator<<(std::ostream& out, const Several& p) {
+        return out << p.v[0]; // for Boost's messages
+    }
+    friend Real abs(const Several& p) {
+        Real most = 0;
+        for (Real x : p.v) {
+            most = std::fmax(most, std::fabs(x));
+        }
+        return most;
+    }
+};
+
+// The wait's density over the queue and two of its moments.
+template <typename Real> using Moments = Several<Real, 3>;
+
+// Boost's Gauss-Kronrod rule of N points over [lo, hi], with its error
+// against the embedded Gauss rule.
+template <unsigned N, typename F, typename Real>
+auto Rule(const F& f, Real lo, Real hi, Real& error) -> decltype(f(lo)) {
+    const Real mid = lo / 2 + hi / 2;
+    const Real half = hi / 2 - lo / 2;
+    const auto mapped = [&](Real t) { return f(mid + half * t); };
+    const auto K = half * boost::math::quadrature::gauss_kronrod<Real, N>::integrate(
+                              mapped, Real(-1), Real(1), 0, Real(0), &error);
+    error *= half;
+    return K;
+}
+
+// Over [lo, hi] by the rule of 31 points, halving the panel where it and
+// its Gauss rule of 15 differ by more than the tolerance (absolute) and
+// than rounding. (Boost 1.74's own halving compares the error on the panel
+// mapped to [-1, 1] with a tolerance for the panel itself, and so halves
+// small panels in vain.) ConvergenceError past `depth` halvings.
+template <typename F, typename Real>
+auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth) -> decltype(f(lo)) {
+    Real error = 0;
+    const auto K = Rule<31>(f, lo, hi, error);
+    // Rules agreeing to some hundreds of units in the last place are as good
+    // as the integrand's own digits (its logarithm's terms may run to 1e5).
+    if (error <= std::fmax(tolerance, 256 * kEpsilon<Real> * abs(K))) {
+        return K;
+    }
+    if (depth == 0) {
+        throw ConvergenceError("a quadrature did not converge");
+    }
+    const Real mid = lo / 2 + hi / 2;
+    return Adaptive(f, lo, mid, tolerance / 2, depth - 1) +
+           Adaptive(f, mid, hi, tolerance / 2, depth - 1);
+}
+
+// The same to a relative tolerance of the whole, its first panel by the
+// rule of 61 points, enough for a smooth mass over it.
+template <typename F, typename Real>
+auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12) -> decltype(f(lo)) {
+    Real error = 0;
+    const auto K = Rule<61>(f, lo, hi, error);
+    const Real tolerance = relative * abs(K);
+    if (error <= tolerance) {
+        return K;
+    }
+    const Real mid = lo / 2 + hi / 2;
+    return Adaptive(f, lo, mid, tolerance / 2, depth) + Adaptive(f, mid, hi, tolerance / 2, depth);
+}
+
+// e^-d - 1 + d, of one sign, without the cancellation of its terms near 0.
+template <typename Real> Real ExpMinusOneAndLinear(Real d) {
+    if (std::fabs(d) > Real(0.25)) {
+        return std::expm1(-d) + d;
+    }
+    Real term = d * d / 2;
+    Real sum = term;
+    for (int k = 3; k < 40 && std::fabs(term) > kEpsilon<Real> * sum / 4; ++k) {
+        term *= -d / k;
+        sum += term;
+    }
+    return sum;
+}
+
+// The density of the wait to an agent over the queue, in units of patience,
+// a e^(-(a + 1) v + y) Q(m, y) with y = x (1 - e^-v) (Q = 1 without a cut),
+// with its moments v and e^v - 1 (the answered wait, and those who hang up).
+// Integrated in the offset d from the density's mode, which is found, with
+// the points where it has fallen by e^-45, where it is concave: in y.
+template <typename Real> class WaitLaw {
+public:
+    struct Parts {
+        Moments<Real> within; // over [0, w]
+        Moments<Real> late;   // over [w, infinity)
+        Real scale;           // every integral times exp(scale)
+    };
+
+    WaitLaw(Real x, Real a, Real m)
+        : x_(x)
+        , a_(a)
+        , m_(m)
+        , cut_(m < INFINITY) {
+        // The mode: d/dy of log density = 1 - (a + 1)/(x - y) - h(y), h the
+        // Gamma(m) hazard, 1/U(y, m), all falling in y.
+        const Real top = x - a - 1; // the mode without a cut
+        Real y = std::fmax(top, Real(0));
+        const auto slope = [&](Real u) {
+            return 1 - (a + 1) / (x - u) - (u > 0 ? 1 / Value(GammaRatio(u, m)) : 0);
+        };
+        // Unless the cut lies far beyond the untruncated mode, which it then
+        // leaves where it was.
+        if (cut_ && top > 0 && slope(top) < 0) {
+            Real hi = std::fmin(top, 2 * std::fmax(m, m * x / (a + m)) + 10 * std::sqrt(m) + 10);
+            if (!(slope(hi) < 0)) {
+                hi = top;
+            }
+            y = Root(slope, Real(0), hi);
+        }
+        yRef_ = y;
+        vRef_ = -std::log1p(-y / x);
+        // The log density's differences in extended precision: where the cut
+        // holds the mode far from the untruncated one, its terms run to some
+        // 1e5 and would leave double's rounding on every node.
+        wide_.a = a;
+        wide_.m = m;
+        wide_.yRef = y;
+        wide_.xRef = static_cast<Wide>(x) - y; // x e^-vref
+        wide_.kappa = wide_.xRef - (wide_.a + 1);
+        wide_.logQRef = LogQ(wide_.yRef);
+        if (cut_ && y > m) {
+            wide_.gammaRef = Value(GammaRatio(wide_.yRef, wide_.m));
+            wide_.linear = (wide_.a + 1) - (wide_.m - 1) * (wide_.xRef / wide_.yRef);
+        }
+        const auto logQRef = static_cast<Real>(wide_.logQRef);
+        // log a + log density at the mode, -(a + 1) v + y, as (a + 1) log1pmx(-u) + (x - a - 1) u.
+        const Real u = y / x;
+        scale_ = std::log(a) + (a + 1) * (std::log1p(-u) + u) + (x - a - 1) * u + logQRef;
+        if (u < Real(0.5)) {
+            scale_ = std::log(a) + (a + 1) * boost::math::log1pmx(-u) + (x - a - 1) * u + logQRef;
+        }
+        // Beyond vEnd, y is x to the last digit: the density falls as e^-(a + 1) v.
+        vEnd_ = 40 + std::fmax(std::log(x), Real(0));
+        // Where the density (answered) and its virtual form (times e^v) have
+        // fallen by e^-45, the first below the mode, the second above: by
+        // steps doubling from the least width the density can have.
+        const Real least = 1 / (a + 1 + 2 * x);
+        vLo_ = vRef_ - Fall([&](Real d) { return LogDensity(-d); }, least, vRef_);
+        vHi_ = vRef_ + Fall([&](Real d) { return LogDensity(d) + d; }, least, vEnd_ - vRef_);
+        // The moments scaled to the density's size near its mass.
+        width_ = std::fmax(vRef_, (vHi_ - vLo_) / 9);
+        growth_ = std::expm1(width_);
+    }
+
+    // The integrals over [0, w] and [w, infinity) (w infinite: all in `within`).
+    // Pieces between the mass's ends and its mode; where w lies outside the
+    // mass, the piece beyond it counts in full, and a point within the
+    // density's fall from w keeps Gauss-Kronrod's nodes on it.
+    Parts Integrate(Real w) const {
+        if (w == INFINITY) {
+            // All of it: the two sides of the mode, each to its own size (past
+            // vHi the density is below e^-45 of its peak, save the tail of a
+            // virtual wait that falls slowly).
+            Parts all{
+                Relative([&](Real d) { return At(d); }, vLo_ - vRef_, Real(0), 64 * kEpsilon<Real>),
+                Moments<Real>(0), scale_};
+            all.within +=
+                Relative([&](Real d) { return At(d); }, Real(0), vHi_ - vRef_, 64 * kEpsilon<Real>);
+            if (vHi_ == vEnd_) {
+                all.within += TailFrom(vEnd_);
+            }
+            all.within.v[1] *= width_;
+            all.within.v[2] *= growth_;
+            return all;
+        }
+        const Real lower = w < vLo_ ? 0 : vLo_;
+        const Real upper = w > vHi_ ? vEnd_ : vHi_;
+        std::array<Real, 8> points{lower, vLo_, vRef_, vHi_, upper, std::fmin(w, vEnd_),
+                                   lower, upper};
+        if (w < vLo_ || (w > vHi_ && w < vEnd_)) {
+            const Real fall = 45 / std::fabs(Slope(w - vRef_));
+            points[6] = w < vLo_ ? std::fmax(w - fall, Real(0)) : std::fmin(w + fall, vEnd_);
+        }
+        std::sort(points.begin(), points.end());
+        // Each side held to its own size, from a first estimate of its pieces.
+        std::array<std::pair<Real, Real>, 7> pieces{};
+        std::array<bool, 7> inside{};
+        std::array<Real, 2> size{0, 0};
+        for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+            pieces[i] = {std::fmax(points[i], lower), std::fmin(points[i + 1], upper)};
+            inside[i] = pieces[i].second <= w;
+            if (pieces[i].second > pieces[i].first) {
+                size[inside[i] ? 0 : 1] +=
+                    abs(Panel(pieces[i].first - vRef_, pieces[i].second - vRef_, INFINITY, 0));
+            }
+        }
+        Parts parts{Moments<Real>(0), Moments<Real>(0), scale_};
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const auto [from, to] = pieces[i];
+            if (to > from) {
+                (inside[i] ? parts.within : parts.late) += Panel(
+                    from - vRef_, to - vRef_, 64 * kEpsilon<Real> * size[inside[i] ? 0 : 1], 16);
+            }
+        }
+        if (upper == vEnd_) {
+            // Beyond vEnd, split at w should it lie there.
+            const Moments<Real> beyond = TailFrom(vEnd_);
+            if (w <= vEnd_) {
+                parts.late += beyond;
+            } else {
+                const Moments<Real> after = w < INFINITY ? TailFrom(w) : Moments<Real>(0);
+                parts.within += beyond - after;
+                parts.late += after;
+            }
+        }
+        for (Moments<Real>* p : {&parts.within, &parts.late}) {
+            p->v[1] *= width_;
+            p->v[2] *= growth_;
+        }
+        return parts;
+    }
+
+private:
+    template <typename F> static Real Root(F f, Real lo, Real hi) {
+        const Real fLo = f(lo);
+        const Real fHi = f(hi);
+        if (fLo == 0 || fHi == 0) {
+            return fLo == 0 ? lo : hi;
+        }
+        boost::uintmax_t iterations = 200;
+        if (!(fLo * fHi < 0)) {
+            throw ConvergenceError("the wait's mode was not bracketed");
+        }
+        const auto [a, b] = boost::math::tools::toms748_solve(
+            f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<Real>(30), iterations);
+        if (iterations >= 200) {
+            throw ConvergenceError("the wait's mode was not found");
+        }
+        return a / 2 + b / 2;
+    }
+
+    // The offset, up to `most`, where `drop` (0 at 0, concave) reaches -45.
+    template <typename F> static Real Fall(F drop, Real least, Real most) {
+        if (!(most > 0) || drop(most) >= -45) {
+            return std::fmax(most, Real(0));
+        }
+        Real inner = 0;
+        Real outer = std::fmin(least, most);
+        for (int i = 0; i < 1100 && drop(outer) >= -45; ++i) {
+            inner = outer;
+            outer = std::fmin(2 * outer, most);
+        }
+        return Root([&](Real d) { return drop(d) + 45; }, inner, outer);
+    }
+
+    // log Q(m, y): from the lower series below m, where Q is near 1.
+    using Wide = long double;
+
+    Wide LogQ(Wide y) const {
+        if (!cut_ || y <= 0) {
+            return 0;
+        }
+        const Wide D = LogGammaDensity(y, wide_.m);
+        if (y <= wide_.m) {
+            const Scaled<Wide> P = LowerGammaRatio(y, wide_.m);
+            return std::log1p(-P.mantissa * std::exp(P.scale + D));
+        }
+        const Scaled<Wide> U = GammaRatio(y, wide_.m);
+        return std::log(U.mantissa) + U.scale + D;
+    }
+
+    // log density at vref + d less at vref, every term of the local size.
+    // Beyond m on both sides, log Q's own y^(m - 1) e^-y is taken with the
+    // e^g it cancels: their linear terms, x e^-vref times e^-d - 1 each
+    // (some 1e7 far into the overload), leave ((a + 1) - (m - 1) x e^-vref
+    // / yref) times it.
+    Real LogDensity(Real offset) const {
+        const Wide d = offset;
+        const Wide em1 = std::expm1(-d);
+        const Wide dy = -wide_.xRef * em1;
+        const Wide y = std::fmax(wide_.yRef + dy, Wide(0)); // v = 0 within rounding
+        if (cut_ && y > wide_.m && wide_.yRef > wide_.m) {
+            const Wide u = dy / wide_.yRef;
+            return static_cast<Real>(-(wide_.a + 1) * ExpMinusOneAndLinear(d) + wide_.linear * em1 +
+                                     (wide_.m - 1) * boost::math::log1pmx(u) +
+                                     std::log(Value(GammaRatio(y, wide_.m)) / wide_.gammaRef));
+        }
+        Wide value = -(wide_.a + 1) * ExpMinusOneAndLinear(d) - wide_.kappa * em1;
+        if (cut_) {
+            value += LogQ(y) - wide_.logQRef;
+        }
+        return static_cast<Real>(value);
+    }
+
+    Moments<Real> At(Real d) const {
+        const Real e = std::exp(LogDensity(d));
+        const Real v = vRef_ + d;
+        return {e, e * v / width_, e * std::expm1(v) / growth_};
+    }
+
+    // Over [lo, hi] in the offset.
+    Moments<Real> Panel(Real lo, Real hi, Real tolerance, int depth) const {
+        return Adaptive([&](Real d) { return At(d); }, lo, hi, tolerance, depth);
+    }
+
+    // Beyond vEnd the density is e^-(a + 1) v times its value there.
+    Moments<Real> TailFrom(Real from) const {
+        const Moments<Real> at = At(from - vRef_);
+        const Real b = a_ + 1;
+        return {at.v[0] / b, at.v[1] * (1 + 1 / (from * b)) / b,
+                at.v[0] * (std::exp(from) / a_ - 1 / b) / growth_};
+    }
+
+    // d/dv of the log density at vref + d.
+    Real Slope(Real d) const {
+        const auto xRef = static_cast<Real>(wide_.xRef);
+        const Real front = xRef * std::exp(-d); // x e^-v
+        const Real y = yRef_ - xRef * std::expm1(-d);
+        const Real hazard = cut_ && y > 0 ? 1 / Value(GammaRatio(y, m_)) : 0;
+        return -(a_ + 1) + front * (1 - hazard);
+    }
+
+    Real x_, a_, m_;
+    bool cut_;
+    struct {
+        Wide a = 0, m = 0, yRef = 0, xRef = 0, kappa = 0, logQRef = 0, gammaRef = 1, linear = 0;
+    } wide_;
+    Real yRef_ = 0, vRef_ = 0;
+    Real scale_ = 0, vLo_ = 0, vHi_ = 0, vEnd_ = 0, width_ = 1, growth_ = 1;
+};
+
+// --- Service levels and the answered wait -------------------------------------------
+
+// Over the queue, relative to state N and in one scale unless said: the
+// positions accepted attempts find, those answered and those who hang up;
+// answered within the target time and after it; still waiting at it; the
+// wait to an agent within it and after it (in a scale of their own with
+// their sum, `seen` again); and the answered's waits summed, in units of
+// patience, with the answered in that sum's scale.
+template <typename Real> struct Waits {
+    Scaled<Real> seen, answered, abandoned;
+    Scaled<Real> within, late, waiting;
+    Scaled<Real> reached, unreached;
+    Scaled<Real> time, timeAnswered;
+};
+
+// Over the untruncated queue of shape b (a + 1 for those answered, a for the
+// virtual wait), e^x x^(1 - b) (gamma(b, x) - gamma(b, x y)) and
+// e^x x^(1 - b) gamma(b, x y), y = e^-w, each a sum of one sign, in the scale
+// of L(b) = e^x x^(1 - b) gamma(b, x) (`queue`); and e^(x (1 - y) - (b - 1) w),
+// the difference of the shapes b and b - 1, in the scale of the second.
+template <typename Real> struct Split { Scaled<Real> within, late, density; };
+
+template <typename Real>
+Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
+    const Real y = std::exp(-w);
+    const Real xy = x * y;
+    const Real rise = -(b - 1) * w - x * std::expm1(-w); // log(y^(b - 1) e^(x (1 - y)))
+    // Where x y leaves the double range, its powers need not: for a shape
+    // near 0, y^b is far from 0. There gamma(b, z) = z^b/b to every digit.
+    const bool tiny = !(xy > Real(1e-290));
+    const Real logXY = std::log(x) - w;
+    int sign = 0;
+    // The density's own scale where `late` is regularized, in the queue's.
+    const auto density = [&](Real scale) -> Scaled<Real> {
+        if (scale == 0) {
+            return {1, rise};
+        }
+        return {std::exp(tiny ? (b - 1) * logXY - boost::math::lgamma(b, &sign)
+                              : LogGammaDensity(xy, b)),
+                scale};
+    };
+    if (w == 0) {
+        return {{0}, queue, {1}};
+    }
+    if (std::fabs(x - b) * w <= 1 && x * w * w <= 1) {
+        // Over a short time the integrand e^g(v), g = -b v + x (1 - e^-v),
+        // varies by at most a factor e^1.5, and the difference of the two
+        // incomplete gammas would cancel: x times its integral by Gauss.
+        const auto g = [&](Real v) { return std::exp(-b * v - x * std::expm1(-v)); };
+        const Real D = x * boost::math::quadrature::gauss<Real, 16>::integrate(g, Real(0), w);
+        const Scaled<Real> within{D, 0};
+        return {within, Plus(queue, Scaled<Real>{-D * std::exp(-queue.scale), queue.scale}),
+                density(queue.scale)};
+    }
+    if (x <= b) {
+        // The integrand u^(b - 1) e^-u rises over [xy, x]: the lower parts,
+        // e^x x^(1 - b) gamma(b, xy) = (x/b) e^(x - b w) for a tiny xy.
+        Scaled<Real> late = tiny ? Scaled<Real>{x / b, x - b * w} : LowerGammaRatio(xy, b);
+        if (!tiny) {
+            late.scale += rise;
+        }
+        return {Plus(queue, Scaled<Real>{-late.mantissa, late.scale}), late, density(0)};
+    }
+    // Beyond the peak at b: regularized, in the scale of the queue,
+    // Gamma(b) e^x / x^(b - 1), which here is queue.scale.
+    const Real tailAbove = UpperGammaTail(x, b);
+    if (xy >= b) {
+        const Real tail2 = UpperGammaTail(xy, b);
+        return {{tail2 - tailAbove, queue.scale}, {1 - tail2, queue.scale}, density(queue.scale)};
+    }
+    // Across the peak: the whole less both tails, P(b, z) = z^b/Gamma(b + 1)
+    // for a tiny z.
+    Real tailBelow = 0;
+    if (tiny) {
+        tailBelow = std::exp(b * logXY - boost::math::lgamma(b + 1, &sign));
+    } else {
+        tailBelow = LowerGammaTail(xy, b);
+    }
+    return {
+        {1 - tailBelow - tailAbove, queue.scale}, {tailBelow, queue.scale}, density(queue.scale)};
+}
+
+// Without a cut (or with one beyond every digit): Erlang A's closed forms,
+// the answered wait by quadrature.
+template <typename Real>
+Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed) {
+    const Scaled<Real> L0 = LowerGammaRatio(x, a + 1);
+    const Window<Real> window = Untruncated(x, a, perCall);
+    const Split<Real> b = AnsweredWithin(x, a + 1, L0, w);
+    const Split<Real> v = AnsweredWithin(x, a, LowerGammaRatio(x, a), w);
+    Waits<Real> out;
+    out.seen = window.seen;
+    out.answered = window.answered;
+    out.abandoned = window.abandoned;
+    out.within = Times(b.within, perCall);
+    out.late = Times(b.late, perCall);
+    // Still waiting at w: e^-w times the virtual wait's tail, gamma(a + 1,
+    // x y) + (x y)^a e^-xy over the same factor.
+    out.waiting = Times(Plus(b.late, b.density), std::exp(-w));
+    out.reached = Times(v.within, perCall);
+    out.unreached = Times(v.late, perCall);
+    out.time = {0};
+    out.timeAnswered = {1};
+    if (timed) {
+        const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, INFINITY).Integrate(INFINITY);
+        out.time = {law.within.v[1], law.scale};
+        out.timeAnswered = {law.within.v[0], law.scale};
+    }
+    return out;
+}
+
+// From the quadrature of the wait's density, cut at m.
+template <typename Real> Waits<Real> WaitsByQuadrature(Real x, Real a, Real m, Real w) {
+    const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, m).Integrate(w);
+    const Real s = law.scale;
+    const Moments<Real>& in = law.within;
+    const Moments<Real>& out = law.late;
+    Waits<Real> waits;
+    waits.answered = {in.v[0] + out.v[0], s};
+    waits.abandoned = {in.v[2] + out.v[2], s};
+    waits.seen = {in.v[0] + out.v[0] + in.v[2] + out.v[2], s};
+    waits.within = {in.v[0], s};
+    waits.late = {out.v[0], s};
+    waits.reached = {in.v[0] + in.v[2], s};
+    waits.unreached = {out.v[0] + out.v[2], s};
+    waits.waiting = Times(waits.unreached, std::exp(-w));
+    waits.time = {in.v[1] + out.v[1], s};
+    waits.timeAnswered = waits.answered;
+    return waits;
+}
+
+// P(J >= m) for J negative binomial (shape b, p), given P(J <= m - 1) and
+// the ratio of its terms: from the complement below the median, else the
+// tail's own terms while they fall fast, else Boost's incomplete beta.
+template <typename Real>
+Real TailFrom(std::int64_t m, Real b, Real p, Real below, Real term, bool poisson, Real z) {
+    if (below <= Real(0.5)) {
+        return 1 - below;
+    }
+    const auto ratio = [&](std::int64_t j) {
+        return poisson ? z / static_cast<Real>(j)
+                       : (static_cast<Real>(j) + b - 1) * p / static_cast<Real>(j);
+    };
+    if (ratio(m) < Real(0.9) && (poisson || b >= 1 || p < Real(0.9))) {
+        Real sum = 0;
+        for (std::int64_t j = m; j < m + 1000; ++j) {
+            term *= ratio(j);
+            sum += term;
+            if (term <= kEpsilon<Real> / 8 * sum) {
+                return sum;
+            }
+        }
+    }
+    if (poisson) {
+        // P(Poisson(z) >= m) = P(m, z), the lower regularized gamma.
+        const Scaled<Real> L = LowerGammaRatio(z, static_cast<Real>(m));
+        return L.mantissa * std::exp(L.scale + LogGammaDensity(z, static_cast<Real>(m)));
+    }
+    return boost::math::ibeta(static_cast<Real>(m), b, p);
+}
+
+// The positions one by one, for a short window. From position k, reaching
+// an agent within w takes k + 1 service completions before the virtual
+// wait's e^-V falls to e^-w: P(J >= k + 1), J negative binomial of shape a
+// and p = 1 - e^-w; with the caller's own patience, shape a + 1 and weight
+// a/(a + k + 1). The lower tails run upwards from P(J = 0) = e^(-b w), the
+// upper ones downwards from P(J >= m): each a sum of one sign. Without
+// patience (a beyond 1e30) J is Poisson, of mean N t/aht.
+template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t m, Real w) {
+    // Per position: weight (relative to the largest so far), and for the two
+    // shapes the lower and upper tails and the terms; kept between calls.
+    thread_local std::vector<Real> store;
+    store.resize(7 * static_cast<std::size_t>(m));
+    const auto column = [&](int j) { return store.begin() + j * static_cast<std::ptrdiff_t>(m); };
+    const auto t = column(0);
+    Real tScale = 0;
+    std::int64_t n = m;
+    Real weight = 1;
+    Real total = 0;
+    for (std::int64_t k = 0; k < m; ++k) {
+        t[static_cast<std::size_t>(k)] = weight;
+        total += weight;
+        weight *= x / (a + static_cast<Real>(k + 1));
+        if (weight > Real(1e250)) {
+            for (std::int64_t j = 0; j <= k; ++j) {
+                t[static_cast<std::size_t>(j)] *= Real(1e-250);
+            }
+            weight *= Real(1e-250);
+            total *= Real(1e-250);
+            tScale += 250 * std::log(Real(10));
+        }
+        if (weight < kEpsilon<Real> / 1024 * total && x < a + static_cast<Real>(k + 2)) {
+            n = k + 1; // the rest no longer counts
+            break;
+        }
+    }
+    const Real p = -std::expm1(-w);
+    const bool poisson = a > Real(1e30);
+    // late[k] and within[k] for the two shapes: 0 answered, 1 virtual.
+    const std::array<decltype(t), 2> late{column(1), column(2)};
+    const std::array<decltype(t), 2> within{column(3), column(4)};
+    for (int s = 0; s < 2; ++s) {
+        const Real b = s == 0 ? a + 1 : a;
+        const Real z = b * std::expm1(w); // the mean, without patience
+        // u = P(J = j) e^-uScale, kept in range however small P(J = 0).
+        const Real logU0 = poisson ? -z : -b * w;
+        Real uScale = std::fmin(logU0 + 600, Real(0));
+        Real u = std::exp(logU0 - uScale);
+        Real sum = 0;
+        const auto terms = column(5 + s);
+        for (std::int64_t k = 0; k < n; ++k) {
+            if (k > 0) {
+                u *= poisson ? z / static_cast<Real>(k)
+                             : (static_cast<Real>(k) + b - 1) * p / static_cast<Real>(k);
+            }
+            sum += u;
+            if (u > Real(1e250)) {
+                u *= Real(1e-250);
+                sum *= Real(1e-250);
+                uScale += 250 * std::log(Real(10));
+            }
+            const Real factor = std::exp(uScale);
+            late[s][static_cast<std::size_t>(k)] = sum * factor;
+            terms[static_cast<std::size_t>(k)] = u * factor;
+        }
+        const Real lastLate = late[s][static_cast<std::size_t>(n - 1)];
+        Real upper =
+            TailFrom(n, b, p, lastLate, terms[static_cast<std::size_t>(n - 1)], poisson, z);
+        for (std::int64_t k = n - 1; k >= 0; --k) {
+            const auto i = static_cast<std::size_t>(k);
+            within[s][i] = late[s][i] <= Real(0.5) ? 1 - late[s][i] : upper;
+            upper += terms[i];
+        }
+    }
+    Real seen = 0, answered = 0, abandoned = 0, in = 0, out = 0, reached = 0, unreached = 0;
+    Real time = 0, harmonic = 0;
+    for (std::int64_t k = 0; k < n; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        const Real kk = static_cast<Real>(k + 1);
+        const Real share = a / (a + kk); // answered from position k
+        harmonic += 1 / (a + kk);
+        seen += t[i];
+        answered += t[i] * share;
+        abandoned += t[i] * (kk / (a + kk));
+        in += t[i] * share * within[0][i];
+        out += t[i] * share * late[0][i];
+        reached += t[i] * within[1][i];
+        unreached += t[i] * late[1][i];
+        time += t[i] * share * harmonic;
+    }
+    Waits<Real> waits;
+    waits.seen = {seen, tScale};
+    waits.answered = {answered, tScale};
+    waits.abandoned = {abandoned, tScale};
+    waits.within = {in, tScale};
+    waits.late = {out, tScale};
+    waits.waiting = {unreached * std::exp(-w), tScale};
+    waits.reached = {reached, tScale};
+    waits.unreached = {unreached, tScale};
+    waits.time = {time, tScale};
+    waits.timeAnswered = waits.answered;
+    return waits;
+}
+
+// --- The centre at an attempt traffic ---------------------------------------------
+
+// The checked arguments, as the formulas take them.
+struct Centre {
+    double agents;
+    double aht;
+    double patience; // as the formulas use it: aht times the ratio below
+    double ratio;    // patience/aht within [1e-100, 1e100]; without patience the largest
+    bool hangUps;
+    bool limited;
+    double queueLines; // lines less agents
+    double redial;
+    double shape; // of the fresh traffic's Gamma law; infinite: no spread
+};
+
+template <typename Real> struct Chain {
+    Real x, a, perCall, load;
+    bool vanishing;
+    Scaled<Real> below;
+    Window<Real> window;
+};
+
+// The window's sums by whichever form keeps its digits: the closed forms
+// from beyond the cut or from it, else the terms one by one, else (a cut
+// within the spread of a queue of more than 1e8 agents' worth of patience)
+// the quadrature.
+template <typename Real> Window<Real> WindowOf(const Chain<Real>& ch, const Centre& c) {
+    const Real x = ch.x;
+    const Real a = ch.a;
+    const auto m = static_cast<Real>(c.queueLines);
+    if (c.agents == 0) {
+        // Every caller waits until they hang up: Erlang B of x erlangs on the lines.
+        if (!c.limited) {
+            return {{1}, {0}, {0}, {1}, false};
+        }
+        const Scaled<Real> rest = InverseBlockingLessOne(x, m);
+        return {rest, {1}, {0}, rest, false};
+    }
+    if (ch.vanishing) {
+        return Vanishing(x, a, c.limited ? m : Real(INFINITY));
+    }
+    if (!c.limited) {
+        return Untruncated(x, a, ch.perCall);
+    }
+    if (m == 0) {
+        return {{0}, {1}, {0}, {0}, false};
+    }
+    if (a > Real(1e60)) {
+        const Cut<Real> geometric = Geometric(1 / ch.perCall, x, m);
+        if (geometric.loss <= kMostLoss) {
+            return geometric.window;
+        }
+    } else if (x < a + m + 1) {
+        const Cut<Real> beyond = FromBeyond(x, a, m, ch.perCall);
+        if (beyond.negligible) {
+            Window<Real> whole = Untruncated(x, a, ch.perCall);
+            whole.last = beyond.window.last;
+            return whole;
+        }
+        if (beyond.loss <= kMostLoss) {
+            return beyond.window;
+        }
+    } else {
+        const Cut<Real> from = FromCut(x, a, m, ch.perCall);
+        if (from.loss <= kMostLoss) {
+            return from.window;
+        }
+    }
+    // Both cancel: the cut lies within the queue's spread of its peak.
+    if (c.queueLines <= kDirect) {
+        return Directly(x, a, static_cast<std::int64_t>(c.queueLines), ch.perCall);
+    }
+    const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, m).Integrate(INFINITY);
+    const Real s = law.scale;
+    return {{law.within.v[0] + law.within.v[2], s},
+            {1, LogRise(x, a, m)},
+            {law.within.v[0], s},
+            {law.within.v[2], s},
+            false};
+}
+
+template <typename Real> Chain<Real> ChainAt(Real A, const Centre& c) {
+    Chain<Real> ch;
+    const auto N = static_cast<Real>(c.agents);
+    const auto ratio = static_cast<Real>(c.ratio);
+    ch.x = A * ratio;
+    ch.a = N * ratio;
+    ch.perCall = N / A;
+    ch.load = A / N;
+    ch.vanishing = !(ch.x >= std::numeric_limits<Real>::min());
+    ch.below = Below(A, N);
+    ch.window = WindowOf(ch, c);
+    return ch;
+}
+
+template <typename Real> struct Shares {
+    Real blocking;
+    Real pass; // 1 - blocking, of its own digits
+    Real wait;
+    Real abandon;
+    Real answered; // 1 - abandon, of its own digits
+    Real occupancy;
+    Real lost; // per attempt: blocked or hung up
+    Real kept; // 1 - lost
+};
+
+template <typename Real> Shares<Real> SharesOf(const Chain<Real>& ch, const Centre& c) {
+    const Window<Real>& w = ch.window;
+    const Scaled<Real> accepted = Plus(ch.below, w.seen);
+    const Scaled<Real> total = Plus(accepted, w.last);
+    const Scaled<Real> served = Plus(ch.below, w.answered);
+    // Each a share of its whole: at most 1, whatever the rounding.
+    const auto share = [](const Scaled<Real>& part, const Scaled<Real>& whole) {
+        return std::fmin(Over(part, whole), Real(1));
+    };
+    Shares<Real> s;
+    s.blocking = share(w.last, total);
+    s.pass = share(accepted, total);
+    s.wait = share(w.seen, accepted);
+    s.abandon = share(w.abandoned, accepted);
+    s.answered = share(served, accepted);
+    s.lost = share(Plus(w.last, w.abandoned), total);
+    s.kept = share(served, total);
+    if (c.agents == 0) {
+        s.occupancy = 0;
+    } else if (ch.load > Real(1e-250) && ch.load < Real(1e250)) {
+        s.occupancy = share(Times(served, ch.load), total);
+    } else {
+        // A / N into the scale, where it leaves the range.
+        const Scaled<Real> weighted{served.mantissa, served.scale + std::log(ch.load)};
+        s.occupancy = share(weighted, total);
+    }
+    return s;
+}
+
+// Service level and its complement on a basis, and the answered wait.
+template <typename Real> struct Service {
+    Real level;
+    Real miss;
+    Real answeredWait;
+    Real kept; // the basis's denominator per accepted attempt
+};
+
+template <typename Real>
+Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) {
+    const Real x = ch.x;
+    const Real a = ch.a;
+    if (c.agents == 0) {
+        Waits<Real> none{};
+        none.seen = none.abandoned = ch.window.seen;
+        none.waiting = Times(ch.window.seen, std::exp(-w));
+        none.unreached = ch.window.seen;
+        none.within = none.late = none.reached = none.answered = none.time =
+            none.timeAnswered = {0};
+        return none;
+    }
+    if (ch.vanishing) {
+        const Real b = a + 1;
+        const auto m = static_cast<Real>(c.queueLines);
+        Waits<Real> v{};
+        const bool one = !c.limited || m > 0;
+        const Real share = one ? a / b : 0;
+        v.seen = {one ? Real(1) : Real(0)};
+        v.answered = v.timeAnswered = {share};
+        v.abandoned = {one ? 1 / b : 0};
+        v.within = {-share * std::expm1(-b * w)};
+        v.late = {share * std::exp(-b * w)};
+        v.reached = {one ? -std::expm1(-a * w) : 0};
+        v.unreached = {one ? std::exp(-a * w) : 0};
+        v.waiting = Times(v.unreached, std::exp(-w));
+        v.time = {share / b};
+        return v;
+    }
+    if (ch.window.whole) {
+        return WaitsUntruncated(x, a, ch.perCall, w, timed);
+    }
+    if (c.queueLines == 0) {
+        Waits<Real> none{};
+        none.seen = none.answered = none.abandoned = none.within = none.late = none.waiting =
+            none.reached = none.unreached = none.time = none.timeAnswered = {0};
+        return none;
+    }
+    if (c.queueLines <= kDirect) {
+        return WaitsDirectly(x, a, static_cast<std::int64_t>(c.queueLines), w);
+    }
+    return WaitsByQuadrature(x, a, static_cast<Real>(c.queueLines), w);
+}
+
+template <typename Real>
+Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime, Basis basis,
+                        bool timed) {
+    const Real w = targetTime / static_cast<Real>(c.patience);
+    const Waits<Real> q = WaitsOf(ch, c, w, timed);
+    const Scaled<Real>& below = ch.below;
+    Scaled<Real> level = Plus(below, q.within);
+    Scaled<Real> miss{0};
+    Scaled<Real> whole{0};
+    switch (basis) {
+    case Basis::Offered:
+        whole = Plus(below, q.seen);
+        miss = Plus(q.abandoned, q.late);
+        break;
+    case Basis::Answered:
+        whole = Plus(below, q.answered);
+        miss = q.late;
+        break;
+    case Basis::ExcludingShortAbandons:
+        whole = Plus(level, q.waiting);
+        miss = q.waiting;
+        break;
+    case Basis::Virtual:
+        level = Plus(below, q.reached);
+        whole = Plus(level, q.unreached);
+        miss = q.unreached;
+        break;
+    }
+    Service<Real> s;
+    if (whole.mantissa == 0) {
+        s.level = 0; // nobody answered, on the answered basis
+        s.miss = 1;
+    } else {
+        s.level = std::fmin(Over(level, whole), Real(1));
+        s.miss = Over(miss, whole);
+    }
+    const Scaled<Real> answered = Plus(below, q.timeAnswered);
+    // Not asked for: 0 whichever form gave the rest.
+    s.answeredWait = !timed || answered.mantissa == 0
+                         ? 0
+                         : Over(q.time, answered) * static_cast<Real>(c.patience);
+    s.kept = basis == Basis::Virtual ? Real(1) : Over(whole, Plus(below, q.seen));
+    return s;
+}
+
+// --- Redials -----------------------------------------------------------------------
+
+// The attempt traffic A = A0 + r A L(A): A (1 - r L(A)) rises with A (A L(A)
+// grows no faster than A), from at most A0 at A0 to at least A0 at
+// A0/(1 - r); posed on its logarithm, 1 - r L = (1 - r) + r (1 - L) keeping
+// its digits where r and L both near 1. Solved by TOMS 748 to the last bits.
+template <typename Real> Real Attempts(Real A0, const Centre& c) {
+    const auto r = static_cast<Real>(c.redial);
+    if (r == 0 || A0 == 0 || (!c.hangUps && !c.limited)) {
+        return A0;
+    }
+    const Real logA0 = std::log(A0);
+    const auto f = [&](Real A) {
+        const Shares<Real> s = SharesOf(ChainAt(A, c), c);
+        return std::log(A) + std::log((1 - r) + r * s.kept) - logA0;
+    };
+    const Real lo = A0;
+    const Real hi = A0 / (1 - r);
+    const Real fLo = f(lo);
+    if (fLo >= 0) {
+        return lo;
+    }
+    const Real fHi = f(hi);
+    if (fHi <= 0) {
+        return hi;
+    }
+    boost::uintmax_t iterations = 100;
+    const auto [a, b] = boost::math::tools::toms748_solve(
+        f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<Real>(), iterations);
+    if (iterations >= 100) {
+        throw ConvergenceError("the attempt rate with redials did not converge");
+    }
+    return a / 2 + b / 2;
+}
+
+// --- Arguments ---------------------------------------------------------------------
+
+Centre CheckCentre(double agents, const ErlangXModel& model) {
+    CheckCount(agents, Argument::Agents);
+    CheckTimes(model.aht, 0);
+    Require(model.patience > 0, Argument::Patience, "a time greater than 0, or infinite for none",
+            model.patience);
+    Require(model.lines >= 1 &&
+                (model.lines == INFINITY ||
+                 (model.lines <= kMaxLines && model.lines == std::floor(model.lines))),
+            Argument::Lines, "a whole number from 1 to 2e9, or infinite for none", model.lines);
+    Require(model.redial >= 0 && model.redial < 1, Argument::Redial,
+            "from 0 up to but not including 1", model.redial);
+    Centre c{};
+    c.agents = agents;
+    c.aht = model.aht;
+    c.hangUps = model.patience < INFINITY;
+    c.limited = model.lines < INFINITY;
+    c.ratio = c.hangUps ? std::clamp(model.patience / model.aht, kMinRatio, kMaxRatio) : kMaxRatio;
+    c.patience = model.aht * c.ratio;
+    c.redial = model.redial;
+    if (c.limited) {
+        Require(agents == std::floor(agents), Argument::Agents,
+                "a whole number when lines are given", agents);
+        if (!(agents <= model.lines)) {
+            throw DomainError(Argument::Lines, model.lines,
+                              "at least the agents, " + ShowNumber(agents));
+        }
+        c.queueLines = model.lines - agents;
+    } else {
+        c.queueLines = INFINITY;
+    }
+    if (!c.hangUps) {
+        Require(agents > 0, Argument::Agents, "greater than 0 when callers never hang up", agents);
+    }
+    c.shape = INFINITY;
+    if (model.variance != 0) {
+        Require(model.calls > 0 && model.calls < INFINITY, Argument::Calls,
+                "a number greater than 0 with a variance", model.calls);
+        if (!(model.variance >= model.calls && model.variance < INFINITY)) {
+            throw DomainError(Argument::Variance, model.variance,
+                              "at least the calls, " + ShowNumber(model.calls));
+        }
+        if (model.variance > model.calls) {
+            Require(c.hangUps || c.limited, Argument::Variance,
+                    "equal to the calls unless lines or patience keep the queue finite",
+                    model.variance);
+            c.shape = model.calls / (model.variance - model.calls) * model.calls;
+        }
+    }
+    return c;
+}
+
+// What a caller needs beyond the shares: the service level, and the
+// answered wait (by quadrature without a cut, the costlier part).
+enum class Need { Shares, Level, All };
+
+// Every figure at a fresh traffic with no spread.
+template <typename Real> struct Point {
+    Real attempts;
+    Shares<Real> shares;
+    Service<Real> service;
+    Real callersLost;
+};
+
+template <typename Real>
+Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, Need need = Need::All) {
+    Point<Real> p{};
+    p.attempts = Attempts(A0, c);
+    if (p.attempts == 0) {
+        p.service = {1, 0, 0, 1};
+        return p;
+    }
+    const Chain<Real> ch = ChainAt(p.attempts, c);
+    p.shares = SharesOf(ch, c);
+    if (need != Need::Shares) {
+        p.service = ServiceOf(ch, c, targetTime, basis, need == Need::All);
+    }
+    const auto r = static_cast<Real>(c.redial);
+    // L (1 - r)/(1 - r L), 1 - r L as (1 - r) + r (1 - L).
+    p.callersLost = p.shares.lost * (1 - r) / ((1 - r) + r * p.shares.kept);
+    return p;
+}
+
+// Every figure, in the precision of Real: the service level with its
+// complement, of its own digits.
+template <typename Real> struct Figures {
+    Real blocking;
+    Real wait;
+    Real abandon;
+    Real averageWait;
+    Real answeredWait;
+    Real occupancy;
+    Real level;
+    Real miss;
+    Real attempts;
+    Real callersLost;
+};
+
+template <typename Real> Figures<Real> FiguresOf(const Point<Real>& p, const Centre& c) {
+    Figures<Real> f{};
+    f.blocking = p.shares.blocking;
+    f.wait = p.shares.wait;
+    f.abandon = p.shares.abandon;
+    f.averageWait = p.shares.abandon * static_cast<Real>(c.patience);
+    f.answeredWait = p.service.answeredWait;
+    f.occupancy = p.shares.occupancy;
+    f.level = p.service.level;
+    f.miss = p.service.miss;
+    f.attempts = p.attempts;
+    f.callersLost = p.callersLost;
+    return f;
+}
+
+// --- Forecast variance ---------------------------------------------------------------
+
+// Counts per unit of time, in erlangs, at a fresh traffic u: attempts,
+// blocked, accepted, accepted who wait, who hang up, answered, the
+// answered's waits, the service level's numerator, its complement's and
+// their denominator, fresh callers lost, fresh callers.
+template <typename Real> using Counts = Several<Real, 12>;
+
+template <typename Real>
+Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need) {
+    const Point<Real> p = PointAt<Real>(u, c, t, basis, need);
+    const Real A = p.attempts;
+    const Real accepted = A * p.shares.pass;
+    const Real answered = accepted * p.shares.answered;
+    const Real kept = accepted * p.service.kept;
+    return {A,
+            A * p.shares.blocking,
+            accepted,
+            accepted * p.shares.wait,
+            accepted * p.shares.abandon,
+            answered,
+            answered * p.service.answeredWait,
+            kept * p.service.level,
+            kept * p.service.miss,
+            kept,
+            u * p.callersLost,
+            u};
+}
+
+// Boost 1.74 declares the integrator's integrate const but defines it
+// without, and builds its tables on first use: one per thread.
+template <typename Real> boost::math::quadrature::tanh_sinh<Real>& BelowMean() {
+    thread_local boost::math::quadrature::tanh_sinh<Real> integrator;
+    return integrator;
+}
+
+// Each share a ratio of expected counts over the fresh traffic's Gamma law
+// (shape k, mean A0): tanh-sinh below the mean (which takes the density's
+// pole at 0 for k < 1), exp-sinh above it in units of its standard
+// deviation; each count relative to its value at the mean, and per fresh
+// caller, so that the quadrature's error cancels in each ratio.
+template <typename Real>
+Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) {
+    const auto k = static_cast<Real>(c.shape);
+    const Real theta = A0 / k;
+    // The density relative to its value at the mean, its constant cancelling
+    // in every ratio: (k - 1) log(u/A0) - k (u/A0 - 1), whose terms near the
+    // mean would each be of the size of k, as (k - 1) log1pmx(d) - d.
+    const auto logDensity = [&](Real u) {
+        const Real d = (u - A0) / A0;
+        return std::fabs(d) < Real(0.5) ? (k - 1) * boost::math::log1pmx(d) - d
+                                        : (k - 1) * std::log(u / A0) - k * d;
+    };
+    // Each count held to its own size: its largest weighted value over
+    // seven quantiles of the law (a count may vary by 1e25 across a wide
+    // law, the service level's from nearly all to nearly none); one far
+    // below the largest (a blocking or a miss of 1e-100, whose digits the
+    // forms that give them do not keep) to 1e-30 of the largest's.
+    Counts<Real> unit(0);
+    for (const Real q :
+         {Real(1e-3), Real(0.05), Real(0.25), Real(0.5), Real(0.75), Real(0.95), Real(0.999)}) {
+        const Real u = theta * boost::math::gamma_p_inv(k, q);
+        const Real weight = u > 0 ? std::exp(logDensity(u)) : 0;
+        if (weight > 0) {
+            const Counts<Real> n = CountsAt(u, c, t, basis, need);
+            for (std::size_t i = 0; i < unit.v.size(); ++i) {
+                unit.v[i] = std::fmax(unit.v[i], std::fabs(n.v[i]) * weight);
+            }
+        }
+    }
+    const Real floor = std::fmax(abs(unit) * Real(1e-30), std::numeric_limits<Real>::min());
+    for (Real& x : unit.v) {
+        x = 1 / std::fmax(x, floor);
+    }
+    const auto f = [&](Real u) {
+        const Real log = u > 0 ? logDensity(u) : -INFINITY;
+        if (!(log > -750)) {
+            return Counts<Real>(0); // below every digit: no centre evaluated there
+        }
+        Counts<Real> n = CountsAt(u, c, t, basis, need);
+        const Real density = std::exp(log);
+        for (std::size_t i = 0; i < n.v.size(); ++i) {
+            n.v[i] *= unit.v[i] * density;
+        }
+        return n;
+    };
+    // The law's mass between its quantiles at 1e-20, by Gauss-Kronrod in
+    // pieces: split at the mean, and where the traffic meets the agents
+    // (within three of their standard deviations, less the redials'
+    // share), the counts' one sharp turn.
+    // Below a shape of 4 the law reaches down to nearly 0, where its power
+    // of u is not smooth: its first piece from 0 by tanh-sinh.
+    const bool fromZero = k < 4;
+    const Real lo = fromZero ? Real(0) : theta * boost::math::gamma_p_inv(k, Real(1e-20));
+    const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
+    const auto N = static_cast<Real>(c.agents);
+    const Real spread = 3 * std::sqrt(N) + 1;
+    const auto r = static_cast<Real>(c.redial);
+    std::array<Real, 7> points{lo, A0, hi, lo, lo, lo, lo};
+    if (theta * std::sqrt(k) > 4 * spread) {
+        // A law wide against the turn's own width: otherwise smooth over it.
+        points = {lo, A0, hi, N - spread, N + spread, (1 - r) * N - spread, (1 - r) * N + spread};
+    }
+    for (Real& p : points) {
+        p = std::clamp(p, lo, hi);
+    }
+    std::sort(points.begin(), points.end());
+    // Each count is known to some units in its last digits at a node: held
+    // to 1e-12, Gauss-Kronrod's estimate falls far short of its error. Deep
+    // halvings for a queue of many lines without patience near the agents:
+    // its level falls from all to none across some 1/lines of the traffic.
+    const Real relative = std::sqrt(kEpsilon<Real>) * Real(1e-4);
+    Counts<Real> total(0);
+    bool first = true;
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        if (!(points[i + 1] > points[i])) {
+            continue;
+        }
+        total += first && fromZero ? BelowMean<Real>().integrate(f, points[i], points[i + 1],
+                                                                 std::sqrt(kEpsilon<Real>))
+                                   : Relative(f, points[i], points[i + 1], relative, 24);
+        first = false;
+    }
+    for (std::size_t i = 0; i < total.v.size(); ++i) {
+        total.v[i] /= unit.v[i];
+    }
+    const auto& T = total.v;
+    // Shares of their wholes: at most 1, whatever the rounding.
+    const auto ratio = [](Real u, Real v) { return v == 0 ? Real(0) : std::fmin(u / v, Real(1)); };
+    Figures<Real> fig{};
+    fig.attempts = T[0] / T[11] * A0;
+    fig.blocking = ratio(T[1], T[0]);
+    fig.wait = ratio(T[3], T[2]);
+    fig.abandon = ratio(T[4], T[2]);
+    fig.averageWait = fig.abandon * static_cast<Real>(c.patience);
+    fig.answeredWait = T[5] == 0 ? 0 : T[6] / T[5];
+    fig.occupancy = std::fmin(T[5] / T[11] * A0 / static_cast<Real>(c.agents), Real(1));
+    fig.level = ratio(T[7], T[9]);
+    fig.miss = T[9] == 0 ? Real(1) : T[8] / T[9];
+    fig.callersLost = T[10] / T[11];
+    return fig;
+}
+
+template <typename Real>
+Figures<Real> Evaluate(Real A0, const Centre& c, Real t, Basis basis, Need need = Need::All) {
+    if (A0 == 0) {
+        Figures<Real> none{};
+        none.level = 1;
+        return none;
+    }
+    if (c.shape < INFINITY) {
+        return Mixture<Real>(A0, c, t, basis, need);
+    }
+    return FiguresOf(PointAt<Real>(A0, c, t, basis, need), c);
+}
+
+void CheckAttempts(double traffic, double attempts) {
+    if (!(attempts <= kMaxTraffic)) {
+        throw DomainError(Argument::Traffic, traffic,
+                          "a traffic whose attempts with redials, " + ShowNumber(attempts) +
+                              " erlangs, stay within 1e9");
+    }
+}
+
+// --- Targets -------------------------------------------------------------------------
+
+void CheckTargets(const ErlangXTargets& t, const Centre& c) {
+    CheckTimes(c.aht, t.targetTime);
+    if (!t.serviceLevel && !t.averageWait && !t.answeredWait && !t.maxAbandon && !t.maxBlocking) {
+        throw DomainError(Argument::ServiceLevel, NAN, "given, or another target");
+    }
+    if (t.serviceLevel) {
+        Require(*t.serviceLevel >= 0 && *t.serviceLevel < 1, Argument::ServiceLevel,
+                "from 0 up to but not including 1", *t.serviceLevel);
+    }
+    if (t.averageWait) {
+        Require(*t.averageWait > 0 && *t.averageWait < INFINITY, Argument::AverageWait,
+                "a time greater than 0", *t.averageWait);
+    }
+    if (t.answeredWait) {
+        Require(*t.answeredWait > 0 && *t.answeredWait < INFINITY, Argument::AnsweredWait,
+                "a time greater than 0", *t.answeredWait);
+    }
+    if (t.maxAbandon) {
+        Require(*t.maxAbandon > 0 && *t.maxAbandon < 1, Argument::MaxAbandon,
+                "greater than 0 and below 1", *t.maxAbandon);
+        Require(c.hangUps, Argument::MaxAbandon, "given with a patience", *t.maxAbandon);
+    }
+    if (t.maxBlocking) {
+        Require(*t.maxBlocking > 0 && *t.maxBlocking < 1, Argument::MaxBlocking,
+                "greater than 0 and below 1", *t.maxBlocking);
+        Require(c.limited, Argument::MaxBlocking, "given with lines", *t.maxBlocking);
+    }
+}
+
+// Every target given against the figures: No as soon as one fails for sure.
+template <typename Real> Verdict Judge(const Figures<Real>& f, const ErlangXTargets& t) {
+    Verdict all = Verdict::Yes;
+    const auto add = [&](Verdict v) {
+        if (all != Verdict::No && v != Verdict::Yes) {
+            all = v;
+        }
+    };
+    if (t.serviceLevel && *t.serviceLevel > 0) {
+        const double P = *t.serviceLevel;
+        // On the miss where the level is high, on the level itself below a half.
+        add(f.level > Real(0.5) ? LogAtMost(f.miss, 1 - P, kError<Real>)
+                                : LogAtMost(static_cast<Real>(P) / f.level, 1, kError<Real>));
+    }
+    if (t.averageWait) {
+        add(LogAtMost(f.averageWait, *t.averageWait, kError<Real>));
+    }
+    if (t.answeredWait) {
+        add(LogAtMost(f.answeredWait, *t.answeredWait, kError<Real>));
+    }
+    if (t.maxAbandon) {
+        add(LogAtMost(f.abandon, *t.maxAbandon, kError<Real>));
+    }
+    if (t.maxBlocking) {
+        add(LogAtMost(f.blocking, *t.maxBlocking, kError<Real>));
+    }
+    return all;
+}
+
+// Past long double's precision its own estimate decides.
+bool Final(const Figures<long double>& f, const ErlangXTargets& t) {
+    return (!t.serviceLevel || f.level >= *t.serviceLevel) &&
+           (!t.averageWait || f.averageWait <= *t.averageWait) &&
+           (!t.answeredWait || f.answeredWait <= *t.answeredWait) &&
+           (!t.maxAbandon || f.abandon <= *t.maxAbandon) &&
+           (!t.maxBlocking || f.blocking <= *t.maxBlocking);
+}
+
+Need NeedOf(const ErlangXTargets& t) {
+    return t.answeredWait ? Need::All : t.serviceLevel ? Need::Level : Need::Shares;
+}
+
+// Whether a fresh traffic meets every target, the figures in double for the
+// caller: double first, then extended precision.
+bool Meets(double A0, const Centre& c, const ErlangXTargets& t, const Figures<double>& f) {
+    std::optional<Figures<long double>> wide;
+    const auto extended = [&]() -> const Figures<long double>& {
+        if (!wide) {
+            wide = Evaluate<long double>(A0, c, t.targetTime, t.basis, NeedOf(t));
+        }
+        return *wide;
+    };
+    return Decide(
+        Judge(f, t), [&] { return Judge(extended(), t); }, [&] { return Final(extended(), t); });
+}
+
+// How far the figures are from the targets, on log scales: positive while a
+// target is missed; the most missed one, and which.
+std::pair<double, int> Excess(const Figures<double>& f, const ErlangXTargets& t, int only = -1) {
+    std::pair<double, int> most{-INFINITY, -1};
+    const auto add = [&](int which, double e) {
+        if ((only < 0 || only == which) && !(e <= most.first)) {
+            most = {e, which};
+        }
+    };
+    if (t.serviceLevel) {
+        const double P = *t.serviceLevel;
+        add(0, P > 0.5 ? std::log(f.miss) - std::log1p(-P) : std::log(P) - std::log(f.level));
+    }
+    if (t.averageWait) {
+        add(1, std::log(f.averageWait) - std::log(*t.averageWait));
+    }
+    if (t.answeredWait) {
+        add(2, std::log(f.answeredWait) - std::log(*t.answeredWait));
+    }
+    if (t.maxAbandon) {
+        add(3, std::log(f.abandon) - std::log(*t.maxAbandon));
+    }
+    if (t.maxBlocking) {
+        add(4, std::log(f.blocking) - std::log(*t.maxBlocking));
+    }
+    return most;
+}
+
+ErlangXFigures Public(const Figures<double>& f, const Centre& c) {
+    ErlangXFigures out{};
+    out.blocking = f.blocking;
+    out.waitProbability = f.wait;
+    out.abandonProbability = c.hangUps ? f.abandon : 0;
+    out.averageWait = f.averageWait;
+    out.answeredWait = f.answeredWait;
+    out.occupancy = f.occupancy;
+    out.serviceLevel = f.level;
+    out.attemptsTraffic = f.attempts;
+    out.callersLost = f.callersLost;
+    return out;
+}
+
+// The centre with `agents` (whole) and `lines`, checked as given.
+Centre With(double agents, ErlangXModel model, double lines) {
+    model.lines = lines;
+    return CheckCentre(agents, model);
+}
+
+} // namespace
+
+ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model, double targetTime,
+                       Basis basis) {
+    CheckTraffic(traffic);
+    const Centre c = CheckCentre(agents, model);
+    CheckTimes(model.aht, targetTime);
+    if (!c.limited && !c.hangUps) {
+        CheckQueue(traffic, agents); // Erlang C: the queue must drain
+    }
+    if (traffic == 0) {
+        return {0, 0, 0, 0, 0, 0, 1, 0, 0};
+    }
+    const bool plain = c.redial == 0 && c.shape == INFINITY && !c.limited;
+    if (plain && !c.hangUps) {
+        // Erlang C, to the bit: nobody hangs up, so every basis is the same.
+        ErlangXFigures f{};
+        f.waitProbability = ErlangC(traffic, agents);
+        f.averageWait = f.answeredWait = ErlangCAverageWait(traffic, agents, model.aht);
+        f.occupancy = traffic / agents;
+        f.serviceLevel = ErlangCServiceLevel(traffic, agents, model.aht, targetTime);
+        f.attemptsTraffic = traffic;
+        return f;
+    }
+    ErlangXFigures f = Public(Evaluate<double>(traffic, c, targetTime, basis), c);
+    CheckAttempts(traffic, f.attemptsTraffic);
+    if (plain && agents > 0) {
+        // Erlang A, to the bit.
+        const Abandonment a = ErlangA(traffic, agents, model.aht, model.patience);
+        f.waitProbability = a.waitProbability;
+        f.abandonProbability = a.abandonProbability;
+        f.averageWait = a.averageWait;
+        f.occupancy = a.occupancy;
+        f.callersLost = a.abandonProbability;
+        if (basis == Basis::Offered) {
+            f.serviceLevel =
+                ErlangAServiceLevel(traffic, agents, model.aht, model.patience, targetTime);
+        }
+    }
+    return f;
+}
+
+std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
+                           const ErlangXTargets& targets) {
+    CheckTraffic(traffic);
+    const Centre base = CheckCentre(1, model);
+    CheckTargets(targets, base);
+    if (traffic == 0) {
+        return 1;
+    }
+    const double lines = model.lines;
+    // Without lines or patience the queue drains only above the traffic.
+    const double lo = !base.limited && !base.hangUps ? std::floor(traffic) : 0;
+    const auto at = [&](std::int64_t n, const ErlangXModel& m) {
+        return Evaluate<double>(traffic, With(static_cast<double>(n), m, lines), targets.targetTime,
+                                targets.basis, NeedOf(targets));
+    };
+    // With a forecast's variance, each count costs a quadrature: the count
+    // without it is the first guess, and its figures give Newton's slope.
+    ErlangXModel plain = model;
+    plain.calls = plain.variance = 0;
+    double guess = lo + 1 + std::sqrt(traffic) + traffic / 4;
+    if (base.shape < INFINITY) {
+        try {
+            guess = static_cast<double>(ErlangXAgents(traffic, plain, targets));
+        } catch (const DomainError&) {
+            // no count on these lines meets it without the variance either
+        }
+    }
+    const std::int64_t n = SmallestCount(lo, guess, [&](std::int64_t n) {
+        if (static_cast<double>(n) > lines) {
+            return Step{true, 0, 1}; // past the lines: refused below
+        }
+        const Centre c = With(static_cast<double>(n), model, lines);
+        const Figures<double> here = at(n, model);
+        const bool meets = Meets(traffic, c, targets, here);
+        const auto [excess, which] = Excess(here, targets);
+        double fall = 1;
+        if (static_cast<double>(n) + 1 <= lines) {
+            const bool spread = base.shape < INFINITY;
+            const double from = spread ? Excess(at(n, plain), targets, which).first : excess;
+            fall = from - Excess(at(n + 1, spread ? plain : model), targets, which).first;
+        }
+        // Newton's step on the count, at most doubling it: where a figure is
+        // flat in the count its slope says nothing.
+        return Bounded(n, meets, excess, fall);
+    });
+    if (static_cast<double>(n) > lines) {
+        const Figures<double> full = at(static_cast<std::int64_t>(lines), model);
+        const Argument names[] = {Argument::ServiceLevel, Argument::AverageWait,
+                                  Argument::AnsweredWait, Argument::MaxAbandon,
+                                  Argument::MaxBlocking};
+        const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
+                                                targets.answeredWait, targets.maxAbandon,
+                                                targets.maxBlocking};
+        const int which = std::max(Excess(full, targets).second, 0);
+        throw DomainError(names[which], values[which].value_or(NAN),
+                          "met by at most " + ShowNumber(lines) + " agents on " +
+                              ShowNumber(lines) + " lines");
+    }
+    // The answer taken back with this traffic: its attempts within 1e9.
+    CheckAttempts(traffic, at(n, model).attempts);
+    return n;
+}
+
+std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& model,
+                          double blocking) {
+    CheckTraffic(traffic);
+    const Centre base = With(agents, model, std::fmax(std::ceil(agents), 1));
+    Require(blocking > 0 && blocking < 1, Argument::Blocking, "greater than 0 and below 1",
+            blocking);
+    const double N = agents;
+    const double lo = std::fmax(N, 1) - 1;
+    if (traffic == 0) {
+        return static_cast<std::int64_t>(lo) + 1;
+    }
+    if (!base.hangUps) {
+        // Nobody hangs up: as the lines grow the blocking falls to that of
+        // a queue that never drains, 1 - N/A at the attempt traffic A =
+        // (A0 - r N)/(1 - r) (the redials of the blocked): a target at or
+        // below it is never met.
+        const double r = base.redial;
+        const double A = (traffic - r * N) / (1 - r);
+        if (A > N && blocking <= 1 - N / A) {
+            throw DomainError(Argument::Blocking, blocking,
+                              "above " + ShowNumber(1 - N / A) +
+                                  ", which no number of lines meets");
+        }
+    }
+    ErlangXTargets targets;
+    targets.maxBlocking = blocking;
+    ErlangXModel plain = model;
+    plain.calls = plain.variance = 0;
+    const bool spread = base.shape < INFINITY;
+    const auto at = [&](std::int64_t K, const ErlangXModel& m) {
+        return Evaluate<double>(traffic, With(N, m, static_cast<double>(K)), 0, Basis::Offered,
+                                Need::Shares);
+    };
+    if (spread && !base.hangUps) {
+        // The same limit over the forecast's traffics: no closed form, but
+        // the most lines the engine takes come within rounding of it.
+        const double limit = at(static_cast<std::int64_t>(kMaxLines), model).blocking;
+        if (blocking <= limit) {
+            throw DomainError(Argument::Blocking, blocking,
+                              "above " + ShowNumber(limit) + ", which no number of lines meets");
+        }
+    }
+    double guess = lo + 1 + std::sqrt(traffic) * 2;
+    if (spread) {
+        guess = static_cast<double>(ErlangXLines(traffic, agents, plain, blocking));
+    }
+    const std::int64_t K = SmallestCount(lo, guess, [&](std::int64_t K) {
+        const Figures<double> here = at(K, model);
+        const bool meets = Meets(traffic, With(N, model, static_cast<double>(K)), targets, here);
+        const double excess = std::log(here.blocking) - std::log(blocking);
+        const double from = spread ? std::log(at(K, plain).blocking) - std::log(blocking) : excess;
+        double fall =
+            from - (std::log(at(K + 1, spread ? plain : model).blocking) - std::log(blocking));
+        const auto most = static_cast<double>(std::max<std::int64_t>(K, 1));
+        if (!(std::fabs(excess) <= most * fall)) {
+            fall = std::fabs(excess) / most;
+        }
+        return Step{meets, excess, fall};
+    });
+    // The answer taken back with this traffic: its attempts within 1e9.
+    CheckAttempts(traffic, at(K, model).attempts);
+    return K;
+}
+
+double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTargets& targets) {
+    const Centre c = CheckCentre(agents, model);
+    CheckTargets(targets, c);
+    const bool drains = c.limited || c.hangUps;
+    if (agents == 0 && !drains) {
+        return 0;
+    }
+    // Without lines or patience the traffic stays below the agents.
+    const double ceiling = drains ? kMaxTraffic : agents * (1 - 1e-15);
+    const Argument names[] = {Argument::ServiceLevel, Argument::AverageWait, Argument::AnsweredWait,
+                              Argument::MaxAbandon, Argument::MaxBlocking};
+    const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
+                                            targets.answeredWait, targets.maxAbandon,
+                                            targets.maxBlocking};
+    // With a forecast's variance each target's traffic is sought from the
+    // one without it, a few hundredths away: each step costs a quadrature.
+    ErlangXModel plain = model;
+    plain.calls = plain.variance = 0;
+    const Centre poisson = CheckCentre(agents, plain);
+    const auto solve = [&](const Centre& centre, int which, double start, double step) {
+        const auto f = [&](double u) {
+            // Each target's own figures only: the service level and the
+            // answered wait cost the most.
+            const Need need = which == 0 ? Need::Level : which == 2 ? Need::All : Need::Shares;
+            return Excess(Evaluate<double>(std::exp(u), centre, targets.targetTime, targets.basis,
+                                           need),
+                          targets, which)
+                .first;
+        };
+        // A bracket from `start`, its step doubling, then TOMS 748 on log A0.
+        const double top = std::log(ceiling);
+        double lo = std::fmin(start, top);
+        double fLo = f(lo);
+        double hi = lo;
+        double fHi = fLo;
+        if (fLo > 0) {
+            for (int i = 0; i < 1100 && fLo > 0; ++i, step *= 2) {
+                hi = lo;
+                fHi = fLo;
+                lo -= step;
+                fLo = f(lo);
+            }
+            if (!(fLo <= 0)) {
+                return 0.0; // missed at every traffic the doubles hold
+            }
+        } else {
+            for (int i = 0; i < 64 && !(fHi > 0) && hi < top; ++i, step *= 2) {
+                lo = hi;
+                fLo = fHi;
+                hi = std::fmin(hi + step, top);
+                fHi = f(hi);
+            }
+            if (!(fHi > 0)) {
+                return static_cast<double>(INFINITY); // met at every traffic taken
+            }
+        }
+        // A figure of 0 (no miss at all) has an infinite log: TOMS 748's
+        // interpolation needs both ends finite.
+        for (int i = 0; i < 200 && !std::isfinite(fLo); ++i) {
+            const double mid = lo / 2 + hi / 2;
+            const double fMid = f(mid);
+            (fMid > 0 ? hi : lo) = mid;
+            (fMid > 0 ? fHi : fLo) = fMid;
+        }
+        boost::uintmax_t iterations = 100;
+        const auto [a, b] = boost::math::tools::toms748_solve(
+            f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<double>(), iterations);
+        if (iterations >= 100) {
+            throw ConvergenceError("the capacity did not converge");
+        }
+        return std::exp(a / 2 + b / 2);
+    };
+    double answer = INFINITY;
+    for (int which = 0; which < 5; ++which) {
+        if (!values[which]) {
+            continue;
+        }
+        const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
+        double traffic = solve(poisson, which, from, std::log(4.0));
+        if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY) {
+            traffic = solve(c, which, std::log(std::fmin(traffic, ceiling)), 0.01);
+        }
+        answer = std::fmin(answer, traffic);
+    }
+    if (answer == INFINITY) {
+        if (!drains) {
+            answer = ceiling; // met up to the agents themselves
+        } else {
+            // Lines keep the accepted attempts' figures at any traffic:
+            // the capacity would lie beyond the engine's traffics.
+            const int which = static_cast<int>(
+                std::find_if(std::begin(values), std::end(values),
+                             [](const std::optional<double>& v) { return v.has_value(); }) -
+                std::begin(values));
+            throw DomainError(names[which], *values[which],
+                              "a target these agents miss at some traffic up to 1e9 erlangs");
+        }
+    }
+    // The root rounded may lie a unit or two above the largest traffic that
+    // meets every target: such a traffic read back would miss one.
+    const auto at = [&](double A0) {
+        return Evaluate<double>(A0, c, targets.targetTime, targets.basis, NeedOf(targets));
+    };
+    for (int i = 0; i < 8 && answer > 0 && !Meets(answer, c, targets, at(answer)); ++i) {
+        answer = std::nextafter(answer, 0.0);
+    }
+    if (answer > 0 && !(at(answer).attempts <= kMaxTraffic)) {
+        throw DomainError(Argument::Agents, agents,
+                          "few enough that the traffic they take, with its redials, stays within "
+                          "1e9 erlangs");
+    }
+    return answer;
+}
+
+} // namespace teletraffic

@@ -14,7 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <numbers>
+#include <optional>
 
 // Engset's time congestion E(S, N, beta) = C(S, N) beta^N / sum_(i <= N)
 // C(S, i) beta^i is the binomial point probability at N over the binomial
@@ -44,15 +44,15 @@ using Ext = long double;
 
 // x log(x / M) + M - x, Loader's deviance, without its cancellation near
 // x = M: x phi(M / x).
-Ext Deviance(Ext x, Ext M) {
+template <typename Real> Real Deviance(Real x, Real M) {
     return x * Phi(M, x);
 }
 
 // log P(X = N) for X binomial (S, beta / (1 + beta)), 0 < N < S.
-Ext LogPoint(Ext S, Ext N, Ext beta) {
+template <typename Real> Real LogPoint(Real S, Real N, Real beta) {
     return StirlingError(S) - StirlingError(N) - StirlingError(S - N) -
            Deviance(N, S * beta / (1 + beta)) - Deviance(S - N, S / (1 + beta)) +
-           std::log(S / (2 * std::numbers::pi_v<Ext> * N * (S - N))) / 2;
+           math::log(S / (2 * Pi<Real>() * N * (S - N))) / 2;
 }
 
 // 1/E in scaled form, 1 - E apart (E may be close to 1), and the number of
@@ -63,8 +63,10 @@ template <typename Real> struct Inverse {
     Real terms = 0;
 };
 
-// R(S, N, beta) for whole S >= 0, N >= 0 and beta >= 0.
-template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta) {
+// R(S, N, beta) for whole S >= 0, N >= 0 and beta >= 0, summed in Real, beta
+// given in Wide.
+template <typename Real, typename Wide = Ext>
+Inverse<Real> InverseCongestion(Wide S, Wide N, Wide beta) {
     if (N == 0) {
         return {{1}, 0};
     }
@@ -73,10 +75,10 @@ template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta)
     }
     if (N == S) {
         // E = p^S: R = (1 + 1/beta)^S.
-        const auto logR = static_cast<Real>(S * std::log1p(1 / beta));
-        return {{1, logR}, -std::expm1(-logR)};
+        const auto logR = static_cast<Real>(S * math::log1p(1 / beta));
+        return {{1, logR}, -math::expm1(-logR)};
     }
-    constexpr Real negligible = std::numeric_limits<Real>::epsilon() / 4;
+    constexpr Real negligible = kEpsilon<Real> / 4;
     // beta = b (1 + delta): each term k of a sum moves by k delta, as a power of beta.
     const auto b = static_cast<Real>(beta);
     if (!(b >= std::numeric_limits<Real>::min()) && beta != b) {
@@ -119,8 +121,8 @@ template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta)
         }
     }
     sum += delta * moment;
-    const Ext logPoint = LogPoint(S, N, beta);
-    const Real point = static_cast<Real>(std::exp(logPoint));
+    const Wide logPoint = LogPoint(S, N, beta);
+    const Real point = static_cast<Real>(math::exp(logPoint));
     const Real below = 1 - point * sum; // P(X <= N), at least about 1/2 above the mode
     return {{below, static_cast<Real>(-logPoint)}, 1 - point / below, k};
 }
@@ -310,16 +312,160 @@ Inverse<double> Walk(const Inverse<double>& at, Ext S, std::int64_t from, std::i
     return {{mantissa, scale}, 1 - one / mantissa, at.terms + 3 * static_cast<double>(n - from)};
 }
 
-// Whether log R meets -log T, from R whose sums had `terms` terms: each adds
-// up to three roundings, and the point probability's logarithm a few units of
-// its size; a beta found from another load moves log R by N - Y times its
-// own error.
-template <typename Real> Verdict CallVerdict(const Inverse<Real>& call, Ext logT, Ext N) {
-    constexpr Real eps = std::numeric_limits<Real>::epsilon();
-    const Real logR = call.R.Log();
-    const Real tolerance = 4 * eps * (call.terms + 16) + 16 * eps * std::fabs(call.R.scale) +
-                           4 * eps * static_cast<Real>(N + std::fabs(logT));
-    return AtMost<Real>(-logR, static_cast<Real>(logT), tolerance);
+// The error of log R from sums of `terms` terms: each adds up to three
+// roundings, and the point probability's logarithm a few units of its size.
+template <typename Real> Real SumError(const Inverse<Real>& call) {
+    constexpr Real eps = kEpsilon<Real>;
+    return 4 * eps * (call.terms + 16) + 16 * eps * math::fabs(call.R.scale);
+}
+
+// Whether log R meets -log T: a beta rounded in Real moves log R by N - Y
+// times its rounding, and one solved from a traffic by `betaError` more.
+template <typename Real>
+Verdict CallVerdict(const Inverse<Real>& call, Real logT, Real N, Real betaError = 0) {
+    const Real tolerance = SumError(call) + 4 * kEpsilon<Real> * (N + math::fabs(logT)) + betaError;
+    return AtMost<Real>(-call.R.Log(), logT, tolerance);
+}
+
+// How a call-attempt traffic's beta on N lines moves log E, from its sums
+// in double: N - Y' in log beta, and log A by a slope in log beta of
+// (1 + beta B (N - Y')) / (1 + u), u = beta (1 - B).
+struct Sway {
+    Ext logE;  // d log E / d log beta
+    Ext slope; // d log A / d log beta
+};
+Sway SwayOf(Ext S, Ext N, Ext beta, const Inverse<double>& call) {
+    const Ext B = call.R.Reciprocal();
+    const Ext complement = Complement(call);
+    const Ext elasticity = N - Carried(S - 1, N, beta, B, complement);
+    return {std::fabs(elasticity) + 1, (1 + beta * B * elasticity) / (1 + beta * complement)};
+}
+
+// beta for a call-attempt traffic A on N lines with sums in Real, by
+// Newton's method from `beta` on the slope given, and the error it moves log
+// E by: its last step, and the rounding of log A over the slope.
+template <typename Real>
+Real RefinedBeta(Real S, Real N, double A, Ext beta, Sway sway, Real& error) {
+    const Real slope = sway.slope;
+    Real b = beta;
+    Real step = 1;
+    Real rounding = 0;
+    for (int i = 0; i < 4 && math::fabs(step) > 4 * kEpsilon<Real>; ++i) {
+        const Inverse<Real> c = InverseCongestion<Real, Real>(S - 1, N, b);
+        step =
+            (math::log(S * b / (1 + b * c.complement)) - math::log(static_cast<Real>(A))) / slope;
+        b *= math::exp(-step);
+        rounding = 2 * SumError(c) / slope;
+    }
+    error = (2 * math::fabs(step) + rounding) * static_cast<Real>(sway.logE);
+    return b;
+}
+
+// The last word on whether n lines meet a call congestion of T: the sums in
+// quadruple precision, beta to its rounding there; where even they cannot
+// tell, exact sums up to 64 lines when beta is rational (a tie beyond, or of
+// a beta solved from a traffic, of a double with these sums is not to be met).
+bool QuadMeets(EngsetLoad kind, double load, double S, std::int64_t n, Ext beta, Sway sway,
+               double T) {
+    const Quad N = n;
+    const Quad logT = logq(T);
+    Quad b = load;
+    Quad error = 0;
+    if (kind == EngsetLoad::IntendedTraffic) {
+        b = b / (static_cast<Quad>(S) - b);
+    } else if (kind == EngsetLoad::Traffic) {
+        b = RefinedBeta<Quad>(S, N, load, beta, sway, error);
+    }
+    const Inverse<Quad> call = InverseCongestion<Quad, Quad>(static_cast<Quad>(S) - 1, N, b);
+    const Verdict v = CallVerdict<Quad>(call, logT, N, error);
+    if (v != Verdict::Unsure) {
+        return v == Verdict::Yes;
+    }
+    if (n <= kExactLines && kind != EngsetLoad::Traffic) {
+        const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
+                                       ? Rational(load)
+                                       : Rational(load) / (S - Rational(load));
+        return ExactAtMost(S - 1, n, exactBeta, T);
+    }
+    return -call.R.Log() <= logT;
+}
+
+// Whether n lines (fewer than the sources) meet a call congestion of T, beta
+// the load's at n and `call` its sums in double: in double, in long double
+// (a call-attempt traffic's beta solved again with its sums), then QuadMeets.
+bool CallMeets(EngsetLoad kind, double load, double S, std::int64_t n, Ext beta,
+               const Inverse<double>& call, double T) {
+    const Ext N = static_cast<Ext>(n);
+    const Ext logT = std::log(static_cast<Ext>(T));
+    Sway sway{0, 1};
+    double betaError = 0;
+    if (kind == EngsetLoad::Traffic) {
+        // Solved to the rounding of log A in double.
+        sway = SwayOf(S, N, beta, call);
+        betaError = static_cast<double>(2 * SumError(call) / sway.slope * sway.logE);
+    }
+    return Decide(
+        CallVerdict<double>(call, static_cast<double>(logT), static_cast<double>(N), betaError),
+        [&] {
+            if (kind != EngsetLoad::Traffic) {
+                return CallVerdict<Ext>(CallInverse<Ext>(S, N, beta), logT, N);
+            }
+            Ext error = 0;
+            const Ext b = RefinedBeta<Ext>(S, N, load, beta, sway, error);
+            return CallVerdict<Ext>(CallInverse<Ext>(S, N, b), logT, N, error);
+        },
+        [&] { return QuadMeets(kind, load, S, n, beta, sway, T); });
+}
+
+// Whether n lines meet T for `load`, read as `kind`.
+bool Meets(EngsetLoad kind, double load, double S, std::int64_t n, double T) {
+    const auto N = static_cast<Ext>(n);
+    if (N >= S) {
+        return true;
+    }
+    const Ext beta = BetaFor(S, static_cast<double>(n), kind, load);
+    return CallMeets(kind, load, S, n, beta, CallInverse<double>(S, N, beta), T);
+}
+
+// The three loads at the root of E(S, N, beta) = T for call congestion (S the
+// sources less one), by Newton's method on log E from beta with sums in
+// Real (its slope in log beta N - Y'), and their relative error.
+template <typename Real> struct Roots {
+    Real at[3]; // traffic, intended, idle-source
+    Real error;
+};
+template <typename Real> Roots<Real> RootLoads(Ext S, Ext N, double T, Ext beta, Ext slope) {
+    const Real logT = math::log(static_cast<Real>(T));
+    const Real s = S;
+    Real b = beta;
+    Real error = INFINITY;
+    if (N == S) {
+        const Real logP = logT / s; // E = p^S
+        b = -math::exp(logP) / math::expm1(logP);
+        error = 16 * kEpsilon<Real> * (1 + math::fabs(logT));
+    } else {
+        Real step = 1;
+        for (int i = 0; i < 4 && slope > 0 && math::fabs(step) > 4 * kEpsilon<Real>; ++i) {
+            const Inverse<Real> c = InverseCongestion<Real, Real>(s, N, b);
+            step = (-c.R.Log() - logT) / static_cast<Real>(slope);
+            b *= math::exp(-step);
+            error = math::fabs(step) + 2 * SumError(c) / static_cast<Real>(slope);
+        }
+    }
+    // The loads move with beta by at most its own relative error, and
+    // their own roundings.
+    return {{(s + 1) * b / (1 + b * (1 - static_cast<Real>(T))), (s + 1) * b / (1 + b), b},
+            error + 8 * kEpsilon<Real>};
+}
+
+// Load k rounded down to double, or its negative where it lies within the
+// root's error of the root.
+template <typename Real> double RoundedDown(const Roots<Real>& r, int k) {
+    double load = static_cast<double>(r.at[k]);
+    if (load > r.at[k]) {
+        load = std::nextafter(load, 0.0);
+    }
+    return r.at[k] - load > r.error * r.at[k] ? load : -load;
 }
 
 } // namespace
@@ -350,8 +496,7 @@ std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double bl
     // From S lines on nothing is blocked; with a call-attempt traffic of at
     // least S, S lines do not exist as an answer, so S - 1 must meet it.
     if (kind == EngsetLoad::Traffic && load >= S) {
-        const Ext beta = BetaForTraffic(S, S - 1, load);
-        if (-CallInverse<Ext>(S, S - 1, beta).R.Log() > logT) {
+        if (!Meets(kind, load, S, static_cast<std::int64_t>(S) - 1, T)) {
             throw DomainError(Argument::Traffic, load,
                               "below the sources, " + ShowNumber(S) + ", for a blocking of " +
                                   ShowNumber(T) + ": fewer lines than sources never meet it");
@@ -379,18 +524,7 @@ std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double bl
             } else {
                 call = CallInverse<double>(S, N, beta);
             }
-            const bool meets = Decide(
-                CallVerdict(call, logT, N),
-                [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
-                [&] {
-                    if (n <= kExactLines && kind != EngsetLoad::Traffic) {
-                        const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
-                                                       ? Rational(load)
-                                                       : Rational(load) / (S - Rational(load));
-                        return ExactAtMost(S - 1, n, exactBeta, T);
-                    }
-                    return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
-                });
+            const bool meets = CallMeets(kind, load, S, n, beta, call, T);
             if (!meets && n > shortOf) {
                 shortOf = n;
                 shortR = call;
@@ -459,8 +593,10 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
         const Ext lo = N * T / ((1 - T) * (S - N + 1));
         const Ext hi = N / ((1 - T) * (S - N));
         // Erlang B's traffic A, with N = A + z sqrt(A), and then the mean m
-        // with N = m + z sqrt(m (1 - m / S)) the binomial's.
-        const Ext erlang = ErlangBTraffic(lines, blocking);
+        // with N = m + z sqrt(m (1 - m / S)) the binomial's. Erlang B's lies
+        // below N / (1 - T), and beyond 1e9 erlangs (which it refuses) N starts.
+        const Ext erlang =
+            lines / (1 - blocking) <= kMaxTraffic ? ErlangBTraffic(lines, blocking) : N;
         const Ext z = (N - erlang) / std::sqrt(erlang);
         Ext m = erlang;
         for (int i = 0; i < 4; ++i) {
@@ -471,7 +607,38 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
     }
     Require(beta <= kMaxTraffic, Argument::Blocking,
             "low enough that the idle-source traffic stays within 1e9 erlangs", blocking);
-    return FromBeta(sources, lines, beta);
+    Engset e = FromBeta(sources, lines, beta);
+    // Each load rounded to nearest may lie above the root, and read back
+    // would need a line more: each is rounded down from the root found again
+    // in long double, else (within its error) in quadruple precision, else
+    // decided as the counts are. Below the root, these lines carry it.
+    const Inverse<double> root = InverseCongestion<double>(S, N, beta);
+    const Ext slope = N - Carried(S, N, beta, root.R.Reciprocal(), root.complement);
+    const Roots<Ext> wide = RootLoads<Ext>(S, N, blocking, beta, slope);
+    std::optional<Roots<Quad>> quad;
+    const EngsetLoad kinds[] = {EngsetLoad::Traffic, EngsetLoad::IntendedTraffic,
+                                EngsetLoad::IdleSourceTraffic};
+    double* loads[] = {&e.traffic, &e.intendedTraffic, &e.idleSourceTraffic};
+    const auto n = static_cast<std::int64_t>(lines);
+    for (int k = 0; k < 3; ++k) {
+        double load = RoundedDown(wide, k);
+        if (load < 0) {
+            quad = quad ? quad : RootLoads<Quad>(S, N, blocking, beta, slope);
+            load = RoundedDown(*quad, k);
+        }
+        for (int i = 0; i < 8 && load < 0; ++i) {
+            load = std::nextafter(-load, 0.0);
+            bool meets = false;
+            try {
+                meets = Meets(kinds[k], load, sources, n, blocking);
+            } catch (const DomainError&) {
+                // Refused back, as just beyond the idle-source traffic's 1e9: lower.
+            }
+            load = meets ? load : -load;
+        }
+        *loads[k] = std::fabs(load);
+    }
+    return e;
 }
 
 } // namespace teletraffic

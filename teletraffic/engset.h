@@ -22,8 +22,11 @@
 // Call congestion is the time congestion of one source fewer. The
 // idle-source traffic behind another load, and the traffic for a target, by
 // Newton's method on its logarithm in long double, bracketed; counts by
-// Newton's method on the count, decided in double, in long double, and
-// exactly up to 64 lines.
+// Newton's method on the count, decided in double, in long double, in
+// quadruple precision (the load's beta found again there), and exactly up to
+// 64 lines. A traffic for a target gives each of its loads rounded down from
+// the root (found again in long double or quadruple precision), so that each
+// reads back as its lines.
 #pragma once
 
 #include "teletraffic/domain.h"

@@ -2,6 +2,8 @@
 
 #include "teletraffic/erlang_b.h"
 #include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/exact.h"
 #include "teletraffic/numerics/gamma_ratio.h"
 #include "teletraffic/numerics/solve.h"
 
@@ -12,6 +14,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace teletraffic {
@@ -297,15 +300,58 @@ EquivalentRandom OverflowEquivalentRandom(double mean, double variance) {
 
 namespace {
 
-// log of the blocking (lost / mean) on x further lines, and its fall to x + 1.
+// log of the blocking (lost / mean) on x further lines, its fall to x + 1,
+// and the error it may have.
 struct LossLog {
     double logBlocking;
     double fall;
+    double error;
 };
+
+// The equivalent random traffic at fifty digits, for counts within the
+// double's error of their target: Newton's method from the double answer.
+// Its Jacobian is differenced at fifty digits once (in double the variance's
+// row loses most of its digits where much overflows), and holds to the end.
+struct FineEquivalent {
+    Fifty logA, N;
+};
+FineEquivalent Refined(double mean, double variance, const EquivalentRandom& er) {
+    const Fifty logMean = log(Fifty(mean));
+    const Fifty logZ = log(Fifty(variance)) - logMean;
+    const auto residuals = [&](const Fifty& logA, const Fifty& N) {
+        const Fifty A = exp(logA);
+        const Fifty logR = FineLogInverseBlocking(A, N);
+        const Fifty m = A * exp(-logR);
+        return std::array<Fifty, 2>{logA - logR - logMean, log(1 - m + A / (N + 1 - A + m)) - logZ};
+    };
+    FineEquivalent fine{log(Fifty(er.traffic)), er.lines};
+    std::array<Fifty, 2> F = residuals(fine.logA, fine.N);
+    const Fifty ha = 1e-20;
+    const Fifty hN = 1e-20 * std::fmax(1, er.lines);
+    const std::array<Fifty, 2> Fa = residuals(fine.logA + ha, fine.N);
+    const std::array<Fifty, 2> FN = residuals(fine.logA, fine.N + hN);
+    const Fifty J[2][2] = {{(Fa[0] - F[0]) / ha, (FN[0] - F[0]) / hN},
+                           {(Fa[1] - F[1]) / ha, (FN[1] - F[1]) / hN}};
+    const Fifty det = J[0][0] * J[1][1] - J[0][1] * J[1][0];
+    Fifty size = abs(F[0]) + abs(F[1]);
+    for (int i = 0; i < 8 && size > 1e-45; ++i) {
+        const Fifty logA = fine.logA + (-F[0] * J[1][1] + F[1] * J[0][1]) / det;
+        const Fifty N = fine.N + (-F[1] * J[0][0] + F[0] * J[1][0]) / det;
+        const std::array<Fifty, 2> next = residuals(logA, N);
+        if (!(abs(next[0]) + abs(next[1]) < size)) {
+            break; // at the precision of the residuals
+        }
+        fine = {logA, N};
+        F = next;
+        size = abs(F[0]) + abs(F[1]);
+    }
+    return fine;
+}
 
 // The loss is factor B(traffic, lines + scale x), in long double where
 // Hayward's traffic m / Z = m^2 / v or 1 / Z is below double's normal range
-// (a mean of 5e-324 at Z = 2 is 0 in double).
+// (a mean of 5e-324 at Z = 2 is 0 in double); traffic and lines are known to
+// a relative `inputError`.
 struct Prepared {
     double mean;
     Ext factor;
@@ -313,20 +359,35 @@ struct Prepared {
     Ext lines;
     Ext scale;
     bool wide;
+    double inputError;
 };
 
 Prepared Prepare(double mean, double variance, OverflowMethod method) {
     if (method == OverflowMethod::Hayward) {
         const double Z = variance / mean;
         const double traffic = mean / Z;
+        // Z, m / Z, 1 / Z and x / Z each rounded once.
+        const double rounding = 4 * kEpsilon<double>;
         if (traffic >= DBL_MIN && 1 / Z >= DBL_MIN) {
-            return {mean, mean, traffic, 0, 1 / Z, false};
+            return {mean, mean, traffic, 0, 1 / Z, false, rounding};
         }
         const Ext wide = static_cast<Ext>(variance) / mean;
-        return {mean, mean, mean / wide, 0, 1 / wide, true};
+        return {mean, mean, mean / wide, 0, 1 / wide, true, rounding};
     }
+    // The equivalent random traffic holds 1e-12; a thousand times that
+    // leaves room where it is less well conditioned. Where its moments miss
+    // the stream's by more (some 1e-5 at a mean of 1e8), it is solved again
+    // at fifty digits, and holds to its rounding.
     const EquivalentRandom er = OverflowEquivalentRandom(mean, variance);
-    return {mean, er.traffic, er.traffic, er.lines, 1, false};
+    const Ext logMean = std::log(static_cast<Ext>(mean));
+    const auto F = Residuals<Ext>(std::log(static_cast<Ext>(er.traffic)), er.lines, logMean,
+                                  std::log(static_cast<Ext>(variance)) - logMean);
+    if (!(std::fmax(std::fabs(F[0]), std::fabs(F[1])) > 1e-10)) {
+        return {mean, er.traffic, er.traffic, er.lines, 1, false, 1e-9};
+    }
+    const FineEquivalent fine = Refined(mean, variance, er);
+    const auto traffic = static_cast<double>(exp(fine.logA));
+    return {mean, traffic, traffic, static_cast<double>(fine.N), 1, false, 4 * kEpsilon<double>};
 }
 
 template <typename Real> LossLog LossIn(const Prepared& p, double x) {
@@ -335,9 +396,15 @@ template <typename Real> LossLog LossIn(const Prepared& p, double x) {
     const Real N = static_cast<Real>(p.lines) + x * scale;
     const Scaled<Real> R = InverseBlocking(traffic, N);
     const Real logLost = std::log(static_cast<Real>(p.factor)) - R.Log();
-    const Real step = LogStep(traffic, N, R) * scale;
+    const Real step = LogStep(traffic, N, R);
+    // log B moves by N - A + A B times a rounding of A, and by about its
+    // fall to N + 1 times one of N.
+    const Real fall = std::isfinite(step) ? step : std::log(N + 1) - std::log(traffic);
+    const Real sway = 1 + std::fabs(Elasticity(traffic, N, R.Reciprocal())) + (N + 1) * fall;
+    const Real error = 2 * kLogTolerance<Real> * std::fmax(Real(1), std::fabs(R.Log())) +
+                       4 * static_cast<Real>(p.inputError) * sway;
     return {static_cast<double>(logLost - std::log(static_cast<Real>(p.mean))),
-            static_cast<double>(step)};
+            static_cast<double>(step * scale), static_cast<double>(error)};
 }
 
 LossLog Loss(const Prepared& p, double x) {
@@ -368,19 +435,43 @@ std::int64_t OverflowLines(double mean, double variance, OverflowMethod method, 
     if (mean == 0) {
         return 0;
     }
+    if (variance == mean) {
+        // Fresh traffic: by either method exactly Erlang B's count.
+        return ErlangBLines(mean, blocking);
+    }
     const Prepared p = Prepare(mean, variance, method);
     const double logT = std::log(blocking);
     const double Z = variance / mean;
     const double guess = Z * static_cast<double>(ErlangBLines(mean / Z, blocking));
+    std::optional<FineEquivalent> fine; // found at the first near-tie, if any
+    // Each count in double where that is clear of the target by more than
+    // its error; else at fifty digits (exact arithmetic is no use on
+    // fractional lines, and quadruple precision holds only 1e-21 there).
+    const auto meets = [&](std::int64_t n, const LossLog& l) {
+        const Verdict v = AtMost(l.logBlocking, logT, l.error);
+        if (v != Verdict::Unsure) {
+            return v == Verdict::Yes;
+        }
+        if (method == OverflowMethod::Hayward) {
+            return HaywardBlockingAtMost(mean, variance, n, blocking);
+        }
+        if (!fine) {
+            fine = Refined(mean, variance,
+                           {static_cast<double>(p.traffic), static_cast<double>(p.lines)});
+        }
+        const Fifty logR = FineLogInverseBlocking(exp(fine->logA), fine->N + n);
+        return fine->logA - logR - log(Fifty(mean)) <= log(Fifty(blocking));
+    };
     // A stream that 2e9 further lines do not bring to the target is refused
     // before the search, which would find no count to answer (a mean of 1e9
     // at Z = 1e6 needs some 3e9 lines at 1e-300 by Hayward's method).
-    Require(Loss(p, kMaxLines).logBlocking <= logT, Argument::Blocking,
+    const auto most = static_cast<std::int64_t>(kMaxLines);
+    Require(meets(most, Loss(p, kMaxLines)), Argument::Blocking,
             "reached within 2e9 lines for this stream", blocking);
     // No further line loses all the stream: blocking 1, above any target.
     return SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
         const LossLog l = Loss(p, static_cast<double>(n));
-        return Step{l.logBlocking <= logT, l.logBlocking - logT, l.fall};
+        return Step{meets(n, l), l.logBlocking - logT, l.fall};
     });
 }
 

@@ -64,6 +64,27 @@ TEST(Engset, AgreesWithTheReferenceTable) {
         {"offered", [](Args a) { return ErlangBOfferedTraffic(a[0], a[1]); }},
     };
     EXPECT_GT(reference::ExpectAgrees(CORVANE_ENGSET_REFERENCE, functions), 200u);
+    // Targets a rounding either side of the measure at a count, from 16 lines
+    // to a million, each load kind and both overflow methods; and exact ties
+    // (make_reference.py ties).
+    EXPECT_GT(reference::ExpectAgrees(CORVANE_COUNT_TIES, functions), 80u);
+}
+
+TEST(Engset, TrafficAnswersReadBackAsTheirLines) {
+    // Sources, lines, target; the first three once answered a traffic that
+    // needed a line more, or refused a starting guess beyond Erlang B's domain.
+    const double cases[][3] = {{1e9, 999999999, 0.01},
+                               {1e9, 990000000, 0.01},
+                               {1e9, 999999990, 0.01},
+                               {40, 8, 0.01},
+                               {1e6, 300500, 0.3}};
+    for (const auto& [S, N, T] : cases) {
+        SCOPED_TRACE(testing::Message() << S << " sources, " << N << " lines, " << T);
+        const Engset e = EngsetTraffic(S, N, T);
+        EXPECT_EQ(EngsetLines(EngsetLoad::Traffic, e.traffic, S, T), N);
+        EXPECT_EQ(EngsetLines(EngsetLoad::IntendedTraffic, e.intendedTraffic, S, T), N);
+        EXPECT_EQ(EngsetLines(EngsetLoad::IdleSourceTraffic, e.idleSourceTraffic, S, T), N);
+    }
 }
 
 TEST(Engset, TendsToErlangBWithManySources) {

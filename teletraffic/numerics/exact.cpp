@@ -3,6 +3,7 @@
 #include "teletraffic/numerics/gamma_ratio.h"
 #include "teletraffic/numerics/stirling.h"
 
+#include <boost/math/special_functions/gamma.hpp>
 #include <boost/multiprecision/cpp_int.hpp>
 
 #include <quadmath.h>
@@ -91,6 +92,17 @@ template <typename Excess> Quad Decided(Quad A, std::int64_t N, Excess excess) {
 // of sums of many terms with a double is not to be met.
 constexpr double kQuadTolerance = 1e-30;
 
+namespace {
+
+// Whether B(A, N) <= T exactly: R T >= 1.
+bool ExactlyAtMost(const Rational& A, std::int64_t lines, double T) {
+    const Rational target(T);
+    const Sums R = InverseBlocking(A, lines);
+    return R.U * mp::numerator(target) >= R.power * mp::denominator(target);
+}
+
+} // namespace
+
 bool BlockingAtMost(double traffic, double recall, std::int64_t lines, double T) {
     const Quad A = Effective<Quad>(traffic, recall, T);
     const Quad logT = logq(T);
@@ -99,11 +111,37 @@ bool BlockingAtMost(double traffic, double recall, std::int64_t lines, double T)
     if (lines > kExactLines || fabsq(excess) > kQuadTolerance * fmaxq(1, fabsq(logT))) {
         return excess <= 0;
     }
-    const Rational exact = Rational(traffic) / (1 - Rational(recall) * Rational(T));
-    const Rational target(T);
-    // R T >= 1
-    const Sums R = InverseBlocking(exact, lines);
-    return R.U * mp::numerator(target) >= R.power * mp::denominator(target);
+    return ExactlyAtMost(Rational(traffic) / (1 - Rational(recall) * Rational(T)), lines, T);
+}
+
+Fifty FineLogInverseBlocking(const Fifty& A, const Fifty& N) {
+    // D = A^N e^-A / N! below even fifty digits' range (A tiny, N in the
+    // billions) is 0: R is infinite to them, as good as the decision needs.
+    namespace policies = boost::math::policies;
+    using Quiet = policies::policy<policies::overflow_error<policies::ignore_error>,
+                                   policies::underflow_error<policies::ignore_error>>;
+    const Fifty a = N + 1;
+    return log(boost::math::gamma_q(a, A, Quiet())) -
+           log(boost::math::gamma_p_derivative(a, A, Quiet()));
+}
+
+bool HaywardBlockingAtMost(double mean, double variance, std::int64_t lines, double T) {
+    const Fifty m = mean;
+    const Fifty logT = log(Fifty(T));
+    const Fifty excess =
+        -FineLogInverseBlocking(m * m / variance, Fifty(lines) * m / variance) - logT;
+    // Fifty digits decide unless the two sides are within 1e-40 of each
+    // other; there only a whole number of lines, whose R is rational, can
+    // meet the target exactly, and up to 64 whole numbers say whether it does.
+    if (abs(excess) > 1e-40 * (1 + abs(logT))) {
+        return excess <= 0;
+    }
+    const Rational N = Rational(lines) * Rational(mean) / Rational(variance);
+    if (mp::denominator(N) != 1 || N > kExactLines) {
+        return excess <= 0;
+    }
+    return ExactlyAtMost(Rational(mean) * Rational(mean) / Rational(variance),
+                         static_cast<std::int64_t>(mp::numerator(N)), T);
 }
 
 bool ServiceAtLeast(double traffic, std::int64_t agents, double aht, double targetTime, double P) {

@@ -4,6 +4,8 @@
 
 #include "teletraffic/numerics/internal.h"
 
+#include "teletraffic/numerics/real.h"
+
 #include <cmath>
 #include <utility>
 
@@ -14,9 +16,9 @@ template <typename Real> struct Scaled {
     Real mantissa;
     Real scale = 0;
 
-    Real Log() const { return std::log(mantissa) + scale; }
+    Real Log() const { return math::log(mantissa) + scale; }
     // 1/R, 0 below the range of Real.
-    Real Reciprocal() const { return std::exp(-scale) / mantissa; }
+    Real Reciprocal() const { return math::exp(-scale) / mantissa; }
 };
 
 // u + v, in the scale of the larger.

@@ -5,7 +5,7 @@
 // thread, so that the share of each shows in one run.
 #include "cli/batch.h"
 #include "cli/run.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 #include "teletraffic/number_text.h"
 
 #include <benchmark/benchmark.h>

@@ -2,6 +2,9 @@
 // sums beside the recurrence that steps the lines up one by one, on the same
 // inputs in one run.
 #include "teletraffic/engset.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/measured_traffic.h"
+#include "teletraffic/overflow.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,7 +58,7 @@ Point At(const benchmark::State& state) {
     p.intended = std::round(p.S * kShare[state.range(1)] * 1e3) / 1e3;
     p.beta = p.intended / (p.S - p.intended);
     p.T = kTargets[state.range(2)];
-    p.N = static_cast<double>(tt::EngsetLines(p.S, tt::EngsetLoad::IdleSourceTraffic, p.beta, p.T));
+    p.N = static_cast<double>(tt::EngsetLines(tt::EngsetLoad::IdleSourceTraffic, p.beta, p.S, p.T));
     p.N = std::fmin(p.N, p.S - 1);
     return p;
 }
@@ -64,7 +67,7 @@ void EngsetBlocking(benchmark::State& state) {
     const Point p = At(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            tt::EngsetBlocking(p.S, p.N, tt::EngsetLoad::IdleSourceTraffic, p.beta));
+            tt::EngsetBlocking(tt::EngsetLoad::IdleSourceTraffic, p.beta, p.S, p.N));
     }
 }
 void PlainEngsetBlocking(benchmark::State& state) {
@@ -78,16 +81,16 @@ void PlainEngsetBlocking(benchmark::State& state) {
 void EngsetBlockingFromTraffic(benchmark::State& state) {
     const Point p = At(state);
     const double A =
-        tt::EngsetBlocking(p.S, p.N, tt::EngsetLoad::IdleSourceTraffic, p.beta).traffic;
+        tt::EngsetBlocking(tt::EngsetLoad::IdleSourceTraffic, p.beta, p.S, p.N).traffic;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(tt::EngsetBlocking(p.S, p.N, tt::EngsetLoad::Traffic, A));
+        benchmark::DoNotOptimize(tt::EngsetBlocking(tt::EngsetLoad::Traffic, A, p.S, p.N));
     }
 }
 void EngsetLines(benchmark::State& state) {
     const Point p = At(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            tt::EngsetLines(p.S, tt::EngsetLoad::IntendedTraffic, p.intended, p.T));
+            tt::EngsetLines(tt::EngsetLoad::IntendedTraffic, p.intended, p.S, p.T));
     }
 }
 void PlainEngsetLines(benchmark::State& state) {
@@ -105,9 +108,9 @@ void PlainEngsetLines(benchmark::State& state) {
 void EngsetLinesFromTraffic(benchmark::State& state) {
     const Point p = At(state);
     const double A =
-        tt::EngsetBlocking(p.S, p.N, tt::EngsetLoad::IdleSourceTraffic, p.beta).traffic;
+        tt::EngsetBlocking(tt::EngsetLoad::IdleSourceTraffic, p.beta, p.S, p.N).traffic;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(tt::EngsetLines(p.S, tt::EngsetLoad::Traffic, A, p.T));
+        benchmark::DoNotOptimize(tt::EngsetLines(tt::EngsetLoad::Traffic, A, p.S, p.T));
     }
 }
 void EngsetTraffic(benchmark::State& state) {
@@ -156,7 +159,7 @@ void OverflowMoments(benchmark::State& state) {
 void EquivalentRandom(benchmark::State& state) {
     const Group g = GroupAt(state);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(tt::EquivalentRandomTraffic(g.o.mean, g.o.variance));
+        benchmark::DoNotOptimize(tt::OverflowEquivalentRandom(g.o.mean, g.o.variance));
     }
 }
 template <tt::OverflowMethod method> void OverflowBlocking(benchmark::State& state) {
@@ -169,14 +172,14 @@ template <tt::OverflowMethod method> void OverflowBlocking(benchmark::State& sta
 template <tt::OverflowMethod method> void OverflowLines(benchmark::State& state) {
     const Group g = GroupAt(state);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(tt::OverflowLines(g.o.mean, g.o.variance, 0.01, method));
+        benchmark::DoNotOptimize(tt::OverflowLines(g.o.mean, g.o.variance, method, 0.01));
     }
 }
 void OfferedTraffic(benchmark::State& state) {
     const Group g = GroupAt(state);
     const double carried = g.A * (1 - tt::ErlangB(g.A, g.N));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(tt::OfferedTraffic(carried, g.N));
+        benchmark::DoNotOptimize(tt::ErlangBOfferedTraffic(carried, g.N));
     }
 }
 

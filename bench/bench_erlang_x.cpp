@@ -5,8 +5,8 @@
 // forecast's variance five times its calls (over half-hour intervals).
 // After Google Benchmark's own lines, a table of each quantity's median and
 // worst time over its points, without and with the variance.
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_c.h"
 #include "teletraffic/erlang_x.h"
 
 #include <benchmark/benchmark.h>

@@ -4,8 +4,9 @@
 // value at the answer, rounded to double), which only the quadruple
 // precision path settles, and fewer than one line at a high blocking; and
 // Erlang A over traffic and patience, beside Erlang C.
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
 
 #include <benchmark/benchmark.h>
 
@@ -120,7 +121,7 @@ void LinesNearTie(benchmark::State& state) {
 void AgentsNearTie(benchmark::State& state) {
     const double a = A(state), level = 1 - std::fmax(T(state), 1e-9);
     const auto n = static_cast<double>(teletraffic::ErlangCAgents(a, 180, 20, level));
-    const double tie = Target(teletraffic::ServiceLevel(a, n, 180, 20));
+    const double tie = Target(teletraffic::ErlangCServiceLevel(a, n, 180, 20));
     for (auto _ : state) {
         benchmark::DoNotOptimize(teletraffic::ErlangCAgents(a, 180, 20, tie));
     }
@@ -131,7 +132,7 @@ void ExtendedLinesNearTie(benchmark::State& state) {
     const double n = N(state);
     const double tie = Target(teletraffic::ExtendedErlangB(a, n, 0.9).blocking);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(teletraffic::ExtendedErlangBLines(a, tie, 0.9));
+        benchmark::DoNotOptimize(teletraffic::ExtendedErlangBLines(a, 0.9, tie));
     }
 }
 void ExtendedBlocking(benchmark::State& state) {
@@ -144,7 +145,7 @@ void ServiceLevel(benchmark::State& state) {
     const double a = A(state);
     const auto n = static_cast<double>(teletraffic::ErlangCAgents(a, 180, 20, 0.8));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(teletraffic::ServiceLevel(a, n, 180, 20));
+        benchmark::DoNotOptimize(teletraffic::ErlangCServiceLevel(a, n, 180, 20));
     }
 }
 // --- Erlang A beside Erlang C: 180 s a call, 20 s to answer in; the agents
@@ -214,7 +215,7 @@ void ErlangCWait(benchmark::State& state) {
 void ErlangCServiceLevel(benchmark::State& state) {
     const double a = QA(state), n = AgentsC(state);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(teletraffic::ServiceLevel(a, n, 180, 20));
+        benchmark::DoNotOptimize(teletraffic::ErlangCServiceLevel(a, n, 180, 20));
     }
 }
 // Fewer than one line: the traffic falls hundreds of orders of magnitude.
@@ -230,7 +231,7 @@ void TrafficFewLines(benchmark::State& state) {
 void ErlangCAverageWait(benchmark::State& state) {
     const double a = QA(state), n = AgentsC(state);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(teletraffic::AverageSpeedOfAnswer(a, n, 180));
+        benchmark::DoNotOptimize(teletraffic::ErlangCAverageWait(a, n, 180));
     }
 }
 void ErlangCAgents(benchmark::State& state) {

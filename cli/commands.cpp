@@ -1,10 +1,14 @@
 #include "cli/commands.h"
 
 #include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
 #include "teletraffic/erlang_x.h"
+#include "teletraffic/measured_traffic.h"
 #include "teletraffic/number_text.h"
+#include "teletraffic/overflow.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <nlohmann/json.hpp>
 
@@ -270,10 +274,10 @@ struct Staffing {
         const double s = Given(shrinkage) ? shrinkage : 0;
         const double cap = Given(maxOccupancy) ? maxOccupancy : 1;
         if (byErlangX) {
-            return tt::ScheduleAgents(n, traffic, model, s, cap);
+            return tt::ErlangXScheduleAgents(traffic, n, model, s, cap);
         }
-        return ByErlangA() ? tt::ScheduleAgents(n, traffic, aht, patience, s, cap)
-                           : tt::ScheduleAgents(n, traffic, s, cap);
+        return ByErlangA() ? tt::ErlangAScheduleAgents(traffic, n, aht, patience, s, cap)
+                           : tt::ScheduleAgents(traffic, n, s, cap);
     }
 
     std::string_view DecidedBy(const tt::Schedule& plan, std::int64_t forTarget) const {
@@ -310,8 +314,8 @@ struct Staffing {
         }
         Json value = nullptr;
         if (QueueEnds(traffic, N)) {
-            value = JsonNumber(ByWait() ? tt::AverageSpeedOfAnswer(traffic, N, aht)
-                                        : tt::ServiceLevel(traffic, N, aht, targetTime),
+            value = JsonNumber(ByWait() ? tt::ErlangCAverageWait(traffic, N, aht)
+                                        : tt::ErlangCServiceLevel(traffic, N, aht, targetTime),
                                digits);
         }
         return {{"agents", n}, {ByWait() ? "average-wait" : "service-level", value}};
@@ -429,7 +433,7 @@ const std::vector<Command>& Table() {
          .solve =
              [](const Inputs& in) {
                  return Count(
-                     tt::ExtendedErlangBLines(in["traffic"], in["blocking"], in["recall"]));
+                     tt::ExtendedErlangBLines(in["traffic"], in["recall"], in["blocking"]));
              },
          .explain =
              [](const Inputs& in, const Answer& answer, Json& json, int digits) {
@@ -491,8 +495,8 @@ const std::vector<Command>& Table() {
                      return Real(tt::ErlangAServiceLevel(in["traffic"], in["agents"], in["aht"],
                                                          in["patience"], in["target-time"]));
                  }
-                 return Real(
-                     tt::ServiceLevel(in["traffic"], in["agents"], in["aht"], in["target-time"]));
+                 return Real(tt::ErlangCServiceLevel(in["traffic"], in["agents"], in["aht"],
+                                                     in["target-time"]));
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
@@ -507,7 +511,7 @@ const std::vector<Command>& Table() {
                  json["wait-probability"] =
                      JsonNumber(tt::ErlangC(in["traffic"], in["agents"]), digits);
                  json["average-wait"] = JsonNumber(
-                     tt::AverageSpeedOfAnswer(in["traffic"], in["agents"], in["aht"]), digits);
+                     tt::ErlangCAverageWait(in["traffic"], in["agents"], in["aht"]), digits);
              }},
         {.name = "average-wait",
          .summary = "Erlang C (Erlang A with --patience, Erlang X with --lines, --redial or "
@@ -527,7 +531,7 @@ const std::vector<Command>& Table() {
                      return Real(tt::ErlangA(in["traffic"], in["agents"], in["aht"], in["patience"])
                                      .averageWait);
                  }
-                 return Real(tt::AverageSpeedOfAnswer(in["traffic"], in["agents"], in["aht"]));
+                 return Real(tt::ErlangCAverageWait(in["traffic"], in["agents"], in["aht"]));
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
@@ -612,7 +616,7 @@ const std::vector<Command>& Table() {
                      ByCount(json, "service-level-by-agents", answer.count, 0, [&](std::int64_t n) {
                          return Json{{"agents", n},
                                      {"service-level",
-                                      IfQueueEnds(in["traffic"], double(n), tt::ServiceLevel,
+                                      IfQueueEnds(in["traffic"], double(n), tt::ErlangCServiceLevel,
                                                   in["aht"], in["target-time"], digits)}};
                      });
                      return;
@@ -714,13 +718,13 @@ const std::vector<Command>& Table() {
          .solve =
              [](const Inputs& in) {
                  const Load load = LoadOf(in);
-                 return Real(tt::EngsetBlocking(in["sources"], in["lines"], load.kind, load.value)
+                 return Real(tt::EngsetBlocking(load.kind, load.value, in["sources"], in["lines"])
                                  .callCongestion);
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
                  const Load load = LoadOf(in);
-                 EngsetJson(tt::EngsetBlocking(in["sources"], in["lines"], load.kind, load.value),
+                 EngsetJson(tt::EngsetBlocking(load.kind, load.value, in["sources"], in["lines"]),
                             json, digits);
              }},
         {.name = "engset-lines",
@@ -732,14 +736,14 @@ const std::vector<Command>& Table() {
              [](const Inputs& in) {
                  const Load load = LoadOf(in);
                  return Count(
-                     tt::EngsetLines(in["sources"], load.kind, load.value, in["blocking"]));
+                     tt::EngsetLines(load.kind, load.value, in["sources"], in["blocking"]));
              },
          .explain =
              [](const Inputs& in, const Answer& answer, Json& json, int digits) {
                  const Load load = LoadOf(in);
                  ByCount(json, "call-congestion-by-lines", answer.count, 0, [&](std::int64_t n) {
                      const tt::Engset e =
-                         tt::EngsetBlocking(in["sources"], double(n), load.kind, load.value);
+                         tt::EngsetBlocking(load.kind, load.value, in["sources"], double(n));
                      return Json{{"lines", n},
                                  {"call-congestion", JsonNumber(e.callCongestion, digits)}};
                  });
@@ -786,12 +790,12 @@ const std::vector<Command>& Table() {
          .answer = "equivalent-traffic",
          .solve =
              [](const Inputs& in) {
-                 return Real(tt::EquivalentRandomTraffic(in["mean"], in["variance"]).traffic);
+                 return Real(tt::OverflowEquivalentRandom(in["mean"], in["variance"]).traffic);
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
                  json["equivalent-lines"] = JsonNumber(
-                     tt::EquivalentRandomTraffic(in["mean"], in["variance"]).lines, digits);
+                     tt::OverflowEquivalentRandom(in["mean"], in["variance"]).lines, digits);
              }},
         {.name = "overflow-blocking",
          .summary = "Blocking of an overflow stream of the given mean and variance on N further "
@@ -820,7 +824,7 @@ const std::vector<Command>& Table() {
          .solve =
              [](const Inputs& in) {
                  return Count(
-                     tt::OverflowLines(in["mean"], in["variance"], in["blocking"], Method(in)));
+                     tt::OverflowLines(in["mean"], in["variance"], Method(in), in["blocking"]));
              },
          .explain =
              [](const Inputs& in, const Answer& answer, Json& json, int digits) {
@@ -835,7 +839,9 @@ const std::vector<Command>& Table() {
          .options = {Required("carried", 19.2), Required("lines", 24)},
          .answer = "offered",
          .solve =
-             [](const Inputs& in) { return Real(tt::OfferedTraffic(in["carried"], in["lines"])); },
+             [](const Inputs& in) {
+                 return Real(tt::ErlangBOfferedTraffic(in["carried"], in["lines"]));
+             },
          .explain =
              [](const Inputs& in, const Answer& answer, Json& json, int digits) {
                  json["blocking"] = JsonNumber(tt::ErlangB(answer.real, in["lines"]), digits);
@@ -1027,18 +1033,62 @@ nlohmann::ordered_json JsonNumber(double value, int digits) {
     return value;
 }
 
+namespace {
+
+// The option that gives each of the engine's arguments.
+std::string_view OptionOf(tt::Argument argument) {
+    static constexpr std::pair<tt::Argument, std::string_view> kArgumentOptions[] = {
+        {tt::Argument::Traffic, "traffic"},
+        {tt::Argument::Lines, "lines"},
+        {tt::Argument::Agents, "agents"},
+        {tt::Argument::Sources, "sources"},
+        {tt::Argument::Blocking, "blocking"},
+        {tt::Argument::Recall, "recall"},
+        {tt::Argument::Aht, "aht"},
+        {tt::Argument::Patience, "patience"},
+        {tt::Argument::TargetTime, "target-time"},
+        {tt::Argument::ServiceLevel, "service-level"},
+        {tt::Argument::AverageWait, "average-wait"},
+        {tt::Argument::Shrinkage, "shrinkage"},
+        {tt::Argument::MaxOccupancy, "max-occupancy"},
+        {tt::Argument::IntendedTraffic, "intended-traffic"},
+        {tt::Argument::IdleSourceTraffic, "idle-source-traffic"},
+        {tt::Argument::Mean, "mean"},
+        {tt::Argument::Variance, "variance"},
+        {tt::Argument::Carried, "carried"},
+        {tt::Argument::Redial, "redial"},
+        {tt::Argument::Calls, "calls"},
+        {tt::Argument::AnsweredWait, "answered-wait"},
+        {tt::Argument::MaxAbandon, "max-abandon"},
+        {tt::Argument::MaxBlocking, "max-blocking"},
+        {tt::Argument::Basis, "basis"},
+        {tt::Argument::Interval, "interval"},
+    };
+    static_assert(std::size(kArgumentOptions) == tt::kArgumentCount,
+                  "an option for every argument");
+    for (const auto& [a, option] : kArgumentOptions) {
+        if (a == argument) {
+            return option;
+        }
+    }
+    return "";
+}
+
+} // namespace
+
 std::string Worded(const teletraffic::DomainError& error, std::span<const Named> given) {
+    const std::string_view argument = OptionOf(error.argument());
     // Values given are numbers the grammar read: never NaN.
-    const auto same = [&error](const Named& named) {
-        return named.argument == error.argument() && named.value == error.value();
+    const auto same = [&](const Named& named) {
+        return named.argument == argument && named.value == error.value();
     };
     const auto found = std::ranges::find_if(given, same);
     const std::string value = number_text::Show(error.value());
     if (found != given.end()) {
         return std::string(found->name) + " must be " + error.rule() + ", got " + value;
     }
-    return error.argument() + " " + value + ", worked out from the inputs, is outside what the " +
-           "engine takes: " + error.argument() + " must be " + error.rule();
+    return std::string(argument) + " " + value + ", worked out from the inputs, is outside what " +
+           "the engine takes: " + std::string(argument) + " must be " + error.rule();
 }
 
 } // namespace cli

@@ -123,7 +123,7 @@ nlohmann::ordered_json JsonNumber(double value, int digits);
 // A value the engine was given, and the name the user gave it by: an option
 // ("--traffic") or a column of --input ("traffic").
 struct Named {
-    std::string_view argument; // as the engine names it
+    std::string_view argument; // the option that gives it, without dashes
     double value;
     std::string_view name;
 };

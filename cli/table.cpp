@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/numbers.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 #include "teletraffic/number_text.h"
 
 #include <nlohmann/json.hpp>

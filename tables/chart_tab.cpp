@@ -3,7 +3,7 @@
 #include "tables/engine_error.h"
 #include "tables/number_format.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 
 #include <QComboBox>
 #include <QCursor>

@@ -1,6 +1,6 @@
 #include "tables/curves.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "tables/number_format.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 
 #include <algorithm>
 #include <charconv>
@@ -126,9 +126,9 @@ double TableSetup::cellAt(double value, int column) const {
     const double target = targets.at(static_cast<std::size_t>(column));
     try {
         if (trafficRows) {
-            return static_cast<double>(teletraffic::ExtendedErlangBLines(value, target, recall));
+            return static_cast<double>(teletraffic::ExtendedErlangBLines(value, recall, target));
         }
-        return teletraffic::ExtendedErlangBTraffic(value, target, recall);
+        return teletraffic::ExtendedErlangBTraffic(value, recall, target);
     } catch (const std::domain_error&) {
         return NAN;
     }

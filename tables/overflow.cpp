@@ -3,6 +3,7 @@
 #include "tables/engine_error.h"
 #include "tables/inputs.h"
 #include "tables/number_format.h"
+#include "teletraffic/erlang_b.h"
 
 #include <algorithm>
 #include <cmath>
@@ -118,13 +119,10 @@ void FirstChoiceModel::recompute() {
             try {
                 overflows.push_back(teletraffic::OverflowMoments(*traffic.value, *lines.value));
             } catch (const teletraffic::DomainError& error) {
-                QString& mark =
-                    error.argument() == "lines" ? linesErrors_[row] : trafficErrors_[row];
+                const bool lines = error.argument() == teletraffic::Argument::Lines;
+                QString& mark = lines ? linesErrors_[row] : trafficErrors_[row];
                 mark = EngineErrorText(error);
-                note(row,
-                     error.argument() == "lines" ? QStringLiteral("回線数")
-                                                 : QStringLiteral("呼量"),
-                     mark);
+                note(row, lines ? QStringLiteral("回線数") : QStringLiteral("呼量"), mark);
             } catch (const std::exception& error) {
                 trafficErrors_[row] = EngineErrorText(error);
                 note(row, QStringLiteral("呼量"), trafficErrors_[row]);
@@ -137,7 +135,7 @@ void FirstChoiceModel::recompute() {
     try {
         Overflow sum = overflows.front();
         for (std::size_t i = 1; i < overflows.size(); ++i) {
-            sum = teletraffic::CombineOverflow(sum, overflows[i]);
+            sum = teletraffic::OverflowCombine(sum, overflows[i]);
         }
         overflows_ = std::move(overflows);
         total_ = sum;
@@ -260,9 +258,9 @@ FinalGroup SizeFinalGroup(const Overflow& offered, double target) {
     const double v = offered.variance;
     FinalGroup group{offered, target, {}, {}, {}, NAN};
     group.ert = Size(
-        [&] { return teletraffic::OverflowLines(m, v, target, OverflowMethod::EquivalentRandom); });
+        [&] { return teletraffic::OverflowLines(m, v, OverflowMethod::EquivalentRandom, target); });
     group.hayward =
-        Size([&] { return teletraffic::OverflowLines(m, v, target, OverflowMethod::Hayward); });
+        Size([&] { return teletraffic::OverflowLines(m, v, OverflowMethod::Hayward, target); });
     group.meanOnly = Size([&] { return teletraffic::ErlangBLines(m, target); });
     if (group.meanOnly.lines) {
         group.meanOnlyBlocking = BlockingOrNan([&] {

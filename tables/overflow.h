@@ -11,7 +11,7 @@
 // the answers.
 #pragma once
 
-#include "teletraffic/engset.h"
+#include "teletraffic/overflow.h"
 
 #include <QAbstractTableModel>
 #include <QString>

@@ -2,8 +2,8 @@
 
 #include "tables/number_format.h"
 
-#include "teletraffic/erlang.h"
 #include "teletraffic/number_text.h"
+#include "teletraffic/overflow.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -85,7 +85,7 @@ QString Explain(const FinalGroup& g) {
 OverflowTab::OverflowTab(Dialogs dialogs, QWidget* parent)
     : Tab("overflowTab", std::move(dialogs), parent)
     , target_(addField("finalTarget", QStringLiteral("最終群の呼損率"), QStringLiteral("0.01"),
-                       kTarget, "blocking"))
+                       kTarget, teletraffic::Argument::Blocking))
     , groups_(new FirstChoiceModel(this))
     , final_(new FinalGroupModel(this)) {
     // The list is an input: among the fields, never greyed with the answers.

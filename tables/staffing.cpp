@@ -2,7 +2,8 @@
 
 #include "tables/engine_error.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,7 +79,7 @@ StaffingInputs ForInterval(const StaffingInputs& inputs, double calls) {
 }
 
 TooFewLines::TooFewLines(double lines, QString text)
-    : teletraffic::DomainError("lines", lines, "enough for the target")
+    : teletraffic::DomainError(teletraffic::Argument::Lines, lines, "enough for the target")
     , text_(std::move(text)) {}
 
 QString StaffingErrorText(const std::exception& error) {
@@ -87,7 +88,7 @@ QString StaffingErrorText(const std::exception& error) {
     }
     // The engine's variance is the overflow's too; here it is the forecast's.
     const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
-    if (domain != nullptr && domain->argument() == "variance") {
+    if (domain != nullptr && domain->argument() == teletraffic::Argument::Variance) {
         return QStringLiteral("計算できません: 呼数の分散 %1 は、この組み合わせでは扱えません")
             .arg(Significant(domain->value()));
     }
@@ -216,8 +217,8 @@ StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
     }
     return {agents,
             false,
-            teletraffic::ServiceLevel(A, N, aht, inputs.targetSeconds),
-            teletraffic::AverageSpeedOfAnswer(A, N, aht),
+            teletraffic::ErlangCServiceLevel(A, N, aht, inputs.targetSeconds),
+            teletraffic::ErlangCAverageWait(A, N, aht),
             teletraffic::ErlangC(A, N),
             0,
             A / N,
@@ -278,10 +279,10 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows, const Monitor& monit
     try {
         // With callers hanging up, busy tones or redials, the cap is on the
         // traffic carried, not offered.
-        schedule = teletraffic::ScheduleAgents(forTarget, A, Model(inputs), inputs.shrinkage,
-                                               inputs.maxOccupancy);
+        schedule = teletraffic::ErlangXScheduleAgents(A, forTarget, Model(inputs), inputs.shrinkage,
+                                                      inputs.maxOccupancy);
     } catch (const teletraffic::DomainError& error) {
-        if (!inputs.lines || error.argument() != "max-occupancy") {
+        if (!inputs.lines || error.argument() != teletraffic::Argument::MaxOccupancy) {
             throw;
         }
         throw TooFewLines(*inputs.lines,

@@ -156,8 +156,8 @@ struct Staffing {
 
 // The answer and, if `withRows`, the table around it. No calls need no agents
 // (the engine would give at least one). Inputs out of range throw
-// teletraffic::DomainError, naming the argument as the engine does ("traffic"
-// for too many calls); with lines, an occupancy cap that no count up to them
+// teletraffic::DomainError, naming the argument (Argument::Traffic for too
+// many calls); with lines, an occupancy cap that no count up to them
 // meets throws TooFewLines. Cancelled, it returns what it has.
 Staffing Staff(const StaffingInputs& inputs, bool withRows = true, const Monitor& monitor = {});
 

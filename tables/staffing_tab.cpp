@@ -3,7 +3,7 @@
 #include "tables/files.h"
 #include "tables/number_format.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -252,32 +252,34 @@ private:
 StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     : Tab("staffingTab", std::move(dialogs), parent)
     , calls_(addField("calls", QStringLiteral("呼数（区間あたり）"), QStringLiteral("100"),
-                      {0, teletraffic::kMaxTraffic}, "traffic"))
+                      {0, teletraffic::kMaxTraffic}, teletraffic::Argument::Traffic))
     , variance_(addField("callsVariance", QStringLiteral("呼数の分散"), QString(),
-                         {0, INFINITY, false, false, true}, "variance"))
+                         {0, INFINITY, false, false, true}, teletraffic::Argument::Variance))
     , interval_(addField("interval", QStringLiteral("区間の長さ (分)"), QStringLiteral("30"),
                          {0, 10080, false, true}))
     , aht_(addField("aht", QStringLiteral("平均処理時間 (秒)"), QStringLiteral("180"), kSeconds,
-                    "aht"))
+                    teletraffic::Argument::Aht))
     , patience_(addField("patience", QStringLiteral("平均放棄時間 (秒)"), QString(), kSeconds,
-                         "patience"))
+                         teletraffic::Argument::Patience))
     , lines_(addField("staffLines", QStringLiteral("回線数"), QString(),
-                      {1, teletraffic::kMaxLines, true}, "lines"))
+                      {1, teletraffic::kMaxLines, true}, teletraffic::Argument::Lines))
     , redial_(addField("redial", QStringLiteral("再ダイヤル率 (%)"), QString(), kPercentBelow100,
-                       "redial"))
+                       teletraffic::Argument::Redial))
     , targetKind_(new QComboBox(this))
     , targetTime_(addField("targetTime", QStringLiteral("応答目標時間 (秒)"), QStringLiteral("20"),
-                           {0, 86400}, "target-time"))
+                           {0, 86400}, teletraffic::Argument::TargetTime))
     , basis_(new QComboBox(this))
     , serviceLevel_(addField("serviceLevel", QStringLiteral("サービスレベル目標 (%)"),
-                             QStringLiteral("80"), kPercentBelow100, "service-level"))
+                             QStringLiteral("80"), kPercentBelow100,
+                             teletraffic::Argument::ServiceLevel))
     , waitBasis_(new QComboBox(this))
     , averageWait_(addField("averageWait", QStringLiteral("平均応答時間目標 (秒)"),
-                            QStringLiteral("20"), kSeconds, "average-wait"))
+                            QStringLiteral("20"), kSeconds, teletraffic::Argument::AverageWait))
     , shrinkage_(addField("shrinkage", QStringLiteral("シュリンケージ (%)"), QStringLiteral("0"),
-                          kPercentBelow100, "shrinkage"))
+                          kPercentBelow100, teletraffic::Argument::Shrinkage))
     , maxOccupancy_(addField("maxOccupancy", QStringLiteral("最大稼働率 (%)"),
-                             QStringLiteral("100"), {0, 100, false, true}, "max-occupancy"))
+                             QStringLiteral("100"), {0, 100, false, true},
+                             teletraffic::Argument::MaxOccupancy))
     , answer_(new QLabel(this))
     , detail_(new QLabel(this))
     , views_(new QTabWidget(this))
@@ -654,11 +656,12 @@ void StaffingTab::stop() {
     job_->cancelAndWait();
 }
 
-InputField* StaffingTab::fieldFor(const std::string& argument) const {
-    if (argument == "answered-wait") {
+InputField* StaffingTab::fieldFor(teletraffic::Argument argument) const {
+    using teletraffic::Argument;
+    if (argument == Argument::AnsweredWait) {
         return averageWait_;
     }
-    return Tab::fieldFor(argument == "calls" ? "traffic" : argument);
+    return Tab::fieldFor(argument == Argument::Calls ? Argument::Traffic : argument);
 }
 
 QString StaffingTab::refusalText(const std::exception& error) const {

@@ -47,7 +47,7 @@ public:
 protected:
     bool compute() override;
     bool computing() const override;
-    InputField* fieldFor(const std::string& argument) const override;
+    InputField* fieldFor(teletraffic::Argument argument) const override;
     QString refusalText(const std::exception& error) const override;
     // With the day's interval where its labels set it.
     QList<QStringList> statedInputs() const override;

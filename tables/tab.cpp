@@ -266,7 +266,7 @@ QString Tab::refusalText(const std::exception& error) const {
     return EngineErrorText(error);
 }
 
-InputField* Tab::fieldFor(const std::string& argument) const {
+InputField* Tab::fieldFor(teletraffic::Argument argument) const {
     for (const auto& [name, field] : arguments_) {
         if (name == argument) {
             return field;
@@ -570,11 +570,11 @@ QString Tab::askPath(const QString& name, const QString& filters, const QString&
 }
 
 InputField* Tab::addField(const char* name, const QString& label, const QString& text,
-                          const Range& range, const char* argument) {
+                          const Range& range, std::optional<teletraffic::Argument> argument) {
     auto* field = new InputField(form_, name, label, text, range);
     connect(field->edit(), &QLineEdit::returnPressed, this, &Tab::run);
-    if (argument != nullptr) {
-        arguments_.emplace_back(argument, field);
+    if (argument) {
+        arguments_.emplace_back(*argument, field);
     }
     return field;
 }

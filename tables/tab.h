@@ -6,12 +6,14 @@
 #pragma once
 
 #include "tables/input_field.h"
+#include "teletraffic/error.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -144,8 +146,8 @@ protected:
     virtual bool compute() = 0;
     // True while compute's work runs off this thread.
     virtual bool computing() const { return false; }
-    // The field to mark for what the engine says of `argument` ("traffic").
-    virtual InputField* fieldFor(const std::string& argument) const;
+    // The field to mark for what the engine says of `argument`.
+    virtual InputField* fieldFor(teletraffic::Argument argument) const;
     // What the engine's refusal says, in the window's words (engine_error.h).
     virtual QString refusalText(const std::exception& error) const;
     // Marks what the engine refused at its field, or says it in the status
@@ -159,7 +161,8 @@ protected:
     virtual QStringList moreInputs() const { return {}; }
 
     InputField* addField(const char* name, const QString& label, const QString& text,
-                         const Range& range, const char* argument = nullptr);
+                         const Range& range,
+                         std::optional<teletraffic::Argument> argument = std::nullopt);
     QPushButton* addButton(const char* name, const QString& text);
     void setStale(bool stale);
     // Inputs shown among the results (a box of volumes) stay unwashed while
@@ -197,7 +200,7 @@ private:
     // Commits a table cell being edited, as Enter would.
     void commitEditor();
 
-    std::vector<std::pair<std::string, InputField*>> arguments_;
+    std::vector<std::pair<teletraffic::Argument, InputField*>> arguments_;
     QScrollArea* sideScroll_;
     QLabel* note_;
     QWidget* results_;

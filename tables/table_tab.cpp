@@ -3,7 +3,7 @@
 #include "tables/csv_export.h"
 #include "tables/number_format.h"
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 
 #include <QAction>
 #include <QApplication>

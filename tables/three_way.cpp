@@ -3,7 +3,7 @@
 #include "tables/number_format.h"
 
 #include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 
 #include <QStringList>
 
@@ -44,7 +44,7 @@ using teletraffic::EngsetLoad;
 
 double Blocking(const ThreeWayInputs& in, double traffic, double lines) {
     if (in.sources) {
-        return teletraffic::EngsetBlocking(*in.sources, lines, EngsetLoad::Traffic, traffic)
+        return teletraffic::EngsetBlocking(EngsetLoad::Traffic, traffic, *in.sources, lines)
             .callCongestion;
     }
     return teletraffic::ErlangB(traffic, lines);
@@ -58,8 +58,8 @@ ThreeWay SolveThreeWay(const ThreeWayInputs& in) {
     switch (in.unknown) {
     case Unknown::Lines:
         answer.lines =
-            static_cast<double>(engset ? teletraffic::EngsetLines(*in.sources, EngsetLoad::Traffic,
-                                                                  in.traffic, in.blocking)
+            static_cast<double>(engset ? teletraffic::EngsetLines(EngsetLoad::Traffic, in.traffic,
+                                                                  *in.sources, in.blocking)
                                        : teletraffic::ErlangBLines(in.traffic, in.blocking));
         break;
     case Unknown::Blocking:

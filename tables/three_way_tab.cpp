@@ -3,8 +3,7 @@
 #include "tables/engine_error.h"
 #include "tables/number_format.h"
 
-#include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
 
 #include <QButtonGroup>
 #include <QFormLayout>
@@ -24,7 +23,8 @@ enum AroundColumn { kAroundLines, kAroundBlocking, kAroundColumns };
 
 // In the order of Unknown.
 const char* const kNames[kUnknowns] = {"solveTraffic", "solveBlocking", "solveLines"};
-const char* const kArguments[kUnknowns] = {"traffic", "blocking", "lines"};
+const teletraffic::Argument kArguments[kUnknowns] = {
+    teletraffic::Argument::Traffic, teletraffic::Argument::Blocking, teletraffic::Argument::Lines};
 const Range kRanges[kUnknowns] = {{0, teletraffic::kMaxTraffic},
                                   {teletraffic::kMinBlocking, 1, false, false, true},
                                   {0, teletraffic::kMaxLines, true}};
@@ -52,7 +52,7 @@ ThreeWayTab::ThreeWayTab(Dialogs dialogs, QWidget* parent)
         connect(solveFor_[i], &QRadioButton::toggled, this, &ThreeWayTab::showUnknown);
     }
     sources_ = addField("solveSources", QStringLiteral("呼源数"), QString(),
-                        {1, teletraffic::kMaxSources, true}, "sources");
+                        {1, teletraffic::kMaxSources, true}, teletraffic::Argument::Sources);
     sources_->edit()->setPlaceholderText(QStringLiteral("空欄: アーランB式（呼源は無限）"));
     solveFor_[static_cast<int>(Unknown::Lines)]->setChecked(true);
     connect(addButton("solveCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
@@ -97,7 +97,7 @@ void ThreeWayTab::showUnknown() {
     }
 }
 
-InputField* ThreeWayTab::fieldFor(const std::string& argument) const {
+InputField* ThreeWayTab::fieldFor(teletraffic::Argument argument) const {
     // An answer out of the engine's range: the known value that led to it.
     const Unknown unknown = inputs().unknown;
     if (argument == kArguments[static_cast<int>(unknown)]) {

@@ -20,7 +20,7 @@ public:
 
 protected:
     bool compute() override;
-    InputField* fieldFor(const std::string& argument) const override;
+    InputField* fieldFor(teletraffic::Argument argument) const override;
     QString refusalText(const std::exception& error) const override;
 
 private:

@@ -1,18 +1,20 @@
 #include "teletraffic/engset.h"
 
-#include "teletraffic/inverse_blocking.h"
-#include "teletraffic/solve.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/exact.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/solve.h"
+#include "teletraffic/numerics/stirling.h"
 
-#include <boost/math/tools/toms748_solve.hpp>
 #include <boost/multiprecision/cpp_int.hpp>
 
 #include <algorithm>
-#include <array>
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <numbers>
+#include <optional>
 
 // Engset's time congestion E(S, N, beta) = C(S, N) beta^N / sum_(i <= N)
 // C(S, i) beta^i is the binomial point probability at N over the binomial
@@ -40,46 +42,17 @@ namespace {
 using namespace detail;
 using Ext = long double;
 
-// log(n!) - log(sqrt(2 pi n) (n / e)^n), Stirling's error, for n >= 1.
-Ext StirlingError(Ext n) {
-    if (n <= 15) {
-        return std::lgamma(n + 1) - (n + Ext(0.5)) * std::log(n) + n -
-               std::log(std::sqrt(2 * std::numbers::pi_v<Ext>));
-    }
-    constexpr Ext g[] = {1.0L / 12, -1.0L / 360, 1.0L / 1260, -1.0L / 1680, 1.0L / 1188};
-    const Ext t = 1 / (n * n);
-    Ext sum = 0;
-    for (int i = 4; i >= 0; --i) {
-        sum = sum * t + g[i];
-    }
-    return sum / n;
-}
-
-// x log(x / M) + M - x without its cancellation near x = M (Loader).
-Ext Deviance(Ext x, Ext M) {
-    if (std::fabs(x - M) >= Ext(0.1) * (x + M)) {
-        return x * std::log(x / M) + M - x;
-    }
-    const Ext v = (x - M) / (x + M);
-    const Ext v2 = v * v;
-    Ext sum = (x - M) * v;
-    Ext power = 2 * x * v;
-    for (int j = 3; j < 400; j += 2) {
-        power *= v2;
-        const Ext next = sum + power / j;
-        if (next == sum) {
-            break;
-        }
-        sum = next;
-    }
-    return sum;
+// x log(x / M) + M - x, Loader's deviance, without its cancellation near
+// x = M: x phi(M / x).
+template <typename Real> Real Deviance(Real x, Real M) {
+    return x * Phi(M, x);
 }
 
 // log P(X = N) for X binomial (S, beta / (1 + beta)), 0 < N < S.
-Ext LogPoint(Ext S, Ext N, Ext beta) {
+template <typename Real> Real LogPoint(Real S, Real N, Real beta) {
     return StirlingError(S) - StirlingError(N) - StirlingError(S - N) -
            Deviance(N, S * beta / (1 + beta)) - Deviance(S - N, S / (1 + beta)) +
-           std::log(S / (2 * std::numbers::pi_v<Ext> * N * (S - N))) / 2;
+           math::log(S / (2 * Pi<Real>() * N * (S - N))) / 2;
 }
 
 // 1/E in scaled form, 1 - E apart (E may be close to 1), and the number of
@@ -90,8 +63,10 @@ template <typename Real> struct Inverse {
     Real terms = 0;
 };
 
-// R(S, N, beta) for whole S >= 0, N >= 0 and beta >= 0.
-template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta) {
+// R(S, N, beta) for whole S >= 0, N >= 0 and beta >= 0, summed in Real, beta
+// given in Wide.
+template <typename Real, typename Wide = Ext>
+Inverse<Real> InverseCongestion(Wide S, Wide N, Wide beta) {
     if (N == 0) {
         return {{1}, 0};
     }
@@ -100,10 +75,10 @@ template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta)
     }
     if (N == S) {
         // E = p^S: R = (1 + 1/beta)^S.
-        const auto logR = static_cast<Real>(S * std::log1p(1 / beta));
-        return {{1, logR}, -std::expm1(-logR)};
+        const auto logR = static_cast<Real>(S * math::log1p(1 / beta));
+        return {{1, logR}, -math::expm1(-logR)};
     }
-    constexpr Real negligible = std::numeric_limits<Real>::epsilon() / 4;
+    constexpr Real negligible = kEpsilon<Real> / 4;
     // beta = b (1 + delta): each term k of a sum moves by k delta, as a power of beta.
     const auto b = static_cast<Real>(beta);
     if (!(b >= std::numeric_limits<Real>::min()) && beta != b) {
@@ -146,8 +121,8 @@ template <typename Real> Inverse<Real> InverseCongestion(Ext S, Ext N, Ext beta)
         }
     }
     sum += delta * moment;
-    const Ext logPoint = LogPoint(S, N, beta);
-    const Real point = static_cast<Real>(std::exp(logPoint));
+    const Wide logPoint = LogPoint(S, N, beta);
+    const Real point = static_cast<Real>(math::exp(logPoint));
     const Real below = 1 - point * sum; // P(X <= N), at least about 1/2 above the mode
     return {{below, static_cast<Real>(-logPoint)}, 1 - point / below, k};
 }
@@ -177,37 +152,30 @@ template <typename Real> Inverse<Real> CallInverse(Ext S, Ext N, Ext beta) {
 
 // --- The arguments ---------------------------------------------------------------
 
-// Require, for rules that name another argument's value.
-void RequireThat(bool ok, const char* name, const std::string& rule, double value) {
-    if (!ok) {
-        throw DomainError(name, value, rule);
-    }
-}
-
-const char* LoadName(EngsetLoad kind) {
+Argument LoadName(EngsetLoad kind) {
     switch (kind) {
     case EngsetLoad::IdleSourceTraffic:
-        return "idle-source-traffic";
+        return Argument::IdleSourceTraffic;
     case EngsetLoad::Traffic:
-        return "traffic";
+        return Argument::Traffic;
     case EngsetLoad::IntendedTraffic:
-        return "intended-traffic";
+        return Argument::IntendedTraffic;
     }
-    return "traffic";
+    return Argument::Traffic;
 }
 
 void CheckSources(double S) {
-    Require(S >= 1 && S <= kMaxSources && std::floor(S) == S, "sources",
+    Require(S >= 1 && S <= kMaxSources && std::floor(S) == S, Argument::Sources,
             "a whole number from 1 to 1e9", S);
 }
 void CheckLines(double S, double N) {
-    Require(N >= 0 && N <= kMaxSources && std::floor(N) == N, "lines",
+    Require(N >= 0 && N <= kMaxSources && std::floor(N) == N, Argument::Lines,
             "a whole number from 0 to 1e9", N);
-    RequireThat(N <= S, "lines", "at most the sources, " + ShowNumber(S), N);
+    RequireThat(N <= S, Argument::Lines, "at most the sources, " + ShowNumber(S), N);
 }
 
 void CheckLoad(double S, EngsetLoad kind, double load) {
-    const char* name = LoadName(kind);
+    const Argument name = LoadName(kind);
     if (kind == EngsetLoad::IntendedTraffic) {
         RequireThat(load >= 0 && load < S, name,
                     "a number of erlangs from 0 up to but not including the sources, " +
@@ -221,47 +189,8 @@ void CheckLoad(double S, EngsetLoad kind, double load) {
                 "a number of erlangs from 0 to 1e9 per source", load);
         return;
     }
-    Require(load >= 0 && load <= kMaxTraffic, name, "a number of erlangs from 0 to 1e9", load);
+    CheckTraffic(load, name);
 }
-
-// Newton's method on log x for an increasing f, kept in [lo, hi] where f(lo)
-// <= 0 <= f(hi); f returns the value and its slope in log x. In long double,
-// bisecting on log x where a step would leave the bracket. f is computed to
-// some 1e-13 at worst: once the steps fall below that, the next is the last
-// that counts, and once they stop shrinking, they are rounding.
-template <typename F> Ext LogNewton(F f, Ext x, Ext lo, Ext hi) {
-    constexpr Ext eps = std::numeric_limits<Ext>::epsilon();
-    // A guess beyond the bracket is nearest its end: the ends are close bounds.
-    x = std::isnan(x) ? hi / 2 : std::clamp(x, lo > 0 ? lo : hi / 2, hi);
-    Ext previous = INFINITY;
-    for (int i = 0; i < 200 && hi - lo > 4 * eps * hi; ++i) {
-        const auto [value, slope] = f(x);
-        if (value == 0) {
-            return x;
-        }
-        (value > 0 ? hi : lo) = x;
-        const Ext step = value / slope;
-        Ext next = x * std::exp(-step);
-        const bool inside = next > lo && next < hi && slope > 0;
-        if (slope > 0 && std::fabs(step) < 1e-14) {
-            return next >= lo && next <= hi ? next : x; // converged
-        }
-        if (inside && std::fabs(step) > previous / 2) {
-            return x; // stalled at the rounding of f
-        }
-        if (!inside) {
-            next = lo > 0 ? std::sqrt(lo) * std::sqrt(hi) : hi / 2;
-        }
-        previous = inside && std::fabs(step) < 1e-6 ? std::fabs(step) : INFINITY;
-        x = next;
-    }
-    return x;
-}
-
-struct ValueSlope {
-    Ext value;
-    Ext slope;
-};
 
 // The idle-source traffic at which `lines` are offered `traffic` in the
 // call-attempt sense: A = S beta / (1 + beta (1 - B(beta))), increasing in beta.
@@ -285,7 +214,7 @@ Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
         // d log A / d log beta = (1 + beta B (N - Y')) / (1 + u), Y' carried by S - 1 sources
         const Ext slope =
             (1 + beta * B * (N - Carried(S - 1, N, beta, B, call.complement))) / (1 + u);
-        return ValueSlope{std::log(S * beta / (1 + u)) - std::log(A), slope};
+        return Slope<Ext>{std::log(S * beta / (1 + u)) - std::log(A), slope};
     };
     if (!(guess > lo && guess < hi)) {
         // From Erlang B's carried traffic, at most N.
@@ -294,12 +223,12 @@ Ext SolveBetaForTraffic(Ext S, Ext N, Ext A, Ext guess) {
                                 : N;
         guess = A / (S - carried);
     }
-    return LogNewton(f, guess, lo, hi);
+    return IncreasingRoot(f, guess, lo, hi);
 }
 
 Ext BetaForTraffic(Ext S, Ext N, Ext A, Ext guess = 0) {
     const Ext beta = SolveBetaForTraffic(S, N, A, guess);
-    Require(beta <= kMaxTraffic, "traffic",
+    Require(beta <= kMaxTraffic, Argument::Traffic,
             "low enough that the idle-source traffic stays within 1e9 erlangs",
             static_cast<double>(A));
     return beta;
@@ -311,7 +240,7 @@ Ext BetaFor(double S, double N, EngsetLoad kind, double load) {
         return load;
     case EngsetLoad::IntendedTraffic: {
         const Ext beta = static_cast<Ext>(load) / (S - static_cast<Ext>(load));
-        Require(beta <= kMaxTraffic, "intended-traffic",
+        Require(beta <= kMaxTraffic, Argument::IntendedTraffic,
                 "low enough that the idle-source traffic stays within 1e9 erlangs", load);
         return beta;
     }
@@ -351,9 +280,6 @@ Engset FromBeta(double sources, double lines, Ext beta) {
 namespace mp = boost::multiprecision;
 using Rational = mp::cpp_rational;
 
-// Up to here the exact sum stays small.
-constexpr std::int64_t kExactLines = 64;
-
 // Whether E(S, N, beta) <= T exactly, beta the rational given.
 bool ExactAtMost(double S, std::int64_t N, const Rational& beta, double T) {
     Rational term = 1;
@@ -386,26 +312,170 @@ Inverse<double> Walk(const Inverse<double>& at, Ext S, std::int64_t from, std::i
     return {{mantissa, scale}, 1 - one / mantissa, at.terms + 3 * static_cast<double>(n - from)};
 }
 
-// Whether log R meets -log T, from R whose sums had `terms` terms: each adds
-// up to three roundings, and the point probability's logarithm a few units of
-// its size; a beta found from another load moves log R by N - Y times its
-// own error.
-template <typename Real> Verdict CallVerdict(const Inverse<Real>& call, Ext logT, Ext N) {
-    constexpr Real eps = std::numeric_limits<Real>::epsilon();
-    const Real logR = call.R.Log();
-    const Real tolerance = 4 * eps * (call.terms + 16) + 16 * eps * std::fabs(call.R.scale) +
-                           4 * eps * static_cast<Real>(N + std::fabs(logT));
-    return AtMost<Real>(-logR, static_cast<Real>(logT), tolerance);
+// The error of log R from sums of `terms` terms: each adds up to three
+// roundings, and the point probability's logarithm a few units of its size.
+template <typename Real> Real SumError(const Inverse<Real>& call) {
+    constexpr Real eps = kEpsilon<Real>;
+    return 4 * eps * (call.terms + 16) + 16 * eps * math::fabs(call.R.scale);
+}
+
+// Whether log R meets -log T: a beta rounded in Real moves log R by N - Y
+// times its rounding, and one solved from a traffic by `betaError` more.
+template <typename Real>
+Verdict CallVerdict(const Inverse<Real>& call, Real logT, Real N, Real betaError = 0) {
+    const Real tolerance = SumError(call) + 4 * kEpsilon<Real> * (N + math::fabs(logT)) + betaError;
+    return AtMost<Real>(-call.R.Log(), logT, tolerance);
+}
+
+// How a call-attempt traffic's beta on N lines moves log E, from its sums
+// in double: N - Y' in log beta, and log A by a slope in log beta of
+// (1 + beta B (N - Y')) / (1 + u), u = beta (1 - B).
+struct Sway {
+    Ext logE;  // d log E / d log beta
+    Ext slope; // d log A / d log beta
+};
+Sway SwayOf(Ext S, Ext N, Ext beta, const Inverse<double>& call) {
+    const Ext B = call.R.Reciprocal();
+    const Ext complement = Complement(call);
+    const Ext elasticity = N - Carried(S - 1, N, beta, B, complement);
+    return {std::fabs(elasticity) + 1, (1 + beta * B * elasticity) / (1 + beta * complement)};
+}
+
+// beta for a call-attempt traffic A on N lines with sums in Real, by
+// Newton's method from `beta` on the slope given, and the error it moves log
+// E by: its last step, and the rounding of log A over the slope.
+template <typename Real>
+Real RefinedBeta(Real S, Real N, double A, Ext beta, Sway sway, Real& error) {
+    const Real slope = sway.slope;
+    Real b = beta;
+    Real step = 1;
+    Real rounding = 0;
+    for (int i = 0; i < 4 && math::fabs(step) > 4 * kEpsilon<Real>; ++i) {
+        const Inverse<Real> c = InverseCongestion<Real, Real>(S - 1, N, b);
+        step =
+            (math::log(S * b / (1 + b * c.complement)) - math::log(static_cast<Real>(A))) / slope;
+        b *= math::exp(-step);
+        rounding = 2 * SumError(c) / slope;
+    }
+    error = (2 * math::fabs(step) + rounding) * static_cast<Real>(sway.logE);
+    return b;
+}
+
+// The last word on whether n lines meet a call congestion of T: the sums in
+// quadruple precision, beta to its rounding there; where even they cannot
+// tell, exact sums up to 64 lines when beta is rational (a tie beyond, or of
+// a beta solved from a traffic, of a double with these sums is not to be met).
+bool QuadMeets(EngsetLoad kind, double load, double S, std::int64_t n, Ext beta, Sway sway,
+               double T) {
+    const Quad N = n;
+    const Quad logT = logq(T);
+    Quad b = load;
+    Quad error = 0;
+    if (kind == EngsetLoad::IntendedTraffic) {
+        b = b / (static_cast<Quad>(S) - b);
+    } else if (kind == EngsetLoad::Traffic) {
+        b = RefinedBeta<Quad>(S, N, load, beta, sway, error);
+    }
+    const Inverse<Quad> call = InverseCongestion<Quad, Quad>(static_cast<Quad>(S) - 1, N, b);
+    const Verdict v = CallVerdict<Quad>(call, logT, N, error);
+    if (v != Verdict::Unsure) {
+        return v == Verdict::Yes;
+    }
+    if (n <= kExactLines && kind != EngsetLoad::Traffic) {
+        const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
+                                       ? Rational(load)
+                                       : Rational(load) / (S - Rational(load));
+        return ExactAtMost(S - 1, n, exactBeta, T);
+    }
+    return -call.R.Log() <= logT;
+}
+
+// Whether n lines (fewer than the sources) meet a call congestion of T, beta
+// the load's at n and `call` its sums in double: in double, in long double
+// (a call-attempt traffic's beta solved again with its sums), then QuadMeets.
+bool CallMeets(EngsetLoad kind, double load, double S, std::int64_t n, Ext beta,
+               const Inverse<double>& call, double T) {
+    const Ext N = static_cast<Ext>(n);
+    const Ext logT = std::log(static_cast<Ext>(T));
+    Sway sway{0, 1};
+    double betaError = 0;
+    if (kind == EngsetLoad::Traffic) {
+        // Solved to the rounding of log A in double.
+        sway = SwayOf(S, N, beta, call);
+        betaError = static_cast<double>(2 * SumError(call) / sway.slope * sway.logE);
+    }
+    return Decide(
+        CallVerdict<double>(call, static_cast<double>(logT), static_cast<double>(N), betaError),
+        [&] {
+            if (kind != EngsetLoad::Traffic) {
+                return CallVerdict<Ext>(CallInverse<Ext>(S, N, beta), logT, N);
+            }
+            Ext error = 0;
+            const Ext b = RefinedBeta<Ext>(S, N, load, beta, sway, error);
+            return CallVerdict<Ext>(CallInverse<Ext>(S, N, b), logT, N, error);
+        },
+        [&] { return QuadMeets(kind, load, S, n, beta, sway, T); });
+}
+
+// Whether n lines meet T for `load`, read as `kind`.
+bool Meets(EngsetLoad kind, double load, double S, std::int64_t n, double T) {
+    const auto N = static_cast<Ext>(n);
+    if (N >= S) {
+        return true;
+    }
+    const Ext beta = BetaFor(S, static_cast<double>(n), kind, load);
+    return CallMeets(kind, load, S, n, beta, CallInverse<double>(S, N, beta), T);
+}
+
+// The three loads at the root of E(S, N, beta) = T for call congestion (S the
+// sources less one), by Newton's method on log E from beta with sums in
+// Real (its slope in log beta N - Y'), and their relative error.
+template <typename Real> struct Roots {
+    Real at[3]; // traffic, intended, idle-source
+    Real error;
+};
+template <typename Real> Roots<Real> RootLoads(Ext S, Ext N, double T, Ext beta, Ext slope) {
+    const Real logT = math::log(static_cast<Real>(T));
+    const Real s = S;
+    Real b = beta;
+    Real error = INFINITY;
+    if (N == S) {
+        const Real logP = logT / s; // E = p^S
+        b = -math::exp(logP) / math::expm1(logP);
+        error = 16 * kEpsilon<Real> * (1 + math::fabs(logT));
+    } else {
+        Real step = 1;
+        for (int i = 0; i < 4 && slope > 0 && math::fabs(step) > 4 * kEpsilon<Real>; ++i) {
+            const Inverse<Real> c = InverseCongestion<Real, Real>(s, N, b);
+            step = (-c.R.Log() - logT) / static_cast<Real>(slope);
+            b *= math::exp(-step);
+            error = math::fabs(step) + 2 * SumError(c) / static_cast<Real>(slope);
+        }
+    }
+    // The loads move with beta by at most its own relative error, and
+    // their own roundings.
+    return {{(s + 1) * b / (1 + b * (1 - static_cast<Real>(T))), (s + 1) * b / (1 + b), b},
+            error + 8 * kEpsilon<Real>};
+}
+
+// Load k rounded down to double, or its negative where it lies within the
+// root's error of the root.
+template <typename Real> double RoundedDown(const Roots<Real>& r, int k) {
+    double load = static_cast<double>(r.at[k]);
+    if (load > r.at[k]) {
+        load = std::nextafter(load, 0.0);
+    }
+    return r.at[k] - load > r.error * r.at[k] ? load : -load;
 }
 
 } // namespace
 
-Engset EngsetBlocking(double sources, double lines, EngsetLoad kind, double load) {
+Engset EngsetBlocking(EngsetLoad kind, double load, double sources, double lines) {
     CheckSources(sources);
     CheckLines(sources, lines);
     CheckLoad(sources, kind, load);
     if (kind == EngsetLoad::Traffic && lines == sources) {
-        RequireThat(load < sources, "traffic",
+        RequireThat(load < sources, Argument::Traffic,
                     "below the sources, " + ShowNumber(sources) +
                         ", when every source has a line: no idle-source traffic offers more",
                     load);
@@ -413,7 +483,7 @@ Engset EngsetBlocking(double sources, double lines, EngsetLoad kind, double load
     return FromBeta(sources, lines, BetaFor(sources, lines, kind, load));
 }
 
-std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double blocking) {
+std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double blocking) {
     CheckSources(sources);
     CheckLoad(sources, kind, load);
     CheckBlocking(blocking);
@@ -426,9 +496,8 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
     // From S lines on nothing is blocked; with a call-attempt traffic of at
     // least S, S lines do not exist as an answer, so S - 1 must meet it.
     if (kind == EngsetLoad::Traffic && load >= S) {
-        const Ext beta = BetaForTraffic(S, S - 1, load);
-        if (-CallInverse<Ext>(S, S - 1, beta).R.Log() > logT) {
-            throw DomainError("traffic", load,
+        if (!Meets(kind, load, S, static_cast<std::int64_t>(S) - 1, T)) {
+            throw DomainError(Argument::Traffic, load,
                               "below the sources, " + ShowNumber(S) + ", for a blocking of " +
                                   ShowNumber(T) + ": fewer lines than sources never meet it");
         }
@@ -455,18 +524,7 @@ std::int64_t EngsetLines(double sources, EngsetLoad kind, double load, double bl
             } else {
                 call = CallInverse<double>(S, N, beta);
             }
-            const bool meets = Decide(
-                CallVerdict(call, logT, N),
-                [&] { return CallVerdict(CallInverse<Ext>(S, N, beta), logT, N); },
-                [&] {
-                    if (n <= kExactLines && kind != EngsetLoad::Traffic) {
-                        const Rational exactBeta = kind == EngsetLoad::IdleSourceTraffic
-                                                       ? Rational(load)
-                                                       : Rational(load) / (S - Rational(load));
-                        return ExactAtMost(S - 1, n, exactBeta, T);
-                    }
-                    return -CallInverse<Ext>(S, N, beta).R.Log() <= logT;
-                });
+            const bool meets = CallMeets(kind, load, S, n, beta, call, T);
             if (!meets && n > shortOf) {
                 shortOf = n;
                 shortR = call;
@@ -509,7 +567,7 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
     CheckSources(sources);
     CheckLines(sources, lines);
     CheckBlocking(blocking);
-    RequireThat(lines < sources, "lines",
+    RequireThat(lines < sources, Argument::Lines,
                 "fewer than the sources, " + ShowNumber(sources) +
                     ": with a line for every source nothing is ever blocked",
                 lines);
@@ -529,443 +587,58 @@ Engset EngsetTraffic(double sources, double lines, double blocking) {
         const auto f = [&](Ext b) {
             const Inverse<double> E = InverseCongestion<double>(S, N, b);
             const Ext slope = N - Carried(S, N, b, E.R.Reciprocal(), E.complement);
-            return ValueSlope{-E.R.Log() - logT, std::fmax(slope, Ext(1e-300))};
+            return Slope<Ext>{-E.R.Log() - logT, std::fmax(slope, Ext(1e-300))};
         };
         // E >= 1 - N / (beta (S - N)), and E <= (S - N + 1) beta / ((S - N + 1) beta + N).
         const Ext lo = N * T / ((1 - T) * (S - N + 1));
         const Ext hi = N / ((1 - T) * (S - N));
         // Erlang B's traffic A, with N = A + z sqrt(A), and then the mean m
-        // with N = m + z sqrt(m (1 - m / S)) the binomial's.
-        const Ext erlang = ErlangBTraffic(lines, blocking);
+        // with N = m + z sqrt(m (1 - m / S)) the binomial's. Erlang B's lies
+        // below N / (1 - T), and beyond 1e9 erlangs (which it refuses) N starts.
+        const Ext erlang =
+            lines / (1 - blocking) <= kMaxTraffic ? ErlangBTraffic(lines, blocking) : N;
         const Ext z = (N - erlang) / std::sqrt(erlang);
         Ext m = erlang;
         for (int i = 0; i < 4; ++i) {
             m = N - z * std::sqrt(m * std::fmax(1 - m / S, 0));
         }
-        beta = LogNewton(f, m > 0 && m < S ? m / (S - m) : erlang / (S - erlang * (1 - T)), lo, hi);
+        beta = IncreasingRoot(f, m > 0 && m < S ? m / (S - m) : erlang / (S - erlang * (1 - T)), lo,
+                              hi);
     }
-    Require(beta <= kMaxTraffic, "blocking",
+    Require(beta <= kMaxTraffic, Argument::Blocking,
             "low enough that the idle-source traffic stays within 1e9 erlangs", blocking);
-    return FromBeta(sources, lines, beta);
-}
-
-// --- Overflow -------------------------------------------------------------------------
-
-namespace {
-
-void CheckMoments(double mean, double variance) {
-    Require(mean >= 0 && mean <= kMaxTraffic, "mean", "a number of erlangs from 0 to 1e9", mean);
-    Require(variance >= 0 && variance < INFINITY, "variance", "a number of 0 or more", variance);
-    RequireThat(variance >= mean, "variance",
-                "at least the mean, " + ShowNumber(mean) +
-                    ": smoother traffic has no equivalent random traffic",
-                variance);
-}
-
-// The mean m of the traffic that overflows N lines offered A, and the
-// traffic Y they carry.
-std::pair<Ext, Ext> MeanAndCarried(Ext A, Ext N) {
-    const Scaled<Ext> R = InverseBlocking(A, N);
-    return {A * R.Reciprocal(),
-            N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log())};
-}
-
-// Riordan's moments in long double: 1 - m + A / (N + 1 - Y) cancels where
-// much overflows.
-Overflow Moments(Ext A, Ext N) {
-    if (A == 0) {
-        return {0, 0, 1};
-    }
-    const auto [m, carried] = MeanAndCarried(A, N);
-    // At least 1 (overflow is peaked), which rounding may miss where it cancels.
-    const Ext Z = std::fmax(1 - m + A / (N + 1 - carried), 1);
-    return {static_cast<double>(m), static_cast<double>(m * Z), static_cast<double>(Z)};
-}
-
-} // namespace
-
-Overflow OverflowMoments(double traffic, double lines) {
-    CheckTraffic(traffic);
-    CheckCount(lines, "lines");
-    return Moments(traffic, lines);
-}
-
-Overflow CombineOverflow(const Overflow& a, const Overflow& b) {
-    const double m = a.mean + b.mean;
-    const double v = a.variance + b.variance;
-    return {m, v, m > 0 ? v / m : 1};
-}
-
-namespace {
-
-// For given lines N, the traffic whose overflow has mean m: A B(A, N) = m,
-// increasing in A, between m and m + N (the carried traffic is below N).
-double TrafficFor(double m, double N) {
-    const auto f = [&](double A) {
-        const Scaled<double> R = InverseBlocking(A, N);
-        const double carried =
-            N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
-        return Slope{std::log(A) - R.Log() - std::log(m), 1 + N - carried};
-    };
-    return IncreasingRoot(f, m + N / 2, m, m + N);
-}
-
-// The bracketed fallback: for given lines N, the traffic whose overflow has
-// mean m, then the lines whose overflow has variance v, by TOMS 748.
-EquivalentRandom NestedEquivalent(double m, double v) {
-    const auto trafficFor = [&](double N) { return TrafficFor(m, N); };
-    // The variance of that overflow grows with N; Rapp's approximation starts
-    // it. As Z - 1 = A / (N + 1 - Y) - m against its target, in long double:
-    // near Z = 1 the variance rounded to double would leave N some 1e-6 of its
-    // digits (m = 1e-300, v/m - 1 = 1e-9).
-    const Ext target = (static_cast<Ext>(v) - m) / m;
-    const auto excess = [&](double N) {
-        const Ext A = trafficFor(N);
-        const auto [mean, carried] = MeanAndCarried(A, N);
-        return static_cast<double>((A / (N + 1 - carried) - mean) / target - 1);
-    };
-    const double Z = v / m;
-    const double rappA = v + 3 * Z * (Z - 1);
-    const double rappN = std::fmax(rappA * (m + Z) / (m + Z - 1) - m - 1, 0);
-    double a = rappN;
-    double fa = excess(a);
-    double b = fa < 0 ? a * 1.05 + 0.1 : a * 0.95;
-    double fb = excess(b);
-    for (int i = 0; i < 200 && (fa < 0) == (fb < 0); ++i) {
-        a = b;
-        fa = fb;
-        b = fa < 0 ? b * 2 + 1 : b / 2;
-        if (b < 1e-300) {
-            b = 0;
+    Engset e = FromBeta(sources, lines, beta);
+    // Each load rounded to nearest may lie above the root, and read back
+    // would need a line more: each is rounded down from the root found again
+    // in long double, else (within its error) in quadruple precision, else
+    // decided as the counts are. Below the root, these lines carry it.
+    const Inverse<double> root = InverseCongestion<double>(S, N, beta);
+    const Ext slope = N - Carried(S, N, beta, root.R.Reciprocal(), root.complement);
+    const Roots<Ext> wide = RootLoads<Ext>(S, N, blocking, beta, slope);
+    std::optional<Roots<Quad>> quad;
+    const EngsetLoad kinds[] = {EngsetLoad::Traffic, EngsetLoad::IntendedTraffic,
+                                EngsetLoad::IdleSourceTraffic};
+    double* loads[] = {&e.traffic, &e.intendedTraffic, &e.idleSourceTraffic};
+    const auto n = static_cast<std::int64_t>(lines);
+    for (int k = 0; k < 3; ++k) {
+        double load = RoundedDown(wide, k);
+        if (load < 0) {
+            quad = quad ? quad : RootLoads<Quad>(S, N, blocking, beta, slope);
+            load = RoundedDown(*quad, k);
         }
-        if (b > kMaxLines) {
-            break;
-        }
-        fb = excess(b);
-    }
-    Require((fa < 0) != (fb < 0), "variance",
-            "small enough that the equivalent traffic stays within 1e9 erlangs", v);
-    if (a > b) {
-        std::swap(a, b);
-        std::swap(fa, fb);
-    }
-    double N = a;
-    if (fa != 0) {
-        std::uintmax_t iterations = 100;
-        const auto [x, y] = boost::math::tools::toms748_solve(
-            excess, a, b, fa, fb,
-            [](double x, double y) { return std::fabs(y - x) <= 2 * kEpsilon * std::fmax(x, y); },
-            iterations);
-        N = (x + y) / 2;
-    }
-    return {trafficFor(N), N};
-}
-
-// log m and log Z of the overflow of N lines offered A, less their targets,
-// and their slopes in log A and N.
-template <typename Real> struct OverflowPoint {
-    Real logA, N;
-    std::array<Real, 2> F;
-    Real J[2][2];
-
-    Real Size() const { return std::fmax(std::fabs(F[0]), std::fabs(F[1])); }
-    // The Newton step, in log A and N.
-    std::array<Real, 2> Step() const {
-        const Real det = J[0][0] * J[1][1] - J[0][1] * J[1][0];
-        return {(-F[0] * J[1][1] + F[1] * J[0][1]) / det, (-F[1] * J[0][0] + F[0] * J[1][0]) / det};
-    }
-};
-
-// The residuals alone: log m and log Z less their targets.
-template <typename Real>
-std::array<Real, 2> Residuals(Real logA, Real N, Real logMean, Real logPeakedness,
-                              Real* carried = nullptr) {
-    const Real A = std::exp(logA);
-    const Scaled<Real> R = InverseBlocking(A, N);
-    const Real Y = N == 0 ? 0 : A * std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
-    if (carried != nullptr) {
-        *carried = Y;
-    }
-    const Real Z = 1 - A * R.Reciprocal() + A / (N + 1 - Y);
-    return {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
-}
-
-// The slope of log B in N has no closed form and is differenced; the others
-// follow from d log B / d log A = N - Y.
-template <typename Real>
-OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedness) {
-    OverflowPoint<Real> p{logA, N, {}, {}};
-    Real Y = 0;
-    p.F = Residuals(logA, N, logMean, logPeakedness, &Y);
-    const Real A = std::exp(logA);
-    const Real m = std::exp(p.F[0] + logMean);
-    const Real Z = std::exp(p.F[1] + logPeakedness);
-    // log R varies over some sqrt(N) lines; J's second row takes 1 - m D,
-    // which cancels: a central difference.
-    const Real h = std::fmin(Real(1e-3) * std::fmax(Real(1), std::sqrt(N)), N);
-    const Real D =
-        h > 0 ? (InverseBlocking(A, N + h).Log() - InverseBlocking(A, N - h).Log()) / (2 * h)
-              : (InverseBlocking(A, Real(1e-6)).Log() - InverseBlocking(A, N).Log()) / Real(1e-6);
-    const Real gap = N + 1 - Y;
-    p.J[0][0] = 1 + N - Y;
-    p.J[0][1] = -D;
-    // dY / d log A = Y - m (N - Y), dY / dN = m D
-    p.J[1][0] = (-m * (1 + N - Y) + A / gap + A * (Y - m * (N - Y)) / (gap * gap)) / Z;
-    p.J[1][1] = (m * D - A * (1 - m * D) / (gap * gap)) / Z;
-    return p;
-}
-
-// Newton's method in Real from (log A, N), each step halved until it brings
-// the residuals down, until they stop falling fast below `settled`.
-template <typename Real>
-OverflowPoint<Real> Damped(Real logA, Real N, Real logMean, Real logZ, Real settled) {
-    const Real reach = std::log(8 * static_cast<Real>(kMaxTraffic)); // of log A
-    OverflowPoint<Real> p = OverflowAt(logA, N, logMean, logZ);
-    for (int i = 0; i < 60 && p.Size() > 0; ++i) {
-        const auto [da, dN] = p.Step();
-        if (!std::isfinite(da) || !std::isfinite(dN)) {
-            break;
-        }
-        OverflowPoint<Real> next = p;
-        Real t = 1;
-        for (int k = 0; k < 20; ++k, t /= 2) {
-            next = OverflowAt(std::fmin(p.logA + t * std::clamp(da, Real(-1), Real(1)), reach),
-                              std::clamp(p.N + t * dN, p.N / 2, static_cast<Real>(kMaxLines)),
-                              logMean, logZ);
-            if (next.Size() < p.Size()) {
-                break;
+        for (int i = 0; i < 8 && load < 0; ++i) {
+            load = std::nextafter(-load, 0.0);
+            bool meets = false;
+            try {
+                meets = Meets(kinds[k], load, sources, n, blocking);
+            } catch (const DomainError&) {
+                // Refused back, as just beyond the idle-source traffic's 1e9: lower.
             }
+            load = meets ? load : -load;
         }
-        if (!(next.Size() < p.Size())) {
-            break;
-        }
-        const bool slow = next.Size() > p.Size() / 4;
-        p = next;
-        if (slow && p.Size() < settled) {
-            break; // at the rounding of the residuals
-        }
+        *loads[k] = std::fabs(load);
     }
-    return p;
-}
-
-// Newton's method on (log A, N) for log m and log Z from Rapp's
-// approximation, in double to the rounding of the residuals, then in long
-// double: 1 - m + A / (N + 1 - Y) cancels where much overflows
-// (m = 3000, Z = 3.3 loses 9 digits of 16).
-bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
-    const double logMean = std::log(mean);
-    const double logZ = std::log(variance) - logMean;
-    const double Z = variance / mean;
-    const double rappA = variance + 3 * Z * (Z - 1);
-    const OverflowPoint<double> p =
-        Damped(std::log(rappA), std::fmax(rappA * (mean + Z) / (mean + Z - 1) - mean - 1, 0),
-               logMean, logZ, 1e-8);
-    const Ext logMeanExt = std::log(static_cast<Ext>(mean));
-    const Ext logZExt = std::log(static_cast<Ext>(variance)) - logMeanExt;
-    if (mean <= 64 * Z && p.Size() < 1e-12) {
-        // Little cancels: one step on the residuals in long double, with the
-        // Jacobian in double.
-        OverflowPoint<Ext> q{p.logA, p.N, Residuals<Ext>(p.logA, p.N, logMeanExt, logZExt), {}};
-        for (int i = 0; i < 2; ++i) {
-            for (int j = 0; j < 2; ++j) {
-                q.J[i][j] = p.J[i][j];
-            }
-        }
-        const auto [da, dN] = q.Step();
-        const Ext logA = q.logA + da;
-        const Ext N = std::fmax(q.N + dN, Ext(0));
-        // Where Z is within some 1e-15 of 1 the Jacobian is all but singular,
-        // and a step on residuals of that size can leap off the root: taken
-        // only where it brings them down.
-        const std::array<Ext, 2> F = Residuals<Ext>(logA, N, logMeanExt, logZExt);
-        const bool better = std::fmax(std::fabs(F[0]), std::fabs(F[1])) <= q.Size();
-        out = better ? EquivalentRandom{static_cast<double>(std::exp(logA)), static_cast<double>(N)}
-                     : EquivalentRandom{std::exp(p.logA), p.N};
-        return std::isfinite(out.traffic) && std::isfinite(out.lines);
-    }
-    const OverflowPoint<Ext> q = Damped<Ext>(p.logA, p.N, logMeanExt, logZExt, Ext(1e-11));
-    out = {static_cast<double>(std::exp(q.logA)), static_cast<double>(q.N)};
-    return q.Size() < 1e-9 && std::isfinite(out.traffic) && std::isfinite(out.lines);
-}
-
-} // namespace
-
-EquivalentRandom EquivalentRandomTraffic(double mean, double variance) {
-    CheckMoments(mean, variance);
-    const double m = mean;
-    const double v = variance;
-    if (m == 0 || v == m) {
-        return {m, 0};
-    }
-    // Rapp's traffic is within a few per cent of the answer: far beyond the
-    // engine's traffic there is none, and the solvers are kept within reach.
-    const double Z = v / m;
-    Require(v + 3 * Z * (Z - 1) <= 4 * kMaxTraffic, "variance",
-            "small enough that the equivalent traffic stays within 1e9 erlangs", v);
-    EquivalentRandom er{};
-    // Within a millionth of Z = 1, Newton's residual in log Z keeps Z - 1 only
-    // to the rounding of 1 (a 2 % error at 1e-12); where the mean is a small
-    // part of Z - 1 = A / (N + 1 - Y) - m, the fallback solves on Z - 1 itself.
-    const double peak = (v - m) / m;
-    if ((peak < 1e-6 && m < peak / 64) || !NewtonEquivalent(m, v, er)) {
-        er = NestedEquivalent(m, v);
-    } else if (peak < 1e-6) {
-        // There the two equations are all but one, and Newton's method may
-        // stop short of the mean (6e-12 of it at Z = 1 + 5e-16): the traffic
-        // is solved again for the mean alone, on the lines found.
-        er.traffic = TrafficFor(m, er.lines);
-    }
-    // The moments of a billion erlangs give them back, to rounding.
-    if (er.traffic > kMaxTraffic && er.traffic <= kMaxTraffic * (1 + 1e-12)) {
-        er.traffic = kMaxTraffic;
-    }
-    Require(er.traffic <= kMaxTraffic, "variance",
-            "small enough that the equivalent traffic stays within 1e9 erlangs", v);
-    return er;
-}
-
-namespace {
-
-// log of the blocking (lost / mean) on x further lines, and its fall to x + 1.
-struct LossLog {
-    double logBlocking;
-    double fall;
-};
-
-// The loss is factor B(traffic, lines + scale x), in long double where
-// Hayward's traffic m / Z = m^2 / v or 1 / Z is below double's normal range
-// (a mean of 5e-324 at Z = 2 is 0 in double).
-struct Prepared {
-    double mean;
-    Ext factor;
-    Ext traffic;
-    Ext lines;
-    Ext scale;
-    bool wide;
-};
-
-Prepared Prepare(double mean, double variance, OverflowMethod method) {
-    if (method == OverflowMethod::Hayward) {
-        const double Z = variance / mean;
-        const double traffic = mean / Z;
-        if (traffic >= DBL_MIN && 1 / Z >= DBL_MIN) {
-            return {mean, mean, traffic, 0, 1 / Z, false};
-        }
-        const Ext wide = static_cast<Ext>(variance) / mean;
-        return {mean, mean, mean / wide, 0, 1 / wide, true};
-    }
-    const EquivalentRandom er = EquivalentRandomTraffic(mean, variance);
-    return {mean, er.traffic, er.traffic, er.lines, 1, false};
-}
-
-template <typename Real> LossLog LossIn(const Prepared& p, double x) {
-    const auto traffic = static_cast<Real>(p.traffic);
-    const auto scale = static_cast<Real>(p.scale);
-    const Real N = static_cast<Real>(p.lines) + x * scale;
-    const Scaled<Real> R = InverseBlocking(traffic, N);
-    const Real logLost = std::log(static_cast<Real>(p.factor)) - R.Log();
-    const Real step = std::log(R.Reciprocal() + (N + 1) / traffic) * scale;
-    return {static_cast<double>(logLost - std::log(static_cast<Real>(p.mean))),
-            static_cast<double>(step)};
-}
-
-LossLog Loss(const Prepared& p, double x) {
-    return p.wide ? LossIn<Ext>(p, x) : LossIn<double>(p, x);
-}
-
-} // namespace
-
-OverflowLoss OverflowBlocking(double mean, double variance, double lines, OverflowMethod method) {
-    CheckMoments(mean, variance);
-    CheckCount(lines, "lines");
-    if (mean == 0) {
-        return {0, 0};
-    }
-    if (lines == 0) {
-        return {mean, 1}; // all of it, as the line counts decide, not to the model's error
-    }
-    const Prepared p = Prepare(mean, variance, method);
-    // At most 1, which the equivalent group's own error (1e-12 of its
-    // overflow) or a rounding may pass on few lines.
-    const double blocking = std::fmin(std::exp(Loss(p, lines).logBlocking), 1);
-    return {mean * blocking, blocking};
-}
-
-std::int64_t OverflowLines(double mean, double variance, double blocking, OverflowMethod method) {
-    CheckMoments(mean, variance);
-    CheckBlocking(blocking);
-    if (mean == 0) {
-        return 0;
-    }
-    const Prepared p = Prepare(mean, variance, method);
-    const double logT = std::log(blocking);
-    const double Z = variance / mean;
-    const double guess = Z * static_cast<double>(ErlangBLines(mean / Z, blocking));
-    // A stream that 2e9 further lines do not bring to the target is refused
-    // before the search, which would find no count to answer (a mean of 1e9
-    // at Z = 1e6 needs some 3e9 lines at 1e-300 by Hayward's method).
-    Require(Loss(p, kMaxLines).logBlocking <= logT, "blocking",
-            "reached within 2e9 lines for this stream", blocking);
-    // No further line loses all the stream: blocking 1, above any target.
-    return SmallestCount(0, std::fmin(guess, kMaxLines), [&](std::int64_t n) {
-        const LossLog l = Loss(p, static_cast<double>(n));
-        return Step{l.logBlocking <= logT, l.logBlocking - logT, l.fall};
-    });
-}
-
-// --- Measured traffic -------------------------------------------------------------------
-
-namespace {
-
-// log(1 - B(A, N)) from R = 1/B: as log1p(-B) below a blocking of 1/2, whose
-// digits the difference of log(R - 1) and log R, each the size of log R,
-// would round away where the lines far exceed the traffic (the offered
-// traffic came out below the carried); above, as that difference.
-template <typename Real> Real LogKept(Real A, Real N, const Scaled<Real>& R) {
-    const Real B = R.Reciprocal();
-    return B < Real(0.5) ? std::log1p(-B) : InverseBlockingLessOne(A, N).Log() - R.Log();
-}
-
-} // namespace
-
-double OfferedTraffic(double carried, double lines) {
-    Require(carried >= 0 && carried <= kMaxTraffic, "carried", "a number of erlangs from 0 to 1e9",
-            carried);
-    CheckCount(lines, "lines");
-    RequireThat(carried < lines, "carried",
-                "below the lines, " + ShowNumber(lines) + ": they never carry that much", carried);
-    if (carried == 0) {
-        return 0;
-    }
-    const double Y = carried;
-    const double N = lines;
-    // carried = A (1 - B(A, N)), increasing in A; d log / d log A =
-    // 1 - B (N - A + A B) / (1 - B).
-    const auto f = [&](double A) {
-        const Scaled<double> R = InverseBlocking(A, N);
-        const double B = R.Reciprocal();
-        const double logKept = LogKept(static_cast<double>(A), N, R);
-        return Slope{std::log(A) + logKept - std::log(Y),
-                     1 - B * (N - A + A * B) / std::exp(logKept)};
-    };
-    // The carried traffic is at most the offered, and from one line on at
-    // least A N / (N + A) (B <= A / (N + A)).
-    double hi = Y * std::fmax(N, 1) / (N - Y);
-    for (int i = 0; i < 64 && f(hi).value < 0; ++i) {
-        hi *= 2;
-    }
-    double A = IncreasingRoot(f, Y / (1 - ErlangB(Y, N)), Y, hi);
-    // The slope falls to (N - Y) / Y as the carried traffic nears the lines,
-    // and the error of f grows by its inverse: one last step in long double.
-    const Ext x = A;
-    const Scaled<Ext> R = InverseBlocking(x, static_cast<Ext>(N));
-    const Ext logKept = LogKept(x, static_cast<Ext>(N), R);
-    const Ext B = R.Reciprocal();
-    const Ext slope = 1 - B * (N - x + x * B) / std::exp(logKept);
-    A = static_cast<double>(x * std::exp(-(std::log(x) + logKept - std::log(Ext(Y))) / slope));
-    Require(A <= kMaxTraffic, "carried",
-            "low enough that the offered traffic stays within 1e9 erlangs", carried);
-    return A;
+    return e;
 }
 
 } // namespace teletraffic

@@ -1,18 +1,16 @@
 #include "teletraffic/erlang_a.h"
 
-#include "teletraffic/inverse_blocking.h"
-#include "teletraffic/solve.h"
-
-#include <boost/math/special_functions/gamma.hpp>
-#include <boost/multiprecision/cpp_int.hpp>
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/scaled.h"
+#include "teletraffic/numerics/solve.h"
+#include "teletraffic/numerics/staffing.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <numbers>
-#include <string>
 #include <utility>
 
 // Erlang A from its birth-death chain. With x = lambda/theta (traffic times
@@ -36,48 +34,6 @@ namespace {
 
 using namespace detail;
 
-template <typename Real> Scaled<Real> Plus(Scaled<Real> u, Scaled<Real> v) {
-    if (u.mantissa == 0) {
-        return v;
-    }
-    if (v.mantissa == 0) {
-        return u;
-    }
-    if (u.scale < v.scale) {
-        std::swap(u, v);
-    }
-    return {u.mantissa + v.mantissa * std::exp(v.scale - u.scale), u.scale};
-}
-
-template <typename Real> Scaled<Real> Minus(Scaled<Real> u, Scaled<Real> v) {
-    return {u.mantissa - (v.mantissa == 0 ? 0 : v.mantissa * std::exp(v.scale - u.scale)), u.scale};
-}
-
-template <typename Real> Scaled<Real> Times(Scaled<Real> u, Real k) {
-    return {u.mantissa * k, u.scale};
-}
-
-// u times k = exp(logK), k perhaps beyond the range (N / A at 1e-300 erlangs):
-// into the mantissa where the product stays normal, else into the scale,
-// where adding its logarithm rounds it to the scale's precision.
-template <typename Real> Scaled<Real> Times(Scaled<Real> u, Real k, Real logK) {
-    if (u.mantissa == 0) {
-        return u;
-    }
-    const Real product = u.mantissa * k;
-    if (std::isnormal(product)) {
-        return {product, u.scale};
-    }
-    return {u.mantissa, u.scale + logK};
-}
-
-template <typename Real> Real Over(const Scaled<Real>& u, const Scaled<Real>& v) {
-    if (u.mantissa == 0) {
-        return 0;
-    }
-    return u.mantissa / v.mantissa * std::exp(u.scale - v.scale);
-}
-
 // Past these, patience changes no digit of a double answer (its effect is of
 // the order of the ratio or its inverse) but the share who hang up beyond the
 // largest (see WaitingPatience), and the sizes stay in range.
@@ -97,34 +53,6 @@ constexpr long double kGauss[8][2] = {
     {0.45249374508118127990734L, 0.0947253052275342481426984L},
 };
 
-// R - 1 = N Gamma(N, A) e^A / A^N. Below one erlang and one agent, Legendre's
-// fraction for Gamma(N, A) would need some 1/A terms, and 1 - P(N, A) by the
-// series cancels (P nears 1 as N goes to 0, whatever A); there the series of
-// the lower gamma, with Gamma(N + 1) - 1 and A^N - 1 taken apart, keeps
-// every digit in a few terms.
-template <typename Real> Scaled<Real> Below(Real A, Real N) {
-    if (!(A < 1 && N < 1)) {
-        return InverseBlockingLessOne(A, N);
-    }
-    Real term = 1;
-    Real sum = 0;
-    for (int k = 1; k < 100; ++k) {
-        term *= -A / k;
-        sum += term / (N + k);
-        if (std::fabs(term) <= std::numeric_limits<Real>::epsilon() * std::fabs(sum)) {
-            break;
-        }
-    }
-    const Real logA = std::log(A);
-    if (N < Real(1e-100)) {
-        // Every term is N times its limit, to a relative N log(A)^2: divided
-        // by N, which a count near the smallest double would leave no digits.
-        return {-std::numbers::egamma_v<Real> - logA - sum, A + std::log(N)};
-    }
-    return {boost::math::tgamma1pm1(N) - std::expm1(N * logA) - N * std::exp(N * logA) * sum,
-            A - N * logA};
-}
-
 template <typename Real> struct Model {
     Real x = 0;       // lambda / theta
     Real a = 0;       // N mu / theta
@@ -141,7 +69,7 @@ template <typename Real> struct Model {
         , perCall(N / A)
         , load(A / N)
         , logLoad(std::log(A) - std::log(N))
-        , below(Below(A, N))
+        , below(InverseBlockingLessOne(A, N))
         , queue(LowerGammaRatio(x, a + 1))
         , total(Plus(Plus(below, queue), Scaled<Real>{1})) {}
 
@@ -217,18 +145,15 @@ template <typename Real> struct Model {
         }
         // Beyond the peak at b: regularized, in the scale of the queue,
         // Gamma(b) e^x / x^a, which here is queue.scale.
-        const Scaled<Real> upper = GammaRatio(x, b);
-        const Real tailAbove = upper.mantissa * std::exp(upper.scale + LogGammaDensity(x, b));
+        const Real tailAbove = UpperGammaTail(x, b);
         if (xy >= b) {
-            const Scaled<Real> upper2 = GammaRatio(xy, b);
-            const Real tail2 = upper2.mantissa * std::exp(upper2.scale + LogGammaDensity(xy, b));
+            const Real tail2 = UpperGammaTail(xy, b);
             return {{tail2 - tailAbove, queue.scale}, {1 - tail2, queue.scale}};
         }
         // Across the peak: the whole less both tails.
         Real tailBelow = 0;
         if (xy > 0) {
-            const Scaled<Real> lower = LowerGammaRatio(xy, b);
-            tailBelow = lower.mantissa * std::exp(lower.scale + LogGammaDensity(xy, b));
+            tailBelow = LowerGammaTail(xy, b);
         }
         return {{1 - tailBelow - tailAbove, queue.scale}, {tailBelow, queue.scale}};
     }
@@ -279,35 +204,6 @@ double WaitingPatience(double traffic, double agents, double aht, double patienc
                                : patience;
 }
 
-void CheckPatience(double aht, double patience) {
-    CheckTimes(aht, 0);
-    Require(patience > 0 && patience < INFINITY, "patience", "a time greater than 0", patience);
-}
-
-void CheckServiceTarget(double serviceLevel) {
-    Require(serviceLevel >= 0 && serviceLevel < 1, "service-level",
-            "from 0 up to but not including 1", serviceLevel);
-}
-
-void CheckWaitTarget(double averageWait) {
-    Require(averageWait > 0 && averageWait < INFINITY, "average-wait", "a time greater than 0",
-            averageWait);
-}
-
-// Whether log(value) <= log(target), value known to a relative `error`.
-template <typename Real> Verdict LogAtMost(Real value, double target, Real error) {
-    const Real logTarget = std::log(static_cast<Real>(target));
-    const Real logValue = std::log(value);
-    if (!std::isfinite(logValue)) {
-        return logValue < logTarget ? Verdict::Yes : Verdict::No; // 0 or beyond the range
-    }
-    const Real tolerance = error * (1 + std::fabs(logValue) + std::fabs(logTarget));
-    return AtMost(logValue, logTarget, tolerance);
-}
-
-// The errors the decisions allow for, relative, with room for the scales.
-template <typename Real> constexpr Real kError = 64 * kLogTolerance<Real>;
-
 // The share that misses the service target, in whichever form is the more
 // precise, and the target it is held to: the level itself below a half.
 template <typename Real> Verdict ServiceVerdict(Real level, Real miss, double P) {
@@ -325,94 +221,11 @@ double LogAbandon(double A, std::int64_t n, double ratio) {
     return std::log(Model<double>(A, static_cast<double>(n), ratio).Abandon());
 }
 
-// Newton's step on the count, at most doubling it: where the function is
-// flat (every caller waits, or none) its slope says nothing.
-Step Bounded(std::int64_t n, bool meets, double excess, double fall) {
-    const auto most = static_cast<double>(std::max<std::int64_t>(n, 1));
-    if (!(std::fabs(excess) <= most * fall)) {
-        fall = std::fabs(excess) / most;
-    }
-    return {meets, excess, fall};
-}
-
-// --- The staffing factors' decimals -------------------------------------------------
-
-using Rational = boost::multiprecision::cpp_rational;
-using Integer = boost::multiprecision::cpp_int;
-
-// The shortest decimal that reads back as `value`, exactly.
-Rational Decimal(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    std::string digits;
-    int exponent = 0;
-    bool point = false;
-    for (const char* p = text; p < end; ++p) {
-        if (*p == 'e') {
-            exponent += std::stoi(std::string(p + 1, static_cast<const char*>(end)));
-            break;
-        }
-        if (*p == '.') {
-            point = true;
-        } else {
-            digits.push_back(*p);
-            exponent -= point ? 1 : 0;
-        }
-    }
-    // Without its leading zeros, which Boost would read as octal.
-    const auto first = std::min(digits.find_first_not_of('0'), digits.size() - 1);
-    Rational result{Integer(digits.substr(first))};
-    const Integer power = boost::multiprecision::pow(Integer(10), std::abs(exponent));
-    return exponent < 0 ? result / Rational(power) : result * Rational(power);
-}
-
-Integer Ceiling(const Rational& q) {
-    const Integer n = boost::multiprecision::numerator(q);
-    const Integer d = boost::multiprecision::denominator(q);
-    Integer quotient = n / d;
-    if (quotient * d < n) {
-        ++quotient;
-    }
-    return quotient;
-}
-
-void CheckFactors(std::int64_t agents, double shrinkage, double maxOccupancy) {
-    Require(agents >= 0 && static_cast<double>(agents) <= kMaxLines, "agents",
-            "a number from 0 to 2e9", static_cast<double>(agents));
-    Require(shrinkage >= 0 && shrinkage < 1, "shrinkage", "from 0 up to but not including 1",
-            shrinkage);
-    Require(maxOccupancy > 0 && maxOccupancy <= 1, "max-occupancy", "greater than 0 and at most 1",
-            maxOccupancy);
-}
-
-Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrinkage) {
-    Schedule s{std::max(forTarget, forOccupancy), 0,
-               forOccupancy > forTarget ? Decided::Occupancy : Decided::ServiceTarget};
-    // No count beyond the engine's agents, which it could not take back.
-    const Integer scheduled = Ceiling(Rational(s.onPhones) / (1 - Decimal(shrinkage)));
-    if (scheduled > static_cast<std::int64_t>(kMaxLines)) {
-        throw DomainError("shrinkage", shrinkage,
-                          "small enough that the agents to schedule are at most 2e9");
-    }
-    s.scheduled = static_cast<std::int64_t>(scheduled);
-    return s;
-}
-
-// Smallest n with A / n <= cap, the cap as a decimal.
-std::int64_t ForOccupancy(double traffic, double maxOccupancy) {
-    const Integer n = Ceiling(Rational(traffic) / Decimal(maxOccupancy));
-    if (n > static_cast<std::int64_t>(kMaxLines)) {
-        throw DomainError("max-occupancy", maxOccupancy,
-                          "large enough that the agents it needs are at most 2e9");
-    }
-    return static_cast<std::int64_t>(n);
-}
-
 } // namespace
 
 Abandonment ErlangA(double traffic, double agents, double aht, double patience) {
     CheckTraffic(traffic);
-    CheckCount(agents, "agents");
+    CheckCount(agents, Argument::Agents);
     CheckPatience(aht, patience);
     if (traffic == 0) {
         return {0, 0, 0, 0};
@@ -430,7 +243,7 @@ Abandonment ErlangA(double traffic, double agents, double aht, double patience) 
 double ErlangAServiceLevel(double traffic, double agents, double aht, double patience,
                            double targetTime) {
     CheckTraffic(traffic);
-    CheckCount(agents, "agents");
+    CheckCount(agents, Argument::Agents);
     CheckPatience(aht, patience);
     CheckTimes(aht, targetTime);
     if (traffic == 0) {
@@ -532,82 +345,27 @@ std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, d
     });
 }
 
-std::int64_t ErlangCAgentsForWait(double traffic, double aht, double averageWait) {
-    CheckTraffic(traffic);
-    CheckTimes(aht, 0);
-    CheckWaitTarget(averageWait);
-    const double A = traffic;
-    const double lo = std::floor(A);
-    if (A == 0) {
-        return 0;
-    }
-    // ASA = C h / (N - A), C = N / (A + R (N - A)).
-    const auto logAsa = [&]<typename Real>(Real N) {
-        const auto Aa = static_cast<Real>(A);
-        const Scaled<Real> R = InverseBlocking(Aa, N);
-        return std::log(N) - R.Log() - std::log(N - Aa + Aa * R.Reciprocal()) +
-               std::log(static_cast<Real>(aht)) - std::log(N - Aa);
-    };
-    const double target = std::log(averageWait);
-    return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
-        const auto N = static_cast<double>(n);
-        const double here = logAsa(N);
-        const auto verdict = [&]<typename Real>(Real N) {
-            const Real value = logAsa(N);
-            const Real logTarget = std::log(static_cast<Real>(averageWait));
-            return AtMost(value, logTarget,
-                          kError<Real> * (1 + std::fabs(value) + std::fabs(logTarget)));
-        };
-        const bool meets = Decide(
-            verdict(N), [&] { return verdict(static_cast<long double>(n)); },
-            [&] { return logAsa(static_cast<long double>(n)) <= std::log(averageWait * 1.0L); });
-        return Bounded(n, meets, here - target, here - logAsa(N + 1));
-    });
-}
-
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double shrinkage,
-                        double maxOccupancy) {
-    CheckFactors(agentsForTarget, shrinkage, maxOccupancy);
-    CheckTraffic(traffic);
-    return Finish(agentsForTarget, ForOccupancy(traffic, maxOccupancy), shrinkage);
-}
-
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double aht, double patience,
-                        double shrinkage, double maxOccupancy) {
+Schedule ErlangAScheduleAgents(double traffic, std::int64_t agentsForTarget, double aht,
+                               double patience, double shrinkage, double maxOccupancy) {
     CheckFactors(agentsForTarget, shrinkage, maxOccupancy);
     CheckTraffic(traffic);
     CheckPatience(aht, patience);
-    // Occupancy A (1 - P(Ab)) / n falls with n, and is below A / n: the
-    // count for the offered traffic bounds the search.
     const double ratio = Ratio(aht, patience);
-    const Rational cap = Decimal(maxOccupancy);
-    const auto capExt = cap.convert_to<long double>();
-    const auto within = [&](std::int64_t n) {
-        if (n == 0) {
-            return traffic == 0;
-        }
+    // Occupancy A (1 - P(Ab)) / n, decided against the cap as a count is.
+    const auto within = [&](std::int64_t n, long double cap) {
         const auto verdict = [&]<typename Real>(Real) {
             const Model<Real> m(traffic, static_cast<Real>(n), ratio);
             const Real occupancy = m.Occupancy();
-            return AtMost(occupancy, static_cast<Real>(capExt), kError<Real> * occupancy);
+            return AtMost(occupancy, static_cast<Real>(cap), kError<Real> * occupancy);
         };
         return Decide(
             verdict(0.0), [&] { return verdict(0.0L); },
             [&] {
                 const Model<long double> m(traffic, static_cast<long double>(n), ratio);
-                return m.Occupancy() <= capExt;
+                return m.Occupancy() <= cap;
             });
     };
-    std::int64_t lo = agentsForTarget;
-    std::int64_t hi = ForOccupancy(traffic, maxOccupancy);
-    if (hi <= lo || within(lo)) {
-        return Finish(agentsForTarget, agentsForTarget, shrinkage);
-    }
-    while (hi - lo > 1) { // lo misses, hi meets
-        const std::int64_t mid = lo + (hi - lo) / 2;
-        (within(mid) ? hi : lo) = mid;
-    }
-    return Finish(agentsForTarget, hi, shrinkage);
+    return ScheduleByOccupancy(traffic, agentsForTarget, shrinkage, maxOccupancy, within);
 }
 
 } // namespace teletraffic

@@ -9,11 +9,21 @@
 // and patience greater than 0 and finite, target time 0 or more, service-level
 // target from 0 up to 1 exclusive. Outside it, DomainError.
 //
-// Accuracy as for the rest of the engine: real results within 1e-12 relative,
-// counts exact.
+// Accuracy: as domain.h says: 1e-12 relative, counts exact.
+//
+// Method: from the birth-death chain, in closed form. With x = traffic times
+// patience / aht and a = agents times patience / aht, the states above the
+// agents weigh as the lower incomplete gamma ratio gamma(a + 1, x) e^x / x^a
+// and those below as Erlang B's R - 1 (numerics/gamma_ratio.cpp); every
+// probability is formed from terms of one sign (erlang_a.cpp says how), the
+// service level over a short time by 16-point Gauss-Legendre. Counts by
+// Newton's method on the count, at most doubling it, each count decided in
+// double, in long double where double cannot tell, and by long double's own
+// estimate past that.
 #pragma once
 
-#include "teletraffic/erlang.h"
+#include "teletraffic/domain.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <cstdint>
 
@@ -44,36 +54,10 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
 // otherwise 1 or more.
 std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, double averageWait);
 
-// The same target on the average wait by Erlang C (callers never hang up):
-// the smallest number of agents above the traffic whose average speed of
-// answer is at most `averageWait`; 0 for no traffic.
-std::int64_t ErlangCAgentsForWait(double traffic, double aht, double averageWait);
-
-// --- Staffing factors, for Erlang C and Erlang A alike ---------------------------
-
-// Which constraint decided the agents on the phones.
-enum class Decided { ServiceTarget, Occupancy };
-
-struct Schedule {
-    std::int64_t onPhones;  // agents taking calls
-    std::int64_t scheduled; // agents to schedule: ceil(onPhones / (1 - shrinkage))
-    Decided decidedBy;
-};
-
-// From the agents a service target needs, for `traffic` erlangs: raised until
-// the occupancy (carried traffic per agent, the traffic itself for Erlang C;
-// for Erlang A see below) is at most `maxOccupancy` (0 up to 1 inclusive), then
-// grossed up for `shrinkage` (0 up to 1 exclusive), the share of paid time
-// agents are not on the phones. Both factors are decided on the shortest
-// decimal that reads back as the double given: 84 agents at a shrinkage of 0.2
-// schedule 105, and 7 erlangs at a cap of 0.7 need 10. A factor that would
-// need more than 2e9 agents is refused (DomainError).
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double shrinkage,
-                        double maxOccupancy);
-
-// The same by Erlang A, where the carried traffic, A (1 - P(Ab)), falls short
-// of the offered: its occupancy at each count decides.
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, double aht, double patience,
-                        double shrinkage, double maxOccupancy);
+// The staffing factors (staffing_factors.h) by Erlang A, where the carried
+// traffic, A (1 - P(Ab)), falls short of the offered: its occupancy at each
+// count decides.
+Schedule ErlangAScheduleAgents(double traffic, std::int64_t agentsForTarget, double aht,
+                               double patience, double shrinkage, double maxOccupancy);
 
 } // namespace teletraffic

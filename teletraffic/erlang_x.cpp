@@ -1,8 +1,14 @@
 #include "teletraffic/erlang_x.h"
 
 #include "teletraffic/erlang_a.h"
-#include "teletraffic/inverse_blocking.h"
-#include "teletraffic/solve.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/lentz.h"
+#include "teletraffic/numerics/scaled.h"
+#include "teletraffic/numerics/solve.h"
+#include "teletraffic/numerics/stirling.h"
 
 #include <boost/math/quadrature/gauss.hpp>
 #include <boost/math/quadrature/gauss_kronrod.hpp>
@@ -67,32 +73,6 @@ namespace {
 
 using namespace detail;
 
-// --- Scaled arithmetic --------------------------------------------------------------
-
-template <typename Real> Scaled<Real> Plus(Scaled<Real> u, Scaled<Real> v) {
-    if (u.mantissa == 0) {
-        return v;
-    }
-    if (v.mantissa == 0) {
-        return u;
-    }
-    if (u.scale < v.scale) {
-        std::swap(u, v);
-    }
-    return {u.mantissa + v.mantissa * std::exp(v.scale - u.scale), u.scale};
-}
-
-template <typename Real> Scaled<Real> Times(Scaled<Real> u, Real k) {
-    return {u.mantissa * k, u.scale};
-}
-
-template <typename Real> Real Over(const Scaled<Real>& u, const Scaled<Real>& v) {
-    if (u.mantissa == 0) {
-        return 0;
-    }
-    return u.mantissa / v.mantissa * std::exp(u.scale - v.scale);
-}
-
 template <typename Real> Real Value(const Scaled<Real>& u) {
     return u.mantissa * std::exp(u.scale);
 }
@@ -106,8 +86,6 @@ constexpr double kMostLoss = 16;
 // Queue positions summed one by one, at most.
 constexpr std::int64_t kDirect = 4096;
 
-template <typename Real> constexpr Real kEps = std::numeric_limits<Real>::epsilon();
-
 // log Gamma(z) - (z - 1/2) log z + z - log sqrt(2 pi), Binet's remainder: by
 // Stirling's series from 10 on (to 1e-21), below from lgamma itself.
 long double Binet(long double z) {
@@ -116,14 +94,7 @@ long double Binet(long double z) {
         return boost::math::lgamma(z, &sign) - (z - 0.5L) * std::log(z) + z -
                std::log(2 * 3.14159265358979323846264338327950288L) / 2;
     }
-    constexpr long double g[] = {1.0L / 12,   -1.0L / 360,      1.0L / 1260, -1.0L / 1680,
-                                 1.0L / 1188, -691.0L / 360360, 1.0L / 156,  -3617.0L / 122400};
-    const long double t = 1 / (z * z);
-    long double sum = 0;
-    for (int i = 7; i >= 0; --i) {
-        sum = sum * t + g[i];
-    }
-    return sum / z;
+    return LogGammaStar(z);
 }
 
 // log t_m = log(x^m/((a + 1) ... (a + m))), in extended precision: its
@@ -149,29 +120,9 @@ template <typename Real> Real LogRise(Real x, Real a, Real m) {
                              (Binet(b + M) - Binet(b)));
 }
 
-// R - 1 = N Gamma(N, A) e^A / A^N. Below one erlang and one agent, Legendre's
-// fraction for Gamma(N, A) would need some 1/A terms, and 1 - P(N, A) by the
-// series cancels: there the series of the lower gamma, with Gamma(N + 1) - 1
-// and A^N - 1 taken apart, keeps every digit in a few terms.
+// R - 1 = N Gamma(N, A) e^A / A^N, as Erlang A takes it; none below no agents.
 template <typename Real> Scaled<Real> Below(Real A, Real N) {
-    if (N == 0) {
-        return {0};
-    }
-    if (!(A < 1 && N < 1)) {
-        return InverseBlockingLessOne(A, N);
-    }
-    Real term = 1;
-    Real sum = 0;
-    for (int k = 1; k < 100; ++k) {
-        term *= -A / k;
-        sum += term / (N + k);
-        if (std::fabs(term) <= kEps<Real> * std::fabs(sum)) {
-            break;
-        }
-    }
-    const Real logA = std::log(A);
-    return {boost::math::tgamma1pm1(N) - std::expm1(N * logA) - N * std::exp(N * logA) * sum,
-            A - N * logA};
+    return N == 0 ? Scaled<Real>{0} : InverseBlockingLessOne(A, N);
 }
 
 // --- The queue's window --------------------------------------------------------------
@@ -213,30 +164,13 @@ template <typename Real> Real FractionTail(Real x, Real b) {
     if (!((b < 20 && x >= Real(1.5)) || x - b > 6 * std::sqrt(b))) {
         return x / Value(GammaRatio(x, b)) - (x + 1 - b);
     }
-    constexpr Real tiny = std::numeric_limits<Real>::min() / kEps<Real>;
-    // f = b_1 + a_2/(b_2 + a_3/(b_3 + ...)), a_i = -i (i - b), b_i = x + 2 i + 1 - b,
-    // by the modified Lentz method.
+    // f = b_1 + a_2/(b_2 + a_3/(b_3 + ...)), a_i = -i (i - b), b_i = x + 2 i + 1 - b.
     Real f = x + 3 - b;
-    f = f == 0 ? tiny : f;
-    Real C = f;
-    Real D = 0;
-    for (int i = 2;; ++i) {
-        if (i > 20000) {
-            throw ConvergenceError(
-                "the fraction of the incomplete gamma function did not converge");
-        }
-        const Real an = -i * (i - b);
-        const Real bn = x + 2 * i + 1 - b;
-        D = bn + an * D;
-        D = 1 / (D == 0 ? tiny : D);
-        C = bn + an / C;
-        C = C == 0 ? tiny : C;
-        const Real delta = C * D;
-        f *= delta;
-        if (std::fabs(delta - 1) <= kEps<Real>) {
-            break;
-        }
-    }
+    f = f == 0 ? kTiny<Real> : f;
+    f = Lentz(f, f, Real(0), [&](int j) {
+        const int i = j + 1;
+        return std::pair<Real, Real>{-i * (i - b), x + 2 * i + 1 - b};
+    });
     return (b - 1) / f;
 }
 
@@ -270,8 +204,8 @@ template <typename Real> Cut<Real> FromBeyond(Real x, Real a, Real m, Real perCa
     if (!(cut.loss >= 1)) {
         cut.loss = INFINITY; // a difference of the wrong sign: all digits lost
     }
-    cut.negligible = tail <= kEps<Real> / 64 * (one + L0.mantissa) &&
-                     last * (m * Ln.mantissa + Gn) <= kEps<Real> / 64 * Ga;
+    cut.negligible = tail <= kEpsilon<Real> / 64 * (one + L0.mantissa) &&
+                     last * (m * Ln.mantissa + Gn) <= kEpsilon<Real> / 64 * Ga;
     return cut;
 }
 
@@ -442,7 +376,7 @@ auto Rule(const F& f, Real lo, Real hi, Real& error) -> decltype(f(lo)) {
 // relative rounding, where rules agreeing to it are as good as it.
 template <typename F, typename Real>
 auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth, Real floor = 0,
-              Real digits = 256 * kEps<Real>) -> decltype(f(lo)) {
+              Real digits = 256 * kEpsilon<Real>) -> decltype(f(lo)) {
     Real error = 0;
     const auto K = Rule<31>(f, lo, hi, error);
     if (error <= std::fmax(std::fmax(tolerance, floor), digits * abs(K))) {
@@ -484,7 +418,7 @@ template <typename Real> Real ExpMinusOneAndLinear(Real d) {
     }
     Real term = d * d / 2;
     Real sum = term;
-    for (int k = 3; k < 40 && std::fabs(term) > kEps<Real> * sum / 4; ++k) {
+    for (int k = 3; k < 40 && std::fabs(term) > kEpsilon<Real> * sum / 4; ++k) {
         term *= -d / k;
         sum += term;
     }
@@ -570,10 +504,10 @@ public:
             // vHi the density is below e^-45 of its peak, save the tail of a
             // virtual wait that falls slowly).
             Parts all{
-                Relative([&](Real d) { return At(d); }, vLo_ - vRef_, Real(0), 64 * kEps<Real>),
+                Relative([&](Real d) { return At(d); }, vLo_ - vRef_, Real(0), 64 * kEpsilon<Real>),
                 Moments<Real>(0), scale_};
             all.within +=
-                Relative([&](Real d) { return At(d); }, Real(0), vHi_ - vRef_, 64 * kEps<Real>);
+                Relative([&](Real d) { return At(d); }, Real(0), vHi_ - vRef_, 64 * kEpsilon<Real>);
             if (vHi_ == vEnd_) {
                 all.within += TailFrom(vEnd_);
             }
@@ -606,8 +540,8 @@ public:
         for (std::size_t i = 0; i < pieces.size(); ++i) {
             const auto [from, to] = pieces[i];
             if (to > from) {
-                (inside[i] ? parts.within : parts.late) +=
-                    Panel(from - vRef_, to - vRef_, 64 * kEps<Real> * size[inside[i] ? 0 : 1], 16);
+                (inside[i] ? parts.within : parts.late) += Panel(
+                    from - vRef_, to - vRef_, 64 * kEpsilon<Real> * size[inside[i] ? 0 : 1], 16);
             }
         }
         if (upper == vEnd_) {
@@ -713,7 +647,7 @@ private:
     Moments<Real> Panel(Real lo, Real hi, Real tolerance, int depth) const {
         const Real size = std::fmax(std::fabs(LogDensity(lo)), std::fabs(LogDensity(hi)));
         return Adaptive([&](Real d) { return At(d); }, lo, hi, tolerance, depth, Real(0),
-                        (256 + 2 * size) * kEps<Real>);
+                        (256 + 2 * size) * kEpsilon<Real>);
     }
 
     // Beyond vEnd the density is e^-(a + 1) v times its value there.
@@ -807,11 +741,9 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
     }
     // Beyond the peak at b: regularized, in the scale of the queue,
     // Gamma(b) e^x / x^(b - 1), which here is queue.scale.
-    const Scaled<Real> upper = GammaRatio(x, b);
-    const Real tailAbove = upper.mantissa * std::exp(upper.scale + LogGammaDensity(x, b));
+    const Real tailAbove = UpperGammaTail(x, b);
     if (xy >= b) {
-        const Scaled<Real> upper2 = GammaRatio(xy, b);
-        const Real tail2 = upper2.mantissa * std::exp(upper2.scale + LogGammaDensity(xy, b));
+        const Real tail2 = UpperGammaTail(xy, b);
         return {{tail2 - tailAbove, queue.scale}, {1 - tail2, queue.scale}, density(queue.scale)};
     }
     // Across the peak: the whole less both tails, P(b, z) = z^b/Gamma(b + 1)
@@ -820,8 +752,7 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
     if (tiny) {
         tailBelow = std::exp(b * logXY - boost::math::lgamma(b + 1, &sign));
     } else {
-        const Scaled<Real> lower = LowerGammaRatio(xy, b);
-        tailBelow = lower.mantissa * std::exp(lower.scale + LogGammaDensity(xy, b));
+        tailBelow = LowerGammaTail(xy, b);
     }
     return {
         {1 - tailBelow - tailAbove, queue.scale}, {tailBelow, queue.scale}, density(queue.scale)};
@@ -857,7 +788,7 @@ template <typename Real> bool TimeByPositions(Real x, Real a, Waits<Real>& out) 
             time *= Real(1e-250);
             scale += 250 * std::log(Real(10));
         }
-        if (t < kEps<Real> / 1024 * total && x < a + kk + 1) {
+        if (t < kEpsilon<Real> / 1024 * total && x < a + kk + 1) {
             out.time = {time, scale};
             out.timeAnswered = {answered, scale};
             return true;
@@ -932,7 +863,7 @@ Real TailFrom(std::int64_t m, Real b, Real p, Real below, Real term, bool poisso
         for (std::int64_t j = m; j < m + 1000; ++j) {
             term *= ratio(j);
             sum += term;
-            if (term <= kEps<Real> / 8 * sum) {
+            if (term <= kEpsilon<Real> / 8 * sum) {
                 return sum;
             }
         }
@@ -975,7 +906,7 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
             total *= Real(1e-250);
             tScale += 250 * std::log(Real(10));
         }
-        if (weight < kEps<Real> / 1024 * total && x < a + static_cast<Real>(k + 2)) {
+        if (weight < kEpsilon<Real> / 1024 * total && x < a + static_cast<Real>(k + 2)) {
             n = k + 1; // the rest no longer counts
             break;
         }
@@ -1321,16 +1252,16 @@ template <typename Real> Real Attempts(Real A0, const Centre& c) {
 
 // `idle`: no traffic, which no agents keep waiting even if nobody hangs up.
 Centre CheckCentre(double agents, const ErlangXModel& model, bool idle = false) {
-    CheckCount(agents, "agents");
+    CheckCount(agents, Argument::Agents);
     CheckTimes(model.aht, 0);
-    Require(model.patience > 0, "patience", "a time greater than 0, or infinite for none",
+    Require(model.patience > 0, Argument::Patience, "a time greater than 0, or infinite for none",
             model.patience);
     Require(model.lines >= 1 &&
                 (model.lines == INFINITY ||
                  (model.lines <= kMaxLines && model.lines == std::floor(model.lines))),
-            "lines", "a whole number from 1 to 2e9, or infinite for none", model.lines);
-    Require(model.redial >= 0 && model.redial < 1, "redial", "from 0 up to but not including 1",
-            model.redial);
+            Argument::Lines, "a whole number from 1 to 2e9, or infinite for none", model.lines);
+    Require(model.redial >= 0 && model.redial < 1, Argument::Redial,
+            "from 0 up to but not including 1", model.redial);
     Centre c{};
     c.agents = agents;
     c.aht = model.aht;
@@ -1340,28 +1271,30 @@ Centre CheckCentre(double agents, const ErlangXModel& model, bool idle = false) 
     c.patience = model.aht * c.ratio;
     c.redial = model.redial;
     if (c.limited) {
-        Require(agents == std::floor(agents), "agents", "a whole number when lines are given",
-                agents);
+        Require(agents == std::floor(agents), Argument::Agents,
+                "a whole number when lines are given", agents);
         if (!(agents <= model.lines)) {
-            throw DomainError("lines", model.lines, "at least the agents, " + ShowNumber(agents));
+            throw DomainError(Argument::Lines, model.lines,
+                              "at least the agents, " + ShowNumber(agents));
         }
         c.queueLines = model.lines - agents;
     } else {
         c.queueLines = INFINITY;
     }
     if (!c.hangUps) {
-        Require(agents > 0 || idle, "agents", "greater than 0 when callers never hang up", agents);
+        Require(agents > 0 || idle, Argument::Agents, "greater than 0 when callers never hang up",
+                agents);
     }
     c.shape = INFINITY;
     if (model.variance != 0) {
-        Require(model.calls > 0 && model.calls < INFINITY, "calls",
+        Require(model.calls > 0 && model.calls < INFINITY, Argument::Calls,
                 "a number greater than 0 with a variance", model.calls);
         if (!(model.variance >= model.calls && model.variance < INFINITY)) {
-            throw DomainError("variance", model.variance,
+            throw DomainError(Argument::Variance, model.variance,
                               "at least the calls, " + ShowNumber(model.calls));
         }
         if (model.variance > model.calls) {
-            Require(c.hangUps || c.limited, "variance",
+            Require(c.hangUps || c.limited, Argument::Variance,
                     "equal to the calls unless lines or patience keep the queue finite",
                     model.variance);
             c.shape = model.calls / (model.variance - model.calls) * model.calls;
@@ -1542,7 +1475,7 @@ Counts<Real> CountsInPieces(Real A0, const Centre& c, Real t, Basis basis, Need 
     // to 1e-12, Gauss-Kronrod's estimate falls far short of its error. Deep
     // halvings for a queue of many lines without patience near the agents:
     // its level falls from all to none across some 1/lines of the traffic.
-    const Real relative = std::sqrt(kEps<Real>) * Real(1e-4);
+    const Real relative = std::sqrt(kEpsilon<Real>) * Real(1e-4);
     Counts<Real> total(0);
     bool first = true;
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
@@ -1553,10 +1486,10 @@ Counts<Real> CountsInPieces(Real A0, const Centre& c, Real t, Basis basis, Need 
         // units in its last places leaves the rules disagreeing below some
         // 1e-15 of the piece, however short the panels; a thousand such
         // panels at most keep 1e-12.
-        total +=
-            first && fromZero
-                ? BelowMean<Real>().integrate(f, points[i], points[i + 1], std::sqrt(kEps<Real>))
-                : Relative(f, points[i], points[i + 1], relative, 24, Real(1e-15));
+        total += first && fromZero
+                     ? BelowMean<Real>().integrate(f, points[i], points[i + 1],
+                                                   std::sqrt(kEpsilon<Real>))
+                     : Relative(f, points[i], points[i + 1], relative, 24, Real(1e-15));
         first = false;
     }
     for (std::size_t i = 0; i < total.v.size(); ++i) {
@@ -1587,7 +1520,7 @@ template <typename Real> bool GammaRule(Real k, int n, Real* node, Real* weight)
         for (int iteration = 0;; ++iteration) {
             int m = l;
             for (; m + 1 < n; ++m) {
-                if (std::fabs(e[m]) <= kEps<Real> * (std::fabs(d[m]) + std::fabs(d[m + 1]))) {
+                if (std::fabs(e[m]) <= kEpsilon<Real> * (std::fabs(d[m]) + std::fabs(d[m + 1]))) {
                     break;
                 }
             }
@@ -1746,7 +1679,7 @@ Figures<Real> Evaluate(Real A0, const Centre& c, Real t, Basis basis, Need need 
 
 void CheckAttempts(double traffic, double attempts) {
     if (!(attempts <= kMaxTraffic)) {
-        throw DomainError("traffic", traffic,
+        throw DomainError(Argument::Traffic, traffic,
                           "a traffic whose attempts with redials, " + ShowNumber(attempts) +
                               " erlangs, stay within 1e9");
     }
@@ -1757,45 +1690,31 @@ void CheckAttempts(double traffic, double attempts) {
 void CheckTargets(const ErlangXTargets& t, const Centre& c) {
     CheckTimes(c.aht, t.targetTime);
     if (!t.serviceLevel && !t.averageWait && !t.answeredWait && !t.maxAbandon && !t.maxBlocking) {
-        throw DomainError("service-level", NAN, "given, or another target");
+        throw DomainError(Argument::ServiceLevel, NAN, "given, or another target");
     }
     if (t.serviceLevel) {
-        Require(*t.serviceLevel >= 0 && *t.serviceLevel < 1, "service-level",
+        Require(*t.serviceLevel >= 0 && *t.serviceLevel < 1, Argument::ServiceLevel,
                 "from 0 up to but not including 1", *t.serviceLevel);
     }
     if (t.averageWait) {
-        Require(*t.averageWait > 0 && *t.averageWait < INFINITY, "average-wait",
+        Require(*t.averageWait > 0 && *t.averageWait < INFINITY, Argument::AverageWait,
                 "a time greater than 0", *t.averageWait);
     }
     if (t.answeredWait) {
-        Require(*t.answeredWait > 0 && *t.answeredWait < INFINITY, "answered-wait",
+        Require(*t.answeredWait > 0 && *t.answeredWait < INFINITY, Argument::AnsweredWait,
                 "a time greater than 0", *t.answeredWait);
     }
     if (t.maxAbandon) {
-        Require(*t.maxAbandon > 0 && *t.maxAbandon < 1, "max-abandon", "greater than 0 and below 1",
-                *t.maxAbandon);
-        Require(c.hangUps, "max-abandon", "given with a patience", *t.maxAbandon);
+        Require(*t.maxAbandon > 0 && *t.maxAbandon < 1, Argument::MaxAbandon,
+                "greater than 0 and below 1", *t.maxAbandon);
+        Require(c.hangUps, Argument::MaxAbandon, "given with a patience", *t.maxAbandon);
     }
     if (t.maxBlocking) {
-        Require(*t.maxBlocking > 0 && *t.maxBlocking < 1, "max-blocking",
+        Require(*t.maxBlocking > 0 && *t.maxBlocking < 1, Argument::MaxBlocking,
                 "greater than 0 and below 1", *t.maxBlocking);
-        Require(c.limited, "max-blocking", "given with lines", *t.maxBlocking);
+        Require(c.limited, Argument::MaxBlocking, "given with lines", *t.maxBlocking);
     }
 }
-
-// Whether log(value) <= log(target), value known to a relative `error`.
-template <typename Real> Verdict LogAtMost(Real value, double target, Real error) {
-    const Real logTarget = std::log(static_cast<Real>(target));
-    const Real logValue = std::log(value);
-    if (!std::isfinite(logValue)) {
-        return logValue < logTarget ? Verdict::Yes : Verdict::No; // 0 or beyond the range
-    }
-    const Real tolerance = error * (1 + std::fabs(logValue) + std::fabs(logTarget));
-    return AtMost(logValue, logTarget, tolerance);
-}
-
-// The errors the decisions allow for, relative, with room for the scales.
-template <typename Real> constexpr Real kError = 64 * kLogTolerance<Real>;
 
 // Every target given against the figures: No as soon as one fails for sure.
 template <typename Real> Verdict Judge(const Figures<Real>& f, const ErlangXTargets& t) {
@@ -1915,9 +1834,9 @@ ErlangXFigures Shown(double traffic, double agents, const ErlangXModel& model, c
         // Erlang C, to the bit: nobody hangs up, so every basis is the same.
         ErlangXFigures f{};
         f.waitProbability = ErlangC(traffic, agents);
-        f.averageWait = f.answeredWait = AverageSpeedOfAnswer(traffic, agents, model.aht);
+        f.averageWait = f.answeredWait = ErlangCAverageWait(traffic, agents, model.aht);
         f.occupancy = traffic / agents;
-        f.serviceLevel = ServiceLevel(traffic, agents, model.aht, targetTime);
+        f.serviceLevel = ErlangCServiceLevel(traffic, agents, model.aht, targetTime);
         f.attemptsTraffic = traffic;
         return f;
     }
@@ -2006,16 +1925,13 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
         }
         // Newton's step on the count, at most doubling it: where a figure is
         // flat in the count its slope says nothing.
-        const auto most = static_cast<double>(std::max<std::int64_t>(n, 1));
-        if (!(std::fabs(excess) <= most * fall)) {
-            fall = std::fabs(excess) / most;
-        }
-        return Step{meets, excess, fall};
+        return Bounded(n, meets, excess, fall);
     });
     if (static_cast<double>(n) > lines) {
         const Figures<double> full = at(static_cast<std::int64_t>(lines), model);
-        const char* names[] = {"service-level", "average-wait", "answered-wait", "max-abandon",
-                               "max-blocking"};
+        const Argument names[] = {Argument::ServiceLevel, Argument::AverageWait,
+                                  Argument::AnsweredWait, Argument::MaxAbandon,
+                                  Argument::MaxBlocking};
         const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
                                                 targets.answeredWait, targets.maxAbandon,
                                                 targets.maxBlocking};
@@ -2029,25 +1945,25 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     return n;
 }
 
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, const ErlangXModel& model,
-                        double shrinkage, double maxOccupancy) {
+Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
+                               const ErlangXModel& model, double shrinkage, double maxOccupancy) {
     CheckTraffic(traffic);
     const Centre base = CheckCentre(1, model);
     if (!base.limited && base.shape == INFINITY && (base.redial == 0 || !base.hangUps)) {
-        return base.hangUps ? ScheduleAgents(agentsForTarget, traffic, model.aht, model.patience,
-                                             shrinkage, maxOccupancy)
-                            : ScheduleAgents(agentsForTarget, traffic, shrinkage, maxOccupancy);
+        return base.hangUps ? ErlangAScheduleAgents(traffic, agentsForTarget, model.aht,
+                                                    model.patience, shrinkage, maxOccupancy)
+                            : ScheduleAgents(traffic, agentsForTarget, shrinkage, maxOccupancy);
     }
     // The factors checked, and the count the offered traffic per agent
     // needs: no more is carried than the fresh traffic (a caller is answered
     // once at most), so it meets the cap, and bounds the search.
-    ScheduleAgents(agentsForTarget, 0.0, shrinkage, maxOccupancy);
+    ScheduleAgents(0.0, agentsForTarget, shrinkage, maxOccupancy);
     const double lines = model.lines;
     // With lines, no more agents than they hold (however many the cap
     // would take without them).
     std::int64_t hi = static_cast<std::int64_t>(lines);
     if (!(traffic / maxOccupancy >= lines)) {
-        hi = ScheduleAgents(agentsForTarget, traffic, 0, maxOccupancy).onPhones;
+        hi = ScheduleAgents(traffic, agentsForTarget, 0, maxOccupancy).onPhones;
         hi = std::min(hi, static_cast<std::int64_t>(std::fmin(lines, kMaxLines)));
     }
     std::int64_t lo = agentsForTarget;
@@ -2070,7 +1986,7 @@ Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, const Erla
     // No occupancy exceeds 1: a cap of 1 raises no count.
     if (hi > lo && maxOccupancy < 1 && !within(lo)) {
         if (!within(hi)) {
-            throw DomainError("max-occupancy", maxOccupancy,
+            throw DomainError(Argument::MaxOccupancy, maxOccupancy,
                               "met by at most " + ShowNumber(lines) + " agents on " +
                                   ShowNumber(lines) + " lines");
         }
@@ -2084,7 +2000,7 @@ Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, const Erla
         for (; n - 1 > agentsForTarget && within(n - 1); --n) {
         }
     }
-    Schedule plan = ScheduleAgents(n, 0.0, shrinkage, 1.0);
+    Schedule plan = ScheduleAgents(0.0, n, shrinkage, 1.0);
     plan.decidedBy = n > agentsForTarget ? Decided::Occupancy : Decided::ServiceTarget;
     return plan;
 }
@@ -2093,7 +2009,8 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
                           double blocking) {
     CheckTraffic(traffic);
     const Centre base = With(agents, model, std::fmax(std::ceil(agents), 1));
-    Require(blocking > 0 && blocking < 1, "blocking", "greater than 0 and below 1", blocking);
+    Require(blocking > 0 && blocking < 1, Argument::Blocking, "greater than 0 and below 1",
+            blocking);
     const double N = agents;
     const double lo = std::fmax(N, 1) - 1;
     if (traffic == 0) {
@@ -2107,7 +2024,7 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
         const double r = base.redial;
         const double A = (traffic - r * N) / (1 - r);
         if (A > N && blocking <= 1 - N / A) {
-            throw DomainError("blocking", blocking,
+            throw DomainError(Argument::Blocking, blocking,
                               "above " + ShowNumber(1 - N / A) +
                                   ", which no number of lines meets");
         }
@@ -2126,7 +2043,7 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
         // the most lines the engine takes come within rounding of it.
         const double limit = at(static_cast<std::int64_t>(kMaxLines), model).blocking;
         if (blocking <= limit) {
-            throw DomainError("blocking", blocking,
+            throw DomainError(Argument::Blocking, blocking,
                               "above " + ShowNumber(limit) + ", which no number of lines meets");
         }
     }
@@ -2161,8 +2078,8 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     }
     // Without lines or patience the traffic stays below the agents.
     const double ceiling = drains ? kMaxTraffic : agents * (1 - 1e-15);
-    const char* names[] = {"service-level", "average-wait", "answered-wait", "max-abandon",
-                           "max-blocking"};
+    const Argument names[] = {Argument::ServiceLevel, Argument::AverageWait, Argument::AnsweredWait,
+                              Argument::MaxAbandon, Argument::MaxBlocking};
     const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
                                             targets.answeredWait, targets.maxAbandon,
                                             targets.maxBlocking};
@@ -2277,7 +2194,7 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         return Evaluate<double>(A0, c, targets.targetTime, targets.basis, Need::Shares);
     };
     if (answer > 0 && !(at(answer).attempts <= kMaxTraffic)) {
-        throw DomainError("agents", agents,
+        throw DomainError(Argument::Agents, agents,
                           "few enough that the traffic they take, with its redials, stays within "
                           "1e9 erlangs");
     }

@@ -9,6 +9,12 @@
 // count has `variance` (more than the calls themselves), the fresh rate is
 // Gamma distributed and the calls Poisson given it.
 //
+// Answers every figure of such a centre (blocking, waiting, abandonment,
+// waits, occupancy, the service level on four bases, the attempts with
+// redials, the callers lost), the fewest agents that meet targets on them,
+// the fewest lines that meet a blocking, and the largest traffic some
+// agents take within their targets.
+//
 // Without lines and patience this is Erlang C, without lines Erlang A (both
 // answered by those functions, to the bit, when nothing else is given), and
 // with neither patience nor agents above the traffic the queue grows without
@@ -47,8 +53,8 @@
 // the log of the traffic, read back.
 #pragma once
 
-#include "teletraffic/erlang.h"
-#include "teletraffic/erlang_a.h"
+#include "teletraffic/domain.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <cmath>
 #include <cstdint>
@@ -109,14 +115,14 @@ struct ErlangXTargets {
 std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
                            const ErlangXTargets& targets);
 
-// The staffing factors by Erlang X, as ScheduleAgents (erlang_a.h) for Erlang
-// C and A, whose answers these are where the centre is theirs: from the
-// agents the targets need, raised until the occupancy, as ErlangX gives it,
-// is at most `maxOccupancy`, then grossed up for `shrinkage`. With lines the
-// agents stop at them: a cap no count up to them meets is refused
-// (DomainError on max-occupancy).
-Schedule ScheduleAgents(std::int64_t agentsForTarget, double traffic, const ErlangXModel& model,
-                        double shrinkage, double maxOccupancy);
+// The staffing factors (staffing_factors.h) by Erlang X, as Erlang A's
+// (erlang_a.h), whose answers these are where the centre is Erlang A's or
+// C's: from the agents the targets need, raised until the occupancy, as
+// ErlangX gives it, is at most `maxOccupancy`, then grossed up for
+// `shrinkage`. With lines the agents stop at them: a cap no count up to
+// them meets is refused (DomainError on max-occupancy).
+Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
+                               const ErlangXModel& model, double shrinkage, double maxOccupancy);
 
 // Smallest whole number of lines, at least the agents (whole), whose blocking
 // is at most `blocking` (greater than 0, below 1). model.lines is not read.

@@ -1,25 +1,62 @@
-// The one error the engine throws: an argument outside its domain, or a solve
-// whose answer would leave it. It carries the argument's name (as the command
-// line spells its option), the value given and the rule broken, so that each
-// front end can word it in its own terms without reading the message.
+// What the engine throws: DomainError for an argument outside its domain, or
+// a solve whose answer would leave it; ConvergenceError for a bound of
+// iterations reached. A DomainError names the argument by Argument, with the
+// value given and the rule broken, so that each front end words it in its
+// own terms (the command line's options, Python's keywords, the window's
+// fields), each from one table of its own, without reading the message.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
 namespace teletraffic {
 
+// Every argument the engine takes, as it names the one it refuses.
+enum class Argument {
+    Traffic,
+    Lines,
+    Agents,
+    Sources,
+    Blocking,
+    Recall,
+    Aht,
+    Patience,
+    TargetTime,
+    ServiceLevel,
+    AverageWait,
+    Shrinkage,
+    MaxOccupancy,
+    IntendedTraffic,
+    IdleSourceTraffic,
+    Mean,
+    Variance,
+    Carried,
+    Redial,
+    Calls,
+    AnsweredWait,
+    MaxAbandon,
+    MaxBlocking,
+    Basis,    // of a service level (Erlang X)
+    Interval, // the forecast's, for calls given per interval (the front ends)
+};
+inline constexpr std::size_t kArgumentCount = static_cast<std::size_t>(Argument::Interval) + 1;
+
+// The argument in plain words ("target time"), as what() reads.
+const char* ArgumentName(Argument argument);
+
 class DomainError : public std::domain_error {
 public:
-    // what() reads "<argument> must be <rule>, got <value>".
-    DomainError(std::string argument, double value, std::string rule);
+    // what() reads "<argument in plain words> must be <rule>, got <value>".
+    DomainError(Argument argument, double value, std::string rule);
 
-    const std::string& argument() const noexcept { return argument_; }
+    Argument argument() const noexcept { return argument_; }
     double value() const noexcept { return value_; }
+    // What the argument must be: "a number of erlangs from 0 to 1e9".
     const std::string& rule() const noexcept { return rule_; }
 
 private:
-    std::string argument_;
+    Argument argument_;
     double value_;
     std::string rule_;
 };

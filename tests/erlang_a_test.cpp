@@ -1,6 +1,7 @@
 #include "support/reference.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <gtest/gtest.h>
 
@@ -55,15 +56,15 @@ TEST(ErlangA, StaffingFactors) {
         std::int64_t onPhones, scheduled;
         Decided by;
     } cases[] = {
-        {ScheduleAgents(84, 10, 0.2, 1), 84, 105, Decided::ServiceTarget},
-        {ScheduleAgents(1, 7, 0, 0.7), 10, 10, Decided::Occupancy},
-        {ScheduleAgents(14, 10, 0.3, 1), 14, 20, Decided::ServiceTarget},
+        {ScheduleAgents(10, 84, 0.2, 1), 84, 105, Decided::ServiceTarget},
+        {ScheduleAgents(7, 1, 0, 0.7), 10, 10, Decided::Occupancy},
+        {ScheduleAgents(10, 14, 0.3, 1), 14, 20, Decided::ServiceTarget},
         {ScheduleAgents(0, 0, 0.5, 0.5), 0, 0, Decided::ServiceTarget},
-        {ScheduleAgents(3, 1e9, 0, 1), 1000000000, 1000000000, Decided::Occupancy},
+        {ScheduleAgents(1e9, 3, 0, 1), 1000000000, 1000000000, Decided::Occupancy},
         // Callers who hang up are not carried: A (1 - P(Ab)) / n is 0.685 at 9
         // of the 10 the offered 7 erlangs would need at 70 %.
-        {ScheduleAgents(1, 7, 180, 1.8, 0, 0.7), 9, 9, Decided::Occupancy},
-        {ScheduleAgents(12, 7, 180, 1.8, 0.2, 0.7), 12, 15, Decided::ServiceTarget},
+        {ErlangAScheduleAgents(7, 1, 180, 1.8, 0, 0.7), 9, 9, Decided::Occupancy},
+        {ErlangAScheduleAgents(7, 12, 180, 1.8, 0.2, 0.7), 12, 15, Decided::ServiceTarget},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.got.onPhones, c.onPhones) << &c - cases;
@@ -95,22 +96,23 @@ TEST(ErlangA, RefusesWhatHasNoAnswer) {
         {[] { ErlangA(5, 10, 180, 0); }, "patience must be a time greater than 0, got 0"},
         {[] { ErlangA(5, 10, 180, INFINITY); }, "patience must be a time greater than 0, got inf"},
         {[] { ErlangA(5, 10, 180, NAN); }, "got nan"},
-        {[] { ErlangA(5, 10, 0, 60); }, "aht must be a time greater than 0, got 0"},
+        {[] { ErlangA(5, 10, 0, 60); },
+         "average handling time must be a time greater than 0, got 0"},
         {[] { ErlangA(5, -1, 180, 60); }, "agents must be a number from 0 to 2e9, got -1"},
-        {[] { ErlangAServiceLevel(5, 10, 180, 60, -1); }, "target-time must be a time of 0"},
-        {[] { ErlangAAgents(5, 180, 60, 20, 1); }, "service-level must be from 0 up to"},
+        {[] { ErlangAServiceLevel(5, 10, 180, 60, -1); }, "target time must be a time of 0"},
+        {[] { ErlangAAgents(5, 180, 60, 20, 1); }, "service level must be from 0 up to"},
         {[] { ErlangAAgentsForWait(5, 180, 60, 0); },
-         "average-wait must be a time greater than 0, got 0"},
-        {[] { ErlangCAgentsForWait(5, 180, INFINITY); }, "average-wait must be a time"},
-        {[] { ScheduleAgents(10, 5, 1, 1); },
+         "average wait must be a time greater than 0, got 0"},
+        {[] { ErlangCAgentsForWait(5, 180, INFINITY); }, "average wait must be a time"},
+        {[] { ScheduleAgents(5, 10, 1, 1); },
          "shrinkage must be from 0 up to but not including 1, got 1"},
-        {[] { ScheduleAgents(10, 5, 0, 0); },
-         "max-occupancy must be greater than 0 and at most 1, got 0"},
-        {[] { ScheduleAgents(10, 5, 0, 1.5); }, "max-occupancy must be"},
-        {[] { ScheduleAgents(2000000000, 5, 0.9999999999999999, 1); },
+        {[] { ScheduleAgents(5, 10, 0, 0); },
+         "occupancy cap must be greater than 0 and at most 1, got 0"},
+        {[] { ScheduleAgents(5, 10, 0, 1.5); }, "occupancy cap must be"},
+        {[] { ScheduleAgents(5, 2000000000, 0.9999999999999999, 1); },
          "shrinkage must be small enough that the agents to schedule are at most 2e9"},
-        {[] { ScheduleAgents(10, 5, 0, 1e-300); },
-         "max-occupancy must be large enough that the agents it needs are at most 2e9"},
+        {[] { ScheduleAgents(5, 10, 0, 1e-300); },
+         "occupancy cap must be large enough that the agents it needs are at most 2e9"},
     });
 }
 

@@ -1,6 +1,6 @@
 #include "support/reference.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_c.h"
 #include "teletraffic/erlang_x.h"
 
 #include <gtest/gtest.h>
@@ -141,8 +141,8 @@ TEST(ErlangX, WithNothingMoreIsErlangAOrC) {
         {a.serviceLevel, ErlangAServiceLevel(10, 12, 180, 300, 20)},
         {a.blocking, 0},
         {c.waitProbability, ErlangC(10, 12)},
-        {c.answeredWait, AverageSpeedOfAnswer(10, 12, 180)},
-        {c.serviceLevel, ServiceLevel(10, 12, 180, 20)},
+        {c.answeredWait, ErlangCAverageWait(10, 12, 180)},
+        {c.serviceLevel, ErlangCServiceLevel(10, 12, 180, 20)},
     };
     for (const auto& k : cases) {
         EXPECT_EQ(k.got, k.want) << &k - cases;
@@ -175,17 +175,17 @@ TEST(ErlangX, RefusesWhatHasNoAnswer) {
          "traffic must be below the agents"},
         {[] { ErlangX(10, 0, Model(180, INFINITY, 20, 0, 0, 0)); },
          "agents must be greater than 0 when callers never hang up"},
-        {[&] { ErlangXAgents(10, lines, ErlangXTargets{}); }, "service-level must be given"},
+        {[&] { ErlangXAgents(10, lines, ErlangXTargets{}); }, "service level must be given"},
         {[&] { ErlangXAgents(10, Model(180, INFINITY, 20, 0, 0, 0), abandon); },
-         "max-abandon must be given with a patience"},
+         "abandonment cap must be given with a patience"},
         {[&] { ErlangXAgents(10, Model(180, 300, INFINITY, 0, 0, 0), tight); },
-         "max-blocking must be given with lines"},
+         "blocking cap must be given with lines"},
         {[&] { ErlangXAgents(100, Model(180, 300, 20, 0, 0, 0), tight); },
-         "max-blocking must be met by at most 20 agents on 20 lines, got 1e-06"},
+         "blocking cap must be met by at most 20 agents on 20 lines, got 1e-06"},
         {[] { ErlangXLines(30, 20, Model(180, INFINITY, INFINITY, 0, 0, 0), 0.2); },
          "blocking must be above 0.33333333333333337, which no number of lines meets"},
         {[&] { ErlangXCapacity(5, Model(180, 300, 5, 0, 0, 0), level); },
-         "service-level must be a target these agents miss at some traffic up to 1e9 erlangs"},
+         "service level must be a target these agents miss at some traffic up to 1e9 erlangs"},
     });
 }
 

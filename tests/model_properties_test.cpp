@@ -6,9 +6,13 @@
 // accepted back and meeting its target; monotone where the model is.
 // CORVANE_SEED repeats a run (ctest sets one); a failure prints it.
 #include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
-#include "teletraffic/exact.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/measured_traffic.h"
+#include "teletraffic/numerics/exact.h"
+#include "teletraffic/overflow.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <gtest/gtest.h>
 
@@ -372,7 +376,7 @@ Model ErlangBModel() {
              }},
             {"ExtendedErlangBLines",
              {kTrafficArg, kBlockingArg, kRecallArg},
-             [](const Args& a) { return Values{double(ExtendedErlangBLines(a[0], a[1], a[2]))}; },
+             [](const Args& a) { return Values{double(ExtendedErlangBLines(a[0], a[2], a[1]))}; },
              {kCount},
              {{0, 0, 1}, {1, 0, -1}, {2, 0, 1}},
              {Decided([](const Args& a, double n) {
@@ -384,14 +388,14 @@ Model ErlangBModel() {
              }},
             {"ExtendedErlangBTraffic",
              {kLinesArg, kBlockingArg, kRecallArg},
-             [](const Args& a) { return Values{ExtendedErlangBTraffic(a[0], a[1], a[2])}; },
+             [](const Args& a) { return Values{ExtendedErlangBTraffic(a[0], a[2], a[1])}; },
              {kTraffic},
              {{0, 0, 1}},
              {},
              [](const Args& a, const Values& v) {
                  EXPECT_LE(ExtendedErlangB(v[0], a[0], a[2]).offered, kMaxTraffic);
                  if (v[0] > 1e-300) {
-                     EXPECT_LE(ExtendedErlangBLines(v[0] * (1 - kTolerance), a[1], a[2]),
+                     EXPECT_LE(ExtendedErlangBLines(v[0] * (1 - kTolerance), a[2], a[1]),
                                std::ceil(a[0]));
                  }
              }},
@@ -406,8 +410,8 @@ Model ErlangCModel() {
             {"ErlangC",
              {kTrafficArg, kAgentsAboveArg, kAhtArg, kTargetTimeArg},
              [](const Args& a) {
-                 return Values{ErlangC(a[0], a[1]), ServiceLevel(a[0], a[1], a[2], a[3]),
-                               AverageSpeedOfAnswer(a[0], a[1], a[2])};
+                 return Values{ErlangC(a[0], a[1]), ErlangCServiceLevel(a[0], a[1], a[2], a[3]),
+                               ErlangCAverageWait(a[0], a[1], a[2])};
              },
              {kProbability, kProbability, kPositive},
              {{0, 0, 1}, {1, 0, -1}, {0, 1, -1}, {1, 1, 1}, {3, 1, 1}, {0, 2, 1}, {1, 2, -1}},
@@ -427,7 +431,7 @@ Model ErlangCModel() {
                  },
                  AboveTraffic)},
              [](const Args& a, const Values& v) {
-                 EXPECT_GE(ServiceLevel(a[0], v[0], a[1], a[2]), a[3] * (1 - kTolerance));
+                 EXPECT_GE(ErlangCServiceLevel(a[0], v[0], a[1], a[2]), a[3] * (1 - kTolerance));
              }},
             {"ErlangCAgentsForWait",
              {kTrafficArg, kAhtArg, kWaitArg},
@@ -437,7 +441,7 @@ Model ErlangCModel() {
              {Held(
                  1, 2,
                  [](const Args& a, double n) {
-                     return a[0] == 0 ? 0 : AverageSpeedOfAnswer(a[0], n, a[1]);
+                     return a[0] == 0 ? 0 : ErlangCAverageWait(a[0], n, a[1]);
                  },
                  AboveTraffic)}},
         }};
@@ -544,14 +548,14 @@ Model StaffingFactorsModel() {
             {
                 Staffing(
                     "ScheduleAgents", {kTrafficArg, needed, shrinkage, cap},
-                    [](const Args& a) { return ScheduleAgents(int64_t(a[1]), a[0], a[2], a[3]); },
+                    [](const Args& a) { return ScheduleAgents(a[0], int64_t(a[1]), a[2], a[3]); },
                     [](const Args& a, double n) { return a[0] / n; }),
                 Staffing(
                     "ScheduleAgentsErlangA",
                     {kTrafficArg, Edged(needed, {0, 7, kMaxLines}), Edged(kAhtArg, {180}),
                      kPatienceArg, Edged(shrinkage, {0, kBelowOne}), Edged(cap, {kTiny, 0.7, 1})},
                     [](const Args& a) {
-                        return ScheduleAgents(int64_t(a[1]), a[0], a[2], a[3], a[4], a[5]);
+                        return ErlangAScheduleAgents(a[0], int64_t(a[1]), a[2], a[3], a[4], a[5]);
                     },
                     [](const Args& a, double n) { return ErlangA(a[0], n, a[2], a[3]).occupancy; }),
             }};
@@ -597,7 +601,7 @@ const Arg kLoadArg{[](Draw& d, const Args& a) {
 // `blocking`, as far as N times the rounding of the load moves it.
 void ExpectSameTraffic(const Args& a, const Values& loads, double blocking) {
     for (int kind = 0; kind < 3; ++kind) {
-        const double B = EngsetBlocking(a[0], a[1], Kind(kind), loads[kind]).callCongestion;
+        const double B = EngsetBlocking(Kind(kind), loads[kind], a[0], a[1]).callCongestion;
         EXPECT_TRUE(Near(B, blocking, kTolerance + 8 * kEps * (1 + a[1]))) << kind << ": " << B;
     }
 }
@@ -610,7 +614,7 @@ Model EngsetModel() {
             {"EngsetBlocking",
              {kSourcesArg, EngsetLinesArg(false), kLoadKindArg, kLoadArg},
              [](const Args& a) {
-                 const Engset e = EngsetBlocking(a[0], a[1], Kind(a[2]), a[3]);
+                 const Engset e = EngsetBlocking(Kind(a[2]), a[3], a[0], a[1]);
                  return Values{e.timeCongestion, e.callCongestion,  e.trafficCongestion, e.carried,
                                e.traffic,        e.intendedTraffic, e.idleSourceTraffic};
              },
@@ -626,14 +630,14 @@ Model EngsetModel() {
             {"EngsetLines",
              {kSourcesArg, kLoadKindArg, kLoadArg, kBlockingArg},
              [](const Args& a) {
-                 return Values{double(EngsetLines(a[0], Kind(a[1]), a[2], a[3]))};
+                 return Values{double(EngsetLines(Kind(a[1]), a[2], a[0], a[3]))};
              },
              {kCount},
              {{2, 0, 1}, {3, 0, -1}},
              {Held(1, 3,
                    [](const Args& a, double n) {
                        return a[2] == 0 ? 0
-                                        : EngsetBlocking(a[0], n, Kind(a[1]), a[2]).callCongestion;
+                                        : EngsetBlocking(Kind(a[1]), a[2], a[0], n).callCongestion;
                    })}},
             {"EngsetTraffic",
              {kSourcesArg, EngsetLinesArg(true), kBlockingArg},
@@ -702,14 +706,14 @@ Model OverflowModel() {
                      EXPECT_LE(v[0], a[0]);
                      EXPECT_GE(v[2], 1);
                      // A stream, alone or twice over, that the other functions take.
-                     const Overflow twice = CombineOverflow({v[0], v[1], v[2]}, {v[0], v[1], v[2]});
+                     const Overflow twice = OverflowCombine({v[0], v[1], v[2]}, {v[0], v[1], v[2]});
                      EXPECT_TRUE(v[1] >= v[0] && twice.variance >= twice.mean) << twice.variance;
-                     EquivalentRandomTraffic(v[0], v[1]);
+                     OverflowEquivalentRandom(v[0], v[1]);
                  }},
                 {"EquivalentRandomTraffic",
                  {kModestMeanArg, kVarianceArg},
                  [](const Args& a) {
-                     const EquivalentRandom e = EquivalentRandomTraffic(a[0], a[1]);
+                     const EquivalentRandom e = OverflowEquivalentRandom(a[0], a[1]);
                      return Values{e.traffic, e.lines};
                  },
                  {kTraffic, kLines},
@@ -741,7 +745,7 @@ Model OverflowModel() {
                 {"OverflowLines",
                  {kMeanArg, kVarianceArg, kBlockingArg, kMethodArg},
                  [](const Args& a) {
-                     return Values{double(OverflowLines(a[0], a[1], a[2], Method(a[3])))};
+                     return Values{double(OverflowLines(a[0], a[1], Method(a[3]), a[2]))};
                  },
                  {kCount},
                  {{1, 0, 1}, {2, 0, -1}},
@@ -773,7 +777,7 @@ Model OfferedTrafficModel() {
             {
                 {"OfferedTraffic",
                  {lines, carried},
-                 [](const Args& a) { return Values{OfferedTraffic(a[1], a[0])}; },
+                 [](const Args& a) { return Values{ErlangBOfferedTraffic(a[1], a[0])}; },
                  {kTraffic},
                  {{1, 0, 1}, {0, 0, -1}},
                  {},

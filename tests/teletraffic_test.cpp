@@ -1,10 +1,11 @@
 #include "calc/mdl_Corvane.h"
 #include "support/reference.h"
-#include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
-#include "teletraffic/inverse_blocking.h"
-#include "teletraffic/solve.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/solve.h"
+#include "teletraffic/overflow.h"
 
 #include <gtest/gtest.h>
 
@@ -38,10 +39,10 @@ const std::map<std::string, std::function<double(Args)>>& Functions() {
         {"traffic", [](Args a) { return ErlangBTraffic(a[0], a[1]); }},
         {"extended_offered", [](Args a) { return ExtendedErlangB(a[0], a[1], a[2]).offered; }},
         {"extended_blocking", [](Args a) { return ExtendedErlangB(a[0], a[1], a[2]).blocking; }},
-        {"extended_lines", [](Args a) { return ExtendedErlangBLines(a[0], a[1], a[2]); }},
+        {"extended_lines", [](Args a) { return ExtendedErlangBLines(a[0], a[2], a[1]); }},
         {"wait_probability", [](Args a) { return ErlangC(a[0], a[1]); }},
-        {"service_level", [](Args a) { return ServiceLevel(a[0], a[1], a[2], a[3]); }},
-        {"average_wait", [](Args a) { return AverageSpeedOfAnswer(a[0], a[1], a[2]); }},
+        {"service_level", [](Args a) { return ErlangCServiceLevel(a[0], a[1], a[2], a[3]); }},
+        {"average_wait", [](Args a) { return ErlangCAverageWait(a[0], a[1], a[2]); }},
         {"agents", [](Args a) { return ErlangCAgents(a[0], a[1], a[2], a[3]); }},
     };
     return functions;
@@ -111,7 +112,7 @@ TEST(Engine, EdgesOfTheDomain) {
         {ErlangBTraffic(0, 0.5), 0},
         {ExtendedErlangB(0, 5, 0.5).offered, 0},
         {ExtendedErlangB(5, 0, 0.5).offered, 10},
-        {ServiceLevel(0, 1, 180, 20), 1},
+        {ErlangCServiceLevel(0, 1, 180, 20), 1},
         {static_cast<double>(ErlangCAgents(0, 180, 20, 0.8)), 0},
         {static_cast<double>(ErlangCAgents(7.5, 180, 20, 0)), 8},
         {static_cast<double>(ErlangCAgents(7, 180, 0, 1e-300)), 8},
@@ -129,8 +130,8 @@ TEST(Engine, EdgesOfTheDomain) {
 // difference of large logarithms.
 TEST(Engine, ProbabilitiesStayWithinOne) {
     const double values[] = {
-        ServiceLevel(50, 150, 180, 20),
-        ServiceLevel(1, 1e8, 1, 1),
+        ErlangCServiceLevel(50, 150, 180, 20),
+        ErlangCServiceLevel(1, 1e8, 1, 1),
         ErlangB(1829308.5474464507, 7.3112328396450673e-72),
         ExtendedErlangB(1.5958707645175927, 1.628958803780376e-41, 0.9).blocking,
         ErlangC(0.068408280195248167, 0.068408280195248181),
@@ -148,7 +149,7 @@ TEST(Engine, ProbabilitiesStayWithinOne) {
 
 // The solvers end on any probe: a count never met, a NaN, fractional
 // bounds (which once left a bisection at its lower end for ever), a root
-// below the double range.
+// below the double range, and end at the root.
 TEST(Engine, SolversStopAtTheirBounds) {
     using detail::Slope;
     using detail::Step;
@@ -164,16 +165,23 @@ TEST(Engine, SolversStopAtTheirBounds) {
               1);
     EXPECT_THROW(detail::IncreasingRoot(
                      [](double) {
-                         return Slope{NAN, 1};
+                         return Slope<>{NAN, 1};
                      },
-                     1, 0.5, 2),
+                     1.0, 0.5, 2.0),
                  ConvergenceError);
     EXPECT_EQ(detail::IncreasingRoot(
                   [](double x) {
-                      return Slope{std::log(x) + 1000, 1};
+                      return Slope<>{std::log(x) + 1000, 1};
                   },
-                  1, 0, 2),
+                  1.0, 0.0, 2.0),
               0);
+    // Newton's step rounds away far from the root where the slope is too steep.
+    EXPECT_DOUBLE_EQ(detail::IncreasingRoot(
+                         [](double x) {
+                             return Slope<>{std::log(x / 2), 1e30};
+                         },
+                         1.0, 0.5, 4.0),
+                     2);
 }
 
 TEST(Engine, RefusesWhatHasNoAnswer) {
@@ -186,14 +194,16 @@ TEST(Engine, RefusesWhatHasNoAnswer) {
          "blocking must be from 1e-300 up to but not including 1, got 0"},
         {[] { ErlangBLines(5, 1); }, "got 1"},
         {[] { ErlangBTraffic(5, 9e-301); }, "got 9e-301"},
-        {[] { ExtendedErlangBLines(5, 0.01, 1); }, "recall must be from 0 up to"},
+        {[] { ExtendedErlangBLines(5, 1, 0.01); }, "recall must be from 0 up to"},
         {[] { ErlangC(10, 10); },
          "traffic must be below the agents, 10, or the queue would grow without end, got 10"},
-        {[] { AverageSpeedOfAnswer(12, 10, 180); },
+        {[] { ErlangCAverageWait(12, 10, 180); },
          "below the agents, 10, or the queue would grow without end, got 12"},
-        {[] { ServiceLevel(5, 10, 0, 20); }, "aht must be a time greater than 0, got 0"},
-        {[] { ServiceLevel(5, 10, 180, -1); }, "target-time must be a time of 0 or more, got -1"},
-        {[] { ErlangCAgents(5, 180, 20, 1); }, "service-level must be from 0 up to"},
+        {[] { ErlangCServiceLevel(5, 10, 0, 20); },
+         "average handling time must be a time greater than 0, got 0"},
+        {[] { ErlangCServiceLevel(5, 10, 180, -1); },
+         "target time must be a time of 0 or more, got -1"},
+        {[] { ErlangCAgents(5, 180, 20, 1); }, "service level must be from 0 up to"},
         // Answers that would leave the domain.
         {[] { ErlangBTraffic(1e9, 0.5); },
          "lines must be a number of lines that carry at most 1e9"},

@@ -151,10 +151,7 @@ def _domain_error(ufunc, any_count, args, where, trouble, marked):
         again = _engine.take_trouble()
         if again is not None:
             _, argument, value, rule, message = again
-    # The engine names arguments as the command line does: target-time.
-    keyword = argument.replace("-", "_")
-    if argument and message.startswith(argument + " "):
-        message = keyword + message[len(argument) :]
+    keyword = argument  # the engine's argument as this module's keyword names it
     if index is not None:
         where = index[0] if len(index) == 1 else index
         message = f"element {where}: {message}"

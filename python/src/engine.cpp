@@ -10,9 +10,13 @@
 #include <numpy/ufuncobject.h>
 
 #include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
 #include "teletraffic/erlang_x.h"
+#include "teletraffic/measured_traffic.h"
+#include "teletraffic/overflow.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <algorithm>
 #include <array>
@@ -32,6 +36,46 @@ namespace {
 
 namespace py = pybind11;
 namespace tt = teletraffic;
+
+// The engine's arguments by the keywords that give them, and the refusal in
+// those words.
+constexpr std::pair<tt::Argument, const char*> kKeywords[] = {
+    {tt::Argument::Traffic, "traffic"},
+    {tt::Argument::Lines, "lines"},
+    {tt::Argument::Agents, "agents"},
+    {tt::Argument::Sources, "sources"},
+    {tt::Argument::Blocking, "blocking"},
+    {tt::Argument::Recall, "recall"},
+    {tt::Argument::Aht, "aht"},
+    {tt::Argument::Patience, "patience"},
+    {tt::Argument::TargetTime, "target_time"},
+    {tt::Argument::ServiceLevel, "service_level"},
+    {tt::Argument::AverageWait, "average_wait"},
+    {tt::Argument::Shrinkage, "shrinkage"},
+    {tt::Argument::MaxOccupancy, "max_occupancy"},
+    {tt::Argument::IntendedTraffic, "intended_traffic"},
+    {tt::Argument::IdleSourceTraffic, "idle_source_traffic"},
+    {tt::Argument::Mean, "mean"},
+    {tt::Argument::Variance, "variance"},
+    {tt::Argument::Carried, "carried"},
+    {tt::Argument::Redial, "redial"},
+    {tt::Argument::Calls, "calls"},
+    {tt::Argument::AnsweredWait, "answered_wait"},
+    {tt::Argument::MaxAbandon, "max_abandon"},
+    {tt::Argument::MaxBlocking, "max_blocking"},
+    {tt::Argument::Basis, "basis"},
+    {tt::Argument::Interval, "interval"},
+};
+static_assert(std::size(kKeywords) == tt::kArgumentCount, "a keyword for every argument");
+
+std::string Keyword(tt::Argument argument) {
+    for (const auto& [a, keyword] : kKeywords) {
+        if (a == argument) {
+            return keyword;
+        }
+    }
+    return "";
+}
 
 // What the loops met outside the domain on this thread since the last look:
 // NumPy runs a call's loops on the calling thread, without the GIL.
@@ -53,10 +97,11 @@ void Note() noexcept {
     try {
         throw;
     } catch (const tt::DomainError& e) {
-        trouble.argument = e.argument();
+        trouble.argument = Keyword(e.argument());
         trouble.value = e.value();
         trouble.rule = e.rule();
-        trouble.message = e.what();
+        trouble.message =
+            trouble.argument + " must be " + e.rule() + ", got " + tt::ShowNumber(e.value());
     } catch (const std::exception& e) {
         trouble.message = e.what();
     } catch (...) {
@@ -146,7 +191,7 @@ template <> struct Call<tt::ErlangA> {
             return tt::ErlangA(traffic, agents, aht, patience);
         }
         // Every caller is answered: the carried traffic is the offered.
-        return {tt::ErlangC(traffic, agents), 0.0, tt::AverageSpeedOfAnswer(traffic, agents, aht),
+        return {tt::ErlangC(traffic, agents), 0.0, tt::ErlangCAverageWait(traffic, agents, aht),
                 traffic / agents};
     }
 };
@@ -154,7 +199,7 @@ template <> struct Call<tt::ErlangAServiceLevel> {
     static double Run(double traffic, double agents, double aht, double patience,
                       double targetTime) {
         return patience == kNever
-                   ? tt::ServiceLevel(traffic, agents, aht, targetTime)
+                   ? tt::ErlangCServiceLevel(traffic, agents, aht, targetTime)
                    : tt::ErlangAServiceLevel(traffic, agents, aht, patience, targetTime);
     }
 };
@@ -270,26 +315,34 @@ constexpr auto kHayward = tt::OverflowMethod::Hayward;
 // The agents a target needs reach the staffing factors as a count.
 std::int64_t WholeAgents(double agents) {
     if (!(agents == std::floor(agents) && std::fabs(agents) <= tt::kMaxLines)) {
-        throw tt::DomainError("agents", agents, "a whole number from 0 to 2e9");
+        throw tt::DomainError(tt::Argument::Agents, agents, "a whole number from 0 to 2e9");
     }
     return static_cast<std::int64_t>(agents);
 }
+// Python's order of arguments, where it is not the engine's.
 tt::Schedule Schedule(double agents, double traffic, double shrinkage, double maxOccupancy) {
-    return tt::ScheduleAgents(WholeAgents(agents), traffic, shrinkage, maxOccupancy);
+    return tt::ScheduleAgents(traffic, WholeAgents(agents), shrinkage, maxOccupancy);
 }
 tt::Schedule ErlangASchedule(double agents, double traffic, double aht, double patience,
                              double shrinkage, double maxOccupancy) {
     if (patience == kNever) { // no hang-ups: Erlang C's occupancy
-        return tt::ScheduleAgents(WholeAgents(agents), traffic, shrinkage, maxOccupancy);
+        return tt::ScheduleAgents(traffic, WholeAgents(agents), shrinkage, maxOccupancy);
     }
-    return tt::ScheduleAgents(WholeAgents(agents), traffic, aht, patience, shrinkage, maxOccupancy);
+    return tt::ErlangAScheduleAgents(traffic, WholeAgents(agents), aht, patience, shrinkage,
+                                     maxOccupancy);
+}
+std::int64_t ExtendedLines(double traffic, double blocking, double recall) {
+    return tt::ExtendedErlangBLines(traffic, recall, blocking);
+}
+double ExtendedTraffic(double lines, double blocking, double recall) {
+    return tt::ExtendedErlangBTraffic(lines, recall, blocking);
 }
 template <tt::EngsetLoad kLoad> tt::Engset Engset(double sources, double lines, double load) {
-    return tt::EngsetBlocking(sources, lines, kLoad, load);
+    return tt::EngsetBlocking(kLoad, load, sources, lines);
 }
 template <tt::EngsetLoad kLoad>
 std::int64_t EngsetLines(double sources, double blocking, double load) {
-    return tt::EngsetLines(sources, kLoad, load, blocking);
+    return tt::EngsetLines(kLoad, load, sources, blocking);
 }
 template <tt::OverflowMethod kMethod>
 tt::OverflowLoss OverflowBlocking(double mean, double variance, double lines) {
@@ -297,7 +350,7 @@ tt::OverflowLoss OverflowBlocking(double mean, double variance, double lines) {
 }
 template <tt::OverflowMethod kMethod>
 std::int64_t OverflowLines(double mean, double variance, double blocking) {
-    return tt::OverflowLines(mean, variance, blocking, kMethod);
+    return tt::OverflowLines(mean, variance, kMethod, blocking);
 }
 
 // Erlang X: the call-centre functions with lines, redials, a basis for the
@@ -418,7 +471,7 @@ struct Asked {
             break;
         case Key::Basis: // its word's index, from the Python layer
             if (!(x == 0 || x == 1 || x == 2 || x == 3)) {
-                throw tt::DomainError("basis", x, "the index of a basis, 0 to 3");
+                throw tt::DomainError(tt::Argument::Basis, x, "the index of a basis, 0 to 3");
             }
             targets.basis = static_cast<tt::Basis>(x);
             break;
@@ -432,10 +485,11 @@ struct Asked {
             return;
         }
         if (!(model.calls >= 0 && model.calls < INFINITY)) {
-            throw tt::DomainError("calls", model.calls, "a number of 0 or more");
+            throw tt::DomainError(tt::Argument::Calls, model.calls, "a number of 0 or more");
         }
         if (!(interval > 0 && interval < INFINITY)) {
-            throw tt::DomainError("interval", interval, "a number of minutes greater than 0");
+            throw tt::DomainError(tt::Argument::Interval, interval,
+                                  "a number of minutes greater than 0");
         }
         traffic = model.calls * model.aht / (interval * 60);
     }
@@ -520,7 +574,7 @@ Staffed Staff(const Asked& x) {
     }
     const tt::ErlangXModel& m = x.model;
     const tt::Schedule plan =
-        tt::ScheduleAgents(forTargets, x.traffic, m, x.shrinkage, x.maxOccupancy);
+        tt::ErlangXScheduleAgents(x.traffic, forTargets, m, x.shrinkage, x.maxOccupancy);
     if (plan.decidedBy == tt::Decided::Occupancy) {
         decidedBy = kByOccupancy;
     }
@@ -608,12 +662,11 @@ std::vector<std::pair<std::string, Entry>> Table() {
         Bind<tt::ErlangBLines>("erlang_b_lines", "traffic", "blocking"),
         Bind<tt::ErlangBTraffic>("erlang_b_traffic", "lines", "blocking"),
         Bind<tt::ExtendedErlangB>("extended_erlang_b", "traffic", "lines", "recall"),
-        Bind<tt::ExtendedErlangBLines>("extended_erlang_b_lines", "traffic", "blocking", "recall"),
-        Bind<tt::ExtendedErlangBTraffic>("extended_erlang_b_traffic", "lines", "blocking",
-                                         "recall"),
+        Bind<ExtendedLines>("extended_erlang_b_lines", "traffic", "blocking", "recall"),
+        Bind<ExtendedTraffic>("extended_erlang_b_traffic", "lines", "blocking", "recall"),
         Bind<tt::ErlangC>("erlang_c", "traffic", "agents"),
-        Bind<tt::ServiceLevel>("service_level", "traffic", "agents", "aht", "target_time"),
-        Bind<tt::AverageSpeedOfAnswer>("average_wait", "traffic", "agents", "aht"),
+        Bind<tt::ErlangCServiceLevel>("service_level", "traffic", "agents", "aht", "target_time"),
+        Bind<tt::ErlangCAverageWait>("average_wait", "traffic", "agents", "aht"),
         Bind<tt::ErlangCAgents>("agents", "traffic", "aht", "target_time", "service_level"),
         Bind<tt::ErlangCAgentsForWait>("agents_for_wait", "traffic", "aht", "average_wait"),
         Bind<tt::ErlangA>("erlang_a", "traffic", "agents", "aht", "patience"),
@@ -638,7 +691,7 @@ std::vector<std::pair<std::string, Entry>> Table() {
                                  "idle_source_traffic"),
         Bind<tt::EngsetTraffic>("engset_traffic", "sources", "lines", "blocking"),
         Bind<tt::OverflowMoments>("overflow", "traffic", "lines"),
-        Bind<tt::EquivalentRandomTraffic>("equivalent_random", "mean", "variance"),
+        Bind<tt::OverflowEquivalentRandom>("equivalent_random", "mean", "variance"),
         // name[keyword=word]: a keyword taking a word, the first its default.
         Bind<OverflowBlocking<kErt>>("overflow_blocking[method=ert]", "mean", "variance", "lines"),
         Bind<OverflowBlocking<kHayward>>("overflow_blocking[method=hayward]", "mean", "variance",
@@ -646,7 +699,7 @@ std::vector<std::pair<std::string, Entry>> Table() {
         Bind<OverflowLines<kErt>>("overflow_lines[method=ert]", "mean", "variance", "blocking"),
         Bind<OverflowLines<kHayward>>("overflow_lines[method=hayward]", "mean", "variance",
                                       "blocking"),
-        Bind<tt::OfferedTraffic>("offered_traffic", "carried", "lines"),
+        Bind<tt::ErlangBOfferedTraffic>("offered_traffic", "carried", "lines"),
         // Erlang X: name[erlang_x] is name with the keywords after "*" as well.
         BindX<Figure<&X::waitProbability>, Traffic, Agents, aht, lines, redial, calls, interval,
               variance>("erlang_c[erlang_x]"),

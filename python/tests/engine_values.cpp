@@ -9,9 +9,13 @@
 //   engine_values --time NAME FILE  FILE: rows of NAME's arguments, raw float64;
 //                                  prints the loop's seconds per row
 #include "teletraffic/engset.h"
-#include "teletraffic/erlang.h"
 #include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_c.h"
 #include "teletraffic/erlang_x.h"
+#include "teletraffic/measured_traffic.h"
+#include "teletraffic/overflow.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <array>
 #include <chrono>
@@ -90,14 +94,14 @@ const std::map<std::string, Function> kFunctions = {
     {"extended_erlang_b",
      {3, [](const double* a) { return Of(tt::ExtendedErlangB(a[0], a[1], a[2])); }}},
     {"extended_erlang_b_lines",
-     {3, [](const double* a) { return Of(tt::ExtendedErlangBLines(a[0], a[1], a[2])); }}},
+     {3, [](const double* a) { return Of(tt::ExtendedErlangBLines(a[0], a[2], a[1])); }}},
     {"extended_erlang_b_traffic",
-     {3, [](const double* a) { return Of(tt::ExtendedErlangBTraffic(a[0], a[1], a[2])); }}},
+     {3, [](const double* a) { return Of(tt::ExtendedErlangBTraffic(a[0], a[2], a[1])); }}},
     {"erlang_c", {2, [](const double* a) { return Of(tt::ErlangC(a[0], a[1])); }}},
     {"service_level",
-     {4, [](const double* a) { return Of(tt::ServiceLevel(a[0], a[1], a[2], a[3])); }}},
+     {4, [](const double* a) { return Of(tt::ErlangCServiceLevel(a[0], a[1], a[2], a[3])); }}},
     {"average_wait",
-     {3, [](const double* a) { return Of(tt::AverageSpeedOfAnswer(a[0], a[1], a[2])); }}},
+     {3, [](const double* a) { return Of(tt::ErlangCAverageWait(a[0], a[1], a[2])); }}},
     {"agents", {4, [](const double* a) { return Of(tt::ErlangCAgents(a[0], a[1], a[2], a[3])); }}},
     {"agents_for_wait",
      {3, [](const double* a) { return Of(tt::ErlangCAgentsForWait(a[0], a[1], a[2])); }}},
@@ -112,40 +116,41 @@ const std::map<std::string, Function> kFunctions = {
     {"schedule_agents",
      {4,
       [](const double* a) {
-          return Of(tt::ScheduleAgents(static_cast<std::int64_t>(a[0]), a[1], a[2], a[3]));
+          return Of(tt::ScheduleAgents(a[1], static_cast<std::int64_t>(a[0]), a[2], a[3]));
       }}},
     {"erlang_a_schedule_agents",
      {6,
       [](const double* a) {
-          return Of(
-              tt::ScheduleAgents(static_cast<std::int64_t>(a[0]), a[1], a[2], a[3], a[4], a[5]));
+          return Of(tt::ErlangAScheduleAgents(a[1], static_cast<std::int64_t>(a[0]), a[2], a[3],
+                                              a[4], a[5]));
       }}},
     {"engset[traffic]",
-     {3, [](const double* a) { return Of(tt::EngsetBlocking(a[0], a[1], kTraffic, a[2])); }}},
+     {3, [](const double* a) { return Of(tt::EngsetBlocking(kTraffic, a[2], a[0], a[1])); }}},
     {"engset[intended_traffic]",
-     {3, [](const double* a) { return Of(tt::EngsetBlocking(a[0], a[1], kIntended, a[2])); }}},
+     {3, [](const double* a) { return Of(tt::EngsetBlocking(kIntended, a[2], a[0], a[1])); }}},
     {"engset[idle_source_traffic]",
-     {3, [](const double* a) { return Of(tt::EngsetBlocking(a[0], a[1], kIdle, a[2])); }}},
+     {3, [](const double* a) { return Of(tt::EngsetBlocking(kIdle, a[2], a[0], a[1])); }}},
     {"engset_lines[traffic]",
-     {3, [](const double* a) { return Of(tt::EngsetLines(a[0], kTraffic, a[2], a[1])); }}},
+     {3, [](const double* a) { return Of(tt::EngsetLines(kTraffic, a[2], a[0], a[1])); }}},
     {"engset_lines[intended_traffic]",
-     {3, [](const double* a) { return Of(tt::EngsetLines(a[0], kIntended, a[2], a[1])); }}},
+     {3, [](const double* a) { return Of(tt::EngsetLines(kIntended, a[2], a[0], a[1])); }}},
     {"engset_lines[idle_source_traffic]",
-     {3, [](const double* a) { return Of(tt::EngsetLines(a[0], kIdle, a[2], a[1])); }}},
+     {3, [](const double* a) { return Of(tt::EngsetLines(kIdle, a[2], a[0], a[1])); }}},
     {"engset_traffic",
      {3, [](const double* a) { return Of(tt::EngsetTraffic(a[0], a[1], a[2])); }}},
     {"overflow", {2, [](const double* a) { return Of(tt::OverflowMoments(a[0], a[1])); }}},
     {"equivalent_random",
-     {2, [](const double* a) { return Of(tt::EquivalentRandomTraffic(a[0], a[1])); }}},
+     {2, [](const double* a) { return Of(tt::OverflowEquivalentRandom(a[0], a[1])); }}},
     {"overflow_blocking[method=ert]",
      {3, [](const double* a) { return Of(tt::OverflowBlocking(a[0], a[1], a[2], kErt)); }}},
     {"overflow_blocking[method=hayward]",
      {3, [](const double* a) { return Of(tt::OverflowBlocking(a[0], a[1], a[2], kHayward)); }}},
     {"overflow_lines[method=ert]",
-     {3, [](const double* a) { return Of(tt::OverflowLines(a[0], a[1], a[2], kErt)); }}},
+     {3, [](const double* a) { return Of(tt::OverflowLines(a[0], a[1], kErt, a[2])); }}},
     {"overflow_lines[method=hayward]",
-     {3, [](const double* a) { return Of(tt::OverflowLines(a[0], a[1], a[2], kHayward)); }}},
-    {"offered_traffic", {2, [](const double* a) { return Of(tt::OfferedTraffic(a[0], a[1])); }}},
+     {3, [](const double* a) { return Of(tt::OverflowLines(a[0], a[1], kHayward, a[2])); }}},
+    {"offered_traffic",
+     {2, [](const double* a) { return Of(tt::ErlangBOfferedTraffic(a[0], a[1])); }}},
 };
 
 // The Erlang X forms, their arguments read by keyword here rather than by

@@ -5,7 +5,7 @@
 #include "cli/csv.h"
 #include "cli/run.h"
 #include "run_cli.h"
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -99,17 +99,21 @@ TEST(Cli, HelpDescribesEachOptionAsTheCommandTakesIt) {
 // by the user's name for it, one worked out along the way by no option (the
 // traffic 1e9 lines carry at 0.5 is above what the engine takes as input).
 TEST(Cli, EngineRefusalsNameOnlyOptionsTheUserGave) {
-    const cli::Named given[] = {{"lines", 1e9, "--lines"}, {"blocking", 0.5, "blocking"}};
+    using teletraffic::Argument;
+    const cli::Named given[] = {{"lines", 1e9, "--lines"},
+                                {"blocking", 0.5, "blocking"},
+                                {"target-time", -1, "--target-time"}};
     const struct {
         teletraffic::DomainError error;
         std::string message;
     } cases[] = {
-        {{"lines", 1e9, "R"}, "--lines must be R, got 1e+09"},
-        {{"blocking", 0.5, "R"}, "blocking must be R, got 0.5"},
-        {{"traffic", 1999999997.9999995, "R"},
+        {{Argument::Lines, 1e9, "R"}, "--lines must be R, got 1e+09"},
+        {{Argument::Blocking, 0.5, "R"}, "blocking must be R, got 0.5"},
+        {{Argument::TargetTime, -1, "R"}, "--target-time must be R, got -1"},
+        {{Argument::Traffic, 1999999997.9999995, "R"},
          "traffic 1999999997.9999995, worked out from the inputs, is outside what the engine "
          "takes: traffic must be R"},
-        {{"lines", 999, "R"},
+        {{Argument::Lines, 999, "R"},
          "lines 999, worked out from the inputs, is outside what the engine "
          "takes: lines must be R"},
     };

@@ -8,6 +8,8 @@
     python3 tests/data/make_reference.py erlang_a   erlang_a_reference.csv alone
     python3 tests/data/make_reference.py engset     engset_reference.csv alone: Engset,
                                                     overflow and offered-from-carried traffic
+    python3 tests/data/make_reference.py ties       count_ties.csv alone: Engset's and
+                                                    overflow's counts at near-ties
 Rows: function, its arguments, the expected result (counts exactly)."""
 import math, os, sys
 import mpmath as mp
@@ -579,8 +581,11 @@ def main_erlang_a():
     for A, N in [(7.3, 9), (100, 95), (1e4, 10100)]:
         row("poisson_tail", (A, N), mp.gammainc(N, 0, A, regularized=True))
     # At a vast patience (aht 1) the mean wait is Erlang C's below the agents
-    # and the excess traffic's patience above them, whatever the patience.
-    for A, N, p in [(10, 12, 1e20), (1000, 1200, 1e20), (10, 12, 1e120), (12, 10, 1e120)]:
+    # and the excess traffic's patience above them, whatever the patience. The
+    # mean queue's series just below x = a/2 (a traffic a rounding under half
+    # the agents) once ran to its bound of terms.
+    for A, N, p in [(10, 12, 1e20), (1000, 1200, 1e20), (10, 12, 1e120), (12, 10, 1e120),
+                    (6.499999999999999, 13, 1e120)]:
         average = wait(A, N) / (N - F(A)) if A < N else (F(A) - N) / A * p
         row("limit_average_wait", (A, N, p), average)
         row("limit_abandon_probability", (A, N, p), average / p)
@@ -769,7 +774,81 @@ def main_engset():
         f.write("\n".join(ROWS) + "\n")
 
 
+# --- Counts at near-ties ---------------------------------------------------------
+# The target is the measure at a count rounded down and rounded up to double:
+# the count itself meets the second (by 1e-17 or so) and not the first. Each
+# row's count is then searched for from there.
+
+
+def around(value):
+    """The doubles just below and just above `value` (or it, twice, if a double)."""
+    near = float(value)
+    if F(near) == value:
+        return [near, near]
+    other = math.nextafter(near, math.inf if F(near) < value else -math.inf)
+    return sorted([near, other])
+
+
+def engset_call(S, n, kind, load):
+    return 1 / engset_inverse(S - 1, n, beta_for(S, n, kind, load))
+
+
+def equivalent(m, v):
+    z = F(v) / m
+    guess_a = F(v) + 3 * z * (z - 1)
+    guess_n = guess_a * (m + z) / (m + z - 1) - m - 1
+    eqs = lambda a, n: [moments(a, n)[0] / m - 1, moments(a, n)[1] / v - 1]
+    return mp.findroot(eqs, (guess_a, guess_n))
+
+
+def tie_rows():
+    # Engset at 16 lines to a million, above the binomial's mode (the usual
+    # targets) and below it, each load kind.
+    for S, N, share in [(40, 16, 0.6), (300, 40, 0.8), (1000, 64, 0.8), (1000, 65, 0.8),
+                        (5000, 120, 0.85), (1e5, 1000, 0.9), (1e6, 10000, 0.95),
+                        (1e7, 100000, 0.99), (1e8, 1000000, 0.995), (200, 60, 1.3),
+                        (1e5, 3000, 1.1)]:
+        intended = float(round(N * share))
+        beta = float(F(intended) / (S - intended))
+        traffic = float(engset(S, N, beta)[4])
+        for kind, load in [(0, beta), (1, traffic), (2, intended)]:
+            for T in around(engset_call(S, N, kind, load)):
+                meets = lambda n: n >= S or engset_call(S, n, kind, load) <= T
+                row("engset_lines", (S, kind, load, T), search(meets, N, 0))
+    # Exact ties: with beta = 1 on S - 1 = 2N + 1 sources, E = C(2N + 1, N) / 4^N.
+    for N in [16, 20, 26]:
+        S = 2 * N + 2
+        T = float(F(math.comb(2 * N + 1, N)) / F(4) ** N)
+        for kind, load in [(0, 1.0), (2, S / 2)]:
+            row("engset_lines", (S, kind, load, T), N)
+    # Overflow: streams from 10 to a million erlangs, ties at 16 lines to a million.
+    for A, N0, T0 in [(30, 20, 0.01), (200, 150, 0.01), (3000, 2500, 0.001),
+                      (1e5, 9e4, 0.01), (2.2e6, 1.2e6, 0.01)]:
+        m, v = (float(x) for x in moments(A, N0))
+        z = F(v) / m
+        hayward = lambda x: blocking(m / z, F(x) / z)
+        x = search(lambda x: hayward(x) <= T0, z * lines_guess(float(m / z), T0), 0)
+        for T in around(hayward(x)):
+            row("overflow_lines_hayward", (m, v, T), search(lambda x: hayward(x) <= T, x, 0))
+        a, n = equivalent(m, v)
+        ert = lambda x: a * blocking(a, n + x) / m
+        x = search(lambda x: ert(x) <= T0, x, 0)
+        for T in around(ert(x)):
+            row("overflow_lines_ert", (m, v, T), search(lambda x: ert(x) <= T, x, 0))
+    # Exact ties on whole lines: fresh traffic is Erlang B's; Z = 2 halves the lines.
+    for m, v, T, x in [(1, 1, 0.5, 1), (3, 3, 0.75, 1), (2, 4, 0.5, 2)]:
+        row("overflow_lines_hayward", (m, v, T), x)
+    row("overflow_lines_ert", (3, 3, 0.75), 1)
+
+
+def main_ties():
+    ROWS.clear()
+    tie_rows()
+    write("count_ties.csv")
+
+
 if __name__ == "__main__":
-    parts = sys.argv[1:] or ["erlang", "stress", "erlang_a", "engset"]
+    parts = sys.argv[1:] or ["erlang", "stress", "erlang_a", "engset", "ties"]
     for part in parts:
-        {"erlang": erlang, "stress": stress, "erlang_a": main_erlang_a, "engset": main_engset}[part]()
+        {"erlang": erlang, "stress": stress, "erlang_a": main_erlang_a, "engset": main_engset,
+         "ties": main_ties}[part]()

@@ -10,8 +10,9 @@
 #include "tables/staffing.h"
 #include "tables/tables_window.h"
 #include "tables/three_way.h"
-#include "teletraffic/erlang.h"
-#include "teletraffic/erlang_a.h"
+#include "teletraffic/erlang_b.h"
+#include "teletraffic/overflow.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -162,10 +163,10 @@ TEST(EngineError, ValuesAsTypedAndTheRealReason) {
     const struct {
         S got, want;
     } cases[] = {
-        {text([] { teletraffic::ScheduleAgents(14, 10, 0, FromPercent(1e-7)); }),
+        {text([] { teletraffic::ScheduleAgents(10, 14, 0, FromPercent(1e-7)); }),
          S("計算できません: 最大稼働率 1e-07 % では必要なエージェント数が 2000000000 "
            "人を超えます")},
-        {text([] { teletraffic::ScheduleAgents(14, 10, FromPercent(99.99999999999999), 1); }),
+        {text([] { teletraffic::ScheduleAgents(10, 14, FromPercent(99.99999999999999), 1); }),
          S("計算できません: シュリンケージ 99.99999999999999 % "
            "ではスケジュールするエージェント数が "
            "2000000000 人を超えます")},
@@ -525,7 +526,7 @@ TEST(Overflow, FinalGroupByErtMeetsWhatTheMeanAloneMisses) {
         double target;
     } cases[] = {
         {teletraffic::OverflowMoments(10, 10), 0.01},
-        {teletraffic::CombineOverflow(teletraffic::OverflowMoments(10, 10),
+        {teletraffic::OverflowCombine(teletraffic::OverflowMoments(10, 10),
                                       teletraffic::OverflowMoments(6, 8)),
          0.001},
         {teletraffic::OverflowMoments(30, 20), 0.05},

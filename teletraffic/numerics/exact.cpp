@@ -1,7 +1,9 @@
-#include "teletraffic/exact.h"
+#include "teletraffic/numerics/exact.h"
 
-#include "teletraffic/inverse_blocking.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/stirling.h"
 
+#include <boost/math/special_functions/gamma.hpp>
 #include <boost/multiprecision/cpp_int.hpp>
 
 #include <quadmath.h>
@@ -13,13 +15,6 @@ namespace {
 
 namespace mp = boost::multiprecision;
 using Rational = mp::cpp_rational;
-// GCC's quadruple precision, 113 bits: 49 more than long double, software
-// arithmetic some five times faster than Boost's 50-digit floats.
-using Quad = __float128;
-
-// Up to here the exact sums stay small: a few thousand bits.
-constexpr std::int64_t kExactLines = 64;
-
 // With A = p/q, R(A, N) = S_N / A^N, S_n = n S_(n-1) + A^n, is U_N / p^N for
 // the integers U_n = n q U_(n-1) + p^n: whole numbers throughout, with none
 // of a rational's reductions, which at the thousand-bit denominators of tiny
@@ -39,26 +34,6 @@ Sums InverseBlocking(const Rational& A, std::int64_t N) {
     return s;
 }
 
-// log N!, by Stirling's series to 1e-31 from 100 on: lgammaq writes the
-// global signgam, and the engine runs on many threads.
-Quad LogFactorial(std::int64_t N) {
-    if (N < 100) {
-        Quad product = 1;
-        for (std::int64_t k = 2; k <= N; ++k) {
-            product *= k;
-        }
-        return logq(product);
-    }
-    const Quad g[] = {Quad(1) / 12,   Quad(-1) / 360,      Quad(1) / 1260, Quad(-1) / 1680,
-                      Quad(1) / 1188, Quad(-691) / 360360, Quad(1) / 156,  Quad(-3617) / 122400};
-    const Quad a = static_cast<Quad>(N) + 1;
-    Quad sum = 0;
-    for (int i = static_cast<int>(std::size(g)) - 1; i >= 0; --i) {
-        sum = sum * (1 / (a * a)) + g[i];
-    }
-    return (a - Quad(0.5)) * logq(a) - a + logq(2 * acosq(-1)) / 2 + sum / a;
-}
-
 // log R(A, N) for whole N > 0, the sums carried until their terms no longer
 // count.
 Quad LogInverseBlocking(Quad A, std::int64_t N) {
@@ -74,7 +49,7 @@ Quad LogInverseBlocking(Quad A, std::int64_t N) {
         return logq(sum);
     }
     // R = (1 - P) / D, D = A^N e^-A / N!, P = D (A/(N+1) + A^2/((N+1)(N+2)) + ...).
-    const Quad logD = N * logq(A) - A - LogFactorial(N);
+    const Quad logD = N * logq(A) - A - LogFactorial<Quad>(N);
     Quad term = 1;
     Quad sum = 0;
     for (Quad k = N + 1; term > negligible * sum || sum == 0; k += 1) {
@@ -117,19 +92,56 @@ template <typename Excess> Quad Decided(Quad A, std::int64_t N, Excess excess) {
 // of sums of many terms with a double is not to be met.
 constexpr double kQuadTolerance = 1e-30;
 
+namespace {
+
+// Whether B(A, N) <= T exactly: R T >= 1.
+bool ExactlyAtMost(const Rational& A, std::int64_t lines, double T) {
+    const Rational target(T);
+    const Sums R = InverseBlocking(A, lines);
+    return R.U * mp::numerator(target) >= R.power * mp::denominator(target);
+}
+
+} // namespace
+
 bool BlockingAtMost(double traffic, double recall, std::int64_t lines, double T) {
-    const Quad A = traffic / (1 - static_cast<Quad>(recall) * T);
+    const Quad A = Effective<Quad>(traffic, recall, T);
     const Quad logT = logq(T);
     const auto over = [&](Quad logR) { return -logR - logT; };
     const Quad excess = over(Decided(A, lines, over));
     if (lines > kExactLines || fabsq(excess) > kQuadTolerance * fmaxq(1, fabsq(logT))) {
         return excess <= 0;
     }
-    const Rational exact = Rational(traffic) / (1 - Rational(recall) * Rational(T));
-    const Rational target(T);
-    // R T >= 1
-    const Sums R = InverseBlocking(exact, lines);
-    return R.U * mp::numerator(target) >= R.power * mp::denominator(target);
+    return ExactlyAtMost(Rational(traffic) / (1 - Rational(recall) * Rational(T)), lines, T);
+}
+
+Fifty FineLogInverseBlocking(const Fifty& A, const Fifty& N) {
+    // D = A^N e^-A / N! below even fifty digits' range (A tiny, N in the
+    // billions) is 0: R is infinite to them, as good as the decision needs.
+    namespace policies = boost::math::policies;
+    using Quiet = policies::policy<policies::overflow_error<policies::ignore_error>,
+                                   policies::underflow_error<policies::ignore_error>>;
+    const Fifty a = N + 1;
+    return log(boost::math::gamma_q(a, A, Quiet())) -
+           log(boost::math::gamma_p_derivative(a, A, Quiet()));
+}
+
+bool HaywardBlockingAtMost(double mean, double variance, std::int64_t lines, double T) {
+    const Fifty m = mean;
+    const Fifty logT = log(Fifty(T));
+    const Fifty excess =
+        -FineLogInverseBlocking(m * m / variance, Fifty(lines) * m / variance) - logT;
+    // Fifty digits decide unless the two sides are within 1e-40 of each
+    // other; there only a whole number of lines, whose R is rational, can
+    // meet the target exactly, and up to 64 whole numbers say whether it does.
+    if (abs(excess) > 1e-40 * (1 + abs(logT))) {
+        return excess <= 0;
+    }
+    const Rational N = Rational(lines) * Rational(mean) / Rational(variance);
+    if (mp::denominator(N) != 1 || N > kExactLines) {
+        return excess <= 0;
+    }
+    return ExactlyAtMost(Rational(mean) * Rational(mean) / Rational(variance),
+                         static_cast<std::int64_t>(mp::numerator(N)), T);
 }
 
 bool ServiceAtLeast(double traffic, std::int64_t agents, double aht, double targetTime, double P) {
@@ -142,12 +154,12 @@ bool ServiceAtLeast(double traffic, std::int64_t agents, double aht, double targ
     // level near 1, on log SL itself below 1/2, with 1 - C = (1 - B)(N - A) /
     // (N - A + A B), whose digits the first would lose there.
     const auto over = [&](Quad logR) {
-        const Quad logC = logq(N) - logR - logq(N - A + A * expq(-logR));
+        const Quad logC = LogWait(A, N, logR, expq(-logR));
         if (P > 0.5) {
             return logC - z - logMiss;
         }
-        const Quad complement = -expm1q(-logR) * (N - A) / (N - A + A * expq(-logR));
-        return logq(static_cast<Quad>(P)) - logq(complement - expq(logC) * expm1q(-z));
+        return logq(static_cast<Quad>(P)) -
+               logq(ErlangCLevel(A, N, -expm1q(-logR), expq(-logR), logC, z));
     };
     const Quad excess = over(Decided(A, agents, over));
     if (agents > kExactLines || targetTime != 0 ||

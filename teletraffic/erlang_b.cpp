@@ -1,8 +1,10 @@
-#include "teletraffic/erlang.h"
+#include "teletraffic/erlang_b.h"
 
-#include "teletraffic/exact.h"
-#include "teletraffic/inverse_blocking.h"
-#include "teletraffic/solve.h"
+#include "teletraffic/numerics/checks.h"
+#include "teletraffic/numerics/decide.h"
+#include "teletraffic/numerics/exact.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/solve.h"
 
 #include <boost/math/special_functions/gamma.hpp>
 
@@ -17,19 +19,6 @@ namespace {
 
 using namespace detail;
 
-// 1 - recall T as (1 - recall) + recall (1 - T), each difference exact where
-// it would cancel: with both near 1, the product's rounding would be all of it.
-template <typename Real> Real NotRetried(double recall, double T) {
-    const auto R = static_cast<Real>(recall);
-    return (1 - R) + R * (1 - static_cast<Real>(T));
-}
-
-// The traffic whose blocking, with a fraction `recall` of blocked callers
-// retrying, is carried at exactly T: A / (1 - recall T).
-template <typename Real> Real Effective(double traffic, double recall, double T) {
-    return static_cast<Real>(traffic) / NotRetried<Real>(recall, T);
-}
-
 // Whether log B(A, n) <= log T, given R(A, n); for retries A was rounded, which
 // moves log B by up to d log B / d log A = n - A + A B times that rounding.
 template <typename Real>
@@ -40,23 +29,14 @@ Verdict BlockingVerdict(Real A, std::int64_t n, const Scaled<Real>& R, double T,
     const Real logT = std::log(static_cast<Real>(T));
     Real tolerance = kLogTolerance<Real> * std::fmax(1, std::fabs(logR)) + eps * std::fabs(logT);
     if (rounded) {
-        tolerance += 4 * eps * std::fabs(N - A + A * R.Reciprocal());
+        tolerance += 4 * eps * std::fabs(Elasticity(A, N, R.Reciprocal()));
     }
     return AtMost(-logR, logT, tolerance);
 }
 
-// 1 - B(A, N) from R = 1/B, to its last digits: as (R - 1)/R where B is near 1.
-template <typename Real> Real Pass(Real A, Real N, const Scaled<Real>& R) {
-    const Real B = R.Reciprocal();
-    if (B < Real(0.5) || N == 0) {
-        return 1 - B;
-    }
-    return std::exp(InverseBlockingLessOne(A, N).Log() - R.Log());
-}
-
 // An answer that would leave the domain is refused, its own rounding at the
 // edge aside: within 1e-13 above the largest traffic it is that traffic.
-double WithinTraffic(double answer, const char* argument, double value, const std::string& rule) {
+double WithinTraffic(double answer, Argument argument, double value, const std::string& rule) {
     if (answer <= kMaxTraffic) {
         return answer;
     }
@@ -92,9 +72,7 @@ std::int64_t Lines(double traffic, double recall, double T) {
     return SmallestCount(lo, guess, [&](std::int64_t n) {
         const auto N = static_cast<double>(n);
         const Scaled<double> R = InverseBlocking(A, N);
-        // R(n + 1) / R(n) = B(n) + (n + 1) / A
-        return Step{MeetsBlocking(traffic, recall, n, R, T), target - R.Log(),
-                    std::log(R.Reciprocal() + (N + 1) / A)};
+        return Step{MeetsBlocking(traffic, recall, n, R, T), target - R.Log(), LogStep(A, N, R)};
     });
 }
 
@@ -104,7 +82,7 @@ std::int64_t Lines(double traffic, double recall, double T) {
 
 double ErlangB(double traffic, double lines) {
     CheckTraffic(traffic);
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     if (traffic == 0) {
         return 0;
     }
@@ -114,17 +92,18 @@ double ErlangB(double traffic, double lines) {
 
 double LogErlangB(double traffic, double lines) {
     CheckTraffic(traffic);
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     if (traffic == 0) {
         return -INFINITY;
     }
-    const double logR = InverseBlocking(traffic, lines).Log();
+    const Scaled<double> R = InverseBlocking(traffic, lines);
+    const double logR = R.Log();
     if (logR > 0.7 || lines == 0) {
         return -logR;
     }
     // Near a blocking of 1, log B is small and would keep only the absolute
     // precision of B: log B = log1p(-(R - 1)/R) keeps it relative.
-    return std::log1p(-std::exp(InverseBlockingLessOne(traffic, lines).Log() - logR));
+    return std::log1p(-std::exp(LogPass(traffic, lines, R)));
 }
 
 std::int64_t ErlangBLines(double traffic, double blocking) {
@@ -134,7 +113,7 @@ std::int64_t ErlangBLines(double traffic, double blocking) {
 }
 
 double ErlangBTraffic(double lines, double blocking) {
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     CheckBlocking(blocking);
     if (lines == 0) {
         return 0;
@@ -148,7 +127,7 @@ double ErlangBTraffic(double lines, double blocking) {
     // the traffic sought lies between N T / (1 - T) and N / (1 - T).
     const double lower = N >= 1 ? N * T / (1 - T) : 0;
     const double upper = N / (1 - T);
-    WithinTraffic(lower, "lines", N, refusal);
+    WithinTraffic(lower, Argument::Lines, N, refusal);
     double guess = 0;
     if (N < 1) {
         // Below one line B ~ A^N / Gamma(N + 1) for small A: the answer may
@@ -165,7 +144,7 @@ double ErlangBTraffic(double lines, double blocking) {
         const double logT = std::log(T);
         const auto f = [&](double a) {
             const Scaled<double> R = InverseBlocking(a, N);
-            return Slope{-R.Log() - logT, N - a + a * R.Reciprocal()};
+            return Slope{-R.Log() - logT, Elasticity(a, N, R.Reciprocal())};
         };
         if (N >= 1) {
             const double root2L = std::sqrt(-2 * logT);
@@ -183,7 +162,7 @@ double ErlangBTraffic(double lines, double blocking) {
             const Scaled<double> R = InverseBlocking(a, N);
             const double B = R.Reciprocal();
             const double pass = Pass(a, N, R);
-            return Slope{logMiss - std::log(pass), B * (N - a + a * B) / pass};
+            return Slope{logMiss - std::log(pass), B * Elasticity(a, N, B) / pass};
         };
         A = IncreasingRoot(g, guess, lower, upper);
     }
@@ -196,7 +175,7 @@ double ErlangBTraffic(double lines, double blocking) {
         const Scaled<Wide> R = InverseBlocking(a, n);
         const Wide B = R.Reciprocal();
         const Wide pass = Pass(a, n, R);
-        const Wide slope = T <= 0.5 ? n - a + a * B : B * (n - a + a * B) / pass;
+        const Wide slope = T <= 0.5 ? Elasticity(a, n, B) : B * Elasticity(a, n, B) / pass;
         const Wide value = T <= 0.5 ? -R.Log() - std::log(static_cast<Wide>(T))
                                     : std::log1p(-static_cast<Wide>(T)) - std::log(pass);
         const Wide next = a * std::exp(-value / slope);
@@ -214,7 +193,7 @@ double ErlangBTraffic(double lines, double blocking) {
         const auto carried = [&](double a) {
             return a == 0 || MeetsBlocking(a, 0, n, InverseBlocking(a, N), T);
         };
-        double step = std::fmax(A * kEpsilon, std::numeric_limits<double>::denorm_min());
+        double step = std::fmax(A * kEpsilon<double>, std::numeric_limits<double>::denorm_min());
         double over = A; // not carried, unless A is
         for (int i = 0; i < 2100 && !carried(A); ++i) {
             over = A;
@@ -229,14 +208,14 @@ double ErlangBTraffic(double lines, double blocking) {
             (carried(middle) ? A : over) = middle;
         }
     }
-    return WithinTraffic(A, "lines", N, refusal);
+    return WithinTraffic(A, Argument::Lines, N, refusal);
 }
 
 // --- Extended Erlang B -------------------------------------------------------------
 
 Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     CheckTraffic(traffic);
-    CheckCount(lines, "lines");
+    CheckCount(lines, Argument::Lines);
     CheckRecall(recall);
     if (traffic == 0) {
         return {0, 0};
@@ -246,7 +225,7 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     const double R = recall;
     const double most = A / (1 - R);
     const auto within = [&](double offered) {
-        return WithinTraffic(offered, "traffic", A,
+        return WithinTraffic(offered, Argument::Traffic, A,
                              "a traffic whose load with retries, " + ShowNumber(offered) +
                                  " erlangs, stays within 1e9");
     };
@@ -265,7 +244,7 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
             const Scaled<double> Rs = InverseBlocking(s, N);
             const double B = Rs.Reciprocal();
             const double fresh = s * ((1 - R) + R * Pass(s, N, Rs));
-            const double slope = 1 - R * B - R * B * (N - s + s * B);
+            const double slope = 1 - R * B - R * B * Elasticity(s, N, B);
             return Slope{std::log(fresh / A), s * slope / fresh};
         };
         const double first = A / (1 - R * InverseBlocking(A, N).Reciprocal());
@@ -282,7 +261,7 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     for (int i = 0; i < 2; ++i) {
         const Wide B = Rs.Reciprocal();
         const Wide g = s * ((1 - r) + r * Pass(s, n, Rs)) - a;
-        const Wide slope = 1 - r * B - r * B * (n - s + s * B);
+        const Wide slope = 1 - r * B - r * B * Elasticity(s, n, B);
         const Wide next = s - g / slope;
         if (!(next >= a && next <= a / (1 - r)) || !(slope > 0)) {
             break; // ill-conditioned: the double solve stands
@@ -294,7 +273,7 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
     return {within(offered), std::fmin(static_cast<double>(Rs.Reciprocal()), 1)};
 }
 
-std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall) {
+std::int64_t ExtendedErlangBLines(double traffic, double recall, double blocking) {
     CheckTraffic(traffic);
     CheckBlocking(blocking);
     CheckRecall(recall);
@@ -310,7 +289,7 @@ std::int64_t ExtendedErlangBLines(double traffic, double blocking, double recall
     return lines;
 }
 
-double ExtendedErlangBTraffic(double lines, double blocking, double recall) {
+double ExtendedErlangBTraffic(double lines, double recall, double blocking) {
     CheckRecall(recall);
     double fresh = ErlangBTraffic(lines, blocking) * NotRetried<double>(recall, blocking);
     // Its load with retries must read back within the domain, rounding and all.
@@ -320,118 +299,6 @@ double ExtendedErlangBTraffic(double lines, double blocking, double recall) {
         fresh = std::nextafter(fresh, 0.0);
     }
     return fresh;
-}
-
-// --- Erlang C ----------------------------------------------------------------------
-
-namespace {
-
-// From R = 1/B: C = N / (A + R (N - A)), and 1 - C = (R - 1)(N - A) / (A + R (N - A)),
-// both free of cancellation.
-template <typename Real> Real LogWait(Real A, Real N, const Scaled<Real>& R) {
-    // log(A + R (N - A)) = log R + log(N - A + A / R)
-    return std::log(N) - R.Log() - std::log(N - A + A * R.Reciprocal());
-}
-
-// 1 - SL = C e^-z with z = (N - A) t / h; SL = (1 - C) + C (1 - e^-z), two
-// terms of one sign, with 1 - C = (1 - B)(N - A) / (N - A + A B) from the
-// blocking's complement: no difference of large logarithms.
-template <typename Real> Real Service(Real A, Real N, Real aht, Real t) {
-    const Scaled<Real> R = InverseBlocking(A, N);
-    const Real B = R.Reciprocal();
-    const Real complement = Pass(A, N, R) * ((N - A) / (N - A + A * B));
-    const Real level = complement - std::exp(LogWait(A, N, R)) * std::expm1(-(N - A) * t / aht);
-    return std::fmin(level, 1); // 1 - C e^-z < 1: a rounding above it is not kept
-}
-
-template <typename Real>
-Verdict ServiceVerdict(Real A, std::int64_t n, Real aht, Real t, double P, const Scaled<Real>& R) {
-    // SL >= P when log C - z <= log(1 - P).
-    const auto N = static_cast<Real>(n);
-    const Real logC = LogWait(A, N, R);
-    const Real z = (N - A) * t / aht;
-    const Real logMiss = std::log1p(-static_cast<Real>(P));
-    const Real tolerance = kLogTolerance<Real> * (1 + std::fabs(logC) + z + std::fabs(logMiss));
-    return AtMost(logC - z, logMiss, tolerance);
-}
-
-} // namespace
-
-double ErlangC(double traffic, double agents) {
-    CheckQueue(traffic, agents);
-    if (traffic == 0) {
-        return 0;
-    }
-    // C = N / (N + (R - 1)(N - A)) <= 1: with the traffic within rounding of
-    // the agents, a rounding above it is not kept.
-    return std::fmin(std::exp(LogWait(traffic, agents, InverseBlocking(traffic, agents))), 1);
-}
-
-double ServiceLevel(double traffic, double agents, double aht, double targetTime) {
-    CheckQueue(traffic, agents);
-    CheckTimes(aht, targetTime);
-    if (traffic == 0) {
-        return 1;
-    }
-    return Service(traffic, agents, aht, targetTime);
-}
-
-double AverageSpeedOfAnswer(double traffic, double agents, double aht) {
-    CheckQueue(traffic, agents);
-    CheckTimes(aht, 0);
-    if (traffic == 0) {
-        return 0;
-    }
-    const double logC = LogWait(traffic, agents, InverseBlocking(traffic, agents));
-    const double wait = std::exp(logC) * aht / (agents - traffic);
-    if (std::isnormal(wait) && wait < std::numeric_limits<double>::max()) {
-        return wait;
-    }
-    // C, aht / (N - A) or the product out of the normal range: in one exponential,
-    // so that no part of it underflows or overflows alone.
-    const double logWait = logC + std::log(aht) - std::log(agents - traffic);
-    if (!(logWait < std::log(std::numeric_limits<double>::max()))) {
-        throw DomainError("traffic", traffic,
-                          "far enough below the agents, " + ShowNumber(agents) +
-                              ", that the average wait stays within the double range");
-    }
-    return std::exp(logWait);
-}
-
-std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel) {
-    CheckTraffic(traffic);
-    CheckTimes(aht, targetTime);
-    Require(serviceLevel >= 0 && serviceLevel < 1, "service-level",
-            "from 0 up to but not including 1", serviceLevel);
-    const double A = traffic;
-    const double lo = std::floor(A); // at or below the traffic, nobody is served in time
-    if (A == 0) {
-        return 0;
-    }
-    if (serviceLevel == 0) {
-        return static_cast<std::int64_t>(lo) + 1;
-    }
-    const double P = serviceLevel;
-    const double rate = targetTime / aht;
-    const double logMiss = std::log1p(-P);
-    return SmallestCount(lo, lo + 1 + std::sqrt(A), [&](std::int64_t n) {
-        const auto N = static_cast<double>(n);
-        const Scaled<double> R = InverseBlocking(A, N);
-        // R(n + 1) = 1 + (n + 1) / A R(n)
-        Scaled<double> next = R;
-        next.mantissa = std::exp(-R.scale) + (N + 1) / A * R.mantissa;
-        const double logC = LogWait(A, N, R);
-        const bool meets = Decide(
-            ServiceVerdict(A, n, aht, targetTime, P, R),
-            [&] {
-                const long double Aext = A;
-                return ServiceVerdict(Aext, n, static_cast<long double>(aht),
-                                      static_cast<long double>(targetTime), P,
-                                      InverseBlocking(Aext, static_cast<long double>(n)));
-            },
-            [&] { return detail::ServiceAtLeast(A, n, aht, targetTime, P); });
-        return Step{meets, logC - (N - A) * rate - logMiss, logC - LogWait(A, N + 1, next) + rate};
-    });
 }
 
 } // namespace teletraffic

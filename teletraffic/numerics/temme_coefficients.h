@@ -4,6 +4,8 @@
 // its terms fall below 1e-24 of the leading one for |eta| <= 0.8, a >= 20.
 #pragma once
 
+#include "teletraffic/numerics/internal.h"
+
 namespace teletraffic::detail {
 
 struct TemmeCoefficients {

@@ -7,13 +7,32 @@
 // whole-number arithmetic (up to some milliseconds for the longest doubles).
 #pragma once
 
+#include "teletraffic/numerics/internal.h"
+
+#include <boost/multiprecision/cpp_bin_float.hpp>
+
 #include <cstdint>
 
 namespace teletraffic::detail {
 
+// Up to here the exact sums stay small: a few thousand bits.
+constexpr std::int64_t kExactLines = 64;
+
 // Whether B(A, N) <= T for the true blocking, where A = traffic / (1 - recall T),
 // the traffic whose load with retries is carried at exactly T.
 bool BlockingAtMost(double traffic, double recall, std::int64_t lines, double T);
+
+// Whether B(A, N) <= T for A = mean^2 / variance and N = lines mean / variance
+// (Hayward's stream on further lines), exactly where N is whole, up to 64.
+bool HaywardBlockingAtMost(double mean, double variance, std::int64_t lines, double T);
+
+// Fifty digits, for counts over fractional lines (overflow), which have no
+// exact arithmetic and where quadruple precision's expansion holds 1e-21.
+using Fifty = boost::multiprecision::cpp_bin_float_50;
+// log R(A, N) for A > 0 and N >= 0, whole or fractional, to some 1e-45:
+// Boost's regularised incomplete gamma and its prefix at fifty digits (a
+// millisecond at a thousand lines, 10 ms at a million, 0.3 s at a billion).
+Fifty FineLogInverseBlocking(const Fifty& A, const Fifty& N);
 
 // Whether the Erlang C service level of N agents (N > A) is at least P.
 bool ServiceAtLeast(double traffic, std::int64_t agents, double aht, double targetTime, double P);

@@ -11,7 +11,7 @@ function (DLMF 8.12.3-8.12.8):
 
 where g_k are the coefficients of Stirling's series Gamma*(a) ~ sum g_k a^-k.
 Everything is done on power series in eta with 60-digit numbers (mpmath).
-Run from anywhere: python3 teletraffic/generate_temme.py
+Run from anywhere: python3 teletraffic/numerics/generate_temme.py
 """
 import os
 import mpmath as mp
@@ -81,6 +81,8 @@ def main():
 // Taylor coefficients in eta of Temme's c_k(eta), k = 0..{K - 1}, each cut where
 // its terms fall below 1e-24 of the leading one for |eta| <= {ETA_MAX}, a >= {A_MIN}.
 #pragma once
+
+#include "teletraffic/numerics/internal.h"
 
 namespace teletraffic::detail {{
 

@@ -1,7 +1,10 @@
-#include "teletraffic/inverse_blocking.h"
+#include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/lentz.h"
 
 #include "teletraffic/error.h"
-#include "teletraffic/temme_coefficients.h"
+#include "teletraffic/numerics/real.h"
+#include "teletraffic/numerics/stirling.h"
+#include "teletraffic/numerics/temme_coefficients.h"
 
 #include <boost/math/special_functions/gamma.hpp>
 
@@ -39,61 +42,6 @@
 namespace teletraffic::detail {
 namespace {
 
-using Quad = __float128;
-template <typename Real> constexpr bool kIsQuad = std::is_same_v<Real, Quad>;
-
-// The functions of <cmath>, and their quadruple-precision twins from GCC's
-// libquadmath, under one name each.
-namespace math {
-using std::ceil, std::copysign, std::erfc, std::exp, std::expm1, std::fabs, std::fmin, std::log,
-    std::log1p, std::sqrt;
-inline Quad ceil(Quad x) {
-    return ceilq(x);
-}
-inline Quad copysign(Quad x, Quad y) {
-    return copysignq(x, y);
-}
-inline Quad erfc(Quad x) {
-    return erfcq(x);
-}
-inline Quad exp(Quad x) {
-    return expq(x);
-}
-inline Quad expm1(Quad x) {
-    return expm1q(x);
-}
-inline Quad fabs(Quad x) {
-    return fabsq(x);
-}
-inline Quad fmin(Quad x, Quad y) {
-    return fminq(x, y);
-}
-inline Quad log(Quad x) {
-    return logq(x);
-}
-inline Quad log1p(Quad x) {
-    return log1pq(x);
-}
-inline Quad sqrt(Quad x) {
-    return sqrtq(x);
-}
-} // namespace math
-
-template <typename Real> Real Pi() {
-    if constexpr (kIsQuad<Real>) {
-        static const Quad pi = acosq(-1);
-        return pi;
-    } else {
-        return std::numbers::pi_v<Real>;
-    }
-}
-
-template <typename Real> constexpr Real kEpsilon = std::numeric_limits<Real>::epsilon();
-template <> constexpr Quad kEpsilon<Quad> = Quad(1) / (Quad(1ULL << 56) * Quad(1ULL << 56));
-// Below this Lentz's method takes a divisor for 0.
-template <typename Real> constexpr Real kTiny = std::numeric_limits<Real>::min() / kEpsilon<Real>;
-template <> constexpr Quad kTiny<Quad> = 1e-300;
-
 // Terms of the expansion below this are dropped: a little under the
 // precision of the type, whose own rounding dominates from there on.
 template <typename Real> constexpr Real kNegligible = kEpsilon<Real> / 16;
@@ -119,48 +67,6 @@ constexpr auto kTemmeAs = [] {
 // From this shape on, the uniform expansion with the generated terms is
 // accurate to 1e-20 for |x/a - 1| <= 0.5.
 constexpr double kTemmeMinShape = 20;
-
-// log Gamma*(a) = log Gamma(a) - (a - 1/2) log a + a - log sqrt(2 pi), by
-// Stirling's series: eight terms reach 1e-23 from a = 20.
-template <typename Real> Real LogGammaStar(Real a) {
-    constexpr long double g[] = {1.0L / 12,   -1.0L / 360,      1.0L / 1260, -1.0L / 1680,
-                                 1.0L / 1188, -691.0L / 360360, 1.0L / 156,  -3617.0L / 122400};
-    const Real t = 1 / (a * a);
-    Real sum = 0;
-    for (int i = static_cast<int>(std::size(g)) - 1; i >= 0; --i) {
-        sum = sum * t + static_cast<Real>(g[i]);
-    }
-    return sum / a;
-}
-
-// lambda - 1 - log(lambda) for lambda = x/a, the exponent of x^a e^-x against
-// a^a e^-a. Near lambda = 1 the terms cancel, so there it is summed as
-// Loader's series in v = (x - a)/(x + a), whose terms are all of one sign.
-// Elsewhere in at least extended precision: a phi is the exponent of B, and
-// a rounding of x/a in double would come back multiplied by a. Below a/2 as
-// log(x/a): there the rounding of (x - a)/a near -1 would swamp lambda.
-template <typename Real> Real Phi(Real x, Real a) {
-    const Real sigma = (x - a) / a;
-    if (math::fabs(sigma) >= Real(0.1)) {
-        using Wide = std::conditional_t<(sizeof(Real) > sizeof(double)), Real, long double>;
-        const Wide s = (static_cast<Wide>(x) - a) / a;
-        return static_cast<Real>(s -
-                                 (s < -0.5 ? math::log(x / static_cast<Wide>(a)) : math::log1p(s)));
-    }
-    const Real v = (x - a) / (x + a);
-    const Real v2 = v * v;
-    Real power = v;
-    Real sum = 0;
-    for (int j = 3; j < 1000; j += 2) { // |v| < 0.053: 30 terms at most
-        power *= v2;
-        const Real term = power / j;
-        sum += term;
-        if (math::fabs(term) <= kEpsilon<Real> * math::fabs(sum)) {
-            break;
-        }
-    }
-    return sigma * v - 2 * sum;
-}
 
 // The lower incomplete gamma as a series: P(a, x) = D S with
 // D = x^(a-1) e^-x / Gamma(a) and S = x/a + x^2/(a(a+1)) + ..., whose terms
@@ -198,32 +104,16 @@ template <typename Real> Scaled<Real> Series(Real x, Real a) {
 }
 
 // Legendre's continued fraction Gamma(a, x) = e^-x x^a / (x + 1 - a -
-// 1(1 - a) / (x + 3 - a - 2(2 - a) / (x + 5 - a - ...))), by the modified
-// Lentz method. For whole a it ends after a terms.
+// 1(1 - a) / (x + 3 - a - 2(2 - a) / (x + 5 - a - ...))). For whole a it ends
+// after a terms; for x >= 1.5 and x >= a, after some 200 at most (x = 1.5, a
+// near 1).
 template <typename Real> Scaled<Real> ContinuedFraction(Real x, Real a) {
-    constexpr Real tiny = kTiny<Real>;
     Real b = x + 1 - a;
-    Real c = 1 / tiny;
-    Real d = 1 / b;
-    Real h = d;
-    // x >= 1.5 and x >= a: at most some 200 terms (x = 1.5, a near 1).
-    for (Real i = 1;; i += 1) {
-        if (i > 20000) {
-            throw ConvergenceError(
-                "the continued fraction of the incomplete gamma function did not converge");
-        }
-        const Real an = -i * (i - a);
+    const Real h = Lentz(1 / b, 1 / kTiny<Real>, 1 / b, [&](int j) {
+        const Real i = j;
         b += 2;
-        d = an * d + b;
-        d = 1 / (d == 0 ? tiny : d);
-        c = b + an / c;
-        c = c == 0 ? tiny : c;
-        const Real delta = d * c;
-        h *= delta;
-        if (math::fabs(delta - 1) <= kEpsilon<Real>) {
-            break;
-        }
-    }
+        return std::pair{-i * (i - a), b};
+    });
     return {x * h, 0};
 }
 
@@ -311,21 +201,10 @@ template <typename Real> std::pair<Real, Real> ScaledErfc(Real z, Real zz) {
         return {scaled, 1 - z * scaled};
     }
     // Laplace's continued fraction: scaled = 1 / (z + C), with
-    // C = (1/2) / (z + 1 / (z + (3/2) / (z + ...))), by the modified Lentz method.
-    constexpr Real tiny = std::numeric_limits<Real>::min() / kEpsilon<Real>;
-    Real c = tiny;
-    Real f = tiny;
-    Real d = 0;
-    for (int j = 1; j < 200; ++j) {
-        const Real aj = Real(j) / 2;
-        d = 1 / (z + aj * d);
-        c = z + aj / c;
-        const Real delta = c * d;
-        f *= delta;
-        if (std::fabs(delta - 1) <= kEpsilon<Real>) {
-            break;
-        }
-    }
+    // C = (1/2) / (z + 1 / (z + (3/2) / (z + ...))).
+    const Real f = Lentz(kTiny<Real>, kTiny<Real>, Real(0), [&](int j) {
+        return std::pair{Real(j) / 2, z};
+    });
     return {1 / (z + f), f / (z + f)};
 }
 
@@ -365,12 +244,18 @@ template <typename Real> Real LowerGammaDefect(Real x, Real a) {
         for (int k = 1; k < 100000; ++k) {
             term *= x / (a + k);
             sum += k * term;
+            // The rest is below k t_k r / (1 - r), r the ratio of the next
+            // terms, which falls with k: at most k t_k once r <= 1/2. Just
+            // below x = a/2, with a large, r stays above 1/2 for good.
             const Real ratio = (k + 1) * x / (k * (a + k + 1));
-            if (ratio <= Real(0.5) && k * term <= kEpsilon<Real> / 8 * sum) {
-                break;
+            const Real rest = ratio <= Real(0.5) ? k * term
+                              : ratio < 1        ? k * term * ratio / (1 - ratio)
+                                                 : Real(INFINITY);
+            if (rest <= kEpsilon<Real> / 8 * sum) {
+                return sum / a;
             }
         }
-        return sum / a;
+        throw ConvergenceError("the mean queue of Erlang A did not converge");
     }
     // 1 - (1 - lambda) S cancels to O(1/a) against Temme's expansion of S;
     // with c_0 = 1/(lambda - 1) - 1/eta taken out by hand it reads

@@ -1,7 +1,9 @@
 // Erlang X beside Erlang A, in one run, over the points a planner asks:
 // 180 s a call, 20 s to answer in, the agents Erlang A (or C) staffs for 80 %
 // within it; patience a tenth of a call to ten calls, or none; no lines, one
-// line above the agents or a quarter more; redials none or half; and the
+// line above the agents or a quarter more, and without patience also ten
+// thousand queue positions (beyond those summed one by one); redials none
+// or half; and the
 // forecast's variance five times its calls (over half-hour intervals).
 // After Google Benchmark's own lines, a table of each quantity's median and
 // worst time over its points, without and with the variance.
@@ -34,14 +36,15 @@ struct Point {
 };
 
 // Arguments: traffic, patience, lines (0 none, 1 one above, 2 a quarter
-// more), redial, variance (0 none, 1 five times the calls).
+// more, 3 ten thousand above), redial, variance (0 none, 1 five times the
+// calls).
 Point At(const benchmark::State& s) {
     Point p{kTraffic[s.range(0)], 0, {}};
     const double patience = kPatience[s.range(1)] * 180;
     p.agents = static_cast<double>(
         std::isinf(patience) ? teletraffic::ErlangCAgents(p.traffic, 180, 20, 0.8)
                              : teletraffic::ErlangAAgents(p.traffic, 180, patience, 20, 0.8));
-    const double lines[] = {INFINITY, p.agents + 1, std::ceil(p.agents * 1.25)};
+    const double lines[] = {INFINITY, p.agents + 1, std::ceil(p.agents * 1.25), p.agents + 1e4};
     const double calls = p.traffic * 1800 / 180;
     p.model = {180,
                patience,
@@ -55,7 +58,7 @@ Point At(const benchmark::State& s) {
 void Grid(benchmark::internal::Benchmark* b, bool needLines) {
     for (std::int64_t a = 0; a < std::ssize(kTraffic); ++a) {
         for (std::int64_t p = 0; p < std::ssize(kPatience); ++p) {
-            for (std::int64_t l = needLines ? 1 : 0; l < 3; ++l) {
+            for (std::int64_t l = needLines ? 1 : 0; l < (p == 3 ? 4 : 3); ++l) {
                 for (std::int64_t r = 0; r < std::ssize(kRedial); ++r) {
                     const bool erlangC = p == 3 && l == 0;
                     b->Args({a, p, l, r, 0});

@@ -236,27 +236,47 @@ template <typename Real> Cut<Real> FromCut(Real x, Real a, Real m, Real perCall)
     return cut;
 }
 
+// e^-d - 1 + d, of one sign, without the cancellation of its terms near 0.
+template <typename Real> Real ExpMinusOneAndLinear(Real d) {
+    if (std::fabs(d) > Real(0.25)) {
+        return std::expm1(-d) + d;
+    }
+    Real term = d * d / 2;
+    Real sum = term;
+    for (int k = 3; k < 40 && std::fabs(term) > kEpsilon<Real> * sum / 4; ++k) {
+        term *= -d / k;
+        sum += term;
+    }
+    return sum;
+}
+
 // Without patience (a beyond 1e60, where m^2/a is below every digit) the
-// weights are rho^k, rho = A/N: sums of a geometric series, taken where
-// |m log rho| >= 1/8 (nearer 1 they cancel as the closed forms above).
+// weights are rho^k = e^(k l), rho = A/N: sums of a geometric series. With
+// u = m l and E(d) = e^-d - 1 + d >= 0, the mean queue's
+// 1 - (m + 1) rho^m + m rho^(m + 1) is e^u (E(u) + m E(-l)), two terms of
+// one sign, so that rho near 1 loses no digit; for u below -1 the plain
+// difference loses less than a factor 3 and e^-u may leave the range.
 template <typename Real> Cut<Real> Geometric(Real rho, Real x, Real m) {
     Cut<Real> cut{};
+    cut.loss = 1;
     const Real l = std::log(rho);
-    cut.loss = std::fabs(m * l) >= Real(0.125) ? 1 : INFINITY;
-    if (cut.loss > 1) {
+    if (l == 0) {
+        cut.window = {{m}, {1}, {m}, {m * (m + 1) / 2 / x}, false};
         return cut;
     }
     const Real em = std::expm1(l);
+    const Real u = m * l;
+    const Real rise = ExpMinusOneAndLinear(u) + m * ExpMinusOneAndLinear(-l);
     if (l < 0) {
-        const Real power = std::exp(m * l);
-        const Real seen = -std::expm1(m * l) / -em;
-        const Real G = rho * (-std::expm1(m * l) + m * power * em) / (em * em);
+        const Real power = std::exp(u);
+        const Real seen = -std::expm1(u) / -em;
+        const Real G = rho * (u < -1 ? -std::expm1(u) + m * power * em : power * rise) / (em * em);
         cut.window = {{seen}, {power}, {seen}, {G / x}, false};
     } else {
         // Relative to rho^m.
-        const Real seen = -std::expm1(-m * l) / em;
-        const Real G = rho * (m * em + std::expm1(-m * l)) / (em * em);
-        cut.window = {{seen, m * l}, {1, m * l}, {seen, m * l}, {G / x, m * l}, false};
+        const Real seen = -std::expm1(-u) / em;
+        const Real G = rho * rise / (em * em);
+        cut.window = {{seen, u}, {1, u}, {seen, u}, {G / x, u}, false};
     }
     return cut;
 }
@@ -409,20 +429,6 @@ auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12, Real 
     const Real floor = noise * abs(K);
     return Adaptive(f, lo, mid, tolerance / 2, depth, floor) +
            Adaptive(f, mid, hi, tolerance / 2, depth, floor);
-}
-
-// e^-d - 1 + d, of one sign, without the cancellation of its terms near 0.
-template <typename Real> Real ExpMinusOneAndLinear(Real d) {
-    if (std::fabs(d) > Real(0.25)) {
-        return std::expm1(-d) + d;
-    }
-    Real term = d * d / 2;
-    Real sum = term;
-    for (int k = 3; k < 40 && std::fabs(term) > kEpsilon<Real> * sum / 4; ++k) {
-        term *= -d / k;
-        sum += term;
-    }
-    return sum;
 }
 
 // The density of the wait to an agent over the queue, in units of patience,
@@ -980,6 +986,104 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
     return waits;
 }
 
+// log(1 + rho + ... + rho^(n - 1)), rho = e^l, n >= 1, for any size of n l.
+template <typename Real> Real LogGeometricSum(Real n, Real l) {
+    if (l == 0) {
+        return std::log(n);
+    }
+    if (n * l > 30) {
+        return n * l + std::log(-std::expm1(-n * l)) - std::log(std::expm1(l));
+    }
+    return std::log(std::expm1(n * l) / std::expm1(l));
+}
+
+// Without patience, with m queue positions weighing rho^k = e^(k l): from
+// position k the caller reaches an agent within the target time when J >= k +
+// 1 agents finish, J Poisson of mean z = N t/aht. Over the positions, the
+// late are sum_(j<m) P(J = j) rho^j (1 - rho^(m - j))/(1 - rho) and the rest
+// of the seen reach an agent in time; the sums telescope into
+//   late   = (T1 - rho^m Q(m, z))/(1 - rho),
+//   within = (1 - T1 - rho^m P(m, z))/(1 - rho),
+// T1 = e^(z (rho - 1)) Q(m, z rho) = rho^(m - 1) z^(m - 1) e^-z/Gamma(m) U(z rho),
+// Q and P the regularized gammas. Each is taken where its difference loses
+// at most kMostLoss, the other as what remains of the seen; false where
+// neither keeps its digits (rho near 1, or the cut near z).
+template <typename Real>
+bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Real>& within,
+                    Scaled<Real>& late) {
+    if (l == 0) {
+        return false;
+    }
+    const Real density = LogGammaDensity(z, m);
+    const Scaled<Real> U1 = GammaRatio(z * std::exp(l), m);
+    const Scaled<Real> U = GammaRatio(z, m);
+    const Scaled<Real> L = LowerGammaRatio(z, m);
+    const Scaled<Real> t1{U1.mantissa, U1.scale + density + (m - 1) * l};
+    const Scaled<Real> upper{U.mantissa, U.scale + density + m * l};
+    const Scaled<Real> lower{L.mantissa, L.scale + density + m * l};
+    const Real em = -std::expm1(l); // 1 - rho
+    const Scaled<Real> lateSum = Plus(t1, Scaled<Real>{-upper.mantissa, upper.scale});
+    const Scaled<Real> withinSum = Plus(Plus(Scaled<Real>{1}, Scaled<Real>{-t1.mantissa, t1.scale}),
+                                        Scaled<Real>{-lower.mantissa, lower.scale});
+    const auto loss = [](const Scaled<Real>& sum, const Scaled<Real>& part) {
+        return std::fabs(Over(part, sum));
+    };
+    const Real lateLoss = std::fmax(loss(lateSum, t1), loss(lateSum, upper));
+    const Real withinLoss = std::fmax(
+        std::fmax(loss(withinSum, Scaled<Real>{1}), loss(withinSum, t1)), loss(withinSum, lower));
+    const bool lateKept = lateLoss <= kMostLoss;
+    const bool withinKept = withinLoss <= kMostLoss;
+    if (lateKept) {
+        late = Times(lateSum, 1 / em);
+    }
+    if (withinKept) {
+        within = Times(withinSum, 1 / em);
+    }
+    if (lateKept && !withinKept) {
+        within = Minus(seen, late);
+        return Over(seen, within) <= kMostLoss;
+    }
+    if (withinKept && !lateKept) {
+        late = Minus(seen, within);
+        return Over(seen, late) <= kMostLoss;
+    }
+    return lateKept;
+}
+
+// The same sums term by term over the Poisson law's span, about z: their
+// terms of one sign, P(J = j) from Temme's density, for rho near 1 or a cut
+// near z, where the closed forms cancel.
+template <typename Real>
+void GeometricWaitsBySpan(Real l, std::int64_t m, Real z, const Scaled<Real>& seen,
+                          Scaled<Real>& within, Scaled<Real>& late) {
+    const Real spread = 40 * std::sqrt(z) + 40;
+    const auto first = static_cast<std::int64_t>(std::fmax(z - spread, Real(0)));
+    const auto last = static_cast<std::int64_t>(std::fmin(z + spread, static_cast<Real>(m - 1)));
+    thread_local std::vector<Real> logs;
+    logs.clear();
+    Real top = -INFINITY;
+    const auto M = static_cast<Real>(m);
+    for (std::int64_t j = first; j <= last; ++j) {
+        const auto J = static_cast<Real>(j);
+        const Real p = LogGammaDensity(z, J + 1);
+        const Real in = j == 0 ? -INFINITY : p + LogGeometricSum(J, l);
+        const Real out = p + J * l + LogGeometricSum(M - J, l);
+        logs.push_back(in);
+        logs.push_back(out);
+        top = std::fmax(top, std::fmax(in, out));
+    }
+    Real in = 0;
+    Real out = 0;
+    for (std::size_t i = 0; i < logs.size(); i += 2) {
+        in += std::exp(logs[i] - top);
+        out += std::exp(logs[i + 1] - top);
+    }
+    late = {out, top};
+    // J >= m: every position reaches an agent in time.
+    const Real reach = last < m - 1 ? 0 : LowerGammaTail(z, M);
+    within = Plus(Scaled<Real>{in, top}, Times(seen, reach));
+}
+
 // --- The centre at an attempt traffic ---------------------------------------------
 
 // The checked arguments, as the formulas take them.
@@ -1123,6 +1227,27 @@ template <typename Real> struct Service {
     Real kept; // the basis's denominator per accepted attempt
 };
 
+// Without patience everyone accepted is answered, and the answered wait is
+// the average one: Little's law on the window's mean queue.
+template <typename Real>
+Waits<Real> WaitsWithoutPatience(const Chain<Real>& ch, std::int64_t m, Real z) {
+    const Window<Real>& win = ch.window;
+    Waits<Real> q{};
+    q.seen = win.seen;
+    q.answered = q.timeAnswered = win.answered;
+    q.abandoned = q.time = win.abandoned;
+    const Real l = std::log(ch.load);
+    if (z == 0) {
+        q.within = {0};
+        q.late = win.seen;
+    } else if (!GeometricWaits(l, static_cast<Real>(m), z, win.seen, q.within, q.late)) {
+        GeometricWaitsBySpan(l, m, z, win.seen, q.within, q.late);
+    }
+    q.reached = q.within;
+    q.unreached = q.waiting = q.late;
+    return q;
+}
+
 template <typename Real>
 Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) {
     const Real x = ch.x;
@@ -1154,13 +1279,23 @@ Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) 
         return v;
     }
     if (ch.window.whole) {
-        return WaitsUntruncated(x, a, ch.perCall, w, timed);
+        Waits<Real> q = WaitsUntruncated(x, a, ch.perCall, w, timed && c.hangUps);
+        if (!c.hangUps) {
+            // Everyone is answered: the answered wait is the average one.
+            q.time = ch.window.abandoned;
+            q.timeAnswered = ch.window.answered;
+        }
+        return q;
     }
     if (c.queueLines == 0) {
         Waits<Real> none{};
         none.seen = none.answered = none.abandoned = none.within = none.late = none.waiting =
             none.reached = none.unreached = none.time = none.timeAnswered = {0};
         return none;
+    }
+    if (!c.hangUps && c.agents > 0) {
+        return WaitsWithoutPatience(ch, static_cast<std::int64_t>(c.queueLines),
+                                    static_cast<Real>(c.agents) * w * static_cast<Real>(c.ratio));
     }
     if (c.queueLines <= kDirect) {
         return WaitsDirectly(x, a, static_cast<std::int64_t>(c.queueLines), w);

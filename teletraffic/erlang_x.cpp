@@ -256,10 +256,9 @@ template <typename Real> Real ExpMinusOneAndLinear(Real d) {
 // 1 - (m + 1) rho^m + m rho^(m + 1) is e^u (E(u) + m E(-l)), two terms of
 // one sign, so that rho near 1 loses no digit; for u below -1 the plain
 // difference loses less than a factor 3 and e^-u may leave the range.
-template <typename Real> Cut<Real> Geometric(Real rho, Real x, Real m) {
+template <typename Real> Cut<Real> Geometric(Real rho, Real l, Real x, Real m) {
     Cut<Real> cut{};
     cut.loss = 1;
-    const Real l = std::log(rho);
     if (l == 0) {
         cut.window = {{m}, {1}, {m}, {m * (m + 1) / 2 / x}, false};
         return cut;
@@ -997,6 +996,21 @@ template <typename Real> Real LogGeometricSum(Real n, Real l) {
     return std::log(std::expm1(n * l) / std::expm1(l));
 }
 
+// Q(a, x) and P(a, x) in scaled form, the smaller from its ratio and the
+// density, the larger as its complement: the density's logarithm, of the
+// size of a, costs the smaller one digits only where it is negligible.
+template <typename Real> std::pair<Scaled<Real>, Scaled<Real>> Tails(Real x, Real a) {
+    const Real logD = LogGammaDensity(x, a);
+    if (x < a) {
+        const Scaled<Real> L = LowerGammaRatio(x, a);
+        const Scaled<Real> P{L.mantissa, L.scale + logD};
+        return {{1 - Value(P)}, P};
+    }
+    const Scaled<Real> U = GammaRatio(x, a);
+    const Scaled<Real> Q{U.mantissa, U.scale + logD};
+    return {Q, {1 - Value(Q)}};
+}
+
 // Without patience, with m queue positions weighing rho^k = e^(k l): from
 // position k the caller reaches an agent within the target time when J >= k +
 // 1 agents finish, J Poisson of mean z = N t/aht. Over the positions, the
@@ -1004,7 +1018,7 @@ template <typename Real> Real LogGeometricSum(Real n, Real l) {
 // of the seen reach an agent in time; the sums telescope into
 //   late   = (T1 - rho^m Q(m, z))/(1 - rho),
 //   within = (1 - T1 - rho^m P(m, z))/(1 - rho),
-// T1 = e^(z (rho - 1)) Q(m, z rho) = rho^(m - 1) z^(m - 1) e^-z/Gamma(m) U(z rho),
+// T1 = e^(z (rho - 1)) Q(m, z rho),
 // Q and P the regularized gammas. Each is taken where its difference loses
 // at most kMostLoss, the other as what remains of the seen; false where
 // neither keeps its digits (rho near 1, or the cut near z).
@@ -1014,13 +1028,11 @@ bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Rea
     if (l == 0) {
         return false;
     }
-    const Real density = LogGammaDensity(z, m);
-    const Scaled<Real> U1 = GammaRatio(z * std::exp(l), m);
-    const Scaled<Real> U = GammaRatio(z, m);
-    const Scaled<Real> L = LowerGammaRatio(z, m);
-    const Scaled<Real> t1{U1.mantissa, U1.scale + density + (m - 1) * l};
-    const Scaled<Real> upper{U.mantissa, U.scale + density + m * l};
-    const Scaled<Real> lower{L.mantissa, L.scale + density + m * l};
+    const auto [q1, p1] = Tails(z * std::exp(l), m);
+    const auto [q, p] = Tails(z, m);
+    const Scaled<Real> t1{q1.mantissa, q1.scale + z * std::expm1(l)};
+    const Scaled<Real> upper{q.mantissa, q.scale + m * l};
+    const Scaled<Real> lower{p.mantissa, p.scale + m * l};
     const Real em = -std::expm1(l); // 1 - rho
     const Scaled<Real> lateSum = Plus(t1, Scaled<Real>{-upper.mantissa, upper.scale});
     const Scaled<Real> withinSum = Plus(Plus(Scaled<Real>{1}, Scaled<Real>{-t1.mantissa, t1.scale}),
@@ -1101,6 +1113,7 @@ struct Centre {
 
 template <typename Real> struct Chain {
     Real x, a, perCall, load;
+    Real logLoad; // log(A/N), of its own digits near 1: rho^m at many lines
     bool vanishing;
     Scaled<Real> below;
     Window<Real> window;
@@ -1132,7 +1145,7 @@ template <typename Real> Window<Real> WindowOf(const Chain<Real>& ch, const Cent
         return {{0}, {1}, {0}, {0}, false};
     }
     if (a > Real(1e60)) {
-        const Cut<Real> geometric = Geometric(1 / ch.perCall, x, m);
+        const Cut<Real> geometric = Geometric(ch.load, ch.logLoad, x, m);
         if (geometric.loss <= kMostLoss) {
             return geometric.window;
         }
@@ -1173,6 +1186,8 @@ template <typename Real> Chain<Real> ChainAt(Real A, const Centre& c) {
     ch.a = N * ratio;
     ch.perCall = N / A;
     ch.load = A / N;
+    // A - N is exact within a factor 2 of N.
+    ch.logLoad = N > 0 && A >= N / 2 && A <= 2 * N ? std::log1p((A - N) / N) : std::log(ch.load);
     ch.vanishing = !(ch.x >= std::numeric_limits<Real>::min());
     ch.below = Below(A, N);
     ch.window = WindowOf(ch, c);
@@ -1205,7 +1220,9 @@ template <typename Real> Shares<Real> SharesOf(const Chain<Real>& ch, const Cent
     s.wait = share(w.seen, accepted);
     s.abandon = share(w.abandoned, accepted);
     s.answered = share(served, accepted);
-    s.lost = share(Plus(w.last, w.abandoned), total);
+    // Without patience the window's hang-ups are those of a patience of
+    // 1e100 handling times, which no caller has.
+    s.lost = share(c.hangUps ? Plus(w.last, w.abandoned) : w.last, total);
     s.kept = share(served, total);
     if (c.agents == 0) {
         s.occupancy = 0;
@@ -1236,7 +1253,7 @@ Waits<Real> WaitsWithoutPatience(const Chain<Real>& ch, std::int64_t m, Real z) 
     q.seen = win.seen;
     q.answered = q.timeAnswered = win.answered;
     q.abandoned = q.time = win.abandoned;
-    const Real l = std::log(ch.load);
+    const Real l = ch.logLoad;
     if (z == 0) {
         q.within = {0};
         q.late = win.seen;

@@ -3,9 +3,11 @@
     /usr/bin/python3 tests/data/make_erlang_x_reference.py          erlang_x_reference.csv
     /usr/bin/python3 tests/data/make_erlang_x_reference.py check    the closed forms against
                                                                     the chain, nothing written
-    /usr/bin/python3 tests/data/make_erlang_x_reference.py spread   only the last rows (the
-                                                                    forecast's spread across its
-                                                                    domain), appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py spread   only the forecast's spread
+                                                                    across its domain, appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py long     only the last rows (long
+                                                                    queues without patience),
+                                                                    appended
 Rows: region, function, arguments, expected (counts exactly).
 
 The values come from the chain itself: its states summed one by one, and for
@@ -542,6 +544,7 @@ def main():
     figure_rows("tiny_patience", 20, 20, 1, 1e-3, INF, t=1)
     figure_rows("tiny_patience", 20, 20, 1, 1e-3, 30, t=1)
     spread_rows()
+    long_rows()
     write("w")
 
 
@@ -557,6 +560,19 @@ def spread_rows():
     figure_rows("spread", 200, 205, 1, 2, 220, calls=4000, variance=12000, t=0.05)
 
 
+def long_rows():
+    """Without patience, more queue positions than the engine sums one by one:
+    overloaded (the 4200 lines of one agent), a long light queue whose target
+    reaches past the cut, the traffic a hair above the agents, the cut near
+    the agents' completions within the target, and redials."""
+    figure_rows("long_no_patience", 3, 1, 180, INF, 4200, t=7.5e5)
+    figure_rows("long_no_patience", 90, 100, 180, INF, 1.001e5, t=20)
+    figure_rows("long_no_patience", 99.9, 100, 1, INF, 5100, t=10)
+    figure_rows("long_no_patience", 1000.01, 1000, 1, INF, 5.1e4, t=3)
+    figure_rows("long_no_patience", 2e3, 1e3, 1, INF, 9e3, t=8)
+    figure_rows("long_no_patience", 150, 100, 1, INF, 1.01e4, r=0.5, t=100)
+
+
 def write(mode):
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)),
                            "erlang_x_reference.csv"), mode) as f:
@@ -568,6 +584,9 @@ if __name__ == "__main__":
         check()
     elif sys.argv[1:] == ["spread"]:
         spread_rows()
+        write("a")
+    elif sys.argv[1:] == ["long"]:
+        long_rows()
         write("a")
     else:
         main()

@@ -131,6 +131,14 @@ void ErlangXLines(benchmark::State& state) {
         benchmark::DoNotOptimize(teletraffic::ErlangXLines(p.traffic, p.agents, p.model, 0.01));
     }
 }
+// Three erlangs on one agent and 4200 lines, without patience: the queue
+// stands at its cut, thousands of positions from its head.
+void ErlangXOverloaded(benchmark::State& state) {
+    const teletraffic::ErlangXModel model{180, INFINITY, 4200, 0, 0, 0};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangX(3, 1, model, 20));
+    }
+}
 // Erlang A's two calls together give what ErlangX gives in one.
 void ErlangA(benchmark::State& state) {
     const Point p = At(state);
@@ -156,6 +164,7 @@ BENCHMARK(ErlangXVirtual)->Apply(Any);
 BENCHMARK(ErlangXAgents)->Apply(Any);
 BENCHMARK(ErlangXCapacity)->Apply(Any);
 BENCHMARK(ErlangXLines)->Apply(WithLines);
+BENCHMARK(ErlangXOverloaded);
 
 // The console's lines, then per quantity (the name before the first '/')
 // and variance (the last argument) the median and worst CPU time per call.

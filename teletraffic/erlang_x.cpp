@@ -85,6 +85,8 @@ constexpr double kMaxRatio = 1e100;
 constexpr double kMostLoss = 16;
 // Queue positions summed one by one, at most.
 constexpr std::int64_t kDirect = 4096;
+// The loss the waits' closed forms without patience may take.
+constexpr double kWaitsLoss = 256;
 
 // log Gamma(z) - (z - 1/2) log z + z - log sqrt(2 pi), Binet's remainder: by
 // Stirling's series from 10 on (to 1e-21), below from lgamma itself.
@@ -1019,14 +1021,26 @@ template <typename Real> std::pair<Scaled<Real>, Scaled<Real>> Tails(Real x, Rea
 //   late   = (T1 - rho^m Q(m, z))/(1 - rho),
 //   within = (1 - T1 - rho^m P(m, z))/(1 - rho),
 // T1 = e^(z (rho - 1)) Q(m, z rho),
-// Q and P the regularized gammas. Each is taken where its difference loses
-// at most kMostLoss, the other as what remains of the seen; false where
-// neither keeps its digits (rho near 1, or the cut near z).
+// Q and P the regularized gammas, good to some units in their last place:
+// each difference is taken where it loses at most a factor 256 (1e-13
+// kept), the other as what remains of the seen; false where neither keeps
+// its digits (rho a hair from 1 against the lines, or the cut near z).
 template <typename Real>
 bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Real>& within,
                     Scaled<Real>& late) {
     if (l == 0) {
-        return false;
+        // rho = 1: late = sum_(j<m) P(J = j) (m - j) = m Q(m, z) - z Q(m - 1, z)
+        // and within = z Q(m - 1, z) + m P(m, z), of one sign.
+        const auto [q, p] = Tails(z, m);
+        const Real before = m > 1 ? z * Value(Tails(z, m - 1).first) : 0;
+        within = {before + m * Value(p)};
+        const Real lateSum = m * Value(q) - before;
+        if (m * Value(q) <= kWaitsLoss * lateSum) {
+            late = {lateSum};
+            return true;
+        }
+        late = Minus(seen, within);
+        return Over(seen, late) <= kWaitsLoss;
     }
     const auto [q1, p1] = Tails(z * std::exp(l), m);
     const auto [q, p] = Tails(z, m);
@@ -1043,8 +1057,8 @@ bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Rea
     const Real lateLoss = std::fmax(loss(lateSum, t1), loss(lateSum, upper));
     const Real withinLoss = std::fmax(
         std::fmax(loss(withinSum, Scaled<Real>{1}), loss(withinSum, t1)), loss(withinSum, lower));
-    const bool lateKept = lateLoss <= kMostLoss;
-    const bool withinKept = withinLoss <= kMostLoss;
+    const bool lateKept = lateLoss <= kWaitsLoss;
+    const bool withinKept = withinLoss <= kWaitsLoss;
     if (lateKept) {
         late = Times(lateSum, 1 / em);
     }
@@ -1053,11 +1067,11 @@ bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Rea
     }
     if (lateKept && !withinKept) {
         within = Minus(seen, late);
-        return Over(seen, within) <= kMostLoss;
+        return Over(seen, within) <= kWaitsLoss;
     }
     if (withinKept && !lateKept) {
         late = Minus(seen, within);
-        return Over(seen, late) <= kMostLoss;
+        return Over(seen, late) <= kWaitsLoss;
     }
     return lateKept;
 }

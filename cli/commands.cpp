@@ -274,47 +274,10 @@ struct Staffing {
         const double s = Given(shrinkage) ? shrinkage : 0;
         const double cap = Given(maxOccupancy) ? maxOccupancy : 1;
         if (byErlangX) {
-            const std::int64_t onPhones = Given(maxOccupancy) ? OnPhonesX(n) : n;
-            // The shrinkage as the engine grosses it up, on the count decided here.
-            tt::Schedule plan = tt::ScheduleAgents(0.0, onPhones, s, 1.0);
-            plan.decidedBy = onPhones > n ? tt::Decided::Occupancy : tt::Decided::ServiceTarget;
-            return plan;
+            return tt::ErlangXScheduleAgents(traffic, n, model, s, cap);
         }
         return ByErlangA() ? tt::ErlangAScheduleAgents(traffic, n, aht, patience, s, cap)
                            : tt::ScheduleAgents(traffic, n, s, cap);
-    }
-
-    // The least count from `forTarget` whose occupancy by Erlang X is within
-    // the cap. No more is carried than the fresh traffic (a caller is answered
-    // once at most), so the engine's count for the offered traffic per agent
-    // bounds it, as for Erlang A; the engine has no schedule by Erlang X, so
-    // its occupancy is bisected here, and must fall as the agents grow.
-    std::int64_t OnPhonesX(std::int64_t forTarget) const {
-        std::int64_t hi = tt::ScheduleAgents(traffic, forTarget, 0, maxOccupancy).onPhones;
-        const auto within = [&](std::int64_t n) {
-            return tt::ErlangX(traffic, static_cast<double>(n), model).occupancy <= maxOccupancy;
-        };
-        std::int64_t lo = forTarget;
-        if (hi <= lo || within(lo)) {
-            return lo;
-        }
-        if (static_cast<double>(hi) > model.lines) { // no more agents than lines
-            const auto lines = static_cast<std::int64_t>(model.lines);
-            if (!within(lines)) {
-                throw std::invalid_argument(
-                    "--max-occupancy " + number_text::Show(maxOccupancy) +
-                    " needs more agents than the " + number_text::Show(model.lines) +
-                    " lines hold: at " + number_text::Show(model.lines) +
-                    " agents the occupancy is " +
-                    number_text::Show(tt::ErlangX(traffic, model.lines, model).occupancy));
-            }
-            hi = lines;
-        }
-        while (hi - lo > 1) { // lo misses, hi meets
-            const std::int64_t mid = lo + (hi - lo) / 2;
-            (within(mid) ? hi : lo) = mid;
-        }
-        return hi;
     }
 
     std::string_view DecidedBy(const tt::Schedule& plan, std::int64_t forTarget) const {

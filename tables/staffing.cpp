@@ -50,41 +50,6 @@ teletraffic::ErlangXModel Model(const StaffingInputs& in) {
     return model;
 }
 
-// The fewest agents from `from` whose occupancy (carried traffic per agent)
-// is within the cap, by Erlang X. Each fresh caller is answered once at
-// most, so the traffic carried is at most the fresh traffic, and the count
-// that caps that meets the cap: the search runs between the two, the
-// occupancy falling as agents are added. Compared in double: with busy
-// tones, redials or a forecast's spread the carried traffic is no decimal.
-qint64 ForCap(const StaffingInputs& in, qint64 from) {
-    const double A = in.traffic();
-    const teletraffic::ErlangXModel model = Model(in);
-    const auto within = [&](qint64 n) {
-        return teletraffic::ErlangX(A, static_cast<double>(n), model).occupancy <= in.maxOccupancy;
-    };
-    qint64 hi = teletraffic::ScheduleAgents(A, from, 0, in.maxOccupancy).onPhones;
-    if (in.lines && static_cast<double>(hi) > *in.lines) {
-        const auto most = static_cast<qint64>(*in.lines);
-        if (!within(most)) {
-            throw TooFewLines(*in.lines,
-                              QStringLiteral("回線数 %1 では足りません。エージェントを回線数と"
-                                             "同じ %1 人にしても、稼働率が最大稼働率 %2 % を"
-                                             "超えます")
-                                  .arg(Exact(*in.lines), Exact(ToPercent(in.maxOccupancy))));
-        }
-        hi = most;
-    }
-    qint64 lo = from;
-    if (hi <= lo || within(lo)) {
-        return lo;
-    }
-    while (hi - lo > 1) { // lo misses, hi meets
-        const qint64 mid = lo + (hi - lo) / 2;
-        (within(mid) ? hi : lo) = mid;
-    }
-    return hi;
-}
-
 } // namespace
 
 bool UsesErlangX(const StaffingInputs& in) {
@@ -311,19 +276,20 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows, const Monitor& monit
                         : teletraffic::ErlangCAgents(A, aht, time, inputs.serviceLevel);
     }
     teletraffic::Schedule schedule{};
-    if (ErlangACentre(inputs)) {
-        // With callers hanging up, the cap is on the traffic carried, not offered.
-        schedule =
-            patience
-                ? teletraffic::ErlangAScheduleAgents(A, forTarget, aht, *patience, inputs.shrinkage,
-                                                     inputs.maxOccupancy)
-                : teletraffic::ScheduleAgents(A, forTarget, inputs.shrinkage, inputs.maxOccupancy);
-    } else {
-        const qint64 onPhones = inputs.maxOccupancy < 1 ? ForCap(inputs, forTarget) : forTarget;
-        // Grossed up alone: no traffic asks for more agents at a cap of 1.
-        schedule = teletraffic::ScheduleAgents(0, onPhones, inputs.shrinkage, 1);
-        schedule.decidedBy = onPhones > forTarget ? teletraffic::Decided::Occupancy
-                                                  : teletraffic::Decided::ServiceTarget;
+    try {
+        // With callers hanging up, busy tones or redials, the cap is on the
+        // traffic carried, not offered.
+        schedule = teletraffic::ErlangXScheduleAgents(A, forTarget, Model(inputs), inputs.shrinkage,
+                                                      inputs.maxOccupancy);
+    } catch (const teletraffic::DomainError& error) {
+        if (!inputs.lines || error.argument() != teletraffic::Argument::MaxOccupancy) {
+            throw;
+        }
+        throw TooFewLines(*inputs.lines,
+                          QStringLiteral("回線数 %1 では足りません。エージェントを回線数と"
+                                         "同じ %1 人にしても、稼働率が最大稼働率 %2 % を"
+                                         "超えます")
+                              .arg(Exact(*inputs.lines), Exact(ToPercent(inputs.maxOccupancy))));
     }
     result.agents = schedule.onPhones;
     result.scheduled = schedule.scheduled;

@@ -372,15 +372,14 @@ auto Rule(const F& f, Real lo, Real hi, Real& error) -> decltype(f(lo)) {
 // small panels in vain.) ConvergenceError past `depth` halvings, unless
 // `floor` (absolute, not halved) is given: an integrand known only to some
 // digits of its own, whose panels' rules then stop where they agree to it,
-// and past `depth` the Kronrod sum stands.
+// and past `depth` the Kronrod sum stands. `digits`: the integrand's own
+// relative rounding, where rules agreeing to it are as good as it.
 template <typename F, typename Real>
-auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth, Real floor = 0)
-    -> decltype(f(lo)) {
+auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth, Real floor = 0,
+              Real digits = 256 * kEpsilon<Real>) -> decltype(f(lo)) {
     Real error = 0;
     const auto K = Rule<31>(f, lo, hi, error);
-    // Rules agreeing to some hundreds of units in the last place are as good
-    // as the integrand's own digits (its logarithm's terms may run to 1e5).
-    if (error <= std::fmax(std::fmax(tolerance, floor), 256 * kEpsilon<Real> * abs(K))) {
+    if (error <= std::fmax(std::fmax(tolerance, floor), digits * abs(K))) {
         return K;
     }
     if (depth == 0) {
@@ -390,8 +389,8 @@ auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth, Real floo
         throw ConvergenceError("a quadrature did not converge");
     }
     const Real mid = lo / 2 + hi / 2;
-    return Adaptive(f, lo, mid, tolerance / 2, depth - 1, floor) +
-           Adaptive(f, mid, hi, tolerance / 2, depth - 1, floor);
+    return Adaptive(f, lo, mid, tolerance / 2, depth - 1, floor, digits) +
+           Adaptive(f, mid, hi, tolerance / 2, depth - 1, floor, digits);
 }
 
 // The same to a relative tolerance of the whole, its first panel by the
@@ -641,9 +640,14 @@ private:
         return {e, e * v / width_, e * std::expm1(v) / growth_};
     }
 
-    // Over [lo, hi] in the offset.
+    // Over [lo, hi] in the offset. The density is the exponential of its
+    // logarithm, whose rounding grows with its size (some 1e4 far into a
+    // tail, 1e-15 of the density): its largest on the piece, at an end
+    // (concave, 0 at the mode), sets the digits the rules can agree to.
     Moments<Real> Panel(Real lo, Real hi, Real tolerance, int depth) const {
-        return Adaptive([&](Real d) { return At(d); }, lo, hi, tolerance, depth);
+        const Real size = std::fmax(std::fabs(LogDensity(lo)), std::fabs(LogDensity(hi)));
+        return Adaptive([&](Real d) { return At(d); }, lo, hi, tolerance, depth, Real(0),
+                        (256 + 2 * size) * kEpsilon<Real>);
     }
 
     // Beyond vEnd the density is e^-(a + 1) v times its value there.
@@ -920,6 +924,7 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
         Real uScale = std::fmin(logU0 + 600, Real(0));
         Real u = std::exp(logU0 - uScale);
         Real sum = 0;
+        Real factor = std::exp(uScale); // changed only with the scale
         const auto terms = column(5 + s);
         for (std::int64_t k = 0; k < n; ++k) {
             if (k > 0) {
@@ -931,8 +936,8 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
                 u *= Real(1e-250);
                 sum *= Real(1e-250);
                 uScale += 250 * std::log(Real(10));
+                factor = std::exp(uScale);
             }
-            const Real factor = std::exp(uScale);
             late[s][static_cast<std::size_t>(k)] = sum * factor;
             terms[static_cast<std::size_t>(k)] = u * factor;
         }
@@ -1815,16 +1820,12 @@ Centre With(double agents, ErlangXModel model, double lines) {
     return CheckCentre(agents, model);
 }
 
-} // namespace
-
-ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model, double targetTime,
-                       Basis basis) {
-    CheckTraffic(traffic);
-    const Centre c = CheckCentre(agents, model, traffic == 0);
-    CheckTimes(model.aht, targetTime);
-    if (!c.limited && !c.hangUps) {
-        CheckQueue(traffic, agents); // Erlang C: the queue must drain
-    }
+// The figures as ErlangX gives them, of checked arguments: Erlang C's and A's
+// to the bit where the centre is theirs. `need` as Evaluate's: with a
+// forecast's spread every figure is ErlangX's only when all are asked for
+// (the rule that integrates them is the first on which they all agree).
+ErlangXFigures Shown(double traffic, double agents, const ErlangXModel& model, const Centre& c,
+                     double targetTime, Basis basis, Need need = Need::All) {
     if (traffic == 0) {
         return {0, 0, 0, 0, 0, 0, 1, 0, 0};
     }
@@ -1839,8 +1840,7 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
         f.attemptsTraffic = traffic;
         return f;
     }
-    ErlangXFigures f = Public(Evaluate<double>(traffic, c, targetTime, basis), c);
-    CheckAttempts(traffic, f.attemptsTraffic);
+    ErlangXFigures f = Public(Evaluate<double>(traffic, c, targetTime, basis, need), c);
     if (plain && agents > 0) {
         // Erlang A, to the bit.
         const Abandonment a = ErlangA(traffic, agents, model.aht, model.patience);
@@ -1854,6 +1854,31 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
                 ErlangAServiceLevel(traffic, agents, model.aht, model.patience, targetTime);
         }
     }
+    return f;
+}
+
+// Whether figures as ErlangX gives them meet every target given, compared
+// as a reader of them would.
+bool MetAsShown(const ErlangXFigures& f, const ErlangXTargets& t) {
+    return (!t.serviceLevel || f.serviceLevel >= *t.serviceLevel) &&
+           (!t.averageWait || f.averageWait <= *t.averageWait) &&
+           (!t.answeredWait || f.answeredWait <= *t.answeredWait) &&
+           (!t.maxAbandon || f.abandonProbability <= *t.maxAbandon) &&
+           (!t.maxBlocking || f.blocking <= *t.maxBlocking);
+}
+
+} // namespace
+
+ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model, double targetTime,
+                       Basis basis) {
+    CheckTraffic(traffic);
+    const Centre c = CheckCentre(agents, model, traffic == 0);
+    CheckTimes(model.aht, targetTime);
+    if (!c.limited && !c.hangUps) {
+        CheckQueue(traffic, agents); // Erlang C: the queue must drain
+    }
+    ErlangXFigures f = Shown(traffic, agents, model, c, targetTime, basis);
+    CheckAttempts(traffic, f.attemptsTraffic);
     return f;
 }
 
@@ -1918,6 +1943,66 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     // The answer taken back with this traffic: its attempts within 1e9.
     CheckAttempts(traffic, at(n, model).attempts);
     return n;
+}
+
+Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
+                               const ErlangXModel& model, double shrinkage, double maxOccupancy) {
+    CheckTraffic(traffic);
+    const Centre base = CheckCentre(1, model);
+    if (!base.limited && base.shape == INFINITY && (base.redial == 0 || !base.hangUps)) {
+        return base.hangUps ? ErlangAScheduleAgents(traffic, agentsForTarget, model.aht,
+                                                    model.patience, shrinkage, maxOccupancy)
+                            : ScheduleAgents(traffic, agentsForTarget, shrinkage, maxOccupancy);
+    }
+    // The factors checked, and the count the offered traffic per agent
+    // needs: no more is carried than the fresh traffic (a caller is answered
+    // once at most), so it meets the cap, and bounds the search.
+    ScheduleAgents(0.0, agentsForTarget, shrinkage, maxOccupancy);
+    const double lines = model.lines;
+    // With lines, no more agents than they hold (however many the cap
+    // would take without them).
+    std::int64_t hi = static_cast<std::int64_t>(lines);
+    if (!(traffic / maxOccupancy >= lines)) {
+        hi = ScheduleAgents(traffic, agentsForTarget, 0, maxOccupancy).onPhones;
+        hi = std::min(hi, static_cast<std::int64_t>(std::fmin(lines, kMaxLines)));
+    }
+    std::int64_t lo = agentsForTarget;
+    // The occupancy alone by the cheapest figures, which the forecast's
+    // spread may round apart from ErlangX's: the count they give is then
+    // moved to the least whose ErlangX's figures meet the cap.
+    const auto guide = [&](std::int64_t n) {
+        return n > 0 && Evaluate<double>(traffic, With(static_cast<double>(n), model, lines), 0,
+                                         Basis::Offered, Need::Shares)
+                                .occupancy <= maxOccupancy;
+    };
+    const auto within = [&](std::int64_t n) {
+        const auto N = static_cast<double>(n);
+        return traffic == 0 ||
+               (n > 0 &&
+                Shown(traffic, N, model, With(N, model, lines), 0, Basis::Offered).occupancy <=
+                    maxOccupancy);
+    };
+    std::int64_t n = lo;
+    // No occupancy exceeds 1: a cap of 1 raises no count.
+    if (hi > lo && maxOccupancy < 1 && !within(lo)) {
+        if (!within(hi)) {
+            throw DomainError(Argument::MaxOccupancy, maxOccupancy,
+                              "met by at most " + ShowNumber(lines) + " agents on " +
+                                  ShowNumber(lines) + " lines");
+        }
+        while (hi - lo > 1) { // lo misses, hi meets
+            const std::int64_t mid = lo + (hi - lo) / 2;
+            (guide(mid) ? hi : lo) = mid;
+        }
+        n = hi;
+        for (; !within(n); ++n) {
+        }
+        for (; n - 1 > agentsForTarget && within(n - 1); --n) {
+        }
+    }
+    Schedule plan = ScheduleAgents(0.0, n, shrinkage, 1.0);
+    plan.decidedBy = n > agentsForTarget ? Decided::Occupancy : Decided::ServiceTarget;
+    return plan;
 }
 
 std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& model,
@@ -2040,9 +2125,9 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
                 return static_cast<double>(INFINITY); // met at every traffic taken
             }
         }
-        // A figure of 0 (no miss at all) has an infinite log: TOMS 748's
-        // interpolation needs both ends finite.
-        for (int i = 0; i < 200 && !std::isfinite(fLo); ++i) {
+        // A figure of 0 (no miss at all, or no level) has an infinite log:
+        // TOMS 748's interpolation needs both ends finite.
+        for (int i = 0; i < 200 && !(std::isfinite(fLo) && std::isfinite(fHi)); ++i) {
             const double mid = lo / 2 + hi / 2;
             const double fMid = f(mid);
             (fMid > 0 ? hi : lo) = mid;
@@ -2082,14 +2167,32 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
                               "a target these agents miss at some traffic up to 1e9 erlangs");
         }
     }
-    // The root rounded may lie a unit or two above the largest traffic that
-    // meets every target: such a traffic read back would miss one.
-    const auto at = [&](double A0) {
-        return Evaluate<double>(A0, c, targets.targetTime, targets.basis, NeedOf(targets));
+    // The root rounded may lie some units in the last place from the largest
+    // traffic whose figures, as ErlangX gives them, meet every target: down
+    // until they do (by steps doubling after the first few, then bisected),
+    // then up while the next one does too.
+    const Need need = c.shape < INFINITY ? Need::All : NeedOf(targets);
+    const auto shown = [&](double A0) {
+        return MetAsShown(Shown(A0, agents, model, c, targets.targetTime, targets.basis, need),
+                          targets);
     };
-    for (int i = 0; i < 8 && answer > 0 && !Meets(answer, c, targets, at(answer)); ++i) {
-        answer = std::nextafter(answer, 0.0);
+    double missed = answer;
+    double step = 0;
+    for (int i = 0; i < 1100 && answer > 0 && !shown(answer); ++i) {
+        missed = answer;
+        step = i < 4 ? answer - std::nextafter(answer, 0.0) : 2 * step;
+        answer = std::fmax(answer - step, 0.0);
     }
+    while (std::nextafter(answer, INFINITY) < missed) {
+        const double mid = answer / 2 + missed / 2;
+        (shown(mid) ? answer : missed) = mid;
+    }
+    for (int i = 0; i < 8 && answer < ceiling && shown(std::nextafter(answer, INFINITY)); ++i) {
+        answer = std::nextafter(answer, INFINITY);
+    }
+    const auto at = [&](double A0) {
+        return Evaluate<double>(A0, c, targets.targetTime, targets.basis, Need::Shares);
+    };
     if (answer > 0 && !(at(answer).attempts <= kMaxTraffic)) {
         throw DomainError(Argument::Agents, agents,
                           "few enough that the traffic they take, with its redials, stays within "

@@ -54,6 +54,7 @@
 #pragma once
 
 #include "teletraffic/domain.h"
+#include "teletraffic/staffing_factors.h"
 
 #include <cmath>
 #include <cstdint>
@@ -113,6 +114,15 @@ struct ErlangXTargets {
 // up to them meets is refused (DomainError on that target).
 std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
                            const ErlangXTargets& targets);
+
+// The staffing factors (staffing_factors.h) by Erlang X, as Erlang A's
+// (erlang_a.h), whose answers these are where the centre is Erlang A's or
+// C's: from the agents the targets need, raised until the occupancy, as
+// ErlangX gives it, is at most `maxOccupancy`, then grossed up for
+// `shrinkage`. With lines the agents stop at them: a cap no count up to
+// them meets is refused (DomainError on max-occupancy).
+Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
+                               const ErlangXModel& model, double shrinkage, double maxOccupancy);
 
 // Smallest whole number of lines, at least the agents (whole), whose blocking
 // is at most `blocking` (greater than 0, below 1). model.lines is not read.

@@ -373,7 +373,7 @@ DOCS = {
             _X_BASIS,
             "shrinkage : share of paid time agents are off the phones, 0 up to 1 exclusive.",
             "max_occupancy : the most carried traffic per agent, greater than 0, at most 1;\n"
-            "    below 1 only without lines, redials and variance.",
+            "    with lines, refused where no count up to them meets it.",
         ],
         "Staffing, a named tuple: on_phones and scheduled, the agents on the phones and\n"
         "    to schedule (int64); decided_by, what decided them: a target's keyword, or\n"

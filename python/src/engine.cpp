@@ -573,21 +573,8 @@ Staffed Staff(const Asked& x) {
         }
     }
     const tt::ErlangXModel& m = x.model;
-    tt::Schedule plan{};
-    if (m.lines == INFINITY && m.redial == 0 && (m.variance == 0 || m.variance == m.calls)) {
-        plan = m.patience == INFINITY
-                   ? tt::ScheduleAgents(x.traffic, forTargets, x.shrinkage, x.maxOccupancy)
-                   : tt::ErlangAScheduleAgents(x.traffic, forTargets, m.aht, m.patience,
-                                               x.shrinkage, x.maxOccupancy);
-    } else {
-        // The engine caps the occupancy of Erlang C and A only.
-        if (x.maxOccupancy != 1) {
-            throw tt::DomainError(tt::Argument::MaxOccupancy, x.maxOccupancy,
-                                  "1 (no cap) with lines, redials or a variance");
-        }
-        // The shrinkage alone: with no traffic no cap raises the count.
-        plan = tt::ScheduleAgents(0, forTargets, x.shrinkage, 1);
-    }
+    const tt::Schedule plan =
+        tt::ErlangXScheduleAgents(x.traffic, forTargets, m, x.shrinkage, x.maxOccupancy);
     if (plan.decidedBy == tt::Decided::Occupancy) {
         decidedBy = kByOccupancy;
     }

@@ -238,11 +238,11 @@ def test_erlang_x_keywords(call, want):
         (lambda: corvane.erlang_c(calls=200, interval=0, agents=24, aht=180), "interval"),
         (lambda: corvane.agents(10, 180, 20, 0.8, lines=15, max_blocking=0.01), "max_blocking"),
         (lambda: corvane.capacity(12, 180, max_abandon=0.05), "max_abandon"),
-        (lambda: corvane.staffing(10, 180, target_time=20, service_level=0.8, lines=20,
-                                  max_occupancy=0.8), "max_occupancy"),
+        (lambda: corvane.staffing(10, 180, target_time=20, service_level=0.8, lines=12,
+                                  max_occupancy=0.5), "max_occupancy"),
     ],
     ids=["lines-below-agents", "redial-1", "variance-below-calls", "interval", "no-count-meets",
-         "abandon-without-patience", "capped-occupancy-with-lines"],
+         "abandon-without-patience", "occupancy-beyond-the-lines"],
 )
 def test_erlang_x_refusals_name_the_keyword(call, argument):
     with pytest.raises(corvane.DomainError) as raised:
@@ -266,13 +266,17 @@ def test_erlang_x_refusals_name_the_keyword(call, argument):
         (dict(traffic=10, patience=300, lines=16, redial=0.3, target_time=20, service_level=0.8,
               max_abandon=0.01, shrinkage=0.3),
          lambda: (14, 20, "max_abandon")),
+        # The cap on the carried traffic, busy tones and all.
+        (dict(traffic=10, lines=20, target_time=20, service_level=0.8, max_occupancy=0.6,
+              shrinkage=0.3), lambda: (17, 25, "max_occupancy")),
         (dict(calls=200, interval=30, variance=600, patience=300, target_time=20,
               service_level=0.6, answered_wait=4),
          lambda: (corvane.erlang_a_agents(calls=200, interval=30, aht=180, patience=300,
                                           target_time=20, service_level=0.6, variance=600,
                                           answered_wait=4), None, "answered_wait")),
     ],
-    ids=["erlang-c", "occupancy", "erlang-a-occupancy", "lines-and-redials", "forecast"],
+    ids=["erlang-c", "occupancy", "erlang-a-occupancy", "lines-and-redials", "lines-occupancy",
+         "forecast"],
 )
 def test_staffing_is_the_agents_and_the_figures_there(keywords, want):
     got = corvane.staffing(aht=180, **keywords)

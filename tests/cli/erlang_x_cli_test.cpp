@@ -80,7 +80,7 @@ TEST(CliErlangX, RefusesWhatDoesNotGoTogetherNamingTheOption) {
          "--max-blocking must be met by at most 12 agents on 12 lines, got 0.001"},
         {Joined(agents, {"--target-time", "20", "--service-level", "0.8", "--lines", "12",
                          "--max-occupancy", "0.5"}),
-         "--max-occupancy 0.5 needs more agents than the 12 lines hold"},
+         "--max-occupancy must be met by at most 12 agents on 12 lines, got 0.5"},
     };
     ExpectEachRefused(cases);
 }

@@ -496,13 +496,25 @@ std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double bl
     // From S lines on nothing is blocked; with a call-attempt traffic of at
     // least S, S lines do not exist as an answer, so S - 1 must meet it.
     if (kind == EngsetLoad::Traffic && load >= S) {
-        if (!Meets(kind, load, S, static_cast<std::int64_t>(S) - 1, T)) {
+        bool meets = true; // where beta there passes 1e9, as the search below decides
+        try {
+            meets = Meets(kind, load, S, static_cast<std::int64_t>(S) - 1, T);
+        } catch (const DomainError&) {
+        }
+        if (!meets) {
             throw DomainError(Argument::Traffic, load,
                               "below the sources, " + ShowNumber(S) + ", for a blocking of " +
                                   ShowNumber(T) + ": fewer lines than sources never meet it");
         }
     }
     const Ext fixedBeta = kind == EngsetLoad::Traffic ? 0 : BetaFor(S, 0, kind, load);
+    // At a fixed call-attempt traffic A, beta grows with the lines and the
+    // call congestion falls, 1 - B = S / A - 1 / beta: a count whose beta
+    // passes 1e9 lies above every count within it and meets what they meet.
+    // It is taken as meeting, and refused only if it is the answer (a guess
+    // near the sources once refused an answer whose beta was 1.5e7).
+    std::int64_t beyond = std::numeric_limits<std::int64_t>::max();
+    std::optional<DomainError> refusal;
     // The smallest count above `lo` (which falls short) whose call congestion
     // at betaAt(count) meets the target; `fixed` when beta is the same for all.
     const auto search = [&](auto betaAt, bool fixed, std::int64_t lo, double guess) {
@@ -516,7 +528,14 @@ std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double bl
             if (N >= S) {
                 return Step{true, -1, 1};
             }
-            const Ext beta = betaAt(N);
+            Ext beta = 0;
+            try {
+                beta = betaAt(N);
+            } catch (const DomainError& e) {
+                beyond = std::min(beyond, n);
+                refusal = e;
+                return Step{true, -INFINITY, 1};
+            }
             Inverse<double> call;
             if (fixed && shortOf >= 0 && shortOf < n &&
                 static_cast<double>(n - shortOf) <= shortR.terms + 64) {
@@ -559,8 +578,12 @@ std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double bl
         return search([&](Ext) { return fixedBeta; }, true, 0, guess);
     }
     Ext lastBeta = 0;
-    return search([&](Ext N) { return lastBeta = BetaForTraffic(S, N, load, lastBeta); }, false, 0,
-                  guess);
+    const std::int64_t lines = search(
+        [&](Ext N) { return lastBeta = BetaForTraffic(S, N, load, lastBeta); }, false, 0, guess);
+    if (lines >= beyond) {
+        throw *refusal;
+    }
+    return lines;
 }
 
 Engset EngsetTraffic(double sources, double lines, double blocking) {

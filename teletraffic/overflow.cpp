@@ -5,6 +5,7 @@
 #include "teletraffic/numerics/decide.h"
 #include "teletraffic/numerics/exact.h"
 #include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/lentz.h"
 #include "teletraffic/numerics/solve.h"
 
 #include <boost/math/tools/toms748_solve.hpp>
@@ -34,23 +35,49 @@ void CheckMoments(double mean, double variance) {
                 variance);
 }
 
-// The mean m of the traffic that overflows N lines offered A, and the
-// traffic Y they carry.
-std::pair<Ext, Ext> MeanAndCarried(Ext A, Ext N) {
-    const Scaled<Ext> R = InverseBlocking(A, N);
-    return {A * R.Reciprocal(), A * Pass(A, N, R)};
+// The overflow of N lines offered A: its mean m, and its peakedness less
+// one, Z - 1 = A / (N + 1 - Y) - m.
+template <typename Real> struct Spread {
+    Real mean;
+    Real logMean;
+    Real excess; // Z - 1
+    Real gap;    // N + 1 - Y
+    bool tails;  // from the fraction's tails, below
+};
+template <typename Real> Spread<Real> OverflowOf(Real A, Real N) {
+    const Real c = A - N;
+    const Real a = N + 1;
+    if (A < Real(1.5) || c <= std::fmin(a / 2, 6 * std::sqrt(a))) {
+        const Scaled<Real> R = InverseBlocking(A, N);
+        const Real m = A * R.Reciprocal();
+        const Real gap = N + 1 - A * Pass(A, N, R);
+        return {m, std::log(A) - R.Log(), A / gap - m, gap, false};
+    }
+    // Where much overflows, N + 1 - Y is a few erlangs out of N, and A / (N + 1
+    // - Y) all but m: both differences lost all their digits (8e-5 of the
+    // equivalent traffic at a mean of 1.1e8, Z = 1.68). From the tails of
+    // Legendre's fraction R = A / (c + N / D1), D1 = c + 2 + 2 (N - 1) / D2,
+    // D2 = c + 4 + 3 (N - 2) / (c + 6 + ...), c = A - N, they are
+    // N + 1 - Y = 1 + N / D1 and Z - 1 = N (D1 (1 + u) - N) / (D1 (D1 + N)),
+    // u = 2 (N - 1) / D2, which cancel by a factor of 2 at most.
+    const Real D2 = Lentz(c + 4, c + 4, Real(0), [&](int j) {
+        return std::pair{(j + 2) * (N - j - 1), c + 4 + 2 * j};
+    });
+    const Real u = 2 * (N - 1) / D2;
+    const Real D1 = c + 2 + u;
+    const Real m = c + N / D1;
+    return {m, std::log(m), N * (D1 * (1 + u) - N) / (D1 * (D1 + N)), 1 + N / D1, true};
 }
 
-// Riordan's moments in long double: 1 - m + A / (N + 1 - Y) cancels where
-// much overflows.
+// Riordan's moments in long double.
 Overflow Moments(Ext A, Ext N) {
     if (A == 0) {
         return {0, 0, 1};
     }
-    const auto [m, carried] = MeanAndCarried(A, N);
+    const Spread<Ext> s = OverflowOf(A, N);
     // At least 1 (overflow is peaked), which rounding may miss where it cancels.
-    const Ext Z = std::fmax(1 - m + A / (N + 1 - carried), 1);
-    return {static_cast<double>(m), static_cast<double>(m * Z), static_cast<double>(Z)};
+    const Ext Z = 1 + std::fmax(s.excess, Ext(0));
+    return {static_cast<double>(s.mean), static_cast<double>(s.mean * Z), static_cast<double>(Z)};
 }
 
 } // namespace
@@ -101,9 +128,7 @@ EquivalentRandom NestedEquivalent(double m, double v) {
     // digits (m = 1e-300, v/m - 1 = 1e-9).
     const Ext target = (static_cast<Ext>(v) - m) / m;
     const auto excess = [&](double N) {
-        const Ext A = trafficFor(N);
-        const auto [mean, carried] = MeanAndCarried(A, N);
-        return static_cast<double>((A / (N + 1 - carried) - mean) / target - 1);
+        return static_cast<double>(OverflowOf<Ext>(trafficFor(N), N).excess / target - 1);
     };
     double a = Rapp(m, v).lines;
     double fa = excess(a);
@@ -158,15 +183,12 @@ template <typename Real> struct OverflowPoint {
 // The residuals alone: log m and log Z less their targets.
 template <typename Real>
 std::array<Real, 2> Residuals(Real logA, Real N, Real logMean, Real logPeakedness,
-                              Real* carried = nullptr) {
-    const Real A = std::exp(logA);
-    const Scaled<Real> R = InverseBlocking(A, N);
-    const Real Y = A * Pass(A, N, R);
-    if (carried != nullptr) {
-        *carried = Y;
+                              Spread<Real>* spread = nullptr) {
+    const Spread<Real> s = OverflowOf(std::exp(logA), N);
+    if (spread != nullptr) {
+        *spread = s;
     }
-    const Real Z = 1 - A * R.Reciprocal() + A / (N + 1 - Y);
-    return {logA - R.Log() - logMean, std::log(Z) - logPeakedness};
+    return {s.logMean - logMean, std::log1p(s.excess) - logPeakedness};
 }
 
 // The slope of log B in N has no closed form and is differenced; the others
@@ -174,20 +196,34 @@ std::array<Real, 2> Residuals(Real logA, Real N, Real logMean, Real logPeakednes
 template <typename Real>
 OverflowPoint<Real> OverflowAt(Real logA, Real N, Real logMean, Real logPeakedness) {
     OverflowPoint<Real> p{logA, N, {}, {}};
-    Real Y = 0;
-    p.F = Residuals(logA, N, logMean, logPeakedness, &Y);
+    Spread<Real> s{};
+    p.F = Residuals(logA, N, logMean, logPeakedness, &s);
     const Real A = std::exp(logA);
-    const Real m = std::exp(p.F[0] + logMean);
-    const Real Z = std::exp(p.F[1] + logPeakedness);
+    const Real m = s.mean;
+    const Real Z = 1 + s.excess;
     // log R varies over some sqrt(N) lines; J's second row takes 1 - m D,
     // which cancels: a central difference.
     const Real h = std::fmin(Real(1e-3) * std::fmax(Real(1), std::sqrt(N)), N);
     const Real D =
         h > 0 ? (InverseBlocking(A, N + h).Log() - InverseBlocking(A, N - h).Log()) / (2 * h)
               : (InverseBlocking(A, Real(1e-6)).Log() - InverseBlocking(A, N).Log()) / Real(1e-6);
-    const Real gap = N + 1 - Y;
-    p.J[0][0] = 1 + N - Y;
+    const Real gap = s.gap;
+    const Real Y = N + 1 - gap;
+    p.J[0][0] = gap;
     p.J[0][1] = -D;
+    if (s.tails) {
+        // The second row's terms cancel as Riordan's variance does: central
+        // differences of the residual from the tails.
+        const Real step = std::cbrt(kEpsilon<Real>);
+        const Real hN = step * (N > 0 ? std::fmin(N, A - N) : 1);
+        const Real below = std::fmax(N - hN, Real(0));
+        const auto peak = [&](Real la, Real n) {
+            return Residuals(la, n, logMean, logPeakedness)[1];
+        };
+        p.J[1][0] = (peak(logA + step, N) - peak(logA - step, N)) / (2 * step);
+        p.J[1][1] = (peak(logA, N + hN) - peak(logA, below)) / (N + hN - below);
+        return p;
+    }
     // dY / d log A = Y - m (N - Y), dY / dN = m D
     p.J[1][0] = (-m * (1 + N - Y) + A / gap + A * (Y - m * (N - Y)) / (gap * gap)) / Z;
     p.J[1][1] = (m * D - A * (1 - m * D) / (gap * gap)) / Z;
@@ -233,12 +269,13 @@ OverflowPoint<Real> Damped(Real logA, Real N, Real logMean, Real logZ, Real sett
 // (m = 3000, Z = 3.3 loses 9 digits of 16).
 bool NewtonEquivalent(double mean, double variance, EquivalentRandom& out) {
     const double logMean = std::log(mean);
-    const double logZ = std::log(variance) - logMean;
+    // log Z as log1p(Z - 1): v - m is exact up to v = 2m, where Z - 1 is small.
+    const double logZ = std::log1p((variance - mean) / mean);
     const double Z = variance / mean;
     const EquivalentRandom rapp = Rapp(mean, variance);
     const OverflowPoint<double> p = Damped(std::log(rapp.traffic), rapp.lines, logMean, logZ, 1e-8);
     const Ext logMeanExt = std::log(static_cast<Ext>(mean));
-    const Ext logZExt = std::log(static_cast<Ext>(variance)) - logMeanExt;
+    const Ext logZExt = std::log1p((static_cast<Ext>(variance) - mean) / mean);
     if (mean <= 64 * Z && p.Size() < 1e-12) {
         // Little cancels: one step on the residuals in long double, with the
         // Jacobian in double.
@@ -381,7 +418,7 @@ Prepared Prepare(double mean, double variance, OverflowMethod method) {
     const EquivalentRandom er = OverflowEquivalentRandom(mean, variance);
     const Ext logMean = std::log(static_cast<Ext>(mean));
     const auto F = Residuals<Ext>(std::log(static_cast<Ext>(er.traffic)), er.lines, logMean,
-                                  std::log(static_cast<Ext>(variance)) - logMean);
+                                  std::log1p((static_cast<Ext>(variance) - mean) / mean));
     if (!(std::fmax(std::fabs(F[0]), std::fabs(F[1])) > 1e-10)) {
         return {mean, er.traffic, er.traffic, er.lines, 1, false, 1e-9};
     }

@@ -15,7 +15,8 @@
 // Accuracy: as domain.h says: 1e-12 relative, counts exact.
 //
 // Method: the moments from Erlang B's R = 1/B (erlang_b.h) in long double,
-// v = m (1 - m + A / (N + 1 - A + m)) cancelling where much overflows. The
+// v = m (1 - m + A / (N + 1 - A + m)); where much overflows, where that
+// cancels, from the tails of Legendre's continued fraction instead. The
 // equivalent random traffic by a damped Newton's method on (log A, N) from
 // Rapp's approximation, in double and then in long double; where it fails, by
 // a bracketed solve on the lines (TOMS 748), the traffic solved for each.
@@ -50,11 +51,7 @@ struct EquivalentRandom {
 };
 
 // The (A*, N*) whose overflow has mean `mean` and variance `variance` (at
-// least the mean: smooth traffic is refused). Within 1e-12 up to a mean of
-// some 1e4 only: above, Riordan's variance is the difference of numbers
-// some m N times its size, and long double leaves ever fewer digits of it
-// (1e-7 at a mean of 1e6, 1e-6 at 1e7; at 5.9e8 and Z = 1.5 the group's own
-// variance is a per cent off). The blocking and lines by this method share it.
+// least the mean: smooth traffic is refused).
 EquivalentRandom OverflowEquivalentRandom(double mean, double variance);
 
 enum class OverflowMethod { EquivalentRandom, Hayward };

@@ -72,12 +72,11 @@ TEST(Engset, AgreesWithTheReferenceTable) {
 
 TEST(Engset, TrafficAnswersReadBackAsTheirLines) {
     // Sources, lines, target; the first three once answered a traffic that
-    // needed a line more, or refused a starting guess beyond Erlang B's domain.
-    const double cases[][3] = {{1e9, 999999999, 0.01},
-                               {1e9, 990000000, 0.01},
-                               {1e9, 999999990, 0.01},
-                               {40, 8, 0.01},
-                               {1e6, 300500, 0.3}};
+    // needed a line more, or refused a starting guess beyond Erlang B's domain;
+    // the last was refused back, a count near the sources needing beta above 1e9.
+    const double cases[][3] = {{1e9, 999999999, 0.01}, {1e9, 990000000, 0.01},
+                               {1e9, 999999990, 0.01}, {40, 8, 0.01},
+                               {1e6, 300500, 0.3},     {40035172, 2875704, 0.9999999947926691}};
     for (const auto& [S, N, T] : cases) {
         SCOPED_TRACE(testing::Message() << S << " sources, " << N << " lines, " << T);
         const Engset e = EngsetTraffic(S, N, T);

@@ -660,9 +660,6 @@ Model EngsetModel() {
 
 const Arg kMeanArg = Free([](Draw& d) { return d.Log(1e-6, kMaxTraffic); },
                           {0, kTiny, 1e-300, 1e-3, 1, 100, 1e6, kMaxTraffic});
-// The equivalent group holds its 1e-12 up to a mean of 1e4 only (see engset.h).
-const Arg kModestMeanArg =
-    Free([](Draw& d) { return d.Log(1e-6, 1e4); }, {0, kTiny, 1e-300, 1e-3, 1, 100, 1e4});
 // At least the mean before it.
 const Arg kVarianceArg{
     [](Draw& d, const Args& a) { return a[0] * (d.Chance(0.1) ? 1 : 1 + d.Log(1e-9, 1e6)); },
@@ -711,7 +708,7 @@ Model OverflowModel() {
                      OverflowEquivalentRandom(v[0], v[1]);
                  }},
                 {"EquivalentRandomTraffic",
-                 {kModestMeanArg, kVarianceArg},
+                 {kMeanArg, kVarianceArg},
                  [](const Args& a) {
                      const EquivalentRandom e = OverflowEquivalentRandom(a[0], a[1]);
                      return Values{e.traffic, e.lines};
@@ -740,7 +737,7 @@ Model OverflowModel() {
                  }},
                 // A group solved anew for each variance: its error (1e-12 of its
                 // traffic and lines) moves the loss by up to 3e-11 on few lines.
-                Blocking(kModestMeanArg, OverflowMethod::EquivalentRandom, 1e-9),
+                Blocking(kMeanArg, OverflowMethod::EquivalentRandom, 1e-9),
                 Blocking(kMeanArg, OverflowMethod::Hayward, kTolerance),
                 {"OverflowLines",
                  {kMeanArg, kVarianceArg, kBlockingArg, kMethodArg},

@@ -724,7 +724,7 @@ def moments(A, N):
 
 def overflow_rows():
     for A, N in [(10, 10), (5, 2.5), (100, 90), (1000, 1050), (0.1, 3), (50, 1),
-                 (1e6, 999000)]:
+                 (1e6, 999000), (185186696, 75136900)]:
         m, v = moments(A, N)
         row("overflow_mean", (A, N), m)
         row("overflow_variance", (A, N), v)
@@ -759,6 +759,20 @@ def overflow_rows():
         u, n = mp.findroot(eqs, (mp.log(a), F(n)))
         row("ert_traffic", (m, v), mp.exp(u))
         row("ert_lines", (m, v), n)
+    # Much overflowing, where Riordan's variance is a small difference of large
+    # numbers: means of 400 to 3e8, Z from 1 + 2e-6 to 80; each root from a start near it.
+    for m, v, a, n in [(110049757, 185186696, 1.85187e8, 7.51369e7),
+                       (129672271.485651, 129672533.75464405, 1.29673e8, 262.269),
+                       (283362558.41399956, 285200724.89253098, 2.85201e8, 1.83817e6),
+                       (731706.23290168052, 57169530.880601242, 5.71876e7, 5.6456e7),
+                       (405.54077923688135, 405.54144440524288, 405.541, 0.000671721),
+                       (29533929.882295489, 178599348.34987536, 1.78599e8, 1.49066e8)]:
+        eqs = lambda u, n: [mp.log(moments(mp.exp(u), n)[0] / m),
+                            mp.log(moments(mp.exp(u), n)[1] / v)]
+        u, n = mp.findroot(eqs, (mp.log(a), F(n)))
+        row("ert_traffic", (m, v), mp.exp(u))
+        row("ert_lines", (m, v), n)
+        row("overflow_blocking_ert", (m, v, 3), mp.exp(u) * blocking(mp.exp(u), n + 3) / m)
     for Y, N in [(19.2, 24), (0.5, 1), (9.99, 10), (1e6, 1000500), (0.001, 0.5), (100, 300)]:
         f = lambda a: a * (1 - blocking(a, N)) - Y
         row("offered", (Y, N), mp.findroot(f, (F(Y), F(Y) * max(N, 1) / (F(N) - Y)),

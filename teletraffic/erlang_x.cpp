@@ -1083,8 +1083,11 @@ template <typename Real>
 void GeometricWaitsBySpan(Real l, std::int64_t m, Real z, const Scaled<Real>& seen,
                           Scaled<Real>& within, Scaled<Real>& late) {
     const Real spread = 40 * std::sqrt(z) + 40;
-    const auto first = static_cast<std::int64_t>(std::fmax(z - spread, Real(0)));
-    const auto last = static_cast<std::int64_t>(std::fmin(z + spread, static_cast<Real>(m - 1)));
+    // Clamped in Real before the casts: a target time of 1e300 puts z far
+    // beyond any count, where every position is reached in time.
+    const Real end = std::fmin(z + spread, static_cast<Real>(m - 1));
+    const auto first = static_cast<std::int64_t>(std::fmin(std::fmax(z - spread, Real(0)), end));
+    const auto last = static_cast<std::int64_t>(end);
     thread_local std::vector<Real> logs;
     logs.clear();
     Real top = -INFINITY;

@@ -343,17 +343,19 @@ TEST(ErlangX, AnswersOrRefusesAcrossTheSpread) {
         const char* what;
         double traffic, agents, patience, lines, redial, calls, variance;
         int op; // 0 figures, 1 agents, 2 lines, 3 capacity, on the figure at the traffic
+        double targetTime = 20;
     } edges[] = {
         {"a shape of 0.03, redials near 1", 4.777, 5, INFINITY, 5, 0.95, 0.0382, 0.0881, 2},
         {"a tenfold variance, no patience", 3.247, 5, INFINITY, 5, 0.065, 511.7, 5117.0, 2},
         {"the answered wait overloaded on 5001 lines", 2, 1, 1.8e7, 5001, 0, 0, 0, 3},
         {"the level overloaded on 4161 lines", 120, 60, 1800, 4161, 0, 0, 0, 3},
+        {"a target time of 1e300 on 16 lines", 10, 11, INFINITY, 16, 0, 0, 0, 3, 1e300},
     };
     for (const auto& k : edges) {
         const ErlangXModel m = Model(180, k.patience, k.lines, k.redial, k.calls, k.variance);
-        const ErlangXFigures f = ErlangX(k.traffic, k.agents, m, 20);
+        const ErlangXFigures f = ErlangX(k.traffic, k.agents, m, k.targetTime);
         ErlangXTargets t;
-        t.targetTime = 20;
+        t.targetTime = k.targetTime;
         (k.op == 3 && k.patience > 1e6 ? t.answeredWait : t.serviceLevel) =
             k.patience > 1e6 ? f.answeredWait : f.serviceLevel;
         answers(

@@ -1423,12 +1423,12 @@ template <typename Real> Real Attempts(Real A0, const Centre& c) {
 Centre CheckCentre(double agents, const ErlangXModel& model, bool idle = false) {
     CheckCount(agents, Argument::Agents);
     CheckTimes(model.aht, 0);
-    Require(model.patience > 0, Argument::Patience, "a time greater than 0, or infinite for none",
+    Require(model.patience > 0, Argument::Patience, "a time greater than 0, or none (left out)",
             model.patience);
     Require(model.lines >= 1 &&
                 (model.lines == INFINITY ||
                  (model.lines <= kMaxLines && model.lines == std::floor(model.lines))),
-            Argument::Lines, "a whole number from 1 to 2e9, or infinite for none", model.lines);
+            Argument::Lines, "a whole number from 1 to 2e9, or none (left out)", model.lines);
     Require(model.redial >= 0 && model.redial < 1, Argument::Redial,
             "from 0 up to but not including 1", model.redial);
     Centre c{};

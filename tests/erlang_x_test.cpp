@@ -161,7 +161,7 @@ TEST(ErlangX, RefusesWhatHasNoAnswer) {
     reference::ExpectRefusals({
         {[&] { ErlangX(10, 21, lines); }, "lines must be at least the agents, 21, got 20"},
         {[] { ErlangX(10, 12, Model(180, 300, 14.5, 0, 0, 0)); },
-         "lines must be a whole number from 1 to 2e9, or infinite for none, got 14.5"},
+         "lines must be a whole number from 1 to 2e9, or none (left out), got 14.5"},
         {[&] { ErlangX(10, 12.5, lines); }, "agents must be a whole number when lines are given"},
         {[] { ErlangX(10, 12, Model(180, 300, 20, 1, 0, 0)); },
          "redial must be from 0 up to but not including 1, got 1"},

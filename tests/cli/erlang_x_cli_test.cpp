@@ -170,8 +170,8 @@ TEST(CliErlangX, BatchTakesEachRowsBasisAndTargets) {
                      "excluding-short-abandons or virtual\",\n"
                      ",100,,0.02,,virtual,--basis needs --service-level: it says what the "
                      "service level is a share of,\n"
-                     ",100,12.5,,0.8,,\"lines must be a whole number from 1 to 2e9, or infinite "
-                     "for none, got 12.5\",\n");
+                     ",100,12.5,,0.8,,\"lines must be a whole number from 1 to 2e9, or none (left "
+                     "out), got 12.5\",\n");
 }
 
 // Erlang X without lines, redials or variance is Erlang A (or C): so is its

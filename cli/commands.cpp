@@ -161,6 +161,20 @@ void ExplainX(const Inputs& in, Json& json, int digits) {
     FiguresJson(FiguresX(in), in.Given("target-time"), json, digits);
 }
 
+// What a queue's command adds to its JSON: Erlang X's figures, Erlang A's
+// abandonment (with the level at the target time where the command has one),
+// or Erlang C's own.
+template <typename ErlangC>
+void ExplainQueue(const Inputs& in, double targetTime, Json& json, int digits, ErlangC erlangC) {
+    if (ByErlangX(in)) {
+        ExplainX(in, json, digits);
+    } else if (in.Given("patience")) {
+        ExplainAbandonment(in, targetTime, json, digits);
+    } else {
+        erlangC();
+    }
+}
+
 // The targets of `agents` and `capacity`, each with the option that gives it.
 constexpr struct {
     Name name;
@@ -466,16 +480,10 @@ const std::vector<Command>& Table() {
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
-                 if (ByErlangX(in)) {
-                     ExplainX(in, json, digits);
-                     return;
-                 }
-                 if (in.Given("patience")) {
-                     ExplainAbandonment(in, kNotGiven, json, digits);
-                     return;
-                 }
-                 json["occupancy"] =
-                     JsonNumber(in["traffic"] == 0 ? 0 : in["traffic"] / in["agents"], digits);
+                 ExplainQueue(in, kNotGiven, json, digits, [&] {
+                     json["occupancy"] =
+                         JsonNumber(in["traffic"] == 0 ? 0 : in["traffic"] / in["agents"], digits);
+                 });
              }},
         {.name = "service-level",
          .summary = "Erlang C (Erlang A with --patience, Erlang X with --lines, --redial, --basis "
@@ -500,18 +508,12 @@ const std::vector<Command>& Table() {
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
-                 if (ByErlangX(in)) {
-                     ExplainX(in, json, digits);
-                     return;
-                 }
-                 if (in.Given("patience")) {
-                     ExplainAbandonment(in, in["target-time"], json, digits);
-                     return;
-                 }
-                 json["wait-probability"] =
-                     JsonNumber(tt::ErlangC(in["traffic"], in["agents"]), digits);
-                 json["average-wait"] = JsonNumber(
-                     tt::ErlangCAverageWait(in["traffic"], in["agents"], in["aht"]), digits);
+                 ExplainQueue(in, in["target-time"], json, digits, [&] {
+                     json["wait-probability"] =
+                         JsonNumber(tt::ErlangC(in["traffic"], in["agents"]), digits);
+                     json["average-wait"] = JsonNumber(
+                         tt::ErlangCAverageWait(in["traffic"], in["agents"], in["aht"]), digits);
+                 });
              }},
         {.name = "average-wait",
          .summary = "Erlang C (Erlang A with --patience, Erlang X with --lines, --redial or "
@@ -535,16 +537,10 @@ const std::vector<Command>& Table() {
              },
          .explain =
              [](const Inputs& in, const Answer&, Json& json, int digits) {
-                 if (ByErlangX(in)) {
-                     ExplainX(in, json, digits);
-                     return;
-                 }
-                 if (in.Given("patience")) {
-                     ExplainAbandonment(in, kNotGiven, json, digits);
-                     return;
-                 }
-                 json["wait-probability"] =
-                     JsonNumber(tt::ErlangC(in["traffic"], in["agents"]), digits);
+                 ExplainQueue(in, kNotGiven, json, digits, [&] {
+                     json["wait-probability"] =
+                         JsonNumber(tt::ErlangC(in["traffic"], in["agents"]), digits);
+                 });
              }},
         {.name = "answered-wait",
          .summary =

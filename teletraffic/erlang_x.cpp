@@ -1076,6 +1076,13 @@ template <typename Real> std::pair<Scaled<Real>, Scaled<Real>> Tails(Real x, Rea
 // each difference is taken where it loses at most a factor 256 (1e-13
 // kept), the other as what remains of the seen; false where neither keeps
 // its digits (rho a hair from 1 against the lines, or the cut near z).
+// Whether what remains of the whole, taken as a difference, keeps its
+// digits: a remainder that rounding leaves below 0 (a share of 1e-300 taken
+// from one of its size) keeps none.
+template <typename Real> bool Kept(const Scaled<Real>& whole, const Scaled<Real>& rest) {
+    return rest.mantissa > 0 && Over(whole, rest) <= kWaitsLoss;
+}
+
 template <typename Real>
 bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Real>& within,
                     Scaled<Real>& late) {
@@ -1091,7 +1098,7 @@ bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Rea
             return true;
         }
         late = Minus(seen, within);
-        return Over(seen, late) <= kWaitsLoss;
+        return Kept(seen, late);
     }
     const auto [q1, p1] = Tails(z * std::exp(l), m);
     const auto [q, p] = Tails(z, m);
@@ -1118,11 +1125,11 @@ bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Rea
     }
     if (lateKept && !withinKept) {
         within = Minus(seen, late);
-        return Over(seen, within) <= kWaitsLoss;
+        return Kept(seen, within);
     }
     if (withinKept && !lateKept) {
         late = Minus(seen, within);
-        return Over(seen, late) <= kWaitsLoss;
+        return Kept(seen, late);
     }
     return lateKept;
 }

@@ -1014,28 +1014,31 @@ template <typename Real> bool Weigh(const Positions<Real>& q, Real x, Waits<Real
     return fell;
 }
 
-template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t m, Real w) {
+template <typename Real>
+bool WaitsDirectly(Real x, Real a, std::int64_t m, Real w, Waits<Real>& waits) {
     // The weights fall below the queue's last digits within some twelve of
     // their deviations past their peak at x - a: where that leaves most of
     // the window, only the positions up to there, for this traffic alone;
-    // else the whole window's, kept for the next traffic (a forecast's
-    // quadrature asks the same queue at each of its nodes). Either way a
-    // function of the arguments, whatever was asked before.
-    Waits<Real> waits;
+    // else the whole window's (at most kDirect), kept for the next traffic (a
+    // forecast's quadrature asks the same queue at each of its nodes).
+    // Either way a function of the arguments, whatever was asked before.
     const Real reach = std::fmax(x - a, Real(0)) + 12 * std::sqrt(x + 1) + 64;
-    if (reach < static_cast<Real>(m) / 2) {
+    if (reach < std::fmin(static_cast<Real>(m) / 2, static_cast<Real>(kDirect))) {
         thread_local Positions<Real> part;
         Fill(part, a, static_cast<std::int64_t>(reach), w);
         if (Weigh(part, x, waits)) {
-            return waits;
+            return true;
         }
+    }
+    if (m > kDirect) {
+        return false;
     }
     thread_local Positions<Real> whole;
     if (!(whole.a == a && whole.m == m && whole.w == w)) {
         Fill(whole, a, m, w);
     }
     Weigh(whole, x, waits);
-    return waits;
+    return true;
 }
 
 // log(1 + rho + ... + rho^(n - 1)), rho = e^l, n >= 1, for any size of n l.
@@ -1389,8 +1392,9 @@ Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) 
         return WaitsWithoutPatience(ch, static_cast<std::int64_t>(c.queueLines),
                                     static_cast<Real>(c.agents) * w * static_cast<Real>(c.ratio));
     }
-    if (c.queueLines <= kDirect) {
-        return WaitsDirectly(x, a, static_cast<std::int64_t>(c.queueLines), w);
+    Waits<Real> direct;
+    if (WaitsDirectly(x, a, static_cast<std::int64_t>(c.queueLines), w, direct)) {
+        return direct;
     }
     return WaitsByQuadrature(x, a, static_cast<Real>(c.queueLines), w);
 }

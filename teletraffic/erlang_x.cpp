@@ -2571,7 +2571,10 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     ErlangXModel plain = model;
     plain.calls = plain.variance = 0;
     const Centre poisson = CheckCentre(agents, plain);
-    const auto solve = [&](const Centre& centre, int which, double start, double step) {
+    // `slope`, where known, of the excess over log A0 near `start`: the first
+    // step a quarter past where it puts the root.
+    const auto solve = [&](const Centre& centre, int which, double start, double step,
+                           double slope = 0) {
         const auto f = [&](double u) {
             // Each target's own figures only: the service level and the
             // answered wait cost the most.
@@ -2587,6 +2590,9 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         double fLo = f(lo);
         double hi = lo;
         double fHi = fLo;
+        if (slope > 0 && std::isfinite(fLo)) {
+            step = std::clamp(1.25 * std::fabs(fLo) / slope, 1e-12, 1.0);
+        }
         if (fLo > 0) {
             for (int i = 0; i < 1100 && fLo > 0; ++i, step *= 2) {
                 hi = lo;
@@ -2632,7 +2638,17 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
         double traffic = solve(poisson, which, from, std::log(4.0));
         if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY) {
-            traffic = solve(c, which, std::log(std::fmin(traffic, ceiling)), 0.01);
+            const double start = std::log(std::fmin(traffic, ceiling));
+            const auto plain = [&](double u) {
+                const Need need = which == 0 ? Need::Level : which == 2 ? Need::All : Need::Shares;
+                return Excess(Evaluate<double>(std::exp(u), poisson, targets.targetTime,
+                                               targets.basis, need),
+                              targets, which)
+                    .first;
+            };
+            const double h = 1e-4;
+            const double slope = (plain(start + h) - plain(start - h)) / (2 * h);
+            traffic = solve(c, which, start, 0.01, slope);
         }
         answer = std::fmin(answer, traffic);
     }

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <numeric>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -1455,6 +1456,8 @@ Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime,
 template <typename Real> struct Near {
     Real fresh = 0;
     Real attempts = 0;
+    Real freshBefore = 0; // the node before it, for the slope
+    Real attemptsBefore = 0;
 };
 
 template <typename Real> Real Attempts(Real A0, const Centre& c, Near<Real>* near = nullptr) {
@@ -1472,12 +1475,20 @@ template <typename Real> Real Attempts(Real A0, const Centre& c, Near<Real>* nea
     Real fLo = NAN;
     Real fHi = NAN;
     if (near && near->fresh > 0) {
-        // A guess from the ratio nearby, and a step from it at least as far
-        // as the root (f rises no faster than log A): a bracket in two
-        // evaluations where the ratio holds, else the whole one.
-        const Real guess = std::clamp(A0 * (near->attempts / near->fresh), lo, hi);
+        // A guess from the nodes nearby, by the slope of log A over log A0
+        // where there are two, else by their ratio; and a step from it half
+        // again as far as Newton's (f's slope in log A is its inverse): a
+        // bracket in two evaluations where they hold, else the whole one.
+        Real slope = 1;
+        if (near->freshBefore > 0 && near->freshBefore != near->fresh) {
+            const Real s = std::log(near->attempts / near->attemptsBefore) /
+                           std::log(near->fresh / near->freshBefore);
+            slope = s > 0 && s < 1e3 ? s : 1;
+        }
+        const Real guess =
+            std::clamp(near->attempts * std::exp(slope * std::log(A0 / near->fresh)), lo, hi);
         const Real fGuess = f(guess);
-        const Real other = std::clamp(guess * std::exp(-2 * fGuess), lo, hi);
+        const Real other = std::clamp(guess * std::exp(-Real(1.5) * fGuess * slope), lo, hi);
         const Real fOther = other == guess ? fGuess : f(other);
         if (fGuess <= 0 && fOther >= 0) {
             std::tie(lo, fLo, hi, fHi) = std::tuple(guess, fGuess, other, fOther);
@@ -1512,7 +1523,7 @@ template <typename Real> Real Attempts(Real A0, const Centre& c, Near<Real>* nea
         A = a / 2 + b / 2;
     }
     if (near) {
-        *near = {A0, A};
+        *near = {A0, A, near->fresh, near->attempts};
     }
     return A;
 }
@@ -2013,9 +2024,16 @@ std::optional<Counts<Real>> CountsByRules(const Rule& rule, const Centre& c, Rea
         if (!rule(n, node.data(), weight.data())) {
             return std::nullopt;
         }
+        // In the order of the traffics: each redial root bracketed from the
+        // one before.
+        std::array<int, kMostPoints> order{};
+        std::iota(order.begin(), order.begin() + n, 0);
+        std::sort(order.begin(), order.begin() + n,
+                  [&](int i, int j) { return node[i] < node[j]; });
         Counts<Real> sum(0);
         Near<Real> near;
-        for (int i = 0; i < n; ++i) {
+        for (int o = 0; o < n; ++o) {
+            const int i = order[o];
             if (node[i] > 0 && weight[i] > 0) {
                 sum += CountsAt(node[i], c, t, basis, need, &near) * weight[i];
             }

@@ -1917,6 +1917,19 @@ public:
         for (Real& l : weight_) {
             l = std::exp(l - most);
         }
+        most_ = most;
+    }
+
+    // The mass of the law the panels hold and its mean, the mass as a
+    // logarithm, relative to the density at the law's mean.
+    std::pair<Real, Real> LogMassAndMean() const {
+        Real mass = 0;
+        Real mean = 0;
+        for (std::size_t i = 0; i < s_.size(); ++i) {
+            mass += weight_[i];
+            mean += weight_[i] * Traffic(s_[i]);
+        }
+        return {std::log(mass) + most_, mean / mass};
     }
 
     // Whether the panels hold the law: its mean and variance as they give
@@ -1997,6 +2010,7 @@ private:
     std::vector<Real> q_, before_; // the last two orthonormal polynomials at s_
     RuleRow<Real> d_{}, e_{};      // the recurrence so far
     int found_ = 0;
+    Real most_ = 0; // the log of the largest weight, which is kept as 1
 };
 
 constexpr std::array<int, 5> kRulePoints{12, 20, 32, 48, 64};
@@ -2105,11 +2119,25 @@ std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, 
     return CountsByRules<Real>(rule, c, t, basis, need);
 }
 
+// Where the counts turn as the attempts meet the agents, in fresh traffic
+// (the redials of the lost raise the attempts above it), and how sharply:
+// over the agents' deviation, or the queue's lines' own span where it is
+// narrower (a queue of m positions without patience fills across some
+// 2 pi N/m of traffic).
+template <typename Real> std::pair<Real, Real> TurnOf(const Centre& c) {
+    const auto N = static_cast<Real>(c.agents);
+    Real width = std::sqrt(N);
+    if (c.limited && !c.hangUps && c.queueLines > 0) {
+        width =
+            std::fmin(width, 2 * std::numbers::pi_v<Real> * N / static_cast<Real>(c.queueLines));
+    }
+    const auto r = static_cast<Real>(c.redial);
+    const Real kept = r == 0 ? Real(1) : SharesOf(ChainAt(N, c), c).kept;
+    return {N * ((1 - r) + r * kept), width};
+}
+
 // Gauss's rules for the law through the turn where the attempts meet the
-// agents: at the fresh traffic whose attempts are the agents, of width
-// their deviation, or the queue's lines' own where it is narrower (a queue
-// of m positions without patience fills across some 2 pi N/m of traffic).
-// Not for a shape below 4, whose density is not smooth at 0.
+// agents. Not for a shape below 4, whose density is not smooth at 0.
 template <typename Real>
 std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real t, Basis basis,
                                                  Need need) {
@@ -2121,21 +2149,104 @@ std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real 
     const Real theta = A0 / k;
     const Real lo = theta * boost::math::gamma_p_inv(k, Real(1e-20));
     const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
-    Real width = std::sqrt(N);
-    if (c.limited && !c.hangUps && c.queueLines > 0) {
-        width =
-            std::fmin(width, 2 * std::numbers::pi_v<Real> * N / static_cast<Real>(c.queueLines));
-    }
-    // The redials of the lost raise the attempts above the fresh traffic.
-    const Shares<Real> atTurn = SharesOf(ChainAt(N, c), c);
-    const Real turn =
-        N * ((1 - static_cast<Real>(c.redial)) + static_cast<Real>(c.redial) * atTurn.kept);
+    const auto [turn, width] = TurnOf<Real>(c);
     MappedLaw<Real> law(A0, k, lo, hi, std::clamp(turn, lo, hi), width);
     if (!law.Holds(A0, k)) {
         return std::nullopt;
     }
     const auto rule = [&](int n, Real* node, Real* weight) { return law.Rule(n, node, weight); };
     return CountsByRules<Real>(rule, c, t, basis, need);
+}
+
+// The same in pieces split where the counts turn: as the attempts meet the
+// agents, and with patience where the queue they form fills the lines
+// (its mean, (A - N) patience/aht, reaching them). Each piece's rules are
+// for the law through the turn at its end; each piece weighs its share of
+// the law, from the incomplete gamma functions, and the panels must give
+// those shares and each piece's mean.
+template <typename Real>
+std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t, Basis basis,
+                                                Need need) {
+    const auto k = static_cast<Real>(c.shape);
+    const auto N = static_cast<Real>(c.agents);
+    // With redials the turns lie where the attempts, not the fresh calls,
+    // meet them: known only roughly in fresh traffic, too roughly to split at.
+    if (k < 4 || !(N > 0) || c.redial > 0) {
+        return std::nullopt;
+    }
+    const Real theta = A0 / k;
+    const Real lo = theta * boost::math::gamma_p_inv(k, Real(1e-20));
+    const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
+    std::vector<std::pair<Real, Real>> turns{TurnOf<Real>(c)};
+    if (c.limited && c.hangUps) {
+        const Real A = N + static_cast<Real>(c.queueLines) / static_cast<Real>(c.ratio);
+        turns.emplace_back(A, std::sqrt(A));
+    }
+    std::erase_if(turns, [&](const auto& turn) { return !(turn.first > lo && turn.first < hi); });
+    std::sort(turns.begin(), turns.end());
+    // Worth its points only where a turn inside the law is sharp against it
+    // (the rules through a single turn of its width have already failed)
+    // or there are two.
+    const Real deviation = A0 / std::sqrt(k);
+    if (turns.empty() || (turns.size() == 1 && !(turns[0].second < deviation / 4))) {
+        return std::nullopt;
+    }
+    // Pieces [lo, t1], [t1, t2], ..., [tn, hi], each through its own turn:
+    // the first's right end, every other's left one.
+    Counts<Real> total(0);
+    std::vector<Real> ends{lo};
+    for (const auto& turn : turns) {
+        ends.push_back(turn.first);
+    }
+    ends.push_back(hi);
+    std::vector<Real> masses;
+    std::vector<Real> logs; // the panels' masses, relative
+    std::vector<Counts<Real>> counts;
+    for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
+        const Real a = ends[i];
+        const Real b = ends[i + 1];
+        const auto& turn = turns[i == 0 ? 0 : i - 1];
+        // The law's share and mean over [a, b], each difference of the
+        // smaller tails.
+        const bool upper = a > A0;
+        const auto tail = [&](Real shape, Real u) {
+            return upper ? boost::math::gamma_q(shape, u / theta)
+                         : boost::math::gamma_p(shape, u / theta);
+        };
+        const Real mass = upper ? tail(k, a) - tail(k, b) : tail(k, b) - tail(k, a);
+        const Real first =
+            upper ? tail(k + 1, a) - tail(k + 1, b) : tail(k + 1, b) - tail(k + 1, a);
+        MappedLaw<Real> law(A0, k, a, b, turn.first, turn.second);
+        const auto [logMass, mean] = law.LogMassAndMean();
+        if (!(mass > 0) || !(std::fabs(mean / (A0 * first / mass) - 1) <= 16 * kEpsilon<Real>)) {
+            return std::nullopt;
+        }
+        const auto rule = [&](int n, Real* node, Real* weight) {
+            return law.Rule(n, node, weight);
+        };
+        const std::optional<Counts<Real>> piece = CountsByRules<Real>(rule, c, t, basis, need);
+        if (!piece) {
+            return std::nullopt;
+        }
+        masses.push_back(mass);
+        logs.push_back(logMass);
+        counts.push_back(*piece);
+    }
+    // The panels' shares as the law's.
+    Real sumMass = 0;
+    Real sumPanels = 0;
+    for (std::size_t i = 0; i < masses.size(); ++i) {
+        sumMass += masses[i];
+        sumPanels += std::exp(logs[i] - logs[0]);
+    }
+    for (std::size_t i = 0; i < masses.size(); ++i) {
+        if (!(std::fabs(std::exp(logs[i] - logs[0]) / sumPanels / (masses[i] / sumMass) - 1) <=
+              16 * kEpsilon<Real>)) {
+            return std::nullopt;
+        }
+        total += counts[i] * (masses[i] / sumMass);
+    }
+    return total;
 }
 
 // Each share a ratio of expected counts over the fresh traffic's Gamma law
@@ -2146,6 +2257,9 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) 
     std::optional<Counts<Real>> one = CountsByGammaRule(A0, c, t, basis, need);
     if (!one) {
         one = CountsThroughTheTurn(A0, c, t, basis, need);
+    }
+    if (!one) {
+        one = CountsInRuledPieces(A0, c, t, basis, need);
     }
     const Counts<Real> total = one ? *one : CountsInPieces(A0, c, t, basis, need);
     const auto& T = total.v;

@@ -2524,6 +2524,12 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
             // no count on these lines meets it without the variance either
         }
     }
+    // The count probed before, its excess and which target it was of.
+    struct Probed {
+        std::int64_t n = -1;
+        double excess = NAN;
+        int which = -1;
+    } before;
     const std::int64_t n = SmallestCount(lo, guess, [&](std::int64_t n) {
         if (static_cast<double>(n) > lines) {
             return Step{true, 0, 1}; // past the lines: refused below
@@ -2537,7 +2543,15 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
             const bool spread = base.shape < INFINITY;
             const double from = spread ? Excess(at(n, plain), targets, which).first : excess;
             fall = from - Excess(at(n + 1, spread ? plain : model), targets, which).first;
+            // Over a forecast the figures fall more slowly than without it:
+            // from the second count on, the secant of its own excesses.
+            const double secant = (before.excess - excess) / static_cast<double>(n - before.n);
+            if (spread && before.which == which && before.n != n && secant > 0 &&
+                std::isfinite(secant)) {
+                fall = secant;
+            }
         }
+        before = {n, excess, which};
         // Newton's step on the count, at most doubling it: where a figure is
         // flat in the count its slope says nothing.
         return Bounded(n, meets, excess, fall);

@@ -564,10 +564,13 @@ def spread_rows():
 
 def forecast_rows():
     """Forecasts whose counts turn sharply against the law's width: patience
-    ten times the handling time, redials, lines a quarter above the agents."""
+    ten times the handling time, redials, lines a quarter above the agents,
+    300 queue positions without patience, a queue that fills its lines."""
     figure_rows("forecast", 100, 106, 180, 1800, INF, calls=1000, variance=5000, t=20)
     figure_rows("forecast", 10, 12, 180, 180, INF, r=0.5, calls=100, variance=500, t=20)
     figure_rows("forecast", 100, 108, 180, INF, 135, calls=1000, variance=5000, t=20)
+    figure_rows("forecast", 10, 12, 180, INF, 312, calls=100, variance=500, t=20)
+    figure_rows("forecast", 100, 106, 180, 1800, 133, calls=1000, variance=5000, t=20)
 
 
 def long_rows():

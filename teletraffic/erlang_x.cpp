@@ -23,9 +23,12 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numbers>
+#include <numeric>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -880,7 +883,10 @@ Real TailFrom(std::int64_t m, Real b, Real p, Real below, Real term, bool poisso
         const Scaled<Real> L = LowerGammaRatio(z, static_cast<Real>(m));
         return L.mantissa * std::exp(L.scale + LogGammaDensity(z, static_cast<Real>(m)));
     }
-    return boost::math::ibeta(static_cast<Real>(m), b, p);
+    // In the type's own precision: Boost would carry a double through long
+    // double's powl, several times the cost of the rest of a traffic's figures.
+    using Own = boost::math::policies::policy<boost::math::policies::promote_double<false>>;
+    return boost::math::ibeta(static_cast<Real>(m), b, p, Own());
 }
 
 // The positions one by one, for a short window. From position k, reaching
@@ -890,39 +896,32 @@ Real TailFrom(std::int64_t m, Real b, Real p, Real below, Real term, bool poisso
 // a/(a + k + 1). The lower tails run upwards from P(J = 0) = e^(-b w), the
 // upper ones downwards from P(J >= m): each a sum of one sign. Without
 // patience (a beyond 1e30) J is Poisson, of mean N t/aht.
-template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t m, Real w) {
-    // Per position: weight (relative to the largest so far), and for the two
-    // shapes the lower and upper tails and the terms; kept between calls.
-    thread_local std::vector<Real> store;
-    store.resize(7 * static_cast<std::size_t>(m));
-    const auto column = [&](int j) { return store.begin() + j * static_cast<std::ptrdiff_t>(m); };
-    const auto t = column(0);
-    Real tScale = 0;
-    std::int64_t n = m;
-    Real weight = 1;
-    Real total = 0;
-    for (std::int64_t k = 0; k < m; ++k) {
-        t[static_cast<std::size_t>(k)] = weight;
-        total += weight;
-        weight *= x / (a + static_cast<Real>(k + 1));
-        if (weight > Real(1e250)) {
-            for (std::int64_t j = 0; j <= k; ++j) {
-                t[static_cast<std::size_t>(j)] *= Real(1e-250);
-            }
-            weight *= Real(1e-250);
-            total *= Real(1e-250);
-            tScale += 250 * std::log(Real(10));
-        }
-        if (weight < kEpsilon<Real> / 1024 * total && x < a + static_cast<Real>(k + 2)) {
-            n = k + 1; // the rest no longer counts
-            break;
-        }
+// What each position gives does not depend on the traffic.
+template <typename Real> struct Positions {
+    Real a = NAN;
+    Real w = NAN;
+    std::int64_t m = -1;
+    std::vector<Real> step;      // 1/(a + k + 1), the weight's factor over the traffic
+    std::vector<Real> answered;  // a/(a + k + 1)
+    std::vector<Real> abandoned; // (k + 1)/(a + k + 1)
+    std::vector<Real> in, out;   // answered within w and after it
+    std::vector<Real> reached, unreached;
+    std::vector<Real> time; // the answered's wait, in units of patience
+};
+
+// The first m positions, their upper tails from P(J >= m).
+template <typename Real> void Fill(Positions<Real>& q, Real a, std::int64_t m, Real w) {
+    q.a = a;
+    q.m = m;
+    q.w = w;
+    const auto size = static_cast<std::size_t>(m);
+    for (auto* v :
+         {&q.step, &q.answered, &q.abandoned, &q.in, &q.out, &q.reached, &q.unreached, &q.time}) {
+        v->resize(size);
     }
     const Real p = -std::expm1(-w);
     const bool poisson = a > Real(1e30);
-    // late[k] and within[k] for the two shapes: 0 answered, 1 virtual.
-    const std::array<decltype(t), 2> late{column(1), column(2)};
-    const std::array<decltype(t), 2> within{column(3), column(4)};
+    std::vector<Real> late(size), within(size), terms(size);
     for (int s = 0; s < 2; ++s) {
         const Real b = s == 0 ? a + 1 : a;
         const Real z = b * std::expm1(w); // the mean, without patience
@@ -932,8 +931,7 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
         Real u = std::exp(logU0 - uScale);
         Real sum = 0;
         Real factor = std::exp(uScale); // changed only with the scale
-        const auto terms = column(5 + s);
-        for (std::int64_t k = 0; k < n; ++k) {
+        for (std::size_t k = 0; k < size; ++k) {
             if (k > 0) {
                 u *= poisson ? z / static_cast<Real>(k)
                              : (static_cast<Real>(k) + b - 1) * p / static_cast<Real>(k);
@@ -945,46 +943,103 @@ template <typename Real> Waits<Real> WaitsDirectly(Real x, Real a, std::int64_t 
                 uScale += 250 * std::log(Real(10));
                 factor = std::exp(uScale);
             }
-            late[s][static_cast<std::size_t>(k)] = sum * factor;
-            terms[static_cast<std::size_t>(k)] = u * factor;
+            late[k] = sum * factor;
+            terms[k] = u * factor;
         }
-        const Real lastLate = late[s][static_cast<std::size_t>(n - 1)];
-        Real upper =
-            TailFrom(n, b, p, lastLate, terms[static_cast<std::size_t>(n - 1)], poisson, z);
-        for (std::int64_t k = n - 1; k >= 0; --k) {
-            const auto i = static_cast<std::size_t>(k);
-            within[s][i] = late[s][i] <= Real(0.5) ? 1 - late[s][i] : upper;
-            upper += terms[i];
+        Real upper = TailFrom(m, b, p, late[size - 1], terms[size - 1], poisson, z);
+        for (std::size_t k = size; k-- > 0;) {
+            within[k] = late[k] <= Real(0.5) ? 1 - late[k] : upper;
+            upper += terms[k];
+        }
+        if (s == 1) {
+            q.reached = within;
+            q.unreached = late;
+            break;
+        }
+        Real harmonic = 0;
+        for (std::size_t k = 0; k < size; ++k) {
+            const Real kk = static_cast<Real>(k + 1);
+            q.step[k] = 1 / (a + kk);
+            const Real share = a / (a + kk);
+            harmonic += q.step[k];
+            q.answered[k] = share;
+            q.abandoned[k] = kk / (a + kk);
+            q.in[k] = share * within[k];
+            q.out[k] = share * late[k];
+            q.time[k] = share * harmonic;
         }
     }
-    Real seen = 0, answered = 0, abandoned = 0, in = 0, out = 0, reached = 0, unreached = 0;
-    Real time = 0, harmonic = 0;
-    for (std::int64_t k = 0; k < n; ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        const Real kk = static_cast<Real>(k + 1);
-        const Real share = a / (a + kk); // answered from position k
-        harmonic += 1 / (a + kk);
-        seen += t[i];
-        answered += t[i] * share;
-        abandoned += t[i] * (kk / (a + kk));
-        in += t[i] * share * within[0][i];
-        out += t[i] * share * late[0][i];
-        reached += t[i] * within[1][i];
-        unreached += t[i] * late[1][i];
-        time += t[i] * share * harmonic;
+}
+
+// The positions' sums at traffic x: the weight of each relative to the
+// first, rescaled while it grows, left out past the queue's last digits.
+// False where the positions end before the weights fall so.
+template <typename Real> bool Weigh(const Positions<Real>& q, Real x, Waits<Real>& out) {
+    Real tScale = 0;
+    Real weight = 1;
+    Real seen = 0, answered = 0, abandoned = 0, in = 0, late = 0, reached = 0, unreached = 0;
+    Real time = 0;
+    bool fell = false;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(q.m); ++k) {
+        seen += weight;
+        answered += weight * q.answered[k];
+        abandoned += weight * q.abandoned[k];
+        in += weight * q.in[k];
+        late += weight * q.out[k];
+        reached += weight * q.reached[k];
+        unreached += weight * q.unreached[k];
+        time += weight * q.time[k];
+        weight *= x * q.step[k];
+        if (weight > Real(1e250)) {
+            for (Real* v :
+                 {&weight, &seen, &answered, &abandoned, &in, &late, &reached, &unreached, &time}) {
+                *v *= Real(1e-250);
+            }
+            tScale += 250 * std::log(Real(10));
+        }
+        if (weight < kEpsilon<Real> / 1024 * seen && x < q.a + static_cast<Real>(k + 2)) {
+            fell = true; // the rest no longer counts
+            break;
+        }
     }
-    Waits<Real> waits;
-    waits.seen = {seen, tScale};
-    waits.answered = {answered, tScale};
-    waits.abandoned = {abandoned, tScale};
-    waits.within = {in, tScale};
-    waits.late = {out, tScale};
-    waits.waiting = {unreached * std::exp(-w), tScale};
-    waits.reached = {reached, tScale};
-    waits.unreached = {unreached, tScale};
-    waits.time = {time, tScale};
-    waits.timeAnswered = waits.answered;
-    return waits;
+    out.seen = {seen, tScale};
+    out.answered = {answered, tScale};
+    out.abandoned = {abandoned, tScale};
+    out.within = {in, tScale};
+    out.late = {late, tScale};
+    out.waiting = {unreached * std::exp(-q.w), tScale};
+    out.reached = {reached, tScale};
+    out.unreached = {unreached, tScale};
+    out.time = {time, tScale};
+    out.timeAnswered = out.answered;
+    return fell;
+}
+
+template <typename Real>
+bool WaitsDirectly(Real x, Real a, std::int64_t m, Real w, Waits<Real>& waits) {
+    // The weights fall below the queue's last digits within some twelve of
+    // their deviations past their peak at x - a: where that leaves most of
+    // the window, only the positions up to there, for this traffic alone;
+    // else the whole window's (at most kDirect), kept for the next traffic (a
+    // forecast's quadrature asks the same queue at each of its nodes).
+    // Either way a function of the arguments, whatever was asked before.
+    const Real reach = std::fmax(x - a, Real(0)) + 12 * std::sqrt(x + 1) + 64;
+    if (reach < std::fmin(static_cast<Real>(m) / 2, static_cast<Real>(kDirect))) {
+        thread_local Positions<Real> part;
+        Fill(part, a, static_cast<std::int64_t>(reach), w);
+        if (Weigh(part, x, waits)) {
+            return true;
+        }
+    }
+    if (m > kDirect) {
+        return false;
+    }
+    thread_local Positions<Real> whole;
+    if (!(whole.a == a && whole.m == m && whole.w == w)) {
+        Fill(whole, a, m, w);
+    }
+    Weigh(whole, x, waits);
+    return true;
 }
 
 // log(1 + rho + ... + rho^(n - 1)), rho = e^l, n >= 1, for any size of n l.
@@ -1011,6 +1066,13 @@ template <typename Real> std::pair<Scaled<Real>, Scaled<Real>> Tails(Real x, Rea
     const Scaled<Real> U = GammaRatio(x, a);
     const Scaled<Real> Q{U.mantissa, U.scale + logD};
     return {Q, {1 - Value(Q)}};
+}
+
+// Whether what remains of the whole, taken as a difference, keeps its
+// digits: a remainder that rounding leaves below 0 (a share of 1e-300 taken
+// from one of its size) keeps none.
+template <typename Real> bool Kept(const Scaled<Real>& whole, const Scaled<Real>& rest) {
+    return rest.mantissa > 0 && Over(whole, rest) <= kWaitsLoss;
 }
 
 // Without patience, with m queue positions weighing rho^k = e^(k l): from
@@ -1040,7 +1102,7 @@ bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Rea
             return true;
         }
         late = Minus(seen, within);
-        return Over(seen, late) <= kWaitsLoss;
+        return Kept(seen, late);
     }
     const auto [q1, p1] = Tails(z * std::exp(l), m);
     const auto [q, p] = Tails(z, m);
@@ -1067,11 +1129,11 @@ bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Rea
     }
     if (lateKept && !withinKept) {
         within = Minus(seen, late);
-        return Over(seen, within) <= kWaitsLoss;
+        return Kept(seen, within);
     }
     if (withinKept && !lateKept) {
         late = Minus(seen, within);
-        return Over(seen, late) <= kWaitsLoss;
+        return Kept(seen, late);
     }
     return lateKept;
 }
@@ -1331,8 +1393,9 @@ Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) 
         return WaitsWithoutPatience(ch, static_cast<std::int64_t>(c.queueLines),
                                     static_cast<Real>(c.agents) * w * static_cast<Real>(c.ratio));
     }
-    if (c.queueLines <= kDirect) {
-        return WaitsDirectly(x, a, static_cast<std::int64_t>(c.queueLines), w);
+    Waits<Real> direct;
+    if (WaitsDirectly(x, a, static_cast<std::int64_t>(c.queueLines), w, direct)) {
+        return direct;
     }
     return WaitsByQuadrature(x, a, static_cast<Real>(c.queueLines), w);
 }
@@ -1388,7 +1451,17 @@ Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime,
 // grows no faster than A), from at most A0 at A0 to at least A0 at
 // A0/(1 - r); posed on its logarithm, 1 - r L = (1 - r) + r (1 - L) keeping
 // its digits where r and L both near 1. Solved by TOMS 748 to the last bits.
-template <typename Real> Real Attempts(Real A0, const Centre& c) {
+// `near`: the last two fresh traffics solved for and their attempts (a
+// quadrature's nodes before), which narrow the bracket to a few steps of
+// the method; updated with this one.
+template <typename Real> struct Near {
+    Real fresh = 0;
+    Real attempts = 0;
+    Real freshBefore = 0;
+    Real attemptsBefore = 0;
+};
+
+template <typename Real> Real Attempts(Real A0, const Centre& c, Near<Real>* near = nullptr) {
     const auto r = static_cast<Real>(c.redial);
     if (r == 0 || A0 == 0 || (!c.hangUps && !c.limited)) {
         return A0;
@@ -1398,23 +1471,58 @@ template <typename Real> Real Attempts(Real A0, const Centre& c) {
         const Shares<Real> s = SharesOf(ChainAt(A, c), c);
         return std::log(A) + std::log((1 - r) + r * s.kept) - logA0;
     };
-    const Real lo = A0;
-    const Real hi = A0 / (1 - r);
-    const Real fLo = f(lo);
-    if (fLo >= 0) {
-        return lo;
+    Real lo = A0;
+    Real hi = A0 / (1 - r);
+    Real fLo = NAN;
+    Real fHi = NAN;
+    if (near && near->fresh > 0) {
+        // A guess from the nodes nearby, by the slope of log A over log A0
+        // where there are two, else by their ratio; and a step from it half
+        // again as far as Newton's (f's slope in log A is its inverse): a
+        // bracket in two evaluations where they hold, else the whole one.
+        Real slope = 1;
+        if (near->freshBefore > 0 && near->freshBefore != near->fresh) {
+            const Real s = std::log(near->attempts / near->attemptsBefore) /
+                           std::log(near->fresh / near->freshBefore);
+            slope = s > 0 && s < 1e3 ? s : 1;
+        }
+        const Real guess =
+            std::clamp(near->attempts * std::exp(slope * std::log(A0 / near->fresh)), lo, hi);
+        const Real fGuess = f(guess);
+        const Real other = std::clamp(guess * std::exp(-Real(1.5) * fGuess * slope), lo, hi);
+        const Real fOther = other == guess ? fGuess : f(other);
+        if (fGuess <= 0 && fOther >= 0) {
+            std::tie(lo, fLo, hi, fHi) = std::tuple(guess, fGuess, other, fOther);
+        } else if (fGuess >= 0 && fOther <= 0) {
+            std::tie(lo, fLo, hi, fHi) = std::tuple(other, fOther, guess, fGuess);
+        }
     }
-    const Real fHi = f(hi);
-    if (fHi <= 0) {
-        return hi;
+    if (std::isnan(fLo)) {
+        lo = A0;
+        hi = A0 / (1 - r);
+        fLo = f(lo);
+        if (fLo >= 0) {
+            return lo;
+        }
+        fHi = f(hi);
+        if (fHi <= 0) {
+            return hi;
+        }
     }
-    boost::uintmax_t iterations = 100;
-    const auto [a, b] = boost::math::tools::toms748_solve(
-        f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<Real>(), iterations);
-    if (iterations >= 100) {
-        throw ConvergenceError("the attempt rate with redials did not converge");
+    Real A = fLo == 0 ? lo : hi;
+    if (fLo != 0 && fHi != 0) {
+        boost::uintmax_t iterations = 100;
+        const auto [a, b] = boost::math::tools::toms748_solve(
+            f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<Real>(), iterations);
+        if (iterations >= 100) {
+            throw ConvergenceError("the attempt rate with redials did not converge");
+        }
+        A = a / 2 + b / 2;
     }
-    return a / 2 + b / 2;
+    if (near) {
+        *near = {A0, A, near->fresh, near->attempts};
+    }
+    return A;
 }
 
 // --- Arguments ---------------------------------------------------------------------
@@ -1485,9 +1593,10 @@ template <typename Real> struct Point {
 };
 
 template <typename Real>
-Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, Need need = Need::All) {
+Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, Need need = Need::All,
+                    Near<Real>* near = nullptr) {
     Point<Real> p{};
-    p.attempts = Attempts(A0, c);
+    p.attempts = Attempts(A0, c, near);
     if (p.attempts == 0) {
         p.service = {1, 0, 0, 1};
         return p;
@@ -1542,8 +1651,9 @@ template <typename Real> Figures<Real> FiguresOf(const Point<Real>& p, const Cen
 template <typename Real> using Counts = Several<Real, 12>;
 
 template <typename Real>
-Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need) {
-    const Point<Real> p = PointAt<Real>(u, c, t, basis, need);
+Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need,
+                      Near<Real>* near = nullptr) {
+    const Point<Real> p = PointAt<Real>(u, c, t, basis, need, near);
     const Real A = p.attempts;
     const Real accepted = A * p.shares.pass;
     const Real answered = accepted * p.shares.answered;
@@ -1607,12 +1717,13 @@ Counts<Real> CountsInPieces(Real A0, const Centre& c, Real t, Basis basis, Need 
     for (Real& x : unit.v) {
         x = 1 / std::fmax(x, floor);
     }
+    Near<Real> near;
     const auto f = [&](Real u) {
         const Real log = u > 0 ? logDensity(u) : -INFINITY;
         if (!(log > -750)) {
             return Counts<Real>(0); // below every digit: no centre evaluated there
         }
-        Counts<Real> n = CountsAt(u, c, t, basis, need);
+        Counts<Real> n = CountsAt(u, c, t, basis, need, &near);
         const Real density = std::exp(log);
         for (std::size_t i = 0; i < n.v.size(); ++i) {
             n.v[i] *= unit.v[i] * density;
@@ -1667,24 +1778,16 @@ Counts<Real> CountsInPieces(Real A0, const Centre& c, Real t, Basis basis, Need 
     return total;
 }
 
-// Gauss's rule of n points for the Gamma law of shape k, mean 1
-// (generalized Laguerre, weight x^(k-1) e^-x), by Golub and Welsch: the
-// nodes are the eigenvalues of the Jacobi matrix of the Laguerre
-// polynomials' recurrence, the weights the squares of their eigenvectors'
-// first components. The matrix is taken less k and over sqrt(k), the law's
-// mean and standard deviation, so that a large shape keeps its digits; its
-// eigenvalues by the implicit QL method (Boost has no such rule). Nodes as
-// offsets from the mean in units of the mean; false where QL stalls.
-template <typename Real> bool GammaRule(Real k, int n, Real* node, Real* weight) {
-    constexpr int kMost = 32;
-    std::array<Real, kMost> d{};
-    std::array<Real, kMost> e{};
-    const Real root = std::sqrt(k);
+// Gauss's rule of n points (at most 64) from the Jacobi matrix of its
+// orthogonal polynomials' recurrence (diagonal d, off-diagonal e), by Golub
+// and Welsch: the nodes are the matrix's eigenvalues, the weights the
+// squares of their eigenvectors' first components; the eigenvalues by the
+// implicit QL method (Boost has no such rule). False where QL stalls.
+template <typename Real> bool JacobiRule(int n, Real* d, Real* e, Real* node, Real* weight) {
     for (int i = 0; i < n; ++i) {
-        d[i] = 2 * i / root;
-        e[i] = i + 1 < n ? std::sqrt((i + 1) * ((i + 1) + (k - 1)) / k) : 0;
         weight[i] = i == 0 ? 1 : 0; // the first row of the eigenvectors
     }
+    e[n - 1] = 0;
     for (int l = 0; l < n; ++l) {
         for (int iteration = 0;; ++iteration) {
             int m = l;
@@ -1737,84 +1840,426 @@ template <typename Real> bool GammaRule(Real k, int n, Real* node, Real* weight)
         }
     }
     for (int i = 0; i < n; ++i) {
-        node[i] = d[i] / root;
+        node[i] = d[i];
         weight[i] *= weight[i];
     }
     return true;
 }
 
-constexpr std::array<int, 3> kGammaPoints{12, 20, 32};
+constexpr int kMostPoints = 64;
+template <typename Real> using RuleRow = std::array<Real, kMostPoints>;
 
-// The law's expected counts by Gauss's rules for the Gamma law itself, of
-// 12, 20 and 32 points, the first whose every count agrees with the rule
-// before it to a fraction of the error allowed: exact
-// for counts polynomial in the traffic, so few points where the counts are
-// smooth over the law. None where they are not: a turn at the agents sharp
-// against the law's width, or a count growing without bound in its tail.
-template <typename Real>
-std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, Basis basis,
-                                              Need need) {
-    // The later rule's error is some fraction of the gap (the earlier's):
-    // 1e-12 for the last (1e-15 in extended precision), a tenth of it for
-    // the one before, which has fewer points to gain by.
-    const Real relative = sizeof(Real) > sizeof(double) ? Real(1e-15) : Real(1e-12);
-    const auto k = static_cast<Real>(c.shape);
-    // The rules of the last shape, for the searches and the day's intervals
-    // that ask again: their eigenvalues cost as much as some ten points.
-    struct Rules {
-        Real shape = -1;
-        std::array<std::array<Real, 32>, kGammaPoints.size()> node{}, weight{};
-        std::array<bool, kGammaPoints.size()> found{};
-    };
-    thread_local Rules rules;
-    if (rules.shape != k) {
-        rules.shape = k;
-        for (std::size_t j = 0; j < kGammaPoints.size(); ++j) {
-            rules.found[j] =
-                GammaRule(k, kGammaPoints[j], rules.node[j].data(), rules.weight[j].data());
-        }
+// Gauss's rule of n points for the Gamma law of shape k, mean 1
+// (generalized Laguerre, weight x^(k-1) e^-x). The matrix is taken less k
+// and over sqrt(k), the law's mean and standard deviation, so that a large
+// shape keeps its digits. Nodes as offsets from the mean in units of the mean.
+template <typename Real> bool GammaRule(Real k, int n, Real* node, Real* weight) {
+    RuleRow<Real> d{};
+    RuleRow<Real> e{};
+    const Real root = std::sqrt(k);
+    for (int i = 0; i < n; ++i) {
+        d[i] = 2 * i / root;
+        e[i] = std::sqrt((i + 1) * ((i + 1) + (k - 1)) / k);
     }
+    if (!JacobiRule(n, d.data(), e.data(), node, weight)) {
+        return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        node[i] /= root;
+    }
+    return true;
+}
+
+// The fresh traffic's Gamma law seen through u = turn + width sinh(s): a turn
+// of the counts sharp against the law (callers waiting once the traffic
+// passes the agents, a queue's many lines filling) is of width 1 in s, and
+// counts that vary over the law in u vary smoothly in s, so that Gauss's
+// rules for the law in s need few points. The law in s has no classical
+// rule: it is laid on Gauss-Legendre panels over its quantiles at 1e-20,
+// and its recurrence found by Stieltjes' procedure on them.
+template <typename Real> class MappedLaw {
+public:
+    MappedLaw(Real A0, Real k, Real lo, Real hi, Real turn, Real width)
+        : turn_(turn)
+        , width_(width) {
+        using Legendre = boost::math::quadrature::gauss<Real, 20>;
+        const auto& x = Legendre::abscissa();
+        const auto& w = Legendre::weights();
+        const Real s0 = std::asinh((lo - turn) / width);
+        const Real s1 = std::asinh((hi - turn) / width);
+        const Real panel = (s1 - s0) / kPanels;
+        Real most = -INFINITY;
+        for (int q = 0; q < kPanels; ++q) {
+            const Real mid = s0 + (q + Real(0.5)) * panel;
+            for (std::size_t i = 0; i < x.size(); ++i) {
+                for (const int side : {-1, 1}) {
+                    if (x[i] == 0 && side > 0) {
+                        continue;
+                    }
+                    const Real sv = mid + side * x[i] * panel / 2;
+                    const Real u = turn + width * std::sinh(sv);
+                    s_.push_back(sv);
+                    // The density relative to its value at the mean, as the
+                    // pieces take it, times du/ds and the panel's weight.
+                    const Real d = (u - A0) / A0;
+                    const Real log = !(u > 0) ? -INFINITY
+                                     : std::fabs(d) < Real(0.5)
+                                         ? (k - 1) * boost::math::log1pmx(d) - d
+                                         : (k - 1) * std::log(u / A0) - k * d;
+                    weight_.push_back(log + std::log(width * std::cosh(sv) * w[i] * panel / 2));
+                    most = std::fmax(most, weight_.back());
+                }
+            }
+        }
+        for (Real& l : weight_) {
+            l = std::exp(l - most);
+        }
+        most_ = most;
+    }
+
+    // The mass of the law the panels hold and its mean, the mass as a
+    // logarithm, relative to the density at the law's mean.
+    std::pair<Real, Real> LogMassAndMean() const {
+        Real mass = 0;
+        Real mean = 0;
+        for (std::size_t i = 0; i < s_.size(); ++i) {
+            mass += weight_[i];
+            mean += weight_[i] * Traffic(s_[i]);
+        }
+        return {std::log(mass) + most_, mean / mass};
+    }
+
+    // Whether the panels hold the law: its mean and variance as they give
+    // them, to some units in the last place.
+    bool Holds(Real A0, Real k) const {
+        Real mass = 0;
+        for (const Real w : weight_) {
+            mass += w;
+        }
+        const Real mean = LogMassAndMean().second;
+        Real spread = 0;
+        for (std::size_t i = 0; i < s_.size(); ++i) {
+            const Real d = Traffic(s_[i]) - mean;
+            spread += weight_[i] * d * d;
+        }
+        spread /= mass;
+        return std::fabs(mean - A0) <= 16 * kEpsilon<Real> * A0 &&
+               std::fabs(spread * k / (A0 * A0) - 1) <= 64 * kEpsilon<Real>;
+    }
+
+    // The rule of n points: traffics and weights (summing to 1). The
+    // recurrence is the same for every n, found as far as asked.
+    bool Rule(int n, Real* node, Real* weight) {
+        const std::size_t M = s_.size();
+        if (q_.empty()) {
+            Real mass = 0;
+            for (const Real w : weight_) {
+                mass += w;
+            }
+            q_.assign(M, 1 / std::sqrt(mass));
+            before_.assign(M, 0);
+        }
+        // Stieltjes' procedure, its polynomials kept orthonormal.
+        std::vector<Real> next(M);
+        for (; found_ < n; ++found_) {
+            Real a = 0;
+            for (std::size_t i = 0; i < M; ++i) {
+                a += weight_[i] * s_[i] * q_[i] * q_[i];
+            }
+            Real norm = 0;
+            const Real b = found_ == 0 ? 0 : e_[found_ - 1];
+            for (std::size_t i = 0; i < M; ++i) {
+                next[i] = (s_[i] - a) * q_[i] - b * before_[i];
+                norm += weight_[i] * next[i] * next[i];
+            }
+            d_[found_] = a;
+            e_[found_] = std::sqrt(norm);
+            if (!(e_[found_] > 0)) {
+                return false;
+            }
+            for (std::size_t i = 0; i < M; ++i) {
+                before_[i] = q_[i];
+                q_[i] = next[i] / e_[found_];
+            }
+        }
+        RuleRow<Real> d = d_;
+        RuleRow<Real> e = e_;
+        if (!JacobiRule(n, d.data(), e.data(), node, weight)) {
+            return false;
+        }
+        for (int i = 0; i < n; ++i) {
+            node[i] = Traffic(node[i]);
+        }
+        return true;
+    }
+
+private:
+    Real Traffic(Real s) const { return turn_ + width_ * std::sinh(s); }
+
+    // Enough for the law's moments to the last digits down to a shape of 4.
+    static constexpr int kPanels = 16;
+    Real turn_;
+    Real width_;
+    std::vector<Real> s_;
+    std::vector<Real> weight_;     // the measure's, the largest 1
+    std::vector<Real> q_, before_; // the last two orthonormal polynomials at s_
+    RuleRow<Real> d_{}, e_{};      // the recurrence so far
+    int found_ = 0;
+    Real most_ = 0; // the log of the largest weight, which is kept as 1
+};
+
+constexpr std::array<int, 5> kRulePoints{12, 20, 32, 48, 64};
+
+// The law's expected counts by Gauss's rules of 12 to 64 points, `rule(n,
+// traffics, weights)`: exact for counts polynomial in the rule's variable,
+// so few points where the counts are smooth in it over the law. Each rule
+// is checked against the one before; where the counts are analytic about
+// the law their gaps fall geometrically in the points, and the last two
+// gaps say what the newest rule's own error is. None where they do not fall
+// so, or the rule cannot be built.
+template <typename Real, typename Rule>
+std::optional<Counts<Real>> CountsByRules(const Rule& rule, const Centre& c, Real t, Basis basis,
+                                          Need need) {
+    // 1e-12 (1e-15 in extended precision): met by a gap a tenth of it, or
+    // by an error foreseen a hundredth of it (the gaps may fall a little
+    // slower than geometrically).
+    const Real relative = sizeof(Real) > sizeof(double) ? Real(1e-15) : Real(1e-12);
     std::optional<Counts<Real>> before;
-    for (std::size_t j = 0; j < kGammaPoints.size(); ++j) {
-        const int n = kGammaPoints[j];
-        const auto& node = rules.node[j];
-        const auto& weight = rules.weight[j];
-        if (!rules.found[j]) {
+    Real gapBefore = 0;
+    RuleRow<Real> node{};
+    RuleRow<Real> weight{};
+    for (std::size_t j = 0; j < kRulePoints.size(); ++j) {
+        const int n = kRulePoints[j];
+        if (!rule(n, node.data(), weight.data())) {
             return std::nullopt;
         }
+        // In the order of the traffics: each redial root bracketed from the
+        // one before.
+        std::array<int, kMostPoints> order{};
+        std::iota(order.begin(), order.begin() + n, 0);
+        std::sort(order.begin(), order.begin() + n,
+                  [&](int x, int y) { return node[x] < node[y]; });
         Counts<Real> sum(0);
-        for (int i = 0; i < n; ++i) {
-            // The smallest node of a small shape, rounded, may fall below 0.
-            const Real u = A0 * std::fmax(1 + node[i], Real(0));
-            if (u > 0 && weight[i] > 0) {
-                sum += CountsAt(u, c, t, basis, need) * weight[i];
+        Near<Real> near;
+        for (int o = 0; o < n; ++o) {
+            const int i = order[o];
+            if (node[i] > 0 && weight[i] > 0) {
+                sum += CountsAt(node[i], c, t, basis, need, &near) * weight[i];
             }
         }
         if (before) {
-            Real most = 0; // the largest disagreement, relative
+            Real gap = 0; // the largest disagreement, relative
             for (std::size_t i = 0; i < sum.v.size(); ++i) {
-                const Real gap = std::fabs(sum.v[i] - before->v[i]);
-                most = gap == 0 ? most : std::fmax(most, gap / std::fabs(sum.v[i]));
+                const Real d = std::fabs(sum.v[i] - before->v[i]);
+                gap = d == 0 ? gap : std::fmax(gap, d / std::fabs(sum.v[i]));
             }
-            if (most <= (n == kGammaPoints.back() ? relative : relative / 10)) {
+            if (gap <= (j + 1 == kRulePoints.size() ? relative : relative / 10)) {
                 return sum;
             }
             // Far from converging: the counts are not smooth over the law.
-            if (!(most <= Real(1e-3))) {
+            // (Not yet judged at 20 points: a count of 1e-29, a blocking on
+            // lines far above the traffic, may be off by a third at 12 and
+            // exact at 48.)
+            if (j >= 2 && !(gap <= Real(1e-3))) {
                 return std::nullopt;
             }
+            if (j >= 2 && gap < gapBefore / 10) {
+                const auto step = [&](int to) {
+                    return static_cast<Real>(to - kRulePoints[j - 1]) /
+                           static_cast<Real>(kRulePoints[j - 1] - kRulePoints[j - 2]);
+                };
+                const Real fall = gap / gapBefore; // per step of the points
+                if (gap * std::pow(fall, step(n)) <= relative / 100) {
+                    return sum;
+                }
+                // Not even the last rule would come near.
+                if (gap * std::pow(fall, step(kRulePoints.back())) > relative * 1000) {
+                    return std::nullopt;
+                }
+            }
+            gapBefore = gap;
         }
         before = sum;
     }
     return std::nullopt;
 }
 
+// Gauss's rules for the Gamma law itself, of the last shape asked (for the
+// searches and the day's intervals that ask again), each built when first
+// asked for: their eigenvalues cost as much as some ten points.
+template <typename Real>
+std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, Basis basis,
+                                              Need need) {
+    struct Rules {
+        Real shape = -1;
+        std::array<RuleRow<Real>, kRulePoints.size()> node{}, weight{};
+        std::array<int, kRulePoints.size()> found{}; // 0 not built, 1 found, -1 QL stalled
+    };
+    thread_local Rules rules;
+    const auto k = static_cast<Real>(c.shape);
+    if (rules.shape != k) {
+        rules.shape = k;
+        rules.found.fill(0);
+    }
+    const auto rule = [&](int n, Real* node, Real* weight) {
+        const auto j = static_cast<std::size_t>(
+            std::find(kRulePoints.begin(), kRulePoints.end(), n) - kRulePoints.begin());
+        if (rules.found[j] == 0) {
+            rules.found[j] = GammaRule(k, n, rules.node[j].data(), rules.weight[j].data()) ? 1 : -1;
+        }
+        for (int i = 0; i < n; ++i) {
+            // The smallest node of a small shape, rounded, may fall below 0.
+            node[i] = A0 * std::fmax(1 + rules.node[j][i], Real(0));
+            weight[i] = rules.weight[j][i];
+        }
+        return rules.found[j] > 0;
+    };
+    return CountsByRules<Real>(rule, c, t, basis, need);
+}
+
+// Where the counts turn as the attempts meet the agents, in fresh traffic
+// (the redials of the lost raise the attempts above it), and how sharply:
+// over the agents' deviation, or the queue's lines' own span where it is
+// narrower (a queue of m positions without patience fills across some
+// 2 pi N/m of traffic).
+template <typename Real> std::pair<Real, Real> TurnOf(const Centre& c) {
+    const auto N = static_cast<Real>(c.agents);
+    Real width = std::sqrt(N);
+    if (c.limited && !c.hangUps && c.queueLines > 0) {
+        width =
+            std::fmin(width, 2 * std::numbers::pi_v<Real> * N / static_cast<Real>(c.queueLines));
+    }
+    const auto r = static_cast<Real>(c.redial);
+    const Real kept = r == 0 ? Real(1) : SharesOf(ChainAt(N, c), c).kept;
+    return {N * ((1 - r) + r * kept), width};
+}
+
+// Gauss's rules for the law through the turn where the attempts meet the
+// agents. Not for a shape below 4, whose density is not smooth at 0.
+template <typename Real>
+std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real t, Basis basis,
+                                                 Need need) {
+    const auto k = static_cast<Real>(c.shape);
+    const auto N = static_cast<Real>(c.agents);
+    if (k < 4 || !(N > 0)) {
+        return std::nullopt;
+    }
+    const Real theta = A0 / k;
+    const Real lo = theta * boost::math::gamma_p_inv(k, Real(1e-20));
+    const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
+    const auto [turn, width] = TurnOf<Real>(c);
+    MappedLaw<Real> law(A0, k, lo, hi, std::clamp(turn, lo, hi), width);
+    if (!law.Holds(A0, k)) {
+        return std::nullopt;
+    }
+    const auto rule = [&](int n, Real* node, Real* weight) { return law.Rule(n, node, weight); };
+    return CountsByRules<Real>(rule, c, t, basis, need);
+}
+
+// The same in pieces split where the counts turn: as the attempts meet the
+// agents, and with patience where the queue they form fills the lines
+// (its mean, (A - N) patience/aht, reaching them). Each piece's rules are
+// for the law through the turn at its end; each piece weighs its share of
+// the law, from the incomplete gamma functions, and the panels must give
+// those shares and each piece's mean.
+template <typename Real>
+std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t, Basis basis,
+                                                Need need) {
+    const auto k = static_cast<Real>(c.shape);
+    const auto N = static_cast<Real>(c.agents);
+    // With redials the turns lie where the attempts, not the fresh calls,
+    // meet them: known only roughly in fresh traffic, too roughly to split at.
+    if (k < 4 || !(N > 0) || c.redial > 0) {
+        return std::nullopt;
+    }
+    const Real theta = A0 / k;
+    const Real lo = theta * boost::math::gamma_p_inv(k, Real(1e-20));
+    const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
+    std::vector<std::pair<Real, Real>> turns{TurnOf<Real>(c)};
+    if (c.limited && c.hangUps) {
+        const Real A = N + static_cast<Real>(c.queueLines) / static_cast<Real>(c.ratio);
+        turns.emplace_back(A, std::sqrt(A));
+    }
+    std::erase_if(turns, [&](const auto& turn) { return !(turn.first > lo && turn.first < hi); });
+    std::sort(turns.begin(), turns.end());
+    // Worth its points only where a turn inside the law is sharp against it
+    // (the rules through a single turn of its width have already failed)
+    // or there are two.
+    const Real deviation = A0 / std::sqrt(k);
+    if (turns.empty() || (turns.size() == 1 && !(turns[0].second < deviation / 4))) {
+        return std::nullopt;
+    }
+    // Pieces [lo, t1], [t1, t2], ..., [tn, hi], each through its own turn:
+    // the first's right end, every other's left one.
+    Counts<Real> total(0);
+    std::vector<Real> ends{lo};
+    for (const auto& turn : turns) {
+        ends.push_back(turn.first);
+    }
+    ends.push_back(hi);
+    std::vector<Real> masses;
+    std::vector<Real> logs; // the panels' masses, relative
+    std::vector<Counts<Real>> counts;
+    for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
+        const Real a = ends[i];
+        const Real b = ends[i + 1];
+        const auto& turn = turns[i == 0 ? 0 : i - 1];
+        // The law's share and mean over [a, b], each difference of the
+        // smaller tails.
+        const bool upper = a > A0;
+        const auto tail = [&](Real shape, Real u) {
+            return upper ? boost::math::gamma_q(shape, u / theta)
+                         : boost::math::gamma_p(shape, u / theta);
+        };
+        const Real mass = upper ? tail(k, a) - tail(k, b) : tail(k, b) - tail(k, a);
+        const Real first =
+            upper ? tail(k + 1, a) - tail(k + 1, b) : tail(k + 1, b) - tail(k + 1, a);
+        MappedLaw<Real> law(A0, k, a, b, turn.first, turn.second);
+        const auto [logMass, mean] = law.LogMassAndMean();
+        if (!(mass > 0) || !(std::fabs(mean / (A0 * first / mass) - 1) <= 16 * kEpsilon<Real>)) {
+            return std::nullopt;
+        }
+        const auto rule = [&](int n, Real* node, Real* weight) {
+            return law.Rule(n, node, weight);
+        };
+        const std::optional<Counts<Real>> piece = CountsByRules<Real>(rule, c, t, basis, need);
+        if (!piece) {
+            return std::nullopt;
+        }
+        masses.push_back(mass);
+        logs.push_back(logMass);
+        counts.push_back(*piece);
+    }
+    // The panels' shares as the law's.
+    Real sumMass = 0;
+    Real sumPanels = 0;
+    for (std::size_t i = 0; i < masses.size(); ++i) {
+        sumMass += masses[i];
+        sumPanels += std::exp(logs[i] - logs[0]);
+    }
+    for (std::size_t i = 0; i < masses.size(); ++i) {
+        if (!(std::fabs(std::exp(logs[i] - logs[0]) / sumPanels / (masses[i] / sumMass) - 1) <=
+              16 * kEpsilon<Real>)) {
+            return std::nullopt;
+        }
+        total += counts[i] * (masses[i] / sumMass);
+    }
+    return total;
+}
+
 // Each share a ratio of expected counts over the fresh traffic's Gamma law
 // (shape c.shape, mean A0): Gauss's rules for the law where the counts are
-// smooth over it, else the law in pieces.
+// smooth over it, else through the turn, else split at the turns, else the
+// law in adaptive pieces.
 template <typename Real>
 Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) {
-    const std::optional<Counts<Real>> one = CountsByGammaRule(A0, c, t, basis, need);
+    std::optional<Counts<Real>> one = CountsByGammaRule(A0, c, t, basis, need);
+    if (!one) {
+        one = CountsThroughTheTurn(A0, c, t, basis, need);
+    }
+    if (!one) {
+        one = CountsInRuledPieces(A0, c, t, basis, need);
+    }
     const Counts<Real> total = one ? *one : CountsInPieces(A0, c, t, basis, need);
     const auto& T = total.v;
     // Shares of their wholes: at most 1, whatever the rounding.
@@ -2078,6 +2523,12 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
             // no count on these lines meets it without the variance either
         }
     }
+    // The count probed before, its excess and which target it was of.
+    struct Probed {
+        std::int64_t n = -1;
+        double excess = NAN;
+        int which = -1;
+    } before;
     const std::int64_t n = SmallestCount(lo, guess, [&](std::int64_t n) {
         if (static_cast<double>(n) > lines) {
             return Step{true, 0, 1}; // past the lines: refused below
@@ -2091,7 +2542,15 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
             const bool spread = base.shape < INFINITY;
             const double from = spread ? Excess(at(n, plain), targets, which).first : excess;
             fall = from - Excess(at(n + 1, spread ? plain : model), targets, which).first;
+            // Over a forecast the figures fall more slowly than without it:
+            // from the second count on, the secant of its own excesses.
+            const double secant = (before.excess - excess) / static_cast<double>(n - before.n);
+            if (spread && before.which == which && before.n != n && secant > 0 &&
+                std::isfinite(secant)) {
+                fall = secant;
+            }
         }
+        before = {n, excess, which};
         // Newton's step on the count, at most doubling it: where a figure is
         // flat in the count its slope says nothing.
         return Bounded(n, meets, excess, fall);
@@ -2257,22 +2716,29 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     ErlangXModel plain = model;
     plain.calls = plain.variance = 0;
     const Centre poisson = CheckCentre(agents, plain);
-    const auto solve = [&](const Centre& centre, int which, double start, double step) {
-        const auto f = [&](double u) {
-            // Each target's own figures only: the service level and the
-            // answered wait cost the most.
-            const Need need = which == 0 ? Need::Level : which == 2 ? Need::All : Need::Shares;
-            return Excess(Evaluate<double>(std::exp(u), centre, targets.targetTime, targets.basis,
-                                           need),
-                          targets, which)
-                .first;
-        };
+    // Target `which`'s excess at the traffic e^u, of its own figures only:
+    // the service level and the answered wait cost the most.
+    const auto excessAt = [&](const Centre& centre, int which, double u) {
+        const Need need = which == 0 ? Need::Level : which == 2 ? Need::All : Need::Shares;
+        return Excess(
+                   Evaluate<double>(std::exp(u), centre, targets.targetTime, targets.basis, need),
+                   targets, which)
+            .first;
+    };
+    // `slope`, where known, of the excess over log A0 near `start`: the first
+    // step a quarter past where it puts the root.
+    const auto solve = [&](const Centre& centre, int which, double start, double step,
+                           double slope = 0) {
+        const auto f = [&](double u) { return excessAt(centre, which, u); };
         // A bracket from `start`, its step doubling, then TOMS 748 on log A0.
         const double top = std::log(ceiling);
         double lo = std::fmin(start, top);
         double fLo = f(lo);
         double hi = lo;
         double fHi = fLo;
+        if (slope > 0 && std::isfinite(fLo)) {
+            step = std::clamp(1.25 * std::fabs(fLo) / slope, 1e-12, 1.0);
+        }
         if (fLo > 0) {
             for (int i = 0; i < 1100 && fLo > 0; ++i, step *= 2) {
                 hi = lo;
@@ -2318,7 +2784,12 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
         double traffic = solve(poisson, which, from, std::log(4.0));
         if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY) {
-            traffic = solve(c, which, std::log(std::fmin(traffic, ceiling)), 0.01);
+            const double start = std::log(std::fmin(traffic, ceiling));
+            const double h = 1e-4;
+            const double slope =
+                (excessAt(poisson, which, start + h) - excessAt(poisson, which, start - h)) /
+                (2 * h);
+            traffic = solve(c, which, start, 0.01, slope);
         }
         answer = std::fmin(answer, traffic);
     }

@@ -5,6 +5,8 @@
                                                                     the chain, nothing written
     /usr/bin/python3 tests/data/make_erlang_x_reference.py spread   only the forecast's spread
                                                                     across its domain, appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py forecast forecasts turning sharply
+                                                                    against their spread, appended
     /usr/bin/python3 tests/data/make_erlang_x_reference.py long     only the last rows (long
                                                                     queues without patience),
                                                                     appended
@@ -560,6 +562,17 @@ def spread_rows():
     figure_rows("spread", 200, 205, 1, 2, 220, calls=4000, variance=12000, t=0.05)
 
 
+def forecast_rows():
+    """Forecasts whose counts turn sharply against the law's width: patience
+    ten times the handling time, redials, lines a quarter above the agents,
+    300 queue positions without patience, a queue that fills its lines."""
+    figure_rows("forecast", 100, 106, 180, 1800, INF, calls=1000, variance=5000, t=20)
+    figure_rows("forecast", 10, 12, 180, 180, INF, r=0.5, calls=100, variance=500, t=20)
+    figure_rows("forecast", 100, 108, 180, INF, 135, calls=1000, variance=5000, t=20)
+    figure_rows("forecast", 10, 12, 180, INF, 312, calls=100, variance=500, t=20)
+    figure_rows("forecast", 100, 106, 180, 1800, 133, calls=1000, variance=5000, t=20)
+
+
 def long_rows():
     """Without patience, more queue positions than the engine sums one by one:
     overloaded (the 4200 lines of one agent), a long light queue whose target
@@ -584,6 +597,9 @@ if __name__ == "__main__":
         check()
     elif sys.argv[1:] == ["spread"]:
         spread_rows()
+        write("a")
+    elif sys.argv[1:] == ["forecast"]:
+        forecast_rows()
         write("a")
     elif sys.argv[1:] == ["long"]:
         long_rows()

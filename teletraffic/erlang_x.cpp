@@ -2014,7 +2014,7 @@ constexpr std::array<int, 5> kRulePoints{12, 20, 32, 48, 64};
 // traffics, weights)`: exact for counts polynomial in the rule's variable,
 // so few points where the counts are smooth in it over the law. Each rule
 // is checked against the one before; where the counts are analytic about
-// the law their gaps fall geometrically in the points, and the last two
+// the law their gaps fall geometrically in the points, and the last three
 // gaps say what the newest rule's own error is. None where they do not fall
 // so, or the rule cannot be built.
 template <typename Real, typename Rule>
@@ -2026,6 +2026,7 @@ std::optional<Counts<Real>> CountsByRules(const Rule& rule, const Centre& c, Rea
     const Real relative = sizeof(Real) > sizeof(double) ? Real(1e-15) : Real(1e-12);
     std::optional<Counts<Real>> before;
     Real gapBefore = 0;
+    Real rateBefore = 1;
     RuleRow<Real> node{};
     RuleRow<Real> weight{};
     for (std::size_t j = 0; j < kRulePoints.size(); ++j) {
@@ -2063,19 +2064,26 @@ std::optional<Counts<Real>> CountsByRules(const Rule& rule, const Centre& c, Rea
             if (j >= 2 && !(gap <= Real(1e-3))) {
                 return std::nullopt;
             }
-            if (j >= 2 && gap < gapBefore / 10) {
-                const auto step = [&](int to) {
-                    return static_cast<Real>(to - kRulePoints[j - 1]) /
-                           static_cast<Real>(kRulePoints[j - 1] - kRulePoints[j - 2]);
-                };
-                const Real fall = gap / gapBefore; // per step of the points
-                if (gap * std::pow(fall, step(n)) <= relative / 100) {
+            if (j >= 2) {
+                // The error's fall per point, from the last two gaps.
+                const Real rate =
+                    std::pow(gap / gapBefore,
+                             1 / static_cast<Real>(kRulePoints[j - 1] - kRulePoints[j - 2]));
+                // Foreseen at the slower of the last two falls, once there are
+                // two (a first gap from 12 points may fall by luck), and only
+                // the last digits: the falls may slow (a shape below 1 at 0.3
+                // per point from a gap of 1e-8 left 1.5e-12, not 4e-15).
+                if (gap <= 10 * relative && rate < 1 && rateBefore < 1 &&
+                    gap * std::pow(std::fmax(rate, rateBefore), n - kRulePoints[j - 1]) <=
+                        relative / 100) {
                     return sum;
                 }
-                // Not even the last rule would come near.
-                if (gap * std::pow(fall, step(kRulePoints.back())) > relative * 1000) {
+                // Not even the last rule would come near, at the faster.
+                if (rate < 1 && gap * std::pow(rate, kRulePoints.back() - kRulePoints[j - 1]) >
+                                    relative * 1000) {
                     return std::nullopt;
                 }
+                rateBefore = rate;
             }
             gapBefore = gap;
         }
@@ -2134,6 +2142,13 @@ template <typename Real> std::pair<Real, Real> TurnOf(const Centre& c) {
     return {N * ((1 - r) + r * kept), width};
 }
 
+// The law's quantiles at 1e-20, beyond which nothing counts.
+template <typename Real> std::pair<Real, Real> LawSpan(Real A0, Real k) {
+    const Real theta = A0 / k;
+    return {theta * boost::math::gamma_p_inv(k, Real(1e-20)),
+            theta * boost::math::gamma_q_inv(k, Real(1e-20))};
+}
+
 // Gauss's rules for the law through the turn where the attempts meet the
 // agents. Not for a shape below 4, whose density is not smooth at 0.
 template <typename Real>
@@ -2144,9 +2159,7 @@ std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real 
     if (k < 4 || !(N > 0)) {
         return std::nullopt;
     }
-    const Real theta = A0 / k;
-    const Real lo = theta * boost::math::gamma_p_inv(k, Real(1e-20));
-    const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
+    const auto [lo, hi] = LawSpan(A0, k);
     const auto [turn, width] = TurnOf<Real>(c);
     MappedLaw<Real> law(A0, k, lo, hi, std::clamp(turn, lo, hi), width);
     if (!law.Holds(A0, k)) {
@@ -2156,39 +2169,62 @@ std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real 
     return CountsByRules<Real>(rule, c, t, basis, need);
 }
 
-// The same in pieces split where the counts turn: as the attempts meet the
-// agents, and with patience where the queue they form fills the lines
-// (its mean, (A - N) patience/aht, reaching them). Each piece's rules are
-// for the law through the turn at its end; each piece weighs its share of
-// the law, from the incomplete gamma functions, and the panels must give
-// those shares and each piece's mean.
-template <typename Real>
-std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t, Basis basis,
-                                                Need need) {
+// The turns worth splitting the law at, in order, or none: where the
+// attempts meet the agents, and with patience where the queue they form
+// fills the lines (its mean, (A - N) patience/aht, reaching them), those
+// inside the law; worth it where one is sharp against the law, or two lie
+// apart within its bulk and one is narrower than it. Rules over the whole
+// law, or through one turn, follow neither. None with redials: the turns lie where the attempts,
+// not the fresh calls, meet them, known in fresh traffic too roughly to split at; none for a shape
+// below 4, whose density is not smooth at 0.
+template <typename Real> std::vector<std::pair<Real, Real>> SplitTurns(Real A0, const Centre& c) {
     const auto k = static_cast<Real>(c.shape);
     const auto N = static_cast<Real>(c.agents);
-    // With redials the turns lie where the attempts, not the fresh calls,
-    // meet them: known only roughly in fresh traffic, too roughly to split at.
     if (k < 4 || !(N > 0) || c.redial > 0) {
-        return std::nullopt;
+        return {};
     }
-    const Real theta = A0 / k;
-    const Real lo = theta * boost::math::gamma_p_inv(k, Real(1e-20));
-    const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
+    const Real deviation = A0 / std::sqrt(k);
     std::vector<std::pair<Real, Real>> turns{TurnOf<Real>(c)};
     if (c.limited && c.hangUps) {
+        // Across the queue's own spread there, of some sqrt(A patience/aht)
+        // positions: the more patient the callers, the sharper.
         const Real A = N + static_cast<Real>(c.queueLines) / static_cast<Real>(c.ratio);
-        turns.emplace_back(A, std::sqrt(A));
+        const Real width = std::sqrt(A / static_cast<Real>(c.ratio));
+        if (A - N > width) {
+            turns.emplace_back(A, width);
+        }
     }
+    // Within some twelve deviations of the mean first, before the quantiles' cost.
+    std::erase_if(turns,
+                  [&](const auto& turn) { return !(std::fabs(turn.first - A0) < 12 * deviation); });
+    if (turns.empty()) {
+        return {};
+    }
+    const auto [lo, hi] = LawSpan(A0, k);
     std::erase_if(turns, [&](const auto& turn) { return !(turn.first > lo && turn.first < hi); });
-    std::sort(turns.begin(), turns.end());
-    // Worth its points only where a turn inside the law is sharp against it
-    // (the rules through a single turn of its width have already failed)
-    // or there are two.
-    const Real deviation = A0 / std::sqrt(k);
-    if (turns.empty() || (turns.size() == 1 && !(turns[0].second < deviation / 4))) {
-        return std::nullopt;
+    const bool sharp = turns.size() == 1 && turns[0].second < deviation / 4;
+    const bool two =
+        turns.size() == 2 &&
+        std::fmax(std::fabs(turns[0].first - A0), std::fabs(turns[1].first - A0)) < 4 * deviation &&
+        std::fmin(turns[0].second, turns[1].second) < deviation;
+    if (!sharp && !two) {
+        return {};
     }
+    std::sort(turns.begin(), turns.end());
+    return turns;
+}
+
+// The law split at those turns, each piece by Gauss's rules through the
+// turn at its end; each piece weighs its share of the law, from the
+// incomplete gamma functions, and the panels must give those shares and
+// each piece's mean.
+template <typename Real>
+std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t, Basis basis,
+                                                Need need,
+                                                const std::vector<std::pair<Real, Real>>& turns) {
+    const auto k = static_cast<Real>(c.shape);
+    const Real theta = A0 / k;
+    const auto [lo, hi] = LawSpan(A0, k);
     // Pieces [lo, t1], [t1, t2], ..., [tn, hi], each through its own turn:
     // the first's right end, every other's left one.
     Counts<Real> total(0);
@@ -2248,17 +2284,20 @@ std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t
 }
 
 // Each share a ratio of expected counts over the fresh traffic's Gamma law
-// (shape c.shape, mean A0): Gauss's rules for the law where the counts are
-// smooth over it, else through the turn, else split at the turns, else the
-// law in adaptive pieces.
+// (shape c.shape, mean A0): split at its turns where they are sharp against
+// it, else Gauss's rules for the law, else for the law through the turn;
+// the law in adaptive pieces where those fail.
 template <typename Real>
 Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) {
-    std::optional<Counts<Real>> one = CountsByGammaRule(A0, c, t, basis, need);
-    if (!one) {
-        one = CountsThroughTheTurn(A0, c, t, basis, need);
-    }
-    if (!one) {
-        one = CountsInRuledPieces(A0, c, t, basis, need);
+    std::optional<Counts<Real>> one;
+    const std::vector<std::pair<Real, Real>> turns = SplitTurns(A0, c);
+    if (!turns.empty()) {
+        one = CountsInRuledPieces(A0, c, t, basis, need, turns);
+    } else {
+        one = CountsByGammaRule(A0, c, t, basis, need);
+        if (!one) {
+            one = CountsThroughTheTurn(A0, c, t, basis, need);
+        }
     }
     const Counts<Real> total = one ? *one : CountsInPieces(A0, c, t, basis, need);
     const auto& T = total.v;

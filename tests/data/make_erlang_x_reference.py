@@ -565,12 +565,14 @@ def spread_rows():
 def forecast_rows():
     """Forecasts whose counts turn sharply against the law's width: patience
     ten times the handling time, redials, lines a quarter above the agents,
-    300 queue positions without patience, a queue that fills its lines."""
+    300 queue positions without patience, a queue that fills its lines, a
+    shape below 1 with redials."""
     figure_rows("forecast", 100, 106, 180, 1800, INF, calls=1000, variance=5000, t=20)
     figure_rows("forecast", 10, 12, 180, 180, INF, r=0.5, calls=100, variance=500, t=20)
     figure_rows("forecast", 100, 108, 180, INF, 135, calls=1000, variance=5000, t=20)
     figure_rows("forecast", 10, 12, 180, INF, 312, calls=100, variance=500, t=20)
     figure_rows("forecast", 100, 106, 180, 1800, 133, calls=1000, variance=5000, t=20)
+    figure_rows("forecast", 0.476, 2, 180, 324, 103, r=0.24, calls=4.97, variance=35.87, t=20)
 
 
 def long_rows():

@@ -2174,10 +2174,17 @@ std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real 
 // fills the lines (its mean, (A - N) patience/aht, reaching them), those
 // inside the law; worth it where one is sharp against the law, or two lie
 // apart within its bulk and one is narrower than it. Rules over the whole
-// law, or through one turn, follow neither. None with redials: the turns lie where the attempts,
-// not the fresh calls, meet them, known in fresh traffic too roughly to split at; none for a shape
-// below 4, whose density is not smooth at 0.
-template <typename Real> std::vector<std::pair<Real, Real>> SplitTurns(Real A0, const Centre& c) {
+// law, or through one turn, follow neither. None with redials: the turns
+// lie where the attempts, not the fresh calls, meet them, known in fresh
+// traffic too roughly to split at; none for a shape below 4, whose density
+// is not smooth at 0. With the law's span, the pieces' outer ends.
+template <typename Real> struct Turns {
+    std::vector<std::pair<Real, Real>> at; // place and width, in order
+    Real lo = 0;
+    Real hi = 0;
+};
+
+template <typename Real> Turns<Real> SplitTurns(Real A0, const Centre& c) {
     const auto k = static_cast<Real>(c.shape);
     const auto N = static_cast<Real>(c.agents);
     if (k < 4 || !(N > 0) || c.redial > 0) {
@@ -2200,8 +2207,10 @@ template <typename Real> std::vector<std::pair<Real, Real>> SplitTurns(Real A0, 
     if (turns.empty()) {
         return {};
     }
-    const auto [lo, hi] = LawSpan(A0, k);
-    std::erase_if(turns, [&](const auto& turn) { return !(turn.first > lo && turn.first < hi); });
+    Turns<Real> split;
+    std::tie(split.lo, split.hi) = LawSpan(A0, k);
+    std::erase_if(
+        turns, [&](const auto& turn) { return !(turn.first > split.lo && turn.first < split.hi); });
     const bool sharp = turns.size() == 1 && turns[0].second < deviation / 4;
     const bool two =
         turns.size() == 2 &&
@@ -2211,7 +2220,8 @@ template <typename Real> std::vector<std::pair<Real, Real>> SplitTurns(Real A0, 
         return {};
     }
     std::sort(turns.begin(), turns.end());
-    return turns;
+    split.at = std::move(turns);
+    return split;
 }
 
 // The law split at those turns, each piece by Gauss's rules through the
@@ -2220,19 +2230,18 @@ template <typename Real> std::vector<std::pair<Real, Real>> SplitTurns(Real A0, 
 // each piece's mean.
 template <typename Real>
 std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t, Basis basis,
-                                                Need need,
-                                                const std::vector<std::pair<Real, Real>>& turns) {
+                                                Need need, const Turns<Real>& split) {
     const auto k = static_cast<Real>(c.shape);
     const Real theta = A0 / k;
-    const auto [lo, hi] = LawSpan(A0, k);
+    const auto& turns = split.at;
     // Pieces [lo, t1], [t1, t2], ..., [tn, hi], each through its own turn:
     // the first's right end, every other's left one.
     Counts<Real> total(0);
-    std::vector<Real> ends{lo};
+    std::vector<Real> ends{split.lo};
     for (const auto& turn : turns) {
         ends.push_back(turn.first);
     }
-    ends.push_back(hi);
+    ends.push_back(split.hi);
     std::vector<Real> masses;
     std::vector<Real> logs; // the panels' masses, relative
     std::vector<Counts<Real>> counts;
@@ -2290,8 +2299,8 @@ std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t
 template <typename Real>
 Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) {
     std::optional<Counts<Real>> one;
-    const std::vector<std::pair<Real, Real>> turns = SplitTurns(A0, c);
-    if (!turns.empty()) {
+    const Turns<Real> turns = SplitTurns(A0, c);
+    if (!turns.at.empty()) {
         one = CountsInRuledPieces(A0, c, t, basis, need, turns);
     } else {
         one = CountsByGammaRule(A0, c, t, basis, need);

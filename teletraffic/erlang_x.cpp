@@ -14,6 +14,7 @@
 #include <boost/math/quadrature/gauss_kronrod.hpp>
 #include <boost/math/quadrature/tanh_sinh.hpp>
 #include <boost/math/special_functions/beta.hpp>
+#include <boost/math/special_functions/digamma.hpp>
 #include <boost/math/special_functions/gamma.hpp>
 #include <boost/math/special_functions/log1p.hpp>
 #include <boost/math/tools/toms748_solve.hpp>
@@ -807,6 +808,41 @@ template <typename Real> bool TimeByPositions(Real x, Real a, Waits<Real>& out) 
     return false;
 }
 
+// log s - digamma(s), positive: from Boost's digamma below 20, where the
+// difference loses at most a factor 100 of its digits; above, where it
+// would lose them all, by its own asymptotic series (to 1e-19).
+template <typename Real> Real LogLessDigamma(Real s) {
+    if (s < 20) {
+        return std::log(s) - boost::math::digamma(s);
+    }
+    // B_2n/(2n), n = 1..7, in powers of 1/s^2.
+    constexpr Real kTerms[] = {Real(1) / 12,  Real(-1) / 120,     Real(1) / 252, Real(-1) / 240,
+                               Real(1) / 132, Real(-691) / 32760, Real(1) / 12};
+    const Real z = 1 / (s * s);
+    Real sum = 0;
+    for (int i = 6; i >= 0; --i) {
+        sum = (sum + kTerms[i]) * z;
+    }
+    return 1 / (2 * s) + sum;
+}
+
+// Far into the overload, the answered's waits in closed form. Summed over
+// the positions, an answered caller's wait in units of patience is log(x/U)
+// for U of Gamma(a + 1) law held below x; where that law's mass beyond x is
+// below e^-40 (Chernoff's bound), the mean is log(x/(a + 1)) + log(a + 1) -
+// digamma(a + 1), two positive terms. False nearer the turn.
+template <typename Real>
+bool TimeInOverload(Real x, Real a, const Scaled<Real>& answered, Waits<Real>& out) {
+    const Real s = a + 1;
+    const Real d = (x - a) - 1; // x - a exact near the turn
+    if (!(d > 0) || !(-s * boost::math::log1pmx(d / s) >= 40)) {
+        return false;
+    }
+    out.timeAnswered = answered;
+    out.time = Times(answered, boost::math::log1p(d / s) + LogLessDigamma(s));
+    return true;
+}
+
 // Without a cut (or with one beyond every digit): Erlang A's closed forms,
 // the answered wait by its positions or by quadrature.
 template <typename Real>
@@ -828,7 +864,7 @@ Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed) {
     out.unreached = Times(v.late, perCall);
     out.time = {0};
     out.timeAnswered = {1};
-    if (timed && !TimeByPositions(x, a, out)) {
+    if (timed && !TimeInOverload(x, a, out.answered, out) && !TimeByPositions(x, a, out)) {
         const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, INFINITY).Integrate(INFINITY);
         out.time = {law.within.v[1], law.scale};
         out.timeAnswered = {law.within.v[0], law.scale};

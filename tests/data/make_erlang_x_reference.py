@@ -547,6 +547,7 @@ def main():
     figure_rows("tiny_patience", 20, 20, 1, 1e-3, 30, t=1)
     spread_rows()
     long_rows()
+    far_overload_rows()
     write("w")
 
 
@@ -588,6 +589,13 @@ def long_rows():
     figure_rows("long_no_patience", 150, 100, 1, INF, 1.01e4, r=0.5, t=100)
 
 
+def far_overload_rows():
+    """Without lines, so far beyond the agents that hardly a caller in the
+    queue is answered: few agents of short patience, and ten thousand."""
+    figure_rows("far_overload", 130, 10, 1, 0.5, INF, t=0.1)
+    figure_rows("far_overload", 1.1e4, 1e4, 1, 10, INF, t=0.01)
+
+
 def write(mode):
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)),
                            "erlang_x_reference.csv"), mode) as f:
@@ -605,6 +613,9 @@ if __name__ == "__main__":
         write("a")
     elif sys.argv[1:] == ["long"]:
         long_rows()
+        write("a")
+    elif sys.argv[1:] == ["far"]:
+        far_overload_rows()
         write("a")
     else:
         main()

@@ -590,10 +590,14 @@ def long_rows():
 
 
 def far_overload_rows():
-    """Without lines, so far beyond the agents that hardly a caller in the
-    queue is answered: few agents of short patience, and ten thousand."""
+    """Without lines, a queue of patient callers whose positions are too many
+    to sum one by one: so far beyond the agents that hardly a caller in it
+    is answered (few agents of short patience, and ten thousand), and
+    ten thousand agents a little above and a little below the traffic."""
     figure_rows("far_overload", 130, 10, 1, 0.5, INF, t=0.1)
     figure_rows("far_overload", 1.1e4, 1e4, 1, 10, INF, t=0.01)
+    figure_rows("long_patient_queue", 1.004e4, 1e4, 1, 10, INF, t=0.01)
+    figure_rows("long_patient_queue", 9.9e3, 1e4, 1, 10, INF, t=0.01)
 
 
 def write(mode):

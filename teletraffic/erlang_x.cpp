@@ -2912,13 +2912,29 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         }
         return std::exp(a / 2 + b / 2);
     };
-    double answer = INFINITY;
+    // Each target's traffic without the variance first: over a forecast, the
+    // targets in the order of those, and one met at the least traffic found
+    // so far (its figures rising with the traffic) sought no further.
+    std::array<double, 5> plainTraffic{};
+    std::array<int, 5> order{};
+    int count = 0;
     for (int which = 0; which < 5; ++which) {
-        if (!values[which]) {
+        if (values[which]) {
+            const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
+            plainTraffic[which] = solve(poisson, which, from, std::log(4.0));
+            order[count++] = which;
+        }
+    }
+    std::stable_sort(order.begin(), order.begin() + count,
+                     [&](int x, int y) { return plainTraffic[x] < plainTraffic[y]; });
+    double answer = INFINITY;
+    for (int i = 0; i < count; ++i) {
+        const int which = order[i];
+        double traffic = plainTraffic[which];
+        if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY && answer > 0 &&
+            answer < INFINITY && excessAt(c, which, std::log(answer)) <= 0) {
             continue;
         }
-        const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
-        double traffic = solve(poisson, which, from, std::log(4.0));
         if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY) {
             const double start = std::log(std::fmin(traffic, ceiling));
             const double h = 1e-4;

@@ -1975,10 +1975,23 @@ public:
         const auto& w = Legendre::weights();
         const Real s0 = std::asinh((lo - turn) / width);
         const Real s1 = std::asinh((hi - turn) / width);
-        const Real panel = (s1 - s0) / kPanels;
-        Real most = -INFINITY;
+        const Real even = (s1 - s0) / kPanels;
+        // From 0 (a shape below 4, where the law's power of u is not smooth),
+        // the first panel graded towards it by tenths: each then holds a
+        // power smooth across it, and the last, 1e-25 of the panel, a mass
+        // below every digit from a shape of 1 on.
+        std::vector<std::pair<Real, Real>> panels; // middle and width
         for (int q = 0; q < kPanels; ++q) {
-            const Real mid = s0 + (q + Real(0.5)) * panel;
+            panels.emplace_back(s0 + (q + Real(0.5)) * even, even);
+        }
+        if (lo == 0) {
+            panels.front() = {s0 + even * Real(0.55), even * Real(0.9)};
+            for (Real far = even / 10; far > even * Real(1e-25); far /= 10) {
+                panels.emplace_back(s0 + far * Real(0.55), far * Real(0.9));
+            }
+        }
+        Real most = -INFINITY;
+        for (const auto& [mid, panel] : panels) {
             for (std::size_t i = 0; i < x.size(); ++i) {
                 for (const int side : {-1, 1}) {
                     if (x[i] == 0 && side > 0) {
@@ -2084,7 +2097,8 @@ public:
 private:
     Real Traffic(Real s) const { return turn_ + width_ * std::sinh(s); }
 
-    // Enough for the law's moments to the last digits down to a shape of 4.
+    // Enough for the law's moments to the last digits down to a shape of 4
+    // (below, with the first panel graded towards 0).
     static constexpr int kPanels = 16;
     Real turn_;
     Real width_;
@@ -2230,21 +2244,22 @@ template <typename Real> std::pair<Real, Real> TurnOf(const Centre& c) {
     return {N * ((1 - r) + r * kept), width};
 }
 
-// The law's quantiles at 1e-20, beyond which nothing counts.
+// The law's quantiles at 1e-20, beyond which nothing counts; below a shape
+// of 4, from 0 (where the panels are graded towards it).
 template <typename Real> std::pair<Real, Real> LawSpan(Real A0, Real k) {
     const Real theta = A0 / k;
-    return {theta * boost::math::gamma_p_inv(k, Real(1e-20)),
+    return {k < 4 ? Real(0) : theta * boost::math::gamma_p_inv(k, Real(1e-20)),
             theta * boost::math::gamma_q_inv(k, Real(1e-20))};
 }
 
 // Gauss's rules for the law through the turn where the attempts meet the
-// agents. Not for a shape below 4, whose density is not smooth at 0.
+// agents. Not for a shape below 1, whose density is not finite at 0.
 template <typename Real>
 std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real t, Basis basis,
                                                  Need need) {
     const auto k = static_cast<Real>(c.shape);
     const auto N = static_cast<Real>(c.agents);
-    if (k < 4 || !(N > 0)) {
+    if (k < 1 || !(N > 0)) {
         return std::nullopt;
     }
     const auto [lo, hi] = LawSpan(A0, k);
@@ -2264,8 +2279,8 @@ std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real 
 // apart within its bulk and one is narrower than it. Rules over the whole
 // law, or through one turn, follow neither. None with redials: the turns
 // lie where the attempts, not the fresh calls, meet them, known in fresh
-// traffic too roughly to split at; none for a shape below 4, whose density
-// is not smooth at 0. With the law's span, the pieces' outer ends.
+// traffic too roughly to split at; none for a shape below 1, whose density
+// is not finite at 0. With the law's span, the pieces' outer ends.
 template <typename Real> struct Turns {
     std::vector<std::pair<Real, Real>> at; // place and width, in order
     Real lo = 0;
@@ -2275,7 +2290,7 @@ template <typename Real> struct Turns {
 template <typename Real> Turns<Real> SplitTurns(Real A0, const Centre& c) {
     const auto k = static_cast<Real>(c.shape);
     const auto N = static_cast<Real>(c.agents);
-    if (k < 4 || !(N > 0) || c.redial > 0) {
+    if (k < 1 || !(N > 0) || c.redial > 0) {
         return {};
     }
     const Real deviation = A0 / std::sqrt(k);

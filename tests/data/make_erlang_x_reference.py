@@ -548,6 +548,7 @@ def main():
     spread_rows()
     long_rows()
     far_overload_rows()
+    small_shape_rows()
     write("w")
 
 
@@ -600,6 +601,12 @@ def far_overload_rows():
     figure_rows("long_patient_queue", 9.9e3, 1e4, 1, 10, INF, t=0.01)
 
 
+def small_shape_rows():
+    """A forecast of shape between 1 and 4 (the law reaching down to 0) whose
+    counts turn sharply: 300 queue positions without patience."""
+    figure_rows("small_shape", 0.581, 2, 180, INF, 302, calls=9.46, variance=40.81, t=20)
+
+
 def write(mode):
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)),
                            "erlang_x_reference.csv"), mode) as f:
@@ -620,6 +627,9 @@ if __name__ == "__main__":
         write("a")
     elif sys.argv[1:] == ["far"]:
         far_overload_rows()
+        write("a")
+    elif sys.argv[1:] == ["shape"]:
+        small_shape_rows()
         write("a")
     else:
         main()

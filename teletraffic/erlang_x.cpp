@@ -14,6 +14,7 @@
 #include <boost/math/quadrature/gauss_kronrod.hpp>
 #include <boost/math/quadrature/tanh_sinh.hpp>
 #include <boost/math/special_functions/beta.hpp>
+#include <boost/math/special_functions/digamma.hpp>
 #include <boost/math/special_functions/gamma.hpp>
 #include <boost/math/special_functions/log1p.hpp>
 #include <boost/math/tools/toms748_solve.hpp>
@@ -88,6 +89,7 @@ constexpr double kMaxRatio = 1e100;
 constexpr double kMostLoss = 16;
 // Queue positions summed one by one, at most.
 constexpr std::int64_t kDirect = 4096;
+constexpr std::int64_t kLongest = 1024;
 // The loss the waits' closed forms without patience may take.
 constexpr double kWaitsLoss = 256;
 
@@ -774,7 +776,7 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
 // ten of its standard deviations beyond): a few microseconds where the
 // quadrature of the wait's law takes ten times as long. False elsewhere.
 template <typename Real> bool TimeByPositions(Real x, Real a, Waits<Real>& out) {
-    if (std::fmax(x - a, Real(0)) + 10 * std::sqrt(x + 1) > static_cast<Real>(kDirect)) {
+    if (std::fmax(x - a, Real(0)) + 10 * std::sqrt(x + 1) > static_cast<Real>(kLongest)) {
         return false;
     }
     Real t = 1;
@@ -807,6 +809,94 @@ template <typename Real> bool TimeByPositions(Real x, Real a, Waits<Real>& out) 
     return false;
 }
 
+// log s - digamma(s), positive: from Boost's digamma below 20, where the
+// difference loses at most a factor 100 of its digits; above, where it
+// would lose them all, by its own asymptotic series (to 1e-19).
+template <typename Real> Real LogLessDigamma(Real s) {
+    if (s < 20) {
+        return std::log(s) - boost::math::digamma(s);
+    }
+    // B_2n/(2n), n = 1..7, in powers of 1/s^2.
+    constexpr Real kTerms[] = {Real(1) / 12,  Real(-1) / 120,     Real(1) / 252, Real(-1) / 240,
+                               Real(1) / 132, Real(-691) / 32760, Real(1) / 12};
+    const Real z = 1 / (s * s);
+    Real sum = 0;
+    for (int i = 6; i >= 0; --i) {
+        sum = (sum + kTerms[i]) * z;
+    }
+    return 1 / (2 * s) + sum;
+}
+
+// Far into the overload, the answered's waits in closed form. Summed over
+// the positions, an answered caller's wait in units of patience is log(x/U)
+// for U of Gamma(a + 1) law held below x; where that law's mass beyond x is
+// below e^-40 (Chernoff's bound), the mean is log(x/(a + 1)) + log(a + 1) -
+// digamma(a + 1), two positive terms. False nearer the turn.
+template <typename Real>
+bool TimeInOverload(Real x, Real a, const Scaled<Real>& answered, Waits<Real>& out) {
+    const Real s = a + 1;
+    const Real d = (x - a) - 1; // x - a exact near the turn
+    if (!(d > 0) || !(-s * boost::math::log1pmx(d / s) >= 40)) {
+        return false;
+    }
+    out.timeAnswered = answered;
+    out.time = Times(answered, boost::math::log1p(d / s) + LogLessDigamma(s));
+    return true;
+}
+
+// The same mean where the positions are many, or too many to sum, and the
+// law's mass beyond x counts: over the side of x away from the law's mode
+// (or, below it, x's own side), where the density falls from x by e^(a
+// log(u/x) - (u - x)), on three panels of Gauss's rule of 30 points to its
+// fall by e^-45 (a few microseconds, against some 4 ns a position). Below
+// the mode, the mean of log(x/U) over that side itself; above it, the
+// whole law's mean less what lies beyond x (log(U/x) there), over P(a + 1,
+// x), each part positive. `lower`: gamma(a + 1, x) e^x / x^a.
+template <typename Real>
+void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>& answered,
+                  Waits<Real>& out) {
+    const Real s = a + 1;
+    const Real sign = x < s ? -1 : 1; // below the mode: u = x - w
+    const auto fall = [&](Real w) { return a * boost::math::log1p(sign * w / x) - sign * w; };
+    Real hi = sign < 0 ? std::fmin(Real(1), x) : Real(1);
+    for (int i = 0; i < 1100 && fall(hi) > -45 && (sign > 0 || hi < x); ++i) {
+        hi = sign < 0 ? std::fmin(2 * hi, x) : 2 * hi;
+    }
+    Real span = hi;
+    if (fall(hi) < -45) {
+        boost::uintmax_t iterations = 100;
+        span = boost::math::tools::toms748_solve([&](Real w) { return fall(w) + 45; }, hi / 2, hi,
+                                                 boost::math::tools::eps_tolerance<Real>(20),
+                                                 iterations)
+                   .second;
+    }
+    Real weighted = 0;
+    Real mass = 0;
+    constexpr int kPanels = 3;
+    for (int i = 0; i < kPanels; ++i) {
+        const Real lo = span * static_cast<Real>(i) / kPanels;
+        const Real up = span * static_cast<Real>(i + 1) / kPanels;
+        weighted += boost::math::quadrature::gauss<Real, 30>::integrate(
+            [&](Real w) { return sign * boost::math::log1p(sign * w / x) * std::exp(fall(w)); }, lo,
+            up);
+        if (sign < 0) {
+            mass += boost::math::quadrature::gauss<Real, 30>::integrate(
+                [&](Real w) { return std::exp(fall(w)); }, lo, up);
+        }
+    }
+    Real mean = 0;
+    if (sign < 0) {
+        mean = weighted / mass;
+    } else {
+        // The density at x over P(a + 1, x) is 1/lower.
+        const Real whole = boost::math::log1p(((x - a) - 1) / s) + LogLessDigamma(s);
+        const Real P = lower.mantissa * std::exp(lower.scale + LogGammaDensity(x, s));
+        mean = whole / P + weighted / Value(lower);
+    }
+    out.timeAnswered = answered;
+    out.time = Times(answered, mean);
+}
+
 // Without a cut (or with one beyond every digit): Erlang A's closed forms,
 // the answered wait by its positions or by quadrature.
 template <typename Real>
@@ -828,10 +918,8 @@ Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed) {
     out.unreached = Times(v.late, perCall);
     out.time = {0};
     out.timeAnswered = {1};
-    if (timed && !TimeByPositions(x, a, out)) {
-        const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, INFINITY).Integrate(INFINITY);
-        out.time = {law.within.v[1], law.scale};
-        out.timeAnswered = {law.within.v[0], law.scale};
+    if (timed && !TimeInOverload(x, a, out.answered, out) && !TimeByPositions(x, a, out)) {
+        TimeByTheLaw(x, a, L0, out.answered, out);
     }
     return out;
 }
@@ -1887,10 +1975,23 @@ public:
         const auto& w = Legendre::weights();
         const Real s0 = std::asinh((lo - turn) / width);
         const Real s1 = std::asinh((hi - turn) / width);
-        const Real panel = (s1 - s0) / kPanels;
-        Real most = -INFINITY;
+        const Real even = (s1 - s0) / kPanels;
+        // From 0 (a shape below 4, where the law's power of u is not smooth),
+        // the first panel graded towards it by tenths: each then holds a
+        // power smooth across it, and the last, 1e-25 of the panel, a mass
+        // below every digit from a shape of 1 on.
+        std::vector<std::pair<Real, Real>> panels; // middle and width
         for (int q = 0; q < kPanels; ++q) {
-            const Real mid = s0 + (q + Real(0.5)) * panel;
+            panels.emplace_back(s0 + (q + Real(0.5)) * even, even);
+        }
+        if (lo == 0) {
+            panels.front() = {s0 + even * Real(0.55), even * Real(0.9)};
+            for (Real far = even / 10; far > even * Real(1e-25); far /= 10) {
+                panels.emplace_back(s0 + far * Real(0.55), far * Real(0.9));
+            }
+        }
+        Real most = -INFINITY;
+        for (const auto& [mid, panel] : panels) {
             for (std::size_t i = 0; i < x.size(); ++i) {
                 for (const int side : {-1, 1}) {
                     if (x[i] == 0 && side > 0) {
@@ -1996,7 +2097,8 @@ public:
 private:
     Real Traffic(Real s) const { return turn_ + width_ * std::sinh(s); }
 
-    // Enough for the law's moments to the last digits down to a shape of 4.
+    // Enough for the law's moments to the last digits down to a shape of 4
+    // (below, with the first panel graded towards 0).
     static constexpr int kPanels = 16;
     Real turn_;
     Real width_;
@@ -2142,21 +2244,22 @@ template <typename Real> std::pair<Real, Real> TurnOf(const Centre& c) {
     return {N * ((1 - r) + r * kept), width};
 }
 
-// The law's quantiles at 1e-20, beyond which nothing counts.
+// The law's quantiles at 1e-20, beyond which nothing counts; below a shape
+// of 4, from 0 (where the panels are graded towards it).
 template <typename Real> std::pair<Real, Real> LawSpan(Real A0, Real k) {
     const Real theta = A0 / k;
-    return {theta * boost::math::gamma_p_inv(k, Real(1e-20)),
+    return {k < 4 ? Real(0) : theta * boost::math::gamma_p_inv(k, Real(1e-20)),
             theta * boost::math::gamma_q_inv(k, Real(1e-20))};
 }
 
 // Gauss's rules for the law through the turn where the attempts meet the
-// agents. Not for a shape below 4, whose density is not smooth at 0.
+// agents. Not for a shape below 1, whose density is not finite at 0.
 template <typename Real>
 std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real t, Basis basis,
                                                  Need need) {
     const auto k = static_cast<Real>(c.shape);
     const auto N = static_cast<Real>(c.agents);
-    if (k < 4 || !(N > 0)) {
+    if (k < 1 || !(N > 0)) {
         return std::nullopt;
     }
     const auto [lo, hi] = LawSpan(A0, k);
@@ -2176,8 +2279,8 @@ std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real 
 // apart within its bulk and one is narrower than it. Rules over the whole
 // law, or through one turn, follow neither. None with redials: the turns
 // lie where the attempts, not the fresh calls, meet them, known in fresh
-// traffic too roughly to split at; none for a shape below 4, whose density
-// is not smooth at 0. With the law's span, the pieces' outer ends.
+// traffic too roughly to split at; none for a shape below 1, whose density
+// is not finite at 0. With the law's span, the pieces' outer ends.
 template <typename Real> struct Turns {
     std::vector<std::pair<Real, Real>> at; // place and width, in order
     Real lo = 0;
@@ -2187,7 +2290,7 @@ template <typename Real> struct Turns {
 template <typename Real> Turns<Real> SplitTurns(Real A0, const Centre& c) {
     const auto k = static_cast<Real>(c.shape);
     const auto N = static_cast<Real>(c.agents);
-    if (k < 4 || !(N > 0) || c.redial > 0) {
+    if (k < 1 || !(N > 0) || c.redial > 0) {
         return {};
     }
     const Real deviation = A0 / std::sqrt(k);
@@ -2824,13 +2927,29 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         }
         return std::exp(a / 2 + b / 2);
     };
-    double answer = INFINITY;
+    // Each target's traffic without the variance first: over a forecast, the
+    // targets in the order of those, and one met at the least traffic found
+    // so far (its figures rising with the traffic) sought no further.
+    std::array<double, 5> plainTraffic{};
+    std::array<int, 5> order{};
+    int count = 0;
     for (int which = 0; which < 5; ++which) {
-        if (!values[which]) {
+        if (values[which]) {
+            const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
+            plainTraffic[which] = solve(poisson, which, from, std::log(4.0));
+            order[count++] = which;
+        }
+    }
+    std::stable_sort(order.begin(), order.begin() + count,
+                     [&](int x, int y) { return plainTraffic[x] < plainTraffic[y]; });
+    double answer = INFINITY;
+    for (int i = 0; i < count; ++i) {
+        const int which = order[i];
+        double traffic = plainTraffic[which];
+        if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY && answer > 0 &&
+            answer < INFINITY && excessAt(c, which, std::log(answer)) <= 0) {
             continue;
         }
-        const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
-        double traffic = solve(poisson, which, from, std::log(4.0));
         if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY) {
             const double start = std::log(std::fmin(traffic, ceiling));
             const double h = 1e-4;

@@ -75,8 +75,11 @@ template <typename Real> Real LogD(Real x, Real a) {
     if constexpr (!kIsQuad<Real>) {
         if (a < kTemmeMinShape) {
             // Boost's, with its sign apart: std::lgamma writes the global signgam.
+            // In the argument's own precision: promoted, its long double logs
+            // were half of an Erlang A figure's time.
+            using Own = boost::math::policies::policy<boost::math::policies::promote_double<false>>;
             int sign = 0;
-            return (a - 1) * math::log(x) - x - boost::math::lgamma(a, &sign);
+            return (a - 1) * math::log(x) - x - boost::math::lgamma(a, &sign, Own());
         }
     }
     // Through Stirling's series: log Gamma(a) itself is too large near a

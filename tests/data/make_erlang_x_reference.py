@@ -547,6 +547,8 @@ def main():
     figure_rows("tiny_patience", 20, 20, 1, 1e-3, 30, t=1)
     spread_rows()
     long_rows()
+    far_overload_rows()
+    small_shape_rows()
     write("w")
 
 
@@ -588,6 +590,23 @@ def long_rows():
     figure_rows("long_no_patience", 150, 100, 1, INF, 1.01e4, r=0.5, t=100)
 
 
+def far_overload_rows():
+    """Without lines, a queue of patient callers whose positions are too many
+    to sum one by one: so far beyond the agents that hardly a caller in it
+    is answered (few agents of short patience, and ten thousand), and
+    ten thousand agents a little above and a little below the traffic."""
+    figure_rows("far_overload", 130, 10, 1, 0.5, INF, t=0.1)
+    figure_rows("far_overload", 1.1e4, 1e4, 1, 10, INF, t=0.01)
+    figure_rows("long_patient_queue", 1.004e4, 1e4, 1, 10, INF, t=0.01)
+    figure_rows("long_patient_queue", 9.9e3, 1e4, 1, 10, INF, t=0.01)
+
+
+def small_shape_rows():
+    """A forecast of shape between 1 and 4 (the law reaching down to 0) whose
+    counts turn sharply: 300 queue positions without patience."""
+    figure_rows("small_shape", 0.581, 2, 180, INF, 302, calls=9.46, variance=40.81, t=20)
+
+
 def write(mode):
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)),
                            "erlang_x_reference.csv"), mode) as f:
@@ -605,6 +624,12 @@ if __name__ == "__main__":
         write("a")
     elif sys.argv[1:] == ["long"]:
         long_rows()
+        write("a")
+    elif sys.argv[1:] == ["far"]:
+        far_overload_rows()
+        write("a")
+    elif sys.argv[1:] == ["shape"]:
+        small_shape_rows()
         write("a")
     else:
         main()

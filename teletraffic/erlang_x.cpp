@@ -142,7 +142,8 @@ template <typename Real> struct Window {
     Scaled<Real> last;
     Scaled<Real> answered;
     Scaled<Real> abandoned;
-    bool whole = false; // the untruncated forms: the cut changes no digit
+    bool whole = false;    // the untruncated forms: the cut changes no digit
+    Scaled<Real> lower{0}; // and with them L(a + 1), which the waits reuse
 };
 
 // G(c) = sum k t_k for the untruncated queue of shape c, given L(c + 1),
@@ -156,11 +157,8 @@ template <typename Real> Scaled<Real> MeanQueue(Real x, Real c, const Scaled<Rea
 
 template <typename Real> Window<Real> Untruncated(Real x, Real a, Real perCall) {
     const Scaled<Real> beyond = LowerGammaRatio(x, a + 1);
-    return {Plus(Scaled<Real>{1}, beyond),
-            {0},
-            Times(beyond, perCall),
-            Times(MeanQueue(x, a, beyond), 1 / x),
-            true};
+    return {Plus(Scaled<Real>{1}, beyond),         {0},  Times(beyond, perCall),
+            Times(MeanQueue(x, a, beyond), 1 / x), true, beyond};
 }
 
 // tau(b), the tail of Legendre's fraction U(b)/x = 1/(x + 1 - b + tau): (b -
@@ -900,9 +898,9 @@ void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>&
 // Without a cut (or with one beyond every digit): Erlang A's closed forms,
 // the answered wait by its positions or by quadrature.
 template <typename Real>
-Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed) {
-    const Scaled<Real> L0 = LowerGammaRatio(x, a + 1);
-    const Window<Real> window = Untruncated(x, a, perCall);
+Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed,
+                             const Window<Real>& window) {
+    const Scaled<Real>& L0 = window.lower;
     const Split<Real> b = AnsweredWithin(x, a + 1, L0, w);
     const Split<Real> v = AnsweredWithin(x, a, LowerGammaRatio(x, a), w);
     Waits<Real> out;
@@ -1463,7 +1461,7 @@ Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) 
         return v;
     }
     if (ch.window.whole) {
-        Waits<Real> q = WaitsUntruncated(x, a, ch.perCall, w, timed && c.hangUps);
+        Waits<Real> q = WaitsUntruncated(x, a, ch.perCall, w, timed && c.hangUps, ch.window);
         if (!c.hangUps) {
             // Everyone is answered: the answered wait is the average one.
             q.time = ch.window.abandoned;

@@ -2785,12 +2785,12 @@ Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
         hi = std::min(hi, static_cast<std::int64_t>(std::fmin(lines, kMaxLines)));
     }
     std::int64_t lo = agentsForTarget;
-    // The occupancy alone by the cheapest figures, which the forecast's
-    // spread may round apart from ErlangX's: the count they give is then
-    // moved to the least whose ErlangX's figures meet the cap.
+    // The occupancy alone by the cheapest figures (over a forecast, rough
+    // ones), which may round apart from ErlangX's: the count they give is
+    // then moved to the least whose ErlangX's figures meet the cap.
     const auto guide = [&](std::int64_t n) {
         return n > 0 && Evaluate<double>(traffic, With(static_cast<double>(n), model, lines), 0,
-                                         Basis::Offered, Need::Shares)
+                                         Basis::Offered, Need::Shares, kRough)
                                 .occupancy <= maxOccupancy;
     };
     const auto within = [&](std::int64_t n) {

@@ -3023,27 +3023,42 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         }
     }
     // The root rounded may lie some units in the last place from the largest
-    // traffic whose figures, as ErlangX gives them, meet every target: down
-    // until they do (by steps doubling after the first few, then bisected),
-    // then up while the next one does too.
+    // traffic whose figures, as ErlangX gives them, meet every target (more
+    // over a forecast, whose figures the root was sought on in part): from
+    // it, down while they do not, or up while they do, by steps doubling
+    // from one unit, then bisected between the last that meets and the first
+    // that does not.
     const Need need = c.shape < INFINITY ? Need::All : NeedOf(targets);
     const auto shown = [&](double A0) {
         return MetAsShown(Shown(A0, agents, model, c, targets.targetTime, targets.basis, need),
                           targets);
     };
-    double missed = answer;
-    double step = 0;
-    for (int i = 0; i < 1100 && answer > 0 && !shown(answer); ++i) {
+    double missed = INFINITY; // the least traffic found to miss, above `answer`
+    if (answer > 0 && shown(answer)) {
+        double step = std::nextafter(answer, INFINITY) - answer;
+        for (int i = 0; i < 1100 && answer < ceiling; ++i, step *= 2) {
+            const double next = std::fmin(answer + step, ceiling);
+            if (!shown(next)) {
+                missed = next;
+                break;
+            }
+            answer = next;
+        }
+    } else if (answer > 0) {
         missed = answer;
-        step = i < 4 ? answer - std::nextafter(answer, 0.0) : 2 * step;
-        answer = std::fmax(answer - step, 0.0);
+        double step = answer - std::nextafter(answer, 0.0);
+        for (int i = 0; i < 1100 && answer > 0; ++i, step *= 2) {
+            answer = std::fmax(missed - step, 0.0);
+            if (answer > 0 && !shown(answer)) {
+                missed = answer;
+            } else {
+                break;
+            }
+        }
     }
-    while (std::nextafter(answer, INFINITY) < missed) {
+    while (missed < INFINITY && std::nextafter(answer, INFINITY) < missed) {
         const double mid = answer / 2 + missed / 2;
         (shown(mid) ? answer : missed) = mid;
-    }
-    for (int i = 0; i < 8 && answer < ceiling && shown(std::nextafter(answer, INFINITY)); ++i) {
-        answer = std::nextafter(answer, INFINITY);
     }
     const auto at = [&](double A0) {
         return Evaluate<double>(A0, c, targets.targetTime, targets.basis, Need::Shares);

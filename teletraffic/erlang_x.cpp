@@ -142,7 +142,8 @@ template <typename Real> struct Window {
     Scaled<Real> last;
     Scaled<Real> answered;
     Scaled<Real> abandoned;
-    bool whole = false; // the untruncated forms: the cut changes no digit
+    bool whole = false;    // the untruncated forms: the cut changes no digit
+    Scaled<Real> lower{0}; // and with them L(a + 1), which the waits reuse
 };
 
 // G(c) = sum k t_k for the untruncated queue of shape c, given L(c + 1),
@@ -156,11 +157,8 @@ template <typename Real> Scaled<Real> MeanQueue(Real x, Real c, const Scaled<Rea
 
 template <typename Real> Window<Real> Untruncated(Real x, Real a, Real perCall) {
     const Scaled<Real> beyond = LowerGammaRatio(x, a + 1);
-    return {Plus(Scaled<Real>{1}, beyond),
-            {0},
-            Times(beyond, perCall),
-            Times(MeanQueue(x, a, beyond), 1 / x),
-            true};
+    return {Plus(Scaled<Real>{1}, beyond),         {0},  Times(beyond, perCall),
+            Times(MeanQueue(x, a, beyond), 1 / x), true, beyond};
 }
 
 // tau(b), the tail of Legendre's fraction U(b)/x = 1/(x + 1 - b + tau): (b -
@@ -900,9 +898,9 @@ void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>&
 // Without a cut (or with one beyond every digit): Erlang A's closed forms,
 // the answered wait by its positions or by quadrature.
 template <typename Real>
-Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed) {
-    const Scaled<Real> L0 = LowerGammaRatio(x, a + 1);
-    const Window<Real> window = Untruncated(x, a, perCall);
+Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed,
+                             const Window<Real>& window) {
+    const Scaled<Real>& L0 = window.lower;
     const Split<Real> b = AnsweredWithin(x, a + 1, L0, w);
     const Split<Real> v = AnsweredWithin(x, a, LowerGammaRatio(x, a), w);
     Waits<Real> out;
@@ -1463,7 +1461,7 @@ Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) 
         return v;
     }
     if (ch.window.whole) {
-        Waits<Real> q = WaitsUntruncated(x, a, ch.perCall, w, timed && c.hangUps);
+        Waits<Real> q = WaitsUntruncated(x, a, ch.perCall, w, timed && c.hangUps, ch.window);
         if (!c.hangUps) {
             // Everyone is answered: the answered wait is the average one.
             q.time = ch.window.abandoned;
@@ -2112,6 +2110,15 @@ private:
 
 constexpr std::array<int, 5> kRulePoints{12, 20, 32, 48, 64};
 
+// The rules' relative error: 1e-12 (1e-15 in extended precision), or a
+// rough one for a search's counts and traffics far from its answer, which
+// only need the side of a target they lie on.
+template <typename Real>
+constexpr Real kExact = sizeof(Real) > sizeof(double) ? Real(1e-15) : Real(1e-12);
+constexpr double kRough = 1e-8;
+// Rough figures decide a target only beyond this relative margin from it.
+constexpr double kRoughMargin = 1e-5;
+
 // The law's expected counts by Gauss's rules of 12 to 64 points, `rule(n,
 // traffics, weights)`: exact for counts polynomial in the rule's variable,
 // so few points where the counts are smooth in it over the law. Each rule
@@ -2121,11 +2128,9 @@ constexpr std::array<int, 5> kRulePoints{12, 20, 32, 48, 64};
 // so, or the rule cannot be built.
 template <typename Real, typename Rule>
 std::optional<Counts<Real>> CountsByRules(const Rule& rule, const Centre& c, Real t, Basis basis,
-                                          Need need) {
-    // 1e-12 (1e-15 in extended precision): met by a gap a tenth of it, or
-    // by an error foreseen a hundredth of it (the gaps may fall a little
-    // slower than geometrically).
-    const Real relative = sizeof(Real) > sizeof(double) ? Real(1e-15) : Real(1e-12);
+                                          Need need, Real relative) {
+    // Met by a gap a tenth of the error allowed, or by an error foreseen a
+    // hundredth of it (the gaps may fall a little slower than geometrically).
     std::optional<Counts<Real>> before;
     Real gapBefore = 0;
     Real rateBefore = 1;
@@ -2199,7 +2204,7 @@ std::optional<Counts<Real>> CountsByRules(const Rule& rule, const Centre& c, Rea
 // asked for: their eigenvalues cost as much as some ten points.
 template <typename Real>
 std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, Basis basis,
-                                              Need need) {
+                                              Need need, Real relative) {
     struct Rules {
         Real shape = -1;
         std::array<RuleRow<Real>, kRulePoints.size()> node{}, weight{};
@@ -2224,7 +2229,7 @@ std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, 
         }
         return rules.found[j] > 0;
     };
-    return CountsByRules<Real>(rule, c, t, basis, need);
+    return CountsByRules<Real>(rule, c, t, basis, need, relative);
 }
 
 // Where the counts turn as the attempts meet the agents, in fresh traffic
@@ -2256,7 +2261,7 @@ template <typename Real> std::pair<Real, Real> LawSpan(Real A0, Real k) {
 // agents. Not for a shape below 1, whose density is not finite at 0.
 template <typename Real>
 std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real t, Basis basis,
-                                                 Need need) {
+                                                 Need need, Real relative) {
     const auto k = static_cast<Real>(c.shape);
     const auto N = static_cast<Real>(c.agents);
     if (k < 1 || !(N > 0)) {
@@ -2269,7 +2274,7 @@ std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real 
         return std::nullopt;
     }
     const auto rule = [&](int n, Real* node, Real* weight) { return law.Rule(n, node, weight); };
-    return CountsByRules<Real>(rule, c, t, basis, need);
+    return CountsByRules<Real>(rule, c, t, basis, need, relative);
 }
 
 // The turns worth splitting the law at, in order, or none: where the
@@ -2333,7 +2338,8 @@ template <typename Real> Turns<Real> SplitTurns(Real A0, const Centre& c) {
 // each piece's mean.
 template <typename Real>
 std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t, Basis basis,
-                                                Need need, const Turns<Real>& split) {
+                                                Need need, const Turns<Real>& split,
+                                                Real relative) {
     const auto k = static_cast<Real>(c.shape);
     const Real theta = A0 / k;
     const auto& turns = split.at;
@@ -2370,7 +2376,8 @@ std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t
         const auto rule = [&](int n, Real* node, Real* weight) {
             return law.Rule(n, node, weight);
         };
-        const std::optional<Counts<Real>> piece = CountsByRules<Real>(rule, c, t, basis, need);
+        const std::optional<Counts<Real>> piece =
+            CountsByRules<Real>(rule, c, t, basis, need, relative);
         if (!piece) {
             return std::nullopt;
         }
@@ -2400,15 +2407,15 @@ std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t
 // it, else Gauss's rules for the law, else for the law through the turn;
 // the law in adaptive pieces where those fail.
 template <typename Real>
-Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) {
+Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need, Real relative) {
     std::optional<Counts<Real>> one;
     const Turns<Real> turns = SplitTurns(A0, c);
     if (!turns.at.empty()) {
-        one = CountsInRuledPieces(A0, c, t, basis, need, turns);
+        one = CountsInRuledPieces(A0, c, t, basis, need, turns, relative);
     } else {
-        one = CountsByGammaRule(A0, c, t, basis, need);
+        one = CountsByGammaRule(A0, c, t, basis, need, relative);
         if (!one) {
-            one = CountsThroughTheTurn(A0, c, t, basis, need);
+            one = CountsThroughTheTurn(A0, c, t, basis, need, relative);
         }
     }
     const Counts<Real> total = one ? *one : CountsInPieces(A0, c, t, basis, need);
@@ -2430,14 +2437,15 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need) 
 }
 
 template <typename Real>
-Figures<Real> Evaluate(Real A0, const Centre& c, Real t, Basis basis, Need need = Need::All) {
+Figures<Real> Evaluate(Real A0, const Centre& c, Real t, Basis basis, Need need = Need::All,
+                       Real relative = kExact<Real>) {
     if (A0 == 0) {
         Figures<Real> none{};
         none.level = 1;
         return none;
     }
     if (c.shape < INFINITY) {
-        return Mixture<Real>(A0, c, t, basis, need);
+        return Mixture<Real>(A0, c, t, basis, need, relative);
     }
     return FiguresOf(PointAt<Real>(A0, c, t, basis, need), c);
 }
@@ -2482,7 +2490,8 @@ void CheckTargets(const ErlangXTargets& t, const Centre& c) {
 }
 
 // Every target given against the figures: No as soon as one fails for sure.
-template <typename Real> Verdict Judge(const Figures<Real>& f, const ErlangXTargets& t) {
+template <typename Real>
+Verdict Judge(const Figures<Real>& f, const ErlangXTargets& t, Real error = kError<Real>) {
     Verdict all = Verdict::Yes;
     const auto add = [&](Verdict v) {
         if (all != Verdict::No && v != Verdict::Yes) {
@@ -2492,20 +2501,20 @@ template <typename Real> Verdict Judge(const Figures<Real>& f, const ErlangXTarg
     if (t.serviceLevel && *t.serviceLevel > 0) {
         const double P = *t.serviceLevel;
         // On the miss where the level is high, on the level itself below a half.
-        add(f.level > Real(0.5) ? LogAtMost(f.miss, 1 - P, kError<Real>)
-                                : LogAtMost(static_cast<Real>(P) / f.level, 1, kError<Real>));
+        add(f.level > Real(0.5) ? LogAtMost(f.miss, 1 - P, error)
+                                : LogAtMost(static_cast<Real>(P) / f.level, 1, error));
     }
     if (t.averageWait) {
-        add(LogAtMost(f.averageWait, *t.averageWait, kError<Real>));
+        add(LogAtMost(f.averageWait, *t.averageWait, error));
     }
     if (t.answeredWait) {
-        add(LogAtMost(f.answeredWait, *t.answeredWait, kError<Real>));
+        add(LogAtMost(f.answeredWait, *t.answeredWait, error));
     }
     if (t.maxAbandon) {
-        add(LogAtMost(f.abandon, *t.maxAbandon, kError<Real>));
+        add(LogAtMost(f.abandon, *t.maxAbandon, error));
     }
     if (t.maxBlocking) {
-        add(LogAtMost(f.blocking, *t.maxBlocking, kError<Real>));
+        add(LogAtMost(f.blocking, *t.maxBlocking, error));
     }
     return all;
 }
@@ -2647,6 +2656,31 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
     return f;
 }
 
+// Whether a fresh traffic meets every target, with the figures it was
+// decided on. Over a forecast, first on rough figures (a quadrature of half
+// the points), which decide it where they lie clear of every target; those
+// within the margin, in full.
+std::pair<bool, Figures<double>> MeetsOverTheLaw(double A0, const Centre& c,
+                                                 const ErlangXTargets& t) {
+    if (c.shape < INFINITY) {
+        const Figures<double> rough =
+            Evaluate<double>(A0, c, t.targetTime, t.basis, NeedOf(t), kRough);
+        const Verdict v = Judge(rough, t, kRoughMargin);
+        if (v != Verdict::Unsure) {
+            return {v == Verdict::Yes, rough};
+        }
+    }
+    const Figures<double> f = Evaluate<double>(A0, c, t.targetTime, t.basis, NeedOf(t));
+    return {Meets(A0, c, t, f), f};
+}
+
+// The attempts of an answer within the engine's traffics, from figures of
+// the answer's search where they lie clear of the limit.
+void CheckAttemptsOf(double traffic, const Figures<double>& f, const auto& full) {
+    const bool clear = std::fabs(f.attempts / kMaxTraffic - 1) > kRoughMargin;
+    CheckAttempts(traffic, clear ? f.attempts : full().attempts);
+}
+
 std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
                            const ErlangXTargets& targets) {
     CheckTraffic(traffic);
@@ -2680,13 +2714,17 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
         double excess = NAN;
         int which = -1;
     } before;
+    // The least count found to meet the targets, with its figures.
+    std::pair<std::int64_t, Figures<double>> least{-1, {}};
     const std::int64_t n = SmallestCount(lo, guess, [&](std::int64_t n) {
         if (static_cast<double>(n) > lines) {
             return Step{true, 0, 1}; // past the lines: refused below
         }
         const Centre c = With(static_cast<double>(n), model, lines);
-        const Figures<double> here = at(n, model);
-        const bool meets = Meets(traffic, c, targets, here);
+        const auto [meets, here] = MeetsOverTheLaw(traffic, c, targets);
+        if (meets) {
+            least = {n, here};
+        }
         const auto [excess, which] = Excess(here, targets);
         double fall = 1;
         if (static_cast<double>(n) + 1 <= lines) {
@@ -2720,7 +2758,8 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
                               ShowNumber(lines) + " lines");
     }
     // The answer taken back with this traffic: its attempts within 1e9.
-    CheckAttempts(traffic, at(n, model).attempts);
+    CheckAttemptsOf(traffic, least.first == n ? least.second : at(n, model),
+                    [&] { return at(n, model); });
     return n;
 }
 
@@ -2746,12 +2785,12 @@ Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
         hi = std::min(hi, static_cast<std::int64_t>(std::fmin(lines, kMaxLines)));
     }
     std::int64_t lo = agentsForTarget;
-    // The occupancy alone by the cheapest figures, which the forecast's
-    // spread may round apart from ErlangX's: the count they give is then
-    // moved to the least whose ErlangX's figures meet the cap.
+    // The occupancy alone by the cheapest figures (over a forecast, rough
+    // ones), which may round apart from ErlangX's: the count they give is
+    // then moved to the least whose ErlangX's figures meet the cap.
     const auto guide = [&](std::int64_t n) {
         return n > 0 && Evaluate<double>(traffic, With(static_cast<double>(n), model, lines), 0,
-                                         Basis::Offered, Need::Shares)
+                                         Basis::Offered, Need::Shares, kRough)
                                 .occupancy <= maxOccupancy;
     };
     const auto within = [&](std::int64_t n) {
@@ -2830,9 +2869,14 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
     if (spread) {
         guess = static_cast<double>(ErlangXLines(traffic, agents, plain, blocking));
     }
+    // The least count found to meet the target, with its figures.
+    std::pair<std::int64_t, Figures<double>> least{-1, {}};
     const std::int64_t K = SmallestCount(lo, guess, [&](std::int64_t K) {
-        const Figures<double> here = at(K, model);
-        const bool meets = Meets(traffic, With(N, model, static_cast<double>(K)), targets, here);
+        const auto [meets, here] =
+            MeetsOverTheLaw(traffic, With(N, model, static_cast<double>(K)), targets);
+        if (meets) {
+            least = {K, here};
+        }
         const double excess = std::log(here.blocking) - std::log(blocking);
         const double from = spread ? std::log(at(K, plain).blocking) - std::log(blocking) : excess;
         double fall =
@@ -2844,7 +2888,8 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
         return Step{meets, excess, fall};
     });
     // The answer taken back with this traffic: its attempts within 1e9.
-    CheckAttempts(traffic, at(K, model).attempts);
+    CheckAttemptsOf(traffic, least.first == K ? least.second : at(K, model),
+                    [&] { return at(K, model); });
     return K;
 }
 
@@ -2869,11 +2914,12 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     const Centre poisson = CheckCentre(agents, plain);
     // Target `which`'s excess at the traffic e^u, of its own figures only:
     // the service level and the answered wait cost the most.
-    const auto excessAt = [&](const Centre& centre, int which, double u) {
+    const auto excessAt = [&](const Centre& centre, int which, double u,
+                              double relative = kExact<double>) {
         const Need need = which == 0 ? Need::Level : which == 2 ? Need::All : Need::Shares;
-        return Excess(
-                   Evaluate<double>(std::exp(u), centre, targets.targetTime, targets.basis, need),
-                   targets, which)
+        return Excess(Evaluate<double>(std::exp(u), centre, targets.targetTime, targets.basis, need,
+                                       relative),
+                      targets, which)
             .first;
     };
     // `slope`, where known, of the excess over log A0 near `start`: the first
@@ -2947,7 +2993,9 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         const int which = order[i];
         double traffic = plainTraffic[which];
         if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY && answer > 0 &&
-            answer < INFINITY && excessAt(c, which, std::log(answer)) <= 0) {
+            answer < INFINITY &&
+            (excessAt(c, which, std::log(answer), kRough) < -kRoughMargin ||
+             excessAt(c, which, std::log(answer)) <= 0)) {
             continue;
         }
         if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY) {
@@ -2975,27 +3023,42 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         }
     }
     // The root rounded may lie some units in the last place from the largest
-    // traffic whose figures, as ErlangX gives them, meet every target: down
-    // until they do (by steps doubling after the first few, then bisected),
-    // then up while the next one does too.
+    // traffic whose figures, as ErlangX gives them, meet every target (more
+    // over a forecast, whose figures the root was sought on in part): from
+    // it, down while they do not, or up while they do, by steps doubling
+    // from one unit, then bisected between the last that meets and the first
+    // that does not.
     const Need need = c.shape < INFINITY ? Need::All : NeedOf(targets);
     const auto shown = [&](double A0) {
         return MetAsShown(Shown(A0, agents, model, c, targets.targetTime, targets.basis, need),
                           targets);
     };
-    double missed = answer;
-    double step = 0;
-    for (int i = 0; i < 1100 && answer > 0 && !shown(answer); ++i) {
+    double missed = INFINITY; // the least traffic found to miss, above `answer`
+    if (answer > 0 && shown(answer)) {
+        double step = std::nextafter(answer, INFINITY) - answer;
+        for (int i = 0; i < 1100 && answer < ceiling; ++i, step *= 2) {
+            const double next = std::fmin(answer + step, ceiling);
+            if (!shown(next)) {
+                missed = next;
+                break;
+            }
+            answer = next;
+        }
+    } else if (answer > 0) {
         missed = answer;
-        step = i < 4 ? answer - std::nextafter(answer, 0.0) : 2 * step;
-        answer = std::fmax(answer - step, 0.0);
+        double step = answer - std::nextafter(answer, 0.0);
+        for (int i = 0; i < 1100 && answer > 0; ++i, step *= 2) {
+            answer = std::fmax(missed - step, 0.0);
+            if (answer > 0 && !shown(answer)) {
+                missed = answer;
+            } else {
+                break;
+            }
+        }
     }
-    while (std::nextafter(answer, INFINITY) < missed) {
+    while (missed < INFINITY && std::nextafter(answer, INFINITY) < missed) {
         const double mid = answer / 2 + missed / 2;
         (shown(mid) ? answer : missed) = mid;
-    }
-    for (int i = 0; i < 8 && answer < ceiling && shown(std::nextafter(answer, INFINITY)); ++i) {
-        answer = std::nextafter(answer, INFINITY);
     }
     const auto at = [&](double A0) {
         return Evaluate<double>(A0, c, targets.targetTime, targets.basis, Need::Shares);

@@ -549,6 +549,7 @@ def main():
     long_rows()
     far_overload_rows()
     small_shape_rows()
+    forecast_tie_rows()
     write("w")
 
 
@@ -607,6 +608,15 @@ def small_shape_rows():
     figure_rows("small_shape", 0.581, 2, 180, INF, 302, calls=9.46, variance=40.81, t=20)
 
 
+def forecast_tie_rows():
+    """Over a forecast, a target equal to the figure at a count, rounded to
+    double: decided on the figures in full, not on rough ones."""
+    A0, c, S, P, K, calls, variance, t = 10, 13, 180, 300, 16, 100, 500, 20
+    q = figures(A0, c, S, P, K, 0, calls, variance, t)
+    agents_row("agents_tie", A0, S, P, K, 0, calls, variance, t, 0,
+               (float(q["offered"]), NONE, NONE, NONE, NONE), c - 3)
+
+
 def write(mode):
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)),
                            "erlang_x_reference.csv"), mode) as f:
@@ -630,6 +640,9 @@ if __name__ == "__main__":
         write("a")
     elif sys.argv[1:] == ["shape"]:
         small_shape_rows()
+        write("a")
+    elif sys.argv[1:] == ["tie"]:
+        forecast_tie_rows()
         write("a")
     else:
         main()

@@ -89,6 +89,7 @@ constexpr double kMaxRatio = 1e100;
 constexpr double kMostLoss = 16;
 // Queue positions summed one by one, at most.
 constexpr std::int64_t kDirect = 4096;
+// Erlang A's answered waits position by position, at most (some 4 µs).
 constexpr std::int64_t kLongest = 1024;
 // The loss the waits' closed forms without patience may take.
 constexpr double kWaitsLoss = 256;
@@ -770,9 +771,8 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
 
 // The answered's waits, in units of patience, and the answered, relative to
 // state N, by the positions one by one where the queue's weights fall below
-// every digit within kDirect of them (fewer than its peak, x - a, and some
-// ten of its standard deviations beyond): a few microseconds where the
-// quadrature of the wait's law takes ten times as long. False elsewhere.
+// every digit within kLongest of them (fewer than its peak, x - a, and some
+// ten of its standard deviations beyond). False elsewhere.
 template <typename Real> bool TimeByPositions(Real x, Real a, Waits<Real>& out) {
     if (std::fmax(x - a, Real(0)) + 10 * std::sqrt(x + 1) > static_cast<Real>(kLongest)) {
         return false;
@@ -861,7 +861,9 @@ void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>&
         hi = sign < 0 ? std::fmin(2 * hi, x) : 2 * hi;
     }
     Real span = hi;
-    if (fall(hi) < -45) {
+    // (Down to u = 0, where the density is 0, only within some ten
+    // deviations of a traffic below 1e4, which the positions take.)
+    if (fall(hi) < -45 && !(sign < 0 && hi == x)) {
         boost::uintmax_t iterations = 100;
         span = boost::math::tools::toms748_solve([&](Real w) { return fall(w) + 45; }, hi / 2, hi,
                                                  boost::math::tools::eps_tolerance<Real>(20),
@@ -2657,9 +2659,9 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
 }
 
 // Whether a fresh traffic meets every target, with the figures it was
-// decided on. Over a forecast, first on rough figures (a quadrature of half
-// the points), which decide it where they lie clear of every target; those
-// within the margin, in full.
+// decided on. Over a forecast, first on rough figures (rules to kRough,
+// which take fewer points), which decide it where they lie clear of every
+// target; within the margin of one, in full.
 std::pair<bool, Figures<double>> MeetsOverTheLaw(double A0, const Centre& c,
                                                  const ErlangXTargets& t) {
     if (c.shape < INFINITY) {

@@ -774,7 +774,9 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
 // every digit within kLongest of them (fewer than its peak, x - a, and some
 // ten of its standard deviations beyond). False elsewhere.
 template <typename Real> bool TimeByPositions(Real x, Real a, Waits<Real>& out) {
-    if (std::fmax(x - a, Real(0)) + 10 * std::sqrt(x + 1) > static_cast<Real>(kLongest)) {
+    // (Below half the agents' worth the weights halve at least at each.)
+    if (x > a / 2 &&
+        std::fmax(x - a, Real(0)) + 10 * std::sqrt(x + 1) > static_cast<Real>(kLongest)) {
         return false;
     }
     Real t = 1;
@@ -856,8 +858,10 @@ void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>&
     const Real s = a + 1;
     const Real sign = x < s ? -1 : 1; // below the mode: u = x - w
     const auto fall = [&](Real w) { return a * boost::math::log1p(sign * w / x) - sign * w; };
+    Real lo = 0; // fallen by less than e^-45 here
     Real hi = sign < 0 ? std::fmin(Real(1), x) : Real(1);
     for (int i = 0; i < 1100 && fall(hi) > -45 && (sign > 0 || hi < x); ++i) {
+        lo = hi;
         hi = sign < 0 ? std::fmin(2 * hi, x) : 2 * hi;
     }
     Real span = hi;
@@ -865,7 +869,7 @@ void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>&
     // deviations of a traffic below 1e4, which the positions take.)
     if (fall(hi) < -45 && !(sign < 0 && hi == x)) {
         boost::uintmax_t iterations = 100;
-        span = boost::math::tools::toms748_solve([&](Real w) { return fall(w) + 45; }, hi / 2, hi,
+        span = boost::math::tools::toms748_solve([&](Real w) { return fall(w) + 45; }, lo, hi,
                                                  boost::math::tools::eps_tolerance<Real>(20),
                                                  iterations)
                    .second;

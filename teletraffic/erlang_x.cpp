@@ -89,6 +89,7 @@ constexpr double kMaxRatio = 1e100;
 constexpr double kMostLoss = 16;
 // Queue positions summed one by one, at most.
 constexpr std::int64_t kDirect = 4096;
+// Erlang A's answered waits position by position, at most (some 4 µs).
 constexpr std::int64_t kLongest = 1024;
 // The loss the waits' closed forms without patience may take.
 constexpr double kWaitsLoss = 256;
@@ -770,11 +771,12 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
 
 // The answered's waits, in units of patience, and the answered, relative to
 // state N, by the positions one by one where the queue's weights fall below
-// every digit within kDirect of them (fewer than its peak, x - a, and some
-// ten of its standard deviations beyond): a few microseconds where the
-// quadrature of the wait's law takes ten times as long. False elsewhere.
+// every digit within kLongest of them (fewer than its peak, x - a, and some
+// ten of its standard deviations beyond). False elsewhere.
 template <typename Real> bool TimeByPositions(Real x, Real a, Waits<Real>& out) {
-    if (std::fmax(x - a, Real(0)) + 10 * std::sqrt(x + 1) > static_cast<Real>(kLongest)) {
+    // (Below half the agents' worth the weights halve at least at each.)
+    if (x > a / 2 &&
+        std::fmax(x - a, Real(0)) + 10 * std::sqrt(x + 1) > static_cast<Real>(kLongest)) {
         return false;
     }
     Real t = 1;
@@ -856,14 +858,18 @@ void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>&
     const Real s = a + 1;
     const Real sign = x < s ? -1 : 1; // below the mode: u = x - w
     const auto fall = [&](Real w) { return a * boost::math::log1p(sign * w / x) - sign * w; };
+    Real lo = 0; // fallen by less than e^-45 here
     Real hi = sign < 0 ? std::fmin(Real(1), x) : Real(1);
     for (int i = 0; i < 1100 && fall(hi) > -45 && (sign > 0 || hi < x); ++i) {
+        lo = hi;
         hi = sign < 0 ? std::fmin(2 * hi, x) : 2 * hi;
     }
     Real span = hi;
-    if (fall(hi) < -45) {
+    // (Down to u = 0, where the density is 0, only within some ten
+    // deviations of a traffic below 1e4, which the positions take.)
+    if (fall(hi) < -45 && !(sign < 0 && hi == x)) {
         boost::uintmax_t iterations = 100;
-        span = boost::math::tools::toms748_solve([&](Real w) { return fall(w) + 45; }, hi / 2, hi,
+        span = boost::math::tools::toms748_solve([&](Real w) { return fall(w) + 45; }, lo, hi,
                                                  boost::math::tools::eps_tolerance<Real>(20),
                                                  iterations)
                    .second;
@@ -2657,9 +2663,9 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
 }
 
 // Whether a fresh traffic meets every target, with the figures it was
-// decided on. Over a forecast, first on rough figures (a quadrature of half
-// the points), which decide it where they lie clear of every target; those
-// within the margin, in full.
+// decided on. Over a forecast, first on rough figures (rules to kRough,
+// which take fewer points), which decide it where they lie clear of every
+// target; within the margin of one, in full.
 std::pair<bool, Figures<double>> MeetsOverTheLaw(double A0, const Centre& c,
                                                  const ErlangXTargets& t) {
     if (c.shape < INFINITY) {

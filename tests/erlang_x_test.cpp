@@ -290,6 +290,15 @@ TEST(ErlangX, CapacityIsTheLargestTrafficWhoseFiguresMeetTheTargets) {
          100,
          300,
          {0, 0, no, no, 5, no, no}},
+        {"over the answered, some units in the last place above the root still meeting it",
+         147,
+         180,
+         60,
+         INFINITY,
+         0,
+         0,
+         0,
+         {20, 1, 0.75, no, no, no, no}},
         {"a level of 1e-208, none at the traffics above",
          5,
          180,
@@ -353,11 +362,15 @@ TEST(ErlangX, AnswersOrRefusesAcrossTheSpread) {
         // Its miss, some 1e-360 of the calls, once came out of rounding below 0.
         {"a miss below every digit on 5 lines", 7663.4, 7637, INFINITY, 7642, 0, 68717.2, 637789,
          0},
+        // Answered waits without lines: once NaN, once a root not bracketed.
+        {"a hundredfold overload, patience 1e30 calls", 1e5, 1e3, 1.8e32, INFINITY, 0, 0, 0, 0},
+        {"a hundredth of 1e5 agents, patience 100 calls", 1e3, 1e5, 18000, INFINITY, 0, 0, 0, 0},
     };
     for (const auto& k : edges) {
         const ErlangXModel m = Model(180, k.patience, k.lines, k.redial, k.calls, k.variance);
         const ErlangXFigures f = ErlangX(k.traffic, k.agents, m, k.targetTime);
         if (k.op == 0) {
+            EXPECT_TRUE(f.answeredWait >= 0 && f.answeredWait < INFINITY) << k.what;
             continue;
         }
         ErlangXTargets t;

@@ -7,8 +7,13 @@
                                                                     across its domain, appended
     /usr/bin/python3 tests/data/make_erlang_x_reference.py forecast forecasts turning sharply
                                                                     against their spread, appended
-    /usr/bin/python3 tests/data/make_erlang_x_reference.py long     only the last rows (long
-                                                                    queues without patience),
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py long     long queues without
+                                                                    patience, appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py far      patient queues too long to
+                                                                    sum, without lines, appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py shape    a forecast of shape 1 to 4
+                                                                    turning sharply, appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py tie      a tie over a forecast,
                                                                     appended
 Rows: region, function, arguments, expected (counts exactly).
 
@@ -547,6 +552,7 @@ def main():
     figure_rows("tiny_patience", 20, 20, 1, 1e-3, 30, t=1)
     spread_rows()
     long_rows()
+    forecast_rows()
     far_overload_rows()
     small_shape_rows()
     forecast_tie_rows()
@@ -623,26 +629,16 @@ def write(mode):
         f.write("\n".join(ROWS) + "\n")
 
 
+# Groups of rows added to the table since it was first made, each appended
+# by its own mode: `make_erlang_x_reference.py forecast`.
+APPENDED = {"spread": spread_rows, "forecast": forecast_rows, "long": long_rows,
+            "far": far_overload_rows, "shape": small_shape_rows, "tie": forecast_tie_rows}
+
 if __name__ == "__main__":
     if sys.argv[1:] == ["check"]:
         check()
-    elif sys.argv[1:] == ["spread"]:
-        spread_rows()
-        write("a")
-    elif sys.argv[1:] == ["forecast"]:
-        forecast_rows()
-        write("a")
-    elif sys.argv[1:] == ["long"]:
-        long_rows()
-        write("a")
-    elif sys.argv[1:] == ["far"]:
-        far_overload_rows()
-        write("a")
-    elif sys.argv[1:] == ["shape"]:
-        small_shape_rows()
-        write("a")
-    elif sys.argv[1:] == ["tie"]:
-        forecast_tie_rows()
+    elif len(sys.argv) == 2 and sys.argv[1] in APPENDED:
+        APPENDED[sys.argv[1]]()
         write("a")
     else:
         main()

@@ -437,7 +437,7 @@ auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12, Real 
 }
 
 // The density of the wait to an agent over the queue, in units of patience,
-// a e^(-(a + 1) v + y) Q(m, y) with y = x (1 - e^-v) (Q = 1 without a cut),
+// a e^(-(a + 1) v + y) Q(m, y) with y = x (1 - e^-v), cut at m queue lines,
 // with its moments v and e^v - 1 (the answered wait, and those who hang up).
 // Integrated in the offset d from the density's mode, which is found, with
 // the points where it has fallen by e^-45, where it is concave: in y.
@@ -452,8 +452,7 @@ public:
     WaitLaw(Real x, Real a, Real m)
         : x_(x)
         , a_(a)
-        , m_(m)
-        , cut_(m < INFINITY) {
+        , m_(m) {
         // The mode: d/dy of log density = 1 - (a + 1)/(x - y) - h(y), h the
         // Gamma(m) hazard, 1/U(y, m), all falling in y.
         const Real top = x - a - 1; // the mode without a cut
@@ -463,7 +462,7 @@ public:
         };
         // Unless the cut lies far beyond the untruncated mode, which it then
         // leaves where it was.
-        if (cut_ && top > 0 && slope(top) < 0) {
+        if (top > 0 && slope(top) < 0) {
             Real hi = std::fmin(top, 2 * std::fmax(m, m * x / (a + m)) + 10 * std::sqrt(m) + 10);
             if (!(slope(hi) < 0)) {
                 hi = top;
@@ -481,7 +480,7 @@ public:
         wide_.xRef = static_cast<Wide>(x) - y; // x e^-vref
         wide_.kappa = wide_.xRef - (wide_.a + 1);
         wide_.logQRef = LogQ(wide_.yRef);
-        if (cut_ && y > m) {
+        if (y > m) {
             wide_.gammaRef = Value(GammaRatio(wide_.yRef, wide_.m));
             wide_.linear = (wide_.a + 1) - (wide_.m - 1) * (wide_.xRef / wide_.yRef);
         }
@@ -610,7 +609,7 @@ private:
     using Wide = long double;
 
     Wide LogQ(Wide y) const {
-        if (!cut_ || y <= 0) {
+        if (y <= 0) {
             return 0;
         }
         const Wide D = LogGammaDensity(y, wide_.m);
@@ -632,17 +631,14 @@ private:
         const Wide em1 = std::expm1(-d);
         const Wide dy = -wide_.xRef * em1;
         const Wide y = std::fmax(wide_.yRef + dy, Wide(0)); // v = 0 within rounding
-        if (cut_ && y > wide_.m && wide_.yRef > wide_.m) {
+        if (y > wide_.m && wide_.yRef > wide_.m) {
             const Wide u = dy / wide_.yRef;
             return static_cast<Real>(-(wide_.a + 1) * ExpMinusOneAndLinear(d) + wide_.linear * em1 +
                                      (wide_.m - 1) * boost::math::log1pmx(u) +
                                      std::log(Value(GammaRatio(y, wide_.m)) / wide_.gammaRef));
         }
-        Wide value = -(wide_.a + 1) * ExpMinusOneAndLinear(d) - wide_.kappa * em1;
-        if (cut_) {
-            value += LogQ(y) - wide_.logQRef;
-        }
-        return static_cast<Real>(value);
+        return static_cast<Real>(-(wide_.a + 1) * ExpMinusOneAndLinear(d) - wide_.kappa * em1 +
+                                 (LogQ(y) - wide_.logQRef));
     }
 
     Moments<Real> At(Real d) const {
@@ -674,12 +670,11 @@ private:
         const auto xRef = static_cast<Real>(wide_.xRef);
         const Real front = xRef * std::exp(-d); // x e^-v
         const Real y = yRef_ - xRef * std::expm1(-d);
-        const Real hazard = cut_ && y > 0 ? 1 / Value(GammaRatio(y, m_)) : 0;
+        const Real hazard = y > 0 ? 1 / Value(GammaRatio(y, m_)) : 0;
         return -(a_ + 1) + front * (1 - hazard);
     }
 
     Real x_, a_, m_;
-    bool cut_;
     struct {
         Wide a = 0, m = 0, yRef = 0, xRef = 0, kappa = 0, logQRef = 0, gammaRef = 1, linear = 0;
     } wide_;

@@ -1,8 +1,8 @@
 #include "cli/batch.h"
 
-#include "cli/csv.h"
 #include "cli/numbers.h"
 #include "teletraffic/error.h"
+#include "textio/csv.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,6 +16,10 @@
 
 namespace cli {
 namespace {
+
+using textio::AppendField;
+using textio::CsvReader;
+using textio::Record;
 
 constexpr std::size_t kOutputChunk = std::size_t{1} << 16;
 constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);

@@ -2,7 +2,7 @@
 // engine needs GCC's libquadmath) gives every record or refuses the file with
 // a message; each record's fields, written back with AppendField, read back
 // as the same fields. Every check aborts with a message naming the record.
-#include "cli/csv.h"
+#include "textio/csv.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -21,7 +21,7 @@ void Check(bool ok, const char* what, const std::string& record) {
     }
 }
 
-std::vector<std::string> Fields(const cli::Record& record) {
+std::vector<std::string> Fields(const textio::Record& record) {
     std::vector<std::string> fields;
     for (std::size_t i = 0; i < record.Size(); ++i) {
         fields.emplace_back(record.Field(i));
@@ -31,18 +31,18 @@ std::vector<std::string> Fields(const cli::Record& record) {
 
 // Written back and read again: the same fields. A byte-order mark goes first
 // so that a first field starting with one keeps it.
-void CheckRoundTrip(const cli::Record& record) {
+void CheckRoundTrip(const textio::Record& record) {
     std::string text = "\xEF\xBB\xBF";
     for (std::size_t i = 0; i < record.Size(); ++i) {
         if (i > 0) {
             text.push_back(',');
         }
-        cli::AppendField(text, record.Field(i));
+        textio::AppendField(text, record.Field(i));
     }
     text.push_back('\n');
     std::istringstream in(text);
-    cli::CsvReader reader(in);
-    cli::Record again;
+    textio::CsvReader reader(in);
+    textio::Record again;
     Check(reader.Next(again), "a record written back reads as none", record.raw);
     Check(Fields(again) == Fields(record), "a record written back reads otherwise", record.raw);
     Check(!reader.Next(again), "a record written back reads as two", record.raw);
@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string input(reinterpret_cast<const char*>(data), size);
     try {
         std::istringstream in(input);
-        cli::CsvReader reader(in);
-        cli::Record record;
+        textio::CsvReader reader(in);
+        textio::Record record;
         while (reader.Next(record)) {
             Check(record.Size() >= 1, "a record without a field", record.raw);
             if (!record.unclosedQuote) {

@@ -19,6 +19,9 @@ packages=(
     qt6-translations-l10n
     # the Python module corvane, over NumPy's C API and pybind11
     python3-dev python3-numpy pybind11-dev
+    # call records' local times: the time-zone library over the system's
+    # tzdata; shift scheduling: the CBC mixed-integer solver
+    libhowardhinnant-date-dev tzdata coinor-libcbc-dev
 )
 test_packages=(
     # tests and benchmarks (start-up: the X client library of the timer, and
@@ -33,6 +36,8 @@ test_packages=(
     # and its benchmark beside SciPy
     python3-pytest python3-hypothesis python3-pandas python3-pip python3-setuptools python3-skbuild
     python3-scipy
+    # reading call records on many processes with Dask
+    python3-dask
 )
 
 if [[ ${1:-test} == test ]]; then

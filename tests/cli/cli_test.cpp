@@ -2,10 +2,10 @@
 // with which exit code. The engine's numbers are its own tests' business;
 // these check the wiring, the text and the refusals.
 #include "cli/commands.h"
-#include "cli/csv.h"
 #include "cli/run.h"
 #include "run_cli.h"
 #include "teletraffic/erlang_b.h"
+#include "textio/csv.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -199,7 +199,7 @@ TEST(Cli, BatchStoppedByAReadErrorWritesWholeRowsAndCountsThem) {
         input += "10,0.01\n";
         expected += "10,0.01,,18\n";
     }
-    input += std::string(2 * cli::CsvReader::kMaxRecordBytes, '1') + "\n10,0.01\n";
+    input += std::string(2 * textio::CsvReader::kMaxRecordBytes, '1') + "\n10,0.01\n";
     const Outcome r = Cli({"lines", "--input", "-"}, input);
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.out == expected) << r.out.size() << " bytes out, not " << expected.size();

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cli {
+namespace textio {
 
 struct Record {
     // The record's bytes as they stood, without its line end (or the
@@ -71,4 +71,4 @@ private:
 // break.
 void AppendField(std::string& out, std::string_view field);
 
-} // namespace cli
+} // namespace textio

@@ -1,10 +1,10 @@
-#include "cli/csv.h"
+#include "textio/csv.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
-namespace cli {
+namespace textio {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -174,4 +174,4 @@ void AppendField(std::string& out, std::string_view field) {
     out.push_back('"');
 }
 
-} // namespace cli
+} // namespace textio

@@ -200,7 +200,8 @@ Stamp ParseAnyTime(std::string_view text) {
 Stamp ParseWithFormat(std::string_view text, const std::string& format) {
     Stamp stamp;
     std::istringstream in{std::string(Trim(text))};
-    const bool offset = format.find("%z") != std::string::npos || format.find("%Ez") != std::string::npos;
+    const bool offset =
+        format.find("%z") != std::string::npos || format.find("%Ez") != std::string::npos;
     std::chrono::nanoseconds since{};
     if (offset) {
         date::sys_time<std::chrono::nanoseconds> t;
@@ -230,7 +231,8 @@ Zone::Zone(const std::string& name) {
     try {
         zone_ = name.empty() ? date::current_zone() : date::locate_zone(name);
     } catch (const std::exception&) {
-        throw std::invalid_argument("\"" + name + "\" is not a time zone the system's tzdata knows");
+        throw std::invalid_argument("\"" + name +
+                                    "\" is not a time zone the system's tzdata knows");
     }
     name_ = zone_->name();
 }
@@ -253,8 +255,8 @@ Resolved Zone::ToUtc(std::int64_t localSeconds) const {
     const std::int64_t first = localSeconds - info.first.offset.count();
     switch (info.result) {
     case date::local_info::unique: {
-        span_ = {info.first.begin.time_since_epoch().count(), info.first.end.time_since_epoch().count(),
-                 info.first.offset.count()};
+        span_ = {info.first.begin.time_since_epoch().count(),
+                 info.first.end.time_since_epoch().count(), info.first.offset.count()};
         // Far from either end the stretch's offset is the only reading.
         const std::int64_t lo = std::numeric_limits<std::int64_t>::min() / 4;
         const std::int64_t hi = std::numeric_limits<std::int64_t>::max() / 4;
@@ -299,11 +301,12 @@ Period PeriodGrid::At(std::int64_t utcNanos) const {
     const std::int64_t key = Key(s, span);
     std::int64_t start = key - span.offset;
     std::int64_t end = key + length_ - span.offset;
-    // Where the offset changed inside the period, the period runs on into
-    // the stretch beside as long as the clock there still shows its key.
+    // A change of offset ends a period and starts the next; tzdata's stretches
+    // also part where only the name of the time changes, and there the period
+    // runs on.
     for (ZoneSpan here = span; start < here.begin;) {
         const ZoneSpan before = zone_.SpanAt(here.begin - 1);
-        if (Key(here.begin - 1, before) != key) {
+        if (before.offset != here.offset) {
             start = here.begin;
             break;
         }
@@ -312,7 +315,7 @@ Period PeriodGrid::At(std::int64_t utcNanos) const {
     }
     for (ZoneSpan here = span; end > here.end;) {
         const ZoneSpan after = zone_.SpanAt(here.end);
-        if (Key(here.end, after) != key) {
+        if (after.offset != here.offset) {
             end = here.end;
             break;
         }

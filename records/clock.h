@@ -8,12 +8,12 @@
 // (1678 to 2261), so that sums of holding are exact; a fraction finer than a
 // nanosecond is refused rather than rounded.
 //
-// Periods: the instants whose local time, taken down to a multiple of the
-// interval, is the same, and that follow one another. On the local clock they
-// start at each multiple of the interval; in real time they are the
-// interval's length except where the clock moves by other than a multiple of
-// it (Lord Howe's half hour against hour-long periods). On the day the clocks
-// go back the same clock time starts two periods.
+// Periods: a period starts wherever the local clock shows a multiple of the
+// interval and wherever the clocks are changed, and is known by its start's
+// clock time taken down to the interval. In real time each is the interval
+// long, except where the clocks move by other than a multiple of it (Lord
+// Howe's half hour against hour-long periods). On the day the clocks go back
+// the same clock time starts two periods.
 #pragma once
 
 #include <cstdint>

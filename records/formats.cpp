@@ -7,9 +7,16 @@
 namespace records {
 namespace {
 
-constexpr std::array<std::string_view, kRefusalCount> kRefusalNames = {
-    "fields",         "missing-time", "bad-time",          "time-without-seconds", "nonexistent-time",
-    "end-before-start", "bad-duration", "negative-duration", "answer-outside-call",  "unclosed-quote"};
+constexpr std::array<std::string_view, kRefusalCount> kRefusalNames = {"fields",
+                                                                       "missing-time",
+                                                                       "bad-time",
+                                                                       "time-without-seconds",
+                                                                       "nonexistent-time",
+                                                                       "end-before-start",
+                                                                       "bad-duration",
+                                                                       "negative-duration",
+                                                                       "answer-outside-call",
+                                                                       "unclosed-quote"};
 constexpr std::array<std::string_view, kRefusalCount> kRefusalWords = {
     "not the file's number of fields",
     "a start or end left empty",
@@ -152,41 +159,44 @@ void Decoder::Choose(std::span<const std::string_view> f) {
             std::string hint;
             for (std::size_t i = 0; i < n && hint.empty(); ++i) {
                 if (LooksLikeTime(f[i])) {
-                    hint = "; its first line has " + std::to_string(n) + " fields with a time in field " +
-                           std::to_string(i + 1) +
+                    hint = "; its first line has " + std::to_string(n) +
+                           " fields with a time in field " + std::to_string(i + 1) +
                            ": an Asterisk cdr_custom layout? Give the file a header line naming "
                            "its columns and read it with --format csv";
                 }
             }
-            throw FormatError(source_ +
-                              ": not call records of a known format (Asterisk Master.csv has 16, 17, "
-                              "18 or 21 fields; FreeSWITCH's default template 13 or 15, the uuid 11th; "
-                              "CUCM a header naming cdrRecordType; other CSV files need --format csv "
-                              "with --start-column)" +
-                              hint);
+            throw FormatError(
+                source_ +
+                ": not call records of a known format (Asterisk Master.csv has 16, 17, "
+                "18 or 21 fields; FreeSWITCH's default template 13 or 15, the uuid 11th; "
+                "CUCM a header naming cdrRecordType; other CSV files need --format csv "
+                "with --start-column)" +
+                hint);
         }
     }
     const std::string count = std::to_string(n);
     switch (format_) {
     case Format::Asterisk:
         if (!asterisk) {
-            throw FormatError(source_ + ": not an Asterisk Master.csv: its first line has " + count +
-                              " fields" +
-                              (n == 16 || n == 17 || n == 18 || n == 21
-                                   ? " but no start time in the 10th"
-                                   : ", where Master.csv rows have 16, 17, 18 or 21 (a cdr_custom "
-                                     "layout? give it a header line and read it with --format csv)"));
+            throw FormatError(
+                source_ + ": not an Asterisk Master.csv: its first line has " + count + " fields" +
+                (n == 16 || n == 17 || n == 18 || n == 21
+                     ? " but no start time in the 10th"
+                     : ", where Master.csv rows have 16, 17, 18 or 21 (a cdr_custom "
+                       "layout? give it a header line and read it with --format csv)"));
         }
         break;
     case Format::FreeSwitch:
         if (!freeswitch) {
-            throw FormatError(source_ + ": not FreeSWITCH's default CSV template: its first line has " +
+            throw FormatError(source_ +
+                              ": not FreeSWITCH's default CSV template: its first line has " +
                               count + " fields, where the template has 13 or 15 with a uuid 11th");
         }
         break;
     case Format::Cucm:
         if (!cucm) {
-            throw FormatError(source_ + ": not a CUCM CDR file: its first line does not name cdrRecordType");
+            throw FormatError(source_ +
+                              ": not a CUCM CDR file: its first line does not name cdrRecordType");
         }
         type_ = Column(f, "cdrRecordType", "format");
         origination_ = Column(f, "dateTimeOrigination", "format");
@@ -209,8 +219,9 @@ void Decoder::Choose(std::span<const std::string_view> f) {
         break;
     }
     if (!options_.trunk.empty() && format_ != Format::Asterisk) {
-        throw OptionError("trunk", "--trunk matches Asterisk's channel names, and " + source_ + " is " +
-                                       std::string(FormatWord(format_)) + ", whose records name none");
+        throw OptionError("trunk", "--trunk matches Asterisk's channel names, and " + source_ +
+                                       " is " + std::string(FormatWord(format_)) +
+                                       ", whose records name none");
     }
     fields_ = n;
 }
@@ -355,7 +366,8 @@ DecodedRow Decoder::Cucm(std::span<const std::string_view> f) {
 
 DecodedRow Decoder::Csv(std::span<const std::string_view> f) {
     const bool talk = options_.holding == Holding::Answered;
-    const std::string_view answer = answer_ == std::string_view::npos ? std::string_view{} : f[answer_];
+    const std::string_view answer =
+        answer_ == std::string_view::npos ? std::string_view{} : f[answer_];
     if (talk && answer.empty()) {
         return Skipped(Skip::Unanswered);
     }
@@ -371,15 +383,16 @@ DecodedRow Decoder::Csv(std::span<const std::string_view> f) {
         }
         if (duration.kind != Stamp::Kind::Instant) {
             const std::string_view rest = text.substr(text.find_first_not_of(" \t") == 0 ? 0 : 0);
-            return Refused(!rest.empty() && rest.front() == '-' && ParseEpoch(rest.substr(1)).kind ==
-                                                                        Stamp::Kind::Instant
+            return Refused(!rest.empty() && rest.front() == '-' &&
+                                   ParseEpoch(rest.substr(1)).kind == Stamp::Kind::Instant
                                ? Refusal::NegativeDuration
                                : Refusal::BadDuration);
         }
         Instant start;
         Refusal why = Refusal::BadTime;
-        const Stamp stamp = options_.timeFormat.empty() ? ParseAnyTime(f[start_])
-                                                        : ParseWithFormat(f[start_], options_.timeFormat);
+        const Stamp stamp = options_.timeFormat.empty()
+                                ? ParseAnyTime(f[start_])
+                                : ParseWithFormat(f[start_], options_.timeFormat);
         if (!ReadInstant(f[start_], stamp, zone_, start, why)) {
             return Refused(why);
         }
@@ -389,8 +402,9 @@ DecodedRow Decoder::Csv(std::span<const std::string_view> f) {
         row.ambiguous = start.ambiguous;
         if (talk) {
             Instant a;
-            const Stamp as = options_.timeFormat.empty() ? ParseAnyTime(answer)
-                                                         : ParseWithFormat(answer, options_.timeFormat);
+            const Stamp as = options_.timeFormat.empty()
+                                 ? ParseAnyTime(answer)
+                                 : ParseWithFormat(answer, options_.timeFormat);
             if (!ReadInstant(answer, as, zone_, a, why)) {
                 return Refused(why);
             }
@@ -404,7 +418,8 @@ DecodedRow Decoder::Csv(std::span<const std::string_view> f) {
             row.ambiguous = row.ambiguous || a.ambiguous;
         }
     }
-    if (row.outcome == DecodedRow::Outcome::Call && key_ != std::string_view::npos && !f[key_].empty()) {
+    if (row.outcome == DecodedRow::Outcome::Call && key_ != std::string_view::npos &&
+        !f[key_].empty()) {
         row.keys[0] = f[key_];
         row.keyCount = 1;
     }

@@ -57,8 +57,8 @@ enum class OptionKind { Choice, Count, Number, Text, Date, ClockTime, Flag };
 enum class OptionStage { Read, Summary, Output };
 
 struct OptionInfo {
-    std::string_view name;  // as the command line spells it, without "--"
-    std::string_view words; // what it does, for help texts
+    std::string_view name;   // as the command line spells it, without "--"
+    std::string_view words;  // what it does, for help texts
     std::string_view domain; // what it accepts, in the words of a refusal
     OptionKind kind;
     std::span<const std::string_view> choices; // for Choice: the words accepted

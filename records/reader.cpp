@@ -58,7 +58,8 @@ void AddPartial(PeriodState& p, std::int64_t a, std::int64_t b) {
     while (keep > 0 && s[keep - 1].v <= m + 1) {
         --keep;
     }
-    s.erase(s.begin() + static_cast<std::ptrdiff_t>(keep), s.begin() + static_cast<std::ptrdiff_t>(at));
+    s.erase(s.begin() + static_cast<std::ptrdiff_t>(keep),
+            s.begin() + static_cast<std::ptrdiff_t>(at));
     for (std::size_t k = keep; k < s.size(); ++k) {
         ++s[k].v;
     }
@@ -207,7 +208,8 @@ struct Reader::Impl {
     }
 
     PeriodState& PeriodAt(std::int64_t t) {
-        if (cached < states.size() && t >= states[cached].period.start && t < states[cached].period.end) {
+        if (cached < states.size() && t >= states[cached].period.start &&
+            t < states[cached].period.end) {
             return states[cached];
         }
         const Period p = grid.At(t);
@@ -277,8 +279,9 @@ struct Reader::Impl {
         if (!touched && row.start <= (known ? k.closedEnd : closedEnd)) {
             ++tally.uncertain;
         }
-        open.insert(std::upper_bound(open.begin(), open.end(), joined,
-                                     [](const Interval& a, const Interval& b) { return a.start < b.start; }),
+        open.insert(std::upper_bound(
+                        open.begin(), open.end(), joined,
+                        [](const Interval& a, const Interval& b) { return a.start < b.start; }),
                     joined);
         closing.push({joined.end, &*it});
         ++k.pending;
@@ -362,8 +365,9 @@ struct Reader::Impl {
         if (progress && !progress({BytesRead(), total, tally.rows})) {
             throw Cancelled();
         }
-        std::sort(states.begin(), states.end(),
-                  [](const PeriodState& a, const PeriodState& b) { return a.period.start < b.period.start; });
+        std::sort(states.begin(), states.end(), [](const PeriodState& a, const PeriodState& b) {
+            return a.period.start < b.period.start;
+        });
         tally.periods.reserve(states.size());
         for (const PeriodState& p : states) {
             PeriodSums sums;

@@ -105,8 +105,9 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
             if (FloorDiv(p.clock, 1440) != d) {
                 break;
             }
-            const auto it = std::lower_bound(tally.periods.begin(), tally.periods.end(), p.start,
-                                             [](const PeriodSums& s, std::int64_t v) { return s.start < v; });
+            const auto it =
+                std::lower_bound(tally.periods.begin(), tally.periods.end(), p.start,
+                                 [](const PeriodSums& s, std::int64_t v) { return s.start < v; });
             day.sums.push_back(it != tally.periods.end() && it->start == p.start ? &*it : nullptr);
             day.periods.push_back(p);
             t = p.end;
@@ -132,14 +133,16 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
             out.start = p.start;
             out.end = p.end;
             out.startText = LocalIso(zone, p.start);
-            const Rational value = s ? Rational(Big(s->holding), BigInt(p.end - p.start)) : Rational(0);
+            const Rational value =
+                s ? Rational(Big(s->holding), BigInt(p.end - p.start)) : Rational(0);
             traffic.push_back(value);
             if (s) {
                 out.calls = s->calls;
                 out.traffic = ToDouble(value);
                 out.peak = {s->peakLow, s->peakHigh};
                 if (s->calls > 0) {
-                    out.holdingTime = ToDouble(Rational(Big(s->callHolding), BigInt(s->calls) * kNanos));
+                    out.holdingTime =
+                        ToDouble(Rational(Big(s->callHolding), BigInt(s->calls) * kNanos));
                 }
             }
             row.calls += out.calls;
@@ -156,7 +159,8 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
         }
         // The day's peak hour: the consecutive periods of an hour with the
         // largest mean traffic, the earliest of equals.
-        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(perHour), traffic.size());
+        const std::size_t n =
+            std::min<std::size_t>(static_cast<std::size_t>(perHour), traffic.size());
         Rational best = -1;
         std::size_t at = 0;
         for (std::size_t i = 0; i + n <= traffic.size() && n > 0; ++i) {
@@ -199,7 +203,8 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
     for (const Rational& h : peakHours) {
         adph += h;
     }
-    summary.adphTraffic = peakHours.empty() ? 0 : ToDouble(adph / static_cast<int>(peakHours.size()));
+    summary.adphTraffic =
+        peakHours.empty() ? 0 : ToDouble(adph / static_cast<int>(peakHours.size()));
 
     // An hour's traffic averaged over the days: each clock time over the days
     // that had it (a time the clocks skipped over the others).
@@ -234,7 +239,8 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
         summary.normalLoad = MeanOfHighest(offered, options.normalDays, summary.normalDays);
         summary.highLoad = MeanOfHighest(offered, options.highDays, summary.highDays);
     } else {
-        summary.normalLoad = ToDouble(MeanOfHighest(peakHours, options.normalDays, summary.normalDays));
+        summary.normalLoad =
+            ToDouble(MeanOfHighest(peakHours, options.normalDays, summary.normalDays));
         summary.highLoad = ToDouble(MeanOfHighest(peakHours, options.highDays, summary.highDays));
     }
     summary.linesNormal = LinesFor(summary.normalLoad, options.blocking);
@@ -254,7 +260,8 @@ std::string Number(double v) {
 }
 
 std::string PeakText(const PeakRange& p) {
-    return p.Exact() ? std::to_string(p.low) : std::to_string(p.low) + ".." + std::to_string(p.high);
+    return p.Exact() ? std::to_string(p.low)
+                     : std::to_string(p.low) + ".." + std::to_string(p.high);
 }
 
 nlohmann::json PeakJson(const PeakRange& p) {
@@ -269,8 +276,8 @@ nlohmann::json PeakJson(const PeakRange& p) {
 void WritePeriods(std::ostream& out, const Report& report) {
     out << "start,calls,traffic,peak,holding-time\n";
     for (const PeriodRow& p : report.periods) {
-        out << p.startText << ',' << p.calls << ',' << Number(p.traffic) << ',' << PeakText(p.peak) << ','
-            << (p.holdingTime ? Number(*p.holdingTime) : "") << '\n';
+        out << p.startText << ',' << p.calls << ',' << Number(p.traffic) << ',' << PeakText(p.peak)
+            << ',' << (p.holdingTime ? Number(*p.holdingTime) : "") << '\n';
     }
 }
 

@@ -45,8 +45,8 @@ struct DayRow {
     std::string date;
     std::int64_t calls = 0;
     PeakRange peak;
-    std::string peakHour;        // its local start
-    double peakHourTraffic = 0;  // carried
+    std::string peakHour;          // its local start
+    double peakHourTraffic = 0;    // carried
     std::optional<double> offered; // with lines: the peak hour's offered traffic
     bool saturated = false;        // with lines: no offered traffic carries this much
 };

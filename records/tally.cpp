@@ -292,12 +292,13 @@ Tally Tally::Deserialize(std::string_view bytes) {
         p.peakHigh = in.I64();
         if (p.start >= p.end || (i > 0 && p.start < t.periods[i - 1].end) || p.calls < 0 ||
             p.holding < 0 || p.callHolding < 0 || p.peakLow < 0 || p.peakHigh < p.peakLow ||
-            (static_cast<Int128>(p.end) - p.start) * (static_cast<Int128>(p.peakHigh) + 1) < p.holding) {
+            (static_cast<Int128>(p.end) - p.start) * (static_cast<Int128>(p.peakHigh) + 1) <
+                p.holding) {
             throw std::invalid_argument("records value: a period that cannot be");
         }
     }
-    for (std::int64_t* v : {&t.calls, &t.first, &t.last, &t.rows, &t.rowsUsed, &t.ambiguous, &t.late,
-                            &t.uncertain}) {
+    for (std::int64_t* v :
+         {&t.calls, &t.first, &t.last, &t.rows, &t.rowsUsed, &t.ambiguous, &t.late, &t.uncertain}) {
         *v = in.I64();
     }
     for (std::int64_t& v : t.refused) {

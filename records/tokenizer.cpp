@@ -89,7 +89,8 @@ bool Tokenizer::Next() {
     }
     bool terminated = newline < end_ - begin_;
     const char* data = buffer_.data() + begin_;
-    std::size_t bodyEnd = terminated && newline > 0 && data[newline - 1] == '\r' ? newline - 1 : newline;
+    std::size_t bodyEnd =
+        terminated && newline > 0 && data[newline - 1] == '\r' ? newline - 1 : newline;
     if (newline > kMaxRecordBytes) {
         throw std::runtime_error("line " + std::to_string(recordLine_) + " runs past " +
                                  std::to_string(kMaxRecordBytes >> 20) + " MiB without a line end");
@@ -98,8 +99,10 @@ bool Tokenizer::Next() {
         // No quote: the fields are the line's text between commas.
         std::size_t pos = 0;
         for (;;) {
-            const auto* comma = static_cast<const char*>(std::memchr(data + pos, ',', bodyEnd - pos));
-            const std::size_t stop = comma == nullptr ? bodyEnd : static_cast<std::size_t>(comma - data);
+            const auto* comma =
+                static_cast<const char*>(std::memchr(data + pos, ',', bodyEnd - pos));
+            const std::size_t stop =
+                comma == nullptr ? bodyEnd : static_cast<std::size_t>(comma - data);
             fields_.emplace_back(data + pos, stop - pos);
             if (comma == nullptr) {
                 break;
@@ -147,8 +150,9 @@ bool Tokenizer::SplitQuoted(std::size_t pos) {
                         if (inScratch) {
                             copy(from, newline);
                         }
-                        spans_.push_back(inScratch ? Span{scratchStart, scratch_.size() - scratchStart, true}
-                                                   : Span{from, newline - from, false});
+                        spans_.push_back(
+                            inScratch ? Span{scratchStart, scratch_.size() - scratchStart, true}
+                                      : Span{from, newline - from, false});
                         unclosedQuote_ = true;
                         body = newline;
                         goto done;
@@ -159,8 +163,9 @@ bool Tokenizer::SplitQuoted(std::size_t pos) {
                     lines += terminated ? 1 : 0;
                     body = bodyEnd();
                     if (newline > kMaxRecordBytes) {
-                        throw std::runtime_error("the record from line " + std::to_string(recordLine_) +
-                                                 " runs past " + std::to_string(kMaxRecordBytes >> 20) +
+                        throw std::runtime_error("the record from line " +
+                                                 std::to_string(recordLine_) + " runs past " +
+                                                 std::to_string(kMaxRecordBytes >> 20) +
                                                  " MiB: is a closing quote missing?");
                     }
                     continue;
@@ -179,8 +184,9 @@ bool Tokenizer::SplitQuoted(std::size_t pos) {
                     if (inScratch) {
                         copy(from, at);
                     }
-                    spans_.push_back(inScratch ? Span{scratchStart, scratch_.size() - scratchStart, true}
-                                               : Span{from, at - from, false});
+                    spans_.push_back(inScratch
+                                         ? Span{scratchStart, scratch_.size() - scratchStart, true}
+                                         : Span{from, at - from, false});
                     if (at + 1 >= body) {
                         goto done;
                     }
@@ -191,7 +197,8 @@ bool Tokenizer::SplitQuoted(std::size_t pos) {
                 copy(from, at);
                 const auto* comma =
                     static_cast<const char*>(std::memchr(data + at + 1, ',', body - at - 1));
-                const std::size_t stop = comma == nullptr ? body : static_cast<std::size_t>(comma - data);
+                const std::size_t stop =
+                    comma == nullptr ? body : static_cast<std::size_t>(comma - data);
                 copy(at + 1, stop);
                 spans_.push_back(Span{scratchStart, scratch_.size() - scratchStart, true});
                 if (comma == nullptr) {

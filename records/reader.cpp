@@ -217,6 +217,7 @@ struct Reader::Impl {
         if (added) {
             states.push_back({});
             states.back().period = p;
+            unsettled.push({p.end, states.size() - 1});
         }
         cached = it->second;
         return states[cached];
@@ -315,6 +316,15 @@ struct Reader::Impl {
             ready.pop();
             AddHolding(h);
         }
+        // While a period fills, its staircase climbs towards its start as
+        // high as the calls held there; once the calls across its end are in
+        // (a window after it), it has fallen back to a few steps, and its
+        // room is given back.
+        while (!unsettled.empty() && unsettled.top().first < frontier - window) {
+            std::vector<Step>& steps = states[unsettled.top().second].steps;
+            steps.shrink_to_fit();
+            unsettled.pop();
+        }
     }
 
     void Process(const DecodedRow& row) {
@@ -402,6 +412,7 @@ struct Reader::Impl {
     MinQueue<Closing> closing;
     MinQueue<Held> ready;
     std::vector<PeriodState> states;
+    MinQueue<std::pair<std::int64_t, std::size_t>> unsettled; // periods by end
     std::unordered_map<std::int64_t, std::size_t> index;
     std::size_t cached = std::numeric_limits<std::size_t>::max();
 };

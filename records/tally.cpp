@@ -278,7 +278,7 @@ Tally Tally::Deserialize(std::string_view bytes) {
     }
     t.holding = static_cast<Holding>(in.Below(2));
     t.trunk = in.Text();
-    const std::uint64_t n = in.Count(96);
+    const std::uint64_t n = in.Count(80);
     t.periods.resize(n);
     for (std::uint64_t i = 0; i < n; ++i) {
         PeriodSums& p = t.periods[i];

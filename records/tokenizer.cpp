@@ -114,14 +114,13 @@ bool Tokenizer::Next() {
         begin_ += terminated ? newline + 1 : newline;
         return true;
     }
-    return SplitQuoted(0);
+    return SplitQuoted(newline);
 }
 
 // The general path: the state machine of textio::CsvReader over the record's
 // bytes, a field kept as a view where its text stands whole in the input.
-bool Tokenizer::SplitQuoted(std::size_t pos) {
-    std::size_t newline = 0;
-    FindLineEnd(pos, newline);
+bool Tokenizer::SplitQuoted(std::size_t newline) {
+    std::size_t pos = 0;
     bool terminated = newline < end_ - begin_;
     std::int64_t lines = terminated ? 1 : 0;
     auto bodyEnd = [&] {

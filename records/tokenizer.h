@@ -45,7 +45,8 @@ private:
     // everything left; false when no byte is left at all.
     bool FindLineEnd(std::size_t from, std::size_t& newline);
     bool Refill();
-    bool SplitQuoted(std::size_t lineStart);
+    // The record from begin_, whose first line ends at `newline`.
+    bool SplitQuoted(std::size_t newline);
 
     std::istream& in_;
     std::vector<char> buffer_;

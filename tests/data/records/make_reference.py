@@ -36,6 +36,8 @@ CASES = [
     ("freeswitch", ["freeswitch.csv"], {"timezone": "Asia/Kolkata", "interval": "60"}),
     ("cucm", ["cucm.csv"], {"timezone": "Asia/Tokyo", "blocking": "0.001"}),
     ("dj", ["samples/dj-asterisk-cdr-Master.csv"], {"timezone": "UTC"}),
+    ("dj-answered", ["samples/dj-asterisk-cdr-Master.csv"], {"timezone": "Europe/Moscow",
+                                                             "holding": "answered"}),
     ("dj-trunk", ["samples/dj-asterisk-cdr-Master.csv"], {"timezone": "UTC", "trunk": "SIP/231498-*",
                                                           "interval": "5"}),
     ("testsuite-both", ["samples/asterisk-testsuite-Master.csv",

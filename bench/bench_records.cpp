@@ -131,9 +131,29 @@ void ReadRecords(benchmark::State& state) {
                                                   benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// Two files over the same days read together, on one thread and on two:
+// wall-clock time, the parsing of each on a core of its own.
+void ReadTwoFiles(benchmark::State& state) {
+    records::ReadOptions options;
+    options.timezone = "Europe/Berlin";
+    options.jobs = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        const records::Tally tally = records::ReadRecords({File(), File()}, options);
+        benchmark::DoNotOptimize(tally.calls);
+    }
+    state.counters["rows/s"] = benchmark::Counter(2.0 * static_cast<double>(Rows()),
+                                                  benchmark::Counter::kIsIterationInvariantRate);
+}
+
 BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(Tokenize)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadRecords)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadTwoFiles)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("jobs")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 int ReadAndSummarise(int argc, char** argv) {
     records::ReadOptions options;

@@ -27,7 +27,8 @@ constexpr std::array<std::string_view, kRefusalCount> kRefusalWords = {
     "a duration that is not a number of seconds",
     "a negative duration",
     "an answer before the start or after the end",
-    "a quoted field running to the end of the file"};
+    "a quoted field running to the end of the file",
+    "a holding over 31 days (a clock set wrong?)"};
 constexpr std::array<std::string_view, kSkipCount> kSkipNames = {"record-type", "other-channel",
                                                                  "unanswered"};
 
@@ -241,16 +242,15 @@ DecodedRow Decoder::Decode(const Tokenizer& record) {
     if (f.size() != fields_) {
         return Refused(Refusal::Fields);
     }
-    switch (format_) {
-    case Format::Asterisk:
-        return Asterisk(f);
-    case Format::FreeSwitch:
-        return FreeSwitch(f);
-    case Format::Cucm:
-        return Cucm(f);
-    default:
-        return Csv(f);
+    DecodedRow row = format_ == Format::Asterisk     ? Asterisk(f)
+                     : format_ == Format::FreeSwitch ? FreeSwitch(f)
+                     : format_ == Format::Cucm       ? Cucm(f)
+                                                     : Csv(f);
+    if (row.outcome == DecodedRow::Outcome::Call &&
+        row.end - row.start > kMaxHoldingDays * kDaySeconds * kNanos) {
+        return Refused(Refusal::TooLong);
     }
+    return row;
 }
 
 DecodedRow Decoder::Times(std::string_view startText, std::string_view answerText,

@@ -38,8 +38,13 @@ enum class Refusal : std::uint8_t {
     NegativeDuration, // a duration below 0
     AnswerOutside,    // an answer before the start or after the end
     UnclosedQuote,    // a quoted field running to the end of the file
+    TooLong,          // a holding over kMaxHolding: a clock set wrong
 };
-inline constexpr std::size_t kRefusalCount = 10;
+inline constexpr std::size_t kRefusalCount = 11;
+// The longest holding taken for a call: a month, where a day and more is
+// real (a line held open) and a year is a clock set wrong, whose holding
+// would fill the periods of every day between.
+inline constexpr std::int64_t kMaxHoldingDays = 31;
 
 // Why a row was left out though sound: it is not a call of the group.
 enum class Skip : std::uint8_t {

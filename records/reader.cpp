@@ -5,14 +5,21 @@
 #include "records/tokenizer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <limits>
+#include <mutex>
 #include <queue>
+#include <semaphore>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 
 namespace records {
@@ -99,16 +106,193 @@ struct Held {
     bool operator>(const Held& other) const { return end > other.end; }
 };
 
+// A row of a source as the reading takes it: decoded, with its line and,
+// where refused, its text.
+struct Item {
+    DecodedRow row;
+    std::int64_t line = 0;
+    std::string quote;
+};
+
+// One source's rows, parsed on demand. Its keys stay valid until the next call.
+class Parser {
+public:
+    Parser(std::string name, std::istream& in, const ReadOptions& options, const Zone& zone)
+        : name_(std::move(name))
+        , zone_(zone)
+        , tokens_(in)
+        , decoder_(options, zone_, name_) {}
+
+    // False at the end. FormatError for a file of another format or one that
+    // cannot be read, naming it; OptionError for an option its format cannot take.
+    bool Next(Item& item) {
+        try {
+            while (tokens_.Next()) {
+                if (tokens_.Raw().empty() && !tokens_.UnclosedQuote()) {
+                    continue; // a blank line
+                }
+                item.row = decoder_.Decode(tokens_);
+                if (item.row.outcome == DecodedRow::Outcome::NotARow) {
+                    continue;
+                }
+                item.line = tokens_.Line();
+                item.quote.clear();
+                if (item.row.outcome == DecodedRow::Outcome::Refused) {
+                    item.quote = Printable(tokens_.Raw());
+                }
+                return true;
+            }
+            return false;
+        } catch (const FormatError&) {
+            throw;
+        } catch (const OptionError&) {
+            throw;
+        } catch (const std::runtime_error& e) {
+            throw FormatError(name_ + ": " + e.what());
+        }
+    }
+    std::uint64_t BytesRead() const { return tokens_.BytesRead(); }
+    Format Chosen() const { return decoder_.Chosen(); }
+
+private:
+    std::string name_;
+    Zone zone_; // its own: a zone keeps the stretch it last looked up
+    Tokenizer tokens_;
+    Decoder decoder_;
+};
+
+// A parser run ahead on a thread of its own, in batches, as far as a few
+// batches; at most `slots` parsers work at once. The rows come out as the
+// parser gives them, so that a reading gives the same answers on any
+// number of threads.
+class Feed {
+public:
+    static constexpr std::size_t kBatch = 4096;
+    static constexpr std::size_t kAhead = 4;
+
+    Feed(std::unique_ptr<Parser> parser, std::counting_semaphore<256>& slots)
+        : parser_(std::move(parser))
+        , slots_(slots)
+        , thread_([this] { Run(); }) {}
+
+    ~Feed() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    bool Next(Item& item) {
+        while (at_ == current_.items.size()) {
+            if (current_.last) {
+                if (current_.error) {
+                    std::rethrow_exception(current_.error);
+                }
+                return false;
+            }
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !queue_.empty(); });
+            current_ = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            changed_.notify_all();
+            at_ = 0;
+        }
+        item = std::move(current_.items[at_++]);
+        return true;
+    }
+    std::uint64_t BytesRead() const { return bytes_.load(std::memory_order_relaxed); }
+    Format Chosen() const {
+        const std::lock_guard lock(mutex_);
+        return chosen_;
+    }
+
+private:
+    struct Batch {
+        std::vector<Item> items;
+        std::string keys; // the items' keys, one after another
+        bool last = false;
+        std::exception_ptr error;
+    };
+
+    void Run() {
+        for (bool last = false; !last;) {
+            Batch batch;
+            std::vector<std::array<std::size_t, 4>> spans; // offset, size of each key
+            slots_.acquire();
+            try {
+                Item item;
+                while (batch.items.size() < kBatch && !(last = !parser_->Next(item))) {
+                    std::array<std::size_t, 4> span{};
+                    for (int k = 0; k < item.row.keyCount; ++k) {
+                        const std::string_view key = item.row.keys[static_cast<std::size_t>(k)];
+                        span[2 * k] = batch.keys.size();
+                        span[2 * k + 1] = key.size();
+                        batch.keys.append(key);
+                    }
+                    spans.push_back(span);
+                    batch.items.push_back(std::move(item));
+                }
+            } catch (...) {
+                batch.error = std::current_exception();
+                last = true;
+            }
+            slots_.release();
+            bytes_.store(parser_->BytesRead(), std::memory_order_relaxed);
+            // The keys' text stands still now: the views can point into it.
+            for (std::size_t i = 0; i < batch.items.size(); ++i) {
+                DecodedRow& row = batch.items[i].row;
+                for (int k = 0; k < row.keyCount; ++k) {
+                    row.keys[static_cast<std::size_t>(k)] =
+                        std::string_view(batch.keys).substr(spans[i][2 * k], spans[i][2 * k + 1]);
+                }
+            }
+            batch.last = last;
+            std::unique_lock lock(mutex_);
+            chosen_ = parser_->Chosen();
+            changed_.wait(lock, [this] { return stop_ || queue_.size() < kAhead; });
+            if (stop_) {
+                return;
+            }
+            queue_.push_back(std::move(batch));
+            lock.unlock();
+            changed_.notify_all();
+        }
+    }
+
+    std::unique_ptr<Parser> parser_;
+    std::counting_semaphore<256>& slots_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Batch> queue_;
+    bool stop_ = false;
+    Format chosen_ = Format::Auto;
+    std::atomic<std::uint64_t> bytes_{0};
+    Batch current_;
+    std::size_t at_ = 0;
+    std::thread thread_; // last: it starts once the rest is there
+};
+
 struct Source {
     std::string name;
     std::string path; // "" for a stream
     std::istream* in = nullptr;
     std::unique_ptr<std::ifstream> file;
-    std::unique_ptr<Tokenizer> tokens;
-    std::unique_ptr<Decoder> decoder;
-    DecodedRow head;
+    std::unique_ptr<Parser> parser; // read here, or
+    std::unique_ptr<Feed> feed;     // ahead on a thread
+    Item head;
     bool done = false;
     std::int64_t rows = 0;
+
+    bool Next(Item& item) { return feed ? feed->Next(item) : parser->Next(item); }
+    std::uint64_t BytesRead() const {
+        return feed ? feed->BytesRead() : parser ? parser->BytesRead() : 0;
+    }
+    Format Chosen() const {
+        return feed ? feed->Chosen() : parser ? parser->Chosen() : Format::Auto;
+    }
 };
 
 template <class T> using MinQueue = std::priority_queue<T, std::vector<T>, std::greater<T>>;
@@ -125,7 +309,8 @@ struct Reader::Impl {
         : options(o)
         , zone(MakeZone(o.timezone))
         , grid(zone, o.interval)
-        , window(std::int64_t{o.windowMinutes} * 60 * kNanos) {
+        , window(std::int64_t{o.windowMinutes} * 60 * kNanos)
+        , slots(o.jobs) {
         Options all;
         all.read = o;
         CheckOptions(all);
@@ -150,59 +335,48 @@ struct Reader::Impl {
             total += ec ? 0 : size;
             s.in = s.file.get();
         }
-        s.tokens = std::make_unique<Tokenizer>(*s.in);
-        s.decoder = std::make_unique<Decoder>(options, zone, s.name);
+        auto parser = std::make_unique<Parser>(s.name, *s.in, options, zone);
+        if (options.jobs > 1 && sources.size() > 1) {
+            s.feed = std::make_unique<Feed>(std::move(parser), slots);
+        } else {
+            s.parser = std::move(parser);
+        }
     }
 
     std::uint64_t BytesRead() const {
         std::uint64_t n = 0;
         for (const Source& s : sources) {
-            n += s.tokens ? s.tokens->BytesRead() : 0;
+            n += s.BytesRead();
         }
         return n;
     }
 
     // Moves the source to its next call row, counting what lies before it.
     void Advance(Source& s) {
-        try {
-            while (s.tokens->Next()) {
-                if (s.tokens->Raw().empty() && !s.tokens->UnclosedQuote()) {
-                    continue; // a blank line
-                }
-                const DecodedRow row = s.decoder->Decode(*s.tokens);
-                if (row.outcome == DecodedRow::Outcome::NotARow) {
-                    continue;
-                }
-                ++tally.rows;
-                ++s.rows;
-                if (tally.rows % kProgressRows == 0 && progress &&
-                    !progress({BytesRead(), total, tally.rows})) {
-                    throw Cancelled();
-                }
-                if (row.outcome == DecodedRow::Outcome::Refused) {
-                    ++tally.refused[static_cast<std::size_t>(row.refusal)];
-                    Quote quote{s.name, s.tokens->Line(), row.refusal, Printable(s.tokens->Raw())};
-                    if (options.strict) {
-                        throw RowRefused(std::move(quote));
-                    }
-                    if (tally.quotes.size() < Tally::kMaxQuotes) {
-                        tally.quotes.push_back(std::move(quote));
-                    }
-                } else if (row.outcome == DecodedRow::Outcome::Skipped) {
-                    ++tally.skipped[static_cast<std::size_t>(row.skip)];
-                } else {
-                    ++tally.rowsUsed;
-                    tally.ambiguous += row.ambiguous ? 1 : 0;
-                    s.head = row;
-                    return;
-                }
+        while (s.Next(s.head)) {
+            const DecodedRow& row = s.head.row;
+            ++tally.rows;
+            ++s.rows;
+            if (tally.rows % kProgressRows == 0 && progress &&
+                !progress({BytesRead(), total, tally.rows})) {
+                throw Cancelled();
             }
-        } catch (const std::runtime_error& e) {
-            if (dynamic_cast<const FormatError*>(&e) || dynamic_cast<const RowRefused*>(&e) ||
-                dynamic_cast<const Cancelled*>(&e)) {
-                throw;
+            if (row.outcome == DecodedRow::Outcome::Refused) {
+                ++tally.refused[static_cast<std::size_t>(row.refusal)];
+                Quote quote{s.name, s.head.line, row.refusal, std::move(s.head.quote)};
+                if (options.strict) {
+                    throw RowRefused(std::move(quote));
+                }
+                if (tally.quotes.size() < Tally::kMaxQuotes) {
+                    tally.quotes.push_back(std::move(quote));
+                }
+            } else if (row.outcome == DecodedRow::Outcome::Skipped) {
+                ++tally.skipped[static_cast<std::size_t>(row.skip)];
+            } else {
+                ++tally.rowsUsed;
+                tally.ambiguous += row.ambiguous ? 1 : 0;
+                return;
             }
-            throw FormatError(s.name + ": " + e.what());
         }
         s.done = true;
     }
@@ -356,7 +530,7 @@ struct Reader::Impl {
         for (std::size_t i = 0; i < sources.size(); ++i) {
             Advance(sources[i]);
             if (!sources[i].done) {
-                heads.push({sources[i].head.end, i});
+                heads.push({sources[i].head.row.end, i});
             }
         }
         // The files merged by the rows' ends.
@@ -364,10 +538,10 @@ struct Reader::Impl {
             const std::size_t i = heads.top().second;
             heads.pop();
             Source& s = sources[i];
-            Process(s.head);
+            Process(s.head.row);
             Advance(s);
             if (!s.done) {
-                heads.push({s.head.end, i});
+                heads.push({s.head.row.end, i});
             }
         }
         Close(kAlways);
@@ -392,7 +566,7 @@ struct Reader::Impl {
             tally.periods.push_back(sums);
         }
         for (const Source& s : sources) {
-            tally.sources.push_back({s.name, s.decoder->Chosen(), s.rows});
+            tally.sources.push_back({s.name, s.Chosen(), s.rows});
         }
         return std::move(tally);
     }
@@ -402,7 +576,7 @@ struct Reader::Impl {
     PeriodGrid grid;
     std::int64_t window;
     ProgressHook progress;
-    std::vector<Source> sources;
+    std::counting_semaphore<256> slots; // parsers at work at once
     std::uint64_t total = 0;
 
     Tally tally;
@@ -415,6 +589,8 @@ struct Reader::Impl {
     MinQueue<std::pair<std::int64_t, std::size_t>> unsettled; // periods by end
     std::unordered_map<std::int64_t, std::size_t> index;
     std::size_t cached = std::numeric_limits<std::size_t>::max();
+    // Last: their threads stop before anything they use goes.
+    std::vector<Source> sources;
 };
 
 Reader::Reader(const ReadOptions& options)

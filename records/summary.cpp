@@ -91,8 +91,13 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
     const std::int64_t firstDay = options.from ? *options.from : zone.DayOf(tally.first);
     const std::int64_t lastDay =
         options.to ? *options.to : zone.DayOf(std::max(tally.first, tally.last - 1));
-    if (lastDay - firstDay > 366 * 200) {
-        throw OptionError("to", "the measured days run over two hundred years");
+    // Every period of every day is listed: ten years of quarter hours are
+    // 350,000 rows; calls further apart are a clock set wrong or two files
+    // that do not belong together.
+    if (lastDay - firstDay >= 3653) {
+        throw OptionError(options.from ? "to" : "from",
+                          "the measured days run from " + DateText(firstDay) + " to " +
+                              DateText(lastDay) + ", over ten years: give --from and --to");
     }
 
     // Each measured day's periods, found on the grid, with their sums.

@@ -73,7 +73,7 @@ struct Report {
 };
 
 // Throws OptionError for options that do not fit the reading (a fixed hour
-// off the periods' boundaries).
+// off the periods' boundaries), and for measured days over ten years long.
 Report Summarize(const Tally& tally, const SummaryOptions& options);
 
 // As corvane-cli prints them: CSV with a header, and the summary as JSON

@@ -320,6 +320,23 @@ TEST(RecordsCalls, RowsOfOneCallJoinWhereverTheyStand) {
     }
 }
 
+TEST(RecordsCalls, FilesReadAtOnceGiveTheSameValueAsOneAtATime) {
+    std::mt19937 random(Seed());
+    std::vector<std::string> files;
+    for (int f = 0; f < 3; ++f) {
+        std::string text = "start,end,id\n";
+        for (const auto& [s, e] : RandomCalls(random, 20000, 60)) {
+            text +=
+                std::to_string(s) + "," + std::to_string(e) + "," + std::to_string(s % 5000) + "\n";
+        }
+        files.push_back(text + "x,1,2\n");
+    }
+    records::ReadOptions o = CsvOptions();
+    const std::string alone = ReadText(files, o).Serialize();
+    o.jobs = 3;
+    EXPECT_EQ(ReadText(files, o).Serialize(), alone);
+}
+
 struct Refused {
     const char* name;
     std::string text;

@@ -142,6 +142,9 @@ def read_rows(path, fmt, o, zone):
         if e0 < s0:
             out.append(("end-before-start",))
             continue
+        if e0 - s0 > 31 * 86400:
+            out.append(("holding-too-long",))
+            continue
         if answered:
             ka, ans = parse_time(a, zone, epoch)
             if ka != "ok":

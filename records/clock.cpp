@@ -5,8 +5,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <limits>
-#include <sstream>
 #include <stdexcept>
 
 namespace records {
@@ -198,30 +198,25 @@ Stamp ParseAnyTime(std::string_view text) {
 }
 
 Stamp ParseWithFormat(std::string_view text, const std::string& format) {
+    // By the C library's strptime: date::parse reads a seconds field that
+    // holds no digits as an unset long double (a NaN, then undefined
+    // behaviour in its rounding), which the fuzzer found.
     Stamp stamp;
-    std::istringstream in{std::string(Trim(text))};
-    const bool offset =
-        format.find("%z") != std::string::npos || format.find("%Ez") != std::string::npos;
-    std::chrono::nanoseconds since{};
+    const std::string input(Trim(text));
+    std::tm tm{};
+    tm.tm_mday = 1;
+    const char* end = strptime(input.c_str(), format.c_str(), &tm);
+    if (end == nullptr || *end != '\0' || tm.tm_sec > 59) {
+        return stamp;
+    }
+    const auto days = CivilDays(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+    if (!days) {
+        return stamp;
+    }
+    stamp.seconds = *days * kDaySeconds + tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec;
+    const bool offset = format.find("%z") != std::string::npos;
     if (offset) {
-        date::sys_time<std::chrono::nanoseconds> t;
-        in >> date::parse(format, t);
-        since = t.time_since_epoch();
-    } else {
-        date::local_time<std::chrono::nanoseconds> t;
-        in >> date::parse(format, t);
-        since = t.time_since_epoch();
-    }
-    if (in.fail() || in.peek() != std::char_traits<char>::eof()) {
-        return stamp;
-    }
-    const std::int64_t ns = since.count();
-    stamp.seconds = FloorDiv(ns, kNanos);
-    stamp.nanos = static_cast<std::int32_t>(ns - stamp.seconds * kNanos);
-    const std::int64_t day = FloorDiv(stamp.seconds, kDaySeconds);
-    const auto ymd = date::year_month_day{date::sys_days{date::days{day}}};
-    if (int(ymd.year()) < kFirstYear || int(ymd.year()) > kLastYear) {
-        return stamp;
+        stamp.seconds -= tm.tm_gmtoff;
     }
     stamp.kind = offset ? Stamp::Kind::Instant : Stamp::Kind::Local;
     return stamp;

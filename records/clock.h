@@ -1,6 +1,6 @@
 // Time in call records: the text of a time (Asterisk's and FreeSWITCH's
 // "2024-01-27 15:07:24", ISO 8601 with or without an offset and a fraction,
-// epoch seconds, or strftime directives), local times read in an IANA zone
+// epoch seconds, or strptime's directives), local times read in an IANA zone
 // by the time-zone library over the system's tzdata, and the read-out
 // periods and days of the local clock.
 //
@@ -53,7 +53,8 @@ Stamp ParseClockTime(std::string_view text);
 Stamp ParseEpoch(std::string_view text);
 // ParseEpoch where the text is all digits (and one point), else ParseClockTime.
 Stamp ParseAnyTime(std::string_view text);
-// By strftime directives (date::parse's): %z gives an instant, else local.
+// By strftime directives as strptime reads them (whole seconds): %z gives
+// an instant, else a local time.
 Stamp ParseWithFormat(std::string_view text, const std::string& format);
 
 // A local time read in the zone.

@@ -78,7 +78,7 @@ constexpr std::array<OptionInfo, 24> kTable = {{
      "",
      S::Read},
     {"time-format",
-     "csv: strftime directives of the times; ISO 8601 or epoch seconds without it",
+     "csv: strptime directives of the times (whole seconds); ISO 8601 or epoch seconds without it",
      "strftime directives such as %d/%m/%Y %H:%M:%S",
      K::Text,
      {},

@@ -91,6 +91,11 @@ TEST(RecordsTimes, TextOfATimeReadAsWritten) {
     const Stamp formatted = records::ParseWithFormat("27/01/2024 15:07:24", "%d/%m/%Y %H:%M:%S");
     EXPECT_EQ(formatted.kind, Stamp::Kind::Local);
     EXPECT_EQ(formatted.seconds, 1706368044);
+    // A seconds field without digits (the time library read it as a NaN).
+    EXPECT_EQ(records::ParseWithFormat("27/01/2024 15:07:\xff\xff", "%d/%m/%Y %H:%M:%S").kind,
+              Stamp::Kind::Invalid);
+    EXPECT_EQ(records::ParseWithFormat("27/01/2024 15:07:24 +0300", "%d/%m/%Y %H:%M:%S %z").seconds,
+              1706357244);
 }
 
 // Each record's fields and raw text (marked where a quote is left open), or

@@ -35,6 +35,8 @@ CASES = [
     ("trunk", ["trunk.csv"], {"timezone": "UTC", "trunk": "SIP/carrier-*"}),
     ("freeswitch", ["freeswitch.csv"], {"timezone": "Asia/Kolkata", "interval": "60"}),
     ("cucm", ["cucm.csv"], {"timezone": "Asia/Tokyo", "blocking": "0.001"}),
+    ("cucm-days", ["cucm.csv"], {"timezone": "Asia/Tokyo", "from": "2024-05-31", "to": "2024-06-02",
+                                 "normal-days": "2", "high-days": "1", "interval": "10"}),
     ("dj", ["samples/dj-asterisk-cdr-Master.csv"], {"timezone": "UTC"}),
     ("dj-answered", ["samples/dj-asterisk-cdr-Master.csv"], {"timezone": "Europe/Moscow",
                                                              "holding": "answered"}),
@@ -265,6 +267,8 @@ def run(name, files, o, out):
     calls = join_calls(used)
     first_day = local_of(min(c[0] for c in calls), zone).date()
     last_day = local_of(max(max(c[1] for c in calls) - F(1, 10 ** 9), min(c[0] for c in calls)), zone).date()
+    if "from" in o:
+        first_day, last_day = (datetime.strptime(o[k], "%Y-%m-%d").date() for k in ("from", "to"))
     n = 60 // minutes
     day_hours, slot_sum, slot_days, peak_all = [], {}, {}, 0
     lines = F(o["lines"]) if "lines" in o else None

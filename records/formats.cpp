@@ -382,11 +382,9 @@ DecodedRow Decoder::Csv(std::span<const std::string_view> f) {
             return Refused(Refusal::MissingTime);
         }
         if (duration.kind != Stamp::Kind::Instant) {
-            const std::string_view rest = text.substr(text.find_first_not_of(" \t") == 0 ? 0 : 0);
-            return Refused(!rest.empty() && rest.front() == '-' &&
-                                   ParseEpoch(rest.substr(1)).kind == Stamp::Kind::Instant
-                               ? Refusal::NegativeDuration
-                               : Refusal::BadDuration);
+            const bool negative =
+                text.front() == '-' && ParseEpoch(text.substr(1)).kind == Stamp::Kind::Instant;
+            return Refused(negative ? Refusal::NegativeDuration : Refusal::BadDuration);
         }
         Instant start;
         Refusal why = Refusal::BadTime;

@@ -342,6 +342,42 @@ TEST(RecordsCalls, FilesReadAtOnceGiveTheSameValueAsOneAtATime) {
     EXPECT_EQ(ReadText(files, o).Serialize(), alone);
 }
 
+TEST(RecordsRefusals, EachRowRefusedForItsReason) {
+    using records::Refusal;
+    records::ReadOptions duration = CsvOptions(), answered = CsvOptions();
+    duration.endColumn.clear();
+    duration.durationColumn = "end";
+    answered.answerColumn = "answer";
+    answered.holding = records::Holding::Answered;
+    answered.timezone = "Europe/Berlin";
+    const struct {
+        const char* name;
+        const char* row; // start,end,id,answer
+        const records::ReadOptions& options;
+        Refusal reason;
+    } cases[] = {
+        {"a negative duration", "1717200000,-3,,", duration, Refusal::NegativeDuration},
+        {"a duration in words", "1717200000,ten,,", duration, Refusal::BadDuration},
+        {"no duration", "1717200000,,,", duration, Refusal::MissingTime},
+        {"a clock time the clocks skipped",
+         "2024-03-31 02:30:00,2024-03-31 03:10:00,,2024-03-31 03:00:00", answered,
+         Refusal::Nonexistent},
+        {"an answer after the end", "2024-03-30 10:00:00,2024-03-30 10:10:00,,2024-03-30 10:11:00",
+         answered, Refusal::AnswerOutside},
+        {"a holding over a month", "1717200000,1720000000,,", CsvOptions(), Refusal::TooLong},
+        {"a field too many", "1717200000,1717200010,,,", CsvOptions(), Refusal::Fields},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const records::Tally t =
+            ReadText({std::string("start,end,id,answer\n") + c.row + "\n"}, c.options);
+        EXPECT_EQ(t.RowsRefused(), 1);
+        EXPECT_EQ(t.refused[static_cast<std::size_t>(c.reason)], 1);
+        ASSERT_EQ(t.quotes.size(), 1u);
+        EXPECT_EQ(t.quotes[0].line, 2);
+    }
+}
+
 struct Refused {
     const char* name;
     std::string text;

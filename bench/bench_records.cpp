@@ -7,6 +7,7 @@
 //   bench_records                          the benchmarks
 //   bench_records --write ROWS DAYS FILE   a file of ROWS rows over DAYS days
 //   bench_records --read FILE...           read and summarise (for /usr/bin/time -v)
+//   bench_records --read-jobs N FILE...    the same, N files at once
 #include "records/records.h"
 #include "records/tokenizer.h"
 
@@ -155,10 +156,11 @@ BENCHMARK(ReadTwoFiles)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-int ReadAndSummarise(int argc, char** argv) {
+int ReadAndSummarise(int argc, char** argv, int jobs) {
     records::ReadOptions options;
     options.timezone = "Europe/Berlin";
-    const std::vector<std::string> files(argv + 2, argv + argc);
+    options.jobs = jobs;
+    const std::vector<std::string> files(argv + (jobs > 1 ? 3 : 2), argv + argc);
     const records::Tally tally = records::ReadRecords(files, options);
     const records::Report report = records::Summarize(tally, {});
     std::cout << records::SummaryJson(report, tally) << '\n';
@@ -173,7 +175,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 3 && std::string(argv[1]) == "--read") {
-        return ReadAndSummarise(argc, argv);
+        return ReadAndSummarise(argc, argv, 1);
+    }
+    if (argc >= 4 && std::string(argv[1]) == "--read-jobs") {
+        return ReadAndSummarise(argc, argv, std::max(2, std::atoi(argv[2])));
     }
     const char* rows = std::getenv("CORVANE_BENCH_ROWS");
     Rows() = rows ? std::atoll(rows) : 1'000'000;

@@ -138,6 +138,8 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
             out.start = p.start;
             out.end = p.end;
             out.startText = LocalIso(zone, p.start);
+            out.day = day.day;
+            out.clockMinutes = static_cast<int>(FloorMod(p.clock, 1440));
             const Rational value =
                 s ? Rational(Big(s->holding), BigInt(p.end - p.start)) : Rational(0);
             traffic.push_back(value);

@@ -34,6 +34,8 @@ struct PeakRange {
 struct PeriodRow {
     std::int64_t start = 0, end = 0; // UTC nanoseconds
     std::string startText;           // local ISO 8601 with its offset
+    std::int64_t day = 0;            // its local day, since 1970
+    int clockMinutes = 0; // its local clock time, minutes after midnight (a heat map's column)
     std::int64_t calls = 0;
     double traffic = 0; // carried erlangs
     PeakRange peak;

@@ -12,14 +12,23 @@
 // passed its own by the window; its rows may lie that far apart in time.
 // Closed calls reach the periods in the order of their ends, which lets each
 // period keep the most calls held at once in it exactly from a staircase no
-// longer than its peak (see AddHolding in reader.cpp).
+// longer than its peak (see AddPartial in reader.cpp).
+//
+// With jobs above 1 each file is parsed ahead on a thread of its own, at most
+// that many at once; the rows are still taken in the same order, so the
+// answers are the same to the bit. Files over the same days gain the most:
+// files one after another in time are merged in time too, so the later ones
+// wait, a few thousand rows read ahead.
 //
 // What the order cannot give is said, never guessed: a row ending more than
 // the window before the latest end already read is counted late (its period's
 // peak becomes a range); a row of a call whose key was already closed, and
 // which starts before that close, is counted uncertain (its call may be
-// counted twice). With rows in the order switches write them neither happens
-// unless a call's rows lie more than the window apart.
+// counted twice). With rows in the order
+// switches write them neither happens unless a call's rows lie more than the
+// window apart (a leg ending more than the window after another of its call
+// closed). A front end says both, and that --window longer than the longest
+// call makes them exact.
 #pragma once
 
 #include "records/options.h"

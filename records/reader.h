@@ -24,11 +24,10 @@
 // the window before the latest end already read is counted late (its period's
 // peak becomes a range); a row of a call whose key was already closed, and
 // which starts before that close, is counted uncertain (its call may be
-// counted twice). With rows in the order
-// switches write them neither happens unless a call's rows lie more than the
-// window apart (a leg ending more than the window after another of its call
-// closed). A front end says both, and that --window longer than the longest
-// call makes them exact.
+// counted twice). With rows in the order switches write them neither
+// happens unless a call's rows lie more than the window apart (a leg ending
+// more than the window after another of its call closed). A front end says
+// both, and that a --window longer than the longest call makes them exact.
 #pragma once
 
 #include "records/options.h"

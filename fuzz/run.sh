@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang in build-fuzz (configured on first use)
 # and fuzzes them for SECONDS in all (default 60): half for the main window's
-# input path (fuzz_input), a quarter each for corvane-cli's CSV reader
-# (fuzz_csv) and the number grammar (fuzz_number); on two cores the first
-# runs beside the other two, so it all takes SECONDS / 2. Each starts from a
+# input path (fuzz_input), a quarter for the call records' readers
+# (fuzz_records), an eighth each for corvane-cli's CSV reader (fuzz_csv) and
+# the number grammar (fuzz_number); on two cores the first runs beside the
+# other three, so it all takes SECONDS / 2. Each starts from a
 # scratch copy of its committed seeds in fuzz/corpus/TARGET; crashing inputs
 # land in build-fuzz/artifacts/. The window's seeds are UTF-16LE text,
 # traffic and blocking split by a line feed:
 #   printf '10\n0.01' | iconv -t UTF-16LE > fuzz/corpus/input/NAME
-# the others plain bytes: a CSV file, the text of one number.
+# the others plain bytes: a CSV file, the text of one number; the records'
+# a byte choosing the reader (fuzz_records.cpp) and then the file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60} build=build-fuzz
 [[ -f $build/CMakeCache.txt ]] || CC=clang CXX=clang++ cmake -S . -B "$build" -DCORVANE_FUZZ=ON \
     -DBUILD_TESTING=OFF -DCORVANE_WERROR=ON -DCORVANE_SANITIZE=ON
-cmake --build "$build" -j "$(nproc)" --target fuzz_input fuzz_csv fuzz_number
+cmake --build "$build" -j "$(nproc)" --target fuzz_input fuzz_csv fuzz_number fuzz_records
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$build/artifacts"
@@ -27,20 +29,21 @@ fuzz() {
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/artifacts/" >"$work/$1.log" 2>&1 ||
         { cat "$work/$1.log" && echo "fuzz_$1 FAILED; the input is in $build/artifacts/" >&2 && return 1; }
 }
-input=$((seconds / 2)) csv=$((seconds / 4))
-number=$((seconds - input - csv))
+input=$((seconds / 2)) records=$((seconds / 4)) csv=$((seconds / 8))
+number=$((seconds - input - records - csv))
 status=0
 if (($(nproc) > 1)); then
-    # Two at once on two cores: the window's input path beside the CSV reader
-    # and then the number grammar, each for as long as alone.
+    # Two at once on two cores: the window's input path beside the call
+    # records, the CSV reader and then the number grammar, each for as long
+    # as alone.
     fuzz input "$input" &
     window=$!
-    fuzz csv "$csv" && fuzz number "$number" || status=1
+    { fuzz records "$records" && fuzz csv "$csv" && fuzz number "$number"; } || status=1
     wait "$window" || status=1
 else
-    { fuzz input "$input" && fuzz csv "$csv" && fuzz number "$number"; } || status=1
+    { fuzz input "$input" && fuzz records "$records" && fuzz csv "$csv" && fuzz number "$number"; } || status=1
 fi
 ((status == 0)) || exit 1
 executed() { sed -n 's/^stat::number_of_executed_units: *//p' "$work/$1.log"; }
-echo "fuzzing: $(executed input) window inputs in $input s, $(executed csv) CSV files in $csv s," \
-    "$(executed number) numbers in $number s, no finding"
+echo "fuzzing: $(executed input) window inputs in $input s, $(executed records) call-record files in" \
+    "$records s, $(executed csv) CSV files in $csv s, $(executed number) numbers in $number s, no finding"

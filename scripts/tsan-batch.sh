@@ -3,16 +3,17 @@
 # alone in build-tsan/ (GCC, -fsanitize=thread), then answers generated files
 # on 2 threads: whole line counts over the engine's range, and the blocking of
 # fractional counts (the incomplete gamma function's series and continued
-# fraction), with a row in a few hundred that fails. Any report from
-# ThreadSanitizer fails the run.
+# fraction), with a row in a few hundred that fails; and two call-record
+# files read at once by the records' reading (bench_records --read-jobs 2).
+# Any report from ThreadSanitizer fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-tsan
 # -Og: every memory access stays in the code for ThreadSanitizer to watch;
 # line tables (-g1) are enough for its reports' file and line.
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-Og -g1 -DNDEBUG" \
-    -DCORVANE_WERROR=ON -DCORVANE_TSAN=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target corvane-cli
+    -DCORVANE_WERROR=ON -DCORVANE_TSAN=ON -DBUILD_TESTING=OFF -DCORVANE_BENCH=ON >/dev/null
+cmake --build "$build" -j "$(nproc)" --target corvane-cli bench_records
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -45,4 +46,9 @@ for command in lines blocking; do
     fi
     rows=$((rows + $(wc -l <"$work/out.csv") - 1))
 done
-echo "ThreadSanitizer: $rows batch rows on 2 threads, no report"
+for day in 1 2; do
+    "$build/bench/bench_records" --write 100000 2 "$work/records$day.csv"
+done
+TSAN_OPTIONS="halt_on_error=1 exitcode=66" "$build/bench/bench_records" --read-jobs 2 "$work/records1.csv" \
+    "$work/records2.csv" >/dev/null
+echo "ThreadSanitizer: $rows batch rows on 2 threads, 200000 call records on 2, no report"

@@ -162,8 +162,9 @@ struct Sweep {
     }
 
     // The smallest count meeting the targets from `start`: from the usual
-    // plan's count, down or up by steps doubling from one, then bisected.
-    Done Staff(const chain::State& start, int i) const {
+    // plan's count moved by `shift` (what the interval before needed beyond
+    // its own), down or up by steps doubling from one, then bisected.
+    Done Staff(const chain::State& start, int i, std::int64_t shift) const {
         const double calls = x.input.calls[static_cast<std::size_t>(i)];
         const bool work = calls > 0 || chain::WaitingProbability(start) > kWaitingAtStart;
         if (!work) {
@@ -184,8 +185,8 @@ struct Sweep {
         };
         std::int64_t lo = 0; // fails, or below the least allowed
         std::int64_t hi = -1;
-        std::int64_t guess =
-            std::clamp<std::int64_t>(usual[static_cast<std::size_t>(i)].schedule.onPhones, 1, most);
+        std::int64_t guess = std::clamp<std::int64_t>(
+            usual[static_cast<std::size_t>(i)].schedule.onPhones + shift, 1, most);
         if (meets(guess)) {
             hi = guess;
             for (std::int64_t step = 1; hi > 1; step *= 2) {
@@ -227,9 +228,14 @@ struct Sweep {
                                                                int* done) const {
         const int m = static_cast<int>(x.input.calls.size());
         std::vector<IntervalFigures> out;
+        std::int64_t shift = 0;
         for (int i = 0; i < m; ++i) {
-            Done d = fixed.empty() ? Staff(state, i)
+            const Usual& own = usual[static_cast<std::size_t>(i)];
+            Done d = fixed.empty() ? Staff(state, i, shift)
                                    : Run(state, i, fixed[static_cast<std::size_t>(i)], 0);
+            if (own.schedule.onPhones > 0 && d.figures.agents > 0) {
+                shift = d.figures.agents - own.schedule.onPhones;
+            }
             if (!fixed.empty() && d.figures.error.empty()) {
                 d.figures.error = fixedErrors[static_cast<std::size_t>(i)];
             }

@@ -83,9 +83,9 @@ struct Out {
 // The step of a birth-death row on [from, to]: y[i] = (base + stay[i]) x[i]
 // + up x[i - 1] + down[i + 1] x[i + 1], added to the sums as it is written.
 // Kept apart and unaliased so that it vectorizes: most of the time goes here.
-void Step(const double* __restrict x, const Out& out, const double* __restrict stay,
-          const double* __restrict down, double base, double up, std::int64_t from,
-          std::int64_t to) {
+__attribute__((target_clones("avx2", "default"))) void
+Step(const double* __restrict x, const Out& out, const double* __restrict stay,
+     const double* __restrict down, double base, double up, std::int64_t from, std::int64_t to) {
     double* __restrict y = out.y;
     double* __restrict integral = out.integral;
     const double w = out.weight;
@@ -117,6 +117,16 @@ void Inflow(const double* __restrict z, const Out& out, double rate, std::int64_
         out.integral[i] += out.weight * v;
         out.end[i] += out.endWeight * v;
     }
+}
+
+// Buffer `which` of the lane emptied.
+void Clear(Lane& lane, int which) {
+    double* y = lane.Values(which);
+    for (std::int64_t i = lane.lo[which]; i <= lane.hi[which]; ++i) {
+        y[i] = 0;
+    }
+    lane.lo[which] = kNone;
+    lane.hi[which] = -1;
 }
 
 Window Trimmed(const std::vector<double>& values, std::int64_t lo, std::int64_t hi, double cut) {
@@ -152,22 +162,38 @@ template <typename Visit> void ForEachState(const State& state, Visit visit) {
 }
 
 // The probability, for every caller arriving with e calls beyond the count c
-// and j callers ahead, of reaching an agent within `t` before hanging up:
-// g[e * (jMax + 1) + j]. Its chain steps down from (e, j) by an end of call
+// and j callers ahead, of reaching an agent within `t` before hanging up,
+// for j up to reach[e]. Its chain steps down from (e, j) by an end of call
 // (to e - 1, or at e = 0 to the next place, or the answer from the head) or
-// by a hang-up ahead (j - 1); its own hang-up is lost.
-std::vector<double> AnsweredWithin(std::int64_t c, std::int64_t eMax, std::int64_t jMax,
-                                   const Rates& r, double t,
-                                   const std::function<bool()>& cancelled) {
-    const std::int64_t width = jMax + 1;
-    std::vector<double> g(static_cast<std::size_t>((eMax + 1) * width), 0.0);
-    const double rate =
-        static_cast<double>(c + eMax) * r.service + static_cast<double>(jMax) * r.hangUp + r.hangUp;
+// by a hang-up ahead (j - 1); its own hang-up is lost. A row needs the one
+// below it as far as itself: the rows' reach is made to fall with e, and the
+// staircase under it is all that is stepped.
+struct Answered {
+    std::vector<std::size_t> offset; // row e's values from offset[e]
+    std::vector<double> value;
+    double At(std::int64_t e, std::int64_t j) const {
+        return value[offset[static_cast<std::size_t>(e)] + static_cast<std::size_t>(j)];
+    }
+};
+Answered AnsweredWithin(std::int64_t c, std::vector<std::int64_t> reach, const Rates& r, double t,
+                        const std::function<bool()>& cancelled) {
+    const auto eMax = static_cast<std::int64_t>(reach.size()) - 1;
+    for (std::int64_t e = eMax; e-- > 0;) {
+        reach[static_cast<std::size_t>(e)] =
+            std::max(reach[static_cast<std::size_t>(e)], reach[static_cast<std::size_t>(e + 1)]);
+    }
+    Answered g;
+    for (const std::int64_t j : reach) {
+        g.offset.push_back(g.value.size());
+        g.value.resize(g.value.size() + static_cast<std::size_t>(j + 1), 0.0);
+    }
+    const double rate = static_cast<double>(c + eMax) * r.service +
+                        static_cast<double>(reach[0]) * r.hangUp + r.hangUp;
     if (t <= 0 || rate <= 0 || (c == 0 && eMax == 0)) {
         return g; // nobody reaches an agent: none is free, or no time to wait
     }
     const PoissonWeights weights = Poisson(rate * t);
-    std::vector<double> v(g.size(), 0.0), next(g.size(), 0.0);
+    std::vector<double> v(g.value.size(), 0.0), next(g.value.size(), 0.0);
     const std::int64_t last = weights.first + static_cast<std::int64_t>(weights.probability.size());
     for (std::int64_t k = 1; k < last; ++k) {
         if ((k & 255) == 0 && cancelled && cancelled()) {
@@ -175,10 +201,11 @@ std::vector<double> AnsweredWithin(std::int64_t c, std::int64_t eMax, std::int64
         }
         for (std::int64_t e = 0; e <= eMax; ++e) {
             const double ends = static_cast<double>(c + e) * r.service / rate;
-            const double* row = v.data() + e * width;
-            const double* below = v.data() + (e - 1) * width;
-            double* out = next.data() + e * width;
-            for (std::int64_t j = 0; j <= jMax; ++j) {
+            const double* row = v.data() + g.offset[static_cast<std::size_t>(e)];
+            const double* below =
+                e > 0 ? v.data() + g.offset[static_cast<std::size_t>(e - 1)] : row;
+            double* out = next.data() + g.offset[static_cast<std::size_t>(e)];
+            for (std::int64_t j = 0; j <= reach[static_cast<std::size_t>(e)]; ++j) {
                 const double ahead = static_cast<double>(j) * r.hangUp / rate;
                 const double stay = 1 - ends - ahead - r.hangUp / rate;
                 double value = stay * row[j] + (j > 0 ? ahead * row[j - 1] : 0.0);
@@ -193,8 +220,8 @@ std::vector<double> AnsweredWithin(std::int64_t c, std::int64_t eMax, std::int64
         std::swap(v, next);
         if (k >= weights.first) {
             const double p = weights.probability[static_cast<std::size_t>(k - weights.first)];
-            for (std::size_t i = 0; i < g.size(); ++i) {
-                g[i] += p * v[i];
+            for (std::size_t i = 0; i < v.size(); ++i) {
+                g.value[i] += p * v[i];
             }
         }
     }
@@ -379,15 +406,48 @@ Interval Advance(const State& start, std::int64_t c, const Rates& r, double targ
         for (Lane& lane : excess) {
             first(lane);
         }
+        std::int64_t bottom = kNone, top = 0;
+        for (std::int64_t e = 1; e <= rows; ++e) {
+            if (!excess[static_cast<std::size_t>(e - 1)].Empty(0)) {
+                bottom = std::min(bottom, e);
+                top = e;
+            }
+        }
         for (std::int64_t k = 1; k < last && !overflow; ++k) {
             if ((k & 255) == 0 && cancelled && cancelled()) {
                 throw Cancelled{};
             }
             const int now = (k - 1) & 1, next = k & 1;
             const double weight = weightAt(k), endWeight = endAt(k);
-            // Each row from its own values and the row above's at the last
-            // step; the main chain from its own and row 1's.
-            for (std::int64_t e = 1; e <= rows; ++e) {
+            // The main chain from its own values and row 1's at the last
+            // step; then each row from its own and the row above's.
+            {
+                Lane* row = rows > 0 ? excess.data() : nullptr;
+                std::int64_t from =
+                    main.Empty(now) ? kNone : std::max<std::int64_t>(main.lo[now] - 1, 0);
+                std::int64_t to = main.Empty(now) ? -1 : std::min(main.hi[now] + 1, main.size - 1);
+                if (row && !row->Empty(now)) {
+                    from = std::min(from, c + row->lo[now]);
+                    to = std::max(to, c + row->hi[now]);
+                }
+                if (from > to) {
+                    from = 1, to = 0;
+                }
+                const Out out{main.Values(next), main.integral.data(), main.end.data(), weight,
+                              endWeight};
+                Step(main.Values(now), out, stay.data(), down.data(), 0, up, from, to);
+                if (row && !row->Empty(now)) {
+                    // Row 1's calls end into n = c + q.
+                    const Out shifted{out.y + c, out.integral + c, out.end + c, weight, endWeight};
+                    Inflow(row->Values(now), shifted, static_cast<double>(c + 1) * mu / rate,
+                           row->lo[now], row->hi[now]);
+                }
+                overflow |= !Finish(main, next, from, to, cut);
+            }
+            // Only the rows that hold probability, and the one below them
+            // that their ends feed: probability only ever moves down.
+            std::int64_t low = kNone, high = 0;
+            for (std::int64_t e = std::max<std::int64_t>(bottom - 1, 1); e <= top; ++e) {
                 Lane& lane = excess[static_cast<std::size_t>(e - 1)];
                 Lane* above = e < rows ? &excess[static_cast<std::size_t>(e)] : nullptr;
                 std::int64_t from =
@@ -399,6 +459,7 @@ Interval Advance(const State& start, std::int64_t c, const Rates& r, double targ
                 }
                 if (from > to) {
                     Finish(lane, next, 1, 0, cut);
+                    Clear(lane, now);
                     continue;
                 }
                 const double* x = lane.Values(now);
@@ -416,31 +477,15 @@ Interval Advance(const State& start, std::int64_t c, const Rates& r, double targ
                     Inflow(x, out, up, to, to);
                 }
                 overflow |= !Finish(lane, next, from, to, cut);
+                if (lane.Empty(next)) {
+                    Clear(lane, now); // read by nothing after this row
+                } else {
+                    low = std::min(low, e);
+                    high = std::max(high, e);
+                }
             }
-            {
-                Lane* row = rows > 0 ? excess.data() : nullptr;
-                std::int64_t from =
-                    main.Empty(now) ? kNone : std::max<std::int64_t>(main.lo[now] - 1, 0);
-                std::int64_t to = main.Empty(now) ? -1 : std::min(main.hi[now] + 1, main.size - 1);
-                if (row && !row->Empty(now)) {
-                    from = std::min(from, c + row->lo[now]);
-                    to = std::max(to, c + row->hi[now]);
-                }
-                if (from > to) {
-                    Finish(main, next, 1, 0, cut);
-                    continue;
-                }
-                const Out out{main.Values(next), main.integral.data(), main.end.data(), weight,
-                              endWeight};
-                Step(main.Values(now), out, stay.data(), down.data(), 0, up, from, to);
-                if (row && !row->Empty(now)) {
-                    // Row 1's calls end into n = c + q.
-                    const Out shifted{out.y + c, out.integral + c, out.end + c, weight, endWeight};
-                    Inflow(row->Values(now), shifted, static_cast<double>(c + 1) * mu / rate,
-                           row->lo[now], row->hi[now]);
-                }
-                overflow |= !Finish(main, next, from, to, cut);
-            }
+            bottom = low;
+            top = high;
         }
         if (overflow) {
             bound *= 2;
@@ -451,7 +496,7 @@ Interval Advance(const State& start, std::int64_t c, const Rates& r, double targ
         Interval out;
         out.queueBound = bound;
         Sums& s = out.sums;
-        std::int64_t eMax = 0, jMax = 0;
+        std::int64_t eMax = -1; // the highest row an accepted arrival may find
         const auto add = [&](std::int64_t b, std::int64_t q, double in, double end) {
             s.time += in;
             const bool accepts = static_cast<double>(b + q) < lines;
@@ -465,7 +510,6 @@ Interval Advance(const State& start, std::int64_t c, const Rates& r, double targ
             }
             if (accepts && b >= c && in > 0) {
                 eMax = std::max(eMax, b - c);
-                jMax = std::max(jMax, q);
             }
         };
         for (std::int64_t n = main.seenLo; n <= main.seenHi; ++n) {
@@ -480,17 +524,23 @@ Interval Advance(const State& start, std::int64_t c, const Rates& r, double targ
                     lane.end[static_cast<std::size_t>(q)]);
             }
         }
-        if (serviceLevel) {
-            const std::vector<double> g = AnsweredWithin(c, eMax, jMax, r, targetTime, cancelled);
+        if (serviceLevel && eMax >= 0) {
+            std::vector<std::int64_t> reach(static_cast<std::size_t>(eMax + 1), 0);
+            reach[0] = std::max<std::int64_t>(main.seenHi - c, 0);
+            for (std::int64_t e = 1; e <= eMax; ++e) {
+                reach[static_cast<std::size_t>(e)] =
+                    std::max<std::int64_t>(excess[static_cast<std::size_t>(e - 1)].seenHi, 0);
+            }
+            const Answered g = AnsweredWithin(c, reach, r, targetTime, cancelled);
             const auto within = [&](std::int64_t b, std::int64_t q, double in) {
-                if (static_cast<double>(b + q) < lines && b >= c && b - c <= eMax && q <= jMax) {
-                    s.answered += in * g[static_cast<std::size_t>((b - c) * (jMax + 1) + q)];
+                if (static_cast<double>(b + q) < lines) {
+                    s.answered += in * g.At(b - c, q);
                 }
             };
             for (std::int64_t n = std::max(main.seenLo, c); n <= main.seenHi; ++n) {
                 within(c, n - c, main.integral[static_cast<std::size_t>(n)]);
             }
-            for (std::int64_t e = 1; e <= rows; ++e) {
+            for (std::int64_t e = 1; e <= eMax; ++e) {
                 const Lane& lane = excess[static_cast<std::size_t>(e - 1)];
                 for (std::int64_t q = lane.seenLo; q <= lane.seenHi; ++q) {
                     within(c + e, q, lane.integral[static_cast<std::size_t>(q)]);

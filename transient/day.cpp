@@ -23,7 +23,7 @@ constexpr double kWaitingAtStart = 1e-9;
 // The periodic start: the day repeated until no state's probability moves
 // by more than this from one day's end to the next, for at most kDays days.
 constexpr double kSettled = 1e-14;
-constexpr int kDays = 200;
+constexpr int kDays = 60;
 // The largest traffic of one interval, and the most handling times or
 // patiences one interval spans: the chain's steps grow with both.
 constexpr double kMaxIntervalTraffic = 1e4;

@@ -18,7 +18,7 @@ Writes reference.csv beside it:
   calls,NAME,c1;c2;...
   agents,NAME,a1;a2;...         the schedule evaluated
   figure,NAME,INTERVAL,FIGURE,VALUE
-  staffed,NAME,INTERVAL,COUNT   the transient method's counts (days with a service level)
+  staffed,NAME,INTERVAL,COUNT   the transient method's counts (days with lines and a level)
 Run: /usr/bin/python3 tests/data/transient/make_reference.py
 """
 
@@ -235,8 +235,8 @@ def staff(ex, day):
     """The transient method's counts, from an empty start: each interval the
     least count from its minimum up that meets the level and, with calls,
     the cap."""
-    name, minutes, aht, patience, lines, t, start, level, cap, calls, _, qcut, _ = day
-    most = int(lines) if lines < INF else 12
+    name, minutes, aht, patience, lines, t, start, level, cap, calls, agents, qcut, _ = day
+    most = int(lines) if lines < INF else max(agents) + 3
     states = states_of(most, qcut, lines)
     index = {s: k for k, s in enumerate(states)}
     p = [ex.num(1 if s == (0, 0) else 0) for s in states]
@@ -276,10 +276,11 @@ def main():
         for i, f in enumerate(figures):
             for k in sorted(f):
                 lines_out.append("figure,%s,%d,%s,%s" % (name, i, k, mpmath.nstr(f[k], 17)))
-        if level is not None and start == "empty":
+        # Staffed where the lines keep the chain small enough to search.
+        if level is not None and start == "empty" and lines < INF:
             for i, c in enumerate(staff(Exact(False), day)):
                 lines_out.append("staffed,%s,%d,%d" % (name, i, c))
-        print(name, "done")
+        print(name, "done", flush=True)
     with open(os.path.join(here, "reference.csv"), "w") as out:
         out.write("\n".join(lines_out) + "\n")
 

@@ -117,12 +117,11 @@ IntervalFigures FiguresOf(const Context& x, double calls, std::int64_t agents,
     f.queueAtEnd = s.queueAtEnd;
     f.occupancy = s.present > 0 ? s.busy / s.present : 0;
     if (calls > 0) {
-        const double lambda = calls / x.tau;
         f.blocking = s.blocked / s.time;
         if (s.accepting > 0) {
             f.serviceLevel = s.answered / s.accepting;
-            f.averageWait = s.waiting / (lambda * s.accepting);
-            f.abandonProbability = x.theta * s.waiting / (lambda * s.accepting);
+            f.averageWait = s.waited / s.accepting;
+            f.abandonProbability = s.lost / s.accepting;
         } else {
             f.serviceLevel = 0; // every call finds the lines full: none is answered
         }

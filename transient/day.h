@@ -15,18 +15,27 @@
 // start at once; to c' < b nothing moves.
 //
 // The figures of interval i, for its arrivals, with I the integral over the
-// interval of the state's probabilities:
-//   service-level: each accepted arrival judged by the state it finds, with
-//     the interval's own agents held for its wait: the probability that it
-//     reaches an agent within the target time before it hangs up, weighted
-//     by I over the states that accept;
+// interval of the state's probabilities. Each accepted arrival is judged by
+// the state it finds, with the interval's own agents held for its wait (an
+// arrival finding b >= c_i waits for b - c_i + 1 ends of calls, then its
+// place in the queue, those ahead hanging up), and the figures weighted by
+// I over the states that accept:
+//   service-level: the probability that it reaches an agent within the
+//     target time before it hangs up;
+//   abandon-probability: the probability that it hangs up before it is
+//     answered;
+//   average-wait: its wait until it is answered or hangs up, in seconds
+//     (infinite where no agent is held and callers never hang up);
 //   blocking = I(b + q = lines) / tau;
-//   abandon-probability = E_I[q] / patience / (lambda_i I(accept)): hang-ups
-//     in the interval per accepted arrival;
-//   average-wait = E_I[q] / (lambda_i I(accept)): seconds waited in the
-//     interval per accepted arrival, those who hang up until they do;
 //   occupancy = E_I[b] / E_I[max(b, c_i)], 0 with no agent present;
 //   queue-at-end = E[q] at the interval's end.
+// Hang-ups and waits judged so are those of the interval's own callers, on
+// the same footing as its service level: the hang-ups and the time waited
+// within the interval, over its accepted calls (theta E_I[q] / (lambda_i
+// I(accept)) and E_I[q] / (lambda_i I(accept))), are the same in a steady
+// state but count a queue carried in against the interval's calls: after a
+// peak, an interval of 5 calls inheriting 50 waiting would show 877 % of
+// hang-ups and a wait of 88 minutes in a quarter-hour.
 // An interval without calls reports a service level of 1, no blocking, no
 // hang-ups, no wait, and carries its state all the same.
 //

@@ -58,18 +58,22 @@ std::vector<SimulatedInterval> SimulateDay(const DayInput& input,
         return rate > 0 ? std::exponential_distribution<double>(rate)(random) : INFINITY;
     };
 
-    // Whether a caller finding b in service and q waiting, with c agents
-    // held, reaches one within the target time before `patience` runs out.
-    const auto answeredWithin = [&](std::int64_t c, std::int64_t b, std::int64_t q,
-                                    double patience) {
-        const double limit = std::min(target, patience);
+    // The fate of a caller finding b in service and q waiting, with c agents
+    // held: whether it is answered within the target time, whether it hangs
+    // up first (at `patience` from its arrival), and its wait until either.
+    struct Fate {
+        bool within;
+        bool lost;
+        double wait;
+    };
+    const auto fate = [&](std::int64_t c, std::int64_t b, std::int64_t q, double patience) {
         double waited = 0;
         for (std::int64_t e = b - c, j = q;;) {
             const double ends = static_cast<double>(c + e) * mu;
             const double rate = ends + static_cast<double>(j) * theta;
             waited += draw(rate);
-            if (!(waited <= limit)) {
-                return false;
+            if (!(waited <= patience)) {
+                return Fate{false, patience < INFINITY, patience};
             }
             if (std::uniform_real_distribution<double>(0, rate)(random) >= ends) {
                 --j; // one ahead hangs up
@@ -78,7 +82,7 @@ std::vector<SimulatedInterval> SimulateDay(const DayInput& input,
             } else if (j > 0) {
                 --j;
             } else {
-                return true;
+                return Fate{waited <= target, false, waited};
             }
         }
     };
@@ -120,7 +124,6 @@ std::vector<SimulatedInterval> SimulateDay(const DayInput& input,
                 const double next = std::min({nextArrival, nextEnd, nextHangUp, close});
                 const auto b = static_cast<std::int64_t>(ends.size());
                 const double dt = next - now;
-                waited += static_cast<double>(waiting) * dt;
                 busyTime += static_cast<double>(b) * dt;
                 presentTime += static_cast<double>(std::max(b, c)) * dt;
                 now = next;
@@ -143,7 +146,10 @@ std::vector<SimulatedInterval> SimulateDay(const DayInput& input,
                         callers.back().waiting = false;
                         ends.push({now + caller.handling, id});
                     } else {
-                        answered += answeredWithin(c, b, waiting, caller.patienceEnd - now);
+                        const Fate f = fate(c, b, waiting, caller.patienceEnd - now);
+                        answered += f.within;
+                        abandoned += f.lost;
+                        waited += f.wait;
                         queue.push_back(id);
                         hangUps.push({caller.patienceEnd, id});
                         ++waiting;
@@ -157,7 +163,6 @@ std::vector<SimulatedInterval> SimulateDay(const DayInput& input,
                     callers[static_cast<std::size_t>(hangUps.top().second)].waiting = false;
                     hangUps.pop();
                     --waiting;
-                    ++abandoned;
                 }
             }
             Sums& s = sums[i];

@@ -4,13 +4,13 @@
 // centre opening empty. From a seed, the same figures every time.
 //
 // Each figure is estimated as day.h defines it, a ratio of sums over the
-// days simulated: the service level as the share of accepted callers who,
-// from the state they find and with the interval's own agents held, reach
-// an agent within the target time before their own patience runs out (the
-// callers ahead of them and the calls in service drawn afresh, as the chain
-// has them); the hang-ups, the blocked calls, the time waited and the agents
-// busy and present as counted in the interval; the queue at its end. Each
-// estimate comes with its standard error, from the spread between days.
+// days simulated: the service level, the hang-ups and the wait from the fate
+// of each accepted caller drawn from the state it finds with the interval's
+// own agents held (the callers ahead of it and the calls in service drawn
+// afresh, as the chain has them; its own patience its own); the blocked
+// calls and the agents busy and present as counted in the interval; the
+// queue at its end. Each estimate comes with its standard error, from the
+// spread between days.
 #pragma once
 
 #include "transient/day.h"

@@ -144,11 +144,12 @@ TEST(TransientDay, LimitsInClosedForm) {
     none.agents = std::vector<double>{4, 0};
     const DayResult r = PlanDay(none);
     const IntervalFigures& idle = r.intervals[1];
-    const double q0 = r.intervals[0].queueAtEnd, lambda = 300 / tau;
+    const double q0 = r.intervals[0].queueAtEnd;
     EXPECT_EQ(idle.serviceLevel, 0);
     EXPECT_NEAR(idle.occupancy, 1, 1e-15);
     EXPECT_NEAR(idle.queueAtEnd, q0 + 300, 1e-9 * (q0 + 300)); // the queue's bound doubled
-    EXPECT_NEAR(idle.averageWait, q0 / lambda + tau / 2, 1e-9 * (q0 / lambda + tau / 2));
+    EXPECT_EQ(idle.averageWait, INFINITY); // with no agent held nobody is answered
+    EXPECT_EQ(idle.abandonProbability, 0);
 
     // A day of zeros needs nobody and misses nothing.
     const DayResult zeros = PlanDay(Day(std::vector<double>(4, 0), {15, 180, 60, 5}));

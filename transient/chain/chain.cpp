@@ -161,31 +161,67 @@ template <typename Visit> void ForEachState(const State& state, Visit visit) {
     }
 }
 
-// The probability, for every caller arriving with e calls beyond the count c
-// and j callers ahead, of reaching an agent within `t` before hanging up,
-// for j up to reach[e]. Its chain steps down from (e, j) by an end of call
-// (to e - 1, or at e = 0 to the next place, or the answer from the head) or
-// by a hang-up ahead (j - 1); its own hang-up is lost. A row needs the one
-// below it as far as itself: the rows' reach is made to fall with e, and the
-// staircase under it is all that is stepped.
-struct Answered {
+// The fate of every caller arriving with e calls beyond the count c and j
+// callers ahead, the count held for its wait, for j up to reach[e]. Its
+// chain steps down from (e, j) by an end of call (to e - 1, or at e = 0 to
+// the next place, or the answer from the head), by a hang-up ahead (j - 1)
+// or by its own. A row needs the one below it as far as itself: the rows'
+// reach is made to fall with e, and the staircase under it is all that is
+// computed. Where it ends and how long it waits, by the chain's first steps
+// (each state's from the states below it); the answer within `t`, when
+// asked, by uniformization backwards over `t`.
+struct Fates {
     std::vector<std::size_t> offset; // row e's values from offset[e]
-    std::vector<double> value;
-    double At(std::int64_t e, std::int64_t j) const {
-        return value[offset[static_cast<std::size_t>(e)] + static_cast<std::size_t>(j)];
+    std::vector<double> within;      // answered within t (when asked)
+    std::vector<double> lost;        // hangs up before it is answered
+    std::vector<double> wait;        // until answered or hung up; infinite where neither
+    std::size_t At(std::int64_t e, std::int64_t j) const {
+        return offset[static_cast<std::size_t>(e)] + static_cast<std::size_t>(j);
     }
 };
-Answered AnsweredWithin(std::int64_t c, std::vector<std::int64_t> reach, const Rates& r, double t,
-                        const std::function<bool()>& cancelled) {
+Fates FatesOf(std::int64_t c, std::vector<std::int64_t> reach, const Rates& r, double t,
+              bool serviceLevel, const std::function<bool()>& cancelled) {
     const auto eMax = static_cast<std::int64_t>(reach.size()) - 1;
     for (std::int64_t e = eMax; e-- > 0;) {
         reach[static_cast<std::size_t>(e)] =
             std::max(reach[static_cast<std::size_t>(e)], reach[static_cast<std::size_t>(e + 1)]);
     }
-    Answered g;
+    Fates g;
+    std::size_t size = 0;
     for (const std::int64_t j : reach) {
-        g.offset.push_back(g.value.size());
-        g.value.resize(g.value.size() + static_cast<std::size_t>(j + 1), 0.0);
+        g.offset.push_back(size);
+        size += static_cast<std::size_t>(j + 1);
+    }
+    g.within.assign(size, 0.0);
+    g.lost.assign(size, 0.0);
+    g.wait.assign(size, 0.0);
+    for (std::int64_t e = 0; e <= eMax; ++e) {
+        const double ends = static_cast<double>(c + e) * r.service;
+        for (std::int64_t j = 0; j <= reach[static_cast<std::size_t>(e)]; ++j) {
+            const double ahead = static_cast<double>(j) * r.hangUp;
+            const double out = ends + ahead + r.hangUp;
+            const std::size_t k = g.At(e, j);
+            if (out == 0) {
+                g.wait[k] = INFINITY; // no agent and no hang-up: it waits for ever
+                continue;
+            }
+            double lost = r.hangUp, wait = 1;
+            // Only the steps it can take: an infinite wait times a rate of 0 adds nothing.
+            if (ends > 0 && (e > 0 || j > 0)) {
+                const std::size_t after = e > 0 ? g.At(e - 1, j) : g.At(0, j - 1);
+                lost += ends * g.lost[after];
+                wait += ends * g.wait[after];
+            }
+            if (ahead > 0) {
+                lost += ahead * g.lost[g.At(e, j - 1)];
+                wait += ahead * g.wait[g.At(e, j - 1)];
+            }
+            g.lost[k] = lost / out;
+            g.wait[k] = wait / out;
+        }
+    }
+    if (!serviceLevel) {
+        return g;
     }
     const double rate = static_cast<double>(c + eMax) * r.service +
                         static_cast<double>(reach[0]) * r.hangUp + r.hangUp;
@@ -193,7 +229,7 @@ Answered AnsweredWithin(std::int64_t c, std::vector<std::int64_t> reach, const R
         return g; // nobody reaches an agent: none is free, or no time to wait
     }
     const PoissonWeights weights = Poisson(rate * t);
-    std::vector<double> v(g.value.size(), 0.0), next(g.value.size(), 0.0);
+    std::vector<double> v(size, 0.0), next(size, 0.0);
     const std::int64_t last = weights.first + static_cast<std::int64_t>(weights.probability.size());
     for (std::int64_t k = 1; k < last; ++k) {
         if ((k & 255) == 0 && cancelled && cancelled()) {
@@ -221,7 +257,7 @@ Answered AnsweredWithin(std::int64_t c, std::vector<std::int64_t> reach, const R
         if (k >= weights.first) {
             const double p = weights.probability[static_cast<std::size_t>(k - weights.first)];
             for (std::size_t i = 0; i < v.size(); ++i) {
-                g.value[i] += p * v[i];
+                g.within[i] += p * v[i];
             }
         }
     }
@@ -524,26 +560,29 @@ Interval Advance(const State& start, std::int64_t c, const Rates& r, double targ
                     lane.end[static_cast<std::size_t>(q)]);
             }
         }
-        if (serviceLevel && eMax >= 0) {
+        if (eMax >= 0) {
             std::vector<std::int64_t> reach(static_cast<std::size_t>(eMax + 1), 0);
             reach[0] = std::max<std::int64_t>(main.seenHi - c, 0);
             for (std::int64_t e = 1; e <= eMax; ++e) {
                 reach[static_cast<std::size_t>(e)] =
                     std::max<std::int64_t>(excess[static_cast<std::size_t>(e - 1)].seenHi, 0);
             }
-            const Answered g = AnsweredWithin(c, reach, r, targetTime, cancelled);
-            const auto within = [&](std::int64_t b, std::int64_t q, double in) {
-                if (static_cast<double>(b + q) < lines) {
-                    s.answered += in * g.At(b - c, q);
+            const Fates g = FatesOf(c, reach, r, targetTime, serviceLevel, cancelled);
+            const auto judged = [&](std::int64_t b, std::int64_t q, double in) {
+                if (static_cast<double>(b + q) < lines && in > 0) {
+                    const std::size_t k = g.At(b - c, q);
+                    s.answered += in * g.within[k];
+                    s.lost += in * g.lost[k];
+                    s.waited += in * g.wait[k];
                 }
             };
             for (std::int64_t n = std::max(main.seenLo, c); n <= main.seenHi; ++n) {
-                within(c, n - c, main.integral[static_cast<std::size_t>(n)]);
+                judged(c, n - c, main.integral[static_cast<std::size_t>(n)]);
             }
             for (std::int64_t e = 1; e <= eMax; ++e) {
                 const Lane& lane = excess[static_cast<std::size_t>(e - 1)];
                 for (std::int64_t q = lane.seenLo; q <= lane.seenHi; ++q) {
-                    within(c + e, q, lane.integral[static_cast<std::size_t>(q)]);
+                    judged(c + e, q, lane.integral[static_cast<std::size_t>(q)]);
                 }
             }
         }

@@ -19,12 +19,14 @@
 // rate; where probability above the cut reaches the bound, it is doubled and
 // the interval done again.
 //
-// The service level: a caller arriving in (b, q) with b >= c waits for
+// Each arrival's fate: a caller arriving in (b, q) with b >= c waits for
 // b - c + 1 ends of calls and then its place in the queue, those ahead
 // hanging up, the count held. Its chain over (e, j) (calls beyond the count,
-// callers ahead) only ever steps down, to its answer or its own hang-up; the
-// probability of the answer within the target time, for every (e, j) at
-// once, by uniformization of that chain backwards over the target time.
+// callers ahead) only ever steps down, to its answer or its own hang-up:
+// whether it hangs up and how long it waits by that chain's first steps,
+// each (e, j) from those below it; the probability of the answer within the
+// target time, for every (e, j) at once, by uniformization of that chain
+// backwards over the target time.
 #pragma once
 
 #include <cmath>
@@ -73,7 +75,12 @@ struct Sums {
     double waiting = 0;   // of q
     double busy = 0;      // of b
     double present = 0;   // of max(b, c)
-    double answered = 0;  // over the accepting states, times the service level there
+    // Over the accepting states, times each arrival's fate there with the
+    // count held: answered within the target time, hung up before it is
+    // answered, and its wait until either (infinite where neither comes).
+    double answered = 0;
+    double lost = 0;
+    double waited = 0;
     double queueAtEnd = 0;
 };
 

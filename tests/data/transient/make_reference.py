@@ -6,7 +6,9 @@ Another way than the room's: the chain's full generator over every state
 solved by a dense matrix exponential of the generator augmented so that its
 corner is the integral of the probabilities over the interval
 ([[Q, I], [0, 0]] tau); the service level of an arrival from the tagged
-caller's own absorbing chain, by its matrix exponential over the target time;
+caller's own absorbing chain (the count held for its wait), by its matrix
+exponential over the target time, and its hang-up and wait at last by linear
+solves of that chain's transient block;
 the periodic start as the fixed point of the day's map, solved as a linear
 system. Days marked "mpmath" are done in 30 digits with mpmath's expm, the
 others in double with SciPy's (Al-Mohy and Higham); the script checks that
@@ -132,10 +134,29 @@ def answered_within(ex, c, emax, jmax, mu, theta, t):
         if j > 0:
             move(k, at[(e, j - 1)], j * theta)
         move(k, lost, theta)
+    # Its fate at last: P(lost) and the mean time to either end, from the
+    # transient block T: (-T) x = rates into lost, (-T) m = 1.
+    k = len(grid)
+    if c == 0 and theta == 0:
+        fates = {s: (0, INF) for s in grid}  # no agent held, nobody hangs up
+    elif ex.precise:
+        t_block = mpmath.matrix(k, k)
+        for i in range(k):
+            for j in range(k):
+                t_block[i, j] = -g[i, j]
+        into = mpmath.matrix([g[i, lost] for i in range(k)])
+        lost_p = mpmath.lu_solve(t_block, into)
+        mean = mpmath.lu_solve(t_block, mpmath.matrix([1] * k))
+        fates = {s: (lost_p[at[s]], mean[at[s]]) for s in grid}
+    else:
+        t_block = -np.array([[g[i, j] for j in range(k)] for i in range(k)])
+        lost_p = np.linalg.solve(t_block, np.array([g[i, lost] for i in range(k)]))
+        mean = np.linalg.solve(t_block, np.ones(k))
+        fates = {s: (lost_p[at[s]], mean[at[s]]) for s in grid}
     if t == 0:
-        return {s: 0 for s in grid}
+        return {s: (0,) + fates[s] for s in grid}
     m = ex.expm(g * ex.num(t))
-    return {s: m[at[s], answered] for s in grid}
+    return {s: (m[at[s], answered],) + fates[s] for s in grid}
 
 
 def interval(ex, p, states, index, c, calls, tau, aht, patience, lines, t, qcut):
@@ -164,15 +185,18 @@ def interval(ex, p, states, index, c, calls, tau, aht, patience, lines, t, qcut)
     present = sum(v * max(b, c) for v, (b, qq) in zip(integral, states))
     emax = max(b for b, qq in states) - c
     g = answered_within(ex, c, max(emax, 0), max(qq for b, qq in states), mu, theta, t)
-    answered = sum(v if b < c else g[(b - c, qq)]
-                   for v, (b, qq) in zip(integral, states) if b + qq < lines)
+    fate = lambda b, qq, which: (1, 0, 0)[which] if b < c else g[(b - c, qq)][which]
+    judged = [(v, b, qq) for v, (b, qq) in zip(integral, states) if b + qq < lines]
+    answered = sum(v * fate(b, qq, 0) for v, b, qq in judged)
+    lost_sum = sum(v * fate(b, qq, 1) for v, b, qq in judged)
+    wait_sum = sum(v * fate(b, qq, 2) for v, b, qq in judged if v > 0)
     f = {"queue-at-end": sum(v * qq for v, (b, qq) in zip(end, states)),
          "occupancy": busy / present if present > 0 else 0}
     if calls > 0:
         f["service-level"] = answered / accepting
         f["blocking"] = blocked / tau
-        f["average-wait"] = waiting / (lam * accepting)
-        f["abandon-probability"] = theta * waiting / (lam * accepting)
+        f["average-wait"] = wait_sum / accepting
+        f["abandon-probability"] = lost_sum / accepting
     else:
         f.update({"service-level": 1, "blocking": 0, "average-wait": 0,
                   "abandon-probability": 0})

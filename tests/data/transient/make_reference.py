@@ -174,7 +174,7 @@ def interval(ex, p, states, index, c, calls, tau, aht, patience, lines, t, qcut)
         big[i, n + i] = tau
     m = ex.expm(big)
     end = [sum(p[i] * m[i, j] for i in range(n)) for j in range(n)]
-    integral = [sum(p[i] * m[i, n + j] for i in range(n)) * tau for j in range(n)]
+    integral = [sum(p[i] * m[i, n + j] for i in range(n)) for j in range(n)]
     if lines == INF:
         top = sum(end[k] + integral[k] / tau for k, (b, qq) in enumerate(states) if qq == qcut)
         assert top < 1e-16, top

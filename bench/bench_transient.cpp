@@ -36,8 +36,12 @@ DayInput DoublePeak(int count, double minutes, double aht, double peak) {
     return in;
 }
 
-DayInput Everyday() { return DoublePeak(48, 30, 180, 90); }
-DayInput Large() { return DoublePeak(96, 15, 300, 950); }
+DayInput Everyday() {
+    return DoublePeak(48, 30, 180, 90);
+}
+DayInput Large() {
+    return DoublePeak(96, 15, 300, 950);
+}
 
 void Run(benchmark::State& state, const DayInput& in) {
     for (auto _ : state) {
@@ -48,8 +52,8 @@ void Run(benchmark::State& state, const DayInput& in) {
 // The baseline: the usual plan's counts by the engine alone, interval by
 // interval, nothing carried over.
 void Engine(benchmark::State& state, const DayInput& in) {
-    const teletraffic::ErlangXModel model{in.model.ahtSeconds, in.model.patienceSeconds,
-                                          INFINITY, 0, 0, 0};
+    const teletraffic::ErlangXModel model{
+        in.model.ahtSeconds, in.model.patienceSeconds, INFINITY, 0, 0, 0};
     teletraffic::ErlangXTargets targets;
     targets.targetTime = in.targets.targetTimeSeconds;
     targets.serviceLevel = in.targets.serviceLevel;
@@ -63,8 +67,12 @@ void Engine(benchmark::State& state, const DayInput& in) {
     }
 }
 
-void BM_Engine48(benchmark::State& s) { Engine(s, Everyday()); }
-void BM_Staff48(benchmark::State& s) { Run(s, Everyday()); }
+void BM_Engine48(benchmark::State& s) {
+    Engine(s, Everyday());
+}
+void BM_Staff48(benchmark::State& s) {
+    Run(s, Everyday());
+}
 
 DayInput UsualSchedule(DayInput in) {
     in.method = transient::Method::Stationary;
@@ -76,9 +84,15 @@ DayInput UsualSchedule(DayInput in) {
     return in;
 }
 
-void BM_Engine96(benchmark::State& s) { Engine(s, Large()); }
-void BM_Evaluate96(benchmark::State& s) { Run(s, UsualSchedule(Large())); }
-void BM_Staff96(benchmark::State& s) { Run(s, Large()); }
+void BM_Engine96(benchmark::State& s) {
+    Engine(s, Large());
+}
+void BM_Evaluate96(benchmark::State& s) {
+    Run(s, UsualSchedule(Large()));
+}
+void BM_Staff96(benchmark::State& s) {
+    Run(s, Large());
+}
 
 } // namespace
 

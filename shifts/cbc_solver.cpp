@@ -1,0 +1,152 @@
+// CBC through CbcModel directly rather than its command-line driver
+// (CbcMain1), whose static state makes two solves in two threads unsafe;
+// each solve here owns its Clp, its model and its handlers, as CBC's own
+// parallel search does with its copies. The time limit is wall time, checked
+// by CBC itself and by the event handler at every node and solution; the
+// cancel flag is read there too.
+#include "shifts/cbc_solver.h"
+
+#include <CbcEventHandler.hpp>
+#include <CbcModel.hpp>
+#include <CbcStrategy.hpp>
+#include <CoinMessageHandler.hpp>
+#include <CoinPackedMatrix.hpp>
+#include <OsiClpSolverInterface.hpp>
+
+#include <chrono>
+#include <cmath>
+
+namespace shifts {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class Watch final : public CbcEventHandler {
+public:
+    Watch(const MipControl& control, Clock::time_point start)
+        : control_(control)
+        , start_(start) {}
+
+    CbcAction event(CbcEvent which) override {
+        const double seconds = Since(start_);
+        if (seconds >= control_.timeLimit ||
+            (control_.cancel != nullptr && control_.cancel->load(std::memory_order_relaxed))) {
+            return stop;
+        }
+        // Now and then, and at each better solution.
+        if (control_.progress && model_ != nullptr &&
+            (which == solution || which == heuristicSolution || seconds >= nextReport_)) {
+            nextReport_ = seconds + 0.5;
+            MipProgress progress;
+            progress.seconds = seconds;
+            if (model_->bestSolution() != nullptr) {
+                progress.best = model_->getObjValue();
+            }
+            progress.bound = model_->getBestPossibleObjValue();
+            progress.nodes = model_->getNodeCount();
+            control_.progress(progress);
+        }
+        return noAction;
+    }
+    CbcEventHandler* clone() const override { return new Watch(*this); }
+
+private:
+    const MipControl& control_;
+    Clock::time_point start_;
+    double nextReport_ = 0;
+};
+
+} // namespace
+
+MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& control) const {
+    const auto start = Clock::now();
+    MipResult result;
+    const int n = static_cast<int>(programme.columns.size());
+    const int m = static_cast<int>(programme.rows.size());
+
+    CoinPackedMatrix matrix(false, 0, 0); // row-ordered
+    matrix.setDimensions(0, n);
+    std::vector<double> rowLower(m), rowUpper(m);
+    for (int r = 0; r < m; ++r) {
+        const MipProgramme::Row& row = programme.rows[r];
+        matrix.appendRow(static_cast<int>(row.columns.size()), row.columns.data(),
+                         row.coefficients.data());
+        rowLower[r] = std::isinf(row.lower) ? -COIN_DBL_MAX : row.lower;
+        rowUpper[r] = std::isinf(row.upper) ? COIN_DBL_MAX : row.upper;
+    }
+    std::vector<double> lower(n), upper(n), cost(n);
+    for (int j = 0; j < n; ++j) {
+        lower[j] = programme.columns[j].lower;
+        upper[j] = std::isinf(programme.columns[j].upper) ? COIN_DBL_MAX
+                                                           : programme.columns[j].upper;
+        cost[j] = programme.columns[j].cost;
+    }
+
+    OsiClpSolverInterface clp;
+    clp.messageHandler()->setLogLevel(0);
+    clp.loadProblem(matrix, lower.data(), upper.data(), cost.data(), rowLower.data(),
+                    rowUpper.data());
+    for (int j = 0; j < n; ++j) {
+        if (programme.columns[j].integer) {
+            clp.setInteger(j);
+        }
+    }
+    clp.getModelPtr()->setRandomSeed(1234567);
+    clp.getModelPtr()->setMaximumSeconds(control.timeLimit);
+
+    CbcModel model(clp);
+    model.messageHandler()->setLogLevel(0);
+    model.setLogLevel(0);
+    model.setNumberThreads(0);
+    model.setRandomSeed(1234567);
+    model.setUseElapsedTime(true);
+    model.setMaximumSeconds(std::max(0.0, control.timeLimit - Since(start)));
+    // CBC's own default tolerance stops at a 1e-4 relative gap; the answer
+    // says optimal only when none is left.
+    model.setAllowableGap(1e-9);
+    model.setAllowableFractionGap(1e-9);
+    if (programme.objectiveStep > 0) {
+        model.setDblParam(CbcModel::CbcCutoffIncrement, programme.objectiveStep * (1 - 1e-6));
+    }
+    CbcStrategyDefault strategy(1, 5, 5);
+    strategy.setupPreProcessing(1);
+    model.setStrategy(strategy);
+    Watch watch(control, start);
+    model.passInEventHandler(&watch);
+    if (static_cast<int>(control.start.size()) == n) {
+        double objective = 0;
+        for (int j = 0; j < n; ++j) {
+            objective += cost[j] * control.start[j];
+        }
+        model.setBestSolution(control.start.data(), n, objective, true);
+    }
+
+    model.branchAndBound();
+
+    result.seconds = Since(start);
+    result.nodes = model.getNodeCount();
+    result.stopped = control.cancel != nullptr && control.cancel->load();
+    if (model.bestSolution() != nullptr) {
+        const double* best = model.bestSolution();
+        result.values.assign(best, best + n);
+        result.objective = model.getObjValue();
+        result.bound = model.getBestPossibleObjValue();
+        const bool proven = model.isProvenOptimal() && !model.isSecondsLimitReached() &&
+                            !result.stopped;
+        result.status = proven ? MipResult::Status::Optimal : MipResult::Status::Feasible;
+        if (proven) {
+            result.bound = result.objective;
+        }
+    } else if (model.isProvenInfeasible() && !model.isSecondsLimitReached() && !result.stopped) {
+        result.status = MipResult::Status::Infeasible;
+    } else {
+        result.status = MipResult::Status::NoSolution;
+    }
+    return result;
+}
+
+} // namespace shifts

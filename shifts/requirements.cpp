@@ -1,0 +1,257 @@
+// The requirements' grid: each period's offset from the first one given,
+// round the day or the week, so that a file may start at any period (a night
+// from 22:00 to 06:00 reads as it runs); the interval, where not given, the
+// smallest gap between periods. Then every offset must fall on the grid, once,
+// with none missing between the first and the last.
+#include "shifts/requirements.h"
+
+#include "shifts/error.h"
+#include "teletraffic/number_text.h"
+#include "textio/csv.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <numeric>
+#include <sstream>
+
+namespace shifts {
+namespace {
+
+struct Entry {
+    std::string where; // "day.csv line 4"
+    int minute;        // from midnight, or mon 00:00 in a week
+    double value;
+};
+
+std::string ColumnKey(std::string_view name) {
+    std::string key;
+    for (const char c : Trimmed(name)) {
+        key.push_back(c == '_' || c == ' '
+                          ? '-'
+                          : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    }
+    return key;
+}
+
+std::string_view MeasureName(Measure measure) {
+    return measure == Measure::Agents ? "agents" : "calls";
+}
+
+double ReadValue(std::string_view text, Measure measure, const std::string& where) {
+    const std::string name(MeasureName(measure));
+    const number_text::Reading reading = number_text::Read(text);
+    if (!reading.ok()) {
+        throw InputError(where + ": " + name + " '" + std::string(Trimmed(text)) + "' " +
+                         std::string(number_text::Why(reading.problem)));
+    }
+    const double value = reading.value;
+    if (!(value >= 0) || !std::isfinite(value)) {
+        throw InputError(where + ": " + name + " must be 0 or more, got " +
+                         number_text::Show(value));
+    }
+    if (measure == Measure::Agents && std::trunc(value) != value) {
+        throw InputError(where + ": agents must be a whole number, got " +
+                         number_text::Show(value));
+    }
+    if (measure == Measure::Agents && value > 1e6) {
+        throw InputError(where + ": agents must be at most 1000000, got " +
+                         number_text::Show(value));
+    }
+    return value;
+}
+
+// A start as a clock in a day or a week; `weekday` from a `day` column.
+std::pair<Span, int> ReadStart(std::string_view text, std::optional<std::string_view> weekday,
+                               const std::string& where) {
+    const std::string shown(Trimmed(text));
+    if (weekday) {
+        const auto day = ReadWeekday(*weekday);
+        if (!day) {
+            throw InputError(where + ": day '" + std::string(Trimmed(*weekday)) +
+                             "' is not a weekday (mon to sun)");
+        }
+        const auto clock = ReadClock(text);
+        if (!clock) {
+            throw InputError(where + ": start '" + shown + "' is not a time HH:MM (with the day " +
+                             "in its own column)");
+        }
+        return {Span::Week, *day * kMinutesPerDay + *clock};
+    }
+    if (const auto clock = ReadClock(text)) {
+        return {Span::Day, *clock};
+    }
+    if (const auto clock = ReadWeekClock(text)) {
+        return {Span::Week, *clock};
+    }
+    throw InputError(where + ": start '" + shown + "' is not a time HH:MM or DAY HH:MM");
+}
+
+Requirements OnGrid(std::vector<Entry> entries, Span span, const RequirementSource& source) {
+    if (entries.empty()) {
+        throw InputError(source.name + " has no periods");
+    }
+    Requirements result;
+    result.measure = source.measure;
+    Horizon& h = result.horizon;
+    h.span = span;
+    h.cyclic = source.cyclic;
+    h.first = entries.front().minute;
+    const int cycle = h.Cycle();
+    std::vector<std::pair<int, std::size_t>> offsets; // offset from the first, entry
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        offsets.emplace_back(((entries[i].minute - h.first) % cycle + cycle) % cycle, i);
+    }
+    std::ranges::stable_sort(offsets, {}, &std::pair<int, std::size_t>::first);
+    for (std::size_t k = 1; k < offsets.size(); ++k) {
+        if (offsets[k].first == offsets[k - 1].first) {
+            const Entry& again = entries[offsets[k].second];
+            throw InputError(again.where + ": the period " + h.Label(offsets[k].first) +
+                             " is given again (first at " +
+                             entries[offsets[k - 1].second].where + ")");
+        }
+    }
+    if (source.interval) {
+        h.interval = *source.interval;
+    } else if (offsets.size() > 1) {
+        h.interval = offsets[1].first;
+    }
+    if (h.interval <= 0 || kMinutesPerDay % h.interval != 0) {
+        throw InputError(source.name + ": the periods are " + std::to_string(h.interval) +
+                         " minutes apart, which does not divide a day into whole periods");
+    }
+    for (const auto& [offset, i] : offsets) {
+        if (offset % h.interval != 0) {
+            throw InputError(entries[i].where + ": the period " + h.Label(offset) +
+                             " is not on the " + std::to_string(h.interval) +
+                             "-minute grid of the periods from " + h.Label(0));
+        }
+    }
+    for (std::size_t k = 1; k < offsets.size(); ++k) {
+        if (offsets[k].first != offsets[k - 1].first + h.interval) {
+            throw InputError(source.name + ": no period " + h.Label(offsets[k - 1].first +
+                                                                    h.interval) +
+                             " between " + h.Label(offsets[k - 1].first) + " (" +
+                             entries[offsets[k - 1].second].where + ") and " +
+                             h.Label(offsets[k].first) + " (" + entries[offsets[k].second].where +
+                             "): every period from the first to the last must be given");
+        }
+    }
+    h.periods = static_cast<int>(offsets.size());
+    if (h.cyclic && h.Minutes() != cycle) {
+        throw InputError(source.name + ": a cyclic schedule needs the whole " +
+                         (span == Span::Day ? "day" : "week") + ", " +
+                         std::to_string(cycle / h.interval) + " periods of " +
+                         std::to_string(h.interval) + " minutes; it gives " +
+                         std::to_string(h.periods));
+    }
+    for (const auto& [offset, i] : offsets) {
+        result.values.push_back(entries[i].value);
+    }
+    return result;
+}
+
+Span CommonSpan(const std::vector<std::pair<Span, std::string>>& spans) {
+    for (const auto& [span, where] : spans) {
+        if (span != spans.front().first) {
+            throw InputError(where + ": the start " +
+                             (span == Span::Week ? "names a day" : "names no day") +
+                             " where the first period's " +
+                             (span == Span::Week ? "does not" : "does"));
+        }
+    }
+    return spans.empty() ? Span::Day : spans.front().first;
+}
+
+} // namespace
+
+Requirements ReadRequirements(std::string_view csv, const RequirementSource& source) {
+    std::istringstream in{std::string(csv)};
+    textio::CsvReader reader(in);
+    textio::Record header;
+    const auto next = [&](textio::Record& record) {
+        try {
+            return reader.Next(record);
+        } catch (const std::runtime_error& e) {
+            throw InputError(source.name + ": " + e.what());
+        }
+    };
+    if (!next(header)) {
+        throw InputError(source.name + " is empty: its first line must name the columns, start " +
+                         "and " + std::string(MeasureName(source.measure)));
+    }
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t start = kNone, day = kNone, value = kNone;
+    const std::string wanted(MeasureName(source.measure));
+    for (std::size_t c = 0; c < header.Size(); ++c) {
+        const std::string key = ColumnKey(header.Field(c));
+        std::size_t* column = key == "start" ? &start
+                              : key == "day" ? &day
+                              : key == wanted ? &value
+                                              : nullptr;
+        if (column != nullptr && *column != kNone) {
+            throw InputError(source.name + ": the column " + key + " is named twice");
+        }
+        if (column != nullptr) {
+            *column = c;
+        }
+    }
+    if (start == kNone || value == kNone) {
+        throw InputError(source.name + ": no column " + (start == kNone ? "start" : wanted) +
+                         (source.measure == Measure::Agents
+                              ? " (the objective cover needs the agents each period needs)"
+                              : " (the objective service needs the calls of each period)"));
+    }
+    std::vector<Entry> entries;
+    std::vector<std::pair<Span, std::string>> spans;
+    textio::Record row;
+    for (int line = 2; next(row); ++line) {
+        const std::string where = source.name + " line " + std::to_string(line);
+        if (row.unclosedQuote) {
+            throw InputError(where + ": a quoted field is not closed");
+        }
+        if (row.Size() == 1 && Trimmed(row.Field(0)).empty()) {
+            continue; // a blank line
+        }
+        if (row.Size() != header.Size()) {
+            throw InputError(where + ": this row has " + std::to_string(row.Size()) +
+                             " fields, the header " + std::to_string(header.Size()));
+        }
+        std::optional<std::string_view> weekday;
+        if (day != kNone) {
+            weekday = row.Field(day);
+        }
+        const auto [span, minute] = ReadStart(row.Field(start), weekday, where);
+        spans.emplace_back(span, where);
+        entries.push_back({where, minute, ReadValue(row.Field(value), source.measure, where)});
+    }
+    return OnGrid(std::move(entries), CommonSpan(spans), source);
+}
+
+Requirements RequirementsFrom(std::span<const std::string> starts, std::span<const double> values,
+                              const RequirementSource& source) {
+    if (starts.size() != values.size()) {
+        throw InputError(source.name + ": " + std::to_string(starts.size()) + " starts but " +
+                         std::to_string(values.size()) + " values");
+    }
+    std::vector<Entry> entries;
+    std::vector<std::pair<Span, std::string>> spans;
+    const std::string name(MeasureName(source.measure));
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const std::string where = source.name + " at '" + std::string(Trimmed(starts[i])) + "'";
+        const auto [span, minute] = ReadStart(starts[i], std::nullopt, where);
+        const double v = values[i];
+        if (!(v >= 0) || !std::isfinite(v) ||
+            (source.measure == Measure::Agents && (std::trunc(v) != v || v > 1e6))) {
+            // The same rules, in the same words, as a CSV's field.
+            ReadValue(number_text::Show(v), source.measure, where);
+            throw InputError(where + ": " + name + " must be a number of 0 or more, got " +
+                             number_text::Show(v));
+        }
+        spans.emplace_back(span, where);
+        entries.push_back({where, minute, v});
+    }
+    return OnGrid(std::move(entries), CommonSpan(spans), source);
+}
+
+} // namespace shifts

@@ -19,6 +19,7 @@ ScheduleModel::ScheduleModel(const Horizon& horizon, const std::vector<Shift>& s
                              const std::vector<ShiftTemplate>& templates)
     : horizon_(horizon)
     , shifts_(shifts)
+    , templates_(templates)
     , onPhones_(static_cast<std::size_t>(horizon.periods))
     , shortColumn_(static_cast<std::size_t>(horizon.periods), -1)
     , reachable_(static_cast<std::size_t>(horizon.periods), false) {
@@ -158,11 +159,15 @@ void ScheduleModel::AddService(const std::vector<PeriodLevels>& periods, double 
             }
             j0 = j;
         }
+        ServiceColumns& columns = service_.emplace_back();
+        columns.period = pl.period;
+        columns.floor = m;
         int lastBinary = -1;
         for (std::int64_t j = m + 1; j <= top; ++j) {
             const double rise = L[static_cast<std::size_t>(j)] - L[static_cast<std::size_t>(j - 1)];
             const bool binary = j < j0;
             const int z = programme_.AddColumn({0, 1, 0, binary});
+            columns.increments.push_back(z);
             count.columns.push_back(z);
             count.coefficients.push_back(-1);
             if (rise != 0) {
@@ -182,12 +187,122 @@ void ScheduleModel::AddService(const std::vector<PeriodLevels>& periods, double 
         // Agents taken into e instead of the table only lose credit: the
         // optimum fills the table first.
         const int e = programme_.AddColumn({0, kInfinity, 0, false});
+        columns.excess = e;
         count.columns.push_back(e);
         count.coefficients.push_back(-1);
         programme_.rows.push_back(std::move(count));
     }
     level.lower = target - atFloors;
     programme_.rows.push_back(std::move(level));
+}
+
+std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& required) const {
+    std::vector<double> values(programme_.columns.size(), 0);
+    std::vector<double> deficit(required.size(), 0);
+    for (std::size_t p = 0; p < required.size(); ++p) {
+        deficit[p] = reachable_[p] ? required[p] : 0;
+    }
+    std::vector<int> onTemplate(templates_.size(), 0);
+    std::vector<int> phones(required.size(), 0);
+    // The breaks of one more agent on `s`, each placed where it leaves the
+    // fewest periods short, and the agent-periods short it then covers.
+    const auto place = [&](std::size_t s, std::vector<int>& starts) {
+        const Shift& shift = shifts_[s];
+        const auto shortAt = [&](int offset) {
+            return deficit[static_cast<std::size_t>(PeriodOf(shift, offset, horizon_))] > 0 ? 1 : 0;
+        };
+        starts.clear();
+        int free = 0;
+        int covered = 0;
+        for (int j = 0; j < shift.length; ++j) {
+            covered += shortAt(j);
+        }
+        for (const BreakWindow& b : shift.breaks) {
+            int best = -1, bestCost = 0;
+            for (int r = std::max(b.first, free); r <= b.last; ++r) {
+                int cost = 0;
+                for (int i = 0; i < b.length; ++i) {
+                    cost += shortAt(r + i);
+                }
+                if (best < 0 || cost < bestCost) {
+                    best = r;
+                    bestCost = cost;
+                }
+            }
+            starts.push_back(best);
+            covered -= bestCost;
+            free = best + b.length;
+        }
+        return covered;
+    };
+    const auto add = [&](std::size_t s, const std::vector<int>& starts) {
+        const Shift& shift = shifts_[s];
+        values[static_cast<std::size_t>(shiftColumn_[s])] += 1;
+        ++onTemplate[static_cast<std::size_t>(shift.templateIndex)];
+        std::vector<int> delta(static_cast<std::size_t>(shift.length), 1);
+        for (std::size_t k = 0; k < starts.size(); ++k) {
+            const int r = starts[k];
+            values[static_cast<std::size_t>(
+                breakColumn_[s][k][static_cast<std::size_t>(r - shift.breaks[k].first)])] += 1;
+            for (int i = 0; i < shift.breaks[k].length; ++i) {
+                delta[static_cast<std::size_t>(r + i)] = 0;
+            }
+        }
+        for (int j = 0; j < shift.length; ++j) {
+            const auto p = static_cast<std::size_t>(PeriodOf(shift, j, horizon_));
+            deficit[p] -= delta[static_cast<std::size_t>(j)];
+            phones[p] += delta[static_cast<std::size_t>(j)];
+        }
+    };
+    const auto open = [&](std::size_t s) {
+        const auto& max = templates_[static_cast<std::size_t>(shifts_[s].templateIndex)].max;
+        return !max || onTemplate[static_cast<std::size_t>(shifts_[s].templateIndex)] < *max;
+    };
+    std::vector<int> starts, bestStarts;
+    while (std::ranges::any_of(deficit, [](double d) { return d > 0; })) {
+        std::size_t best = shifts_.size();
+        double bestScore = 0;
+        for (std::size_t s = 0; s < shifts_.size(); ++s) {
+            if (!open(s)) {
+                continue;
+            }
+            const double score = place(s, starts) / shifts_[s].cost;
+            if (score > bestScore) {
+                best = s;
+                bestScore = score;
+                bestStarts = starts;
+            }
+        }
+        if (best == shifts_.size()) {
+            return {};
+        }
+        add(best, bestStarts);
+    }
+    for (std::size_t t = 0; t < templates_.size(); ++t) {
+        for (std::size_t s = 0; s < shifts_.size() && onTemplate[t] < templates_[t].min; ++s) {
+            if (shifts_[s].templateIndex == static_cast<int>(t)) {
+                while (onTemplate[t] < templates_[t].min) {
+                    place(s, starts);
+                    add(s, starts);
+                }
+            }
+        }
+    }
+    for (std::size_t p = 0; p < required.size(); ++p) {
+        if (shortColumn_[p] >= 0) {
+            values[static_cast<std::size_t>(shortColumn_[p])] =
+                std::max(0.0, required[p] - phones[p]);
+        }
+    }
+    for (const ServiceColumns& c : service_) {
+        std::int64_t n = phones[static_cast<std::size_t>(c.period)] - c.floor;
+        for (const int z : c.increments) {
+            values[static_cast<std::size_t>(z)] = n > 0 ? 1 : 0;
+            --n;
+        }
+        values[static_cast<std::size_t>(c.excess)] = static_cast<double>(std::max<std::int64_t>(n, 0));
+    }
+    return values;
 }
 
 std::vector<ScheduleModel::Split> ScheduleModel::Decompose(const std::vector<double>& values) const {

@@ -75,17 +75,33 @@ public:
     };
     std::vector<Split> Decompose(const std::vector<double>& values) const;
 
+    // A schedule built one agent at a time, each time the shift (with its
+    // breaks placed clear of the periods still short where they can be) that
+    // covers the most agent-periods still short per unit of cost, until
+    // every period in reach has `required`; then the templates' mins. As
+    // all the programme's columns, for the solver to start from; empty
+    // where a template's max stops it.
+    std::vector<double> GreedyStart(const std::vector<double>& required) const;
+
     // Each period's short column, -1 where it has none.
     const std::vector<int>& ShortColumns() const { return shortColumn_; }
 
 private:
     const Horizon& horizon_;
     const std::vector<Shift>& shifts_;
+    const std::vector<ShiftTemplate>& templates_;
     MipProgramme programme_;
     std::vector<int> shiftColumn_;
     std::vector<std::vector<std::vector<int>>> breakColumn_; // [shift][break][r - first]
     std::vector<std::vector<Term>> onPhones_;               // per period
     std::vector<int> shortColumn_;
+    struct ServiceColumns {
+        int period;
+        std::int64_t floor;
+        std::vector<int> increments; // z for floor + 1, floor + 2, ...
+        int excess;
+    };
+    std::vector<ServiceColumns> service_;
     std::vector<bool> reachable_;
 };
 

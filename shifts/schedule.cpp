@@ -131,8 +131,9 @@ public:
     // Solves with at most `share` of the time left.
     // `infeasible` says why where none exists.
     MipResult Run(const MipProgramme& programme, const std::string& stage, double share,
-                  const std::string& infeasible) {
+                  const std::string& infeasible, std::vector<double> start = {}) {
         MipControl control;
+        control.start = std::move(start);
         control.timeLimit = std::max(0.0, Left() * share);
         control.cancel = control_.cancel;
         if (control_.progress) {
@@ -147,7 +148,7 @@ public:
                 control_.progress(progress);
             };
         }
-        MipResult result = CbcSolver().Solve(programme, control);
+        MipResult result = SolveByBlocks(CbcSolver(), programme, control);
         if (result.status == MipResult::Status::NoSolution) {
             throw NoSchedule(result.stopped
                                  ? "the solve was stopped before any schedule was found"
@@ -311,7 +312,8 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
     }
     model.CostShifts(1);
     model.Programme().objectiveStep = step;
-    const MipResult result = runner.Run(model.Programme(), "cost", 1, kNoCover);
+    const MipResult result =
+        runner.Run(model.Programme(), "cost", 1, kNoCover, model.GreedyStart(required));
     return Build(problem, shifts, {model.Decompose(result.values), Gap(result)}, required);
 }
 
@@ -327,6 +329,8 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
     ScheduleModel model(h, shifts, problem.templates);
     std::vector<ScheduleModel::PeriodLevels> levels;
     std::vector<double> plan(calls.size(), 0); // the per-interval count for p
+    // Each period at p alone: the horizon at p too, a schedule to start from.
+    std::vector<double> startRequired(calls.size(), 0);
     double reachable = 0;
     try {
         for (int period = 0; period < h.periods; ++period) {
@@ -337,6 +341,7 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
             const double traffic = TrafficOf(calls[i], h.interval, centre);
             const std::int64_t floor = AgentsFor(traffic, q, centre);
             plan[i] = static_cast<double>(AgentsFor(traffic, p, centre));
+            startRequired[i] = std::max(plan[i], static_cast<double>(floor));
             if (!model.Reachable()[i]) {
                 if (floor > 0) {
                     throw NoSchedule("no shift can be on the phones at " + h.Label(period * h.interval) +
@@ -366,7 +371,8 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
         const MipResult result = runner.Run(
             model.Programme(), "service", 1,
             "no schedule reaches the service level " + Shown(p) + " with no period below " +
-                Shown(q) + " under these templates");
+                Shown(q) + " under these templates",
+            model.GreedyStart(startRequired));
         Schedule schedule =
             Build(problem, shifts, {model.Decompose(result.values), Gap(result)}, plan);
         const double miss = p - schedule.summary.serviceLevel;

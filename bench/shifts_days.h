@@ -95,7 +95,8 @@ inline std::vector<double> AgentsFor(const Day& day) {
     std::vector<double> agents;
     for (const double calls : day.calls) {
         const double traffic = calls * kAht / (15 * 60.0);
-        agents.push_back(static_cast<double>(teletraffic::ErlangCAgents(traffic, kAht, kTargetTime, kLevel)));
+        agents.push_back(
+            static_cast<double>(teletraffic::ErlangCAgents(traffic, kAht, kTargetTime, kLevel)));
     }
     return agents;
 }
@@ -103,8 +104,8 @@ inline std::vector<double> AgentsFor(const Day& day) {
 inline shifts::Problem CoverProblem(const Day& day, double timeLimit = 60) {
     shifts::Problem problem;
     problem.settings.timeLimit = timeLimit;
-    problem.requirements = shifts::RequirementsFrom(day.starts, AgentsFor(day),
-                                                    problem.settings.Source("the day"));
+    problem.requirements =
+        shifts::RequirementsFrom(day.starts, AgentsFor(day), problem.settings.Source("the day"));
     problem.templates = shifts::ReadTemplates(kTemplates, "the templates");
     return problem;
 }

@@ -13,8 +13,10 @@
 #include <CoinPackedMatrix.hpp>
 #include <OsiClpSolverInterface.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <stdexcept>
 
 namespace shifts {
 namespace {
@@ -60,6 +62,19 @@ private:
     double nextReport_ = 0;
 };
 
+// The most any row's activity lies outside its bounds.
+double Violation(const MipProgramme& programme, const double* values) {
+    double worst = 0;
+    for (const MipProgramme::Row& row : programme.rows) {
+        double activity = 0;
+        for (std::size_t i = 0; i < row.columns.size(); ++i) {
+            activity += row.coefficients[i] * values[row.columns[i]];
+        }
+        worst = std::max({worst, row.lower - activity, activity - row.upper});
+    }
+    return worst;
+}
+
 } // namespace
 
 MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& control) const {
@@ -81,8 +96,8 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
     std::vector<double> lower(n), upper(n), cost(n);
     for (int j = 0; j < n; ++j) {
         lower[j] = programme.columns[j].lower;
-        upper[j] = std::isinf(programme.columns[j].upper) ? COIN_DBL_MAX
-                                                           : programme.columns[j].upper;
+        upper[j] =
+            std::isinf(programme.columns[j].upper) ? COIN_DBL_MAX : programme.columns[j].upper;
         cost[j] = programme.columns[j].cost;
     }
 
@@ -112,8 +127,11 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
     if (programme.objectiveStep > 0) {
         model.setDblParam(CbcModel::CbcCutoffIncrement, programme.objectiveStep * (1 - 1e-6));
     }
+    // No preprocessing: CBC 2.10's, through this strategy, has answered
+    // solutions of the preprocessed programme as if of the original (caught
+    // by the reference optima); these programmes gain little from it.
     CbcStrategyDefault strategy(1, 5, 5);
-    strategy.setupPreProcessing(1);
+    strategy.setupPreProcessing(0);
     model.setStrategy(strategy);
     Watch watch(control, start);
     model.passInEventHandler(&watch);
@@ -125,18 +143,26 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
         model.setBestSolution(control.start.data(), n, objective, true);
     }
 
-    model.branchAndBound();
+    // Stopped before it starts: the root alone may take longer than a cancel should.
+    if (control.cancel == nullptr || !control.cancel->load()) {
+        model.branchAndBound();
+    }
 
     result.seconds = Since(start);
     result.nodes = model.getNodeCount();
     result.stopped = control.cancel != nullptr && control.cancel->load();
     if (model.bestSolution() != nullptr) {
         const double* best = model.bestSolution();
+        // A solution outside the rows would be split into a schedule that is
+        // not the one solved for: a fault, never an answer.
+        if (Violation(programme, best) > 1e-5) {
+            throw std::logic_error("CBC answered a solution that breaks the programme's rows");
+        }
         result.values.assign(best, best + n);
         result.objective = model.getObjValue();
         result.bound = model.getBestPossibleObjValue();
-        const bool proven = model.isProvenOptimal() && !model.isSecondsLimitReached() &&
-                            !result.stopped;
+        const bool proven =
+            model.isProvenOptimal() && !model.isSecondsLimitReached() && !result.stopped;
         result.status = proven ? MipResult::Status::Optimal : MipResult::Status::Feasible;
         if (proven) {
             result.bound = result.objective;

@@ -40,9 +40,9 @@ std::optional<int> ReadWeekClock(std::string_view text);
 // "8:30" (hours and minutes, hours as many as wanted) as minutes.
 std::optional<int> ReadDuration(std::string_view text);
 
-std::string ClockText(int minuteOfDay);   // "07:30"
-std::string WeekText(int minuteOfWeek);   // "mon 07:30"
-std::string DurationText(int minutes);    // "8:30"
+std::string ClockText(int minuteOfDay);    // "07:30"
+std::string WeekText(int minuteOfWeek);    // "mon 07:30"
+std::string DurationText(int minutes);     // "8:30"
 std::string_view WeekdayName(int weekday); // "mon"
 
 // `text` without blanks at its ends.

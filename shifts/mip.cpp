@@ -70,8 +70,8 @@ MipResult SolveByBlocks(const MipSolver& solver, const MipProgramme& programme,
             }
             continue;
         }
-        MipProgramme& part = parts[static_cast<std::size_t>(blockOf[static_cast<std::size_t>(
-            row.columns[0])])];
+        MipProgramme& part =
+            parts[static_cast<std::size_t>(blockOf[static_cast<std::size_t>(row.columns[0])])];
         MipProgramme::Row& copy = part.AddRow(row.lower, row.upper);
         copy.coefficients = row.coefficients;
         for (const int c : row.columns) {
@@ -88,9 +88,9 @@ MipResult SolveByBlocks(const MipSolver& solver, const MipProgramme& programme,
         const std::vector<int>& cols = members[b];
         MipControl sub;
         sub.cancel = control.cancel;
-        sub.timeLimit = std::max(0.0, (control.timeLimit - elapsed()) *
-                                          static_cast<double>(cols.size()) /
-                                          static_cast<double>(sizeLeft));
+        sub.timeLimit =
+            std::max(0.0, (control.timeLimit - elapsed()) * static_cast<double>(cols.size()) /
+                              static_cast<double>(sizeLeft));
         sizeLeft -= cols.size();
         if (control.progress) {
             const double offset = elapsed(), bound = result.bound;

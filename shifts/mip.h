@@ -54,7 +54,7 @@ struct MipProgress {
 };
 
 struct MipControl {
-    double timeLimit = 60;                    // seconds of wall time, always honoured
+    double timeLimit = 60;                     // seconds of wall time, always honoured
     const std::atomic<bool>* cancel = nullptr; // set by another thread to stop early
     std::function<void(const MipProgress&)> progress;
     // A solution to start from (all columns), feasible or empty.

@@ -80,7 +80,8 @@ ScheduleModel::ScheduleModel(const Horizon& horizon, const std::vector<Shift>& s
             continue;
         }
         MipProgramme::Row& row = programme_.AddRow(
-            templates[t].min, templates[t].max ? static_cast<double>(*templates[t].max) : kInfinity);
+            templates[t].min,
+            templates[t].max ? static_cast<double>(*templates[t].max) : kInfinity);
         for (std::size_t s = 0; s < shifts.size(); ++s) {
             if (shifts[s].templateIndex == static_cast<int>(t)) {
                 row.columns.push_back(shiftColumn_[s]);
@@ -128,7 +129,8 @@ void ScheduleModel::LimitShort(double total) {
 
 void ScheduleModel::CostShifts(double scale) {
     for (std::size_t s = 0; s < shifts_.size(); ++s) {
-        programme_.columns[static_cast<std::size_t>(shiftColumn_[s])].cost = scale * shifts_[s].cost;
+        programme_.columns[static_cast<std::size_t>(shiftColumn_[s])].cost =
+            scale * shifts_[s].cost;
     }
 }
 
@@ -151,9 +153,9 @@ void ScheduleModel::AddService(const std::vector<PeriodLevels>& periods, double 
         std::int64_t j0 = top + 1;
         for (std::int64_t j = top; j > m; --j) {
             const double rise = L[static_cast<std::size_t>(j)] - L[static_cast<std::size_t>(j - 1)];
-            const double next = j < top ? L[static_cast<std::size_t>(j + 1)] -
-                                              L[static_cast<std::size_t>(j)]
-                                        : -kInfinity;
+            const double next =
+                j < top ? L[static_cast<std::size_t>(j + 1)] - L[static_cast<std::size_t>(j)]
+                        : -kInfinity;
             if (next > rise + kIncrementNoise) {
                 break;
             }
@@ -274,7 +276,7 @@ std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& requir
             }
         }
         if (best == shifts_.size()) {
-            return {};
+            break; // the rest is short, where a template's max allows no more
         }
         add(best, bestStarts);
     }
@@ -300,12 +302,14 @@ std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& requir
             values[static_cast<std::size_t>(z)] = n > 0 ? 1 : 0;
             --n;
         }
-        values[static_cast<std::size_t>(c.excess)] = static_cast<double>(std::max<std::int64_t>(n, 0));
+        values[static_cast<std::size_t>(c.excess)] =
+            static_cast<double>(std::max<std::int64_t>(n, 0));
     }
     return values;
 }
 
-std::vector<ScheduleModel::Split> ScheduleModel::Decompose(const std::vector<double>& values) const {
+std::vector<ScheduleModel::Split>
+ScheduleModel::Decompose(const std::vector<double>& values) const {
     const auto whole = [&](int column) {
         const double v = values[static_cast<std::size_t>(column)];
         const double r = std::round(v);

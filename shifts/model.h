@@ -55,7 +55,7 @@ public:
 
     struct PeriodLevels {
         int period;
-        double weight;     // calls / all calls
+        double weight;      // calls / all calls
         std::int64_t floor; // m
         LevelCurve curve;
     };
@@ -78,9 +78,9 @@ public:
     // A schedule built one agent at a time, each time the shift (with its
     // breaks placed clear of the periods still short where they can be) that
     // covers the most agent-periods still short per unit of cost, until
-    // every period in reach has `required`; then the templates' mins. As
-    // all the programme's columns, for the solver to start from; empty
-    // where a template's max stops it.
+    // every period in reach has `required` or the templates' max stop it;
+    // then the templates' mins. As all the programme's columns, for the
+    // solver to start from (CBC checks it, and drops one that breaks a row).
     std::vector<double> GreedyStart(const std::vector<double>& required) const;
 
     // Each period's short column, -1 where it has none.
@@ -93,7 +93,7 @@ private:
     MipProgramme programme_;
     std::vector<int> shiftColumn_;
     std::vector<std::vector<std::vector<int>>> breakColumn_; // [shift][break][r - first]
-    std::vector<std::vector<Term>> onPhones_;               // per period
+    std::vector<std::vector<Term>> onPhones_;                // per period
     std::vector<int> shortColumn_;
     struct ServiceColumns {
         int period;

@@ -85,10 +85,9 @@ void SetOption(Settings& s, std::string_view name, double value) {
     } else if (name == "redial") {
         s.centre.redial = value;
     } else if (name == "basis") {
-        constexpr teletraffic::Basis bases[] = {teletraffic::Basis::Offered,
-                                                teletraffic::Basis::Answered,
-                                                teletraffic::Basis::ExcludingShortAbandons,
-                                                teletraffic::Basis::Virtual};
+        constexpr teletraffic::Basis bases[] = {
+            teletraffic::Basis::Offered, teletraffic::Basis::Answered,
+            teletraffic::Basis::ExcludingShortAbandons, teletraffic::Basis::Virtual};
         s.centre.basis = bases[index];
     }
 }

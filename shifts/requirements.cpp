@@ -1,8 +1,8 @@
-// The requirements' grid: each period's offset from the first one given,
-// round the day or the week, so that a file may start at any period (a night
-// from 22:00 to 06:00 reads as it runs); the interval, where not given, the
-// smallest gap between periods. Then every offset must fall on the grid, once,
-// with none missing between the first and the last.
+// The requirements' grid: the periods in time order, in any order given; the
+// interval, where not given, the commonest gap between them. Every period
+// must fall on the grid, once, with none missing between the first and the
+// last, where a horizon that runs past midnight (a night from 22:00 to 06:00)
+// starts after its one gap.
 #include "shifts/requirements.h"
 
 #include "shifts/error.h"
@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 #include <numeric>
 #include <sstream>
 
@@ -96,48 +97,64 @@ Requirements OnGrid(std::vector<Entry> entries, Span span, const RequirementSour
     Horizon& h = result.horizon;
     h.span = span;
     h.cyclic = source.cyclic;
-    h.first = entries.front().minute;
     const int cycle = h.Cycle();
-    std::vector<std::pair<int, std::size_t>> offsets; // offset from the first, entry
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        offsets.emplace_back(((entries[i].minute - h.first) % cycle + cycle) % cycle, i);
-    }
-    std::ranges::stable_sort(offsets, {}, &std::pair<int, std::size_t>::first);
-    for (std::size_t k = 1; k < offsets.size(); ++k) {
-        if (offsets[k].first == offsets[k - 1].first) {
-            const Entry& again = entries[offsets[k].second];
-            throw InputError(again.where + ": the period " + h.Label(offsets[k].first) +
-                             " is given again (first at " +
-                             entries[offsets[k - 1].second].where + ")");
+    std::vector<std::size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::ranges::stable_sort(order, {}, [&](std::size_t i) { return entries[i].minute; });
+    const auto minute = [&](std::size_t k) { return entries[order[k]].minute; };
+    const auto label = [&](int m) { return span == Span::Day ? ClockText(m) : WeekText(m); };
+    std::map<int, int> gaps; // between neighbours in time, and how often
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        if (minute(k) == minute(k - 1)) {
+            throw InputError(entries[order[k]].where + ": the period " + label(minute(k)) +
+                             " is given again (first at " + entries[order[k - 1]].where + ")");
         }
+        ++gaps[minute(k) - minute(k - 1)];
+    }
+    if (order.size() > 1) {
+        ++gaps[minute(0) + cycle - minute(order.size() - 1)]; // round midnight
     }
     if (source.interval) {
         h.interval = *source.interval;
-    } else if (offsets.size() > 1) {
-        h.interval = offsets[1].first;
+    } else if (!gaps.empty()) {
+        // The commonest gap (the smallest of a tie), so that one period off the
+        // grid is named as such.
+        h.interval = std::ranges::max_element(gaps, [](const auto& a, const auto& b) {
+                         return a.second < b.second;
+                     })->first;
     }
     if (h.interval <= 0 || kMinutesPerDay % h.interval != 0) {
         throw InputError(source.name + ": the periods are " + std::to_string(h.interval) +
                          " minutes apart, which does not divide a day into whole periods");
     }
-    for (const auto& [offset, i] : offsets) {
-        if (offset % h.interval != 0) {
-            throw InputError(entries[i].where + ": the period " + h.Label(offset) +
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if ((minute(k) - minute(0)) % h.interval != 0) {
+            throw InputError(entries[order[k]].where + ": the period " + label(minute(k)) +
                              " is not on the " + std::to_string(h.interval) +
-                             "-minute grid of the periods from " + h.Label(0));
+                             "-minute grid of the periods from " + label(minute(0)));
         }
     }
-    for (std::size_t k = 1; k < offsets.size(); ++k) {
-        if (offsets[k].first != offsets[k - 1].first + h.interval) {
-            throw InputError(source.name + ": no period " + h.Label(offsets[k - 1].first +
-                                                                    h.interval) +
-                             " between " + h.Label(offsets[k - 1].first) + " (" +
-                             entries[offsets[k - 1].second].where + ") and " +
-                             h.Label(offsets[k].first) + " (" + entries[offsets[k].second].where +
-                             "): every period from the first to the last must be given");
+    // The periods run on from the earliest, or, where they run past midnight
+    // (past Sunday in a week), from the one after the only gap.
+    std::vector<std::size_t> breaks; // k where a gap precedes minute(k)
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        if (minute(k) - minute(k - 1) != h.interval) {
+            breaks.push_back(k);
         }
     }
-    h.periods = static_cast<int>(offsets.size());
+    const bool wraps = minute(0) + cycle - minute(order.size() - 1) == h.interval;
+    std::size_t from = 0;
+    if (breaks.size() == 1 && wraps) {
+        from = breaks.front();
+    } else if (!breaks.empty()) {
+        const std::size_t k = breaks.front();
+        throw InputError(source.name + ": no period " + label(minute(k - 1) + h.interval) +
+                         " between " + label(minute(k - 1)) + " (" + entries[order[k - 1]].where +
+                         ") and " + label(minute(k)) + " (" + entries[order[k]].where +
+                         "): every period from the first to the last must be given");
+    }
+    h.first = minute(from);
+    h.periods = static_cast<int>(order.size());
     if (h.cyclic && h.Minutes() != cycle) {
         throw InputError(source.name + ": a cyclic schedule needs the whole " +
                          (span == Span::Day ? "day" : "week") + ", " +
@@ -145,8 +162,8 @@ Requirements OnGrid(std::vector<Entry> entries, Span span, const RequirementSour
                          std::to_string(h.interval) + " minutes; it gives " +
                          std::to_string(h.periods));
     }
-    for (const auto& [offset, i] : offsets) {
-        result.values.push_back(entries[i].value);
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        result.values.push_back(entries[order[(from + k) % order.size()]].value);
     }
     return result;
 }
@@ -154,10 +171,9 @@ Requirements OnGrid(std::vector<Entry> entries, Span span, const RequirementSour
 Span CommonSpan(const std::vector<std::pair<Span, std::string>>& spans) {
     for (const auto& [span, where] : spans) {
         if (span != spans.front().first) {
-            throw InputError(where + ": the start " +
-                             (span == Span::Week ? "names a day" : "names no day") +
-                             " where the first period's " +
-                             (span == Span::Week ? "does not" : "does"));
+            throw InputError(
+                where + ": the start " + (span == Span::Week ? "names a day" : "names no day") +
+                " where the first period's " + (span == Span::Week ? "does not" : "does"));
         }
     }
     return spans.empty() ? Span::Day : spans.front().first;
@@ -185,8 +201,8 @@ Requirements ReadRequirements(std::string_view csv, const RequirementSource& sou
     const std::string wanted(MeasureName(source.measure));
     for (std::size_t c = 0; c < header.Size(); ++c) {
         const std::string key = ColumnKey(header.Field(c));
-        std::size_t* column = key == "start" ? &start
-                              : key == "day" ? &day
+        std::size_t* column = key == "start"  ? &start
+                              : key == "day"  ? &day
                               : key == wanted ? &value
                                               : nullptr;
         if (column != nullptr && *column != kNone) {

@@ -150,10 +150,9 @@ public:
         }
         MipResult result = SolveByBlocks(CbcSolver(), programme, control);
         if (result.status == MipResult::Status::NoSolution) {
-            throw NoSchedule(result.stopped
-                                 ? "the solve was stopped before any schedule was found"
-                                 : "no schedule was found within the time limit of " +
-                                       Shown(problem_.settings.timeLimit) + " s");
+            throw NoSchedule(result.stopped ? "the solve was stopped before any schedule was found"
+                                            : "no schedule was found within the time limit of " +
+                                                  Shown(problem_.settings.timeLimit) + " s");
         }
         if (result.status == MipResult::Status::Infeasible) {
             throw NoSchedule(infeasible);
@@ -163,6 +162,9 @@ public:
     }
 
     bool Proven() const { return proven_; }
+    bool Stopped() const {
+        return Left() <= 0 || (control_.cancel != nullptr && control_.cancel->load());
+    }
 
 private:
     const Problem& problem_;
@@ -175,8 +177,8 @@ double Gap(const MipResult& result) {
     if (result.status == MipResult::Status::Optimal) {
         return 0;
     }
-    return std::max(0.0, (result.objective - result.bound) / std::max(std::fabs(result.objective),
-                                                                        1e-9));
+    return std::max(0.0, (result.objective - result.bound) /
+                             std::max(std::fabs(result.objective), 1e-9));
 }
 
 struct Solution {
@@ -200,7 +202,8 @@ Schedule Build(const Problem& problem, const std::vector<Shift>& shifts, const S
             int j = i + 1;
             const auto same = [&](int a, int b) {
                 return std::ranges::all_of(split.breakStarts, [&](const std::vector<int>& starts) {
-                    return starts[static_cast<std::size_t>(a)] == starts[static_cast<std::size_t>(b)];
+                    return starts[static_cast<std::size_t>(a)] ==
+                           starts[static_cast<std::size_t>(b)];
                 });
             };
             while (j < split.agents && same(i, j)) {
@@ -216,7 +219,8 @@ Schedule Build(const Problem& problem, const std::vector<Shift>& shifts, const S
             g.paidHours = shift.paidHours;
             for (std::size_t k = 0; k < shift.breaks.size(); ++k) {
                 const int r = split.breakStarts[k][static_cast<std::size_t>(i)];
-                g.breaks.push_back({(shift.start + r) * interval, shift.breaks[k].length * interval});
+                g.breaks.push_back(
+                    {(shift.start + r) * interval, shift.breaks[k].length * interval});
             }
             schedule.groups.push_back(std::move(g));
             i = j;
@@ -294,12 +298,18 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
     const double step = CostStep(shifts, s.shortageCost);
 
     std::optional<double> shortLimit;
+    std::vector<double> fewestShort; // the first programme's solution
     if (!s.shortageCost && anyMax) {
         ScheduleModel first(h, shifts, problem.templates);
         first.AddCover(required, first.Reachable(), 1, true);
         first.Programme().objectiveStep = 1;
-        const MipResult fewest = runner.Run(first.Programme(), "shortage", 0.5, kNoCover);
+        const MipResult fewest =
+            runner.Run(first.Programme(), "shortage", 0.5, kNoCover, first.GreedyStart(required));
         shortLimit = std::round(fewest.objective);
+        fewestShort = fewest.values;
+        if (runner.Stopped()) {
+            return Build(problem, shifts, {first.Decompose(fewest.values), Gap(fewest)}, required);
+        }
     }
     ScheduleModel model(h, shifts, problem.templates);
     if (s.shortageCost) {
@@ -312,8 +322,10 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
     }
     model.CostShifts(1);
     model.Programme().objectiveStep = step;
-    const MipResult result =
-        runner.Run(model.Programme(), "cost", 1, kNoCover, model.GreedyStart(required));
+    // The same columns in the same order as the first programme's: its
+    // solution is one of this one's.
+    const MipResult result = runner.Run(model.Programme(), "cost", 1, kNoCover,
+                                        shortLimit ? fewestShort : model.GreedyStart(required));
     return Build(problem, shifts, {model.Decompose(result.values), Gap(result)}, required);
 }
 
@@ -344,8 +356,8 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
             startRequired[i] = std::max(plan[i], static_cast<double>(floor));
             if (!model.Reachable()[i]) {
                 if (floor > 0) {
-                    throw NoSchedule("no shift can be on the phones at " + h.Label(period * h.interval) +
-                                     ", whose " + Shown(calls[i]) +
+                    throw NoSchedule("no shift can be on the phones at " +
+                                     h.Label(period * h.interval) + ", whose " + Shown(calls[i]) +
                                      " calls need agents for the minimum service level " +
                                      Shown(q));
                 }
@@ -368,11 +380,11 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
     const std::size_t levelRow = model.Programme().rows.size();
     model.AddService(levels, allCalls > 0 ? p : 0);
     for (int attempt = 0;; ++attempt) {
-        const MipResult result = runner.Run(
-            model.Programme(), "service", 1,
-            "no schedule reaches the service level " + Shown(p) + " with no period below " +
-                Shown(q) + " under these templates",
-            model.GreedyStart(startRequired));
+        const MipResult result =
+            runner.Run(model.Programme(), "service", 1,
+                       "no schedule reaches the service level " + Shown(p) +
+                           " with no period below " + Shown(q) + " under these templates",
+                       model.GreedyStart(startRequired));
         Schedule schedule =
             Build(problem, shifts, {model.Decompose(result.values), Gap(result)}, plan);
         const double miss = p - schedule.summary.serviceLevel;

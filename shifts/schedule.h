@@ -21,6 +21,7 @@
 // found, with its proven gap.
 #pragma once
 
+#include "shifts/error.h"
 #include "shifts/requirements.h"
 #include "shifts/service.h"
 #include "shifts/templates.h"
@@ -95,7 +96,7 @@ enum class Status { Optimal, Feasible };
 
 struct Summary {
     Status status = Status::Feasible;
-    double gap = 0; // relative, (cost - bound) / cost
+    double gap = 0;  // relative, (cost - bound) / cost
     double cost = 0; // the shifts' cost, with the shortage's where it is priced
     int agents = 0;
     double paidHours = 0;

@@ -70,7 +70,7 @@ LevelCurve TabulateLevels(double traffic, std::int64_t from, const Centre& centr
         }
         const double level = LevelAt(traffic, n, centre);
         curve.levels.push_back(level);
-        if (level >= 1 || static_cast<double>(n) >= lines) {
+        if (level >= 1 - 1e-12 || static_cast<double>(n) >= lines) {
             return curve;
         }
         if (n >= cap) {

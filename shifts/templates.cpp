@@ -101,9 +101,9 @@ void ReadStart(const Json& start, ShiftTemplate& t, const Place& at) {
     }
     Known(start, {"earliest", "latest", "step"}, at);
     const auto [earliest, weekEarliest] = StartTime(Need(start, "earliest", at), at / "earliest");
-    const auto [latest, weekLatest] =
-        start.contains("latest") ? StartTime(start["latest"], at / "latest")
-                                 : std::pair{earliest, weekEarliest};
+    const auto [latest, weekLatest] = start.contains("latest")
+                                          ? StartTime(start["latest"], at / "latest")
+                                          : std::pair{earliest, weekEarliest};
     if (weekEarliest != weekLatest) {
         at.Fail("must give both earliest and latest with a day, or both without");
     }
@@ -176,12 +176,12 @@ void CheckBreaksFit(const ShiftTemplate& t, const Place& at) {
             const BreakRule& b = t.breaks[k];
             const int start = std::max(b.after, free);
             if (start + b.length > std::min(b.before, length)) {
-                (at / "breaks")[k].Fail(
-                    "cannot be placed in a shift of " + DurationText(length) +
-                    (k > 0 ? " after the breaks before it" : "") + ": it would end at " +
-                    DurationText(start + b.length) + ", past " +
-                    (b.before <= length ? "its before " + DurationText(b.before)
-                                        : "the shift's end"));
+                (at / "breaks")[k].Fail("cannot be placed in a shift of " + DurationText(length) +
+                                        (k > 0 ? " after the breaks before it" : "") +
+                                        ": it would end at " + DurationText(start + b.length) +
+                                        ", past " +
+                                        (b.before <= length ? "its before " + DurationText(b.before)
+                                                            : "the shift's end"));
             }
             free = start + b.length;
         }
@@ -219,8 +219,9 @@ ShiftTemplate ReadTemplate(const Json& object, const std::string& file, std::siz
         } else if (cost.is_number() && cost.get<double>() > 0 && cost.get<double>() <= 1e9) {
             t.cost = cost.get<double>();
         } else {
-            (named / "cost").Fail("must be a number above 0 (at most 1e9) or \"paid-hours\", got " +
-                                  Shown(cost));
+            (named / "cost")
+                .Fail("must be a number above 0 (at most 1e9) or \"paid-hours\", got " +
+                      Shown(cost));
         }
     }
     if (object.contains("min")) {
@@ -229,8 +230,9 @@ ShiftTemplate ReadTemplate(const Json& object, const std::string& file, std::siz
     if (object.contains("max")) {
         t.max = Whole(object["max"], named / "max");
         if (*t.max < t.min) {
-            (named / "max").Fail("must be at least min (" + std::to_string(t.min) + "), got " +
-                                 std::to_string(*t.max));
+            (named / "max")
+                .Fail("must be at least min (" + std::to_string(t.min) + "), got " +
+                      std::to_string(*t.max));
         }
     }
     if (object.contains("days")) {
@@ -254,8 +256,9 @@ ShiftTemplate ReadTemplate(const Json& object, const std::string& file, std::siz
     }
     const double paid = t.PaidHours(t.minLength);
     if (!(paid > 0) && !t.cost) {
-        (named / "cost").Fail("is the paid hours, and a shift of " + DurationText(t.minLength) +
-                              " has none left after its unpaid breaks");
+        (named / "cost")
+            .Fail("is the paid hours, and a shift of " + DurationText(t.minLength) +
+                  " has none left after its unpaid breaks");
     }
     CheckBreaksFit(t, named);
     return t;

@@ -41,7 +41,7 @@ struct ShiftTemplate {
     bool weekClock = false;
     int minLength = 0; // minutes
     int maxLength = 0;
-    int lengthStep = 0; // 0 for a fixed length
+    int lengthStep = 0;         // 0 for a fixed length
     std::optional<double> cost; // unset: paid hours
     std::vector<BreakRule> breaks;
     int min = 0;

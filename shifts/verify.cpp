@@ -21,7 +21,8 @@ double EngineLevel(double calls, int interval, int agents, const Centre& c) {
     if (n <= 0) {
         return 0;
     }
-    const bool plain = c.redial == 0 && std::isinf(c.lines) && c.basis == teletraffic::Basis::Offered;
+    const bool plain =
+        c.redial == 0 && std::isinf(c.lines) && c.basis == teletraffic::Basis::Offered;
     if (plain && std::isinf(c.patience)) {
         return n <= traffic ? 0 : teletraffic::ErlangCServiceLevel(traffic, n, c.aht, c.targetTime);
     }
@@ -189,7 +190,8 @@ std::vector<std::string> Verify(const Problem& problem, const Schedule& schedule
     if (service) {
         const double level = calls > 0 ? answered / calls : 1;
         if (level < *s.serviceLevel) {
-            faults.push_back("the horizon's level " + std::to_string(level) + " is below the target");
+            faults.push_back("the horizon's level " + std::to_string(level) +
+                             " is below the target");
         }
         if (!Close(level, sum.serviceLevel)) {
             faults.push_back("the horizon's level is not the engine's");

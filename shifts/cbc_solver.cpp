@@ -9,6 +9,7 @@
 #include <CbcEventHandler.hpp>
 #include <CbcModel.hpp>
 #include <CbcStrategy.hpp>
+#include <ClpEventHandler.hpp>
 #include <CoinMessageHandler.hpp>
 #include <CoinPackedMatrix.hpp>
 #include <OsiClpSolverInterface.hpp>
@@ -75,6 +76,35 @@ double Violation(const MipProgramme& programme, const double* values) {
     return worst;
 }
 
+// The same checks at the end of every iteration of Clp, which CBC runs with
+// no event of its own through the root's cuts and heuristics: once the time
+// is up or the cancel is set, CBC's own limit is set to now, which it reads
+// between its steps.
+class ClpWatch final : public ClpEventHandler {
+public:
+    ClpWatch(const MipControl& control, Clock::time_point start, CbcModel** cbc)
+        : control_(control)
+        , start_(start)
+        , cbc_(cbc) {}
+
+    int event(Event which) override {
+        if (which == endOfIteration && *cbc_ != nullptr && !stopped_ &&
+            (Since(start_) >= control_.timeLimit ||
+             (control_.cancel != nullptr && control_.cancel->load(std::memory_order_relaxed)))) {
+            stopped_ = true;
+            (*cbc_)->setMaximumSeconds(0);
+        }
+        return -1;
+    }
+    ClpEventHandler* clone() const override { return new ClpWatch(*this); }
+
+private:
+    const MipControl& control_;
+    Clock::time_point start_;
+    CbcModel** cbc_;
+    bool stopped_ = false;
+};
+
 } // namespace
 
 MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& control) const {
@@ -113,7 +143,11 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
     clp.getModelPtr()->setRandomSeed(1234567);
     clp.getModelPtr()->setMaximumSeconds(control.timeLimit);
 
+    CbcModel* running = nullptr;
+    ClpWatch clpWatch(control, start, &running);
+    clp.getModelPtr()->passInEventHandler(&clpWatch);
     CbcModel model(clp);
+    running = &model;
     model.messageHandler()->setLogLevel(0);
     model.setLogLevel(0);
     model.setNumberThreads(0);
@@ -133,6 +167,17 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
     CbcStrategyDefault strategy(1, 5, 5);
     strategy.setupPreProcessing(0);
     model.setStrategy(strategy);
+    // CbcModel keeps the integer columns in their order: priorities by it.
+    std::vector<int> priorities;
+    for (const MipProgramme::Column& column : programme.columns) {
+        if (column.integer) {
+            priorities.push_back(column.priority);
+        }
+    }
+    model.findIntegers(false);
+    if (!priorities.empty()) {
+        model.passInPriorities(priorities.data(), false);
+    }
     Watch watch(control, start);
     model.passInEventHandler(&watch);
     if (static_cast<int>(control.start.size()) == n) {

@@ -21,6 +21,8 @@ struct MipProgramme {
         double upper = kInfinity;
         double cost = 0;
         bool integer = true;
+        // Lower branches first (integer columns only).
+        int priority = 1000;
     };
     struct Row {
         std::vector<int> columns;

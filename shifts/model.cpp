@@ -25,7 +25,7 @@ ScheduleModel::ScheduleModel(const Horizon& horizon, const std::vector<Shift>& s
     , reachable_(static_cast<std::size_t>(horizon.periods), false) {
     std::vector<std::map<int, double>> phones(onPhones_.size());
     for (const Shift& s : shifts) {
-        const int x = programme_.AddColumn({0, kInfinity, 0, true});
+        const int x = programme_.AddColumn({0, kInfinity, 0, true, 1});
         shiftColumn_.push_back(x);
         for (int j = 0; j < s.length; ++j) {
             const int p = PeriodOf(s, j, horizon);
@@ -41,7 +41,7 @@ ScheduleModel::ScheduleModel(const Horizon& horizon, const std::vector<Shift>& s
             all.columns.push_back(x);
             all.coefficients.push_back(-1);
             for (int r = b.first; r <= b.last; ++r) {
-                const int w = programme_.AddColumn({0, kInfinity, 0, true});
+                const int w = programme_.AddColumn({0, kInfinity, 0, true, 2});
                 starts.push_back(w);
                 // `all` may have moved: rows are appended below only.
                 programme_.rows.back().columns.push_back(w);
@@ -168,7 +168,7 @@ void ScheduleModel::AddService(const std::vector<PeriodLevels>& periods, double 
         for (std::int64_t j = m + 1; j <= top; ++j) {
             const double rise = L[static_cast<std::size_t>(j)] - L[static_cast<std::size_t>(j - 1)];
             const bool binary = j < j0;
-            const int z = programme_.AddColumn({0, 1, 0, binary});
+            const int z = programme_.AddColumn({0, 1, 0, binary, 3});
             columns.increments.push_back(z);
             count.columns.push_back(z);
             count.coefficients.push_back(-1);

@@ -237,23 +237,24 @@ std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& requir
         }
         return covered;
     };
-    const auto add = [&](std::size_t s, const std::vector<int>& starts) {
+    // `count` more agents on `s`, their breaks at `starts`.
+    const auto add = [&](std::size_t s, const std::vector<int>& starts, int count) {
         const Shift& shift = shifts_[s];
-        values[static_cast<std::size_t>(shiftColumn_[s])] += 1;
-        ++onTemplate[static_cast<std::size_t>(shift.templateIndex)];
+        values[static_cast<std::size_t>(shiftColumn_[s])] += count;
+        onTemplate[static_cast<std::size_t>(shift.templateIndex)] += count;
         std::vector<int> delta(static_cast<std::size_t>(shift.length), 1);
         for (std::size_t k = 0; k < starts.size(); ++k) {
             const int r = starts[k];
             values[static_cast<std::size_t>(
-                breakColumn_[s][k][static_cast<std::size_t>(r - shift.breaks[k].first)])] += 1;
+                breakColumn_[s][k][static_cast<std::size_t>(r - shift.breaks[k].first)])] += count;
             for (int i = 0; i < shift.breaks[k].length; ++i) {
                 delta[static_cast<std::size_t>(r + i)] = 0;
             }
         }
         for (int j = 0; j < shift.length; ++j) {
             const auto p = static_cast<std::size_t>(PeriodOf(shift, j, horizon_));
-            deficit[p] -= delta[static_cast<std::size_t>(j)];
-            phones[p] += delta[static_cast<std::size_t>(j)];
+            deficit[p] -= count * delta[static_cast<std::size_t>(j)];
+            phones[p] += count * delta[static_cast<std::size_t>(j)];
         }
     };
     const auto open = [&](std::size_t s) {
@@ -278,15 +279,36 @@ std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& requir
         if (best == shifts_.size()) {
             break; // the rest is short, where a template's max allows no more
         }
-        add(best, bestStarts);
+        // As many agents at once as the least of the periods still short
+        // that they cover needs (within the template's max): a requirement
+        // of thousands takes no more steps than one of a few.
+        const Shift& chosen = shifts_[best];
+        std::vector<bool> onBreak(static_cast<std::size_t>(chosen.length), false);
+        for (std::size_t k = 0; k < bestStarts.size(); ++k) {
+            for (int i = 0; i < chosen.breaks[k].length; ++i) {
+                onBreak[static_cast<std::size_t>(bestStarts[k] + i)] = true;
+            }
+        }
+        double count = kInfinity;
+        for (int j = 0; j < chosen.length; ++j) {
+            const double d = deficit[static_cast<std::size_t>(PeriodOf(chosen, j, horizon_))];
+            if (!onBreak[static_cast<std::size_t>(j)] && d > 0) {
+                count = std::min(count, d);
+            }
+        }
+        const auto& max = templates_[static_cast<std::size_t>(chosen.templateIndex)].max;
+        if (max) {
+            count = std::min(
+                count, static_cast<double>(
+                           *max - onTemplate[static_cast<std::size_t>(chosen.templateIndex)]));
+        }
+        add(best, bestStarts, static_cast<int>(std::max(1.0, std::ceil(count))));
     }
     for (std::size_t t = 0; t < templates_.size(); ++t) {
         for (std::size_t s = 0; s < shifts_.size() && onTemplate[t] < templates_[t].min; ++s) {
             if (shifts_[s].templateIndex == static_cast<int>(t)) {
-                while (onTemplate[t] < templates_[t].min) {
-                    place(s, starts);
-                    add(s, starts);
-                }
+                place(s, starts);
+                add(s, starts, templates_[t].min - onTemplate[t]);
             }
         }
     }

@@ -39,14 +39,8 @@ std::string_view MeasureName(Measure measure) {
     return measure == Measure::Agents ? "agents" : "calls";
 }
 
-double ReadValue(std::string_view text, Measure measure, const std::string& where) {
+double CheckValue(double value, Measure measure, const std::string& where) {
     const std::string name(MeasureName(measure));
-    const number_text::Reading reading = number_text::Read(text);
-    if (!reading.ok()) {
-        throw InputError(where + ": " + name + " '" + std::string(Trimmed(text)) + "' " +
-                         std::string(number_text::Why(reading.problem)));
-    }
-    const double value = reading.value;
     if (!(value >= 0) || !std::isfinite(value)) {
         throw InputError(where + ": " + name + " must be 0 or more, got " +
                          number_text::Show(value));
@@ -60,6 +54,16 @@ double ReadValue(std::string_view text, Measure measure, const std::string& wher
                          number_text::Show(value));
     }
     return value;
+}
+
+double ReadValue(std::string_view text, Measure measure, const std::string& where) {
+    const std::string name(MeasureName(measure));
+    const number_text::Reading reading = number_text::Read(text);
+    if (!reading.ok()) {
+        throw InputError(where + ": " + name + " '" + std::string(Trimmed(text)) + "' " +
+                         std::string(number_text::Why(reading.problem)));
+    }
+    return CheckValue(reading.value, measure, where);
 }
 
 // A start as a clock in a day or a week; `weekday` from a `day` column.
@@ -252,20 +256,11 @@ Requirements RequirementsFrom(std::span<const std::string> starts, std::span<con
     }
     std::vector<Entry> entries;
     std::vector<std::pair<Span, std::string>> spans;
-    const std::string name(MeasureName(source.measure));
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const std::string where = source.name + " at '" + std::string(Trimmed(starts[i])) + "'";
         const auto [span, minute] = ReadStart(starts[i], std::nullopt, where);
-        const double v = values[i];
-        if (!(v >= 0) || !std::isfinite(v) ||
-            (source.measure == Measure::Agents && (std::trunc(v) != v || v > 1e6))) {
-            // The same rules, in the same words, as a CSV's field.
-            ReadValue(number_text::Show(v), source.measure, where);
-            throw InputError(where + ": " + name + " must be a number of 0 or more, got " +
-                             number_text::Show(v));
-        }
         spans.emplace_back(span, where);
-        entries.push_back({where, minute, v});
+        entries.push_back({where, minute, CheckValue(values[i], source.measure, where)});
     }
     return OnGrid(std::move(entries), CommonSpan(spans), source);
 }

@@ -148,6 +148,10 @@ public:
                 control_.progress(progress);
             };
         }
+        columns_ = static_cast<int>(programme.columns.size());
+        rows_ = static_cast<int>(programme.rows.size());
+        integers_ = static_cast<int>(std::ranges::count_if(
+            programme.columns, [](const MipProgramme::Column& c) { return c.integer; }));
         MipResult result = SolveByBlocks(CbcSolver(), programme, control);
         if (result.status == MipResult::Status::NoSolution) {
             throw NoSchedule(result.stopped ? "the solve was stopped before any schedule was found"
@@ -162,6 +166,11 @@ public:
     }
 
     bool Proven() const { return proven_; }
+    void Size(Summary& summary) const {
+        summary.columns = columns_;
+        summary.integerColumns = integers_;
+        summary.rows = rows_;
+    }
     bool Stopped() const {
         return Left() <= 0 || (control_.cancel != nullptr && control_.cancel->load());
     }
@@ -171,6 +180,7 @@ private:
     const Control& control_;
     SteadyClock::time_point start_;
     bool proven_ = true;
+    int columns_ = 0, integers_ = 0, rows_ = 0;
 };
 
 double Gap(const MipResult& result) {
@@ -329,6 +339,8 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
     return Build(problem, shifts, {model.Decompose(result.values), Gap(result)}, required);
 }
 
+constexpr std::size_t kMostCounts = 2'000'000;
+
 Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, Runner& runner) {
     const Horizon& h = problem.requirements.horizon;
     const Settings& s = problem.settings;
@@ -344,12 +356,14 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
     // Each period at p alone: the horizon at p too, a schedule to start from.
     std::vector<double> startRequired(calls.size(), 0);
     double reachable = 0;
-    try {
-        for (int period = 0; period < h.periods; ++period) {
-            const auto i = static_cast<std::size_t>(period);
-            if (calls[i] <= 0) {
-                continue;
-            }
+    std::size_t tabulated = 0;
+    for (int period = 0; period < h.periods; ++period) {
+        const auto i = static_cast<std::size_t>(period);
+        if (calls[i] <= 0) {
+            continue;
+        }
+        const std::string at = h.Label(period * h.interval);
+        try {
             const double traffic = TrafficOf(calls[i], h.interval, centre);
             const std::int64_t floor = AgentsFor(traffic, q, centre);
             plan[i] = static_cast<double>(AgentsFor(traffic, p, centre));
@@ -364,11 +378,20 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
                 continue;
             }
             LevelCurve curve = TabulateLevels(traffic, floor, centre);
+            tabulated += curve.levels.size() - static_cast<std::size_t>(floor);
+            // Some thousands of erlangs a period; past that the programme
+            // would not fit in memory.
+            if (tabulated > kMostCounts) {
+                throw InputError("the calls at " + at + " and before are too many for the " +
+                                 "objective service: their levels by count run past " +
+                                 std::to_string(kMostCounts) + " counts in all");
+            }
             reachable += calls[i] * curve.levels.back();
             levels.push_back({period, calls[i] / allCalls, floor, std::move(curve)});
+        } catch (const teletraffic::DomainError& e) {
+            throw InputError("the " + Shown(calls[i]) + " calls at " + at +
+                             ": the engine refuses them: " + e.what());
         }
-    } catch (const teletraffic::DomainError& e) {
-        throw InputError(std::string("the engine refuses the centre: ") + e.what());
     }
     if (allCalls > 0 && reachable / allCalls < p) {
         throw NoSchedule("no schedule can reach the service level " + Shown(p) +
@@ -434,6 +457,7 @@ Schedule Solve(const Problem& problem, const Control& control) {
         schedule.summary.gap = 0;
     }
     schedule.summary.seconds = runner.Elapsed();
+    runner.Size(schedule.summary);
     return schedule;
 }
 

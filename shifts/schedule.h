@@ -104,6 +104,10 @@ struct Summary {
     int agentPeriodsShort = 0;
     double serviceLevel = NAN; // service: of the horizon
     double seconds = 0;
+    // The size of the (last) programme solved.
+    int columns = 0;
+    int integerColumns = 0;
+    int rows = 0;
 };
 
 struct Schedule {

@@ -34,7 +34,15 @@ struct Place {
     }
 };
 
+// The value as JSON, short; a list or an object by its kind, since writing
+// one out is recursive and its nesting is the user's to choose.
 std::string Shown(const Json& value) {
+    if (value.is_array()) {
+        return "a list";
+    }
+    if (value.is_object()) {
+        return "an object";
+    }
     std::string text = value.dump();
     return text.size() > 40 ? text.substr(0, 37) + "..." : text;
 }

@@ -170,6 +170,13 @@ TEST(ShiftsTemplates, RefusesNamingTheTemplateAndField) {
     }
 }
 
+TEST(ShiftsTemplates, DeepNestingIsRefusedNotRecursedInto) {
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    const std::string json =
+        R"([{"name": "a", "start": {"earliest": "08:00"}, "length": )" + deep + "}]";
+    EXPECT_THROW(shifts::ReadTemplates(json, "t.json"), InputError);
+}
+
 TEST(ShiftsTemplates, PaidHoursLeaveOutUnpaidBreaks) {
     const auto t = shifts::ReadTemplates(R"({"shifts": [
         {"name": "early", "start": {"earliest": "06:00", "latest": "09:00", "step": 15},

@@ -212,7 +212,8 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
         if (proven) {
             result.bound = result.objective;
         }
-    } else if (model.isProvenInfeasible() && !model.isSecondsLimitReached() && !result.stopped) {
+    } else if (model.isProvenInfeasible() && !model.isSecondsLimitReached() &&
+               !model.isNodeLimitReached() && !result.stopped) {
         result.status = MipResult::Status::Infeasible;
     } else {
         result.status = MipResult::Status::NoSolution;

@@ -1,3 +1,6 @@
+// The programme of model.h built row by row; the greedy start adds agents
+// in batches, each batch on the shift that covers the most agent-periods
+// still short per unit of cost; the split sorts each break's starts.
 #include "shifts/model.h"
 
 #include <algorithm>
@@ -68,6 +71,7 @@ ScheduleModel::ScheduleModel(const Horizon& horizon, const std::vector<Shift>& s
             }
         }
     }
+    shiftAndBreakColumns_ = programme_.columns.size();
     for (std::size_t p = 0; p < phones.size(); ++p) {
         for (const auto& [column, coefficient] : phones[p]) {
             if (coefficient != 0) {
@@ -318,8 +322,17 @@ std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& requir
                 std::max(0.0, required[p] - phones[p]);
         }
     }
+    FillService(values);
+    return values;
+}
+
+void ScheduleModel::FillService(std::vector<double>& values) const {
     for (const ServiceColumns& c : service_) {
-        std::int64_t n = phones[static_cast<std::size_t>(c.period)] - c.floor;
+        double phones = 0;
+        for (const Term& t : onPhones_[static_cast<std::size_t>(c.period)]) {
+            phones += t.coefficient * values[static_cast<std::size_t>(t.column)];
+        }
+        auto n = static_cast<std::int64_t>(std::llround(phones)) - c.floor;
         for (const int z : c.increments) {
             values[static_cast<std::size_t>(z)] = n > 0 ? 1 : 0;
             --n;
@@ -327,6 +340,14 @@ std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& requir
         values[static_cast<std::size_t>(c.excess)] =
             static_cast<double>(std::max<std::int64_t>(n, 0));
     }
+}
+
+std::vector<double> ScheduleModel::StartFrom(const std::vector<double>& other) const {
+    std::vector<double> values(programme_.columns.size(), 0);
+    for (std::size_t j = 0; j < shiftAndBreakColumns_ && j < other.size(); ++j) {
+        values[j] = std::round(other[j]);
+    }
+    FillService(values);
     return values;
 }
 

@@ -87,6 +87,11 @@ public:
     // solver to start from (CBC checks it, and drops one that breaks a row).
     std::vector<double> GreedyStart(const std::vector<double>& required) const;
 
+    // A solution of another programme over the same templates and horizon
+    // (its shift and break columns come first, in the same order), as this
+    // one's: the service's increments filled in order from its on-phones.
+    std::vector<double> StartFrom(const std::vector<double>& other) const;
+
     // Each period's short column, -1 where it has none.
     const std::vector<int>& ShortColumns() const { return shortColumn_; }
 
@@ -106,6 +111,10 @@ private:
         int excess;
     };
     std::vector<ServiceColumns> service_;
+    std::size_t shiftAndBreakColumns_ = 0;
+
+    // The service's increments and excess from the on-phones of `values`.
+    void FillService(std::vector<double>& values) const;
     std::vector<bool> reachable_;
 };
 

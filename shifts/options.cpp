@@ -1,3 +1,5 @@
+// The option table applied to Settings: each value checked against its
+// row's domain, the message naming the option as the command line spells it.
 #include "shifts/options.h"
 
 #include "shifts/error.h"

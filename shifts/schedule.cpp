@@ -166,6 +166,8 @@ public:
     }
 
     bool Proven() const { return proven_; }
+    // Forgets the solves so far: they were for a start only.
+    void ForgetProofs() { proven_ = true; }
     void Size(Summary& summary) const {
         summary.columns = columns_;
         summary.integerColumns = integers_;
@@ -398,16 +400,57 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
                          ": with every period some shift reaches fully staffed it would be " +
                          Shown(reachable / allCalls));
     }
+    // A schedule to start from: the least cost cover of the per-interval
+    // plan at the lowest level x whose plan alone, period by period, gives
+    // the horizon p (each period at least its floor). Any cover of that plan
+    // has at least its agents everywhere, so it reaches p too; and covers
+    // split into days and solve in a moment where the service's one level
+    // row links them all. The plan at p itself would overshoot p.
+    const auto planAt = [&](double x) {
+        std::vector<double> required(calls.size(), 0);
+        double answered = 0;
+        for (const ScheduleModel::PeriodLevels& pl : levels) {
+            const auto i = static_cast<std::size_t>(pl.period);
+            const double traffic = TrafficOf(calls[i], h.interval, centre);
+            const std::int64_t n = std::max(AgentsFor(traffic, x, centre), pl.floor);
+            required[i] = static_cast<double>(n);
+            answered += calls[i] * LevelAt(traffic, n, centre);
+        }
+        return std::pair{required, allCalls > 0 ? answered / allCalls : 1.0};
+    };
+    double low = 0, high = p; // the plan at p reaches p; find the least x that does
+    for (int step = 0; step < 30 && high - low > 1e-4; ++step) {
+        const double x = (low + high) / 2;
+        (planAt(x).second >= p ? high : low) = x;
+    }
+    const std::vector<double> required = planAt(high).first;
+    std::vector<double> start;
+    {
+        ScheduleModel cover(h, shifts, problem.templates);
+        cover.AddCover(required, std::vector<bool>(calls.size(), false), 0, false);
+        cover.CostShifts(1);
+        cover.Programme().objectiveStep = CostStep(shifts, std::nullopt);
+        try {
+            start =
+                runner.Run(cover.Programme(), "start", 0.25, kNoCover, cover.GreedyStart(required))
+                    .values;
+        } catch (const NoSchedule&) {
+            // a template's max, or no time: the greedy schedule instead
+        }
+    }
+    runner.ForgetProofs();
+
     model.CostShifts(1);
     model.Programme().objectiveStep = CostStep(shifts, std::nullopt);
     const std::size_t levelRow = model.Programme().rows.size();
     model.AddService(levels, allCalls > 0 ? p : 0);
+    start = start.empty() ? model.GreedyStart(startRequired) : model.StartFrom(start);
     for (int attempt = 0;; ++attempt) {
         const MipResult result =
             runner.Run(model.Programme(), "service", 1,
                        "no schedule reaches the service level " + Shown(p) +
                            " with no period below " + Shown(q) + " under these templates",
-                       model.GreedyStart(startRequired));
+                       start);
         Schedule schedule =
             Build(problem, shifts, {model.Decompose(result.values), Gap(result)}, plan);
         const double miss = p - schedule.summary.serviceLevel;

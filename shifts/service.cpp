@@ -1,3 +1,8 @@
+// Every level by the engine's Erlang X (which answers Erlang C's and A's to
+// the bit where the centre is theirs), the two cases it refuses answered by
+// their rule: no agents, and Erlang C's queue at or below the traffic. The
+// table runs from the floor to where the level is within 1e-12 of 1, the
+// engine's own accuracy, or the lines are all staffed.
 #include "shifts/service.h"
 
 #include "teletraffic/erlang_c.h"

@@ -35,9 +35,10 @@ double LevelAt(double traffic, std::int64_t agents, const Centre& centre);
 std::int64_t AgentsFor(double traffic, double level, const Centre& centre);
 
 // A period's levels by count from 0 up to where they stop rising: past the
-// last, more agents change nothing (the level is 1 to the last bit, or the
-// lines are all staffed), or the cap was reached (then the model takes no
-// credit for more agents: it may only understate the level).
+// last, more agents change nothing the engine can tell (the level is within
+// 1e-12 of 1, its own accuracy, or the lines are all staffed), or the cap was
+// reached. The model takes no credit for agents past the last: it may only
+// understate a level, never overstate it.
 struct LevelCurve {
     std::vector<double> levels; // levels[n] at n agents
     bool saturated = true;

@@ -1,3 +1,7 @@
+// Recomputes everything from the groups by its own arithmetic: the
+// templates' windows checked directly (not through the shifts laid on the
+// grid), the coverage summed period by period, the levels from Erlang C's
+// and A's own functions where the centre is theirs, Erlang X's otherwise.
 #include "shifts/verify.h"
 
 #include "teletraffic/erlang_a.h"

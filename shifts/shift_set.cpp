@@ -34,7 +34,8 @@ std::vector<Shift> LayOnGrid(const std::vector<ShiftTemplate>& templates, const 
             throw InputError(at + "start names a day, but the requirements are for a day, not " +
                              "a week");
         }
-        OnGrid(tp.step, interval, at + "start.step");
+        const int step = tp.step > 0 ? tp.step : interval;
+        OnGrid(step, interval, at + "start.step");
         // The first period is on the grid and the grid divides a day.
         if ((tp.earliest - horizon.first) % interval != 0) {
             throw InputError(at + "start.earliest " +
@@ -61,7 +62,7 @@ std::vector<Shift> LayOnGrid(const std::vector<ShiftTemplate>& templates, const 
         // The minutes (from midnight, or mon 00:00) the template may start at.
         std::set<int> clocks;
         const auto addDay = [&](int base) {
-            for (int c = 0; c <= window; c += tp.step) {
+            for (int c = 0; c <= window; c += step) {
                 clocks.insert(((base + tp.earliest + c) % cycle + cycle) % cycle);
             }
         };
@@ -77,7 +78,7 @@ std::vector<Shift> LayOnGrid(const std::vector<ShiftTemplate>& templates, const 
         std::vector<std::tuple<int, int>> laid; // start period, length
         for (const int clock : clocks) {
             const int offset = ((clock - horizon.first) % cycle + cycle) % cycle;
-            for (const int length : tp.Lengths()) {
+            for (const int length : tp.Lengths(interval)) {
                 if (!horizon.cyclic && offset + length > horizon.Minutes()) {
                     continue;
                 }

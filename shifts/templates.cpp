@@ -118,9 +118,11 @@ void ReadStart(const Json& start, ShiftTemplate& t, const Place& at) {
     t.earliest = earliest;
     t.latest = latest;
     t.weekClock = weekEarliest;
-    t.step = start.contains("step") ? Minutes(start["step"], at / "step") : 15;
-    if (t.step <= 0) {
-        (at / "step").Fail("must be greater than 0");
+    if (start.contains("step")) {
+        t.step = Minutes(start["step"], at / "step");
+        if (t.step <= 0) {
+            (at / "step").Fail("must be greater than 0");
+        }
     }
 }
 
@@ -132,9 +134,12 @@ void ReadLength(const Json& length, ShiftTemplate& t, const Place& at) {
         Known(length, {"min", "max", "step"}, at);
         t.minLength = Minutes(Need(length, "min", at), at / "min");
         t.maxLength = Minutes(Need(length, "max", at), at / "max");
-        t.lengthStep = length.contains("step") ? Minutes(length["step"], at / "step") : 15;
-        if (t.lengthStep <= 0) {
-            (at / "step").Fail("must be greater than 0");
+        t.lengthStep = ShiftTemplate::kEveryPeriod;
+        if (length.contains("step")) {
+            t.lengthStep = Minutes(length["step"], at / "step");
+            if (t.lengthStep <= 0) {
+                (at / "step").Fail("must be greater than 0");
+            }
         }
         if (t.minLength > t.maxLength) {
             at.Fail("is an empty range: min " + DurationText(t.minLength) + " is above max " +
@@ -176,9 +181,10 @@ BreakRule ReadBreak(const Json& b, const Place& at) {
 }
 
 // Each break at its earliest after the one before: where these do not fit a
-// length, no placement does.
+// length, no placement does. A longer shift only widens the windows: the
+// shortest length decides for all.
 void CheckBreaksFit(const ShiftTemplate& t, const Place& at) {
-    for (const int length : t.Lengths()) {
+    for (const int length : {t.minLength}) {
         int free = 0; // the earliest the next break may start
         for (std::size_t k = 0; k < t.breaks.size(); ++k) {
             const BreakRule& b = t.breaks[k];
@@ -274,11 +280,12 @@ ShiftTemplate ReadTemplate(const Json& object, const std::string& file, std::siz
 
 } // namespace
 
-std::vector<int> ShiftTemplate::Lengths() const {
+std::vector<int> ShiftTemplate::Lengths(int interval) const {
+    const int step = lengthStep == kEveryPeriod ? interval : lengthStep;
     std::vector<int> lengths;
-    for (int length = minLength; length <= maxLength; length += std::max(lengthStep, 1)) {
+    for (int length = minLength; length <= maxLength; length += std::max(step, 1)) {
         lengths.push_back(length);
-        if (lengthStep == 0) {
+        if (step == 0) {
             break;
         }
     }

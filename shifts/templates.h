@@ -3,8 +3,10 @@
 //   name    text, unique
 //   start   {"earliest": "06:00", "latest": "09:00", "step": 15}: start times
 //           on the local clock, "DAY HH:MM" in a week for a window in the week
-//           itself; a latest before the earliest runs past midnight
+//           itself; a latest before the earliest runs past midnight; the step
+//           by default every period of the requirements
 //   length  "8:30" (or minutes), or {"min": "4:00", "max": "6:00", "step": 30}
+//           (by default every period of the requirements)
 //   breaks  [{"length": 15, "after": "1:30", "before": "3:00", "paid": true}]:
 //           each wholly within after..before from the shift's start, in the
 //           order given, none overlapping the next
@@ -37,18 +39,22 @@ struct ShiftTemplate {
     std::string name;
     int earliest = 0; // minutes from midnight, or from mon 00:00 where weekClock
     int latest = 0;
-    int step = 15;
+    int step = 0; // minutes; 0: every period of the requirements' grid
     bool weekClock = false;
     int minLength = 0; // minutes
     int maxLength = 0;
-    int lengthStep = 0;         // 0 for a fixed length
+    int lengthStep = 0;         // minutes; 0 for a fixed length, kEveryPeriod by the grid's periods
     std::optional<double> cost; // unset: paid hours
     std::vector<BreakRule> breaks;
     int min = 0;
     std::optional<int> max;
     std::array<bool, 7> days = {true, true, true, true, true, true, true};
 
-    std::vector<int> Lengths() const;
+    static constexpr int kEveryPeriod = -1;
+
+    // Every length, a range stepping by the grid's `interval` where it gives
+    // no step of its own.
+    std::vector<int> Lengths(int interval) const;
     double PaidHours(int length) const;
     double Cost(int length) const;
 };

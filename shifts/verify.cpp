@@ -54,7 +54,7 @@ bool StartAllowed(const ShiftTemplate& t, const Horizon& h, int offset) {
     for (const int back : {0, span}) {
         const int since = inSpan + back - t.earliest;
         const int window = ((t.latest - t.earliest) % span + span) % span;
-        if (since < 0 || since > window || since % t.step != 0) {
+        if (since < 0 || since > window || since % (t.step > 0 ? t.step : h.interval) != 0) {
             continue;
         }
         if (t.weekClock || h.span == Span::Day) {
@@ -107,10 +107,11 @@ std::vector<std::string> Verify(const Problem& problem, const Schedule& schedule
             !StartAllowed(*t, h, g.start)) {
             faults.push_back(at + "the template does not start then");
         }
-        const bool lengthAllowed =
-            g.length >= t->minLength && g.length <= t->maxLength &&
-            (t->lengthStep == 0 ? g.length == t->minLength
-                                : (g.length - t->minLength) % t->lengthStep == 0);
+        const int lengthStep =
+            t->lengthStep == ShiftTemplate::kEveryPeriod ? h.interval : t->lengthStep;
+        const bool lengthAllowed = g.length >= t->minLength && g.length <= t->maxLength &&
+                                   (lengthStep == 0 ? g.length == t->minLength
+                                                    : (g.length - t->minLength) % lengthStep == 0);
         if (!lengthAllowed) {
             faults.push_back(at + "the template has no length " + DurationText(g.length));
         }

@@ -3,6 +3,7 @@
 #include "shifts/options.h"
 #include "shifts/requirements.h"
 #include "shifts/schedule.h"
+#include "shifts/shift_set.h"
 #include "shifts/templates.h"
 
 #include <gtest/gtest.h>
@@ -186,8 +187,74 @@ TEST(ShiftsTemplates, PaidHoursLeaveOutUnpaidBreaks) {
          "cost": 5}]})",
                                          "t.json");
     EXPECT_EQ(t[0].PaidHours(510), 8);
-    EXPECT_EQ(t[1].Lengths(), (std::vector<int>{240, 270, 300, 330, 360}));
+    EXPECT_EQ(t[1].Lengths(15), (std::vector<int>{240, 270, 300, 330, 360}));
     EXPECT_EQ(t[1].Cost(300), 5);
+}
+
+// What only the requirements' grid can refuse.
+TEST(ShiftsTemplates, RefusesWhatMissesTheGrid) {
+    const shifts::Requirements day =
+        shifts::ReadRequirements("start,agents\n08:00,1\n08:30,1\n09:00,1\n09:30,1\n", Source());
+    const RefusalCase kOffGrid[] = {
+        {"a start off the grid", R"([{"name": "a", "start": {"earliest": "08:15"}, "length": 60}])",
+         "template 'a': start.earliest 08:15 is not on the 30-minute grid"},
+        {"a step finer than the grid",
+         R"([{"name": "a", "start": {"earliest": "08:00", "latest": "09:00", "step": 15}, "length": 60}])",
+         "start.step (0:15) is not a whole number of the 30-minute periods"},
+        {"a break finer than the grid",
+         R"([{"name": "a", "start": {"earliest": "08:00"}, "length": 120,
+              "breaks": [{"length": 15, "after": 30, "before": 90}]}])",
+         "breaks[0].length (0:15)"},
+        {"no shift within the horizon",
+         R"([{"name": "a", "start": {"earliest": "09:00"}, "length": 120}])",
+         "template 'a': none of its shifts lies within the requirements' periods (08:00 to 10:00)"},
+        {"a length step finer than the grid",
+         R"([{"name": "a", "start": {"earliest": "08:00"}, "length": {"min": 60, "max": 120, "step": 15}}])",
+         "length.step (0:15)"},
+        {"a day named in a day's horizon",
+         R"([{"name": "a", "start": {"earliest": "mon 08:00"}, "length": 60}])",
+         "start names a day, but the requirements are for a day"},
+    };
+    // Steps not given are the grid's: 08:00, 08:30, 09:00, each 1:00 or 1:30 long
+    // (those from 09:00 only 1:00, to end by 10:00).
+    EXPECT_EQ(shifts::LayOnGrid(shifts::ReadTemplates(R"([{"name": "a",
+                  "start": {"earliest": "08:00", "latest": "09:00"},
+                  "length": {"min": 60, "max": 90}}])",
+                                                      "t.json"),
+                                day.horizon, "t.json")
+                  .size(),
+              5u);
+    for (const RefusalCase& c : kOffGrid) {
+        SCOPED_TRACE(c.behaviour);
+        try {
+            shifts::LayOnGrid(shifts::ReadTemplates(c.csv, "t.json"), day.horizon, "t.json");
+            ADD_FAILURE() << "accepted";
+        } catch (const InputError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(ShiftsHorizon, LabelsWrapRoundTheCycle) {
+    shifts::Horizon day;
+    day.first = 22 * 60;
+    shifts::Horizon week = day;
+    week.span = shifts::Span::Week;
+    week.first = 6 * 1440 + 22 * 60; // sun 22:00
+    const struct {
+        const shifts::Horizon* horizon;
+        int offset;
+        const char* label;
+    } kLabels[] = {{&day, 0, "22:00"},
+                   {&day, 150, "00:30"},
+                   {&day, -1440, "22:00"},
+                   {&week, 0, "sun 22:00"},
+                   {&week, 150, "mon 00:30"}};
+    for (const auto& c : kLabels) {
+        EXPECT_EQ(c.horizon->Label(c.offset), c.label);
+    }
+    shifts::Group g{0, "night", 0, 480, {{120, 30}, {300, 15}}, 1, 8, 8};
+    EXPECT_EQ(shifts::BreaksText(week, g), "mon 00:00-mon 00:30;mon 03:00-mon 03:15");
 }
 
 TEST(ShiftsOptions, EachRowChecksItsDomain) {

@@ -233,6 +233,27 @@ TEST(ShiftsService, ErlangAScheduleMeetsItsLevels) {
     ExpectSound(problem, schedule);
 }
 
+TEST(ShiftsService, ErlangXScheduleReportsItsProgress) {
+    shifts::Problem problem = DayProblem(shifts::Objective::Service, DayProfile(3));
+    shifts::Settings& s = problem.settings;
+    s.serviceLevel = 0.8;
+    s.centre.aht = 180;
+    s.centre.targetTime = 20;
+    s.centre.lines = 40;
+    s.centre.redial = 0.3;
+    s.centre.basis = teletraffic::Basis::Answered;
+    std::vector<shifts::Progress> seen;
+    shifts::Control control;
+    control.progress = [&seen](const shifts::Progress& p) { seen.push_back(p); };
+    const shifts::Schedule schedule = shifts::Solve(problem, control);
+    ExpectSound(problem, schedule);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back().stage, "service");
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        EXPECT_GE(seen[i].seconds, seen[i - 1].seconds);
+    }
+}
+
 TEST(ShiftsService, RefusesWhatNoScheduleCanReach) {
     std::vector<double> calls = DayProfile(6);
     calls[2] = 20; // 00:30, when no shift is on

@@ -23,9 +23,17 @@ mpmath.mp.dps = 50
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
+DAYS = ["mon", "tue", "wed", "thu", "fri", "sat", "sun"]
+
+
 def clock(minutes):
     minutes %= 1440
     return "%02d:%02d" % (minutes // 60, minutes % 60)
+
+
+def week_clock(minutes):
+    minutes %= 10080
+    return DAYS[minutes // 1440] + " " + clock(minutes)
 
 
 def duration(minutes):
@@ -61,11 +69,13 @@ def columns(inst):
     """(template, start offset, length, breaks, cost, on-phones vector)."""
     h = inst["horizon"]
     interval, first, periods, cyclic = h["interval"], h["first"], h["periods"], h["cyclic"]
+    cycle = 10080 if h.get("week") else 1440
     cols = []
     for ti, t in enumerate(inst["templates"]):
         window = (t["latest"] - t["earliest"]) % 1440
-        starts = sorted({(t["earliest"] + c - first) % 1440
-                         for c in range(0, window + 1, t["step"])})
+        days = t.get("days", range(7)) if h.get("week") else [0]
+        starts = sorted({(d * 1440 + t["earliest"] + c - first) % cycle
+                         for d in days for c in range(0, window + 1, t["step"])})
         for offset in starts:
             if not cyclic and offset >= periods * interval:
                 continue
@@ -78,6 +88,8 @@ def columns(inst):
                     on = np.zeros(periods)
                     for m in range(0, length, interval):
                         on[((offset + m) // interval) % periods] += 1
+                    if not cyclic and offset + length > periods * interval:
+                        continue
                     for b, r in zip(t["breaks"], place):
                         for m in range(0, b["length"], interval):
                             on[((offset + r + m) // interval) % periods] -= 1
@@ -266,6 +278,8 @@ def template_json(t):
     for key in ("cost", "min", "max"):
         if key in t:
             out[key] = t[key]
+    if "days" in t:
+        out["days"] = [DAYS[d] for d in t["days"]]
     return out
 
 
@@ -325,6 +339,20 @@ def main():
     insts.append(("milp", instance(rng, "cover with a shortage cost", "cover", 16, 2,
                                    settings={"shortage_cost": 2.5})))
     insts.append(("milp", instance(rng, "cyclic cover", "cover", 48, 2, first=0, cyclic=True)))
+    # A week of hours: a night shift on weekdays only, past midnight (and
+    # past Sunday where the week repeats), beside a day shift on every day.
+    for cyclic in (False, True):
+        week = {"interval": 60, "first": 0, "periods": 168, "cyclic": cyclic, "week": True}
+        night = {"name": "night", "earliest": 21 * 60, "latest": 23 * 60, "step": 60,
+                 "length": {"min": 480, "max": 480, "step": 0}, "days": [0, 1, 2, 3, 4, 6],
+                 "breaks": [{"length": 60, "after": 180, "before": 360, "paid": False}]}
+        day = {"name": "day", "earliest": 7 * 60, "latest": 10 * 60, "step": 60,
+               "length": {"min": 360, "max": 480, "step": 120},
+               "breaks": [{"length": 60, "after": 120, "before": 300}]}
+        values = [rng.randrange(0, 4) for _ in range(168)]
+        insts.append(("milp", {"name": "week of nights" + (", cyclic" if cyclic else ""),
+                               "objective": "cover", "horizon": week,
+                               "templates": [night, day], "values": values, "settings": {}}))
     for i in range(3):
         insts.append(("milp", instance(rng, "service %d" % i, "service", 12, 2, settings=svc)))
     # The floor at 0: the level's rising stretch below the traffic in play.
@@ -347,7 +375,8 @@ def main():
                        enumerate_service)(inst, cols, most)
             assert by_hand == (cost, short), (inst["name"], by_hand, cost, short)
         h = inst["horizon"]
-        starts = [clock(h["first"] + p * h["interval"]) for p in range(h["periods"])]
+        label = week_clock if h.get("week") else clock
+        starts = [label(h["first"] + p * h["interval"]) for p in range(h["periods"])]
         out.append({"name": inst["name"], "method": method, "objective": inst["objective"],
                     "cyclic": h["cyclic"], "starts": starts, "values": inst["values"],
                     "templates": {"shifts": [template_json(t) for t in inst["templates"]]},

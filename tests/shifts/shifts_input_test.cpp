@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include <string>
 
 namespace {
@@ -284,6 +287,46 @@ TEST(ShiftsOptions, EachRowChecksItsDomain) {
         }
     }
     EXPECT_THROW(shifts::SetWord(s, "objective", "cheapest"), InputError);
+}
+
+// A row the table gains must reach Settings: a value inside its domain
+// changes what the solve is given.
+TEST(ShiftsOptions, EveryRowReachesTheSettings) {
+    const auto digest = [](const shifts::Settings& s) {
+        const shifts::Centre& c = s.centre;
+        std::vector<double> values{static_cast<double>(s.objective),
+                                   s.shortageCost.value_or(-1),
+                                   s.timeLimit,
+                                   static_cast<double>(s.cyclic),
+                                   static_cast<double>(s.interval.value_or(-1)),
+                                   s.serviceLevel.value_or(-1),
+                                   s.minServiceLevel.value_or(-1),
+                                   c.aht,
+                                   c.targetTime,
+                                   c.patience,
+                                   c.lines,
+                                   c.redial,
+                                   static_cast<double>(c.basis)};
+        for (double& v : values) {
+            v = std::isnan(v) ? -2 : v; // unset, and equal to itself
+        }
+        return values;
+    };
+    for (const shifts::OptionRow& row : shifts::kOptionTable) {
+        SCOPED_TRACE(std::string(row.name));
+        shifts::Settings s;
+        const std::vector<double> before = digest(s);
+        // Inside the domain and off every default: the second word, the
+        // flag set, a whole number above the least, a real within the range.
+        double value = 1;
+        if (row.kind == shifts::OptionKind::Whole) {
+            value = row.min + 1;
+        } else if (row.kind == shifts::OptionKind::Number) {
+            value = (row.min + std::min(row.max, row.min + 2)) / 2;
+        }
+        shifts::SetOption(s, row.name, value);
+        EXPECT_NE(digest(s), before);
+    }
 }
 
 } // namespace

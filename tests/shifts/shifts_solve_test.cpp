@@ -204,6 +204,14 @@ TEST(ShiftsLimits, ACancelledSolveStopsSoon) {
               2);
 }
 
+TEST(ShiftsLimits, AJobHandsBackTheRefusal) {
+    shifts::Problem problem = DayProblem(shifts::Objective::Cover, DayProfile(1));
+    problem.settings.timeLimit = -1;
+    shifts::SolveJob job(problem);
+    EXPECT_THROW(job.Get(), shifts::InputError);
+    EXPECT_TRUE(job.Done());
+}
+
 TEST(ShiftsLimits, HugeRequirementsStayWithinTheLimit) {
     std::vector<double> values = DayProfile(1);
     for (double& v : values) {

@@ -5,6 +5,8 @@
 
 #include "tables/inputs.h"
 
+#include "teletraffic/arguments.h"
+
 #include <QString>
 
 #include <exception>
@@ -21,5 +23,10 @@ QString EngineErrorText(const std::exception& error);
 // model that takes more than another (Engset, call attempts up to 1e9
 // erlangs a source) refuses such a value for what goes with it, not its size.
 QString EngineErrorText(const std::exception& error, const Range* allowed);
+
+// The values a rule of the registry lets through, as a field's range.
+Range RangeOf(const teletraffic::Rule& rule);
+// The window's words for an argument of the engine ("呼量(アーラン)").
+QString ArgumentWords(teletraffic::Argument argument);
 
 } // namespace tables

@@ -86,12 +86,6 @@ QString StaffingErrorText(const std::exception& error) {
     if (const auto* lines = dynamic_cast<const TooFewLines*>(&error)) {
         return QStringLiteral("計算できません: ") + lines->text();
     }
-    // The engine's variance is the overflow's too; here it is the forecast's.
-    const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
-    if (domain != nullptr && domain->argument() == teletraffic::Argument::Variance) {
-        return QStringLiteral("計算できません: 呼数の分散 %1 は、この組み合わせでは扱えません")
-            .arg(Significant(domain->value()));
-    }
     return EngineErrorText(error);
 }
 

@@ -31,9 +31,10 @@ namespace tables {
 enum class StaffingTarget { ServiceLevel, AverageWait };
 
 // What an average wait averages: every caller's wait, those who hang up
-// counted until they do, or the answered calls' alone (an ACD report's ASA).
-// With no hang-ups the two are the same.
-enum class WaitBasis { AllCallers, Answered };
+// counted until they do, or the answered calls' alone (an ACD report's ASA),
+// a choice of the registry (teletraffic/arguments.h). With no hang-ups the
+// two are the same.
+using WaitBasis = teletraffic::WaitBasis;
 
 struct StaffingInputs {
     double calls = 100;          // calls offered in one interval

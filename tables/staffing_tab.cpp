@@ -249,12 +249,19 @@ private:
 
 } // namespace
 
+// The choice a combo box shows, by the registry's word its item holds.
+template <typename Enum> Enum ChosenIn(const QComboBox* box) {
+    return teletraffic::ParseChoice<Enum>(box->currentData().toString().toStdString())
+        .value_or(Enum{});
+}
+
 StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     : Tab("staffingTab", std::move(dialogs), parent)
     , calls_(addField("calls", QStringLiteral("呼数（区間あたり）"), QStringLiteral("100"),
                       {0, teletraffic::kMaxTraffic}, teletraffic::Argument::Traffic))
     , variance_(addField("callsVariance", QStringLiteral("呼数の分散"), QString(),
-                         {0, INFINITY, false, false, true}, teletraffic::Argument::Variance))
+                         {0, INFINITY, false, false, true},
+                         teletraffic::Argument::ForecastVariance))
     , interval_(addField("interval", QStringLiteral("区間の長さ (分)"), QStringLiteral("30"),
                          {0, 10080, false, true}))
     , aht_(addField("aht", QStringLiteral("平均処理時間 (秒)"), QStringLiteral("180"), kSeconds,
@@ -320,14 +327,18 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
         });
     };
     targetKind_->addItems({QStringLiteral("サービスレベル"), QStringLiteral("平均応答時間 (ASA)")});
-    for (const auto basis :
-         {teletraffic::Basis::Offered, teletraffic::Basis::Answered,
-          teletraffic::Basis::ExcludingShortAbandons, teletraffic::Basis::Virtual}) {
-        basis_->addItem(BasisName(basis));
+    // Each item holds its choice's word in the registry, read back as the
+    // registry's enum (ChosenIn), not as its place in the list.
+    for (const auto& [basis, word] : teletraffic::choices::kBasisRows) {
+        basis_->addItem(BasisName(basis), QString::fromUtf8(word.word.data(), word.word.size()));
         basis_->setItemData(basis_->count() - 1, BasisExplanation(basis), Qt::ToolTipRole);
     }
-    waitBasis_->addItems(
-        {QStringLiteral("全呼（放棄呼は切るまで）"), QStringLiteral("応答呼のみ（ACD の ASA）")});
+    for (const auto& [wait, word] : teletraffic::choices::kWaitRows) {
+        waitBasis_->addItem(wait == WaitBasis::AllCallers
+                                ? QStringLiteral("全呼（放棄呼は切るまで）")
+                                : QStringLiteral("応答呼のみ（ACD の ASA）"),
+                            QString::fromUtf8(word.word.data(), word.word.size()));
+    }
     // Each above the fields it rules.
     choices(targetKind_, "staffTargetKind", QStringLiteral("目標の種類"), targetTime_);
     choices(basis_, "serviceLevelBasis", QStringLiteral("サービスレベルの定義"), serviceLevel_);
@@ -488,7 +499,7 @@ void StaffingTab::showTarget() {
     form_->setRowVisible(serviceLevel_, !byWait);
     form_->setRowVisible(averageWait_, byWait);
     const bool patience = !patience_->edit()->text().trimmed().isEmpty();
-    const auto waitBasis = static_cast<WaitBasis>(waitBasis_->currentIndex());
+    const auto waitBasis = ChosenIn<WaitBasis>(waitBasis_);
     const WaitWords words = WaitWording(waitBasis, patience);
     averageWait_->setLabel(words.target);
     // On the label: the box's tip is its error's.
@@ -500,9 +511,7 @@ void StaffingTab::showTarget() {
     for (QComboBox* box : {basis_, waitBasis_}) {
         box->setEnabled(patience);
     }
-    basis_->setToolTip(
-        patience ? BasisExplanation(static_cast<teletraffic::Basis>(basis_->currentIndex()))
-                 : same);
+    basis_->setToolTip(patience ? BasisExplanation(ChosenIn<teletraffic::Basis>(basis_)) : same);
     waitBasis_->setToolTip(patience ? words.explanation : same);
 }
 
@@ -557,9 +566,9 @@ std::optional<StaffingInputs> StaffingTab::read() {
     in.target = byWait ? StaffingTarget::AverageWait : StaffingTarget::ServiceLevel;
     in.targetSeconds = *targetTime;
     in.serviceLevel = FromPercent(*serviceLevel);
-    in.basis = static_cast<teletraffic::Basis>(basis_->currentIndex());
+    in.basis = ChosenIn<teletraffic::Basis>(basis_);
     in.averageWaitSeconds = *averageWait;
-    in.waitBasis = static_cast<WaitBasis>(waitBasis_->currentIndex());
+    in.waitBasis = ChosenIn<WaitBasis>(waitBasis_);
     in.shrinkage = FromPercent(*shrinkage);
     in.maxOccupancy = FromPercent(*maxOccupancy);
     if (!check(in)) {

@@ -85,8 +85,8 @@ def test_out_under_each_policy(action, out, inputs, want, raises):
         # Engset's load is one keyword of three; the overflow's method one word of two.
         (lambda: corvane.engset(20, 5), (TypeError, "exactly one of traffic, intended_traffic")),
         (lambda: corvane.engset(20, 5, traffic=1, intended_traffic=1), (TypeError, "exactly one")),
-        (lambda: corvane.overflow_lines(3, 6, 0.01, method="ERT"),
-         (ValueError, "method must be one of ert, hayward, got 'ERT'")),
+        (lambda: corvane.overflow_lines(3, 6, 0.01, method="ERT-"),
+         (ValueError, "method must be one of ert, hayward, got 'ERT-'")),
         (lambda: corvane.erlang_b(pd.Series([1.0]), pd.DataFrame({"a": [1.0]})),
          (TypeError, "Series and DataFrames together")),
         (lambda: corvane.erlang_b(pd.Series([1.0, 2], [0, 0]), pd.Series([1.0], [1])),

@@ -7,9 +7,9 @@
 // variance takes milliseconds a figure: it runs off the window's thread.
 #pragma once
 
-#include "tables/day_staffing.h"
-#include "tables/staffing.h"
-#include "tables/tab.h"
+#include "tables/models/day_staffing.h"
+#include "tables/models/staffing.h"
+#include "tables/widgets/tab.h"
 
 #include <QPointF>
 

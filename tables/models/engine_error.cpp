@@ -1,7 +1,7 @@
-#include "tables/engine_error.h"
+#include "tables/models/engine_error.h"
 
-#include "tables/inputs.h"
-#include "tables/number_format.h"
+#include "tables/models/inputs.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/domain.h"
 

@@ -3,7 +3,7 @@
 // for some targets, where the economy of large groups shows.
 #pragma once
 
-#include "tables/monitor.h"
+#include "tables/models/monitor.h"
 
 #include <QList>
 #include <QPointF>

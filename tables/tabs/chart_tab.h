@@ -1,8 +1,8 @@
 // グラフ: blocking against lines, or lines needed against traffic.
 #pragma once
 
-#include "tables/curves.h"
-#include "tables/tab.h"
+#include "tables/models/curves.h"
+#include "tables/widgets/tab.h"
 
 class QChartView;
 class QComboBox;

@@ -1,9 +1,10 @@
-#include "tables/day_staffing.h"
+#include "tables/models/day_staffing.h"
 
-#include "tables/engine_error.h"
-#include "tables/number_format.h"
+#include "tables/models/engine_error.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/number_text.h"
+#include "textio/csv.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -32,39 +33,27 @@ enum Figure {
     kFigures
 };
 
+// The fields of a line as textio reads CSV (quotes around a field, doubled
+// inside it), at `separator`; the whole line as one field for none.
+std::vector<std::string> Split(QStringView line, QChar separator) {
+    const QByteArray text = line.toUtf8();
+    const std::string_view bytes(text.constData(), static_cast<std::size_t>(text.size()));
+    // Every separator is ASCII: a byte of it is never part of another character.
+    return separator.isNull() ? std::vector<std::string>{textio::SplitLine(bytes, '\n')}
+                              : textio::SplitLine(bytes, static_cast<char>(separator.unicode()));
+}
+
 // Whether `line` holds `separator` outside quotes.
 bool Holds(QStringView line, QChar separator) {
-    bool quoted = false;
-    for (QChar c : line) {
-        if (c == u'"') {
-            quoted = !quoted;
-        } else if (!quoted && c == separator) {
-            return true;
-        }
-    }
-    return false;
+    return Split(line, separator).size() > 1;
 }
 
 // The fields of a line, unquoted and trimmed, without empty ones at its end.
 QStringList Fields(QStringView line, QChar separator) {
     QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted && c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
-            field += c;
-            ++i;
-        } else if (c == u'"') {
-            quoted = !quoted;
-        } else if (!quoted && !separator.isNull() && c == separator) {
-            fields << field.trimmed();
-            field.clear();
-        } else {
-            field += c;
-        }
+    for (const std::string& field : Split(line, separator)) {
+        fields << QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size())).trimmed();
     }
-    fields << field.trimmed();
     while (fields.size() > 1 && fields.back().isEmpty()) {
         fields.removeLast();
     }

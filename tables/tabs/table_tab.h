@@ -1,8 +1,8 @@
 // 表: the Erlang B table, its copy and its CSV export.
 #pragma once
 
-#include "tables/erlang_table.h"
-#include "tables/tab.h"
+#include "tables/models/erlang_table.h"
+#include "tables/widgets/tab.h"
 
 class QCheckBox;
 class QLabel;

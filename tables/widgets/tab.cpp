@@ -1,8 +1,8 @@
-#include "tables/tab.h"
+#include "tables/widgets/tab.h"
 
-#include "tables/engine_error.h"
-#include "tables/files.h"
-#include "tables/number_format.h"
+#include "tables/models/engine_error.h"
+#include "tables/models/files.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/error.h"
 #include "teletraffic/number_text.h"

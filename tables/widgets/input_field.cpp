@@ -1,4 +1,4 @@
-#include "tables/input_field.h"
+#include "tables/widgets/input_field.h"
 
 #include <QFormLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "tables/overflow_tab.h"
+#include "tables/tabs/overflow_tab.h"
 
-#include "tables/number_format.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/number_text.h"
 #include "teletraffic/overflow.h"

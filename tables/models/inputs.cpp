@@ -1,6 +1,6 @@
-#include "tables/inputs.h"
+#include "tables/models/inputs.h"
 
-#include "tables/number_format.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/number_text.h"
 

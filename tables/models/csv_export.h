@@ -6,9 +6,9 @@
 // written in order; a million rows take as long as the engine's cells do.
 #pragma once
 
-#include "tables/erlang_table.h"
-#include "tables/files.h"
-#include "tables/monitor.h"
+#include "tables/models/erlang_table.h"
+#include "tables/models/files.h"
+#include "tables/models/monitor.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "tables/curves.h"
+#include "tables/models/curves.h"
 
 #include "teletraffic/erlang_b.h"
 

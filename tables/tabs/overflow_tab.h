@@ -7,8 +7,8 @@
 // overflows and the sum are shown with the answers, from the same model.
 #pragma once
 
-#include "tables/overflow.h"
-#include "tables/tab.h"
+#include "tables/models/overflow.h"
+#include "tables/widgets/tab.h"
 
 class QLabel;
 class QTableView;

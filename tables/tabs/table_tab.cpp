@@ -1,7 +1,7 @@
-#include "tables/table_tab.h"
+#include "tables/tabs/table_tab.h"
 
-#include "tables/csv_export.h"
-#include "tables/number_format.h"
+#include "tables/models/csv_export.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/domain.h"
 

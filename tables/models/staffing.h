@@ -14,8 +14,8 @@
 // The table around the answer shows what one agent more or less changes.
 #pragma once
 
-#include "tables/monitor.h"
-#include "tables/number_format.h" // FromPercent
+#include "tables/models/monitor.h"
+#include "tables/models/number_format.h" // FromPercent
 
 #include "teletraffic/erlang_a.h"
 #include "teletraffic/erlang_x.h"

@@ -1,7 +1,7 @@
-#include "tables/staffing_tab.h"
+#include "tables/tabs/staffing_tab.h"
 
-#include "tables/files.h"
-#include "tables/number_format.h"
+#include "tables/models/files.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/domain.h"
 

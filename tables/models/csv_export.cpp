@@ -1,6 +1,6 @@
-#include "tables/csv_export.h"
+#include "tables/models/csv_export.h"
 
-#include "tables/files.h"
+#include "tables/models/files.h"
 
 #include <QIODevice>
 #include <QSaveFile>

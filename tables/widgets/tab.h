@@ -5,7 +5,7 @@
 // a progress bar with a cancel button.
 #pragma once
 
-#include "tables/input_field.h"
+#include "tables/widgets/input_field.h"
 #include "teletraffic/error.h"
 
 #include <QFuture>

@@ -1,6 +1,6 @@
-#include "tables/three_way.h"
+#include "tables/models/three_way.h"
 
-#include "tables/number_format.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang_b.h"

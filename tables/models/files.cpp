@@ -1,4 +1,4 @@
-#include "tables/files.h"
+#include "tables/models/files.h"
 
 #include <QAbstractItemModel>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
-#include "tables/chart_tab.h"
+#include "tables/tabs/chart_tab.h"
 
-#include "tables/engine_error.h"
-#include "tables/number_format.h"
+#include "tables/models/engine_error.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/domain.h"
 

@@ -4,7 +4,7 @@
 // description, leaving the text as typed.
 #pragma once
 
-#include "tables/inputs.h"
+#include "tables/models/inputs.h"
 
 #include <QWidget>
 

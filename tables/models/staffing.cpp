@@ -1,6 +1,6 @@
-#include "tables/staffing.h"
+#include "tables/models/staffing.h"
 
-#include "tables/engine_error.h"
+#include "tables/models/engine_error.h"
 
 #include "teletraffic/erlang_c.h"
 #include "teletraffic/staffing_factors.h"

@@ -1,4 +1,4 @@
-#include "tables/number_format.h"
+#include "tables/models/number_format.h"
 
 #include <algorithm>
 #include <charconv>

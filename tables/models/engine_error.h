@@ -3,7 +3,7 @@
 // error's fields, never from its English message.
 #pragma once
 
-#include "tables/inputs.h"
+#include "tables/models/inputs.h"
 
 #include "teletraffic/arguments.h"
 

@@ -1,8 +1,8 @@
-#include "tables/overflow.h"
+#include "tables/models/overflow.h"
 
-#include "tables/engine_error.h"
-#include "tables/inputs.h"
-#include "tables/number_format.h"
+#include "tables/models/engine_error.h"
+#include "tables/models/inputs.h"
+#include "tables/models/number_format.h"
 #include "teletraffic/erlang_b.h"
 
 #include <algorithm>

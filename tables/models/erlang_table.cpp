@@ -1,6 +1,6 @@
-#include "tables/erlang_table.h"
+#include "tables/models/erlang_table.h"
 
-#include "tables/number_format.h"
+#include "tables/models/number_format.h"
 
 #include "teletraffic/erlang_b.h"
 

@@ -6,7 +6,7 @@
 // stand. Nothing is dropped: a line is a heading only when it reads as one.
 #pragma once
 
-#include "tables/staffing.h"
+#include "tables/models/staffing.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>

@@ -1,8 +1,8 @@
 // 三方向計算: any two of traffic, blocking and lines give the third.
 #pragma once
 
-#include "tables/widgets/tab.h"
 #include "tables/models/three_way.h"
+#include "tables/widgets/tab.h"
 
 class QLabel;
 class QRadioButton;

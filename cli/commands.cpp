@@ -98,8 +98,7 @@ constexpr Use::Sense kCentreLines{
 constexpr Use::Sense kForecastVariance{
     .note = "; needs --calls with --interval, and above the calls --lines or --patience",
     .argument = &tt::About(tt::Argument::ForecastVariance)};
-constexpr Use::Sense kWholeAgents{.rule = &tt::rules::kWholeCount,
-                                  .note = ", more than 0 unless --patience is given"};
+constexpr Use::Sense kWholeAgents{.note = ", whole, more than 0 unless --patience is given"};
 
 tt::ErlangXModel CentreOf(const Inputs& in) {
     if (in.Given("variance") && !in.Given("calls")) {

@@ -875,14 +875,14 @@ const StandInFor kStandIns[] = {
          [](const Inputs& in) {
              const double calls = in["calls"];
              const double interval = in["interval"];
-             if (!(calls >= 0 && calls < INFINITY)) {
-                 throw std::invalid_argument("--calls must be a number of 0 or more, got " +
-                                             number_text::Show(calls));
-             }
-             if (!(interval > 0 && interval < INFINITY)) {
-                 throw std::invalid_argument(
-                     "--interval must be a number of minutes greater than 0, got " +
-                     number_text::Show(interval));
+             for (const auto& [value, argument] :
+                  {std::pair{calls, tt::Argument::Calls}, {interval, tt::Argument::Interval}}) {
+                 const tt::ArgumentInfo& about = tt::About(argument);
+                 if (!about.rule->domain.Contains(value)) {
+                     throw std::invalid_argument("--" + std::string(about.option) + " must be " +
+                                                 std::string(about.rule->text) + ", got " +
+                                                 number_text::Show(value));
+                 }
              }
              return calls * in["aht"] / (interval * 60);
          }},

@@ -23,57 +23,64 @@ namespace cli {
 namespace tt = teletraffic;
 
 struct Option {
-    tt::Argument argument; // its name (without the dashes, also a batch column's), sense, rule
+    // Its argument: its name (without the dashes, also a batch column's), what
+    // it is and its rule. The engine's, or a room's row in the same form.
+    const tt::ArgumentInfo* argument;
     std::string_view value;
     std::string_view note = {}; // the help after the domain
 };
 
 inline constexpr Option kOptions[] = {
-    {tt::Argument::Traffic, "A"},
-    {tt::Argument::Lines, "N", ", whole or fractional"},
-    {tt::Argument::Blocking, "B"},
-    {tt::Argument::Recall, "R"},
-    {tt::Argument::Agents, "N",
+    {&tt::About(tt::Argument::Traffic), "A"},
+    {&tt::About(tt::Argument::Lines), "N", ", whole or fractional"},
+    {&tt::About(tt::Argument::Blocking), "B"},
+    {&tt::About(tt::Argument::Recall), "R"},
+    {&tt::About(tt::Argument::Agents), "N",
      ", more than the traffic unless --patience or --lines is given; whole with --lines"},
-    {tt::Argument::Aht, "S", ", in any unit of time"},
-    {tt::Argument::TargetTime, "T", ", in the unit of --aht"},
-    {tt::Argument::ServiceLevel, "P"},
-    {tt::Argument::Patience, "S",
+    {&tt::About(tt::Argument::Aht), "S", ", in any unit of time"},
+    {&tt::About(tt::Argument::TargetTime), "T", ", in the unit of --aht"},
+    {&tt::About(tt::Argument::ServiceLevel), "P"},
+    {&tt::About(tt::Argument::Patience), "S",
      ", in the unit of --aht: the answer is then by Erlang A, where the traffic may reach the "
      "agents"},
-    {tt::Argument::AverageWait, "W",
+    {&tt::About(tt::Argument::AverageWait), "W",
      ", in the unit of --aht, in place of --target-time and --service-level"},
-    {tt::Argument::Shrinkage, "X", ", taken as the decimal typed: 84 agents at 0.2 schedule 105"},
-    {tt::Argument::MaxOccupancy, "Y",
+    {&tt::About(tt::Argument::Shrinkage), "X",
+     ", taken as the decimal typed: 84 agents at 0.2 schedule 105"},
+    {&tt::About(tt::Argument::MaxOccupancy), "Y",
      ", taken as the decimal typed: 7 erlangs at 0.7 need 10 agents"},
-    {tt::Argument::Redial, "R"},
-    {tt::Argument::Basis, "BASIS"},
-    {tt::Argument::AnsweredWait, "W", ", in the unit of --aht"},
-    {tt::Argument::MaxAbandon, "P", "; needs --patience"},
-    {tt::Argument::MaxBlocking, "P", "; needs --lines"},
-    {tt::Argument::Calls, "C", "; needs --interval"},
-    {tt::Argument::Interval, "M", "; --aht is then in seconds"},
-    {tt::Argument::Sources, "S", " (Engset)"},
-    {tt::Argument::IntendedTraffic, "A"},
-    {tt::Argument::IdleSourceTraffic, "b"},
-    {tt::Argument::Mean, "M"},
+    {&tt::About(tt::Argument::Redial), "R"},
+    {&tt::About(tt::Argument::Basis), "BASIS"},
+    {&tt::About(tt::Argument::AnsweredWait), "W", ", in the unit of --aht"},
+    {&tt::About(tt::Argument::MaxAbandon), "P", "; needs --patience"},
+    {&tt::About(tt::Argument::MaxBlocking), "P", "; needs --lines"},
+    {&tt::About(tt::Argument::Calls), "C", "; needs --interval"},
+    {&tt::About(tt::Argument::Interval), "M", "; --aht is then in seconds"},
+    {&tt::About(tt::Argument::Sources), "S", " (Engset)"},
+    {&tt::About(tt::Argument::IntendedTraffic), "A"},
+    {&tt::About(tt::Argument::IdleSourceTraffic), "b"},
+    {&tt::About(tt::Argument::Mean), "M"},
     // The overflow's by default; the call-centre commands take it as the
     // forecast's (commands.cpp), under the same name.
-    {tt::Argument::StreamVariance, "V"},
-    {tt::Argument::Carried, "Y"},
-    {tt::Argument::Method, "METHOD"},
+    {&tt::About(tt::Argument::StreamVariance), "V"},
+    {&tt::About(tt::Argument::Carried), "Y"},
+    {&tt::About(tt::Argument::Method), "METHOD"},
 };
 
 // The registry's row of an option.
 constexpr const tt::ArgumentInfo& About(const Option& option) {
-    return tt::About(option.argument);
+    return *option.argument;
 }
 
-// A choice of the registry by its name; null for none.
+// The choices word options take: the engine's, and a room's beside them.
+inline constexpr const tt::ChoiceInfo* kChoiceTables[] = {&tt::kChoices[0], &tt::kChoices[1],
+                                                          &tt::kChoices[2], &tt::kChoices[3]};
+
+// A choice by its name; null for none.
 constexpr const tt::ChoiceInfo* ChoiceNamed(std::string_view name) {
-    for (const tt::ChoiceInfo& choice : tt::kChoices) {
-        if (!name.empty() && choice.name == name) {
-            return &choice;
+    for (const tt::ChoiceInfo* choice : kChoiceTables) {
+        if (!name.empty() && choice->name == name) {
+            return choice;
         }
     }
     return nullptr;

@@ -712,17 +712,22 @@ PYBIND11_MODULE(_engine, m) {
     // The registry, for the Python layer's keywords, words and docstrings:
     // each argument by its keyword (two arguments may share one: the
     // variances), each rule by its text, each choice's words.
+    // The view of the engine's tables; a room's are composed into it
+    // (teletraffic/arguments.h, Registry) as its functions join the table.
+    const tt::Registry& registry = tt::EngineRegistry();
     py::dict arguments;
-    for (const tt::ArgumentInfo& about : tt::kArguments) {
-        const py::str keyword(std::string(about.keyword));
-        if (!arguments.contains(keyword)) {
-            arguments[keyword] = py::list();
+    for (const auto& table : registry.arguments) {
+        for (const tt::ArgumentInfo& about : table) {
+            const py::str keyword(std::string(about.keyword));
+            if (!arguments.contains(keyword)) {
+                arguments[keyword] = py::list();
+            }
+            const tt::Domain& d = about.rule->domain;
+            arguments[keyword].cast<py::list>().append(py::make_tuple(
+                std::string(about.words), std::string(about.option), std::string(about.rule->text),
+                py::make_tuple(d.min, d.max, d.minOpen, d.maxOpen, d.whole, d.none),
+                std::string(about.choice)));
         }
-        const tt::Domain& d = about.rule->domain;
-        arguments[keyword].cast<py::list>().append(py::make_tuple(
-            std::string(about.words), std::string(about.option), std::string(about.rule->text),
-            py::make_tuple(d.min, d.max, d.minOpen, d.maxOpen, d.whole, d.none),
-            std::string(about.choice)));
     }
     m.attr("arguments") = arguments;
     py::dict rules;
@@ -731,24 +736,23 @@ PYBIND11_MODULE(_engine, m) {
     }
     m.attr("rules") = rules;
     py::dict choices;
-    for (const tt::ChoiceInfo& choice : tt::kChoices) {
+    for (const tt::ChoiceInfo* choice : registry.choices) {
         py::list words;
-        for (const tt::ChoiceWord& word : choice.words) {
+        for (const tt::ChoiceWord& word : choice->words) {
             words.append(std::string(word.word));
         }
-        choices[py::str(std::string(choice.name))] = py::tuple(words);
+        choices[py::str(std::string(choice->name))] = py::tuple(words);
     }
     m.attr("choices") = choices;
     m.def(
         "parse_word",
-        [](const std::string& choice, const std::string& text) -> py::object {
-            for (const tt::ChoiceInfo& c : tt::kChoices) {
-                if (c.name == choice) {
-                    const auto at = tt::ParseWord(c, text);
-                    return at ? py::object(py::int_(*at)) : py::none();
-                }
+        [&registry](const std::string& choice, const std::string& text) -> py::object {
+            const tt::ChoiceInfo* c = registry.Choice(choice);
+            if (c == nullptr) {
+                throw py::key_error(choice);
             }
-            throw py::key_error(choice);
+            const auto at = tt::ParseWord(*c, text);
+            return at ? py::object(py::int_(*at)) : py::none();
         },
         "The value of the registry's enum that `text` is read as among the words of `choice`: "
         "any case, '-', '_' and a blank the same; None for none of them.",

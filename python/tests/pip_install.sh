@@ -11,7 +11,7 @@ trap 'rm -rf "$scratch"' EXIT
 
 # A copy of what the build reads, so that pip's build folders stay out of the clone.
 mkdir "$scratch/clone"
-cp -r "$source"/{CMakeLists.txt,pyproject.toml,setup.py,teletraffic,python} "$scratch/clone"
+cp -r "$source"/{CMakeLists.txt,pyproject.toml,setup.py,teletraffic,textio,python} "$scratch/clone"
 "$python" -m venv --without-pip --system-site-packages "$scratch/venv"
 "$scratch/venv/bin/python" -m pip install -q --no-build-isolation --no-index "$scratch/clone" \
     >"$scratch/log" 2>&1 || { cat "$scratch/log" >&2 && exit 1; }

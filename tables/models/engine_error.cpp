@@ -7,63 +7,61 @@
 
 #include <cmath>
 #include <iterator>
+#include <ranges>
 
 namespace tables {
 namespace {
 
 using teletraffic::Argument;
 
-// The window's words for each of the engine's arguments, by id: what the
-// registry (teletraffic/arguments.h) does not say, the Japanese. The range
-// a refusal shows is the domain of the rule that refused (the registry's),
-// or, for a value refused for what goes with it, of the argument's own rule.
-struct Wording {
-    Argument argument;
-    const char16_t* words;
-    bool percent = false; // typed as a percentage, taken as a fraction
-    // Why a value in the range is refused, where only one reason can be.
-    const char16_t* inRange = nullptr;
-};
+// The window's words for each of the engine's arguments, by its row in the
+// registry (teletraffic/arguments.h): what the registry does not say, the
+// Japanese. The range a refusal shows is the domain of the rule that refused
+// (the registry's), or, for a value refused for what goes with it, of the
+// argument's own rule.
+constexpr const teletraffic::ArgumentInfo* Row(Argument argument) {
+    return &teletraffic::About(argument);
+}
 
-constexpr Wording kArguments[] = {
-    {Argument::Traffic, u"呼量(アーラン)"},
-    {Argument::Lines, u"回線数"},
-    {Argument::Agents, u"エージェント数"},
-    {Argument::Sources, u"呼源数"},
-    {Argument::Blocking, u"呼損率"},
-    {Argument::Recall, u"再呼率", true},
-    {Argument::Aht, u"平均処理時間"},
-    {Argument::Patience, u"平均放棄時間"},
-    {Argument::TargetTime, u"応答目標時間"},
-    {Argument::ServiceLevel, u"サービスレベル目標", true},
-    {Argument::AverageWait, u"平均応答時間目標"},
-    {Argument::Shrinkage, u"シュリンケージ", true,
+constexpr ArgumentWords kArguments[] = {
+    {Row(Argument::Traffic), u"呼量(アーラン)"},
+    {Row(Argument::Lines), u"回線数"},
+    {Row(Argument::Agents), u"エージェント数"},
+    {Row(Argument::Sources), u"呼源数"},
+    {Row(Argument::Blocking), u"呼損率"},
+    {Row(Argument::Recall), u"再呼率", true},
+    {Row(Argument::Aht), u"平均処理時間"},
+    {Row(Argument::Patience), u"平均放棄時間"},
+    {Row(Argument::TargetTime), u"応答目標時間"},
+    {Row(Argument::ServiceLevel), u"サービスレベル目標", true},
+    {Row(Argument::AverageWait), u"平均応答時間目標"},
+    {Row(Argument::Shrinkage), u"シュリンケージ", true,
      u"スケジュールするエージェント数が 2000000000 人を超えます"},
-    {Argument::MaxOccupancy, u"最大稼働率", true,
+    {Row(Argument::MaxOccupancy), u"最大稼働率", true,
      u"必要なエージェント数が 2000000000 人を超えます"},
-    {Argument::IntendedTraffic, u"意図呼量"},
-    {Argument::IdleSourceTraffic, u"空き呼源あたりの呼量"},
-    {Argument::Mean, u"溢れ呼の平均"},
-    {Argument::StreamVariance, u"溢れ呼の分散"},
-    {Argument::Carried, u"運ばれた呼量"},
-    {Argument::Redial, u"再ダイヤル率", true},
-    {Argument::Calls, u"呼数"},
-    {Argument::ForecastVariance, u"呼数の分散"},
-    {Argument::AnsweredWait, u"平均応答時間目標・応答呼"},
-    {Argument::MaxAbandon, u"最大放棄率", true},
-    {Argument::MaxBlocking, u"最大呼損率", true},
-    {Argument::Basis, u"サービスレベルの基準"},
-    {Argument::Method, u"溢れ呼の計算方法"},
-    {Argument::Interval, u"区間の長さ (分)"},
+    {Row(Argument::IntendedTraffic), u"意図呼量"},
+    {Row(Argument::IdleSourceTraffic), u"空き呼源あたりの呼量"},
+    {Row(Argument::Mean), u"溢れ呼の平均"},
+    {Row(Argument::StreamVariance), u"溢れ呼の分散"},
+    {Row(Argument::Carried), u"運ばれた呼量"},
+    {Row(Argument::Redial), u"再ダイヤル率", true},
+    {Row(Argument::Calls), u"呼数"},
+    {Row(Argument::ForecastVariance), u"呼数の分散"},
+    {Row(Argument::AnsweredWait), u"平均応答時間目標・応答呼"},
+    {Row(Argument::MaxAbandon), u"最大放棄率", true},
+    {Row(Argument::MaxBlocking), u"最大呼損率", true},
+    {Row(Argument::Basis), u"サービスレベルの基準"},
+    {Row(Argument::Method), u"溢れ呼の計算方法"},
+    {Row(Argument::Interval), u"区間の長さ (分)"},
 };
 
 // Every id once: an argument added to the registry without its words does
 // not build.
 constexpr bool WordsForEveryArgument() {
-    for (std::size_t id = 0; id < teletraffic::kArgumentCount; ++id) {
+    for (const teletraffic::ArgumentInfo& about : teletraffic::kArguments) {
         int found = 0;
-        for (const Wording& w : kArguments) {
-            found += static_cast<std::size_t>(w.argument) == id ? 1 : 0;
+        for (const ArgumentWords& w : kArguments) {
+            found += w.about == &about ? 1 : 0;
         }
         if (found != 1) {
             return false;
@@ -74,7 +72,7 @@ constexpr bool WordsForEveryArgument() {
 static_assert(WordsForEveryArgument(), "Japanese words for every argument of the registry");
 
 // The value as the user gave it: a percentage as typed, a count whole.
-QString Value(const Wording& argument, double value) {
+QString Value(const ArgumentWords& argument, double value) {
     if (argument.percent) {
         return Exact(ToPercent(value)) + QStringLiteral(" %");
     }
@@ -83,7 +81,7 @@ QString Value(const Wording& argument, double value) {
 
 // The range a rule's domain lets through, in the window's words: times as
 // times, percentages as typed.
-QString DomainText(const Wording& argument, const teletraffic::ArgumentInfo& about,
+QString DomainText(const ArgumentWords& argument, const teletraffic::ArgumentInfo& about,
                    const Range& range) {
     const bool time =
         about.unit == teletraffic::Unit::Time || about.unit == teletraffic::Unit::Minutes;
@@ -106,26 +104,23 @@ Range RangeOf(const teletraffic::Rule& rule) {
     return {d.min, d.max, d.whole, d.minOpen, d.maxOpen};
 }
 
-QString ArgumentWords(teletraffic::Argument argument) {
-    for (const Wording& w : kArguments) {
-        if (w.argument == argument) {
-            return QString::fromUtf16(w.words);
-        }
-    }
-    return {};
-}
-
 QString EngineErrorText(const std::exception& error) {
     return EngineErrorText(error, nullptr);
 }
 
 QString EngineErrorText(const std::exception& error, const Range* allowed) {
+    return EngineErrorText(error, allowed, {});
+}
+
+QString EngineErrorText(const std::exception& error, const Range* allowed,
+                        std::span<const ArgumentWords> roomWords) {
     const auto* domain = dynamic_cast<const teletraffic::DomainError*>(&error);
     if (domain == nullptr) {
         return QStringLiteral("計算できませんでした（内部エラー）。入力を変えてお試しください。");
     }
-    for (const Wording& argument : kArguments) {
-        if (domain->OfEngine() && domain->argument() == argument.argument) {
+    const std::span<const ArgumentWords> tables[] = {kArguments, roomWords};
+    for (const ArgumentWords& argument : tables | std::views::join) {
+        if (argument.about == &domain->about()) {
             const QString words = QString::fromUtf16(argument.words);
             const QString value = Value(argument, domain->value());
             const teletraffic::ArgumentInfo& about = domain->about();

@@ -10,8 +10,19 @@
 #include <QString>
 
 #include <exception>
+#include <span>
 
 namespace tables {
+
+// The window's words for an argument of the registry, the engine's or a
+// room's: the registry says the rest.
+struct ArgumentWords {
+    const teletraffic::ArgumentInfo* about;
+    const char16_t* words;
+    bool percent = false; // typed as a percentage, taken as a fraction
+    // Why a value in the range is refused, where only one reason can be.
+    const char16_t* inRange = nullptr;
+};
 
 // "計算できません: 呼量(アーラン)が 1990000000 になり、扱える範囲（0 以上
 // 1000000000 以下）を外れます" for a teletraffic::DomainError, the value as
@@ -23,10 +34,12 @@ QString EngineErrorText(const std::exception& error);
 // model that takes more than another (Engset, call attempts up to 1e9
 // erlangs a source) refuses such a value for what goes with it, not its size.
 QString EngineErrorText(const std::exception& error, const Range* allowed);
+// The same for a tab over a room's model: its arguments' words beside the
+// engine's.
+QString EngineErrorText(const std::exception& error, const Range* allowed,
+                        std::span<const ArgumentWords> roomWords);
 
 // The values a rule of the registry lets through, as a field's range.
 Range RangeOf(const teletraffic::Rule& rule);
-// The window's words for an argument of the engine ("呼量(アーラン)").
-QString ArgumentWords(teletraffic::Argument argument);
 
 } // namespace tables

@@ -186,15 +186,17 @@ template <typename Id> struct ArgumentRow {
 
 // The rows in the order of their ids, each id once: a table a room's
 // argument ids index as the engine's do. A row missing or repeated does not
-// compile.
+// compile; a row without a rule the tests find.
 template <typename Id, std::size_t N>
 consteval std::array<ArgumentInfo, N> ArgumentTable(const ArgumentRow<Id> (&rows)[N]) {
     std::array<ArgumentInfo, N> table{};
     std::array<bool, N> filled{};
     for (const ArgumentRow<Id>& row : rows) {
         const auto at = static_cast<std::size_t>(row.id);
-        if (at >= N || filled[at] || row.info.rule == nullptr) {
-            throw "each id once, each with a rule"; // ends the compile, never the program
+        // (A rule left null is not checked here: under UBSan GCC takes no
+        // comparison of a constant's address with null as constant.)
+        if (at >= N || filled[at]) {
+            throw "each id once"; // ends the compile, never the program
         }
         filled[at] = true;
         table[at] = row.info;

@@ -29,6 +29,7 @@ TEST(Registry, NamesAreOneSpellingForEachArgument) {
         EXPECT_EQ(about.keyword, keyword) << about.option;
         ++options[about.option];
         EXPECT_FALSE(about.words.empty() || about.sense.empty()) << about.option;
+        EXPECT_NE(about.rule, nullptr) << about.option;
     }
     for (const auto& [option, count] : options) {
         EXPECT_EQ(count, option == "variance" ? 2 : 1) << option;

@@ -4,9 +4,9 @@
 // first a day of 96 quarter-hours staffed by Erlang A, as the call-centre tab
 // staffs it, for a small centre and one a hundred times larger.
 // usage: bench_tables [LAST [STEP]]     QT_QPA_PLATFORM=offscreen for no screen
-#include "tables/csv_export.h"
-#include "tables/day_staffing.h"
-#include "tables/erlang_table.h"
+#include "tables/models/csv_export.h"
+#include "tables/models/day_staffing.h"
+#include "tables/models/erlang_table.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -121,22 +121,19 @@ std::vector<std::size_t> MatchHeader(const Command& command, const Record& heade
     return columns;
 }
 
-// A word option's word read from a field: its index among the option's words.
+// A word option's word read from a field, as the registry reads it: the
+// value of its choice's enum.
 double ReadWord(Name name, std::string_view field) {
+    if (const auto at = teletraffic::ParseWord(*name.Choice(), field)) {
+        return static_cast<double>(*at);
+    }
     const auto first = field.find_first_not_of(" \t");
     const std::string_view word =
         first == std::string_view::npos
             ? std::string_view()
             : field.substr(first, field.find_last_not_of(" \t") - first + 1);
-    if (const auto index = WordIndex(name, word)) {
-        return static_cast<double>(*index);
-    }
-    const auto words = name.Of().words;
-    std::string message = std::string(name.Text()) + " \"" + std::string(word) + "\" is not ";
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        message.append(i == 0 ? "" : i + 1 < words.size() ? ", " : " or ").append(words[i]);
-    }
-    throw std::invalid_argument(message);
+    throw std::invalid_argument(std::string(name.Text()) + " \"" + std::string(word) +
+                                "\" is not " + teletraffic::WordList(*name.Choice()));
 }
 
 class Output {

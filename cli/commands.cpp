@@ -91,15 +91,14 @@ bool ByErlangX(const Inputs& in) {
 }
 
 // How the call-centre commands take the options they share with others.
-constexpr std::string_view kCentreLines =
-    "lines of the centre: the calls it holds at once, answered or waiting, whole, at least the "
-    "agents; a call that finds them all busy is blocked (Erlang X)";
-constexpr std::string_view kForecastVariance =
-    "variance of the forecast's count of --calls, at least the calls (as if they came purely at "
-    "random): the more, the less sure the forecast; needs --calls with --interval, and above the "
-    "calls --lines or --patience";
-constexpr std::string_view kWholeAgents =
-    "number of agents, whole (0 to 2e9), more than 0 unless --patience is given";
+constexpr Use::Sense kCentreLines{
+    .sense = "lines of the centre: the calls it holds at once, answered or waiting",
+    .rule = &tt::rules::kCentreLines,
+    .note = ", at least the agents; a call that finds them all busy is blocked (Erlang X)"};
+constexpr Use::Sense kForecastVariance{
+    .note = "; needs --calls with --interval, and above the calls --lines or --patience",
+    .argument = &tt::About(tt::Argument::ForecastVariance)};
+constexpr Use::Sense kWholeAgents{.note = ", whole, more than 0 unless --patience is given"};
 
 tt::ErlangXModel CentreOf(const Inputs& in) {
     if (in.Given("variance") && !in.Given("calls")) {
@@ -121,10 +120,7 @@ tt::ErlangXModel CentreOf(const Inputs& in) {
 }
 
 tt::Basis BasisOf(const Inputs& in) {
-    // In the order of kBases.
-    constexpr tt::Basis bases[] = {tt::Basis::Offered, tt::Basis::Answered,
-                                   tt::Basis::ExcludingShortAbandons, tt::Basis::Virtual};
-    return bases[in.Word("basis")];
+    return in.Word<tt::Basis>("basis");
 }
 
 tt::ErlangXFigures FiguresX(const Inputs& in) {
@@ -368,10 +364,7 @@ void EngsetJson(const tt::Engset& e, Json& json, int digits) {
 }
 
 tt::OverflowMethod Method(const Inputs& in) {
-    // In the order of kMethods.
-    constexpr tt::OverflowMethod methods[] = {tt::OverflowMethod::EquivalentRandom,
-                                              tt::OverflowMethod::Hayward};
-    return methods[in.Word("method")];
+    return in.Word<tt::OverflowMethod>("method");
 }
 
 // The value at the count and at one less, as `row(n)` gives it: what shows
@@ -635,7 +628,7 @@ const std::vector<Command>& Table() {
         {.name = "capacity",
          .summary = "Erlang C, A or X: largest fresh traffic N agents take while meeting every "
                     "target given",
-         .options = {Required("agents", 14, "number of agents (0 to 2e9), whole with --lines"),
+         .options = {Required("agents", 14, {.note = ", whole with --lines"}),
                      Required("aht", 180),
                      Required("target-time", 20),
                      Required("service-level", 0.8),
@@ -683,8 +676,9 @@ const std::vector<Command>& Table() {
              "waiting",
          .options = {Required("traffic", 10), Required("agents", 12, kWholeAgents),
                      Required("blocking", 0.01,
-                              "highest share of call attempts that may find every line busy, "
-                              "above 0 and below 1"),
+                              {.sense = "highest share of call attempts that may find every line "
+                                        "busy",
+                               .rule = &tt::rules::kOpenShare}),
                      Optional("aht"), Optional("patience"), Optional("redial"), Optional("calls"),
                      Optional("interval"), Optional("variance", kForecastVariance)},
          .answer = "lines",
@@ -708,7 +702,8 @@ const std::vector<Command>& Table() {
         {.name = "engset-blocking",
          .summary = "Engset: call congestion of N lines shared by S sources (finite sources)",
          .options = {Required("sources", 40),
-                     Required("lines", 8, "number of lines, whole, from 0 up to the sources"),
+                     Required("lines", 8,
+                              {.rule = &tt::rules::kSourceLines, .note = ", at most the sources"}),
                      kLoads[0], kLoads[1], kLoads[2]},
          .answer = "call-congestion",
          .solve =
@@ -748,8 +743,9 @@ const std::vector<Command>& Table() {
          .summary = "Engset: traffic (call attempts times holding time) at which N lines shared by "
                     "S sources meet a call-congestion target",
          .options = {Required("sources", 40),
-                     Required("lines", 8,
-                              "number of lines, whole, from 0 up to but not including the sources"),
+                     Required(
+                         "lines", 8,
+                         {.rule = &tt::rules::kSourceLines, .note = ", fewer than the sources"}),
                      Required("blocking", 0.01)},
          .answer = "traffic",
          .solve =
@@ -879,14 +875,14 @@ const StandInFor kStandIns[] = {
          [](const Inputs& in) {
              const double calls = in["calls"];
              const double interval = in["interval"];
-             if (!(calls >= 0 && calls < INFINITY)) {
-                 throw std::invalid_argument("--calls must be a number of 0 or more, got " +
-                                             number_text::Show(calls));
-             }
-             if (!(interval > 0 && interval < INFINITY)) {
-                 throw std::invalid_argument(
-                     "--interval must be a number of minutes greater than 0, got " +
-                     number_text::Show(interval));
+             for (const auto& [value, argument] :
+                  {std::pair{calls, tt::Argument::Calls}, {interval, tt::Argument::Interval}}) {
+                 const tt::ArgumentInfo& about = tt::About(argument);
+                 if (!about.rule->domain.Contains(value)) {
+                     throw std::invalid_argument("--" + std::string(about.option) + " must be " +
+                                                 std::string(about.rule->text) + ", got " +
+                                                 number_text::Show(value));
+                 }
              }
              return calls * in["aht"] / (interval * 60);
          }},
@@ -927,8 +923,38 @@ std::span<const Command> Commands() {
     return Table();
 }
 
-std::string_view Help(const Use& use) {
-    return use.help.empty() ? use.name.Of().help : use.help;
+const tt::Rule& RuleOf(const Use& use) {
+    const tt::ArgumentInfo& about = use.own.argument ? *use.own.argument : use.name.Argument();
+    return use.own.rule ? *use.own.rule : *about.rule;
+}
+
+std::string Help(const Use& use) {
+    const tt::ArgumentInfo& about = use.own.argument ? *use.own.argument : use.name.Argument();
+    tt::ArgumentInfo shown = about;
+    if (!use.own.sense.empty()) {
+        shown.sense = use.own.sense;
+    }
+    return HelpOf(shown, RuleOf(use), use.own.note.empty() ? use.name.Of().note : use.own.note);
+}
+
+std::string HelpOf(const tt::ArgumentInfo& about, const tt::Rule& rule, std::string_view note) {
+    std::string help(about.sense);
+    if (const tt::ChoiceInfo* choice = ChoiceNamed(about.choice)) {
+        help += ": ";
+        for (std::size_t i = 0; i < choice->words.size(); ++i) {
+            const tt::ChoiceWord& word = choice->words[i];
+            help.append(i == 0                         ? ""
+                        : i + 1 < choice->words.size() ? ", "
+                                                       : " or ")
+                .append(word.word)
+                .append(" (")
+                .append(word.words)
+                .append(i == 0 ? ", the default)" : ")");
+        }
+    } else {
+        help.append(" (").append(rule.text).append(")");
+    }
+    return help.append(note);
 }
 
 std::vector<std::string_view> StandIns(const Command& command, Name input) {
@@ -1006,7 +1032,7 @@ std::string AnswerJson(const Command& command, const Inputs& in, const Answer& a
         if (use.name.IsWord() &&
             (in.Given(use.name) ||
              std::ranges::find(kErlangXOptions, use.name) == std::end(kErlangXOptions))) {
-            json[name] = use.name.Of().words[in.Word(use.name)];
+            json[name] = use.name.Choice()->words[in.WordAt(use.name)].word;
         } else if (!use.name.IsWord() && in.Given(use.name)) { // an option not given is not shown
             json[name] = JsonNumber(in[use.name], 0);
         }
@@ -1029,51 +1055,9 @@ nlohmann::ordered_json JsonNumber(double value, int digits) {
     return value;
 }
 
-namespace {
-
-// The option that gives each of the engine's arguments.
-std::string_view OptionOf(tt::Argument argument) {
-    static constexpr std::pair<tt::Argument, std::string_view> kArgumentOptions[] = {
-        {tt::Argument::Traffic, "traffic"},
-        {tt::Argument::Lines, "lines"},
-        {tt::Argument::Agents, "agents"},
-        {tt::Argument::Sources, "sources"},
-        {tt::Argument::Blocking, "blocking"},
-        {tt::Argument::Recall, "recall"},
-        {tt::Argument::Aht, "aht"},
-        {tt::Argument::Patience, "patience"},
-        {tt::Argument::TargetTime, "target-time"},
-        {tt::Argument::ServiceLevel, "service-level"},
-        {tt::Argument::AverageWait, "average-wait"},
-        {tt::Argument::Shrinkage, "shrinkage"},
-        {tt::Argument::MaxOccupancy, "max-occupancy"},
-        {tt::Argument::IntendedTraffic, "intended-traffic"},
-        {tt::Argument::IdleSourceTraffic, "idle-source-traffic"},
-        {tt::Argument::Mean, "mean"},
-        {tt::Argument::Variance, "variance"},
-        {tt::Argument::Carried, "carried"},
-        {tt::Argument::Redial, "redial"},
-        {tt::Argument::Calls, "calls"},
-        {tt::Argument::AnsweredWait, "answered-wait"},
-        {tt::Argument::MaxAbandon, "max-abandon"},
-        {tt::Argument::MaxBlocking, "max-blocking"},
-        {tt::Argument::Basis, "basis"},
-        {tt::Argument::Interval, "interval"},
-    };
-    static_assert(std::size(kArgumentOptions) == tt::kArgumentCount,
-                  "an option for every argument");
-    for (const auto& [a, option] : kArgumentOptions) {
-        if (a == argument) {
-            return option;
-        }
-    }
-    return "";
-}
-
-} // namespace
-
 std::string Worded(const teletraffic::DomainError& error, std::span<const Named> given) {
-    const std::string_view argument = OptionOf(error.argument());
+    // The registry's option, the engine's or a room's.
+    const std::string_view argument = error.about().option;
     // Values given are numbers the grammar read: never NaN.
     const auto same = [&](const Named& named) {
         return named.argument == argument && named.value == error.value();

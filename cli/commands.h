@@ -39,16 +39,22 @@ struct Use {
     // Its value in the example of --help, which shows what it gives; NaN to
     // leave it out.
     double example = Inputs::kNotGiven;
-    // The help where this command takes the option in a sense or a domain
-    // of its own; empty for the option's.
-    std::string_view help = {};
+    // Where this command takes the option in a sense or a domain of its own:
+    // what it is, the rule that refuses it, the help after the domain; each
+    // empty (null) for the option's.
+    struct Sense {
+        std::string_view sense = {};
+        const teletraffic::Rule* rule = nullptr;
+        std::string_view note = {};
+        const teletraffic::ArgumentInfo* argument = nullptr; // another argument of its name
+    } own = {};
 };
 
-constexpr Use Required(Name name, double example = Inputs::kNotGiven, std::string_view help = {}) {
-    return {name, Takes::Required, example, help};
+constexpr Use Required(Name name, double example = Inputs::kNotGiven, Use::Sense own = {}) {
+    return {name, Takes::Required, example, own};
 }
-constexpr Use Optional(Name name, std::string_view help = {}) {
-    return {name, Takes::Optional, Inputs::kNotGiven, help};
+constexpr Use Optional(Name name, Use::Sense own = {}) {
+    return {name, Takes::Optional, Inputs::kNotGiven, own};
 }
 constexpr Use OneOf(Name name, double example = Inputs::kNotGiven) {
     return {name, Takes::OneOf, example};
@@ -73,7 +79,9 @@ struct Command {
 std::span<const Command> Commands();
 
 // The help of an option as the command takes it.
-std::string_view Help(const Use& use);
+std::string Help(const Use& use);
+// The rule that refuses the option as the command takes it.
+const teletraffic::Rule& RuleOf(const Use& use);
 
 // The options that may stand in for `input` where the command takes them
 // (--calls for --traffic; --average-wait, or another target of the agents,

@@ -1,10 +1,13 @@
-// Every option corvane-cli's commands take, one row each: its name (as the
-// engine's messages name the argument), the placeholder and help the
-// commands show unless one words it its own way, and for a word option its
-// words. A command names the options it takes (commands.h); its solve reads
-// their values by name from Inputs, and a name not in this table does not
-// compile.
+// Every option corvane-cli's commands take, one row each: the engine's
+// argument it gives (its name, what it is and its rule come from the
+// registry, teletraffic/arguments.h), the placeholder, and what the help
+// says after the domain. A command names the options it takes (commands.h);
+// its solve reads their values by name from Inputs, and a name not in this
+// table, or not the registry's, does not compile. A word option's words are
+// its argument's choice in the registry, read as ParseWord reads them.
 #pragma once
+
+#include "teletraffic/arguments.h"
 
 #include <array>
 #include <cmath>
@@ -12,78 +15,76 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace cli {
 
-struct Option {
-    std::string_view name; // without the dashes; also a batch column's name
-    std::string_view value;
-    std::string_view help;
-    // A word option's words, the first its default; empty for a number.
-    std::span<const std::string_view> words = {};
-};
+namespace tt = teletraffic;
 
-inline constexpr std::string_view kMethods[] = {"ert", "hayward"};
-// In the order of teletraffic::Basis.
-inline constexpr std::string_view kBases[] = {"offered", "answered", "excluding-short-abandons",
-                                              "virtual"};
+struct Option {
+    // Its argument: its name (without the dashes, also a batch column's), what
+    // it is and its rule. The engine's, or a room's row in the same form.
+    const tt::ArgumentInfo* argument;
+    std::string_view value;
+    std::string_view note = {}; // the help after the domain
+};
 
 inline constexpr Option kOptions[] = {
-    {"traffic", "A", "traffic offered, in erlangs (0 to 1e9)"},
-    {"lines", "N", "number of lines, whole or fractional (0 to 2e9)"},
-    {"blocking", "B", "blocking probability, from 1e-300 up to but not including 1"},
-    {"recall", "R", "share of blocked callers who try again, from 0 up to but not including 1"},
-    {"agents", "N",
-     "number of agents (0 to 2e9), more than the traffic unless --patience or --lines is given; "
-     "whole with --lines"},
-    {"aht", "S", "average handling time of a call, in any unit of time"},
-    {"target-time", "T", "time within which a call should be answered, in the unit of --aht"},
-    {"service-level", "P",
-     "share of calls to answer within the target time, from 0 up to but not including 1"},
-    {"patience", "S",
-     "average time a caller waits before hanging up, in the unit of --aht: the answer is then by "
-     "Erlang A, where the traffic may reach the agents"},
-    {"average-wait", "W",
-     "target average wait over all callers, in the unit of --aht, in place of --target-time and "
-     "--service-level"},
-    {"shrinkage", "X",
-     "share of paid time agents are off the phones, from 0 up to but not including 1, taken as "
-     "the decimal typed: 84 agents at 0.2 schedule 105"},
-    {"max-occupancy", "Y",
-     "highest share of their time agents on the phones may be busy, above 0 and at most 1, taken "
-     "as the decimal typed: 7 erlangs at 0.7 need 10 agents"},
-    {"redial", "R",
-     "share of blocked callers and of callers who hang up who call again, from 0 up to but not "
-     "including 1"},
-    {"basis", "BASIS",
-     "what the service level is a share of: offered (every call let in, the default), answered "
-     "(the calls answered), excluding-short-abandons (the calls let in less those who hang up "
-     "within the target time) or virtual (the calls whose wait for an agent is within it, "
-     "patience aside)",
-     kBases},
-    {"answered-wait", "W",
-     "target mean wait of the answered calls (the average speed of answer an ACD reports), in "
-     "the unit of --aht"},
-    {"max-abandon", "P",
-     "highest share of the calls let in that may hang up unanswered, above 0 and below 1; needs "
-     "--patience"},
-    {"max-blocking", "P",
-     "highest share of call attempts that may find every line busy, above 0 and below 1; needs "
-     "--lines"},
-    {"calls", "C",
-     "calls offered in the interval, in place of --traffic: traffic = calls x aht / interval"},
-    {"interval", "M", "length of the interval of --calls in minutes; --aht is then in seconds"},
-    {"sources", "S", "number of sources (Engset), whole, 1 to 1e9"},
-    {"intended-traffic", "A",
-     "traffic the sources would offer if never blocked, S b / (1 + b), in erlangs"},
-    {"idle-source-traffic", "b", "traffic offered by one idle source, in erlangs"},
-    {"mean", "M", "mean of an overflow stream, in erlangs (0 to 1e9)"},
-    {"variance", "V", "variance of an overflow stream, at least its mean"},
-    {"carried", "Y", "traffic carried, in erlangs, below the lines"},
-    {"method", "METHOD", "ert (equivalent random, the default) or hayward (Fredericks and Hayward)",
-     kMethods},
+    {&tt::About(tt::Argument::Traffic), "A"},
+    {&tt::About(tt::Argument::Lines), "N", ", whole or fractional"},
+    {&tt::About(tt::Argument::Blocking), "B"},
+    {&tt::About(tt::Argument::Recall), "R"},
+    {&tt::About(tt::Argument::Agents), "N",
+     ", more than the traffic unless --patience or --lines is given; whole with --lines"},
+    {&tt::About(tt::Argument::Aht), "S", ", in any unit of time"},
+    {&tt::About(tt::Argument::TargetTime), "T", ", in the unit of --aht"},
+    {&tt::About(tt::Argument::ServiceLevel), "P"},
+    {&tt::About(tt::Argument::Patience), "S",
+     ", in the unit of --aht: the answer is then by Erlang A, where the traffic may reach the "
+     "agents"},
+    {&tt::About(tt::Argument::AverageWait), "W",
+     ", in the unit of --aht, in place of --target-time and --service-level"},
+    {&tt::About(tt::Argument::Shrinkage), "X",
+     ", taken as the decimal typed: 84 agents at 0.2 schedule 105"},
+    {&tt::About(tt::Argument::MaxOccupancy), "Y",
+     ", taken as the decimal typed: 7 erlangs at 0.7 need 10 agents"},
+    {&tt::About(tt::Argument::Redial), "R"},
+    {&tt::About(tt::Argument::Basis), "BASIS"},
+    {&tt::About(tt::Argument::AnsweredWait), "W", ", in the unit of --aht"},
+    {&tt::About(tt::Argument::MaxAbandon), "P", "; needs --patience"},
+    {&tt::About(tt::Argument::MaxBlocking), "P", "; needs --lines"},
+    {&tt::About(tt::Argument::Calls), "C", "; needs --interval"},
+    {&tt::About(tt::Argument::Interval), "M", "; --aht is then in seconds"},
+    {&tt::About(tt::Argument::Sources), "S", " (Engset)"},
+    {&tt::About(tt::Argument::IntendedTraffic), "A"},
+    {&tt::About(tt::Argument::IdleSourceTraffic), "b"},
+    {&tt::About(tt::Argument::Mean), "M"},
+    // The overflow's by default; the call-centre commands take it as the
+    // forecast's (commands.cpp), under the same name.
+    {&tt::About(tt::Argument::StreamVariance), "V"},
+    {&tt::About(tt::Argument::Carried), "Y"},
+    {&tt::About(tt::Argument::Method), "METHOD"},
 };
+
+// The registry's row of an option.
+constexpr const tt::ArgumentInfo& About(const Option& option) {
+    return *option.argument;
+}
+
+// The choices word options take: the engine's, and a room's beside them.
+inline constexpr const tt::ChoiceInfo* kChoiceTables[] = {&tt::kChoices[0], &tt::kChoices[1],
+                                                          &tt::kChoices[2], &tt::kChoices[3]};
+
+// A choice by its name; null for none.
+constexpr const tt::ChoiceInfo* ChoiceNamed(std::string_view name) {
+    for (const tt::ChoiceInfo* choice : kChoiceTables) {
+        if (!name.empty() && choice->name == name) {
+            return choice;
+        }
+    }
+    return nullptr;
+}
 
 // An option by its name, checked when compiled: Name("trafic") is an error.
 class Name {
@@ -93,14 +94,17 @@ public:
 
     constexpr std::size_t Index() const { return index_; }
     constexpr const Option& Of() const { return kOptions[index_]; }
-    constexpr std::string_view Text() const { return Of().name; }
-    constexpr bool IsWord() const { return !Of().words.empty(); }
+    constexpr const tt::ArgumentInfo& Argument() const { return About(Of()); }
+    constexpr std::string_view Text() const { return Argument().option; }
+    constexpr bool IsWord() const { return Choice() != nullptr; }
+    // A word option's choice, null for a number.
+    constexpr const tt::ChoiceInfo* Choice() const { return ChoiceNamed(Argument().choice); }
     constexpr bool operator==(const Name&) const = default;
 
 private:
     static consteval std::size_t Find(std::string_view text) {
         for (std::size_t i = 0; i < std::size(kOptions); ++i) {
-            if (kOptions[i].name == text) {
+            if (About(kOptions[i]).option == text) {
                 return i;
             }
         }
@@ -109,19 +113,8 @@ private:
     std::size_t index_;
 };
 
-// The index of `word` among the option's words, if it is one of them.
-constexpr std::optional<std::size_t> WordIndex(Name name, std::string_view word) {
-    const auto words = name.Of().words;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (words[i] == word) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
 // The values of one question by option: a number, NaN where not given, and
-// for a word option the index of its word.
+// for a word option its choice's value (the registry's enum).
 class Inputs {
 public:
     static constexpr double kNotGiven = std::numeric_limits<double>::quiet_NaN();
@@ -131,14 +124,20 @@ public:
     double operator[](Name name) const { return values_[name.Index()]; }
     bool Given(Name name) const { return !std::isnan(values_[name.Index()]); }
     void Set(Name name, double value) { values_[name.Index()] = value; }
-    // The word given, as its index among the option's words; the default
-    // (the first) when none was.
-    std::size_t Word(Name name) const {
+    // The word given, as the value of its enum; the default (the first) when
+    // none was.
+    template <typename Enum> Enum Word(Name name) const { return static_cast<Enum>(WordAt(name)); }
+    // The place of the word given among its choice's words (its enum's value).
+    std::size_t WordAt(Name name) const {
         return Given(name) ? static_cast<std::size_t>(values_[name.Index()]) : 0;
     }
 
 private:
     std::array<double, std::size(kOptions)> values_;
 };
+
+// The help of an option in the sense of `about` by the rule `rule`: what it
+// is, its domain, and the note.
+std::string HelpOf(const tt::ArgumentInfo& about, const tt::Rule& rule, std::string_view note);
 
 } // namespace cli

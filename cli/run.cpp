@@ -75,18 +75,23 @@ void AddDigits(CLI::App& app, int& digits) {
 // An option that takes one of a few words, for the completion to offer.
 struct WordOption {
     const CLI::Option* option;
-    std::span<const std::string_view> words;
+    const teletraffic::ChoiceInfo* choice;
 };
 
-// A word option takes one of its words, checked as it is read.
+// A word option takes one of its choice's words, read as the registry reads
+// them (Answered, excluding_short_abandons) and checked as it is read.
 CLI::Option* AddWords(CLI::App& app, const std::string& name, std::string& word,
-                      const std::string& help, std::span<const std::string_view> words,
+                      const std::string& help, const teletraffic::ChoiceInfo& choice,
                       const std::string& value, std::vector<WordOption>& wordOptions) {
-    CLI::Option* option =
-        app.add_option(name, word, help)
-            ->check(CLI::IsMember(std::vector<std::string>(words.begin(), words.end())))
-            ->type_name(value);
-    wordOptions.push_back({option, words});
+    const CLI::Validator words(
+        [&choice](std::string& text) {
+            return teletraffic::ParseWord(choice, text)
+                       ? std::string()
+                       : "\"" + text + "\" is not " + teletraffic::WordList(choice);
+        },
+        "", "words");
+    CLI::Option* option = app.add_option(name, word, help)->check(words)->type_name(value);
+    wordOptions.push_back({option, &choice});
     return option;
 }
 
@@ -101,7 +106,7 @@ void AddCommand(CLI::App& app, Given& given, std::vector<WordOption>& wordOption
         const std::string value(use.name.Of().value);
         given.options.push_back(
             use.name.IsWord()
-                ? AddWords(*given.app, name, given.texts[i], help, use.name.Of().words, value,
+                ? AddWords(*given.app, name, given.texts[i], help, *use.name.Choice(), value,
                            wordOptions)
                 : given.app->add_option(name, given.texts[i], help)->type_name(value));
     }
@@ -135,9 +140,8 @@ void AddTable(CLI::App& app, GivenTable& given, std::vector<WordOption>& wordOpt
         ->type_name("B1,B2,...")
         ->required();
     given.request.format = "text";
-    static constexpr std::string_view kFormats[] = {"text", "csv", "markdown", "json"};
     AddWords(*given.app, "--format", given.request.format, "text (aligned), csv, markdown or json",
-             kFormats, "FORMAT", wordOptions);
+             kTableFormat, "FORMAT", wordOptions);
     AddDigits(*given.app, given.request.digits);
     given.app->footer([] {
         std::ostringstream example;
@@ -183,8 +187,9 @@ std::string BashCompletion(const CLI::App& app, std::span<const WordOption> word
             const auto word = std::ranges::find(wordOptions, option, &WordOption::option);
             if (word != wordOptions.end()) {
                 words += "            " + name + ") words='";
-                for (const std::string_view w : word->words) {
-                    words.append(w).append(w == word->words.back() ? "' ;;\n" : " ");
+                const auto choices = word->choice->words;
+                for (std::size_t w = 0; w < choices.size(); ++w) {
+                    words.append(choices[w].word).append(w + 1 == choices.size() ? "' ;;\n" : " ");
                 }
             }
         }
@@ -237,8 +242,10 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
     for (std::size_t i = 0; i < fixed.size(); ++i) {
         const Name name = command.options[i].name;
         if (given.options[i]->count() > 0) {
-            fixed[i] = name.IsWord() ? static_cast<double>(*WordIndex(name, given.texts[i]))
-                                     : ParseNumber(given.texts[i], given.options[i]->get_name());
+            fixed[i] =
+                name.IsWord()
+                    ? static_cast<double>(*teletraffic::ParseWord(*name.Choice(), given.texts[i]))
+                    : ParseNumber(given.texts[i], given.options[i]->get_name());
         }
     }
     if (given.inputOption->count() > 0) {

@@ -15,6 +15,12 @@
 namespace cli {
 namespace {
 
+// The format asked for: checked as the command line read it, text when none was.
+TableFormat Format(const TableRequest& request) {
+    return static_cast<TableFormat>(
+        teletraffic::ParseWord(kTableFormat, request.format).value_or(0));
+}
+
 std::vector<std::string_view> Split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     for (;;) {
@@ -133,7 +139,7 @@ void WriteTable(const TableRequest& request, std::ostream& out) {
         }
     }
 
-    if (request.format == "json") {
+    if (Format(request) == TableFormat::Json) {
         nlohmann::ordered_json json;
         for (const double row : rows) {
             json[std::string(request.rows)].push_back(JsonNumber(row, 0));
@@ -164,9 +170,9 @@ void WriteTable(const TableRequest& request, std::ostream& out) {
             AppendAnswer(line.emplace_back(), cell, request.digits);
         }
     }
-    if (request.format == "csv") {
+    if (Format(request) == TableFormat::Csv) {
         WriteCsv(grid, out);
-    } else if (request.format == "markdown") {
+    } else if (Format(request) == TableFormat::Markdown) {
         WriteMarkdown(grid, out);
     } else {
         WriteAligned(grid, out);

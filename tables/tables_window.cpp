@@ -1,10 +1,10 @@
 #include "tables/tables_window.h"
 
-#include "tables/chart_tab.h"
-#include "tables/overflow_tab.h"
-#include "tables/staffing_tab.h"
-#include "tables/table_tab.h"
-#include "tables/three_way_tab.h"
+#include "tables/tabs/chart_tab.h"
+#include "tables/tabs/overflow_tab.h"
+#include "tables/tabs/staffing_tab.h"
+#include "tables/tabs/table_tab.h"
+#include "tables/tabs/three_way_tab.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -18,7 +18,7 @@
 // read fields and show.
 #pragma once
 
-#include "tables/tab.h"
+#include "tables/widgets/tab.h"
 
 #include <QLockFile>
 #include <QMainWindow>

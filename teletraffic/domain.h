@@ -9,6 +9,7 @@
 //   overflow.h          overflow traffic: moments, equivalent random, Hayward
 //   measured_traffic.h  the offered traffic behind a measured carried one
 //   error.h             what they throw
+//   arguments.h         the registry: every argument, its rule, every word choice
 //
 // Units: traffic in erlangs; lines, agents and sources as counts (the Erlang
 // functions also take fractional lines and agents, through the incomplete
@@ -31,23 +32,13 @@
 // with the DomainError of the argument that leads there.
 //
 // Errors: an argument outside its domain throws DomainError (error.h), which
-// names the argument and gives its value and the rule it breaks. Every loop
+// names the argument and gives its value and the rule it breaks (its rule in
+// arguments.h). Every loop
 // is bounded; a bound reached throws ConvergenceError rather than return an
 // unconverged value: the tests search for one and have found none.
 #pragma once
 
 #include "teletraffic/error.h"
 
-namespace teletraffic {
-
-// Largest traffic the engine accepts, and the largest count of lines or
-// agents: twice as many, so that every count it answers is accepted back
-// (a billion erlangs at a blocking of 1e-300 need 1,001,165,984 lines).
-inline constexpr double kMaxTraffic = 1e9;
-inline constexpr double kMaxLines = 2e9;
-// Smallest blocking target the engine accepts; targets run up to 1 exclusive.
-inline constexpr double kMinBlocking = 1e-300;
-// Largest number of sources (Engset).
-inline constexpr double kMaxSources = 1e9;
-
-} // namespace teletraffic
+// The largest traffic, counts and sources, and the smallest blocking target,
+// are in arguments.h, with the rule of every argument.

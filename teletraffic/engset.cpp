@@ -165,12 +165,10 @@ Argument LoadName(EngsetLoad kind) {
 }
 
 void CheckSources(double S) {
-    Require(S >= 1 && S <= kMaxSources && std::floor(S) == S, Argument::Sources,
-            "a whole number from 1 to 1e9", S);
+    Check(Argument::Sources, S);
 }
 void CheckLines(double S, double N) {
-    Require(N >= 0 && N <= kMaxSources && std::floor(N) == N, Argument::Lines,
-            "a whole number from 0 to 1e9", N);
+    Check(Argument::Lines, N, rules::kSourceLines);
     RequireThat(N <= S, Argument::Lines, "at most the sources, " + ShowNumber(S), N);
 }
 
@@ -189,7 +187,7 @@ void CheckLoad(double S, EngsetLoad kind, double load) {
                 "a number of erlangs from 0 to 1e9 per source", load);
         return;
     }
-    CheckTraffic(load, name);
+    Check(name, load);
 }
 
 // The idle-source traffic at which `lines` are offered `traffic` in the
@@ -486,7 +484,7 @@ Engset EngsetBlocking(EngsetLoad kind, double load, double sources, double lines
 std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double blocking) {
     CheckSources(sources);
     CheckLoad(sources, kind, load);
-    CheckBlocking(blocking);
+    Check(Argument::Blocking, blocking);
     if (load == 0) {
         return 0;
     }
@@ -589,7 +587,7 @@ std::int64_t EngsetLines(EngsetLoad kind, double load, double sources, double bl
 Engset EngsetTraffic(double sources, double lines, double blocking) {
     CheckSources(sources);
     CheckLines(sources, lines);
-    CheckBlocking(blocking);
+    Check(Argument::Blocking, blocking);
     RequireThat(lines < sources, Argument::Lines,
                 "fewer than the sources, " + ShowNumber(sources) +
                     ": with a line for every source nothing is ever blocked",

@@ -35,12 +35,8 @@
 
 namespace teletraffic {
 
-// The three ways a load is stated; exactly one is given.
-enum class EngsetLoad {
-    IdleSourceTraffic, // beta: traffic offered by one idle source
-    Traffic,           // call attempts x holding time: A = beta (S - Y)
-    IntendedTraffic,   // offered if never blocked: A = S beta / (1 + beta)
-};
+// The three ways a load is stated, EngsetLoad, are a choice of the registry
+// (arguments.h); exactly one is given.
 
 struct Engset {
     double timeCongestion;    // E: share of time all lines are busy

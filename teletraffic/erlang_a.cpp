@@ -224,8 +224,8 @@ double LogAbandon(double A, std::int64_t n, double ratio) {
 } // namespace
 
 Abandonment ErlangA(double traffic, double agents, double aht, double patience) {
-    CheckTraffic(traffic);
-    CheckCount(agents, Argument::Agents);
+    Check(Argument::Traffic, traffic);
+    Check(Argument::Agents, agents);
     CheckPatience(aht, patience);
     if (traffic == 0) {
         return {0, 0, 0, 0};
@@ -242,8 +242,8 @@ Abandonment ErlangA(double traffic, double agents, double aht, double patience) 
 
 double ErlangAServiceLevel(double traffic, double agents, double aht, double patience,
                            double targetTime) {
-    CheckTraffic(traffic);
-    CheckCount(agents, Argument::Agents);
+    Check(Argument::Traffic, traffic);
+    Check(Argument::Agents, agents);
     CheckPatience(aht, patience);
     CheckTimes(aht, targetTime);
     if (traffic == 0) {
@@ -258,10 +258,10 @@ double ErlangAServiceLevel(double traffic, double agents, double aht, double pat
 
 std::int64_t ErlangAAgents(double traffic, double aht, double patience, double targetTime,
                            double serviceLevel) {
-    CheckTraffic(traffic);
+    Check(Argument::Traffic, traffic);
     CheckPatience(aht, patience);
     CheckTimes(aht, targetTime);
-    CheckServiceTarget(serviceLevel);
+    Check(Argument::ServiceLevel, serviceLevel);
     const double A = traffic;
     const double P = serviceLevel;
     if (A == 0) {
@@ -307,9 +307,9 @@ std::int64_t ErlangAAgents(double traffic, double aht, double patience, double t
 }
 
 std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, double averageWait) {
-    CheckTraffic(traffic);
+    Check(Argument::Traffic, traffic);
     CheckPatience(aht, patience);
-    CheckWaitTarget(averageWait);
+    Check(Argument::AverageWait, averageWait);
     const double A = traffic;
     if (A == 0) {
         return 0;
@@ -348,7 +348,7 @@ std::int64_t ErlangAAgentsForWait(double traffic, double aht, double patience, d
 Schedule ErlangAScheduleAgents(double traffic, std::int64_t agentsForTarget, double aht,
                                double patience, double shrinkage, double maxOccupancy) {
     CheckFactors(agentsForTarget, shrinkage, maxOccupancy);
-    CheckTraffic(traffic);
+    Check(Argument::Traffic, traffic);
     CheckPatience(aht, patience);
     const double ratio = Ratio(aht, patience);
     // Occupancy A (1 - P(Ab)) / n, decided against the cap as a count is.

@@ -81,8 +81,8 @@ std::int64_t Lines(double traffic, double recall, double T) {
 // --- Erlang B --------------------------------------------------------------------
 
 double ErlangB(double traffic, double lines) {
-    CheckTraffic(traffic);
-    CheckCount(lines, Argument::Lines);
+    Check(Argument::Traffic, traffic);
+    Check(Argument::Lines, lines);
     if (traffic == 0) {
         return 0;
     }
@@ -91,8 +91,8 @@ double ErlangB(double traffic, double lines) {
 }
 
 double LogErlangB(double traffic, double lines) {
-    CheckTraffic(traffic);
-    CheckCount(lines, Argument::Lines);
+    Check(Argument::Traffic, traffic);
+    Check(Argument::Lines, lines);
     if (traffic == 0) {
         return -INFINITY;
     }
@@ -107,14 +107,14 @@ double LogErlangB(double traffic, double lines) {
 }
 
 std::int64_t ErlangBLines(double traffic, double blocking) {
-    CheckTraffic(traffic);
-    CheckBlocking(blocking);
+    Check(Argument::Traffic, traffic);
+    Check(Argument::Blocking, blocking);
     return Lines(traffic, 0, blocking);
 }
 
 double ErlangBTraffic(double lines, double blocking) {
-    CheckCount(lines, Argument::Lines);
-    CheckBlocking(blocking);
+    Check(Argument::Lines, lines);
+    Check(Argument::Blocking, blocking);
     if (lines == 0) {
         return 0;
     }
@@ -214,9 +214,9 @@ double ErlangBTraffic(double lines, double blocking) {
 // --- Extended Erlang B -------------------------------------------------------------
 
 Retrial ExtendedErlangB(double traffic, double lines, double recall) {
-    CheckTraffic(traffic);
-    CheckCount(lines, Argument::Lines);
-    CheckRecall(recall);
+    Check(Argument::Traffic, traffic);
+    Check(Argument::Lines, lines);
+    Check(Argument::Recall, recall);
     if (traffic == 0) {
         return {0, 0};
     }
@@ -274,9 +274,9 @@ Retrial ExtendedErlangB(double traffic, double lines, double recall) {
 }
 
 std::int64_t ExtendedErlangBLines(double traffic, double recall, double blocking) {
-    CheckTraffic(traffic);
-    CheckBlocking(blocking);
-    CheckRecall(recall);
+    Check(Argument::Traffic, traffic);
+    Check(Argument::Blocking, blocking);
+    Check(Argument::Recall, recall);
     // At the fixed point the blocking is at most T exactly when the fresh
     // traffic is at most what N lines carry at T less its retries:
     // A <= A_T(N) (1 - R T), that is B(A / (1 - R T), N) <= T. The load
@@ -290,7 +290,7 @@ std::int64_t ExtendedErlangBLines(double traffic, double recall, double blocking
 }
 
 double ExtendedErlangBTraffic(double lines, double recall, double blocking) {
-    CheckRecall(recall);
+    Check(Argument::Recall, recall);
     double fresh = ErlangBTraffic(lines, blocking) * NotRetried<double>(recall, blocking);
     // Its load with retries must read back within the domain, rounding and all.
     // (Its rounding is a few units in the last place: four steps down suffice.)

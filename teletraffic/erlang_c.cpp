@@ -78,9 +78,9 @@ double ErlangCAverageWait(double traffic, double agents, double aht) {
 }
 
 std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double serviceLevel) {
-    CheckTraffic(traffic);
+    Check(Argument::Traffic, traffic);
     CheckTimes(aht, targetTime);
-    CheckServiceTarget(serviceLevel);
+    Check(Argument::ServiceLevel, serviceLevel);
     const double A = traffic;
     const double lo = std::floor(A); // at or below the traffic, nobody is served in time
     if (A == 0) {
@@ -113,9 +113,9 @@ std::int64_t ErlangCAgents(double traffic, double aht, double targetTime, double
 }
 
 std::int64_t ErlangCAgentsForWait(double traffic, double aht, double averageWait) {
-    CheckTraffic(traffic);
+    Check(Argument::Traffic, traffic);
     CheckTimes(aht, 0);
-    CheckWaitTarget(averageWait);
+    Check(Argument::AverageWait, averageWait);
     const double A = traffic;
     const double lo = std::floor(A);
     if (A == 0) {

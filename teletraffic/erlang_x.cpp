@@ -1618,14 +1618,9 @@ template <typename Real> Real Attempts(Real A0, const Centre& c, Near<Real>* nea
 Centre CheckCentre(double agents, const ErlangXModel& model, bool idle = false) {
     CheckCount(agents, Argument::Agents);
     CheckTimes(model.aht, 0);
-    Require(model.patience > 0, Argument::Patience, "a time greater than 0, or none (left out)",
-            model.patience);
-    Require(model.lines >= 1 &&
-                (model.lines == INFINITY ||
-                 (model.lines <= kMaxLines && model.lines == std::floor(model.lines))),
-            Argument::Lines, "a whole number from 1 to 2e9, or none (left out)", model.lines);
-    Require(model.redial >= 0 && model.redial < 1, Argument::Redial,
-            "from 0 up to but not including 1", model.redial);
+    Check(Argument::Patience, model.patience, rules::kCentrePatience);
+    Check(Argument::Lines, model.lines, rules::kCentreLines);
+    Check(Argument::Redial, model.redial);
     Centre c{};
     c.agents = agents;
     c.aht = model.aht;
@@ -1654,11 +1649,11 @@ Centre CheckCentre(double agents, const ErlangXModel& model, bool idle = false) 
         Require(model.calls > 0 && model.calls < INFINITY, Argument::Calls,
                 "a number greater than 0 with a variance", model.calls);
         if (!(model.variance >= model.calls && model.variance < INFINITY)) {
-            throw DomainError(Argument::Variance, model.variance,
+            throw DomainError(Argument::ForecastVariance, model.variance,
                               "at least the calls, " + ShowNumber(model.calls));
         }
         if (model.variance > model.calls) {
-            Require(c.hangUps || c.limited, Argument::Variance,
+            Require(c.hangUps || c.limited, Argument::ForecastVariance,
                     "equal to the calls unless lines or patience keep the queue finite",
                     model.variance);
             c.shape = model.calls / (model.variance - model.calls) * model.calls;
@@ -2467,25 +2462,20 @@ void CheckTargets(const ErlangXTargets& t, const Centre& c) {
         throw DomainError(Argument::ServiceLevel, NAN, "given, or another target");
     }
     if (t.serviceLevel) {
-        Require(*t.serviceLevel >= 0 && *t.serviceLevel < 1, Argument::ServiceLevel,
-                "from 0 up to but not including 1", *t.serviceLevel);
+        Check(Argument::ServiceLevel, *t.serviceLevel);
     }
     if (t.averageWait) {
-        Require(*t.averageWait > 0 && *t.averageWait < INFINITY, Argument::AverageWait,
-                "a time greater than 0", *t.averageWait);
+        Check(Argument::AverageWait, *t.averageWait);
     }
     if (t.answeredWait) {
-        Require(*t.answeredWait > 0 && *t.answeredWait < INFINITY, Argument::AnsweredWait,
-                "a time greater than 0", *t.answeredWait);
+        Check(Argument::AnsweredWait, *t.answeredWait);
     }
     if (t.maxAbandon) {
-        Require(*t.maxAbandon > 0 && *t.maxAbandon < 1, Argument::MaxAbandon,
-                "greater than 0 and below 1", *t.maxAbandon);
+        Check(Argument::MaxAbandon, *t.maxAbandon);
         Require(c.hangUps, Argument::MaxAbandon, "given with a patience", *t.maxAbandon);
     }
     if (t.maxBlocking) {
-        Require(*t.maxBlocking > 0 && *t.maxBlocking < 1, Argument::MaxBlocking,
-                "greater than 0 and below 1", *t.maxBlocking);
+        Check(Argument::MaxBlocking, *t.maxBlocking);
         Require(c.limited, Argument::MaxBlocking, "given with lines", *t.maxBlocking);
     }
 }
@@ -2828,8 +2818,7 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
                           double blocking) {
     CheckTraffic(traffic);
     const Centre base = With(agents, model, std::fmax(std::ceil(agents), 1));
-    Require(blocking > 0 && blocking < 1, Argument::Blocking, "greater than 0 and below 1",
-            blocking);
+    Check(Argument::Blocking, blocking, rules::kOpenShare);
     const double N = agents;
     const double lo = std::fmax(N, 1) - 1;
     if (traffic == 0) {

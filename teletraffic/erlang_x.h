@@ -62,14 +62,8 @@
 
 namespace teletraffic {
 
-// What the service level is a share of: every share is over accepted
-// attempts, those not blocked.
-enum class Basis {
-    Offered,                // answered within the target time, over all accepted (Erlang A's)
-    Answered,               // over those answered
-    ExcludingShortAbandons, // over all accepted less those who hung up within the target time
-    Virtual,                // the share whose wait to an agent is within it, patience aside
-};
+// What the service level is a share of, Basis, is a choice of the registry
+// (arguments.h), with its words.
 
 // The centre beyond its traffic and agents.
 struct ErlangXModel {

@@ -6,59 +6,8 @@
 namespace teletraffic {
 
 const char* ArgumentName(Argument argument) {
-    switch (argument) {
-    case Argument::Traffic:
-        return "traffic";
-    case Argument::Lines:
-        return "lines";
-    case Argument::Agents:
-        return "agents";
-    case Argument::Sources:
-        return "sources";
-    case Argument::Blocking:
-        return "blocking";
-    case Argument::Recall:
-        return "recall";
-    case Argument::Aht:
-        return "average handling time";
-    case Argument::Patience:
-        return "patience";
-    case Argument::TargetTime:
-        return "target time";
-    case Argument::ServiceLevel:
-        return "service level";
-    case Argument::AverageWait:
-        return "average wait";
-    case Argument::Shrinkage:
-        return "shrinkage";
-    case Argument::MaxOccupancy:
-        return "occupancy cap";
-    case Argument::IntendedTraffic:
-        return "intended traffic";
-    case Argument::IdleSourceTraffic:
-        return "idle-source traffic";
-    case Argument::Mean:
-        return "mean";
-    case Argument::Variance:
-        return "variance";
-    case Argument::Carried:
-        return "carried traffic";
-    case Argument::Redial:
-        return "redial";
-    case Argument::Calls:
-        return "calls";
-    case Argument::AnsweredWait:
-        return "answered wait";
-    case Argument::MaxAbandon:
-        return "abandonment cap";
-    case Argument::MaxBlocking:
-        return "blocking cap";
-    case Argument::Basis:
-        return "basis";
-    case Argument::Interval:
-        return "interval";
-    }
-    return "argument";
+    // The registry's words end in no NUL of their own: each is a literal.
+    return About(argument).words.data();
 }
 
 std::string ShowNumber(double value) {
@@ -67,11 +16,42 @@ std::string ShowNumber(double value) {
     return {text, end};
 }
 
-DomainError::DomainError(Argument argument, double value, std::string rule)
-    : std::domain_error(ArgumentName(argument) + std::string(" must be ") + rule + ", got " +
-                        ShowNumber(value))
-    , argument_(argument)
+namespace {
+
+std::string Message(const ArgumentInfo& about, std::string_view rule, double value) {
+    return std::string(about.words) + " must be " + std::string(rule) + ", got " +
+           ShowNumber(value);
+}
+
+} // namespace
+
+DomainError::DomainError(const ArgumentInfo& about, double value, std::string rule)
+    : std::domain_error(Message(about, rule, value))
+    , about_(&about)
     , value_(value)
     , rule_(std::move(rule)) {}
+
+DomainError::DomainError(Argument argument, double value, std::string rule)
+    : DomainError(About(argument), value, std::move(rule)) {}
+
+DomainError::DomainError(const ArgumentInfo& about, double value, const Rule& rule)
+    : DomainError(about, value, std::string(rule.text)) {
+    domainRule_ = &rule;
+}
+
+DomainError::DomainError(Argument argument, double value, const Rule& rule)
+    : DomainError(About(argument), value, rule) {}
+
+bool DomainError::OfEngine() const noexcept {
+    return about_ >= kArguments.data() && about_ < kArguments.data() + kArguments.size();
+}
+
+Argument DomainError::argument() const noexcept {
+    return static_cast<Argument>(about_ - kArguments.data());
+}
+
+void Refuse(Argument argument, double value, const Rule& rule) {
+    throw DomainError(argument, value, rule);
+}
 
 } // namespace teletraffic

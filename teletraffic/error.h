@@ -1,46 +1,19 @@
 // What the engine throws: DomainError for an argument outside its domain, or
 // a solve whose answer would leave it; ConvergenceError for a bound of
-// iterations reached. A DomainError names the argument by Argument, with the
-// value given and the rule broken, so that each front end words it in its
-// own terms (the command line's options, Python's keywords, the window's
-// fields), each from one table of its own, without reading the message.
+// iterations reached. A DomainError names the argument by its row in the
+// registry (arguments.h), with the value given and the rule broken: the
+// registry's Rule where the value lies outside that rule's domain, or words
+// of its own where the value is refused for what goes with it. Each front
+// end words it in its own terms (the command line's options, Python's
+// keywords, the window's fields) from those fields, never from the message.
 #pragma once
 
-#include <cstddef>
+#include "teletraffic/arguments.h"
+
 #include <stdexcept>
 #include <string>
 
 namespace teletraffic {
-
-// Every argument the engine takes, as it names the one it refuses.
-enum class Argument {
-    Traffic,
-    Lines,
-    Agents,
-    Sources,
-    Blocking,
-    Recall,
-    Aht,
-    Patience,
-    TargetTime,
-    ServiceLevel,
-    AverageWait,
-    Shrinkage,
-    MaxOccupancy,
-    IntendedTraffic,
-    IdleSourceTraffic,
-    Mean,
-    Variance,
-    Carried,
-    Redial,
-    Calls,
-    AnsweredWait,
-    MaxAbandon,
-    MaxBlocking,
-    Basis,    // of a service level (Erlang X)
-    Interval, // the forecast's, for calls given per interval (the front ends)
-};
-inline constexpr std::size_t kArgumentCount = static_cast<std::size_t>(Argument::Interval) + 1;
 
 // The argument in plain words ("target time"), as what() reads.
 const char* ArgumentName(Argument argument);
@@ -48,18 +21,43 @@ const char* ArgumentName(Argument argument);
 class DomainError : public std::domain_error {
 public:
     // what() reads "<argument in plain words> must be <rule>, got <value>".
+    // Outside the domain of `rule`:
+    DomainError(Argument argument, double value, const Rule& rule);
+    DomainError(const ArgumentInfo& about, double value, const Rule& rule);
+    // In a domain, refused for what goes with it ("at most the sources, 4"):
     DomainError(Argument argument, double value, std::string rule);
+    DomainError(const ArgumentInfo& about, double value, std::string rule);
 
-    Argument argument() const noexcept { return argument_; }
+    // The argument's row: the engine's or a room's.
+    const ArgumentInfo& about() const noexcept { return *about_; }
+    // Whether the row is the engine's, whose id argument() is.
+    bool OfEngine() const noexcept;
+    Argument argument() const noexcept;
     double value() const noexcept { return value_; }
     // What the argument must be: "a number of erlangs from 0 to 1e9".
     const std::string& rule() const noexcept { return rule_; }
+    // The registry's rule whose domain refused the value; null where the
+    // value was refused for what goes with it.
+    const Rule* domainRule() const noexcept { return domainRule_; }
 
 private:
-    Argument argument_;
+    const ArgumentInfo* about_;
     double value_;
     std::string rule_;
+    const Rule* domainRule_ = nullptr;
 };
+
+// Throws the DomainError of `argument` unless `value` lies in `rule`'s domain.
+[[noreturn]] void Refuse(Argument argument, double value, const Rule& rule);
+inline void Check(Argument argument, double value, const Rule& rule) {
+    if (!rule.domain.Contains(value)) [[unlikely]] {
+        Refuse(argument, value, rule);
+    }
+}
+// By the argument's own rule.
+inline void Check(Argument argument, double value) {
+    Check(argument, value, *About(argument).rule);
+}
 
 // A solve that ran out of its bound of iterations. Not reached on any input
 // the engine accepts (its tests search for one): it stands where an

@@ -14,8 +14,8 @@ using namespace detail;
 using Ext = long double;
 
 double ErlangBOfferedTraffic(double carried, double lines) {
-    CheckTraffic(carried, Argument::Carried);
-    CheckCount(lines, Argument::Lines);
+    Check(Argument::Carried, carried);
+    Check(Argument::Lines, lines);
     RequireThat(carried < lines, Argument::Carried,
                 "below the lines, " + ShowNumber(lines) + ": they never carry that much", carried);
     if (carried == 0) {

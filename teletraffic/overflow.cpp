@@ -26,10 +26,9 @@ using Ext = long double;
 namespace {
 
 void CheckMoments(double mean, double variance) {
-    CheckTraffic(mean, Argument::Mean);
-    Require(variance >= 0 && variance < INFINITY, Argument::Variance, "a number of 0 or more",
-            variance);
-    RequireThat(variance >= mean, Argument::Variance,
+    Check(Argument::Mean, mean);
+    Check(Argument::StreamVariance, variance);
+    RequireThat(variance >= mean, Argument::StreamVariance,
                 "at least the mean, " + ShowNumber(mean) +
                     ": smoother traffic has no equivalent random traffic",
                 variance);
@@ -83,8 +82,8 @@ Overflow Moments(Ext A, Ext N) {
 } // namespace
 
 Overflow OverflowMoments(double traffic, double lines) {
-    CheckTraffic(traffic);
-    CheckCount(lines, Argument::Lines);
+    Check(Argument::Traffic, traffic);
+    Check(Argument::Lines, lines);
     return Moments(traffic, lines);
 }
 
@@ -146,7 +145,7 @@ EquivalentRandom NestedEquivalent(double m, double v) {
         }
         fb = excess(b);
     }
-    Require((fa < 0) != (fb < 0), Argument::Variance, kTooPeaked, v);
+    Require((fa < 0) != (fb < 0), Argument::StreamVariance, kTooPeaked, v);
     if (a > b) {
         std::swap(a, b);
         std::swap(fa, fb);
@@ -313,7 +312,7 @@ EquivalentRandom OverflowEquivalentRandom(double mean, double variance) {
     }
     // Far beyond the engine's traffic there is no answer, and the solvers
     // are kept within reach.
-    Require(Rapp(m, v).traffic <= 4 * kMaxTraffic, Argument::Variance, kTooPeaked, v);
+    Require(Rapp(m, v).traffic <= 4 * kMaxTraffic, Argument::StreamVariance, kTooPeaked, v);
     EquivalentRandom er{};
     // Within a millionth of Z = 1, Newton's residual in log Z keeps Z - 1 only
     // to the rounding of 1 (a 2 % error at 1e-12); where the mean is a small
@@ -331,7 +330,7 @@ EquivalentRandom OverflowEquivalentRandom(double mean, double variance) {
     if (er.traffic > kMaxTraffic && er.traffic <= kMaxTraffic * (1 + 1e-12)) {
         er.traffic = kMaxTraffic;
     }
-    Require(er.traffic <= kMaxTraffic, Argument::Variance, kTooPeaked, v);
+    Require(er.traffic <= kMaxTraffic, Argument::StreamVariance, kTooPeaked, v);
     return er;
 }
 
@@ -452,7 +451,7 @@ LossLog Loss(const Prepared& p, double x) {
 
 OverflowLoss OverflowBlocking(double mean, double variance, double lines, OverflowMethod method) {
     CheckMoments(mean, variance);
-    CheckCount(lines, Argument::Lines);
+    Check(Argument::Lines, lines);
     if (mean == 0) {
         return {0, 0};
     }
@@ -468,7 +467,7 @@ OverflowLoss OverflowBlocking(double mean, double variance, double lines, Overfl
 
 std::int64_t OverflowLines(double mean, double variance, OverflowMethod method, double blocking) {
     CheckMoments(mean, variance);
-    CheckBlocking(blocking);
+    Check(Argument::Blocking, blocking);
     if (mean == 0) {
         return 0;
     }

@@ -54,7 +54,7 @@ struct EquivalentRandom {
 // least the mean: smooth traffic is refused).
 EquivalentRandom OverflowEquivalentRandom(double mean, double variance);
 
-enum class OverflowMethod { EquivalentRandom, Hayward };
+// OverflowMethod, with its words, is a choice of the registry (arguments.h).
 
 struct OverflowLoss {
     double lost;     // erlangs lost on the further lines

@@ -10,7 +10,7 @@ using namespace detail;
 Schedule ScheduleAgents(double traffic, std::int64_t agentsForTarget, double shrinkage,
                         double maxOccupancy) {
     CheckFactors(agentsForTarget, shrinkage, maxOccupancy);
-    CheckTraffic(traffic);
+    Check(Argument::Traffic, traffic);
     return Finish(agentsForTarget, ForOccupancy(traffic, maxOccupancy), shrinkage);
 }
 

@@ -16,6 +16,60 @@ enum class State {
     QuoteInQuoted, // a quote inside a quoted field: its end, or the first of two
 };
 
+// The fields of a record as its characters come: each field's text into
+// `text`, where each ends into `ends`. Its state carries over a line break
+// inside a quoted field.
+struct FieldReader {
+    char separator = ',';
+    State state = State::FieldStart;
+
+    void Read(std::string_view body, std::string& text, std::vector<std::size_t>& ends) {
+        for (const char c : body) {
+            switch (state) {
+            case State::FieldStart:
+                if (c == '"') {
+                    state = State::Quoted;
+                } else if (c == separator) {
+                    ends.push_back(text.size());
+                } else {
+                    text.push_back(c);
+                    state = State::Unquoted;
+                }
+                break;
+            case State::Unquoted:
+                if (c == separator) {
+                    ends.push_back(text.size());
+                    state = State::FieldStart;
+                } else {
+                    text.push_back(c);
+                }
+                break;
+            case State::Quoted:
+                if (c == '"') {
+                    state = State::QuoteInQuoted;
+                } else {
+                    text.push_back(c);
+                }
+                break;
+            case State::QuoteInQuoted:
+                if (c == '"') {
+                    text.push_back(c);
+                    state = State::Quoted;
+                } else if (c == separator) {
+                    ends.push_back(text.size());
+                    state = State::FieldStart;
+                } else {
+                    // Text after a closing quote is kept as it stands, as
+                    // spreadsheets do, rather than refused.
+                    text.push_back(c);
+                    state = State::Unquoted;
+                }
+                break;
+            }
+        }
+    }
+};
+
 } // namespace
 
 CsvReader::CsvReader(std::istream& in)
@@ -76,7 +130,7 @@ bool CsvReader::Next(Record& record) {
     record.lineEnd = "";
     recordLine_ = line_ + 1;
 
-    State state = State::FieldStart;
+    FieldReader fields;
     std::string_view line;
     bool terminated = false;
     bool any = false;
@@ -94,50 +148,8 @@ bool CsvReader::Next(Record& record) {
         const bool carriageReturn = terminated && line.ends_with('\r');
         const std::string_view body = carriageReturn ? line.substr(0, line.size() - 1) : line;
         record.raw.append(body);
-        for (const char c : body) {
-            switch (state) {
-            case State::FieldStart:
-                if (c == '"') {
-                    state = State::Quoted;
-                } else if (c == ',') {
-                    record.ends_.push_back(record.text_.size());
-                } else {
-                    record.text_.push_back(c);
-                    state = State::Unquoted;
-                }
-                break;
-            case State::Unquoted:
-                if (c == ',') {
-                    record.ends_.push_back(record.text_.size());
-                    state = State::FieldStart;
-                } else {
-                    record.text_.push_back(c);
-                }
-                break;
-            case State::Quoted:
-                if (c == '"') {
-                    state = State::QuoteInQuoted;
-                } else {
-                    record.text_.push_back(c);
-                }
-                break;
-            case State::QuoteInQuoted:
-                if (c == '"') {
-                    record.text_.push_back(c);
-                    state = State::Quoted;
-                } else if (c == ',') {
-                    record.ends_.push_back(record.text_.size());
-                    state = State::FieldStart;
-                } else {
-                    // Text after a closing quote is kept as it stands, as
-                    // spreadsheets do, rather than refused.
-                    record.text_.push_back(c);
-                    state = State::Unquoted;
-                }
-                break;
-            }
-        }
-        if (state != State::Quoted) {
+        fields.Read(body, record.text_, record.ends_);
+        if (fields.state != State::Quoted) {
             record.lineEnd = !terminated ? "" : carriageReturn ? "\r\n" : "\n";
             break;
         }
@@ -154,7 +166,7 @@ bool CsvReader::Next(Record& record) {
     if (!any) {
         return false;
     }
-    record.unclosedQuote = state == State::Quoted;
+    record.unclosedQuote = fields.state == State::Quoted;
     record.ends_.push_back(record.text_.size());
     return true;
 }
@@ -172,6 +184,22 @@ void AppendField(std::string& out, std::string_view field) {
         out.push_back(c);
     }
     out.push_back('"');
+}
+
+std::vector<std::string> SplitLine(std::string_view line, char separator) {
+    FieldReader fields{.separator = separator};
+    std::string text;
+    std::vector<std::size_t> ends;
+    fields.Read(line, text, ends);
+    ends.push_back(text.size());
+    std::vector<std::string> split;
+    split.reserve(ends.size());
+    std::size_t begin = 0;
+    for (const std::size_t end : ends) {
+        split.emplace_back(text, begin, end - begin);
+        begin = end;
+    }
+    return split;
 }
 
 } // namespace textio

@@ -1,7 +1,8 @@
 // CSV as RFC 4180 writes it, read one record at a time so that memory does
 // not grow with the input: quoted fields with commas, doubled quotes and line
 // breaks, CRLF or LF line ends, and a UTF-8 byte-order mark before the first
-// record.
+// record; and one line of fields split the same way at another separator
+// (a paste from a spreadsheet).
 #pragma once
 
 #include <cstddef>
@@ -66,6 +67,11 @@ private:
     std::int64_t line_ = 0;
     std::int64_t recordLine_ = 0; // where the record being read starts, from 1
 };
+
+// The fields of one line, unquoted as CsvReader unquotes them, between
+// `separator`s: ',' for CSV, a tab or ';' for what a spreadsheet pastes. A
+// quote left open runs to the end of the line.
+std::vector<std::string> SplitLine(std::string_view line, char separator = ',');
 
 // Appends `field` to `out`, quoted when it holds a comma, a quote or a line
 // break.

@@ -315,6 +315,61 @@ def _labelled(ufunc, counts, names, args, out):
 _MISSING = object()
 
 
+def _spelled(choice):
+    """A choice's words as this module spells them: the registry's, snake_case."""
+    return tuple(w.replace("-", "_") for w in _engine.choices[choice])
+
+
+def _refused_word(key, choice, value, where=""):
+    listed = ", ".join(_spelled(choice))
+    if isinstance(value, str):
+        shown = f"'{value}'"
+    elif value is None:
+        shown = "a missing value"
+    elif isinstance(value, (int, float, _np.number)):
+        shown = str(value)
+    else:  # never a container's repr
+        shown = f"a {type(value).__name__}"
+    return ValueError(f"{key} must be one of {listed}, got {shown}{where}")
+
+
+def _word(key, choice, value):
+    """A word argument as the registry's enum (a float, as the ufuncs take it).
+
+    A word is read as the registry reads every word (any case, '-', '_' and a
+    blank the same); an array or a Series of words element by element, into
+    an array or a Series of the enum's values.
+    """
+    if isinstance(value, str):
+        at = _engine.parse_word(choice, value)
+        if at is None:
+            raise _refused_word(key, choice, value)
+        return float(at)
+    pd = _sys.modules.get("pandas")
+    if pd is not None and isinstance(value, pd.Series):
+        return pd.Series(_word(key, choice, value.to_numpy(dtype=object)), index=value.index,
+                         name=value.name)
+    items = _np.asarray(value, dtype=object)
+    if items.ndim == 0:
+        raise _refused_word(key, choice, items.item())
+    values = _np.empty(items.shape)
+    seen = {}
+    for index, item in _np.ndenumerate(items):
+        at = seen.get(item) if isinstance(item, str) else None
+        if at is None:
+            at = _engine.parse_word(choice, item) if isinstance(item, str) else None
+            if at is None:
+                where = f" (element {index[0] if len(index) == 1 else index})"
+                raise _refused_word(key, choice, None if _missing(item) else item, where)
+            seen[item] = at
+        values[index] = at
+    return values
+
+
+def _missing(item):
+    return item is None or (isinstance(item, float) and item != item)
+
+
 def _choice(name, variants, fallback=None):
     """The parameters of a function over one or more ufuncs, and how a call picks one.
 
@@ -360,8 +415,12 @@ def _choice(name, variants, fallback=None):
         words = []
         for k in keys:
             word = given.get(k, choices[k][0])
-            if not isinstance(word, str) or word not in choices[k]:
-                raise ValueError(f"{k} must be one of {', '.join(choices[k])}, got {word!r}")
+            if word not in choices[k]:
+                # Read as the registry reads every word: Hayward, ERT.
+                at = _engine.parse_word(k, word) if isinstance(word, str) else None
+                if at is None or _engine.choices[k][at] not in choices[k]:
+                    raise _refused_word(k, k, word)
+                word = _engine.choices[k][at]
             words.append(word)
         numbers = frozenset(a for a in optional if given.get(a) is not None)
         form = table.get((numbers, tuple(words)))
@@ -422,8 +481,9 @@ def _extended(name, entry, plain):
     """The parameters of an Erlang X form, and how a call binds to it.
 
     The arguments before "*" in the table are positional or keyword, those
-    after it keyword-only and optional ("basis=offered|answered": a word, the
-    first its default, passed as its index); a last argument tells the engine
+    after it keyword-only and optional ("basis=basis": a word of the registry's
+    choice "basis", the first its default, passed as its enum's value, or an
+    array or Series of words as one of values); a last argument tells the engine
     which optional ones the call gave. `calls` with `interval` stand in for
     `traffic`. `plain`: the entry whose ufunc takes the arguments before "*"
     alone, for calls giving none of the others (None if there is none).
@@ -435,12 +495,13 @@ def _extended(name, entry, plain):
     if plain is not None and tuple(plain[1]) != tuple(required):
         raise ImportError(f"{name}: the Erlang X form's first arguments are not the plain one's")
     for a in arguments[cut + 1 :]:
-        key, _, choices = a.partition("=")
+        key, _, choice = a.partition("=")
         optional.append(key)
-        if choices:
-            words[key] = choices.split("|")
+        if choice:
+            words[key] = choice
+    defaults = {k: _spelled(c)[0] for k, c in words.items()}
     parameters = [P(a, P.POSITIONAL_OR_KEYWORD) for a in required]
-    parameters += [P(k, P.KEYWORD_ONLY, default=(words.get(k) or [None])[0]) for k in optional]
+    parameters += [P(k, P.KEYWORD_ONLY, default=defaults.get(k)) for k in optional]
     signature = _inspect.Signature(parameters + [P("out", P.KEYWORD_ONLY, default=None)])
     by_calls = signature.replace(parameters=[p for p in signature.parameters.values()
                                              if p.name != "traffic"])
@@ -459,9 +520,7 @@ def _extended(name, entry, plain):
         raise TypeError(f"{name}() got an unexpected combination of arguments")
 
     def word(key, value):
-        if isinstance(value, str) and value.replace("-", "_") in words[key]:
-            return float(words[key].index(value.replace("-", "_")))
-        raise ValueError(f"{key} must be one of {', '.join(words[key])}, got {value!r}")
+        return _word(key, words[key], value)
 
     def bind(args, kwargs):
         n = len(args)

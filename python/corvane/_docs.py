@@ -1,7 +1,14 @@
 """The docstrings of corvane's functions, by name; each example is tested.
 
 Reals are shown to 12 digits and an ellipsis: the engine answers to 1e-12.
+Each argument's domain is the words of the rule that refuses it, from the
+engine's registry (teletraffic/arguments.h), as its DomainError says it.
 """
+
+from . import _engine
+
+# The registry's rules by name: "erlangs" is "a number of erlangs from 0 to 1e9".
+R = _engine.rules
 
 _COMMON = """
 Every argument may be a number, an array, a pandas Series or DataFrame; they
@@ -11,24 +18,24 @@ An argument outside its domain raises DomainError (a ValueError) naming it,
 its value and, for an array, the first such element's index; under
 ``corvane.errstate(domain="ignore")`` (or ``"warn"``) such elements give NaN
 instead."""
-_TRAFFIC = "traffic : erlangs offered, 0 to 1e9."
-_LINES = "lines : number of lines, whole or fractional, 0 to 2e9."
-_BLOCKING = "blocking : blocking target, a probability from 1e-300 up to but not including 1."
-_RECALL = "recall : share of blocked callers who try again, 0 up to but not including 1."
-_AGENTS = "agents : number of agents, whole or fractional, more than the traffic (up to 2e9)."
-_AHT = "aht : average handling time of a call, greater than 0, in any unit of time."
-_TARGET = "target_time : time within which a call should be answered, 0 or more, unit of aht."
-_LEVEL = "service_level : share of calls to answer within target_time, 0 up to 1 exclusive."
+_TRAFFIC = f"traffic : erlangs offered, {R['erlangs']}."
+_LINES = f"lines : number of lines, whole or fractional, {R['count']}."
+_BLOCKING = f"blocking : blocking target, a probability {R['blocking']}."
+_RECALL = f"recall : share of blocked callers who try again, {R['share']}."
+_AGENTS = f"agents : number of agents, whole or fractional, {R['count']}, more than the traffic."
+_AHT = f"aht : average handling time of a call, {R['duration']}, in any unit of time."
+_TARGET = f"target_time : time within which a call should be answered, {R['time_from_zero']}, unit of aht."
+_LEVEL = f"service_level : share of calls to answer within target_time, {R['share']}."
 _PATIENCE = (
-    "patience : mean time a caller waits before hanging up, greater than 0, unit of aht;\n"
+    f"patience : mean time a caller waits before hanging up, {R['duration']}, unit of aht;\n"
     "    inf for callers who never hang up (Erlang C, with its domain)."
 )
-_WAIT = "average_wait : the most the mean wait over all callers may be, greater than 0, unit of aht."
+_WAIT = f"average_wait : the most the mean wait over all callers may be, {R['duration']}, unit of aht."
 _SCHEDULE_ARGS = [
-    "agents : the agents the service target needs, a whole number, 0 to 2e9.",
+    f"agents : the agents the service target needs, {R['whole_count']}.",
     _TRAFFIC,
-    "shrinkage : share of paid time agents are off the phones, 0 up to 1 exclusive.",
-    "max_occupancy : the most carried traffic per agent, greater than 0, at most 1.",
+    f"shrinkage : share of paid time agents are off the phones, {R['share']}.",
+    f"max_occupancy : the most carried traffic per agent, {R['occupancy_cap']}.",
 ]
 _SCHEDULE = (
     "Schedule(on_phones, scheduled, by_occupancy), a named tuple of int64: agents on\n"
@@ -37,14 +44,14 @@ _SCHEDULE = (
     "    factors are taken as the shortest decimal that reads back as the value given.\n"
     "    float64 where errors give NaN."
 )
-_SOURCES = "sources : number of sources, whole, 1 to 1e9."
+_SOURCES = f"sources : number of sources, {R['sources']}."
 _LOAD = (
     "traffic | intended_traffic | idle_source_traffic : the load, exactly one, keyword only:\n"
     "    erlangs offered (call attempts x holding time), erlangs offered were none\n"
     "    blocked, or the erlangs one idle source offers."
 )
-_MEAN = "mean : mean of the overflow traffic, in erlangs, 0 to 1e9."
-_VARIANCE = "variance : its variance, at least the mean (smooth traffic is refused)."
+_MEAN = f"mean : mean of the overflow traffic, {R['erlangs']}."
+_VARIANCE = f"variance : its variance, {R['number_from_zero']}, at least the mean (smooth traffic is refused)."
 _METHOD = (
     "method : 'ert' (Wilkinson's equivalent random, the default) or 'hayward'\n"
     "    (Fredericks and Hayward), keyword only."
@@ -59,21 +66,23 @@ _ENGSET = (
 # The Erlang X keywords, each keyword only; without them a function answers
 # as it always has.
 _X_LINES = (
-    "lines : calls the centre holds at once, answered or waiting (its trunks), whole,\n"
-    "    at least the agents (then whole); an attempt finding them all busy is blocked,\n"
+    "lines : calls the centre holds at once, answered or waiting (its trunks),\n"
+    f"    {R['centre_lines']}, at least the agents (then whole); an attempt finding them all busy is blocked,\n"
     "    and every share is over the attempts accepted. Default: no limit."
 )
 _X_REDIAL = (
-    "redial : share of blocked and abandoning attempts that call again, 0 up to 1\n"
-    "    exclusive; the redials join the fresh calls. Default 0."
+    "redial : share of blocked and abandoning attempts that call again,\n"
+    f"    {R['share']}; the redials join the fresh calls. Default 0."
 )
 _X_CALLS = (
     "calls, interval : in place of traffic, the calls forecast for an interval of\n"
-    "    `interval` minutes, aht then in seconds: traffic = calls * aht / (interval * 60).\n"
+    f"    `interval` minutes ({R['number_from_zero']}; {R['minutes']}), aht then in\n"
+    "    seconds: traffic = calls * aht / (interval * 60).\n"
     "    The other arguments are then given by keyword."
 )
 _X_VARIANCE = (
-    "variance : variance of the forecast's count of calls, at least `calls` (needs\n"
+    f"variance : variance of the forecast's count of calls, {R['number_from_zero']}, at\n"
+    "    least `calls` (needs\n"
     "    calls=; above the calls needs lines or a patience): the fresh call rate is then\n"
     "    Gamma distributed, and every share a ratio of expected counts."
 )
@@ -82,27 +91,31 @@ _X_BASIS = (
     "    target_time over all accepted attempts), 'answered' (over those answered),\n"
     "    'excluding_short_abandons' (over the accepted less those who hang up within\n"
     "    target_time) or 'virtual' (those whose wait to an agent is within target_time,\n"
-    "    patience aside); the command line's 'excluding-short-abandons' is taken too."
+    "    patience aside); read in any case with '-', '_' and a blank the same, and an\n"
+    "    array or Series of them gives each element its own."
 )
 _X_PATIENCE = (
-    "patience : mean time a caller waits before hanging up, greater than 0, unit of aht;\n"
+    f"patience : mean time a caller waits before hanging up, {R['duration']}, unit of aht;\n"
     "    keyword only. Default: callers never hang up."
 )
 _X_MODEL = [_X_LINES, _X_REDIAL, _X_CALLS, _X_VARIANCE]
 _X_TARGETS = [
-    "target_time : time within which a call should be answered, 0 or more, unit of aht\n"
-    "    (0 when not given).",
-    "service_level : at least this share answered within target_time (needs target_time=).",
+    f"target_time : time within which a call should be answered, {R['time_from_zero']}, unit\n"
+    "    of aht (0 when not given).",
+    f"service_level : at least this share answered within target_time, {R['share']}\n"
+    "    (needs target_time=).",
     "average_wait : at most this mean wait over accepted attempts, those who hang up until\n"
-    "    they do, greater than 0, unit of aht.",
-    "answered_wait : at most this mean wait of the answered calls (the ASA an ACD reports).",
-    "max_abandon : at most this share of accepted attempts hang up, 0 to 1 exclusive (needs\n"
-    "    patience=).",
-    "max_blocking : at most this share of attempts blocked, 0 to 1 exclusive (needs lines=).",
+    f"    they do, {R['duration']}, unit of aht.",
+    f"answered_wait : at most this mean wait of the answered calls (the ASA an ACD reports),\n"
+    f"    {R['duration']}.",
+    f"max_abandon : at most this share of accepted attempts hang up, {R['open_share']}\n"
+    "    (needs patience=).",
+    f"max_blocking : at most this share of attempts blocked, {R['open_share']}\n"
+    "    (needs lines=).",
 ]
-_ANSWERED = "answered_wait : at most this mean wait of the answered calls; keyword only."
-_MAX_ABANDON = "max_abandon : at most this share of accepted attempts hang up; keyword only."
-_MAX_BLOCKING = "max_blocking : at most this share of attempts blocked (needs lines=); keyword only."
+_ANSWERED = f"answered_wait : at most this mean wait of the answered calls, {R['duration']}; keyword only."
+_MAX_ABANDON = f"max_abandon : at most this share of accepted attempts hang up, {R['open_share']}; keyword only."
+_MAX_BLOCKING = f"max_blocking : at most this share of attempts blocked, {R['open_share']} (needs lines=); keyword only."
 _FIGURES = (
     "blocking, the share of attempts blocked; wait_probability and\n"
     "    abandon_probability, the shares of accepted attempts that wait and that hang up;\n"
@@ -173,7 +186,7 @@ DOCS = {
     ),
     "erlang_c": _doc(
         "Erlang C: probability that a caller waits for one of `agents`.",
-        [_TRAFFIC, _AGENTS, "aht : average handling time, keyword only: with calls= alone."]
+        [_TRAFFIC, _AGENTS, f"aht : average handling time, {R['duration']}, keyword only: with calls= alone."]
         + _X_MODEL,
         "float64: the share of callers who wait at all, 0 to 1.",
         ">>> corvane.erlang_c(traffic=10, agents=12)\n0.449388224298...",
@@ -197,7 +210,7 @@ DOCS = {
             _TRAFFIC,
             _AHT,
             _TARGET,
-            "service_level : share of calls to answer within target_time, 0 up to 1 exclusive.",
+            _LEVEL,
         ]
         + _X_MODEL
         + [_X_BASIS, _ANSWERED, _MAX_BLOCKING],
@@ -214,7 +227,7 @@ DOCS = {
     ),
     "erlang_a": _doc(
         "Erlang A (M/M/N+M): waiting and hanging up when callers have limited patience.",
-        [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9 (may be below the "
+        [_TRAFFIC, f"agents : number of agents, whole or fractional, {R['count']} (may be below the "
          "traffic).", _AHT, _PATIENCE] + _X_MODEL,
         "Abandonment(wait_probability, abandon_probability, average_wait, occupancy), a\n"
         "    named tuple of float64: the share of callers who wait, who hang up, the mean\n"
@@ -225,7 +238,7 @@ DOCS = {
     ),
     "erlang_a_service_level": _doc(
         "Erlang A: share of all callers answered within `target_time`.",
-        [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9.", _AHT, _PATIENCE,
+        [_TRAFFIC, f"agents : number of agents, whole or fractional, {R['count']}.", _AHT, _PATIENCE,
          _TARGET] + _X_MODEL + [_X_BASIS],
         "float64: the service level, 0 to 1; callers who hang up count as not answered.",
         ">>> corvane.erlang_a_service_level(traffic=10, agents=12, aht=180, patience=300,"
@@ -265,7 +278,7 @@ DOCS = {
     ),
     "engset": _doc(
         "Engset: blocking when `sources` share `lines` and a busy source offers nothing.",
-        [_SOURCES, "lines : number of lines, whole, 0 to the sources.", _LOAD],
+        [_SOURCES, f"lines : number of lines, {R['source_lines']}, at most the sources.", _LOAD],
         _ENGSET,
         ">>> corvane.engset(sources=20, lines=5, idle_source_traffic=0.1).call_congestion\n"
         "0.0191159450786...",
@@ -278,7 +291,7 @@ DOCS = {
     ),
     "engset_traffic": _doc(
         "Engset: the traffic at which `lines` meet a call congestion of `blocking`.",
-        [_SOURCES, "lines : number of lines, whole, fewer than the sources.", _BLOCKING],
+        [_SOURCES, f"lines : number of lines, {R['source_lines']}, fewer than the sources.", _BLOCKING],
         _ENGSET,
         ">>> corvane.engset_traffic(sources=20, lines=5, blocking=0.01).traffic\n"
         "1.53033246038...",
@@ -317,23 +330,23 @@ DOCS = {
     ),
     "offered_traffic": _doc(
         "The traffic offered to `lines` that carry `carried` erlangs: A (1 - B(A, N)) = carried.",
-        ["carried : erlangs carried, 0 up to the lines exclusive.", _LINES],
+        [f"carried : erlangs carried, {R['erlangs']}, below the lines.", _LINES],
         "float64: erlangs offered.",
         ">>> corvane.offered_traffic(carried=8, lines=10)\n10.4736504294...",
     ),
     "queue_blocking": _doc(
         "Erlang X: share of call attempts that find all `lines` busy (a busy tone).",
-        [_TRAFFIC, "agents : number of agents, whole, 0 to the lines.", _AHT,
-         "lines : calls the centre holds at once, answered or waiting, whole, at least the\n"
-         "    agents (and 1).", _X_PATIENCE, _X_REDIAL, _X_CALLS, _X_VARIANCE],
+        [_TRAFFIC, f"agents : number of agents, {R['whole_count']}, at most the lines.", _AHT,
+         "lines : calls the centre holds at once, answered or waiting,\n"
+         f"    {R['centre_lines']}, at least the agents.", _X_PATIENCE, _X_REDIAL, _X_CALLS, _X_VARIANCE],
         "float64: the blocking, 0 to 1.",
         ">>> corvane.queue_blocking(traffic=10, agents=12, aht=180, lines=14)\n"
         "0.0702931464950...",
     ),
     "queue_lines": _doc(
         "Erlang X: smallest whole number of lines, at least the agents, meeting a blocking target.",
-        [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9.", _AHT,
-         "blocking : the most share of attempts blocked, greater than 0, below 1.", _X_PATIENCE,
+        [_TRAFFIC, f"agents : number of agents, whole or fractional, {R['count']}.", _AHT,
+         f"blocking : the most share of attempts blocked, {R['open_share']}.", _X_PATIENCE,
          _X_REDIAL, _X_CALLS, _X_VARIANCE],
         "int64: lines, exact. Where nobody hangs up and the agents are fewer than the\n"
         "    traffic, a target no number of lines meets is refused. float64 where errors give NaN.",
@@ -341,7 +354,7 @@ DOCS = {
     ),
     "answered_wait": _doc(
         "Erlang X: mean wait of the answered calls (the average speed of answer an ACD reports).",
-        [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9.", _AHT,
+        [_TRAFFIC, f"agents : number of agents, whole or fractional, {R['count']}.", _AHT,
          _X_PATIENCE] + _X_MODEL,
         "float64: the mean wait, unit of aht; unlike average_wait, those who hang up are\n"
         "    left out.",
@@ -351,7 +364,7 @@ DOCS = {
     "erlang_x": _doc(
         "Erlang X: every figure of `agents` offered `traffic` erlangs, with lines, hang-ups,\n"
         "redials and a forecast's variance.",
-        [_TRAFFIC, "agents : number of agents, whole or fractional, 0 to 2e9.", _AHT,
+        [_TRAFFIC, f"agents : number of agents, whole or fractional, {R['count']}.", _AHT,
          _X_PATIENCE] + _X_MODEL + _X_TARGETS[:1] + [_X_BASIS],
         "ErlangX, a named tuple of float64:\n    " + _FIGURES,
         ">>> corvane.erlang_x(traffic=10, agents=12, aht=180, patience=300, lines=16,"
@@ -359,7 +372,7 @@ DOCS = {
     ),
     "capacity": _doc(
         "Erlang X: the largest fresh traffic `agents` take while meeting every target given.",
-        ["agents : number of agents, 0 to 2e9 (whole with lines).", _AHT, _X_PATIENCE, _X_LINES,
+        [f"agents : number of agents, {R['count']} (whole with lines).", _AHT, _X_PATIENCE, _X_LINES,
          _X_REDIAL] + _X_TARGETS + [_X_BASIS],
         "float64: erlangs, at least one target given. Where lines keep a target met at any\n"
         "    traffic, the others bound it; met at all traffics up to 1e9, refused.",
@@ -371,8 +384,8 @@ DOCS = {
         "what decided them, and every figure at that count.",
         [_TRAFFIC, _AHT, _X_PATIENCE] + _X_MODEL + _X_TARGETS + [
             _X_BASIS,
-            "shrinkage : share of paid time agents are off the phones, 0 up to 1 exclusive.",
-            "max_occupancy : the most carried traffic per agent, greater than 0, at most 1;\n"
+            f"shrinkage : share of paid time agents are off the phones, {R['share']}.",
+            f"max_occupancy : the most carried traffic per agent, {R['occupancy_cap']};\n"
             "    with lines, refused where no count up to them meets it.",
         ],
         "Staffing, a named tuple: on_phones and scheduled, the agents on the phones and\n"

@@ -37,44 +37,10 @@ namespace {
 namespace py = pybind11;
 namespace tt = teletraffic;
 
-// The engine's arguments by the keywords that give them, and the refusal in
-// those words.
-constexpr std::pair<tt::Argument, const char*> kKeywords[] = {
-    {tt::Argument::Traffic, "traffic"},
-    {tt::Argument::Lines, "lines"},
-    {tt::Argument::Agents, "agents"},
-    {tt::Argument::Sources, "sources"},
-    {tt::Argument::Blocking, "blocking"},
-    {tt::Argument::Recall, "recall"},
-    {tt::Argument::Aht, "aht"},
-    {tt::Argument::Patience, "patience"},
-    {tt::Argument::TargetTime, "target_time"},
-    {tt::Argument::ServiceLevel, "service_level"},
-    {tt::Argument::AverageWait, "average_wait"},
-    {tt::Argument::Shrinkage, "shrinkage"},
-    {tt::Argument::MaxOccupancy, "max_occupancy"},
-    {tt::Argument::IntendedTraffic, "intended_traffic"},
-    {tt::Argument::IdleSourceTraffic, "idle_source_traffic"},
-    {tt::Argument::Mean, "mean"},
-    {tt::Argument::Variance, "variance"},
-    {tt::Argument::Carried, "carried"},
-    {tt::Argument::Redial, "redial"},
-    {tt::Argument::Calls, "calls"},
-    {tt::Argument::AnsweredWait, "answered_wait"},
-    {tt::Argument::MaxAbandon, "max_abandon"},
-    {tt::Argument::MaxBlocking, "max_blocking"},
-    {tt::Argument::Basis, "basis"},
-    {tt::Argument::Interval, "interval"},
-};
-static_assert(std::size(kKeywords) == tt::kArgumentCount, "a keyword for every argument");
-
-std::string Keyword(tt::Argument argument) {
-    for (const auto& [a, keyword] : kKeywords) {
-        if (a == argument) {
-            return keyword;
-        }
-    }
-    return "";
+// The engine's arguments by the keywords that give them (the registry's,
+// teletraffic/arguments.h), and the refusal in those words.
+std::string Keyword(const tt::DomainError& error) {
+    return std::string(error.about().keyword);
 }
 
 // What the loops met outside the domain on this thread since the last look:
@@ -97,7 +63,7 @@ void Note() noexcept {
     try {
         throw;
     } catch (const tt::DomainError& e) {
-        trouble.argument = Keyword(e.argument());
+        trouble.argument = Keyword(e);
         trouble.value = e.value();
         trouble.rule = e.rule();
         trouble.message =
@@ -314,9 +280,7 @@ constexpr auto kErt = tt::OverflowMethod::EquivalentRandom;
 constexpr auto kHayward = tt::OverflowMethod::Hayward;
 // The agents a target needs reach the staffing factors as a count.
 std::int64_t WholeAgents(double agents) {
-    if (!(agents == std::floor(agents) && std::fabs(agents) <= tt::kMaxLines)) {
-        throw tt::DomainError(tt::Argument::Agents, agents, "a whole number from 0 to 2e9");
-    }
+    tt::Check(tt::Argument::Agents, agents, tt::rules::kWholeCount);
     return static_cast<std::int64_t>(agents);
 }
 // Python's order of arguments, where it is not the engine's.
@@ -380,27 +344,26 @@ enum class Key : unsigned {
     Basis,
     Given,
 };
-// The words of a word argument follow its name (the first one its default);
-// "*" starts the optional ones, as in Python.
-constexpr const char* kKeys[] = {"traffic",
-                                 "agents",
-                                 "aht",
-                                 "patience",
-                                 "lines",
-                                 "redial",
-                                 "calls",
-                                 "interval",
-                                 "variance",
-                                 "target_time",
-                                 "service_level",
-                                 "average_wait",
-                                 "answered_wait",
-                                 "max_abandon",
-                                 "max_blocking",
-                                 "blocking",
-                                 "shrinkage",
-                                 "max_occupancy",
-                                 "basis=offered|answered|excluding_short_abandons|virtual"};
+// The argument each key gives, whose keyword it is in Python; a word
+// argument's keyword is followed by "=" and its choice's name.
+constexpr tt::Argument kKeyArguments[] = {
+    tt::Argument::Traffic,      tt::Argument::Agents,       tt::Argument::Aht,
+    tt::Argument::Patience,     tt::Argument::Lines,        tt::Argument::Redial,
+    tt::Argument::Calls,        tt::Argument::Interval,     tt::Argument::ForecastVariance,
+    tt::Argument::TargetTime,   tt::Argument::ServiceLevel, tt::Argument::AverageWait,
+    tt::Argument::AnsweredWait, tt::Argument::MaxAbandon,   tt::Argument::MaxBlocking,
+    tt::Argument::Blocking,     tt::Argument::Shrinkage,    tt::Argument::MaxOccupancy,
+    tt::Argument::Basis};
+static_assert(std::size(kKeyArguments) == static_cast<std::size_t>(Key::Given),
+              "an argument for every key");
+std::string KeyName(unsigned key) {
+    const tt::ArgumentInfo& about = tt::About(kKeyArguments[key]);
+    std::string name(about.keyword);
+    if (!about.choice.empty()) {
+        name.append("=").append(about.choice);
+    }
+    return name;
+}
 constexpr unsigned kOptional = 0x100;
 constexpr Key Optional(Key k) {
     return static_cast<Key>(static_cast<unsigned>(k) | kOptional);
@@ -469,11 +432,12 @@ struct Asked {
         case Key::MaxOccupancy:
             maxOccupancy = x;
             break;
-        case Key::Basis: // its word's index, from the Python layer
-            if (!(x == 0 || x == 1 || x == 2 || x == 3)) {
-                throw tt::DomainError(tt::Argument::Basis, x, "the index of a basis, 0 to 3");
+        case Key::Basis: // the registry's enum, as the Python layer read its word
+            if (const auto basis = tt::ChoiceFromValue<tt::Basis>(x)) {
+                targets.basis = *basis;
+            } else {
+                throw tt::DomainError(tt::Argument::Basis, x, tt::rules::kWord);
             }
-            targets.basis = static_cast<tt::Basis>(x);
             break;
         case Key::Given:
             break;
@@ -484,13 +448,8 @@ struct Asked {
         if (!byCalls) {
             return;
         }
-        if (!(model.calls >= 0 && model.calls < INFINITY)) {
-            throw tt::DomainError(tt::Argument::Calls, model.calls, "a number of 0 or more");
-        }
-        if (!(interval > 0 && interval < INFINITY)) {
-            throw tt::DomainError(tt::Argument::Interval, interval,
-                                  "a number of minutes greater than 0");
-        }
+        tt::Check(tt::Argument::Calls, model.calls);
+        tt::Check(tt::Argument::Interval, interval);
         traffic = model.calls * model.aht / (interval * 60);
     }
 };
@@ -634,7 +593,7 @@ template <auto F, Key... K> std::pair<std::string, Entry> BindX(const char* name
         if ((u & kOptional) != 0 && !std::exchange(optional, true)) {
             names.append("*");
         }
-        names.append(kKeys[u & ~kOptional]);
+        names.append(KeyName(u & ~kOptional));
     }
     return Bind<Ask<F, K..., Key::Given>>(name, py::tuple(names));
 }
@@ -750,6 +709,54 @@ PYBIND11_MODULE(_engine, m) {
             py::make_tuple(e.ufunc, e.arguments, e.fields, e.counts, py::str(e.result));
     }
     m.attr("functions") = functions;
+    // The registry, for the Python layer's keywords, words and docstrings:
+    // each argument by its keyword (two arguments may share one: the
+    // variances), each rule by its text, each choice's words.
+    // The view of the engine's tables; a room's are composed into it
+    // (teletraffic/arguments.h, Registry) as its functions join the table.
+    const tt::Registry& registry = tt::EngineRegistry();
+    py::dict arguments;
+    for (const auto& table : registry.arguments) {
+        for (const tt::ArgumentInfo& about : table) {
+            const py::str keyword(std::string(about.keyword));
+            if (!arguments.contains(keyword)) {
+                arguments[keyword] = py::list();
+            }
+            const tt::Domain& d = about.rule->domain;
+            arguments[keyword].cast<py::list>().append(py::make_tuple(
+                std::string(about.words), std::string(about.option), std::string(about.rule->text),
+                py::make_tuple(d.min, d.max, d.minOpen, d.maxOpen, d.whole, d.none),
+                std::string(about.choice)));
+        }
+    }
+    m.attr("arguments") = arguments;
+    py::dict rules;
+    for (const auto& [name, rule] : tt::kRuleNames) {
+        rules[py::str(std::string(name))] = std::string(rule->text);
+    }
+    m.attr("rules") = rules;
+    py::dict choices;
+    for (const tt::ChoiceInfo* choice : registry.choices) {
+        py::list words;
+        for (const tt::ChoiceWord& word : choice->words) {
+            words.append(std::string(word.word));
+        }
+        choices[py::str(std::string(choice->name))] = py::tuple(words);
+    }
+    m.attr("choices") = choices;
+    m.def(
+        "parse_word",
+        [&registry](const std::string& choice, const std::string& text) -> py::object {
+            const tt::ChoiceInfo* c = registry.Choice(choice);
+            if (c == nullptr) {
+                throw py::key_error(choice);
+            }
+            const auto at = tt::ParseWord(*c, text);
+            return at ? py::object(py::int_(*at)) : py::none();
+        },
+        "The value of the registry's enum that `text` is read as among the words of `choice`: "
+        "any case, '-', '_' and a blank the same; None for none of them.",
+        py::arg("choice"), py::arg("text"));
     m.attr("version") = CORVANE_VERSION;
     m.def(
         "take_trouble",

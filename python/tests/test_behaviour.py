@@ -85,8 +85,8 @@ def test_out_under_each_policy(action, out, inputs, want, raises):
         # Engset's load is one keyword of three; the overflow's method one word of two.
         (lambda: corvane.engset(20, 5), (TypeError, "exactly one of traffic, intended_traffic")),
         (lambda: corvane.engset(20, 5, traffic=1, intended_traffic=1), (TypeError, "exactly one")),
-        (lambda: corvane.overflow_lines(3, 6, 0.01, method="ERT"),
-         (ValueError, "method must be one of ert, hayward, got 'ERT'")),
+        (lambda: corvane.overflow_lines(3, 6, 0.01, method="ERT-"),
+         (ValueError, "method must be one of ert, hayward, got 'ERT-'")),
         (lambda: corvane.erlang_b(pd.Series([1.0]), pd.DataFrame({"a": [1.0]})),
          (TypeError, "Series and DataFrames together")),
         (lambda: corvane.erlang_b(pd.Series([1.0, 2], [0, 0]), pd.Series([1.0], [1])),
@@ -410,3 +410,87 @@ def test_every_function_has_a_tested_example_and_a_stub():
     for t in tests:
         runner.run(t)
     assert runner.summarize(verbose=False).failed == 0
+
+
+def _parameters(doc):
+    """A docstring's parameter entries: (names, text), continuation lines joined."""
+    section = doc.split("Parameters\n----------\n", 1)[1].split("\n\nReturns", 1)[0]
+    entries = []
+    for line in section.splitlines():
+        if line.startswith(" "):
+            entries[-1][1] += " " + line.strip()
+        else:
+            names, _, text = line.partition(" : ")
+            entries.append([[n.strip() for n in names.replace("|", ",").split(",")], text])
+    return entries
+
+
+# Each argument's domain in a docstring is the registry's, as DomainError words
+# it: a number by one of the rules that refuse it, a word by its choice's words.
+def test_docstrings_give_the_registrys_domains():
+    rules = set(corvane._engine.rules.values())
+    for name in corvane.__all__:
+        function = getattr(corvane, name)
+        if not hasattr(function, "__signature__"):
+            continue
+        for names, text in _parameters(function.__doc__):
+            for keyword in names:
+                rows = corvane._engine.arguments[keyword]
+                choice = rows[0][4]
+                if choice:
+                    for word in corvane._spelled(choice):
+                        assert word in text, (name, keyword, word)
+                elif keyword not in ("traffic", "intended_traffic", "idle_source_traffic") or (
+                    len(names) == 1
+                ):
+                    assert any(rule in text for rule in rules), (name, keyword, text)
+
+
+# The stubs take the keywords the functions take, each the registry's, and
+# a basis as the registry's words.
+def test_stubs_take_the_registrys_keywords():
+    tree = ast.parse(open(os.path.join(os.path.dirname(corvane.__file__), "__init__.pyi")).read())
+    stubbed = {}
+    for node in ast.walk(tree):
+        if isinstance(node, ast.FunctionDef):
+            a = node.args
+            stubbed.setdefault(node.name, set()).update(
+                x.arg for x in a.posonlyargs + a.args + a.kwonlyargs
+            )
+        if isinstance(node, ast.Assign) and node.targets[0].id == "_Basis":
+            words = tuple(e.value for e in node.value.slice.elts)
+            assert words == corvane._spelled("basis")
+    for name in {k.partition("[")[0] for k in corvane._engine.functions}:
+        taken = set(getattr(corvane, name).__signature__.parameters) - {"out"}
+        assert stubbed[name] - {"out"} == taken, name
+        assert taken <= set(corvane._engine.arguments), name
+
+
+# Every word choice read as the command line and the batch read it: any case,
+# "-", "_" and a blank the same; arrays and Series element by element.
+@pytest.mark.parametrize(
+    "basis",
+    ["Answered", "excluding-short-abandons", "excluding_short_abandons", " Excluding Short Abandons"],
+)
+def test_a_basis_in_any_spelling(basis):
+    word = corvane._engine.choices["basis"][corvane._engine.parse_word("basis", basis)]
+    want = corvane.erlang_a_service_level(10, 12, 180, 300, 20, lines=16, basis=word)
+    assert corvane.erlang_a_service_level(10, 12, 180, 300, 20, lines=16, basis=basis) == want
+
+
+def test_bases_element_by_element():
+    pd = pytest.importorskip("pandas")
+    bases = pd.Series(["offered", "Answered", "virtual", "excluding short abandons"], index=[3, 1, 2, 0])
+    got = corvane.erlang_a_service_level(10, 12, 180, 300, 20, lines=16, basis=bases)
+    for label, basis in bases.items():
+        one = corvane.erlang_a_service_level(10, 12, 180, 300, 20, lines=16, basis=basis)
+        assert got[label] == one
+    assert list(got.index) == [3, 1, 2, 0]
+    on_array = corvane.erlang_a_service_level(10, 12, 180, 300, 20, lines=16, basis=bases.to_numpy())
+    assert list(on_array) == list(got)
+    with pytest.raises(ValueError) as refused:
+        corvane.erlang_a_service_level(10, 12, 180, 300, 20, basis=pd.Series(["offered", "nope"]))
+    assert str(refused.value) == (
+        "basis must be one of offered, answered, excluding_short_abandons, virtual, "
+        "got 'nope' (element 1)"
+    )

@@ -1,5 +1,7 @@
-// The checks of the engine's arguments, one for each kind: an argument
-// outside its domain throws DomainError.
+// The checks of the engine's arguments: each a call of its argument's rule
+// in the registry (arguments.h), or of a named rule where a function takes
+// another domain; an argument outside it throws DomainError. Require stays
+// for refusals of a value in its domain for what goes with it.
 #pragma once
 
 #include "teletraffic/numerics/internal.h"
@@ -12,7 +14,7 @@
 
 namespace teletraffic::detail {
 
-// The checks, written so that NaN fails each.
+// A refusal for what goes with the value, written so that NaN fails each.
 inline void Require(bool ok, Argument name, const char* rule, double value) {
     if (!ok) {
         throw DomainError(name, value, rule);
@@ -24,39 +26,30 @@ inline void RequireThat(bool ok, Argument name, const std::string& rule, double 
         throw DomainError(name, value, rule);
     }
 }
-// A traffic in erlangs, from 0 to 1e9: the traffic offered, a stream's
-// mean, a carried or an idle-source traffic.
+// A traffic in erlangs: the traffic offered, a stream's mean, a carried or an
+// idle-source traffic, each by its own rule.
 inline void CheckTraffic(double A, Argument name = Argument::Traffic) {
-    Require(A >= 0 && A <= kMaxTraffic, name, "a number of erlangs from 0 to 1e9", A);
+    Check(name, A);
 }
 inline void CheckCount(double N, Argument name) {
-    Require(N >= 0 && N <= kMaxLines, name, "a number from 0 to 2e9", N);
+    Check(name, N);
 }
-// A share from 0 up to 1 exclusive: the recall, a service-level target, the
-// shrinkage.
 inline void CheckShare(double p, Argument name) {
-    Require(p >= 0 && p < 1, name, "from 0 up to but not including 1", p);
+    Check(name, p);
 }
-// A time greater than 0: the handling time, the patience, an average-wait
-// target.
 inline void CheckDuration(double t, Argument name) {
-    Require(t > 0 && t < INFINITY, name, "a time greater than 0", t);
+    Check(name, t);
 }
 inline void CheckBlocking(double B) {
-    Require(B >= kMinBlocking && B < 1, Argument::Blocking, "from 1e-300 up to but not including 1",
-            B);
-}
-inline void CheckRecall(double R) {
-    CheckShare(R, Argument::Recall);
+    Check(Argument::Blocking, B);
 }
 inline void CheckTimes(double aht, double targetTime) {
-    CheckDuration(aht, Argument::Aht);
-    Require(targetTime >= 0 && targetTime < INFINITY, Argument::TargetTime, "a time of 0 or more",
-            targetTime);
+    Check(Argument::Aht, aht);
+    Check(Argument::TargetTime, targetTime);
 }
 inline void CheckQueue(double A, double N) {
-    CheckTraffic(A);
-    CheckCount(N, Argument::Agents);
+    Check(Argument::Traffic, A);
+    Check(Argument::Agents, N);
     // No traffic forms no queue, even with no agents.
     if (!(A < N) && A != 0) {
         throw DomainError(Argument::Traffic, A,
@@ -66,13 +59,7 @@ inline void CheckQueue(double A, double N) {
 }
 inline void CheckPatience(double aht, double patience) {
     CheckTimes(aht, 0);
-    CheckDuration(patience, Argument::Patience);
-}
-inline void CheckServiceTarget(double serviceLevel) {
-    CheckShare(serviceLevel, Argument::ServiceLevel);
-}
-inline void CheckWaitTarget(double averageWait) {
-    CheckDuration(averageWait, Argument::AverageWait);
+    Check(Argument::Patience, patience);
 }
 
 } // namespace teletraffic::detail

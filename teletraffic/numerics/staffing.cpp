@@ -54,10 +54,9 @@ Integer Ceiling(const Rational& q) {
 } // namespace
 
 void CheckFactors(std::int64_t agents, double shrinkage, double maxOccupancy) {
-    CheckCount(static_cast<double>(agents), Argument::Agents);
-    CheckShare(shrinkage, Argument::Shrinkage);
-    Require(maxOccupancy > 0 && maxOccupancy <= 1, Argument::MaxOccupancy,
-            "greater than 0 and at most 1", maxOccupancy);
+    Check(Argument::Agents, static_cast<double>(agents));
+    Check(Argument::Shrinkage, shrinkage);
+    Check(Argument::MaxOccupancy, maxOccupancy);
 }
 
 Schedule Finish(std::int64_t forTarget, std::int64_t forOccupancy, double shrinkage) {

@@ -86,9 +86,11 @@ TEST(Cli, HelpDescribesEachOptionAsTheCommandTakesIt) {
     const struct {
         std::string command, line;
     } cases[] = {
-        {"blocking", "--lines N                   number of lines, whole or fractional (0 to 2e9)"},
-        {"engset-blocking", "--lines N                   number of lines, whole, from 0 up to the "
-                            "sources"},
+        {"blocking",
+         "--lines N                   number of lines (a number from 0 to 2e9), whole or "
+         "fractional"},
+        {"engset-blocking", "--lines N                   number of lines (a whole number from 0 to "
+                            "1e9), at most the sources"},
     };
     for (const auto& c : cases) {
         EXPECT_NE(Cli({c.command, "--help"}).out.find(c.line), std::string::npos) << c.command;

@@ -2,12 +2,12 @@
 // spreadsheets of either locale, files with and without headings, quarter-
 // hours and hours; and the tab's words and figures around it.
 #include "support/print_qt.h"
-#include "tables/day_staffing.h"
-#include "tables/files.h"
-#include "tables/inputs.h"
-#include "tables/number_format.h"
-#include "tables/staffing.h"
-#include "tables/staffing_tab.h"
+#include "tables/models/day_staffing.h"
+#include "tables/models/files.h"
+#include "tables/models/inputs.h"
+#include "tables/models/number_format.h"
+#include "tables/models/staffing.h"
+#include "tables/tabs/staffing_tab.h"
 
 #include <QtCharts>
 #include <QtTest>

@@ -1,16 +1,17 @@
 #include "support/print_qt.h"
-#include "tables/csv_export.h"
-#include "tables/curves.h"
-#include "tables/day_staffing.h"
-#include "tables/engine_error.h"
-#include "tables/files.h"
-#include "tables/number_format.h"
-#include "tables/overflow.h"
-#include "tables/overflow_tab.h"
-#include "tables/staffing.h"
+#include "tables/models/csv_export.h"
+#include "tables/models/curves.h"
+#include "tables/models/day_staffing.h"
+#include "tables/models/engine_error.h"
+#include "tables/models/files.h"
+#include "tables/models/number_format.h"
+#include "tables/models/overflow.h"
+#include "tables/models/staffing.h"
+#include "tables/models/three_way.h"
 #include "tables/tables_window.h"
-#include "tables/three_way.h"
+#include "tables/tabs/overflow_tab.h"
 #include "teletraffic/erlang_b.h"
+#include "teletraffic/erlang_x.h"
 #include "teletraffic/overflow.h"
 #include "teletraffic/staffing_factors.h"
 
@@ -172,6 +173,44 @@ TEST(EngineError, ValuesAsTypedAndTheRealReason) {
            "2000000000 人を超えます")},
         {text([] { teletraffic::ErlangBTraffic(1999999999, 0.01); }),
          S("計算できません: この組み合わせでは回線数 1999999999 は扱えません")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.got, c.want);
+    }
+}
+
+// A refusal shows the range of the rule that refused it, not one range per
+// argument, and each argument in its own words: the forecast's variance is
+// not the overflow's.
+TEST(EngineError, EachRefusalByTheRuleThatRefused) {
+    const auto text = [](auto engine) {
+        try {
+            engine();
+        } catch (const std::exception& error) {
+            return EngineErrorText(error);
+        }
+        return S();
+    };
+    teletraffic::ErlangXModel centre;
+    centre.aht = 180;
+    teletraffic::ErlangXModel forecast = centre;
+    forecast.lines = 20;
+    forecast.calls = 100;
+    forecast.variance = 50;
+    const struct {
+        S got, want;
+    } cases[] = {
+        {text([&] { teletraffic::ErlangXLines(10, 12, centre, 0); }),
+         S("計算できません: 呼損率が 0 になり、扱える範囲（0 より大きく 1 未満）を外れます")},
+        {text([] { teletraffic::ErlangBLines(10, 0); }),
+         S("計算できません: 呼損率が 0 になり、扱える範囲（1e-300 以上 1 未満）を外れます")},
+        {text([&] { teletraffic::ErlangX(10, 12, forecast); }),
+         S("計算できません: この組み合わせでは呼数の分散 50 は扱えません")},
+        {text([] { teletraffic::OverflowEquivalentRandom(2, 1); }),
+         S("計算できません: この組み合わせでは溢れ呼の分散 1 は扱えません")},
+        {text([] { teletraffic::ScheduleAgents(10, 12, 0, 0); }),
+         S("計算できません: 最大稼働率が 0 % になり、扱える範囲（0 % より大きく 100 % "
+           "以下）を外れます")},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.got, c.want);

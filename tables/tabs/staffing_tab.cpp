@@ -1,0 +1,1009 @@
+#include "tables/tabs/staffing_tab.h"
+
+#include "tables/models/files.h"
+#include "tables/models/number_format.h"
+
+#include "teletraffic/domain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPromise>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyleOption>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QCategoryAxis>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace tables {
+namespace {
+
+const Range kSeconds{0, 86400, false, true};
+const Range kPercentBelow100{0, 100, false, false, true};
+
+QString Number(double value) {
+    return QString::number(value, 'g', 10);
+}
+
+QTableView* TableView(const char* name, const QString& accessibleName, QAbstractItemModel* model,
+                      QWidget* parent) {
+    auto* view = new QTableView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setAccessibleName(accessibleName);
+    view->setModel(model);
+    view->verticalHeader()->hide();
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    return view;
+}
+
+QChartView* ChartView(const char* name, const QString& accessibleName, QWidget* parent) {
+    auto* view = new QChartView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setAccessibleName(accessibleName);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->chart()->legend()->setAlignment(Qt::AlignBottom);
+    return view;
+}
+
+void Clear(QChart* chart) {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
+QValueAxis* Axis(const QString& title, double from, double to, bool whole) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(title);
+    axis->setRange(from, to);
+    axis->applyNiceNumbers();
+    axis->setLabelFormat(whole ? QStringLiteral("%d") : QStringLiteral("%.10g"));
+    return axis;
+}
+
+// Agents from `from` to `to` exactly, ticked at whole steps of 1, 2 or 5 times
+// a power of ten: nice numbers would widen the range past the rows.
+QValueAxis* AgentAxis(double from, double to) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(QStringLiteral("エージェント数"));
+    axis->setRange(from, std::max(to, from + 1));
+    const double raw = std::max(1.0, (to - from) / 8);
+    const double power = std::pow(10, std::floor(std::log10(raw)));
+    const double step = raw <= power       ? power
+                        : raw <= 2 * power ? 2 * power
+                        : raw <= 5 * power ? 5 * power
+                                           : 10 * power;
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(std::ceil(from / step) * step);
+    axis->setTickInterval(step);
+    axis->setLabelFormat(QStringLiteral("%d"));
+    return axis;
+}
+
+QLineSeries* Line(const QString& name, const QColor& colour, Qt::PenStyle style = Qt::SolidLine) {
+    auto* series = new QLineSeries;
+    series->setName(name);
+    series->setPen(QPen(colour, 2, style));
+    return series;
+}
+
+QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// The models, plain Qt Core, have no fonts or colours: the row of the answer
+// (or the day's peak) in bold, a row that has no answer in red.
+class RowStyle : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    // A spanned row's text spans the columns from `spanFrom`.
+    RowStyle(std::function<bool(int)> bold, std::function<bool(int)> failed,
+             std::function<bool(int)> spanned, int spanFrom, QObject* parent)
+        : QStyledItemDelegate(parent)
+        , bold_(std::move(bold))
+        , failed_(std::move(failed))
+        , spanned_(std::move(spanned))
+        , spanFrom_(spanFrom) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->font.setBold(bold_(index.row()));
+        if (failed_(index.row())) {
+            option->palette.setColor(QPalette::Text, QColor(0xb0, 0x00, 0x20));
+        }
+    }
+
+    // A row's error spans the figures' columns: it is not to widen the first.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const bool spans = spanned_(index.row()) && index.column() >= spanFrom_;
+        return spans ? QSize(0, size.height()) : size;
+    }
+
+private:
+    std::function<bool(int)> bold_;
+    std::function<bool(int)> failed_;
+    std::function<bool(int)> spanned_;
+    int spanFrom_;
+};
+
+// A table's headings: columns as wide as their headings and
+// figures, the view's spare width shared among them (stretched alike, a long
+// heading would be cut). Where the columns are too many for that, each
+// heading's unit goes beneath its name: "サービスレベル (%)" on two lines.
+class FittedHeader : public QHeaderView {
+public:
+    explicit FittedHeader(QTableView* view)
+        : QHeaderView(Qt::Horizontal, view)
+        , view_(view) {
+        // As the view's own header.
+        setSectionsClickable(true);
+        setHighlightSections(true);
+        setSectionResizeMode(QHeaderView::Fixed);
+        view->setHorizontalHeader(this);
+        view->viewport()->installEventFilter(this);
+    }
+
+    void fit() {
+        const QAbstractItemView* cells = view_; // where the cells' width is public
+        const int count = this->count();
+        const auto widths = [&](bool stacked) {
+            std::vector<int> all;
+            for (int i = 0; i < count; ++i) {
+                all.push_back(std::max(sizeFor(i, stacked).width(), cells->sizeHintForColumn(i)));
+            }
+            return all;
+        };
+        const int room = view_->viewport()->width();
+        std::vector<int> width = widths(false);
+        const bool stack = std::accumulate(width.begin(), width.end(), 0) > room;
+        if (stack) {
+            width = widths(true);
+        }
+        if (stack != stacked_) {
+            stacked_ = stack;
+            if (count > 0) {
+                headerDataChanged(Qt::Horizontal, 0, count - 1); // the height with it
+            }
+            emit geometriesChanged();
+        }
+        const int spare = std::max(0, room - std::accumulate(width.begin(), width.end(), 0));
+        for (int i = 0; i < count; ++i) {
+            resizeSection(i, width[static_cast<std::size_t>(i)] + spare * (i + 1) / count -
+                                 spare * i / count);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            fit();
+        }
+        return false;
+    }
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override {
+        QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+        if (stacked_) {
+            option->text = Stacked(option->text);
+        }
+    }
+    QSize sectionSizeFromContents(int logicalIndex) const override {
+        return sizeFor(logicalIndex, stacked_);
+    }
+
+private:
+    static QString Stacked(QString heading) {
+        const qsizetype unit = heading.lastIndexOf(QStringLiteral(" ("));
+        if (unit > 0) {
+            heading[unit] = u'\n';
+        }
+        return heading;
+    }
+    QSize sizeFor(int logicalIndex, bool stacked) const {
+        const QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
+        if (!stacked) {
+            return size;
+        }
+        const QString heading = model()->headerData(logicalIndex, orientation()).toString();
+        const QSize one = fontMetrics().size(0, heading);
+        const QSize two = fontMetrics().size(0, Stacked(heading));
+        return size + two - one;
+    }
+
+    QTableView* view_;
+    bool stacked_ = false;
+};
+
+} // namespace
+
+// The choice a combo box shows, by the registry's word its item holds.
+template <typename Enum> Enum ChosenIn(const QComboBox* box) {
+    return teletraffic::ParseChoice<Enum>(box->currentData().toString().toStdString())
+        .value_or(Enum{});
+}
+
+StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
+    : Tab("staffingTab", std::move(dialogs), parent)
+    , calls_(addField("calls", QStringLiteral("呼数（区間あたり）"), QStringLiteral("100"),
+                      {0, teletraffic::kMaxTraffic}, teletraffic::Argument::Traffic))
+    , variance_(addField("callsVariance", QStringLiteral("呼数の分散"), QString(),
+                         {0, INFINITY, false, false, true},
+                         teletraffic::Argument::ForecastVariance))
+    , interval_(addField("interval", QStringLiteral("区間の長さ (分)"), QStringLiteral("30"),
+                         {0, 10080, false, true}))
+    , aht_(addField("aht", QStringLiteral("平均処理時間 (秒)"), QStringLiteral("180"), kSeconds,
+                    teletraffic::Argument::Aht))
+    , patience_(addField("patience", QStringLiteral("平均放棄時間 (秒)"), QString(), kSeconds,
+                         teletraffic::Argument::Patience))
+    , lines_(addField("staffLines", QStringLiteral("回線数"), QString(),
+                      {1, teletraffic::kMaxLines, true}, teletraffic::Argument::Lines))
+    , redial_(addField("redial", QStringLiteral("再ダイヤル率 (%)"), QString(), kPercentBelow100,
+                       teletraffic::Argument::Redial))
+    , targetKind_(new QComboBox(this))
+    , targetTime_(addField("targetTime", QStringLiteral("応答目標時間 (秒)"), QStringLiteral("20"),
+                           {0, 86400}, teletraffic::Argument::TargetTime))
+    , basis_(new QComboBox(this))
+    , serviceLevel_(addField("serviceLevel", QStringLiteral("サービスレベル目標 (%)"),
+                             QStringLiteral("80"), kPercentBelow100,
+                             teletraffic::Argument::ServiceLevel))
+    , waitBasis_(new QComboBox(this))
+    , averageWait_(addField("averageWait", QStringLiteral("平均応答時間目標 (秒)"),
+                            QStringLiteral("20"), kSeconds, teletraffic::Argument::AverageWait))
+    , shrinkage_(addField("shrinkage", QStringLiteral("シュリンケージ (%)"), QStringLiteral("0"),
+                          kPercentBelow100, teletraffic::Argument::Shrinkage))
+    , maxOccupancy_(addField("maxOccupancy", QStringLiteral("最大稼働率 (%)"),
+                             QStringLiteral("100"), {0, 100, false, true},
+                             teletraffic::Argument::MaxOccupancy))
+    , answer_(new QLabel(this))
+    , detail_(new QLabel(this))
+    , views_(new QTabWidget(this))
+    , model_(new StaffingModel(this))
+    , chart_(ChartView("staffChart", QStringLiteral("エージェント数ごとのサービスレベルと放棄率"),
+                       this))
+    , dayModel_(new DayModel(this)) {
+    patience_->edit()->setPlaceholderText(QStringLiteral("空欄: 放棄しない（アーランC）"));
+    variance_->edit()->setPlaceholderText(QStringLiteral("空欄: 呼数と同じ（ポアソン）"));
+    lines_->edit()->setPlaceholderText(QStringLiteral("空欄: 制限なし"));
+    redial_->edit()->setPlaceholderText(QStringLiteral("空欄: かけ直さない"));
+    // On the labels: the boxes' tips are their errors'.
+    variance_->label()->setToolTip(
+        QStringLiteral("予測した呼数のばらつき（区間の呼数の分散）。呼数と同じなら偶然による"
+                       "ばらつきだけ（ポアソン分布）で、大きいほど予測が不確かです。呼数より"
+                       "大きくするには、平均放棄時間か回線数が必要です。\n1日の計画では、"
+                       "各区間に同じ割合のばらつきを当てはめます（区間の呼数を C、ここの呼数と"
+                       "分散を C₀・V₀ として、分散 = C + (V₀ − C₀) × (C ÷ C₀)²）。"));
+    lines_->label()->setToolTip(
+        QStringLiteral("同時に受けられる呼の数（応対中と待ち呼の合計）。すべてふさがっていると、"
+                       "かけてきた人は話中音を聞きます（呼損）。エージェント数はこの数までです。"));
+    redial_->label()->setToolTip(
+        QStringLiteral("話中になった人と、待ちきれずに切った人のうち、かけ直す人の割合。かけ直し"
+                       "の呼は新しい呼に加わります。100 % 未満にしてください。"));
+    const auto choices = [this](QComboBox* box, const char* name, const QString& label,
+                                QWidget* above) {
+        box->setObjectName(QLatin1String(name));
+        box->setAccessibleName(label);
+        // As wide as the fields: an item's whole text is in its list.
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(8);
+        int row = 0;
+        form_->getWidgetPosition(above, &row, nullptr);
+        form_->insertRow(row, label, box);
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            showTarget();
+            run();
+        });
+    };
+    targetKind_->addItems({QStringLiteral("サービスレベル"), QStringLiteral("平均応答時間 (ASA)")});
+    // Each item holds its choice's word in the registry, read back as the
+    // registry's enum (ChosenIn), not as its place in the list.
+    for (const auto& [basis, word] : teletraffic::choices::kBasisRows) {
+        basis_->addItem(BasisName(basis), QString::fromUtf8(word.word.data(), word.word.size()));
+        basis_->setItemData(basis_->count() - 1, BasisExplanation(basis), Qt::ToolTipRole);
+    }
+    for (const auto& [wait, word] : teletraffic::choices::kWaitRows) {
+        waitBasis_->addItem(wait == WaitBasis::AllCallers
+                                ? QStringLiteral("全呼（放棄呼は切るまで）")
+                                : QStringLiteral("応答呼のみ（ACD の ASA）"),
+                            QString::fromUtf8(word.word.data(), word.word.size()));
+    }
+    // Each above the fields it rules.
+    choices(targetKind_, "staffTargetKind", QStringLiteral("目標の種類"), targetTime_);
+    choices(basis_, "serviceLevelBasis", QStringLiteral("サービスレベルの定義"), serviceLevel_);
+    choices(waitBasis_, "waitBasis", QStringLiteral("待ち時間の定義"), averageWait_);
+    // The wait's words follow the model: with hang-ups it is no longer the ASA.
+    connect(patience_->edit(), &QLineEdit::textChanged, this, &StaffingTab::showTarget);
+    showTarget();
+    connect(addButton("staffCompute", QStringLiteral("計算")), &QPushButton::clicked, this,
+            &Tab::run);
+    // Saves the view shown: a table as CSV, a chart as a picture.
+    QPushButton* saveButton = addButton("staffExport", QStringLiteral("CSV に保存"));
+    connect(saveButton, &QPushButton::clicked, this, &StaffingTab::save);
+    job_ = new JobBar("staff", this);
+    side_->addWidget(job_);
+    shrinkage_->label()->setToolTip(QStringLiteral("休憩や研修で電話に出ない時間の割合。"));
+    // The field marks take the boxes' tips, so the help stands beneath them.
+    auto* help = new QLabel(
+        QStringLiteral("平均放棄時間: 呼が切らずに待てる時間の平均。ACD レポートの「放棄呼の"
+                       "平均待ち時間」ではありません（それは待ちきれずに切った呼だけの平均で、"
+                       "短めに出ます）。空欄なら誰も切らずに待ちます（アーランC）。\n"
+                       "回線数・再ダイヤル率・呼数の分散や、ほかの定義を選ぶとアーランX式で"
+                       "計算します（説明は各ラベルと選択肢に）。\n"
+                       "シュリンケージと最大稼働率は入力した10進の値どおりに計算します"
+                       "（84 人に 20 % なら 105 人、7 アーランに 70 % なら 10 人）。"),
+        this);
+    help->setObjectName(QStringLiteral("staffHelp"));
+    help->setWordWrap(true);
+    help->setForegroundRole(QPalette::PlaceholderText);
+    side_->addSpacing(8);
+    side_->addWidget(help);
+    side_->addStretch(1);
+
+    answer_->setObjectName(QStringLiteral("staffAnswer"));
+    QFont big = answer_->font();
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    big.setBold(true);
+    answer_->setFont(big);
+    answer_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    detail_->setObjectName(QStringLiteral("staffDetail"));
+    detail_->setWordWrap(true); // with lines and redials, more figures than a line holds
+    detail_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    view_ = TableView("staffing", QStringLiteral("エージェント数ごとの応答"), model_, this);
+    view_->setTabKeyNavigation(false);
+    view_->setItemDelegate(new RowStyle(
+        [this](int row) {
+            const auto& rows = model_->staffing().rows;
+            return rows.at(static_cast<std::size_t>(row)).agents == model_->staffing().agents;
+        },
+        [](int) { return false; },
+        [this](int row) {
+            return model_->staffing().rows.at(static_cast<std::size_t>(row)).unbounded;
+        },
+        1, view_));
+    new FittedHeader(view_);
+    AddCopy(view_, this);
+
+    views_->setObjectName(QStringLiteral("staffViews"));
+    views_->addTab(view_, QStringLiteral("表"));
+    views_->addTab(chart_, QStringLiteral("グラフ"));
+    views_->addTab(dayPage(), QStringLiteral("1日の要員計画"));
+    connect(views_, &QTabWidget::currentChanged, saveButton, [saveButton](int view) {
+        saveButton->setText(view == 1 ? QStringLiteral("グラフを保存")
+                                      : QStringLiteral("CSV に保存"));
+    });
+    right_->addWidget(answer_);
+    right_->addWidget(detail_);
+    right_->addWidget(views_, 1);
+}
+
+QWidget* StaffingTab::dayPage() {
+    auto* page = new QWidget(this);
+    volumes_ = new QPlainTextEdit(page);
+    volumes_->setObjectName(QStringLiteral("volumes"));
+    volumes_->setAccessibleName(QStringLiteral("区間ごとの呼数"));
+    volumes_->setPlaceholderText(QStringLiteral(
+        "区間と呼数を表計算ソフトから貼り付けてください。\n例:\n09:00,120\n09:30,150"));
+    volumes_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab goes on to the buttons, as in a field; a pasted tab stays a tab.
+    volumes_->setTabChangesFocus(true);
+    volumes_->setFixedWidth(128);
+    volumesError_ = new QLabel(page);
+    volumesError_->setObjectName(QStringLiteral("volumesError"));
+    volumesError_->setWordWrap(true);
+    volumesError_->setFixedWidth(128);
+    QPalette red = volumesError_->palette();
+    red.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+    volumesError_->setPalette(red);
+    volumesError_->hide();
+    auto* heading = new QLabel(QStringLiteral("区間, 呼数"), page);
+    heading->setBuddy(volumes_);
+    QPushButton* import = Button("importVolumes", QStringLiteral("CSV を読み込む"), page);
+    connect(import, &QPushButton::clicked, this, &StaffingTab::importVolumes);
+    QPushButton* dayCompute = Button("dayCompute", QStringLiteral("1日を計算"), page);
+    connect(dayCompute, &QPushButton::clicked, this, &Tab::run);
+    QPushButton* copyButton = Button("copyDay", QStringLiteral("コピー"), page);
+    // The button beside the volumes copies the day they make, whatever cell
+    // was clicked last; Ctrl+C in the table copies what is selected there.
+    copyButton->setToolTip(QStringLiteral("1日の表をすべてコピーします（選んだ範囲だけなら、"
+                                          "表で Ctrl+C）"));
+    connect(copyButton, &QPushButton::clicked, this, &StaffingTab::copyDay);
+    exportDay_ = Button("exportDay", QStringLiteral("CSV に保存"), page);
+    connect(exportDay_, &QPushButton::clicked, this, &StaffingTab::saveDay);
+    QPushButton* dayPicture = Button("saveDayChart", QStringLiteral("グラフを保存"), page);
+    connect(dayPicture, &QPushButton::clicked, this,
+            [this] { saveChart(dayChart_, QStringLiteral("staffing-day.png")); });
+
+    daySummary_ = new QLabel(page);
+    daySummary_->setObjectName(QStringLiteral("daySummary"));
+    daySummary_->setWordWrap(true);
+    daySummary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    dayWarnings_ = new QLabel(page);
+    dayWarnings_->setObjectName(QStringLiteral("dayWarnings"));
+    dayWarnings_->setWordWrap(true);
+    dayWarnings_->setPalette(red);
+    dayWarnings_->hide();
+    dayView_ = TableView("day", QStringLiteral("区間ごとの要員"), dayModel_, page);
+    new FittedHeader(dayView_);
+    dayView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    dayView_->verticalHeader()->setDefaultSectionSize(dayView_->fontMetrics().height() + 6);
+    dayView_->setTabKeyNavigation(false);
+    const auto failed = [this](int row) {
+        return !dayModel_->day().rows.at(static_cast<std::size_t>(row)).error.isEmpty();
+    };
+    dayView_->setItemDelegate(new RowStyle([this](int row) { return row == dayModel_->day().peak; },
+                                           failed, failed, dayModel_->errorColumn(), dayView_));
+    AddCopy(dayView_, this);
+    dayChart_ = ChartView("dayChart", QStringLiteral("1日のエージェント数と呼数"), page);
+    dayChart_->chart()->setMargins(QMargins(4, 4, 4, 4));
+    auto* split = new QSplitter(Qt::Vertical, page);
+    split->addWidget(dayView_);
+    split->addWidget(dayChart_);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    dayChart_->setMinimumHeight(240);
+
+    auto* inputs = new QWidget(page);
+    auto* left = new QVBoxLayout(inputs);
+    left->setContentsMargins(0, 0, 0, 0);
+    left->addWidget(heading);
+    left->addWidget(volumes_, 1);
+    left->addWidget(volumesError_);
+    for (QPushButton* button : {import, dayCompute, copyButton, exportDay_, dayPicture}) {
+        left->addWidget(button);
+    }
+    auto* right = new QVBoxLayout;
+    right->addWidget(daySummary_);
+    right->addWidget(dayWarnings_);
+    right->addWidget(split, 1);
+    auto* body = new QHBoxLayout(page);
+    body->addWidget(inputs, 0);
+    keepClear(inputs);
+    body->addLayout(right, 1);
+    return page;
+}
+
+void StaffingTab::showTarget() {
+    const bool byWait = targetKind_->currentIndex() == 1;
+    form_->setRowVisible(serviceLevel_, !byWait);
+    form_->setRowVisible(averageWait_, byWait);
+    const bool patience = !patience_->edit()->text().trimmed().isEmpty();
+    const auto waitBasis = ChosenIn<WaitBasis>(waitBasis_);
+    const WaitWords words = WaitWording(waitBasis, patience);
+    averageWait_->setLabel(words.target);
+    // On the label: the box's tip is its error's.
+    averageWait_->label()->setToolTip(words.explanation);
+    targetKind_->setItemText(1, words.choice);
+    // Without hang-ups every definition gives the same figures.
+    const QString same = QStringLiteral("平均放棄時間を入れると選べます（誰も切らなければ、"
+                                        "どの定義でも同じ値です）");
+    for (QComboBox* box : {basis_, waitBasis_}) {
+        box->setEnabled(patience);
+    }
+    basis_->setToolTip(patience ? BasisExplanation(ChosenIn<teletraffic::Basis>(basis_)) : same);
+    waitBasis_->setToolTip(patience ? words.explanation : same);
+}
+
+namespace {
+
+// A field whose blank means none: no value and no mark when blank; `ok`
+// false when what is typed will not do.
+struct Optional {
+    bool ok;
+    std::optional<double> value;
+};
+Optional ReadOptional(InputField* field) {
+    if (field->edit()->text().trimmed().isEmpty()) {
+        field->mark({});
+        return {true, std::nullopt};
+    }
+    const std::optional<double> value = field->read();
+    return {value.has_value(), value};
+}
+
+} // namespace
+
+std::optional<StaffingInputs> StaffingTab::read() {
+    const bool byWait = targetKind_->currentIndex() == 1;
+    const auto calls = calls_->read();
+    const Optional variance = ReadOptional(variance_);
+    const auto interval = interval_->read();
+    const auto aht = aht_->read();
+    // Empty: callers never hang up.
+    const Optional patience = ReadOptional(patience_);
+    const Optional lines = ReadOptional(lines_);
+    const Optional redial = ReadOptional(redial_);
+    const auto targetTime = targetTime_->read();
+    // The hidden target keeps its text, but not a mark for it.
+    (byWait ? serviceLevel_ : averageWait_)->mark({});
+    const auto serviceLevel = byWait ? std::optional(80.0) : serviceLevel_->read();
+    const auto averageWait = byWait ? averageWait_->read() : std::optional(20.0);
+    const auto shrinkage = shrinkage_->read();
+    const auto maxOccupancy = maxOccupancy_->read();
+    if (!calls || !variance.ok || !interval || !aht || !patience.ok || !lines.ok || !redial.ok ||
+        !targetTime || !serviceLevel || !averageWait || !shrinkage || !maxOccupancy) {
+        return std::nullopt;
+    }
+    StaffingInputs in;
+    in.calls = *calls;
+    in.callsVariance = variance.value;
+    in.intervalMinutes = *interval;
+    in.ahtSeconds = *aht;
+    in.patienceSeconds = patience.value;
+    in.lines = lines.value;
+    in.redial = FromPercent(redial.value.value_or(0));
+    in.target = byWait ? StaffingTarget::AverageWait : StaffingTarget::ServiceLevel;
+    in.targetSeconds = *targetTime;
+    in.serviceLevel = FromPercent(*serviceLevel);
+    in.basis = ChosenIn<teletraffic::Basis>(basis_);
+    in.averageWaitSeconds = *averageWait;
+    in.waitBasis = ChosenIn<WaitBasis>(waitBasis_);
+    in.shrinkage = FromPercent(*shrinkage);
+    in.maxOccupancy = FromPercent(*maxOccupancy);
+    if (!check(in)) {
+        return std::nullopt;
+    }
+    return in;
+}
+
+bool StaffingTab::check(const StaffingInputs& in) {
+    if (in.traffic() > teletraffic::kMaxTraffic) {
+        calls_->mark(QStringLiteral("呼量が %1 アーランになります。%2 アーランまでにしてください")
+                         .arg(in.traffic(), 0, 'g', 6)
+                         .arg(teletraffic::kMaxTraffic, 0, 'g', 6));
+        return false;
+    }
+    if (!in.callsVariance) {
+        return true;
+    }
+    const double variance = *in.callsVariance;
+    QString problem;
+    if (in.calls == 0) {
+        problem = QStringLiteral("呼数が 0 では分散は決められません。空欄にしてください");
+    } else if (variance < in.calls) {
+        problem = QStringLiteral("呼数（%1）以上にしてください（呼数と同じならポアソン分布）")
+                      .arg(Exact(in.calls));
+    } else if (variance > in.calls && !in.patienceSeconds && !in.lines) {
+        problem = QStringLiteral("呼数より大きい分散には、平均放棄時間か回線数が必要です（呼数が"
+                                 "多めに振れた区間では待ち呼が際限なく増えるため）");
+    }
+    variance_->mark(problem);
+    return problem.isEmpty();
+}
+
+bool StaffingTab::compute() {
+    // Work still running is for inputs that have changed since.
+    job_->cancelAndWait();
+    const std::optional<StaffingInputs> in = read();
+    if (!in) {
+        return false;
+    }
+    Volumes volumes = ReadVolumes(volumes_->toPlainText());
+    if (!Slow(*in)) {
+        Staffing staffing = Staff(*in);
+        showResults(std::move(staffing), StaffDay(volumes, *in));
+        return true;
+    }
+    struct Answer {
+        Staffing staffing;
+        Day day;
+        std::exception_ptr error;
+    };
+    auto future = QtConcurrent::run([in = *in, volumes](QPromise<Answer>& promise) {
+        Answer answer;
+        const auto cancelled = [&promise] { return promise.isCanceled(); };
+        try {
+            answer.staffing = Staff(in, true, {cancelled, [](qint64) {}});
+            promise.setProgressRange(0, static_cast<int>(volumes.rows.size()));
+            answer.day =
+                StaffDay(volumes, in, {cancelled, [&promise](qint64 done) {
+                                           promise.setProgressValue(static_cast<int>(done));
+                                       }});
+        } catch (const std::exception&) {
+            // Off this thread the tab cannot catch it: it is marked on this one.
+            answer.error = std::current_exception();
+        }
+        promise.addResult(std::move(answer));
+    });
+    job_->run(future, [this](const QFuture<Answer>& done) {
+        if (done.isCanceled() || done.resultCount() == 0) {
+            emit said(QStringLiteral("計算を中止しました。"));
+            setStale(true);
+            return;
+        }
+        Answer answer = done.result();
+        if (answer.error) {
+            try {
+                std::rethrow_exception(answer.error);
+            } catch (const std::exception& error) {
+                refuse(error);
+            }
+            setStale(true);
+            return;
+        }
+        showResults(std::move(answer.staffing), std::move(answer.day));
+    });
+    return true;
+}
+
+bool StaffingTab::computing() const {
+    return job_->busy();
+}
+
+void StaffingTab::stop() {
+    job_->cancelAndWait();
+}
+
+InputField* StaffingTab::fieldFor(teletraffic::Argument argument) const {
+    using teletraffic::Argument;
+    if (argument == Argument::AnsweredWait) {
+        return averageWait_;
+    }
+    return Tab::fieldFor(argument == Argument::Calls ? Argument::Traffic : argument);
+}
+
+QString StaffingTab::refusalText(const std::exception& error) const {
+    return StaffingErrorText(error);
+}
+
+void StaffingTab::showResults(Staffing staffing, Day day) {
+    model_->setStaffing(std::move(staffing));
+    showAnswer(model_->staffing());
+    showChart(model_->staffing());
+    showDay(std::move(day));
+}
+
+void StaffingTab::showAnswer(const Staffing& s) {
+    answer_->setText(QStringLiteral("呼量 %1 アーラン　必要エージェント数 %2　スケジュール人数 %3")
+                         .arg(TrafficText(s.traffic))
+                         .arg(s.agents)
+                         .arg(s.scheduled));
+    // Lines, redials and hang-ups: what callers meet beyond the wait on a
+    // line of its own, so that the lines break between figures.
+    QStringList detail;
+    QStringList lost;
+    if (s.agents > 0) {
+        detail << QStringLiteral("サービスレベル %1 %")
+                      .arg(FigureText(s.inputs, Shown::ServiceLevel, s.answer.serviceLevel));
+        const StaffingColumns applies = ColumnsFor(s.inputs);
+        if (applies.abandonment) {
+            detail << QStringLiteral("放棄率 %1 %")
+                          .arg(FigureText(s.inputs, Shown::Share, s.answer.abandonment));
+        }
+        detail
+            << QStringLiteral("稼働率 %1 %")
+                   .arg(FigureText(s.inputs, Shown::Occupancy, s.answer.occupancy))
+            << QStringLiteral("%1 %2 秒")
+                   .arg(WaitWording(s.inputs.waitBasis, s.inputs.patienceSeconds.has_value()).name)
+                   .arg(FigureText(s.inputs, Shown::Wait, s.answer.averageWait));
+        if (applies.blocking) {
+            lost << QStringLiteral("呼損率 %1 %")
+                        .arg(FigureText(s.inputs, Shown::Share, s.answer.blocking));
+        }
+        if (applies.callersLost) {
+            lost << QStringLiteral("最終的な放棄 %1 %")
+                        .arg(FigureText(s.inputs, Shown::Share, s.answer.callersLost));
+            if (s.inputs.redial > 0) {
+                lost << QStringLiteral("かけ直し込みの呼量 %1 アーラン")
+                            .arg(TrafficText(s.answer.attempts));
+            }
+        }
+    }
+    if (s.decidedBy == teletraffic::Decided::Occupancy) {
+        detail << QStringLiteral("（最大稼働率で決まりました）");
+    }
+    detail_->setText(detail.join(QStringLiteral("　")) +
+                     (lost.isEmpty() ? QString() : u'\n' + lost.join(QStringLiteral("　"))));
+    view_->clearSpans();
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        if (s.rows[static_cast<std::size_t>(row)].unbounded) {
+            view_->setSpan(row, 1, 1, model_->columnCount() - 1);
+        }
+    }
+    static_cast<FittedHeader*>(view_->horizontalHeader())->fit();
+    const auto answerRow = std::find_if(s.rows.begin(), s.rows.end(),
+                                        [&](const StaffingRow& r) { return r.agents == s.agents; });
+    if (answerRow != s.rows.end()) {
+        view_->scrollTo(model_->index(static_cast<int>(answerRow - s.rows.begin()), 0),
+                        QAbstractItemView::PositionAtCenter);
+    }
+}
+
+void StaffingTab::showChart(const Staffing& s) {
+    QChart* chart = chart_->chart();
+    Clear(chart);
+    if (s.rows.empty()) {
+        return;
+    }
+    auto* x = AgentAxis(static_cast<double>(s.rows.front().agents),
+                        static_cast<double>(s.rows.back().agents));
+    auto* y = Axis(QStringLiteral("%"), 0, 100, false);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    const auto add = [&](QXYSeries* series) {
+        chart->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+    };
+    auto* level = Line(QStringLiteral("サービスレベル (%)"), QColor(0x1f, 0x5f, 0xa8));
+    auto* abandon = Line(QStringLiteral("放棄率 (%)"), QColor(0xc0, 0x39, 0x2b));
+    auto* blocking = Line(QStringLiteral("呼損率 (%)"), QColor(0x7b, 0x3f, 0x9e));
+    for (const StaffingRow& row : s.rows) {
+        if (!row.unbounded) {
+            const auto n = static_cast<double>(row.agents);
+            level->append(n, row.serviceLevel * 100);
+            abandon->append(n, row.abandonment * 100);
+            blocking->append(n, row.blocking * 100);
+        }
+    }
+    const StaffingColumns applies = ColumnsFor(s.inputs);
+    for (const auto& [series, shown] :
+         {std::pair{level, true}, {abandon, applies.abandonment}, {blocking, applies.blocking}}) {
+        if (!shown) {
+            delete series;
+            continue;
+        }
+        add(series);
+        connect(series, &QLineSeries::hovered, this, [this](QPointF at, bool entered) {
+            if (entered) {
+                hover(at);
+            }
+        });
+    }
+    if (s.inputs.target == StaffingTarget::ServiceLevel) {
+        auto* target = Line(QStringLiteral("目標 %1 %").arg(Number(s.inputs.serviceLevel * 100)),
+                            Qt::darkGray, Qt::DashLine);
+        target->append(static_cast<double>(s.rows.front().agents), s.inputs.serviceLevel * 100);
+        target->append(static_cast<double>(s.rows.back().agents), s.inputs.serviceLevel * 100);
+        add(target);
+    }
+    auto* answer = new QScatterSeries;
+    answer->setName(QStringLiteral("必要エージェント数 %1").arg(s.agents));
+    answer->setMarkerSize(10);
+    answer->setColor(QColor(0x1f, 0x5f, 0xa8));
+    answer->append(static_cast<double>(s.agents), s.answer.serviceLevel * 100);
+    add(answer);
+}
+
+void StaffingTab::hover(QPointF at) {
+    const Staffing& s = model_->staffing();
+    const auto n = static_cast<qint64>(std::lround(at.x()));
+    const auto row = std::find_if(s.rows.begin(), s.rows.end(),
+                                  [n](const StaffingRow& r) { return r.agents == n; });
+    if (row == s.rows.end() || row->unbounded) {
+        return;
+    }
+    QString text = QStringLiteral("%1 人: サービスレベル %2 %")
+                       .arg(n)
+                       .arg(FigureText(s.inputs, Shown::ServiceLevel, row->serviceLevel));
+    const StaffingColumns applies = ColumnsFor(s.inputs);
+    if (applies.abandonment) {
+        text += QStringLiteral("、放棄率 %1 %")
+                    .arg(FigureText(s.inputs, Shown::Share, row->abandonment));
+    }
+    if (applies.blocking) {
+        text +=
+            QStringLiteral("、呼損率 %1 %").arg(FigureText(s.inputs, Shown::Share, row->blocking));
+    }
+    text += QStringLiteral("、%1 %2 秒")
+                .arg(WaitWording(s.inputs.waitBasis, s.inputs.patienceSeconds.has_value()).name)
+                .arg(FigureText(s.inputs, Shown::Wait, row->averageWait));
+    QToolTip::showText(QCursor::pos(), text, chart_);
+}
+
+void StaffingTab::showDay(Day day) {
+    volumesError_->setText(day.refused);
+    volumesError_->setVisible(!day.refused.isEmpty());
+    daySummary_->setText(DaySummary(day));
+    const QStringList warnings = DayWarnings(day);
+    dayWarnings_->setText(warnings.join(u'\n'));
+    dayWarnings_->setVisible(!warnings.isEmpty());
+    dayModel_->setDay(std::move(day));
+    const Day& shown = dayModel_->day();
+    dayView_->clearSpans();
+    for (int row = 0; row < dayModel_->rowCount(); ++row) {
+        if (!shown.rows[static_cast<std::size_t>(row)].error.isEmpty()) {
+            const int from = dayModel_->errorColumn();
+            dayView_->setSpan(row, from, 1, dayModel_->columnCount() - from);
+        }
+    }
+    static_cast<FittedHeader*>(dayView_->horizontalHeader())->fit();
+    // A row that failed first: it is what needs the planner. Once the page
+    // is laid out with the summary's new lines, or the view's centre is not
+    // yet where it will be.
+    const int first = shown.firstFailed >= 0 ? shown.firstFailed : shown.peak;
+    if (first >= 0) {
+        QTimer::singleShot(0, dayView_, [this, first] {
+            if (first < dayModel_->rowCount()) {
+                dayView_->doItemsLayout(); // the scroll range for the new rows
+                dayView_->scrollTo(dayModel_->index(first, 0), QAbstractItemView::PositionAtCenter);
+            }
+        });
+    }
+    showDayChart(shown);
+}
+
+void StaffingTab::showDayChart(const Day& day) {
+    QChart* chart = dayChart_->chart();
+    Clear(chart);
+    if (day.peak < 0) {
+        return;
+    }
+    double mostCalls = 1;
+    const auto last = static_cast<double>(day.rows.size() - 1);
+    auto* x = new QCategoryAxis;
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setRange(0, std::max(1.0, last));
+    x->setTitleText(QStringLiteral("区間"));
+    const auto every = std::max<std::size_t>(1, day.rows.size() / 8);
+    for (std::size_t i = 0; i < day.rows.size(); ++i) {
+        if (i % every == 0) {
+            x->append(day.rows[i].label, static_cast<double>(i));
+        }
+        if (day.rows[i].error.isEmpty()) {
+            mostCalls = std::max(mostCalls, day.rows[i].staffing.inputs.calls);
+        }
+    }
+    const double peak =
+        static_cast<double>(day.rows[static_cast<std::size_t>(day.peak)].staffing.scheduled);
+    auto* agents = Axis(QStringLiteral("エージェント数"), 0, std::max(1.0, peak * 1.1), true);
+    auto* callAxis = Axis(QStringLiteral("呼数"), 0, mostCalls * 1.1, false);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(agents, Qt::AlignLeft);
+    chart->addAxis(callAxis, Qt::AlignRight);
+    // A run of answered intervals at a time: a failed one is a gap, not a
+    // line drawn across it. Each name in the legend once.
+    const QColor callColour(0x99, 0x99, 0x99);
+    const QColor phoneColour(0x1f, 0x5f, 0xa8);
+    const QColor scheduleColour(0xe0, 0x7b, 0x00);
+    bool named = false;
+    for (std::size_t i = 0; i < day.rows.size();) {
+        if (!day.rows[i].error.isEmpty()) {
+            ++i;
+            continue;
+        }
+        auto* calls = Line(QStringLiteral("呼数"), callColour);
+        auto* onPhones = Line(QStringLiteral("応対エージェント数"), phoneColour);
+        auto* scheduled = Line(QStringLiteral("スケジュール人数"), scheduleColour);
+        for (; i < day.rows.size() && day.rows[i].error.isEmpty(); ++i) {
+            const Staffing& s = day.rows[i].staffing;
+            const auto at = static_cast<double>(i);
+            calls->append(at, s.inputs.calls);
+            onPhones->append(at, static_cast<double>(s.agents));
+            scheduled->append(at, static_cast<double>(s.scheduled));
+        }
+        // The calls as a shaded area behind the agents, whose lines follow them.
+        auto* callArea = new QAreaSeries(calls);
+        calls->setParent(callArea); // an area series does not own the line it fills below
+        callArea->setName(calls->name());
+        callArea->setPen(calls->pen());
+        callArea->setBrush(QColor(0xdd, 0xdd, 0xdd));
+        chart->addSeries(callArea);
+        callArea->attachAxis(x);
+        callArea->attachAxis(callAxis);
+        for (QLineSeries* series : {onPhones, scheduled}) {
+            series->setPointsVisible(series->count() == 1); // a lone interval as a dot
+            chart->addSeries(series);
+            series->attachAxis(x);
+            series->attachAxis(agents);
+        }
+        if (std::exchange(named, true)) {
+            for (QAbstractSeries* series :
+                 {static_cast<QAbstractSeries*>(callArea), static_cast<QAbstractSeries*>(onPhones),
+                  static_cast<QAbstractSeries*>(scheduled)}) {
+                chart->legend()->markers(series).value(0)->setVisible(false);
+            }
+        }
+    }
+}
+
+void StaffingTab::importVolumes() {
+    const QString path =
+        dialogs_.openPath(this, QStringLiteral("CSV ファイル (*.csv *.txt);;すべてのファイル (*)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QFile file(path);
+    // A day is a few kilobytes; more is not a file of volumes.
+    constexpr qint64 kMostBytes = 4 << 20;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMostBytes) {
+        dialogs_.warn(
+            this, QStringLiteral("%1 を読み込めませんでした。\n%2")
+                      .arg(QDir::toNativeSeparators(path),
+                           file.isOpen() ? QStringLiteral("大きすぎます") : file.errorString()));
+        return;
+    }
+    volumes_->setPlainText(DecodeVolumes(file.readAll()));
+    views_->setCurrentIndex(2);
+    run();
+    emit said(QStringLiteral("%1 を読み込みました。").arg(QDir::toNativeSeparators(path)));
+}
+
+void StaffingTab::save() {
+    switch (views_->currentIndex()) {
+    case 0:
+        saveTable(*model_, QStringLiteral("staffing.csv"));
+        break;
+    case 1:
+        saveChart(chart_, QStringLiteral("staffing.png"));
+        break;
+    default:
+        saveDay();
+        break;
+    }
+}
+
+void StaffingTab::saveDay() {
+    // Volumes edited since the day shown are staffed first.
+    if (!readyToExport(Export::Save)) {
+        return;
+    }
+    const Day& day = dayModel_->day();
+    if (day.rows.empty()) {
+        dialogs_.warn(this, day.refused.isEmpty()
+                                ? QStringLiteral("保存する区間がありません。区間ごとの呼数を"
+                                                 "貼り付けるか、CSV を読み込んでください。")
+                                : day.refused);
+        return;
+    }
+    savingDay_ = true;
+    saveTable(*dayModel_, QStringLiteral("staffing-day.csv"));
+    savingDay_ = false;
+}
+
+QList<QStringList> StaffingTab::statedInputs() const {
+    QList<QStringList> lines = Tab::statedInputs();
+    const Day& day = dayModel_->day();
+    if (savingDay_ && day.intervalFromLabels) {
+        lines << QStringList{QStringLiteral("1日の区間の長さ (分)"),
+                             Exact(day.inputs.intervalMinutes), QStringLiteral("区間の時刻の間隔")};
+    }
+    return lines;
+}
+
+void StaffingTab::copyDay() {
+    if (!readyToExport(Export::Copy)) {
+        return;
+    }
+    QList<int> rows(dayModel_->rowCount());
+    QList<int> columns(dayModel_->columnCount());
+    std::iota(rows.begin(), rows.end(), 0);
+    std::iota(columns.begin(), columns.end(), 0);
+    QApplication::clipboard()->setText(TableText(*dayModel_, rows, columns));
+    emit said(QStringLiteral("1日の %1 区間を見出しと一緒にコピーしました。").arg(rows.size()));
+}
+
+} // namespace tables
+
+#include "staffing_tab.moc"

@@ -1,0 +1,102 @@
+// コールセンター: the agents one interval needs, by Erlang C or, with a
+// patience, by Erlang A, with shrinkage and an occupancy cap; by Erlang X
+// with lines, redials, a forecast's variance or another definition of the
+// service level or the wait. The table around the answer, a chart of what
+// each agent more buys, and a whole day's staffing from the calls of each
+// interval, pasted or read from a CSV file. Erlang X with a forecast's
+// variance takes milliseconds a figure: it runs off the window's thread.
+#pragma once
+
+#include "tables/models/day_staffing.h"
+#include "tables/models/staffing.h"
+#include "tables/widgets/tab.h"
+
+#include <QPointF>
+
+#include <optional>
+
+class QChartView;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QTabWidget;
+
+namespace tables {
+
+class StaffingTab : public Tab {
+    Q_OBJECT
+
+public:
+    StaffingTab(Dialogs dialogs, QWidget* parent);
+    void stop() override;
+    // The view shown: the table around the answer or the day as CSV, the
+    // chart as a picture.
+    void save() override;
+    // The day as CSV, staffed first if its volumes changed; refused when
+    // there is no interval to save.
+    void saveDay();
+    // The whole day, whatever is selected in it.
+    void copyDay();
+
+    QTabWidget* views() const { return views_; }
+    // Reads a CSV file of interval volumes into the volumes box, then computes.
+    void importVolumes();
+
+protected:
+    bool compute() override;
+    bool computing() const override;
+    InputField* fieldFor(teletraffic::Argument argument) const override;
+    QString refusalText(const std::exception& error) const override;
+    // With the day's interval where its labels set it.
+    QList<QStringList> statedInputs() const override;
+
+private:
+    QWidget* dayPage();
+    void showTarget();
+    std::optional<StaffingInputs> read();
+    // Marks what will not do together; false if anything.
+    bool check(const StaffingInputs& inputs);
+    void showResults(Staffing staffing, Day day);
+    void showAnswer(const Staffing& staffing);
+    void showChart(const Staffing& staffing);
+    // Says the figures of the agent count nearest the pointer on a curve.
+    void hover(QPointF at);
+    void showDay(Day day);
+    void showDayChart(const Day& day);
+
+    InputField* calls_;
+    InputField* variance_;
+    InputField* interval_;
+    InputField* aht_;
+    InputField* patience_;
+    InputField* lines_;
+    InputField* redial_;
+    QComboBox* targetKind_;
+    InputField* targetTime_;
+    QComboBox* basis_;
+    InputField* serviceLevel_;
+    QComboBox* waitBasis_;
+    InputField* averageWait_;
+    InputField* shrinkage_;
+    InputField* maxOccupancy_;
+    QLabel* answer_;
+    QLabel* detail_;
+    QTabWidget* views_;
+    QTableView* view_;
+    StaffingModel* model_;
+    QChartView* chart_;
+    QPlainTextEdit* volumes_;
+    QLabel* volumesError_;
+    QLabel* daySummary_;
+    QLabel* dayWarnings_;
+    QTableView* dayView_;
+    DayModel* dayModel_;
+    QChartView* dayChart_;
+    QPushButton* exportDay_;
+    JobBar* job_;
+    bool savingDay_ = false;
+};
+
+} // namespace tables

@@ -77,7 +77,7 @@ namespace {
 
 using namespace detail;
 
-template <typename Real> Real Value(const Scaled<Real>& u) {
+template <typename Real> Real Plain(const Scaled<Real>& u) {
     return u.mantissa * std::exp(u.scale);
 }
 
@@ -96,7 +96,7 @@ constexpr double kWaitsLoss = 256;
 
 // log Gamma(z) - (z - 1/2) log z + z - log sqrt(2 pi), Binet's remainder: by
 // Stirling's series from 10 on (to 1e-21), below from lgamma itself.
-long double Binet(long double z) {
+long double BinetRemainder(long double z) {
     if (z < 10) {
         int sign = 0;
         return boost::math::lgamma(z, &sign) - (z - 0.5L) * std::log(z) + z -
@@ -110,7 +110,7 @@ long double Binet(long double z) {
 //   -m log((b + m)/x) - b log1pmx(m/b) + log1p(m/b)/2 - (Binet(b + m) - Binet(b)),
 // each of the size of the queue's rise and fall, (b + m - x) formed first so
 // that a cut near the traffic keeps its digits.
-template <typename Real> Real LogRise(Real x, Real a, Real m) {
+template <typename Real> Real LogLastWeight(Real x, Real a, Real m) {
     const long double X = x;
     const long double A = a;
     if (m <= 32) {
@@ -125,11 +125,11 @@ template <typename Real> Real LogRise(Real x, Real a, Real m) {
     const long double u = M / b;
     return static_cast<Real>(-M * std::log1p(((A - X) + (M + 1)) / X) -
                              b * boost::math::log1pmx(u) + std::log1p(u) / 2 -
-                             (Binet(b + M) - Binet(b)));
+                             (BinetRemainder(b + M) - BinetRemainder(b)));
 }
 
 // R - 1 = N Gamma(N, A) e^A / A^N, as Erlang A takes it; none below no agents.
-template <typename Real> Scaled<Real> Below(Real A, Real N) {
+template <typename Real> Scaled<Real> WeightBelowAgents(Real A, Real N) {
     return N == 0 ? Scaled<Real>{0} : InverseBlockingLessOne(A, N);
 }
 
@@ -156,7 +156,7 @@ template <typename Real> Scaled<Real> MeanQueue(Real x, Real c, const Scaled<Rea
     return {c * LowerGammaDefect(x, c), 0};
 }
 
-template <typename Real> Window<Real> Untruncated(Real x, Real a, Real perCall) {
+template <typename Real> Window<Real> UntruncatedWindow(Real x, Real a, Real perCall) {
     const Scaled<Real> beyond = LowerGammaRatio(x, a + 1);
     return {Plus(Scaled<Real>{1}, beyond),         {0},  Times(beyond, perCall),
             Times(MeanQueue(x, a, beyond), 1 / x), true, beyond};
@@ -168,7 +168,7 @@ template <typename Real> Window<Real> Untruncated(Real x, Real a, Real perCall) 
 // from U itself, losing at most (x - b)^2/b, below 40.
 template <typename Real> Real FractionTail(Real x, Real b) {
     if (!((b < 20 && x >= Real(1.5)) || x - b > 6 * std::sqrt(b))) {
-        return x / Value(GammaRatio(x, b)) - (x + 1 - b);
+        return x / Plain(GammaRatio(x, b)) - (x + 1 - b);
     }
     // f = b_1 + a_2/(b_2 + a_3/(b_3 + ...)), a_i = -i (i - b), b_i = x + 2 i + 1 - b.
     Real f = x + 3 - b;
@@ -180,7 +180,7 @@ template <typename Real> Real FractionTail(Real x, Real b) {
     return (b - 1) / f;
 }
 
-template <typename Real> struct Cut {
+template <typename Real> struct ClosedFormWindow {
     Window<Real> window;
     Real loss;               // the factor the differences lost; infinite: not tried
     bool negligible = false; // what lies beyond the cut changes no digit
@@ -188,7 +188,8 @@ template <typename Real> struct Cut {
 
 // From the far end: the untruncated sums less the tail beyond the cut, in
 // the scale of L(a + 1). Taken for x < a + m + 1, where the tail's terms fall.
-template <typename Real> Cut<Real> FromBeyond(Real x, Real a, Real m, Real perCall) {
+template <typename Real>
+ClosedFormWindow<Real> WindowLessTail(Real x, Real a, Real m, Real perCall) {
     const Scaled<Real> L0 = LowerGammaRatio(x, a + 1);
     const Real n = a + m;
     const Scaled<Real> Ln = LowerGammaRatio(x, n + 1); // x < n + 1: no scale
@@ -196,7 +197,7 @@ template <typename Real> Cut<Real> FromBeyond(Real x, Real a, Real m, Real perCa
     // of Gamma(a + 1) at x: there the density at the cut, exp(dm), shares
     // the rounding of d0.
     const Real s0 = L0.scale;
-    const Real last = std::exp(s0 == 0 ? LogRise(x, a, m) : LogGammaDensity(x, n + 1));
+    const Real last = std::exp(s0 == 0 ? LogLastWeight(x, a, m) : LogGammaDensity(x, n + 1));
     const Real one = std::exp(-s0);
     const Real tail = last * Ln.mantissa;
     const Real beyond = L0.mantissa - tail; // S_m - 1
@@ -204,7 +205,7 @@ template <typename Real> Cut<Real> FromBeyond(Real x, Real a, Real m, Real perCa
     const Real Ga = x >= a ? a * one + (x - a) * (one + L0.mantissa) : a * LowerGammaDefect(x, a);
     const Real Gn = x >= n ? n + (x - n) * (1 + Ln.mantissa) : n * LowerGammaDefect(x, n);
     const Real G = Ga - last * (m * Ln.mantissa + Gn);
-    Cut<Real> cut;
+    ClosedFormWindow<Real> cut;
     cut.window = {{one + (beyond - last), s0}, {last, s0}, {beyond * perCall, s0}, {G / x, s0}};
     cut.loss = std::fmax(L0.mantissa / beyond, Ga / G);
     if (!(cut.loss >= 1)) {
@@ -217,14 +218,15 @@ template <typename Real> Cut<Real> FromBeyond(Real x, Real a, Real m, Real perCa
 
 // From the cut downwards, relative to t_m: taken for x >= a + m, where the
 // window's terms rise to the cut.
-template <typename Real> Cut<Real> FromCut(Real x, Real a, Real m, Real perCall) {
+template <typename Real>
+ClosedFormWindow<Real> WindowFromCut(Real x, Real a, Real m, Real perCall) {
     const Real n = a + m;
-    const Real logLast = LogRise(x, a, m);
+    const Real logLast = LogLastWeight(x, a, m);
     const Real inverse = std::exp(-logLast); // 1/t_m, at most 1 here
     const Real tau = FractionTail(x, n + 1);
     const Real Un1 = x / (x - n + tau);
-    const Real Un = Value(GammaRatio(x, n));
-    const Real Ua = Value(GammaRatio(x, a));
+    const Real Un = Plain(GammaRatio(x, n));
+    const Real Ua = Plain(GammaRatio(x, a));
     const Real below = a / x * Ua * inverse; // (R(x, a) - 1)/t_m
     const Real whole = Un1 - below;          // S_m/t_m
     const Real seen = n / x * Un - below;    // S_(m-1)/t_m
@@ -232,7 +234,7 @@ template <typename Real> Cut<Real> FromCut(Real x, Real a, Real m, Real perCall)
     const Real defect = a * (1 + ta) / (x + 1 - a + ta) * inverse;
     const Real near = x * m / (x - n + tau);
     const Real G = near - x * tau / (x - n + tau) + defect;
-    Cut<Real> cut;
+    ClosedFormWindow<Real> cut;
     cut.window = {
         {seen, logLast}, {1, logLast}, {(whole - inverse) * perCall, logLast}, {G / x, logLast}};
     cut.loss = std::fmax(std::fmax(Un1 / whole, n / x * Un / seen), (near + defect) / G);
@@ -262,8 +264,8 @@ template <typename Real> Real ExpMinusOneAndLinear(Real d) {
 // 1 - (m + 1) rho^m + m rho^(m + 1) is e^u (E(u) + m E(-l)), two terms of
 // one sign, so that rho near 1 loses no digit; for u below -1 the plain
 // difference loses less than a factor 3 and e^-u may leave the range.
-template <typename Real> Cut<Real> Geometric(Real rho, Real l, Real x, Real m) {
-    Cut<Real> cut{};
+template <typename Real> ClosedFormWindow<Real> GeometricWindow(Real rho, Real l, Real x, Real m) {
+    ClosedFormWindow<Real> cut{};
     cut.loss = 1;
     if (l == 0) {
         cut.window = {{m}, {1}, {m}, {m * (m + 1) / 2 / x}, false};
@@ -289,7 +291,8 @@ template <typename Real> Cut<Real> Geometric(Real rho, Real l, Real x, Real m) {
 // The window's m + 1 terms one by one, for a short window within the
 // queue's spread, where both closed forms cancel: there the terms are of
 // one size. Relative to state N, renormalized should they grow.
-template <typename Real> Window<Real> Directly(Real x, Real a, std::int64_t m, Real perCall) {
+template <typename Real>
+Window<Real> WindowStateByState(Real x, Real a, std::int64_t m, Real perCall) {
     Real t = 1;
     Real seen = 0;
     Real beyond = 0;
@@ -312,18 +315,18 @@ template <typename Real> Window<Real> Directly(Real x, Real a, std::int64_t m, R
         }
     }
     return {{seen, scale},
-            {1, LogRise(x, a, static_cast<Real>(m))},
+            {1, LogLastWeight(x, a, static_cast<Real>(m))},
             {beyond * perCall, scale},
             {G / x, scale}};
 }
 
 // Below the double range of x (a traffic of some 1e-300 erlangs) the sums
 // keep their limits: one position, answered with probability a/(a + 1).
-template <typename Real> Window<Real> Vanishing(Real x, Real a, Real m) {
+template <typename Real> Window<Real> VanishingWindow(Real x, Real a, Real m) {
     if (m == 0) {
         return {{0}, {1}, {0}, {0}};
     }
-    const Real last = m == INFINITY ? 0 : std::exp(LogRise(x, a, m));
+    const Real last = m == INFINITY ? 0 : std::exp(LogLastWeight(x, a, m));
     return {{1}, {last}, {a / (a + 1)}, {1 / (a + 1)}};
 }
 
@@ -331,41 +334,41 @@ template <typename Real> Window<Real> Vanishing(Real x, Real a, Real m) {
 
 // Several integrands at one point, or their integrals: a vector for
 // Boost's quadratures, whose error is the largest of its entries'.
-template <typename Real, std::size_t N> struct Several {
+template <typename Real, std::size_t N> struct Integrands {
     std::array<Real, N> v{};
 
-    Several() = default;
-    Several(Real s) { v.fill(s); } // NOLINT: Boost starts its sums from 0
+    Integrands() = default;
+    Integrands(Real s) { v.fill(s); } // NOLINT: Boost starts its sums from 0
     template <typename... T>
-    Several(Real a, Real b, T... rest)
+    Integrands(Real a, Real b, T... rest)
         : v{a, b, rest...} {}
 
-    friend Several operator+(Several p, const Several& q) { return p += q; }
-    friend Several operator-(Several p, const Several& q) {
+    friend Integrands operator+(Integrands p, const Integrands& q) { return p += q; }
+    friend Integrands operator-(Integrands p, const Integrands& q) {
         for (std::size_t i = 0; i < N; ++i) {
             p.v[i] -= q.v[i];
         }
         return p;
     }
-    friend Several operator-(Several p) { return Real(-1) * p; }
-    friend Several operator*(Several p, Real k) {
+    friend Integrands operator-(Integrands p) { return Real(-1) * p; }
+    friend Integrands operator*(Integrands p, Real k) {
         for (Real& x : p.v) {
             x *= k;
         }
         return p;
     }
-    friend Several operator*(Real k, Several p) { return p * k; }
-    Several& operator+=(const Several& q) {
+    friend Integrands operator*(Real k, Integrands p) { return p * k; }
+    Integrands& operator+=(const Integrands& q) {
         for (std::size_t i = 0; i < N; ++i) {
             v[i] += q.v[i];
         }
         return *this;
     }
-    Several& operator*=(Real k) { return *this = *this * k; }
-    friend std::ostream& operator<<(std::ostream& out, const Several& p) {
+    Integrands& operator*=(Real k) { return *this = *this * k; }
+    friend std::ostream& operator<<(std::ostream& out, const Integrands& p) {
         return out << p.v[0]; // for Boost's messages
     }
-    friend Real abs(const Several& p) {
+    friend Real abs(const Integrands& p) {
         Real most = 0;
         for (Real x : p.v) {
             most = std::fmax(most, std::fabs(x));
@@ -375,12 +378,12 @@ template <typename Real, std::size_t N> struct Several {
 };
 
 // The wait's density over the queue and two of its moments.
-template <typename Real> using Moments = Several<Real, 3>;
+template <typename Real> using WaitMoments = Integrands<Real, 3>;
 
 // Boost's Gauss-Kronrod rule of N points over [lo, hi], with its error
 // against the embedded Gauss rule.
 template <unsigned N, typename F, typename Real>
-auto Rule(const F& f, Real lo, Real hi, Real& error) -> decltype(f(lo)) {
+auto KronrodPanel(const F& f, Real lo, Real hi, Real& error) -> decltype(f(lo)) {
     const Real mid = lo / 2 + hi / 2;
     const Real half = hi / 2 - lo / 2;
     const auto mapped = [&](Real t) { return f(mid + half * t); };
@@ -400,10 +403,10 @@ auto Rule(const F& f, Real lo, Real hi, Real& error) -> decltype(f(lo)) {
 // and past `depth` the Kronrod sum stands. `digits`: the integrand's own
 // relative rounding, where rules agreeing to it are as good as it.
 template <typename F, typename Real>
-auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth, Real floor = 0,
-              Real digits = 256 * kEpsilon<Real>) -> decltype(f(lo)) {
+auto AdaptiveKronrod(const F& f, Real lo, Real hi, Real tolerance, int depth, Real floor = 0,
+                     Real digits = 256 * kEpsilon<Real>) -> decltype(f(lo)) {
     Real error = 0;
-    const auto K = Rule<31>(f, lo, hi, error);
+    const auto K = KronrodPanel<31>(f, lo, hi, error);
     if (error <= std::fmax(std::fmax(tolerance, floor), digits * abs(K))) {
         return K;
     }
@@ -414,26 +417,26 @@ auto Adaptive(const F& f, Real lo, Real hi, Real tolerance, int depth, Real floo
         throw ConvergenceError("a quadrature did not converge");
     }
     const Real mid = lo / 2 + hi / 2;
-    return Adaptive(f, lo, mid, tolerance / 2, depth - 1, floor, digits) +
-           Adaptive(f, mid, hi, tolerance / 2, depth - 1, floor, digits);
+    return AdaptiveKronrod(f, lo, mid, tolerance / 2, depth - 1, floor, digits) +
+           AdaptiveKronrod(f, mid, hi, tolerance / 2, depth - 1, floor, digits);
 }
 
 // The same to a relative tolerance of the whole, its first panel by the
 // rule of 61 points, enough for a smooth mass over it; `noise`, relative to
 // the whole, the floor above.
 template <typename F, typename Real>
-auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12, Real noise = 0)
+auto RelativeKronrod(const F& f, Real lo, Real hi, Real relative, int depth = 12, Real noise = 0)
     -> decltype(f(lo)) {
     Real error = 0;
-    const auto K = Rule<61>(f, lo, hi, error);
+    const auto K = KronrodPanel<61>(f, lo, hi, error);
     const Real tolerance = relative * abs(K);
     if (error <= tolerance) {
         return K;
     }
     const Real mid = lo / 2 + hi / 2;
     const Real floor = noise * abs(K);
-    return Adaptive(f, lo, mid, tolerance / 2, depth, floor) +
-           Adaptive(f, mid, hi, tolerance / 2, depth, floor);
+    return AdaptiveKronrod(f, lo, mid, tolerance / 2, depth, floor) +
+           AdaptiveKronrod(f, mid, hi, tolerance / 2, depth, floor);
 }
 
 // The density of the wait to an agent over the queue, in units of patience,
@@ -444,9 +447,9 @@ auto Relative(const F& f, Real lo, Real hi, Real relative, int depth = 12, Real 
 template <typename Real> class WaitLaw {
 public:
     struct Parts {
-        Moments<Real> within; // over [0, w]
-        Moments<Real> late;   // over [w, infinity)
-        Real scale;           // every integral times exp(scale)
+        WaitMoments<Real> within; // over [0, w]
+        WaitMoments<Real> late;   // over [w, infinity)
+        Real scale;               // every integral times exp(scale)
     };
 
     WaitLaw(Real x, Real a, Real m)
@@ -458,7 +461,7 @@ public:
         const Real top = x - a - 1; // the mode without a cut
         Real y = std::fmax(top, Real(0));
         const auto slope = [&](Real u) {
-            return 1 - (a + 1) / (x - u) - (u > 0 ? 1 / Value(GammaRatio(u, m)) : 0);
+            return 1 - (a + 1) / (x - u) - (u > 0 ? 1 / Plain(GammaRatio(u, m)) : 0);
         };
         // Unless the cut lies far beyond the untruncated mode, which it then
         // leaves where it was.
@@ -481,7 +484,7 @@ public:
         wide_.kappa = wide_.xRef - (wide_.a + 1);
         wide_.logQRef = LogQ(wide_.yRef);
         if (y > m) {
-            wide_.gammaRef = Value(GammaRatio(wide_.yRef, wide_.m));
+            wide_.gammaRef = Plain(GammaRatio(wide_.yRef, wide_.m));
             wide_.linear = (wide_.a + 1) - (wide_.m - 1) * (wide_.xRef / wide_.yRef);
         }
         const auto logQRef = static_cast<Real>(wide_.logQRef);
@@ -497,8 +500,8 @@ public:
         // fallen by e^-45, the first below the mode, the second above: by
         // steps doubling from the least width the density can have.
         const Real least = 1 / (a + 1 + 2 * x);
-        vLo_ = vRef_ - Fall([&](Real d) { return LogDensity(-d); }, least, vRef_);
-        vHi_ = vRef_ + Fall([&](Real d) { return LogDensity(d) + d; }, least, vEnd_ - vRef_);
+        vLo_ = vRef_ - FallOffset([&](Real d) { return LogDensity(-d); }, least, vRef_);
+        vHi_ = vRef_ + FallOffset([&](Real d) { return LogDensity(d) + d; }, least, vEnd_ - vRef_);
         // The moments scaled to the density's size near its mass.
         width_ = std::fmax(vRef_, (vHi_ - vLo_) / 9);
         growth_ = std::expm1(width_);
@@ -513,13 +516,13 @@ public:
             // All of it: the two sides of the mode, each to its own size (past
             // vHi the density is below e^-45 of its peak, save the tail of a
             // virtual wait that falls slowly).
-            Parts all{
-                Relative([&](Real d) { return At(d); }, vLo_ - vRef_, Real(0), 64 * kEpsilon<Real>),
-                Moments<Real>(0), scale_};
-            all.within +=
-                Relative([&](Real d) { return At(d); }, Real(0), vHi_ - vRef_, 64 * kEpsilon<Real>);
+            Parts all{RelativeKronrod([&](Real d) { return MomentsAt(d); }, vLo_ - vRef_, Real(0),
+                                      64 * kEpsilon<Real>),
+                      WaitMoments<Real>(0), scale_};
+            all.within += RelativeKronrod([&](Real d) { return MomentsAt(d); }, Real(0),
+                                          vHi_ - vRef_, 64 * kEpsilon<Real>);
             if (vHi_ == vEnd_) {
-                all.within += TailFrom(vEnd_);
+                all.within += TailBeyond(vEnd_);
             }
             all.within.v[1] *= width_;
             all.within.v[2] *= growth_;
@@ -542,30 +545,30 @@ public:
             pieces[i] = {std::fmax(points[i], lower), std::fmin(points[i + 1], upper)};
             inside[i] = pieces[i].second <= w;
             if (pieces[i].second > pieces[i].first) {
-                size[inside[i] ? 0 : 1] +=
-                    abs(Panel(pieces[i].first - vRef_, pieces[i].second - vRef_, INFINITY, 0));
+                size[inside[i] ? 0 : 1] += abs(
+                    IntegratePanel(pieces[i].first - vRef_, pieces[i].second - vRef_, INFINITY, 0));
             }
         }
-        Parts parts{Moments<Real>(0), Moments<Real>(0), scale_};
+        Parts parts{WaitMoments<Real>(0), WaitMoments<Real>(0), scale_};
         for (std::size_t i = 0; i < pieces.size(); ++i) {
             const auto [from, to] = pieces[i];
             if (to > from) {
-                (inside[i] ? parts.within : parts.late) += Panel(
+                (inside[i] ? parts.within : parts.late) += IntegratePanel(
                     from - vRef_, to - vRef_, 64 * kEpsilon<Real> * size[inside[i] ? 0 : 1], 16);
             }
         }
         if (upper == vEnd_) {
             // Beyond vEnd, split at w should it lie there.
-            const Moments<Real> beyond = TailFrom(vEnd_);
+            const WaitMoments<Real> beyond = TailBeyond(vEnd_);
             if (w <= vEnd_) {
                 parts.late += beyond;
             } else {
-                const Moments<Real> after = w < INFINITY ? TailFrom(w) : Moments<Real>(0);
+                const WaitMoments<Real> after = w < INFINITY ? TailBeyond(w) : WaitMoments<Real>(0);
                 parts.within += beyond - after;
                 parts.late += after;
             }
         }
-        for (Moments<Real>* p : {&parts.within, &parts.late}) {
+        for (WaitMoments<Real>* p : {&parts.within, &parts.late}) {
             p->v[1] *= width_;
             p->v[2] *= growth_;
         }
@@ -592,7 +595,7 @@ private:
     }
 
     // The offset, up to `most`, where `drop` (0 at 0, concave) reaches -45.
-    template <typename F> static Real Fall(F drop, Real least, Real most) {
+    template <typename F> static Real FallOffset(F drop, Real least, Real most) {
         if (!(most > 0) || drop(most) >= -45) {
             return std::fmax(most, Real(0));
         }
@@ -635,13 +638,13 @@ private:
             const Wide u = dy / wide_.yRef;
             return static_cast<Real>(-(wide_.a + 1) * ExpMinusOneAndLinear(d) + wide_.linear * em1 +
                                      (wide_.m - 1) * boost::math::log1pmx(u) +
-                                     std::log(Value(GammaRatio(y, wide_.m)) / wide_.gammaRef));
+                                     std::log(Plain(GammaRatio(y, wide_.m)) / wide_.gammaRef));
         }
         return static_cast<Real>(-(wide_.a + 1) * ExpMinusOneAndLinear(d) - wide_.kappa * em1 +
                                  (LogQ(y) - wide_.logQRef));
     }
 
-    Moments<Real> At(Real d) const {
+    WaitMoments<Real> MomentsAt(Real d) const {
         const Real e = std::exp(LogDensity(d));
         const Real v = vRef_ + d;
         return {e, e * v / width_, e * std::expm1(v) / growth_};
@@ -651,15 +654,15 @@ private:
     // logarithm, whose rounding grows with its size (some 1e4 far into a
     // tail, 1e-15 of the density): its largest on the piece, at an end
     // (concave, 0 at the mode), sets the digits the rules can agree to.
-    Moments<Real> Panel(Real lo, Real hi, Real tolerance, int depth) const {
+    WaitMoments<Real> IntegratePanel(Real lo, Real hi, Real tolerance, int depth) const {
         const Real size = std::fmax(std::fabs(LogDensity(lo)), std::fabs(LogDensity(hi)));
-        return Adaptive([&](Real d) { return At(d); }, lo, hi, tolerance, depth, Real(0),
-                        (256 + 2 * size) * kEpsilon<Real>);
+        return AdaptiveKronrod([&](Real d) { return MomentsAt(d); }, lo, hi, tolerance, depth,
+                               Real(0), (256 + 2 * size) * kEpsilon<Real>);
     }
 
     // Beyond vEnd the density is e^-(a + 1) v times its value there.
-    Moments<Real> TailFrom(Real from) const {
-        const Moments<Real> at = At(from - vRef_);
+    WaitMoments<Real> TailBeyond(Real from) const {
+        const WaitMoments<Real> at = MomentsAt(from - vRef_);
         const Real b = a_ + 1;
         return {at.v[0] / b, at.v[1] * (1 + 1 / (from * b)) / b,
                 at.v[0] * (std::exp(from) / a_ - 1 / b) / growth_};
@@ -670,7 +673,7 @@ private:
         const auto xRef = static_cast<Real>(wide_.xRef);
         const Real front = xRef * std::exp(-d); // x e^-v
         const Real y = yRef_ - xRef * std::expm1(-d);
-        const Real hazard = y > 0 ? 1 / Value(GammaRatio(y, m_)) : 0;
+        const Real hazard = y > 0 ? 1 / Plain(GammaRatio(y, m_)) : 0;
         return -(a_ + 1) + front * (1 - hazard);
     }
 
@@ -890,7 +893,7 @@ void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>&
         // The density at x over P(a + 1, x) is 1/lower.
         const Real whole = boost::math::log1p(((x - a) - 1) / s) + LogLessDigamma(s);
         const Real P = lower.mantissa * std::exp(lower.scale + LogGammaDensity(x, s));
-        mean = whole / P + weighted / Value(lower);
+        mean = whole / P + weighted / Plain(lower);
     }
     out.timeAnswered = answered;
     out.time = Times(answered, mean);
@@ -927,8 +930,8 @@ Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed,
 template <typename Real> Waits<Real> WaitsByQuadrature(Real x, Real a, Real m, Real w) {
     const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, m).Integrate(w);
     const Real s = law.scale;
-    const Moments<Real>& in = law.within;
-    const Moments<Real>& out = law.late;
+    const WaitMoments<Real>& in = law.within;
+    const WaitMoments<Real>& out = law.late;
     Waits<Real> waits;
     waits.answered = {in.v[0] + out.v[0], s};
     waits.abandoned = {in.v[2] + out.v[2], s};
@@ -947,7 +950,8 @@ template <typename Real> Waits<Real> WaitsByQuadrature(Real x, Real a, Real m, R
 // the ratio of its terms: from the complement below the median, else the
 // tail's own terms while they fall fast, else Boost's incomplete beta.
 template <typename Real>
-Real TailFrom(std::int64_t m, Real b, Real p, Real below, Real term, bool poisson, Real z) {
+Real NegativeBinomialTail(std::int64_t m, Real b, Real p, Real below, Real term, bool poisson,
+                          Real z) {
     if (below <= Real(0.5)) {
         return 1 - below;
     }
@@ -997,7 +1001,8 @@ template <typename Real> struct Positions {
 };
 
 // The first m positions, their upper tails from P(J >= m).
-template <typename Real> void Fill(Positions<Real>& q, Real a, std::int64_t m, Real w) {
+template <typename Real>
+void TabulatePositions(Positions<Real>& q, Real a, std::int64_t m, Real w) {
     q.a = a;
     q.m = m;
     q.w = w;
@@ -1033,7 +1038,7 @@ template <typename Real> void Fill(Positions<Real>& q, Real a, std::int64_t m, R
             late[k] = sum * factor;
             terms[k] = u * factor;
         }
-        Real upper = TailFrom(m, b, p, late[size - 1], terms[size - 1], poisson, z);
+        Real upper = NegativeBinomialTail(m, b, p, late[size - 1], terms[size - 1], poisson, z);
         for (std::size_t k = size; k-- > 0;) {
             within[k] = late[k] <= Real(0.5) ? 1 - late[k] : upper;
             upper += terms[k];
@@ -1061,7 +1066,7 @@ template <typename Real> void Fill(Positions<Real>& q, Real a, std::int64_t m, R
 // The positions' sums at traffic x: the weight of each relative to the
 // first, rescaled while it grows, left out past the queue's last digits.
 // False where the positions end before the weights fall so.
-template <typename Real> bool Weigh(const Positions<Real>& q, Real x, Waits<Real>& out) {
+template <typename Real> bool SumPositions(const Positions<Real>& q, Real x, Waits<Real>& out) {
     Real tScale = 0;
     Real weight = 1;
     Real seen = 0, answered = 0, abandoned = 0, in = 0, late = 0, reached = 0, unreached = 0;
@@ -1103,7 +1108,7 @@ template <typename Real> bool Weigh(const Positions<Real>& q, Real x, Waits<Real
 }
 
 template <typename Real>
-bool WaitsDirectly(Real x, Real a, std::int64_t m, Real w, Waits<Real>& waits) {
+bool WaitsByPositions(Real x, Real a, std::int64_t m, Real w, Waits<Real>& waits) {
     // The weights fall below the queue's last digits within some twelve of
     // their deviations past their peak at x - a: where that leaves most of
     // the window, only the positions up to there, for this traffic alone;
@@ -1113,8 +1118,8 @@ bool WaitsDirectly(Real x, Real a, std::int64_t m, Real w, Waits<Real>& waits) {
     const Real reach = std::fmax(x - a, Real(0)) + 12 * std::sqrt(x + 1) + 64;
     if (reach < std::fmin(static_cast<Real>(m) / 2, static_cast<Real>(kDirect))) {
         thread_local Positions<Real> part;
-        Fill(part, a, static_cast<std::int64_t>(reach), w);
-        if (Weigh(part, x, waits)) {
+        TabulatePositions(part, a, static_cast<std::int64_t>(reach), w);
+        if (SumPositions(part, x, waits)) {
             return true;
         }
     }
@@ -1123,9 +1128,9 @@ bool WaitsDirectly(Real x, Real a, std::int64_t m, Real w, Waits<Real>& waits) {
     }
     thread_local Positions<Real> whole;
     if (!(whole.a == a && whole.m == m && whole.w == w)) {
-        Fill(whole, a, m, w);
+        TabulatePositions(whole, a, m, w);
     }
-    Weigh(whole, x, waits);
+    SumPositions(whole, x, waits);
     return true;
 }
 
@@ -1143,22 +1148,22 @@ template <typename Real> Real LogGeometricSum(Real n, Real l) {
 // Q(a, x) and P(a, x) in scaled form, the smaller from its ratio and the
 // density, the larger as its complement: the density's logarithm, of the
 // size of a, costs the smaller one digits only where it is negligible.
-template <typename Real> std::pair<Scaled<Real>, Scaled<Real>> Tails(Real x, Real a) {
+template <typename Real> std::pair<Scaled<Real>, Scaled<Real>> GammaTails(Real x, Real a) {
     const Real logD = LogGammaDensity(x, a);
     if (x < a) {
         const Scaled<Real> L = LowerGammaRatio(x, a);
         const Scaled<Real> P{L.mantissa, L.scale + logD};
-        return {{1 - Value(P)}, P};
+        return {{1 - Plain(P)}, P};
     }
     const Scaled<Real> U = GammaRatio(x, a);
     const Scaled<Real> Q{U.mantissa, U.scale + logD};
-    return {Q, {1 - Value(Q)}};
+    return {Q, {1 - Plain(Q)}};
 }
 
 // Whether what remains of the whole, taken as a difference, keeps its
 // digits: a remainder that rounding leaves below 0 (a share of 1e-300 taken
 // from one of its size) keeps none.
-template <typename Real> bool Kept(const Scaled<Real>& whole, const Scaled<Real>& rest) {
+template <typename Real> bool KeepsDigits(const Scaled<Real>& whole, const Scaled<Real>& rest) {
     return rest.mantissa > 0 && Over(whole, rest) <= kWaitsLoss;
 }
 
@@ -1180,19 +1185,19 @@ bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Rea
     if (l == 0) {
         // rho = 1: late = sum_(j<m) P(J = j) (m - j) = m Q(m, z) - z Q(m - 1, z)
         // and within = z Q(m - 1, z) + m P(m, z), of one sign.
-        const auto [q, p] = Tails(z, m);
-        const Real before = m > 1 ? z * Value(Tails(z, m - 1).first) : 0;
-        within = {before + m * Value(p)};
-        const Real lateSum = m * Value(q) - before;
-        if (m * Value(q) <= kWaitsLoss * lateSum) {
+        const auto [q, p] = GammaTails(z, m);
+        const Real before = m > 1 ? z * Plain(GammaTails(z, m - 1).first) : 0;
+        within = {before + m * Plain(p)};
+        const Real lateSum = m * Plain(q) - before;
+        if (m * Plain(q) <= kWaitsLoss * lateSum) {
             late = {lateSum};
             return true;
         }
         late = Minus(seen, within);
-        return Kept(seen, late);
+        return KeepsDigits(seen, late);
     }
-    const auto [q1, p1] = Tails(z * std::exp(l), m);
-    const auto [q, p] = Tails(z, m);
+    const auto [q1, p1] = GammaTails(z * std::exp(l), m);
+    const auto [q, p] = GammaTails(z, m);
     const Scaled<Real> t1{q1.mantissa, q1.scale + z * std::expm1(l)};
     const Scaled<Real> upper{q.mantissa, q.scale + m * l};
     const Scaled<Real> lower{p.mantissa, p.scale + m * l};
@@ -1216,11 +1221,11 @@ bool GeometricWaits(Real l, Real m, Real z, const Scaled<Real>& seen, Scaled<Rea
     }
     if (lateKept && !withinKept) {
         within = Minus(seen, late);
-        return Kept(seen, within);
+        return KeepsDigits(seen, within);
     }
     if (withinKept && !lateKept) {
         late = Minus(seen, within);
-        return Kept(seen, late);
+        return KeepsDigits(seen, late);
     }
     return lateKept;
 }
@@ -1302,23 +1307,23 @@ template <typename Real> Window<Real> WindowOf(const Chain<Real>& ch, const Cent
         return {rest, {1}, {0}, rest, false};
     }
     if (ch.vanishing) {
-        return Vanishing(x, a, c.limited ? m : Real(INFINITY));
+        return VanishingWindow(x, a, c.limited ? m : Real(INFINITY));
     }
     if (!c.limited) {
-        return Untruncated(x, a, ch.perCall);
+        return UntruncatedWindow(x, a, ch.perCall);
     }
     if (m == 0) {
         return {{0}, {1}, {0}, {0}, false};
     }
     if (a > Real(1e60)) {
-        const Cut<Real> geometric = Geometric(ch.load, ch.logLoad, x, m);
+        const ClosedFormWindow<Real> geometric = GeometricWindow(ch.load, ch.logLoad, x, m);
         if (geometric.loss <= kMostLoss) {
             return geometric.window;
         }
     } else if (x < a + m + 1) {
-        const Cut<Real> beyond = FromBeyond(x, a, m, ch.perCall);
+        const ClosedFormWindow<Real> beyond = WindowLessTail(x, a, m, ch.perCall);
         if (beyond.negligible) {
-            Window<Real> whole = Untruncated(x, a, ch.perCall);
+            Window<Real> whole = UntruncatedWindow(x, a, ch.perCall);
             whole.last = beyond.window.last;
             return whole;
         }
@@ -1326,19 +1331,19 @@ template <typename Real> Window<Real> WindowOf(const Chain<Real>& ch, const Cent
             return beyond.window;
         }
     } else {
-        const Cut<Real> from = FromCut(x, a, m, ch.perCall);
+        const ClosedFormWindow<Real> from = WindowFromCut(x, a, m, ch.perCall);
         if (from.loss <= kMostLoss) {
             return from.window;
         }
     }
     // Both cancel: the cut lies within the queue's spread of its peak.
     if (c.queueLines <= kDirect) {
-        return Directly(x, a, static_cast<std::int64_t>(c.queueLines), ch.perCall);
+        return WindowStateByState(x, a, static_cast<std::int64_t>(c.queueLines), ch.perCall);
     }
     const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, m).Integrate(INFINITY);
     const Real s = law.scale;
     return {{law.within.v[0] + law.within.v[2], s},
-            {1, LogRise(x, a, m)},
+            {1, LogLastWeight(x, a, m)},
             {law.within.v[0], s},
             {law.within.v[2], s},
             false};
@@ -1355,7 +1360,7 @@ template <typename Real> Chain<Real> ChainAt(Real A, const Centre& c) {
     // A - N is exact within a factor 2 of N.
     ch.logLoad = N > 0 && A >= N / 2 && A <= 2 * N ? std::log1p((A - N) / N) : std::log(ch.load);
     ch.vanishing = !(ch.x >= std::numeric_limits<Real>::min());
-    ch.below = Below(A, N);
+    ch.below = WeightBelowAgents(A, N);
     ch.window = WindowOf(ch, c);
     return ch;
 }
@@ -1481,7 +1486,7 @@ Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) 
                                     static_cast<Real>(c.agents) * w * static_cast<Real>(c.ratio));
     }
     Waits<Real> direct;
-    if (WaitsDirectly(x, a, static_cast<std::int64_t>(c.queueLines), w, direct)) {
+    if (WaitsByPositions(x, a, static_cast<std::int64_t>(c.queueLines), w, direct)) {
         return direct;
     }
     return WaitsByQuadrature(x, a, static_cast<Real>(c.queueLines), w);
@@ -1541,14 +1546,15 @@ Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime,
 // `near`: the last two fresh traffics solved for and their attempts (a
 // quadrature's nodes before), which narrow the bracket to a few steps of
 // the method; updated with this one.
-template <typename Real> struct Near {
+template <typename Real> struct NearbyRoots {
     Real fresh = 0;
     Real attempts = 0;
     Real freshBefore = 0;
     Real attemptsBefore = 0;
 };
 
-template <typename Real> Real Attempts(Real A0, const Centre& c, Near<Real>* near = nullptr) {
+template <typename Real>
+Real AttemptTraffic(Real A0, const Centre& c, NearbyRoots<Real>* near = nullptr) {
     const auto r = static_cast<Real>(c.redial);
     if (r == 0 || A0 == 0 || (!c.hangUps && !c.limited)) {
         return A0;
@@ -1681,9 +1687,9 @@ template <typename Real> struct Point {
 
 template <typename Real>
 Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, Need need = Need::All,
-                    Near<Real>* near = nullptr) {
+                    NearbyRoots<Real>* near = nullptr) {
     Point<Real> p{};
-    p.attempts = Attempts(A0, c, near);
+    p.attempts = AttemptTraffic(A0, c, near);
     if (p.attempts == 0) {
         p.service = {1, 0, 0, 1};
         return p;
@@ -1735,11 +1741,11 @@ template <typename Real> Figures<Real> FiguresOf(const Point<Real>& p, const Cen
 // blocked, accepted, accepted who wait, who hang up, answered, the
 // answered's waits, the service level's numerator, its complement's and
 // their denominator, fresh callers lost, fresh callers.
-template <typename Real> using Counts = Several<Real, 12>;
+template <typename Real> using Counts = Integrands<Real, 12>;
 
 template <typename Real>
 Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need,
-                      Near<Real>* near = nullptr) {
+                      NearbyRoots<Real>* near = nullptr) {
     const Point<Real> p = PointAt<Real>(u, c, t, basis, need, near);
     const Real A = p.attempts;
     const Real accepted = A * p.shares.pass;
@@ -1761,7 +1767,7 @@ Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need,
 
 // Boost 1.74 declares the integrator's integrate const but defines it
 // without, and builds its tables on first use: one per thread.
-template <typename Real> boost::math::quadrature::tanh_sinh<Real>& BelowMean() {
+template <typename Real> boost::math::quadrature::tanh_sinh<Real>& TanhSinhIntegrator() {
     thread_local boost::math::quadrature::tanh_sinh<Real> integrator;
     return integrator;
 }
@@ -1772,7 +1778,7 @@ template <typename Real> boost::math::quadrature::tanh_sinh<Real>& BelowMean() {
 // deviation; each count relative to its value at the mean, and per fresh
 // caller, so that the quadrature's error cancels in each ratio.
 template <typename Real>
-Counts<Real> CountsInPieces(Real A0, const Centre& c, Real t, Basis basis, Need need) {
+Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basis, Need need) {
     const auto k = static_cast<Real>(c.shape);
     const Real theta = A0 / k;
     // The density relative to its value at the mean, its constant cancelling
@@ -1804,7 +1810,7 @@ Counts<Real> CountsInPieces(Real A0, const Centre& c, Real t, Basis basis, Need 
     for (Real& x : unit.v) {
         x = 1 / std::fmax(x, floor);
     }
-    Near<Real> near;
+    NearbyRoots<Real> near;
     const auto f = [&](Real u) {
         const Real log = u > 0 ? logDensity(u) : -INFINITY;
         if (!(log > -750)) {
@@ -1854,9 +1860,9 @@ Counts<Real> CountsInPieces(Real A0, const Centre& c, Real t, Basis basis, Need 
         // 1e-15 of the piece, however short the panels; a thousand such
         // panels at most keep 1e-12.
         total += first && fromZero
-                     ? BelowMean<Real>().integrate(f, points[i], points[i + 1],
-                                                   std::sqrt(kEpsilon<Real>))
-                     : Relative(f, points[i], points[i + 1], relative, 24, Real(1e-15));
+                     ? TanhSinhIntegrator<Real>().integrate(f, points[i], points[i + 1],
+                                                            std::sqrt(kEpsilon<Real>))
+                     : RelativeKronrod(f, points[i], points[i + 1], relative, 24, Real(1e-15));
         first = false;
     }
     for (std::size_t i = 0; i < total.v.size(); ++i) {
@@ -1870,7 +1876,7 @@ Counts<Real> CountsInPieces(Real A0, const Centre& c, Real t, Basis basis, Need 
 // and Welsch: the nodes are the matrix's eigenvalues, the weights the
 // squares of their eigenvectors' first components; the eigenvalues by the
 // implicit QL method (Boost has no such rule). False where QL stalls.
-template <typename Real> bool JacobiRule(int n, Real* d, Real* e, Real* node, Real* weight) {
+template <typename Real> bool GolubWelsch(int n, Real* d, Real* e, Real* node, Real* weight) {
     for (int i = 0; i < n; ++i) {
         weight[i] = i == 0 ? 1 : 0; // the first row of the eigenvectors
     }
@@ -1934,21 +1940,21 @@ template <typename Real> bool JacobiRule(int n, Real* d, Real* e, Real* node, Re
 }
 
 constexpr int kMostPoints = 64;
-template <typename Real> using RuleRow = std::array<Real, kMostPoints>;
+template <typename Real> using RuleArray = std::array<Real, kMostPoints>;
 
 // Gauss's rule of n points for the Gamma law of shape k, mean 1
 // (generalized Laguerre, weight x^(k-1) e^-x). The matrix is taken less k
 // and over sqrt(k), the law's mean and standard deviation, so that a large
 // shape keeps its digits. Nodes as offsets from the mean in units of the mean.
-template <typename Real> bool GammaRule(Real k, int n, Real* node, Real* weight) {
-    RuleRow<Real> d{};
-    RuleRow<Real> e{};
+template <typename Real> bool GammaLawRule(Real k, int n, Real* node, Real* weight) {
+    RuleArray<Real> d{};
+    RuleArray<Real> e{};
     const Real root = std::sqrt(k);
     for (int i = 0; i < n; ++i) {
         d[i] = 2 * i / root;
         e[i] = std::sqrt((i + 1) * ((i + 1) + (k - 1)) / k);
     }
-    if (!JacobiRule(n, d.data(), e.data(), node, weight)) {
+    if (!GolubWelsch(n, d.data(), e.data(), node, weight)) {
         return false;
     }
     for (int i = 0; i < n; ++i) {
@@ -2049,7 +2055,7 @@ public:
 
     // The rule of n points: traffics and weights (summing to 1). The
     // recurrence is the same for every n, found as far as asked.
-    bool Rule(int n, Real* node, Real* weight) {
+    bool GaussRule(int n, Real* node, Real* weight) {
         const std::size_t M = s_.size();
         if (q_.empty()) {
             Real mass = 0;
@@ -2082,9 +2088,9 @@ public:
                 q_[i] = next[i] / e_[found_];
             }
         }
-        RuleRow<Real> d = d_;
-        RuleRow<Real> e = e_;
-        if (!JacobiRule(n, d.data(), e.data(), node, weight)) {
+        RuleArray<Real> d = d_;
+        RuleArray<Real> e = e_;
+        if (!GolubWelsch(n, d.data(), e.data(), node, weight)) {
             return false;
         }
         for (int i = 0; i < n; ++i) {
@@ -2104,7 +2110,7 @@ private:
     std::vector<Real> s_;
     std::vector<Real> weight_;     // the measure's, the largest 1
     std::vector<Real> q_, before_; // the last two orthonormal polynomials at s_
-    RuleRow<Real> d_{}, e_{};      // the recurrence so far
+    RuleArray<Real> d_{}, e_{};    // the recurrence so far
     int found_ = 0;
     Real most_ = 0; // the log of the largest weight, which is kept as 1
 };
@@ -2115,8 +2121,8 @@ constexpr std::array<int, 5> kRulePoints{12, 20, 32, 48, 64};
 // rough one for a search's counts and traffics far from its answer, which
 // only need the side of a target they lie on.
 template <typename Real>
-constexpr Real kExact = sizeof(Real) > sizeof(double) ? Real(1e-15) : Real(1e-12);
-constexpr double kRough = 1e-8;
+constexpr Real kFullAccuracy = sizeof(Real) > sizeof(double) ? Real(1e-15) : Real(1e-12);
+constexpr double kRoughAccuracy = 1e-8;
 // Rough figures decide a target only beyond this relative margin from it.
 constexpr double kRoughMargin = 1e-5;
 
@@ -2127,16 +2133,16 @@ constexpr double kRoughMargin = 1e-5;
 // the law their gaps fall geometrically in the points, and the last three
 // gaps say what the newest rule's own error is. None where they do not fall
 // so, or the rule cannot be built.
-template <typename Real, typename Rule>
-std::optional<Counts<Real>> CountsByRules(const Rule& rule, const Centre& c, Real t, Basis basis,
-                                          Need need, Real relative) {
+template <typename Real, typename BuildRule>
+std::optional<Counts<Real>> CountsByRuleSequence(const BuildRule& rule, const Centre& c, Real t,
+                                                 Basis basis, Need need, Real relative) {
     // Met by a gap a tenth of the error allowed, or by an error foreseen a
     // hundredth of it (the gaps may fall a little slower than geometrically).
     std::optional<Counts<Real>> before;
     Real gapBefore = 0;
     Real rateBefore = 1;
-    RuleRow<Real> node{};
-    RuleRow<Real> weight{};
+    RuleArray<Real> node{};
+    RuleArray<Real> weight{};
     for (std::size_t j = 0; j < kRulePoints.size(); ++j) {
         const int n = kRulePoints[j];
         if (!rule(n, node.data(), weight.data())) {
@@ -2149,7 +2155,7 @@ std::optional<Counts<Real>> CountsByRules(const Rule& rule, const Centre& c, Rea
         std::sort(order.begin(), order.begin() + n,
                   [&](int x, int y) { return node[x] < node[y]; });
         Counts<Real> sum(0);
-        Near<Real> near;
+        NearbyRoots<Real> near;
         for (int o = 0; o < n; ++o) {
             const int i = order[o];
             if (node[i] > 0 && weight[i] > 0) {
@@ -2208,7 +2214,7 @@ std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, 
                                               Need need, Real relative) {
     struct Rules {
         Real shape = -1;
-        std::array<RuleRow<Real>, kRulePoints.size()> node{}, weight{};
+        std::array<RuleArray<Real>, kRulePoints.size()> node{}, weight{};
         std::array<int, kRulePoints.size()> found{}; // 0 not built, 1 found, -1 QL stalled
     };
     thread_local Rules rules;
@@ -2221,7 +2227,8 @@ std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, 
         const auto j = static_cast<std::size_t>(
             std::find(kRulePoints.begin(), kRulePoints.end(), n) - kRulePoints.begin());
         if (rules.found[j] == 0) {
-            rules.found[j] = GammaRule(k, n, rules.node[j].data(), rules.weight[j].data()) ? 1 : -1;
+            rules.found[j] =
+                GammaLawRule(k, n, rules.node[j].data(), rules.weight[j].data()) ? 1 : -1;
         }
         for (int i = 0; i < n; ++i) {
             // The smallest node of a small shape, rounded, may fall below 0.
@@ -2230,7 +2237,7 @@ std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, 
         }
         return rules.found[j] > 0;
     };
-    return CountsByRules<Real>(rule, c, t, basis, need, relative);
+    return CountsByRuleSequence<Real>(rule, c, t, basis, need, relative);
 }
 
 // Where the counts turn as the attempts meet the agents, in fresh traffic
@@ -2274,8 +2281,10 @@ std::optional<Counts<Real>> CountsThroughTheTurn(Real A0, const Centre& c, Real 
     if (!law.Holds(A0, k)) {
         return std::nullopt;
     }
-    const auto rule = [&](int n, Real* node, Real* weight) { return law.Rule(n, node, weight); };
-    return CountsByRules<Real>(rule, c, t, basis, need, relative);
+    const auto rule = [&](int n, Real* node, Real* weight) {
+        return law.GaussRule(n, node, weight);
+    };
+    return CountsByRuleSequence<Real>(rule, c, t, basis, need, relative);
 }
 
 // The turns worth splitting the law at, in order, or none: where the
@@ -2293,7 +2302,7 @@ template <typename Real> struct Turns {
     Real hi = 0;
 };
 
-template <typename Real> Turns<Real> SplitTurns(Real A0, const Centre& c) {
+template <typename Real> Turns<Real> TurnsWorthSplitting(Real A0, const Centre& c) {
     const auto k = static_cast<Real>(c.shape);
     const auto N = static_cast<Real>(c.agents);
     if (k < 1 || !(N > 0) || c.redial > 0) {
@@ -2375,10 +2384,10 @@ std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t
             return std::nullopt;
         }
         const auto rule = [&](int n, Real* node, Real* weight) {
-            return law.Rule(n, node, weight);
+            return law.GaussRule(n, node, weight);
         };
         const std::optional<Counts<Real>> piece =
-            CountsByRules<Real>(rule, c, t, basis, need, relative);
+            CountsByRuleSequence<Real>(rule, c, t, basis, need, relative);
         if (!piece) {
             return std::nullopt;
         }
@@ -2408,9 +2417,10 @@ std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t
 // it, else Gauss's rules for the law, else for the law through the turn;
 // the law in adaptive pieces where those fail.
 template <typename Real>
-Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need, Real relative) {
+Figures<Real> ForecastFigures(Real A0, const Centre& c, Real t, Basis basis, Need need,
+                              Real relative) {
     std::optional<Counts<Real>> one;
-    const Turns<Real> turns = SplitTurns(A0, c);
+    const Turns<Real> turns = TurnsWorthSplitting(A0, c);
     if (!turns.at.empty()) {
         one = CountsInRuledPieces(A0, c, t, basis, need, turns, relative);
     } else {
@@ -2419,7 +2429,7 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need, 
             one = CountsThroughTheTurn(A0, c, t, basis, need, relative);
         }
     }
-    const Counts<Real> total = one ? *one : CountsInPieces(A0, c, t, basis, need);
+    const Counts<Real> total = one ? *one : CountsByAdaptivePieces(A0, c, t, basis, need);
     const auto& T = total.v;
     // Shares of their wholes: at most 1, whatever the rounding.
     const auto ratio = [](Real u, Real v) { return v == 0 ? Real(0) : std::fmin(u / v, Real(1)); };
@@ -2438,15 +2448,15 @@ Figures<Real> Mixture(Real A0, const Centre& c, Real t, Basis basis, Need need, 
 }
 
 template <typename Real>
-Figures<Real> Evaluate(Real A0, const Centre& c, Real t, Basis basis, Need need = Need::All,
-                       Real relative = kExact<Real>) {
+Figures<Real> FiguresAt(Real A0, const Centre& c, Real t, Basis basis, Need need = Need::All,
+                        Real relative = kFullAccuracy<Real>) {
     if (A0 == 0) {
         Figures<Real> none{};
         none.level = 1;
         return none;
     }
     if (c.shape < INFINITY) {
-        return Mixture<Real>(A0, c, t, basis, need, relative);
+        return ForecastFigures<Real>(A0, c, t, basis, need, relative);
     }
     return FiguresOf(PointAt<Real>(A0, c, t, basis, need), c);
 }
@@ -2492,7 +2502,7 @@ void CheckTargets(const ErlangXTargets& t, const Centre& c) {
 
 // Every target given against the figures: No as soon as one fails for sure.
 template <typename Real>
-Verdict Judge(const Figures<Real>& f, const ErlangXTargets& t, Real error = kError<Real>) {
+Verdict VerdictOn(const Figures<Real>& f, const ErlangXTargets& t, Real error = kError<Real>) {
     Verdict all = Verdict::Yes;
     const auto add = [&](Verdict v) {
         if (all != Verdict::No && v != Verdict::Yes) {
@@ -2521,7 +2531,7 @@ Verdict Judge(const Figures<Real>& f, const ErlangXTargets& t, Real error = kErr
 }
 
 // Past long double's precision its own estimate decides.
-bool Final(const Figures<long double>& f, const ErlangXTargets& t) {
+bool MeetsByItsOwnEstimate(const Figures<long double>& f, const ErlangXTargets& t) {
     return (!t.serviceLevel || f.level >= *t.serviceLevel) &&
            (!t.averageWait || f.averageWait <= *t.averageWait) &&
            (!t.answeredWait || f.answeredWait <= *t.answeredWait) &&
@@ -2529,7 +2539,7 @@ bool Final(const Figures<long double>& f, const ErlangXTargets& t) {
            (!t.maxBlocking || f.blocking <= *t.maxBlocking);
 }
 
-Need NeedOf(const ErlangXTargets& t) {
+Need NeedOfTargets(const ErlangXTargets& t) {
     return t.answeredWait ? Need::All : t.serviceLevel ? Need::Level : Need::Shares;
 }
 
@@ -2539,17 +2549,19 @@ bool Meets(double A0, const Centre& c, const ErlangXTargets& t, const Figures<do
     std::optional<Figures<long double>> wide;
     const auto extended = [&]() -> const Figures<long double>& {
         if (!wide) {
-            wide = Evaluate<long double>(A0, c, t.targetTime, t.basis, NeedOf(t));
+            wide = FiguresAt<long double>(A0, c, t.targetTime, t.basis, NeedOfTargets(t));
         }
         return *wide;
     };
     return Decide(
-        Judge(f, t), [&] { return Judge(extended(), t); }, [&] { return Final(extended(), t); });
+        VerdictOn(f, t), [&] { return VerdictOn(extended(), t); },
+        [&] { return MeetsByItsOwnEstimate(extended(), t); });
 }
 
 // How far the figures are from the targets, on log scales: positive while a
 // target is missed; the most missed one, and which.
-std::pair<double, int> Excess(const Figures<double>& f, const ErlangXTargets& t, int only = -1) {
+std::pair<double, int> MostMissed(const Figures<double>& f, const ErlangXTargets& t,
+                                  int only = -1) {
     std::pair<double, int> most{-INFINITY, -1};
     const auto add = [&](int which, double e) {
         if ((only < 0 || only == which) && !(e <= most.first)) {
@@ -2575,7 +2587,7 @@ std::pair<double, int> Excess(const Figures<double>& f, const ErlangXTargets& t,
     return most;
 }
 
-ErlangXFigures Public(const Figures<double>& f, const Centre& c) {
+ErlangXFigures PublicFigures(const Figures<double>& f, const Centre& c) {
     ErlangXFigures out{};
     out.blocking = f.blocking;
     out.waitProbability = f.wait;
@@ -2590,7 +2602,7 @@ ErlangXFigures Public(const Figures<double>& f, const Centre& c) {
 }
 
 // The centre with `agents` (whole) and `lines`, checked as given.
-Centre With(double agents, ErlangXModel model, double lines) {
+Centre CentreOnLines(double agents, ErlangXModel model, double lines) {
     model.lines = lines;
     return CheckCentre(agents, model);
 }
@@ -2599,8 +2611,9 @@ Centre With(double agents, ErlangXModel model, double lines) {
 // to the bit where the centre is theirs. `need` as Evaluate's: with a
 // forecast's spread every figure is ErlangX's only when all are asked for
 // (the rule that integrates them is the first on which they all agree).
-ErlangXFigures Shown(double traffic, double agents, const ErlangXModel& model, const Centre& c,
-                     double targetTime, Basis basis, Need need = Need::All) {
+ErlangXFigures FiguresAsReported(double traffic, double agents, const ErlangXModel& model,
+                                 const Centre& c, double targetTime, Basis basis,
+                                 Need need = Need::All) {
     if (traffic == 0) {
         return {0, 0, 0, 0, 0, 0, 1, 0, 0};
     }
@@ -2615,7 +2628,7 @@ ErlangXFigures Shown(double traffic, double agents, const ErlangXModel& model, c
         f.attemptsTraffic = traffic;
         return f;
     }
-    ErlangXFigures f = Public(Evaluate<double>(traffic, c, targetTime, basis, need), c);
+    ErlangXFigures f = PublicFigures(FiguresAt<double>(traffic, c, targetTime, basis, need), c);
     if (plain && agents > 0) {
         // Erlang A, to the bit.
         const Abandonment a = ErlangA(traffic, agents, model.aht, model.patience);
@@ -2634,7 +2647,7 @@ ErlangXFigures Shown(double traffic, double agents, const ErlangXModel& model, c
 
 // Whether figures as ErlangX gives them meet every target given, compared
 // as a reader of them would.
-bool MetAsShown(const ErlangXFigures& f, const ErlangXTargets& t) {
+bool MetAsReported(const ErlangXFigures& f, const ErlangXTargets& t) {
     return (!t.serviceLevel || f.serviceLevel >= *t.serviceLevel) &&
            (!t.averageWait || f.averageWait <= *t.averageWait) &&
            (!t.answeredWait || f.answeredWait <= *t.answeredWait) &&
@@ -2652,7 +2665,7 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
     if (!c.limited && !c.hangUps) {
         CheckQueue(traffic, agents); // Erlang C: the queue must drain
     }
-    ErlangXFigures f = Shown(traffic, agents, model, c, targetTime, basis);
+    ErlangXFigures f = FiguresAsReported(traffic, agents, model, c, targetTime, basis);
     CheckAttempts(traffic, f.attemptsTraffic);
     return f;
 }
@@ -2661,17 +2674,16 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
 // decided on. Over a forecast, first on rough figures (rules to kRough,
 // which take fewer points), which decide it where they lie clear of every
 // target; within the margin of one, in full.
-std::pair<bool, Figures<double>> MeetsOverTheLaw(double A0, const Centre& c,
-                                                 const ErlangXTargets& t) {
+std::pair<bool, Figures<double>> MeetsAt(double A0, const Centre& c, const ErlangXTargets& t) {
     if (c.shape < INFINITY) {
         const Figures<double> rough =
-            Evaluate<double>(A0, c, t.targetTime, t.basis, NeedOf(t), kRough);
-        const Verdict v = Judge(rough, t, kRoughMargin);
+            FiguresAt<double>(A0, c, t.targetTime, t.basis, NeedOfTargets(t), kRoughAccuracy);
+        const Verdict v = VerdictOn(rough, t, kRoughMargin);
         if (v != Verdict::Unsure) {
             return {v == Verdict::Yes, rough};
         }
     }
-    const Figures<double> f = Evaluate<double>(A0, c, t.targetTime, t.basis, NeedOf(t));
+    const Figures<double> f = FiguresAt<double>(A0, c, t.targetTime, t.basis, NeedOfTargets(t));
     return {Meets(A0, c, t, f), f};
 }
 
@@ -2694,8 +2706,8 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     // Without lines or patience the queue drains only above the traffic.
     const double lo = !base.limited && !base.hangUps ? std::floor(traffic) : 0;
     const auto at = [&](std::int64_t n, const ErlangXModel& m) {
-        return Evaluate<double>(traffic, With(static_cast<double>(n), m, lines), targets.targetTime,
-                                targets.basis, NeedOf(targets));
+        return FiguresAt<double>(traffic, CentreOnLines(static_cast<double>(n), m, lines),
+                                 targets.targetTime, targets.basis, NeedOfTargets(targets));
     };
     // With a forecast's variance, each count costs a quadrature: the count
     // without it is the first guess, and its figures give Newton's slope.
@@ -2721,17 +2733,17 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
         if (static_cast<double>(n) > lines) {
             return Step{true, 0, 1}; // past the lines: refused below
         }
-        const Centre c = With(static_cast<double>(n), model, lines);
-        const auto [meets, here] = MeetsOverTheLaw(traffic, c, targets);
+        const Centre c = CentreOnLines(static_cast<double>(n), model, lines);
+        const auto [meets, here] = MeetsAt(traffic, c, targets);
         if (meets) {
             least = {n, here};
         }
-        const auto [excess, which] = Excess(here, targets);
+        const auto [excess, which] = MostMissed(here, targets);
         double fall = 1;
         if (static_cast<double>(n) + 1 <= lines) {
             const bool spread = base.shape < INFINITY;
-            const double from = spread ? Excess(at(n, plain), targets, which).first : excess;
-            fall = from - Excess(at(n + 1, spread ? plain : model), targets, which).first;
+            const double from = spread ? MostMissed(at(n, plain), targets, which).first : excess;
+            fall = from - MostMissed(at(n + 1, spread ? plain : model), targets, which).first;
             // Over a forecast the figures fall more slowly than without it:
             // from the second count on, the secant of its own excesses.
             const double secant = (before.excess - excess) / static_cast<double>(n - before.n);
@@ -2753,7 +2765,7 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
         const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
                                                 targets.answeredWait, targets.maxAbandon,
                                                 targets.maxBlocking};
-        const int which = std::max(Excess(full, targets).second, 0);
+        const int which = std::max(MostMissed(full, targets).second, 0);
         throw DomainError(names[which], values[which].value_or(NAN),
                           "met by at most " + ShowNumber(lines) + " agents on " +
                               ShowNumber(lines) + " lines");
@@ -2790,16 +2802,17 @@ Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
     // ones), which may round apart from ErlangX's: the count they give is
     // then moved to the least whose ErlangX's figures meet the cap.
     const auto guide = [&](std::int64_t n) {
-        return n > 0 && Evaluate<double>(traffic, With(static_cast<double>(n), model, lines), 0,
-                                         Basis::Offered, Need::Shares, kRough)
-                                .occupancy <= maxOccupancy;
+        return n > 0 &&
+               FiguresAt<double>(traffic, CentreOnLines(static_cast<double>(n), model, lines), 0,
+                                 Basis::Offered, Need::Shares, kRoughAccuracy)
+                       .occupancy <= maxOccupancy;
     };
     const auto within = [&](std::int64_t n) {
         const auto N = static_cast<double>(n);
         return traffic == 0 ||
-               (n > 0 &&
-                Shown(traffic, N, model, With(N, model, lines), 0, Basis::Offered).occupancy <=
-                    maxOccupancy);
+               (n > 0 && FiguresAsReported(traffic, N, model, CentreOnLines(N, model, lines), 0,
+                                           Basis::Offered)
+                                 .occupancy <= maxOccupancy);
     };
     std::int64_t n = lo;
     // No occupancy exceeds 1: a cap of 1 raises no count.
@@ -2827,7 +2840,7 @@ Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
 std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& model,
                           double blocking) {
     CheckTraffic(traffic);
-    const Centre base = With(agents, model, std::fmax(std::ceil(agents), 1));
+    const Centre base = CentreOnLines(agents, model, std::fmax(std::ceil(agents), 1));
     Require(blocking > 0 && blocking < 1, Argument::Blocking, "greater than 0 and below 1",
             blocking);
     const double N = agents;
@@ -2854,8 +2867,8 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
     plain.calls = plain.variance = 0;
     const bool spread = base.shape < INFINITY;
     const auto at = [&](std::int64_t K, const ErlangXModel& m) {
-        return Evaluate<double>(traffic, With(N, m, static_cast<double>(K)), 0, Basis::Offered,
-                                Need::Shares);
+        return FiguresAt<double>(traffic, CentreOnLines(N, m, static_cast<double>(K)), 0,
+                                 Basis::Offered, Need::Shares);
     };
     if (spread && !base.hangUps) {
         // The same limit over the forecast's traffics: no closed form, but
@@ -2874,7 +2887,7 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
     std::pair<std::int64_t, Figures<double>> least{-1, {}};
     const std::int64_t K = SmallestCount(lo, guess, [&](std::int64_t K) {
         const auto [meets, here] =
-            MeetsOverTheLaw(traffic, With(N, model, static_cast<double>(K)), targets);
+            MeetsAt(traffic, CentreOnLines(N, model, static_cast<double>(K)), targets);
         if (meets) {
             least = {K, here};
         }
@@ -2916,11 +2929,11 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     // Target `which`'s excess at the traffic e^u, of its own figures only:
     // the service level and the answered wait cost the most.
     const auto excessAt = [&](const Centre& centre, int which, double u,
-                              double relative = kExact<double>) {
+                              double relative = kFullAccuracy<double>) {
         const Need need = which == 0 ? Need::Level : which == 2 ? Need::All : Need::Shares;
-        return Excess(Evaluate<double>(std::exp(u), centre, targets.targetTime, targets.basis, need,
-                                       relative),
-                      targets, which)
+        return MostMissed(FiguresAt<double>(std::exp(u), centre, targets.targetTime, targets.basis,
+                                            need, relative),
+                          targets, which)
             .first;
     };
     // `slope`, where known, of the excess over log A0 near `start`: the first
@@ -2995,7 +3008,7 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         double traffic = plainTraffic[which];
         if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY && answer > 0 &&
             answer < INFINITY &&
-            (excessAt(c, which, std::log(answer), kRough) < -kRoughMargin ||
+            (excessAt(c, which, std::log(answer), kRoughAccuracy) < -kRoughMargin ||
              excessAt(c, which, std::log(answer)) <= 0)) {
             continue;
         }
@@ -3029,10 +3042,11 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     // it, down while they do not, or up while they do, by steps doubling
     // from one unit, then bisected between the last that meets and the first
     // that does not.
-    const Need need = c.shape < INFINITY ? Need::All : NeedOf(targets);
+    const Need need = c.shape < INFINITY ? Need::All : NeedOfTargets(targets);
     const auto shown = [&](double A0) {
-        return MetAsShown(Shown(A0, agents, model, c, targets.targetTime, targets.basis, need),
-                          targets);
+        return MetAsReported(
+            FiguresAsReported(A0, agents, model, c, targets.targetTime, targets.basis, need),
+            targets);
     };
     double missed = INFINITY; // the least traffic found to miss, above `answer`
     if (answer > 0 && shown(answer)) {
@@ -3062,7 +3076,7 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         (shown(mid) ? answer : missed) = mid;
     }
     const auto at = [&](double A0) {
-        return Evaluate<double>(A0, c, targets.targetTime, targets.basis, Need::Shares);
+        return FiguresAt<double>(A0, c, targets.targetTime, targets.basis, Need::Shares);
     };
     if (answer > 0 && !(at(answer).attempts <= kMaxTraffic)) {
         throw DomainError(Argument::Agents, agents,

@@ -5,19 +5,18 @@
 #include "teletraffic/numerics/checks.h"
 #include "teletraffic/numerics/decide.h"
 #include "teletraffic/numerics/gamma_ratio.h"
+#include "teletraffic/numerics/gauss_rules.h"
 #include "teletraffic/numerics/lentz.h"
+#include "teletraffic/numerics/quadrature.h"
+#include "teletraffic/numerics/roots.h"
 #include "teletraffic/numerics/scaled.h"
 #include "teletraffic/numerics/solve.h"
 #include "teletraffic/numerics/stirling.h"
 
-#include <boost/math/quadrature/gauss.hpp>
-#include <boost/math/quadrature/gauss_kronrod.hpp>
-#include <boost/math/quadrature/tanh_sinh.hpp>
 #include <boost/math/special_functions/beta.hpp>
 #include <boost/math/special_functions/digamma.hpp>
 #include <boost/math/special_functions/gamma.hpp>
 #include <boost/math/special_functions/log1p.hpp>
-#include <boost/math/tools/toms748_solve.hpp>
 
 #include <algorithm>
 #include <array>
@@ -332,112 +331,21 @@ template <typename Real> Window<Real> VanishingWindow(Real x, Real a, Real m) {
 
 // --- The wait's law by quadrature -------------------------------------------------
 
-// Several integrands at one point, or their integrals: a vector for
-// Boost's quadratures, whose error is the largest of its entries'.
-template <typename Real, std::size_t N> struct Integrands {
-    std::array<Real, N> v{};
-
-    Integrands() = default;
-    Integrands(Real s) { v.fill(s); } // NOLINT: Boost starts its sums from 0
-    template <typename... T>
-    Integrands(Real a, Real b, T... rest)
-        : v{a, b, rest...} {}
-
-    friend Integrands operator+(Integrands p, const Integrands& q) { return p += q; }
-    friend Integrands operator-(Integrands p, const Integrands& q) {
-        for (std::size_t i = 0; i < N; ++i) {
-            p.v[i] -= q.v[i];
-        }
-        return p;
-    }
-    friend Integrands operator-(Integrands p) { return Real(-1) * p; }
-    friend Integrands operator*(Integrands p, Real k) {
-        for (Real& x : p.v) {
-            x *= k;
-        }
-        return p;
-    }
-    friend Integrands operator*(Real k, Integrands p) { return p * k; }
-    Integrands& operator+=(const Integrands& q) {
-        for (std::size_t i = 0; i < N; ++i) {
-            v[i] += q.v[i];
-        }
-        return *this;
-    }
-    Integrands& operator*=(Real k) { return *this = *this * k; }
-    friend std::ostream& operator<<(std::ostream& out, const Integrands& p) {
-        return out << p.v[0]; // for Boost's messages
-    }
-    friend Real abs(const Integrands& p) {
-        Real most = 0;
-        for (Real x : p.v) {
-            most = std::fmax(most, std::fabs(x));
-        }
-        return most;
+// The wait's density over the queue and two of its moments, or their
+// integrals: those answered, their waits (in units of patience, over the
+// density's width) and those who hang up (over the growth of e^v - 1 across
+// it).
+template <typename R> struct WaitMomentEntries {
+    using Real = R;
+    Real answered = 0;
+    Real answeredWaits = 0;
+    Real abandoned = 0;
+    static constexpr std::array<Real WaitMomentEntries::*, 3> Members() {
+        return {&WaitMomentEntries::answered, &WaitMomentEntries::answeredWaits,
+                &WaitMomentEntries::abandoned};
     }
 };
-
-// The wait's density over the queue and two of its moments.
-template <typename Real> using WaitMoments = Integrands<Real, 3>;
-
-// Boost's Gauss-Kronrod rule of N points over [lo, hi], with its error
-// against the embedded Gauss rule.
-template <unsigned N, typename F, typename Real>
-auto KronrodPanel(const F& f, Real lo, Real hi, Real& error) -> decltype(f(lo)) {
-    const Real mid = lo / 2 + hi / 2;
-    const Real half = hi / 2 - lo / 2;
-    const auto mapped = [&](Real t) { return f(mid + half * t); };
-    const auto K = half * boost::math::quadrature::gauss_kronrod<Real, N>::integrate(
-                              mapped, Real(-1), Real(1), 0, Real(0), &error);
-    error *= half;
-    return K;
-}
-
-// Over [lo, hi] by the rule of 31 points, halving the panel where it and
-// its Gauss rule of 15 differ by more than the tolerance (absolute) and
-// than rounding. (Boost 1.74's own halving compares the error on the panel
-// mapped to [-1, 1] with a tolerance for the panel itself, and so halves
-// small panels in vain.) ConvergenceError past `depth` halvings, unless
-// `floor` (absolute, not halved) is given: an integrand known only to some
-// digits of its own, whose panels' rules then stop where they agree to it,
-// and past `depth` the Kronrod sum stands. `digits`: the integrand's own
-// relative rounding, where rules agreeing to it are as good as it.
-template <typename F, typename Real>
-auto AdaptiveKronrod(const F& f, Real lo, Real hi, Real tolerance, int depth, Real floor = 0,
-                     Real digits = 256 * kEpsilon<Real>) -> decltype(f(lo)) {
-    Real error = 0;
-    const auto K = KronrodPanel<31>(f, lo, hi, error);
-    if (error <= std::fmax(std::fmax(tolerance, floor), digits * abs(K))) {
-        return K;
-    }
-    if (depth == 0) {
-        if (floor > 0) {
-            return K;
-        }
-        throw ConvergenceError("a quadrature did not converge");
-    }
-    const Real mid = lo / 2 + hi / 2;
-    return AdaptiveKronrod(f, lo, mid, tolerance / 2, depth - 1, floor, digits) +
-           AdaptiveKronrod(f, mid, hi, tolerance / 2, depth - 1, floor, digits);
-}
-
-// The same to a relative tolerance of the whole, its first panel by the
-// rule of 61 points, enough for a smooth mass over it; `noise`, relative to
-// the whole, the floor above.
-template <typename F, typename Real>
-auto RelativeKronrod(const F& f, Real lo, Real hi, Real relative, int depth = 12, Real noise = 0)
-    -> decltype(f(lo)) {
-    Real error = 0;
-    const auto K = KronrodPanel<61>(f, lo, hi, error);
-    const Real tolerance = relative * abs(K);
-    if (error <= tolerance) {
-        return K;
-    }
-    const Real mid = lo / 2 + hi / 2;
-    const Real floor = noise * abs(K);
-    return AdaptiveKronrod(f, lo, mid, tolerance / 2, depth, floor) +
-           AdaptiveKronrod(f, mid, hi, tolerance / 2, depth, floor);
-}
+template <typename Real> using WaitMoments = Integrands<WaitMomentEntries<Real>>;
 
 // The density of the wait to an agent over the queue, in units of patience,
 // a e^(-(a + 1) v + y) Q(m, y) with y = x (1 - e^-v), cut at m queue lines,
@@ -470,7 +378,7 @@ public:
             if (!(slope(hi) < 0)) {
                 hi = top;
             }
-            y = Root(slope, Real(0), hi);
+            y = RootWithin(slope, Real(0), hi);
         }
         yRef_ = y;
         vRef_ = -std::log1p(-y / x);
@@ -524,8 +432,8 @@ public:
             if (vHi_ == vEnd_) {
                 all.within += TailBeyond(vEnd_);
             }
-            all.within.v[1] *= width_;
-            all.within.v[2] *= growth_;
+            all.within.answeredWaits *= width_;
+            all.within.abandoned *= growth_;
             return all;
         }
         const Real lower = w < vLo_ ? 0 : vLo_;
@@ -569,29 +477,21 @@ public:
             }
         }
         for (WaitMoments<Real>* p : {&parts.within, &parts.late}) {
-            p->v[1] *= width_;
-            p->v[2] *= growth_;
+            p->answeredWaits *= width_;
+            p->abandoned *= growth_;
         }
         return parts;
     }
 
 private:
-    template <typename F> static Real Root(F f, Real lo, Real hi) {
+    // The point where f falls through 0 within [lo, hi], to 30 bits.
+    template <typename F> static Real RootWithin(F f, Real lo, Real hi) {
         const Real fLo = f(lo);
         const Real fHi = f(hi);
         if (fLo == 0 || fHi == 0) {
             return fLo == 0 ? lo : hi;
         }
-        boost::uintmax_t iterations = 200;
-        if (!(fLo * fHi < 0)) {
-            throw ConvergenceError("the wait's mode was not bracketed");
-        }
-        const auto [a, b] = boost::math::tools::toms748_solve(
-            f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<Real>(30), iterations);
-        if (iterations >= 200) {
-            throw ConvergenceError("the wait's mode was not found");
-        }
-        return a / 2 + b / 2;
+        return Root(f, Bracket<Real>{lo, hi, fLo, fHi}, "the wait's mode", 30, 200);
     }
 
     // The offset, up to `most`, where `drop` (0 at 0, concave) reaches -45.
@@ -605,7 +505,7 @@ private:
             inner = outer;
             outer = std::fmin(2 * outer, most);
         }
-        return Root([&](Real d) { return drop(d) + 45; }, inner, outer);
+        return RootWithin([&](Real d) { return drop(d) + 45; }, inner, outer);
     }
 
     // log Q(m, y): from the lower series below m, where Q is near 1.
@@ -647,7 +547,9 @@ private:
     WaitMoments<Real> MomentsAt(Real d) const {
         const Real e = std::exp(LogDensity(d));
         const Real v = vRef_ + d;
-        return {e, e * v / width_, e * std::expm1(v) / growth_};
+        return WaitMomentEntries<Real>{.answered = e,
+                                       .answeredWaits = e * v / width_,
+                                       .abandoned = e * std::expm1(v) / growth_};
     }
 
     // Over [lo, hi] in the offset. The density is the exponential of its
@@ -664,8 +566,10 @@ private:
     WaitMoments<Real> TailBeyond(Real from) const {
         const WaitMoments<Real> at = MomentsAt(from - vRef_);
         const Real b = a_ + 1;
-        return {at.v[0] / b, at.v[1] * (1 + 1 / (from * b)) / b,
-                at.v[0] * (std::exp(from) / a_ - 1 / b) / growth_};
+        return WaitMomentEntries<Real>{.answered = at.answered / b,
+                                       .answeredWaits = at.answeredWaits * (1 + 1 / (from * b)) / b,
+                                       .abandoned =
+                                           at.answered * (std::exp(from) / a_ - 1 / b) / growth_};
     }
 
     // d/dv of the log density at vref + d.
@@ -734,7 +638,7 @@ Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
         // varies by at most a factor e^1.5, and the difference of the two
         // incomplete gammas would cancel: x times its integral by Gauss.
         const auto g = [&](Real v) { return std::exp(-b * v - x * std::expm1(-v)); };
-        const Real D = x * boost::math::quadrature::gauss<Real, 16>::integrate(g, Real(0), w);
+        const Real D = x * GaussLegendre<16>(g, Real(0), w);
         const Scaled<Real> within{D, 0};
         return {within, Plus(queue, Scaled<Real>{-D * std::exp(-queue.scale), queue.scale}),
                 density(queue.scale)};
@@ -866,11 +770,11 @@ void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>&
     // (Down to u = 0, where the density is 0, only within some ten
     // deviations of a traffic below 1e4, which the positions take.)
     if (fall(hi) < -45 && !(sign < 0 && hi == x)) {
-        boost::uintmax_t iterations = 100;
-        span = boost::math::tools::toms748_solve([&](Real w) { return fall(w) + 45; }, lo, hi,
-                                                 boost::math::tools::eps_tolerance<Real>(20),
-                                                 iterations)
-                   .second;
+        const auto fallen = [&](Real w) { return fall(w) + 45; };
+        // The far end of the last bracket: the fall has passed e^-45 there.
+        span =
+            RootBracket(fallen, Bracket<Real>{lo, hi, fallen(lo), fallen(hi)}, "the law's span", 20)
+                .second;
     }
     Real weighted = 0;
     Real mass = 0;
@@ -878,12 +782,11 @@ void TimeByTheLaw(Real x, Real a, const Scaled<Real>& lower, const Scaled<Real>&
     for (int i = 0; i < kPanels; ++i) {
         const Real lo = span * static_cast<Real>(i) / kPanels;
         const Real up = span * static_cast<Real>(i + 1) / kPanels;
-        weighted += boost::math::quadrature::gauss<Real, 30>::integrate(
+        weighted += GaussLegendre<30>(
             [&](Real w) { return sign * boost::math::log1p(sign * w / x) * std::exp(fall(w)); }, lo,
             up);
         if (sign < 0) {
-            mass += boost::math::quadrature::gauss<Real, 30>::integrate(
-                [&](Real w) { return std::exp(fall(w)); }, lo, up);
+            mass += GaussLegendre<30>([&](Real w) { return std::exp(fall(w)); }, lo, up);
         }
     }
     Real mean = 0;
@@ -933,15 +836,15 @@ template <typename Real> Waits<Real> WaitsByQuadrature(Real x, Real a, Real m, R
     const WaitMoments<Real>& in = law.within;
     const WaitMoments<Real>& out = law.late;
     Waits<Real> waits;
-    waits.answered = {in.v[0] + out.v[0], s};
-    waits.abandoned = {in.v[2] + out.v[2], s};
-    waits.seen = {in.v[0] + out.v[0] + in.v[2] + out.v[2], s};
-    waits.within = {in.v[0], s};
-    waits.late = {out.v[0], s};
-    waits.reached = {in.v[0] + in.v[2], s};
-    waits.unreached = {out.v[0] + out.v[2], s};
+    waits.answered = {in.answered + out.answered, s};
+    waits.abandoned = {in.abandoned + out.abandoned, s};
+    waits.seen = {in.answered + out.answered + in.abandoned + out.abandoned, s};
+    waits.within = {in.answered, s};
+    waits.late = {out.answered, s};
+    waits.reached = {in.answered + in.abandoned, s};
+    waits.unreached = {out.answered + out.abandoned, s};
     waits.waiting = Times(waits.unreached, std::exp(-w));
-    waits.time = {in.v[1] + out.v[1], s};
+    waits.time = {in.answeredWaits + out.answeredWaits, s};
     waits.timeAnswered = waits.answered;
     return waits;
 }
@@ -1342,10 +1245,10 @@ template <typename Real> Window<Real> WindowOf(const Chain<Real>& ch, const Cent
     }
     const typename WaitLaw<Real>::Parts law = WaitLaw<Real>(x, a, m).Integrate(INFINITY);
     const Real s = law.scale;
-    return {{law.within.v[0] + law.within.v[2], s},
+    return {{law.within.answered + law.within.abandoned, s},
             {1, LogLastWeight(x, a, m)},
-            {law.within.v[0], s},
-            {law.within.v[2], s},
+            {law.within.answered, s},
+            {law.within.abandoned, s},
             false};
 }
 
@@ -1604,13 +1507,7 @@ Real AttemptTraffic(Real A0, const Centre& c, NearbyRoots<Real>* near = nullptr)
     }
     Real A = fLo == 0 ? lo : hi;
     if (fLo != 0 && fHi != 0) {
-        boost::uintmax_t iterations = 100;
-        const auto [a, b] = boost::math::tools::toms748_solve(
-            f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<Real>(), iterations);
-        if (iterations >= 100) {
-            throw ConvergenceError("the attempt rate with redials did not converge");
-        }
-        A = a / 2 + b / 2;
+        A = Root(f, Bracket<Real>{lo, hi, fLo, fHi}, "the attempt rate with redials");
     }
     if (near) {
         *near = {A0, A, near->fresh, near->attempts};
@@ -1737,11 +1634,30 @@ template <typename Real> Figures<Real> FiguresOf(const Point<Real>& p, const Cen
 
 // --- Forecast variance ---------------------------------------------------------------
 
-// Counts per unit of time, in erlangs, at a fresh traffic u: attempts,
-// blocked, accepted, accepted who wait, who hang up, answered, the
-// answered's waits, the service level's numerator, its complement's and
-// their denominator, fresh callers lost, fresh callers.
-template <typename Real> using Counts = Integrands<Real, 12>;
+// Counts per unit of time, in erlangs, at a fresh traffic: a share of the
+// forecast's figures is the ratio of two of them in expectation.
+template <typename R> struct CountEntries {
+    using Real = R;
+    Real attempts = 0;      // fresh and redialled
+    Real blocked = 0;       // attempts finding every line busy
+    Real accepted = 0;      // the rest
+    Real waiting = 0;       // accepted who wait
+    Real abandoned = 0;     // accepted who hang up
+    Real answered = 0;      // accepted who are answered
+    Real answeredWaits = 0; // the answered's waits
+    Real levelMet = 0;      // the service level's numerator
+    Real levelMissed = 0;   // its complement's
+    Real levelWhole = 0;    // their denominator, the basis's
+    Real freshLost = 0;     // fresh callers never answered
+    Real fresh = 0;         // fresh callers
+    static constexpr std::array<Real CountEntries::*, 12> Members() {
+        return {&CountEntries::attempts,      &CountEntries::blocked,   &CountEntries::accepted,
+                &CountEntries::waiting,       &CountEntries::abandoned, &CountEntries::answered,
+                &CountEntries::answeredWaits, &CountEntries::levelMet,  &CountEntries::levelMissed,
+                &CountEntries::levelWhole,    &CountEntries::freshLost, &CountEntries::fresh};
+    }
+};
+template <typename Real> using Counts = Integrands<CountEntries<Real>>;
 
 template <typename Real>
 Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need,
@@ -1751,25 +1667,18 @@ Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need,
     const Real accepted = A * p.shares.pass;
     const Real answered = accepted * p.shares.answered;
     const Real kept = accepted * p.service.kept;
-    return {A,
-            A * p.shares.blocking,
-            accepted,
-            accepted * p.shares.wait,
-            accepted * p.shares.abandon,
-            answered,
-            answered * p.service.answeredWait,
-            kept * p.service.level,
-            kept * p.service.miss,
-            kept,
-            u * p.callersLost,
-            u};
-}
-
-// Boost 1.74 declares the integrator's integrate const but defines it
-// without, and builds its tables on first use: one per thread.
-template <typename Real> boost::math::quadrature::tanh_sinh<Real>& TanhSinhIntegrator() {
-    thread_local boost::math::quadrature::tanh_sinh<Real> integrator;
-    return integrator;
+    return CountEntries<Real>{.attempts = A,
+                              .blocked = A * p.shares.blocking,
+                              .accepted = accepted,
+                              .waiting = accepted * p.shares.wait,
+                              .abandoned = accepted * p.shares.abandon,
+                              .answered = answered,
+                              .answeredWaits = answered * p.service.answeredWait,
+                              .levelMet = kept * p.service.level,
+                              .levelMissed = kept * p.service.miss,
+                              .levelWhole = kept,
+                              .freshLost = u * p.callersLost,
+                              .fresh = u};
 }
 
 // Each share a ratio of expected counts over the fresh traffic's Gamma law
@@ -1801,14 +1710,14 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
         const Real weight = u > 0 ? std::exp(logDensity(u)) : 0;
         if (weight > 0) {
             const Counts<Real> n = CountsAt(u, c, t, basis, need);
-            for (std::size_t i = 0; i < unit.v.size(); ++i) {
-                unit.v[i] = std::fmax(unit.v[i], std::fabs(n.v[i]) * weight);
+            for (const auto m : Counts<Real>::Members()) {
+                unit.*m = std::fmax(unit.*m, std::fabs(n.*m) * weight);
             }
         }
     }
     const Real floor = std::fmax(abs(unit) * Real(1e-30), std::numeric_limits<Real>::min());
-    for (Real& x : unit.v) {
-        x = 1 / std::fmax(x, floor);
+    for (const auto m : Counts<Real>::Members()) {
+        unit.*m = 1 / std::fmax(unit.*m, floor);
     }
     NearbyRoots<Real> near;
     const auto f = [&](Real u) {
@@ -1818,8 +1727,8 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
         }
         Counts<Real> n = CountsAt(u, c, t, basis, need, &near);
         const Real density = std::exp(log);
-        for (std::size_t i = 0; i < n.v.size(); ++i) {
-            n.v[i] *= unit.v[i] * density;
+        for (const auto m : Counts<Real>::Members()) {
+            n.*m *= unit.*m * density;
         }
         return n;
     };
@@ -1859,108 +1768,16 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
         // units in its last places leaves the rules disagreeing below some
         // 1e-15 of the piece, however short the panels; a thousand such
         // panels at most keep 1e-12.
-        total += first && fromZero
-                     ? TanhSinhIntegrator<Real>().integrate(f, points[i], points[i + 1],
-                                                            std::sqrt(kEpsilon<Real>))
-                     : RelativeKronrod(f, points[i], points[i + 1], relative, 24, Real(1e-15));
+        total +=
+            first && fromZero
+                ? TanhSinh<Real>().integrate(f, points[i], points[i + 1], std::sqrt(kEpsilon<Real>))
+                : RelativeKronrod(f, points[i], points[i + 1], relative, 24, Real(1e-15));
         first = false;
     }
-    for (std::size_t i = 0; i < total.v.size(); ++i) {
-        total.v[i] /= unit.v[i];
+    for (const auto m : Counts<Real>::Members()) {
+        total.*m /= unit.*m;
     }
     return total;
-}
-
-// Gauss's rule of n points (at most 64) from the Jacobi matrix of its
-// orthogonal polynomials' recurrence (diagonal d, off-diagonal e), by Golub
-// and Welsch: the nodes are the matrix's eigenvalues, the weights the
-// squares of their eigenvectors' first components; the eigenvalues by the
-// implicit QL method (Boost has no such rule). False where QL stalls.
-template <typename Real> bool GolubWelsch(int n, Real* d, Real* e, Real* node, Real* weight) {
-    for (int i = 0; i < n; ++i) {
-        weight[i] = i == 0 ? 1 : 0; // the first row of the eigenvectors
-    }
-    e[n - 1] = 0;
-    for (int l = 0; l < n; ++l) {
-        for (int iteration = 0;; ++iteration) {
-            int m = l;
-            for (; m + 1 < n; ++m) {
-                if (std::fabs(e[m]) <= kEpsilon<Real> * (std::fabs(d[m]) + std::fabs(d[m + 1]))) {
-                    break;
-                }
-            }
-            if (m == l) {
-                break;
-            }
-            if (iteration == 60) {
-                return false;
-            }
-            // The entries stay within some hundreds: sqrt for hypot, four times as fast.
-            Real g = (d[l + 1] - d[l]) / (2 * e[l]);
-            Real r = std::sqrt(g * g + 1);
-            g = d[m] - d[l] + e[l] / (g + std::copysign(r, g));
-            Real sine = 1;
-            Real cosine = 1;
-            Real p = 0;
-            int i = m - 1;
-            for (; i >= l; --i) {
-                const Real f = sine * e[i];
-                const Real b = cosine * e[i];
-                r = std::sqrt(f * f + g * g);
-                e[i + 1] = r;
-                if (r == 0) {
-                    d[i + 1] -= p;
-                    e[m] = 0;
-                    break;
-                }
-                sine = f / r;
-                cosine = g / r;
-                g = d[i + 1] - p;
-                r = (d[i] - g) * sine + 2 * cosine * b;
-                p = sine * r;
-                d[i + 1] = g + p;
-                g = cosine * r - b;
-                const Real z = weight[i + 1];
-                weight[i + 1] = sine * weight[i] + cosine * z;
-                weight[i] = cosine * weight[i] - sine * z;
-            }
-            if (r == 0 && i >= l) {
-                continue;
-            }
-            d[l] -= p;
-            e[l] = g;
-            e[m] = 0;
-        }
-    }
-    for (int i = 0; i < n; ++i) {
-        node[i] = d[i];
-        weight[i] *= weight[i];
-    }
-    return true;
-}
-
-constexpr int kMostPoints = 64;
-template <typename Real> using RuleArray = std::array<Real, kMostPoints>;
-
-// Gauss's rule of n points for the Gamma law of shape k, mean 1
-// (generalized Laguerre, weight x^(k-1) e^-x). The matrix is taken less k
-// and over sqrt(k), the law's mean and standard deviation, so that a large
-// shape keeps its digits. Nodes as offsets from the mean in units of the mean.
-template <typename Real> bool GammaLawRule(Real k, int n, Real* node, Real* weight) {
-    RuleArray<Real> d{};
-    RuleArray<Real> e{};
-    const Real root = std::sqrt(k);
-    for (int i = 0; i < n; ++i) {
-        d[i] = 2 * i / root;
-        e[i] = std::sqrt((i + 1) * ((i + 1) + (k - 1)) / k);
-    }
-    if (!GolubWelsch(n, d.data(), e.data(), node, weight)) {
-        return false;
-    }
-    for (int i = 0; i < n; ++i) {
-        node[i] /= root;
-    }
-    return true;
 }
 
 // The fresh traffic's Gamma law seen through u = turn + width sinh(s): a turn
@@ -1974,7 +1791,62 @@ template <typename Real> class MappedLaw {
 public:
     MappedLaw(Real A0, Real k, Real lo, Real hi, Real turn, Real width)
         : turn_(turn)
-        , width_(width) {
+        , width_(width)
+        , rules_(Lay(A0, k, lo, hi, turn, width, most_)) {}
+
+    // The mass of the law the panels hold and its mean, the mass as a
+    // logarithm, relative to the density at the law's mean.
+    std::pair<Real, Real> LogMassAndMean() const {
+        const std::vector<Real>& s = rules_.Points();
+        const std::vector<Real>& weight = rules_.Weights();
+        Real mass = 0;
+        Real mean = 0;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            mass += weight[i];
+            mean += weight[i] * Traffic(s[i]);
+        }
+        return {std::log(mass) + most_, mean / mass};
+    }
+
+    // Whether the panels hold the law: its mean and variance as they give
+    // them, to some units in the last place.
+    bool Holds(Real A0, Real k) const {
+        const std::vector<Real>& s = rules_.Points();
+        const std::vector<Real>& weight = rules_.Weights();
+        Real mass = 0;
+        for (const Real w : weight) {
+            mass += w;
+        }
+        const Real mean = LogMassAndMean().second;
+        Real spread = 0;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const Real d = Traffic(s[i]) - mean;
+            spread += weight[i] * d * d;
+        }
+        spread /= mass;
+        return std::fabs(mean - A0) <= 16 * kEpsilon<Real> * A0 &&
+               std::fabs(spread * k / (A0 * A0) - 1) <= 64 * kEpsilon<Real>;
+    }
+
+    // Gauss's rule of n points for the law: traffics and weights (summing
+    // to 1).
+    bool GaussRule(int n, Real* node, Real* weight) {
+        if (!rules_.Rule(n, node, weight)) {
+            return false;
+        }
+        for (int i = 0; i < n; ++i) {
+            node[i] = Traffic(node[i]);
+        }
+        return true;
+    }
+
+private:
+    Real Traffic(Real s) const { return turn_ + width_ * std::sinh(s); }
+
+    // The law in s on Gauss-Legendre's panels: their nodes, and the weights
+    // relative to the largest, whose log is `most`.
+    static DiscreteMeasureRules<Real> Lay(Real A0, Real k, Real lo, Real hi, Real turn, Real width,
+                                          Real& most) {
         using Legendre = boost::math::quadrature::gauss<Real, 20>;
         const auto& x = Legendre::abscissa();
         const auto& w = Legendre::weights();
@@ -1995,7 +1867,9 @@ public:
                 panels.emplace_back(s0 + far * Real(0.55), far * Real(0.9));
             }
         }
-        Real most = -INFINITY;
+        std::vector<Real> s;
+        std::vector<Real> weight;
+        most = -INFINITY;
         for (const auto& [mid, panel] : panels) {
             for (std::size_t i = 0; i < x.size(); ++i) {
                 for (const int side : {-1, 1}) {
@@ -2004,7 +1878,7 @@ public:
                     }
                     const Real sv = mid + side * x[i] * panel / 2;
                     const Real u = turn + width * std::sinh(sv);
-                    s_.push_back(sv);
+                    s.push_back(sv);
                     // The density relative to its value at the mean, as the
                     // pieces take it, times du/ds and the panel's weight.
                     const Real d = (u - A0) / A0;
@@ -2012,107 +1886,24 @@ public:
                                      : std::fabs(d) < Real(0.5)
                                          ? (k - 1) * boost::math::log1pmx(d) - d
                                          : (k - 1) * std::log(u / A0) - k * d;
-                    weight_.push_back(log + std::log(width * std::cosh(sv) * w[i] * panel / 2));
-                    most = std::fmax(most, weight_.back());
+                    weight.push_back(log + std::log(width * std::cosh(sv) * w[i] * panel / 2));
+                    most = std::fmax(most, weight.back());
                 }
             }
         }
-        for (Real& l : weight_) {
+        for (Real& l : weight) {
             l = std::exp(l - most);
         }
-        most_ = most;
+        return {std::move(s), std::move(weight)};
     }
-
-    // The mass of the law the panels hold and its mean, the mass as a
-    // logarithm, relative to the density at the law's mean.
-    std::pair<Real, Real> LogMassAndMean() const {
-        Real mass = 0;
-        Real mean = 0;
-        for (std::size_t i = 0; i < s_.size(); ++i) {
-            mass += weight_[i];
-            mean += weight_[i] * Traffic(s_[i]);
-        }
-        return {std::log(mass) + most_, mean / mass};
-    }
-
-    // Whether the panels hold the law: its mean and variance as they give
-    // them, to some units in the last place.
-    bool Holds(Real A0, Real k) const {
-        Real mass = 0;
-        for (const Real w : weight_) {
-            mass += w;
-        }
-        const Real mean = LogMassAndMean().second;
-        Real spread = 0;
-        for (std::size_t i = 0; i < s_.size(); ++i) {
-            const Real d = Traffic(s_[i]) - mean;
-            spread += weight_[i] * d * d;
-        }
-        spread /= mass;
-        return std::fabs(mean - A0) <= 16 * kEpsilon<Real> * A0 &&
-               std::fabs(spread * k / (A0 * A0) - 1) <= 64 * kEpsilon<Real>;
-    }
-
-    // The rule of n points: traffics and weights (summing to 1). The
-    // recurrence is the same for every n, found as far as asked.
-    bool GaussRule(int n, Real* node, Real* weight) {
-        const std::size_t M = s_.size();
-        if (q_.empty()) {
-            Real mass = 0;
-            for (const Real w : weight_) {
-                mass += w;
-            }
-            q_.assign(M, 1 / std::sqrt(mass));
-            before_.assign(M, 0);
-        }
-        // Stieltjes' procedure, its polynomials kept orthonormal.
-        std::vector<Real> next(M);
-        for (; found_ < n; ++found_) {
-            Real a = 0;
-            for (std::size_t i = 0; i < M; ++i) {
-                a += weight_[i] * s_[i] * q_[i] * q_[i];
-            }
-            Real norm = 0;
-            const Real b = found_ == 0 ? 0 : e_[found_ - 1];
-            for (std::size_t i = 0; i < M; ++i) {
-                next[i] = (s_[i] - a) * q_[i] - b * before_[i];
-                norm += weight_[i] * next[i] * next[i];
-            }
-            d_[found_] = a;
-            e_[found_] = std::sqrt(norm);
-            if (!(e_[found_] > 0)) {
-                return false;
-            }
-            for (std::size_t i = 0; i < M; ++i) {
-                before_[i] = q_[i];
-                q_[i] = next[i] / e_[found_];
-            }
-        }
-        RuleArray<Real> d = d_;
-        RuleArray<Real> e = e_;
-        if (!GolubWelsch(n, d.data(), e.data(), node, weight)) {
-            return false;
-        }
-        for (int i = 0; i < n; ++i) {
-            node[i] = Traffic(node[i]);
-        }
-        return true;
-    }
-
-private:
-    Real Traffic(Real s) const { return turn_ + width_ * std::sinh(s); }
 
     // Enough for the law's moments to the last digits down to a shape of 4
     // (below, with the first panel graded towards 0).
     static constexpr int kPanels = 16;
     Real turn_;
     Real width_;
-    std::vector<Real> s_;
-    std::vector<Real> weight_;     // the measure's, the largest 1
-    std::vector<Real> q_, before_; // the last two orthonormal polynomials at s_
-    RuleArray<Real> d_{}, e_{};    // the recurrence so far
-    int found_ = 0;
     Real most_ = 0; // the log of the largest weight, which is kept as 1
+    DiscreteMeasureRules<Real> rules_;
 };
 
 constexpr std::array<int, 5> kRulePoints{12, 20, 32, 48, 64};
@@ -2164,9 +1955,9 @@ std::optional<Counts<Real>> CountsByRuleSequence(const BuildRule& rule, const Ce
         }
         if (before) {
             Real gap = 0; // the largest disagreement, relative
-            for (std::size_t i = 0; i < sum.v.size(); ++i) {
-                const Real d = std::fabs(sum.v[i] - before->v[i]);
-                gap = d == 0 ? gap : std::fmax(gap, d / std::fabs(sum.v[i]));
+            for (const auto m : Counts<Real>::Members()) {
+                const Real d = std::fabs(sum.*m - (*before).*m);
+                gap = d == 0 ? gap : std::fmax(gap, d / std::fabs(sum.*m));
             }
             if (gap <= (j + 1 == kRulePoints.size() ? relative : relative / 10)) {
                 return sum;
@@ -2430,20 +2221,20 @@ Figures<Real> ForecastFigures(Real A0, const Centre& c, Real t, Basis basis, Nee
         }
     }
     const Counts<Real> total = one ? *one : CountsByAdaptivePieces(A0, c, t, basis, need);
-    const auto& T = total.v;
     // Shares of their wholes: at most 1, whatever the rounding.
     const auto ratio = [](Real u, Real v) { return v == 0 ? Real(0) : std::fmin(u / v, Real(1)); };
     Figures<Real> fig{};
-    fig.attempts = T[0] / T[11] * A0;
-    fig.blocking = ratio(T[1], T[0]);
-    fig.wait = ratio(T[3], T[2]);
-    fig.abandon = ratio(T[4], T[2]);
+    fig.attempts = total.attempts / total.fresh * A0;
+    fig.blocking = ratio(total.blocked, total.attempts);
+    fig.wait = ratio(total.waiting, total.accepted);
+    fig.abandon = ratio(total.abandoned, total.accepted);
     fig.averageWait = fig.abandon * static_cast<Real>(c.patience);
-    fig.answeredWait = T[5] == 0 ? 0 : T[6] / T[5];
-    fig.occupancy = std::fmin(T[5] / T[11] * A0 / static_cast<Real>(c.agents), Real(1));
-    fig.level = ratio(T[7], T[9]);
-    fig.miss = T[9] == 0 ? Real(1) : T[8] / T[9];
-    fig.callersLost = T[10] / T[11];
+    fig.answeredWait = total.answered == 0 ? 0 : total.answeredWaits / total.answered;
+    fig.occupancy =
+        std::fmin(total.answered / total.fresh * A0 / static_cast<Real>(c.agents), Real(1));
+    fig.level = ratio(total.levelMet, total.levelWhole);
+    fig.miss = total.levelWhole == 0 ? Real(1) : total.levelMissed / total.levelWhole;
+    fig.callersLost = total.freshLost / total.fresh;
     return fig;
 }
 
@@ -2943,49 +2734,19 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         const auto f = [&](double u) { return excessAt(centre, which, u); };
         // A bracket from `start`, its step doubling, then TOMS 748 on log A0.
         const double top = std::log(ceiling);
-        double lo = std::fmin(start, top);
-        double fLo = f(lo);
-        double hi = lo;
-        double fHi = fLo;
+        const double lo = std::fmin(start, top);
+        const double fLo = f(lo);
         if (slope > 0 && std::isfinite(fLo)) {
             step = std::clamp(1.25 * std::fabs(fLo) / slope, 1e-12, 1.0);
         }
-        if (fLo > 0) {
-            for (int i = 0; i < 1100 && fLo > 0; ++i, step *= 2) {
-                hi = lo;
-                fHi = fLo;
-                lo -= step;
-                fLo = f(lo);
-            }
-            if (!(fLo <= 0)) {
-                return 0.0; // missed at every traffic the doubles hold
-            }
-        } else {
-            for (int i = 0; i < 64 && !(fHi > 0) && hi < top; ++i, step *= 2) {
-                lo = hi;
-                fLo = fHi;
-                hi = std::fmin(hi + step, top);
-                fHi = f(hi);
-            }
-            if (!(fHi > 0)) {
-                return static_cast<double>(INFINITY); // met at every traffic taken
-            }
+        const auto [found, bracket] = BracketIncreasing(f, lo, fLo, step, top);
+        if (found == Bracketed::PositiveEverywhere) {
+            return 0.0; // missed at every traffic the doubles hold
         }
-        // A figure of 0 (no miss at all, or no level) has an infinite log:
-        // TOMS 748's interpolation needs both ends finite.
-        for (int i = 0; i < 200 && !(std::isfinite(fLo) && std::isfinite(fHi)); ++i) {
-            const double mid = lo / 2 + hi / 2;
-            const double fMid = f(mid);
-            (fMid > 0 ? hi : lo) = mid;
-            (fMid > 0 ? fHi : fLo) = fMid;
+        if (found == Bracketed::NotPositiveUpToTop) {
+            return static_cast<double>(INFINITY); // met at every traffic taken
         }
-        boost::uintmax_t iterations = 100;
-        const auto [a, b] = boost::math::tools::toms748_solve(
-            f, lo, hi, fLo, fHi, boost::math::tools::eps_tolerance<double>(), iterations);
-        if (iterations >= 100) {
-            throw ConvergenceError("the capacity did not converge");
-        }
-        return std::exp(a / 2 + b / 2);
+        return std::exp(Root(f, bracket, "the capacity"));
     };
     // Each target's traffic without the variance first: over a forecast, the
     // targets in the order of those, and one met at the least traffic found

@@ -2262,32 +2262,64 @@ void CheckAttempts(double traffic, double attempts) {
 
 // --- Targets -------------------------------------------------------------------------
 
+// A target's bound of a share above 0 and below 1: the caps.
+void CheckOpenShare(double p, Argument name) {
+    Require(p > 0 && p < 1, name, "greater than 0 and below 1", p);
+}
+
+// What a target asks of the centre beyond its figures.
+enum class Requirement { None, Patience, Lines };
+
+// Each target: the argument that gives it, the figure it bounds (at least
+// or at most), and what it needs: the figures computed, the centre's
+// patience or lines, the bound's domain. A share bounded below has its
+// complement, of its own digits, to be decided on where it is small.
+template <typename Real> struct Target {
+    Argument argument;
+    std::optional<double> ErlangXTargets::*bound;
+    Real Figures<Real>::*figure;
+    Real Figures<Real>::*complement;  // of a share at least its bound; null otherwise
+    double ErlangXFigures::*reported; // the figure as ErlangX gives it
+    bool atLeast;
+    Need need;
+    Requirement requirement;
+    void (*check)(double, Argument);
+};
+
+template <typename Real>
+constexpr Target<Real> kTargets[] = {
+    {Argument::ServiceLevel, &ErlangXTargets::serviceLevel, &Figures<Real>::level,
+     &Figures<Real>::miss, &ErlangXFigures::serviceLevel, true, Need::Level, Requirement::None,
+     CheckShare},
+    {Argument::AverageWait, &ErlangXTargets::averageWait, &Figures<Real>::averageWait, nullptr,
+     &ErlangXFigures::averageWait, false, Need::Shares, Requirement::None, CheckDuration},
+    {Argument::AnsweredWait, &ErlangXTargets::answeredWait, &Figures<Real>::answeredWait, nullptr,
+     &ErlangXFigures::answeredWait, false, Need::All, Requirement::None, CheckDuration},
+    {Argument::MaxAbandon, &ErlangXTargets::maxAbandon, &Figures<Real>::abandon, nullptr,
+     &ErlangXFigures::abandonProbability, false, Need::Shares, Requirement::Patience,
+     CheckOpenShare},
+    {Argument::MaxBlocking, &ErlangXTargets::maxBlocking, &Figures<Real>::blocking, nullptr,
+     &ErlangXFigures::blocking, false, Need::Shares, Requirement::Lines, CheckOpenShare},
+};
+
 void CheckTargets(const ErlangXTargets& t, const Centre& c) {
     CheckTimes(c.aht, t.targetTime);
-    if (!t.serviceLevel && !t.averageWait && !t.answeredWait && !t.maxAbandon && !t.maxBlocking) {
+    if (std::ranges::none_of(kTargets<double>,
+                             [&](const Target<double>& target) { return !!(t.*target.bound); })) {
         throw DomainError(Argument::ServiceLevel, NAN, "given, or another target");
     }
-    if (t.serviceLevel) {
-        Require(*t.serviceLevel >= 0 && *t.serviceLevel < 1, Argument::ServiceLevel,
-                "from 0 up to but not including 1", *t.serviceLevel);
-    }
-    if (t.averageWait) {
-        Require(*t.averageWait > 0 && *t.averageWait < INFINITY, Argument::AverageWait,
-                "a time greater than 0", *t.averageWait);
-    }
-    if (t.answeredWait) {
-        Require(*t.answeredWait > 0 && *t.answeredWait < INFINITY, Argument::AnsweredWait,
-                "a time greater than 0", *t.answeredWait);
-    }
-    if (t.maxAbandon) {
-        Require(*t.maxAbandon > 0 && *t.maxAbandon < 1, Argument::MaxAbandon,
-                "greater than 0 and below 1", *t.maxAbandon);
-        Require(c.hangUps, Argument::MaxAbandon, "given with a patience", *t.maxAbandon);
-    }
-    if (t.maxBlocking) {
-        Require(*t.maxBlocking > 0 && *t.maxBlocking < 1, Argument::MaxBlocking,
-                "greater than 0 and below 1", *t.maxBlocking);
-        Require(c.limited, Argument::MaxBlocking, "given with lines", *t.maxBlocking);
+    for (const Target<double>& target : kTargets<double>) {
+        const std::optional<double>& bound = t.*target.bound;
+        if (!bound) {
+            continue;
+        }
+        target.check(*bound, target.argument);
+        if (target.requirement == Requirement::Patience) {
+            Require(c.hangUps, target.argument, "given with a patience", *bound);
+        }
+        if (target.requirement == Requirement::Lines) {
+            Require(c.limited, target.argument, "given with lines", *bound);
+        }
     }
 }
 
@@ -2295,43 +2327,43 @@ void CheckTargets(const ErlangXTargets& t, const Centre& c) {
 template <typename Real>
 Verdict VerdictOn(const Figures<Real>& f, const ErlangXTargets& t, Real error = kError<Real>) {
     Verdict all = Verdict::Yes;
-    const auto add = [&](Verdict v) {
+    for (const Target<Real>& target : kTargets<Real>) {
+        const std::optional<double>& bound = t.*target.bound;
+        if (!bound || (target.atLeast && !(*bound > 0))) {
+            continue; // none, or a share at least 0: met
+        }
+        const double P = *bound;
+        const Real x = f.*target.figure;
+        // On the complement where the share is high, on the share itself
+        // below a half.
+        const Verdict v = !target.atLeast ? LogAtMost(x, P, error)
+                          : x > Real(0.5) ? LogAtMost(f.*target.complement, 1 - P, error)
+                                          : LogAtMost(static_cast<Real>(P) / x, 1, error);
         if (all != Verdict::No && v != Verdict::Yes) {
             all = v;
         }
-    };
-    if (t.serviceLevel && *t.serviceLevel > 0) {
-        const double P = *t.serviceLevel;
-        // On the miss where the level is high, on the level itself below a half.
-        add(f.level > Real(0.5) ? LogAtMost(f.miss, 1 - P, error)
-                                : LogAtMost(static_cast<Real>(P) / f.level, 1, error));
-    }
-    if (t.averageWait) {
-        add(LogAtMost(f.averageWait, *t.averageWait, error));
-    }
-    if (t.answeredWait) {
-        add(LogAtMost(f.answeredWait, *t.answeredWait, error));
-    }
-    if (t.maxAbandon) {
-        add(LogAtMost(f.abandon, *t.maxAbandon, error));
-    }
-    if (t.maxBlocking) {
-        add(LogAtMost(f.blocking, *t.maxBlocking, error));
     }
     return all;
 }
 
 // Past long double's precision its own estimate decides.
 bool MeetsByItsOwnEstimate(const Figures<long double>& f, const ErlangXTargets& t) {
-    return (!t.serviceLevel || f.level >= *t.serviceLevel) &&
-           (!t.averageWait || f.averageWait <= *t.averageWait) &&
-           (!t.answeredWait || f.answeredWait <= *t.answeredWait) &&
-           (!t.maxAbandon || f.abandon <= *t.maxAbandon) &&
-           (!t.maxBlocking || f.blocking <= *t.maxBlocking);
+    return std::ranges::all_of(kTargets<long double>, [&](const Target<long double>& target) {
+        const std::optional<double>& bound = t.*target.bound;
+        const long double x = f.*target.figure;
+        return !bound || (target.atLeast ? x >= *bound : x <= *bound);
+    });
 }
 
+// The figures the targets given need computed.
 Need NeedOfTargets(const ErlangXTargets& t) {
-    return t.answeredWait ? Need::All : t.serviceLevel ? Need::Level : Need::Shares;
+    Need most = Need::Shares;
+    for (const Target<double>& target : kTargets<double>) {
+        if (t.*target.bound) {
+            most = std::max(most, target.need);
+        }
+    }
+    return most;
 }
 
 // Whether a fresh traffic meets every target, the figures in double for the
@@ -2349,31 +2381,32 @@ bool Meets(double A0, const Centre& c, const ErlangXTargets& t, const Figures<do
         [&] { return MeetsByItsOwnEstimate(extended(), t); });
 }
 
-// How far the figures are from the targets, on log scales: positive while a
-// target is missed; the most missed one, and which.
-std::pair<double, int> MostMissed(const Figures<double>& f, const ErlangXTargets& t,
-                                  int only = -1) {
-    std::pair<double, int> most{-INFINITY, -1};
-    const auto add = [&](int which, double e) {
-        if ((only < 0 || only == which) && !(e <= most.first)) {
-            most = {e, which};
+// How far a figure is from its target, on a log scale: positive while it is
+// missed. A share at least its bound, above a half, by its complement.
+double ExcessOf(const Figures<double>& f, const Target<double>& target, double bound) {
+    const double x = f.*target.figure;
+    if (!target.atLeast) {
+        return std::log(x) - std::log(bound);
+    }
+    return bound > 0.5 ? std::log(f.*target.complement) - std::log1p(-bound)
+                       : std::log(bound) - std::log(x);
+}
+
+// The most missed of the targets given (or of `only`), and its excess;
+// none where no target is given.
+std::pair<double, const Target<double>*> MostMissed(const Figures<double>& f,
+                                                    const ErlangXTargets& t,
+                                                    const Target<double>* only = nullptr) {
+    std::pair<double, const Target<double>*> most{-INFINITY, nullptr};
+    for (const Target<double>& target : kTargets<double>) {
+        const std::optional<double>& bound = t.*target.bound;
+        if (!bound || (only && only != &target)) {
+            continue;
         }
-    };
-    if (t.serviceLevel) {
-        const double P = *t.serviceLevel;
-        add(0, P > 0.5 ? std::log(f.miss) - std::log1p(-P) : std::log(P) - std::log(f.level));
-    }
-    if (t.averageWait) {
-        add(1, std::log(f.averageWait) - std::log(*t.averageWait));
-    }
-    if (t.answeredWait) {
-        add(2, std::log(f.answeredWait) - std::log(*t.answeredWait));
-    }
-    if (t.maxAbandon) {
-        add(3, std::log(f.abandon) - std::log(*t.maxAbandon));
-    }
-    if (t.maxBlocking) {
-        add(4, std::log(f.blocking) - std::log(*t.maxBlocking));
+        const double e = ExcessOf(f, target, *bound);
+        if (!(e <= most.first)) {
+            most = {e, &target};
+        }
     }
     return most;
 }
@@ -2439,11 +2472,11 @@ ErlangXFigures FiguresAsReported(double traffic, double agents, const ErlangXMod
 // Whether figures as ErlangX gives them meet every target given, compared
 // as a reader of them would.
 bool MetAsReported(const ErlangXFigures& f, const ErlangXTargets& t) {
-    return (!t.serviceLevel || f.serviceLevel >= *t.serviceLevel) &&
-           (!t.averageWait || f.averageWait <= *t.averageWait) &&
-           (!t.answeredWait || f.answeredWait <= *t.answeredWait) &&
-           (!t.maxAbandon || f.abandonProbability <= *t.maxAbandon) &&
-           (!t.maxBlocking || f.blocking <= *t.maxBlocking);
+    return std::ranges::all_of(kTargets<double>, [&](const Target<double>& target) {
+        const std::optional<double>& bound = t.*target.bound;
+        const double x = f.*target.reported;
+        return !bound || (target.atLeast ? x >= *bound : x <= *bound);
+    });
 }
 
 } // namespace
@@ -2516,7 +2549,7 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     struct Probed {
         std::int64_t n = -1;
         double excess = NAN;
-        int which = -1;
+        const Target<double>* target = nullptr;
     } before;
     // The least count found to meet the targets, with its figures.
     std::pair<std::int64_t, Figures<double>> least{-1, {}};
@@ -2529,35 +2562,30 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
         if (meets) {
             least = {n, here};
         }
-        const auto [excess, which] = MostMissed(here, targets);
+        const auto [excess, target] = MostMissed(here, targets);
         double fall = 1;
         if (static_cast<double>(n) + 1 <= lines) {
             const bool spread = base.shape < INFINITY;
-            const double from = spread ? MostMissed(at(n, plain), targets, which).first : excess;
-            fall = from - MostMissed(at(n + 1, spread ? plain : model), targets, which).first;
+            const double from = spread ? MostMissed(at(n, plain), targets, target).first : excess;
+            fall = from - MostMissed(at(n + 1, spread ? plain : model), targets, target).first;
             // Over a forecast the figures fall more slowly than without it:
             // from the second count on, the secant of its own excesses.
             const double secant = (before.excess - excess) / static_cast<double>(n - before.n);
-            if (spread && before.which == which && before.n != n && secant > 0 &&
+            if (spread && before.target == target && before.n != n && secant > 0 &&
                 std::isfinite(secant)) {
                 fall = secant;
             }
         }
-        before = {n, excess, which};
+        before = {n, excess, target};
         // Newton's step on the count, at most doubling it: where a figure is
         // flat in the count its slope says nothing.
         return Bounded(n, meets, excess, fall);
     });
     if (static_cast<double>(n) > lines) {
         const Figures<double> full = at(static_cast<std::int64_t>(lines), model);
-        const Argument names[] = {Argument::ServiceLevel, Argument::AverageWait,
-                                  Argument::AnsweredWait, Argument::MaxAbandon,
-                                  Argument::MaxBlocking};
-        const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
-                                                targets.answeredWait, targets.maxAbandon,
-                                                targets.maxBlocking};
-        const int which = std::max(MostMissed(full, targets).second, 0);
-        throw DomainError(names[which], values[which].value_or(NAN),
+        const Target<double>* missed = MostMissed(full, targets).second;
+        const Target<double>& target = missed ? *missed : kTargets<double>[0];
+        throw DomainError(target.argument, (targets.*target.bound).value_or(NAN),
                           "met by at most " + ShowNumber(lines) + " agents on " +
                               ShowNumber(lines) + " lines");
     }
@@ -2707,31 +2735,24 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     }
     // Without lines or patience the traffic stays below the agents.
     const double ceiling = drains ? kMaxTraffic : agents * (1 - 1e-15);
-    const Argument names[] = {Argument::ServiceLevel, Argument::AverageWait, Argument::AnsweredWait,
-                              Argument::MaxAbandon, Argument::MaxBlocking};
-    const std::optional<double> values[] = {targets.serviceLevel, targets.averageWait,
-                                            targets.answeredWait, targets.maxAbandon,
-                                            targets.maxBlocking};
     // With a forecast's variance each target's traffic is sought from the
     // one without it, a few hundredths away: each step costs a quadrature.
     ErlangXModel plain = model;
     plain.calls = plain.variance = 0;
     const Centre poisson = CheckCentre(agents, plain);
-    // Target `which`'s excess at the traffic e^u, of its own figures only:
-    // the service level and the answered wait cost the most.
-    const auto excessAt = [&](const Centre& centre, int which, double u,
+    // A target's excess at the traffic e^u, of its own figures only: the
+    // service level and the answered wait cost the most.
+    const auto excessAt = [&](const Centre& centre, const Target<double>& target, double u,
                               double relative = kFullAccuracy<double>) {
-        const Need need = which == 0 ? Need::Level : which == 2 ? Need::All : Need::Shares;
-        return MostMissed(FiguresAt<double>(std::exp(u), centre, targets.targetTime, targets.basis,
-                                            need, relative),
-                          targets, which)
-            .first;
+        return ExcessOf(FiguresAt<double>(std::exp(u), centre, targets.targetTime, targets.basis,
+                                          target.need, relative),
+                        target, *(targets.*target.bound));
     };
     // `slope`, where known, of the excess over log A0 near `start`: the first
     // step a quarter past where it puts the root.
-    const auto solve = [&](const Centre& centre, int which, double start, double step,
-                           double slope = 0) {
-        const auto f = [&](double u) { return excessAt(centre, which, u); };
+    const auto solve = [&](const Centre& centre, const Target<double>& target, double start,
+                           double step, double slope = 0) {
+        const auto f = [&](double u) { return excessAt(centre, target, u); };
         // A bracket from `start`, its step doubling, then TOMS 748 on log A0.
         const double top = std::log(ceiling);
         const double lo = std::fmin(start, top);
@@ -2751,35 +2772,36 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     // Each target's traffic without the variance first: over a forecast, the
     // targets in the order of those, and one met at the least traffic found
     // so far (its figures rising with the traffic) sought no further.
-    std::array<double, 5> plainTraffic{};
-    std::array<int, 5> order{};
-    int count = 0;
-    for (int which = 0; which < 5; ++which) {
-        if (values[which]) {
+    struct Sought {
+        const Target<double>* target;
+        double plainTraffic;
+    };
+    std::vector<Sought> sought;
+    for (const Target<double>& target : kTargets<double>) {
+        if (targets.*target.bound) {
             const double from = std::log(std::fmin(std::fmax(agents, 1e-3), ceiling));
-            plainTraffic[which] = solve(poisson, which, from, std::log(4.0));
-            order[count++] = which;
+            sought.push_back({&target, solve(poisson, target, from, std::log(4.0))});
         }
     }
-    std::stable_sort(order.begin(), order.begin() + count,
-                     [&](int x, int y) { return plainTraffic[x] < plainTraffic[y]; });
+    std::stable_sort(sought.begin(), sought.end(), [](const Sought& x, const Sought& y) {
+        return x.plainTraffic < y.plainTraffic;
+    });
     double answer = INFINITY;
-    for (int i = 0; i < count; ++i) {
-        const int which = order[i];
-        double traffic = plainTraffic[which];
+    for (const auto& [target, plainTraffic] : sought) {
+        double traffic = plainTraffic;
         if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY && answer > 0 &&
             answer < INFINITY &&
-            (excessAt(c, which, std::log(answer), kRoughAccuracy) < -kRoughMargin ||
-             excessAt(c, which, std::log(answer)) <= 0)) {
+            (excessAt(c, *target, std::log(answer), kRoughAccuracy) < -kRoughMargin ||
+             excessAt(c, *target, std::log(answer)) <= 0)) {
             continue;
         }
         if (c.shape < INFINITY && traffic > 0 && traffic < INFINITY) {
             const double start = std::log(std::fmin(traffic, ceiling));
             const double h = 1e-4;
             const double slope =
-                (excessAt(poisson, which, start + h) - excessAt(poisson, which, start - h)) /
+                (excessAt(poisson, *target, start + h) - excessAt(poisson, *target, start - h)) /
                 (2 * h);
-            traffic = solve(c, which, start, 0.01, slope);
+            traffic = solve(c, *target, start, 0.01, slope);
         }
         answer = std::fmin(answer, traffic);
     }
@@ -2789,11 +2811,9 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
         } else {
             // Lines keep the accepted attempts' figures at any traffic:
             // the capacity would lie beyond the engine's traffics.
-            const int which = static_cast<int>(
-                std::find_if(std::begin(values), std::end(values),
-                             [](const std::optional<double>& v) { return v.has_value(); }) -
-                std::begin(values));
-            throw DomainError(names[which], *values[which],
+            const Target<double>& first = *std::ranges::find_if(
+                kTargets<double>, [&](const Target<double>& t) { return !!(targets.*t.bound); });
+            throw DomainError(first.argument, *(targets.*first.bound),
                               "a target these agents miss at some traffic up to 1e9 erlangs");
         }
     }

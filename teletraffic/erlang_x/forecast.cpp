@@ -210,10 +210,10 @@ std::optional<Counts<Real>> CountsByRuleSequence(const BuildRule& rule, const Ce
         }
         if (before) {
             Real gap = 0; // the largest disagreement, relative
-            for (const auto m : Counts<Real>::Members()) {
+            Counts<Real>::EachMember([&](auto m) {
                 const Real d = std::fabs(sum.*m - (*before).*m);
                 gap = d == 0 ? gap : std::fmax(gap, d / std::fabs(sum.*m));
-            }
+            });
             if (gap <= (j + 1 == kRulePoints.size() ? relative : relative / 10)) {
                 return sum;
             }
@@ -330,15 +330,12 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
         const Real weight = u > 0 ? std::exp(logDensity(u)) : 0;
         if (weight > 0) {
             const Counts<Real> n = CountsAt(u, c, t, basis, need);
-            for (const auto m : Counts<Real>::Members()) {
-                unit.*m = std::fmax(unit.*m, std::fabs(n.*m) * weight);
-            }
+            Counts<Real>::EachMember(
+                [&](auto m) { unit.*m = std::fmax(unit.*m, std::fabs(n.*m) * weight); });
         }
     }
     const Real floor = std::fmax(abs(unit) * Real(1e-30), std::numeric_limits<Real>::min());
-    for (const auto m : Counts<Real>::Members()) {
-        unit.*m = 1 / std::fmax(unit.*m, floor);
-    }
+    Counts<Real>::EachMember([&](auto m) { unit.*m = 1 / std::fmax(unit.*m, floor); });
     NearbyRoots<Real> near;
     const auto f = [&](Real u) {
         const Real log = u > 0 ? logDensity(u) : -INFINITY;
@@ -347,9 +344,7 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
         }
         Counts<Real> n = CountsAt(u, c, t, basis, need, &near);
         const Real density = std::exp(log);
-        for (const auto m : Counts<Real>::Members()) {
-            n.*m *= unit.*m * density;
-        }
+        Counts<Real>::EachMember([&](auto m) { n.*m *= unit.*m * density; });
         return n;
     };
     // The law's mass between its quantiles at 1e-20, by Gauss-Kronrod in
@@ -394,9 +389,7 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
                 : RelativeKronrod(f, points[i], points[i + 1], relative, 24, Real(1e-15));
         first = false;
     }
-    for (const auto m : Counts<Real>::Members()) {
-        total.*m /= unit.*m;
-    }
+    Counts<Real>::EachMember([&](auto m) { total.*m /= unit.*m; });
     return total;
 }
 

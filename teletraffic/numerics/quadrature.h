@@ -22,45 +22,51 @@
 #include <boost/math/quadrature/tanh_sinh.hpp>
 
 #include <cmath>
+#include <cstddef>
 #include <ostream>
+#include <type_traits>
+#include <utility>
 
 namespace teletraffic::detail {
 
 // Several integrands at one point, or their integrals, as one value for the
 // rules here and Boost's, whose error is the largest of its entries'.
 // `Entries` is an aggregate of Reals by name (each the same type, `Real`),
-// which lists pointers to them in Members().
+// which lists pointers to them in Members(). Each operation takes them one
+// by one in that order, unrolled at compile time: a loop over the pointers
+// costs a forecast's rules a tenth of their time.
 template <typename Entries> struct Integrands : Entries {
     using Real = typename Entries::Real;
+    static constexpr std::size_t kSize = Entries::Members().size();
+
+    // f(m) for each member pointer m, in order.
+    template <typename F> static void EachMember(F&& f) {
+        [&]<std::size_t... I>(std::index_sequence<I...>) {
+            (f(std::integral_constant<Real Entries::*, Entries::Members()[I]>::value), ...);
+        }
+        (std::make_index_sequence<kSize>{});
+    }
 
     Integrands() = default;
     Integrands(const Entries& entries) // NOLINT: built by name
         : Entries(entries) {}
     Integrands(Real s) { // NOLINT: Boost starts its sums from 0
-        for (const auto m : Entries::Members()) {
-            this->*m = s;
-        }
+        EachMember([&](auto m) { this->*m = s; });
     }
 
     friend Integrands operator+(Integrands p, const Integrands& q) { return p += q; }
     friend Integrands operator-(Integrands p, const Integrands& q) {
-        for (const auto m : Entries::Members()) {
-            p.*m -= q.*m;
-        }
+        EachMember([&](auto m) { p.*m -= q.*m; });
         return p;
     }
     friend Integrands operator-(Integrands p) { return Real(-1) * p; }
     friend Integrands operator*(Integrands p, Real k) {
-        for (const auto m : Entries::Members()) {
-            p.*m *= k;
-        }
+        EachMember([&](auto m) { p.*m *= k; });
         return p;
     }
     friend Integrands operator*(Real k, Integrands p) { return p * k; }
     Integrands& operator+=(const Integrands& q) {
-        for (const auto m : Entries::Members()) {
-            this->*m += q.*m;
-        }
+        EachMember([&](auto m) { this->*m += q.*m; });
         return *this;
     }
     Integrands& operator*=(Real k) { return *this = *this * k; }
@@ -69,9 +75,7 @@ template <typename Entries> struct Integrands : Entries {
     }
     friend Real abs(const Integrands& p) {
         Real most = 0;
-        for (const auto m : Entries::Members()) {
-            most = std::fmax(most, std::fabs(p.*m));
-        }
+        EachMember([&](auto m) { most = std::fmax(most, std::fabs(p.*m)); });
         return most;
     }
 };

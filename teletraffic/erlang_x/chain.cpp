@@ -273,8 +273,10 @@ template <typename Real> Window<Real> WindowOf(const Chain<Real>& ch, const Cent
     const Real a = ch.a;
     const auto m = static_cast<Real>(c.queueLines);
     if (c.agents == 0) {
-        // Every caller waits until they hang up: Erlang B of x erlangs on the lines.
-        if (!c.limited) {
+        // Every caller waits until they hang up: Erlang B of x erlangs on the
+        // lines, none blocked below the double range of x (where Erlang B's
+        // inverse would leave the range).
+        if (!c.limited || ch.vanishing) {
             return {{1}, {0}, {0}, {1}, false};
         }
         const Scaled<Real> rest = InverseBlockingLessOne(x, m);

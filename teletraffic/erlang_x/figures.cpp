@@ -14,6 +14,7 @@
 #include "teletraffic/numerics/checks.h"
 
 #include <cmath>
+#include <limits>
 
 namespace teletraffic::erlang_x {
 
@@ -59,7 +60,9 @@ Figures<Real> FiguresAt(Real A0, const Centre& c, Real t, Basis basis, Need need
         none.level = 1;
         return none;
     }
-    if (c.shape < INFINITY) {
+    // Below double's normal range the law's counts underflow, and its
+    // figures are their limit at no traffic: those without the spread.
+    if (c.shape < INFINITY && A0 >= static_cast<Real>(std::numeric_limits<double>::min())) {
         return ForecastFigures<Real>(A0, c, t, basis, need, relative);
     }
     return FiguresOf(PointAt<Real>(A0, c, t, basis, need), c);

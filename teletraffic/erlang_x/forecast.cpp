@@ -596,7 +596,9 @@ Figures<Real> FiguresOfCounts(const Counts<Real>& total, Real A0, const Centre& 
     fig.averageWait = fig.abandon * static_cast<Real>(c.patience);
     fig.answeredWait = total.answered == 0 ? 0 : total.answeredWaits / total.answered;
     fig.occupancy =
-        std::fmin(total.answered / total.fresh * A0 / static_cast<Real>(c.agents), Real(1));
+        c.agents == 0
+            ? 0
+            : std::fmin(total.answered / total.fresh * A0 / static_cast<Real>(c.agents), Real(1));
     fig.level = ratio(total.levelMet, total.levelWhole);
     fig.miss = total.levelWhole == 0 ? Real(1) : total.levelMissed / total.levelWhole;
     fig.callersLost = total.freshLost / total.fresh;

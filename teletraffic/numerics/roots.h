@@ -35,7 +35,8 @@ template <typename Real> struct Bracket {
 // end), to `bits` bits of the ends: the last bracket, both ends at a point
 // where f is 0. An end where f is infinite (the log of a figure of 0) is
 // moved in by halving first, at most 200 times: the interpolation needs
-// finite values. ConvergenceError, naming `what`, where f does not change
+// finite values; one still infinite then is a jump, the root.
+// ConvergenceError, naming `what`, where f does not change
 // sign (or is NaN at an end) or after `most` steps.
 template <typename Real, typename F>
 std::pair<Real, Real> RootBracket(F f, Bracket<Real> b, const char* what,
@@ -49,6 +50,9 @@ std::pair<Real, Real> RootBracket(F f, Bracket<Real> b, const char* what,
         const Real fMid = f(mid);
         ((fMid > 0) == rising ? b.hi : b.lo) = mid;
         ((fMid > 0) == rising ? b.fHi : b.fLo) = fMid;
+    }
+    if (!(std::isfinite(b.fLo) && std::isfinite(b.fHi))) {
+        return {b.lo, b.hi}; // f jumps from an infinity there: the root is the jump
     }
     auto iterations = static_cast<boost::uintmax_t>(most);
     const auto root = boost::math::tools::toms748_solve(

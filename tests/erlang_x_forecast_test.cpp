@@ -30,16 +30,16 @@ struct Forecast {
     const char* why;
 
     double Agents() const {
-        return static_cast<double>(
-            std::isinf(patience) ? ErlangCAgents(traffic, 180, 20, 0.8)
-                                 : ErlangAAgents(traffic, 180, patience * 180, 20, 0.8));
+        return static_cast<double>(std::isinf(patience)
+                                       ? ErlangCAgents(traffic, 180, 20, 0.8)
+                                       : ErlangAAgents(traffic, 180, patience * 180, 20, 0.8));
     }
     erlang_x::Centre Centre() const {
         const double N = Agents();
         const double line[] = {INFINITY, N + 1, std::ceil(N * 1.25), N + 1e4};
         const double calls = traffic * 10;
-        return erlang_x::CheckCentre(
-            N, {180, patience * 180, line[lines], redial, calls, 5 * calls});
+        return erlang_x::CheckCentre(N,
+                                     {180, patience * 180, line[lines], redial, calls, 5 * calls});
     }
 };
 

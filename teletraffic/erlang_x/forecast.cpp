@@ -399,12 +399,12 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
 template <typename Real>
 std::optional<Counts<Real>> CountsByGammaRule(Real A0, const Centre& c, Real t, Basis basis,
                                               Need need, Real relative) {
-    struct Rules {
+    struct RulesOfShape {
         Real shape = -1;
         std::array<RuleArray<Real>, kRulePoints.size()> node{}, weight{};
         std::array<int, kRulePoints.size()> found{}; // 0 not built, 1 found, -1 QL stalled
     };
-    thread_local Rules rules;
+    thread_local RulesOfShape rules;
     const auto k = static_cast<Real>(c.shape);
     if (rules.shape != k) {
         rules.shape = k;

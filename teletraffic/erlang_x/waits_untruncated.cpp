@@ -45,10 +45,10 @@ constexpr std::int64_t kLongest = 1024;
 // e^x x^(1 - b) gamma(b, x y), y = e^-w, each a sum of one sign, in the scale
 // of L(b) = e^x x^(1 - b) gamma(b, x) (`queue`); and e^(x (1 - y) - (b - 1) w),
 // the difference of the shapes b and b - 1, in the scale of the second.
-template <typename Real> struct Split { Scaled<Real> within, late, density; };
+template <typename Real> struct SplitAtTime { Scaled<Real> within, late, density; };
 
 template <typename Real>
-Split<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
+SplitAtTime<Real> AnsweredWithin(Real x, Real b, const Scaled<Real>& queue, Real w) {
     const Real y = std::exp(-w);
     const Real xy = x * y;
     const Real rise = -(b - 1) * w - x * std::expm1(-w); // log(y^(b - 1) e^(x (1 - y)))
@@ -246,8 +246,8 @@ template <typename Real>
 Waits<Real> WaitsUntruncated(Real x, Real a, Real perCall, Real w, bool timed,
                              const Window<Real>& window) {
     const Scaled<Real>& L0 = window.lower;
-    const Split<Real> b = AnsweredWithin(x, a + 1, L0, w);
-    const Split<Real> v = AnsweredWithin(x, a, LowerGammaRatio(x, a), w);
+    const SplitAtTime<Real> b = AnsweredWithin(x, a + 1, L0, w);
+    const SplitAtTime<Real> v = AnsweredWithin(x, a, LowerGammaRatio(x, a), w);
     Waits<Real> out;
     out.seen = window.seen;
     out.answered = window.answered;

@@ -26,8 +26,9 @@ Centre CheckCentre(double agents, const ErlangXModel& model, bool idle) {
     c.aht = model.aht;
     c.hangUps = model.patience < INFINITY;
     c.limited = model.lines < INFINITY;
+    c.patience = model.patience;
     c.ratio = c.hangUps ? std::clamp(model.patience / model.aht, kMinRatio, kMaxRatio) : kMaxRatio;
-    c.patience = model.aht * c.ratio;
+    c.held = !c.hangUps || c.ratio != model.patience / model.aht;
     c.redial = model.redial;
     if (c.limited) {
         Require(agents == std::floor(agents), Argument::Agents,

@@ -593,7 +593,11 @@ Figures<Real> FiguresOfCounts(const Counts<Real>& total, Real A0, const Centre& 
     fig.blocking = ratio(total.blocked, total.attempts);
     fig.wait = ratio(total.waiting, total.accepted);
     fig.abandon = ratio(total.abandoned, total.accepted);
-    fig.averageWait = fig.abandon * static_cast<Real>(c.patience);
+    const Real patience = ModelPatience<Real>(c);
+    // Without patience beyond an aht of 1.8e208, in handling times first.
+    fig.averageWait = std::isfinite(patience)
+                          ? fig.abandon * patience
+                          : fig.abandon * RatioIn<Real>(c) * static_cast<Real>(c.aht);
     fig.answeredWait = total.answered == 0 ? 0 : total.answeredWaits / total.answered;
     fig.occupancy =
         c.agents == 0

@@ -15,6 +15,8 @@
                                                                     turning sharply, appended
     /usr/bin/python3 tests/data/make_erlang_x_reference.py tie      a tie over a forecast,
                                                                     appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py units    tiny waits and huge units
+                                                                    of time, appended
 Rows: region, function, arguments, expected (counts exactly).
 
 The values come from the chain itself: its states summed one by one, and for
@@ -556,6 +558,7 @@ def main():
     far_overload_rows()
     small_shape_rows()
     forecast_tie_rows()
+    unit_rows()
     write("w")
 
 
@@ -623,6 +626,16 @@ def forecast_tie_rows():
                (float(q["offered"]), NONE, NONE, NONE, NONE), c - 3)
 
 
+def unit_rows():
+    """Without patience, with lines: waits far below the double range's
+    start in patiences (some 1e-230 handling times), and handling times of
+    1e209, beyond which the model's patience of 1e100 of them overflows."""
+    figure_rows("tiny_waits", 0.2, 100, 1, INF, 101, t=1e-3)
+    figure_rows("tiny_waits", 0.05, 60, 180, INF, 62, r=0.5, t=1)
+    figure_rows("huge_unit", 10, 12, 1e209, INF, 16, t=1.1111111111111112e208)
+    figure_rows("huge_unit", 10, 12, 1e300, 2e300, 16, t=1e299)
+
+
 def write(mode):
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)),
                            "erlang_x_reference.csv"), mode) as f:
@@ -632,7 +645,8 @@ def write(mode):
 # Groups of rows added to the table since it was first made, each appended
 # by its own mode: `make_erlang_x_reference.py forecast`.
 APPENDED = {"spread": spread_rows, "forecast": forecast_rows, "long": long_rows,
-            "far": far_overload_rows, "shape": small_shape_rows, "tie": forecast_tie_rows}
+            "far": far_overload_rows, "shape": small_shape_rows, "tie": forecast_tie_rows,
+            "units": unit_rows}
 
 if __name__ == "__main__":
     if sys.argv[1:] == ["check"]:

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <deque>
@@ -281,6 +282,67 @@ TEST(ErlangX, HoldsAtRandomPoints) {
         const ErlangXModel open = Model(180, patience, INFINITY, r, 0, 0);
         const double most = ErlangXCapacity(n, open, t);
         EXPECT_GE(ErlangX(most, n, open, 20, t.basis).serviceLevel, 0.8);
+    }
+}
+
+// Where callers hang up sooner than a call lasts, the blocking on the same
+// lines rises with the agents (with redials it may fall first): the fewest
+// agents meeting a blocking cap, alone or beside a service level, are those
+// a scan of every count finds, and a cap no count meets is refused by name.
+TEST(ErlangX, StaffsABlockingThatRisesWithTheAgents) {
+    const ErlangXModel shortPatience = Model(180, 30, 20, 0, 0, 0);
+    ErlangXTargets cap;
+    cap.maxBlocking = 1e-9;
+    ErlangXTargets both = cap;
+    both.maxBlocking = 9.07202983976497e-07;
+    both.targetTime = 20;
+    both.serviceLevel = 0.8;
+    EXPECT_EQ(ErlangXAgents(10, shortPatience, cap), 1);
+    EXPECT_EQ(ErlangXAgents(10, shortPatience, both), 11);
+    both.maxBlocking = 1e-13;
+    reference::ExpectRefusals(
+        {{[&] { ErlangXAgents(10, shortPatience, both); },
+          "blocking cap must be at least 9.072029830692939e-07, the blocking of the 11 agents the "
+          "other targets need: with patience shorter than the handling time more agents on these "
+          "lines block more"}});
+    std::mt19937_64 random(20261130);
+    const auto log = [&](double lo, double hi) {
+        return std::exp(std::uniform_real_distribution<double>(std::log(lo), std::log(hi))(random));
+    };
+    for (int i = 0; i < 120; ++i) {
+        const double A = log(0.2, 40);
+        const double K = std::ceil(log(3, 60));
+        const double calls = i % 5 == 4 ? 10 * A : 0;
+        const ErlangXModel m = Model(180, 180 * log(0.01, 0.9), K, i % 2 ? log(0.1, 0.99) : 0,
+                                     calls, calls * log(1.1, 5));
+        std::vector<double> blocking;
+        for (double n = 1; n <= K; ++n) {
+            blocking.push_back(ErlangX(A, n, m).blocking);
+        }
+        const auto [least, most] = std::ranges::minmax(blocking);
+        ErlangXTargets t;
+        t.maxBlocking =
+            std::fmin(log(least / 2, std::fmin(most * 2, 0.99)), 0.99); // some met, some not
+        if (i % 3 == 0) {
+            t.targetTime = 20;
+            t.serviceLevel = log(0.3, 0.9);
+        }
+        std::optional<std::int64_t> want;
+        for (double n = 1; n <= K && !want; ++n) {
+            const ErlangXFigures f = ErlangX(A, n, m, t.targetTime);
+            if (f.blocking <= *t.maxBlocking && f.serviceLevel >= t.serviceLevel.value_or(0)) {
+                want = static_cast<std::int64_t>(n);
+            }
+        }
+        std::optional<std::int64_t> got;
+        try {
+            got = ErlangXAgents(A, m, t);
+        } catch (const DomainError&) {
+            // none meets them: as the scan finds
+        }
+        EXPECT_EQ(got, want) << "A=" << A << " K=" << K << " patience=" << m.patience
+                             << " redial=" << m.redial << " calls=" << calls
+                             << " cap=" << *t.maxBlocking;
     }
 }
 

@@ -37,6 +37,9 @@ struct Centre {
     double queueLines; // lines less agents
     double redial;
     double shape; // of the fresh traffic's Gamma law; infinite: no spread
+    // The centre whose losses redial, null for this one: a search's bound
+    // on the blocking takes the attempts of one count with another's chain.
+    const Centre* losses = nullptr;
 };
 
 // Past these, patience changes no digit of a double answer, and the sizes

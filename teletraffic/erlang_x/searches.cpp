@@ -43,6 +43,73 @@ void CheckAttemptsOf(double traffic, const Figures<double>& f, const auto& full)
     CheckAttempts(traffic, clear ? f.attempts : full().attempts);
 }
 
+// Whether the blocking may rise with the agents on the same lines: where
+// callers hang up sooner than a call lasts, a waiting place made an agent's
+// is left more slowly, and at each attempt traffic the blocking rises with
+// the agents; the redials, fewer as the agents answer more, may turn it
+// either way. Every other figure a target bounds falls with the agents.
+bool BlockingMayRise(const Centre& c) {
+    return c.hangUps && c.ratio < 1;
+}
+
+// The least count from `from` up to the lines whose blocking, with redials,
+// is at most `bound`, where it need not fall with the agents; none where no
+// count does. By bisection of the counts, each range [lo, hi] dropped where
+// a bound below its blockings lies above the target and settled at lo where
+// one above them lies below it: the blocking at a traffic rises with it and
+// (hang-ups sooner than calls) with the agents, and the attempts fall with
+// the agents, so that over the range the blocking is at least that of lo
+// agents offered hi's attempts, at most that of hi agents offered lo's
+// (over a forecast's law, each times the ratio of the two counts' mean
+// attempts). Each count left alone decided as a count is.
+std::optional<std::int64_t> LeastBlockingCount(double traffic, const ErlangXModel& model,
+                                               std::int64_t from, double bound) {
+    const double lines = model.lines;
+    ErlangXTargets blocking;
+    blocking.maxBlocking = bound;
+    const auto centre = [&](std::int64_t n) {
+        return CentreOnLines(static_cast<double>(n), model, lines);
+    };
+    const auto at = [&](const Centre& c) {
+        return FiguresAt<double>(traffic, c, 0, Basis::Offered, Need::Shares);
+    };
+    // The blocking of `agents` offered the attempts of `attempts` agents.
+    const auto crossed = [&](std::int64_t agents, std::int64_t attempts) {
+        const Centre losses = centre(attempts);
+        Centre c = centre(agents);
+        c.losses = &losses;
+        const Figures<double> f = at(c);
+        return c.shape < INFINITY ? f.blocking * f.attempts / at(centre(agents)).attempts
+                                  : f.blocking;
+    };
+    // Clear of the target by more than the figures' rounding.
+    constexpr double kClear = 1e-9;
+    std::vector<std::pair<std::int64_t, std::int64_t>> ranges{
+        {from, static_cast<std::int64_t>(lines)}};
+    while (!ranges.empty()) {
+        const auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        if (lo > hi) {
+            continue;
+        }
+        if (lo == hi || crossed(hi, lo) * (1 + kClear) < bound) {
+            if (MeetsAt(traffic, centre(lo), blocking).first) {
+                return lo;
+            }
+            if (lo == hi) {
+                continue;
+            }
+        }
+        if (crossed(lo, hi) > bound * (1 + kClear)) {
+            continue;
+        }
+        const std::int64_t mid = lo + (hi - lo) / 2;
+        ranges.emplace_back(mid + 1, hi);
+        ranges.emplace_back(lo, mid);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
@@ -52,6 +119,53 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     CheckTargets(targets, base);
     if (traffic == 0) {
         return 0; // as Erlang A and C staff it: taken back, every target met
+    }
+    if (targets.maxBlocking && BlockingMayRise(base)) {
+        // The other targets, whose figures fall with the agents, first: every
+        // count from theirs on meets them; then the least of those counts
+        // whose blocking meets its cap.
+        ErlangXTargets others = targets;
+        others.maxBlocking.reset();
+        const bool more =
+            NeedOfTargets(others) != Need::Shares || others.averageWait || others.maxAbandon;
+        const std::int64_t first = more ? ErlangXAgents(traffic, model, others) : 1;
+        const double bound = *targets.maxBlocking;
+        ErlangXTargets blocking;
+        blocking.maxBlocking = bound;
+        const Centre at = CentreOnLines(static_cast<double>(first), model, model.lines);
+        if (MeetsAt(traffic, at, blocking).first) {
+            return first;
+        }
+        const std::optional<std::int64_t> n =
+            base.redial > 0 ? LeastBlockingCount(traffic, model, first + 1, bound) : std::nullopt;
+        if (!n) {
+            const std::string count = more ? "the " + ShowNumber(static_cast<double>(first)) +
+                                                 " agents the other targets need"
+                                           : std::string("one agent");
+            if (base.redial > 0) {
+                throw DomainError(Argument::MaxBlocking, bound,
+                                  "met by some count from " + count + " up to the " +
+                                      ShowNumber(model.lines) +
+                                      " lines: with patience shorter than the handling time "
+                                      "and redials, more agents need not block less");
+            }
+            const double least =
+                FiguresAt<double>(traffic, at, 0, Basis::Offered, Need::Shares).blocking;
+            throw DomainError(Argument::MaxBlocking, bound,
+                              "at least " + ShowNumber(least) + ", the blocking of " + count +
+                                  ": with patience shorter than the handling time more agents "
+                                  "on these lines block more");
+        }
+        CheckAttemptsOf(
+            traffic,
+            FiguresAt<double>(traffic, CentreOnLines(static_cast<double>(*n), model, model.lines),
+                              0, Basis::Offered, Need::Shares),
+            [&] {
+                return FiguresAt<double>(traffic,
+                                         CentreOnLines(static_cast<double>(*n), model, model.lines),
+                                         0, Basis::Offered, Need::Shares);
+            });
+        return *n;
     }
     const double lines = model.lines;
     // Without lines or patience the queue drains only above the traffic.

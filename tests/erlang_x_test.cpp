@@ -206,6 +206,9 @@ TEST(ErlangX, RefusesWhatHasNoAnswer) {
          "calls must be a number greater than 0 with a variance"},
         {[] { ErlangX(10, 12, Model(180, INFINITY, INFINITY, 0, 100, 200)); },
          "variance must be equal to the calls unless lines or patience keep the queue finite"},
+        {[] { ErlangX(10, 13, Model(180, 300, INFINITY, 0, 100, 1e21)); },
+         "variance must be at most 999999990100, beyond which the calls meet more than 1e9 "
+         "erlangs on average, got 1e+21"},
         {[] { ErlangX(12, 12, Model(180, INFINITY, INFINITY, 0, 0, 0)); },
          "traffic must be below the agents"},
         {[] { ErlangX(10, 0, Model(180, INFINITY, 20, 0, 0, 0)); },
@@ -528,6 +531,51 @@ TEST(ErlangX, AnswersOrRefusesAcrossTheSpread) {
     const ErlangXModel patient = Model(180, INFINITY, INFINITY, 0, 0, 0);
     EXPECT_EQ(ErlangXAgents(0, patient, level), 0);
     EXPECT_EQ(ErlangX(0, 0, patient).serviceLevel, 1);
+}
+
+// Over the forecast's variance from the calls to the largest double, every
+// figure is a share in [0, 1] or a finite wait, and every count an answer or
+// a refusal by name with no NaN in it: where the variance is dropped the
+// figures would be those without it, where its law's quantiles give up a
+// raw Boost message would escape.
+TEST(ErlangX, AnswersOrRefusesOverTheVariancesWholeRange) {
+    const struct {
+        const char* what;
+        double traffic, agents, aht, patience, lines, calls;
+    } centres[] = {
+        {"100 calls a half-hour, patience", 10, 13, 180, 300, INFINITY, 100},
+        {"a thousandth of a call, one agent, lines", 0.001 * 240 / 1800, 1, 240, INFINITY, 6,
+         0.001},
+        {"agents at the traffic, lines", 10, 10, 180, 300, 20, 100},
+    };
+    for (const auto& c : centres) {
+        const ErlangXFigures plain =
+            ErlangX(c.traffic, c.agents, Model(c.aht, c.patience, c.lines, 0, 0, 0), 20);
+        for (double excess = 1e-15; excess < 1e308; excess *= 1e3) {
+            const ErlangXModel m =
+                Model(c.aht, c.patience, c.lines, 0, c.calls, c.calls * (1 + excess));
+            const std::string what =
+                std::string(c.what) + ", variance the calls times 1 + " + std::to_string(excess);
+            try {
+                const ErlangXFigures f = ErlangX(c.traffic, c.agents, m, 20);
+                for (double share : {f.blocking, f.waitProbability, f.abandonProbability,
+                                     f.occupancy, f.serviceLevel, f.callersLost}) {
+                    EXPECT_TRUE(share >= 0 && share <= 1) << what << ": " << share;
+                }
+                EXPECT_TRUE(f.averageWait >= 0 && f.answeredWait >= 0 && f.answeredWait < INFINITY)
+                    << what;
+                // A wide forecast is not the centre without it.
+                if (excess > 1) {
+                    EXPECT_NE(f.serviceLevel, plain.serviceLevel) << what;
+                }
+            } catch (const DomainError& e) {
+                EXPECT_EQ(std::string(e.what()).find("nan"), std::string::npos) << what;
+                EXPECT_GT(excess, 1e5) << what << ": " << e.what();
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << what << ": " << e.what();
+            }
+        }
+    }
 }
 
 // --- A discrete-event simulation of the centre -----------------------------------

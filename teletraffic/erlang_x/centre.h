@@ -40,6 +40,9 @@ struct Centre {
     // The centre whose losses redial, null for this one: a search's bound
     // on the blocking takes the attempts of one count with another's chain.
     const Centre* losses = nullptr;
+    // A forecast's law as its calls see it (forecast.cpp): of shape one
+    // more, each count per fresh erlang.
+    bool seenByCalls = false;
 };
 
 // Past these, patience changes no digit of a double answer, and the sizes

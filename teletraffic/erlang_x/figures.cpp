@@ -146,6 +146,7 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
                        Basis basis) {
     CheckTraffic(traffic);
     const Centre c = CheckCentre(agents, model, traffic == 0);
+    CheckForecast(traffic, model, c);
     CheckTimes(model.aht, targetTime);
     if (!c.limited && !c.hangUps) {
         CheckQueue(traffic, agents); // Erlang C: the queue must drain

@@ -117,6 +117,7 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     CheckTraffic(traffic);
     const Centre base = CheckCentre(1, model);
     CheckTargets(targets, base);
+    CheckForecast(traffic, model, base);
     if (traffic == 0) {
         return 0; // as Erlang A and C staff it: taken back, every target met
     }
@@ -240,6 +241,7 @@ Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
                                const ErlangXModel& model, double shrinkage, double maxOccupancy) {
     CheckTraffic(traffic);
     const Centre base = CheckCentre(1, model);
+    CheckForecast(traffic, model, base);
     if (!base.limited && base.shape == INFINITY && (base.redial == 0 || !base.hangUps)) {
         return base.hangUps ? ErlangAScheduleAgents(traffic, agentsForTarget, model.aht,
                                                     model.patience, shrinkage, maxOccupancy)
@@ -301,6 +303,7 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
                           double blocking) {
     CheckTraffic(traffic);
     const Centre base = CentreOnLines(agents, model, std::fmax(std::ceil(agents), 1));
+    CheckForecast(traffic, model, base);
     Check(Argument::Blocking, blocking, rules::kOpenShare);
     const double N = agents;
     const double lo = std::fmax(N, 1) - 1;
@@ -373,8 +376,9 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     if (agents == 0 && !drains) {
         return 0;
     }
-    // Without lines or patience the traffic stays below the agents.
-    const double ceiling = drains ? kMaxTraffic : agents * (1 - 1e-15);
+    // Without lines or patience the traffic stays below the agents; over a
+    // forecast's spread, below the traffic whose calls meet 1e9 erlangs.
+    const double ceiling = drains ? MostForecastTraffic(c) : agents * (1 - 1e-15);
     // With a forecast's variance each target's traffic is sought from the
     // one without it, a few hundredths away: each step costs a quadrature.
     ErlangXModel plain = model;

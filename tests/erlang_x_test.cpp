@@ -222,6 +222,14 @@ TEST(ErlangX, RefusesWhatHasNoAnswer) {
          "blocking cap must be met by at most 20 agents on 20 lines, got 1e-06"},
         {[] { ErlangXLines(30, 20, Model(180, INFINITY, INFINITY, 0, 0, 0), 0.2); },
          "blocking must be above 0.33333333333333337, which no number of lines meets"},
+        {[] {
+             ErlangXTargets sure;
+             sure.targetTime = 20;
+             sure.serviceLevel = 0.99;
+             ErlangXAgents(10, Model(180, 300, INFINITY, 0, 100, 9e11), sure);
+         },
+         "variance must be smaller: over a forecast this uncertain no count of agents up to 2e9 "
+         "meets the service level, got 9e+11"},
         {[&] { ErlangXCapacity(5, Model(180, 300, 5, 0, 0, 0), level); },
          "service level must be a target these agents miss at some traffic up to 1e9 erlangs"},
     });

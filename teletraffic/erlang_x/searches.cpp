@@ -195,7 +195,7 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     } before;
     // The least count found to meet the targets, with its figures.
     std::pair<std::int64_t, Figures<double>> least{-1, {}};
-    const std::int64_t n = SmallestCount(lo, guess, [&](std::int64_t n) {
+    const auto probe = [&](std::int64_t n) {
         if (static_cast<double>(n) > lines) {
             return Step{true, 0, 1}; // past the lines: refused below
         }
@@ -206,7 +206,7 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
         }
         const auto [excess, target] = MostMissed(here, targets);
         double fall = 1;
-        if (static_cast<double>(n) + 1 <= lines) {
+        if (static_cast<double>(n) + 1 <= std::fmin(lines, kMaxLines)) {
             const bool spread = base.shape < INFINITY;
             const double from = spread ? MostMissed(at(n, plain), targets, target).first : excess;
             fall = from - MostMissed(at(n + 1, spread ? plain : model), targets, target).first;
@@ -222,7 +222,25 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
         // Newton's step on the count, at most doubling it: where a figure is
         // flat in the count its slope says nothing.
         return Bounded(n, meets, excess, fall);
-    });
+    };
+    std::int64_t n = 0;
+    try {
+        n = SmallestCount(lo, guess, probe);
+    } catch (const ConvergenceError&) {
+        // No count up to 2e9 meets them: over a forecast so uncertain, or
+        // at a traffic near the engine's largest without lines.
+        const Figures<double> full = at(static_cast<std::int64_t>(kMaxLines), model);
+        const Target<double>* missed = MostMissed(full, targets).second;
+        const Target<double>& target = missed ? *missed : kTargets<double>[0];
+        if (base.shape < INFINITY) {
+            throw DomainError(Argument::ForecastVariance, model.variance,
+                              "smaller: over a forecast this uncertain no count of agents up to "
+                              "2e9 meets the " +
+                                  std::string(About(target.argument).words));
+        }
+        throw DomainError(target.argument, (targets.*target.bound).value_or(NAN),
+                          "met by at most 2e9 agents");
+    }
     if (static_cast<double>(n) > lines) {
         const Figures<double> full = at(static_cast<std::int64_t>(lines), model);
         const Target<double>* missed = MostMissed(full, targets).second;

@@ -99,6 +99,12 @@ constexpr Use::Sense kForecastVariance{
     .note = "; needs --calls with --interval, and above the calls --lines or --patience",
     .argument = &tt::About(tt::Argument::ForecastVariance)};
 constexpr Use::Sense kWholeAgents{.note = ", whole, more than 0 unless --patience is given"};
+// What the agents do to the figures the targets bound.
+constexpr Use::Sense kBlockingCap{
+    .note = "; needs --lines. The other targets' figures all fall as the agents grow; the "
+            "blocking need not: where callers hang up sooner than a call lasts (--patience "
+            "below --aht) more agents on the same lines may block more, and the agents are the "
+            "fewest meeting every target all the same"};
 
 tt::ErlangXModel CentreOf(const Inputs& in) {
     if (in.Given("variance") && !in.Given("calls")) {
@@ -585,11 +591,11 @@ const std::vector<Command>& Table() {
                     "agents to schedule",
          .options = {Required("traffic", 10), Required("aht", 180), Required("target-time", 20),
                      Required("service-level", 0.8), Optional("average-wait"),
-                     Optional("answered-wait"), Optional("max-abandon"), Optional("max-blocking"),
-                     Optional("basis"), Optional("patience"), Optional("lines", kCentreLines),
-                     Optional("redial"), Optional("shrinkage"), Optional("max-occupancy"),
-                     Optional("calls"), Optional("interval"),
-                     Optional("variance", kForecastVariance)},
+                     Optional("answered-wait"), Optional("max-abandon"),
+                     Optional("max-blocking", kBlockingCap), Optional("basis"),
+                     Optional("patience"), Optional("lines", kCentreLines), Optional("redial"),
+                     Optional("shrinkage"), Optional("max-occupancy"), Optional("calls"),
+                     Optional("interval"), Optional("variance", kForecastVariance)},
          .answer = "agents",
          .solve =
              [](const Inputs& in) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <deque>
@@ -205,6 +206,9 @@ TEST(ErlangX, RefusesWhatHasNoAnswer) {
          "calls must be a number greater than 0 with a variance"},
         {[] { ErlangX(10, 12, Model(180, INFINITY, INFINITY, 0, 100, 200)); },
          "variance must be equal to the calls unless lines or patience keep the queue finite"},
+        {[] { ErlangX(10, 13, Model(180, 300, INFINITY, 0, 100, 1e21)); },
+         "variance must be at most 999999990100, beyond which the calls meet more than 1e9 "
+         "erlangs on average, got 1e+21"},
         {[] { ErlangX(12, 12, Model(180, INFINITY, INFINITY, 0, 0, 0)); },
          "traffic must be below the agents"},
         {[] { ErlangX(10, 0, Model(180, INFINITY, 20, 0, 0, 0)); },
@@ -218,6 +222,14 @@ TEST(ErlangX, RefusesWhatHasNoAnswer) {
          "blocking cap must be met by at most 20 agents on 20 lines, got 1e-06"},
         {[] { ErlangXLines(30, 20, Model(180, INFINITY, INFINITY, 0, 0, 0), 0.2); },
          "blocking must be above 0.33333333333333337, which no number of lines meets"},
+        {[] {
+             ErlangXTargets sure;
+             sure.targetTime = 20;
+             sure.serviceLevel = 0.99;
+             ErlangXAgents(10, Model(180, 300, INFINITY, 0, 100, 9e11), sure);
+         },
+         "variance must be smaller: over a forecast this uncertain no count of agents up to 2e9 "
+         "meets the service level, got 9e+11"},
         {[&] { ErlangXCapacity(5, Model(180, 300, 5, 0, 0, 0), level); },
          "service level must be a target these agents miss at some traffic up to 1e9 erlangs"},
     });
@@ -281,6 +293,67 @@ TEST(ErlangX, HoldsAtRandomPoints) {
         const ErlangXModel open = Model(180, patience, INFINITY, r, 0, 0);
         const double most = ErlangXCapacity(n, open, t);
         EXPECT_GE(ErlangX(most, n, open, 20, t.basis).serviceLevel, 0.8);
+    }
+}
+
+// Where callers hang up sooner than a call lasts, the blocking on the same
+// lines rises with the agents (with redials it may fall first): the fewest
+// agents meeting a blocking cap, alone or beside a service level, are those
+// a scan of every count finds, and a cap no count meets is refused by name.
+TEST(ErlangX, StaffsABlockingThatRisesWithTheAgents) {
+    const ErlangXModel shortPatience = Model(180, 30, 20, 0, 0, 0);
+    ErlangXTargets cap;
+    cap.maxBlocking = 1e-9;
+    ErlangXTargets both = cap;
+    both.maxBlocking = 9.07202983976497e-07;
+    both.targetTime = 20;
+    both.serviceLevel = 0.8;
+    EXPECT_EQ(ErlangXAgents(10, shortPatience, cap), 1);
+    EXPECT_EQ(ErlangXAgents(10, shortPatience, both), 11);
+    both.maxBlocking = 1e-13;
+    reference::ExpectRefusals(
+        {{[&] { ErlangXAgents(10, shortPatience, both); },
+          "blocking cap must be at least 9.072029830692939e-07, the blocking of the 11 agents the "
+          "other targets need: with patience shorter than the handling time more agents on these "
+          "lines block more"}});
+    std::mt19937_64 random(20261130);
+    const auto log = [&](double lo, double hi) {
+        return std::exp(std::uniform_real_distribution<double>(std::log(lo), std::log(hi))(random));
+    };
+    for (int i = 0; i < 120; ++i) {
+        const double A = log(0.2, 40);
+        const double K = std::ceil(log(3, 60));
+        const double calls = i % 5 == 4 ? 10 * A : 0;
+        const ErlangXModel m = Model(180, 180 * log(0.01, 0.9), K, i % 2 ? log(0.1, 0.99) : 0,
+                                     calls, calls * log(1.1, 5));
+        std::vector<double> blocking;
+        for (double n = 1; n <= K; ++n) {
+            blocking.push_back(ErlangX(A, n, m).blocking);
+        }
+        const auto [least, most] = std::ranges::minmax(blocking);
+        ErlangXTargets t;
+        t.maxBlocking =
+            std::fmin(log(least / 2, std::fmin(most * 2, 0.99)), 0.99); // some met, some not
+        if (i % 3 == 0) {
+            t.targetTime = 20;
+            t.serviceLevel = log(0.3, 0.9);
+        }
+        std::optional<std::int64_t> want;
+        for (double n = 1; n <= K && !want; ++n) {
+            const ErlangXFigures f = ErlangX(A, n, m, t.targetTime);
+            if (f.blocking <= *t.maxBlocking && f.serviceLevel >= t.serviceLevel.value_or(0)) {
+                want = static_cast<std::int64_t>(n);
+            }
+        }
+        std::optional<std::int64_t> got;
+        try {
+            got = ErlangXAgents(A, m, t);
+        } catch (const DomainError&) {
+            // none meets them: as the scan finds
+        }
+        EXPECT_EQ(got, want) << "A=" << A << " K=" << K << " patience=" << m.patience
+                             << " redial=" << m.redial << " calls=" << calls
+                             << " cap=" << *t.maxBlocking;
     }
 }
 
@@ -466,6 +539,51 @@ TEST(ErlangX, AnswersOrRefusesAcrossTheSpread) {
     const ErlangXModel patient = Model(180, INFINITY, INFINITY, 0, 0, 0);
     EXPECT_EQ(ErlangXAgents(0, patient, level), 0);
     EXPECT_EQ(ErlangX(0, 0, patient).serviceLevel, 1);
+}
+
+// Over the forecast's variance from the calls to the largest double, every
+// figure is a share in [0, 1] or a finite wait, and every count an answer or
+// a refusal by name with no NaN in it: where the variance is dropped the
+// figures would be those without it, where its law's quantiles give up a
+// raw Boost message would escape.
+TEST(ErlangX, AnswersOrRefusesOverTheVariancesWholeRange) {
+    const struct {
+        const char* what;
+        double traffic, agents, aht, patience, lines, calls;
+    } centres[] = {
+        {"100 calls a half-hour, patience", 10, 13, 180, 300, INFINITY, 100},
+        {"a thousandth of a call, one agent, lines", 0.001 * 240 / 1800, 1, 240, INFINITY, 6,
+         0.001},
+        {"agents at the traffic, lines", 10, 10, 180, 300, 20, 100},
+    };
+    for (const auto& c : centres) {
+        const ErlangXFigures plain =
+            ErlangX(c.traffic, c.agents, Model(c.aht, c.patience, c.lines, 0, 0, 0), 20);
+        for (double excess = 1e-15; excess < 1e308; excess *= 1e3) {
+            const ErlangXModel m =
+                Model(c.aht, c.patience, c.lines, 0, c.calls, c.calls * (1 + excess));
+            const std::string what =
+                std::string(c.what) + ", variance the calls times 1 + " + std::to_string(excess);
+            try {
+                const ErlangXFigures f = ErlangX(c.traffic, c.agents, m, 20);
+                for (double share : {f.blocking, f.waitProbability, f.abandonProbability,
+                                     f.occupancy, f.serviceLevel, f.callersLost}) {
+                    EXPECT_TRUE(share >= 0 && share <= 1) << what << ": " << share;
+                }
+                EXPECT_TRUE(f.averageWait >= 0 && f.answeredWait >= 0 && f.answeredWait < INFINITY)
+                    << what;
+                // A wide forecast is not the centre without it.
+                if (excess > 1) {
+                    EXPECT_NE(f.serviceLevel, plain.serviceLevel) << what;
+                }
+            } catch (const DomainError& e) {
+                EXPECT_EQ(std::string(e.what()).find("nan"), std::string::npos) << what;
+                EXPECT_GT(excess, 1e5) << what << ": " << e.what();
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << what << ": " << e.what();
+            }
+        }
+    }
 }
 
 // --- A discrete-event simulation of the centre -----------------------------------

@@ -111,7 +111,10 @@ _X_TARGETS = [
     f"max_abandon : at most this share of accepted attempts hang up, {R['open_share']}\n"
     "    (needs patience=).",
     f"max_blocking : at most this share of attempts blocked, {R['open_share']}\n"
-    "    (needs lines=).",
+    "    (needs lines=). The other targets' figures all fall as the agents grow; the\n"
+    "    blocking need not: where callers hang up sooner than a call lasts (patience below\n"
+    "    aht) more agents on the same lines may block more, and the agents are the fewest\n"
+    "    meeting every target all the same.",
 ]
 _ANSWERED = f"answered_wait : at most this mean wait of the answered calls, {R['duration']}; keyword only."
 _MAX_ABANDON = f"max_abandon : at most this share of accepted attempts hang up, {R['open_share']}; keyword only."

@@ -29,19 +29,62 @@ using namespace detail;
 struct Centre {
     double agents;
     double aht;
-    double patience; // as the formulas use it: aht times the ratio below
+    double patience; // as given; infinite: callers never hang up
     double ratio;    // patience/aht within [1e-100, 1e100]; without patience the largest
     bool hangUps;
     bool limited;
+    bool held;         // patience/aht held at one of those limits
     double queueLines; // lines less agents
     double redial;
     double shape; // of the fresh traffic's Gamma law; infinite: no spread
+    // The centre whose losses redial, null for this one: a search's bound
+    // on the blocking takes the attempts of one count with another's chain.
+    const Centre* losses = nullptr;
+    // A forecast's law as its calls see it (forecast.cpp): of shape one
+    // more, each count per fresh erlang.
+    bool seenByCalls = false;
 };
 
 // Past these, patience changes no digit of a double answer, and the sizes
 // stay in range: no patience is the largest.
 constexpr double kMinRatio = 1e-100;
 constexpr double kMaxRatio = 1e100;
+
+// patience/aht in the precision of Real, rounded once there from the
+// arguments as given (not through double first: a near-tie decided in
+// extended precision must not inherit double's rounding of the ratio).
+template <typename Real> Real RatioIn(const Centre& c) {
+    if (!c.hangUps || c.held) {
+        return static_cast<Real>(c.ratio);
+    }
+    return static_cast<Real>(c.patience) / static_cast<Real>(c.aht);
+}
+
+// The patience the model has, the unit of its waits: as given, or the
+// handling time times the ratio at its limit, which without patience (aht
+// times 1e100) overflows from an aht of 1.8e208: infinite there.
+template <typename Real> Real ModelPatience(const Centre& c) {
+    if (c.hangUps && !c.held) {
+        return static_cast<Real>(c.patience);
+    }
+    return static_cast<Real>(c.aht) * RatioIn<Real>(c);
+}
+
+// A time in units of the model's patience: t/patience as given, one rounding;
+// with the ratio at its limit, (t/aht)/ratio, which keeps its digits at any
+// unit of time.
+template <typename Real> Real InPatience(const Centre& c, Real t) {
+    if (c.hangUps && !c.held) {
+        return t / static_cast<Real>(c.patience);
+    }
+    const Real unit = ModelPatience<Real>(c);
+    const Real w = t / unit;
+    // (t/aht)/1e100 only where t/(aht 1e100) leaves the range: the same
+    // figure at an aht beyond 1.8e208 or a target below 1e-208 handling times.
+    return std::isfinite(unit) && (std::isnormal(w) || t == 0)
+               ? w
+               : t / static_cast<Real>(c.aht) / RatioIn<Real>(c);
+}
 // Queue positions summed one by one, at most.
 constexpr std::int64_t kDirect = 4096;
 

@@ -330,7 +330,7 @@ template <typename Real> Window<Real> WindowOf(const Chain<Real>& ch, const Cent
 template <typename Real> Chain<Real> ChainAt(Real A, const Centre& c) {
     Chain<Real> ch;
     const auto N = static_cast<Real>(c.agents);
-    const auto ratio = static_cast<Real>(c.ratio);
+    const Real ratio = RatioIn<Real>(c);
     ch.x = A * ratio;
     ch.a = N * ratio;
     ch.perCall = N / A;

@@ -26,8 +26,9 @@ Centre CheckCentre(double agents, const ErlangXModel& model, bool idle) {
     c.aht = model.aht;
     c.hangUps = model.patience < INFINITY;
     c.limited = model.lines < INFINITY;
+    c.patience = model.patience;
     c.ratio = c.hangUps ? std::clamp(model.patience / model.aht, kMinRatio, kMaxRatio) : kMaxRatio;
-    c.patience = model.aht * c.ratio;
+    c.held = !c.hangUps || c.ratio != model.patience / model.aht;
     c.redial = model.redial;
     if (c.limited) {
         Require(agents == std::floor(agents), Argument::Agents,
@@ -66,6 +67,25 @@ Centre CheckCentre(double agents, const ErlangXModel& model, bool idle) {
 Centre CentreOnLines(double agents, ErlangXModel model, double lines) {
     model.lines = lines;
     return CheckCentre(agents, model);
+}
+
+// The law of the fresh traffic a call meets is the forecast's of shape one
+// more: its mean, A0 (k + 1)/k, the traffic of an interval as its calls see
+// it, grows without end as the variance does. Beyond the engine's traffics
+// the queue's forms are not held to their digits, and no count of agents
+// up to 2e9 meets a target there.
+void CheckForecast(double traffic, const ErlangXModel& model, const Centre& c) {
+    if (c.shape == INFINITY || traffic == 0 || traffic <= MostForecastTraffic(c)) {
+        return;
+    }
+    const double n = model.calls;
+    throw DomainError(Argument::ForecastVariance, model.variance,
+                      "at most " + ShowNumber(n + n * n * (kMaxTraffic / traffic - 1)) +
+                          ", beyond which the calls meet more than 1e9 erlangs on average");
+}
+
+double MostForecastTraffic(const Centre& c) {
+    return c.shape == INFINITY ? kMaxTraffic : kMaxTraffic * (c.shape / (c.shape + 1));
 }
 
 void CheckAttempts(double traffic, double attempts) {

@@ -18,6 +18,13 @@ Centre CentreOnLines(double agents, ErlangXModel model, double lines);
 // At least one target, each in its domain and with what it needs.
 void CheckTargets(const ErlangXTargets& t, const Centre& c);
 
+// A forecast's spread whose calls meet, on average, a traffic within the
+// engine's: A0 (1 + (variance - calls)/calls^2) at most 1e9 erlangs.
+void CheckForecast(double traffic, const ErlangXModel& model, const Centre& c);
+
+// The largest fresh traffic a forecast's spread lets a centre take.
+double MostForecastTraffic(const Centre& c);
+
 // Attempts with redials within the engine's traffics.
 void CheckAttempts(double traffic, double attempts);
 

@@ -29,6 +29,14 @@ Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, Need
     }
     const Chain<Real> ch = ChainAt(p.attempts, c);
     p.shares = SharesOf(ch, c);
+    // The accepted's mean wait, P(Ab) patience (Little's law): from the
+    // share where it and the patience are in range, else kept in range.
+    const Real patience = ModelPatience<Real>(c);
+    p.averageWait = p.shares.abandon * patience;
+    if (!(std::isnormal(p.shares.abandon) || ch.window.abandoned.mantissa == 0) ||
+        !std::isfinite(p.averageWait)) {
+        p.averageWait = InTime(ch.window.abandoned, Plus(ch.below, ch.window.seen), c);
+    }
     if (need != Need::Shares) {
         p.service = ServiceOf(ch, c, targetTime, basis, need == Need::All);
     }
@@ -38,12 +46,12 @@ Point<Real> PointAt(Real A0, const Centre& c, Real targetTime, Basis basis, Need
     return p;
 }
 
-template <typename Real> Figures<Real> FiguresOf(const Point<Real>& p, const Centre& c) {
+template <typename Real> Figures<Real> FiguresOf(const Point<Real>& p, const Centre&) {
     Figures<Real> f{};
     f.blocking = p.shares.blocking;
     f.wait = p.shares.wait;
     f.abandon = p.shares.abandon;
-    f.averageWait = p.shares.abandon * static_cast<Real>(c.patience);
+    f.averageWait = p.averageWait;
     f.answeredWait = p.service.answeredWait;
     f.occupancy = p.shares.occupancy;
     f.level = p.service.level;
@@ -138,6 +146,7 @@ ErlangXFigures ErlangX(double traffic, double agents, const ErlangXModel& model,
                        Basis basis) {
     CheckTraffic(traffic);
     const Centre c = CheckCentre(agents, model, traffic == 0);
+    CheckForecast(traffic, model, c);
     CheckTimes(model.aht, targetTime);
     if (!c.limited && !c.hangUps) {
         CheckQueue(traffic, agents); // Erlang C: the queue must drain

@@ -30,6 +30,7 @@ template <typename Real> struct Point {
     Real attempts;
     Shares<Real> shares;
     Service<Real> service;
+    Real averageWait;
     Real callersLost;
 };
 

@@ -23,9 +23,11 @@
 // SIAM J. Sci. Stat. Comput. 3 (1982) 289-317.
 #include "teletraffic/erlang_x/forecast.h"
 
+#include "teletraffic/numerics/gamma_ratio.h"
 #include "teletraffic/numerics/gauss_rules.h"
 #include "teletraffic/numerics/quadrature.h"
 
+#include <boost/math/special_functions/erf.hpp>
 #include <boost/math/special_functions/gamma.hpp>
 #include <boost/math/special_functions/log1p.hpp>
 
@@ -43,6 +45,29 @@
 
 namespace teletraffic::erlang_x {
 namespace {
+
+// The Gamma law's quantiles and tails, Boost's but where its series gives
+// up (a shape from some 1e11 on, the law within a millionth of its mean):
+// there Wilson and Hilferty's cube of the normal's quantile, whose error is
+// far below what the law's span needs, and the engine's own tails
+// (gamma_ratio.h, by Temme's expansion there).
+template <typename Real> Real GammaQuantile(Real k, Real q, bool upper) {
+    try {
+        return upper ? boost::math::gamma_q_inv(k, q) : boost::math::gamma_p_inv(k, q);
+    } catch (const boost::math::evaluation_error&) {
+        const Real z = std::sqrt(Real(2)) * boost::math::erfc_inv(2 * q) * (upper ? 1 : -1);
+        const Real s = 1 / (9 * k);
+        const Real cube = 1 - s + z * std::sqrt(s);
+        return k * cube * cube * cube;
+    }
+}
+template <typename Real> Real GammaTail(Real k, Real x, bool upper) {
+    try {
+        return upper ? boost::math::gamma_q(k, x) : boost::math::gamma_p(k, x);
+    } catch (const boost::math::evaluation_error&) {
+        return upper ? UpperGammaTail(x, k) : LowerGammaTail(x, k);
+    }
+}
 
 // The fresh traffic's Gamma law seen through u = turn + width sinh(s): a turn
 // of the counts sharp against the law (callers waiting once the traffic
@@ -273,8 +298,8 @@ template <typename Real> std::pair<Real, Real> TurnOf(const Centre& c) {
 // of 4, from 0 (where the panels are graded towards it).
 template <typename Real> std::pair<Real, Real> LawSpan(Real A0, Real k) {
     const Real theta = A0 / k;
-    return {k < 4 ? Real(0) : theta * boost::math::gamma_p_inv(k, Real(1e-20)),
-            theta * boost::math::gamma_q_inv(k, Real(1e-20))};
+    return {k < 4 ? Real(0) : theta * GammaQuantile(k, Real(1e-20), false),
+            theta * GammaQuantile(k, Real(1e-20), true)};
 }
 
 } // namespace
@@ -287,18 +312,22 @@ Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need,
     const Real accepted = A * p.shares.pass;
     const Real answered = accepted * p.shares.answered;
     const Real kept = accepted * p.service.kept;
-    return CountEntries<Real>{.attempts = A,
-                              .blocked = A * p.shares.blocking,
-                              .accepted = accepted,
-                              .waiting = accepted * p.shares.wait,
-                              .abandoned = accepted * p.shares.abandon,
-                              .answered = answered,
-                              .answeredWaits = answered * p.service.answeredWait,
-                              .levelMet = kept * p.service.level,
-                              .levelMissed = kept * p.service.miss,
-                              .levelWhole = kept,
-                              .freshLost = u * p.callersLost,
-                              .fresh = u};
+    Counts<Real> n = CountEntries<Real>{.attempts = A,
+                                        .blocked = A * p.shares.blocking,
+                                        .accepted = accepted,
+                                        .waiting = accepted * p.shares.wait,
+                                        .abandoned = accepted * p.shares.abandon,
+                                        .answered = answered,
+                                        .answeredWaits = answered * p.service.answeredWait,
+                                        .levelMet = kept * p.service.level,
+                                        .levelMissed = kept * p.service.miss,
+                                        .levelWhole = kept,
+                                        .freshLost = u * p.callersLost,
+                                        .fresh = u};
+    if (c.seenByCalls) {
+        Counts<Real>::EachMember([&](auto m) { n.*m /= u; });
+    }
+    return n;
 }
 
 // Each share a ratio of expected counts over the fresh traffic's Gamma law
@@ -326,7 +355,7 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
     Counts<Real> unit(0);
     for (const Real q :
          {Real(1e-3), Real(0.05), Real(0.25), Real(0.5), Real(0.75), Real(0.95), Real(0.999)}) {
-        const Real u = theta * boost::math::gamma_p_inv(k, q);
+        const Real u = theta * GammaQuantile(k, q, false);
         const Real weight = u > 0 ? std::exp(logDensity(u)) : 0;
         if (weight > 0) {
             const Counts<Real> n = CountsAt(u, c, t, basis, need);
@@ -354,8 +383,8 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
     // Below a shape of 4 the law reaches down to nearly 0, where its power
     // of u is not smooth: its first piece from 0 by tanh-sinh.
     const bool fromZero = k < 4;
-    const Real lo = fromZero ? Real(0) : theta * boost::math::gamma_p_inv(k, Real(1e-20));
-    const Real hi = theta * boost::math::gamma_q_inv(k, Real(1e-20));
+    const Real lo = fromZero ? Real(0) : theta * GammaQuantile(k, Real(1e-20), false);
+    const Real hi = theta * GammaQuantile(k, Real(1e-20), true);
     const auto N = static_cast<Real>(c.agents);
     const Real spread = 3 * std::sqrt(N) + 1;
     const auto r = static_cast<Real>(c.redial);
@@ -527,10 +556,7 @@ std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t
         // The law's share and mean over [a, b], each difference of the
         // smaller tails.
         const bool upper = a > A0;
-        const auto tail = [&](Real shape, Real u) {
-            return upper ? boost::math::gamma_q(shape, u / theta)
-                         : boost::math::gamma_p(shape, u / theta);
-        };
+        const auto tail = [&](Real shape, Real u) { return GammaTail(shape, u / theta, upper); };
         const Real mass = upper ? tail(k, a) - tail(k, b) : tail(k, b) - tail(k, a);
         const Real first =
             upper ? tail(k + 1, a) - tail(k + 1, b) : tail(k + 1, b) - tail(k + 1, a);
@@ -571,6 +597,18 @@ std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t
 template <typename Real>
 LawCounts<Real> CountsOverTheLaw(Real A0, const Centre& c, Real t, Basis basis, Need need,
                                  Real relative) {
+    const auto k = static_cast<Real>(c.shape);
+    if (k < static_cast<Real>(kSeenShape) && !c.seenByCalls) {
+        // Below this shape the law's density, u^(k - 1) near 0, holds nearly
+        // all its mass where almost no calls come: each count is its fresh
+        // traffic u times a share, and E[u g(u)] = A0 E'[g(u)] over the law
+        // of shape k + 1 and mean A0 (k + 1)/k, the traffic the calls meet,
+        // whose density is finite. Every figure is a ratio of such counts.
+        Centre seen = c;
+        seen.shape = c.shape + 1;
+        seen.seenByCalls = true;
+        return CountsOverTheLaw(A0 * (k + 1) / k, seen, t, basis, need, relative);
+    }
     const Turns<Real> turns = TurnsWorthSplitting(A0, c);
     if (!turns.at.empty()) {
         if (auto pieces = CountsInRuledPieces(A0, c, t, basis, need, turns, relative)) {
@@ -593,7 +631,11 @@ Figures<Real> FiguresOfCounts(const Counts<Real>& total, Real A0, const Centre& 
     fig.blocking = ratio(total.blocked, total.attempts);
     fig.wait = ratio(total.waiting, total.accepted);
     fig.abandon = ratio(total.abandoned, total.accepted);
-    fig.averageWait = fig.abandon * static_cast<Real>(c.patience);
+    const Real patience = ModelPatience<Real>(c);
+    // Without patience beyond an aht of 1.8e208, in handling times first.
+    fig.averageWait = std::isfinite(patience)
+                          ? fig.abandon * patience
+                          : fig.abandon * RatioIn<Real>(c) * static_cast<Real>(c.aht);
     fig.answeredWait = total.answered == 0 ? 0 : total.answeredWaits / total.answered;
     fig.occupancy =
         c.agents == 0

@@ -44,6 +44,10 @@ template <typename Real>
 Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need,
                       NearbyRoots<Real>* near = nullptr);
 
+// Below this shape the law is integrated as its calls see it
+// (CountsOverTheLaw).
+constexpr double kSeenShape = 1e-3;
+
 // The ways to the law's expected counts, to a relative `relative`; none
 // where the way does not fit the law or its rules do not converge.
 enum class ForecastMethod {

@@ -27,8 +27,9 @@ template <typename Real> Real AttemptTraffic(Real A0, const Centre& c, NearbyRoo
         return A0;
     }
     const Real logA0 = std::log(A0);
+    const Centre& lossOf = c.losses ? *c.losses : c;
     const auto f = [&](Real A) {
-        const Shares<Real> s = SharesOf(ChainAt(A, c), c);
+        const Shares<Real> s = SharesOf(ChainAt(A, lossOf), lossOf);
         return std::log(A) + std::log((1 - r) + r * s.kept) - logA0;
     };
     Real lo = A0;

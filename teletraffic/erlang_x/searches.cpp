@@ -43,6 +43,73 @@ void CheckAttemptsOf(double traffic, const Figures<double>& f, const auto& full)
     CheckAttempts(traffic, clear ? f.attempts : full().attempts);
 }
 
+// Whether the blocking may rise with the agents on the same lines: where
+// callers hang up sooner than a call lasts, a waiting place made an agent's
+// is left more slowly, and at each attempt traffic the blocking rises with
+// the agents; the redials, fewer as the agents answer more, may turn it
+// either way. Every other figure a target bounds falls with the agents.
+bool BlockingMayRise(const Centre& c) {
+    return c.hangUps && c.ratio < 1;
+}
+
+// The least count from `from` up to the lines whose blocking, with redials,
+// is at most `bound`, where it need not fall with the agents; none where no
+// count does. By bisection of the counts, each range [lo, hi] dropped where
+// a bound below its blockings lies above the target and settled at lo where
+// one above them lies below it: the blocking at a traffic rises with it and
+// (hang-ups sooner than calls) with the agents, and the attempts fall with
+// the agents, so that over the range the blocking is at least that of lo
+// agents offered hi's attempts, at most that of hi agents offered lo's
+// (over a forecast's law, each times the ratio of the two counts' mean
+// attempts). Each count left alone decided as a count is.
+std::optional<std::int64_t> LeastBlockingCount(double traffic, const ErlangXModel& model,
+                                               std::int64_t from, double bound) {
+    const double lines = model.lines;
+    ErlangXTargets blocking;
+    blocking.maxBlocking = bound;
+    const auto centre = [&](std::int64_t n) {
+        return CentreOnLines(static_cast<double>(n), model, lines);
+    };
+    const auto at = [&](const Centre& c) {
+        return FiguresAt<double>(traffic, c, 0, Basis::Offered, Need::Shares);
+    };
+    // The blocking of `agents` offered the attempts of `attempts` agents.
+    const auto crossed = [&](std::int64_t agents, std::int64_t attempts) {
+        const Centre losses = centre(attempts);
+        Centre c = centre(agents);
+        c.losses = &losses;
+        const Figures<double> f = at(c);
+        return c.shape < INFINITY ? f.blocking * f.attempts / at(centre(agents)).attempts
+                                  : f.blocking;
+    };
+    // Clear of the target by more than the figures' rounding.
+    constexpr double kClear = 1e-9;
+    std::vector<std::pair<std::int64_t, std::int64_t>> ranges{
+        {from, static_cast<std::int64_t>(lines)}};
+    while (!ranges.empty()) {
+        const auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        if (lo > hi) {
+            continue;
+        }
+        if (lo == hi || crossed(hi, lo) * (1 + kClear) < bound) {
+            if (MeetsAt(traffic, centre(lo), blocking).first) {
+                return lo;
+            }
+            if (lo == hi) {
+                continue;
+            }
+        }
+        if (crossed(lo, hi) > bound * (1 + kClear)) {
+            continue;
+        }
+        const std::int64_t mid = lo + (hi - lo) / 2;
+        ranges.emplace_back(mid + 1, hi);
+        ranges.emplace_back(lo, mid);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
@@ -50,8 +117,56 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     CheckTraffic(traffic);
     const Centre base = CheckCentre(1, model);
     CheckTargets(targets, base);
+    CheckForecast(traffic, model, base);
     if (traffic == 0) {
         return 0; // as Erlang A and C staff it: taken back, every target met
+    }
+    if (targets.maxBlocking && BlockingMayRise(base)) {
+        // The other targets, whose figures fall with the agents, first: every
+        // count from theirs on meets them; then the least of those counts
+        // whose blocking meets its cap.
+        ErlangXTargets others = targets;
+        others.maxBlocking.reset();
+        const bool more =
+            NeedOfTargets(others) != Need::Shares || others.averageWait || others.maxAbandon;
+        const std::int64_t first = more ? ErlangXAgents(traffic, model, others) : 1;
+        const double bound = *targets.maxBlocking;
+        ErlangXTargets blocking;
+        blocking.maxBlocking = bound;
+        const Centre at = CentreOnLines(static_cast<double>(first), model, model.lines);
+        if (MeetsAt(traffic, at, blocking).first) {
+            return first;
+        }
+        const std::optional<std::int64_t> n =
+            base.redial > 0 ? LeastBlockingCount(traffic, model, first + 1, bound) : std::nullopt;
+        if (!n) {
+            const std::string count = more ? "the " + ShowNumber(static_cast<double>(first)) +
+                                                 " agents the other targets need"
+                                           : std::string("one agent");
+            if (base.redial > 0) {
+                throw DomainError(Argument::MaxBlocking, bound,
+                                  "met by some count from " + count + " up to the " +
+                                      ShowNumber(model.lines) +
+                                      " lines: with patience shorter than the handling time "
+                                      "and redials, more agents need not block less");
+            }
+            const double least =
+                FiguresAt<double>(traffic, at, 0, Basis::Offered, Need::Shares).blocking;
+            throw DomainError(Argument::MaxBlocking, bound,
+                              "at least " + ShowNumber(least) + ", the blocking of " + count +
+                                  ": with patience shorter than the handling time more agents "
+                                  "on these lines block more");
+        }
+        CheckAttemptsOf(
+            traffic,
+            FiguresAt<double>(traffic, CentreOnLines(static_cast<double>(*n), model, model.lines),
+                              0, Basis::Offered, Need::Shares),
+            [&] {
+                return FiguresAt<double>(traffic,
+                                         CentreOnLines(static_cast<double>(*n), model, model.lines),
+                                         0, Basis::Offered, Need::Shares);
+            });
+        return *n;
     }
     const double lines = model.lines;
     // Without lines or patience the queue drains only above the traffic.
@@ -80,7 +195,7 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
     } before;
     // The least count found to meet the targets, with its figures.
     std::pair<std::int64_t, Figures<double>> least{-1, {}};
-    const std::int64_t n = SmallestCount(lo, guess, [&](std::int64_t n) {
+    const auto probe = [&](std::int64_t n) {
         if (static_cast<double>(n) > lines) {
             return Step{true, 0, 1}; // past the lines: refused below
         }
@@ -91,7 +206,7 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
         }
         const auto [excess, target] = MostMissed(here, targets);
         double fall = 1;
-        if (static_cast<double>(n) + 1 <= lines) {
+        if (static_cast<double>(n) + 1 <= std::fmin(lines, kMaxLines)) {
             const bool spread = base.shape < INFINITY;
             const double from = spread ? MostMissed(at(n, plain), targets, target).first : excess;
             fall = from - MostMissed(at(n + 1, spread ? plain : model), targets, target).first;
@@ -107,7 +222,25 @@ std::int64_t ErlangXAgents(double traffic, const ErlangXModel& model,
         // Newton's step on the count, at most doubling it: where a figure is
         // flat in the count its slope says nothing.
         return Bounded(n, meets, excess, fall);
-    });
+    };
+    std::int64_t n = 0;
+    try {
+        n = SmallestCount(lo, guess, probe);
+    } catch (const ConvergenceError&) {
+        // No count up to 2e9 meets them: over a forecast so uncertain, or
+        // at a traffic near the engine's largest without lines.
+        const Figures<double> full = at(static_cast<std::int64_t>(kMaxLines), model);
+        const Target<double>* missed = MostMissed(full, targets).second;
+        const Target<double>& target = missed ? *missed : kTargets<double>[0];
+        if (base.shape < INFINITY) {
+            throw DomainError(Argument::ForecastVariance, model.variance,
+                              "smaller: over a forecast this uncertain no count of agents up to "
+                              "2e9 meets the " +
+                                  std::string(About(target.argument).words));
+        }
+        throw DomainError(target.argument, (targets.*target.bound).value_or(NAN),
+                          "met by at most 2e9 agents");
+    }
     if (static_cast<double>(n) > lines) {
         const Figures<double> full = at(static_cast<std::int64_t>(lines), model);
         const Target<double>* missed = MostMissed(full, targets).second;
@@ -126,6 +259,7 @@ Schedule ErlangXScheduleAgents(double traffic, std::int64_t agentsForTarget,
                                const ErlangXModel& model, double shrinkage, double maxOccupancy) {
     CheckTraffic(traffic);
     const Centre base = CheckCentre(1, model);
+    CheckForecast(traffic, model, base);
     if (!base.limited && base.shape == INFINITY && (base.redial == 0 || !base.hangUps)) {
         return base.hangUps ? ErlangAScheduleAgents(traffic, agentsForTarget, model.aht,
                                                     model.patience, shrinkage, maxOccupancy)
@@ -187,6 +321,7 @@ std::int64_t ErlangXLines(double traffic, double agents, const ErlangXModel& mod
                           double blocking) {
     CheckTraffic(traffic);
     const Centre base = CentreOnLines(agents, model, std::fmax(std::ceil(agents), 1));
+    CheckForecast(traffic, model, base);
     Check(Argument::Blocking, blocking, rules::kOpenShare);
     const double N = agents;
     const double lo = std::fmax(N, 1) - 1;
@@ -259,8 +394,9 @@ double ErlangXCapacity(double agents, const ErlangXModel& model, const ErlangXTa
     if (agents == 0 && !drains) {
         return 0;
     }
-    // Without lines or patience the traffic stays below the agents.
-    const double ceiling = drains ? kMaxTraffic : agents * (1 - 1e-15);
+    // Without lines or patience the traffic stays below the agents; over a
+    // forecast's spread, below the traffic whose calls meet 1e9 erlangs.
+    const double ceiling = drains ? MostForecastTraffic(c) : agents * (1 - 1e-15);
     // With a forecast's variance each target's traffic is sought from the
     // one without it, a few hundredths away: each step costs a quadrature.
     ErlangXModel plain = model;

@@ -22,7 +22,8 @@
 namespace teletraffic::erlang_x {
 
 template <typename Real>
-Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) {
+Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real t, bool timed) {
+    const Real w = InPatience(c, t);
     const Real x = ch.x;
     const Real a = ch.a;
     if (c.agents == 0) {
@@ -67,8 +68,13 @@ Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) 
         return none;
     }
     if (!c.hangUps && c.agents > 0) {
-        return WaitsWithoutPatience(ch, static_cast<std::int64_t>(c.queueLines),
-                                    static_cast<Real>(c.agents) * w * static_cast<Real>(c.ratio));
+        // The agents' completions within t, through the model's patience,
+        // else (that patience or w beyond the range) as N t/aht itself.
+        const auto N = static_cast<Real>(c.agents);
+        const Real z = std::isfinite(ModelPatience<Real>(c)) && (std::isnormal(w) || w == 0)
+                           ? N * w * RatioIn<Real>(c)
+                           : N * (t / static_cast<Real>(c.aht));
+        return WaitsWithoutPatience(ch, static_cast<std::int64_t>(c.queueLines), z);
     }
     Waits<Real> direct;
     if (WaitsByPositions(x, a, static_cast<std::int64_t>(c.queueLines), w, direct)) {
@@ -80,8 +86,7 @@ Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed) 
 template <typename Real>
 Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime, Basis basis,
                         bool timed) {
-    const Real w = targetTime / static_cast<Real>(c.patience);
-    const Waits<Real> q = WaitsOf(ch, c, w, timed);
+    const Waits<Real> q = WaitsOf(ch, c, targetTime, timed);
     const Scaled<Real>& below = ch.below;
     Scaled<Real> level = Plus(below, q.within);
     Scaled<Real> miss{0};
@@ -115,11 +120,24 @@ Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime,
     }
     const Scaled<Real> answered = Plus(below, q.timeAnswered);
     // Not asked for: 0 whichever form gave the rest.
-    s.answeredWait = !timed || answered.mantissa == 0
-                         ? 0
-                         : Over(q.time, answered) * static_cast<Real>(c.patience);
+    s.answeredWait = !timed || answered.mantissa == 0 ? 0 : InTime(q.time, answered, c);
     s.kept = basis == Basis::Virtual ? Real(1) : Over(whole, Plus(below, q.seen));
     return s;
+}
+
+template <typename Real>
+Real InTime(const Scaled<Real>& time, const Scaled<Real>& whole, const Centre& c) {
+    const Real share = Over(time, whole);
+    const Real unit = ModelPatience<Real>(c);
+    const Real plain = share * unit;
+    if ((std::isnormal(share) || time.mantissa == 0) && std::isfinite(plain)) {
+        return plain;
+    }
+    // A mean wait below 1e-308 patiences (some 1e-208 handling times
+    // without patience), or a patience beyond the range: in handling times,
+    // the ratio taken into the scale.
+    const Real ratio = RatioIn<Real>(c);
+    return Over(Times(time, ratio, std::log(ratio)), whole) * static_cast<Real>(c.aht);
 }
 
 template Waits<double> WaitsOf(const Chain<double>&, const Centre&, double, bool);
@@ -127,5 +145,7 @@ template Waits<long double> WaitsOf(const Chain<long double>&, const Centre&, lo
 template Service<double> ServiceOf(const Chain<double>&, const Centre&, double, Basis, bool);
 template Service<long double> ServiceOf(const Chain<long double>&, const Centre&, long double,
                                         Basis, bool);
+template double InTime(const Scaled<double>&, const Scaled<double>&, const Centre&);
+template long double InTime(const Scaled<long double>&, const Scaled<long double>&, const Centre&);
 
 } // namespace teletraffic::erlang_x

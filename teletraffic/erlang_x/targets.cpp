@@ -5,6 +5,7 @@
 // its own digits. The excesses the searches step on are the same logs.
 #include "teletraffic/erlang_x/targets.h"
 
+#include "teletraffic/erlang_x/fine.h"
 #include "teletraffic/numerics/decide.h"
 
 #include <algorithm>
@@ -37,12 +38,14 @@ Verdict VerdictOn(const Figures<Real>& f, const ErlangXTargets& t, Real error = 
     return all;
 }
 
-// Past long double's precision its own estimate decides.
-bool MeetsByItsOwnEstimate(const Figures<long double>& f, const ErlangXTargets& t) {
-    return std::ranges::all_of(kTargets<long double>, [&](const Target<long double>& target) {
+// Past the last precision's error its own estimate decides.
+template <typename Real>
+bool MeetsByItsOwnEstimate(const Figures<Real>& f, const ErlangXTargets& t) {
+    return std::ranges::all_of(kTargets<Real>, [&](const Target<Real>& target) {
         const std::optional<double>& bound = t.*target.bound;
-        const long double x = f.*target.figure;
-        return !bound || (target.atLeast ? x >= *bound : x <= *bound);
+        const Real x = f.*target.figure;
+        return !bound ||
+               (target.atLeast ? x >= static_cast<Real>(*bound) : x <= static_cast<Real>(*bound));
     });
 }
 
@@ -71,7 +74,19 @@ bool Meets(double A0, const Centre& c, const ErlangXTargets& t, const Figures<do
     };
     return Decide(
         VerdictOn(f, t), [&] { return VerdictOn(extended(), t); },
-        [&] { return MeetsByItsOwnEstimate(extended(), t); });
+        [&] {
+            // Within extended precision's error: quadruple precision,
+            // the chain's states one by one, where they are few
+            // enough; past its own error, or beyond, the last
+            // estimate decides.
+            const std::optional<Figures<Quad>> fine =
+                FineFiguresAt(A0, c, t.targetTime, t.basis, NeedOfTargets(t));
+            if (!fine) {
+                return MeetsByItsOwnEstimate(extended(), t);
+            }
+            const Verdict v = VerdictOn(*fine, t, kFineError);
+            return v == Verdict::Unsure ? MeetsByItsOwnEstimate(*fine, t) : v == Verdict::Yes;
+        });
 }
 
 // How far a figure is from its target, on a log scale: positive while it is

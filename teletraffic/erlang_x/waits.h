@@ -40,10 +40,14 @@ template <typename Real>
 Service<Real> ServiceOf(const Chain<Real>& ch, const Centre& c, Real targetTime, Basis basis,
                         bool timed);
 
-// The waits within w (the target time in units of patience), by the form
-// the centre's region takes.
+// The waits within the target time t, by the form the centre's region takes.
 template <typename Real>
-Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real w, bool timed);
+Waits<Real> WaitsOf(const Chain<Real>& ch, const Centre& c, Real t, bool timed);
+
+// A mean wait in the unit of time: the waits `time`, in units of the model's
+// patience, over `whole`; kept in range at any size and any unit of time.
+template <typename Real>
+Real InTime(const Scaled<Real>& time, const Scaled<Real>& whole, const Centre& c);
 
 // Without a cut (or with one beyond every digit): Erlang A's closed forms,
 // the answered wait (with `timed`) by its positions or by quadrature.

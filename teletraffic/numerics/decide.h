@@ -38,15 +38,15 @@ template <typename Real> constexpr Real kError = 64 * kLogTolerance<Real>;
 
 // Whether logValue <= logTarget, the value known to a relative `error`.
 template <typename Real> Verdict LogsAtMost(Real logValue, Real logTarget, Real error) {
-    const Real tolerance = error * (1 + std::fabs(logValue) + std::fabs(logTarget));
+    const Real tolerance = error * (1 + math::fabs(logValue) + math::fabs(logTarget));
     return AtMost(logValue, logTarget, tolerance);
 }
 
 // Whether log(value) <= log(target), value known to a relative `error`.
 template <typename Real> Verdict LogAtMost(Real value, double target, Real error) {
-    const Real logTarget = std::log(static_cast<Real>(target));
-    const Real logValue = std::log(value);
-    if (!std::isfinite(logValue)) {
+    const Real logTarget = math::log(static_cast<Real>(target));
+    const Real logValue = math::log(value);
+    if (!math::isfinite(logValue)) {
         return logValue < logTarget ? Verdict::Yes : Verdict::No; // 0 or beyond the range
     }
     return LogsAtMost(logValue, logTarget, error);

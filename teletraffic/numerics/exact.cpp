@@ -34,9 +34,9 @@ Sums InverseBlocking(const Rational& A, std::int64_t N) {
     return s;
 }
 
-// log R(A, N) for whole N > 0, the sums carried until their terms no longer
-// count.
-Quad LogInverseBlocking(Quad A, std::int64_t N) {
+} // namespace
+
+Quad LogInverseBlockingBySums(Quad A, std::int64_t N) {
     const Quad negligible = ldexpq(1, -122);
     if (A >= N) {
         // R = sum_j N (N - 1) ... (N - j + 1) / A^j, terms falling from the first.
@@ -58,6 +58,8 @@ Quad LogInverseBlocking(Quad A, std::int64_t N) {
     }
     return logq(1 - expq(logD) * sum) - logD;
 }
+
+namespace {
 
 // log R(A, N) as the engine computes it, in quadruple precision: Temme's
 // expansion near the traffic, some microseconds where the sums above take
@@ -81,7 +83,7 @@ template <typename Excess> Quad Decided(Quad A, std::int64_t N, Excess excess) {
             return fast;
         }
     }
-    return LogInverseBlocking(A, N);
+    return LogInverseBlockingBySums(A, N);
 }
 
 } // namespace

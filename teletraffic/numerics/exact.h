@@ -9,11 +9,18 @@
 
 #include "teletraffic/numerics/internal.h"
 
+#include "teletraffic/numerics/real.h"
+
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
 #include <cstdint>
 
 namespace teletraffic::detail {
+
+// log R(A, N) for A > 0 and whole N >= 0 in quadruple precision, by its sums
+// carried until their terms no longer count (to some 1e-32): about sqrt(N)
+// terms where A is near N, fewer away from it.
+Quad LogInverseBlockingBySums(Quad A, std::int64_t N);
 
 // Up to here the exact sums stay small: a few thousand bits.
 constexpr std::int64_t kExactLines = 64;

@@ -18,7 +18,8 @@ template <typename Real> bool GolubWelsch(int n, Real* d, Real* e, Real* node, R
         for (int iteration = 0;; ++iteration) {
             int m = l;
             for (; m + 1 < n; ++m) {
-                if (std::fabs(e[m]) <= kEpsilon<Real> * (std::fabs(d[m]) + std::fabs(d[m + 1]))) {
+                if (math::fabs(e[m]) <=
+                    kEpsilon<Real> * (math::fabs(d[m]) + math::fabs(d[m + 1]))) {
                     break;
                 }
             }
@@ -30,8 +31,8 @@ template <typename Real> bool GolubWelsch(int n, Real* d, Real* e, Real* node, R
             }
             // The entries stay within some hundreds: sqrt for hypot, four times as fast.
             Real g = (d[l + 1] - d[l]) / (2 * e[l]);
-            Real r = std::sqrt(g * g + 1);
-            g = d[m] - d[l] + e[l] / (g + std::copysign(r, g));
+            Real r = math::sqrt(g * g + 1);
+            g = d[m] - d[l] + e[l] / (g + math::copysign(r, g));
             Real sine = 1;
             Real cosine = 1;
             Real p = 0;
@@ -39,7 +40,7 @@ template <typename Real> bool GolubWelsch(int n, Real* d, Real* e, Real* node, R
             for (; i >= l; --i) {
                 const Real f = sine * e[i];
                 const Real b = cosine * e[i];
-                r = std::sqrt(f * f + g * g);
+                r = math::sqrt(f * f + g * g);
                 e[i + 1] = r;
                 if (r == 0) {
                     d[i + 1] -= p;
@@ -75,10 +76,10 @@ template <typename Real> bool GolubWelsch(int n, Real* d, Real* e, Real* node, R
 template <typename Real> bool GammaLawRule(Real k, int n, Real* node, Real* weight) {
     RuleArray<Real> d{};
     RuleArray<Real> e{};
-    const Real root = std::sqrt(k);
+    const Real root = math::sqrt(k);
     for (int i = 0; i < n; ++i) {
         d[i] = 2 * i / root;
-        e[i] = std::sqrt((i + 1) * ((i + 1) + (k - 1)) / k);
+        e[i] = math::sqrt((i + 1) * ((i + 1) + (k - 1)) / k);
     }
     if (!GolubWelsch(n, d.data(), e.data(), node, weight)) {
         return false;
@@ -104,7 +105,7 @@ template <typename Real> bool DiscreteMeasureRules<Real>::Rule(int n, Real* node
         for (const Real x : w) {
             mass += x;
         }
-        q_.assign(M, 1 / std::sqrt(mass));
+        q_.assign(M, 1 / math::sqrt(mass));
         before_.assign(M, 0);
     }
     // Stieltjes' procedure, its polynomials kept orthonormal: each the last
@@ -123,7 +124,7 @@ template <typename Real> bool DiscreteMeasureRules<Real>::Rule(int n, Real* node
             norm += w[i] * next[i] * next[i];
         }
         d_[found_] = a;
-        e_[found_] = std::sqrt(norm);
+        e_[found_] = math::sqrt(norm);
         if (!(e_[found_] > 0)) {
             return false;
         }
@@ -141,6 +142,8 @@ template bool GolubWelsch(int, double*, double*, double*, double*);
 template bool GolubWelsch(int, long double*, long double*, long double*, long double*);
 template bool GammaLawRule(double, int, double*, double*);
 template bool GammaLawRule(long double, int, long double*, long double*);
+template bool GolubWelsch(int, Quad*, Quad*, Quad*, Quad*);
+template bool GammaLawRule(Quad, int, Quad*, Quad*);
 template class DiscreteMeasureRules<double>;
 template class DiscreteMeasureRules<long double>;
 

@@ -16,6 +16,8 @@
 
 #include "teletraffic/numerics/internal.h"
 
+#include "teletraffic/numerics/real.h"
+
 #include <array>
 #include <vector>
 
@@ -42,6 +44,8 @@ extern template bool GolubWelsch(int, long double*, long double*, long double*, 
 template <typename Real> bool GammaLawRule(Real k, int n, Real* node, Real* weight);
 extern template bool GammaLawRule(double, int, double*, double*);
 extern template bool GammaLawRule(long double, int, long double*, long double*);
+// In quadruple precision, for the near-ties of the counts over a forecast.
+extern template bool GammaLawRule(Quad, int, Quad*, Quad*);
 
 // Gauss's rules for a discrete measure: points and their positive weights
 // (of any scale), as a finer rule lays a continuous law on its nodes. The

@@ -23,8 +23,8 @@ template <typename Real> constexpr bool kIsQuad = std::is_same_v<Real, Quad>;
 // The functions of <cmath>, and their quadruple-precision twins, under one
 // name each.
 namespace math {
-using std::ceil, std::copysign, std::erfc, std::exp, std::expm1, std::fabs, std::fmin, std::log,
-    std::log1p, std::sqrt;
+using std::ceil, std::copysign, std::erfc, std::exp, std::expm1, std::fabs, std::fmin,
+    std::isfinite, std::log, std::log1p, std::sqrt;
 inline Quad ceil(Quad x) {
     return ceilq(x);
 }
@@ -45,6 +45,9 @@ inline Quad fabs(Quad x) {
 }
 inline Quad fmin(Quad x, Quad y) {
     return fminq(x, y);
+}
+inline bool isfinite(Quad x) {
+    return finiteq(x) != 0;
 }
 inline Quad log(Quad x) {
     return logq(x);

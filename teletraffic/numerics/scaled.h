@@ -32,12 +32,13 @@ template <typename Real> Scaled<Real> Plus(Scaled<Real> u, Scaled<Real> v) {
     if (u.scale < v.scale) {
         std::swap(u, v);
     }
-    return {u.mantissa + v.mantissa * std::exp(v.scale - u.scale), u.scale};
+    return {u.mantissa + v.mantissa * math::exp(v.scale - u.scale), u.scale};
 }
 
 // u - v, for v at most u, in the scale of u.
 template <typename Real> Scaled<Real> Minus(Scaled<Real> u, Scaled<Real> v) {
-    return {u.mantissa - (v.mantissa == 0 ? 0 : v.mantissa * std::exp(v.scale - u.scale)), u.scale};
+    return {u.mantissa - (v.mantissa == 0 ? 0 : v.mantissa * math::exp(v.scale - u.scale)),
+            u.scale};
 }
 
 template <typename Real> Scaled<Real> Times(Scaled<Real> u, Real k) {
@@ -63,7 +64,7 @@ template <typename Real> Real Over(const Scaled<Real>& u, const Scaled<Real>& v)
     if (u.mantissa == 0) {
         return 0;
     }
-    return u.mantissa / v.mantissa * std::exp(u.scale - v.scale);
+    return u.mantissa / v.mantissa * math::exp(u.scale - v.scale);
 }
 
 } // namespace teletraffic::detail

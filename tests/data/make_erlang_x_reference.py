@@ -15,6 +15,12 @@
                                                                     turning sharply, appended
     /usr/bin/python3 tests/data/make_erlang_x_reference.py tie      a tie over a forecast,
                                                                     appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py units    tiny waits and huge units
+                                                                    of time, appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py ties     targets within double's
+                                                                    rounding of a figure at a
+                                                                    count, each figure two ways
+                                                                    (some 15 minutes), appended
 Rows: region, function, arguments, expected (counts exactly).
 
 The values come from the chain itself: its states summed one by one, and for
@@ -556,6 +562,8 @@ def main():
     far_overload_rows()
     small_shape_rows()
     forecast_tie_rows()
+    unit_rows()
+    tie_rows()
     write("w")
 
 
@@ -623,6 +631,258 @@ def forecast_tie_rows():
                (float(q["offered"]), NONE, NONE, NONE, NONE), c - 3)
 
 
+def unit_rows():
+    """Without patience, with lines: waits far below the double range's
+    start in patiences (some 1e-230 handling times), and handling times of
+    1e209, beyond which the model's patience of 1e100 of them overflows."""
+    figure_rows("tiny_waits", 0.2, 100, 1, INF, 101, t=1e-3)
+    figure_rows("tiny_waits", 0.05, 60, 180, INF, 62, r=0.5, t=1)
+    figure_rows("huge_unit", 10, 12, 1e209, INF, 16, t=1.1111111111111112e208)
+    figure_rows("huge_unit", 10, 12, 1e300, 2e300, 16, t=1e299)
+
+
+# --- Near-ties, each figure computed a second way --------------------------------
+
+
+def absorbing(c, S, P, k, t):
+    """From position k (k callers ahead), by the waiting caller's absorbing
+    chain alone: P(answered), E[wait; answered], P(answered within t), P(hung
+    up within t), and P(reaching an agent within t) patience aside; by its
+    fundamental matrix and matrix exponential, none of the sums' forms."""
+    mu, th = 1 / F(S), (F(0) if P == INF else 1 / F(P))
+    n = k + 1
+
+    def generator(own):
+        T = mp.zeros(n, n)
+        for i in range(n):
+            if i > 0:
+                T[i, i - 1] = c * mu + i * th
+            T[i, i] = -(c * mu + i * th + (th if own else 0))
+        return T
+
+    ans, gone = mp.zeros(n, 1), mp.zeros(n, 1)
+    ans[0] = c * mu
+    for i in range(n):
+        gone[i] = th
+    T = generator(True)
+    first = mp.lu_solve(-T, ans)
+    second = mp.lu_solve(-T, first)
+    out = dict(answered=first[k], wait=second[k])
+
+    def within(own):
+        G = mp.zeros(n + 2, n + 2)
+        G[:n, :n] = generator(own)
+        for i in range(n):
+            G[i, n] = ans[i]
+            G[i, n + 1] = gone[i] if own else 0
+        E = mp.expm(G * F(t))
+        return E[k, n], E[k, n + 1]
+
+    out["within"], out["gone"] = within(True)
+    out["reached"] = within(False)[0]
+    return out
+
+
+def second_way(A0, c, S, P, K, r, t):
+    """Every figure of a centre with lines from the chain's balance equations
+    (a linear system) and the waiting caller's absorbing chain, its redials'
+    fixed point by false position on the balance's own losses: the first
+    way (figures_at) summed none of it so. In 30 digits more than asked for
+    (and at least 90): the matrix exponential over a target time of 1e5
+    patiences loses some 20, the Taylor series' derivatives more."""
+    with mp.workdps(max(mp.mp.dps, WORK) + 30):
+        q = second_way_in(A0, c, S, P, K, r, t)
+    return {key: +value for key, value in q.items()}
+
+
+def second_way_in(A0, c, S, P, K, r, t):
+    lam = lambda A: F(A) / S  # noqa: E731
+    th = F(0) if P == INF else 1 / F(P)
+
+    def chain(A):
+        pi = balance(A, c, S, P, K)
+        queue = mp.fsum(pi[n] * (n - c) for n in range(c, K + 1))
+        accepted = 1 - pi[K]
+        lost = pi[K] + th * queue / lam(A)
+        return pi, queue, accepted, lost
+
+    A = F(A0)
+    if r:
+        f = lambda u: u - F(A0) - F(r) * u * chain(u)[3]  # noqa: E731
+        lo, hi = F(A0), F(A0) / (1 - F(r))
+        flo, fhi = f(lo), f(hi)
+        for i in range(400):
+            A = (lo * fhi - hi * flo) / (fhi - flo) if i % 4 != 3 else (lo + hi) / 2
+            fA = f(A)
+            if fA < 0:
+                lo, flo = A, fA
+            else:
+                hi, fhi = A, fA
+            if hi - lo < F(10) ** -45 * hi:
+                break
+        A = (lo + hi) / 2
+    pi, queue, accepted, lost = chain(A)
+    below = mp.fsum(pi[:c])
+    pos = [absorbing(c, S, P, n - c, t) for n in range(c, K)]
+    weigh = lambda key: mp.fsum(pi[c + k] * q[key] for k, q in enumerate(pos))  # noqa: E731
+    answered = below + weigh("answered")
+    q = dict(blocking=pi[K], wait_probability=mp.fsum(pi[c:K]) / accepted)
+    q["abandon_probability"] = th * queue / (lam(A) * accepted)
+    q["average_wait"] = queue / (lam(A) * accepted)
+    q["answered_wait"] = weigh("wait") / answered
+    q["occupancy"] = mp.fsum(pi[n] * min(n, c) for n in range(K + 1)) / c
+    q["attempts_traffic"] = A
+    q["callers_lost"] = lost * (1 - F(r)) / (1 - F(r) * lost)
+    level = below + weigh("within")
+    q["offered"] = level / accepted
+    q["answered"] = level / answered
+    q["excluding-short-abandons"] = level / (accepted - weigh("gone"))
+    q["virtual"] = (below + weigh("reached")) / accepted
+    return q
+
+
+def fresh_figures(A0, c, S, P, K, r, t):
+    """The first way, with the redials' root to 50 digits."""
+    if not r:
+        return figures_at(A0, c, S, P, K, r, t)
+    m = int(K - c)
+    f = lambda u: u - F(A0) - F(r) * u * shares(u, c, S, P, m)["lost"]  # noqa: E731
+    lo, hi = F(A0), F(A0) / (1 - F(r))
+    flo, fhi = f(lo), f(hi)
+    for i in range(400):
+        A = (lo * fhi - hi * flo) / (fhi - flo) if i % 4 != 3 else (lo + hi) / 2
+        fA = f(A)
+        if fA < 0:
+            lo, flo = A, fA
+        else:
+            hi, fhi = A, fA
+        if hi - lo < F(10) ** -45 * hi:
+            break
+    A = (lo + hi) / 2
+    q = shares(A, c, S, P, m, t)
+    q["attempts"] = A
+    L = q["lost"]
+    q["callers_lost"] = L * (1 - F(r)) / (1 - F(r) * L)
+    return q
+
+
+def gamma_moments(shape, scale, most):
+    """The central moments 0..most of the Gamma law, from its cumulants
+    (n - 1)! k theta^n."""
+    kappa = [F(0), F(0)] + [mp.factorial(n - 1) * shape * scale ** n for n in range(2, most + 1)]
+    mu = [F(1), F(0)]
+    for n in range(2, most + 1):
+        mu.append(mp.fsum(mp.binomial(n - 1, j - 1) * kappa[j] * mu[n - j]
+                          for j in range(2, n + 1)))
+    return mu
+
+
+def narrow_forecast(A0, c, S, P, K, r, calls, variance, t, key):
+    """A figure over a forecast nearly Poisson (its law some 1e-7 of its mean
+    wide), two ways: Gauss-Legendre over the law's 40 deviations with the
+    sums, and the Taylor series of each count about the mean over the law's
+    central moments with the balance equations."""
+    shape = F(calls) ** 2 / (F(variance) - F(calls))
+    scale = F(A0) / shape
+    deviation = F(A0) / mp.sqrt(shape)
+    num, den = COUNTS[key]
+
+    def q_of(way, u):
+        q = way(u, c, S, P, K, r, t)
+        q = dict(q)
+        q.setdefault("attempts", q.get("attempts_traffic"))
+        q.setdefault("wait", q.get("wait_probability"))
+        q.setdefault("abandon", q.get("abandon_probability"))
+        return q
+
+    def counts(way, u):
+        q = q_of(way, u)
+        A = q["attempts"]
+        return num(u, A, q), (den(u, A, q) if den else None)
+
+    density = lambda u: mp.exp((shape - 1) * mp.log(u) - u / scale - mp.loggamma(shape) -  # noqa
+                               shape * mp.log(scale))
+    with mp.workdps(60):
+        lo, hi = F(A0) - 40 * deviation, F(A0) + 40 * deviation
+        nodes = mp.linspace(lo, hi, 9)
+        first = [mp.quad(lambda u: density(u) * counts(fresh_figures, u)[i], nodes)
+                 for i in range(2 if den else 1)]
+        mu = gamma_moments(shape, scale, 10)
+        second = []
+        for i in range(2 if den else 1):
+            d = mp.diffs(lambda u: counts(second_way, u)[i], F(A0), 10)
+            second.append(mp.fsum(dj * mu[j] / mp.factorial(j) for j, dj in enumerate(d)))
+    one = first[0] / first[1] if den else first[0]
+    two = second[0] / second[1] if den else second[0]
+    assert abs(one / two - 1) < F(10) ** -40, (key, one, two)
+    return one
+
+
+def tie_figure(A0, c, S, P, K, r, t, key, calls=0, variance=0):
+    """A figure at count c two ways, held to agree to 1e-40."""
+    if variance:
+        return narrow_forecast(A0, c, S, P, K, r, calls, variance, t, key)
+    one = fresh_figures(A0, c, S, P, K, r, t)
+    two = second_way(A0, c, S, P, K, r, t)
+    name = {"abandon_probability": "abandon", "wait_probability": "wait"}.get(key, key)
+    a, b = one[name] if name in one else one[key], two[key]
+    assert abs(a - b) <= F(10) ** -40 * abs(b), (key, a, b)
+    return a
+
+
+TARGET_KEYS = ["service-level", "average_wait", "answered_wait", "abandon_probability",
+               "blocking"]
+
+
+def agents_tie_row(region, A0, S, P, K, r, t, basis, which, c, calls=0, variance=0):
+    """The target of kind `which` (0 service level .. 4 blocking) equal to its
+    figure at c agents rounded to double, the answer the least count meeting
+    it, each count's figure computed two ways."""
+    key = BASES[basis] if which == 0 else TARGET_KEYS[which]
+    target = float(tie_figure(A0, c, S, P, K, r, t, key, calls, variance))
+    targets = [NONE] * 5
+    targets[which] = target
+    meets = lambda n: (tie_figure(A0, n, S, P, K, r, t, key, calls, variance) >= target  # noqa
+                       if which == 0 else
+                       tie_figure(A0, n, S, P, K, r, t, key, calls, variance) <= target)
+    lo = c - 1
+    while lo > 0 and meets(lo):
+        lo -= 1
+    n = base.smallest(meets, lo)
+    row(region, "x_agents", (A0, S, P, K, r, calls, variance, t, basis) + tuple(targets), n)
+
+
+def lines_tie_row(region, A0, c, S, P, r, K):
+    """A blocking equal to the blocking on K lines rounded to double: the
+    fewest lines meeting it, each computed two ways."""
+    target = float(tie_figure(A0, c, S, P, K, r, 0, "blocking"))
+    meets = lambda k: tie_figure(A0, c, S, P, k, r, 0, "blocking") <= target  # noqa: E731
+    lo = K - 1
+    while lo > c and meets(lo):
+        lo -= 1
+    row(region, "x_lines", (A0, c, S, P, r, target), max(c, base.smallest(meets, lo)))
+
+
+def tie_rows():
+    """Targets within a few units in double's last place of a figure at a
+    count, where double and extended precision decided wrongly: each target
+    kind and basis, redials of a half and 0.99, a patience typed as a
+    decimal (0.00018 of an aht of 180, not 180 times their ratio), a forecast
+    whose variance is its calls times 1 + 1e-12, and the fewest lines."""
+    # (traffic, aht, patience, lines, redial, target time, basis, target, count)
+    for args in [(10, 180, 300, 16, 0.5, 20, 0, 0, 13), (20, 180, 300, 26, 0, 20, 1, 0, 21),
+                 (12.5, 180, 300, 18, 0, 20, 2, 0, 15), (20, 180, INF, 27, 0.5, 20, 3, 0, 21),
+                 (20, 180, 0.00018, 26, 0.99, 20, 3, 0, 22), (10, 180, INF, 20, 0, 0, 0, 1, 13),
+                 (3.7, 180, 60, 9, 0.99, 20, 0, 1, 7), (12.5, 180, 0.00018, 20, 0, 20, 0, 1, 16),
+                 (3.7, 180, 1000, 12, 0.99, 20, 0, 2, 6), (12.5, 180, 1000, 21, 0, 20, 0, 3, 14),
+                 (20, 180, 300, 28, 0.3, 20, 0, 3, 22), (5, 180, 300, 10, 0.99, 20, 0, 4, 6)]:
+        agents_tie_row("near_tie", *args)
+    agents_tie_row("near_tie_forecast", 10, 180, 300, 18, 0, 20, 0, 0, 11, 100,
+                   100.00000000010002)
+    for args in [(2, 5, 180, 300, 0, 11), (20, 23, 180, 300, 0.3, 29), (5, 7, 180, 1000, 0.5, 10)]:
+        lines_tie_row("near_tie_lines", *args)
+
+
 def write(mode):
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)),
                            "erlang_x_reference.csv"), mode) as f:
@@ -632,7 +892,8 @@ def write(mode):
 # Groups of rows added to the table since it was first made, each appended
 # by its own mode: `make_erlang_x_reference.py forecast`.
 APPENDED = {"spread": spread_rows, "forecast": forecast_rows, "long": long_rows,
-            "far": far_overload_rows, "shape": small_shape_rows, "tie": forecast_tie_rows}
+            "far": far_overload_rows, "shape": small_shape_rows, "tie": forecast_tie_rows,
+            "units": unit_rows, "ties": tie_rows}
 
 if __name__ == "__main__":
     if sys.argv[1:] == ["check"]:

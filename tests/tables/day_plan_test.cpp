@@ -46,10 +46,10 @@ TEST(DayPlan, EveryLineIsReadOrSaysWhyNot) {
         bool heading;
     } cases[] = {
         {"a count that does not read is a row, not a heading", S("08:00,1O0\n08:30,120\n"),
-         S("08:00=!呼数が数値ではあ|08:30=120"), u',', u'.', false},
+         S("08:00=!呼数「1O0」が|08:30=120"), u',', u'.', false},
         {"words alone in one column are a row",
          S("hello world\n120\n"),
-         S("1=!呼数が数値ではあ|2=120"),
+         S("1=!呼数「hello|2=120"),
          {},
          u'.',
          false},
@@ -93,6 +93,10 @@ TEST(DayPlan, EveryLineIsReadOrSaysWhyNot) {
          S("08:00=100|#9:00=5"), u',', u'.', true},
         {"a fourth column is refused", S("09:00\t100\t120\t5\n"), S("09:00=!列が多すぎます（"),
          u'\t', u'.', false},
+        {"a blank count, its time the label", S("9:00\t\n9:30\t100\n"),
+         S("9:00=!呼数が空欄です|9:30=100"), u'\t', u'.', false},
+        {"an ACD's Interval of times is the label", S("Interval,Calls,Notes\n09:00-09:30,5,x\n"),
+         S("09:00-09:30=5"), u',', u'.', true},
     };
     for (const auto& c : cases) {
         const Volumes read = ReadVolumes(c.text);
@@ -168,6 +172,131 @@ TEST(DayPlan, TheLabelsTimesAreTheInterval) {
             EXPECT_TRUE(warnings[i].startsWith(c.warnings[i])) << warnings[i].toStdString();
         }
         EXPECT_TRUE(DaySummary(day).contains(S("区間の長さ %1 分").arg(c.interval)));
+    }
+}
+
+// The label and the agents to schedule of each row ("!" and the start of
+// its reason where none).
+S Staffed(const Day& day) {
+    QStringList rows;
+    for (const DayRow& row : day.rows) {
+        rows << row.label + u'=' +
+                    (row.error.isEmpty() ? QString::number(row.staffing.scheduled)
+                                         : u'!' + row.error.left(12));
+    }
+    return rows.join(u'|');
+}
+
+// A total at the foot of an ACD export, or of each day, is no interval: left
+// out of the day, its rows and agent-hours, and checked against the rows
+// above it to the digits it is written in.
+TEST(DayPlan, TotalRowsAreLeftOutAndChecked) {
+    const struct {
+        const char* behaviour;
+        S text, rows, said; // said: in the summary, or a warning's start
+        double agentHours;
+    } cases[] = {
+        {"合計 at the foot", S("時刻\t呼数\r\n9:00\t100\r\n9:30\t200\r\n合計\t300\r\n"),
+         S("9:00=14|9:30=24"), S("「合計」の行（300）は区間に数えず"), (14 + 24) * 0.5},
+        {"TOTAL that is not the sum", S("Time,Calls\n9:00,\"1,000\"\n9:30,38\nTOTAL,\"1,040\"\n"),
+         S("9:00=107|9:30=6"),
+         S("「TOTAL」の行の呼数 1040 が、上の 2 区間の呼数の和 1038 と合いません"),
+         (107 + 6) * 0.5},
+        {"計 rounded as a spreadsheet shows it", S("9:00;270,7\n9:30;100,4\n計;371\n"),
+         S("9:00=32|9:30=14"), S("「計」の行（371）は区間に数えず"), (32 + 14) * 0.5},
+        {"Sum that does not read", S("9:00,10\nSum,=SUM(B1)\n"), S("9:00=3"),
+         S("「Sum」の行（呼数「=SUM(B1)」は数値として読めません）"), 3 * 0.5},
+        {"a total under each day", S("5/1,9:00,10\n合計,,10\n5/2,9:00,20\n合計,,21\n"),
+         S("5/1 9:00=3|5/2 9:00=4"), S("「合計」の行の呼数 21 が、上の 1 区間の呼数の和 20"),
+         (3 + 4) * 0.5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        const Day day = StaffDay(ReadVolumes(c.text), StaffingInputs{});
+        EXPECT_EQ(Staffed(day), c.rows);
+        EXPECT_DOUBLE_EQ(day.agentHours, c.agentHours);
+        const QStringList warnings = DayWarnings(day);
+        EXPECT_TRUE(DaySummary(day).contains(c.said) ||
+                    std::any_of(warnings.begin(), warnings.end(),
+                                [&](const S& w) { return w.startsWith(c.said); }))
+            << DaySummary(day).toStdString() << warnings.join(u'|').toStdString();
+    }
+}
+
+// A time an earlier row has is a red row, never staffed twice; the interval
+// is the times' in order, however they are pasted; a day newest first is a
+// day, said to be reversed.
+TEST(DayPlan, RepeatedTimesAndTheOrderOfTheRows) {
+    const struct {
+        const char* behaviour;
+        S text, rows;
+        double interval;
+        QStringList warnings; // their starts
+    } cases[] = {
+        {"unsorted, a time twice",
+         S("9:00\t100\n8:30\t100\n8:30\t100\n10:00\t100\n"),
+         S("9:00=14|8:30=14|8:30=!「8:30」と同じ時刻の|10:00=14"),
+         30,
+         {S("計算できない区間が 1 か所"),
+          S("区間が時刻の順に並んでいません（「8:30」で時刻が戻ります）")}},
+        {"newest first",
+         S("10:00,100\n9:30,100\n9:00,100\n"),
+         S("10:00=14|9:30=14|9:00=14"),
+         30,
+         {S("区間が時刻の新しい順に並んでいます")}},
+        {"over midnight",
+         S("23:30,100\n00:00,100\n00:30,100\n"),
+         S("23:30=14|00:00=14|00:30=14"),
+         30,
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        const Day day = StaffDay(ReadVolumes(c.text), StaffingInputs{});
+        EXPECT_EQ(Staffed(day), c.rows);
+        EXPECT_EQ(day.inputs.intervalMinutes, c.interval);
+        EXPECT_DOUBLE_EQ(day.agentHours, 14 * 3 * c.interval / 60);
+        const QStringList warnings = DayWarnings(day);
+        ASSERT_EQ(warnings.size(), c.warnings.size()) << warnings.join(u'|').toStdString();
+        for (qsizetype i = 0; i < warnings.size(); ++i) {
+            EXPECT_TRUE(warnings[i].startsWith(c.warnings[i])) << warnings[i].toStdString();
+        }
+    }
+}
+
+// A row's own columns, named and meant as corvane-cli's batch takes them
+// (its handling time and patience in seconds, a share as a decimal or with
+// "%"), over the fields; what the day cannot read is said, a column of
+// traffic refused with the reason.
+TEST(DayPlan, EachRowsOwnInputsOverTheFields) {
+    const struct {
+        const char* behaviour;
+        S text, rows, said; // said: in the summary, or why the paste is refused
+    } cases[] = {
+        // corvane-cli agents --input --interval 30 --target-time 20 --service-level 0.8
+        // answers 15, 36, 20, 21.
+        {"handling times and patiences",
+         S("start,calls,aht,patience\n08:00,120,180,300\n08:30,150,390,300\n09:00,210,180,30\n"
+           "09:30,180,180,300\n"),
+         S("08:00=15|08:30=36|09:00=20|09:30=21"), S("区間ごとの入力: aht、patience")},
+        {"a tab paste headed 時刻, 呼数, AHT; a blank cell is the field's",
+         S("時刻\t呼数\tAHT\r\n9:00\t100\t360\r\n9:30\t100\t\r\n"), S("9:00=23|9:30=13"),
+         S("区間ごとの入力: AHT")},
+        {"shares as decimals or percentages",
+         S("time,calls,Service_Level,SHRINKAGE\n9:00,100,85%,0.3\n9:30,100,0.8,８０\n"),
+         S("9:00=19|9:30=!列「SHRINKAGE」"), S("区間ごとの入力: Service_Level、SHRINKAGE")},
+        {"a column not read", S("time,calls,notes\n9:00,100,x\n"), S("9:00=13"),
+         S("読まなかった列: notes")},
+        {"a column of traffic", S("time,traffic\n9:00,10\n"), S(), S("列「traffic」（呼量）は")},
+    };
+    StaffingInputs in;
+    in.patienceSeconds = 300;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        const Day day = StaffDay(ReadVolumes(c.text), in);
+        EXPECT_EQ(Staffed(day), c.rows);
+        EXPECT_TRUE(DaySummary(day).contains(c.said) || day.refused.startsWith(c.said))
+            << DaySummary(day).toStdString() << day.refused.toStdString();
     }
 }
 
@@ -317,7 +446,8 @@ TEST_F(DayPage, WordsAndFiguresAgreeAcrossTheTab) {
         EXPECT_EQ(get<QTableView>("staffing")->model()->headerData(2, Qt::Horizontal).toString(),
                   c.column);
         QAbstractItemModel* day = get<QTableView>("day")->model();
-        EXPECT_TRUE(day->headerData(day->columnCount() - 1, Qt::Horizontal, Qt::ToolTipRole)
+        // The wait, last before the rows' reasons.
+        EXPECT_TRUE(day->headerData(day->columnCount() - 2, Qt::Horizontal, Qt::ToolTipRole)
                         .toString()
                         .startsWith(c.dayTip));
         EXPECT_TRUE(get<QLabel>("staffAnswer")->text().startsWith(S("呼量 13.33 アーラン")));

@@ -235,10 +235,12 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
     StaffingModel model;
     model.setStaffing(Staff(StaffingInputs{}));
     EXPECT_EQ(model.staffing().agents, 14);
+    // Where the queue grows without end, the reason in a column of its own.
     const QStringList rows[] = {
-        {S("10"), UnboundedQueueText(), {}, {}, {}},
-        {S("13"), S("79.6"), S("17.1"), S("28.5"), S("76.9")},
+        {S("10"), {}, {}, {}, {}, UnboundedQueueText()},
+        {S("13"), S("79.6"), S("17.1"), S("28.5"), S("76.9"), {}},
     };
+    ASSERT_EQ(model.columnCount(), 6);
     for (const QStringList& row : rows) {
         const int r = row[0].toInt() - 10;
         for (int column = 0; column < row.size(); ++column) {
@@ -252,12 +254,13 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
 // C 13 agents wait 17.1 s on average and 12 agents 40.4 s. Callers who hang up
 // after 300 s leave 13 agents 75.0 % occupied, 14 agents 70.4 % and 15 66.2 %.
 TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
-    using enum StaffingTarget;
     using enum teletraffic::Decided;
+    constexpr bool ServiceLevel = false;
+    constexpr bool AverageWait = true;
     const struct {
         double calls, serviceLevel;
         std::optional<double> patience;
-        StaffingTarget target;
+        bool byWait;
         double shrinkage, cap;
         qint64 agents, scheduled;
         teletraffic::Decided decidedBy;
@@ -273,9 +276,9 @@ TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
     for (const auto& c : cases) {
         StaffingInputs in;
         in.calls = c.calls;
-        in.serviceLevel = c.serviceLevel;
+        in.serviceLevel = c.byWait ? std::nullopt : std::optional(c.serviceLevel);
+        in.averageWaitSeconds = c.byWait ? std::optional(20.0) : std::nullopt;
         in.patienceSeconds = c.patience;
-        in.target = c.target;
         in.shrinkage = c.shrinkage;
         in.maxOccupancy = c.cap;
         const Staffing s = Staff(in);
@@ -326,14 +329,14 @@ TEST(Staffing, ErlangXColumnsCountsAndRows) {
         qint64 agents, last;
     } cases[] = {
         {"the answered calls' mean wait", 30, none, 0, 1, Answered,
-         S("平均応答時間・応答呼 (秒)|待ち確率 (%)|放棄率 (%)|稼働率 (%)"), 9, 13},
+         S("平均応答時間・応答呼 (秒)|待ち確率 (%)|放棄率 (%)|稼働率 (%)|理由"), 9, 13},
         {"lines, hang-ups and redials: every loss", 300, 14, 0.5, 1, AllCallers,
          S("平均待ち時間・全呼 (秒)|待ち確率 (%)|放棄率 (%)|呼損率 (%)|最終的な放棄 (%)|"
-           "稼働率 (%)"),
+           "稼働率 (%)|理由"),
          11, 14},
         {"the cap on the traffic carried", 300, 14, 0.5, 0.75, none, S(), 13, 14},
         {"lines alone: busy tones, no hang-ups", none, 14, 0, 1, none,
-         S("平均応答時間 (秒)|待ち確率 (%)|呼損率 (%)|稼働率 (%)"), 12, 14},
+         S("平均応答時間 (秒)|待ち確率 (%)|呼損率 (%)|稼働率 (%)|理由"), 12, 14},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
@@ -342,9 +345,12 @@ TEST(Staffing, ErlangXColumnsCountsAndRows) {
         in.lines = c.lines;
         in.redial = c.redial;
         in.maxOccupancy = c.cap;
-        in.target = c.wait ? StaffingTarget::AverageWait : StaffingTarget::ServiceLevel;
         in.waitBasis = c.wait.value_or(AllCallers);
-        in.averageWaitSeconds = c.patience == 30 ? 5 : 20;
+        if (c.wait) {
+            in.serviceLevel.reset();
+            (*c.wait == Answered ? in.answeredWaitSeconds : in.averageWaitSeconds) =
+                c.patience == 30 ? 5 : 20;
+        }
         StaffingModel model;
         model.setStaffing(Staff(in));
         QStringList columns;
@@ -377,7 +383,7 @@ TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
          (14 + 24) * 0.5,
          {{},
           {},
-          S("呼数が数値ではありません"),
+          S("呼数「abc」が数値ではありません"),
           {},
           S("呼数は 0 以上にしてください"),
           S("計算できません: 呼量(アーラン)が 100000000000 になり、扱える範囲（0 以上 1000000000 "
@@ -410,10 +416,11 @@ TEST(DayStaffing, CsvOfTheDayAndAShiftJisFile) {
     DayModel model;
     model.setDay(StaffDay(ReadVolumes(S("\"9:00, Mon\",100\n9:30,-\n")), StaffingInputs{}));
     EXPECT_EQ(TableCsv(model),
-              "\xEF\xBB\xBF" + S("区間,呼数,呼量,応対人数,スケジュール,SL (%),稼働 (%),ASA (秒)\r\n"
-                                 "\"9:00, Mon\",100,10.00,14,14,88.8,71.4,7.8\r\n"
-                                 "9:30,-,呼数が数値ではありません,,,,,\r\n")
-                                   .toUtf8());
+              "\xEF\xBB\xBF" +
+                  S("区間,呼数,呼量,応対人数,スケジュール,SL (%),稼働 (%),ASA (秒),理由\r\n"
+                    "\"9:00, Mon\",100,10.00,14,14,88.8,71.4,7.8,\r\n"
+                    "9:30,,,,,,,,呼数「-」が数値ではありません\r\n")
+                      .toUtf8());
     const QByteArray shiftJis("\x8b\xe6\x8a\xd4,\x8c\xc4\x90\x94\r\n\x8b\xe3\x8e\x9e,10\r\n");
     EXPECT_EQ(DecodeVolumes(shiftJis), S("区間,呼数\r\n九時,10\r\n"));
 }
@@ -771,7 +778,7 @@ TEST_F(Window, DayImportedCopiedAndSaved) {
     view->selectionModel()->select(view->model()->index(1, 3), QItemSelectionModel::Select);
     get<QPushButton>("copyDay")->click();
     EXPECT_TRUE(QApplication::clipboard()->text().endsWith(S("\n8:30\t200\t20.00\t24\t24\t"
-                                                             "80.9\t83.3\t13.4\n")))
+                                                             "80.9\t83.3\t13.4\t\n")))
         << QApplication::clipboard()->text().toStdString();
     get<QPushButton>("exportDay")->click();
     EXPECT_TRUE(Contents(savePath).contains("8:30,200,20.00,24,24,"));
@@ -965,8 +972,8 @@ TEST_F(Window, SmallTablesCopyWithHeadings) {
         int lines;
     } rows[] = {
         {"staffing",
-         S("エージェント数\tサービスレベル (%)\t平均応答時間 (秒)\t待ち確率 (%)\t稼働率 (%)"),
-         S("13\t79.6\t17.1\t28.5\t76.9"), 10},
+         S("エージェント数\tサービスレベル (%)\t平均応答時間 (秒)\t待ち確率 (%)\t稼働率 (%)\t理由"),
+         S("13\t79.6\t17.1\t28.5\t76.9\t"), 10},
         {"solveAround", S("回線数\t呼損率"), S("18\t0.00714244"), 4},
     };
     for (const auto& row : rows) {

@@ -87,8 +87,8 @@ std::string TotalNote(const Record& row, std::vector<Summed>& summed) {
             // To the digits the total is written in: a spreadsheet shows a
             // sum of decimals rounded.
             const double half = 0.5 * std::pow(10.0, -total->second);
-            const bool matches = column.unread == 0 && std::fabs(total->first - column.sum) <=
-                                                           half + 1e-9 * std::fabs(column.sum);
+            const bool matches =
+                std::fabs(total->first - column.sum) <= half + 1e-9 * std::fabs(column.sum);
             note.append(checked ? "; " : ": ")
                 .append(column.name)
                 .append(" ")
@@ -97,10 +97,11 @@ std::string TotalNote(const Record& row, std::vector<Summed>& summed) {
                         : column.rows == 0
                             ? ", with " + rows + " since the last total"
                             : ", but the " + rows + (column.rows == 1 ? " sums to " : " sum to ") +
-                                  sum +
-                                  (column.unread > 0
-                                       ? " (" + std::to_string(column.unread) + " without a number)"
-                                       : ""));
+                                  sum)
+                // A spreadsheet's sum leaves out a cell that is no number, as this one does.
+                .append(column.unread > 0 ? " (leaving out " + std::to_string(column.unread) +
+                                                " without a number)"
+                                          : "");
             checked = true;
         }
         column.sum = 0;

@@ -288,26 +288,27 @@ namespace {
 
 // What a total row says of the rows above it.
 QString TotalText(const TotalRow& total) {
-    const QString count = total.count ? Exact(*total.count) : total.calls;
     if (!total.count) {
         return QStringLiteral(
                    "「%1」の行（呼数「%2」は数値として読めません）は区間に数えていません。")
             .arg(total.label, total.calls);
     }
+    // A spreadsheet's sum leaves out a cell that is no number, as the day does.
+    const QString unread =
+        total.unread > 0 ? QStringLiteral("（呼数が読めない %1 区間は除いた和）").arg(total.unread)
+                         : QString();
     if (total.matches) {
         return QStringLiteral("「%1」の行（%2）は区間に数えず、上の %3 区間の呼数の和と合うことを"
-                              "確かめました。")
-            .arg(total.label, count)
-            .arg(total.rows);
+                              "確かめました%4。")
+            .arg(total.label, Exact(*total.count))
+            .arg(total.rows)
+            .arg(unread);
     }
-    return QStringLiteral("「%1」の行の呼数 %2 が、上の %3 区間の呼数の和 %4 と合いません%5"
+    return QStringLiteral("「%1」の行の呼数 %2 が、上の %3 区間の呼数の和 %4%5 と合いません"
                           "（合計の行は区間に数えていません）。")
-        .arg(total.label, count)
+        .arg(total.label, Exact(*total.count))
         .arg(total.rows)
-        .arg(Exact(total.sum))
-        .arg(total.unread > 0
-                 ? QStringLiteral("（呼数が読めない区間が %1 か所あります）").arg(total.unread)
-                 : QString());
+        .arg(Exact(total.sum), unread);
 }
 
 } // namespace

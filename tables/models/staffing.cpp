@@ -443,10 +443,12 @@ AnswerWords AnswerText(const Staffing& s) {
     // the blocking beside the service level, which counts only the calls let in.
     QStringList detail;
     QStringList lost;
+    // In a file as the table heads its column ("平均待ち時間・全呼 (秒)").
     const auto add = [&](QStringList& to, const QString& name, const QString& value,
-                         const QString& unit) {
+                         const QString& unit, const QString& heading = {}) {
         to << QStringLiteral("%1 %2 %3").arg(name, value, unit);
-        words.lines << QStringList{QStringLiteral("%1 (%2)").arg(name, unit), value};
+        words.lines << QStringList{
+            heading.isEmpty() ? QStringLiteral("%1 (%2)").arg(name, unit) : heading, value};
     };
     if (s.agents > 0) {
         const StaffingColumns applies = ColumnsFor(in);
@@ -464,8 +466,9 @@ AnswerWords AnswerText(const Staffing& s) {
         }
         add(detail, QStringLiteral("稼働率"), FigureText(in, Shown::Occupancy, a.occupancy),
             percent);
-        add(detail, WaitWording(in.waitBasis, in.patienceSeconds.has_value()).name,
-            FigureText(in, Shown::Wait, a.averageWait), QStringLiteral("秒"));
+        const WaitWords wait = WaitWording(in.waitBasis, in.patienceSeconds.has_value());
+        add(detail, wait.name, FigureText(in, Shown::Wait, a.averageWait), QStringLiteral("秒"),
+            wait.heading);
         if (applies.callersLost) {
             add(lost, QStringLiteral("最終的な放棄"), FigureText(in, Shown::Share, a.callersLost),
                 percent);

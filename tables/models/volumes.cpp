@@ -409,8 +409,7 @@ void TakeTotals(Volumes& volumes, const std::vector<bool>& total) {
             // To the digits the total is written in: a spreadsheet shows a
             // sum of decimals rounded.
             const double half = 0.5 * std::pow(10.0, -DecimalsOf(row.calls, mark));
-            since.matches = since.unread == 0 &&
-                            std::abs(*row.count - since.sum) <= half + 1e-9 * std::abs(since.sum);
+            since.matches = std::abs(*row.count - since.sum) <= half + 1e-9 * std::abs(since.sum);
         }
         volumes.totals.push_back(since);
         since = {};

@@ -404,6 +404,96 @@ TEST_F(DayPage, SavedAsShownWithWhatItAnswers) {
     }
 }
 
+// Each file saved carries the answer the screen shows, and pandas reads its
+// every figure column as numbers: counts typed with decimal commas,
+// full-width digits, a blank and a word among them, a total at the foot.
+TEST_F(DayPage, SavedFilesCarryTheAnswerAndReadAsNumbers) {
+    if (QProcess::execute(S("/usr/bin/python3"), {S("-c"), S("import pandas")}) != 0) {
+        GTEST_SKIP() << "no pandas";
+    }
+    get<QLineEdit>("patience")->setText(S("300"));
+    get<QLineEdit>("shrinkage")->setText(S("30%"));
+    computeDay(S("時刻\t呼数\r\n9:00\t270,7\r\n9:30\t１０３,５\r\n10:00\tabc\r\n10:30\t\r\n"
+                 "合計\t374,2\r\n"));
+    const S headline = get<QLabel>("staffAnswer")->text();
+    const S table = dir.filePath(S("table.csv"));
+    const S day = dir.filePath(S("day.csv"));
+    for (const auto& [view, path] : {std::pair{0, table}, {2, day}}) {
+        tab.views()->setCurrentIndex(view);
+        savePath = path;
+        tab.save();
+    }
+    savePath = table;
+    EXPECT_TRUE(headline.contains(S("スケジュール人数 19"))) << headline.toStdString();
+    EXPECT_TRUE(saved().contains("# 必要エージェント数,13\r\n# スケジュール人数,19\r\n"));
+    savePath = day;
+    EXPECT_TRUE(saved().contains("# 合計の行（区間に数えない）,合計,374.2,区間の呼数の和,374.2"));
+    EXPECT_TRUE(saved().contains("\r\n9:30,103.5,"));
+    QProcess python;
+    python.start(S("/usr/bin/python3"),
+                 {S("-c"),
+                  S("import sys, pandas\n"
+                    "for path in sys.argv[1:]:\n"
+                    "    frame = pandas.read_csv(path, comment='#')\n"
+                    "    for column in frame.columns[1:-1]:\n"
+                    "        if not pandas.api.types.is_numeric_dtype(frame[column]):\n"
+                    "            print(path, column, list(frame[column]))\n"),
+                  table, day});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.exitCode(), 0);
+    EXPECT_EQ(python.readAllStandardOutput() + python.readAllStandardError(), QByteArray());
+}
+
+// Both targets at once, each field in sight, and which decided said.
+TEST_F(DayPage, AServiceLevelAndAnAverageWaitTogether) {
+    get<QComboBox>("staffTargetKind")->setCurrentIndex(2);
+    for (const auto& [wait, decided] :
+         {std::pair{S("5"), S("（平均応答時間の目標で決まりました）")},
+          {S("60"), S("（サービスレベル目標で決まりました）")}}) {
+        get<QLineEdit>("averageWait")->setText(wait);
+        get<QPushButton>("staffCompute")->click();
+        EXPECT_FALSE(get("averageWait")->isHidden() || get("serviceLevel")->isHidden());
+        EXPECT_TRUE(get<QLabel>("staffDetail")->text().contains(decided))
+            << get<QLabel>("staffDetail")->text().toStdString();
+    }
+}
+
+// Recomputing or stopped, the answer shown says so, not that an input is
+// wrong; a stop during the day, computed after the answer, greys the day alone.
+TEST_F(DayPage, RecomputingAndStoppedSaySoWhereTheyAre) {
+    auto* note = get<QLabel>("staffingTabStale");
+    auto* dayNote = get<QLabel>("dayState");
+    auto* cancel = get<QPushButton>("staffCancel");
+    get<QPushButton>("staffCompute")->click();
+    get<QLineEdit>("callsVariance")->setText(S("1000"));
+    get<QLineEdit>("patience")->setText(S("300"));
+    get<QPushButton>("staffCompute")->click();
+    EXPECT_TRUE(!note->isHidden() && note->text().startsWith(S("計算し直しています")));
+    cancel->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return note->text().startsWith(S("計算を中止しました")); }));
+    get<QPushButton>("staffExport")->click();
+    EXPECT_TRUE(warnings.value(0).startsWith(S("計算を中止したため")))
+        << warnings.join(u'|').toStdString();
+    warnings.clear();
+
+    // A day long enough to go off the window's thread, its answer at once.
+    get<QLineEdit>("callsVariance")->clear();
+    get<QLineEdit>("staffLines")->setText(S("400"));
+    get<QLineEdit>("redial")->setText(S("50"));
+    computeDay(S("9:00,100\n").repeated(1000));
+    EXPECT_TRUE(note->isHidden());
+    EXPECT_TRUE(!dayNote->isHidden() && dayNote->text().startsWith(S("1日を計算しています")));
+    cancel->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dayNote->text().startsWith(S("1日の計算を中止")); }));
+    EXPECT_TRUE(note->isHidden());
+    tab.views()->setCurrentIndex(0);
+    tab.save();
+    EXPECT_TRUE(saved().contains("# 必要エージェント数,13"));
+    get<QPushButton>("exportDay")->click();
+    EXPECT_TRUE(warnings.value(0).startsWith(S("計算を中止したため")));
+    warnings.clear();
+}
+
 // Stale, the day pales; the volumes beside it are an input, and do not.
 TEST_F(DayPage, StaleTheDayPalesButNotTheVolumes) {
     tab.resize(1100, 700);

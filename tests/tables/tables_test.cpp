@@ -227,6 +227,11 @@ TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
     EXPECT_EQ(ReadList(S("0.01、0.02，0.05 0.1"), open, 4).values,
               (std::vector<double>{0.01, 0.02, 0.05, 0.1}));
     EXPECT_EQ(ReadList(S("0.01, 0"), open, 4).error, S("「0」: 範囲外です（0 より大きく 1 未満）"));
+    // A percentage's field takes its sign, half-width or full-width; no other does.
+    const Range percent{0, 100, false, false, true, true};
+    EXPECT_EQ(Read(S("30%"), percent).value, 30);
+    EXPECT_EQ(Read(S(" ３０ ％"), percent).value, 30);
+    EXPECT_FALSE(Read(S("30%"), lines).value);
 }
 
 // 10 erlangs at 80 % in 20 s with 180 s calls: by hand, 13 agents answer
@@ -290,6 +295,56 @@ TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
     // The percentages as typed, not as the division rounds them.
     for (const auto& [percent, fraction] : {std::pair{14.3, 0.143}, {0.7, 0.007}, {20.0, 0.2}}) {
         EXPECT_EQ(FromPercent(percent), fraction) << percent;
+    }
+}
+
+// Targets together meet each (10 erlangs: a service level of 80 % in 20 s
+// needs 14 agents, an ASA of 20 s 13 and of 5 s 15), and the headline says
+// which decided; 5 lines bound the agents at 5, with 56 % of the calls
+// blocked beside the service level of those let in.
+TEST(Staffing, TargetsTogetherAndWhatDecided) {
+    using teletraffic::Argument;
+    const struct {
+        const char* behaviour;
+        std::optional<double> averageWait, lines;
+        qint64 agents;
+        std::optional<Argument> decided;
+        S headline, detail; // their ends, and a part
+    } cases[] = {
+        {"the service level decides",
+         20,
+         {},
+         14,
+         Argument::ServiceLevel,
+         S("必要エージェント数 14"),
+         S("（サービスレベル目標で決まりました）")},
+        {"the average wait decides",
+         5,
+         {},
+         15,
+         Argument::AverageWait,
+         S("必要エージェント数 15"),
+         S("（平均応答時間の目標で決まりました）")},
+        {"the lines bound the agents",
+         {},
+         5,
+         5,
+         {},
+         S("必要エージェント数 5（回線数 5 が上限）"),
+         S("サービスレベル 100.0 %　呼損率 56.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        StaffingInputs in;
+        in.averageWaitSeconds = c.averageWait;
+        in.lines = c.lines;
+        const Staffing s = Staff(in);
+        EXPECT_EQ(s.agents, c.agents);
+        EXPECT_EQ(s.decidingTarget, c.decided);
+        EXPECT_EQ(s.linesBound, c.lines.has_value());
+        const AnswerWords words = AnswerText(s);
+        EXPECT_TRUE(words.headline.contains(c.headline)) << words.headline.toStdString();
+        EXPECT_TRUE(words.detail.contains(c.detail)) << words.detail.toStdString();
     }
 }
 
@@ -1264,15 +1319,61 @@ TEST_F(Window, RemembersInputsTabAndGeometry) {
     get<QPlainTextEdit>("volumes")->setPlainText(S("9:00,10"));
     overflow()->groups()->setGroups({{S("5"), S("3")}});
     window->tabs()->setCurrentIndex(3);
+    get<QTabWidget>("staffViews")->setCurrentIndex(2);
     window->resize(900, 600);
     window->close();
     window = open();
+    EXPECT_EQ(get<QTabWidget>("staffViews")->currentIndex(), 2);
     EXPECT_EQ(text("rowLast"), S("300"));
     EXPECT_TRUE(get<QCheckBox>("trafficRows")->isChecked());
     EXPECT_EQ(get<QPlainTextEdit>("volumes")->toPlainText(), S("9:00,10"));
     EXPECT_EQ(window->tabs()->currentIndex(), 3);
     EXPECT_EQ(GroupsToList(overflow()->groups()->groups()), QStringList({S("5"), S("3")}));
     EXPECT_EQ(window->size(), QSize(900, 600));
+}
+
+// Settings edited out of range mark every field and choice they reach as the
+// window opens, all at once: a choice says what it fell back to, and the
+// variance below the calls is marked beside a handling time that does not read.
+TEST_F(Window, RestoredValuesOutOfRangeAreMarkedAtOnce) {
+    window->close();
+    for (const auto& [key, value] : {std::pair{"serviceLevelBasis", S("7")},
+                                     {"waitBasis", S("-1")},
+                                     {"callsVariance", S("50")},
+                                     {"aht", S("abc")}}) {
+        settings.setValue(S("inputs/") + QLatin1String(key), value);
+    }
+    settings.setValue(S("window/tab"), 3);
+    window = open();
+    const struct {
+        const char* mark;
+        S start;
+    } marks[] = {
+        {"serviceLevelBasisError", S("設定の値「7」は選択肢にないため、「着信呼基準」にしました")},
+        {"waitBasisError", S("設定の値「-1」は選択肢にないため")},
+        {"callsVarianceError", S("呼数（100）以上にしてください")},
+        {"ahtError", S("数値ではありません")},
+    };
+    for (const auto& m : marks) {
+        EXPECT_TRUE(text(m.mark).startsWith(m.start)) << m.mark << text(m.mark).toStdString();
+        EXPECT_TRUE(get(m.mark)->isVisibleTo(window.get())) << m.mark;
+    }
+}
+
+// A large day restored is staffed off the window's thread under the progress
+// bar: the window opens with the answer, and the day follows.
+TEST_F(Window, ALargeDayRestoredIsStaffedOffTheWindowsThread) {
+    window->close();
+    settings.setValue(S("inputs/staffLines"), S("400"));
+    settings.setValue(S("inputs/redial"), S("50"));
+    settings.setValue(S("inputs/volumes"), S("9:00,100\n").repeated(1000));
+    settings.setValue(S("window/tab"), 3);
+    window = open();
+    EXPECT_TRUE(get("staffProgress")->isVisibleTo(window.get()));
+    EXPECT_TRUE(text("staffAnswer").contains(S("必要エージェント数 14")));
+    auto* day = get<QTableView>("day")->model();
+    EXPECT_EQ(day->rowCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return day->rowCount() == 1000; }, 30000));
 }
 
 } // namespace

@@ -46,7 +46,7 @@ int main(int argc, char* argv[]) {
         tables::Volumes volumes;
         for (int i = 0; i < 96; ++i) { // a morning and an afternoon peak
             const int calls = scale * (20 + 5 * std::min(i % 48, 48 - i % 48));
-            volumes.rows.push_back({QString::number(i), QString::number(calls), calls, {}, {}});
+            volumes.rows.push_back({QString::number(i), QString::number(calls), calls, {}, {}, {}});
         }
         tables::StaffingInputs in;
         in.intervalMinutes = 15;
@@ -73,7 +73,7 @@ int main(int argc, char* argv[]) {
         tables::Volumes volumes;
         for (int i = 0; i < 48; ++i) {
             const int calls = 40 + 10 * std::min(i, 48 - i);
-            volumes.rows.push_back({QString::number(i), QString::number(calls), calls, {}, {}});
+            volumes.rows.push_back({QString::number(i), QString::number(calls), calls, {}, {}, {}});
         }
         struct Model {
             const char* name;

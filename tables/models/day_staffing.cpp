@@ -320,10 +320,11 @@ QString DaySummary(const Day& day) {
     if (day.rows.empty()) {
         return QStringLiteral("区間ごとの呼数を左に貼り付けるか、CSV を読み込んでください。");
     }
+    // Short lines, each whole beside the volumes at the window's first size.
     QString summary = QStringLiteral("%1 区間").arg(day.rows.size());
     if (day.peak >= 0) {
         const DayRow& peak = day.rows[static_cast<std::size_t>(day.peak)];
-        summary += QStringLiteral("　ピーク %1（応対 %2 人、スケジュール %3 人）　"
+        summary += QStringLiteral("　ピーク %1（応対 %2 人、スケジュール %3 人）\n"
                                   "延べ %4 人時（電話応対 %5 人時）")
                        .arg(peak.label)
                        .arg(peak.staffing.agents)
@@ -332,12 +333,14 @@ QString DaySummary(const Day& day) {
                        .arg(day.phoneHours, 0, 'f', 1);
     }
     const QString minutes = Exact(day.inputs.intervalMinutes);
-    summary += u'\n' + (day.intervalFromLabels
-                            ? QStringLiteral("区間の長さ %1 分（時刻の間隔から）").arg(minutes)
-                            : QStringLiteral("区間の長さ %1 分").arg(minutes));
+    summary +=
+        (day.peak >= 0 ? QStringLiteral("　") : QStringLiteral("\n")) +
+        (day.intervalFromLabels ? QStringLiteral("区間の長さ %1 分（時刻の間隔から）").arg(minutes)
+                                : QStringLiteral("区間の長さ %1 分").arg(minutes)) +
+        u'\n';
     const QChar separator = day.read.separator;
     const QChar mark = day.read.decimalMark;
-    summary += QStringLiteral("　%1・%2%3")
+    summary += QStringLiteral("%1・%2%3")
                    .arg(separator.isNull()   ? QStringLiteral("1 列")
                         : separator == u'\t' ? QStringLiteral("タブ区切り")
                                              : QStringLiteral("「%1」区切り").arg(separator),

@@ -124,7 +124,7 @@ WaitWords WaitWording(WaitBasis basis, bool patience) {
                 QStringLiteral("待ち・全呼 (秒)"),
                 QStringLiteral("平均待ち時間（全呼）"),
                 QStringLiteral("平均待ち時間目標・全呼 (秒)"),
-                QStringLiteral("平均待ち時間（放棄呼を含む全呼）"),
+                QStringLiteral("平均待ち時間（全呼）"),
                 QStringLiteral("放棄した呼も切るまでの待ち時間に数えた、すべての呼の平均待ち"
                                "時間。ACD レポートの ASA（応答した呼だけの平均待ち時間）とは"
                                "別の量です。")};
@@ -133,7 +133,7 @@ WaitWords WaitWording(WaitBasis basis, bool patience) {
                 QStringLiteral("ASA・応答呼 (秒)"),
                 QStringLiteral("平均応答時間（応答呼）"),
                 QStringLiteral("平均応答時間目標・応答呼 (秒)"),
-                QStringLiteral("平均応答時間（応答呼の ASA）"),
+                QStringLiteral("平均応答時間（応答呼）"),
                 QStringLiteral("応答した呼だけの平均待ち時間。ACD レポートの ASA と同じ量で、"
                                "放棄した呼の待ち時間は含みません。")};
     }
@@ -487,19 +487,23 @@ AnswerWords AnswerText(const Staffing& s) {
     if (s.linesBound) {
         decided << QStringLiteral("回線数");
     }
+    // What decided, a sentence on a line of its own after the losses.
+    QString why;
     if (!decided.isEmpty()) {
         const QString by = decided.join(QStringLiteral("と"));
-        detail << QStringLiteral("（%1で決まりました）").arg(by);
+        why = QStringLiteral("%1で決まりました。").arg(by);
         words.lines << QStringList{QStringLiteral("決め手"), by};
     }
     if (s.linesBound && s.agents > 0) {
-        lost << QStringLiteral(
-                    "エージェントは回線数 %1 より増やせません。回線がふさがった呼は話中になり、"
-                    "サービスレベルには数えません")
-                    .arg(lines);
+        why += QStringLiteral("回線がふさがった呼（話中）はサービスレベルに数えません。");
     }
-    words.detail = detail.join(QStringLiteral("　")) +
-                   (lost.isEmpty() ? QString() : u'\n' + lost.join(QStringLiteral("　")));
+    QStringList text{detail.join(QStringLiteral("　"))};
+    for (const QString& line : {lost.join(QStringLiteral("　")), why}) {
+        if (!line.isEmpty()) {
+            text << line;
+        }
+    }
+    words.detail = text.join(u'\n');
     return words;
 }
 

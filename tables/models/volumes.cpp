@@ -365,8 +365,13 @@ std::optional<double> ReadOwn(const OwnColumn& column, const QString& cell, QCha
         column.argument == Argument::Lines ? teletraffic::rules::kCentreLines : *about.rule;
     const Range range = RangeOf(rule);
     if (!range.contains(value)) {
+        const QString allowed =
+            range.max == INFINITY
+                ? QStringLiteral("%1 %2").arg(Exact(range.min),
+                                              range.minOpen ? u"より大きい数" : u"以上の数")
+                : RangeText(range);
         error = QStringLiteral("%1の「%2」は %3 にしてください%4")
-                    .arg(named, cell, RangeText(range),
+                    .arg(named, cell, allowed,
                          share ? QStringLiteral("（割合です。80 % なら 0.8 か 80%）") : QString());
         return std::nullopt;
     }
@@ -542,7 +547,7 @@ Volumes ReadVolumes(QStringView text) {
         dates << line.date;
         total.push_back(IsTotal(line.label) || IsTotal(line.date));
         own.push_back(line.own);
-        volumes.rows.push_back({line.label, line.calls, std::nullopt, line.error, {}});
+        volumes.rows.push_back({line.label, line.calls, std::nullopt, line.error, {}, {}});
     }
     // A day's times alone; the date too where the volumes run over days.
     if (QSet<QString>(dates.begin(), dates.end()).size() > 1) {
@@ -560,8 +565,9 @@ Volumes ReadVolumes(QStringView text) {
             const auto value = ReadOwn(volumes.own[c], own[i][c], volumes.decimalMark, error);
             if (value) {
                 row.own.push_back({volumes.own[c].argument, *value});
-            } else if (!error.isEmpty() && row.error.isEmpty()) {
-                row.error = error;
+            } else if (!error.isEmpty()) {
+                row.refused.push_back(volumes.own[c].argument);
+                row.error = row.error.isEmpty() ? error : row.error;
             }
         }
     }

@@ -51,7 +51,8 @@ struct Volume {
     QString calls;               // the count as given
     std::optional<double> count; // read as the paste writes numbers; none: `error` says why
     QString error;
-    std::vector<OwnInput> own; // the row's own inputs, those its cells give
+    std::vector<OwnInput> own;                  // the row's own inputs, those its cells give
+    std::vector<teletraffic::Argument> refused; // those whose cells do not read
 };
 
 // A column of a row's own inputs: its argument, its heading as given.

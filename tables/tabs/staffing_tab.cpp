@@ -47,6 +47,12 @@ namespace tables {
 namespace {
 
 const Range kSeconds{0, 86400, false, true};
+
+// The widest a field's label is before it takes two lines.
+constexpr int kLabelWidth = 140;
+
+// The targets 目標の種類 sets, by its items' places.
+enum TargetKind { kServiceLevel, kAverageWait, kBoth };
 const Range kPercentBelow100{0, 100, false, false, true, true};
 
 QString Number(double value) {
@@ -328,7 +334,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     , chart_(ChartView("staffChart", QStringLiteral("エージェント数ごとのサービスレベルと放棄率"),
                        this))
     , dayModel_(new DayModel(this)) {
-    patience_->edit()->setPlaceholderText(QStringLiteral("空欄: 放棄しない（アーランC）"));
+    patience_->edit()->setPlaceholderText(QStringLiteral("空欄: 放棄なし（アーランC）"));
     variance_->edit()->setPlaceholderText(QStringLiteral("空欄: 呼数と同じ（ポアソン）"));
     lines_->edit()->setPlaceholderText(QStringLiteral("空欄: 制限なし"));
     redial_->edit()->setPlaceholderText(QStringLiteral("空欄: かけ直さない"));
@@ -361,7 +367,11 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
         });
     };
     targetKind_->addItems({QStringLiteral("サービスレベル"), QStringLiteral("平均応答時間 (ASA)"),
-                           QStringLiteral("サービスレベルと平均応答時間")});
+                           QStringLiteral("SL と平均応答時間")});
+    targetKind_->setItemData(kBoth,
+                             QStringLiteral("サービスレベルと平均の待ち時間の両方を満たす最少の"
+                                            "エージェント数（どちらの目標で決まったかは結果に）"),
+                             Qt::ToolTipRole);
     // Each item holds its choice's word in the registry, read back as the
     // registry's enum (ChosenIn), not as its place in the list.
     for (const auto& [basis, word] : teletraffic::choices::kBasisRows) {
@@ -371,7 +381,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     for (const auto& [wait, word] : teletraffic::choices::kWaitRows) {
         waitBasis_->addItem(wait == WaitBasis::AllCallers
                                 ? QStringLiteral("全呼（放棄呼は切るまで）")
-                                : QStringLiteral("応答呼のみ（ACD の ASA）"),
+                                : QStringLiteral("応答呼（ACD の ASA）"),
                             QString::fromUtf8(word.word.data(), word.word.size()));
     }
     // Each above the fields it rules.
@@ -388,16 +398,22 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     connect(saveButton, &QPushButton::clicked, this, &StaffingTab::save);
     job_ = new JobBar("staff", this);
     side_->addWidget(job_);
-    shrinkage_->label()->setToolTip(QStringLiteral("休憩や研修で電話に出ない時間の割合。"));
-    // The field marks take the boxes' tips, so the help stands beneath them.
+    patience_->label()->setToolTip(QStringLiteral(
+        "呼が切らずに待てる時間の平均。ACD レポートの「放棄呼の平均待ち時間」では"
+        "ありません（それは待ちきれずに切った呼だけの平均で、短めに出ます）。空欄なら"
+        "誰も切らずに待ちます（アーランC）。"));
+    const QString decimal = QStringLiteral("入力した10進の値どおりに計算します（84 人に 20 % なら "
+                                           "105 人、7 アーランに 70 % なら 10 人）。");
+    shrinkage_->label()->setToolTip(QStringLiteral("休憩や研修で電話に出ない時間の割合。") +
+                                    decimal);
+    maxOccupancy_->label()->setToolTip(
+        QStringLiteral("電話に出るエージェントが通話している時間の割合の上限。") + decimal);
+    // The field marks take the boxes' tips, so the help stands beneath them,
+    // short enough that the fields and it fit the window as it opens.
     auto* help = new QLabel(
-        QStringLiteral("平均放棄時間: 呼が切らずに待てる時間の平均。ACD レポートの「放棄呼の"
-                       "平均待ち時間」ではありません（それは待ちきれずに切った呼だけの平均で、"
-                       "短めに出ます）。空欄なら誰も切らずに待ちます（アーランC）。\n"
-                       "回線数・再ダイヤル率・呼数の分散や、ほかの定義を選ぶとアーランX式で"
-                       "計算します（説明は各ラベルと選択肢に）。\n"
-                       "シュリンケージと最大稼働率は入力した10進の値どおりに計算します"
-                       "（84 人に 20 % なら 105 人、7 アーランに 70 % なら 10 人）。"),
+        QStringLiteral("平均放棄時間は呼が切らずに待てる時間の平均です（ACD の「放棄呼の平均待ち"
+                       "時間」ではありません）。回線数・再ダイヤル率・呼数の分散やほかの定義では"
+                       "アーランX式で計算します。説明は各ラベルと選択肢に。"),
         this);
     help->setObjectName(QStringLiteral("staffHelp"));
     help->setWordWrap(true);
@@ -411,6 +427,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     big.setPointSizeF(big.pointSizeF() * 1.3);
     big.setBold(true);
     answer_->setFont(big);
+    answer_->setWordWrap(true); // the lines that bound the agents said beside them
     answer_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     detail_->setObjectName(QStringLiteral("staffDetail"));
     detail_->setWordWrap(true); // with lines and redials, more figures than a line holds
@@ -441,6 +458,39 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     right_->addWidget(answer_);
     right_->addWidget(detail_);
     right_->addWidget(views_, 1);
+    fitLabels();
+}
+
+void StaffingTab::fitLabels() {
+    // A label longer than kLabelWidth on two lines, broken after its "・"
+    // (平均待ち時間目標・ / 全呼 (秒)), so that every box keeps the width its
+    // placeholder and every choice its words need. Not wrapped by the label
+    // itself: the form would then leave rows out of its height.
+    QList<QLabel*> labels;
+    int width = 0;
+    for (int row = 0; row < form_->rowCount(); ++row) {
+        QLayoutItem* item = form_->itemAt(row, QFormLayout::LabelRole);
+        auto* label = item != nullptr ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+        if (label == nullptr) {
+            continue;
+        }
+        labels << label;
+        const QString text = label->text().remove(u'\n');
+        const qsizetype dot = text.indexOf(u'・');
+        const QFontMetrics& metrics = label->fontMetrics();
+        if (metrics.horizontalAdvance(text) > kLabelWidth && dot > 0) {
+            label->setText(text.left(dot + 1) + u'\n' + text.mid(dot + 1));
+        } else {
+            label->setText(text);
+        }
+        for (const QString& line : label->text().split(u'\n')) {
+            width = std::max(width, metrics.horizontalAdvance(line));
+        }
+    }
+    for (QLabel* label : labels) {
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setFixedWidth(width);
+    }
 }
 
 QWidget* StaffingTab::dayPage() {
@@ -449,7 +499,8 @@ QWidget* StaffingTab::dayPage() {
     volumes_->setObjectName(QStringLiteral("volumes"));
     volumes_->setAccessibleName(QStringLiteral("区間ごとの呼数"));
     volumes_->setPlaceholderText(QStringLiteral(
-        "区間と呼数を表計算ソフトから貼り付けてください。\n例:\n09:00,120\n09:30,150"));
+        "区間と呼数を表計算ソフトから貼り付けてください。\n例:\n09:00,120\n09:30,150\n\n"
+        "見出しの行に aht、patience などの列があれば、区間ごとの値になります。"));
     volumes_->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Tab goes on to the buttons, as in a field; a pasted tab stays a tab.
     volumes_->setTabChangesFocus(true);
@@ -508,9 +559,10 @@ QWidget* StaffingTab::dayPage() {
     auto* split = new QSplitter(Qt::Vertical, page);
     split->addWidget(dayView_);
     split->addWidget(dayChart_);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 1);
-    dayChart_->setMinimumHeight(240);
+    // The rows first: a dozen and more in sight at the window's first size.
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    dayChart_->setMinimumHeight(200);
 
     auto* inputs = new QWidget(page);
     auto* left = new QVBoxLayout(inputs);
@@ -544,13 +596,6 @@ QWidget* StaffingTab::dayPage() {
     return page;
 }
 
-namespace {
-
-// The targets 目標の種類 sets, by its items' places.
-enum TargetKind { kServiceLevel, kAverageWait, kBoth };
-
-} // namespace
-
 void StaffingTab::showTarget() {
     const int kind = targetKind_->currentIndex();
     form_->setRowVisible(serviceLevel_, kind != kAverageWait);
@@ -559,10 +604,12 @@ void StaffingTab::showTarget() {
     const auto waitBasis = ChosenIn<WaitBasis>(waitBasis_);
     const WaitWords words = WaitWording(waitBasis, patience);
     averageWait_->setLabel(words.target);
+    fitLabels();
     // On the label: the box's tip is its error's.
     averageWait_->label()->setToolTip(words.explanation);
     targetKind_->setItemText(kAverageWait, words.choice);
-    targetKind_->setItemText(kBoth, QStringLiteral("サービスレベルと") + words.name);
+    // Its basis is the next choice's: the name alone, short enough to show whole.
+    targetKind_->setItemText(kBoth, QStringLiteral("SL と") + words.name.section(u'（', 0, 0));
     // Without hang-ups every definition gives the same figures.
     const QString same = QStringLiteral("平均放棄時間を入れると選べます（誰も切らなければ、"
                                         "どの定義でも同じ値です）");
@@ -966,8 +1013,9 @@ void StaffingTab::showDayChart(const Day& day) {
     const auto last = static_cast<double>(day.rows.size() - 1);
     auto* x = new QCategoryAxis;
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    x->setRange(0, std::max(1.0, last));
-    x->setTitleText(QStringLiteral("区間"));
+    // Half an interval beyond each end: the first and last points whole.
+    x->setRange(-0.5, std::max(1.0, last) + 0.5);
+    // Untitled: its labels are the intervals, and the plot keeps the height.
     const auto every = std::max<std::size_t>(1, day.rows.size() / 8);
     for (std::size_t i = 0; i < day.rows.size(); ++i) {
         if (i % every == 0) {

@@ -61,6 +61,7 @@ protected:
 private:
     QWidget* dayPage();
     void showTarget();
+    void fitLabels();
     std::optional<StaffingInputs> read();
     // Mark what will not do together, each from the fields it needs
     // (none where one of them does not read); false if anything.

@@ -440,7 +440,8 @@ QList<QStringList> Tab::statedInputs() const {
         const QString name = label != nullptr ? label->text() : QString();
         QWidget* field = widget(QFormLayout::FieldRole);
         if (auto* input = qobject_cast<InputField*>(field)) {
-            QStringList line{input->label()->text()};
+            // Its label whole, as it is named, where the form breaks it.
+            QStringList line{input->edit()->accessibleName()};
             for (const QString& item : ListItems(input->edit()->text())) {
                 const number_text::Reading reading = number_text::Read(item.toStdString());
                 const Reading percent = Read(item, input->range()); // "30%" as 30

@@ -375,7 +375,7 @@ TEST_F(DayPage, SavedAsShownWithWhatItAnswers) {
     get<QPushButton>("exportDay")->click();
     QAbstractItemModel* day = get<QTableView>("day")->model();
     EXPECT_EQ(day->rowCount(), 96);
-    EXPECT_TRUE(saved().contains("# 平均処理時間 (秒),180\r\n# 平均放棄時間 (秒),空欄: 放棄しない"
+    EXPECT_TRUE(saved().contains("# 平均処理時間 (秒),180\r\n# 平均放棄時間 (秒),空欄: 放棄なし"
                                  "（アーランC）\r\n# 回線数,空欄: 制限なし\r\n# 再ダイヤル率 (%),"
                                  "空欄: かけ直さない\r\n# 目標の種類,サービスレベル\r\n"));
     EXPECT_TRUE(saved().contains("# 1日の区間の長さ (分),15,区間の時刻の間隔\r\n"));
@@ -447,9 +447,8 @@ TEST_F(DayPage, SavedFilesCarryTheAnswerAndReadAsNumbers) {
 // Both targets at once, each field in sight, and which decided said.
 TEST_F(DayPage, AServiceLevelAndAnAverageWaitTogether) {
     get<QComboBox>("staffTargetKind")->setCurrentIndex(2);
-    for (const auto& [wait, decided] :
-         {std::pair{S("5"), S("（平均応答時間の目標で決まりました）")},
-          {S("60"), S("（サービスレベル目標で決まりました）")}}) {
+    for (const auto& [wait, decided] : {std::pair{S("5"), S("平均応答時間の目標で決まりました。")},
+                                        {S("60"), S("サービスレベル目標で決まりました。")}}) {
         get<QLineEdit>("averageWait")->setText(wait);
         get<QPushButton>("staffCompute")->click();
         EXPECT_FALSE(get("averageWait")->isHidden() || get("serviceLevel")->isHidden());

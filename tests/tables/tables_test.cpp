@@ -317,14 +317,14 @@ TEST(Staffing, TargetsTogetherAndWhatDecided) {
          14,
          Argument::ServiceLevel,
          S("必要エージェント数 14"),
-         S("（サービスレベル目標で決まりました）")},
+         S("サービスレベル目標で決まりました。")},
         {"the average wait decides",
          5,
          {},
          15,
          Argument::AverageWait,
          S("必要エージェント数 15"),
-         S("（平均応答時間の目標で決まりました）")},
+         S("平均応答時間の目標で決まりました。")},
         {"the lines bound the agents",
          {},
          5,
@@ -1374,6 +1374,59 @@ TEST_F(Window, ALargeDayRestoredIsStaffedOffTheWindowsThread) {
     auto* day = get<QTableView>("day")->model();
     EXPECT_EQ(day->rowCount(), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return day->rowCount() == 1000; }, 30000));
+}
+
+// At the window's first size the call-centre tab shows a useful day (a
+// dozen rows and more, every column) with its summary's lines whole, and
+// every box its placeholder and every choice its words, whichever target.
+TEST_F(Window, TheCallCentreTabFitsTheWindowAsItOpens) {
+    window->close();
+    S day = S("区間,呼数\n");
+    for (int i = 0; i < 48; ++i) {
+        day += S("%1:%2,%3\n").arg(i / 2).arg(i % 2 * 30, 2, 10, QChar(u'0')).arg(50 + 4 * i);
+    }
+    for (const auto& [key, value] : {std::pair{"inputs/patience", S("300")},
+                                     {"inputs/shrinkage", S("30")},
+                                     {"inputs/volumes", day},
+                                     {"views/staffViews", S("2")},
+                                     {"window/tab", S("3")}}) {
+        settings.setValue(QLatin1String(key), value);
+    }
+    window = open();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->size(), QSize(1040, 680));
+    auto* view = get<QTableView>("day");
+    QCoreApplication::processEvents();
+    EXPECT_GE(view->rowAt(view->viewport()->height() - 1) - view->rowAt(0), 12);
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    auto* summary = get<QLabel>("daySummary");
+    for (const S& line : summary->text().split(u'\n')) {
+        EXPECT_LE(summary->fontMetrics().horizontalAdvance(line), summary->width())
+            << line.toStdString();
+    }
+    QWidget* tab = tabOf(view);
+    auto* kind = get<QComboBox>("staffTargetKind");
+    for (int target = 0; target < kind->count(); ++target) {
+        kind->setCurrentIndex(target);
+        QCoreApplication::processEvents();
+        for (QLineEdit* box : tab->findChildren<QLineEdit*>()) {
+            const S shown = box->text().isEmpty() ? box->placeholderText() : box->text();
+            EXPECT_TRUE(!box->isVisible() ||
+                        box->fontMetrics().horizontalAdvance(shown) < box->width() - 8)
+                << target << box->objectName().toStdString();
+        }
+        for (QComboBox* box : tab->findChildren<QComboBox*>()) {
+            QStyleOptionComboBox option;
+            option.initFrom(box);
+            const QRect words = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                             QStyle::SC_ComboBoxEditField, box);
+            for (int item = 0; item < box->count(); ++item) {
+                EXPECT_LE(box->fontMetrics().horizontalAdvance(box->itemText(item)), words.width())
+                    << target << box->itemText(item).toStdString();
+            }
+        }
+    }
 }
 
 } // namespace

@@ -65,8 +65,7 @@ public:
         run(future, done, [](T) {});
     }
     // The same, and each(result) for each result on this thread as it comes,
-    // in their order, every one before done (a result reported just before
-    // a cancel too).
+    // in their order, every one before done; none once the work is stopped.
     template <typename T, typename Done, typename Each>
     void run(QFuture<T> future, Done done, Each each) {
         auto* watcher = new QFutureWatcher<T>(this);
@@ -79,8 +78,10 @@ public:
         connect(watcher, &QFutureWatcherBase::resultReadyAt, this,
                 [showUpTo](int at) { showUpTo(at + 1); });
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done, showUpTo] {
+            // A result of work stopped comes no later than this, or not at all.
+            watcher->disconnect(this);
             stopWatching();
-            showUpTo(watcher->future().resultCount());
+            showUpTo(watcher->future().isCanceled() ? 0 : watcher->future().resultCount());
             done(watcher->future());
         });
         startWatching(watcher);

@@ -504,7 +504,8 @@ TEST_F(DayPage, RecomputingAndStoppedSaySoWhereTheyAre) {
     tab.save();
     EXPECT_TRUE(saved().contains("# 必要エージェント数,13"));
     get<QPushButton>("exportDay")->click();
-    EXPECT_TRUE(warnings.value(0).startsWith(S("計算を中止したため")));
+    EXPECT_TRUE(warnings.value(0).startsWith(S("計算を中止したため")))
+        << warnings.join(u'|').toStdString();
     warnings.clear();
 }
 

@@ -2,7 +2,8 @@
 // rows 1 to LAST (default 1,000,000) over the seven default columns, the
 // engine's share of it, and a scroll of the table view to its last row; and
 // first a day of 96 quarter-hours staffed by Erlang A, as the call-centre tab
-// staffs it, for a small centre and one a hundred times larger.
+// staffs it, for a small centre and one a hundred times larger, and a day's
+// row by each model beside what the tab estimates (DayCost).
 // usage: bench_tables [LAST [STEP]]     QT_QPA_PLATFORM=offscreen for no screen
 #include "tables/models/csv_export.h"
 #include "tables/models/day_staffing.h"
@@ -45,7 +46,7 @@ int main(int argc, char* argv[]) {
         tables::Volumes volumes;
         for (int i = 0; i < 96; ++i) { // a morning and an afternoon peak
             const int calls = scale * (20 + 5 * std::min(i % 48, 48 - i % 48));
-            volumes.rows.push_back({QString::number(i), QString::number(calls), calls, {}});
+            volumes.rows.push_back({QString::number(i), QString::number(calls), calls, {}, {}, {}});
         }
         tables::StaffingInputs in;
         in.intervalMinutes = 15;
@@ -65,6 +66,43 @@ int main(int argc, char* argv[]) {
         std::printf("a day of 96 quarter-hours by Erlang A, %lld agents at the peak: %.2f ms "
                     "(best of 5)\n",
                     static_cast<long long>(peak), static_cast<double>(best) / 1e6);
+    }
+    // A row of a day by each model, against what DayCost takes it for: the
+    // window staffs a day off its thread from 100 ms of it.
+    {
+        tables::Volumes volumes;
+        for (int i = 0; i < 48; ++i) {
+            const int calls = 40 + 10 * std::min(i, 48 - i);
+            volumes.rows.push_back({QString::number(i), QString::number(calls), calls, {}, {}, {}});
+        }
+        struct Model {
+            const char* name;
+            tables::StaffingInputs in;
+        };
+        std::vector<Model> models(4);
+        models[0].name = "Erlang C";
+        models[1].name = "Erlang A";
+        models[1].in.patienceSeconds = 300;
+        models[2].name = "Erlang X, lines and redials";
+        models[2].in.patienceSeconds = 300;
+        models[2].in.lines = 400;
+        models[2].in.redial = 0.5;
+        models[3].name = "Erlang X over a forecast's spread";
+        models[3].in.patienceSeconds = 300;
+        models[3].in.calls = 200;
+        models[3].in.callsVariance = 400;
+        for (const Model& model : models) {
+            qint64 best = -1;
+            for (int run = 0; run < 3; ++run) {
+                wall.start();
+                tables::StaffDay(volumes, model.in);
+                const qint64 took = wall.nsecsElapsed();
+                best = best < 0 ? took : std::min(best, took);
+            }
+            std::printf("a day's row by %s: %.0f us (DayCost: %.0f us)\n", model.name,
+                        static_cast<double>(best) / 1e3 / 48,
+                        tables::DayCost(volumes, model.in) / 48);
+        }
     }
     QTemporaryDir dir;
     const double cpu0 = CpuSeconds();

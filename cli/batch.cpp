@@ -2,6 +2,7 @@
 
 #include "cli/numbers.h"
 #include "teletraffic/error.h"
+#include "teletraffic/number_text.h"
 #include "textio/csv.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -31,7 +33,83 @@ constexpr std::size_t kMinShare = 64;
 struct Result {
     Answer answer;
     std::string problem; // empty when answered
+    std::string total;   // a total row's label
 };
+
+// The words a total row is labelled with, as a field reads them.
+bool IsTotal(std::string_view field) {
+    static constexpr std::string_view kTotals[] = {"合計",  "総計",        "小計", "計",
+                                                   "total", "grand-total", "sum"};
+    const std::string word = teletraffic::NormalWord(field);
+    return std::ranges::find(kTotals, word) != std::end(kTotals);
+}
+
+// A column whose rows add up to a total row's: the calls or the traffic.
+struct Summed {
+    std::string_view name;
+    std::size_t column;
+    double sum = 0;
+    std::int64_t rows = 0;
+    std::int64_t unread = 0; // rows without a number in it
+};
+
+// A number as a field writes it, and the decimals it is written with.
+std::optional<std::pair<double, int>> Written(std::string_view field) {
+    const number_text::Reading reading = number_text::Read(field);
+    if (!reading.ok()) {
+        return std::nullopt;
+    }
+    const auto point = field.find('.');
+    int decimals = 0;
+    for (std::size_t i = point == std::string_view::npos ? field.size() : point + 1;
+         i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+        ++decimals;
+    }
+    return std::pair{reading.value, decimals};
+}
+
+// What a total row says of the rows above it, and starts them again.
+std::string TotalNote(const Record& row, std::vector<Summed>& summed) {
+    std::string note = "a total row, left out";
+    bool checked = false;
+    for (Summed& column : summed) {
+        const auto total =
+            column.column < row.Size() ? Written(row.Field(column.column)) : std::nullopt;
+        if (total) {
+            std::string count;
+            number_text::Append(count, total->first);
+            std::string sum;
+            number_text::Append(sum, column.sum);
+            const std::string rows = column.rows == 0 ? "no rows above"
+                                     : column.rows == 1
+                                         ? "1 row above"
+                                         : std::to_string(column.rows) + " rows above";
+            // To the digits the total is written in: a spreadsheet shows a
+            // sum of decimals rounded.
+            const double half = 0.5 * std::pow(10.0, -total->second);
+            const bool matches =
+                std::fabs(total->first - column.sum) <= half + 1e-9 * std::fabs(column.sum);
+            note.append(checked ? "; " : ": ")
+                .append(column.name)
+                .append(" ")
+                .append(count)
+                .append(matches ? " is the sum of the " + rows
+                        : column.rows == 0
+                            ? ", with " + rows + " since the last total"
+                            : ", but the " + rows + (column.rows == 1 ? " sums to " : " sum to ") +
+                                  sum)
+                // A spreadsheet's sum leaves out a cell that is no number, as this one does.
+                .append(column.unread > 0 ? " (leaving out " + std::to_string(column.unread) +
+                                                " without a number)"
+                                          : "");
+            checked = true;
+        }
+        column.sum = 0;
+        column.rows = 0;
+        column.unread = 0;
+    }
+    return note;
+}
 
 // "Target time", "target_time" and " TARGET-TIME " all name --target-time.
 std::string ColumnKey(std::string_view name) {
@@ -193,8 +271,29 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
     for (std::size_t i = 0; i < uses.size(); ++i) {
         names.push_back((columns[i] == kNoColumn ? "--" : "") + std::string(uses[i].name.Text()));
     }
+    // The fields outside the options' columns, where a total row says it is one.
+    std::vector<bool> optionColumn(header.Size());
+    for (const std::size_t column : columns) {
+        if (column != kNoColumn) {
+            optionColumn[column] = true;
+        }
+    }
+    std::vector<Summed> summed;
+    for (std::size_t i = 0; i < uses.size(); ++i) {
+        const std::string_view name = uses[i].name.Text();
+        if (columns[i] != kNoColumn && (name == "calls" || name == "traffic")) {
+            summed.push_back({name, columns[i]});
+        }
+    }
     const auto answer = [&](const Record& row, Result& result) {
         result.problem.clear();
+        result.total.clear();
+        for (std::size_t c = 0; c < row.Size() && c < header.Size(); ++c) {
+            if (!optionColumn[c] && IsTotal(row.Field(c))) {
+                result.total = row.Field(c);
+                return;
+            }
+        }
         if (row.unclosedQuote) {
             result.problem = "a quoted field is not closed";
             return;
@@ -296,6 +395,17 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
                 text.append(row.lineEnd.empty() ? lineEnd : row.lineEnd); // a blank line
                 continue;
             }
+            if (result.total.empty()) {
+                // Every row adds to the next total, answered or not.
+                for (Summed& column : summed) {
+                    const auto value = column.column < row.Size()
+                                           ? Written(row.Field(column.column))
+                                           : std::nullopt;
+                    column.sum += value ? value->first : 0;
+                    column.rows += 1;
+                    column.unread += value ? 0 : 1;
+                }
+            }
             text.append(row.raw);
             if (row.unclosedQuote) {
                 text.push_back('"');
@@ -305,7 +415,15 @@ bool AnswerCsv(const Command& command, std::span<const std::optional<double>> fi
                 text.push_back(',');
             }
             text.push_back(',');
-            if (result.problem.empty()) {
+            if (!result.total.empty()) {
+                const std::string note = TotalNote(row, summed);
+                AppendField(text, note);
+                text.push_back(',');
+                if (request.notes != nullptr) {
+                    *request.notes << source << ": the row " << result.total << " is " << note
+                                   << '\n';
+                }
+            } else if (result.problem.empty()) {
                 text.push_back(',');
                 AppendAnswer(text, result.answer, request.digits);
             } else {

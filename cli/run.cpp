@@ -236,7 +236,7 @@ complete -F _corvane_cli corvane-cli
 }
 
 // The one answer, or every row of --input.
-int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
+int AnswerCommand(const Given& given, std::istream& in, std::ostream& out, std::ostream& err) {
     const Command& command = *given.command;
     std::vector<std::optional<double>> fixed(command.options.size());
     for (std::size_t i = 0; i < fixed.size(); ++i) {
@@ -249,8 +249,10 @@ int AnswerCommand(const Given& given, std::istream& in, std::ostream& out) {
         }
     }
     if (given.inputOption->count() > 0) {
-        const BatchRequest request{
-            .digits = given.digits, .threads = given.threads, .name = "--input " + given.input};
+        const BatchRequest request{.digits = given.digits,
+                                   .threads = given.threads,
+                                   .name = "--input " + given.input,
+                                   .notes = &err};
         if (given.input == "-") {
             return AnswerCsv(command, fixed, request, in, out) ? 0 : 1;
         }
@@ -359,7 +361,7 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
         }
         for (const Given& given : commands) {
             if (given.app->parsed()) {
-                status = AnswerCommand(given, in, out);
+                status = AnswerCommand(given, in, out, err);
             }
         }
     } catch (const std::exception& e) {

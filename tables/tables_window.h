@@ -14,8 +14,8 @@
 // Either, and settings that cannot be written (a folder that cannot be made,
 // a file that is read only), is said for as long as it holds, in the status
 // bar beside the passing messages. The models (erlang_table.h, curves.h,
-// three_way.h, staffing.h, overflow.h) do the work; the tabs (*_tab.h) only
-// read fields and show.
+// three_way.h, staffing.h, day_staffing.h over volumes.h, overflow.h) do the
+// work; the tabs (*_tab.h) only read fields and show.
 #pragma once
 
 #include "tables/widgets/tab.h"

@@ -3,17 +3,9 @@
 #include "tables/models/engine_error.h"
 #include "tables/models/number_format.h"
 
-#include "teletraffic/number_text.h"
-#include "textio/csv.h"
-
-#include <QRegularExpression>
-#include <QSet>
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <span>
 
 namespace tables {
 namespace {
@@ -30,404 +22,184 @@ enum Figure {
     kCallersLost,
     kOccupancy,
     kWait,
-    kFigures
+    kReason,
+    kFigures // a row's own inputs from here, by their column
 };
 
-// The fields of a line as textio reads CSV (quotes around a field, doubled
-// inside it), at `separator`; the whole line as one field for none.
-std::vector<std::string> Split(QStringView line, QChar separator) {
-    const QByteArray text = line.toUtf8();
-    const std::string_view bytes(text.constData(), static_cast<std::size_t>(text.size()));
-    // Every separator is ASCII: a byte of it is never part of another character.
-    return separator.isNull() ? std::vector<std::string>{textio::SplitLine(bytes, '\n')}
-                              : textio::SplitLine(bytes, static_cast<char>(separator.unicode()));
-}
-
-// Whether `line` holds `separator` outside quotes.
-bool Holds(QStringView line, QChar separator) {
-    return Split(line, separator).size() > 1;
-}
-
-// The fields of a line, unquoted and trimmed, without empty ones at its end.
-QStringList Fields(QStringView line, QChar separator) {
-    QStringList fields;
-    for (const std::string& field : Split(line, separator)) {
-        fields << QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size())).trimmed();
-    }
-    while (fields.size() > 1 && fields.back().isEmpty()) {
-        fields.removeLast();
-    }
-    return fields;
-}
-
-QString Plain(const QString& text) {
-    return text.normalized(QString::NormalizationForm_KC).trimmed();
-}
-
-// A count read with `mark` as its decimal mark, the other mark grouping its
-// digits in threes.
-number_text::Reading ReadCount(const QString& text, QChar mark) {
-    QString plain = Plain(text);
-    if (mark == u',') {
-        for (QChar& c : plain) {
-            c = c == u',' ? u'.' : c == u'.' ? u',' : c;
-        }
-    }
-    std::string utf8 = plain.toStdString();
-    number_text::Reading reading = number_text::Read(utf8);
-    if (reading.problem == number_text::Problem::DigitGroups) {
-        std::erase(utf8, ',');
-        reading = number_text::Read(utf8);
-    }
-    return reading;
-}
-
-bool IsNumber(const QString& text) {
-    return ReadCount(text, u'.').ok() || ReadCount(text, u',').ok();
-}
-
-bool IsDate(const QString& text) {
-    static const QRegularExpression date(QStringLiteral(
-        R"(^(\d{4}[-/.]\d{1,2}[-/.]\d{1,2}|\d{1,2}[-/.]\d{1,2}[-/.]\d{2,4}|\d{1,2}/\d{1,2}|)"
-        R"((\d{2,4}年)?\d{1,2}月\d{1,2}日)$)"));
-    return date.match(Plain(text)).hasMatch();
-}
-
-bool IsTime(const QString& text) {
-    static const QRegularExpression time(
-        QStringLiteral(R"(^\d{1,2}(:\d{2}(:\d{2})?|時(\d{1,2}分)?)(\s*[-~～〜–].*)?$)"));
-    return time.match(Plain(text)).hasMatch();
-}
-
-using Names = std::span<const char16_t* const>;
-constexpr const char16_t* kCountNames[] = {u"calls", u"呼数"};
-constexpr const char16_t* kTimeNames[] = {u"time", u"時刻", u"時間", u"時間帯", u"区間"};
-constexpr const char16_t* kDateNames[] = {u"date", u"日付"};
-
-bool Named(const QString& field, Names names) {
-    return std::any_of(names.begin(), names.end(), [&](const char16_t* name) {
-        return field.compare(QStringView(name), Qt::CaseInsensitive) == 0;
-    });
-}
-
-bool Words(const QString& field) {
-    return std::any_of(field.begin(), field.end(), [](QChar c) { return c.isLetter(); }) &&
-           std::none_of(field.begin(), field.end(), [](QChar c) { return c.isDigit(); });
-}
-
-bool IsHeading(const QStringList& fields) {
-    const bool data = std::any_of(fields.begin(), fields.end(), [](const QString& field) {
-        return IsNumber(field) || IsTime(field) || IsDate(field);
-    });
-    if (data) {
-        return false;
-    }
-    const bool named = std::any_of(fields.begin(), fields.end(), [](const QString& field) {
-        return Named(field, kCountNames) || Named(field, kTimeNames) || Named(field, kDateNames);
-    });
-    return named || (fields.size() >= 2 && std::all_of(fields.begin(), fields.end(), Words));
-}
-
-// The columns a heading names; -1 for those it does not.
-struct Columns {
-    qsizetype count = -1;
-    qsizetype time = -1;
-    qsizetype date = -1;
-};
-
-Columns HeadingColumns(const QStringList& heading) {
-    Columns columns;
-    for (qsizetype i = heading.size() - 1; i >= 0; --i) { // the first of a name wins
-        if (Named(heading[i], kCountNames)) {
-            columns.count = i;
-        } else if (Named(heading[i], kTimeNames)) {
-            columns.time = i;
-        } else if (Named(heading[i], kDateNames)) {
-            columns.date = i;
-        }
-    }
-    if (columns.count >= 0 && columns.time < 0) {
-        columns.time = columns.count == 0 ? 1 : 0; // the first other, as corvane-cli's files put it
-    }
-    return columns;
-}
-
-struct Line {
-    QString date;
-    QString label;
-    QString calls;
-    QString error;
-};
-
-Line Layout(const QStringList& fields, const Columns& columns, QChar separator, qsizetype number) {
-    const QString numbered = QString::number(number);
-    if (columns.count >= 0) {
-        return {fields.value(columns.date),
-                fields.value(columns.time, numbered),
-                fields.value(columns.count),
-                {}};
-    }
-    switch (fields.size()) {
-    case 1:
-        return {{}, numbered, fields[0], {}};
-    case 2:
-        return {{}, fields[0], fields[1], {}};
-    case 3:
-        if (IsDate(fields[0]) && IsTime(fields[1])) {
-            return {fields[0], fields[1], fields[2], {}};
-        }
-        break;
-    default:
-        break;
-    }
-    const QString rest = fields.mid(1).join(separator);
-    const bool grouped =
-        separator == u',' &&
-        number_text::Read(Plain(rest).toStdString()).problem == number_text::Problem::DigitGroups;
-    return {{},
-            fields[0],
-            rest,
-            grouped ? QStringLiteral("「,」区切りでは、桁区切りのある数を \"%1\" のように"
-                                     "引用符で囲んでください")
-                          .arg(rest)
-                    : QStringLiteral("列が多すぎます（区間と呼数の 2 列か、日付・時刻・呼数の "
-                                     "3 列にしてください）")};
-}
-
-// The decimal mark a count's own form shows: the one of the two readings that
-// reads, when only one does.
-std::optional<QChar> OwnMark(const QString& calls) {
-    const bool point = ReadCount(calls, u'.').ok();
-    const bool comma = ReadCount(calls, u',').ok();
-    if (point == comma) {
-        return std::nullopt;
-    }
-    return point ? u'.' : u',';
-}
-
-void ReadCounts(Volumes& volumes) {
-    bool points = false;
-    bool commas = false;
-    for (const Volume& volume : volumes.rows) {
-        if (volume.error.isEmpty()) {
-            const std::optional<QChar> mark = OwnMark(volume.calls);
-            points = points || mark == u'.';
-            commas = commas || mark == u',';
-        }
-    }
-    const bool mixed = points && commas;
-    volumes.decimalMark = mixed                       ? QChar()
-                          : commas                    ? u','
-                          : points                    ? u'.'
-                          : volumes.separator == u';' ? u','
-                                                      : u'.';
-    for (Volume& volume : volumes.rows) {
-        if (!volume.error.isEmpty()) {
-            continue;
-        }
-        const QChar mark = mixed ? OwnMark(volume.calls).value_or(u'.') : volumes.decimalMark;
-        const number_text::Reading reading = ReadCount(volume.calls, mark);
-        const number_text::Reading other = ReadCount(volume.calls, mark == u'.' ? u',' : u'.');
-        if (mixed && reading.ok() && other.ok() && reading.value != other.value) {
-            volume.error = QStringLiteral("%1 とも %2 とも読めます（この貼り付けには小数点が"
-                                          "「.」の数と「,」の数があります）")
-                               .arg(Exact(reading.value), Exact(other.value));
-        } else if (reading.ok()) {
-            volume.count = reading.value;
-        } else if (reading.problem == number_text::Problem::Empty) {
-            volume.error = QStringLiteral("呼数がありません");
-        } else if (reading.problem == number_text::Problem::OutOfRange) {
-            volume.error = QStringLiteral("呼数が扱える範囲を外れます");
-        } else {
-            volume.error = QStringLiteral("呼数が数値ではありません");
-        }
-    }
-}
-
-constexpr QChar kSeparators[] = {u'\t', u';', u','};
-
-QChar PasteSeparator(const std::vector<QStringView>& lines) {
-    const auto every = [&](auto holds) { return std::all_of(lines.begin(), lines.end(), holds); };
-    for (QChar separator : kSeparators) {
-        if (!lines.empty() && every([&](QStringView line) { return Holds(line, separator); })) {
-            return separator;
-        }
-    }
-    const auto held = [](QStringView line) {
-        return std::find_if(std::begin(kSeparators), std::end(kSeparators),
-                            [&](QChar c) { return Holds(line, c); });
-    };
-    // A column of counts alone, those with decimals written with a comma.
-    if (every([&](QStringView line) {
-            const auto separator = held(line);
-            return separator == std::end(kSeparators) ||
-                   (*separator == u',' && OwnMark(line.toString()) == u',');
-        })) {
-        return {};
-    }
-    QChar most;
-    qsizetype mostLines = 0;
-    for (QChar separator : kSeparators) {
-        const auto count = std::count_if(lines.begin(), lines.end(),
-                                         [&](QStringView line) { return Holds(line, separator); });
-        if (count > mostLines) {
-            most = separator;
-            mostLines = count;
-        }
-    }
-    return most;
-}
-
-// A line's own separator, where it differs from the paste's (typed beside
-// pasted lines): the first it holds. A tab is never inside a field, and a
-// ';' only in a label, where a ',' may be in a count ("09:00;114,5").
-QChar LineSeparator(QStringView line, QChar paste) {
-    if (paste.isNull()) {
-        return paste;
-    }
-    for (QChar separator : kSeparators) {
-        if (Holds(line, separator)) {
-            return separator;
-        }
-    }
-    return {};
-}
-
-} // namespace
-
-Volumes ReadVolumes(QStringView text) {
-    Volumes volumes;
-    std::vector<QStringView> lines;
-    bool head = false; // within the head of a file Corvane Tables saved
-    for (QStringView line : text.split(u'\n')) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
-        if (line.startsWith(u'\uFEFF')) {
-            line = line.mid(1);
-        }
-        if (std::any_of(line.begin(), line.end(), [](QChar c) {
-                return !c.isSpace() && c != u',' && c != u';' && c != u'"';
-            })) {
-            const QStringView start = line.trimmed();
-            head = lines.empty() && (head ? start.startsWith(u'#')
-                                          : start.startsWith(QStringLiteral("# Corvane Tables")));
-            if (!head) {
-                lines.push_back(line);
-            }
-        }
-    }
-    volumes.separator = PasteSeparator(lines);
-    Columns columns;
-    QStringList dates;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QChar separator = LineSeparator(lines[i], volumes.separator);
-        const QStringList fields = Fields(lines[i], separator);
-        if (i == 0 && IsHeading(fields)) {
-            volumes.heading = true;
-            columns = HeadingColumns(fields);
-            continue;
-        }
-        const auto number = static_cast<qsizetype>(volumes.rows.size()) + 1;
-        const Line line = Layout(fields, columns, separator, number);
-        dates << line.date;
-        volumes.rows.push_back({line.label, line.calls, std::nullopt, line.error});
-    }
-    // A day's times alone; the date too where the volumes run over days.
-    if (QSet<QString>(dates.begin(), dates.end()).size() > 1) {
-        for (std::size_t i = 0; i < volumes.rows.size(); ++i) {
-            const QString& date = dates[static_cast<qsizetype>(i)];
-            QString& label = volumes.rows[i].label;
-            label = date.isEmpty() ? label : date + u' ' + label;
-        }
-    }
-    ReadCounts(volumes);
-    return volumes;
-}
-
-QString DecodeVolumes(const QByteArray& bytes) {
-    if (const auto marked = QStringConverter::encodingForData(bytes)) {
-        QStringDecoder decoder(*marked);
-        return decoder(bytes);
-    }
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    if (!utf8.hasError()) {
-        return text;
-    }
-    QStringDecoder shiftJis("Shift_JIS");
-    if (shiftJis.isValid()) {
-        text = shiftJis(bytes);
-        if (!shiftJis.hasError()) {
-            return text;
-        }
-    }
-    return QString::fromUtf8(bytes); // what cannot be read shows as U+FFFD
-}
-
-std::optional<double> LabelMinutes(const QString& label) {
-    static const QRegularExpression time(QStringLiteral(
-        R"((?:^|[^\d:])(\d{1,2})(?::(\d{2})(?::(\d{2}))?|時(?:(\d{1,2})分)?)(?![\d:]))"));
-    const QRegularExpressionMatch match = time.match(Plain(label));
-    if (!match.hasMatch()) {
-        return std::nullopt;
-    }
-    const int hours = match.captured(1).toInt();
-    const int minutes = match.captured(match.hasCaptured(2) ? 2 : 4).toInt();
-    const int seconds = match.captured(3).toInt();
-    if (hours > 47 || minutes > 59 || seconds > 59) {
-        return std::nullopt;
-    }
-    return hours * 60 + minutes + seconds / 60.0;
-}
-
-namespace {
+constexpr double kDay = 24 * 60;
 
 struct Spacing {
     std::optional<double> minutes;
     QString offLabel;
+    TimeOrder order = TimeOrder::Ascending;
+    QString outOfOrder; // in an unsorted day, the first label whose time is before the one above it
+    std::vector<int> repeatOf; // for each row, the earlier row with its time, or -1
 };
 
-// The most common step between consecutive labels' times (the shorter of
-// equals), over midnight too; the first label whose step is not a whole
-// number of it, or that is no time among times.
+// The labels' times on one line: each step from the one before within half a
+// day either way (over midnight too), a whole day on where the date changes.
+// Then the most common step between them in time order (the shorter of
+// equals), which is the interval; the first label whose step is not a whole
+// number of it, or that is no time among times. A time an earlier row has is
+// a repeat, and each row's direction says how the day runs.
 Spacing LabelSpacing(const std::vector<Volume>& rows) {
-    constexpr double kDay = 24 * 60;
-    std::vector<std::pair<double, const QString*>> steps;
-    std::optional<double> last;
+    Spacing spacing;
+    spacing.repeatOf.assign(rows.size(), -1);
+    std::vector<std::pair<double, int>> times; // on the line, with their rows
+    std::optional<LabelTime> last;
+    double at = 0;
+    bool forward = false;
+    bool backward = false;
     QString notTime;
-    for (const Volume& row : rows) {
-        const std::optional<double> at = LabelMinutes(row.label);
-        if (!at) {
-            notTime = notTime.isEmpty() ? row.label : notTime;
+    std::map<double, int> seen;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::optional<LabelTime> time = TimeOfLabel(rows[i].label);
+        if (!time) {
+            notTime = notTime.isEmpty() ? rows[i].label : notTime;
             continue;
         }
         if (last) {
-            const double step = std::fmod(*at - *last, kDay);
-            steps.emplace_back(step < 0 ? step + kDay : step, &row.label);
+            double step = std::fmod(time->minutes - last->minutes, kDay);
+            step = step < 0 ? step + kDay : step;
+            if (time->day != last->day && !time->day.isEmpty() && !last->day.isEmpty()) {
+                step = step == 0 ? kDay : step; // the same time, a day on
+            } else if (step > kDay / 2) {
+                step -= kDay;
+            }
+            at += step;
+            if (step < 0 && spacing.outOfOrder.isEmpty()) {
+                spacing.outOfOrder = rows[i].label;
+            }
+            forward = forward || step > 0;
+            backward = backward || step < 0;
         }
-        last = at;
+        last = time;
+        const auto [earlier, fresh] = seen.emplace(at, static_cast<int>(i));
+        if (fresh) {
+            times.emplace_back(at, static_cast<int>(i));
+        } else {
+            spacing.repeatOf[i] = earlier->second;
+        }
+    }
+    spacing.order = forward && backward ? TimeOrder::Unsorted
+                    : backward          ? TimeOrder::Descending
+                                        : TimeOrder::Ascending;
+    if (spacing.order != TimeOrder::Unsorted) {
+        spacing.outOfOrder.clear();
+    }
+    std::sort(times.begin(), times.end());
+    std::vector<std::pair<double, int>> steps;
+    for (std::size_t i = 1; i < times.size(); ++i) {
+        steps.emplace_back(times[i].first - times[i - 1].first, times[i].second);
     }
     if (steps.empty()) {
-        return {};
+        return spacing;
     }
     std::map<double, int> counts;
     for (const auto& step : steps) {
-        counts[step.first] += step.first > 0 ? 1 : 0;
+        counts[step.first] += 1;
     }
     const auto most = std::max_element(counts.begin(), counts.end(),
                                        [](auto& a, auto& b) { return a.second < b.second; });
-    // A most common step over half a day is the labels running backwards.
-    if (most->second == 0 || most->first > kDay / 2) {
-        return {std::nullopt, *steps.front().second};
+    // A most common step over half a day is two times far apart, no interval.
+    if (most->first > kDay / 2) {
+        spacing.offLabel = rows[static_cast<std::size_t>(steps.front().second)].label;
+        return spacing;
     }
-    Spacing spacing{most->first, notTime};
-    for (const auto& [step, label] : steps) {
-        if (spacing.offLabel.isEmpty() && (step == 0 || std::fmod(step, most->first) != 0)) {
-            spacing.offLabel = *label;
+    spacing.minutes = most->first;
+    spacing.offLabel = notTime;
+    // The label where a step off the interval ends, in the order of the rows.
+    int off = -1;
+    for (const auto& [step, row] : steps) {
+        if (std::fmod(step, most->first) != 0 && (off < 0 || row < off)) {
+            off = row;
         }
     }
+    if (spacing.offLabel.isEmpty() && off >= 0) {
+        spacing.offLabel = rows[static_cast<std::size_t>(off)].label;
+    }
     return spacing;
+}
+
+// The row's inputs: the fields' for an interval of `calls`, its own over them.
+StaffingInputs RowInputs(const StaffingInputs& day, const Volume& volume) {
+    StaffingInputs in = ForInterval(day, volume.count.value_or(0));
+    for (const OwnInput& own : volume.own) {
+        using teletraffic::Argument;
+        const double v = own.value;
+        switch (own.argument) {
+        case Argument::Aht:
+            in.ahtSeconds = v;
+            break;
+        case Argument::Patience:
+            in.patienceSeconds = v;
+            break;
+        case Argument::Lines:
+            in.lines = v;
+            break;
+        case Argument::Redial:
+            in.redial = v;
+            break;
+        case Argument::ForecastVariance:
+            in.callsVariance = v;
+            break;
+        case Argument::TargetTime:
+            in.targetSeconds = v;
+            break;
+        case Argument::ServiceLevel:
+            in.serviceLevel = v;
+            break;
+        case Argument::Basis:
+            in.basis = static_cast<teletraffic::Basis>(v);
+            break;
+        case Argument::AverageWait:
+            in.averageWaitSeconds = v;
+            break;
+        case Argument::AnsweredWait:
+            in.answeredWaitSeconds = v;
+            break;
+        case Argument::MaxAbandon:
+            in.maxAbandon = v;
+            break;
+        case Argument::MaxBlocking:
+            in.maxBlocking = v;
+            break;
+        case Argument::Shrinkage:
+            in.shrinkage = v;
+            break;
+        case Argument::MaxOccupancy:
+            in.maxOccupancy = v;
+            break;
+        case Argument::Interval:
+            in.intervalMinutes = v;
+            break;
+        default:
+            break;
+        }
+    }
+    return in;
+}
+
+// What a row's inputs will not do together, as the tab's fields are checked.
+QString RowProblem(const StaffingInputs& in) {
+    if (in.maxAbandon && !in.patienceSeconds) {
+        return QStringLiteral(
+            "最大放棄率には平均放棄時間が要ります（誰も切らなければ放棄はありません）");
+    }
+    if (in.maxBlocking && !in.lines) {
+        return QStringLiteral(
+            "最大呼損率には回線数が要ります（回線の制限がなければ話中はありません）");
+    }
+    if (in.callsVariance && in.calls > 0) {
+        if (*in.callsVariance < in.calls) {
+            return QStringLiteral("呼数の分散 %1 は呼数（%2）以上にしてください")
+                .arg(Exact(*in.callsVariance), Exact(in.calls));
+        }
+        if (*in.callsVariance > in.calls && !in.patienceSeconds && !in.lines) {
+            return QStringLiteral("呼数より大きい分散には、平均放棄時間か回線数が必要です");
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -438,6 +210,10 @@ Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs, const Monitor
     day.fieldMinutes = inputs.intervalMinutes;
     day.read = volumes;
     day.read.rows.clear();
+    if (!volumes.refused.isEmpty()) {
+        day.refused = volumes.refused;
+        return day;
+    }
     if (volumes.rows.size() > static_cast<std::size_t>(kMaxIntervals)) {
         day.refused = QStringLiteral("区間は %1 までです（%2 区間あります）")
                           .arg(kMaxIntervals)
@@ -450,20 +226,28 @@ Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs, const Monitor
         day.intervalFromLabels = true;
     }
     day.offLabel = spacing.offLabel;
-    const double hours = day.inputs.intervalMinutes / 60;
-    for (const Volume& volume : volumes.rows) {
+    day.order = spacing.order;
+    day.outOfOrder = spacing.outOfOrder;
+    for (std::size_t i = 0; i < volumes.rows.size(); ++i) {
         if (monitor.cancelled()) {
             break;
         }
-        DayRow row{volume.label, volume.calls, volume.error, {}};
-        if (!volume.count) {
+        const Volume& volume = volumes.rows[i];
+        DayRow row{volume.label, volume.count, volume.error, {}, RowInputs(day.inputs, volume)};
+        const int repeat = spacing.repeatOf[i];
+        if (repeat >= 0) {
+            ++day.repeats;
             row.error =
-                row.error.isEmpty() ? QStringLiteral("呼数が数値ではありません") : row.error;
+                QStringLiteral("「%1」と同じ時刻の区間が前の行にあります（重ねて数えません）")
+                    .arg(volumes.rows[static_cast<std::size_t>(repeat)].label);
+        } else if (!row.error.isEmpty()) {
         } else if (*volume.count < 0) {
             row.error = QStringLiteral("呼数は 0 以上にしてください");
+        } else if (const QString problem = RowProblem(row.inputs); !problem.isEmpty()) {
+            row.error = problem;
         } else {
             try {
-                row.staffing = Staff(ForInterval(day.inputs, *volume.count), false);
+                row.staffing = Staff(row.inputs, false);
             } catch (const std::exception& error) {
                 row.error = StaffingErrorText(error);
             }
@@ -472,6 +256,7 @@ Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs, const Monitor
             day.firstFailed =
                 day.failed++ == 0 ? static_cast<int>(day.rows.size()) : day.firstFailed;
         } else {
+            const double hours = row.inputs.intervalMinutes / 60;
             day.agentHours += static_cast<double>(row.staffing.scheduled) * hours;
             day.phoneHours += static_cast<double>(row.staffing.agents) * hours;
             if (day.peak < 0 ||
@@ -486,6 +271,48 @@ Day StaffDay(const Volumes& volumes, const StaffingInputs& inputs, const Monitor
     return day;
 }
 
+double DayCost(const Volumes& volumes, const StaffingInputs& inputs) {
+    // Microseconds a row, as bench_tables measures a day's rows (from 40 to
+    // 280 calls a half-hour; ten times as many calls over a forecast's
+    // spread take four times as long): Erlang C's and A's counts, Erlang X's
+    // search of its chain, and of its mixture over a forecast's spread.
+    double cost = 0;
+    for (const Volume& volume : volumes.rows) {
+        const StaffingInputs in = RowInputs(inputs, volume);
+        cost += Slow(in) ? 3000 : UsesErlangX(in) ? 300 : 10;
+    }
+    return cost;
+}
+
+namespace {
+
+// What a total row says of the rows above it.
+QString TotalText(const TotalRow& total) {
+    if (!total.count) {
+        return QStringLiteral(
+                   "「%1」の行（呼数「%2」は数値として読めません）は区間に数えていません。")
+            .arg(total.label, total.calls);
+    }
+    // A spreadsheet's sum leaves out a cell that is no number, as the day does.
+    const QString unread =
+        total.unread > 0 ? QStringLiteral("（呼数が読めない %1 区間は除いた和）").arg(total.unread)
+                         : QString();
+    if (total.matches) {
+        return QStringLiteral("「%1」の行（%2）は区間に数えず、上の %3 区間の呼数の和と合うことを"
+                              "確かめました%4。")
+            .arg(total.label, Exact(*total.count))
+            .arg(total.rows)
+            .arg(unread);
+    }
+    return QStringLiteral("「%1」の行の呼数 %2 が、上の %3 区間の呼数の和 %4%5 と合いません"
+                          "（合計の行は区間に数えていません）。")
+        .arg(total.label, Exact(*total.count))
+        .arg(total.rows)
+        .arg(Exact(total.sum), unread);
+}
+
+} // namespace
+
 QString DaySummary(const Day& day) {
     if (!day.refused.isEmpty()) {
         return {};
@@ -493,10 +320,11 @@ QString DaySummary(const Day& day) {
     if (day.rows.empty()) {
         return QStringLiteral("区間ごとの呼数を左に貼り付けるか、CSV を読み込んでください。");
     }
+    // Short lines, each whole beside the volumes at the window's first size.
     QString summary = QStringLiteral("%1 区間").arg(day.rows.size());
     if (day.peak >= 0) {
         const DayRow& peak = day.rows[static_cast<std::size_t>(day.peak)];
-        summary += QStringLiteral("　ピーク %1（応対 %2 人、スケジュール %3 人）　"
+        summary += QStringLiteral("　ピーク %1（応対 %2 人、スケジュール %3 人）\n"
                                   "延べ %4 人時（電話応対 %5 人時）")
                        .arg(peak.label)
                        .arg(peak.staffing.agents)
@@ -505,18 +333,35 @@ QString DaySummary(const Day& day) {
                        .arg(day.phoneHours, 0, 'f', 1);
     }
     const QString minutes = Exact(day.inputs.intervalMinutes);
-    summary += u'\n' + (day.intervalFromLabels
-                            ? QStringLiteral("区間の長さ %1 分（時刻の間隔から）").arg(minutes)
-                            : QStringLiteral("区間の長さ %1 分").arg(minutes));
+    summary +=
+        (day.peak >= 0 ? QStringLiteral("　") : QStringLiteral("\n")) +
+        (day.intervalFromLabels ? QStringLiteral("区間の長さ %1 分（時刻の間隔から）").arg(minutes)
+                                : QStringLiteral("区間の長さ %1 分").arg(minutes)) +
+        u'\n';
     const QChar separator = day.read.separator;
     const QChar mark = day.read.decimalMark;
-    summary += QStringLiteral("　%1・%2%3")
+    summary += QStringLiteral("%1・%2%3")
                    .arg(separator.isNull()   ? QStringLiteral("1 列")
                         : separator == u'\t' ? QStringLiteral("タブ区切り")
                                              : QStringLiteral("「%1」区切り").arg(separator),
                         mark.isNull() ? QStringLiteral("小数点は数ごとに「.」か「,」")
                                       : QStringLiteral("小数点「%1」").arg(mark),
                         day.read.heading ? QStringLiteral("・見出し行あり") : QString());
+    QStringList own;
+    for (const OwnColumn& column : day.read.own) {
+        own << column.heading;
+    }
+    if (!own.isEmpty()) {
+        summary += QStringLiteral("\n区間ごとの入力: %1（空欄は左の欄の値）").arg(own.join(u'、'));
+    }
+    if (!day.read.unread.isEmpty()) {
+        summary += QStringLiteral("\n読まなかった列: %1").arg(day.read.unread.join(u'、'));
+    }
+    for (const TotalRow& total : day.read.totals) {
+        if (total.matches) {
+            summary += u'\n' + TotalText(total);
+        }
+    }
     return summary;
 }
 
@@ -526,10 +371,24 @@ QStringList DayWarnings(const Day& day) {
         warnings
             << QStringLiteral("計算できない区間が %1 か所あります（赤字の行）。").arg(day.failed);
     }
+    for (const TotalRow& total : day.read.totals) {
+        if (!total.matches) {
+            warnings << TotalText(total);
+        }
+    }
     if (day.intervalFromLabels && day.inputs.intervalMinutes != day.fieldMinutes) {
         warnings << QStringLiteral("区間の時刻が %1 分おきなので、1日は %1 分の区間で計算しました"
                                    "（「区間の長さ」は %2 分）。")
                         .arg(Exact(day.inputs.intervalMinutes), Exact(day.fieldMinutes));
+    }
+    if (day.order == TimeOrder::Unsorted) {
+        warnings << QStringLiteral(
+                        "区間が時刻の順に並んでいません（「%1」で時刻が戻ります）。区間の長さは"
+                        "時刻を並べた間隔から決めました。")
+                        .arg(day.outOfOrder);
+    } else if (day.order == TimeOrder::Descending) {
+        warnings << QStringLiteral("区間が時刻の新しい順に並んでいます。並びのまま 1日として"
+                                   "計算しました。");
     }
     if (!day.offLabel.isEmpty()) {
         warnings << QStringLiteral("区間「%1」の時刻が %2 分おきの並びに合いません。")
@@ -542,19 +401,55 @@ QStringList DayWarnings(const Day& day) {
     return warnings;
 }
 
+QList<QStringList> DayLines(const Day& day) {
+    QList<QStringList> lines{{QStringLiteral("区間数"), QString::number(day.rows.size())}};
+    if (day.peak >= 0) {
+        const DayRow& peak = day.rows[static_cast<std::size_t>(day.peak)];
+        lines << QStringList{QStringLiteral("ピーク"), peak.label}
+              << QStringList{QStringLiteral("ピークの応対人数"),
+                             QString::number(peak.staffing.agents)}
+              << QStringList{QStringLiteral("ピークのスケジュール人数"),
+                             QString::number(peak.staffing.scheduled)}
+              << QStringList{QStringLiteral("延べ人時"), QString::number(day.agentHours, 'f', 1)}
+              << QStringList{QStringLiteral("電話応対の延べ人時"),
+                             QString::number(day.phoneHours, 'f', 1)};
+    }
+    lines << QStringList{QStringLiteral("計算できない区間"), QString::number(day.failed)};
+    for (const TotalRow& total : day.read.totals) {
+        lines << QStringList{QStringLiteral("合計の行（区間に数えない）"), total.label,
+                             total.count ? Exact(*total.count) : QString(),
+                             QStringLiteral("区間の呼数の和"), Exact(total.sum)};
+    }
+    return lines;
+}
+
 DayModel::DayModel(QObject* parent)
     : QAbstractTableModel(parent) {}
 
 void DayModel::setDay(Day day) {
     beginResetModel();
     day_ = std::move(day);
-    const StaffingColumns applies = ColumnsFor(day_.inputs);
-    figures_ = {kLabel, kCalls, kTraffic, kOnPhones, kScheduled, kServiceLevel};
-    for (const auto& [figure, shown] : {std::pair{kAbandonment, applies.abandonment},
+    // The columns any row needs: a row's own patience or lines bring theirs.
+    StaffingColumns applies = ColumnsFor(day_.inputs);
+    for (const DayRow& row : day_.rows) {
+        const StaffingColumns own = ColumnsFor(row.inputs);
+        applies = {applies.abandonment || own.abandonment, applies.blocking || own.blocking,
+                   applies.callersLost || own.callersLost};
+    }
+    figures_ = {kLabel, kCalls};
+    for (std::size_t i = 0; i < day_.read.own.size(); ++i) {
+        figures_.push_back(kFigures + static_cast<int>(i));
+    }
+    for (const auto& [figure, shown] : {std::pair{kTraffic, true},
+                                        {kOnPhones, true},
+                                        {kScheduled, true},
+                                        {kServiceLevel, true},
+                                        {kAbandonment, applies.abandonment},
                                         {kBlocking, applies.blocking},
                                         {kCallersLost, applies.callersLost},
                                         {kOccupancy, true},
-                                        {kWait, true}}) {
+                                        {kWait, true},
+                                        {kReason, true}}) {
         if (shown) {
             figures_.push_back(figure);
         }
@@ -563,7 +458,12 @@ void DayModel::setDay(Day day) {
 }
 
 int DayModel::errorColumn() const {
-    return kTraffic;
+    return static_cast<int>(std::find(figures_.begin(), figures_.end(), kTraffic) -
+                            figures_.begin());
+}
+
+QString DayModel::reason(int row) const {
+    return day_.rows.at(static_cast<std::size_t>(row)).error;
 }
 
 int DayModel::rowCount(const QModelIndex& parent) const {
@@ -574,6 +474,55 @@ int DayModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(figures_.size());
 }
 
+namespace {
+
+// A row's own input as it was read: a number in the one form of the file, a
+// word as the registry writes it.
+QString OwnText(const StaffingInputs& in, teletraffic::Argument argument) {
+    using teletraffic::Argument;
+    const auto number = [](std::optional<double> value) {
+        return value ? Exact(*value) : QString();
+    };
+    switch (argument) {
+    case Argument::Aht:
+        return Exact(in.ahtSeconds);
+    case Argument::Patience:
+        return number(in.patienceSeconds);
+    case Argument::Lines:
+        return number(in.lines);
+    case Argument::Redial:
+        return Exact(in.redial);
+    case Argument::ForecastVariance:
+        return number(in.callsVariance);
+    case Argument::TargetTime:
+        return Exact(in.targetSeconds);
+    case Argument::ServiceLevel:
+        return number(in.serviceLevel);
+    case Argument::Basis: {
+        const std::string_view word = teletraffic::WordOf(in.basis);
+        return QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
+    }
+    case Argument::AverageWait:
+        return number(in.averageWaitSeconds);
+    case Argument::AnsweredWait:
+        return number(in.answeredWaitSeconds);
+    case Argument::MaxAbandon:
+        return number(in.maxAbandon);
+    case Argument::MaxBlocking:
+        return number(in.maxBlocking);
+    case Argument::Shrinkage:
+        return Exact(in.shrinkage);
+    case Argument::MaxOccupancy:
+        return Exact(in.maxOccupancy);
+    case Argument::Interval:
+        return Exact(in.intervalMinutes);
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
 QVariant DayModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) {
         return {};
@@ -581,7 +530,7 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
     const DayRow& row = day_.rows.at(static_cast<std::size_t>(index.row()));
     const int figure = figures_.at(static_cast<std::size_t>(index.column()));
     if (role == Qt::TextAlignmentRole) {
-        const bool left = figure == kLabel || (!row.error.isEmpty() && figure >= kTraffic);
+        const bool left = figure == kLabel || figure == kReason;
         return QVariant::fromValue((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
     }
     if (role == Qt::ToolTipRole && !row.error.isEmpty()) {
@@ -590,14 +539,22 @@ QVariant DayModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole) {
         return {};
     }
-    if (figure == kLabel) {
-        return row.label;
+    if (figure >= kFigures) {
+        const OwnColumn& own = day_.read.own[static_cast<std::size_t>(figure - kFigures)];
+        return OwnText(row.inputs, own.argument);
     }
-    if (figure == kCalls) {
-        return row.callsText;
+    switch (figure) {
+    case kLabel:
+        return row.label;
+    case kCalls:
+        return row.calls ? Exact(*row.calls) : QString();
+    case kReason:
+        return row.error;
+    default:
+        break;
     }
     if (!row.error.isEmpty()) {
-        return figure == kTraffic ? row.error : QString();
+        return QString();
     }
     const Staffing& s = row.staffing;
     // No calls, no agents: nothing to measure them by.
@@ -648,9 +605,22 @@ QVariant DayModel::headerData(int section, Qt::Orientation orientation, int role
         {QStringLiteral("稼働 (%)"), QStringLiteral("稼働率 (%)")}};
     const bool tip = role == Qt::ToolTipRole;
     const int figure = figures_[static_cast<std::size_t>(section)];
+    if (figure >= kFigures) {
+        // As the paste named it, so that a saved day reads back the same.
+        const OwnColumn& own = day_.read.own[static_cast<std::size_t>(figure - kFigures)];
+        return tip ? QStringLiteral("%1: 区間ごとの %2（空欄の区間は左の欄の値）")
+                         .arg(own.heading, ArgumentLabel(own.argument))
+                   : own.heading;
+    }
+    if (figure == kReason) {
+        return tip ? QStringLiteral("計算できない区間の理由") : QStringLiteral("理由");
+    }
     if (figure == kWait) {
-        const WaitWords words =
-            WaitWording(day_.inputs.waitBasis, day_.inputs.patienceSeconds.has_value());
+        bool patience = day_.inputs.patienceSeconds.has_value();
+        for (const DayRow& row : day_.rows) {
+            patience = patience || row.inputs.patienceSeconds.has_value();
+        }
+        const WaitWords words = WaitWording(day_.inputs.waitBasis, patience);
         return tip ? words.heading + u'\n' + words.explanation : words.brief;
     }
     if (tip && figure == kServiceLevel) {

@@ -5,6 +5,7 @@
 
 #include "teletraffic/domain.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <ranges>
@@ -98,6 +99,22 @@ QString DomainText(const ArgumentWords& argument, const teletraffic::ArgumentInf
 }
 
 } // namespace
+
+namespace {
+
+const ArgumentWords& WordsOf(teletraffic::Argument argument) {
+    return *std::ranges::find(kArguments, Row(argument), &ArgumentWords::about);
+}
+
+} // namespace
+
+QString ArgumentLabel(teletraffic::Argument argument) {
+    return QString::fromUtf16(WordsOf(argument).words);
+}
+
+bool TypedAsPercent(teletraffic::Argument argument) {
+    return WordsOf(argument).percent;
+}
 
 Range RangeOf(const teletraffic::Rule& rule) {
     const teletraffic::Domain& d = rule.domain;

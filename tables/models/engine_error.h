@@ -39,6 +39,11 @@ QString EngineErrorText(const std::exception& error, const Range* allowed);
 QString EngineErrorText(const std::exception& error, const Range* allowed,
                         std::span<const ArgumentWords> roomWords);
 
+// The window's words for one of the engine's arguments ("平均処理時間"), and
+// whether it is typed as a percentage in a field.
+QString ArgumentLabel(teletraffic::Argument argument);
+bool TypedAsPercent(teletraffic::Argument argument);
+
 // The values a rule of the registry lets through, as a field's range.
 Range RangeOf(const teletraffic::Rule& rule);
 

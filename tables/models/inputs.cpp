@@ -31,7 +31,11 @@ QString Problem(const QString& what, const Range& range) {
 } // namespace
 
 Reading Read(QStringView text, const Range& range) {
-    if (text.trimmed().isEmpty()) {
+    text = text.trimmed();
+    if (range.percent && (text.endsWith(u'%') || text.endsWith(u'％'))) {
+        text = text.chopped(1).trimmed();
+    }
+    if (text.isEmpty()) {
         return {std::nullopt, Problem(QStringLiteral("値を入れてください"), range)};
     }
     const number_text::Reading reading = number_text::Read(text.toString().toStdString());

@@ -13,13 +13,15 @@
 namespace tables {
 
 // The values a field accepts: from `min` to `max`, each end included unless
-// open, whole numbers only if `whole`.
+// open, whole numbers only if `whole`; a field of a percentage takes a "%"
+// after its number too ("30%", "３０％": 30).
 struct Range {
     double min;
     double max;
     bool whole = false;
     bool minOpen = false;
     bool maxOpen = false;
+    bool percent = false;
 
     bool contains(double value) const;
 };

@@ -28,6 +28,7 @@ enum Figure {
     kBlocking,
     kCallersLost,
     kOccupancy,
+    kReason,
     kFigures
 };
 
@@ -52,10 +53,28 @@ teletraffic::ErlangXModel Model(const StaffingInputs& in) {
 
 } // namespace
 
+std::optional<double> ShownWaitTarget(const StaffingInputs& in) {
+    return in.waitBasis == WaitBasis::Answered ? in.answeredWaitSeconds : in.averageWaitSeconds;
+}
+
+teletraffic::ErlangXTargets TargetsOf(const StaffingInputs& in) {
+    teletraffic::ErlangXTargets targets;
+    targets.targetTime = in.targetSeconds;
+    targets.basis = in.basis;
+    targets.serviceLevel = in.serviceLevel;
+    targets.averageWait = in.averageWaitSeconds;
+    targets.answeredWait = in.answeredWaitSeconds;
+    targets.maxAbandon = in.maxAbandon;
+    targets.maxBlocking = in.maxBlocking;
+    return targets;
+}
+
 bool UsesErlangX(const StaffingInputs& in) {
-    const bool otherBasis =
-        in.basis != teletraffic::Basis::Offered || in.waitBasis != WaitBasis::AllCallers;
-    return !ErlangACentre(in) || (in.patienceSeconds && otherBasis);
+    // Without hang-ups every basis and both waits are Erlang C's or A's own.
+    const bool otherBasis = in.basis != teletraffic::Basis::Offered ||
+                            in.waitBasis != WaitBasis::AllCallers || in.answeredWaitSeconds;
+    return !ErlangACentre(in) || (in.patienceSeconds && otherBasis) || in.maxAbandon ||
+           in.maxBlocking;
 }
 
 bool Slow(const StaffingInputs& in) {
@@ -105,7 +124,7 @@ WaitWords WaitWording(WaitBasis basis, bool patience) {
                 QStringLiteral("待ち・全呼 (秒)"),
                 QStringLiteral("平均待ち時間（全呼）"),
                 QStringLiteral("平均待ち時間目標・全呼 (秒)"),
-                QStringLiteral("平均待ち時間（放棄呼を含む全呼）"),
+                QStringLiteral("平均待ち時間（全呼）"),
                 QStringLiteral("放棄した呼も切るまでの待ち時間に数えた、すべての呼の平均待ち"
                                "時間。ACD レポートの ASA（応答した呼だけの平均待ち時間）とは"
                                "別の量です。")};
@@ -114,7 +133,7 @@ WaitWords WaitWording(WaitBasis basis, bool patience) {
                 QStringLiteral("ASA・応答呼 (秒)"),
                 QStringLiteral("平均応答時間（応答呼）"),
                 QStringLiteral("平均応答時間目標・応答呼 (秒)"),
-                QStringLiteral("平均応答時間（応答呼の ASA）"),
+                QStringLiteral("平均応答時間（応答呼）"),
                 QStringLiteral("応答した呼だけの平均待ち時間。ACD レポートの ASA と同じ量で、"
                                "放棄した呼の待ち時間は含みません。")};
     }
@@ -223,21 +242,76 @@ StaffingRow Figures(const StaffingInputs& inputs, qint64 agents) {
 
 namespace {
 
-// The agents on the phones for the target alone, by Erlang X.
-qint64 ForTarget(const StaffingInputs& in) {
-    teletraffic::ErlangXTargets targets;
-    targets.targetTime = in.targetSeconds;
-    targets.basis = in.basis;
-    if (in.target == StaffingTarget::ServiceLevel) {
-        targets.serviceLevel = in.serviceLevel;
-    } else if (in.waitBasis == WaitBasis::Answered) {
-        targets.answeredWait = in.averageWaitSeconds;
-    } else {
-        targets.averageWait = in.averageWaitSeconds;
+// The agents on the phones for the targets alone: by Erlang X, or the most
+// that Erlang C's or A's counts for each target ask (each figure improves
+// with every agent, so the most meets them all).
+qint64 ForTargets(const StaffingInputs& in) {
+    if (UsesErlangX(in)) {
+        return teletraffic::ErlangXAgents(in.traffic(), Model(in), TargetsOf(in));
     }
-    // With lines the agents reach them, where nobody waits: every target
-    // here is met by then.
-    return teletraffic::ErlangXAgents(in.traffic(), Model(in), targets);
+    const double A = in.traffic();
+    const double aht = in.ahtSeconds;
+    const auto& patience = in.patienceSeconds;
+    qint64 agents = 0;
+    if (in.serviceLevel) {
+        const double time = in.targetSeconds;
+        agents = patience ? teletraffic::ErlangAAgents(A, aht, *patience, time, *in.serviceLevel)
+                          : teletraffic::ErlangCAgents(A, aht, time, *in.serviceLevel);
+    }
+    // Without hang-ups the answered calls' wait is every caller's.
+    for (const auto& wait : {in.averageWaitSeconds, in.answeredWaitSeconds}) {
+        if (wait) {
+            agents = std::max<qint64>(
+                agents, patience ? teletraffic::ErlangAAgentsForWait(A, aht, *patience, *wait)
+                                 : teletraffic::ErlangCAgentsForWait(A, aht, *wait));
+        }
+    }
+    return agents;
+}
+
+// Of two targets or more, one that `agents` - 1 misses: the one the count is
+// for. The first given where none does (a figure within rounding of its target).
+std::optional<teletraffic::Argument> DecidingTarget(const StaffingInputs& in, qint64 agents) {
+    using teletraffic::Argument;
+    const std::pair<Argument, std::optional<double>> targets[] = {
+        {Argument::ServiceLevel, in.serviceLevel},
+        {Argument::AverageWait, in.averageWaitSeconds},
+        {Argument::AnsweredWait, in.answeredWaitSeconds},
+        {Argument::MaxAbandon, in.maxAbandon},
+        {Argument::MaxBlocking, in.maxBlocking}};
+    const auto given = std::count_if(std::begin(targets), std::end(targets),
+                                     [](const auto& target) { return target.second.has_value(); });
+    if (given < 2) {
+        return std::nullopt;
+    }
+    // The figures one agent fewer, each wait on its own basis.
+    const auto fewer = [&](WaitBasis basis) {
+        StaffingInputs on = in;
+        on.waitBasis = basis;
+        return Figures(on, agents - 1);
+    };
+    std::optional<StaffingRow> all;
+    std::optional<StaffingRow> answered;
+    for (const auto& [argument, target] : targets) {
+        if (!target || agents < 2) {
+            continue;
+        }
+        const StaffingRow& row =
+            argument == Argument::AnsweredWait
+                ? (answered ? *answered : answered.emplace(fewer(WaitBasis::Answered)))
+                : (all ? *all : all.emplace(fewer(WaitBasis::AllCallers)));
+        const bool missed =
+            row.unbounded || (argument == Argument::ServiceLevel  ? row.serviceLevel < *target
+                              : argument == Argument::MaxAbandon  ? row.abandonment > *target
+                              : argument == Argument::MaxBlocking ? row.blocking > *target
+                                                                  : row.averageWait > *target);
+        if (missed) {
+            return argument;
+        }
+    }
+    return std::find_if(std::begin(targets), std::end(targets),
+                        [](const auto& target) { return target.second.has_value(); })
+        ->first;
 }
 
 } // namespace
@@ -254,21 +328,9 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows, const Monitor& monit
         }
         return result;
     }
-    const double aht = inputs.ahtSeconds;
     const auto& patience = inputs.patienceSeconds;
-    std::int64_t forTarget = 0;
-    if (UsesErlangX(inputs)) {
-        forTarget = ForTarget(inputs);
-    } else if (inputs.target == StaffingTarget::AverageWait) {
-        const double wait = inputs.averageWaitSeconds;
-        forTarget = patience ? teletraffic::ErlangAAgentsForWait(A, aht, *patience, wait)
-                             : teletraffic::ErlangCAgentsForWait(A, aht, wait);
-    } else {
-        const double time = inputs.targetSeconds;
-        forTarget = patience
-                        ? teletraffic::ErlangAAgents(A, aht, *patience, time, inputs.serviceLevel)
-                        : teletraffic::ErlangCAgents(A, aht, time, inputs.serviceLevel);
-    }
+    // With lines the agents reach them at most, where nobody waits.
+    const std::int64_t forTarget = ForTargets(inputs);
     teletraffic::Schedule schedule{};
     try {
         // With callers hanging up, busy tones or redials, the cap is on the
@@ -289,6 +351,10 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows, const Monitor& monit
     result.scheduled = schedule.scheduled;
     result.decidedBy = schedule.decidedBy;
     result.answer = Figures(inputs, result.agents);
+    result.linesBound = inputs.lines && static_cast<double>(result.agents) >= *inputs.lines;
+    if (schedule.decidedBy == teletraffic::Decided::ServiceTarget) {
+        result.decidingTarget = DecidingTarget(inputs, result.agents);
+    }
     if (!withRows) {
         return result;
     }
@@ -312,14 +378,13 @@ Staffing Staff(const StaffingInputs& inputs, bool withRows, const Monitor& monit
 }
 
 QString FigureText(const StaffingInputs& in, Shown what, double value) {
-    const bool byWait = in.target == StaffingTarget::AverageWait;
     std::optional<double> target;
     switch (what) {
     case Shown::ServiceLevel:
-        target = byWait ? std::nullopt : std::optional(ToPercent(in.serviceLevel));
+        target = in.serviceLevel ? std::optional(ToPercent(*in.serviceLevel)) : std::nullopt;
         break;
     case Shown::Wait:
-        target = byWait ? std::optional(in.averageWaitSeconds) : std::nullopt;
+        target = ShownWaitTarget(in);
         break;
     case Shown::Occupancy:
         target = in.maxOccupancy < 1 ? std::optional(ToPercent(in.maxOccupancy)) : std::nullopt;
@@ -339,6 +404,109 @@ QString UnboundedQueueText() {
     return QStringLiteral("待ち呼が際限なく増えます（呼量 ≥ エージェント数）");
 }
 
+QString TargetName(const StaffingInputs& in, teletraffic::Argument target) {
+    using teletraffic::Argument;
+    const bool patience = in.patienceSeconds.has_value();
+    switch (target) {
+    case Argument::ServiceLevel:
+        return QStringLiteral("サービスレベル目標");
+    case Argument::AverageWait:
+        return WaitWording(WaitBasis::AllCallers, patience).name + QStringLiteral("の目標");
+    case Argument::AnsweredWait:
+        return WaitWording(WaitBasis::Answered, patience).name + QStringLiteral("の目標");
+    case Argument::MaxAbandon:
+        return QStringLiteral("最大放棄率");
+    case Argument::MaxBlocking:
+        return QStringLiteral("最大呼損率");
+    case Argument::MaxOccupancy:
+        return QStringLiteral("最大稼働率");
+    default:
+        return {};
+    }
+}
+
+AnswerWords AnswerText(const Staffing& s) {
+    const StaffingInputs& in = s.inputs;
+    AnswerWords words;
+    const QString lines = in.lines ? Exact(*in.lines) : QString();
+    words.headline =
+        QStringLiteral("呼量 %1 アーラン　必要エージェント数 %2%3　スケジュール人数 %4")
+            .arg(TrafficText(s.traffic))
+            .arg(s.agents)
+            .arg(s.linesBound ? QStringLiteral("（回線数 %1 が上限）").arg(lines) : QString())
+            .arg(s.scheduled);
+    words.lines = {{QStringLiteral("呼量 (アーラン)"), TrafficText(s.traffic)},
+                   {QStringLiteral("必要エージェント数"), QString::number(s.agents)},
+                   {QStringLiteral("スケジュール人数"), QString::number(s.scheduled)}};
+    // Lines, redials and hang-ups: what callers meet beyond the wait on a
+    // line of its own, so that the lines break between figures; with lines
+    // the blocking beside the service level, which counts only the calls let in.
+    QStringList detail;
+    QStringList lost;
+    // In a file as the table heads its column ("平均待ち時間・全呼 (秒)").
+    const auto add = [&](QStringList& to, const QString& name, const QString& value,
+                         const QString& unit, const QString& heading = {}) {
+        to << QStringLiteral("%1 %2 %3").arg(name, value, unit);
+        words.lines << QStringList{
+            heading.isEmpty() ? QStringLiteral("%1 (%2)").arg(name, unit) : heading, value};
+    };
+    if (s.agents > 0) {
+        const StaffingColumns applies = ColumnsFor(in);
+        const StaffingRow& a = s.answer;
+        const QString percent = QStringLiteral("%");
+        add(detail, QStringLiteral("サービスレベル"),
+            FigureText(in, Shown::ServiceLevel, a.serviceLevel), percent);
+        if (applies.blocking) {
+            add(detail, QStringLiteral("呼損率"), FigureText(in, Shown::Share, a.blocking),
+                percent);
+        }
+        if (applies.abandonment) {
+            add(detail, QStringLiteral("放棄率"), FigureText(in, Shown::Share, a.abandonment),
+                percent);
+        }
+        add(detail, QStringLiteral("稼働率"), FigureText(in, Shown::Occupancy, a.occupancy),
+            percent);
+        const WaitWords wait = WaitWording(in.waitBasis, in.patienceSeconds.has_value());
+        add(detail, wait.name, FigureText(in, Shown::Wait, a.averageWait), QStringLiteral("秒"),
+            wait.heading);
+        if (applies.callersLost) {
+            add(lost, QStringLiteral("最終的な放棄"), FigureText(in, Shown::Share, a.callersLost),
+                percent);
+            if (in.redial > 0) {
+                add(lost, QStringLiteral("かけ直し込みの呼量"), TrafficText(a.attempts),
+                    QStringLiteral("アーラン"));
+            }
+        }
+    }
+    QStringList decided;
+    if (s.decidedBy == teletraffic::Decided::Occupancy) {
+        decided << TargetName(in, teletraffic::Argument::MaxOccupancy);
+    } else if (s.decidingTarget) {
+        decided << TargetName(in, *s.decidingTarget);
+    }
+    if (s.linesBound) {
+        decided << QStringLiteral("回線数");
+    }
+    // What decided, a sentence on a line of its own after the losses.
+    QString why;
+    if (!decided.isEmpty()) {
+        const QString by = decided.join(QStringLiteral("と"));
+        why = QStringLiteral("%1で決まりました。").arg(by);
+        words.lines << QStringList{QStringLiteral("決め手"), by};
+    }
+    if (s.linesBound && s.agents > 0) {
+        why += QStringLiteral("回線がふさがった呼（話中）はサービスレベルに数えません。");
+    }
+    QStringList text{detail.join(QStringLiteral("　"))};
+    for (const QString& line : {lost.join(QStringLiteral("　")), why}) {
+        if (!line.isEmpty()) {
+            text << line;
+        }
+    }
+    words.detail = text.join(u'\n');
+    return words;
+}
+
 StaffingModel::StaffingModel(QObject* parent)
     : QAbstractTableModel(parent) {}
 
@@ -350,12 +518,18 @@ void StaffingModel::setStaffing(Staffing staffing) {
     for (const auto& [figure, shown] : {std::pair{kAbandonment, applies.abandonment},
                                         {kBlocking, applies.blocking},
                                         {kCallersLost, applies.callersLost},
-                                        {kOccupancy, true}}) {
+                                        {kOccupancy, true},
+                                        {kReason, true}}) {
         if (shown) {
             figures_.push_back(figure);
         }
     }
     endResetModel();
+}
+
+QString StaffingModel::reason(int row) const {
+    return staffing_.rows.at(static_cast<std::size_t>(row)).unbounded ? UnboundedQueueText()
+                                                                      : QString();
 }
 
 int StaffingModel::rowCount(const QModelIndex& parent) const {
@@ -373,15 +547,17 @@ QVariant StaffingModel::data(const QModelIndex& index, int role) const {
     const StaffingRow& row = staffing_.rows.at(static_cast<std::size_t>(index.row()));
     const int figure = figures_.at(static_cast<std::size_t>(index.column()));
     if (role == Qt::TextAlignmentRole) {
-        return QVariant::fromValue(
-            (row.unbounded && figure != kAgents ? Qt::AlignLeft : Qt::AlignRight) |
-            Qt::AlignVCenter);
+        return QVariant::fromValue((figure == kReason ? Qt::AlignLeft : Qt::AlignRight) |
+                                   Qt::AlignVCenter);
     }
     if (role != Qt::DisplayRole) {
         return {};
     }
+    if (figure == kReason) {
+        return reason(index.row());
+    }
     if (row.unbounded && figure != kAgents) {
-        return figure == kServiceLevel ? UnboundedQueueText() : QString();
+        return QString();
     }
     // No calls, no agents: nothing to measure them by.
     if (row.agents == 0 && figure != kAgents) {
@@ -434,7 +610,8 @@ QVariant StaffingModel::headerData(int section, Qt::Orientation orientation, int
                                                QStringLiteral("放棄率 (%)"),
                                                QStringLiteral("呼損率 (%)"),
                                                QStringLiteral("最終的な放棄 (%)"),
-                                               QStringLiteral("稼働率 (%)")};
+                                               QStringLiteral("稼働率 (%)"),
+                                               QStringLiteral("理由")};
     return headings[figure];
 }
 

@@ -1,8 +1,9 @@
 // Call-centre staffing. Calls per interval, the interval's length and the
-// average handling time give the traffic; a target (a share of calls answered
-// within a target time, or an average wait) gives the agents on the phones,
-// raised if need be to keep their occupancy under a cap, then grossed up for
-// shrinkage to the agents to schedule. Callers wait for ever (Erlang C) unless
+// average handling time give the traffic; the targets (a share of calls
+// answered within a target time, an average wait, or both) give the agents on
+// the phones, the fewest that meet every one, raised if need be to keep their
+// occupancy under a cap, then grossed up for shrinkage to the agents to
+// schedule. Callers wait for ever (Erlang C) unless
 // a patience is given: then they hang up after it on average (Erlang A), and
 // the queue stays finite even with fewer agents than the traffic.
 //
@@ -21,14 +22,14 @@
 #include "teletraffic/erlang_x.h"
 
 #include <QAbstractTableModel>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
 
 namespace tables {
-
-enum class StaffingTarget { ServiceLevel, AverageWait };
 
 // What an average wait averages: every caller's wait, those who hang up
 // counted until they do, or the answered calls' alone (an ACD report's ASA),
@@ -51,17 +52,30 @@ struct StaffingInputs {
     // The forecast's variance of the interval's call count, at least the
     // calls; none: the calls vary as chance alone makes them (Poisson).
     std::optional<double> callsVariance;
-    StaffingTarget target = StaffingTarget::ServiceLevel;
-    double targetSeconds = 20; // answered within this time ...
-    double serviceLevel = 0.8; // ... this share of calls, 0 up to 1 exclusive
-    teletraffic::Basis basis = teletraffic::Basis::Offered; // ... of calls counted so
-    double averageWaitSeconds = 20; // or an average wait of at most this, above 0
+    // The targets, every one given met (at least one given): a share of
+    // calls answered within a time, 0 up to 1 exclusive, of calls counted by
+    // `basis`; an average wait of at most so many seconds, every caller's or
+    // the answered calls'; caps on the share of callers who hang up and of
+    // calls blocked (a day's columns give those two).
+    double targetSeconds = 20;
+    std::optional<double> serviceLevel = 0.8;
+    teletraffic::Basis basis = teletraffic::Basis::Offered;
+    std::optional<double> averageWaitSeconds;  // every caller's, those who hang up until they do
+    std::optional<double> answeredWaitSeconds; // the answered calls' (an ACD report's ASA)
+    std::optional<double> maxAbandon;
+    std::optional<double> maxBlocking;
+    // The average wait the tables show, and the one the window's wait target sets.
     WaitBasis waitBasis = WaitBasis::AllCallers;
     double shrinkage = 0;    // share of paid time off the phones, 0 up to 1 exclusive
     double maxOccupancy = 1; // cap on the agents' occupancy, above 0 up to 1
 
     double traffic() const { return calls * ahtSeconds / (intervalMinutes * 60); }
 };
+
+// The target on the average wait the tables show, if any.
+std::optional<double> ShownWaitTarget(const StaffingInputs& inputs);
+// The targets as Erlang X takes them.
+teletraffic::ErlangXTargets TargetsOf(const StaffingInputs& inputs);
 
 // Whether the inputs go beyond Erlang C and A (lines, redials, a forecast's
 // variance, another definition of the service level or of the wait, where
@@ -149,6 +163,13 @@ struct Staffing {
     qint64 agents = 0;    // on the phones: the fewest that meet the target and the cap
     qint64 scheduled = 0; // to schedule, for shrinkage
     teletraffic::Decided decidedBy = teletraffic::Decided::ServiceTarget;
+    // Of two targets or more, the one the agents on the phones are for: one
+    // that the count one fewer misses (Argument::ServiceLevel, AverageWait,
+    // AnsweredWait, MaxAbandon, MaxBlocking); none with one target.
+    std::optional<teletraffic::Argument> decidingTarget;
+    // The agents reached the lines: no count above them exists, and at them
+    // nobody waits, so the service level says nothing of the calls blocked.
+    bool linesBound = false;
     StaffingRow answer{}; // the figures of `agents`
     // Without patience a few agents below the answer to a few above it; with
     // patience from well below the traffic to comfortably above the answer.
@@ -170,6 +191,10 @@ public:
 
     const Staffing& staffing() const { return staffing_; }
     void setStaffing(Staffing staffing);
+    // The last column: why a row has no figures (the queue grows without
+    // end), its own so that the figures' columns hold numbers alone.
+    int reasonColumn() const { return columnCount() - 1; }
+    QString reason(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -180,6 +205,19 @@ private:
     Staffing staffing_;
     std::vector<int> figures_; // the figure each column shows, as the inputs apply
 };
+
+// The answer in words, the same on the screen and in a saved file: the
+// headline (traffic, agents, agents to schedule), the figures beneath it
+// (with lines, the blocking beside the service level; what decided), and
+// each as a label and its value for a file's head.
+struct AnswerWords {
+    QString headline;
+    QString detail;
+    QList<QStringList> lines;
+};
+AnswerWords AnswerText(const Staffing& staffing);
+// The name of a target in the window's words ("サービスレベル目標").
+QString TargetName(const StaffingInputs& inputs, teletraffic::Argument target);
 
 // A figure as the tab shows it, in its tables, their copies and files:
 // percentages and seconds to one decimal, or as many more as tell it from
@@ -192,7 +230,8 @@ QString FigureText(const StaffingInputs& inputs, Shown what, double value);
 // decimals, or three significant digits where two decimals would show 0.
 QString TrafficText(double erlangs);
 
-// Shown in place of the figures where traffic is at or above the agents.
+// Said in a row's reason, its figures left blank, where traffic is at or
+// above the agents.
 QString UnboundedQueueText();
 
 } // namespace tables

@@ -144,9 +144,10 @@ bool ChartTab::compute() {
             setStale(true);
         } else if (done.isCanceled() || done.resultCount() == 0 || done.result().curves.empty()) {
             emit said(QStringLiteral("グラフの計算を中止しました。"));
-            setStale(true);
+            setAnswerState(AnswerState::Stopped);
         } else {
             show(done.result());
+            setAnswerState(AnswerState::Current);
         }
     });
     return true;

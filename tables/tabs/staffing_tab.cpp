@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPromise>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStyleOption>
 #include <QStyledItemDelegate>
@@ -46,7 +47,13 @@ namespace tables {
 namespace {
 
 const Range kSeconds{0, 86400, false, true};
-const Range kPercentBelow100{0, 100, false, false, true};
+
+// The widest a field's label is before it takes two lines.
+constexpr int kLabelWidth = 140;
+
+// The targets 目標の種類 sets, by its items' places.
+enum TargetKind { kServiceLevel, kAverageWait, kBoth };
+const Range kPercentBelow100{0, 100, false, false, true, true};
 
 QString Number(double value) {
     return QString::number(value, 'g', 10);
@@ -123,41 +130,65 @@ QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
 }
 
 // The models, plain Qt Core, have no fonts or colours: the row of the answer
-// (or the day's peak) in bold, a row that has no answer in red.
+// (or the day's peak) in bold, a row that has no answer in red. A row
+// without figures shows its reason across their columns, the model keeping
+// it in a column of its own (so that a copy or a file has numbers alone in
+// the figures' columns).
 class RowStyle : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    // A spanned row's text spans the columns from `spanFrom`.
-    RowStyle(std::function<bool(int)> bold, std::function<bool(int)> failed,
-             std::function<bool(int)> spanned, int spanFrom, QObject* parent)
+    struct Rows {
+        std::function<bool(int)> bold;
+        std::function<bool(int)> failed;
+        std::function<QString(int)> reason; // empty for a row with figures
+        std::function<int()> spanFrom;      // the first of the figures' columns
+    };
+    RowStyle(Rows rows, QObject* parent)
         : QStyledItemDelegate(parent)
-        , bold_(std::move(bold))
-        , failed_(std::move(failed))
-        , spanned_(std::move(spanned))
-        , spanFrom_(spanFrom) {}
+        , rows_(std::move(rows)) {}
+
+    // Spans each row's reason over the figures' columns of `view`, the
+    // reasons' own column (the last) in sight only where a row has one, so
+    // that a selection copied holds the reasons shown.
+    void span(QTableView* view) const {
+        view->clearSpans();
+        const int columns = view->model()->columnCount();
+        bool any = false;
+        for (int row = 0; row < view->model()->rowCount(); ++row) {
+            if (!rows_.reason(row).isEmpty()) {
+                view->setSpan(row, rows_.spanFrom(), 1, columns - rows_.spanFrom());
+                any = true;
+            }
+        }
+        view->setColumnHidden(columns - 1, !any);
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        option->font.setBold(bold_(index.row()));
-        if (failed_(index.row())) {
+        option->font.setBold(rows_.bold(index.row()));
+        if (rows_.failed(index.row())) {
             option->palette.setColor(QPalette::Text, QColor(0xb0, 0x00, 0x20));
+        }
+        if (index.column() == rows_.spanFrom()) {
+            if (const QString reason = rows_.reason(index.row()); !reason.isEmpty()) {
+                option->text = reason;
+                option->displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+            }
         }
     }
 
-    // A row's error spans the figures' columns: it is not to widen the first.
+    // A row's reason spans the figures' columns: it is not to widen the first.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QSize size = QStyledItemDelegate::sizeHint(option, index);
-        const bool spans = spanned_(index.row()) && index.column() >= spanFrom_;
+        const bool spans =
+            index.column() >= rows_.spanFrom() && !rows_.reason(index.row()).isEmpty();
         return spans ? QSize(0, size.height()) : size;
     }
 
 private:
-    std::function<bool(int)> bold_;
-    std::function<bool(int)> failed_;
-    std::function<bool(int)> spanned_;
-    int spanFrom_;
+    Rows rows_;
 };
 
 // A table's headings: columns as wide as their headings and
@@ -180,10 +211,16 @@ public:
     void fit() {
         const QAbstractItemView* cells = view_; // where the cells' width is public
         const int count = this->count();
+        int shown = 0; // a hidden column takes no width
+        for (int i = 0; i < count; ++i) {
+            shown += isSectionHidden(i) ? 0 : 1;
+        }
         const auto widths = [&](bool stacked) {
             std::vector<int> all;
             for (int i = 0; i < count; ++i) {
-                all.push_back(std::max(sizeFor(i, stacked).width(), cells->sizeHintForColumn(i)));
+                all.push_back(isSectionHidden(i) ? 0
+                                                 : std::max(sizeFor(i, stacked).width(),
+                                                            cells->sizeHintForColumn(i)));
             }
             return all;
         };
@@ -201,9 +238,12 @@ public:
             emit geometriesChanged();
         }
         const int spare = std::max(0, room - std::accumulate(width.begin(), width.end(), 0));
-        for (int i = 0; i < count; ++i) {
-            resizeSection(i, width[static_cast<std::size_t>(i)] + spare * (i + 1) / count -
-                                 spare * i / count);
+        for (int i = 0, at = 0; i < count; ++i) {
+            if (!isSectionHidden(i)) {
+                resizeSection(i, width[static_cast<std::size_t>(i)] + spare * (at + 1) / shown -
+                                     spare * at / shown);
+                ++at;
+            }
         }
     }
 
@@ -285,7 +325,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     , shrinkage_(addField("shrinkage", QStringLiteral("シュリンケージ (%)"), QStringLiteral("0"),
                           kPercentBelow100, teletraffic::Argument::Shrinkage))
     , maxOccupancy_(addField("maxOccupancy", QStringLiteral("最大稼働率 (%)"),
-                             QStringLiteral("100"), {0, 100, false, true},
+                             QStringLiteral("100"), {0, 100, false, true, false, true},
                              teletraffic::Argument::MaxOccupancy))
     , answer_(new QLabel(this))
     , detail_(new QLabel(this))
@@ -294,7 +334,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     , chart_(ChartView("staffChart", QStringLiteral("エージェント数ごとのサービスレベルと放棄率"),
                        this))
     , dayModel_(new DayModel(this)) {
-    patience_->edit()->setPlaceholderText(QStringLiteral("空欄: 放棄しない（アーランC）"));
+    patience_->edit()->setPlaceholderText(QStringLiteral("空欄: 放棄なし（アーランC）"));
     variance_->edit()->setPlaceholderText(QStringLiteral("空欄: 呼数と同じ（ポアソン）"));
     lines_->edit()->setPlaceholderText(QStringLiteral("空欄: 制限なし"));
     redial_->edit()->setPlaceholderText(QStringLiteral("空欄: かけ直さない"));
@@ -326,7 +366,12 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
             run();
         });
     };
-    targetKind_->addItems({QStringLiteral("サービスレベル"), QStringLiteral("平均応答時間 (ASA)")});
+    targetKind_->addItems({QStringLiteral("サービスレベル"), QStringLiteral("平均応答時間 (ASA)"),
+                           QStringLiteral("SL と平均応答時間")});
+    targetKind_->setItemData(kBoth,
+                             QStringLiteral("サービスレベルと平均の待ち時間の両方を満たす最少の"
+                                            "エージェント数（どちらの目標で決まったかは結果に）"),
+                             Qt::ToolTipRole);
     // Each item holds its choice's word in the registry, read back as the
     // registry's enum (ChosenIn), not as its place in the list.
     for (const auto& [basis, word] : teletraffic::choices::kBasisRows) {
@@ -336,7 +381,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     for (const auto& [wait, word] : teletraffic::choices::kWaitRows) {
         waitBasis_->addItem(wait == WaitBasis::AllCallers
                                 ? QStringLiteral("全呼（放棄呼は切るまで）")
-                                : QStringLiteral("応答呼のみ（ACD の ASA）"),
+                                : QStringLiteral("応答呼（ACD の ASA）"),
                             QString::fromUtf8(word.word.data(), word.word.size()));
     }
     // Each above the fields it rules.
@@ -353,16 +398,22 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     connect(saveButton, &QPushButton::clicked, this, &StaffingTab::save);
     job_ = new JobBar("staff", this);
     side_->addWidget(job_);
-    shrinkage_->label()->setToolTip(QStringLiteral("休憩や研修で電話に出ない時間の割合。"));
-    // The field marks take the boxes' tips, so the help stands beneath them.
+    patience_->label()->setToolTip(QStringLiteral(
+        "呼が切らずに待てる時間の平均。ACD レポートの「放棄呼の平均待ち時間」では"
+        "ありません（それは待ちきれずに切った呼だけの平均で、短めに出ます）。空欄なら"
+        "誰も切らずに待ちます（アーランC）。"));
+    const QString decimal = QStringLiteral("入力した10進の値どおりに計算します（84 人に 20 % なら "
+                                           "105 人、7 アーランに 70 % なら 10 人）。");
+    shrinkage_->label()->setToolTip(QStringLiteral("休憩や研修で電話に出ない時間の割合。") +
+                                    decimal);
+    maxOccupancy_->label()->setToolTip(
+        QStringLiteral("電話に出るエージェントが通話している時間の割合の上限。") + decimal);
+    // The field marks take the boxes' tips, so the help stands beneath them,
+    // short enough that the fields and it fit the window as it opens.
     auto* help = new QLabel(
-        QStringLiteral("平均放棄時間: 呼が切らずに待てる時間の平均。ACD レポートの「放棄呼の"
-                       "平均待ち時間」ではありません（それは待ちきれずに切った呼だけの平均で、"
-                       "短めに出ます）。空欄なら誰も切らずに待ちます（アーランC）。\n"
-                       "回線数・再ダイヤル率・呼数の分散や、ほかの定義を選ぶとアーランX式で"
-                       "計算します（説明は各ラベルと選択肢に）。\n"
-                       "シュリンケージと最大稼働率は入力した10進の値どおりに計算します"
-                       "（84 人に 20 % なら 105 人、7 アーランに 70 % なら 10 人）。"),
+        QStringLiteral("平均放棄時間は呼が切らずに待てる時間の平均です（ACD の「放棄呼の平均待ち"
+                       "時間」ではありません）。回線数・再ダイヤル率・呼数の分散やほかの定義では"
+                       "アーランX式で計算します。説明は各ラベルと選択肢に。"),
         this);
     help->setObjectName(QStringLiteral("staffHelp"));
     help->setWordWrap(true);
@@ -376,6 +427,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     big.setPointSizeF(big.pointSizeF() * 1.3);
     big.setBold(true);
     answer_->setFont(big);
+    answer_->setWordWrap(true); // the lines that bound the agents said beside them
     answer_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     detail_->setObjectName(QStringLiteral("staffDetail"));
     detail_->setWordWrap(true); // with lines and redials, more figures than a line holds
@@ -383,15 +435,13 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     view_ = TableView("staffing", QStringLiteral("エージェント数ごとの応答"), model_, this);
     view_->setTabKeyNavigation(false);
     view_->setItemDelegate(new RowStyle(
-        [this](int row) {
-            const auto& rows = model_->staffing().rows;
-            return rows.at(static_cast<std::size_t>(row)).agents == model_->staffing().agents;
-        },
-        [](int) { return false; },
-        [this](int row) {
-            return model_->staffing().rows.at(static_cast<std::size_t>(row)).unbounded;
-        },
-        1, view_));
+        {[this](int row) {
+             const auto& rows = model_->staffing().rows;
+             return rows.at(static_cast<std::size_t>(row)).agents == model_->staffing().agents;
+         },
+         [](int) { return false; }, [this](int row) { return model_->reason(row); },
+         [] { return 1; }},
+        view_));
     new FittedHeader(view_);
     AddCopy(view_, this);
 
@@ -399,6 +449,8 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     views_->addTab(view_, QStringLiteral("表"));
     views_->addTab(chart_, QStringLiteral("グラフ"));
     views_->addTab(dayPage(), QStringLiteral("1日の要員計画"));
+    // Remembered as the inputs are, soon after it changes.
+    connect(views_, &QTabWidget::currentChanged, this, &Tab::edited);
     connect(views_, &QTabWidget::currentChanged, saveButton, [saveButton](int view) {
         saveButton->setText(view == 1 ? QStringLiteral("グラフを保存")
                                       : QStringLiteral("CSV に保存"));
@@ -406,6 +458,39 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     right_->addWidget(answer_);
     right_->addWidget(detail_);
     right_->addWidget(views_, 1);
+    fitLabels();
+}
+
+void StaffingTab::fitLabels() {
+    // A label longer than kLabelWidth on two lines, broken after its "・"
+    // (平均待ち時間目標・ / 全呼 (秒)), so that every box keeps the width its
+    // placeholder and every choice its words need. Not wrapped by the label
+    // itself: the form would then leave rows out of its height.
+    QList<QLabel*> labels;
+    int width = 0;
+    for (int row = 0; row < form_->rowCount(); ++row) {
+        QLayoutItem* item = form_->itemAt(row, QFormLayout::LabelRole);
+        auto* label = item != nullptr ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+        if (label == nullptr) {
+            continue;
+        }
+        labels << label;
+        const QString text = label->text().remove(u'\n');
+        const qsizetype dot = text.indexOf(u'・');
+        const QFontMetrics& metrics = label->fontMetrics();
+        if (metrics.horizontalAdvance(text) > kLabelWidth && dot > 0) {
+            label->setText(text.left(dot + 1) + u'\n' + text.mid(dot + 1));
+        } else {
+            label->setText(text);
+        }
+        for (const QString& line : label->text().split(u'\n')) {
+            width = std::max(width, metrics.horizontalAdvance(line));
+        }
+    }
+    for (QLabel* label : labels) {
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setFixedWidth(width);
+    }
 }
 
 QWidget* StaffingTab::dayPage() {
@@ -414,7 +499,8 @@ QWidget* StaffingTab::dayPage() {
     volumes_->setObjectName(QStringLiteral("volumes"));
     volumes_->setAccessibleName(QStringLiteral("区間ごとの呼数"));
     volumes_->setPlaceholderText(QStringLiteral(
-        "区間と呼数を表計算ソフトから貼り付けてください。\n例:\n09:00,120\n09:30,150"));
+        "区間と呼数を表計算ソフトから貼り付けてください。\n例:\n09:00,120\n09:30,150\n\n"
+        "見出しの行に aht、patience などの列があれば、区間ごとの値になります。"));
     volumes_->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Tab goes on to the buttons, as in a field; a pasted tab stays a tab.
     volumes_->setTabChangesFocus(true);
@@ -462,17 +548,21 @@ QWidget* StaffingTab::dayPage() {
     const auto failed = [this](int row) {
         return !dayModel_->day().rows.at(static_cast<std::size_t>(row)).error.isEmpty();
     };
-    dayView_->setItemDelegate(new RowStyle([this](int row) { return row == dayModel_->day().peak; },
-                                           failed, failed, dayModel_->errorColumn(), dayView_));
-    AddCopy(dayView_, this);
+    dayView_->setItemDelegate(
+        new RowStyle({[this](int row) { return row == dayModel_->day().peak; }, failed,
+                      [this](int row) { return dayModel_->reason(row); },
+                      [this] { return dayModel_->errorColumn(); }},
+                     dayView_));
+    AddCopy(dayView_, this, [this] { return dayReady(Export::Copy); });
     dayChart_ = ChartView("dayChart", QStringLiteral("1日のエージェント数と呼数"), page);
     dayChart_->chart()->setMargins(QMargins(4, 4, 4, 4));
     auto* split = new QSplitter(Qt::Vertical, page);
     split->addWidget(dayView_);
     split->addWidget(dayChart_);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 1);
-    dayChart_->setMinimumHeight(240);
+    // The rows first: a dozen and more in sight at the window's first size.
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    dayChart_->setMinimumHeight(200);
 
     auto* inputs = new QWidget(page);
     auto* left = new QVBoxLayout(inputs);
@@ -483,28 +573,43 @@ QWidget* StaffingTab::dayPage() {
     for (QPushButton* button : {import, dayCompute, copyButton, exportDay_, dayPicture}) {
         left->addWidget(button);
     }
-    auto* right = new QVBoxLayout;
+    // The day beside its volumes, greyed alone while it is computed after the
+    // answer, or once that is stopped.
+    auto* results = new QWidget(page);
+    auto* right = new QVBoxLayout(results);
+    right->setContentsMargins(0, 0, 0, 0);
     right->addWidget(daySummary_);
     right->addWidget(dayWarnings_);
     right->addWidget(split, 1);
+    dayNote_ = new QLabel(page);
+    dayNote_->setObjectName(QStringLiteral("dayState"));
+    dayNote_->setWordWrap(true);
+    dayNote_->hide();
+    auto* column = new QVBoxLayout;
+    column->addWidget(dayNote_);
+    column->addWidget(results, 1);
     auto* body = new QHBoxLayout(page);
     body->addWidget(inputs, 0);
     keepClear(inputs);
-    body->addLayout(right, 1);
+    body->addLayout(column, 1);
+    dayVeil_ = new Veil(QStringLiteral("dayVeil"), results, page);
     return page;
 }
 
 void StaffingTab::showTarget() {
-    const bool byWait = targetKind_->currentIndex() == 1;
-    form_->setRowVisible(serviceLevel_, !byWait);
-    form_->setRowVisible(averageWait_, byWait);
+    const int kind = targetKind_->currentIndex();
+    form_->setRowVisible(serviceLevel_, kind != kAverageWait);
+    form_->setRowVisible(averageWait_, kind != kServiceLevel);
     const bool patience = !patience_->edit()->text().trimmed().isEmpty();
     const auto waitBasis = ChosenIn<WaitBasis>(waitBasis_);
     const WaitWords words = WaitWording(waitBasis, patience);
     averageWait_->setLabel(words.target);
+    fitLabels();
     // On the label: the box's tip is its error's.
     averageWait_->label()->setToolTip(words.explanation);
-    targetKind_->setItemText(1, words.choice);
+    targetKind_->setItemText(kAverageWait, words.choice);
+    // Its basis is the next choice's: the name alone, short enough to show whole.
+    targetKind_->setItemText(kBoth, QStringLiteral("SL と") + words.name.section(u'（', 0, 0));
     // Without hang-ups every definition gives the same figures.
     const QString same = QStringLiteral("平均放棄時間を入れると選べます（誰も切らなければ、"
                                         "どの定義でも同じ値です）");
@@ -535,7 +640,7 @@ Optional ReadOptional(InputField* field) {
 } // namespace
 
 std::optional<StaffingInputs> StaffingTab::read() {
-    const bool byWait = targetKind_->currentIndex() == 1;
+    const int kind = targetKind_->currentIndex();
     const auto calls = calls_->read();
     const Optional variance = ReadOptional(variance_);
     const auto interval = interval_->read();
@@ -545,14 +650,28 @@ std::optional<StaffingInputs> StaffingTab::read() {
     const Optional lines = ReadOptional(lines_);
     const Optional redial = ReadOptional(redial_);
     const auto targetTime = targetTime_->read();
-    // The hidden target keeps its text, but not a mark for it.
-    (byWait ? serviceLevel_ : averageWait_)->mark({});
-    const auto serviceLevel = byWait ? std::optional(80.0) : serviceLevel_->read();
-    const auto averageWait = byWait ? averageWait_->read() : std::optional(20.0);
+    // A hidden target keeps its text, but not a mark for it.
+    const auto target = [](InputField* field, bool shown, double hidden) {
+        if (!shown) {
+            field->mark({});
+        }
+        return shown ? field->read() : std::optional(hidden);
+    };
+    const auto serviceLevel = target(serviceLevel_, kind != kAverageWait, 80);
+    const auto averageWait = target(averageWait_, kind != kServiceLevel, 20);
     const auto shrinkage = shrinkage_->read();
     const auto maxOccupancy = maxOccupancy_->read();
+    // What goes together is checked wherever its own fields read, so that
+    // every field is marked at once (a restored variance below the calls
+    // beside another field out of range).
+    const bool together =
+        checkTraffic(calls && interval && aht ? std::optional(*calls * *aht / (*interval * 60))
+                                              : std::nullopt) &
+        checkVariance(calls, variance.ok ? variance.value : std::nullopt,
+                      patience.ok && lines.ok ? std::optional(patience.value || lines.value)
+                                              : std::nullopt);
     if (!calls || !variance.ok || !interval || !aht || !patience.ok || !lines.ok || !redial.ok ||
-        !targetTime || !serviceLevel || !averageWait || !shrinkage || !maxOccupancy) {
+        !targetTime || !serviceLevel || !averageWait || !shrinkage || !maxOccupancy || !together) {
         return std::nullopt;
     }
     StaffingInputs in;
@@ -563,44 +682,57 @@ std::optional<StaffingInputs> StaffingTab::read() {
     in.patienceSeconds = patience.value;
     in.lines = lines.value;
     in.redial = FromPercent(redial.value.value_or(0));
-    in.target = byWait ? StaffingTarget::AverageWait : StaffingTarget::ServiceLevel;
     in.targetSeconds = *targetTime;
-    in.serviceLevel = FromPercent(*serviceLevel);
+    in.serviceLevel =
+        kind != kAverageWait ? std::optional(FromPercent(*serviceLevel)) : std::nullopt;
     in.basis = ChosenIn<teletraffic::Basis>(basis_);
-    in.averageWaitSeconds = *averageWait;
     in.waitBasis = ChosenIn<WaitBasis>(waitBasis_);
+    if (kind != kServiceLevel) {
+        (in.waitBasis == WaitBasis::Answered ? in.answeredWaitSeconds : in.averageWaitSeconds) =
+            *averageWait;
+    }
     in.shrinkage = FromPercent(*shrinkage);
     in.maxOccupancy = FromPercent(*maxOccupancy);
-    if (!check(in)) {
-        return std::nullopt;
-    }
     return in;
 }
 
-bool StaffingTab::check(const StaffingInputs& in) {
-    if (in.traffic() > teletraffic::kMaxTraffic) {
+bool StaffingTab::checkTraffic(std::optional<double> traffic) {
+    if (traffic && *traffic > teletraffic::kMaxTraffic) {
         calls_->mark(QStringLiteral("呼量が %1 アーランになります。%2 アーランまでにしてください")
-                         .arg(in.traffic(), 0, 'g', 6)
+                         .arg(*traffic, 0, 'g', 6)
                          .arg(teletraffic::kMaxTraffic, 0, 'g', 6));
         return false;
     }
-    if (!in.callsVariance) {
-        return true;
+    return true;
+}
+
+bool StaffingTab::checkVariance(std::optional<double> calls, std::optional<double> variance,
+                                std::optional<bool> queueEnds) {
+    if (!calls || !variance) {
+        return true; // marked already, or none
     }
-    const double variance = *in.callsVariance;
     QString problem;
-    if (in.calls == 0) {
+    if (*calls == 0) {
         problem = QStringLiteral("呼数が 0 では分散は決められません。空欄にしてください");
-    } else if (variance < in.calls) {
+    } else if (*variance < *calls) {
         problem = QStringLiteral("呼数（%1）以上にしてください（呼数と同じならポアソン分布）")
-                      .arg(Exact(in.calls));
-    } else if (variance > in.calls && !in.patienceSeconds && !in.lines) {
+                      .arg(Exact(*calls));
+    } else if (*variance > *calls && queueEnds == false) {
         problem = QStringLiteral("呼数より大きい分散には、平均放棄時間か回線数が必要です（呼数が"
                                  "多めに振れた区間では待ち呼が際限なく増えるため）");
     }
     variance_->mark(problem);
     return problem.isEmpty();
 }
+
+namespace {
+
+// A day that takes longer than this is staffed off the window's thread,
+// under the progress bar: the window stays responsive, and opens at once on
+// a large day restored.
+constexpr double kDayOnThisThreadMicroseconds = 100'000;
+
+} // namespace
 
 bool StaffingTab::compute() {
     // Work still running is for inputs that have changed since.
@@ -610,59 +742,125 @@ bool StaffingTab::compute() {
         return false;
     }
     Volumes volumes = ReadVolumes(volumes_->toPlainText());
-    if (!Slow(*in)) {
-        Staffing staffing = Staff(*in);
-        showResults(std::move(staffing), StaffDay(volumes, *in));
+    answerPending_ = Slow(*in);
+    if (!answerPending_) {
+        showStaffing(Staff(*in));
+    }
+    if (!answerPending_ && DayCost(volumes, *in) <= kDayOnThisThreadMicroseconds) {
+        showDay(StaffDay(volumes, *in));
+        setDayState(DayState::Current);
         return true;
     }
-    struct Answer {
-        Staffing staffing;
-        Day day;
+    // The answer (if it is slow) and then the day, each handed over as it
+    // is done: a stop during the day leaves the answer current.
+    struct Part {
+        std::optional<Staffing> staffing;
+        std::optional<Day> day;
         std::exception_ptr error;
     };
-    auto future = QtConcurrent::run([in = *in, volumes](QPromise<Answer>& promise) {
-        Answer answer;
-        const auto cancelled = [&promise] { return promise.isCanceled(); };
-        try {
-            answer.staffing = Staff(in, true, {cancelled, [](qint64) {}});
-            promise.setProgressRange(0, static_cast<int>(volumes.rows.size()));
-            answer.day =
-                StaffDay(volumes, in, {cancelled, [&promise](qint64 done) {
-                                           promise.setProgressValue(static_cast<int>(done));
-                                       }});
-        } catch (const std::exception&) {
-            // Off this thread the tab cannot catch it: it is marked on this one.
-            answer.error = std::current_exception();
-        }
-        promise.addResult(std::move(answer));
-    });
-    job_->run(future, [this](const QFuture<Answer>& done) {
-        if (done.isCanceled() || done.resultCount() == 0) {
-            emit said(QStringLiteral("計算を中止しました。"));
-            setStale(true);
-            return;
-        }
-        Answer answer = done.result();
-        if (answer.error) {
+    auto future =
+        QtConcurrent::run([in = *in, volumes, answer = answerPending_](QPromise<Part>& promise) {
+            const auto cancelled = [&promise] { return promise.isCanceled(); };
             try {
-                std::rethrow_exception(answer.error);
-            } catch (const std::exception& error) {
-                refuse(error);
+                if (answer) {
+                    Part part;
+                    part.staffing = Staff(in, true, {cancelled, [](qint64) {}});
+                    if (promise.isCanceled()) {
+                        return;
+                    }
+                    promise.addResult(std::move(part));
+                }
+                promise.setProgressRange(0, static_cast<int>(volumes.rows.size()));
+                Part part;
+                part.day =
+                    StaffDay(volumes, in, {cancelled, [&promise](qint64 done) {
+                                               promise.setProgressValue(static_cast<int>(done));
+                                           }});
+                if (!promise.isCanceled()) {
+                    promise.addResult(std::move(part));
+                }
+            } catch (const std::exception&) {
+                // Off this thread the tab cannot catch it: it is marked on this one.
+                Part part;
+                part.error = std::current_exception();
+                promise.addResult(std::move(part));
             }
-            setStale(true);
-            return;
-        }
-        showResults(std::move(answer.staffing), std::move(answer.day));
-    });
+        });
+    setDayState(DayState::Computing);
+    // Each part shown as it comes: the answer before the day is done.
+    job_->run(
+        future,
+        [this](const QFuture<Part>& done) {
+            if (answerPending_) {
+                // Stopped before the answer: nothing of these inputs is shown.
+                answerPending_ = false;
+                emit said(QStringLiteral("計算を中止しました。"));
+                setAnswerState(AnswerState::Stopped);
+                setDayState(DayState::Current);
+            } else if (dayState_ != DayState::Current && done.isCanceled()) {
+                emit said(QStringLiteral("1日の計算を中止しました。"));
+                setDayState(DayState::Stopped);
+            }
+        },
+        [this](Part part) {
+            if (part.error) {
+                try {
+                    std::rethrow_exception(part.error);
+                } catch (const std::exception& error) {
+                    refuse(error);
+                }
+                answerPending_ = false;
+                setAnswerState(AnswerState::Stale);
+                setDayState(DayState::Current);
+                return;
+            }
+            if (part.staffing) {
+                answerPending_ = false;
+                showStaffing(std::move(*part.staffing));
+                setAnswerState(AnswerState::Current);
+            }
+            if (part.day) {
+                showDay(std::move(*part.day));
+                setDayState(DayState::Current);
+            }
+        });
     return true;
 }
 
 bool StaffingTab::computing() const {
-    return job_->busy();
+    return job_->busy() && answerPending_;
 }
 
 void StaffingTab::stop() {
     job_->cancelAndWait();
+    answerPending_ = false;
+}
+
+void StaffingTab::setDayState(DayState state) {
+    dayState_ = state;
+    dayNote_->setText(state == DayState::Computing
+                          ? QStringLiteral("1日を計算しています。下は前の入力の1日です。")
+                          : QStringLiteral("1日の計算を中止しました。下は前の入力の1日です"
+                                           "（「1日を計算」で計算し直せます）。"));
+    dayNote_->setVisible(state != DayState::Current);
+    dayVeil_->cover(state != DayState::Current);
+}
+
+bool StaffingTab::dayReady(Export kind) {
+    if (!readyToExport(kind)) {
+        return false;
+    }
+    if (dayState_ == DayState::Current) {
+        return true;
+    }
+    const QString why = ExportRefusal(
+        dayState_ == DayState::Computing ? AnswerState::Recomputing : AnswerState::Stopped, kind);
+    if (kind == Export::Save) {
+        dialogs_.warn(this, why);
+    } else {
+        emit said(why);
+    }
+    return false;
 }
 
 InputField* StaffingTab::fieldFor(teletraffic::Argument argument) const {
@@ -677,60 +875,17 @@ QString StaffingTab::refusalText(const std::exception& error) const {
     return StaffingErrorText(error);
 }
 
-void StaffingTab::showResults(Staffing staffing, Day day) {
+void StaffingTab::showStaffing(Staffing staffing) {
     model_->setStaffing(std::move(staffing));
     showAnswer(model_->staffing());
     showChart(model_->staffing());
-    showDay(std::move(day));
 }
 
 void StaffingTab::showAnswer(const Staffing& s) {
-    answer_->setText(QStringLiteral("呼量 %1 アーラン　必要エージェント数 %2　スケジュール人数 %3")
-                         .arg(TrafficText(s.traffic))
-                         .arg(s.agents)
-                         .arg(s.scheduled));
-    // Lines, redials and hang-ups: what callers meet beyond the wait on a
-    // line of its own, so that the lines break between figures.
-    QStringList detail;
-    QStringList lost;
-    if (s.agents > 0) {
-        detail << QStringLiteral("サービスレベル %1 %")
-                      .arg(FigureText(s.inputs, Shown::ServiceLevel, s.answer.serviceLevel));
-        const StaffingColumns applies = ColumnsFor(s.inputs);
-        if (applies.abandonment) {
-            detail << QStringLiteral("放棄率 %1 %")
-                          .arg(FigureText(s.inputs, Shown::Share, s.answer.abandonment));
-        }
-        detail
-            << QStringLiteral("稼働率 %1 %")
-                   .arg(FigureText(s.inputs, Shown::Occupancy, s.answer.occupancy))
-            << QStringLiteral("%1 %2 秒")
-                   .arg(WaitWording(s.inputs.waitBasis, s.inputs.patienceSeconds.has_value()).name)
-                   .arg(FigureText(s.inputs, Shown::Wait, s.answer.averageWait));
-        if (applies.blocking) {
-            lost << QStringLiteral("呼損率 %1 %")
-                        .arg(FigureText(s.inputs, Shown::Share, s.answer.blocking));
-        }
-        if (applies.callersLost) {
-            lost << QStringLiteral("最終的な放棄 %1 %")
-                        .arg(FigureText(s.inputs, Shown::Share, s.answer.callersLost));
-            if (s.inputs.redial > 0) {
-                lost << QStringLiteral("かけ直し込みの呼量 %1 アーラン")
-                            .arg(TrafficText(s.answer.attempts));
-            }
-        }
-    }
-    if (s.decidedBy == teletraffic::Decided::Occupancy) {
-        detail << QStringLiteral("（最大稼働率で決まりました）");
-    }
-    detail_->setText(detail.join(QStringLiteral("　")) +
-                     (lost.isEmpty() ? QString() : u'\n' + lost.join(QStringLiteral("　"))));
-    view_->clearSpans();
-    for (int row = 0; row < model_->rowCount(); ++row) {
-        if (s.rows[static_cast<std::size_t>(row)].unbounded) {
-            view_->setSpan(row, 1, 1, model_->columnCount() - 1);
-        }
-    }
+    const AnswerWords words = AnswerText(s);
+    answer_->setText(words.headline);
+    detail_->setText(words.detail);
+    static_cast<RowStyle*>(view_->itemDelegate())->span(view_);
     static_cast<FittedHeader*>(view_->horizontalHeader())->fit();
     const auto answerRow = std::find_if(s.rows.begin(), s.rows.end(),
                                         [&](const StaffingRow& r) { return r.agents == s.agents; });
@@ -781,11 +936,11 @@ void StaffingTab::showChart(const Staffing& s) {
             }
         });
     }
-    if (s.inputs.target == StaffingTarget::ServiceLevel) {
-        auto* target = Line(QStringLiteral("目標 %1 %").arg(Number(s.inputs.serviceLevel * 100)),
-                            Qt::darkGray, Qt::DashLine);
-        target->append(static_cast<double>(s.rows.front().agents), s.inputs.serviceLevel * 100);
-        target->append(static_cast<double>(s.rows.back().agents), s.inputs.serviceLevel * 100);
+    if (const auto level = s.inputs.serviceLevel) {
+        auto* target =
+            Line(QStringLiteral("目標 %1 %").arg(Number(*level * 100)), Qt::darkGray, Qt::DashLine);
+        target->append(static_cast<double>(s.rows.front().agents), *level * 100);
+        target->append(static_cast<double>(s.rows.back().agents), *level * 100);
         add(target);
     }
     auto* answer = new QScatterSeries;
@@ -831,13 +986,7 @@ void StaffingTab::showDay(Day day) {
     dayWarnings_->setVisible(!warnings.isEmpty());
     dayModel_->setDay(std::move(day));
     const Day& shown = dayModel_->day();
-    dayView_->clearSpans();
-    for (int row = 0; row < dayModel_->rowCount(); ++row) {
-        if (!shown.rows[static_cast<std::size_t>(row)].error.isEmpty()) {
-            const int from = dayModel_->errorColumn();
-            dayView_->setSpan(row, from, 1, dayModel_->columnCount() - from);
-        }
-    }
+    static_cast<RowStyle*>(dayView_->itemDelegate())->span(dayView_);
     static_cast<FittedHeader*>(dayView_->horizontalHeader())->fit();
     // A row that failed first: it is what needs the planner. Once the page
     // is laid out with the summary's new lines, or the view's centre is not
@@ -864,8 +1013,9 @@ void StaffingTab::showDayChart(const Day& day) {
     const auto last = static_cast<double>(day.rows.size() - 1);
     auto* x = new QCategoryAxis;
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    x->setRange(0, std::max(1.0, last));
-    x->setTitleText(QStringLiteral("区間"));
+    // Half an interval beyond each end: the first and last points whole.
+    x->setRange(-0.5, std::max(1.0, last) + 0.5);
+    // Untitled: its labels are the intervals, and the plot keeps the height.
     const auto every = std::max<std::size_t>(1, day.rows.size() / 8);
     for (std::size_t i = 0; i < day.rows.size(); ++i) {
         if (i % every == 0) {
@@ -966,7 +1116,7 @@ void StaffingTab::save() {
 
 void StaffingTab::saveDay() {
     // Volumes edited since the day shown are staffed first.
-    if (!readyToExport(Export::Save)) {
+    if (!dayReady(Export::Save)) {
         return;
     }
     const Day& day = dayModel_->day();
@@ -992,8 +1142,24 @@ QList<QStringList> StaffingTab::statedInputs() const {
     return lines;
 }
 
+void StaffingTab::restoreMore(const QSettings& settings) {
+    bool number = false;
+    const int view = settings.value(QStringLiteral("views/staffViews")).toInt(&number);
+    if (number && view >= 0 && view < views_->count()) {
+        views_->setCurrentIndex(view);
+    }
+}
+
+void StaffingTab::rememberMore(QSettings& settings) const {
+    settings.setValue(QStringLiteral("views/staffViews"), views_->currentIndex());
+}
+
+QList<QStringList> StaffingTab::statedAnswer() const {
+    return savingDay_ ? DayLines(dayModel_->day()) : AnswerText(model_->staffing()).lines;
+}
+
 void StaffingTab::copyDay() {
-    if (!readyToExport(Export::Copy)) {
+    if (!dayReady(Export::Copy)) {
         return;
     }
     QList<int> rows(dayModel_->rowCount());

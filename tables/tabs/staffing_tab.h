@@ -10,6 +10,7 @@
 #include "tables/models/day_staffing.h"
 #include "tables/models/staffing.h"
 #include "tables/widgets/tab.h"
+#include "tables/widgets/veil.h"
 
 #include <QPointF>
 
@@ -51,14 +52,24 @@ protected:
     QString refusalText(const std::exception& error) const override;
     // With the day's interval where its labels set it.
     QList<QStringList> statedInputs() const override;
+    // The view shown (表, グラフ, 1日の要員計画) across a restart.
+    void restoreMore(const QSettings& settings) override;
+    void rememberMore(QSettings& settings) const override;
+    // The headline's figures, or the day's summary for the day's file.
+    QList<QStringList> statedAnswer() const override;
 
 private:
     QWidget* dayPage();
     void showTarget();
+    void fitLabels();
     std::optional<StaffingInputs> read();
-    // Marks what will not do together; false if anything.
-    bool check(const StaffingInputs& inputs);
-    void showResults(Staffing staffing, Day day);
+    // Mark what will not do together, each from the fields it needs
+    // (none where one of them does not read); false if anything.
+    bool checkTraffic(std::optional<double> traffic);
+    // `queueEnds`: a patience or lines given.
+    bool checkVariance(std::optional<double> calls, std::optional<double> variance,
+                       std::optional<bool> queueEnds);
+    void showStaffing(Staffing staffing);
     void showAnswer(const Staffing& staffing);
     void showChart(const Staffing& staffing);
     // Says the figures of the agent count nearest the pointer on a curve.
@@ -95,8 +106,19 @@ private:
     DayModel* dayModel_;
     QChartView* dayChart_;
     QPushButton* exportDay_;
+    QLabel* dayNote_;
+    Veil* dayVeil_;
     JobBar* job_;
     bool savingDay_ = false;
+    // The answer shown is not yet the inputs' own: its work runs.
+    bool answerPending_ = false;
+    // The day, which may be computed after the answer, on its own: a stop
+    // leaves the answer current and greys the day alone.
+    enum class DayState { Current, Computing, Stopped };
+    DayState dayState_ = DayState::Current;
+    void setDayState(DayState state);
+    // readyToExport, and the day current.
+    bool dayReady(Export kind);
 };
 
 } // namespace tables

@@ -33,7 +33,7 @@ const Range kLineStep{1, teletraffic::kMaxLines, true};
 const Range kTraffic{0, teletraffic::kMaxTraffic};
 const Range kTrafficStep{0, teletraffic::kMaxTraffic, false, true};
 const Range kTargets{teletraffic::kMinBlocking, 1, false, false, true};
-const Range kRecallPercent{0, 100, false, false, true};
+const Range kRecallPercent{0, 100, false, false, true, true};
 const Range kDigitsRange{1, 17, true};
 
 } // namespace

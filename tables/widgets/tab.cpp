@@ -1,5 +1,7 @@
 #include "tables/widgets/tab.h"
 
+#include "tables/widgets/veil.h"
+
 #include "tables/models/engine_error.h"
 #include "tables/models/files.h"
 #include "tables/models/number_format.h"
@@ -109,50 +111,6 @@ void JobBar::cancelAndWait() {
 
 namespace {
 
-// A pale wash over the results while they are stale. Drawn over them like
-// any widget, it leaves them legible and scrolling, and lets the mouse
-// through; an opacity effect on widgets with views inside composed stale
-// pixels and dark grounds.
-class Veil : public QWidget {
-public:
-    Veil(QWidget* over, QWidget* parent)
-        : QWidget(parent)
-        , over_(over) {
-        setObjectName(parent->objectName() + QStringLiteral("Veil"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        over->installEventFilter(this);
-        hide();
-    }
-
-    // An input among the results, left unwashed: it is not stale.
-    void keepClear(QWidget* input) { inputs_ << input; }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Resize || event->type() == QEvent::Move) {
-            setGeometry(over_->geometry());
-        }
-        return false;
-    }
-    void paintEvent(QPaintEvent*) override {
-        QColor wash = palette().color(QPalette::Window);
-        wash.setAlphaF(0.55);
-        QRegion region(rect());
-        for (const QPointer<QWidget>& input : inputs_) {
-            if (input != nullptr && input->isVisible()) {
-                region -= QRect(input->mapTo(parentWidget(), QPoint(0, 0)) - pos(), input->size());
-            }
-        }
-        QPainter painter(this);
-        painter.setClipRegion(region);
-        painter.fillRect(rect(), wash);
-    }
-
-private:
-    QWidget* over_;
-    QList<QPointer<QWidget>> inputs_;
-};
-
 QString Key(const QObject* control) {
     return QStringLiteral("inputs/") + control->objectName();
 }
@@ -221,10 +179,14 @@ Tab::Tab(const char* name, Dialogs dialogs, QWidget* parent)
     auto* body = new QHBoxLayout(this);
     body->addWidget(sideScroll_, 0);
     body->addLayout(answer, 1);
-    veil_ = new Veil(results_, this);
+    veil_ = new Veil(objectName() + QStringLiteral("Veil"), results_, this);
 }
 
 void Tab::run() {
+    // A refusal said of the inputs before is not theirs now.
+    if (std::exchange(refusalSaid_, false)) {
+        emit said(QString());
+    }
     bool fresh = false;
     try {
         fresh = compute();
@@ -233,7 +195,9 @@ void Tab::run() {
         // leaves its domain.
         refuse(error);
     }
-    setStale(!fresh);
+    setAnswerState(!fresh        ? AnswerState::Stale
+                   : computing() ? AnswerState::Recomputing
+                                 : AnswerState::Current);
     computedFor_ = inputsText();
     revealMark();
 }
@@ -259,6 +223,7 @@ void Tab::refuse(const std::exception& error) {
         field->mark(refusalText(error));
     } else {
         emit said(refusalText(error));
+        refusalSaid_ = true;
     }
 }
 
@@ -276,15 +241,76 @@ InputField* Tab::fieldFor(teletraffic::Argument argument) const {
 }
 
 void Tab::keepClear(QWidget* input) {
-    static_cast<Veil*>(veil_)->keepClear(input);
+    veil_->keepClear(input);
 }
 
-void Tab::setStale(bool stale) {
-    stale_ = stale;
-    note_->setVisible(stale);
-    veil_->setGeometry(results_->geometry());
-    veil_->setVisible(stale);
-    veil_->raise();
+void Tab::setAnswerState(AnswerState state) {
+    state_ = state;
+    switch (state) {
+    case AnswerState::Current:
+        break;
+    case AnswerState::Stale:
+        note_->setText(QStringLiteral("入力に誤りがあるため、下の結果は今の入力のものではありません"
+                                      "（保存できません）。"));
+        break;
+    case AnswerState::Recomputing:
+        note_->setText(QStringLiteral("計算し直しています。下の結果は前の入力のものです。"));
+        break;
+    case AnswerState::Stopped:
+        note_->setText(QStringLiteral("計算を中止しました。下の結果は前の入力のものです"
+                                      "（「計算」で計算し直せます）。"));
+        break;
+    }
+    note_->setVisible(state != AnswerState::Current);
+    veil_->cover(state != AnswerState::Current);
+}
+
+QString Tab::ExportRefusal(AnswerState state, Export kind) {
+    const bool save = kind == Export::Save;
+    switch (state) {
+    case AnswerState::Current:
+        return {};
+    case AnswerState::Stale:
+        return save ? QStringLiteral("入力に誤りがあるため、表示中の結果は今の入力と合いません。"
+                                     "誤りを直して計算してから保存してください。")
+                    : QStringLiteral("入力に誤りがあるため、表示中の結果はコピーしません。");
+    case AnswerState::Recomputing:
+        return save ? QStringLiteral(
+                          "計算の途中です。計算が終わってから、もう一度保存してください。")
+                    : QStringLiteral("計算の途中のため、コピーしません。");
+    case AnswerState::Stopped:
+        return save ? QStringLiteral("計算を中止したため、表示中の結果は今の入力と合いません。"
+                                     "計算し直してから保存してください。")
+                    : QStringLiteral("計算を中止したため、表示中の結果はコピーしません。");
+    }
+    return {};
+}
+
+void Tab::markChoice(QComboBox* box, const QString& error) {
+    const QString name = box->objectName() + QStringLiteral("Error");
+    auto* mark = findChild<QLabel*>(name);
+    if (mark == nullptr) {
+        int row = -1;
+        form_->getWidgetPosition(box, &row, nullptr);
+        if (row < 0) {
+            emit said(error);
+            return;
+        }
+        mark = new QLabel(this);
+        mark->setObjectName(name);
+        mark->setWordWrap(true);
+        QPalette red = mark->palette();
+        red.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+        mark->setPalette(red);
+        form_->insertRow(row + 1, mark);
+        // Chosen again, the choice is the user's.
+        connect(box, &QComboBox::activated, mark, [box, mark] {
+            mark->hide();
+            box->setToolTip({});
+        });
+    }
+    mark->setText(error);
+    mark->show();
 }
 
 void Tab::restore(const QSettings& settings) {
@@ -299,11 +325,15 @@ void Tab::restore(const QSettings& settings) {
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
             text->setPlainText(value.toString());
         } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
-            // An index out of range (an edited file) keeps what the tab had.
+            // An index out of range (an edited file) keeps what the tab had,
+            // and says so where the choice is.
             bool number = false;
             const int index = value.toInt(&number);
             if (number && index >= 0 && index < box->count()) {
                 box->setCurrentIndex(index);
+            } else {
+                markChoice(box, QStringLiteral("設定の値「%1」は選択肢にないため、「%2」にしました")
+                                    .arg(value.toString(), box->currentText()));
             }
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             button->setChecked(value.toBool());
@@ -376,23 +406,15 @@ bool Tab::readyToExport(Export kind) {
     if (inputsText() != computedFor_) {
         run();
         recomputed_ = true;
-        if (kind == Export::Copy && !stale_ && !computing()) {
+        if (kind == Export::Copy && state_ == AnswerState::Current && !computing()) {
             emit said(QStringLiteral("入力が変わっていたので計算し直しました。表示された結果を"
                                      "確かめてから、もう一度コピーしてください。"));
             return false;
         }
     }
     const bool save = kind == Export::Save;
-    QString why;
-    if (stale_) {
-        why = save ? QStringLiteral("入力に誤りがあるため、表示中の結果は今の入力と合いません。"
-                                    "誤りを直して計算してから保存してください。")
-                   : QStringLiteral("入力に誤りがあるため、表示中の結果はコピーしません。");
-    } else if (computing()) {
-        why = save
-                  ? QStringLiteral("計算の途中です。計算が終わってから、もう一度保存してください。")
-                  : QStringLiteral("計算の途中のため、コピーしません。");
-    }
+    const QString why = ExportRefusal(
+        state_ == AnswerState::Current && computing() ? AnswerState::Recomputing : state_, kind);
     if (why.isEmpty()) {
         return true;
     }
@@ -418,10 +440,14 @@ QList<QStringList> Tab::statedInputs() const {
         const QString name = label != nullptr ? label->text() : QString();
         QWidget* field = widget(QFormLayout::FieldRole);
         if (auto* input = qobject_cast<InputField*>(field)) {
-            QStringList line{input->label()->text()};
+            // Its label whole, as it is named, where the form breaks it.
+            QStringList line{input->edit()->accessibleName()};
             for (const QString& item : ListItems(input->edit()->text())) {
                 const number_text::Reading reading = number_text::Read(item.toStdString());
-                line << (reading.ok() ? Exact(reading.value) : item);
+                const Reading percent = Read(item, input->range()); // "30%" as 30
+                line << (reading.ok()                              ? Exact(reading.value)
+                         : percent.value && input->range().percent ? Exact(*percent.value)
+                                                                   : item);
             }
             if (line.size() == 1) {
                 line << input->edit()->placeholderText(); // what a blank means
@@ -450,7 +476,10 @@ QByteArray Tab::csvHead() const {
     QList<QStringList> lines{
         {QStringLiteral("Corvane Tables %1").arg(QCoreApplication::applicationVersion()).trimmed(),
          windowTitle()}};
-    return CsvHead(lines + statedInputs());
+    const QList<QStringList> answer = statedAnswer();
+    return CsvHead(
+        lines + statedInputs() +
+        (answer.isEmpty() ? answer : QList<QStringList>{{QStringLiteral("計算結果")}} + answer));
 }
 
 void Tab::saveTable(const QAbstractItemModel& table, const QString& name) {
@@ -589,12 +618,12 @@ QPushButton* Tab::addButton(const char* name, const QString& text) {
     return button;
 }
 
-void AddCopy(QTableView* view, Tab* tab) {
+void AddCopy(QTableView* view, Tab* tab, std::function<bool()> ready) {
     auto* copy = new QAction(view);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    QObject::connect(copy, &QAction::triggered, tab, [view, tab] {
-        if (!tab->readyToExport(Export::Copy)) {
+    QObject::connect(copy, &QAction::triggered, tab, [view, tab, ready] {
+        if (ready ? !ready() : !tab->readyToExport(Export::Copy)) {
             return;
         }
         const QAbstractItemModel& model = *view->model();

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,6 +21,7 @@
 
 class QAbstractItemModel;
 class QChartView;
+class QComboBox;
 class QFormLayout;
 class QLabel;
 class QHBoxLayout;
@@ -60,9 +62,26 @@ public:
     // Watches `future`, then calls done(future) on this thread when it ends,
     // cancelled from the button or not.
     template <typename T, typename Done> void run(QFuture<T> future, Done done) {
+        run(future, done, [](T) {});
+    }
+    // The same, and each(result) for each result on this thread as it comes,
+    // in their order, every one before done; none once the work is stopped.
+    template <typename T, typename Done, typename Each>
+    void run(QFuture<T> future, Done done, Each each) {
         auto* watcher = new QFutureWatcher<T>(this);
-        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done] {
+        auto shown = std::make_shared<int>(0);
+        const auto showUpTo = [watcher, each, shown](int end) {
+            for (; *shown < end; ++*shown) {
+                each(watcher->future().resultAt(*shown));
+            }
+        };
+        connect(watcher, &QFutureWatcherBase::resultReadyAt, this,
+                [showUpTo](int at) { showUpTo(at + 1); });
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done, showUpTo] {
+            // A result of work stopped comes no later than this, or not at all.
+            watcher->disconnect(this);
             stopWatching();
+            showUpTo(watcher->future().isCanceled() ? 0 : watcher->future().resultCount());
             done(watcher->future());
         });
         startWatching(watcher);
@@ -85,6 +104,14 @@ private:
 // What an export is for: a file (the answer with the inputs it answers) or
 // the clipboard (what is selected of it).
 enum class Export { Save, Copy };
+
+// What the answer shown is to the inputs as they stand: theirs, or not yet
+// because they give none (marked in their fields), because it is being
+// computed, or because its computation was stopped. Only a current one is
+// saved or copied; the others are greyed under a note saying which.
+enum class AnswerState { Current, Stale, Recomputing, Stopped };
+
+class Veil;
 
 // A tab: inputs in a column on the left, the answer on the right.
 //
@@ -111,7 +138,8 @@ public:
     // Computes through compute(); what the engine refuses is marked at the
     // field it names, or said in the status bar, and never leaves the tab.
     // While the inputs give no answer, the one shown is stale: greyed, still
-    // legible, neither saved nor copied.
+    // legible, neither saved nor copied; so while it is being recomputed, or
+    // once stopped, each said in the note above it.
     void run();
     // Stops any work in the background.
     virtual void stop() {}
@@ -127,7 +155,8 @@ public:
     // the user told why (a dialog for a save, the status bar for a copy).
     bool readyToExport(Export kind);
 
-    bool stale() const { return stale_; }
+    bool stale() const { return state_ != AnswerState::Current; }
+    AnswerState answerState() const { return state_; }
     // The folder the save dialogs open in.
     void setFolder(const QString& folder) { folder_ = folder; }
 
@@ -155,6 +184,9 @@ protected:
     void refuse(const std::exception& error);
     // Scrolls the mark of the field being typed into into sight.
     void revealMark();
+    // Marks a choice whose restored value is none of its items ("7"),
+    // beneath it, until it is chosen again.
+    void markChoice(QComboBox* box, const QString& error);
     // Inputs that are not named controls (a list in a model).
     virtual void restoreMore(const QSettings&) {}
     virtual void rememberMore(QSettings&) const {}
@@ -164,7 +196,12 @@ protected:
                          const Range& range,
                          std::optional<teletraffic::Argument> argument = std::nullopt);
     QPushButton* addButton(const char* name, const QString& text);
-    void setStale(bool stale);
+    void setStale(bool stale) { setAnswerState(stale ? AnswerState::Stale : AnswerState::Current); }
+    // For work off this thread: once it ends, what it left (Current, Stopped
+    // or Stale) in place of Recomputing.
+    void setAnswerState(AnswerState state);
+    // Why an answer in `state` is not saved or copied; empty for a current one.
+    static QString ExportRefusal(AnswerState state, Export kind);
     // Inputs shown among the results (a box of volumes) stay unwashed while
     // the results are stale.
     void keepClear(QWidget* input);
@@ -173,9 +210,12 @@ protected:
     // By default the form's rows in sight: each field with its numbers as
     // read (or its empty text's meaning), each choice as chosen.
     virtual QList<QStringList> statedInputs() const;
+    // The answer a saved file states beneath its inputs, as the screen says
+    // it above the table (the agents, what decided), a line each.
+    virtual QList<QStringList> statedAnswer() const { return {}; }
     // The start of a CSV file: the byte-order mark, then a line naming the
-    // program and the tab, and a line for each stated input, each line
-    // beginning with "#" (pandas: read_csv(path, comment="#")).
+    // program and the tab, a line for each stated input, then the answer,
+    // each line beginning with "#" (pandas: read_csv(path, comment="#")).
     QByteArray csvHead() const;
     // Saves `table` (after readyToExport, which may recompute it) as CSV to a
     // path the user chooses, `name` offered, and says so.
@@ -204,16 +244,17 @@ private:
     QScrollArea* sideScroll_;
     QLabel* note_;
     QWidget* results_;
-    QWidget* veil_; // greys the results while stale
-    bool stale_ = false;
-    QString computedFor_;     // inputsText() at the last run
-    bool recomputed_ = false; // by the last readyToExport
+    Veil* veil_; // greys the results while not current
+    AnswerState state_ = AnswerState::Current;
+    bool refusalSaid_ = false; // the status bar holds a refusal of this tab's
+    QString computedFor_;      // inputsText() at the last run
+    bool recomputed_ = false;  // by the last readyToExport
     QString folder_;
 };
 
 // Ctrl+C on `view` copies the rows and columns of its selection under their
 // headings, or the whole table when nothing is selected; only what
-// `tab`'s readyToExport lets through.
-void AddCopy(QTableView* view, Tab* tab);
+// `tab`'s readyToExport lets through, or `ready` where given.
+void AddCopy(QTableView* view, Tab* tab, std::function<bool()> ready = {});
 
 } // namespace tables

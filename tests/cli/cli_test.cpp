@@ -234,6 +234,36 @@ TEST(Cli, BatchTakesOptionsForMissingColumnsAndLooseHeaderNames) {
 }
 
 // Past one block of rows, answered on several threads: each answer stays with its row.
+// A total row at the foot of an ACD export (or of each day) is written back
+// unanswered, its error column and standard error saying whether its calls
+// are the sum of the rows since the last total; it fails no row.
+TEST(Cli, BatchLeavesTotalRowsOutAndChecksThem) {
+    const struct {
+        std::string input, out, err;
+        int status;
+    } cases[] = {
+        {"start,calls\n08:00,100\n08:30,200\n合計,300\n",
+         "start,calls,error,agents\n08:00,100,,14\n08:30,200,,24\n"
+         "合計,300,\"a total row, left out: calls 300 is the sum of the 2 rows above\",\n",
+         "--input -: the row 合計 is a total row, left out: calls 300 is the sum of the 2 rows "
+         "above\n",
+         0},
+        {"calls,day\n100.25,mon\n0.5,mon\n100.7,TOTAL\n20,tue\n21,Sum\n",
+         "calls,day,error,agents\n100.25,mon,,14\n0.5,mon,,1\n"
+         "100.7,TOTAL,\"a total row, left out: calls 100.7 is the sum of the 2 rows above\",\n"
+         "20,tue,,4\n21,Sum,\"a total row, left out: calls 21, but the 1 row above sums to 20\",\n",
+         "", 0},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = Cli({"agents", "--input", "-", "--interval", "30", "--aht", "180",
+                               "--target-time", "20", "--service-level", "0.8"},
+                              c.input);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_TRUE(r.err.starts_with(c.err)) << r.err;
+        EXPECT_EQ(r.status, c.status);
+    }
+}
+
 TEST(Cli, BatchOfManyBlocksKeepsEachAnswerWithItsRow) {
     std::string input = "traffic,blocking\n";
     std::string expected = "traffic,blocking,error,lines\n";

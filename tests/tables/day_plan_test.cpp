@@ -46,10 +46,10 @@ TEST(DayPlan, EveryLineIsReadOrSaysWhyNot) {
         bool heading;
     } cases[] = {
         {"a count that does not read is a row, not a heading", S("08:00,1O0\n08:30,120\n"),
-         S("08:00=!呼数が数値ではあ|08:30=120"), u',', u'.', false},
+         S("08:00=!呼数「1O0」が|08:30=120"), u',', u'.', false},
         {"words alone in one column are a row",
          S("hello world\n120\n"),
-         S("1=!呼数が数値ではあ|2=120"),
+         S("1=!呼数「hello|2=120"),
          {},
          u'.',
          false},
@@ -93,6 +93,10 @@ TEST(DayPlan, EveryLineIsReadOrSaysWhyNot) {
          S("08:00=100|#9:00=5"), u',', u'.', true},
         {"a fourth column is refused", S("09:00\t100\t120\t5\n"), S("09:00=!列が多すぎます（"),
          u'\t', u'.', false},
+        {"a blank count, its time the label", S("9:00\t\n9:30\t100\n"),
+         S("9:00=!呼数が空欄です|9:30=100"), u'\t', u'.', false},
+        {"an ACD's Interval of times is the label", S("Interval,Calls,Notes\n09:00-09:30,5,x\n"),
+         S("09:00-09:30=5"), u',', u'.', true},
     };
     for (const auto& c : cases) {
         const Volumes read = ReadVolumes(c.text);
@@ -171,6 +175,131 @@ TEST(DayPlan, TheLabelsTimesAreTheInterval) {
     }
 }
 
+// The label and the agents to schedule of each row ("!" and the start of
+// its reason where none).
+S Staffed(const Day& day) {
+    QStringList rows;
+    for (const DayRow& row : day.rows) {
+        rows << row.label + u'=' +
+                    (row.error.isEmpty() ? QString::number(row.staffing.scheduled)
+                                         : u'!' + row.error.left(12));
+    }
+    return rows.join(u'|');
+}
+
+// A total at the foot of an ACD export, or of each day, is no interval: left
+// out of the day, its rows and agent-hours, and checked against the rows
+// above it to the digits it is written in.
+TEST(DayPlan, TotalRowsAreLeftOutAndChecked) {
+    const struct {
+        const char* behaviour;
+        S text, rows, said; // said: in the summary, or a warning's start
+        double agentHours;
+    } cases[] = {
+        {"合計 at the foot", S("時刻\t呼数\r\n9:00\t100\r\n9:30\t200\r\n合計\t300\r\n"),
+         S("9:00=14|9:30=24"), S("「合計」の行（300）は区間に数えず"), (14 + 24) * 0.5},
+        {"TOTAL that is not the sum", S("Time,Calls\n9:00,\"1,000\"\n9:30,38\nTOTAL,\"1,040\"\n"),
+         S("9:00=107|9:30=6"),
+         S("「TOTAL」の行の呼数 1040 が、上の 2 区間の呼数の和 1038 と合いません"),
+         (107 + 6) * 0.5},
+        {"計 rounded as a spreadsheet shows it", S("9:00;270,7\n9:30;100,4\n計;371\n"),
+         S("9:00=32|9:30=14"), S("「計」の行（371）は区間に数えず"), (32 + 14) * 0.5},
+        {"Sum that does not read", S("9:00,10\nSum,=SUM(B1)\n"), S("9:00=3"),
+         S("「Sum」の行（呼数「=SUM(B1)」は数値として読めません）"), 3 * 0.5},
+        {"a total under each day", S("5/1,9:00,10\n合計,,10\n5/2,9:00,20\n合計,,21\n"),
+         S("5/1 9:00=3|5/2 9:00=4"), S("「合計」の行の呼数 21 が、上の 1 区間の呼数の和 20"),
+         (3 + 4) * 0.5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        const Day day = StaffDay(ReadVolumes(c.text), StaffingInputs{});
+        EXPECT_EQ(Staffed(day), c.rows);
+        EXPECT_DOUBLE_EQ(day.agentHours, c.agentHours);
+        const QStringList warnings = DayWarnings(day);
+        EXPECT_TRUE(DaySummary(day).contains(c.said) ||
+                    std::any_of(warnings.begin(), warnings.end(),
+                                [&](const S& w) { return w.startsWith(c.said); }))
+            << DaySummary(day).toStdString() << warnings.join(u'|').toStdString();
+    }
+}
+
+// A time an earlier row has is a red row, never staffed twice; the interval
+// is the times' in order, however they are pasted; a day newest first is a
+// day, said to be reversed.
+TEST(DayPlan, RepeatedTimesAndTheOrderOfTheRows) {
+    const struct {
+        const char* behaviour;
+        S text, rows;
+        double interval;
+        QStringList warnings; // their starts
+    } cases[] = {
+        {"unsorted, a time twice",
+         S("9:00\t100\n8:30\t100\n8:30\t100\n10:00\t100\n"),
+         S("9:00=14|8:30=14|8:30=!「8:30」と同じ時刻の|10:00=14"),
+         30,
+         {S("計算できない区間が 1 か所"),
+          S("区間が時刻の順に並んでいません（「8:30」で時刻が戻ります）")}},
+        {"newest first",
+         S("10:00,100\n9:30,100\n9:00,100\n"),
+         S("10:00=14|9:30=14|9:00=14"),
+         30,
+         {S("区間が時刻の新しい順に並んでいます")}},
+        {"over midnight",
+         S("23:30,100\n00:00,100\n00:30,100\n"),
+         S("23:30=14|00:00=14|00:30=14"),
+         30,
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        const Day day = StaffDay(ReadVolumes(c.text), StaffingInputs{});
+        EXPECT_EQ(Staffed(day), c.rows);
+        EXPECT_EQ(day.inputs.intervalMinutes, c.interval);
+        EXPECT_DOUBLE_EQ(day.agentHours, 14 * 3 * c.interval / 60);
+        const QStringList warnings = DayWarnings(day);
+        ASSERT_EQ(warnings.size(), c.warnings.size()) << warnings.join(u'|').toStdString();
+        for (qsizetype i = 0; i < warnings.size(); ++i) {
+            EXPECT_TRUE(warnings[i].startsWith(c.warnings[i])) << warnings[i].toStdString();
+        }
+    }
+}
+
+// A row's own columns, named and meant as corvane-cli's batch takes them
+// (its handling time and patience in seconds, a share as a decimal or with
+// "%"), over the fields; what the day cannot read is said, a column of
+// traffic refused with the reason.
+TEST(DayPlan, EachRowsOwnInputsOverTheFields) {
+    const struct {
+        const char* behaviour;
+        S text, rows, said; // said: in the summary, or why the paste is refused
+    } cases[] = {
+        // corvane-cli agents --input --interval 30 --target-time 20 --service-level 0.8
+        // answers 15, 36, 20, 21.
+        {"handling times and patiences",
+         S("start,calls,aht,patience\n08:00,120,180,300\n08:30,150,390,300\n09:00,210,180,30\n"
+           "09:30,180,180,300\n"),
+         S("08:00=15|08:30=36|09:00=20|09:30=21"), S("区間ごとの入力: aht、patience")},
+        {"a tab paste headed 時刻, 呼数, AHT; a blank cell is the field's",
+         S("時刻\t呼数\tAHT\r\n9:00\t100\t360\r\n9:30\t100\t\r\n"), S("9:00=23|9:30=13"),
+         S("区間ごとの入力: AHT")},
+        {"shares as decimals or percentages",
+         S("time,calls,Service_Level,SHRINKAGE\n9:00,100,85%,0.3\n9:30,100,0.8,８０\n"),
+         S("9:00=19|9:30=!列「SHRINKAGE」"), S("区間ごとの入力: Service_Level、SHRINKAGE")},
+        {"a column not read", S("time,calls,notes\n9:00,100,x\n"), S("9:00=13"),
+         S("読まなかった列: notes")},
+        {"a column of traffic", S("time,traffic\n9:00,10\n"), S(), S("列「traffic」（呼量）は")},
+    };
+    StaffingInputs in;
+    in.patienceSeconds = 300;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        const Day day = StaffDay(ReadVolumes(c.text), in);
+        EXPECT_EQ(Staffed(day), c.rows);
+        EXPECT_TRUE(DaySummary(day).contains(c.said) || day.refused.startsWith(c.said))
+            << DaySummary(day).toStdString() << day.refused.toStdString();
+    }
+}
+
 // No calls need no agent, in the interval's table and in the day's rows alike,
 // and add no agent-hours.
 TEST(DayPlan, NoCallsNoAgents) {
@@ -246,7 +375,7 @@ TEST_F(DayPage, SavedAsShownWithWhatItAnswers) {
     get<QPushButton>("exportDay")->click();
     QAbstractItemModel* day = get<QTableView>("day")->model();
     EXPECT_EQ(day->rowCount(), 96);
-    EXPECT_TRUE(saved().contains("# 平均処理時間 (秒),180\r\n# 平均放棄時間 (秒),空欄: 放棄しない"
+    EXPECT_TRUE(saved().contains("# 平均処理時間 (秒),180\r\n# 平均放棄時間 (秒),空欄: 放棄なし"
                                  "（アーランC）\r\n# 回線数,空欄: 制限なし\r\n# 再ダイヤル率 (%),"
                                  "空欄: かけ直さない\r\n# 目標の種類,サービスレベル\r\n"));
     EXPECT_TRUE(saved().contains("# 1日の区間の長さ (分),15,区間の時刻の間隔\r\n"));
@@ -273,6 +402,111 @@ TEST_F(DayPage, SavedAsShownWithWhatItAnswers) {
         EXPECT_TRUE(p.name[4] == 's' ? saved().contains("<svg") : !QImage(savePath).isNull())
             << p.name;
     }
+}
+
+// Each file saved carries the answer the screen shows, and pandas reads its
+// every figure column as numbers: counts typed with decimal commas,
+// full-width digits, a blank and a word among them, a total at the foot.
+TEST_F(DayPage, SavedFilesCarryTheAnswerAndReadAsNumbers) {
+    if (QProcess::execute(S("/usr/bin/python3"), {S("-c"), S("import pandas")}) != 0) {
+        GTEST_SKIP() << "no pandas";
+    }
+    get<QLineEdit>("patience")->setText(S("300"));
+    get<QLineEdit>("shrinkage")->setText(S("30%"));
+    computeDay(S("時刻\t呼数\r\n9:00\t270,7\r\n9:30\t１０３,５\r\n10:00\tabc\r\n10:30\t\r\n"
+                 "合計\t374,2\r\n"));
+    const S headline = get<QLabel>("staffAnswer")->text();
+    const S table = dir.filePath(S("table.csv"));
+    const S day = dir.filePath(S("day.csv"));
+    for (const auto& [view, path] : {std::pair{0, table}, {2, day}}) {
+        tab.views()->setCurrentIndex(view);
+        savePath = path;
+        tab.save();
+    }
+    savePath = table;
+    EXPECT_TRUE(headline.contains(S("スケジュール人数 19"))) << headline.toStdString();
+    EXPECT_TRUE(saved().contains("# 必要エージェント数,13\r\n# スケジュール人数,19\r\n"));
+    savePath = day;
+    EXPECT_TRUE(saved().contains("# 合計の行（区間に数えない）,合計,374.2,区間の呼数の和,374.2"));
+    EXPECT_TRUE(saved().contains("\r\n9:30,103.5,"));
+    QProcess python;
+    python.start(S("/usr/bin/python3"),
+                 {S("-c"),
+                  S("import sys, pandas\n"
+                    "for path in sys.argv[1:]:\n"
+                    "    frame = pandas.read_csv(path, comment='#')\n"
+                    "    for column in frame.columns[1:-1]:\n"
+                    "        if not pandas.api.types.is_numeric_dtype(frame[column]):\n"
+                    "            print(path, column, list(frame[column]))\n"),
+                  table, day});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.exitCode(), 0);
+    EXPECT_EQ(python.readAllStandardOutput() + python.readAllStandardError(), QByteArray());
+}
+
+// The headline says what decided the agents: of both targets at once (each
+// field in sight), the one the count is for; 5 lines for 100 calls in 30
+// minutes bound the agents at 5, 56 % of the calls blocked beside the
+// service level of those let in.
+TEST_F(DayPage, TheHeadlineSaysWhatDecidedTheAgents) {
+    const struct {
+        int kind;
+        S wait, lines, answer, detail;
+    } cases[] = {
+        {2, S("5"), S(), S("必要エージェント数 15"), S("平均応答時間の目標で決まりました。")},
+        {2, S("60"), S(), S("必要エージェント数 14"), S("サービスレベル目標で決まりました。")},
+        {0, S("20"), S("5"), S("必要エージェント数 5（回線数 5 が上限）"),
+         S("サービスレベル 100.0 %　呼損率 56.4 %")},
+    };
+    for (const auto& c : cases) {
+        get<QComboBox>("staffTargetKind")->setCurrentIndex(c.kind);
+        get<QLineEdit>("averageWait")->setText(c.wait);
+        get<QLineEdit>("staffLines")->setText(c.lines);
+        get<QPushButton>("staffCompute")->click();
+        EXPECT_EQ(get("averageWait")->isVisibleTo(&tab) && get("serviceLevel")->isVisibleTo(&tab),
+                  c.kind == 2);
+        EXPECT_TRUE(get<QLabel>("staffAnswer")->text().contains(c.answer))
+            << get<QLabel>("staffAnswer")->text().toStdString();
+        EXPECT_TRUE(get<QLabel>("staffDetail")->text().contains(c.detail))
+            << get<QLabel>("staffDetail")->text().toStdString();
+    }
+}
+
+// Recomputing or stopped, the answer shown says so, not that an input is
+// wrong; a stop during the day, computed after the answer, greys the day alone.
+TEST_F(DayPage, RecomputingAndStoppedSaySoWhereTheyAre) {
+    auto* note = get<QLabel>("staffingTabStale");
+    auto* dayNote = get<QLabel>("dayState");
+    auto* cancel = get<QPushButton>("staffCancel");
+    get<QPushButton>("staffCompute")->click();
+    get<QLineEdit>("callsVariance")->setText(S("1000"));
+    get<QLineEdit>("patience")->setText(S("300"));
+    get<QPushButton>("staffCompute")->click();
+    EXPECT_TRUE(!note->isHidden() && note->text().startsWith(S("計算し直しています")));
+    cancel->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return note->text().startsWith(S("計算を中止しました")); }));
+    get<QPushButton>("staffExport")->click();
+    EXPECT_TRUE(warnings.value(0).startsWith(S("計算を中止したため")))
+        << warnings.join(u'|').toStdString();
+    warnings.clear();
+
+    // A day long enough to go off the window's thread, its answer at once.
+    get<QLineEdit>("callsVariance")->clear();
+    get<QLineEdit>("staffLines")->setText(S("400"));
+    get<QLineEdit>("redial")->setText(S("50"));
+    computeDay(S("9:00,100\n").repeated(1000));
+    EXPECT_TRUE(note->isHidden());
+    EXPECT_TRUE(!dayNote->isHidden() && dayNote->text().startsWith(S("1日を計算しています")));
+    cancel->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dayNote->text().startsWith(S("1日の計算を中止")); }));
+    EXPECT_TRUE(note->isHidden());
+    tab.views()->setCurrentIndex(0);
+    tab.save();
+    EXPECT_TRUE(saved().contains("# 必要エージェント数,13"));
+    get<QPushButton>("exportDay")->click();
+    EXPECT_TRUE(warnings.value(0).startsWith(S("計算を中止したため")))
+        << warnings.join(u'|').toStdString();
+    warnings.clear();
 }
 
 // Stale, the day pales; the volumes beside it are an input, and do not.
@@ -317,7 +551,8 @@ TEST_F(DayPage, WordsAndFiguresAgreeAcrossTheTab) {
         EXPECT_EQ(get<QTableView>("staffing")->model()->headerData(2, Qt::Horizontal).toString(),
                   c.column);
         QAbstractItemModel* day = get<QTableView>("day")->model();
-        EXPECT_TRUE(day->headerData(day->columnCount() - 1, Qt::Horizontal, Qt::ToolTipRole)
+        // The wait, last before the rows' reasons.
+        EXPECT_TRUE(day->headerData(day->columnCount() - 2, Qt::Horizontal, Qt::ToolTipRole)
                         .toString()
                         .startsWith(c.dayTip));
         EXPECT_TRUE(get<QLabel>("staffAnswer")->text().startsWith(S("呼量 13.33 アーラン")));

@@ -227,6 +227,11 @@ TEST(Inputs, ReadingsSayWhatIsWrongAndWhatIsAllowed) {
     EXPECT_EQ(ReadList(S("0.01、0.02，0.05 0.1"), open, 4).values,
               (std::vector<double>{0.01, 0.02, 0.05, 0.1}));
     EXPECT_EQ(ReadList(S("0.01, 0"), open, 4).error, S("「0」: 範囲外です（0 より大きく 1 未満）"));
+    // A percentage's field takes its sign, half-width or full-width; no other does.
+    const Range percent{0, 100, false, false, true, true};
+    EXPECT_EQ(Read(S("30%"), percent).value, 30);
+    EXPECT_EQ(Read(S(" ３０ ％"), percent).value, 30);
+    EXPECT_FALSE(Read(S("30%"), lines).value);
 }
 
 // 10 erlangs at 80 % in 20 s with 180 s calls: by hand, 13 agents answer
@@ -235,10 +240,12 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
     StaffingModel model;
     model.setStaffing(Staff(StaffingInputs{}));
     EXPECT_EQ(model.staffing().agents, 14);
+    // Where the queue grows without end, the reason in a column of its own.
     const QStringList rows[] = {
-        {S("10"), UnboundedQueueText(), {}, {}, {}},
-        {S("13"), S("79.6"), S("17.1"), S("28.5"), S("76.9")},
+        {S("10"), {}, {}, {}, {}, UnboundedQueueText()},
+        {S("13"), S("79.6"), S("17.1"), S("28.5"), S("76.9"), {}},
     };
+    ASSERT_EQ(model.columnCount(), 6);
     for (const QStringList& row : rows) {
         const int r = row[0].toInt() - 10;
         for (int column = 0; column < row.size(); ++column) {
@@ -252,12 +259,13 @@ TEST(Staffing, WorkedCaseAndTheQueueThatGrowsWithoutEnd) {
 // C 13 agents wait 17.1 s on average and 12 agents 40.4 s. Callers who hang up
 // after 300 s leave 13 agents 75.0 % occupied, 14 agents 70.4 % and 15 66.2 %.
 TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
-    using enum StaffingTarget;
     using enum teletraffic::Decided;
+    constexpr bool ServiceLevel = false;
+    constexpr bool AverageWait = true;
     const struct {
         double calls, serviceLevel;
         std::optional<double> patience;
-        StaffingTarget target;
+        bool byWait;
         double shrinkage, cap;
         qint64 agents, scheduled;
         teletraffic::Decided decidedBy;
@@ -273,9 +281,9 @@ TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
     for (const auto& c : cases) {
         StaffingInputs in;
         in.calls = c.calls;
-        in.serviceLevel = c.serviceLevel;
+        in.serviceLevel = c.byWait ? std::nullopt : std::optional(c.serviceLevel);
+        in.averageWaitSeconds = c.byWait ? std::optional(20.0) : std::nullopt;
         in.patienceSeconds = c.patience;
-        in.target = c.target;
         in.shrinkage = c.shrinkage;
         in.maxOccupancy = c.cap;
         const Staffing s = Staff(in);
@@ -287,6 +295,38 @@ TEST(Staffing, FactorsAndTheTargetOnTheAverageWait) {
     // The percentages as typed, not as the division rounds them.
     for (const auto& [percent, fraction] : {std::pair{14.3, 0.143}, {0.7, 0.007}, {20.0, 0.2}}) {
         EXPECT_EQ(FromPercent(percent), fraction) << percent;
+    }
+}
+
+// Targets together meet each (10 erlangs: a service level of 80 % in 20 s
+// needs 14 agents, an ASA of 20 s 13 and of 5 s 15; with hang-ups after 30 s,
+// 9 keep the answered calls' mean wait within 5 s, 15 within 0.5 s, and 11
+// the service level)
+// and the one the count is for is named; the lines bound a count that
+// reaches them.
+TEST(Staffing, TargetsTogetherAndWhatDecided) {
+    using teletraffic::Argument;
+    const struct {
+        std::optional<double> patience, averageWait, answeredWait, lines;
+        qint64 agents;
+        std::optional<Argument> decided;
+    } cases[] = {
+        {{}, 20, {}, {}, 14, Argument::ServiceLevel},
+        {{}, 5, {}, {}, 15, Argument::AverageWait},
+        {30, {}, 5, {}, 11, Argument::ServiceLevel},
+        {30, {}, 0.5, {}, 15, Argument::AnsweredWait},
+        {{}, {}, {}, 5, 5, {}},
+    };
+    for (const auto& c : cases) {
+        StaffingInputs in;
+        in.patienceSeconds = c.patience;
+        in.averageWaitSeconds = c.averageWait;
+        in.answeredWaitSeconds = c.answeredWait;
+        in.lines = c.lines;
+        const Staffing s = Staff(in);
+        EXPECT_EQ(s.agents, c.agents) << s.agents;
+        EXPECT_EQ(s.decidingTarget, c.decided) << s.agents;
+        EXPECT_EQ(s.linesBound, c.lines.has_value()) << s.agents;
     }
 }
 
@@ -326,14 +366,14 @@ TEST(Staffing, ErlangXColumnsCountsAndRows) {
         qint64 agents, last;
     } cases[] = {
         {"the answered calls' mean wait", 30, none, 0, 1, Answered,
-         S("平均応答時間・応答呼 (秒)|待ち確率 (%)|放棄率 (%)|稼働率 (%)"), 9, 13},
+         S("平均応答時間・応答呼 (秒)|待ち確率 (%)|放棄率 (%)|稼働率 (%)|理由"), 9, 13},
         {"lines, hang-ups and redials: every loss", 300, 14, 0.5, 1, AllCallers,
          S("平均待ち時間・全呼 (秒)|待ち確率 (%)|放棄率 (%)|呼損率 (%)|最終的な放棄 (%)|"
-           "稼働率 (%)"),
+           "稼働率 (%)|理由"),
          11, 14},
         {"the cap on the traffic carried", 300, 14, 0.5, 0.75, none, S(), 13, 14},
         {"lines alone: busy tones, no hang-ups", none, 14, 0, 1, none,
-         S("平均応答時間 (秒)|待ち確率 (%)|呼損率 (%)|稼働率 (%)"), 12, 14},
+         S("平均応答時間 (秒)|待ち確率 (%)|呼損率 (%)|稼働率 (%)|理由"), 12, 14},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
@@ -342,9 +382,12 @@ TEST(Staffing, ErlangXColumnsCountsAndRows) {
         in.lines = c.lines;
         in.redial = c.redial;
         in.maxOccupancy = c.cap;
-        in.target = c.wait ? StaffingTarget::AverageWait : StaffingTarget::ServiceLevel;
         in.waitBasis = c.wait.value_or(AllCallers);
-        in.averageWaitSeconds = c.patience == 30 ? 5 : 20;
+        if (c.wait) {
+            in.serviceLevel.reset();
+            (*c.wait == Answered ? in.answeredWaitSeconds : in.averageWaitSeconds) =
+                c.patience == 30 ? 5 : 20;
+        }
         StaffingModel model;
         model.setStaffing(Staff(in));
         QStringList columns;
@@ -377,7 +420,7 @@ TEST(DayStaffing, PeakAgentHoursAndRowsThatFail) {
          (14 + 24) * 0.5,
          {{},
           {},
-          S("呼数が数値ではありません"),
+          S("呼数「abc」が数値ではありません"),
           {},
           S("呼数は 0 以上にしてください"),
           S("計算できません: 呼量(アーラン)が 100000000000 になり、扱える範囲（0 以上 1000000000 "
@@ -410,10 +453,11 @@ TEST(DayStaffing, CsvOfTheDayAndAShiftJisFile) {
     DayModel model;
     model.setDay(StaffDay(ReadVolumes(S("\"9:00, Mon\",100\n9:30,-\n")), StaffingInputs{}));
     EXPECT_EQ(TableCsv(model),
-              "\xEF\xBB\xBF" + S("区間,呼数,呼量,応対人数,スケジュール,SL (%),稼働 (%),ASA (秒)\r\n"
-                                 "\"9:00, Mon\",100,10.00,14,14,88.8,71.4,7.8\r\n"
-                                 "9:30,-,呼数が数値ではありません,,,,,\r\n")
-                                   .toUtf8());
+              "\xEF\xBB\xBF" +
+                  S("区間,呼数,呼量,応対人数,スケジュール,SL (%),稼働 (%),ASA (秒),理由\r\n"
+                    "\"9:00, Mon\",100,10.00,14,14,88.8,71.4,7.8,\r\n"
+                    "9:30,,,,,,,,呼数「-」が数値ではありません\r\n")
+                      .toUtf8());
     const QByteArray shiftJis("\x8b\xe6\x8a\xd4,\x8c\xc4\x90\x94\r\n\x8b\xe3\x8e\x9e,10\r\n");
     EXPECT_EQ(DecodeVolumes(shiftJis), S("区間,呼数\r\n九時,10\r\n"));
 }
@@ -771,7 +815,7 @@ TEST_F(Window, DayImportedCopiedAndSaved) {
     view->selectionModel()->select(view->model()->index(1, 3), QItemSelectionModel::Select);
     get<QPushButton>("copyDay")->click();
     EXPECT_TRUE(QApplication::clipboard()->text().endsWith(S("\n8:30\t200\t20.00\t24\t24\t"
-                                                             "80.9\t83.3\t13.4\n")))
+                                                             "80.9\t83.3\t13.4\t\n")))
         << QApplication::clipboard()->text().toStdString();
     get<QPushButton>("exportDay")->click();
     EXPECT_TRUE(Contents(savePath).contains("8:30,200,20.00,24,24,"));
@@ -965,8 +1009,8 @@ TEST_F(Window, SmallTablesCopyWithHeadings) {
         int lines;
     } rows[] = {
         {"staffing",
-         S("エージェント数\tサービスレベル (%)\t平均応答時間 (秒)\t待ち確率 (%)\t稼働率 (%)"),
-         S("13\t79.6\t17.1\t28.5\t76.9"), 10},
+         S("エージェント数\tサービスレベル (%)\t平均応答時間 (秒)\t待ち確率 (%)\t稼働率 (%)\t理由"),
+         S("13\t79.6\t17.1\t28.5\t76.9\t"), 10},
         {"solveAround", S("回線数\t呼損率"), S("18\t0.00714244"), 4},
     };
     for (const auto& row : rows) {
@@ -1257,15 +1301,114 @@ TEST_F(Window, RemembersInputsTabAndGeometry) {
     get<QPlainTextEdit>("volumes")->setPlainText(S("9:00,10"));
     overflow()->groups()->setGroups({{S("5"), S("3")}});
     window->tabs()->setCurrentIndex(3);
+    get<QTabWidget>("staffViews")->setCurrentIndex(2);
     window->resize(900, 600);
     window->close();
     window = open();
+    EXPECT_EQ(get<QTabWidget>("staffViews")->currentIndex(), 2);
     EXPECT_EQ(text("rowLast"), S("300"));
     EXPECT_TRUE(get<QCheckBox>("trafficRows")->isChecked());
     EXPECT_EQ(get<QPlainTextEdit>("volumes")->toPlainText(), S("9:00,10"));
     EXPECT_EQ(window->tabs()->currentIndex(), 3);
     EXPECT_EQ(GroupsToList(overflow()->groups()->groups()), QStringList({S("5"), S("3")}));
     EXPECT_EQ(window->size(), QSize(900, 600));
+}
+
+// Settings edited out of range mark every field and choice they reach as the
+// window opens, all at once: a choice says what it fell back to, and the
+// variance below the calls is marked beside a handling time that does not read.
+TEST_F(Window, RestoredValuesOutOfRangeAreMarkedAtOnce) {
+    window->close();
+    for (const auto& [key, value] : {std::pair{"serviceLevelBasis", S("7")},
+                                     {"waitBasis", S("-1")},
+                                     {"callsVariance", S("50")},
+                                     {"aht", S("abc")}}) {
+        settings.setValue(S("inputs/") + QLatin1String(key), value);
+    }
+    settings.setValue(S("window/tab"), 3);
+    window = open();
+    const struct {
+        const char* mark;
+        S start;
+    } marks[] = {
+        {"serviceLevelBasisError", S("設定の値「7」は選択肢にないため、「着信呼基準」にしました")},
+        {"waitBasisError", S("設定の値「-1」は選択肢にないため")},
+        {"callsVarianceError", S("呼数（100）以上にしてください")},
+        {"ahtError", S("数値ではありません")},
+    };
+    for (const auto& m : marks) {
+        EXPECT_TRUE(text(m.mark).startsWith(m.start)) << m.mark << text(m.mark).toStdString();
+        EXPECT_TRUE(get(m.mark)->isVisibleTo(window.get())) << m.mark;
+    }
+}
+
+// A large day restored is staffed off the window's thread under the progress
+// bar: the window opens with the answer, and the day follows.
+TEST_F(Window, ALargeDayRestoredIsStaffedOffTheWindowsThread) {
+    window->close();
+    settings.setValue(S("inputs/staffLines"), S("400"));
+    settings.setValue(S("inputs/redial"), S("50"));
+    settings.setValue(S("inputs/volumes"), S("9:00,100\n").repeated(1000));
+    settings.setValue(S("window/tab"), 3);
+    window = open();
+    EXPECT_TRUE(get("staffProgress")->isVisibleTo(window.get()));
+    EXPECT_TRUE(text("staffAnswer").contains(S("必要エージェント数 14")));
+    auto* day = get<QTableView>("day")->model();
+    EXPECT_EQ(day->rowCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return day->rowCount() == 1000; }, 30000));
+}
+
+// At the window's first size the call-centre tab shows a useful day (a
+// dozen rows and more, every column) with its summary's lines whole, and
+// every box its placeholder and every choice its words, whichever target.
+TEST_F(Window, TheCallCentreTabFitsTheWindowAsItOpens) {
+    window->close();
+    S day = S("区間,呼数\n");
+    for (int i = 0; i < 48; ++i) {
+        day += S("%1:%2,%3\n").arg(i / 2).arg(i % 2 * 30, 2, 10, QChar(u'0')).arg(50 + 4 * i);
+    }
+    for (const auto& [key, value] : {std::pair{"inputs/patience", S("300")},
+                                     {"inputs/shrinkage", S("30")},
+                                     {"inputs/volumes", day},
+                                     {"views/staffViews", S("2")},
+                                     {"window/tab", S("3")}}) {
+        settings.setValue(QLatin1String(key), value);
+    }
+    window = open();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->size(), QSize(1040, 680));
+    auto* view = get<QTableView>("day");
+    QCoreApplication::processEvents();
+    EXPECT_GE(view->rowAt(view->viewport()->height() - 1) - view->rowAt(0), 12);
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    auto* summary = get<QLabel>("daySummary");
+    for (const S& line : summary->text().split(u'\n')) {
+        EXPECT_LE(summary->fontMetrics().horizontalAdvance(line), summary->width())
+            << line.toStdString();
+    }
+    QWidget* tab = tabOf(view);
+    auto* kind = get<QComboBox>("staffTargetKind");
+    for (int target = 0; target < kind->count(); ++target) {
+        kind->setCurrentIndex(target);
+        QCoreApplication::processEvents();
+        for (QLineEdit* box : tab->findChildren<QLineEdit*>()) {
+            const S shown = box->text().isEmpty() ? box->placeholderText() : box->text();
+            EXPECT_TRUE(!box->isVisible() ||
+                        box->fontMetrics().horizontalAdvance(shown) < box->width() - 8)
+                << target << box->objectName().toStdString();
+        }
+        for (QComboBox* box : tab->findChildren<QComboBox*>()) {
+            QStyleOptionComboBox option;
+            option.initFrom(box);
+            const QRect words = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                             QStyle::SC_ComboBoxEditField, box);
+            for (int item = 0; item < box->count(); ++item) {
+                EXPECT_LE(box->fontMetrics().horizontalAdvance(box->itemText(item)), words.width())
+                    << target << box->itemText(item).toStdString();
+            }
+        }
+    }
 }
 
 } // namespace

@@ -319,8 +319,8 @@ struct Reader::Impl {
     static Zone MakeZone(const std::string& name) {
         try {
             return Zone(name);
-        } catch (const std::invalid_argument& e) {
-            throw OptionError("timezone", std::string("--timezone: ") + e.what());
+        } catch (const std::invalid_argument&) {
+            throw OptionError(Option::Timezone, name, std::string(rules::kZone.text));
         }
     }
 

@@ -402,7 +402,7 @@ TEST(RecordsRefusals, AFileOfAnotherFormatIsNamedAndSaysWhy) {
          "file1: not an Asterisk Master.csv: its first line has 13"},
         {"a column the header lacks", "begin,finish\n1,2\n", csv,
          "no column \"start\" (--start-column)"},
-        {"a trunk on FreeSWITCH", freeswitch, trunk, "--trunk matches Asterisk's channel names"},
+        {"a trunk on FreeSWITCH", freeswitch, trunk, "trunk matches Asterisk's channel names"},
     };
     for (const Refused& c : cases) {
         SCOPED_TRACE(c.name);
@@ -435,7 +435,7 @@ TEST(RecordsRefusals, OptionsAreRefusedByName) {
     for (const records::OptionInfo& info : records::OptionTable()) {
         records::Options o;
         if (!info.fallback.empty()) {
-            EXPECT_NO_THROW(records::SetOption(o, info.name, info.fallback)) << info.name;
+            EXPECT_NO_THROW(records::SetOption(o, info.id, info.fallback)) << info.name();
         }
     }
     records::Options o;

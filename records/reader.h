@@ -10,9 +10,9 @@
 // channel name used again after a restart starts a new seizure. A call is
 // closed, and its holding added to the periods, once the latest end read has
 // passed its own by the window; its rows may lie that far apart in time.
-// Closed calls reach the periods in the order of their ends, which lets each
-// period keep the most calls held at once in it exactly from a staircase no
-// longer than its peak (see AddPartial in reader.cpp).
+// Closed calls reach the periods in the order of their ends: a period keeps
+// its holdings until the calls across its end are in, a window later, and
+// then only how they lie (tally.h), in room bounded by its peak.
 //
 // With jobs above 1 each file is parsed ahead on a thread of its own, at most
 // that many at once; the rows are still taken in the same order, so the

@@ -54,8 +54,7 @@ constexpr auto kInfo = InIdOrder(kInfoRows);
 static_assert(kInfo.size() == kOptionCount);
 
 std::string Message(Option id, Reason reason, const std::string& value, const std::string& rule,
-                    std::optional<Option> other,
-                    const std::function<std::string(Option)>& name) {
+                    std::optional<Option> other, const std::function<std::string(Option)>& name) {
     if (reason == Reason::Outside) {
         return name(id) + " must be " + rule + ", got \"" + value + "\"";
     }

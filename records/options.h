@@ -117,12 +117,18 @@ inline constexpr Rule kFixedHour{{0, 0}, "HH:MM on a period boundary, 23:00 at t
 
 // The room's rules by name, beside the engine's (teletraffic::kRuleNames).
 inline constexpr std::pair<std::string_view, const teletraffic::Rule*> kRuleNames[] = {
-    {"records_interval", &rules::kInterval},   {"time_zone", &rules::kZone},
-    {"glob", &rules::kGlob},                   {"column", &rules::kColumn},
-    {"time_format", &rules::kTimeFormat},      {"flag", &rules::kFlag},
-    {"window", &rules::kWindow},               {"jobs", &rules::kJobs},
-    {"date", &rules::kDate},                   {"days", &rules::kDays},
-    {"group_lines", &rules::kGroupLines},      {"fixed_hour", &rules::kFixedHour},
+    {"records_interval", &rules::kInterval},
+    {"time_zone", &rules::kZone},
+    {"glob", &rules::kGlob},
+    {"column", &rules::kColumn},
+    {"time_format", &rules::kTimeFormat},
+    {"flag", &rules::kFlag},
+    {"window", &rules::kWindow},
+    {"jobs", &rules::kJobs},
+    {"date", &rules::kDate},
+    {"days", &rules::kDays},
+    {"group_lines", &rules::kGroupLines},
+    {"fixed_hour", &rules::kFixedHour},
 };
 
 namespace choices {
@@ -182,8 +188,8 @@ inline constexpr teletraffic::ArgumentRow<Option> kOptionRows[] = {
      {"duration column", "duration-column", "duration_column", teletraffic::Unit::Word,
       &rules::kColumn, "csv: the column of the holding in seconds, where there is no end"}},
     {Option::AnswerColumn,
-     {"answer column", "answer-column", "answer_column", teletraffic::Unit::Word,
-      &rules::kColumn, "csv: the column of the answer time"}},
+     {"answer column", "answer-column", "answer_column", teletraffic::Unit::Word, &rules::kColumn,
+      "csv: the column of the answer time"}},
     {Option::CallIdColumn,
      {"call id column", "call-id-column", "call_id_column", teletraffic::Unit::Word,
       &rules::kColumn, "csv: rows sharing this column are one call"}},

@@ -219,8 +219,8 @@ void ReadShape(Bytes& in, PeriodSums& p) {
             Step& step = (*steps)[i];
             step.x = in.I64();
             step.v = in.I64();
-            const bool inside = after ? step.x > p.start && step.x <= p.end
-                                      : step.x >= p.start && step.x < p.end;
+            const bool inside =
+                after ? step.x > p.start && step.x <= p.end : step.x >= p.start && step.x < p.end;
             const bool ordered =
                 i == 0 || (step.x > (*steps)[i - 1].x &&
                            (after ? step.v < (*steps)[i - 1].v : step.v > (*steps)[i - 1].v));
@@ -259,8 +259,8 @@ PeakBounds PeakOf(const PeriodShape& s, std::int64_t start, std::int64_t end) {
         return {most, most};
     }
     if (s.falling.empty() || s.rising.empty()) {
-        const std::int64_t most = s.full + (s.falling.empty() ? WithRising(s, start)
-                                                              : WithFalling(s, end));
+        const std::int64_t most =
+            s.full + (s.falling.empty() ? WithRising(s, start) : WithFalling(s, end));
         return {most, most};
     }
     // Both lists beside a core: each alone gives a floor, and the other's

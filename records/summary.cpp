@@ -184,6 +184,8 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
         }
         const Rational hour = n > 0 ? Rational(best / static_cast<int>(n)) : Rational(0);
         row.peakHour = day.periods.empty() ? "" : LocalIso(zone, day.periods[at].start);
+        row.peakHourStart = day.periods.empty() ? 0 : day.periods[at].start;
+        row.dayStart = zone.DayStart(day.day) * kNanos;
         row.peakHourTraffic = ToDouble(hour);
         peakHours.push_back(hour);
         if (options.lines) {

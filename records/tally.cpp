@@ -45,6 +45,14 @@ public:
         return v;
     }
     std::int64_t I64() { return static_cast<std::int64_t>(U64()); }
+    // A count: from 0 to 2^53, so that sums of a few never overflow.
+    std::int64_t Counted() {
+        const std::int64_t v = I64();
+        if (v < 0 || v > (std::int64_t{1} << 53)) {
+            throw std::invalid_argument("records value: a count out of range");
+        }
+        return v;
+    }
     Int128 I128() {
         const std::uint64_t lo = U64(), hi = U64();
         return static_cast<Int128>((static_cast<UInt128>(hi) << 64) | lo);
@@ -462,11 +470,11 @@ Tally Tally::Deserialize(std::string_view bytes) {
         p.start = in.I64();
         p.end = in.I64();
         p.clock = in.I64();
-        p.calls = in.I64();
+        p.calls = in.Counted();
         p.holding = in.I128();
         p.callHolding = in.I128();
-        p.peakLow = in.I64();
-        p.peakHigh = in.I64();
+        p.peakLow = in.Counted();
+        p.peakHigh = in.Counted();
         if (p.start >= p.end || (i > 0 && p.start < t.periods[i - 1].end) || p.calls < 0 ||
             p.holding < 0 || p.callHolding < 0 || p.peakLow < 0 || p.peakHigh < p.peakLow ||
             (static_cast<Int128>(p.end) - p.start) * (static_cast<Int128>(p.peakHigh) + 1) <
@@ -475,21 +483,23 @@ Tally Tally::Deserialize(std::string_view bytes) {
         }
         ReadShape(in, p);
     }
-    for (std::int64_t* v :
-         {&t.calls, &t.first, &t.last, &t.rows, &t.rowsUsed, &t.ambiguous, &t.late, &t.uncertain}) {
-        *v = in.I64();
+    t.calls = in.Counted();
+    t.first = in.I64();
+    t.last = in.I64();
+    for (std::int64_t* v : {&t.rows, &t.rowsUsed, &t.ambiguous, &t.late, &t.uncertain}) {
+        *v = in.Counted();
     }
     for (std::int64_t& v : t.refused) {
-        v = in.I64();
+        v = in.Counted();
     }
     for (std::int64_t& v : t.skipped) {
-        v = in.I64();
+        v = in.Counted();
     }
     const std::uint64_t q = in.Count(32);
     for (std::uint64_t i = 0; i < q; ++i) {
         Quote quote;
         quote.source = in.Text();
-        quote.line = in.I64();
+        quote.line = in.Counted();
         quote.reason = static_cast<Refusal>(in.Below(kRefusalCount));
         quote.text = in.Text();
         t.quotes.push_back(std::move(quote));
@@ -499,10 +509,27 @@ Tally Tally::Deserialize(std::string_view bytes) {
         SourceInfo source;
         source.name = in.Text();
         source.format = static_cast<Format>(in.Below(5));
-        source.rows = in.I64();
+        source.rows = in.Counted();
         t.sources.push_back(std::move(source));
     }
-    if (!in.AtEnd() || t.calls < 0 || t.rows < 0 || (t.calls > 0 && t.first > t.last)) {
+    // Every call counted in the period it starts in, every row once, by its
+    // source and by what became of it.
+    std::int64_t periodCalls = 0, sourceRows = 0;
+    for (const PeriodSums& p : t.periods) {
+        periodCalls += p.calls;
+        if (periodCalls > t.calls) {
+            break;
+        }
+    }
+    for (const SourceInfo& source : t.sources) {
+        sourceRows += source.rows;
+        if (sourceRows > t.rows) {
+            break;
+        }
+    }
+    if (!in.AtEnd() || (t.calls > 0 && t.first > t.last) || periodCalls != t.calls ||
+        sourceRows != t.rows || t.rows != t.rowsUsed + t.RowsRefused() + t.RowsSkipped() ||
+        t.quotes.size() > kMaxQuotes) {
         throw std::invalid_argument("records value: inconsistent");
     }
     return t;

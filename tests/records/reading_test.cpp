@@ -261,8 +261,17 @@ TEST(RecordsMerge, ValuesReadApartAddUpToTheSumsOfReadingTogether) {
     const std::string bytes = apart.Serialize();
     const records::Tally again = records::Tally::Deserialize(bytes);
     EXPECT_EQ(again.Serialize(), bytes);
+    const auto altered = [&](auto change) {
+        records::Tally t = apart;
+        change(t);
+        return t.Serialize();
+    };
     const std::pair<const char*, std::string> corrupt[] = {
         {"cut short", bytes.substr(0, bytes.size() - 1)},
+        {"rows that do not add up", altered([](records::Tally& t) { ++t.rows; })},
+        {"a call in no period", altered([](records::Tally& t) { ++t.calls; })},
+        {"a count past any file's",
+         altered([](records::Tally& t) { t.periods[0].peakHigh = std::int64_t{1} << 62; })},
         {"not a value", "hello"},
         {"a byte more", bytes + "x"},
         {"a period's end before its start",

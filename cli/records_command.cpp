@@ -198,7 +198,7 @@ void Notes(const records::Tally& tally, const records::Options& options, std::os
     const std::string window = std::to_string(options.read.windowMinutes);
     if (tally.late > 0) {
         err << "corvane-cli: " << tally.late << " rows ended more than --window " << window
-            << " minutes before rows read before them: the peaks of their periods are ranges\n";
+            << " minutes before rows read before them: the peaks of their periods may be ranges\n";
     }
     if (tally.uncertain > 0) {
         err << "corvane-cli: " << tally.uncertain

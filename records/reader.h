@@ -22,7 +22,8 @@
 //
 // What the order cannot give is said, never guessed: a row ending more than
 // the window before the latest end already read is counted late (its period's
-// peak becomes a range); a row of a call whose key was already closed, and
+// peak becomes a range where its holding comes after the period was settled,
+// two windows past its end); a row of a call whose key was already closed, and
 // which starts before that close, is counted uncertain (its call may be
 // counted twice). With rows in the order switches write them neither
 // happens unless a call's rows lie more than the window apart (a leg ending

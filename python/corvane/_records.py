@@ -299,7 +299,7 @@ def _warn(r):
     if r["rows_late"] or r["rows_uncertain"]:
         _warnings.warn(
             f"{r['rows_late']} rows came more than the window out of order (their periods' "
-            f"peaks are ranges) and {r['rows_uncertain']} may belong to calls already closed "
+            f"peaks may be ranges) and {r['rows_uncertain']} may belong to calls already closed "
             "(counted twice): a window longer than the longest call makes them exact",
             RefusedRowsWarning, stacklevel=4)
 

@@ -326,8 +326,9 @@ QString ReadingText(const records::Tally& t) {
                      .arg(t.ambiguous);
     }
     if (t.late > 0 || t.uncertain > 0) {
-        lines << QStringLiteral("順序が窓より乱れた行 %1（その区間の同時最大は範囲で示します）、"
-                                "まとめ損ねたかもしれない行 %2。")
+        lines << QStringLiteral(
+                     "順序が窓より乱れた行 %1（その区間の同時最大は範囲になることがあります）、"
+                     "まとめ損ねたかもしれない行 %2。")
                      .arg(t.late)
                      .arg(t.uncertain);
     }

@@ -98,7 +98,8 @@ void Settle(PeriodState& p) {
     }
     s.known = true;
     p.settled = true;
-    p.partial = {};
+    // Its room given back (an empty list assigned would keep it).
+    std::vector<Interval>().swap(p.partial);
 }
 
 struct KeyState {

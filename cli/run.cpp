@@ -3,6 +3,7 @@
 #include "cli/batch.h"
 #include "cli/commands.h"
 #include "cli/numbers.h"
+#include "cli/records_command.h"
 #include "cli/table.h"
 #include "teletraffic/number_text.h"
 
@@ -176,13 +177,21 @@ std::string BashCompletion(const CLI::App& app, std::span<const WordOption> word
         std::string options;
         std::string files;
         std::string words;
+        std::string flags; // options taking no value, after which a file may come
+        bool positional = false;
         for (const CLI::Option* option : command->get_options()) {
             for (const std::string& name : option->get_lnames()) {
                 options += (options.empty() ? "--" : " --") + name;
             }
             const std::string name = option->get_name();
             if (option->get_type_name() == "FILE") {
-                files += (files.empty() ? "" : " ") + name;
+                if (option->nonpositional()) {
+                    files += (files.empty() ? "" : " ") + name;
+                } else {
+                    positional = true; // files as arguments of their own
+                }
+            } else if (option->nonpositional() && option->get_expected_max() == 0) {
+                flags += (flags.empty() ? "" : " ") + name;
             }
             const auto word = std::ranges::find(wordOptions, option, &WordOption::option);
             if (word != wordOptions.end()) {
@@ -197,6 +206,9 @@ std::string BashCompletion(const CLI::App& app, std::span<const WordOption> word
         if (!files.empty()) {
             cases += "            files='" + files + "'\n";
         }
+        if (positional) { // --help is always among them: never empty
+            cases += "            positional='" + flags + "'\n";
+        }
         if (!words.empty()) {
             cases += "            case $prev in\n" + words + "            esac\n";
         }
@@ -209,7 +221,7 @@ std::string BashCompletion(const CLI::App& app, std::span<const WordOption> word
 
 _corvane_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local options='' files='' words=''
+    local options='' files='' words='' positional=''
     COMPREPLY=()
     if ((COMP_CWORD == 1)); then
         words=')" +
@@ -219,7 +231,8 @@ _corvane_cli() {
         case ${COMP_WORDS[1]} in
 )" + cases +
            R"(        esac
-        if [[ -n $prev && " $files " == *" $prev "* ]]; then
+        if [[ -n $prev && " $files " == *" $prev "* ]] ||
+            [[ -n $positional && $cur != -* && ($prev != -* || " $positional " == *" $prev "*) ]]; then
             compopt -o filenames 2>/dev/null || true
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             [[ -n $cur ]] || COMPREPLY+=(-)
@@ -306,7 +319,7 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
     CLI::App app(
         "Erlang B, extended Erlang B, Erlang C, Erlang A, Erlang X, Engset, overflow traffic and "
         "the traffic offered behind a carried one: one answer, a whole CSV file, or a printed "
-        "table.",
+        "table; and call records read into the busy hour and the circuits it needs.",
         kProgram);
     app.set_version_flag("--version", CORVANE_VERSION, "print the version and exit");
     app.require_subcommand(1);
@@ -318,6 +331,10 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
     }
     GivenTable table;
     AddTable(app, table, wordOptions);
+    const RecordsCommand records(app);
+    for (const auto& [option, choice] : records.WordOptions()) {
+        wordOptions.push_back({option, choice});
+    }
     // Set last, so that the commands do not take it over.
     app.footer(std::string(kExitStatus) +
                "Run 'corvane-cli COMMAND --help' for a command's options.\n");
@@ -363,6 +380,9 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
             if (given.app->parsed()) {
                 status = AnswerCommand(given, in, out, err);
             }
+        }
+        if (records.Parsed()) {
+            status = records.Run(in, out, err);
         }
     } catch (const std::exception& e) {
         out.flush();

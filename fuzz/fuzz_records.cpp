@@ -6,7 +6,8 @@
 // serialised value of the periods' sums. Whatever the bytes, the reading
 // ends with a value or a refusal naming the file: its rows add up, its
 // periods follow one another and hold no more than their peaks allow, and
-// it reads back from its own bytes. (The summary over the engine is not
+// it reads back from its own bytes, and so does its sum with itself, whose
+// peaks lie between its own and twice them. (The summary over the engine is not
 // built here: the engine needs GCC's libquadmath.) Every check aborts with
 // a message.
 #include "records/reader.h"
@@ -58,7 +59,7 @@ std::vector<std::vector<std::string>> Records(const std::string& input, bool gen
     return out;
 }
 
-void CheckValue(const records::Tally& t) {
+void CheckPeriods(const records::Tally& t) {
     Check(t.rows == t.rowsUsed + t.RowsRefused() + t.RowsSkipped(), "rows that do not add up");
     for (std::size_t i = 0; i < t.periods.size(); ++i) {
         const records::PeriodSums& p = t.periods[i];
@@ -71,6 +72,20 @@ void CheckValue(const records::Tally& t) {
     const std::string bytes = t.Serialize();
     Check(records::Tally::Deserialize(bytes).Serialize() == bytes,
           "a value that does not read back");
+}
+
+// A value, and its sum with itself: each period's peak at least its own and
+// at most twice its most, how its calls lie kept only where it still tells.
+void CheckValue(const records::Tally& t) {
+    CheckPeriods(t);
+    const records::Tally twice = t + t;
+    CheckPeriods(twice);
+    Check(twice.periods.size() == t.periods.size(), "a sum with itself of other periods");
+    for (std::size_t i = 0; i < t.periods.size(); ++i) {
+        const records::PeriodSums &p = t.periods[i], &q = twice.periods[i];
+        Check(q.peakLow >= p.peakLow && q.peakHigh <= 2 * p.peakHigh,
+              "a summed peak out of bounds");
+    }
 }
 
 } // namespace

@@ -213,16 +213,17 @@ void Decoder::Choose(std::span<const std::string_view> f) {
         answer_ = Column(f, options_.answerColumn, "answer-column");
         key_ = Column(f, options_.callIdColumn, "call-id-column");
         if (options_.holding == Holding::Answered && answer_ == std::string_view::npos) {
-            throw OptionError("holding", "--holding answered on a csv file needs --answer-column");
+            throw OptionError(Option::AnswerColumn, Reason::AnswerNeeded,
+                              "is needed for @ answered on a csv file", Option::Holding);
         }
         break;
     case Format::Auto:
         break;
     }
     if (!options_.trunk.empty() && format_ != Format::Asterisk) {
-        throw OptionError("trunk", "--trunk matches Asterisk's channel names, and " + source_ +
-                                       " is " + std::string(FormatWord(format_)) +
-                                       ", whose records name none");
+        throw OptionError(Option::Trunk, Reason::TrunkNeedsChannel,
+                          "matches Asterisk's channel names, and " + source_ + " is " +
+                              std::string(FormatWord(format_)) + ", whose records name none");
     }
     fields_ = n;
 }

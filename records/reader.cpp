@@ -29,55 +29,78 @@ constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kAlways = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kProgressRows = 1 << 16;
 
-// A period's most calls held at once, kept under holdings that arrive in
-// the order of their ends. `steps` is the staircase of M(u), the most calls
-// held at any instant from u on: (x, v) says M is v just before x, with x
-// rising and v falling strictly, so there are never more steps than the
-// peak. A holding [a, b) that ends at or after every earlier one raises M by
-// one from a on, and before a to at least M(a) + 1; nothing else about the
-// earlier holdings matters to any later one (see AddPartial).
-struct Step {
-    std::int64_t x, v;
+struct Interval {
+    std::int64_t start, end;
 };
 
+// A period's holdings that do not fill it are kept until the calls across
+// its end are in (a window after it, when it is settled), then how they lie
+// (tally.h's PeriodShape) is found by a sweep: its peak, and staircases no
+// longer than it. Holdings that come after that are those of calls held past
+// the window beyond its end, held across its end: they are kept apart as
+// such. Only a row out of order by more than the window brings a holding
+// that ends inside a settled period: the peak may then be that much higher.
 struct PeriodState {
     Period period;
     std::int64_t calls = 0;
     Int128 holding = 0, callHolding = 0;
-    std::int64_t full = 0;  // calls held through the whole period
-    std::int64_t slack = 0; // holdings that came out of order: the peak may be this much higher
-    std::vector<Step> steps;
+    std::int64_t slack = 0; // holdings that came out of order once settled
+    bool settled = false;
+    std::vector<Interval> partial; // until settled
+    PeriodShape shape;
 };
 
-void AddPartial(PeriodState& p, std::int64_t a, std::int64_t b) {
-    std::vector<Step>& s = p.steps;
-    if (!s.empty() && b < s.back().x) {
-        ++p.slack;
-        return;
+// How the partial holdings lie: held across one of its ends only, each kept
+// apart in a list; or, where any starts and ends inside it, all of them the
+// core, by its staircases.
+void Settle(PeriodState& p) {
+    PeriodShape& s = p.shape;
+    const std::int64_t start = p.period.start, end = p.period.end;
+    const bool core = std::ranges::any_of(
+        p.partial, [&](const Interval& h) { return h.start > start && h.end < end; });
+    if (!core) {
+        for (const Interval& h : p.partial) {
+            (h.end == end ? s.rising : s.falling).push_back(h.end == end ? h.start : h.end);
+        }
+        std::ranges::sort(s.rising);
+        std::ranges::sort(s.falling);
+    } else {
+        // At one instant an end comes before a start: they do not overlap.
+        std::vector<std::pair<std::int64_t, int>> events;
+        events.reserve(2 * p.partial.size());
+        for (const Interval& h : p.partial) {
+            events.push_back({h.start, 1});
+            events.push_back({h.end, -1});
+        }
+        std::ranges::sort(events);
+        // The held count on each stretch [x, next x) where it changes.
+        std::vector<Step> held;
+        std::int64_t now = 0;
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            now += events[i].second;
+            if (i + 1 == events.size() || events[i + 1].first != events[i].first) {
+                held.push_back({events[i].first, now});
+            }
+        }
+        std::int64_t most = 0;
+        for (const Step& h : held) {
+            if (h.v > most) {
+                s.before.push_back({h.x, most = h.v});
+            }
+        }
+        most = 0;
+        for (std::size_t i = held.size(); i-- > 1;) {
+            if (held[i - 1].v > most) {
+                s.after.push_back({held[i].x, most = held[i - 1].v});
+            }
+        }
+        std::ranges::reverse(s.after);
     }
-    std::size_t at = s.size(); // the first step after a
-    while (at > 0 && s[at - 1].x > a) {
-        --at;
-    }
-    const std::int64_t m = at < s.size() ? s[at].v : 0;
-    // Steps before a no higher than M(a) + 1 are now below it.
-    std::size_t keep = at;
-    while (keep > 0 && s[keep - 1].v <= m + 1) {
-        --keep;
-    }
-    s.erase(s.begin() + static_cast<std::ptrdiff_t>(keep),
-            s.begin() + static_cast<std::ptrdiff_t>(at));
-    for (std::size_t k = keep; k < s.size(); ++k) {
-        ++s[k].v;
-    }
-    if (s.empty() || s.back().x < b) {
-        s.push_back({b, 1});
-    }
+    s.known = true;
+    p.settled = true;
+    // Its room given back (an empty list assigned would keep it).
+    std::vector<Interval>().swap(p.partial);
 }
-
-struct Interval {
-    std::int64_t start, end;
-};
 
 struct KeyState {
     std::vector<Interval> open; // by start, apart from one another
@@ -319,8 +342,8 @@ struct Reader::Impl {
     static Zone MakeZone(const std::string& name) {
         try {
             return Zone(name);
-        } catch (const std::invalid_argument& e) {
-            throw OptionError("timezone", std::string("--timezone: ") + e.what());
+        } catch (const std::invalid_argument&) {
+            throw OptionError(Option::Timezone, name, std::string(rules::kZone.text));
         }
     }
 
@@ -418,9 +441,13 @@ struct Reader::Impl {
             const std::int64_t b = std::min(h.end, p.period.end);
             p.holding += b - a;
             if (a == p.period.start && b == p.period.end) {
-                ++p.full;
+                ++p.shape.full;
+            } else if (!p.settled) {
+                p.partial.push_back({a, b});
+            } else if (b == p.period.end) {
+                p.shape.rising.push_back(a); // sorted at the end
             } else {
-                AddPartial(p, a, b);
+                ++p.slack;
             }
             if (h.end <= p.period.end) {
                 return;
@@ -490,13 +517,10 @@ struct Reader::Impl {
             ready.pop();
             AddHolding(h);
         }
-        // While a period fills, its staircase climbs towards its start as
-        // high as the calls held there; once the calls across its end are in
-        // (a window after it), it has fallen back to a few steps, and its
-        // room is given back.
+        // Once the calls across a period's end are in (a window after it),
+        // its holdings give way to how they lie.
         while (!unsettled.empty() && unsettled.top().first < frontier - window) {
-            std::vector<Step>& steps = states[unsettled.top().second].steps;
-            steps.shrink_to_fit();
+            Settle(states[unsettled.top().second]);
             unsettled.pop();
         }
     }
@@ -553,7 +577,10 @@ struct Reader::Impl {
             return a.period.start < b.period.start;
         });
         tally.periods.reserve(states.size());
-        for (const PeriodState& p : states) {
+        for (PeriodState& p : states) {
+            if (!p.settled) {
+                Settle(p);
+            }
             PeriodSums sums;
             sums.start = p.period.start;
             sums.end = p.period.end;
@@ -561,9 +588,15 @@ struct Reader::Impl {
             sums.calls = p.calls;
             sums.holding = p.holding;
             sums.callHolding = p.callHolding;
-            sums.peakLow = p.full + (p.steps.empty() ? 0 : p.steps.front().v);
-            sums.peakHigh = sums.peakLow + p.slack;
-            tally.periods.push_back(sums);
+            std::ranges::sort(p.shape.rising);
+            const PeakBounds peak = PeakOf(p.shape, p.period.start, p.period.end);
+            sums.peakLow = peak.low;
+            sums.peakHigh = peak.high + p.slack;
+            if (p.slack > 0) {
+                p.shape = {}; // it no longer says how every call lies
+            }
+            sums.shape = std::move(p.shape);
+            tally.periods.push_back(std::move(sums));
         }
         for (const Source& s : sources) {
             tally.sources.push_back({s.name, s.Chosen(), s.rows});

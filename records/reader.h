@@ -10,9 +10,9 @@
 // channel name used again after a restart starts a new seizure. A call is
 // closed, and its holding added to the periods, once the latest end read has
 // passed its own by the window; its rows may lie that far apart in time.
-// Closed calls reach the periods in the order of their ends, which lets each
-// period keep the most calls held at once in it exactly from a staircase no
-// longer than its peak (see AddPartial in reader.cpp).
+// Closed calls reach the periods in the order of their ends: a period keeps
+// its holdings until the calls across its end are in, a window later, and
+// then only how they lie (tally.h), in room bounded by its peak.
 //
 // With jobs above 1 each file is parsed ahead on a thread of its own, at most
 // that many at once; the rows are still taken in the same order, so the
@@ -22,7 +22,8 @@
 //
 // What the order cannot give is said, never guessed: a row ending more than
 // the window before the latest end already read is counted late (its period's
-// peak becomes a range); a row of a call whose key was already closed, and
+// peak becomes a range where its holding comes after the period was settled,
+// two windows past its end); a row of a call whose key was already closed, and
 // which starts before that close, is counted uncertain (its call may be
 // counted twice). With rows in the order switches write them neither
 // happens unless a call's rows lie more than the window apart (a leg ending

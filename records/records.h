@@ -10,11 +10,12 @@
 //   tally.h      the periods' sums: a value that merges and serialises
 //   summary.h    per period, per day and over the days, with E.500's and
 //                E.520's definitions, and the circuits by Erlang B
-// A front end sets Options from text (SetOption), reads with ReadRecords or
+// A front end sets Options from text (SetOption, option_text.h), reads with ReadRecords or
 // a Reader (progress and cancelling for a long read), and prints Summarize's
 // Report with WritePeriods, WriteDays, WriteSummary or SummaryJson.
 #pragma once
 
+#include "records/option_text.h"
 #include "records/options.h"
 #include "records/reader.h"
 #include "records/summary.h"

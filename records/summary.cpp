@@ -76,11 +76,8 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
     const Zone zone(tally.zone);
     const PeriodGrid grid(zone, tally.interval);
     const int perHour = 60 / tally.interval;
-    if (options.fixedHourMinutes &&
-        (*options.fixedHourMinutes % tally.interval != 0 || *options.fixedHourMinutes > 23 * 60)) {
-        throw OptionError("fixed-hour", "--fixed-hour must be on a period boundary (every " +
-                                            std::to_string(tally.interval) +
-                                            " minutes), 23:00 at the latest");
+    if (options.fixedHourMinutes) {
+        CheckFixedHour(*options.fixedHourMinutes, tally.interval);
     }
     Report report;
     Summary& summary = report.summary;
@@ -95,9 +92,14 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
     // 350,000 rows; calls further apart are a clock set wrong or two files
     // that do not belong together.
     if (lastDay - firstDay >= 3653) {
-        throw OptionError(options.from ? "to" : "from",
-                          "the measured days run from " + DateText(firstDay) + " to " +
-                              DateText(lastDay) + ", over ten years: give --from and --to");
+        const std::string span = "the measured days run from " + DateText(firstDay) + " to " +
+                                 DateText(lastDay) + ", over ten years";
+        if (options.from && options.to) {
+            throw OptionError(Option::To, Reason::TooManyDays,
+                              "must be within ten years of @: " + span, Option::From);
+        }
+        throw OptionError(Option::From, Reason::TooManyDays, "and @ are needed: " + span,
+                          Option::To);
     }
 
     // Each measured day's periods, found on the grid, with their sums.
@@ -182,6 +184,8 @@ Report Summarize(const Tally& tally, const SummaryOptions& options) {
         }
         const Rational hour = n > 0 ? Rational(best / static_cast<int>(n)) : Rational(0);
         row.peakHour = day.periods.empty() ? "" : LocalIso(zone, day.periods[at].start);
+        row.peakHourStart = day.periods.empty() ? 0 : day.periods[at].start;
+        row.dayStart = zone.DayStart(day.day) * kNanos;
         row.peakHourTraffic = ToDouble(hour);
         peakHours.push_back(hour);
         if (options.lines) {

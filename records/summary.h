@@ -47,10 +47,12 @@ struct DayRow {
     std::string date;
     std::int64_t calls = 0;
     PeakRange peak;
-    std::string peakHour;          // its local start
-    double peakHourTraffic = 0;    // carried
-    std::optional<double> offered; // with lines: the peak hour's offered traffic
-    bool saturated = false;        // with lines: no offered traffic carries this much
+    std::string peakHour;           // its local start
+    std::int64_t peakHourStart = 0; // UTC nanoseconds
+    std::int64_t dayStart = 0;      // the day's first instant, UTC nanoseconds
+    double peakHourTraffic = 0;     // carried
+    std::optional<double> offered;  // with lines: the peak hour's offered traffic
+    bool saturated = false;         // with lines: no offered traffic carries this much
 };
 
 struct Summary {

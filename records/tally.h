@@ -8,10 +8,17 @@
 // end (summary.h).
 //
 // What does not merge exactly: rows of one call read into two values are two
-// calls; and the most calls held at once in a period is known, where both
-// values hold calls in it, only between the larger of their peaks and their
-// sum (peakLow, peakHigh): the peak of a union is not the larger peak. A
-// reading of several files together (reader.h) has neither limit.
+// calls. The most calls held at once in a period (its peak) merges exactly
+// where the two values' calls there lie as a month of daily files puts them:
+// each period keeps how its calls lie in it (PeriodShape), in room bounded
+// by its peak, so that where one value holds in a period only calls held
+// across its end (the calls of the next day's file before midnight), or only
+// calls held across its start (those of the last day's file, for files cut
+// by the calls' starts), the peak of the union follows from the other's
+// staircases. Elsewhere, where both hold calls that start and end inside a
+// period, the peak of the union is known only between the larger of their
+// peaks and their sum (peakLow, peakHigh), and is said as such. A reading of
+// several files together (reader.h) has neither limit.
 #pragma once
 
 #include "records/formats.h"
@@ -27,6 +34,40 @@ namespace records {
 
 __extension__ using Int128 = __int128;
 
+// One step of a staircase of calls held at once: at `x`, the value `v`.
+struct Step {
+    std::int64_t x, v;
+    bool operator==(const Step&) const = default;
+};
+
+// How the calls of a period [start, end) lie in it, for a merge to find the
+// peak of the union: the calls held through all of it; the others, the
+// core, by two staircases; and apart from the core the calls held across
+// the period's end that start inside it (by their starts) and those held
+// across its start that end inside it (by their ends). Held at once: c(t),
+// the core's calls held at the instant t, a call ending at t not counted.
+struct PeriodShape {
+    bool known = false;    // the fields describe every call held in the period
+    std::int64_t full = 0; // calls held from before its start to its end or after
+    // after: the most core calls held at once from an instant on, max c(t)
+    // over t >= u, the v of the first step whose x is above u (0 past the
+    // last); x rising, v falling. before: the most held before an instant,
+    // max c(t) over t < u, the v of the last step whose x is below u (0 up to
+    // the first); x and v rising.
+    std::vector<Step> after, before;
+    std::vector<std::int64_t> rising;  // starts of calls held across the end, sorted
+    std::vector<std::int64_t> falling; // ends of calls held across the start, sorted
+    bool operator==(const PeriodShape&) const = default;
+};
+
+// The most calls held at once that a known shape gives, exact where it
+// tells (no core, or only one of the lists beside it), else the narrowest
+// range it allows.
+struct PeakBounds {
+    std::int64_t low = 0, high = 0;
+};
+PeakBounds PeakOf(const PeriodShape& shape, std::int64_t start, std::int64_t end);
+
 struct PeriodSums {
     std::int64_t start = 0, end = 0; // UTC nanoseconds, [start, end)
     std::int64_t clock = 0;          // its local start, minutes since 1970 on the local clock
@@ -36,6 +77,7 @@ struct PeriodSums {
     // The most calls held at once: exactly peakLow where the two are equal,
     // else somewhere between (after a merge, or rows more than the window late).
     std::int64_t peakLow = 0, peakHigh = 0;
+    PeriodShape shape;
 };
 
 // A refused row, quoted: its file, line and text (bytes that are not UTF-8,

@@ -2,6 +2,7 @@
 
 #include "tables/tabs/chart_tab.h"
 #include "tables/tabs/overflow_tab.h"
+#include "tables/tabs/records_tab.h"
 #include "tables/tabs/staffing_tab.h"
 #include "tables/tabs/table_tab.h"
 #include "tables/tabs/three_way_tab.h"
@@ -49,6 +50,7 @@ const struct {
     {Make<ThreeWayTab>, u"三方向計算"},
     {Make<StaffingTab>, u"コールセンター"},
     {Make<OverflowTab>, u"迂回"},
+    {Make<RecordsTab>, u"通話記録"},
 };
 
 } // namespace
@@ -76,6 +78,13 @@ TablesWindow::TablesWindow(QSettings& settings, Dialogs dialogs, QWidget* parent
         all_ << tab;
     }
     setCentralWidget(tabs_);
+    // 通話記録's normal load sized on 三方向計算.
+    auto* threeWay = findChild<ThreeWayTab*>();
+    connect(findChild<RecordsTab*>(), &RecordsTab::normalLoad, this,
+            [this, threeWay](double erlangs, double blocking) {
+                threeWay->solveLines(erlangs, blocking);
+                tabs_->setCurrentWidget(threeWay);
+            });
     statusBar()->setObjectName(QStringLiteral("status"));
     // Said for as long as it holds, where the passing messages do not reach.
     notice_->setObjectName(QStringLiteral("settingsNotice"));

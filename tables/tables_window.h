@@ -1,6 +1,7 @@
 // Corvane Tables: one window, a tab each for the Erlang B table (表), the
 // curves (グラフ), the three-way solve (三方向計算), call-centre staffing
-// (コールセンター) and overflow to a final group (迂回), in the main window's
+// (コールセンター), overflow to a final group (迂回) and call records read into
+// the busy hour and its circuits (通話記録), in the main window's
 // fonts and words. The window holds them as a list and treats them alike: a
 // new tab is a line in the list (tables_window.cpp) and its own files.
 //

@@ -660,3 +660,6 @@ def _build():
 
 
 _build()
+
+from ._records import Records, RefusedRowsWarning, merge_records, read_records  # noqa: E402
+__all__ += _records.__all__  # noqa: F821 (the submodule, bound by the import)

@@ -6,6 +6,8 @@
 #define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
 #include <pybind11/pybind11.h>
 
+#include "records.h"
+
 #include <numpy/arrayobject.h>
 #include <numpy/ufuncobject.h>
 
@@ -772,4 +774,5 @@ PYBIND11_MODULE(_engine, m) {
         "call, and the first one's argument, value, rule and message; None if none. `mark`: "
         "whether the loops from now on write NaN at such elements.",
         py::arg("mark") = false);
+    AddRecords(m);
 }

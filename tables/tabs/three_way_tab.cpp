@@ -125,6 +125,15 @@ ThreeWayInputs ThreeWayTab::inputs() const {
     return inputs;
 }
 
+void ThreeWayTab::solveLines(double traffic, double blocking) {
+    solveFor_[static_cast<int>(Unknown::Lines)]->setChecked(true);
+    fields_[static_cast<int>(Unknown::Traffic)]->edit()->setText(Exact(traffic));
+    fields_[static_cast<int>(Unknown::Blocking)]->edit()->setText(Exact(blocking));
+    sources_->edit()->clear();
+    emit edited();
+    run();
+}
+
 void ThreeWayTab::save() {
     saveTable(*around_->model(), QStringLiteral("erlang-b-solve.csv"));
 }

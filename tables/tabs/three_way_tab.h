@@ -17,6 +17,9 @@ public:
     ThreeWayTab(Dialogs dialogs, QWidget* parent);
     // The table beside the answer as CSV.
     void save() override;
+    // The lines that carry `traffic` at `blocking` by Erlang B, solved as if
+    // typed (a load measured elsewhere, 通話記録's).
+    void solveLines(double traffic, double blocking);
 
 protected:
     bool compute() override;

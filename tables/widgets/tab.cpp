@@ -65,6 +65,10 @@ Dialogs RealDialogs() {
         [](QWidget* owner, const QString& filters) {
             return QFileDialog::getOpenFileName(owner, QStringLiteral("読み込み"), QDir::homePath(),
                                                 filters);
+        },
+        [](QWidget* owner, const QString& filters) {
+            return QFileDialog::getOpenFileNames(owner, QStringLiteral("読み込み"),
+                                                 QDir::homePath(), filters);
         }};
 }
 
@@ -529,9 +533,23 @@ QByteArray KnownFamilies(const QByteArray& svg) {
     return out.toUtf8();
 }
 
+// The whole of `view` into `target`: a chart by its scene, any other widget
+// as it paints itself.
+void Draw(QWidget* view, QPainter& painter, const QRectF& target) {
+    if (auto* chart = qobject_cast<QChartView*>(view)) {
+        chart->render(&painter, target);
+    } else {
+        view->render(&painter);
+    }
+}
+
 } // namespace
 
 void Tab::saveChart(QChartView* view, const QString& name) {
+    savePicture(view, name);
+}
+
+void Tab::savePicture(QWidget* view, const QString& name) {
     if (!readyToExport(Export::Save)) {
         return;
     }
@@ -566,14 +584,14 @@ void Tab::saveChart(QChartView* view, const QString& name) {
         generator.setViewBox(view->rect());
         generator.setTitle(QStringLiteral("Corvane Tables"));
         QPainter painter(&generator);
-        view->render(&painter, whole);
+        Draw(view, painter, whole);
     } else {
         // Twice the screen's pixels, so the picture stays sharp when printed.
         QImage image(view->size() * 2, QImage::Format_RGB32);
         image.setDevicePixelRatio(2);
         image.fill(Qt::white);
         QPainter painter(&image);
-        view->render(&painter, whole);
+        Draw(view, painter, whole);
         painter.end();
         image.save(&bytes, format.constData());
     }

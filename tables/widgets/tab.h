@@ -45,6 +45,9 @@ struct Dialogs {
     // A file to read, or empty if the user gave up.
     std::function<QString(QWidget* owner, const QString& filters)> openPath =
         [](QWidget*, const QString&) { return QString(); };
+    // Files to read, or none.
+    std::function<QStringList(QWidget* owner, const QString& filters)> openPaths =
+        [](QWidget*, const QString&) { return QStringList(); };
 };
 Dialogs RealDialogs();
 
@@ -224,6 +227,8 @@ protected:
     // name chosen says; text in an SVG names the font it was drawn with
     // first, then the one asked for and a generic family.
     void saveChart(QChartView* view, const QString& name);
+    // The same for any widget that draws a picture of its own.
+    void savePicture(QWidget* view, const QString& name);
     // A path to save to from the save dialog, in the last folder used.
     QString askPath(const QString& name, const QString& filters, const QString& suffix);
     // After a save: savedTo(path), and `text` in the status bar.

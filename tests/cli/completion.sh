@@ -24,5 +24,8 @@ table --format m|markdown
 overflow-lines --method h|hayward
 queue|queue-blocking queue-lines
 agents --basis ex|excluding-short-abandons
+records --hol|--holding
+records --format cu|cucm
+records --per d|day
 CASES
 exit $failed

@@ -267,6 +267,13 @@ void CheckDay(const DayInput& in, Refused& refused) {
                                     "the day has no interval: calls must hold one or more");
         return;
     }
+    if (in.calls.size() > kMaxIntervals) {
+        refused.errors.emplace_back(Option::Calls, -1,
+                                    "the day has " + std::to_string(in.calls.size()) +
+                                        " intervals: calls must hold at most " +
+                                        std::to_string(kMaxIntervals));
+        return;
+    }
     refused.Check(Option::Interval, m.intervalMinutes);
     refused.Check(Option::Aht, m.ahtSeconds);
     refused.Check(Option::Patience, m.patienceSeconds);

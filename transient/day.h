@@ -57,6 +57,7 @@
 #include "transient/options.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -65,6 +66,9 @@
 #include <vector>
 
 namespace transient {
+
+// The most intervals a day may have: a year of 5-minute intervals.
+inline constexpr std::size_t kMaxIntervals = 110000;
 
 struct DayModel {
     double intervalMinutes = 30;

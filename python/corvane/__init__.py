@@ -660,3 +660,7 @@ def _build():
 
 
 _build()
+
+from ._day import DayPlan, day  # noqa: E402  (the day carried over, over the names above)
+
+__all__ += ["DayPlan", "day"]

@@ -145,7 +145,8 @@ void MatchHeader(Input& input, const std::string& source) {
         if (!read && std::ranges::find(keys, about.option) != keys.end()) {
             throw std::runtime_error(source + " has a column named " + std::string(about.option) +
                                      ": the day takes one --" + std::string(about.option) +
-                                     " for all its intervals, on the command line");
+                                     " for all its intervals, on the command line (a column "
+                                     "that labels the rows needs another name)");
         }
     }
     if (header.Size() > 0 && input.calls != 0 && input.schedule != 0) {
@@ -332,7 +333,7 @@ void WriteCsv(const Input& input, const std::vector<std::string>& problems,
     text.append(lineEnd);
     if (!said.empty()) {
         err << kProgram << ": " << source << ": its " << said << " written as " << as
-            << ", beside the day's own\n";
+            << ", beside the day's own (read as no option of the day)\n";
     }
     std::size_t k = 0;
     for (std::size_t r = 0; r < input.rows.size(); ++r) {

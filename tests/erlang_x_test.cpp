@@ -11,6 +11,7 @@
 #include <functional>
 #include <iomanip>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <optional>
 #include <queue>
@@ -146,6 +147,39 @@ TEST(ErlangX, WithNothingMoreIsErlangAOrC) {
     };
     for (const auto& k : cases) {
         EXPECT_EQ(k.got, k.want) << &k - cases;
+    }
+}
+
+// A forecast's figures at the ends of the traffic and the agents are the
+// figures without its spread there: no agents occupied at all, a traffic
+// below double's normal range answered (its attempts not NaN), no traffic
+// taken by no agents within a service level.
+TEST(ErlangX, AForecastAtItsLimitsIsTheCentreWithoutIt) {
+    const ErlangXModel forecast = Model(323.7, 6.19, 3, 0, 1, 2.62);
+    const ErlangXModel plain = Model(323.7, 6.19, 3, 0, 0, 0);
+    const double least = std::numeric_limits<double>::denorm_min();
+    ErlangXTargets level;
+    level.targetTime = 196.8;
+    level.serviceLevel = 0.92;
+    const struct {
+        const char* what;
+        std::function<double(const ErlangXModel&)> figure;
+    } cases[] = {
+        {"occupancy of no agents", [](auto& m) { return ErlangX(5, 0, m).occupancy; }},
+        {"attempts below the normal range",
+         [&](auto& m) { return ErlangX(least, 1, m).attemptsTraffic; }},
+        {"capacity of no agents", [&](auto& m) { return ErlangXCapacity(0, m, level); }},
+    };
+    for (const auto& c : cases) {
+        double got = NAN;
+        double want = NAN;
+        try {
+            got = c.figure(forecast);
+            want = c.figure(plain);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << c.what << ": " << e.what();
+        }
+        EXPECT_EQ(got, want) << c.what;
     }
 }
 

@@ -1,4 +1,6 @@
-// The two solvers every count and every traffic is found with.
+// Newton's method for the searches: the smallest whole count that meets a
+// target (SmallestCount), and the root of a function increasing in a traffic
+// (IncreasingRoot). A root within a bracket is roots.h's.
 #pragma once
 
 #include "teletraffic/numerics/internal.h"

@@ -929,18 +929,22 @@ std::span<const Command> Commands() {
     return Table();
 }
 
+const tt::ArgumentInfo& ArgumentOf(const Use& use) {
+    return use.own.argument ? *use.own.argument : use.name.Argument();
+}
+
 const tt::Rule& RuleOf(const Use& use) {
-    const tt::ArgumentInfo& about = use.own.argument ? *use.own.argument : use.name.Argument();
-    return use.own.rule ? *use.own.rule : *about.rule;
+    return use.own.rule ? *use.own.rule : *ArgumentOf(use).rule;
 }
 
 std::string Help(const Use& use) {
-    const tt::ArgumentInfo& about = use.own.argument ? *use.own.argument : use.name.Argument();
-    tt::ArgumentInfo shown = about;
+    tt::ArgumentInfo shown = ArgumentOf(use);
     if (!use.own.sense.empty()) {
         shown.sense = use.own.sense;
     }
-    return HelpOf(shown, RuleOf(use), use.own.note.empty() ? use.name.Of().note : use.own.note);
+    // Another argument of the name has its own note, if any.
+    const bool own = !use.own.note.empty() || use.own.argument != nullptr;
+    return HelpOf(shown, RuleOf(use), own ? use.own.note : use.name.Of().note);
 }
 
 std::string HelpOf(const tt::ArgumentInfo& about, const tt::Rule& rule, std::string_view note) {

@@ -78,6 +78,8 @@ struct Command {
 // Every answering command (not `table`).
 std::span<const Command> Commands();
 
+// The registry's row of the option as the command takes it.
+const teletraffic::ArgumentInfo& ArgumentOf(const Use& use);
 // The help of an option as the command takes it.
 std::string Help(const Use& use);
 // The rule that refuses the option as the command takes it.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "teletraffic/arguments.h"
+#include "transient/options.h"
 
 #include <array>
 #include <cmath>
@@ -65,6 +66,8 @@ inline constexpr Option kOptions[] = {
     {&tt::About(tt::Argument::StreamVariance), "V"},
     {&tt::About(tt::Argument::Carried), "Y"},
     {&tt::About(tt::Argument::Method), "METHOD"},
+    // A day's (transient/options.h); its other options share the engine's names.
+    {&transient::About(transient::Option::Start), "START"},
 };
 
 // The registry's row of an option.
@@ -73,8 +76,9 @@ constexpr const tt::ArgumentInfo& About(const Option& option) {
 }
 
 // The choices word options take: the engine's, and a room's beside them.
-inline constexpr const tt::ChoiceInfo* kChoiceTables[] = {&tt::kChoices[0], &tt::kChoices[1],
-                                                          &tt::kChoices[2], &tt::kChoices[3]};
+inline constexpr const tt::ChoiceInfo* kChoiceTables[] = {
+    &tt::kChoices[0], &tt::kChoices[1],        &tt::kChoices[2],
+    &tt::kChoices[3], &transient::kChoices[0], &transient::kChoices[1]};
 
 // A choice by its name; null for none.
 constexpr const tt::ChoiceInfo* ChoiceNamed(std::string_view name) {

@@ -2,9 +2,11 @@
 
 #include "cli/batch.h"
 #include "cli/commands.h"
+#include "cli/day_command.h"
 #include "cli/numbers.h"
 #include "cli/records_command.h"
 #include "cli/table.h"
+#include "cli/words.h"
 #include "teletraffic/number_text.h"
 
 #include <CLI/CLI.hpp>
@@ -20,6 +22,24 @@
 #include <system_error>
 
 namespace cli {
+
+// A word option takes one of its choice's words, read as the registry reads
+// them (Answered, excluding_short_abandons) and checked as it is read.
+CLI::Option* AddWords(CLI::App& app, const std::string& name, std::string& word,
+                      const std::string& help, const teletraffic::ChoiceInfo& choice,
+                      const std::string& value, std::vector<WordOption>& wordOptions) {
+    const CLI::Validator words(
+        [&choice](std::string& text) {
+            return teletraffic::ParseWord(choice, text)
+                       ? std::string()
+                       : "\"" + text + "\" is not " + teletraffic::WordList(choice);
+        },
+        "", "words");
+    CLI::Option* option = app.add_option(name, word, help)->check(words)->type_name(value);
+    wordOptions.push_back({option, &choice});
+    return option;
+}
+
 namespace {
 
 constexpr const char* kProgram = "corvane-cli";
@@ -71,29 +91,6 @@ void AddDigits(CLI::App& app, int& digits) {
     app.add_option("--digits", digits, "round real numbers to N significant digits")
         ->check(CLI::Range(1, 17))
         ->type_name("N");
-}
-
-// An option that takes one of a few words, for the completion to offer.
-struct WordOption {
-    const CLI::Option* option;
-    const teletraffic::ChoiceInfo* choice;
-};
-
-// A word option takes one of its choice's words, read as the registry reads
-// them (Answered, excluding_short_abandons) and checked as it is read.
-CLI::Option* AddWords(CLI::App& app, const std::string& name, std::string& word,
-                      const std::string& help, const teletraffic::ChoiceInfo& choice,
-                      const std::string& value, std::vector<WordOption>& wordOptions) {
-    const CLI::Validator words(
-        [&choice](std::string& text) {
-            return teletraffic::ParseWord(choice, text)
-                       ? std::string()
-                       : "\"" + text + "\" is not " + teletraffic::WordList(choice);
-        },
-        "", "words");
-    CLI::Option* option = app.add_option(name, word, help)->check(words)->type_name(value);
-    wordOptions.push_back({option, &choice});
-    return option;
 }
 
 void AddCommand(CLI::App& app, Given& given, std::vector<WordOption>& wordOptions) {
@@ -335,6 +332,7 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
     for (const auto& [option, choice] : records.WordOptions()) {
         wordOptions.push_back({option, choice});
     }
+    const DayCommand day(app, wordOptions);
     // Set last, so that the commands do not take it over.
     app.footer(std::string(kExitStatus) +
                "Run 'corvane-cli COMMAND --help' for a command's options.\n");
@@ -383,6 +381,9 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
         }
         if (records.Parsed()) {
             status = records.Run(in, out, err);
+        }
+        if (day.Parsed()) {
+            status = day.Answer(in, out, err);
         }
     } catch (const std::exception& e) {
         out.flush();

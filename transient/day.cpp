@@ -33,21 +33,26 @@ std::string IntervalText(int interval) {
     return "interval " + std::to_string(interval + 1);
 }
 
-[[noreturn]] void Refuse(Option option, int interval, const std::string& what, double value) {
-    std::string message = interval >= 0 ? IntervalText(interval) + ": " : "";
-    message += std::string(Info(option).words) + " must be " + what;
-    if (!std::isnan(value)) {
-        message += ", got " + teletraffic::ShowNumber(value);
-    }
-    throw DayError(option, interval, message);
+std::string Message(Option option, int interval, const std::string& rule, double value) {
+    return (interval >= 0 ? IntervalText(interval) + ": " : "") + std::string(About(option).words) +
+           " must be " + rule + ", got " + teletraffic::ShowNumber(value);
 }
 
-void Check(Option option, double value, int interval = -1) {
-    const bool none = Info(option).domain.none && value == INFINITY;
-    if (!none && !InDomain(option, value)) {
-        Refuse(option, interval, Info(option).rule, value);
+// The refusals of a check, gathered.
+struct Refused {
+    std::vector<DayError> errors;
+
+    // By the option's own rule.
+    void Check(Option option, double value, int interval = -1) {
+        const teletraffic::Rule& rule = *About(option).rule;
+        if (!rule.domain.Contains(value)) {
+            errors.emplace_back(option, interval, value, rule);
+        }
     }
-}
+    void For(Option option, int interval, double value, std::string rule) {
+        errors.emplace_back(option, interval, value, std::move(rule));
+    }
+};
 
 struct Context {
     const DayInput& input;
@@ -252,74 +257,107 @@ struct Sweep {
     std::vector<std::int64_t> fixedScheduled;
 };
 
-void Validate(const DayInput& in) {
+// The day's own refusals. Each may follow from one before it, so the first
+// is enough.
+void CheckDay(const DayInput& in, Refused& refused) {
     const DayModel& m = in.model;
     const DayTargets& t = in.targets;
     if (in.calls.empty()) {
-        throw DayError(Option::Calls, -1, "the day has no interval: calls must hold one or more");
+        refused.errors.emplace_back(Option::Calls, -1,
+                                    "the day has no interval: calls must hold one or more");
+        return;
     }
-    Check(Option::Interval, m.intervalMinutes);
-    Check(Option::Aht, m.ahtSeconds);
-    Check(Option::Patience, m.patienceSeconds);
-    Check(Option::Lines, m.lines);
-    Check(Option::Shrinkage, t.shrinkage);
-    Check(Option::MaxOccupancy, t.maxOccupancy);
+    if (in.calls.size() > kMaxIntervals) {
+        refused.errors.emplace_back(Option::Calls, -1,
+                                    "the day has " + std::to_string(in.calls.size()) +
+                                        " intervals: calls must hold at most " +
+                                        std::to_string(kMaxIntervals));
+        return;
+    }
+    refused.Check(Option::Interval, m.intervalMinutes);
+    refused.Check(Option::Aht, m.ahtSeconds);
+    refused.Check(Option::Patience, m.patienceSeconds);
+    refused.Check(Option::Lines, m.lines);
+    refused.Check(Option::Shrinkage, t.shrinkage);
+    refused.Check(Option::MaxOccupancy, t.maxOccupancy);
     if (t.serviceLevel.has_value() == t.averageWaitSeconds.has_value()) {
-        throw DayError(t.serviceLevel ? Option::AverageWait : Option::ServiceLevel, -1,
-                       "one service target is needed: a service level with its target time, or "
-                       "an average wait");
+        refused.errors.emplace_back(
+            t.serviceLevel ? Option::AverageWait : Option::ServiceLevel, -1,
+            "one service target is needed: a service level with its target time, or an average "
+            "wait");
+        return;
     }
     if (t.serviceLevel) {
-        Check(Option::ServiceLevel, *t.serviceLevel);
-        Check(Option::TargetTime, t.targetTimeSeconds);
+        refused.Check(Option::ServiceLevel, *t.serviceLevel);
+        refused.Check(Option::TargetTime, t.targetTimeSeconds);
     } else {
-        Check(Option::AverageWait, *t.averageWaitSeconds);
+        refused.Check(Option::AverageWait, *t.averageWaitSeconds);
+    }
+    if (!refused.errors.empty()) {
+        return;
     }
     const double tau = 60 * m.intervalMinutes;
+    const std::string span =
+        "at least the interval over 1e4 (" + teletraffic::ShowNumber(tau / kMaxSpan) + " seconds)";
     if (tau / m.ahtSeconds > kMaxSpan) {
-        Refuse(Option::Aht, -1,
-               "at least the interval over 1e4 (" + teletraffic::ShowNumber(tau / kMaxSpan) +
-                   " seconds)",
-               m.ahtSeconds);
-    }
-    if (m.patienceSeconds < INFINITY && tau / m.patienceSeconds > kMaxSpan) {
-        Refuse(Option::Patience, -1,
-               "at least the interval over 1e4 (" + teletraffic::ShowNumber(tau / kMaxSpan) +
-                   " seconds)",
-               m.patienceSeconds);
-    }
-    for (std::size_t i = 0; i < in.calls.size(); ++i) {
-        const int at = static_cast<int>(i);
-        Check(Option::Calls, in.calls[i], at);
-        if (in.calls[i] * m.ahtSeconds / tau > kMaxIntervalTraffic) {
-            Refuse(Option::Calls, at,
-                   "at most " + teletraffic::ShowNumber(kMaxIntervalTraffic * tau / m.ahtSeconds) +
-                       " (a traffic of 1e4 erlangs)",
-                   in.calls[i]);
-        }
-    }
-    if (in.agents) {
-        if (in.agents->size() != in.calls.size()) {
-            throw DayError(Option::Agents, -1,
-                           "the schedule has " + std::to_string(in.agents->size()) +
-                               " counts of agents for " + std::to_string(in.calls.size()) +
-                               " intervals of calls");
-        }
-        for (std::size_t i = 0; i < in.agents->size(); ++i) {
-            Check(Option::Agents, (*in.agents)[i], static_cast<int>(i));
-        }
+        refused.For(Option::Aht, -1, m.ahtSeconds, span);
+    } else if (m.patienceSeconds < INFINITY && tau / m.patienceSeconds > kMaxSpan) {
+        refused.For(Option::Patience, -1, m.patienceSeconds, span);
+    } else if (in.agents && in.agents->size() != in.calls.size()) {
+        refused.errors.emplace_back(Option::Agents, -1,
+                                    "the schedule has " + std::to_string(in.agents->size()) +
+                                        " counts of agents for " + std::to_string(in.calls.size()) +
+                                        " intervals of calls");
     }
 }
 
 } // namespace
 
+std::vector<DayError> Refusals(const DayInput& in) {
+    Refused refused;
+    CheckDay(in, refused);
+    if (!refused.errors.empty()) {
+        refused.errors.erase(refused.errors.begin() + 1, refused.errors.end());
+        return std::move(refused.errors);
+    }
+    const double tau = 60 * in.model.intervalMinutes;
+    const double most = kMaxIntervalTraffic * tau / in.model.ahtSeconds;
+    for (std::size_t i = 0; i < in.calls.size(); ++i) {
+        const int at = static_cast<int>(i);
+        const std::size_t before = refused.errors.size();
+        refused.Check(Option::Calls, in.calls[i], at);
+        if (refused.errors.size() == before && in.calls[i] > most) {
+            refused.For(Option::Calls, at, in.calls[i],
+                        "at most " + teletraffic::ShowNumber(most) + " (a traffic of 1e4 erlangs)");
+        }
+        if (in.agents) {
+            refused.Check(Option::Agents, (*in.agents)[i], at);
+        }
+    }
+    return std::move(refused.errors);
+}
+
+DayError::DayError(Option option, int interval, double value, const teletraffic::Rule& rule)
+    : DayError(option, interval, value, std::string(rule.text)) {
+    domainRule_ = &rule;
+}
+
+DayError::DayError(Option option, int interval, double value, std::string rule)
+    : std::invalid_argument(Message(option, interval, rule, value))
+    , option_(option)
+    , interval_(interval)
+    , value_(value)
+    , rule_(std::move(rule)) {}
+
 DayError::DayError(Option option, int interval, const std::string& message)
-    : std::invalid_argument(message)
+    : std::invalid_argument((interval >= 0 ? IntervalText(interval) + ": " : "") + message)
     , option_(option)
     , interval_(interval) {}
 
 DayResult PlanDay(const DayInput& input, const Monitor& monitor) {
-    Validate(input);
+    if (std::vector<DayError> refused = Refusals(input); !refused.empty()) {
+        throw std::move(refused.front());
+    }
     const DayModel& m = input.model;
     Context x{input,        60 * m.intervalMinutes,
               m.ahtSeconds, m.patienceSeconds < INFINITY ? 1 / m.patienceSeconds : 0.0,

@@ -57,6 +57,7 @@
 #include "transient/options.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -65,6 +66,9 @@
 #include <vector>
 
 namespace transient {
+
+// The most intervals a day may have: a year of 5-minute intervals.
+inline constexpr std::size_t kMaxIntervals = 110000;
 
 struct DayModel {
     double intervalMinutes = 30;
@@ -133,21 +137,47 @@ struct Monitor {
                                                                              std::int64_t) {};
 };
 
-// A day refused as a whole: the option at fault, the interval (from 0) where
-// it is one interval's value, and a message naming both ("interval 7: calls
-// must be a number of calls from 0 to 1e5, got -3").
+// A day refused: the option at fault, the interval (from 0) where it is one
+// interval's value, and a message naming both ("interval 7: calls must be a
+// number of calls from 0 to 1e5, got -3"). Where one value is at fault, the
+// value and what it must be, so that each front end words the refusal in its
+// own terms (an option, a column and its row, a keyword, a field).
 class DayError : public std::invalid_argument {
 public:
+    // A value outside the domain of `rule`, the registry's.
+    DayError(Option option, int interval, double value, const teletraffic::Rule& rule);
+    // A value in its domain, refused for what goes with it: `rule` says
+    // what it must be ("at least the interval over 1e4 (0.18 seconds)").
+    DayError(Option option, int interval, double value, std::string rule);
+    // The day refused for what no one value says ("the day has no interval").
     DayError(Option option, int interval, const std::string& message);
+
     Option option() const noexcept { return option_; }
+    const teletraffic::ArgumentInfo& about() const noexcept { return About(option_); }
     int interval() const noexcept { return interval_; } // -1 for the day as a whole
+    // The value refused; NaN where no one value is.
+    double value() const noexcept { return value_; }
+    // What the value must be; empty where no one value is refused.
+    const std::string& rule() const noexcept { return rule_; }
+    // The registry's rule whose domain refused the value; null otherwise.
+    const teletraffic::Rule* domainRule() const noexcept { return domainRule_; }
+
 private:
     Option option_;
     int interval_;
+    double value_ = NAN;
+    std::string rule_;
+    const teletraffic::Rule* domainRule_ = nullptr;
 };
 
+// Every reason `input` is refused, in order: the day's own (the first alone,
+// as the others may follow from it), else each interval's value refused, the
+// calls before the agents. Empty for a day PlanDay takes. A front end that
+// lists every bad row asks this; PlanDay throws the first.
+std::vector<DayError> Refusals(const DayInput& input);
+
 // Staffs the day (or evaluates its schedule) and gives each interval's
-// figures and the day's totals. Throws DayError for a bad day; an interval
+// figures and the day's totals. Throws the first of Refusals; an interval
 // that cannot be staffed says so in its `error`. Safe in several threads at
 // once: it shares nothing.
 DayResult PlanDay(const DayInput& input, const Monitor& monitor = {});

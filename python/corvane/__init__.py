@@ -663,3 +663,6 @@ _build()
 
 from ._records import Records, RefusedRowsWarning, merge_records, read_records  # noqa: E402
 __all__ += _records.__all__  # noqa: F821 (the submodule, bound by the import)
+from ._day import DayPlan, day  # noqa: E402  (the day carried over, over the names above)
+
+__all__ += ["DayPlan", "day"]

@@ -350,3 +350,39 @@ def read_records(
     time_format: str | None = ..., strict: bool = ..., window: int = ..., jobs: int = ...
 ) -> Records: ...
 def merge_records(values: Iterable[Records]) -> Records: ...
+# --- The day carried over (corvane/_day.py) ---------------------------------------
+# A method or a start: a word (any case, "-", "_" and a blank the same).
+_Plan = Literal["transient", "stationary", "lagged"]
+_Start = Literal["empty", "periodic"]
+
+class DayPlan(NamedTuple):
+    agents: npt.NDArray[np.int64]
+    scheduled: npt.NDArray[np.int64]
+    service_level: npt.NDArray[np.float64]
+    abandon_probability: npt.NDArray[np.float64]
+    blocking: npt.NDArray[np.float64]
+    average_wait: npt.NDArray[np.float64]
+    occupancy: npt.NDArray[np.float64]
+    queue_at_end: npt.NDArray[np.float64]
+    stationary_agents: npt.NDArray[np.int64]
+    error: npt.NDArray[np.object_]
+    phone_hours: float
+    scheduled_hours: float
+    day_service_level: float
+    missed: npt.NDArray[np.int64]
+    periodic_days: int
+
+@overload
+def day(
+    calls: list[float] | npt.NDArray[Any], *, interval: float, aht: float, patience: float | None = ...,
+    lines: float | None = ..., target_time: float | None = ..., service_level: float | None = ...,
+    average_wait: float | None = ..., shrinkage: float | None = ..., max_occupancy: float | None = ...,
+    method: _Plan | str | None = ..., start: _Start | str | None = ..., agents: _Arg | None = ...
+) -> DayPlan: ...
+@overload
+def day(
+    calls: Any, *, interval: float, aht: float, patience: float | None = ...,
+    lines: float | None = ..., target_time: float | None = ..., service_level: float | None = ...,
+    average_wait: float | None = ..., shrinkage: float | None = ..., max_occupancy: float | None = ...,
+    method: _Plan | str | None = ..., start: _Start | str | None = ..., agents: Any = ...
+) -> Any: ...  # a pandas DataFrame for a Series of calls

@@ -19,6 +19,7 @@
 #include "teletraffic/measured_traffic.h"
 #include "teletraffic/overflow.h"
 #include "teletraffic/staffing_factors.h"
+#include "transient/options.h"
 
 #include <algorithm>
 #include <array>
@@ -28,11 +29,15 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+// The functions of the rooms, each in a file of its own.
+void AddDay(pybind11::module_& m);
 
 namespace {
 
@@ -712,11 +717,16 @@ PYBIND11_MODULE(_engine, m) {
     }
     m.attr("functions") = functions;
     // The registry, for the Python layer's keywords, words and docstrings:
-    // each argument by its keyword (two arguments may share one: the
-    // variances), each rule by its text, each choice's words.
-    // The view of the engine's tables; a room's are composed into it
-    // (teletraffic/arguments.h, Registry) as its functions join the table.
-    const tt::Registry& registry = tt::EngineRegistry();
+    // each argument by its keyword (several may share one: the variances, and
+    // a room's beside the engine's), each rule by its text, each choice's
+    // words. The view of the engine's tables and the rooms' whose functions
+    // the module has (teletraffic/arguments.h, Registry), the engine's first.
+    static constexpr std::span<const tt::ArgumentInfo> kTables[] = {tt::kArguments,
+                                                                    transient::kOptions};
+    static constexpr const tt::ChoiceInfo* kChoiceList[] = {
+        &tt::kChoices[0], &tt::kChoices[1],        &tt::kChoices[2],
+        &tt::kChoices[3], &transient::kChoices[0], &transient::kChoices[1]};
+    static const tt::Registry registry{kTables, kChoiceList};
     py::dict arguments;
     for (const auto& table : registry.arguments) {
         for (const tt::ArgumentInfo& about : table) {
@@ -736,6 +746,9 @@ PYBIND11_MODULE(_engine, m) {
     for (const auto& [name, rule] : tt::kRuleNames) {
         rules[py::str(std::string(name))] = std::string(rule->text);
     }
+    for (const auto& [name, rule] : transient::kRuleNames) {
+        rules[py::str(std::string(name))] = std::string(rule->text);
+    }
     m.attr("rules") = rules;
     py::dict choices;
     for (const tt::ChoiceInfo* choice : registry.choices) {
@@ -748,7 +761,7 @@ PYBIND11_MODULE(_engine, m) {
     m.attr("choices") = choices;
     m.def(
         "parse_word",
-        [&registry](const std::string& choice, const std::string& text) -> py::object {
+        [](const std::string& choice, const std::string& text) -> py::object {
             const tt::ChoiceInfo* c = registry.Choice(choice);
             if (c == nullptr) {
                 throw py::key_error(choice);
@@ -775,4 +788,5 @@ PYBIND11_MODULE(_engine, m) {
         "whether the loops from now on write NaN at such elements.",
         py::arg("mark") = false);
     AddRecords(m);
+    AddDay(m); // transient.cpp
 }

@@ -11,7 +11,8 @@ trap 'rm -rf "$scratch"' EXIT
 
 # A copy of what the build reads, so that pip's build folders stay out of the clone.
 mkdir "$scratch/clone"
-cp -r "$source"/{CMakeLists.txt,pyproject.toml,setup.py,teletraffic,textio,records,python} "$scratch/clone"
+cp -r "$source"/{CMakeLists.txt,pyproject.toml,setup.py,teletraffic,textio,records,transient,python} \
+    "$scratch/clone"
 "$python" -m venv --without-pip --system-site-packages "$scratch/venv"
 "$scratch/venv/bin/python" -m pip install -q --no-build-isolation --no-index "$scratch/clone" \
     >"$scratch/log" 2>&1 || { cat "$scratch/log" >&2 && exit 1; }
@@ -28,6 +29,7 @@ checks = {
     "imported from the environment": corvane.__file__.startswith(sys.argv[1]),
     "answers": corvane.erlang_b_lines(traffic=10, blocking=0.01) == 18,
     "reads call records": corvane.Records.__module__ == "corvane",
+    "plans a day": list(corvane.day([70, 160], interval=15, aht=240, average_wait=10).agents) == [21, 44],
     "stubs installed": all(os.path.exists(os.path.join(here, f)) for f in ("__init__.pyi", "py.typed")),
     "one version": corvane.__version__ == importlib.metadata.version("corvane"),
 }

@@ -27,5 +27,7 @@ agents --basis ex|excluding-short-abandons
 records --hol|--holding
 records --format cu|cucm
 records --per d|day
+day --method s|stationary
+day --start p|periodic
 CASES
 exit $failed

@@ -1,8 +1,10 @@
 // corvane-cli against the engine's registry (teletraffic/arguments.h): the
-// man page lists every option with the rules the commands refuse it by and
-// a word option's words; the help of each option quotes the rule the engine
-// refuses it by; every word is read in any case with -, _ and a blank the same.
+// man page lists every option with the rules the commands (the day's among
+// them) refuse it by and a word option's words; the help of each option
+// quotes the rule the engine refuses it by; every word is read in any case
+// with -, _ and a blank the same.
 #include "cli/commands.h"
+#include "cli/day_command.h"
 #include "run_cli.h"
 
 #include <gtest/gtest.h>
@@ -62,9 +64,17 @@ std::map<std::string, std::string> ManOptions() {
 TEST(CliRegistry, ManPageListsEachOptionWithItsRulesAndWords) {
     const std::map<std::string, std::string> man = ManOptions();
     std::map<std::string, std::set<std::string_view>> rules;
+    std::vector<std::span<const cli::Use>> uses = {cli::DayOptions()};
     for (const cli::Command& command : cli::Commands()) {
-        for (const cli::Use& use : command.options) {
-            if (!use.name.IsWord()) {
+        uses.emplace_back(command.options);
+    }
+    for (const auto& options : uses) {
+        for (const cli::Use& use : options) {
+            const auto* choice = cli::ChoiceNamed(cli::ArgumentOf(use).choice);
+            for (std::size_t i = 0; choice != nullptr && i < choice->words.size(); ++i) {
+                rules[std::string(use.name.Text())].insert(choice->words[i].word);
+            }
+            if (choice == nullptr) {
                 rules[std::string(use.name.Text())].insert(cli::RuleOf(use).text);
             }
         }

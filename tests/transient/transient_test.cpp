@@ -364,6 +364,33 @@ TEST(TransientDay, BadDaysAreRefused) {
     }
 }
 
+// A front end that names every bad row gets every interval refused, each
+// with its value and what it must be; a fault of the day as a whole comes
+// alone, as what follows may be its consequence.
+TEST(TransientDay, RefusalsNameEveryIntervalWithItsValue) {
+    DayInput in = Day({10, -3, 5, 2e6}, {30, 180, INFINITY, INFINITY});
+    in.agents = std::vector<double>{1, 2.5, 3, 4};
+    const std::vector<DayError> refused = Refusals(in);
+    ASSERT_EQ(refused.size(), 3u);
+    EXPECT_EQ(refused[0].interval(), 1);
+    EXPECT_EQ(refused[0].option(), Option::Calls);
+    EXPECT_EQ(refused[0].value(), -3);
+    EXPECT_EQ(refused[0].domainRule(), &rules::kCalls);
+    EXPECT_EQ(refused[1].option(), Option::Agents);
+    EXPECT_EQ(refused[1].value(), 2.5);
+    EXPECT_EQ(refused[2].interval(), 3);
+    EXPECT_EQ(refused[2].domainRule(), &rules::kCalls);
+    in.model.intervalMinutes = 0;
+    const std::vector<DayError> day = Refusals(in);
+    ASSERT_EQ(day.size(), 1u);
+    EXPECT_EQ(day[0].option(), Option::Interval);
+    EXPECT_EQ(day[0].interval(), -1);
+    EXPECT_EQ(day[0].rule(), rules::kInterval.text);
+    in.model.intervalMinutes = 30;
+    in.model.ahtSeconds = 0.1;
+    EXPECT_EQ(Refusals(in).at(0).domainRule(), nullptr); // refused for the interval it goes with
+}
+
 // Off the caller's thread: stopped between intervals when asked, and two
 // days at once answer as each does alone.
 TEST(TransientDay, CancelledAndConcurrent) {
@@ -417,24 +444,34 @@ TEST(TransientOptions, Domains) {
         {Option::MaxOccupancy, 0, false},
         {Option::Lines, 0.5, false},
         {Option::TargetTime, INFINITY, false},
+        {Option::Lines, INFINITY, true},
+        {Option::Patience, INFINITY, true},
+        {Option::Aht, INFINITY, false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(InDomain(c.option, c.value), c.accepted)
-            << Info(c.option).kebab << " " << c.value;
+        EXPECT_EQ(About(c.option).rule->domain.Contains(c.value), c.accepted)
+            << About(c.option).option << " " << c.value;
     }
 }
 
-// Choices read as the other front ends read them; names agree in both cases.
+// Choices read as every front end reads words; each row of the table the
+// registry's form of its option, each word option's choice in the view.
 TEST(TransientOptions, WordsAndNames) {
     EXPECT_EQ(ReadMethod("Stationary"), Method::Stationary);
-    EXPECT_EQ(ReadMethod(" lagged"), std::nullopt);
+    EXPECT_EQ(ReadMethod(" lagged"), Method::Lagged);
+    EXPECT_EQ(ReadMethod("lag"), std::nullopt);
     EXPECT_EQ(ReadStart("PERIODIC"), Start::Periodic);
-    for (const OptionInfo& o : Options()) {
-        std::string snake = o.kebab;
+    for (std::size_t i = 0; i < kOptionCount; ++i) {
+        const teletraffic::ArgumentInfo& about = kOptions[i];
+        std::string snake(about.option);
         std::replace(snake.begin(), snake.end(), '-', '_');
-        EXPECT_EQ(snake, o.snake);
-        EXPECT_EQ(&Info(o.option), &o);
+        EXPECT_EQ(snake, about.keyword);
+        EXPECT_NE(about.rule, nullptr) << about.option;
+        EXPECT_EQ(OptionOf(about), static_cast<Option>(i));
+        EXPECT_EQ(DayRegistry().ByOption(about.option), &about);
+        EXPECT_EQ(about.choice.empty(), DayRegistry().Choice(about.choice) == nullptr);
     }
+    EXPECT_EQ(OptionOf(teletraffic::About(teletraffic::Argument::Calls)), std::nullopt);
 }
 
 } // namespace

@@ -107,6 +107,37 @@ Step(const double* __restrict x, const Out& out, const double* __restrict stay,
     }
 }
 
+// The step of a row beyond the count with the calls ending in the row above
+// it, z, fused: y[i] = (base + stay[i]) x[i] + up x[i - 1] + down[i + 1]
+// x[i + 1] + rate z[i], one pass over the row instead of two. z is read on
+// [from, to], where outside its own window it holds zeros.
+__attribute__((target_clones("avx2", "default"))) void
+StepFed(const double* __restrict x, const double* __restrict z, const Out& out,
+        const double* __restrict stay, const double* __restrict down, double base, double up,
+        double rate, std::int64_t from, std::int64_t to) {
+    double* __restrict y = out.y;
+    double* __restrict integral = out.integral;
+    const double w = out.weight;
+    if (out.endWeight > 0) {
+        double* __restrict end = out.end;
+        const double we = out.endWeight;
+        for (std::int64_t i = from; i <= to; ++i) {
+            const double v =
+                (base + stay[i]) * x[i] + up * x[i - 1] + down[i + 1] * x[i + 1] + rate * z[i];
+            y[i] = v;
+            integral[i] += w * v;
+            end[i] += we * v;
+        }
+    } else {
+        for (std::int64_t i = from; i <= to; ++i) {
+            const double v =
+                (base + stay[i]) * x[i] + up * x[i - 1] + down[i + 1] * x[i + 1] + rate * z[i];
+            y[i] = v;
+            integral[i] += w * v;
+        }
+    }
+}
+
 // y[i] += rate z[i] on [from, to], and to the sums: calls ending from the
 // row above (z and the out's arrays offset alike).
 void Inflow(const double* __restrict z, const Out& out, double rate, std::int64_t from,
@@ -179,6 +210,19 @@ struct Fates {
         return offset[static_cast<std::size_t>(e)] + static_cast<std::size_t>(j);
     }
 };
+// One backward step of the tagged caller's chain on a row, places 1 to n:
+// out[j] = (stay - ahead[j]) row[j] + ahead[j] row[j - 1] + ends below[j].
+// Kept apart and unaliased so that it vectorizes.
+__attribute__((target_clones("avx2", "default"))) void FateStep(const double* __restrict row,
+                                                                const double* __restrict below,
+                                                                const double* __restrict ahead,
+                                                                double* __restrict out, double stay,
+                                                                double ends, std::int64_t n) {
+    for (std::int64_t j = 1; j <= n; ++j) {
+        out[j] = (stay - ahead[j]) * row[j] + ahead[j] * row[j - 1] + ends * below[j];
+    }
+}
+
 Fates FatesOf(std::int64_t c, std::vector<std::int64_t> reach, const Rates& r, double t,
               bool serviceLevel, const std::function<bool()>& cancelled) {
     const auto eMax = static_cast<std::int64_t>(reach.size()) - 1;
@@ -230,6 +274,12 @@ Fates FatesOf(std::int64_t c, std::vector<std::int64_t> reach, const Rates& r, d
     }
     const PoissonWeights weights = Poisson(rate * t);
     std::vector<double> v(size, 0.0), next(size, 0.0);
+    // The hang-ups ahead at each place j, and what stays beyond them and the
+    // caller's own, by row.
+    std::vector<double> ahead(static_cast<std::size_t>(reach[0] + 1));
+    for (std::size_t j = 0; j < ahead.size(); ++j) {
+        ahead[j] = static_cast<double>(j) * r.hangUp / rate;
+    }
     const std::int64_t last = weights.first + static_cast<std::int64_t>(weights.probability.size());
     for (std::int64_t k = 1; k < last; ++k) {
         if ((k & 255) == 0 && cancelled && cancelled()) {
@@ -237,21 +287,15 @@ Fates FatesOf(std::int64_t c, std::vector<std::int64_t> reach, const Rates& r, d
         }
         for (std::int64_t e = 0; e <= eMax; ++e) {
             const double ends = static_cast<double>(c + e) * r.service / rate;
+            const double stay = 1 - ends - r.hangUp / rate;
             const double* row = v.data() + g.offset[static_cast<std::size_t>(e)];
+            // From row 0 an end of call moves the caller one place on, or
+            // answers it from the head.
             const double* below =
-                e > 0 ? v.data() + g.offset[static_cast<std::size_t>(e - 1)] : row;
+                e > 0 ? v.data() + g.offset[static_cast<std::size_t>(e - 1)] : row - 1;
             double* out = next.data() + g.offset[static_cast<std::size_t>(e)];
-            for (std::int64_t j = 0; j <= reach[static_cast<std::size_t>(e)]; ++j) {
-                const double ahead = static_cast<double>(j) * r.hangUp / rate;
-                const double stay = 1 - ends - ahead - r.hangUp / rate;
-                double value = stay * row[j] + (j > 0 ? ahead * row[j - 1] : 0.0);
-                if (e > 0) {
-                    value += ends * below[j];
-                } else {
-                    value += ends * (j > 0 ? row[j - 1] : 1.0);
-                }
-                out[j] = value;
-            }
+            out[0] = stay * row[0] + ends * (e > 0 ? below[0] : 1.0);
+            FateStep(row, below, ahead.data(), out, stay, ends, reach[static_cast<std::size_t>(e)]);
         }
         std::swap(v, next);
         if (k >= weights.first) {
@@ -502,11 +546,12 @@ Interval Advance(const State& start, std::int64_t c, const Rates& r, double targ
                 const Out out{lane.Values(next), lane.integral.data(), lane.end.data(), weight,
                               endWeight};
                 const double b = static_cast<double>(c + e);
-                Step(x, out, rowStay.data(), rowDown.data(), 1 - (arrival + b * mu) / rate, up,
-                     from, to);
+                const double base = 1 - (arrival + b * mu) / rate;
                 if (above && !above->Empty(now)) {
-                    Inflow(above->Values(now), out, (b + 1) * mu / rate, above->lo[now],
-                           above->hi[now]);
+                    StepFed(x, above->Values(now), out, rowStay.data(), rowDown.data(), base, up,
+                            (b + 1) * mu / rate, from, to);
+                } else {
+                    Step(x, out, rowStay.data(), rowDown.data(), base, up, from, to);
                 }
                 if (!lane.capped && to == lane.size - 1) {
                     // At the lines no call arrives.

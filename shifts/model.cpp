@@ -86,6 +86,7 @@ ScheduleModel::ScheduleModel(const Horizon& horizon, const std::vector<Shift>& s
         MipProgramme::Row& row = programme_.AddRow(
             templates[t].min,
             templates[t].max ? static_cast<double>(*templates[t].max) : kInfinity);
+        row.links = true;
         for (std::size_t s = 0; s < shifts.size(); ++s) {
             if (shifts[s].templateIndex == static_cast<int>(t)) {
                 row.columns.push_back(shiftColumn_[s]);
@@ -120,6 +121,7 @@ void ScheduleModel::AddCover(const std::vector<double>& required,
 void ScheduleModel::LimitShort(double total) {
     MipProgramme::Row row;
     row.upper = total;
+    row.links = true;
     for (const int c : shortColumn_) {
         if (c >= 0) {
             row.columns.push_back(c);
@@ -199,6 +201,7 @@ void ScheduleModel::AddService(const std::vector<PeriodLevels>& periods, double 
         programme_.rows.push_back(std::move(count));
     }
     level.lower = target - atFloors;
+    level.links = true;
     programme_.rows.push_back(std::move(level));
 }
 

@@ -20,6 +20,7 @@
 #include "shifts/cbc_solver.h"
 #include "shifts/error.h"
 #include "shifts/model.h"
+#include "shifts/options.h"
 #include "shifts/shift_set.h"
 #include "teletraffic/error.h"
 #include "teletraffic/number_text.h"
@@ -39,64 +40,15 @@ std::string Shown(double value) {
     return number_text::Show(value);
 }
 
-void CheckSettings(const Problem& problem) {
-    const Settings& s = problem.settings;
-    if (!(s.timeLimit > 0 && s.timeLimit <= 1e6)) {
-        throw InputError("--time-limit must be a number of seconds above 0, at most 1e6, got " +
-                         Shown(s.timeLimit));
-    }
-    if (s.shortageCost && !(*s.shortageCost > 0 && *s.shortageCost <= 1e9)) {
-        throw InputError("--shortage-cost must be a number above 0, at most 1e9, got " +
-                         Shown(*s.shortageCost));
-    }
-    const Measure wanted = s.objective == Objective::Cover ? Measure::Agents : Measure::Calls;
+// The options by their rules, then the requirements against the objective.
+void CheckProblem(const Problem& problem) {
+    CheckSettings(problem.settings);
+    const Objective objective = problem.settings.objective;
+    const Measure wanted = objective == Objective::Cover ? Measure::Agents : Measure::Calls;
     if (problem.requirements.measure != wanted) {
-        throw InputError(s.objective == Objective::Cover
+        throw InputError(objective == Objective::Cover
                              ? "the objective cover needs the agents each period needs, not calls"
                              : "the objective service needs the calls of each period, not agents");
-    }
-    if (s.objective == Objective::Cover) {
-        return;
-    }
-    if (s.shortageCost) {
-        throw InputError("--shortage-cost goes with --objective cover only");
-    }
-    const Centre& c = s.centre;
-    if (!s.serviceLevel) {
-        throw InputError("--service-level is required with --objective service");
-    }
-    if (!(*s.serviceLevel >= 0 && *s.serviceLevel < 1)) {
-        throw InputError("--service-level must be from 0 up to but not including 1, got " +
-                         Shown(*s.serviceLevel));
-    }
-    if (s.minServiceLevel && !(*s.minServiceLevel >= 0 && *s.minServiceLevel < 1)) {
-        throw InputError("--min-service-level must be from 0 up to but not including 1, got " +
-                         Shown(*s.minServiceLevel));
-    }
-    if (std::isnan(c.aht)) {
-        throw InputError("--aht is required with --objective service");
-    }
-    if (!(c.aht > 0 && c.aht <= 1e6)) {
-        throw InputError("--aht must be a number of seconds above 0, at most 1e6, got " +
-                         Shown(c.aht));
-    }
-    if (std::isnan(c.targetTime)) {
-        throw InputError("--target-time is required with --objective service");
-    }
-    if (!(c.targetTime >= 0 && c.targetTime <= 1e6)) {
-        throw InputError("--target-time must be a number of seconds from 0 to 1e6, got " +
-                         Shown(c.targetTime));
-    }
-    if (!(c.patience > 0)) {
-        throw InputError("--patience must be a number of seconds above 0, got " +
-                         Shown(c.patience));
-    }
-    if (!(c.lines >= 1) || (std::isfinite(c.lines) && std::trunc(c.lines) != c.lines)) {
-        throw InputError("--lines must be a whole number of 1 or more, got " + Shown(c.lines));
-    }
-    if (!(c.redial >= 0 && c.redial < 1)) {
-        throw InputError("--redial must be from 0 up to but not including 1, got " +
-                         Shown(c.redial));
     }
 }
 
@@ -488,7 +440,7 @@ std::string BreaksText(const Horizon& horizon, const Group& group) {
 }
 
 Schedule Solve(const Problem& problem, const Control& control) {
-    CheckSettings(problem);
+    CheckProblem(problem);
     Runner runner(problem, control);
     const std::vector<Shift> shifts =
         LayOnGrid(problem.templates, problem.requirements.horizon, problem.templatesName);

@@ -7,6 +7,7 @@
 #include "shifts/error.h"
 #include "shifts/schedule.h"
 #include "shifts/verify.h"
+#include "teletraffic/error.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -208,7 +209,7 @@ TEST(ShiftsLimits, AJobHandsBackTheRefusal) {
     shifts::Problem problem = DayProblem(shifts::Objective::Cover, DayProfile(1));
     problem.settings.timeLimit = -1;
     shifts::SolveJob job(problem);
-    EXPECT_THROW(job.Get(), shifts::InputError);
+    EXPECT_THROW(job.Get(), teletraffic::DomainError);
     EXPECT_TRUE(job.Done());
 }
 

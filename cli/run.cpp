@@ -3,6 +3,7 @@
 #include "cli/batch.h"
 #include "cli/commands.h"
 #include "cli/numbers.h"
+#include "cli/shifts_command.h"
 #include "cli/table.h"
 #include "teletraffic/number_text.h"
 
@@ -316,6 +317,10 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
     }
     GivenTable table;
     AddTable(app, table, wordOptions);
+    const ShiftsCommand shifts(app);
+    for (const auto& [option, choice] : shifts.WordOptions()) {
+        wordOptions.push_back({option, choice});
+    }
     // Set last, so that the commands do not take it over.
     app.footer(std::string(kExitStatus) +
                "Run 'corvane-cli COMMAND --help' for a command's options.\n");
@@ -361,6 +366,9 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
             if (given.app->parsed()) {
                 status = AnswerCommand(given, in, out);
             }
+        }
+        if (shifts.Parsed()) {
+            status = shifts.Run(in, out, err);
         }
     } catch (const std::exception& e) {
         out.flush();

@@ -83,13 +83,12 @@ inline constexpr tt::ArgumentRow<Argument> kArgumentRows[] = {
       "the horizon repeats: a shift running past its end covers its start"}},
     {Argument::Interval,
      {"interval", "interval", "interval", tt::Unit::Minutes, &rules::kGridInterval,
-      "minutes a period lasts, dividing a day; by default the gap between the requirements' "
-      "periods"}},
+      "minutes a period lasts, dividing a day"}},
     {Argument::MinServiceLevel,
      {"minimum service level", "min-service-level", "min_service_level", tt::Unit::Share,
       &tt::rules::kShare,
-      "least service level of any period with calls (0 lets the phones close in a busy "
-      "period)"}},
+      "least service level of any period with calls, so that the phones never close in a "
+      "busy period to buy level elsewhere"}},
 };
 inline constexpr auto kArguments = tt::ArgumentTable(kArgumentRows);
 
@@ -101,12 +100,14 @@ constexpr const tt::ArgumentInfo& About(Argument argument) {
 enum class For { Both, Cover, Service };
 
 // An option of a schedule: its row (the room's or the engine's), the rule the
-// room refuses it by, the objective it is for, and its default in words
-// (empty: none; a word option's default is its first word).
+// room refuses it by, the objective it is for and whether that objective
+// needs it, and its default in words (empty: none; a word option's default
+// is its first word).
 struct OptionUse {
     const tt::ArgumentInfo* argument;
     const tt::Rule* rule;
     For objective;
+    bool required = false;
     std::string_view defaultText = {};
 
     constexpr bool IsFlag() const { return rule == &rules::kFlag; }
@@ -118,20 +119,22 @@ struct OptionUse {
 };
 
 inline constexpr OptionUse kOptions[] = {
-    {&About(Argument::Objective), &tt::rules::kWord, For::Both, "cover"},
+    {&About(Argument::Objective), &tt::rules::kWord, For::Both, false, "cover"},
     {&About(Argument::ShortageCost), &rules::kShortageCost, For::Cover},
-    {&About(Argument::TimeLimit), &rules::kTimeLimit, For::Both, "60"},
-    {&About(Argument::Cyclic), &rules::kFlag, For::Both, "false"},
-    {&About(Argument::Interval), &rules::kGridInterval, For::Both},
-    {&tt::About(tt::Argument::ServiceLevel), &tt::rules::kShare, For::Service},
-    {&About(Argument::MinServiceLevel), &tt::rules::kShare, For::Service, "half the service level"},
-    {&tt::About(tt::Argument::Aht), &rules::kSeconds, For::Service},
-    {&tt::About(tt::Argument::TargetTime), &rules::kSecondsFromZero, For::Service},
-    {&tt::About(tt::Argument::Patience), &tt::rules::kCentrePatience, For::Service,
+    {&About(Argument::TimeLimit), &rules::kTimeLimit, For::Both, false, "60"},
+    {&About(Argument::Cyclic), &rules::kFlag, For::Both, false, "false"},
+    {&About(Argument::Interval), &rules::kGridInterval, For::Both, false,
+     "the gap between the requirements' periods"},
+    {&tt::About(tt::Argument::ServiceLevel), &tt::rules::kShare, For::Service, true},
+    {&About(Argument::MinServiceLevel), &tt::rules::kShare, For::Service, false,
+     "half the service level; 0 lets the phones close"},
+    {&tt::About(tt::Argument::Aht), &rules::kSeconds, For::Service, true},
+    {&tt::About(tt::Argument::TargetTime), &rules::kSecondsFromZero, For::Service, true},
+    {&tt::About(tt::Argument::Patience), &tt::rules::kCentrePatience, For::Service, false,
      "none (Erlang C)"},
-    {&tt::About(tt::Argument::Lines), &tt::rules::kCentreLines, For::Service, "none"},
-    {&tt::About(tt::Argument::Redial), &tt::rules::kShare, For::Service, "0"},
-    {&tt::About(tt::Argument::Basis), &tt::rules::kWord, For::Service, "offered"},
+    {&tt::About(tt::Argument::Lines), &tt::rules::kCentreLines, For::Service, false, "none"},
+    {&tt::About(tt::Argument::Redial), &tt::rules::kShare, For::Service, false, "0"},
+    {&tt::About(tt::Argument::Basis), &tt::rules::kWord, For::Service, false, "offered"},
 };
 
 // The option of a row, or null.

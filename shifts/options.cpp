@@ -3,6 +3,7 @@
 #include "shifts/options.h"
 
 #include "shifts/error.h"
+#include "shifts/horizon.h"
 #include "teletraffic/error.h"
 
 #include <cmath>
@@ -23,6 +24,10 @@ bool Is(const tt::ArgumentInfo& about, Arg engine) {
 void Check(const OptionUse& use, double value) {
     if (!use.rule->domain.Contains(value)) {
         throw tt::DomainError(*use.argument, value, *use.rule);
+    }
+    // The grid's periods fill a day: within the rule, a day's divisors only.
+    if (use.rule == &rules::kGridInterval && kMinutesPerDay % static_cast<int>(value) != 0) {
+        throw tt::DomainError(*use.argument, value, "a whole number of minutes dividing a day");
     }
 }
 
@@ -145,10 +150,7 @@ void CheckSettings(const Settings& s) {
     }
     if (s.objective == Objective::Service) {
         for (const auto& [about, set, value] : kValues) {
-            const bool needed = about == &tt::About(Arg::ServiceLevel) ||
-                                about == &tt::About(Arg::Aht) ||
-                                about == &tt::About(Arg::TargetTime);
-            if (needed && !set) {
+            if (OptionOf(*about)->required && !set) {
                 throw OptionError(OptionError::Kind::Required, *about, word);
             }
         }

@@ -24,5 +24,7 @@ table --format m|markdown
 overflow-lines --method h|hayward
 queue|queue-blocking queue-lines
 agents --basis ex|excluding-short-abandons
+shifts --objective s|service
+shifts --cov|--coverage
 CASES
 exit $failed

@@ -180,8 +180,7 @@ TEST(CliShifts, RefusesNamingTheOptionFieldOrRow) {
          "--shifts -: template 'a': breaks[0] is longer than its window",
          R"([{"name": "a", "start": {"earliest": "08:00"}, "length": "8:00",
               "breaks": [{"length": 45, "after": "2:00", "before": "2:30"}]}])"},
-        {ShiftsArgs("-", kService), "no schedule: no shift can be on the phones at 07:45",
-         early},
+        {ShiftsArgs("-", kService), "no schedule: no shift can be on the phones at 07:45", early},
     };
     ExpectEachRefused(kRefusals);
 }

@@ -62,7 +62,7 @@ inline constexpr tt::ChoiceRow<Objective> kObjectiveRows[] = {
     {Objective::Cover,
      {"cover", "every period gets at least its agents on the phones, at least cost"}},
     {Objective::Service,
-     {"service", "the horizon's service level at least --service-level, at least cost"}},
+     {"service", "the horizon's service level at least its target, at least cost"}},
 };
 inline constexpr auto kObjectiveWords = tt::ChoiceTable(kObjectiveRows);
 inline constexpr tt::ChoiceInfo kObjectiveChoice{"objective", kObjectiveWords};

@@ -87,9 +87,10 @@ std::vector<Shift> LayOnGrid(const std::vector<ShiftTemplate>& templates, const 
         }
         std::ranges::sort(laid);
         if (laid.empty()) {
-            throw InputError(at + "none of its shifts lies within the requirements' periods (" +
-                             horizon.Label(0) + " to " + horizon.Label(horizon.Minutes()) +
-                             (horizon.cyclic ? ")" : "), where without --cyclic each must end"));
+            throw InputError(
+                at + "none of its shifts lies within the requirements' periods (" +
+                horizon.Label(0) + " to " + horizon.Label(horizon.Minutes()) +
+                (horizon.cyclic ? ")" : "), where each must end unless the horizon is cyclic"));
         }
         for (const auto& [start, length] : laid) {
             Shift s;

@@ -660,3 +660,7 @@ def _build():
 
 
 _build()
+from ._shifts import Shifts, shifts  # noqa: E402  (over the names _build made)
+
+shifts.__doc__ = _DOCS["shifts"]
+__all__ += ["Shifts", "shifts"]

@@ -310,3 +310,37 @@ def staffing(
     average_wait: _Arg | None = ..., answered_wait: _Arg | None = ...,
     max_abandon: _Arg | None = ..., max_blocking: _Arg | None = ..., basis: _Basis | _Arg = ..., shrinkage: _Arg | None = ..., max_occupancy: _Arg | None = ..., out: Any = ...
 ) -> Staffing: ...
+
+# corvane.shifts: shifts with their breaks from the agents or calls of each
+# period (the room shifts/), not a NumPy function.
+class Shifts(NamedTuple):
+    shifts: Any  # a pandas DataFrame: shift, start, end, breaks, agents
+    coverage: Any  # a pandas DataFrame, one row a period
+    status: Literal["optimal", "feasible"]
+    gap: float
+    cost: float
+    agents: int
+    paid_hours: float
+    short_periods: int
+    short: int
+    service_level: float
+    seconds: float
+
+def shifts(
+    requirements: Any,
+    templates: Any,
+    objective: Literal["cover", "service"] = ...,
+    *,
+    shortage_cost: float | None = ...,
+    time_limit: float = ...,
+    cyclic: bool = ...,
+    interval: int | None = ...,
+    service_level: float | None = ...,
+    min_service_level: float | None = ...,
+    aht: float | None = ...,
+    target_time: float | None = ...,
+    patience: float | None = ...,
+    lines: int | None = ...,
+    redial: float | None = ...,
+    basis: _Basis = ...,
+) -> Shifts: ...

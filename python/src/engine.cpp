@@ -9,6 +9,8 @@
 #include <numpy/arrayobject.h>
 #include <numpy/ufuncobject.h>
 
+#include "python/src/shifts.h"
+#include "shifts/arguments.h"
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang_a.h"
 #include "teletraffic/erlang_b.h"
@@ -712,9 +714,9 @@ PYBIND11_MODULE(_engine, m) {
     // The registry, for the Python layer's keywords, words and docstrings:
     // each argument by its keyword (two arguments may share one: the
     // variances), each rule by its text, each choice's words.
-    // The view of the engine's tables; a room's are composed into it
-    // (teletraffic/arguments.h, Registry) as its functions join the table.
-    const tt::Registry& registry = tt::EngineRegistry();
+    // The view of the engine's tables and the rooms' whose functions the
+    // module has (teletraffic/arguments.h, Registry).
+    const tt::Registry& registry = shifts::ShiftsRegistry();
     py::dict arguments;
     for (const auto& table : registry.arguments) {
         for (const tt::ArgumentInfo& about : table) {
@@ -732,6 +734,9 @@ PYBIND11_MODULE(_engine, m) {
     m.attr("arguments") = arguments;
     py::dict rules;
     for (const auto& [name, rule] : tt::kRuleNames) {
+        rules[py::str(std::string(name))] = std::string(rule->text);
+    }
+    for (const auto& [name, rule] : shifts::kRuleNames) {
         rules[py::str(std::string(name))] = std::string(rule->text);
     }
     m.attr("rules") = rules;
@@ -758,6 +763,7 @@ PYBIND11_MODULE(_engine, m) {
         "any case, '-', '_' and a blank the same; None for none of them.",
         py::arg("choice"), py::arg("text"));
     m.attr("version") = CORVANE_VERSION;
+    corvane_python::AddShifts(m);
     m.def(
         "take_trouble",
         [](bool mark) -> py::object {

@@ -205,7 +205,9 @@ void ScheduleModel::AddService(const std::vector<PeriodLevels>& periods, double 
     programme_.rows.push_back(std::move(level));
 }
 
-std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& required) const {
+std::vector<double>
+ScheduleModel::GreedyStart(const std::vector<double>& required,
+                           std::chrono::steady_clock::time_point deadline) const {
     std::vector<double> values(programme_.columns.size(), 0);
     std::vector<double> deficit(required.size(), 0);
     for (std::size_t p = 0; p < required.size(); ++p) {
@@ -269,7 +271,8 @@ std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& requir
         return !max || onTemplate[static_cast<std::size_t>(shifts_[s].templateIndex)] < *max;
     };
     std::vector<int> starts, bestStarts;
-    while (std::ranges::any_of(deficit, [](double d) { return d > 0; })) {
+    while (std::ranges::any_of(deficit, [](double d) { return d > 0; }) &&
+           std::chrono::steady_clock::now() < deadline) {
         std::size_t best = shifts_.size();
         double bestScore = 0;
         for (std::size_t s = 0; s < shifts_.size(); ++s) {

@@ -29,6 +29,7 @@
 #include "shifts/service.h"
 #include "shifts/shift_set.h"
 
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -85,7 +86,11 @@ public:
     // every period in reach has `required` or the templates' max stop it;
     // then the templates' mins. As all the programme's columns, for the
     // solver to start from (CBC checks it, and drops one that breaks a row).
-    std::vector<double> GreedyStart(const std::vector<double>& required) const;
+    // At `deadline` it stops adding agents: what it has then is the start,
+    // the rest short.
+    std::vector<double> GreedyStart(const std::vector<double>& required,
+                                    std::chrono::steady_clock::time_point deadline =
+                                        std::chrono::steady_clock::time_point::max()) const;
 
     // A solution of another programme over the same templates and horizon
     // (its shift and break columns come first, in the same order), as this

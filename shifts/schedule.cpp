@@ -79,6 +79,11 @@ public:
         return std::chrono::duration<double>(SteadyClock::now() - start_).count();
     }
     double Left() const { return problem_.settings.timeLimit - Elapsed(); }
+    // When the time limit runs out.
+    SteadyClock::time_point Deadline() const {
+        return start_ + std::chrono::duration_cast<SteadyClock::duration>(
+                            std::chrono::duration<double>(problem_.settings.timeLimit));
+    }
 
     // Solves with at most `share` of the time left.
     // `infeasible` says why where none exists.
@@ -267,8 +272,8 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
         ScheduleModel first(h, shifts, problem.templates);
         first.AddCover(required, first.Reachable(), 1, true);
         first.Programme().objectiveStep = 1;
-        const MipResult fewest =
-            runner.Run(first.Programme(), "shortage", 0.5, kNoCover, first.GreedyStart(required));
+        const MipResult fewest = runner.Run(first.Programme(), "shortage", 0.5, kNoCover,
+                                            first.GreedyStart(required, runner.Deadline()));
         shortLimit = std::round(fewest.objective);
         fewestShort = fewest.values;
         if (runner.Stopped()) {
@@ -288,8 +293,9 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
     model.Programme().objectiveStep = step;
     // The same columns in the same order as the first programme's: its
     // solution is one of this one's.
-    const MipResult result = runner.Run(model.Programme(), "cost", 1, kNoCover,
-                                        shortLimit ? fewestShort : model.GreedyStart(required));
+    const MipResult result =
+        runner.Run(model.Programme(), "cost", 1, kNoCover,
+                   shortLimit ? fewestShort : model.GreedyStart(required, runner.Deadline()));
     return Build(problem, shifts, {model.Decompose(result.values), Gap(result)}, required);
 }
 
@@ -383,9 +389,10 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
         cover.CostShifts(1);
         cover.Programme().objectiveStep = CostStep(shifts, std::nullopt);
         try {
-            start =
-                runner.Run(cover.Programme(), "start", 0.25, kNoCover, cover.GreedyStart(required))
-                    .values;
+            start = runner
+                        .Run(cover.Programme(), "start", 0.25, kNoCover,
+                             cover.GreedyStart(required, runner.Deadline()))
+                        .values;
         } catch (const NoSchedule&) {
             // a template's max, or no time: the greedy schedule instead
         }
@@ -396,7 +403,8 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
     model.Programme().objectiveStep = CostStep(shifts, std::nullopt);
     const std::size_t levelRow = model.Programme().rows.size();
     model.AddService(levels, allCalls > 0 ? p : 0);
-    start = start.empty() ? model.GreedyStart(startRequired) : model.StartFrom(start);
+    start = start.empty() ? model.GreedyStart(startRequired, runner.Deadline())
+                          : model.StartFrom(start);
     for (int attempt = 0;; ++attempt) {
         const MipResult result =
             runner.Run(model.Programme(), "service", 1,

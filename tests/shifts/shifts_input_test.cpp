@@ -161,6 +161,8 @@ const RefusalCase kTemplateRefusals[] = {
          {"name": "a", "start": {"earliest": "09:00"}, "length": "8:00"}])",
      "template 'a' is named twice"},
     {"not JSON", R"({"shifts": [)", "t.json: not JSON"},
+    {"a number past the double's range", R"([{"name": "a", "min": 7e777}])",
+     "t.json: not JSON: [json.exception.out_of_range.406] number overflow"},
 };
 
 TEST(ShiftsTemplates, RefusesNamingTheTemplateAndField) {

@@ -46,7 +46,8 @@ public:
             nextReport_ = seconds + 0.5;
             MipProgress progress;
             progress.seconds = seconds;
-            if (model_->bestSolution() != nullptr) {
+            // CBC holding only the start says 1e50 for it.
+            if (model_->bestSolution() != nullptr && model_->getObjValue() < 1e49) {
                 progress.best = model_->getObjValue();
             }
             progress.bound = model_->getBestPossibleObjValue();
@@ -222,7 +223,11 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
             throw std::logic_error("CBC answered a solution that breaks the programme's rows");
         }
         result.values.assign(best, best + n);
-        result.objective = model.getObjValue();
+        // From the values: CBC stopped with only the start in hand says 1e50.
+        result.objective = 0;
+        for (int j = 0; j < n; ++j) {
+            result.objective += cost[j] * best[j];
+        }
         result.bound = model.getBestPossibleObjValue();
         const bool proven =
             model.isProvenOptimal() && !model.isSecondsLimitReached() && !result.stopped && !cut;

@@ -348,6 +348,40 @@ void ScheduleModel::FillService(std::vector<double>& values) const {
     }
 }
 
+std::vector<int> ScheduleModel::PhonesAtEarliest(std::size_t shift) const {
+    const Shift& s = shifts_[shift];
+    std::vector<bool> onBreak(static_cast<std::size_t>(s.length), false);
+    for (const BreakWindow& b : s.breaks) {
+        for (int i = 0; i < b.length; ++i) {
+            onBreak[static_cast<std::size_t>(b.first + i)] = true;
+        }
+    }
+    std::vector<int> periods;
+    for (int j = 0; j < s.length; ++j) {
+        if (!onBreak[static_cast<std::size_t>(j)]) {
+            periods.push_back(PeriodOf(s, j, horizon_));
+        }
+    }
+    return periods;
+}
+
+void ScheduleModel::AddAgent(std::vector<double>& values, std::size_t shift) const {
+    values[static_cast<std::size_t>(shiftColumn_[shift])] += 1;
+    for (const std::vector<int>& starts : breakColumn_[shift]) {
+        values[static_cast<std::size_t>(starts.front())] += 1;
+    }
+    FillService(values);
+}
+
+std::vector<int> ScheduleModel::AgentsByTemplate(const std::vector<double>& values) const {
+    std::vector<int> agents(templates_.size(), 0);
+    for (std::size_t s = 0; s < shifts_.size(); ++s) {
+        agents[static_cast<std::size_t>(shifts_[s].templateIndex)] +=
+            static_cast<int>(std::llround(values[static_cast<std::size_t>(shiftColumn_[s])]));
+    }
+    return agents;
+}
+
 std::vector<double> ScheduleModel::StartFrom(const std::vector<double>& other) const {
     std::vector<double> values(programme_.columns.size(), 0);
     for (std::size_t j = 0; j < shiftAndBreakColumns_ && j < other.size(); ++j) {

@@ -92,6 +92,16 @@ public:
                                     std::chrono::steady_clock::time_point deadline =
                                         std::chrono::steady_clock::time_point::max()) const;
 
+    // The periods of the horizon an agent of `shift` is on the phones for,
+    // each break at its earliest start (a placement in order, as the
+    // windows are narrowed).
+    std::vector<int> PhonesAtEarliest(std::size_t shift) const;
+    // One agent more on `shift`, its breaks so; the service's increments
+    // filled again.
+    void AddAgent(std::vector<double>& values, std::size_t shift) const;
+    // The agents of each template in `values`.
+    std::vector<int> AgentsByTemplate(const std::vector<double>& values) const;
+
     // A solution of another programme over the same templates and horizon
     // (its shift and break columns come first, in the same order), as this
     // one's: the service's increments filled in order from its on-phones.

@@ -264,6 +264,7 @@ public:
         lp.timeLimit = std::max(0.0, Left() * 0.2);
         lp.cancel = control_.cancel;
         const MipResult relaxation = solver_.Solve(relaxed, lp);
+        stopped_ = stopped_ || relaxation.stopped;
         if (relaxation.status == MipResult::Status::Infeasible) {
             return Finished(MipResult::Status::Infeasible);
         }

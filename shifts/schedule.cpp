@@ -111,9 +111,11 @@ public:
             programme.columns, [](const MipProgramme::Column& c) { return c.integer; }));
         MipResult result = SolveByBlocks(CbcSolver(), programme, control);
         if (result.status == MipResult::Status::NoSolution) {
-            throw NoSchedule(result.stopped ? "the solve was stopped before any schedule was found"
-                                            : "no schedule was found within the time limit of " +
-                                                  Shown(problem_.settings.timeLimit) + " s");
+            const bool cancelled =
+                result.stopped || (control_.cancel != nullptr && control_.cancel->load());
+            throw NoSchedule(cancelled ? "the solve was stopped before any schedule was found"
+                                       : "no schedule was found within the time limit of " +
+                                             Shown(problem_.settings.timeLimit) + " s");
         }
         if (result.status == MipResult::Status::Infeasible) {
             throw NoSchedule(infeasible);

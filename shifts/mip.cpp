@@ -165,7 +165,7 @@ std::vector<double> Apportioned(const std::vector<double>& weights, double total
 // Each block's bounds on its part of a linking row, from a solution's
 // activity in each (`activity`, of the blocks the row touches; others 0).
 std::vector<std::pair<double, double>> Shares(const Row& row, const std::vector<double>& activity,
-                                              bool whole) {
+                                              bool whole, bool relaxed) {
     const std::size_t blocks = activity.size();
     std::vector<double> upper = activity;
     double total = std::accumulate(activity.begin(), activity.end(), 0.0);
@@ -190,14 +190,16 @@ std::vector<std::pair<double, double>> Shares(const Row& row, const std::vector<
             }
         }
     }
-    // A real row's shares held a little inside: each block meets its own to
-    // the solver's tolerance (1e-7), and the blocks' misses would add up to
-    // the whole row's (a service level a hair below its target).
-    const double margin = whole ? 0 : 1e-6;
+    // A real row's lower shares from the relaxation held a little above:
+    // each block meets its own to the solver's tolerance (1e-7), and the
+    // blocks' misses would add up to the whole row's (a service level a hair
+    // below its target). A solution's own shares are left as they are, so
+    // that it meets them.
+    const double margin = whole || !relaxed ? 0 : 1e-6;
     std::vector<std::pair<double, double>> shares(blocks);
     for (std::size_t b = 0; b < blocks; ++b) {
         shares[b] = {std::isfinite(row.lower) ? std::min(lower[b], upper[b]) + margin : -kInfinity,
-                     std::isfinite(row.upper) ? upper[b] - margin : kInfinity};
+                     std::isfinite(row.upper) ? upper[b] : kInfinity};
     }
     return shares;
 }
@@ -273,10 +275,10 @@ public:
         Report(kInfinity, 0);
         std::optional<Assembled> best;
         if (bounded) {
-            best = UnderShares(relaxation.values, 0.6);
+            best = UnderShares(relaxation.values, true, 0.6);
         }
         if (!best && control_.start.size() == programme_.columns.size() && !Cancelled()) {
-            best = UnderShares(control_.start, 0.6);
+            best = UnderShares(control_.start, false, 0.6);
         }
         if (best && Proven(*best)) {
             return Answer(*best, MipResult::Status::Optimal);
@@ -361,8 +363,10 @@ private:
     }
 
     // Each linked block under its shares of the linking rows by the activity
-    // of `from`, within `share` of the time left.
-    std::optional<Assembled> UnderShares(const std::vector<double>& from, double share) {
+    // of `from` (the relaxation's, or a solution's), within `share` of the
+    // time left.
+    std::optional<Assembled> UnderShares(const std::vector<double>& from, bool relaxed,
+                                         double share) {
         std::vector<std::vector<std::pair<double, double>>> shares; // [linking row][block]
         for (const std::size_t r : part_.linking) {
             const Row& row = programme_.rows[r];
@@ -372,7 +376,7 @@ private:
                 activity[static_cast<std::size_t>(part_.blockOf[c])] +=
                     row.coefficients[i] * from[c];
             }
-            shares.push_back(Shares(row, activity, CountsWhole(programme_, row)));
+            shares.push_back(Shares(row, activity, CountsWhole(programme_, row), relaxed));
         }
         Assembled whole = apart_;
         whole.values = apartValues_;

@@ -288,7 +288,9 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
     if (s.shortageCost) {
         model.AddCover(required, model.Reachable(), *s.shortageCost, false);
     } else {
-        model.AddCover(required, shortLimit ? model.Reachable() : none, 0, false);
+        // Whole shortfalls (the cover's counts are whole anyway), so that
+        // their total's shares among linked days are whole too.
+        model.AddCover(required, shortLimit ? model.Reachable() : none, 0, true);
         if (shortLimit) {
             model.LimitShort(*shortLimit);
         }

@@ -241,6 +241,34 @@ TEST(ShiftsTemplates, RefusesWhatMissesTheGrid) {
     }
 }
 
+// Templates that would give a programme past memory, or one whose building
+// alone would outlast any time limit, are refused as they are laid, naming
+// the template: too many shifts, or too many break starts and periods.
+TEST(ShiftsTemplates, RefusesAProgrammeTooLargeToHold) {
+    std::string csv = "start,agents\n";
+    for (int m = 0; m < 1440; ++m) {
+        csv += shifts::ClockText(m) + ",1\n";
+    }
+    const shifts::Requirements minutes = shifts::ReadRequirements(csv, Source());
+    for (const char* json : {
+             R"([{"name": "any", "start": {"earliest": "00:00", "latest": "23:59"},
+                  "length": {"min": 60, "max": 600}}])",
+             R"([{"name": "any", "start": {"earliest": "00:00", "latest": "23:59"}, "length": 480,
+                  "breaks": [{"length": 30, "after": 60, "before": 420}]}])",
+         }) {
+        try {
+            shifts::LayOnGrid(shifts::ReadTemplates(json, "t.json"), minutes.horizon, "t.json");
+            ADD_FAILURE() << "accepted " << json;
+        } catch (const InputError& e) {
+            EXPECT_NE(std::string(e.what()).find("t.json: template 'any': the templates give more "
+                                                 "shifts and break starts than a programme can "
+                                                 "hold"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+}
+
 TEST(ShiftsHorizon, LabelsWrapRoundTheCycle) {
     shifts::Horizon day;
     day.first = 22 * 60;

@@ -7,6 +7,7 @@
 // its argument's choice in the registry, read as ParseWord reads them.
 #pragma once
 
+#include "shifts/arguments.h"
 #include "teletraffic/arguments.h"
 #include "transient/options.h"
 
@@ -77,8 +78,9 @@ constexpr const tt::ArgumentInfo& About(const Option& option) {
 
 // The choices word options take: the engine's, and a room's beside them.
 inline constexpr const tt::ChoiceInfo* kChoiceTables[] = {
-    &tt::kChoices[0], &tt::kChoices[1],        &tt::kChoices[2],
-    &tt::kChoices[3], &transient::kChoices[0], &transient::kChoices[1]};
+    &tt::kChoices[0],       &tt::kChoices[1],        &tt::kChoices[2],
+    &tt::kChoices[3],       &transient::kChoices[0], &transient::kChoices[1],
+    &shifts::kObjectiveChoice};
 
 // A choice by its name; null for none.
 constexpr const tt::ChoiceInfo* ChoiceNamed(std::string_view name) {

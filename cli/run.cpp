@@ -5,6 +5,7 @@
 #include "cli/day_command.h"
 #include "cli/numbers.h"
 #include "cli/records_command.h"
+#include "cli/shifts_command.h"
 #include "cli/table.h"
 #include "cli/words.h"
 #include "teletraffic/number_text.h"
@@ -333,6 +334,10 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
         wordOptions.push_back({option, choice});
     }
     const DayCommand day(app, wordOptions);
+    const ShiftsCommand shifts(app);
+    for (const auto& [option, choice] : shifts.WordOptions()) {
+        wordOptions.push_back({option, choice});
+    }
     // Set last, so that the commands do not take it over.
     app.footer(std::string(kExitStatus) +
                "Run 'corvane-cli COMMAND --help' for a command's options.\n");
@@ -384,6 +389,9 @@ int Run(std::vector<std::string> args, std::istream& in, std::ostream& out, std:
         }
         if (day.Parsed()) {
             status = day.Answer(in, out, err);
+        }
+        if (shifts.Parsed()) {
+            status = shifts.Run(in, out, err);
         }
     } catch (const std::exception& e) {
         out.flush();

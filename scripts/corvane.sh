@@ -62,7 +62,7 @@ stage "3/4 Building the engine and corvane-cli in build-tsan/ with ThreadSanitiz
 scripts/tsan-batch.sh | tee "$log"
 threads=$(tail -n 1 "$log")
 
-stage "4/4 Fuzzing with libFuzzer for 60 s in all, two targets at a time (build-fuzz/, clang): the window's input path, the CSV reader, the number grammar; fuzz/run.sh SECONDS for longer"
+stage "4/4 Fuzzing with libFuzzer for 60 s in all, two targets at a time (build-fuzz/, clang): the window's input path, the call records' and the shifts' readers, the CSV reader, the number grammar; fuzz/run.sh SECONDS for longer"
 fuzz/run.sh 60 | tee "$log"
 fuzzed=$(tail -n 1 "$log")
 

@@ -46,7 +46,8 @@ public:
             nextReport_ = seconds + 0.5;
             MipProgress progress;
             progress.seconds = seconds;
-            if (model_->bestSolution() != nullptr) {
+            // CBC holding only the start says 1e50 for it.
+            if (model_->bestSolution() != nullptr && model_->getObjValue() < 1e49) {
                 progress.best = model_->getObjValue();
             }
             progress.bound = model_->getBestPossibleObjValue();
@@ -79,22 +80,30 @@ double Violation(const MipProgramme& programme, const double* values) {
 // The same checks at the end of every iteration of Clp, which CBC runs with
 // no event of its own through the root's cuts and heuristics: once the time
 // is up or the cancel is set, CBC's own limit is set to now, which it reads
-// between its steps.
+// between its steps, and Clp stops where it is (the root's linear programme
+// of a large programme alone may take minutes). The flag it sets lives with
+// the solve: CBC and Clp keep clones of the handler.
 class ClpWatch final : public ClpEventHandler {
 public:
-    ClpWatch(const MipControl& control, Clock::time_point start, CbcModel** cbc)
+    ClpWatch(const MipControl& control, Clock::time_point start, CbcModel** cbc, bool* stopped)
         : control_(control)
         , start_(start)
-        , cbc_(cbc) {}
+        , cbc_(cbc)
+        , stopped_(stopped) {}
 
     int event(Event which) override {
-        if (which == endOfIteration && *cbc_ != nullptr && !stopped_ &&
+        if (which != endOfIteration) {
+            return -1;
+        }
+        if (!*stopped_ &&
             (Since(start_) >= control_.timeLimit ||
              (control_.cancel != nullptr && control_.cancel->load(std::memory_order_relaxed)))) {
-            stopped_ = true;
-            (*cbc_)->setMaximumSeconds(0);
+            *stopped_ = true;
+            if (*cbc_ != nullptr) {
+                (*cbc_)->setMaximumSeconds(0);
+            }
         }
-        return -1;
+        return *stopped_ ? 0 : -1;
     }
     ClpEventHandler* clone() const override { return new ClpWatch(*this); }
 
@@ -102,7 +111,7 @@ private:
     const MipControl& control_;
     Clock::time_point start_;
     CbcModel** cbc_;
-    bool stopped_ = false;
+    bool* stopped_;
 };
 
 } // namespace
@@ -113,16 +122,25 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
     const int n = static_cast<int>(programme.columns.size());
     const int m = static_cast<int>(programme.rows.size());
 
-    CoinPackedMatrix matrix(false, 0, 0); // row-ordered
-    matrix.setDimensions(0, n);
+    // Row-ordered, in one piece: appending rows one by one copies the
+    // matrix again and again (minutes for a programme of 300,000 columns).
     std::vector<double> rowLower(m), rowUpper(m);
+    std::vector<CoinBigIndex> rowStart(static_cast<std::size_t>(m) + 1, 0);
+    std::vector<int> rowLength(m), indices;
+    std::vector<double> elements;
     for (int r = 0; r < m; ++r) {
         const MipProgramme::Row& row = programme.rows[r];
-        matrix.appendRow(static_cast<int>(row.columns.size()), row.columns.data(),
-                         row.coefficients.data());
+        rowStart[r] = static_cast<CoinBigIndex>(indices.size());
+        rowLength[r] = static_cast<int>(row.columns.size());
+        indices.insert(indices.end(), row.columns.begin(), row.columns.end());
+        elements.insert(elements.end(), row.coefficients.begin(), row.coefficients.end());
         rowLower[r] = std::isinf(row.lower) ? -COIN_DBL_MAX : row.lower;
         rowUpper[r] = std::isinf(row.upper) ? COIN_DBL_MAX : row.upper;
     }
+    rowStart[m] = static_cast<CoinBigIndex>(indices.size());
+    const CoinPackedMatrix matrix(false, n, m, static_cast<CoinBigIndex>(indices.size()),
+                                  elements.data(), indices.data(), rowStart.data(),
+                                  rowLength.data());
     std::vector<double> lower(n), upper(n), cost(n);
     for (int j = 0; j < n; ++j) {
         lower[j] = programme.columns[j].lower;
@@ -144,7 +162,8 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
     clp.getModelPtr()->setMaximumSeconds(control.timeLimit);
 
     CbcModel* running = nullptr;
-    ClpWatch clpWatch(control, start, &running);
+    bool cut = false; // Clp stopped by the watch: nothing it answered since is proven
+    ClpWatch clpWatch(control, start, &running, &cut);
     clp.getModelPtr()->passInEventHandler(&clpWatch);
     CbcModel model(clp);
     running = &model;
@@ -204,16 +223,24 @@ MipResult CbcSolver::Solve(const MipProgramme& programme, const MipControl& cont
             throw std::logic_error("CBC answered a solution that breaks the programme's rows");
         }
         result.values.assign(best, best + n);
-        result.objective = model.getObjValue();
+        // From the values: CBC stopped with only the start in hand says 1e50.
+        result.objective = 0;
+        for (int j = 0; j < n; ++j) {
+            result.objective += cost[j] * best[j];
+        }
         result.bound = model.getBestPossibleObjValue();
         const bool proven =
-            model.isProvenOptimal() && !model.isSecondsLimitReached() && !result.stopped;
+            model.isProvenOptimal() && !model.isSecondsLimitReached() && !result.stopped && !cut;
         result.status = proven ? MipResult::Status::Optimal : MipResult::Status::Feasible;
         if (proven) {
             result.bound = result.objective;
+        } else if ((cut && result.nodes == 0) || !(result.bound < result.objective)) {
+            // Stopped in the root, before its relaxation gave a bound: CBC
+            // then says the start's own value, which would read as no gap.
+            result.bound = -kInfinity;
         }
     } else if (model.isProvenInfeasible() && !model.isSecondsLimitReached() &&
-               !model.isNodeLimitReached() && !result.stopped) {
+               !model.isNodeLimitReached() && !result.stopped && !cut) {
         result.status = MipResult::Status::Infeasible;
     } else {
         result.status = MipResult::Status::NoSolution;

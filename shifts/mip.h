@@ -29,6 +29,10 @@ struct MipProgramme {
         std::vector<double> coefficients;
         double lower = -kInfinity;
         double upper = kInfinity;
+        // A row over the whole horizon (a template's limit over a week, the
+        // horizon's service level) that may join blocks the other rows leave
+        // apart: SolveByBlocks then shares it out among them.
+        bool links = false;
     };
     std::vector<Column> columns;
     std::vector<Row> rows;
@@ -96,6 +100,18 @@ namespace shifts {
 // their answers together: exact, and far faster than one search over all.
 // Optimal where every block is; feasible where some block is not proven;
 // infeasible or without a solution where some block is.
+//
+// Rows marked `links` that join blocks (a weekly max over days that are
+// otherwise apart) are shared out: the programme's linear relaxation gives
+// the bound and each block's share of each such row, rounded to whole
+// numbers where the row counts agents; each block is solved under its
+// share, and the blocks' answers together are a solution of the whole
+// (the shares add up within the row's bounds). Where a block cannot meet its
+// share, the shares of `control.start` are tried, which its own solution
+// meets. The whole programme is then searched from the best solution for the
+// time left, which may improve it or its bound. Optimal where the solution
+// is within the objective's step of the bound (or the search proves it);
+// otherwise feasible, with the best bound of the relaxation and the search.
 MipResult SolveByBlocks(const MipSolver& solver, const MipProgramme& programme,
                         const MipControl& control);
 

@@ -86,6 +86,7 @@ ScheduleModel::ScheduleModel(const Horizon& horizon, const std::vector<Shift>& s
         MipProgramme::Row& row = programme_.AddRow(
             templates[t].min,
             templates[t].max ? static_cast<double>(*templates[t].max) : kInfinity);
+        row.links = true;
         for (std::size_t s = 0; s < shifts.size(); ++s) {
             if (shifts[s].templateIndex == static_cast<int>(t)) {
                 row.columns.push_back(shiftColumn_[s]);
@@ -120,6 +121,7 @@ void ScheduleModel::AddCover(const std::vector<double>& required,
 void ScheduleModel::LimitShort(double total) {
     MipProgramme::Row row;
     row.upper = total;
+    row.links = true;
     for (const int c : shortColumn_) {
         if (c >= 0) {
             row.columns.push_back(c);
@@ -199,10 +201,13 @@ void ScheduleModel::AddService(const std::vector<PeriodLevels>& periods, double 
         programme_.rows.push_back(std::move(count));
     }
     level.lower = target - atFloors;
+    level.links = true;
     programme_.rows.push_back(std::move(level));
 }
 
-std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& required) const {
+std::vector<double>
+ScheduleModel::GreedyStart(const std::vector<double>& required,
+                           std::chrono::steady_clock::time_point deadline) const {
     std::vector<double> values(programme_.columns.size(), 0);
     std::vector<double> deficit(required.size(), 0);
     for (std::size_t p = 0; p < required.size(); ++p) {
@@ -266,7 +271,8 @@ std::vector<double> ScheduleModel::GreedyStart(const std::vector<double>& requir
         return !max || onTemplate[static_cast<std::size_t>(shifts_[s].templateIndex)] < *max;
     };
     std::vector<int> starts, bestStarts;
-    while (std::ranges::any_of(deficit, [](double d) { return d > 0; })) {
+    while (std::ranges::any_of(deficit, [](double d) { return d > 0; }) &&
+           std::chrono::steady_clock::now() < deadline) {
         std::size_t best = shifts_.size();
         double bestScore = 0;
         for (std::size_t s = 0; s < shifts_.size(); ++s) {
@@ -340,6 +346,40 @@ void ScheduleModel::FillService(std::vector<double>& values) const {
         values[static_cast<std::size_t>(c.excess)] =
             static_cast<double>(std::max<std::int64_t>(n, 0));
     }
+}
+
+std::vector<int> ScheduleModel::PhonesAtEarliest(std::size_t shift) const {
+    const Shift& s = shifts_[shift];
+    std::vector<bool> onBreak(static_cast<std::size_t>(s.length), false);
+    for (const BreakWindow& b : s.breaks) {
+        for (int i = 0; i < b.length; ++i) {
+            onBreak[static_cast<std::size_t>(b.first + i)] = true;
+        }
+    }
+    std::vector<int> periods;
+    for (int j = 0; j < s.length; ++j) {
+        if (!onBreak[static_cast<std::size_t>(j)]) {
+            periods.push_back(PeriodOf(s, j, horizon_));
+        }
+    }
+    return periods;
+}
+
+void ScheduleModel::AddAgent(std::vector<double>& values, std::size_t shift) const {
+    values[static_cast<std::size_t>(shiftColumn_[shift])] += 1;
+    for (const std::vector<int>& starts : breakColumn_[shift]) {
+        values[static_cast<std::size_t>(starts.front())] += 1;
+    }
+    FillService(values);
+}
+
+std::vector<int> ScheduleModel::AgentsByTemplate(const std::vector<double>& values) const {
+    std::vector<int> agents(templates_.size(), 0);
+    for (std::size_t s = 0; s < shifts_.size(); ++s) {
+        agents[static_cast<std::size_t>(shifts_[s].templateIndex)] +=
+            static_cast<int>(std::llround(values[static_cast<std::size_t>(shiftColumn_[s])]));
+    }
+    return agents;
 }
 
 std::vector<double> ScheduleModel::StartFrom(const std::vector<double>& other) const {

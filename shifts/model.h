@@ -29,6 +29,7 @@
 #include "shifts/service.h"
 #include "shifts/shift_set.h"
 
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -85,7 +86,21 @@ public:
     // every period in reach has `required` or the templates' max stop it;
     // then the templates' mins. As all the programme's columns, for the
     // solver to start from (CBC checks it, and drops one that breaks a row).
-    std::vector<double> GreedyStart(const std::vector<double>& required) const;
+    // At `deadline` it stops adding agents: what it has then is the start,
+    // the rest short.
+    std::vector<double> GreedyStart(const std::vector<double>& required,
+                                    std::chrono::steady_clock::time_point deadline =
+                                        std::chrono::steady_clock::time_point::max()) const;
+
+    // The periods of the horizon an agent of `shift` is on the phones for,
+    // each break at its earliest start (a placement in order, as the
+    // windows are narrowed).
+    std::vector<int> PhonesAtEarliest(std::size_t shift) const;
+    // One agent more on `shift`, its breaks so; the service's increments
+    // filled again.
+    void AddAgent(std::vector<double>& values, std::size_t shift) const;
+    // The agents of each template in `values`.
+    std::vector<int> AgentsByTemplate(const std::vector<double>& values) const;
 
     // A solution of another programme over the same templates and horizon
     // (its shift and break columns come first, in the same order), as this

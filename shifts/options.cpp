@@ -1,9 +1,10 @@
-// The option table applied to Settings: each value checked against its
-// row's domain, the message naming the option as the command line spells it.
+// The options applied to Settings by their rows, and the registry's view
+// with the room's rows.
 #include "shifts/options.h"
 
 #include "shifts/error.h"
-#include "teletraffic/number_text.h"
+#include "shifts/horizon.h"
+#include "teletraffic/error.h"
 
 #include <cmath>
 #include <string>
@@ -11,106 +12,157 @@
 namespace shifts {
 namespace {
 
-std::string Domain(const OptionRow& row) {
-    const auto show = [](double v) { return number_text::Show(v); };
-    if (row.kind == OptionKind::Whole) {
-        return "a whole number from " + show(row.min) + " to " + show(row.max);
+using Arg = tt::Argument;
+
+bool Is(const tt::ArgumentInfo& about, Argument own) {
+    return &about == &About(own);
+}
+bool Is(const tt::ArgumentInfo& about, Arg engine) {
+    return &about == &tt::About(engine);
+}
+
+void Check(const OptionUse& use, double value) {
+    if (!use.rule->domain.Contains(value)) {
+        throw tt::DomainError(*use.argument, value, *use.rule);
     }
-    std::string text = row.minOpen ? "above " + show(row.min) : "from " + show(row.min);
-    if (std::isinf(row.max)) {
-        return text;
+    // The grid's periods fill a day: within the rule, a day's divisors only.
+    if (use.rule == &rules::kGridInterval && kMinutesPerDay % static_cast<int>(value) != 0) {
+        throw tt::DomainError(*use.argument, value, "a whole number of minutes dividing a day");
     }
-    return text + (row.maxOpen ? " up to but not including " : " to ") + show(row.max);
+}
+
+std::string_view ObjectiveWord(Objective objective) {
+    return kObjectiveChoice.words[static_cast<std::size_t>(objective)].word;
 }
 
 } // namespace
 
-const OptionRow* FindOption(std::string_view name) {
-    for (const OptionRow& row : kOptionTable) {
-        if (row.name == name) {
-            return &row;
+void SetOption(Settings& s, const tt::ArgumentInfo& about, double value) {
+    const OptionUse* use = OptionOf(about);
+    if (use == nullptr) {
+        throw std::invalid_argument("not an option of shifts: " + std::string(about.option));
+    }
+    if (const tt::ChoiceInfo* choice = use->Choice()) {
+        if (!(value >= 0 && value < static_cast<double>(choice->words.size())) ||
+            std::trunc(value) != value) {
+            throw tt::DomainError(about, value, *use->rule);
+        }
+    } else {
+        Check(*use, value);
+    }
+    if (Is(about, Argument::Objective)) {
+        s.objective = static_cast<Objective>(value);
+    } else if (Is(about, Argument::ShortageCost)) {
+        s.shortageCost = value;
+    } else if (Is(about, Argument::TimeLimit)) {
+        s.timeLimit = value;
+    } else if (Is(about, Argument::Cyclic)) {
+        s.cyclic = value != 0;
+    } else if (Is(about, Argument::Interval)) {
+        s.interval = static_cast<int>(value);
+    } else if (Is(about, Arg::ServiceLevel)) {
+        s.serviceLevel = value;
+    } else if (Is(about, Argument::MinServiceLevel)) {
+        s.minServiceLevel = value;
+    } else if (Is(about, Arg::Aht)) {
+        s.centre.aht = value;
+    } else if (Is(about, Arg::TargetTime)) {
+        s.centre.targetTime = value;
+    } else if (Is(about, Arg::Patience)) {
+        s.centre.patience = value;
+    } else if (Is(about, Arg::Lines)) {
+        s.centre.lines = value;
+    } else if (Is(about, Arg::Redial)) {
+        s.centre.redial = value;
+    } else if (Is(about, Arg::Basis)) {
+        s.centre.basis = static_cast<tt::Basis>(value);
+    }
+}
+
+void SetWord(Settings& s, const tt::ArgumentInfo& about, std::string_view word) {
+    const OptionUse* use = OptionOf(about);
+    const tt::ChoiceInfo* choice = use != nullptr ? use->Choice() : nullptr;
+    if (choice == nullptr) {
+        throw std::invalid_argument("not a word option of shifts: " + std::string(about.option));
+    }
+    const auto at = tt::ParseWord(*choice, word);
+    if (!at) {
+        throw InputError("the " + std::string(about.words) + " must be " + tt::WordList(*choice) +
+                         ", got '" + std::string(word) + "'");
+    }
+    SetOption(s, about, static_cast<double>(*at));
+}
+
+const OptionUse* OptionNamed(std::string_view option) {
+    for (const OptionUse& use : kOptions) {
+        if (use.argument->option == option) {
+            return &use;
         }
     }
     return nullptr;
 }
 
-void SetOption(Settings& s, std::string_view name, double value) {
-    const OptionRow* row = FindOption(name);
-    if (row == nullptr) {
-        throw std::invalid_argument("not an option of shifts: " + std::string(name));
-    }
-    const std::string option = "--" + std::string(name);
-    switch (row->kind) {
-    case OptionKind::Number:
-    case OptionKind::Whole: {
-        const bool whole = row->kind == OptionKind::Number || std::trunc(value) == value;
-        const bool above = row->minOpen ? value > row->min : value >= row->min;
-        const bool below = row->maxOpen ? value < row->max : value <= row->max;
-        if (!(above && below && whole)) {
-            throw InputError(option + " must be " + Domain(*row) + ", got " +
-                             number_text::Show(value));
+const OptionUse* OptionByKeyword(std::string_view keyword) {
+    for (const OptionUse& use : kOptions) {
+        if (use.argument->keyword == keyword) {
+            return &use;
         }
-        break;
     }
-    case OptionKind::Word:
-        if (!(value >= 0 && value < static_cast<double>(row->words.size())) ||
-            std::trunc(value) != value) {
-            throw InputError(option + ": no word " + number_text::Show(value));
+    return nullptr;
+}
+
+void CheckSettings(const Settings& s) {
+    const Centre& c = s.centre;
+    const Centre defaults;
+    // Each value set, by its rule; what was set, against the objective.
+    const struct {
+        const tt::ArgumentInfo* about;
+        bool set;
+        double value;
+    } kValues[] = {
+        {&About(Argument::ShortageCost), s.shortageCost.has_value(), s.shortageCost.value_or(0)},
+        {&About(Argument::TimeLimit), true, s.timeLimit},
+        {&About(Argument::Interval), s.interval.has_value(),
+         static_cast<double>(s.interval.value_or(0))},
+        {&tt::About(Arg::ServiceLevel), s.serviceLevel.has_value(), s.serviceLevel.value_or(0)},
+        {&About(Argument::MinServiceLevel), s.minServiceLevel.has_value(),
+         s.minServiceLevel.value_or(0)},
+        {&tt::About(Arg::Aht), !std::isnan(c.aht), c.aht},
+        {&tt::About(Arg::TargetTime), !std::isnan(c.targetTime), c.targetTime},
+        {&tt::About(Arg::Patience), !(std::isinf(c.patience) && c.patience > 0), c.patience},
+        {&tt::About(Arg::Lines), !(std::isinf(c.lines) && c.lines > 0), c.lines},
+        {&tt::About(Arg::Redial), c.redial != defaults.redial, c.redial},
+        {&tt::About(Arg::Basis), c.basis != defaults.basis, static_cast<double>(c.basis)},
+    };
+    const For objective = s.objective == Objective::Cover ? For::Cover : For::Service;
+    const std::string_view word = ObjectiveWord(s.objective);
+    for (const auto& [about, set, value] : kValues) {
+        const OptionUse& use = *OptionOf(*about);
+        if (!set) {
+            continue;
         }
-        break;
-    case OptionKind::Flag:
-        break;
+        if (use.Choice() == nullptr) {
+            Check(use, value);
+        }
+        if (use.objective != For::Both && use.objective != objective) {
+            throw OptionError(OptionError::Kind::NotTaken, *about, word);
+        }
     }
-    const auto index = static_cast<std::size_t>(row->kind == OptionKind::Word ? value : 0);
-    if (name == "objective") {
-        s.objective = index == 0 ? Objective::Cover : Objective::Service;
-    } else if (name == "shortage-cost") {
-        s.shortageCost = value;
-    } else if (name == "time-limit") {
-        s.timeLimit = value;
-    } else if (name == "cyclic") {
-        s.cyclic = value != 0;
-    } else if (name == "interval") {
-        s.interval = static_cast<int>(value);
-    } else if (name == "service-level") {
-        s.serviceLevel = value;
-    } else if (name == "min-service-level") {
-        s.minServiceLevel = value;
-    } else if (name == "aht") {
-        s.centre.aht = value;
-    } else if (name == "target-time") {
-        s.centre.targetTime = value;
-    } else if (name == "patience") {
-        s.centre.patience = value;
-    } else if (name == "lines") {
-        s.centre.lines = value;
-    } else if (name == "redial") {
-        s.centre.redial = value;
-    } else if (name == "basis") {
-        constexpr teletraffic::Basis bases[] = {
-            teletraffic::Basis::Offered, teletraffic::Basis::Answered,
-            teletraffic::Basis::ExcludingShortAbandons, teletraffic::Basis::Virtual};
-        s.centre.basis = bases[index];
+    if (s.objective == Objective::Service) {
+        for (const auto& [about, set, value] : kValues) {
+            if (OptionOf(*about)->required && !set) {
+                throw OptionError(OptionError::Kind::Required, *about, word);
+            }
+        }
     }
 }
 
-void SetWord(Settings& s, std::string_view name, std::string_view word) {
-    const OptionRow* row = FindOption(name);
-    if (row == nullptr || row->kind != OptionKind::Word) {
-        throw std::invalid_argument("not a word option of shifts: " + std::string(name));
-    }
-    for (std::size_t i = 0; i < row->words.size(); ++i) {
-        if (row->words[i] == word) {
-            SetOption(s, name, static_cast<double>(i));
-            return;
-        }
-    }
-    std::string words;
-    for (const std::string_view w : row->words) {
-        words.append(words.empty() ? "" : ", ").append(w);
-    }
-    throw InputError("--" + std::string(name) + " must be one of " + words + ", got '" +
-                     std::string(word) + "'");
+const tt::Registry& ShiftsRegistry() {
+    static constexpr std::span<const tt::ArgumentInfo> kTables[] = {tt::kArguments, kArguments};
+    static constexpr const tt::ChoiceInfo* kChoiceList[] = {
+        &tt::kChoices[0], &tt::kChoices[1], &tt::kChoices[2], &tt::kChoices[3], &kObjectiveChoice};
+    static const tt::Registry registry{kTables, kChoiceList};
+    return registry;
 }
 
 } // namespace shifts

@@ -20,6 +20,7 @@
 #include "shifts/cbc_solver.h"
 #include "shifts/error.h"
 #include "shifts/model.h"
+#include "shifts/options.h"
 #include "shifts/shift_set.h"
 #include "teletraffic/error.h"
 #include "teletraffic/number_text.h"
@@ -39,64 +40,15 @@ std::string Shown(double value) {
     return number_text::Show(value);
 }
 
-void CheckSettings(const Problem& problem) {
-    const Settings& s = problem.settings;
-    if (!(s.timeLimit > 0 && s.timeLimit <= 1e6)) {
-        throw InputError("--time-limit must be a number of seconds above 0, at most 1e6, got " +
-                         Shown(s.timeLimit));
-    }
-    if (s.shortageCost && !(*s.shortageCost > 0 && *s.shortageCost <= 1e9)) {
-        throw InputError("--shortage-cost must be a number above 0, at most 1e9, got " +
-                         Shown(*s.shortageCost));
-    }
-    const Measure wanted = s.objective == Objective::Cover ? Measure::Agents : Measure::Calls;
+// The options by their rules, then the requirements against the objective.
+void CheckProblem(const Problem& problem) {
+    CheckSettings(problem.settings);
+    const Objective objective = problem.settings.objective;
+    const Measure wanted = objective == Objective::Cover ? Measure::Agents : Measure::Calls;
     if (problem.requirements.measure != wanted) {
-        throw InputError(s.objective == Objective::Cover
+        throw InputError(objective == Objective::Cover
                              ? "the objective cover needs the agents each period needs, not calls"
                              : "the objective service needs the calls of each period, not agents");
-    }
-    if (s.objective == Objective::Cover) {
-        return;
-    }
-    if (s.shortageCost) {
-        throw InputError("--shortage-cost goes with --objective cover only");
-    }
-    const Centre& c = s.centre;
-    if (!s.serviceLevel) {
-        throw InputError("--service-level is required with --objective service");
-    }
-    if (!(*s.serviceLevel >= 0 && *s.serviceLevel < 1)) {
-        throw InputError("--service-level must be from 0 up to but not including 1, got " +
-                         Shown(*s.serviceLevel));
-    }
-    if (s.minServiceLevel && !(*s.minServiceLevel >= 0 && *s.minServiceLevel < 1)) {
-        throw InputError("--min-service-level must be from 0 up to but not including 1, got " +
-                         Shown(*s.minServiceLevel));
-    }
-    if (std::isnan(c.aht)) {
-        throw InputError("--aht is required with --objective service");
-    }
-    if (!(c.aht > 0 && c.aht <= 1e6)) {
-        throw InputError("--aht must be a number of seconds above 0, at most 1e6, got " +
-                         Shown(c.aht));
-    }
-    if (std::isnan(c.targetTime)) {
-        throw InputError("--target-time is required with --objective service");
-    }
-    if (!(c.targetTime >= 0 && c.targetTime <= 1e6)) {
-        throw InputError("--target-time must be a number of seconds from 0 to 1e6, got " +
-                         Shown(c.targetTime));
-    }
-    if (!(c.patience > 0)) {
-        throw InputError("--patience must be a number of seconds above 0, got " +
-                         Shown(c.patience));
-    }
-    if (!(c.lines >= 1) || (std::isfinite(c.lines) && std::trunc(c.lines) != c.lines)) {
-        throw InputError("--lines must be a whole number of 1 or more, got " + Shown(c.lines));
-    }
-    if (!(c.redial >= 0 && c.redial < 1)) {
-        throw InputError("--redial must be from 0 up to but not including 1, got " +
-                         Shown(c.redial));
     }
 }
 
@@ -127,6 +79,11 @@ public:
         return std::chrono::duration<double>(SteadyClock::now() - start_).count();
     }
     double Left() const { return problem_.settings.timeLimit - Elapsed(); }
+    // When the time limit runs out.
+    SteadyClock::time_point Deadline() const {
+        return start_ + std::chrono::duration_cast<SteadyClock::duration>(
+                            std::chrono::duration<double>(problem_.settings.timeLimit));
+    }
 
     // Solves with at most `share` of the time left.
     // `infeasible` says why where none exists.
@@ -154,9 +111,11 @@ public:
             programme.columns, [](const MipProgramme::Column& c) { return c.integer; }));
         MipResult result = SolveByBlocks(CbcSolver(), programme, control);
         if (result.status == MipResult::Status::NoSolution) {
-            throw NoSchedule(result.stopped ? "the solve was stopped before any schedule was found"
-                                            : "no schedule was found within the time limit of " +
-                                                  Shown(problem_.settings.timeLimit) + " s");
+            const bool cancelled =
+                result.stopped || (control_.cancel != nullptr && control_.cancel->load());
+            throw NoSchedule(cancelled ? "the solve was stopped before any schedule was found"
+                                       : "no schedule was found within the time limit of " +
+                                             Shown(problem_.settings.timeLimit) + " s");
         }
         if (result.status == MipResult::Status::Infeasible) {
             throw NoSchedule(infeasible);
@@ -166,6 +125,8 @@ public:
     }
 
     bool Proven() const { return proven_; }
+    // The schedule answered is not one a solve proved.
+    void Unproven() { proven_ = false; }
     // Forgets the solves so far: they were for a start only.
     void ForgetProofs() { proven_ = true; }
     void Size(Summary& summary) const {
@@ -315,8 +276,8 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
         ScheduleModel first(h, shifts, problem.templates);
         first.AddCover(required, first.Reachable(), 1, true);
         first.Programme().objectiveStep = 1;
-        const MipResult fewest =
-            runner.Run(first.Programme(), "shortage", 0.5, kNoCover, first.GreedyStart(required));
+        const MipResult fewest = runner.Run(first.Programme(), "shortage", 0.5, kNoCover,
+                                            first.GreedyStart(required, runner.Deadline()));
         shortLimit = std::round(fewest.objective);
         fewestShort = fewest.values;
         if (runner.Stopped()) {
@@ -327,7 +288,9 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
     if (s.shortageCost) {
         model.AddCover(required, model.Reachable(), *s.shortageCost, false);
     } else {
-        model.AddCover(required, shortLimit ? model.Reachable() : none, 0, false);
+        // Whole shortfalls (the cover's counts are whole anyway), so that
+        // their total's shares among linked days are whole too.
+        model.AddCover(required, shortLimit ? model.Reachable() : none, 0, true);
         if (shortLimit) {
             model.LimitShort(*shortLimit);
         }
@@ -336,8 +299,9 @@ Schedule SolveCover(const Problem& problem, const std::vector<Shift>& shifts, Ru
     model.Programme().objectiveStep = step;
     // The same columns in the same order as the first programme's: its
     // solution is one of this one's.
-    const MipResult result = runner.Run(model.Programme(), "cost", 1, kNoCover,
-                                        shortLimit ? fewestShort : model.GreedyStart(required));
+    const MipResult result =
+        runner.Run(model.Programme(), "cost", 1, kNoCover,
+                   shortLimit ? fewestShort : model.GreedyStart(required, runner.Deadline()));
     return Build(problem, shifts, {model.Decompose(result.values), Gap(result)}, required);
 }
 
@@ -431,9 +395,10 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
         cover.CostShifts(1);
         cover.Programme().objectiveStep = CostStep(shifts, std::nullopt);
         try {
-            start =
-                runner.Run(cover.Programme(), "start", 0.25, kNoCover, cover.GreedyStart(required))
-                    .values;
+            start = runner
+                        .Run(cover.Programme(), "start", 0.15, kNoCover,
+                             cover.GreedyStart(required, runner.Deadline()))
+                        .values;
         } catch (const NoSchedule&) {
             // a template's max, or no time: the greedy schedule instead
         }
@@ -444,25 +409,84 @@ Schedule SolveService(const Problem& problem, const std::vector<Shift>& shifts, 
     model.Programme().objectiveStep = CostStep(shifts, std::nullopt);
     const std::size_t levelRow = model.Programme().rows.size();
     model.AddService(levels, allCalls > 0 ? p : 0);
-    start = start.empty() ? model.GreedyStart(startRequired) : model.StartFrom(start);
-    for (int attempt = 0;; ++attempt) {
-        const MipResult result =
-            runner.Run(model.Programme(), "service", 1,
-                       "no schedule reaches the service level " + Shown(p) +
-                           " with no period below " + Shown(q) + " under these templates",
-                       start);
-        Schedule schedule =
-            Build(problem, shifts, {model.Decompose(result.values), Gap(result)}, plan);
-        const double miss = p - schedule.summary.serviceLevel;
-        if (miss <= 0 || attempt == 3 || runner.Left() <= 0) {
-            if (miss > 0) {
-                throw NoSchedule("no schedule found meets the service level " + Shown(p) +
-                                 " to the last digit within the time limit");
-            }
-            return schedule;
+    start = start.empty() ? model.GreedyStart(startRequired, runner.Deadline())
+                          : model.StartFrom(start);
+    // A schedule a hair below p (the level row is met to the solver's
+    // tolerance) lifted one agent at a time, each on the shift whose periods
+    // on the phones gain the horizon the most level per unit of cost, within
+    // the templates' max: the least that makes it sound.
+    const auto lift = [&](std::vector<double>& values) {
+        std::vector<double> traffic(calls.size(), 0);
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            traffic[i] = TrafficOf(calls[i], h.interval, centre);
         }
+        for (;;) {
+            Schedule schedule = Build(problem, shifts, {model.Decompose(values), 0}, plan);
+            if (schedule.summary.serviceLevel >= p || allCalls <= 0) {
+                return schedule;
+            }
+            const std::vector<int> onTemplate = model.AgentsByTemplate(values);
+            std::vector<double> gain(calls.size(), 0); // of one agent more in each period
+            for (std::size_t i = 0; i < calls.size(); ++i) {
+                if (calls[i] > 0) {
+                    const int n = schedule.coverage[i].onPhones;
+                    gain[i] = calls[i] / allCalls *
+                              (LevelAt(traffic[i], n + 1, centre) - LevelAt(traffic[i], n, centre));
+                }
+            }
+            std::size_t best = shifts.size();
+            double bestScore = 0;
+            for (std::size_t k = 0; k < shifts.size(); ++k) {
+                const auto t = static_cast<std::size_t>(shifts[k].templateIndex);
+                if (problem.templates[t].max && onTemplate[t] >= *problem.templates[t].max) {
+                    continue;
+                }
+                double score = 0;
+                for (const int period : model.PhonesAtEarliest(k)) {
+                    score += gain[static_cast<std::size_t>(period)];
+                }
+                score /= shifts[k].cost;
+                if (score > bestScore) {
+                    best = k;
+                    bestScore = score;
+                }
+            }
+            if (best == shifts.size()) {
+                throw NoSchedule("no schedule found meets the service level " + Shown(p) +
+                                 " to the last digit within the templates' max");
+            }
+            model.AddAgent(values, best);
+        }
+    };
+    const std::string none = "no schedule reaches the service level " + Shown(p) +
+                             " with no period below " + Shown(q) + " under these templates";
+    const MipResult first = runner.Run(model.Programme(), "service", 1, none, start);
+    // The bound of the programme as asked, which a retry above p does not give.
+    const double bound = first.status == MipResult::Status::Optimal ? first.objective : first.bound;
+    std::vector<double> values = first.values;
+    Schedule best = lift(values);
+    // Missed by a hair and lifted: solved again with the level row raised by
+    // the miss, while there is time, for a cheaper schedule.
+    double miss =
+        p - Build(problem, shifts, {model.Decompose(first.values), 0}, plan).summary.serviceLevel;
+    for (int attempt = 0; miss > 0 && attempt < 2 && runner.Left() > 0.25 * s.timeLimit;
+         ++attempt) {
         model.Programme().rows[levelRow].lower += 2 * miss;
+        const MipResult again = runner.Run(model.Programme(), "service", 1, none, values);
+        std::vector<double> next = again.values;
+        miss = p - Build(problem, shifts, {model.Decompose(next), 0}, plan).summary.serviceLevel;
+        Schedule lifted = lift(next);
+        if (lifted.summary.cost < best.summary.cost) {
+            best = std::move(lifted);
+        }
     }
+    const double step = model.Programme().objectiveStep;
+    const double over = best.summary.cost - bound;
+    if (!(step > 0 && over < step * (1 - 1e-6)) && !(over <= 1e-9 * best.summary.cost)) {
+        runner.Unproven();
+    }
+    best.summary.gap = std::max(0.0, over / std::max(best.summary.cost, 1e-9));
+    return best;
 }
 
 } // namespace
@@ -488,7 +512,7 @@ std::string BreaksText(const Horizon& horizon, const Group& group) {
 }
 
 Schedule Solve(const Problem& problem, const Control& control) {
-    CheckSettings(problem);
+    CheckProblem(problem);
     Runner runner(problem, control);
     const std::vector<Shift> shifts =
         LayOnGrid(problem.templates, problem.requirements.horizon, problem.templatesName);

@@ -5,8 +5,9 @@
 // requirements' grid (shift_set.h); each period's service level by count
 // from the engine (service.h); the mixed-integer programme with its breaks
 // placed inside it (model.h) and a solver behind an interface of our own
-// (mip.h, CBC in cbc_solver.h); the options as one table the front ends derive
-// from (options.h); and a check of any schedule that shares none of the model
+// (mip.h, CBC in cbc_solver.h); the options as one table in the registry's
+// form that the front ends derive from (arguments.h), applied by options.h;
+// and a check of any schedule that shares none of the model
 // (verify.h).
 //
 // Objectives. Cover: every period gets at least its agents on the phones;
@@ -21,6 +22,7 @@
 // found, with its proven gap.
 #pragma once
 
+#include "shifts/arguments.h"
 #include "shifts/error.h"
 #include "shifts/requirements.h"
 #include "shifts/service.h"
@@ -36,8 +38,6 @@
 #include <vector>
 
 namespace shifts {
-
-enum class Objective { Cover, Service };
 
 struct Settings {
     Objective objective = Objective::Cover;

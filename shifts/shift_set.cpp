@@ -13,6 +13,14 @@
 namespace shifts {
 namespace {
 
+// The most columns (shifts and break starts) and entries (the periods they
+// cover) the programme may hold: a week of quarter-hours with wide windows
+// holds some ten thousand columns; past these bounds the programme would
+// not fit in memory nor be solved, and building it would outlast any time
+// limit.
+constexpr std::size_t kMostColumns = 1'000'000;
+constexpr std::size_t kMostEntries = 20'000'000;
+
 void OnGrid(int minutes, int interval, const std::string& what) {
     if (minutes % interval != 0) {
         throw InputError(what + " (" + DurationText(minutes) + ") is not a whole number of the " +
@@ -27,6 +35,7 @@ std::vector<Shift> LayOnGrid(const std::vector<ShiftTemplate>& templates, const 
     const int interval = horizon.interval;
     const int cycle = horizon.Cycle();
     std::vector<Shift> shifts;
+    std::size_t columns = 0, entries = 0;
     for (std::size_t t = 0; t < templates.size(); ++t) {
         const ShiftTemplate& tp = templates[t];
         const std::string at = std::string(name) + ": template '" + tp.name + "': ";
@@ -75,10 +84,17 @@ std::vector<Shift> LayOnGrid(const std::vector<ShiftTemplate>& templates, const 
                 }
             }
         }
+        const std::string tooMany =
+            at + "the templates give more shifts and break starts than a programme can hold (" +
+            std::to_string(kMostColumns) + "): narrow a start window, a length range or a step";
+        const std::vector<int> lengths = tp.Lengths(interval);
+        if (clocks.size() * lengths.size() > kMostColumns) {
+            throw InputError(tooMany);
+        }
         std::vector<std::tuple<int, int>> laid; // start period, length
         for (const int clock : clocks) {
             const int offset = ((clock - horizon.first) % cycle + cycle) % cycle;
-            for (const int length : tp.Lengths(interval)) {
+            for (const int length : lengths) {
                 if (!horizon.cyclic && offset + length > horizon.Minutes()) {
                     continue;
                 }
@@ -87,9 +103,10 @@ std::vector<Shift> LayOnGrid(const std::vector<ShiftTemplate>& templates, const 
         }
         std::ranges::sort(laid);
         if (laid.empty()) {
-            throw InputError(at + "none of its shifts lies within the requirements' periods (" +
-                             horizon.Label(0) + " to " + horizon.Label(horizon.Minutes()) +
-                             (horizon.cyclic ? ")" : "), where without --cyclic each must end"));
+            throw InputError(
+                at + "none of its shifts lies within the requirements' periods (" +
+                horizon.Label(0) + " to " + horizon.Label(horizon.Minutes()) +
+                (horizon.cyclic ? ")" : "), where each must end unless the horizon is cyclic"));
         }
         for (const auto& [start, length] : laid) {
             Shift s;
@@ -112,6 +129,17 @@ std::vector<Shift> LayOnGrid(const std::vector<ShiftTemplate>& templates, const 
             for (std::size_t k = s.breaks.size(); k-- > 1;) {
                 s.breaks[k - 1].last =
                     std::min(s.breaks[k - 1].last, s.breaks[k].last - s.breaks[k - 1].length);
+            }
+            columns += 1;
+            entries += static_cast<std::size_t>(s.length);
+            for (const BreakWindow& w : s.breaks) {
+                const auto starts = static_cast<std::size_t>(std::max(0, w.last - w.first + 1));
+                columns += starts;
+                // Its periods, and the rows keeping it in order with the next.
+                entries += starts * (static_cast<std::size_t>(w.length) + starts + 1);
+            }
+            if (columns > kMostColumns || entries > kMostEntries) {
+                throw InputError(tooMany);
             }
             shifts.push_back(std::move(s));
         }

@@ -3,7 +3,8 @@
 // of starts narrowed to what its neighbours leave (so that every start in it
 // belongs to some placement of all the breaks in order). Refuses, naming the
 // template and the field, what does not fall on the grid, and a template of
-// which no shift lies within the horizon.
+// which no shift lies within the horizon, and templates that give more
+// shifts and break starts than a programme can hold.
 #pragma once
 
 #include "shifts/horizon.h"

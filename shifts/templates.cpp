@@ -308,12 +308,15 @@ std::vector<ShiftTemplate> ReadTemplates(std::string_view text, std::string_view
     const std::string prefix = std::string(name) + ": ";
     Json json = Json::parse(text, nullptr, false);
     if (json.is_discarded()) {
-        // nlohmann's own message gives the place: parse again for it.
+        // nlohmann's own message gives the place: parse again for it. A
+        // number past the double's range is its out_of_range, not a
+        // parse_error (found by fuzz_shifts).
         try {
             json = Json::parse(text);
-        } catch (const Json::parse_error& e) {
+        } catch (const Json::exception& e) {
             throw InputError(prefix + "not JSON: " + e.what());
         }
+        throw InputError(prefix + "not JSON");
     }
     const Json* list = &json;
     if (json.is_object()) {

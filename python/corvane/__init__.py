@@ -666,3 +666,7 @@ __all__ += _records.__all__  # noqa: F821 (the submodule, bound by the import)
 from ._day import DayPlan, day  # noqa: E402  (the day carried over, over the names above)
 
 __all__ += ["DayPlan", "day"]
+from ._shifts import Shifts, shifts  # noqa: E402  (over the names _build made)
+
+shifts.__doc__ = _DOCS["shifts"]
+__all__ += ["Shifts", "shifts"]

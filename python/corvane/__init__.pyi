@@ -386,3 +386,36 @@ def day(
     average_wait: float | None = ..., shrinkage: float | None = ..., max_occupancy: float | None = ...,
     method: _Plan | str | None = ..., start: _Start | str | None = ..., agents: Any = ...
 ) -> Any: ...  # a pandas DataFrame for a Series of calls
+# corvane.shifts: shifts with their breaks from the agents or calls of each
+# period (the room shifts/), not a NumPy function.
+class Shifts(NamedTuple):
+    shifts: Any  # a pandas DataFrame: shift, start, end, breaks, agents
+    coverage: Any  # a pandas DataFrame, one row a period
+    status: Literal["optimal", "feasible"]
+    gap: float
+    cost: float
+    agents: int
+    paid_hours: float
+    short_periods: int
+    short: int
+    service_level: float
+    seconds: float
+
+def shifts(
+    requirements: Any,
+    templates: Any,
+    objective: Literal["cover", "service"] = ...,
+    *,
+    shortage_cost: float | None = ...,
+    time_limit: float = ...,
+    cyclic: bool = ...,
+    interval: int | None = ...,
+    service_level: float | None = ...,
+    min_service_level: float | None = ...,
+    aht: float | None = ...,
+    target_time: float | None = ...,
+    patience: float | None = ...,
+    lines: int | None = ...,
+    redial: float | None = ...,
+    basis: _Basis = ...,
+) -> Shifts: ...

@@ -129,6 +129,69 @@ _FIGURES = (
 )
 
 
+# corvane.shifts: not a NumPy function, a whole schedule.
+_SHIFTS = f"""Shifts people can work, with their breaks, optimal: from the agents each
+period needs (objective 'cover') or its calls ('service') and the shift
+templates, a schedule of least cost, solved as a mixed-integer programme by
+CBC with the breaks placed inside it. The solve runs without the GIL, and
+Ctrl-C (KeyboardInterrupt) stops it.
+
+Parameters
+----------
+requirements : a pandas Series of agents or calls indexed by period start ('07:30',
+    'mon 07:30', a time or a timestamp), or a DataFrame with columns start (and day)
+    and agents or calls; every period from the first to the last once, on one grid.
+templates : the shift templates, as the command line's JSON holds them (a list of
+    dicts, or {{"shifts": [...]}}), or the path of such a file.
+objective : 'cover' (default: every period its agents on the phones, the fewest
+    agent-periods short first where no shift can) or 'service' (the horizon's
+    service level, calls-weighted, at least service_level).
+shortage_cost : cover: each agent-period short priced in the cost instead,
+    {R['shortage_cost']}.
+time_limit : seconds the solve may take, {R['time_limit']} (default 60); the best
+    schedule found by then, with its gap.
+cyclic : the horizon (a whole day or week) repeats, a shift past its end covering its
+    start; {R['flag']} (default False).
+interval : minutes a period lasts, {R['grid_interval']}, dividing a day; by default
+    the gap between the periods.
+service_level : service: the horizon's level at least this, {R['share']}.
+min_service_level : service: no period with calls below this, {R['share']}
+    (default half service_level; 0 lets the phones close in a busy period).
+aht : service: average handling time, {R['seconds']}.
+target_time : service: time within which to answer, {R['seconds_from_zero']}.
+patience : service: mean time a caller waits before hanging up, in seconds,
+    {R['centre_patience']} (Erlang A).
+lines : service: calls the centre holds at once, {R['centre_lines']} (Erlang X).
+redial : service: share of blocked and abandoning callers who call again, {R['share']}.
+basis : service: what the level is a share of: 'offered' (default), 'answered',
+    'excluding_short_abandons' or 'virtual'.
+
+Returns
+-------
+Shifts(shifts, coverage, status, gap, cost, agents, paid_hours, short_periods, short,
+    service_level, seconds), a named tuple: shifts a DataFrame of the groups of
+    agents working the same shift (shift, start, end, breaks, agents), coverage one
+    row a period (start, required or calls, on_phones, on_break, over, short,
+    service_level under service); status 'optimal' or 'feasible' with its gap.
+    A bad row, template or option raises ValueError naming it (DomainError for a
+    value outside its domain); no schedule at all, RuntimeError.
+
+Example
+-------
+>>> import pandas as pd
+>>> need = pd.Series([2, 3, 3, 2], index=["08:00", "08:30", "09:00", "09:30"])
+>>> plan = corvane.shifts(need, [{{"name": "short", "start": {{"earliest": "08:00",
+...     "latest": "09:00"}}, "length": "1:00"}}])
+>>> plan.shifts
+   shift  start    end breaks  agents
+0  short  08:00  09:00              2
+1  short  08:30  09:30              1
+2  short  09:00  10:00              2
+>>> plan.status, plan.cost
+('optimal', 5.0)
+"""
+
+
 def _doc(summary, parameters, returns, example):
     listed = "\n".join(parameters)
     return (
@@ -399,4 +462,5 @@ DOCS = {
         " service_level=0.8,\n...     max_abandon=0.01, shrinkage=0.3)[:3]\n"
         "(14, 20, 'max_abandon')",
     ),
+    "shifts": _SHIFTS,
 }

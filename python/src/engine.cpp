@@ -11,6 +11,8 @@
 #include <numpy/arrayobject.h>
 #include <numpy/ufuncobject.h>
 
+#include "python/src/shifts.h"
+#include "shifts/arguments.h"
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang_a.h"
 #include "teletraffic/erlang_b.h"
@@ -721,11 +723,12 @@ PYBIND11_MODULE(_engine, m) {
     // a room's beside the engine's), each rule by its text, each choice's
     // words. The view of the engine's tables and the rooms' whose functions
     // the module has (teletraffic/arguments.h, Registry), the engine's first.
-    static constexpr std::span<const tt::ArgumentInfo> kTables[] = {tt::kArguments,
-                                                                    transient::kOptions};
+    static constexpr std::span<const tt::ArgumentInfo> kTables[] = {
+        tt::kArguments, transient::kOptions, shifts::kArguments};
     static constexpr const tt::ChoiceInfo* kChoiceList[] = {
-        &tt::kChoices[0], &tt::kChoices[1],        &tt::kChoices[2],
-        &tt::kChoices[3], &transient::kChoices[0], &transient::kChoices[1]};
+        &tt::kChoices[0],       &tt::kChoices[1],        &tt::kChoices[2],
+        &tt::kChoices[3],       &transient::kChoices[0], &transient::kChoices[1],
+        &shifts::kObjectiveChoice};
     static const tt::Registry registry{kTables, kChoiceList};
     py::dict arguments;
     for (const auto& table : registry.arguments) {
@@ -747,6 +750,9 @@ PYBIND11_MODULE(_engine, m) {
         rules[py::str(std::string(name))] = std::string(rule->text);
     }
     for (const auto& [name, rule] : transient::kRuleNames) {
+        rules[py::str(std::string(name))] = std::string(rule->text);
+    }
+    for (const auto& [name, rule] : shifts::kRuleNames) {
         rules[py::str(std::string(name))] = std::string(rule->text);
     }
     m.attr("rules") = rules;
@@ -773,6 +779,7 @@ PYBIND11_MODULE(_engine, m) {
         "any case, '-', '_' and a blank the same; None for none of them.",
         py::arg("choice"), py::arg("text"));
     m.attr("version") = CORVANE_VERSION;
+    corvane_python::AddShifts(m);
     m.def(
         "take_trouble",
         [](bool mark) -> py::object {

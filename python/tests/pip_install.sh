@@ -11,7 +11,7 @@ trap 'rm -rf "$scratch"' EXIT
 
 # A copy of what the build reads, so that pip's build folders stay out of the clone.
 mkdir "$scratch/clone"
-cp -r "$source"/{CMakeLists.txt,pyproject.toml,setup.py,teletraffic,textio,records,transient,python} \
+cp -r "$source"/{CMakeLists.txt,pyproject.toml,setup.py,teletraffic,textio,records,transient,shifts,python} \
     "$scratch/clone"
 "$python" -m venv --without-pip --system-site-packages "$scratch/venv"
 "$scratch/venv/bin/python" -m pip install -q --no-build-isolation --no-index "$scratch/clone" \
@@ -23,6 +23,7 @@ import os
 import sys
 
 import corvane
+import pandas as pd
 
 here = os.path.dirname(corvane.__file__)
 checks = {
@@ -30,6 +31,9 @@ checks = {
     "answers": corvane.erlang_b_lines(traffic=10, blocking=0.01) == 18,
     "reads call records": corvane.Records.__module__ == "corvane",
     "plans a day": list(corvane.day([70, 160], interval=15, aht=240, average_wait=10).agents) == [21, 44],
+    "schedules": corvane.shifts(
+        pd.Series([2, 1], index=["08:00", "08:30"]),
+        [{"name": "a", "start": {"earliest": "08:00"}, "length": 60}]).agents == 2,
     "stubs installed": all(os.path.exists(os.path.join(here, f)) for f in ("__init__.pyi", "py.typed")),
     "one version": corvane.__version__ == importlib.metadata.version("corvane"),
 }

@@ -29,5 +29,7 @@ records --format cu|cucm
 records --per d|day
 day --method s|stationary
 day --start p|periodic
+shifts --objective s|service
+shifts --cov|--coverage
 CASES
 exit $failed

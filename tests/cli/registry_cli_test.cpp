@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/day_command.h"
 #include "run_cli.h"
+#include "shifts/arguments.h"
 
 #include <gtest/gtest.h>
 
@@ -79,28 +80,36 @@ TEST(CliRegistry, ManPageListsEachOptionWithItsRulesAndWords) {
             }
         }
     }
+    // Every option, each with its words: the commands' and those of shifts,
+    // the room's table (its flag takes no value, so no rule).
+    std::map<std::string, const teletraffic::ChoiceInfo*> options;
     for (const cli::Option& option : cli::kOptions) {
-        const std::string name(cli::About(option).option);
+        options[std::string(cli::About(option).option)] =
+            cli::ChoiceNamed(cli::About(option).choice);
+    }
+    for (const shifts::OptionUse& use : shifts::kOptions) {
+        const std::string name(use.argument->option);
+        if (use.Choice() == nullptr && !use.IsFlag()) {
+            rules[name].insert(use.rule->text);
+        }
+        options[name] = use.Choice();
+    }
+    for (const auto& [name, choice] : options) {
         ASSERT_TRUE(man.contains(name)) << "--" << name << " is not in the man page";
         const std::string& entry = man.at(name);
         for (const std::string_view rule : rules[name]) {
             EXPECT_NE(entry.find(rule), std::string::npos) << "--" << name << ": " << rule;
         }
-        if (const auto* choice = cli::ChoiceNamed(cli::About(option).choice)) {
-            for (const auto& word : choice->words) {
-                EXPECT_NE(entry.find(word.word), std::string::npos)
-                    << "--" << name << ": " << word.word;
-            }
+        for (const auto& word : choice != nullptr ? choice->words : decltype(choice->words){}) {
+            EXPECT_NE(entry.find(word.word), std::string::npos)
+                << "--" << name << ": " << word.word;
         }
     }
-    const std::set<std::string> general = {"input",  "threads", "json",   "digits",
-                                           "format", "help",    "version"};
+    const std::set<std::string> general = {"input",  "threads",  "json", "digits", "format",
+                                           "shifts", "coverage", "help", "version"};
     for (const auto& [name, entry] : man) {
-        const bool known =
-            general.contains(name) || std::ranges::any_of(cli::kOptions, [&](const cli::Option& o) {
-                return cli::About(o).option == name;
-            });
-        EXPECT_TRUE(known) << "the man page lists --" << name << ", which no command takes";
+        EXPECT_TRUE(general.contains(name) || options.contains(name))
+            << "the man page lists --" << name << ", which no command takes";
     }
 }
 

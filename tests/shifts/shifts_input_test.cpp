@@ -5,6 +5,7 @@
 #include "shifts/schedule.h"
 #include "shifts/shift_set.h"
 #include "shifts/templates.h"
+#include "teletraffic/error.h"
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,8 @@ const RefusalCase kTemplateRefusals[] = {
          {"name": "a", "start": {"earliest": "09:00"}, "length": "8:00"}])",
      "template 'a' is named twice"},
     {"not JSON", R"({"shifts": [)", "t.json: not JSON"},
+    {"a number past the double's range", R"([{"name": "a", "min": 7e777}])",
+     "t.json: not JSON: [json.exception.out_of_range.406] number overflow"},
 };
 
 TEST(ShiftsTemplates, RefusesNamingTheTemplateAndField) {
@@ -238,6 +241,34 @@ TEST(ShiftsTemplates, RefusesWhatMissesTheGrid) {
     }
 }
 
+// Templates that would give a programme past memory, or one whose building
+// alone would outlast any time limit, are refused as they are laid, naming
+// the template: too many shifts, or too many break starts and periods.
+TEST(ShiftsTemplates, RefusesAProgrammeTooLargeToHold) {
+    std::string csv = "start,agents\n";
+    for (int m = 0; m < 1440; ++m) {
+        csv += shifts::ClockText(m) + ",1\n";
+    }
+    const shifts::Requirements minutes = shifts::ReadRequirements(csv, Source());
+    for (const char* json : {
+             R"([{"name": "any", "start": {"earliest": "00:00", "latest": "23:59"},
+                  "length": {"min": 60, "max": 600}}])",
+             R"([{"name": "any", "start": {"earliest": "00:00", "latest": "23:59"}, "length": 480,
+                  "breaks": [{"length": 30, "after": 60, "before": 420}]}])",
+         }) {
+        try {
+            shifts::LayOnGrid(shifts::ReadTemplates(json, "t.json"), minutes.horizon, "t.json");
+            ADD_FAILURE() << "accepted " << json;
+        } catch (const InputError& e) {
+            EXPECT_NE(std::string(e.what()).find("t.json: template 'any': the templates give more "
+                                                 "shifts and break starts than a programme can "
+                                                 "hold"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+}
+
 TEST(ShiftsHorizon, LabelsWrapRoundTheCycle) {
     shifts::Horizon day;
     day.first = 22 * 60;
@@ -260,33 +291,42 @@ TEST(ShiftsHorizon, LabelsWrapRoundTheCycle) {
     EXPECT_EQ(shifts::BreaksText(week, g), "mon 00:00-mon 00:30;mon 03:00-mon 03:15");
 }
 
+// Each option refused outside its rule by a DomainError over its row, which
+// the front ends word; words in any spelling.
 TEST(ShiftsOptions, EachRowChecksItsDomain) {
+    namespace tt = teletraffic;
     shifts::Settings s;
-    shifts::SetWord(s, "objective", "service");
+    shifts::SetWord(s, shifts::About(shifts::Argument::Objective), "Service");
     EXPECT_EQ(s.objective, shifts::Objective::Service);
-    shifts::SetOption(s, "time-limit", 2.5);
+    shifts::SetOption(s, shifts::About(shifts::Argument::TimeLimit), 2.5);
     EXPECT_EQ(s.timeLimit, 2.5);
-    shifts::SetWord(s, "basis", "answered");
-    EXPECT_EQ(s.centre.basis, teletraffic::Basis::Answered);
+    shifts::SetWord(s, tt::About(tt::Argument::Basis), "excluding_short_abandons");
+    EXPECT_EQ(s.centre.basis, tt::Basis::ExcludingShortAbandons);
     const struct {
-        const char* name;
+        const char* option;
         double value;
         const char* message;
     } kBad[] = {
-        {"time-limit", 0, "--time-limit must be above 0"},
-        {"service-level", 1, "--service-level must be from 0 up to but not including 1"},
-        {"lines", 2.5, "--lines must be a whole number from 1"},
-        {"interval", 0, "--interval must be a whole number from 1 to 1440"},
+        {"time-limit", 0, "time limit must be a number of seconds above 0, at most 1e6, got 0"},
+        {"service-level", 1, "service level must be from 0 up to but not including 1, got 1"},
+        {"lines", 2.5, "lines must be a whole number from 1 to 2e9, or none"},
+        {"interval", 0, "interval must be a whole number of minutes from 1 to 1440, got 0"},
+        {"aht", 2e6, "average handling time must be a number of seconds above 0, at most 1e6"},
+        {"objective", 2, "objective must be one of its words"},
     };
     for (const auto& c : kBad) {
+        const shifts::OptionUse* use = shifts::OptionNamed(c.option);
+        ASSERT_NE(use, nullptr) << c.option;
         try {
-            shifts::SetOption(s, c.name, c.value);
-            ADD_FAILURE() << c.name << " accepted";
-        } catch (const InputError& e) {
+            shifts::SetOption(s, *use->argument, c.value);
+            ADD_FAILURE() << c.option << " accepted";
+        } catch (const tt::DomainError& e) {
+            EXPECT_EQ(&e.about(), use->argument);
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
         }
     }
-    EXPECT_THROW(shifts::SetWord(s, "objective", "cheapest"), InputError);
+    EXPECT_THROW(shifts::SetWord(s, shifts::About(shifts::Argument::Objective), "cheapest"),
+                 InputError);
 }
 
 // A row the table gains must reach Settings: a value inside its domain
@@ -312,19 +352,18 @@ TEST(ShiftsOptions, EveryRowReachesTheSettings) {
         }
         return values;
     };
-    for (const shifts::OptionRow& row : shifts::kOptionTable) {
-        SCOPED_TRACE(std::string(row.name));
+    for (const shifts::OptionUse& use : shifts::kOptions) {
+        SCOPED_TRACE(std::string(use.argument->option));
         shifts::Settings s;
         const std::vector<double> before = digest(s);
         // Inside the domain and off every default: the second word, the
         // flag set, a whole number above the least, a real within the range.
+        const teletraffic::Domain& d = use.rule->domain;
         double value = 1;
-        if (row.kind == shifts::OptionKind::Whole) {
-            value = row.min + 1;
-        } else if (row.kind == shifts::OptionKind::Number) {
-            value = (row.min + std::min(row.max, row.min + 2)) / 2;
+        if (use.Choice() == nullptr && !use.IsFlag()) {
+            value = d.whole ? d.min + 1 : (d.min + std::min(d.max, d.min + 2)) / 2;
         }
-        shifts::SetOption(s, row.name, value);
+        shifts::SetOption(s, *use.argument, value);
         EXPECT_NE(digest(s), before);
     }
 }

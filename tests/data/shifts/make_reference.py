@@ -264,6 +264,10 @@ def enumerate_service(inst, cols, most):
 
 # --- the instances --------------------------------------------------------
 
+def without(t, key):
+    return {k: v for k, v in t.items() if k != key}
+
+
 def template_json(t):
     out = {"name": t["name"],
            "start": {"earliest": clock(t["earliest"]), "latest": clock(t["latest"]),
@@ -358,6 +362,28 @@ def main():
     # The floor at 0: the level's rising stretch below the traffic in play.
     insts.append(("milp", instance(rng, "service, no floor", "service", 12, 2,
                                    settings=dict(svc, min_service_level=0))))
+    # Weeks of days apart (every shift ends by midnight) that a weekly limit
+    # or the week's service level links: the room shares the linking row out
+    # among the days.
+    week = {"interval": 60, "first": 0, "periods": 168, "cyclic": False, "week": True}
+    early = {"name": "early", "earliest": 6 * 60, "latest": 9 * 60, "step": 60,
+             "length": {"min": 360, "max": 480, "step": 120},
+             "breaks": [{"length": 60, "after": 120, "before": 300, "paid": False}], "max": 14}
+    late = {"name": "late", "earliest": 12 * 60, "latest": 15 * 60, "step": 60,
+            "length": {"min": 480, "max": 480, "step": 0}, "min": 9,
+            "breaks": [{"length": 60, "after": 180, "before": 360}]}
+    needs = [0 if h % 24 < 6 or h % 24 >= 23 else rng.randrange(1, 5) for h in range(168)]
+    insts.append(("milp", {"name": "week with a weekly max and min", "objective": "cover",
+                           "horizon": week, "templates": [early, late], "values": needs,
+                           "settings": {}}))
+    insts.append(("milp", {"name": "week with a weekly max, the shortage priced",
+                           "objective": "cover", "horizon": week,
+                           "templates": [dict(early, max=9), late], "values": needs,
+                           "settings": {"shortage_cost": 3}}))
+    calls = [0 if h % 24 < 7 or h % 24 >= 22 else rng.randrange(20, 60) for h in range(168)]
+    insts.append(("milp", {"name": "week of service", "objective": "service", "horizon": week,
+                           "templates": [without(early, "max"), without(late, "min")],
+                           "values": calls, "settings": svc}))
     out = []
     for method, inst in insts:
         cols = columns(inst)

@@ -404,7 +404,7 @@ bool RecordsTab::compute() {
     job_->run(future, [this, key, options = *options](const QFuture<Outcome>& done) {
         if (done.isCanceled() || done.resultCount() == 0) {
             emit said(QStringLiteral("読み込みを中止しました。"));
-            setStale(true);
+            setAnswerState(AnswerState::Stopped);
             return;
         }
         Outcome outcome = done.result();
@@ -415,6 +415,7 @@ bool RecordsTab::compute() {
             tally_ = std::move(outcome.tally);
             tallyFor_ = key;
             show(*tally_, options);
+            setAnswerState(AnswerState::Current);
         } catch (const std::exception& error) {
             mark(error);
             setStale(true);

@@ -87,7 +87,9 @@ constexpr Name kErlangXOptions[] = {"lines",         "redial",      "basis",    
                                     "answered-wait", "max-abandon", "max-blocking"};
 
 bool ByErlangX(const Inputs& in) {
-    return std::ranges::any_of(kErlangXOptions, [&in](Name name) { return in.Given(name); });
+    // Erlang C and A meet one target; Erlang X meets each given, and says which decided.
+    return std::ranges::any_of(kErlangXOptions, [&in](Name name) { return in.Given(name); }) ||
+           (in.Given("average-wait") && in.Given("service-level"));
 }
 
 // How the call-centre commands take the options they share with others.
@@ -855,6 +857,9 @@ struct StandInFor {
     std::vector<Name> needs;  // what it needs beside it
     std::string_view needsMessage;
     std::string_view bothMessage; // empty where both may be given
+    // The inputs may be given all of them beside it, as a second target
+    // (bothMessage then refuses some of them only).
+    bool allBeside = false;
 
     // The value of inputs[0] it gives; null for a target the command reads
     // itself in place of `inputs`.
@@ -892,12 +897,14 @@ const StandInFor kStandIns[] = {
              }
              return calls * in["aht"] / (interval * 60);
          }},
-    // One target for the agents: an average wait, or a level within a time.
+    // An average wait, in place of a level within a time or beside it (the
+    // commonest pair of a contact centre's targets).
     {.by = "average-wait",
      .inputs = {"target-time", "service-level"},
      .needs = {},
      .needsMessage = {},
-     .bothMessage = "give --average-wait or --target-time with --service-level, not both",
+     .bothMessage = "give --target-time with --service-level beside --average-wait, or neither",
+     .allBeside = true,
      .derive = nullptr},
     // Targets Erlang X meets beside a service level or in its place.
     Beside("answered-wait"),
@@ -984,8 +991,11 @@ const Use* Complete(const Command& command, Inputs& in) {
             throw std::invalid_argument(std::string(standIn.needsMessage));
         }
         if (standIn.derive == nullptr) {
-            if (!standIn.bothMessage.empty() &&
-                std::ranges::any_of(standIn.inputs, [&in](Name name) { return in.Given(name); })) {
+            const auto given = static_cast<std::size_t>(
+                std::ranges::count_if(standIn.inputs, [&in](Name name) { return in.Given(name); }));
+            const bool refused =
+                standIn.allBeside ? given > 0 && given < standIn.inputs.size() : given > 0;
+            if (!standIn.bothMessage.empty() && refused) {
                 throw std::invalid_argument(std::string(standIn.bothMessage));
             }
             continue;

@@ -46,7 +46,7 @@ inline constexpr Option kOptions[] = {
      ", in the unit of --aht: the answer is then by Erlang A, where the traffic may reach the "
      "agents"},
     {&tt::About(tt::Argument::AverageWait), "W",
-     ", in the unit of --aht, in place of --target-time and --service-level"},
+     ", in the unit of --aht, in place of --target-time and --service-level or beside them"},
     {&tt::About(tt::Argument::Shrinkage), "X",
      ", taken as the decimal typed: 84 agents at 0.2 schedule 105"},
     {&tt::About(tt::Argument::MaxOccupancy), "Y",
@@ -78,9 +78,8 @@ constexpr const tt::ArgumentInfo& About(const Option& option) {
 
 // The choices word options take: the engine's, and a room's beside them.
 inline constexpr const tt::ChoiceInfo* kChoiceTables[] = {
-    &tt::kChoices[0],       &tt::kChoices[1],        &tt::kChoices[2],
-    &tt::kChoices[3],       &transient::kChoices[0], &transient::kChoices[1],
-    &shifts::kObjectiveChoice};
+    &tt::kChoices[0],        &tt::kChoices[1],        &tt::kChoices[2],         &tt::kChoices[3],
+    &transient::kChoices[0], &transient::kChoices[1], &shifts::kObjectiveChoice};
 
 // A choice by its name; null for none.
 constexpr const tt::ChoiceInfo* ChoiceNamed(std::string_view name) {

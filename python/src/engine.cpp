@@ -676,7 +676,7 @@ std::vector<std::pair<std::string, Entry>> Table() {
         BindX<Figure<&X::averageWait>, Traffic, Agents, Aht, lines, redial, calls, interval,
               variance>("average_wait[erlang_x]"),
         BindX<AgentsFor, Traffic, Aht, TargetTime, ServiceLevel, lines, redial, calls, interval,
-              variance, basis, answered_wait, max_blocking>("agents[erlang_x]"),
+              variance, basis, average_wait, answered_wait, max_blocking>("agents[erlang_x]"),
         BindX<AgentsFor, Traffic, Aht, AverageWait, lines, redial, calls, interval, variance,
               answered_wait, max_blocking>("agents_for_wait[erlang_x]"),
         BindX<Abandoned, Traffic, Agents, Aht, Patience, lines, redial, calls, interval, variance>(
@@ -684,7 +684,7 @@ std::vector<std::pair<std::string, Entry>> Table() {
         BindX<Figure<&X::serviceLevel>, Traffic, Agents, Aht, Patience, TargetTime, lines, redial,
               calls, interval, variance, basis>("erlang_a_service_level[erlang_x]"),
         BindX<AgentsFor, Traffic, Aht, Patience, TargetTime, ServiceLevel, lines, redial, calls,
-              interval, variance, basis, answered_wait, max_abandon, max_blocking>(
+              interval, variance, basis, average_wait, answered_wait, max_abandon, max_blocking>(
             "erlang_a_agents[erlang_x]"),
         BindX<AgentsFor, Traffic, Aht, Patience, AverageWait, lines, redial, calls, interval,
               variance, answered_wait, max_abandon, max_blocking>(
@@ -726,8 +726,8 @@ PYBIND11_MODULE(_engine, m) {
     static constexpr std::span<const tt::ArgumentInfo> kTables[] = {
         tt::kArguments, transient::kOptions, shifts::kArguments};
     static constexpr const tt::ChoiceInfo* kChoiceList[] = {
-        &tt::kChoices[0],       &tt::kChoices[1],        &tt::kChoices[2],
-        &tt::kChoices[3],       &transient::kChoices[0], &transient::kChoices[1],
+        &tt::kChoices[0],         &tt::kChoices[1],        &tt::kChoices[2],
+        &tt::kChoices[3],         &transient::kChoices[0], &transient::kChoices[1],
         &shifts::kObjectiveChoice};
     static const tt::Registry registry{kTables, kChoiceList};
     py::dict arguments;

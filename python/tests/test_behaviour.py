@@ -77,6 +77,7 @@ def test_out_under_each_policy(action, out, inputs, want, raises):
     [
         (lambda: corvane.agents(service_level=0.8, target_time=20, aht=180, traffic=10), 14),
         (lambda: corvane.agents(10, 180, service_level=0.8, target_time=20), 14),
+        (lambda: corvane.agents(10, 180, 20, 0.8, average_wait=5), 15),  # both targets
         (lambda: corvane.engset_lines(20, blocking=0.01, intended_traffic=2), 6),
         (lambda: corvane.overflow_lines(3, 6, blocking=0.01, method="hayward"), 11),
         (lambda: corvane.agents(10, 180, 20, 0.8, sl=1), (TypeError, "unexpected keyword .*'sl'")),
@@ -275,9 +276,12 @@ def test_erlang_x_refusals_name_the_keyword(call, argument):
          lambda: (corvane.erlang_a_agents(calls=200, interval=30, aht=180, patience=300,
                                           target_time=20, service_level=0.6, variance=600,
                                           answered_wait=4), None, "answered_wait")),
+        # A service level and an average wait together: 14 meet the level, 15 the wait.
+        (dict(traffic=10, target_time=20, service_level=0.8, average_wait=5),
+         lambda: (15, None, "average_wait")),
     ],
     ids=["erlang-c", "occupancy", "erlang-a-occupancy", "lines-and-redials", "lines-occupancy",
-         "forecast"],
+         "forecast", "level-and-wait"],
 )
 def test_staffing_is_the_agents_and_the_figures_there(keywords, want):
     got = corvane.staffing(aht=180, **keywords)

@@ -111,7 +111,7 @@ TEST(CliErlangA, RefusesOptionsThatDoNotGoTogether) {
          "--interval must be a number of minutes greater than 0, got 0"},
         {{"agents", "--traffic", "10", "--aht", "180", "--average-wait", "10", "--target-time",
           "20"},
-         "give --average-wait or --target-time with --service-level, not both"},
+         "give --target-time with --service-level beside --average-wait, or neither"},
         {{"agents", "--traffic", "10", "--aht", "180", "--target-time", "20"},
          "--service-level is required"},
         {{"agents", "--traffic", "10", "--aht", "180", "--average-wait", "10", "--shrinkage", "1"},

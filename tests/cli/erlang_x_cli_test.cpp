@@ -138,6 +138,18 @@ TEST(CliErlangX, JsonSaysWhatDecidedTheAgentsAndTheCapacity) {
         Cli({"agents", "--traffic", "10", "--aht", "180", "--target-time", "20", "--service-level",
              "0.8", "--patience", "300", "--max-abandon", "0.02", "--json"});
     EXPECT_EQ(nlohmann::json::parse(abandon.out)["decided-by"], "max-abandon");
+    // A service level and an average wait together, the commonest pair: 14
+    // agents meet the level, 15 the wait (and capacity meets both).
+    const Outcome pair = Cli({"agents", "--traffic", "10", "--aht", "180", "--target-time", "20",
+                              "--service-level", "0.8", "--average-wait", "5", "--json"});
+    ASSERT_EQ(pair.status, 0) << pair.err;
+    EXPECT_EQ(nlohmann::json::parse(pair.out)["agents"], 15);
+    EXPECT_EQ(nlohmann::json::parse(pair.out)["decided-by"], "average-wait");
+    const Outcome both =
+        Cli({"capacity", "--agents", "14", "--aht", "180", "--target-time", "20", "--service-level",
+             "0.8", "--average-wait", "5", "--patience", "300", "--json"});
+    ASSERT_EQ(both.status, 0) << both.err;
+    EXPECT_EQ(nlohmann::json::parse(both.out)["decided-by"], "average-wait");
 
     // The figures at the capacity apart from the targets of the same names.
     const Outcome capacity =

@@ -627,6 +627,18 @@ const std::vector<Command>& Table() {
                      json["agents-on-phones"] = plan.onPhones;
                      json["agents-to-schedule"] = plan.scheduled;
                      json["decided-by"] = staffing.DecidedBy(plan, forTarget);
+                     if (staffing.byErlangX && std::isfinite(staffing.model.lines)) {
+                         // Callers who find every line busy are in no service level:
+                         // say when the lines, not the targets, bound the count, and
+                         // the blocking beside the level.
+                         const auto n = static_cast<double>(plan.onPhones);
+                         json["lines-bound"] = n >= staffing.model.lines;
+                         json["blocking"] = JsonNumber(
+                             tt::ErlangX(staffing.traffic, n, staffing.model,
+                                         staffing.targets.targetTime, staffing.targets.basis)
+                                 .blocking,
+                             digits);
+                     }
                      if (plan.onPhones != forTarget) {
                          // Not through a reference: the keys added since may have moved it.
                          json["by-agents"].push_back(staffing.Measure(plan.onPhones, digits));

@@ -138,6 +138,14 @@ TEST(CliErlangX, JsonSaysWhatDecidedTheAgentsAndTheCapacity) {
         Cli({"agents", "--traffic", "10", "--aht", "180", "--target-time", "20", "--service-level",
              "0.8", "--patience", "300", "--max-abandon", "0.02", "--json"});
     EXPECT_EQ(nlohmann::json::parse(abandon.out)["decided-by"], "max-abandon");
+    // Five lines hold 100 calls in half an hour to a level of 1 by blocking
+    // more than half of them: said, not left to the decided target.
+    const Outcome lines =
+        Cli({"agents", "--calls", "100", "--interval", "30", "--aht", "180", "--target-time", "20",
+             "--service-level", "0.8", "--lines", "5", "--json"});
+    const auto bound = nlohmann::json::parse(lines.out);
+    EXPECT_EQ(bound["lines-bound"], true);
+    EXPECT_NEAR(bound["blocking"].get<double>(), 0.564, 1e-3);
     // A service level and an average wait together, the commonest pair: 14
     // agents meet the level, 15 the wait (and capacity meets both).
     const Outcome pair = Cli({"agents", "--traffic", "10", "--aht", "180", "--target-time", "20",

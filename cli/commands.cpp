@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/words.h"
 
 #include "teletraffic/engset.h"
 #include "teletraffic/erlang_a.h"
@@ -969,21 +970,26 @@ std::string Help(const Use& use) {
 std::string HelpOf(const tt::ArgumentInfo& about, const tt::Rule& rule, std::string_view note) {
     std::string help(about.sense);
     if (const tt::ChoiceInfo* choice = ChoiceNamed(about.choice)) {
-        help += ": ";
-        for (std::size_t i = 0; i < choice->words.size(); ++i) {
-            const tt::ChoiceWord& word = choice->words[i];
-            help.append(i == 0                         ? ""
-                        : i + 1 < choice->words.size() ? ", "
-                                                       : " or ")
-                .append(word.word)
-                .append(" (")
-                .append(word.words)
-                .append(i == 0 ? ", the default)" : ")");
-        }
+        help.append(": ").append(WordsHelp(*choice, choice->words.front().word));
     } else {
         help.append(" (").append(rule.text).append(")");
     }
     return help.append(note);
+}
+
+std::string WordsHelp(const tt::ChoiceInfo& choice, std::string_view fallback) {
+    std::string help;
+    for (std::size_t i = 0; i < choice.words.size(); ++i) {
+        const tt::ChoiceWord& word = choice.words[i];
+        help.append(i == 0                        ? ""
+                    : i + 1 < choice.words.size() ? ", "
+                                                  : " or ")
+            .append(word.word)
+            .append(" (")
+            .append(word.words)
+            .append(word.word == fallback ? ", the default)" : ")");
+    }
+    return help;
 }
 
 std::vector<std::string_view> StandIns(const Command& command, Name input) {

@@ -1,5 +1,7 @@
 #include "cli/records_command.h"
 
+#include "cli/words.h"
+
 #include "records/records.h"
 
 #include <CLI/CLI.hpp>
@@ -57,18 +59,7 @@ std::string Help(const records::OptionInfo& info) {
     const teletraffic::ArgumentInfo& about = info.about();
     std::string help(about.sense);
     if (const teletraffic::ChoiceInfo* choice = ChoiceOf(info.id)) {
-        help += ": ";
-        for (std::size_t i = 0; i < choice->words.size(); ++i) {
-            const teletraffic::ChoiceWord& word = choice->words[i];
-            help.append(i == 0                         ? ""
-                        : i + 1 < choice->words.size() ? ", "
-                                                       : " or ")
-                .append(word.word)
-                .append(" (")
-                .append(word.words)
-                .append(word.word == info.fallback ? ", the default)" : ")");
-        }
-        return help;
+        return help.append(": ").append(WordsHelp(*choice, info.fallback));
     }
     if (info.kind != records::OptionKind::Flag) {
         help.append(" (").append(about.rule->text);

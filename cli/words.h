@@ -8,6 +8,7 @@
 #include "teletraffic/arguments.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace CLI {
@@ -26,5 +27,9 @@ struct WordOption {
 CLI::Option* AddWords(CLI::App& app, const std::string& name, std::string& word,
                       const std::string& help, const teletraffic::ChoiceInfo& choice,
                       const std::string& value, std::vector<WordOption>& wordOptions);
+
+// A word option's words, each with what it means and `fallback` said to be
+// the default: "erlang (Erlang B, the default), engset (...) or ...".
+std::string WordsHelp(const teletraffic::ChoiceInfo& choice, std::string_view fallback);
 
 } // namespace cli

@@ -26,6 +26,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <utility>
 
 namespace tables {
 
@@ -180,6 +181,12 @@ ShiftsView::~ShiftsView() = default;
 
 void ShiftsView::setDay(const Day& day) {
     day_ = day;
+    // A solve of the day before would show shifts for requirements no longer
+    // on the screen: it is cancelled and its answer, if any, dropped.
+    if (job_) {
+        job_->Cancel();
+        dayChanged_ = true;
+    }
     if (schedule_) {
         show(std::nullopt);
         note_->setText(QStringLiteral("1日が変わりました。もう一度作成してください。"));
@@ -250,6 +257,12 @@ void ShiftsView::poll() {
     std::unique_ptr<shifts::SolveJob> job = std::move(job_);
     solve_->setEnabled(true);
     cancel_->setEnabled(false);
+    if (std::exchange(dayChanged_, false)) {
+        job.reset();
+        note_->setText(QStringLiteral("1日が変わったため、作成を中止しました。"));
+        show(std::nullopt);
+        return;
+    }
     try {
         shifts::Schedule schedule = job->Get();
         note_->setText(QString());

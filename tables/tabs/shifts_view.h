@@ -74,6 +74,7 @@ private:
     ShiftBars* bars_;
     QTimer* timer_;
     std::unique_ptr<shifts::SolveJob> job_;
+    bool dayChanged_ = false; // since the solve running began
     std::mutex progressLock_;
     shifts::Progress progress_;
     std::optional<shifts::Schedule> schedule_;

@@ -163,8 +163,8 @@ TEST_F(ShiftsPage, TemplatesFromTheSettingsAreCheckedAgain) {
     EXPECT_EQ(other.findChild<QComboBox*>(S("shiftObjective"))->currentIndex(), 1);
 }
 
-// 中止 ends the solve: the buttons come back and no schedule of the old
-// inputs is left half shown.
+// 中止 ends the solve and the buttons come back; a day changed under a
+// solve drops its answer.
 TEST_F(ShiftsPage, CancelEndsTheSolve) {
     computeDay(Volumes());
     get<QPlainTextEdit>("shiftTemplates")->setPlainText(kTemplates);
@@ -173,6 +173,13 @@ TEST_F(ShiftsPage, CancelEndsTheSolve) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !tab.shifts()->solving(); }, 60000));
     EXPECT_TRUE(get<QPushButton>("solveShifts")->isEnabled());
     EXPECT_FALSE(get<QPushButton>("cancelShifts")->isEnabled());
+
+    // The day recomputed under a solve: its shifts would be another day's.
+    get<QPushButton>("solveShifts")->click();
+    computeDay(Volumes().replace(S(",40\n"), S(",90\n")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !tab.shifts()->solving(); }, 60000));
+    EXPECT_FALSE(tab.shifts()->schedule().has_value());
+    EXPECT_TRUE(tab.shifts()->note().startsWith(S("1日が変わった")));
 }
 
 } // namespace

@@ -96,4 +96,56 @@ QString ShiftSummary(const shifts::Schedule& schedule) {
     return text;
 }
 
+namespace {
+
+// A field as CSV has it: quoted where it holds a separator, a quote or a line.
+QString Field(const QString& text) {
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
+        !text.contains(u'\r')) {
+        return text;
+    }
+    return u'"' + QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+
+QString Number(double value) {
+    return QString::number(value, 'g', 15);
+}
+
+} // namespace
+
+QString ScheduleCsv(const shifts::Schedule& schedule, ShiftObjective objective,
+                    const QString& templatesJson) {
+    const shifts::Horizon& horizon = schedule.horizon;
+    const auto clock = [&](int minutes) { return QString::fromStdString(horizon.Label(minutes)); };
+    QString text =
+        QStringLiteral("# 目的,%1\r\n# シフトのひな型,%2\r\n")
+            .arg(objective == ShiftObjective::Cover ? QStringLiteral("必要人数を満たす")
+                                                    : QStringLiteral("サービスレベルを満たす"),
+                 Field(templatesJson.simplified()));
+    text += QStringLiteral("shift,start,end,breaks,agents,cost,paid-hours\r\n");
+    for (const shifts::Group& group : schedule.groups) {
+        text += QStringList{Field(QString::fromStdString(group.shift)),
+                            clock(group.start),
+                            clock(group.start + group.length),
+                            Field(QString::fromStdString(shifts::BreaksText(horizon, group))),
+                            QString::number(group.agents),
+                            Number(group.cost),
+                            Number(group.paidHours)}
+                    .join(u',') +
+                QStringLiteral("\r\n");
+    }
+    text += QStringLiteral("\r\nstart,required,on-phones,on-break,over,short\r\n");
+    for (const shifts::PeriodCoverage& cover : schedule.coverage) {
+        text += QStringList{clock(cover.start),
+                            Number(cover.required),
+                            QString::number(cover.onPhones),
+                            QString::number(cover.onBreak),
+                            QString::number(cover.over),
+                            QString::number(cover.shortBy)}
+                    .join(u',') +
+                QStringLiteral("\r\n");
+    }
+    return text;
+}
+
 } // namespace tables

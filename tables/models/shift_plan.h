@@ -33,4 +33,9 @@ shifts::Problem ShiftProblem(const Day& day, const QString& templatesJson, Shift
 // or the gap left.
 QString ShiftSummary(const shifts::Schedule& schedule);
 
+// The shifts and the coverage as CSV, after the inputs they answer (the
+// objective and the templates) as "#" lines: what the copy button gives.
+QString ScheduleCsv(const shifts::Schedule& schedule, ShiftObjective objective,
+                    const QString& templatesJson);
+
 } // namespace tables

@@ -5,11 +5,13 @@
 
 #include "tables/models/shift_plan.h"
 
+#include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -103,6 +105,7 @@ ShiftsView::ShiftsView(QWidget* parent)
     , objective_(new QComboBox(this))
     , solve_(new QPushButton(QStringLiteral("シフトを作成"), this))
     , cancel_(new QPushButton(QStringLiteral("中止"), this))
+    , copy_(new QPushButton(QStringLiteral("コピー"), this))
     , note_(new QLabel(this))
     , summary_(new QLabel(this))
     , coverage_(new QChartView(this))
@@ -150,6 +153,10 @@ ShiftsView::ShiftsView(QWidget* parent)
     buttons->addWidget(solve_);
     buttons->addWidget(cancel_);
     left->addLayout(buttons);
+    copy_->setObjectName(QStringLiteral("copyShifts"));
+    copy_->setToolTip(
+        QStringLiteral("シフトと区間ごとの人数を、目的とひな型と一緒に CSV でコピーします"));
+    left->addWidget(copy_);
     left->addWidget(note_);
     inputs->setFixedWidth(260);
 
@@ -170,6 +177,7 @@ ShiftsView::ShiftsView(QWidget* parent)
 
     connect(templates_, &QPlainTextEdit::textChanged, this, &ShiftsView::checkTemplates);
     connect(solve_, &QPushButton::clicked, this, &ShiftsView::solve);
+    connect(copy_, &QPushButton::clicked, this, &ShiftsView::copy);
     connect(cancel_, &QPushButton::clicked, this, &ShiftsView::cancel);
     timer_->setInterval(100);
     connect(timer_, &QTimer::timeout, this, &ShiftsView::poll);
@@ -219,6 +227,8 @@ void ShiftsView::solve() {
         const std::lock_guard lock(progressLock_);
         progress_ = {};
     }
+    solvedTemplates_ = templates_->toPlainText();
+    solvedObjective_ = static_cast<ShiftObjective>(objective_->currentIndex());
     job_ = std::make_unique<shifts::SolveJob>(std::move(problem),
                                               [this](const shifts::Progress& progress) {
                                                   const std::lock_guard lock(progressLock_);
@@ -228,6 +238,17 @@ void ShiftsView::solve() {
     cancel_->setEnabled(true);
     note_->setText(QStringLiteral("作成しています…"));
     timer_->start();
+}
+
+void ShiftsView::copy() {
+    // Only the shifts shown, of the templates and objective they were made
+    // with: none while a solve runs or after the day changed.
+    if (!schedule_ || job_) {
+        note_->setText(QStringLiteral("コピーするシフトがありません。"));
+        return;
+    }
+    QApplication::clipboard()->setText(ScheduleCsv(*schedule_, solvedObjective_, solvedTemplates_));
+    note_->setText(QStringLiteral("シフトと区間ごとの人数をコピーしました。"));
 }
 
 void ShiftsView::cancel() {

@@ -7,6 +7,7 @@
 
 #include "shifts/schedule.h"
 #include "tables/models/day_staffing.h"
+#include "tables/models/shift_plan.h"
 
 #include <QWidget>
 
@@ -49,6 +50,8 @@ public:
     void setDay(const Day& day);
     void solve();
     void cancel();
+    // The shifts and the coverage as CSV with their inputs, to the clipboard.
+    void copy();
     bool solving() const { return job_ != nullptr; }
     const std::optional<shifts::Schedule>& schedule() const { return schedule_; }
     QString note() const;
@@ -68,6 +71,7 @@ private:
     QComboBox* objective_;
     QPushButton* solve_;
     QPushButton* cancel_;
+    QPushButton* copy_;
     QLabel* note_;
     QLabel* summary_;
     QChartView* coverage_;
@@ -78,6 +82,8 @@ private:
     std::mutex progressLock_;
     shifts::Progress progress_;
     std::optional<shifts::Schedule> schedule_;
+    QString solvedTemplates_; // the inputs of the solve last begun
+    ShiftObjective solvedObjective_ = ShiftObjective::Cover;
 };
 
 } // namespace tables

@@ -91,6 +91,18 @@ TEST_F(ShiftsPage, CoverTheDaysAgentsWithBreaksInsideTheShifts) {
         }
     }
     EXPECT_FALSE(get<QLabel>("shiftSummary")->text().isEmpty());
+
+    // Copied, the inputs first, then a line a group and a line a period.
+    get<QPlainTextEdit>("shiftTemplates")->setPlainText(S("[]"));
+    get<QPushButton>("copyShifts")->click();
+    const QStringList lines = QApplication::clipboard()->text().split(S("\r\n"));
+    ASSERT_EQ(lines.size(), 2 + 1 + static_cast<int>(schedule->groups.size()) + 2 + 16 + 1);
+    EXPECT_EQ(lines[0], S("# 目的,必要人数を満たす"));
+    EXPECT_TRUE(lines[1].startsWith(S("# シフトのひな型,\"[{\"\"name\"\": \"\"early\"\"")))
+        << lines[1].toStdString();
+    const S early = lines[3];
+    EXPECT_TRUE(early.startsWith(S("early,")) && early.count(u',') == 6) << early.toStdString();
+    EXPECT_EQ(lines[lines.size() - 2].section(u',', 0, 0), S("16:30"));
 }
 
 // What the room refuses, the view says with the room's words and does not

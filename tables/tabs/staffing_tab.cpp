@@ -449,6 +449,8 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     views_->addTab(view_, QStringLiteral("表"));
     views_->addTab(chart_, QStringLiteral("グラフ"));
     views_->addTab(dayPage(), QStringLiteral("1日の要員計画"));
+    shifts_ = new ShiftsView(this);
+    views_->addTab(shifts_, QStringLiteral("シフト作成"));
     // Remembered as the inputs are, soon after it changes.
     connect(views_, &QTabWidget::currentChanged, this, &Tab::edited);
     connect(views_, &QTabWidget::currentChanged, saveButton, [saveButton](int view) {
@@ -986,6 +988,7 @@ void StaffingTab::showDay(Day day) {
     dayWarnings_->setVisible(!warnings.isEmpty());
     dayModel_->setDay(std::move(day));
     const Day& shown = dayModel_->day();
+    shifts_->setDay(shown);
     static_cast<RowStyle*>(dayView_->itemDelegate())->span(dayView_);
     static_cast<FittedHeader*>(dayView_->horizontalHeader())->fit();
     // A row that failed first: it is what needs the planner. Once the page
@@ -1108,6 +1111,9 @@ void StaffingTab::save() {
     case 1:
         saveChart(chart_, QStringLiteral("staffing.png"));
         break;
+    case 3:
+        saveChart(shifts_->coverageChart(), QStringLiteral("shifts-coverage.png"));
+        break;
     default:
         saveDay();
         break;
@@ -1148,10 +1154,12 @@ void StaffingTab::restoreMore(const QSettings& settings) {
     if (number && view >= 0 && view < views_->count()) {
         views_->setCurrentIndex(view);
     }
+    shifts_->restore(settings);
 }
 
 void StaffingTab::rememberMore(QSettings& settings) const {
     settings.setValue(QStringLiteral("views/staffViews"), views_->currentIndex());
+    shifts_->remember(settings);
 }
 
 QList<QStringList> StaffingTab::statedAnswer() const {

@@ -9,6 +9,7 @@
 
 #include "tables/models/day_staffing.h"
 #include "tables/models/staffing.h"
+#include "tables/tabs/shifts_view.h"
 #include "tables/widgets/tab.h"
 #include "tables/widgets/veil.h"
 
@@ -42,6 +43,7 @@ public:
     void copyDay();
 
     QTabWidget* views() const { return views_; }
+    ShiftsView* shifts() const { return shifts_; }
     // Reads a CSV file of interval volumes into the volumes box, then computes.
     void importVolumes();
 
@@ -108,6 +110,7 @@ private:
     QPushButton* exportDay_;
     QLabel* dayNote_;
     Veil* dayVeil_;
+    ShiftsView* shifts_;
     JobBar* job_;
     bool savingDay_ = false;
     // The answer shown is not yet the inputs' own: its work runs.

@@ -7,6 +7,7 @@
 // variance takes milliseconds a figure: it runs off the window's thread.
 #pragma once
 
+#include "tables/models/carried_day.h"
 #include "tables/models/day_staffing.h"
 #include "tables/models/staffing.h"
 #include "tables/widgets/tab.h"
@@ -17,6 +18,7 @@
 #include <optional>
 
 class QChartView;
+class QSplitter;
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
@@ -25,6 +27,8 @@ class QTableView;
 class QTabWidget;
 
 namespace tables {
+
+class CarriedDayView;
 
 class StaffingTab : public Tab {
     Q_OBJECT
@@ -76,6 +80,9 @@ private:
     void hover(QPointF at);
     void showDay(Day day);
     void showDayChart(const Day& day);
+    // The day carried over shown (過渡解析), or the usual day alone (区間ごと).
+    void showCarried(const Day& day, CarriedDay carried);
+    bool carryOver() const;
 
     InputField* calls_;
     InputField* variance_;
@@ -108,6 +115,9 @@ private:
     QPushButton* exportDay_;
     QLabel* dayNote_;
     Veil* dayVeil_;
+    QComboBox* dayMethod_;
+    QSplitter* daySplit_;
+    CarriedDayView* carriedView_;
     JobBar* job_;
     bool savingDay_ = false;
     // The answer shown is not yet the inputs' own: its work runs.

@@ -530,8 +530,14 @@ QWidget* StaffingTab::dayPage() {
     exportDay_ = Button("exportDay", QStringLiteral("CSV に保存"), page);
     connect(exportDay_, &QPushButton::clicked, this, &StaffingTab::saveDay);
     QPushButton* dayPicture = Button("saveDayChart", QStringLiteral("グラフを保存"), page);
-    connect(dayPicture, &QPushButton::clicked, this,
-            [this] { saveChart(dayChart_, QStringLiteral("staffing-day.png")); });
+    // What is saved and copied is what is shown: the day carried over under 過渡解析.
+    connect(dayPicture, &QPushButton::clicked, this, [this] {
+        if (carryOver()) {
+            saveChart(carriedView_->chart(), QStringLiteral("staffing-day-carried.png"));
+        } else {
+            saveChart(dayChart_, QStringLiteral("staffing-day.png"));
+        }
+    });
 
     daySummary_ = new QLabel(page);
     daySummary_->setObjectName(QStringLiteral("daySummary"));
@@ -1171,8 +1177,17 @@ void StaffingTab::saveDay() {
                                 : day.refused);
         return;
     }
+    const CarriedDayModel& carried = carriedView_->model();
+    if (carryOver() && carried.rowCount() == 0) {
+        dialogs_.warn(this, carried.carried().refused);
+        return;
+    }
     savingDay_ = true;
-    saveTable(*dayModel_, QStringLiteral("staffing-day.csv"));
+    if (carryOver()) {
+        saveTable(carried, QStringLiteral("staffing-day-carried.csv"));
+    } else {
+        saveTable(*dayModel_, QStringLiteral("staffing-day.csv"));
+    }
     savingDay_ = false;
 }
 
@@ -1182,6 +1197,9 @@ QList<QStringList> StaffingTab::statedInputs() const {
     if (savingDay_ && day.intervalFromLabels) {
         lines << QStringList{QStringLiteral("1日の区間の長さ (分)"),
                              Exact(day.inputs.intervalMinutes), QStringLiteral("区間の時刻の間隔")};
+    }
+    if (savingDay_) {
+        lines << QStringList{dayMethod_->accessibleName(), dayMethod_->currentText()};
     }
     return lines;
 }
@@ -1206,11 +1224,17 @@ void StaffingTab::copyDay() {
     if (!dayReady(Export::Copy)) {
         return;
     }
-    QList<int> rows(dayModel_->rowCount());
-    QList<int> columns(dayModel_->columnCount());
+    const QAbstractItemModel& shown =
+        carryOver() ? static_cast<const QAbstractItemModel&>(carriedView_->model()) : *dayModel_;
+    if (carryOver() && shown.rowCount() == 0) {
+        emit said(carriedView_->model().carried().refused);
+        return;
+    }
+    QList<int> rows(shown.rowCount());
+    QList<int> columns(shown.columnCount());
     std::iota(rows.begin(), rows.end(), 0);
     std::iota(columns.begin(), columns.end(), 0);
-    QApplication::clipboard()->setText(TableText(*dayModel_, rows, columns));
+    QApplication::clipboard()->setText(TableText(shown, rows, columns));
     emit said(QStringLiteral("1日の %1 区間を見出しと一緒にコピーしました。").arg(rows.size()));
 }
 

@@ -4,6 +4,7 @@
 #include "support/print_qt.h"
 #include "tables/models/carried_day.h"
 #include "tables/models/day_staffing.h"
+#include "tables/models/files.h"
 #include "tables/models/volumes.h"
 #include "tables/tabs/staffing_tab.h"
 
@@ -155,6 +156,35 @@ TEST(CarriedDay, TheTabShowsBothPlansAndTheUsualPlansMisses) {
     tab.findChild<QComboBox*>(S("dayMethod"))->setCurrentIndex(1);
     EXPECT_FALSE(carriedDay->isVisibleTo(&tab));
     EXPECT_TRUE(perInterval->isVisibleTo(&tab));
+}
+
+// What is saved and copied is the day as shown: carried over under 過渡解析,
+// its method stated; the per-interval day under 区間ごと.
+TEST(CarriedDay, SavedAndCopiedAsShown) {
+    QTemporaryDir dir;
+    const S path = dir.filePath(S("day.csv"));
+    StaffingTab tab{Dialogs{[&](QWidget*, const S&, const S&, const S&) { return path; },
+                            [](QWidget*, const S&) {}},
+                    nullptr};
+    tab.views()->setCurrentIndex(2);
+    tab.findChild<QPlainTextEdit*>(S("volumes"))->setPlainText(Peak());
+    tab.findChild<QPushButton*>(S("dayCompute"))->click();
+    auto* carried = tab.findChild<QTableView*>(S("carriedTable"))->model();
+    QTRY_COMPARE(carried->rowCount(), 7);
+    const auto read = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    tab.findChild<QPushButton*>(S("exportDay"))->click();
+    EXPECT_TRUE(read().contains("# 1日の計画の方法,過渡解析\r\n"));
+    EXPECT_TRUE(read().endsWith(TableCsv(*carried).mid(3)));
+    tab.findChild<QPushButton*>(S("copyDay"))->click();
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(S("過渡解析の要員")));
+
+    tab.findChild<QComboBox*>(S("dayMethod"))->setCurrentIndex(1);
+    tab.findChild<QPushButton*>(S("exportDay"))->click();
+    EXPECT_TRUE(read().contains("# 1日の計画の方法,区間ごと\r\n"));
+    EXPECT_TRUE(read().endsWith(TableCsv(*tab.findChild<QTableView*>(S("day"))->model()).mid(3)));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tables/tabs/staffing_tab.h"
 
+#include "tables/tabs/carried_day_view.h"
+
 #include "tables/models/files.h"
 #include "tables/models/number_format.h"
 
@@ -530,8 +532,14 @@ QWidget* StaffingTab::dayPage() {
     exportDay_ = Button("exportDay", QStringLiteral("CSV に保存"), page);
     connect(exportDay_, &QPushButton::clicked, this, &StaffingTab::saveDay);
     QPushButton* dayPicture = Button("saveDayChart", QStringLiteral("グラフを保存"), page);
-    connect(dayPicture, &QPushButton::clicked, this,
-            [this] { saveChart(dayChart_, QStringLiteral("staffing-day.png")); });
+    // What is saved and copied is what is shown: the day carried over under 過渡解析.
+    connect(dayPicture, &QPushButton::clicked, this, [this] {
+        if (carryOver()) {
+            saveChart(carriedView_->chart(), QStringLiteral("staffing-day-carried.png"));
+        } else {
+            saveChart(dayChart_, QStringLiteral("staffing-day.png"));
+        }
+    });
 
     daySummary_ = new QLabel(page);
     daySummary_->setObjectName(QStringLiteral("daySummary"));
@@ -559,6 +567,7 @@ QWidget* StaffingTab::dayPage() {
     dayChart_ = ChartView("dayChart", QStringLiteral("1日のエージェント数と呼数"), page);
     dayChart_->chart()->setMargins(QMargins(4, 4, 4, 4));
     auto* split = new QSplitter(Qt::Vertical, page);
+    daySplit_ = split;
     split->addWidget(dayView_);
     split->addWidget(dayChart_);
     // The rows first: a dozen and more in sight at the window's first size.
@@ -566,12 +575,25 @@ QWidget* StaffingTab::dayPage() {
     split->setStretchFactor(1, 2);
     dayChart_->setMinimumHeight(200);
 
+    // 過渡解析, the default: the queue carried over, the usual plan beside.
+    // Beside the volumes, where the rows of the day lose no height to it.
+    dayMethod_ = new QComboBox(page);
+    dayMethod_->setObjectName(QStringLiteral("dayMethod"));
+    dayMethod_->setAccessibleName(QStringLiteral("1日の計画の方法"));
+    dayMethod_->setToolTip(QStringLiteral("過渡解析: 区間の終わりの待ち呼を次の区間に持ち越す\n"
+                                          "区間ごと: 各区間を定常とみなす（従来の計画）"));
+    dayMethod_->addItem(QStringLiteral("過渡解析"));
+    dayMethod_->addItem(QStringLiteral("区間ごと"));
+    connect(dayMethod_, &QComboBox::currentIndexChanged, this, &Tab::run);
+    carriedView_ = new CarriedDayView(page);
+
     auto* inputs = new QWidget(page);
     auto* left = new QVBoxLayout(inputs);
     left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(heading);
     left->addWidget(volumes_, 1);
     left->addWidget(volumesError_);
+    left->addWidget(dayMethod_);
     for (QPushButton* button : {import, dayCompute, copyButton, exportDay_, dayPicture}) {
         left->addWidget(button);
     }
@@ -583,6 +605,9 @@ QWidget* StaffingTab::dayPage() {
     right->addWidget(daySummary_);
     right->addWidget(dayWarnings_);
     right->addWidget(split, 1);
+    right->addWidget(carriedView_, 1);
+    split->setVisible(!carryOver());
+    carriedView_->setVisible(carryOver());
     dayNote_ = new QLabel(page);
     dayNote_->setObjectName(QStringLiteral("dayState"));
     dayNote_->setWordWrap(true);
@@ -748,8 +773,11 @@ bool StaffingTab::compute() {
     if (!answerPending_) {
         showStaffing(Staff(*in));
     }
-    if (!answerPending_ && DayCost(volumes, *in) <= kDayOnThisThreadMicroseconds) {
+    // The carried day takes a moment a day: always off this thread.
+    const bool carry = carryOver();
+    if (!carry && !answerPending_ && DayCost(volumes, *in) <= kDayOnThisThreadMicroseconds) {
         showDay(StaffDay(volumes, *in));
+        showCarried(dayModel_->day(), {});
         setDayState(DayState::Current);
         return true;
     }
@@ -758,36 +786,43 @@ bool StaffingTab::compute() {
     struct Part {
         std::optional<Staffing> staffing;
         std::optional<Day> day;
+        std::optional<CarriedDay> carried;
         std::exception_ptr error;
     };
-    auto future =
-        QtConcurrent::run([in = *in, volumes, answer = answerPending_](QPromise<Part>& promise) {
-            const auto cancelled = [&promise] { return promise.isCanceled(); };
-            try {
-                if (answer) {
-                    Part part;
-                    part.staffing = Staff(in, true, {cancelled, [](qint64) {}});
-                    if (promise.isCanceled()) {
-                        return;
-                    }
-                    promise.addResult(std::move(part));
-                }
-                promise.setProgressRange(0, static_cast<int>(volumes.rows.size()));
+    auto future = QtConcurrent::run([in = *in, volumes, answer = answerPending_,
+                                     carry](QPromise<Part>& promise) {
+        const auto cancelled = [&promise] { return promise.isCanceled(); };
+        try {
+            if (answer) {
                 Part part;
-                part.day =
-                    StaffDay(volumes, in, {cancelled, [&promise](qint64 done) {
-                                               promise.setProgressValue(static_cast<int>(done));
-                                           }});
-                if (!promise.isCanceled()) {
-                    promise.addResult(std::move(part));
+                part.staffing = Staff(in, true, {cancelled, [](qint64) {}});
+                if (promise.isCanceled()) {
+                    return;
                 }
-            } catch (const std::exception&) {
-                // Off this thread the tab cannot catch it: it is marked on this one.
-                Part part;
-                part.error = std::current_exception();
                 promise.addResult(std::move(part));
             }
-        });
+            promise.setProgressRange(0, static_cast<int>(volumes.rows.size()));
+            Part part;
+            part.day = StaffDay(volumes, in, {cancelled, [&promise](qint64 done) {
+                                                  promise.setProgressValue(static_cast<int>(done));
+                                              }});
+            if (carry && !promise.isCanceled()) {
+                part.carried = CarryDay(
+                    *part.day, {}, {cancelled, [&promise](std::int64_t done, std::int64_t total) {
+                                        promise.setProgressRange(0, static_cast<int>(total));
+                                        promise.setProgressValue(static_cast<int>(done));
+                                    }});
+            }
+            if (!promise.isCanceled()) {
+                promise.addResult(std::move(part));
+            }
+        } catch (const std::exception&) {
+            // Off this thread the tab cannot catch it: it is marked on this one.
+            Part part;
+            part.error = std::current_exception();
+            promise.addResult(std::move(part));
+        }
+    });
     setDayState(DayState::Computing);
     // Each part shown as it comes: the answer before the day is done.
     job_->run(
@@ -823,6 +858,8 @@ bool StaffingTab::compute() {
             }
             if (part.day) {
                 showDay(std::move(*part.day));
+                showCarried(dayModel_->day(),
+                            part.carried ? std::move(*part.carried) : CarriedDay{});
                 setDayState(DayState::Current);
             }
         });
@@ -1006,6 +1043,19 @@ void StaffingTab::showDay(Day day) {
     showDayChart(shown);
 }
 
+bool StaffingTab::carryOver() const {
+    return dayMethod_->currentIndex() == 0;
+}
+
+void StaffingTab::showCarried(const Day& day, CarriedDay carried) {
+    const bool carry = carryOver();
+    daySplit_->setVisible(!carry);
+    carriedView_->setVisible(carry);
+    if (carry) {
+        carriedView_->show(day, std::move(carried), day.inputs.serviceLevel);
+    }
+}
+
 void StaffingTab::showDayChart(const Day& day) {
     QChart* chart = dayChart_->chart();
     Clear(chart);
@@ -1133,8 +1183,17 @@ void StaffingTab::saveDay() {
                                 : day.refused);
         return;
     }
+    const CarriedDayModel& carried = carriedView_->model();
+    if (carryOver() && carried.rowCount() == 0) {
+        dialogs_.warn(this, carried.carried().refused);
+        return;
+    }
     savingDay_ = true;
-    saveTable(*dayModel_, QStringLiteral("staffing-day.csv"));
+    if (carryOver()) {
+        saveTable(carried, QStringLiteral("staffing-day-carried.csv"));
+    } else {
+        saveTable(*dayModel_, QStringLiteral("staffing-day.csv"));
+    }
     savingDay_ = false;
 }
 
@@ -1144,6 +1203,9 @@ QList<QStringList> StaffingTab::statedInputs() const {
     if (savingDay_ && day.intervalFromLabels) {
         lines << QStringList{QStringLiteral("1日の区間の長さ (分)"),
                              Exact(day.inputs.intervalMinutes), QStringLiteral("区間の時刻の間隔")};
+    }
+    if (savingDay_) {
+        lines << QStringList{dayMethod_->accessibleName(), dayMethod_->currentText()};
     }
     return lines;
 }
@@ -1170,11 +1232,17 @@ void StaffingTab::copyDay() {
     if (!dayReady(Export::Copy)) {
         return;
     }
-    QList<int> rows(dayModel_->rowCount());
-    QList<int> columns(dayModel_->columnCount());
+    const QAbstractItemModel& shown =
+        carryOver() ? static_cast<const QAbstractItemModel&>(carriedView_->model()) : *dayModel_;
+    if (carryOver() && shown.rowCount() == 0) {
+        emit said(carriedView_->model().carried().refused);
+        return;
+    }
+    QList<int> rows(shown.rowCount());
+    QList<int> columns(shown.columnCount());
     std::iota(rows.begin(), rows.end(), 0);
     std::iota(columns.begin(), columns.end(), 0);
-    QApplication::clipboard()->setText(TableText(*dayModel_, rows, columns));
+    QApplication::clipboard()->setText(TableText(shown, rows, columns));
     emit said(QStringLiteral("1日の %1 区間を見出しと一緒にコピーしました。").arg(rows.size()));
 }
 

@@ -7,6 +7,7 @@
 // variance takes milliseconds a figure: it runs off the window's thread.
 #pragma once
 
+#include "tables/models/carried_day.h"
 #include "tables/models/day_staffing.h"
 #include "tables/models/staffing.h"
 #include "tables/tabs/shifts_view.h"
@@ -18,6 +19,7 @@
 #include <optional>
 
 class QChartView;
+class QSplitter;
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
@@ -26,6 +28,8 @@ class QTableView;
 class QTabWidget;
 
 namespace tables {
+
+class CarriedDayView;
 
 class StaffingTab : public Tab {
     Q_OBJECT
@@ -78,6 +82,9 @@ private:
     void hover(QPointF at);
     void showDay(Day day);
     void showDayChart(const Day& day);
+    // The day carried over shown (過渡解析), or the usual day alone (区間ごと).
+    void showCarried(const Day& day, CarriedDay carried);
+    bool carryOver() const;
 
     InputField* calls_;
     InputField* variance_;
@@ -110,6 +117,9 @@ private:
     QPushButton* exportDay_;
     QLabel* dayNote_;
     Veil* dayVeil_;
+    QComboBox* dayMethod_;
+    QSplitter* daySplit_;
+    CarriedDayView* carriedView_;
     ShiftsView* shifts_;
     JobBar* job_;
     bool savingDay_ = false;

@@ -350,6 +350,8 @@ protected:
                             [this](QWidget*, const S& text) { warnings << text; }},
                     nullptr};
 
+    // These tests are of the per-interval day (区間ごと), staffed on this thread.
+    void SetUp() override { get<QComboBox>("dayMethod")->setCurrentIndex(1); }
     void TearDown() override { EXPECT_EQ(warnings, QStringList()); }
     template <typename T = QWidget> T* get(const char* name) {
         auto* found = tab.findChild<T*>(QLatin1String(name));

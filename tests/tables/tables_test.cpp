@@ -807,6 +807,7 @@ TEST_F(Window, DayImportedCopiedAndSaved) {
     QFile day(openPath);
     ASSERT_TRUE(day.open(QIODevice::WriteOnly) && day.write("8:00,100\n8:30,200\n") > 0);
     day.close();
+    get<QComboBox>("dayMethod")->setCurrentIndex(1); // 区間ごと
     get<QPushButton>("importVolumes")->click();
     EXPECT_TRUE(
         text("daySummary").startsWith(S("2 区間　ピーク 8:30（応対 24 人、スケジュール 24 人）")))
@@ -1378,6 +1379,7 @@ TEST_F(Window, TheCallCentreTabFitsTheWindowAsItOpens) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     EXPECT_EQ(window->size(), QSize(1040, 680));
+    get<QComboBox>("dayMethod")->setCurrentIndex(1); // 区間ごと
     auto* view = get<QTableView>("day");
     QCoreApplication::processEvents();
     EXPECT_GE(view->rowAt(view->viewport()->height() - 1) - view->rowAt(0), 12);

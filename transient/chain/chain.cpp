@@ -72,6 +72,15 @@ bool Finish(Lane& lane, int next, std::int64_t from, std::int64_t to, double cut
 // Where a step's new values go: the row's buffer, and the sums over the
 // interval with their weights at this step (the end's 0 before its Poisson
 // window).
+// The hot steps are cloned for AVX2, the clone chosen as the program loads by
+// an ifunc resolver; under ThreadSanitizer that resolver runs before the
+// sanitizer's runtime is set up and crashes the program, so there they are not.
+#if defined(__SANITIZE_THREAD__)
+#define CORVANE_AVX2_CLONES
+#else
+#define CORVANE_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+
 struct Out {
     double* __restrict y;
     double* __restrict integral;
@@ -83,9 +92,9 @@ struct Out {
 // The step of a birth-death row on [from, to]: y[i] = (base + stay[i]) x[i]
 // + up x[i - 1] + down[i + 1] x[i + 1], added to the sums as it is written.
 // Kept apart and unaliased so that it vectorizes: most of the time goes here.
-__attribute__((target_clones("avx2", "default"))) void
-Step(const double* __restrict x, const Out& out, const double* __restrict stay,
-     const double* __restrict down, double base, double up, std::int64_t from, std::int64_t to) {
+CORVANE_AVX2_CLONES void Step(const double* __restrict x, const Out& out,
+                              const double* __restrict stay, const double* __restrict down,
+                              double base, double up, std::int64_t from, std::int64_t to) {
     double* __restrict y = out.y;
     double* __restrict integral = out.integral;
     const double w = out.weight;
@@ -111,10 +120,10 @@ Step(const double* __restrict x, const Out& out, const double* __restrict stay,
 // it, z, fused: y[i] = (base + stay[i]) x[i] + up x[i - 1] + down[i + 1]
 // x[i + 1] + rate z[i], one pass over the row instead of two. z is read on
 // [from, to], where outside its own window it holds zeros.
-__attribute__((target_clones("avx2", "default"))) void
-StepFed(const double* __restrict x, const double* __restrict z, const Out& out,
-        const double* __restrict stay, const double* __restrict down, double base, double up,
-        double rate, std::int64_t from, std::int64_t to) {
+CORVANE_AVX2_CLONES void StepFed(const double* __restrict x, const double* __restrict z,
+                                 const Out& out, const double* __restrict stay,
+                                 const double* __restrict down, double base, double up, double rate,
+                                 std::int64_t from, std::int64_t to) {
     double* __restrict y = out.y;
     double* __restrict integral = out.integral;
     const double w = out.weight;
@@ -213,11 +222,9 @@ struct Fates {
 // One backward step of the tagged caller's chain on a row, places 1 to n:
 // out[j] = (stay - ahead[j]) row[j] + ahead[j] row[j - 1] + ends below[j].
 // Kept apart and unaliased so that it vectorizes.
-__attribute__((target_clones("avx2", "default"))) void FateStep(const double* __restrict row,
-                                                                const double* __restrict below,
-                                                                const double* __restrict ahead,
-                                                                double* __restrict out, double stay,
-                                                                double ends, std::int64_t n) {
+CORVANE_AVX2_CLONES void FateStep(const double* __restrict row, const double* __restrict below,
+                                  const double* __restrict ahead, double* __restrict out,
+                                  double stay, double ends, std::int64_t n) {
     for (std::int64_t j = 1; j <= n; ++j) {
         out[j] = (stay - ahead[j]) * row[j] + ahead[j] * row[j - 1] + ends * below[j];
     }

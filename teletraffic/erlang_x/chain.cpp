@@ -374,9 +374,28 @@ template <typename Real> Shares<Real> SharesOf(const Chain<Real>& ch, const Cent
     return s;
 }
 
+// With the states below the agents R - 1 (relative to state N) and the
+// whole T, 1 - occupancy = (R - (A/N)(R - 1))/T. Below the agents its terms
+// are of one sign; from them on they cancel (R - 1 nears N/(A - N)), and
+// Legendre's fraction for Erlang B's inverse, R - 1 = N/(A + 1 - N + tau(N)),
+// leaves (1 + tau)/(A + 1 - N + tau), of its own digits.
+template <typename Real> Real IdleShare(const Chain<Real>& ch, Real A, const Centre& c) {
+    const auto N = static_cast<Real>(c.agents);
+    if (N == 0) {
+        return 1;
+    }
+    const Scaled<Real> total = Plus(Plus(ch.below, ch.window.seen), ch.window.last);
+    const Real tau = A >= N ? FractionTail(A, N) : 0;
+    const Scaled<Real> idle = A < N ? Plus(Scaled<Real>{1}, Times(ch.below, (N - A) / N))
+                                    : Scaled<Real>{(1 + tau) / ((A - N) + 1 + tau)};
+    return std::fmin(Over(idle, total), Real(1));
+}
+
 template Chain<double> ChainAt(double, const Centre&);
 template Chain<long double> ChainAt(long double, const Centre&);
 template Shares<double> SharesOf(const Chain<double>&, const Centre&);
 template Shares<long double> SharesOf(const Chain<long double>&, const Centre&);
+template double IdleShare(const Chain<double>&, double, const Centre&);
+template long double IdleShare(const Chain<long double>&, long double, const Centre&);
 
 } // namespace teletraffic::erlang_x

@@ -43,4 +43,9 @@ template <typename Real> struct Shares {
 template <typename Real> Chain<Real> ChainAt(Real A, const Centre& c);
 template <typename Real> Shares<Real> SharesOf(const Chain<Real>& ch, const Centre& c);
 
+// The agents' idle share, 1 - occupancy, of its own digits, of the chain at
+// attempt traffic A: what the redials' fixed point turns on where the agents
+// are nearly always busy.
+template <typename Real> Real IdleShare(const Chain<Real>& ch, Real A, const Centre& c);
+
 } // namespace teletraffic::erlang_x

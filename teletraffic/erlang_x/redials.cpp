@@ -3,10 +3,16 @@
 // stream, so that the attempt traffic A solves A = A0 + r A L(A), L the
 // share lost per attempt at A (chain.h). A (1 - r L(A)) rises with A (A L(A)
 // grows no faster than A), from at most A0 at A0 to at least A0 at A0/(1 -
-// r): posed on its logarithm, 1 - r L = (1 - r) + r (1 - L) keeping its
-// digits where r and L are both near 1, and solved by TOMS 748 to the last
-// bits, the bracket narrowed from the roots at nearby fresh traffics where
-// there are some (a forecast's rules ask at many).
+// r), and is solved for by TOMS 748 to the last bits, the bracket narrowed
+// from the roots at nearby fresh traffics where there are some (a
+// forecast's rules ask at many). Its residual, relative to A0, is taken
+// where it keeps its digits: below the agents as A ((1 - r) + r (1 - L)) -
+// A0, which keeps them where r and L are both near 1; from the agents on,
+// where they are nearly always busy and the carried traffic N (1 - idle)
+// nearly N whatever A, as (A - N)(1 - r) - r N idle - (A0 - N), the idle
+// share of its own digits: there A rises some 1/(1 - r) times faster than
+// A0, and the carried traffic rounded to double would leave A's last
+// 1/(1 - r) units in doubt.
 //
 // Reference: G. E. Alefeld, F. A. Potra and Y. Shi, Algorithm 748, ACM
 // Trans. Math. Software 21 (1995) 327-344.
@@ -26,11 +32,14 @@ template <typename Real> Real AttemptTraffic(Real A0, const Centre& c, NearbyRoo
     if (r == 0 || A0 == 0 || (!c.hangUps && !c.limited)) {
         return A0;
     }
-    const Real logA0 = std::log(A0);
     const Centre& lossOf = c.losses ? *c.losses : c;
+    const auto N = static_cast<Real>(lossOf.agents);
     const auto f = [&](Real A) {
-        const Shares<Real> s = SharesOf(ChainAt(A, lossOf), lossOf);
-        return std::log(A) + std::log((1 - r) + r * s.kept) - logA0;
+        const Chain<Real> ch = ChainAt(A, lossOf);
+        if (A < N) {
+            return (A * ((1 - r) + r * SharesOf(ch, lossOf).kept) - A0) / A0;
+        }
+        return ((A - N) * (1 - r) - r * N * IdleShare(ch, A, lossOf) - (A0 - N)) / A0;
     };
     Real lo = A0;
     Real hi = A0 / (1 - r);

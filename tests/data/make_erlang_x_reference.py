@@ -17,6 +17,8 @@
                                                                     appended
     /usr/bin/python3 tests/data/make_erlang_x_reference.py units    tiny waits and huge units
                                                                     of time, appended
+    /usr/bin/python3 tests/data/make_erlang_x_reference.py redial   redials of nearly all the
+                                                                    lost on busy agents, appended
     /usr/bin/python3 tests/data/make_erlang_x_reference.py ties     targets within double's
                                                                     rounding of a figure at a
                                                                     count, each figure two ways
@@ -203,7 +205,12 @@ def attempts(A0, c, S, P, m, r):
     r = F(r)
     f = lambda u: mp.log(mp.exp(u) * (1 - r * shares(mp.exp(u), c, S, P, m)["lost"])) - \
         mp.log(A0)  # noqa: E731
-    return mp.exp(base.root(f, mp.log(A0), mp.log(A0 / (1 - r))))
+    # The bracket's top by steps doubling from A0, not A0/(1 - r) itself: at
+    # r near 1 the sums there would hold some A0/(1 - r) states.
+    lo, top, step = mp.log(A0), mp.log(A0 / (1 - r)), F(1)
+    while lo + step < top and f(lo + step) < 0:
+        lo, step = lo + step, step * 2
+    return mp.exp(base.root(f, lo, min(top, lo + step)))
 
 
 def figures_at(A0, c, S, P, K, r, t):
@@ -641,6 +648,15 @@ def unit_rows():
     figure_rows("huge_unit", 10, 12, 1e300, 2e300, 16, t=1e299)
 
 
+def redial_rows():
+    """Redials of nearly every lost attempt where the agents are nearly
+    always busy: the attempts rise some 1/(1 - r) times faster than the fresh
+    traffic, and the agents' idle share, a millionth or less, decides them."""
+    figure_rows("redial_near_one", 100, 100, 180, 1.8, INF, r=0.999999999, t=20)
+    figure_rows("redial_near_one", 100, 100, 180, INF, 110, r=0.999999, t=20)
+    figure_rows("redial_near_one", 1000, 1000, 180, 18, INF, r=0.9999999, t=20)
+
+
 # --- Near-ties, each figure computed a second way --------------------------------
 
 
@@ -893,7 +909,7 @@ def write(mode):
 # by its own mode: `make_erlang_x_reference.py forecast`.
 APPENDED = {"spread": spread_rows, "forecast": forecast_rows, "long": long_rows,
             "far": far_overload_rows, "shape": small_shape_rows, "tie": forecast_tie_rows,
-            "units": unit_rows, "ties": tie_rows}
+            "units": unit_rows, "ties": tie_rows, "redial": redial_rows}
 
 if __name__ == "__main__":
     if sys.argv[1:] == ["check"]:

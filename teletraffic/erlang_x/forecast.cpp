@@ -336,7 +336,8 @@ Counts<Real> CountsAt(Real u, const Centre& c, Real t, Basis basis, Need need,
 // deviation; each count relative to its value at the mean, and per fresh
 // caller, so that the quadrature's error cancels in each ratio.
 template <typename Real>
-Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basis, Need need) {
+Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basis, Need need,
+                                    Real relative) {
     const auto k = static_cast<Real>(c.shape);
     const Real theta = A0 / k;
     // The density relative to its value at the mean, its constant cancelling
@@ -401,7 +402,9 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
     // to 1e-12, Gauss-Kronrod's estimate falls far short of its error. Deep
     // halvings for a queue of many lines without patience near the agents:
     // its level falls from all to none across some 1/lines of the traffic.
-    const Real relative = std::sqrt(kEpsilon<Real>) * Real(1e-4);
+    // Rough figures, for a search's verdicts clear of its targets, to their
+    // own error (the gap to Gauss's rule of 15 points overstates it).
+    const Real tolerance = std::fmax(std::sqrt(kEpsilon<Real>) * Real(1e-4), relative);
     Counts<Real> total(0);
     bool first = true;
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
@@ -415,7 +418,7 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
         total +=
             first && fromZero
                 ? TanhSinh<Real>().integrate(f, points[i], points[i + 1], std::sqrt(kEpsilon<Real>))
-                : RelativeKronrod(f, points[i], points[i + 1], relative, 24, Real(1e-15));
+                : RelativeKronrod(f, points[i], points[i + 1], tolerance, 24, Real(1e-15));
         first = false;
     }
     Counts<Real>::EachMember([&](auto m) { total.*m /= unit.*m; });
@@ -619,7 +622,8 @@ LawCounts<Real> CountsOverTheLaw(Real A0, const Centre& c, Real t, Basis basis, 
     } else if (auto mapped = CountsThroughTheTurn(A0, c, t, basis, need, relative)) {
         return {*mapped, ForecastMethod::ThroughTheTurn};
     }
-    return {CountsByAdaptivePieces(A0, c, t, basis, need), ForecastMethod::AdaptivePieces};
+    return {CountsByAdaptivePieces(A0, c, t, basis, need, relative),
+            ForecastMethod::AdaptivePieces};
 }
 
 template <typename Real>
@@ -656,9 +660,9 @@ Figures<Real> ForecastFigures(Real A0, const Centre& c, Real t, Basis basis, Nee
 template Counts<double> CountsAt(double, const Centre&, double, Basis, Need, NearbyRoots<double>*);
 template Counts<long double> CountsAt(long double, const Centre&, long double, Basis, Need,
                                       NearbyRoots<long double>*);
-template Counts<double> CountsByAdaptivePieces(double, const Centre&, double, Basis, Need);
+template Counts<double> CountsByAdaptivePieces(double, const Centre&, double, Basis, Need, double);
 template Counts<long double> CountsByAdaptivePieces(long double, const Centre&, long double, Basis,
-                                                    Need);
+                                                    Need, long double);
 template std::optional<Counts<double>> CountsByGammaRule(double, const Centre&, double, Basis, Need,
                                                          double);
 template std::optional<Counts<long double>>

@@ -76,9 +76,11 @@ template <typename Real> Turns<Real> TurnsWorthSplitting(Real A0, const Centre& 
 template <typename Real>
 std::optional<Counts<Real>> CountsInRuledPieces(Real A0, const Centre& c, Real t, Basis basis,
                                                 Need need, const Turns<Real>& split, Real relative);
-// Always an answer, at the cost of some hundreds of centres.
+// Always an answer, at the cost of some hundreds of centres; to at least
+// the full accuracy, or a tenth of a rougher `relative`.
 template <typename Real>
-Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basis, Need need);
+Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basis, Need need,
+                                    Real relative = kFullAccuracy<Real>);
 
 // The expected counts by the first way that answers, and which it was.
 template <typename Real> struct LawCounts {

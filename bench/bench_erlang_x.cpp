@@ -4,7 +4,8 @@
 // line above the agents or a quarter more, and without patience also ten
 // thousand queue positions (beyond those summed one by one); redials none
 // or half; and the
-// forecast's variance five times its calls (over half-hour intervals).
+// forecast's variance five times its calls (over half-hour intervals). Beside
+// them, the agents, lines and capacity at the forecast's edge (ErlangXEdge*).
 // After Google Benchmark's own lines, a table of each quantity's median and
 // worst time over its points, without and with the variance.
 #include "teletraffic/erlang_a.h"
@@ -139,6 +140,59 @@ void ErlangXOverloaded(benchmark::State& state) {
         benchmark::DoNotOptimize(teletraffic::ErlangX(3, 1, model, 20));
     }
 }
+// At the domain's edge: forecasts of 1e8 and 1e9 calls a half-hour (their
+// variance twice the calls) of 240 s each, callers hanging up within a
+// thousandth of a second and nearly every one of them calling again (0.999999,
+// 0.999999999), where the attempts rise some 1/(1 - r) times faster than the
+// fresh calls once the agents are busy: the agents for 80 % within 20 s,
+// the lines of those agents for a blocking of 1 %, and their capacity.
+struct Edge {
+    double calls;
+    double redial;
+};
+constexpr Edge kEdges[] = {{1e8, 0.999999}, {1e9, 0.999999999}};
+
+struct EdgePoint {
+    double traffic;
+    teletraffic::ErlangXModel model;
+    std::int64_t agents;
+};
+
+EdgePoint EdgeAt(const benchmark::State& s) {
+    const Edge& e = kEdges[s.range(0)];
+    EdgePoint p{e.calls * 240 / 1800, {240, 0.001, INFINITY, e.redial, e.calls, 2 * e.calls}, 0};
+    p.agents = teletraffic::ErlangXAgents(p.traffic, p.model, EightyInTwenty());
+    return p;
+}
+void Edges(benchmark::internal::Benchmark* b) {
+    for (std::int64_t e = 0; e < std::ssize(kEdges); ++e) {
+        b->Args({e, 2});
+    }
+    b->ArgNames({"E", "V"});
+    b->Unit(benchmark::kMillisecond);
+}
+
+void ErlangXEdgeAgents(benchmark::State& state) {
+    const EdgePoint p = EdgeAt(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(teletraffic::ErlangXAgents(p.traffic, p.model, EightyInTwenty()));
+    }
+}
+void ErlangXEdgeLines(benchmark::State& state) {
+    const EdgePoint p = EdgeAt(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            teletraffic::ErlangXLines(p.traffic, static_cast<double>(p.agents), p.model, 0.01));
+    }
+}
+void ErlangXEdgeCapacity(benchmark::State& state) {
+    const EdgePoint p = EdgeAt(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            teletraffic::ErlangXCapacity(static_cast<double>(p.agents), p.model, EightyInTwenty()));
+    }
+}
+
 // Erlang A's two calls together give what ErlangX gives in one.
 void ErlangA(benchmark::State& state) {
     const Point p = At(state);
@@ -165,6 +219,9 @@ BENCHMARK(ErlangXAgents)->Apply(Any);
 BENCHMARK(ErlangXCapacity)->Apply(Any);
 BENCHMARK(ErlangXLines)->Apply(WithLines);
 BENCHMARK(ErlangXOverloaded);
+BENCHMARK(ErlangXEdgeAgents)->Apply(Edges);
+BENCHMARK(ErlangXEdgeLines)->Apply(Edges);
+BENCHMARK(ErlangXEdgeCapacity)->Apply(Edges);
 
 // The console's lines, then per quantity (the name before the first '/')
 // and variance (the last argument) the median and worst CPU time per call.
@@ -176,9 +233,11 @@ public:
                 continue;
             }
             const std::string name = run.benchmark_name();
-            const bool spread = name.size() >= 4 && name.compare(name.size() - 4, 4, "/V:1") == 0;
-            times_[{name.substr(0, name.find('/')), spread}].push_back(run.GetAdjustedCPUTime() *
-                                                                       Micro(run.time_unit));
+            const char variance = name.size() >= 4 && name.compare(name.size() - 4, 3, "/V:") == 0
+                                      ? name.back()
+                                      : '0';
+            times_[{name.substr(0, name.find('/')), variance}].push_back(run.GetAdjustedCPUTime() *
+                                                                         Micro(run.time_unit));
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -192,7 +251,10 @@ public:
             const std::size_t n = times.size();
             const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
             std::printf("%-18s %-9s %7zu %12.2f %12.2f\n", key.first.c_str(),
-                        key.second ? "5 x calls" : "none", n, median, times.back());
+                        key.second == '1'   ? "5 x calls"
+                        : key.second == '2' ? "2 x calls"
+                                            : "none",
+                        n, median, times.back());
         }
     }
 
@@ -210,7 +272,8 @@ private:
         }
     }
 
-    std::map<std::pair<std::string, bool>, std::vector<double>> times_;
+    // By quantity and variance: '0' none, '1' five times the calls, '2' twice.
+    std::map<std::pair<std::string, char>, std::vector<double>> times_;
 };
 
 } // namespace

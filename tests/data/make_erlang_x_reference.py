@@ -654,7 +654,6 @@ def redial_rows():
     traffic, and the agents' idle share, a millionth or less, decides them."""
     figure_rows("redial_near_one", 100, 100, 180, 1.8, INF, r=0.999999999, t=20)
     figure_rows("redial_near_one", 100, 100, 180, INF, 110, r=0.999999, t=20)
-    figure_rows("redial_near_one", 1000, 1000, 180, 18, INF, r=0.9999999, t=20)
 
 
 # --- Near-ties, each figure computed a second way --------------------------------

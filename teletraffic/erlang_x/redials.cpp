@@ -54,7 +54,9 @@ template <typename Real> Real AttemptTraffic(Real A0, const Centre& c, NearbyRoo
         if (near->freshBefore > 0 && near->freshBefore != near->fresh) {
             const Real s = std::log(near->attempts / near->attemptsBefore) /
                            std::log(near->fresh / near->freshBefore);
-            slope = s > 0 && s < 1e3 ? s : 1;
+            // At most 1/(1 - r): A (1 - r L) rises at least 1 - r times as
+            // fast as A (A L no faster than A).
+            slope = s > 0 && s < std::fmax(Real(1e3), 2 / (1 - r)) ? s : 1;
         }
         const Real guess =
             std::clamp(near->attempts * std::exp(slope * std::log(A0 / near->fresh)), lo, hi);

@@ -294,12 +294,39 @@ template <typename Real> std::pair<Real, Real> TurnOf(const Centre& c) {
     return {N * ((1 - r) + r * kept), width};
 }
 
+// The quantiles of the Gamma law of shape k and scale 1 the ways take: the
+// adaptive pieces' seven, and at 1e-20 below (from a shape of 4) and above.
+// Of the last shape asked, as its rules are: a search and a day's intervals
+// ask again at one shape, and at a shape of 1e9 Boost's inverse costs as
+// much as some hundred centres.
+constexpr std::array<double, 7> kUnitQuantiles{1e-3, 0.05, 0.25, 0.5, 0.75, 0.95, 0.999};
+template <typename Real> struct LawQuantiles {
+    Real shape = -1;
+    std::array<Real, kUnitQuantiles.size()> inner{};
+    Real lo = 0;
+    Real hi = 0;
+};
+template <typename Real> const LawQuantiles<Real>& QuantilesOf(Real k) {
+    thread_local LawQuantiles<Real> last;
+    if (last.shape != k) {
+        LawQuantiles<Real> q;
+        for (std::size_t i = 0; i < kUnitQuantiles.size(); ++i) {
+            q.inner[i] = GammaQuantile(k, static_cast<Real>(kUnitQuantiles[i]), false);
+        }
+        q.lo = k < 4 ? Real(0) : GammaQuantile(k, Real(1e-20), false);
+        q.hi = GammaQuantile(k, Real(1e-20), true);
+        q.shape = k;
+        last = q;
+    }
+    return last;
+}
+
 // The law's quantiles at 1e-20, beyond which nothing counts; below a shape
 // of 4, from 0 (where the panels are graded towards it).
 template <typename Real> std::pair<Real, Real> LawSpan(Real A0, Real k) {
     const Real theta = A0 / k;
-    return {k < 4 ? Real(0) : theta * GammaQuantile(k, Real(1e-20), false),
-            theta * GammaQuantile(k, Real(1e-20), true)};
+    const LawQuantiles<Real>& q = QuantilesOf(k);
+    return {theta * q.lo, theta * q.hi};
 }
 
 } // namespace
@@ -354,9 +381,9 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
     // below the largest (a blocking or a miss of 1e-100, whose digits the
     // forms that give them do not keep) to 1e-30 of the largest's.
     Counts<Real> unit(0);
-    for (const Real q :
-         {Real(1e-3), Real(0.05), Real(0.25), Real(0.5), Real(0.75), Real(0.95), Real(0.999)}) {
-        const Real u = theta * GammaQuantile(k, q, false);
+    const LawQuantiles<Real>& quantiles = QuantilesOf(k);
+    for (const Real q : quantiles.inner) {
+        const Real u = theta * q;
         const Real weight = u > 0 ? std::exp(logDensity(u)) : 0;
         if (weight > 0) {
             const Counts<Real> n = CountsAt(u, c, t, basis, need);
@@ -384,8 +411,8 @@ Counts<Real> CountsByAdaptivePieces(Real A0, const Centre& c, Real t, Basis basi
     // Below a shape of 4 the law reaches down to nearly 0, where its power
     // of u is not smooth: its first piece from 0 by tanh-sinh.
     const bool fromZero = k < 4;
-    const Real lo = fromZero ? Real(0) : theta * GammaQuantile(k, Real(1e-20), false);
-    const Real hi = theta * GammaQuantile(k, Real(1e-20), true);
+    const Real lo = theta * quantiles.lo;
+    const Real hi = theta * quantiles.hi;
     const auto N = static_cast<Real>(c.agents);
     const Real spread = 3 * std::sqrt(N) + 1;
     const auto r = static_cast<Real>(c.redial);

@@ -20,7 +20,7 @@ const QStringList kTimeColumns{QStringLiteral("start"),    QStringLiteral("time"
                                QStringLiteral("interval"), QStringLiteral("label"),
                                QStringLiteral("時刻"),     QStringLiteral("区間"),
                                QStringLiteral("開始"),     QStringLiteral("開始時刻")};
-// The first named in the heading is read: `agents` before `on-phones`.
+// The columns a count may be in, one of them alone.
 const QStringList kCountColumns{QStringLiteral("agents"), QStringLiteral("on-phones"),
                                 QStringLiteral("エージェント数"), QStringLiteral("人数")};
 // The room's bound on a schedule's count.
@@ -30,6 +30,7 @@ constexpr int kRowsNamed = 8;
 
 QString Name(const QString& heading) {
     QString name = heading.normalized(QString::NormalizationForm_KC).trimmed().toCaseFolded();
+    name.remove(QChar(0xfeff)); // a byte-order mark left before the first heading
     name.replace(u'_', u'-').replace(u' ', u'-');
     return name;
 }
@@ -53,7 +54,8 @@ QStringList Fields(const QString& line, char separator) {
 
 // Why `text` is no count of agents, or nothing; `agents` set when it is one.
 QString CountProblem(const QString& text, double& agents) {
-    const QString count = text.trimmed();
+    // Full-width digits as a Japanese sheet may write them.
+    const QString count = text.normalized(QString::NormalizationForm_KC).trimmed();
     if (count.isEmpty()) {
         return QStringLiteral("人数が空欄です");
     }
@@ -117,14 +119,31 @@ ScheduleRows ReadSchedule(QStringView text, const QString& source) {
             for (const QString& heading : Fields(line, separator)) {
                 names << Name(heading);
             }
-            timeColumn = ColumnOf(names, kTimeColumns);
-            countColumn = ColumnOf(names, kCountColumns);
-            if (timeColumn < 0 || countColumn < 0) {
-                schedule.refused =
-                    QStringLiteral("配置の見出しの行に、時刻の列（start、time、時刻、区間）と"
-                                   "人数の列（agents か on-phones）が要ります。");
+            // Two counts would be two schedules: which to judge is the planner's
+            // to say, as corvane-cli day refuses them.
+            QStringList counts;
+            for (const QString& name : names) {
+                if (kCountColumns.contains(name)) {
+                    counts << name;
+                }
+            }
+            if (counts.size() > 1) {
+                schedule.refused = QStringLiteral("配置の見出しに人数の列が %1 つあります（%2）。"
+                                                  "評価する1列だけにしてください。")
+                                       .arg(counts.size())
+                                       .arg(counts.join(QStringLiteral("、")));
                 return schedule;
             }
+            countColumn = ColumnOf(names, kCountColumns);
+            if (countColumn < 0) {
+                schedule.refused =
+                    QStringLiteral("配置の見出しの行に、時刻の列と人数の列（agents か "
+                                   "on-phones）が要ります。");
+                return schedule;
+            }
+            // Else the first other column, as corvane-cli day labels its rows.
+            timeColumn = ColumnOf(names, kTimeColumns);
+            timeColumn = timeColumn >= 0 ? timeColumn : countColumn == 0 ? 1 : 0;
             continue;
         }
         const QStringList fields = Fields(line, separator);

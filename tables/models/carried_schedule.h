@@ -33,9 +33,11 @@ struct ScheduleRows {
 };
 
 // The rows of a CSV or a tab-separated paste: a heading naming the time
-// column (start, time, 時刻, 区間...) and the count's (agents, or on-phones
-// where there is no agents column). Lines beginning with "#" before the
-// heading (a saved file's head) and blank lines are skipped.
+// column (start, time, 時刻, 区間...) and the count's (agents or on-phones,
+// one of them). Lines beginning with "#" before the
+// heading (a saved file's head) and blank lines are skipped. Without a
+// time column named, the first other column is the time, as corvane-cli day
+// labels its rows; two count columns are refused.
 ScheduleRows ReadSchedule(QStringView text, const QString& source);
 
 // The agents on the phones of each period of the schedule シフト作成 made.

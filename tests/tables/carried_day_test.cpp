@@ -155,6 +155,14 @@ TEST(CarriedSchedule, RowsPutByTime) {
          S("5/1 23:30\t40\n5/2 0:00\t60\n5/2 0:30\t80\n"),
          S("time,agents\n5/2 0:30,3\n5/1 23:30,1\n5/2 0:00,2\n"),
          {1, 2, 3}},
+        {"full-width digits and a byte-order mark",
+         morning,
+         S("\uFEFFtime,agents\n8:00,５\n8:30,６\n9:00,１０\n"),
+         {5, 6, 10}},
+        {"no time column named: the first other, as corvane-cli day",
+         morning,
+         S("agents,hour\n5,8:00\n6,8:30\n7,9:00\n"),
+         {5, 6, 7}},
         {"a day numbered, not timed: by its labels",
          S("40\n60\n80\n"),
          S("区間,agents\n3,9\n1,7\n2,8\n"),
@@ -194,6 +202,9 @@ TEST(CarriedSchedule, RowsThatDoNotFitRefusedByName) {
         {"a count past the room's bound", head + S("8:00,2000000\n8:30,6\n9:00,7\n"),
          S("行 2（8:00）: 人数 2000000 が多すぎます")},
         {"no heading", S("8:00,5\n8:30,6\n9:00,7\n"), S("配置の見出しの行に")},
+        {"two counts: which to judge is not said",
+         S("start,agents,on-phones\n8:00,5,5\n8:30,6,6\n9:00,7,7\n"),
+         S("配置の見出しに人数の列が 2 つあります（agents、on-phones）")},
     };
     const Day day = StaffDay(ReadVolumes(S("8:00\t40\n8:30\t60\n9:00\t80\n")), StaffingInputs{});
     for (const Case& c : cases) {

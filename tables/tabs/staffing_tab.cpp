@@ -878,8 +878,9 @@ bool StaffingTab::compute() {
 }
 
 void StaffingTab::judgeSchedule() {
-    // Work running has the schedule before: it is begun again with this one.
-    if (job_->busy() || !carryOver()) {
+    // Work running has the schedule before, and a day stopped is not the
+    // inputs': either is begun again with this schedule.
+    if (job_->busy() || dayState_ != DayState::Current || !carryOver()) {
         run();
         return;
     }

@@ -73,17 +73,26 @@ CarriedDay CarryDay(const Day& day, const std::optional<std::vector<double>>& sc
     input.targets.averageWaitSeconds = in.averageWaitSeconds;
     input.targets.shrinkage = in.shrinkage;
     input.targets.maxOccupancy = in.maxOccupancy;
+    // One progress over the two or three days the room computes, so that
+    // the bar does not run back to its start for each.
+    const std::int64_t days = schedule ? 3 : 2;
+    std::int64_t daysDone = 0;
+    const transient::Monitor each{monitor.cancelled, [&](std::int64_t done, std::int64_t total) {
+                                      monitor.progress(daysDone * total + done, days * total);
+                                  }};
     try {
         input.method = transient::Method::Transient;
-        carried.plan = transient::PlanDay(input, monitor);
+        carried.plan = transient::PlanDay(input, each);
         if (carried.plan.cancelled) {
             return carried;
         }
+        ++daysDone;
         input.method = transient::Method::Stationary;
-        carried.usual = transient::PlanDay(input, monitor);
+        carried.usual = transient::PlanDay(input, each);
         if (schedule && !carried.usual.cancelled) {
+            ++daysDone;
             input.agents = schedule;
-            carried.judged = transient::PlanDay(input, monitor);
+            carried.judged = transient::PlanDay(input, each);
         }
     } catch (const transient::DayError& error) {
         carried.refused = QString::fromStdString(error.what());

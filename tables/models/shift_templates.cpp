@@ -460,6 +460,11 @@ void ShiftTemplateTable::check() {
     }
 }
 
+QString ShiftTemplateTable::rowError(int row) const {
+    // Asked by a view painting, where a row past the end would end the program.
+    return row >= 0 && row < rowCount() ? errors_[static_cast<std::size_t>(row)] : QString();
+}
+
 QString ShiftTemplateTable::error() const {
     if (rows_.empty()) {
         return QStringLiteral("シフトのひな型がありません。「追加」で加えてください。");

@@ -46,7 +46,7 @@ public:
 
     // Why `row` does not read (in Japanese, the template and the field
     // named), or empty.
-    const QString& rowError(int row) const { return errors_.at(static_cast<std::size_t>(row)); }
+    QString rowError(int row) const;
     // Why the table as a whole does not (no row, a bad row, a name twice), or empty.
     QString error() const;
     // The room's JSON of every row, {"shifts": [...]}: what a solve reads and

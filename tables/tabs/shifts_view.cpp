@@ -34,6 +34,7 @@
 #include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
+#include <QStringDecoder>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
@@ -222,7 +223,9 @@ ShiftsView::ShiftsView(Dialogs dialogs, QWidget* parent)
     objective_->setObjectName(QStringLiteral("shiftObjective"));
     objective_->addItem(QStringLiteral("必要人数を満たす"));
     objective_->addItem(QStringLiteral("サービスレベルを満たす"));
+    // Wide enough for its words before the page is first laid out.
     objective_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    objective_->resize(objective_->sizeHint());
     cyclic_->setObjectName(QStringLiteral("shiftCyclic"));
     cyclic_->setToolTip(
         QStringLiteral("1日が繰り返すものとして、終わりを過ぎるシフトが1日の初めを受け持ちます"
@@ -395,7 +398,17 @@ void ShiftsView::importTemplates() {
         dialogs_.warn(this, QStringLiteral("%1 を読めません。\n%2").arg(shown, file.errorString()));
         return;
     }
-    readTemplates(QString::fromUtf8(bytes), shown + QStringLiteral(" "));
+    // UTF-8 as corvane-cli reads it, its byte-order mark or none; other
+    // bytes refused, not read as replacement characters in the names.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        dialogs_.warn(this, QStringLiteral("%1 は UTF-8 ではありません。UTF-8 で保存し直して"
+                                           "ください。")
+                                .arg(shown));
+        return;
+    }
+    readTemplates(text, shown + QStringLiteral(" "));
 }
 
 void ShiftsView::pasteTemplates() {

@@ -211,6 +211,43 @@ TEST_F(ShiftsPage, TemplatesFromTheSettingsAreCheckedAgain) {
     EXPECT_TRUE(other.findChild<QCheckBox*>(S("shiftCyclic"))->isChecked());
 }
 
+// 書き出し… writes the file corvane-cli reads and 読み込み… reads it back,
+// with a byte-order mark or without; a file in another encoding or not of
+// templates is refused with a warning and leaves the table as it was.
+TEST_F(ShiftsPage, TemplatesFileOutAndIn) {
+    setTemplates(S(kTemplates).replace(S("\"early\""), S("\"早番\"")));
+    const S written = tab.shifts()->templates().json();
+    savePath = dir.filePath(S("t.json"));
+    get<QPushButton>("exportShiftTemplates")->click();
+    QFile exported(savePath);
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    const QByteArray json = exported.readAll();
+    const struct {
+        const char* behaviour;
+        QByteArray bytes;
+        bool read;
+    } cases[] = {
+        {"the file written", json, true},
+        {"with a byte-order mark", "\xEF\xBB\xBF" + json, true},
+        {"in Shift_JIS", QByteArray(json).replace("\xE6\x97\xA9\xE7\x95\xAA", "\x91\x81\x94\xD4"),
+         false},
+        {"not templates", "{\"shifts\": 3}", false},
+    };
+    for (const auto& c : cases) {
+        tab.shifts()->templates().readJson(ShiftTemplateTable().json());
+        openPath = dir.filePath(S("in.json"));
+        QFile in(openPath);
+        ASSERT_TRUE(in.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        in.write(c.bytes);
+        in.close();
+        get<QPushButton>("importShiftTemplates")->click();
+        EXPECT_EQ(tab.shifts()->templates().json(), c.read ? written : ShiftTemplateTable().json())
+            << c.behaviour;
+        EXPECT_EQ(warnings.size(), c.read ? 0 : 1) << c.behaviour;
+        warnings.clear();
+    }
+}
+
 // The time limit is checked by the room's rule before a solve, and the cycle
 // reaches the room: a day of sixteen half-hours cannot repeat.
 TEST_F(ShiftsPage, TimeLimitAndCycleReachTheRoom) {

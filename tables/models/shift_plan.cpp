@@ -127,7 +127,7 @@ QString Line(const QStringList& fields) {
 QList<QStringList> ShiftInputLines(const ShiftInputs& inputs) {
     return {
         {QStringLiteral("目的"), ObjectiveText(inputs.objective)},
-        {QStringLiteral("シフトのひな型"), inputs.templatesJson.simplified()},
+        {QStringLiteral("シフトのひな型"), inputs.templatesJson},
         {ShiftArgumentLabel(shifts::Argument::TimeLimit), Number(inputs.timeLimitSeconds)},
         {ShiftArgumentLabel(shifts::Argument::Cyclic),
          inputs.cyclic ? QStringLiteral("はい") : QStringLiteral("いいえ")},

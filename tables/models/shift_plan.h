@@ -27,7 +27,7 @@ QString DefaultShiftTemplates();
 // What a solve is asked besides the day.
 struct ShiftInputs {
     ShiftObjective objective = ShiftObjective::Cover;
-    QString templatesJson;
+    QString templatesJson; // on one line, as ShiftTemplateTable::json() writes it
     double timeLimitSeconds = 60;
     bool cyclic = false;
 };

@@ -199,7 +199,7 @@ const Form kMessages[] = {
      u"時間制限 %1 秒のうちにシフトが見つかりませんでした。時間制限を延ばしてください。"},
     {R"(no schedule meets the templates' min and max)",
      u"ひな型の最少・最多をすべて満たすシフトはありません。"},
-    {R"(no shift can be on the phones at (\S+), whose (\S+) calls need agents for the minimum service level (\S+))",
+    {R"(no shift can be on the phones at (.+), whose (\S+) calls need agents for the minimum service level (\S+))",
      u"%1 に電話に出られるシフトがありませんが、その呼数 %2 には最低サービスレベル %3 の"
      u"ための人が要ります。"},
     {R"(no schedule can reach the service level (\S+): .* it would be (\S+))",

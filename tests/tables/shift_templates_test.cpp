@@ -215,6 +215,23 @@ TEST(ShiftErrorText, TheRoomsRefusalsInJapanese) {
                   S("日をまたいで繰り返すには、1 日全体の 48 区間（30 分ずつ）"
                     "が要ります。この 1 日は 2 区間です"));
     }
+    // A period with calls that no shift reaches, under service.
+    shifts::Problem problem;
+    problem.settings.objective = shifts::Objective::Service;
+    problem.settings.serviceLevel = 0.8;
+    problem.settings.centre.aht = 180;
+    problem.settings.centre.targetTime = 20;
+    problem.requirements =
+        shifts::RequirementsFrom(std::vector<std::string>{"09:00", "09:30"},
+                                 std::vector<double>{50, 50}, problem.settings.Source("1日"));
+    problem.templates = Read(S(R"([{"name": "a", "start": {"earliest": "09:30"}, "length": 30}])"));
+    try {
+        shifts::Solve(problem);
+        ADD_FAILURE() << "09:00 unreached";
+    } catch (const std::exception& error) {
+        EXPECT_TRUE(ShiftErrorText(error).startsWith(S("09:00 に電話に出られるシフトがありません")))
+            << ShiftErrorText(error);
+    }
     EXPECT_EQ(
         ShiftErrorText(shifts::NoSchedule("the solve was stopped before any schedule was found")),
         S("シフトが見つかる前に中止しました。"));

@@ -127,6 +127,11 @@ QString Line(const QStringList& fields) {
 QList<QStringList> ShiftInputLines(const ShiftInputs& inputs) {
     return {
         {QStringLiteral("目的"), ObjectiveText(inputs.objective)},
+        // Whatever method the day view plans by, the requirement is this.
+        {QStringLiteral("区間ごとの要件"),
+         inputs.objective == ShiftObjective::Cover
+             ? QStringLiteral("1日の要員計画の区間ごとの応対人数（区間ごと）")
+             : QStringLiteral("1日の要員計画の区間ごとの呼数")},
         {QStringLiteral("シフトのひな型"), inputs.templatesJson},
         {ShiftArgumentLabel(shifts::Argument::TimeLimit), Number(inputs.timeLimitSeconds)},
         {ShiftArgumentLabel(shifts::Argument::Cyclic),

@@ -105,12 +105,12 @@ TEST_F(ShiftsPage, CoverTheDaysAgentsWithBreaksInsideTheShifts) {
     tab.shifts()->templates().removeTemplate(0);
     get<QPushButton>("copyShifts")->click();
     const QStringList lines = QApplication::clipboard()->text().split(S("\r\n"));
-    ASSERT_EQ(lines.size(), 4 + 1 + static_cast<int>(schedule->groups.size()) + 2 + 16 + 1);
+    ASSERT_EQ(lines.size(), 5 + 1 + static_cast<int>(schedule->groups.size()) + 2 + 16 + 1);
     EXPECT_EQ(lines[0], S("# 目的,必要人数を満たす"));
-    EXPECT_TRUE(lines[1].startsWith(S("# シフトのひな型,\"{\"\"shifts\"\":[{")) &&
-                lines[1].contains(S("\"\"name\"\":\"\"early\"\"")))
-        << lines[1].toStdString();
-    const S early = lines[5];
+    EXPECT_TRUE(lines[2].startsWith(S("# シフトのひな型,\"{\"\"shifts\"\":[{")) &&
+                lines[2].contains(S("\"\"name\"\":\"\"early\"\"")))
+        << lines[2].toStdString();
+    const S early = lines[6];
     EXPECT_TRUE(early.startsWith(S("early,")) && early.count(u',') == 6) << early.toStdString();
     EXPECT_EQ(lines[lines.size() - 2].section(u',', 0, 0), S("16:30"));
 }

@@ -451,7 +451,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     views_->addTab(view_, QStringLiteral("表"));
     views_->addTab(chart_, QStringLiteral("グラフ"));
     views_->addTab(dayPage(), QStringLiteral("1日の要員計画"));
-    shifts_ = new ShiftsView(this);
+    shifts_ = new ShiftsView(dialogs_, this);
     views_->addTab(shifts_, QStringLiteral("シフト作成"));
     // Remembered as the inputs are, soon after it changes.
     connect(views_, &QTabWidget::currentChanged, this, &Tab::edited);
@@ -1206,9 +1206,19 @@ void StaffingTab::save() {
     case 1:
         saveChart(chart_, QStringLiteral("staffing.png"));
         break;
-    case 3:
-        saveChart(shifts_->coverageChart(), QStringLiteral("shifts-coverage.png"));
+    case 3: {
+        // The day's inputs and answer head the shifts' files, as the day's own.
+        if (!dayReady(Export::Save)) {
+            break;
+        }
+        savingDay_ = true;
+        const QByteArray head = csvHead();
+        savingDay_ = false;
+        shifts_->save(head, [this](const QString& name) {
+            return askPath(name, QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
+        });
         break;
+    }
     default:
         saveDay();
         break;

@@ -95,6 +95,28 @@ void fitColumns(QTableView* view) {
     header->setSectionResizeMode(breaks, QHeaderView::Stretch);
 }
 
+// What a schedule of the day answers: each interval's label, answer, agents
+// and calls, and the centre the service objective judges by. A day
+// recomputed with these unchanged (the method of the day view switched, the
+// shrinkage changed) keeps its schedule.
+QString RequirementKey(const Day& day) {
+    const StaffingInputs& centre = day.inputs;
+    const auto number = [](double x) { return QString::number(x, 'g', 17); };
+    QStringList key{number(centre.intervalMinutes),
+                    number(centre.ahtSeconds),
+                    number(centre.targetSeconds),
+                    number(centre.patienceSeconds.value_or(-1)),
+                    number(centre.lines.value_or(-1)),
+                    number(centre.redial),
+                    number(centre.serviceLevel.value_or(-1)),
+                    QString::number(static_cast<int>(centre.basis))};
+    for (const DayRow& row : day.rows) {
+        key << row.label << row.error << QString::number(row.staffing.agents)
+            << (row.calls ? number(*row.calls) : QString());
+    }
+    return key.join(QChar(0x1f));
+}
+
 } // namespace
 
 ShiftBars::ShiftBars(QWidget* parent)
@@ -336,7 +358,11 @@ ShiftsView::ShiftsView(Dialogs dialogs, QWidget* parent)
 ShiftsView::~ShiftsView() = default;
 
 void ShiftsView::setDay(const Day& day) {
+    const bool same = RequirementKey(day) == RequirementKey(day_);
     day_ = day;
+    if (same) {
+        return;
+    }
     // A solve of the day before would show shifts for requirements no longer
     // on the screen: it is cancelled and its answer, if any, dropped.
     if (job_) {

@@ -113,6 +113,14 @@ TEST_F(ShiftsPage, CoverTheDaysAgentsWithBreaksInsideTheShifts) {
     const S early = lines[6];
     EXPECT_TRUE(early.startsWith(S("early,")) && early.count(u',') == 6) << early.toStdString();
     EXPECT_EQ(lines[lines.size() - 2].section(u',', 0, 0), S("16:30"));
+
+    // The day computed again as it was keeps its shifts; a day whose
+    // requirement moved drops them.
+    get<QComboBox>("dayMethod")->setCurrentIndex(1);
+    computeDay(Volumes());
+    EXPECT_TRUE(tab.shifts()->schedule().has_value());
+    computeDay(Volumes().replace(S("9:00,40"), S("9:00,90")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !tab.shifts()->schedule().has_value(); }));
 }
 
 // What the room refuses, the view says with the room's words and does not

@@ -6,6 +6,7 @@
 #include "tables/models/carried_schedule.h"
 #include "tables/models/day_staffing.h"
 #include "tables/models/files.h"
+#include "tables/models/shift_templates.h"
 #include "tables/models/volumes.h"
 #include "tables/tabs/shifts_view.h"
 #include "tables/tabs/staffing_tab.h"
@@ -394,9 +395,10 @@ TEST(CarriedDay, TheTabJudgesShiftsAndFilesByTime) {
     tab.findChild<QPushButton*>(S("dayCompute"))->click();
     auto* table = tab.findChild<QTableView*>(S("carriedTable"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return table->model()->rowCount() == 16; }));
-    tab.findChild<QPlainTextEdit*>(S("shiftTemplates"))
-        ->setPlainText(S(R"([{"name": "half", "start": {"earliest": "09:00", "latest": "13:00"},
-                              "length": "4:00"}])"));
+    ASSERT_EQ(tab.shifts()->templates().readJson(
+                  S(R"([{"name": "half", "start": {"earliest": "09:00", "latest": "13:00"},
+                         "length": "4:00"}])")),
+              std::nullopt);
     tab.findChild<QPushButton*>(S("solveShifts"))->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !tab.shifts()->solving(); }, 60000));
     const auto& made = tab.shifts()->schedule();

@@ -245,6 +245,16 @@ ShiftsView::ShiftsView(Dialogs dialogs, QWidget* parent)
     objective_->setObjectName(QStringLiteral("shiftObjective"));
     objective_->addItem(QStringLiteral("必要人数を満たす"));
     objective_->addItem(QStringLiteral("サービスレベルを満たす"));
+    // The day view may show the carried plan; the requirement is still this.
+    objective_->setItemData(0,
+                            QStringLiteral("各区間で、区間ごとの計画の応対人数（「区間ごと要員」）"
+                                           "以上が電話に出るシフトのうち、費用が最小のもの"),
+                            Qt::ToolTipRole);
+    objective_->setItemData(1,
+                            QStringLiteral("呼数で重み付けた1日のサービスレベルが目標以上、"
+                                           "呼のある区間はどれも目標の半分以上になる"
+                                           "シフトのうち、費用が最小のもの"),
+                            Qt::ToolTipRole);
     // Wide enough for its words before the page is first laid out.
     objective_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     objective_->resize(objective_->sizeHint());
@@ -599,7 +609,7 @@ void ShiftsView::show(std::optional<shifts::Schedule> schedule) {
         return;
     }
     const shifts::Schedule& shown = *schedule_;
-    auto* phones = new QBarSet(QStringLiteral("電話に出る人数"));
+    auto* phones = new QBarSet(QStringLiteral("応対人数"));
     phones->setColor(QColor(0x3a, 0x6e, 0xa5));
     auto* required = new QLineSeries;
     required->setName(QStringLiteral("必要人数"));

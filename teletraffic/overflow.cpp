@@ -49,7 +49,14 @@ template <typename Real> Spread<Real> OverflowOf(Real A, Real N) {
     if (A < Real(1.5) || c <= std::fmin(a / 2, 6 * std::sqrt(a))) {
         const Scaled<Real> R = InverseBlocking(A, N);
         const Real m = A * R.Reciprocal();
-        const Real gap = N + 1 - A * Pass(A, N, R);
+        const Real carried = A * Pass(A, N, R);
+        const Real gap = N + 1 - carried;
+        if (N < 1) {
+            // Below a line A / (N + 1 - Y) and m both near A, and Z - 1 of some
+            // N / 5 is their difference (long double kept 7 digits of it at
+            // N = 5e-12): as (Y (1 + m) - m N) / (N + 1 - Y), terms of Y's size.
+            return {m, std::log(A) - R.Log(), (carried * (1 + m) - m * N) / gap, gap, false};
+        }
         return {m, std::log(A) - R.Log(), A / gap - m, gap, false};
     }
     // Where much overflows, N + 1 - Y is a few erlangs out of N, and A / (N + 1
@@ -315,16 +322,12 @@ EquivalentRandom OverflowEquivalentRandom(double mean, double variance) {
     Require(Rapp(m, v).traffic <= 4 * kMaxTraffic, Argument::StreamVariance, kTooPeaked, v);
     EquivalentRandom er{};
     // Within a millionth of Z = 1, Newton's residual in log Z keeps Z - 1 only
-    // to the rounding of 1 (a 2 % error at 1e-12); where the mean is a small
-    // part of Z - 1 = A / (N + 1 - Y) - m, the fallback solves on Z - 1 itself.
+    // to the rounding of 1 (a 2 % error at 1e-12), and the two equations are
+    // all but one: the fallback solves on Z - 1 itself, then the mean alone
+    // (lines of a mean of 1 at Z = 1 + 1e-12 were 3e-8 off by Newton's method).
     const double peak = (v - m) / m;
-    if ((peak < 1e-6 && m < peak / 64) || !NewtonEquivalent(m, v, er)) {
+    if (peak < 1e-6 || !NewtonEquivalent(m, v, er)) {
         er = NestedEquivalent(m, v);
-    } else if (peak < 1e-6) {
-        // There the two equations are all but one, and Newton's method may
-        // stop short of the mean (6e-12 of it at Z = 1 + 5e-16): the traffic
-        // is solved again for the mean alone, on the lines found.
-        er.traffic = TrafficFor(m, er.lines);
     }
     // The moments of a billion erlangs give them back, to rounding.
     if (er.traffic > kMaxTraffic && er.traffic <= kMaxTraffic * (1 + 1e-12)) {

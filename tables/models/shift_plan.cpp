@@ -2,8 +2,15 @@
 #include "tables/models/shift_plan.h"
 
 #include "shifts/templates.h"
+#include "tables/models/files.h"
+#include "tables/models/shift_error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,24 +24,17 @@ QString DefaultShiftTemplates() {
 ])");
 }
 
-std::optional<QString> TemplatesError(const QString& json) {
-    try {
-        shifts::ReadTemplates(json.toStdString(), "シフトのひな型");
-        return std::nullopt;
-    } catch (const shifts::InputError& error) {
-        return QString::fromStdString(error.what());
-    }
-}
-
-shifts::Problem ShiftProblem(const Day& day, const QString& templatesJson, ShiftObjective objective,
-                             double timeLimitSeconds) {
+shifts::Problem ShiftProblem(const Day& day, const ShiftInputs& inputs) {
+    const ShiftObjective objective = inputs.objective;
     shifts::Problem problem;
     problem.templatesName = "シフトのひな型";
-    problem.templates = shifts::ReadTemplates(templatesJson.toStdString(), problem.templatesName);
+    problem.templates =
+        shifts::ReadTemplates(inputs.templatesJson.toStdString(), problem.templatesName);
     shifts::Settings& settings = problem.settings;
     settings.objective =
         objective == ShiftObjective::Cover ? shifts::Objective::Cover : shifts::Objective::Service;
-    settings.timeLimit = timeLimitSeconds;
+    settings.timeLimit = inputs.timeLimitSeconds;
+    settings.cyclic = inputs.cyclic;
     settings.interval = static_cast<int>(std::lround(day.inputs.intervalMinutes));
     if (day.rows.empty()) {
         throw shifts::InputError("1日の区間がありません");
@@ -57,17 +57,17 @@ shifts::Problem ShiftProblem(const Day& day, const QString& templatesJson, Shift
                              : *row.calls);
     }
     if (objective == ShiftObjective::Service) {
-        const StaffingInputs& inputs = day.inputs;
-        settings.serviceLevel = inputs.serviceLevel;
+        const StaffingInputs& centre = day.inputs;
+        settings.serviceLevel = centre.serviceLevel;
         if (!settings.serviceLevel) {
             throw shifts::InputError("サービスレベルを満たすには、サービスレベルの目標が要ります");
         }
-        settings.centre.aht = inputs.ahtSeconds;
-        settings.centre.targetTime = inputs.targetSeconds;
-        settings.centre.patience = inputs.patienceSeconds.value_or(INFINITY);
-        settings.centre.lines = inputs.lines.value_or(INFINITY);
-        settings.centre.redial = inputs.redial;
-        settings.centre.basis = inputs.basis;
+        settings.centre.aht = centre.ahtSeconds;
+        settings.centre.targetTime = centre.targetSeconds;
+        settings.centre.patience = centre.patienceSeconds.value_or(INFINITY);
+        settings.centre.lines = centre.lines.value_or(INFINITY);
+        settings.centre.redial = centre.redial;
+        settings.centre.basis = centre.basis;
     }
     problem.requirements =
         shifts::RequirementsFrom(starts, values, settings.Source("1日の要員計画"));
@@ -98,10 +98,12 @@ QString ShiftSummary(const shifts::Schedule& schedule) {
 
 namespace {
 
-// A field as CSV has it: quoted where it holds a separator, a quote or a line.
+// A field as CSV has it: quoted where it holds a separator, a quote, a line
+// or a "#", which pandas' comment="#" would take for a comment mid-line
+// outside quotes.
 QString Field(const QString& text) {
     if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r')) {
+        !text.contains(u'\r') && !text.contains(u'#')) {
         return text;
     }
     return u'"' + QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
@@ -111,41 +113,140 @@ QString Number(double value) {
     return QString::number(value, 'g', 15);
 }
 
+QString ObjectiveText(ShiftObjective objective) {
+    return objective == ShiftObjective::Cover ? QStringLiteral("必要人数を満たす")
+                                              : QStringLiteral("サービスレベルを満たす");
+}
+
+QString Line(const QStringList& fields) {
+    return fields.join(u',') + QStringLiteral("\r\n");
+}
+
 } // namespace
 
-QString ScheduleCsv(const shifts::Schedule& schedule, ShiftObjective objective,
-                    const QString& templatesJson) {
+QList<QStringList> ShiftInputLines(const ShiftInputs& inputs) {
+    return {
+        {QStringLiteral("目的"), ObjectiveText(inputs.objective)},
+        // Whatever method the day view plans by, the requirement is this.
+        {QStringLiteral("区間ごとの要件"),
+         inputs.objective == ShiftObjective::Cover
+             ? QStringLiteral("1日の要員計画の区間ごとの応対人数（区間ごと）")
+             : QStringLiteral("1日の要員計画の区間ごとの呼数")},
+        {QStringLiteral("シフトのひな型"), inputs.templatesJson},
+        {ShiftArgumentLabel(shifts::Argument::TimeLimit), Number(inputs.timeLimitSeconds)},
+        {ShiftArgumentLabel(shifts::Argument::Cyclic),
+         inputs.cyclic ? QStringLiteral("はい") : QStringLiteral("いいえ")},
+    };
+}
+
+QList<QStringList> ShiftAnswerLines(const shifts::Schedule& schedule) {
+    const shifts::Summary& summary = schedule.summary;
+    QList<QStringList> lines = {
+        {QStringLiteral("結果"), summary.status == shifts::Status::Optimal
+                                     ? QStringLiteral("最適解")
+                                     : QStringLiteral("時間内の最良解")},
+        {QStringLiteral("最適との差"), Number(summary.gap)},
+        {QStringLiteral("費用"), Number(summary.cost)},
+        {QStringLiteral("人数"), QString::number(summary.agents)},
+        {QStringLiteral("支払時間"), Number(summary.paidHours)},
+        {QStringLiteral("不足の区間"), QString::number(summary.shortPeriods)},
+        {QStringLiteral("不足の人・区間"), QString::number(summary.agentPeriodsShort)},
+    };
+    if (std::isfinite(summary.serviceLevel)) {
+        lines << QStringList{QStringLiteral("1日のサービスレベル"), Number(summary.serviceLevel)};
+    }
+    return lines;
+}
+
+QString ShiftsTableCsv(const shifts::Schedule& schedule) {
     const shifts::Horizon& horizon = schedule.horizon;
     const auto clock = [&](int minutes) { return QString::fromStdString(horizon.Label(minutes)); };
-    QString text =
-        QStringLiteral("# 目的,%1\r\n# シフトのひな型,%2\r\n")
-            .arg(objective == ShiftObjective::Cover ? QStringLiteral("必要人数を満たす")
-                                                    : QStringLiteral("サービスレベルを満たす"),
-                 Field(templatesJson.simplified()));
-    text += QStringLiteral("shift,start,end,breaks,agents,cost,paid-hours\r\n");
+    QString text = QStringLiteral("shift,start,end,breaks,agents,cost,paid-hours\r\n");
     for (const shifts::Group& group : schedule.groups) {
-        text += QStringList{Field(QString::fromStdString(group.shift)),
-                            clock(group.start),
-                            clock(group.start + group.length),
-                            Field(QString::fromStdString(shifts::BreaksText(horizon, group))),
-                            QString::number(group.agents),
-                            Number(group.cost),
-                            Number(group.paidHours)}
-                    .join(u',') +
-                QStringLiteral("\r\n");
-    }
-    text += QStringLiteral("\r\nstart,required,on-phones,on-break,over,short\r\n");
-    for (const shifts::PeriodCoverage& cover : schedule.coverage) {
-        text += QStringList{clock(cover.start),
-                            Number(cover.required),
-                            QString::number(cover.onPhones),
-                            QString::number(cover.onBreak),
-                            QString::number(cover.over),
-                            QString::number(cover.shortBy)}
-                    .join(u',') +
-                QStringLiteral("\r\n");
+        text += Line({Field(QString::fromStdString(group.shift)), clock(group.start),
+                      clock(group.start + group.length),
+                      Field(QString::fromStdString(shifts::BreaksText(horizon, group))),
+                      QString::number(group.agents), Number(group.cost), Number(group.paidHours)});
     }
     return text;
+}
+
+QString CoverageTableCsv(const shifts::Schedule& schedule, ShiftObjective objective) {
+    const bool service = objective == ShiftObjective::Service;
+    QString text = service ? QStringLiteral("start,calls,required,on-phones,on-break,over,short,"
+                                            "service-level\r\n")
+                           : QStringLiteral("start,required,on-phones,on-break,over,short\r\n");
+    for (const shifts::PeriodCoverage& cover : schedule.coverage) {
+        QStringList fields{QString::fromStdString(schedule.horizon.Label(cover.start))};
+        if (service) {
+            fields << Number(cover.calls);
+        }
+        fields << Number(cover.required) << QString::number(cover.onPhones)
+               << QString::number(cover.onBreak) << QString::number(cover.over)
+               << QString::number(cover.shortBy);
+        if (service) {
+            // A period without calls has no level: an empty cell, never "nan".
+            fields << (std::isfinite(cover.serviceLevel) ? Number(cover.serviceLevel) : QString());
+        }
+        text += Line(fields);
+    }
+    return text;
+}
+
+QString ScheduleCsv(const shifts::Schedule& schedule, const ShiftInputs& inputs) {
+    QString text;
+    for (const QStringList& line : ShiftInputLines(inputs)) {
+        QStringList fields{QStringLiteral("# ") + line.front()};
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            fields << Field(line[i]);
+        }
+        text += Line(fields);
+    }
+    return text + ShiftsTableCsv(schedule) + QStringLiteral("\r\n") +
+           CoverageTableCsv(schedule, inputs.objective);
+}
+
+QString CoveragePath(const QString& shiftsPath) {
+    const QFileInfo file(shiftsPath);
+    const QString suffix = file.suffix().isEmpty() ? QString() : u'.' + file.suffix();
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral("-coverage") + suffix);
+}
+
+QString SaveSchedule(const QString& path, const QByteArray& head, const shifts::Schedule& schedule,
+                     const ShiftInputs& inputs) {
+    // The solve's inputs and answer after the day's, without the byte-order
+    // mark that `head` opens with.
+    const QByteArray stated =
+        head + CsvHead(ShiftInputLines(inputs) + ShiftAnswerLines(schedule)).mid(3);
+    const std::pair<QString, QByteArray> files[] = {
+        {path, stated + ShiftsTableCsv(schedule).toUtf8()},
+        {CoveragePath(path), stated + CoverageTableCsv(schedule, inputs.objective).toUtf8()},
+    };
+    // Both written in full before either takes its name: a disk that fills
+    // leaves both files as they were.
+    std::vector<std::unique_ptr<QSaveFile>> written;
+    for (const auto& [name, data] : files) {
+        auto file = std::make_unique<QSaveFile>(name);
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+            !WriteAll(*file, data.constData(), data.size())) {
+            return QStringLiteral("%1 に保存できませんでした。\n%2")
+                .arg(QDir::toNativeSeparators(name), file->errorString());
+        }
+        written.push_back(std::move(file));
+    }
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (!written[i]->commit()) {
+            QString text =
+                QStringLiteral("%1 に保存できませんでした。\n%2")
+                    .arg(QDir::toNativeSeparators(files[i].first), written[i]->errorString());
+            if (i > 0) {
+                text += QStringLiteral("\n（%1 は保存しました）")
+                            .arg(QDir::toNativeSeparators(files[0].first));
+            }
+            return text;
+        }
+    }
+    return {};
 }
 
 } // namespace tables

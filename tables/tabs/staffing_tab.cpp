@@ -451,7 +451,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
     views_->addTab(view_, QStringLiteral("表"));
     views_->addTab(chart_, QStringLiteral("グラフ"));
     views_->addTab(dayPage(), QStringLiteral("1日の要員計画"));
-    shifts_ = new ShiftsView(this);
+    shifts_ = new ShiftsView(dialogs_, this);
     views_->addTab(shifts_, QStringLiteral("シフト作成"));
     // Remembered as the inputs are, soon after it changes.
     connect(views_, &QTabWidget::currentChanged, this, &Tab::edited);
@@ -585,7 +585,13 @@ QWidget* StaffingTab::dayPage() {
     dayMethod_->addItem(QStringLiteral("過渡解析"));
     dayMethod_->addItem(QStringLiteral("区間ごと"));
     connect(dayMethod_, &QComboBox::currentIndexChanged, this, &Tab::run);
-    carriedView_ = new CarriedDayView(page);
+    carriedView_ = new CarriedDayView(
+        page, {[this] {
+                   return dialogs_.openPath(this, QStringLiteral("CSV ファイル (*.csv *.txt);;"
+                                                                 "すべてのファイル (*)"));
+               },
+               [this] { return shifts_->schedule(); }});
+    connect(carriedView_, &CarriedDayView::scheduleChanged, this, &StaffingTab::judgeSchedule);
 
     auto* inputs = new QWidget(page);
     auto* left = new QVBoxLayout(inputs);
@@ -759,6 +765,15 @@ namespace {
 // a large day restored.
 constexpr double kDayOnThisThreadMicroseconds = 100'000;
 
+// The carried day's 中止 and progress, the promise's.
+template <typename T> transient::Monitor CarriedMonitor(QPromise<T>& promise) {
+    return {[&promise] { return promise.isCanceled(); },
+            [&promise](std::int64_t done, std::int64_t total) {
+                promise.setProgressRange(0, static_cast<int>(total));
+                promise.setProgressValue(static_cast<int>(done));
+            }};
+}
+
 } // namespace
 
 bool StaffingTab::compute() {
@@ -789,8 +804,8 @@ bool StaffingTab::compute() {
         std::optional<CarriedDay> carried;
         std::exception_ptr error;
     };
-    auto future = QtConcurrent::run([in = *in, volumes, answer = answerPending_,
-                                     carry](QPromise<Part>& promise) {
+    auto future = QtConcurrent::run([in = *in, volumes, answer = answerPending_, carry,
+                                     schedule = carriedView_->schedule()](QPromise<Part>& promise) {
         const auto cancelled = [&promise] { return promise.isCanceled(); };
         try {
             if (answer) {
@@ -807,11 +822,7 @@ bool StaffingTab::compute() {
                                                   promise.setProgressValue(static_cast<int>(done));
                                               }});
             if (carry && !promise.isCanceled()) {
-                part.carried = CarryDay(
-                    *part.day, {}, {cancelled, [&promise](std::int64_t done, std::int64_t total) {
-                                        promise.setProgressRange(0, static_cast<int>(total));
-                                        promise.setProgressValue(static_cast<int>(done));
-                                    }});
+                part.carried = CarryAndJudge(*part.day, schedule, CarriedMonitor(promise));
             }
             if (!promise.isCanceled()) {
                 promise.addResult(std::move(part));
@@ -864,6 +875,37 @@ bool StaffingTab::compute() {
             }
         });
     return true;
+}
+
+void StaffingTab::judgeSchedule() {
+    // Work running has the schedule before, and a day stopped is not the
+    // inputs': either is begun again with this schedule.
+    if (job_->busy() || dayState_ != DayState::Current || !carryOver()) {
+        run();
+        return;
+    }
+    // The day shown carried again, not staffed again: シフト作成 keeps its
+    // shifts, which a day staffed anew drops.
+    auto future = QtConcurrent::run([day = dayModel_->day(), schedule = carriedView_->schedule()](
+                                        QPromise<CarriedDay>& promise) {
+        CarriedDay carried = CarryAndJudge(day, schedule, CarriedMonitor(promise));
+        if (!promise.isCanceled()) {
+            promise.addResult(std::move(carried));
+        }
+    });
+    setDayState(DayState::Computing);
+    job_->run(
+        future,
+        [this](const QFuture<CarriedDay>& done) {
+            if (done.isCanceled()) {
+                emit said(QStringLiteral("1日の計算を中止しました。"));
+                setDayState(DayState::Stopped);
+            }
+        },
+        [this](CarriedDay carried) {
+            showCarried(dayModel_->day(), std::move(carried));
+            setDayState(DayState::Current);
+        });
 }
 
 bool StaffingTab::computing() const {
@@ -1053,6 +1095,9 @@ void StaffingTab::showCarried(const Day& day, CarriedDay carried) {
     carriedView_->setVisible(carry);
     if (carry) {
         carriedView_->show(day, std::move(carried), day.inputs.serviceLevel);
+        daySummary_->setText(CarriedSummary(day, carriedView_->model().carried()));
+    } else {
+        daySummary_->setText(DaySummary(day));
     }
 }
 
@@ -1161,9 +1206,19 @@ void StaffingTab::save() {
     case 1:
         saveChart(chart_, QStringLiteral("staffing.png"));
         break;
-    case 3:
-        saveChart(shifts_->coverageChart(), QStringLiteral("shifts-coverage.png"));
+    case 3: {
+        // The day's inputs and answer head the shifts' files, as the day's own.
+        if (!dayReady(Export::Save)) {
+            break;
+        }
+        savingDay_ = true;
+        const QByteArray head = csvHead();
+        savingDay_ = false;
+        shifts_->save(head, [this](const QString& name) {
+            return askPath(name, QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv"));
+        });
         break;
+    }
     default:
         saveDay();
         break;
@@ -1207,6 +1262,10 @@ QList<QStringList> StaffingTab::statedInputs() const {
     if (savingDay_) {
         lines << QStringList{dayMethod_->accessibleName(), dayMethod_->currentText()};
     }
+    const CarriedDay& carried = carriedView_->model().carried();
+    if (savingDay_ && carryOver() && carried.judged) {
+        lines << QStringList{QStringLiteral("評価した配置"), carried.judgedSource};
+    }
     return lines;
 }
 
@@ -1225,6 +1284,9 @@ void StaffingTab::rememberMore(QSettings& settings) const {
 }
 
 QList<QStringList> StaffingTab::statedAnswer() const {
+    if (savingDay_ && carryOver()) {
+        return CarriedLines(dayModel_->day(), carriedView_->model().carried());
+    }
     return savingDay_ ? DayLines(dayModel_->day()) : AnswerText(model_->staffing()).lines;
 }
 

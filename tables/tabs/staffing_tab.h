@@ -85,6 +85,8 @@ private:
     // The day carried over shown (過渡解析), or the usual day alone (区間ごと).
     void showCarried(const Day& day, CarriedDay carried);
     bool carryOver() const;
+    // The day shown carried over again with the schedule to judge.
+    void judgeSchedule();
 
     InputField* calls_;
     InputField* variance_;

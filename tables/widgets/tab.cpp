@@ -119,13 +119,25 @@ QString Key(const QObject* control) {
     return QStringLiteral("inputs/") + control->objectName();
 }
 
+// Whether `widget` lies in a view of `root` that keeps and checks its own
+// inputs (kOwnInputs), which are then none of the tab's.
+bool InOwnInputs(const QWidget* widget, const QWidget* root) {
+    for (const QWidget* up = widget->parentWidget(); up != nullptr && up != root;
+         up = up->parentWidget()) {
+        if (up->property(kOwnInputs).toBool()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Calls `visit` with each control a user sets: the named line edits, text
 // boxes, choice boxes and check or radio buttons under `root` (not Qt's own
 // parts, which it names "qt_...", nor a table cell's editor, which has no name).
 template <typename Visit> void ForEachInput(const QWidget* root, Visit visit) {
     for (QWidget* widget : root->findChildren<QWidget*>()) {
         const QString name = widget->objectName();
-        if (name.isEmpty() || name.startsWith(QStringLiteral("qt_"))) {
+        if (name.isEmpty() || name.startsWith(QStringLiteral("qt_")) || InOwnInputs(widget, root)) {
             continue;
         }
         auto* button = qobject_cast<QAbstractButton*>(widget);

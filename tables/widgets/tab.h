@@ -34,6 +34,11 @@ class QVBoxLayout;
 
 namespace tables {
 
+// A view inside a tab that keeps its own inputs in the settings and answers
+// from them (シフト作成) sets this property true: its controls are then
+// not the tab's inputs, and changing them leaves the tab's answer current.
+inline constexpr char kOwnInputs[] = "corvaneOwnInputs";
+
 // The modal dialogs, real by default; tests answer them instead.
 struct Dialogs {
     // A path to save to, or empty if the user gave up. `suffix` is added

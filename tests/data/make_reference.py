@@ -759,6 +759,16 @@ def overflow_rows():
         u, n = mp.findroot(eqs, (mp.log(a), F(n)))
         row("ert_traffic", (m, v), mp.exp(u))
         row("ert_lines", (m, v), n)
+    # Means of 1.5 or less within 1e-9 of Z = 1, on some 1e-11 lines, where
+    # Z - 1 is a small difference of numbers near the traffic. From a start
+    # of Z - 1 = N / 5, about right at a mean of 1.
+    for m, excess in [(0.1, 1e-12), (0.5, 3e-12), (1, 1e-12), (1, 1e-11), (1.5, 1e-10)]:
+        v = m * (1 + excess)
+        eqs = lambda u, n: [mp.log(moments(mp.exp(u), n)[0] / m),
+                            mp.log(moments(mp.exp(u), n)[1] / v)]
+        u, n = mp.findroot(eqs, (mp.log(m), 5 * F(excess)))
+        row("ert_traffic", (m, v), mp.exp(u))
+        row("ert_lines", (m, v), n)
     # Much overflowing, where Riordan's variance is a small difference of large
     # numbers: means of 400 to 3e8, Z from 1 + 2e-6 to 80; each root from a start near it.
     for m, v, a, n in [(110049757, 185186696, 1.85187e8, 7.51369e7),

@@ -3,9 +3,12 @@
 // carry refused with their reason.
 #include "support/print_qt.h"
 #include "tables/models/carried_day.h"
+#include "tables/models/carried_schedule.h"
 #include "tables/models/day_staffing.h"
 #include "tables/models/files.h"
+#include "tables/models/shift_templates.h"
 #include "tables/models/volumes.h"
+#include "tables/tabs/shifts_view.h"
 #include "tables/tabs/staffing_tab.h"
 
 #include <QtCharts>
@@ -80,11 +83,14 @@ TEST(CarriedDay, AScheduleJudged) {
     }
     const CarriedDay judged = CarryDay(day, schedule);
     ASSERT_TRUE(judged.refused.isEmpty()) << judged.refused;
+    ASSERT_TRUE(judged.judged.has_value());
     for (std::size_t i = 0; i < day.rows.size(); ++i) {
-        EXPECT_EQ(judged.plan.intervals[i].agents, usual.usual.intervals[i].agents) << i;
-        EXPECT_DOUBLE_EQ(judged.plan.intervals[i].serviceLevel,
+        EXPECT_EQ(judged.judged->intervals[i].agents, usual.usual.intervals[i].agents) << i;
+        EXPECT_DOUBLE_EQ(judged.judged->intervals[i].serviceLevel,
                          usual.usual.intervals[i].serviceLevel)
             << i;
+        // The plan beside it is the room's own, not the schedule.
+        EXPECT_EQ(judged.plan.intervals[i].agents, usual.plan.intervals[i].agents) << i;
     }
     // A schedule one short of the intervals is the room's refusal, said.
     schedule.pop_back();
@@ -117,6 +123,118 @@ TEST(CarriedDay, DaysTheRoomCannotCarryRefused) {
     }
 }
 
+// A schedule's rows put on the day's intervals by their time, whatever
+// their order and the columns beside them.
+TEST(CarriedSchedule, RowsPutByTime) {
+    const S morning = S("8:00\t40\n8:30\t60\n9:00\t80\n");
+    struct Case {
+        const char* behaviour;
+        S day;
+        S text;
+        std::vector<double> agents; // in the day's order
+    };
+    const Case cases[] = {
+        {"a CSV out of order", morning, S("time,agents\n9:00,7\n08:00,5\n8:30,6\n"), {5, 6, 7}},
+        {"a spreadsheet's paste with columns beside",
+         morning,
+         S("区間\t呼数\tagents\r\n8:00\t10\t3\r\n8:30\t20\t4\r\n9:00\t30\t0\r\n"),
+         {3, 4, 0}},
+        {"corvane-cli shifts --coverage, its on-phones",
+         morning,
+         S("start,required,on-phones,on-break,over,short,service-level\n"
+           "08:00,4,5,1,1,0,\n08:30,4,4,0,0,0,\n09:00,6,5,1,0,1,\n"),
+         {5, 4, 5}},
+        {"a saved file, its head skipped",
+         morning,
+         S("# Corvane Tables\n# x,1\nstart;agents\n8:00;1\n8:30;2\n9:00;3\n"),
+         {1, 2, 3}},
+        {"a day in descending time",
+         S("9:00\t80\n8:30\t60\n8:00\t40\n"),
+         S("time,agents\n8:00,5\n8:30,6\n9:00,7\n"),
+         {7, 6, 5}},
+        {"a day of two dates, each row dated",
+         S("5/1 23:30\t40\n5/2 0:00\t60\n5/2 0:30\t80\n"),
+         S("time,agents\n5/2 0:30,3\n5/1 23:30,1\n5/2 0:00,2\n"),
+         {1, 2, 3}},
+        {"full-width digits and a byte-order mark",
+         morning,
+         S("\uFEFFtime,agents\n8:00,５\n8:30,６\n9:00,１０\n"),
+         {5, 6, 10}},
+        {"no time column named: the first other, as corvane-cli day",
+         morning,
+         S("agents,hour\n5,8:00\n6,8:30\n7,9:00\n"),
+         {5, 6, 7}},
+        {"a day numbered, not timed: by its labels",
+         S("40\n60\n80\n"),
+         S("区間,agents\n3,9\n1,7\n2,8\n"),
+         {7, 8, 9}},
+    };
+    for (const Case& c : cases) {
+        const Day day = StaffDay(ReadVolumes(c.day), StaffingInputs{});
+        const ScheduleMatch match = MatchSchedule(day, ReadSchedule(c.text, S("貼り付け")));
+        EXPECT_TRUE(match.refused.isEmpty()) << c.behaviour << ": " << match.refused;
+        EXPECT_EQ(match.agents, c.agents) << c.behaviour;
+    }
+}
+
+// Every row that does not fit is refused by name, never shifted or dropped.
+TEST(CarriedSchedule, RowsThatDoNotFitRefusedByName) {
+    struct Case {
+        const char* behaviour;
+        S text;
+        S reason;
+    };
+    const S head = S("time,agents\n");
+    const Case cases[] = {
+        {"a time missing", head + S("8:00,5\n8:30,6\n"),
+         S("区間 9:00: 貼り付けに人数がありません")},
+        {"a time twice", head + S("8:00,5\n8:30,6\n8:30,6\n9:00,7\n"),
+         S("行 4（8:30）: 区間 8:30 は行 3 にもあります")},
+        {"a time beyond the day", head + S("8:00,5\n8:30,6\n9:00,7\n9:30,7\n"),
+         S("行 5（9:30）: 1日にない区間です")},
+        {"a time off the grid", head + S("8:00,5\n8:30,6\n8:45,6\n9:00,7\n"),
+         S("行 4（8:45）: 区間の刻み（30 分）に合いません")},
+        {"a count not whole", head + S("8:00,5\n8:30,6.5\n9:00,7\n"),
+         S("行 3（8:30）: 人数 6.5 が整数ではありません")},
+        {"a count negative", head + S("8:00,-1\n8:30,6\n9:00,7\n"),
+         S("行 2（8:00）: 人数 -1 が負です")},
+        {"a count blank", head + S("8:00,5\n8:30,\n9:00,7\n"), S("行 3（8:30）: 人数が空欄です")},
+        {"a time blank", head + S(",5\n8:00,5\n8:30,6\n9:00,7\n"), S("行 2: 時刻が空欄です")},
+        {"a count past the room's bound", head + S("8:00,2000000\n8:30,6\n9:00,7\n"),
+         S("行 2（8:00）: 人数 2000000 が多すぎます")},
+        {"no heading", S("8:00,5\n8:30,6\n9:00,7\n"), S("配置の見出しの行に")},
+        {"two counts: which to judge is not said",
+         S("start,agents,on-phones\n8:00,5,5\n8:30,6,6\n9:00,7,7\n"),
+         S("配置の見出しに人数の列が 2 つあります（agents、on-phones）")},
+    };
+    const Day day = StaffDay(ReadVolumes(S("8:00\t40\n8:30\t60\n9:00\t80\n")), StaffingInputs{});
+    for (const Case& c : cases) {
+        const ScheduleMatch match = MatchSchedule(day, ReadSchedule(c.text, S("貼り付け")));
+        EXPECT_TRUE(match.refused.contains(c.reason))
+            << c.behaviour << ": " << match.refused.toStdString();
+        EXPECT_TRUE(match.agents.empty()) << c.behaviour;
+    }
+}
+
+// シフト作成's coverage judged where its periods are the day's intervals.
+TEST(CarriedSchedule, ShiftsScheduleOnTheDaysIntervals) {
+    const Day day = StaffDay(ReadVolumes(S("8:00\t40\n8:30\t60\n9:00\t80\n")), StaffingInputs{});
+    shifts::Schedule made;
+    made.horizon.interval = 30;
+    made.horizon.first = 8 * 60;
+    made.horizon.periods = 3;
+    for (const int onPhones : {4, 6, 9}) {
+        shifts::PeriodCoverage cover{};
+        cover.start = static_cast<int>(made.coverage.size()) * 30;
+        cover.onPhones = onPhones;
+        made.coverage.push_back(cover);
+    }
+    EXPECT_EQ(MatchSchedule(day, ScheduleOfShifts(made)).agents, (std::vector<double>{4, 6, 9}));
+    made.horizon.interval = 15;
+    EXPECT_TRUE(MatchSchedule(day, ScheduleOfShifts(made))
+                    .refused.startsWith(S("シフト作成の配置は 15 分の区間ですが、1日は 30 分")));
+}
+
 // The tab's day carried over by default, off the window's thread; the
 // usual plan's misses red in the chart; 区間ごと the day as before.
 TEST(CarriedDay, TheTabShowsBothPlansAndTheUsualPlansMisses) {
@@ -128,7 +246,7 @@ TEST(CarriedDay, TheTabShowsBothPlansAndTheUsualPlansMisses) {
     tab.findChild<QPushButton*>(S("dayCompute"))->click();
     auto* table = tab.findChild<QTableView*>(S("carriedTable"));
     ASSERT_NE(table, nullptr);
-    QTRY_COMPARE(table->model()->rowCount(), 7);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->model()->rowCount() == 7; }));
     const Day day = StaffDay(ReadVolumes(Peak()), StaffingInputs{});
     const CarriedDay carried = CarryDay(day);
     for (int row = 0; row < 7; ++row) {
@@ -138,7 +256,7 @@ TEST(CarriedDay, TheTabShowsBothPlansAndTheUsualPlansMisses) {
                   carried.plan.intervals[at].agents);
     }
     QChart* chart = tab.findChild<QChartView*>(S("carriedChart"))->chart();
-    auto* bars = qobject_cast<QBarSeries*>(chart->series().value(0));
+    auto* bars = qobject_cast<QAbstractBarSeries*>(chart->series().value(0));
     ASSERT_NE(bars, nullptr);
     ASSERT_EQ(bars->barSets().size(), 2);
     double missed = 0;
@@ -170,7 +288,7 @@ TEST(CarriedDay, SavedAndCopiedAsShown) {
     tab.findChild<QPlainTextEdit*>(S("volumes"))->setPlainText(Peak());
     tab.findChild<QPushButton*>(S("dayCompute"))->click();
     auto* carried = tab.findChild<QTableView*>(S("carriedTable"))->model();
-    QTRY_COMPARE(carried->rowCount(), 7);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return carried->rowCount() == 7; }));
     const auto read = [&path] {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -185,6 +303,142 @@ TEST(CarriedDay, SavedAndCopiedAsShown) {
     tab.findChild<QPushButton*>(S("exportDay"))->click();
     EXPECT_TRUE(read().contains("# 1日の計画の方法,区間ごと\r\n"));
     EXPECT_TRUE(read().endsWith(TableCsv(*tab.findChild<QTableView*>(S("day"))->model()).mid(3)));
+}
+
+} // namespace
+
+namespace {
+
+// A schedule pasted is judged beside the plan, its misses red, its source in
+// the saved file; a bad one refused by row; 計画に戻る the plan alone. The
+// headline is the carried plan's.
+TEST(CarriedDay, TheTabJudgesAPastedSchedule) {
+    QTemporaryDir dir;
+    const S path = dir.filePath(S("day.csv"));
+    StaffingTab tab{Dialogs{[&](QWidget*, const S&, const S&, const S&) { return path; },
+                            [](QWidget*, const S&) {}},
+                    nullptr};
+    tab.views()->setCurrentIndex(2);
+    tab.findChild<QPlainTextEdit*>(S("volumes"))->setPlainText(Peak());
+    tab.findChild<QPushButton*>(S("dayCompute"))->click();
+    auto* table = tab.findChild<QTableView*>(S("carriedTable"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->model()->rowCount() == 7; }));
+    const Day day = StaffDay(ReadVolumes(Peak()), StaffingInputs{});
+    const CarriedDay plan = CarryDay(day);
+    auto* summary = tab.findChild<QLabel*>(S("daySummary"));
+    EXPECT_TRUE(summary->text().startsWith(S("過渡解析の計画: 7 区間")));
+    EXPECT_TRUE(summary->text().contains(
+        S("延べ %1 人時").arg(plan.plan.totals.scheduledHours, 0, 'f', 1)));
+    EXPECT_TRUE(summary->text().contains(
+        S("%1 区間が目標に届きません").arg(plan.usual.totals.missed.size())));
+
+    // The usual plan's agents, pasted in reverse order: judged as that plan.
+    S pasted = S("time\tagents\n");
+    for (std::size_t i = day.rows.size(); i-- > 0;) {
+        pasted += S("%1\t%2\n").arg(day.rows[i].label).arg(day.rows[i].staffing.agents);
+    }
+    QApplication::clipboard()->setText(pasted);
+    tab.findChild<QPushButton*>(S("pasteSchedule"))->click();
+    const auto* model = static_cast<const CarriedDayModel*>(table->model());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->carried().judged.has_value(); }));
+    for (int row = 0; row < 7; ++row) {
+        const auto at = static_cast<std::size_t>(row);
+        EXPECT_EQ(model->index(row, 5).data().toLongLong(), day.rows[at].staffing.agents);
+        EXPECT_EQ(model->judgedMisses(row), !plan.usual.intervals[at].meetsTarget) << row;
+    }
+    tab.findChild<QPushButton*>(S("exportDay"))->click();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    EXPECT_TRUE(saved.contains("# 評価した配置,貼り付け\r\n"));
+    // The head's figures are the carried plan's, not the per-interval day's.
+    EXPECT_TRUE(saved.contains(
+        S("# 延べ人時,%1\r\n").arg(plan.plan.totals.scheduledHours, 0, 'f', 1).toUtf8()));
+    EXPECT_TRUE(saved.contains(S("配置の持ち越し SL (%)").toUtf8()));
+
+    QApplication::clipboard()->setText(S("time\tagents\n8:00\t5\n"));
+    tab.findChild<QPushButton*>(S("pasteSchedule"))->click();
+    auto* refused = tab.findChild<QLabel*>(S("carriedRefused"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refused->isVisibleTo(&tab); }));
+    EXPECT_TRUE(refused->text().contains(S("区間 8:30: 貼り付けに人数がありません")));
+    EXPECT_EQ(model->rowCount(), 0);
+
+    // No shifts made yet: said, not judged as an empty schedule.
+    tab.findChild<QPushButton*>(S("shiftsSchedule"))->click();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return refused->text().startsWith(S("シフト作成でまだ配置を作っていません")); }));
+
+    tab.findChild<QPushButton*>(S("carriedPlan"))->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount() == 7; }));
+    EXPECT_FALSE(model->carried().judged.has_value());
+}
+
+} // namespace
+
+namespace {
+
+// シフト作成's schedule and a file's are judged by time: a day pasted latest
+// first is solved in time order, its coverage put back on the day's rows.
+TEST(CarriedDay, TheTabJudgesShiftsAndFilesByTime) {
+    QTemporaryDir dir;
+    const S path = dir.filePath(S("coverage.csv"));
+    QStringList warnings;
+    Dialogs dialogs{[](QWidget*, const S&, const S&, const S&) { return S(); },
+                    [&](QWidget*, const S& text) { warnings << text; }};
+    dialogs.openPath = [&](QWidget*, const S&) { return path; };
+    StaffingTab tab{dialogs, nullptr};
+    S latestFirst;
+    for (int hour = 16; hour >= 9; --hour) {
+        latestFirst += S("%1:30\t%2\n%1:00\t%3\n").arg(hour).arg(30 + 9 * (hour % 5)).arg(50);
+    }
+    tab.findChild<QPlainTextEdit*>(S("volumes"))->setPlainText(latestFirst);
+    tab.findChild<QPushButton*>(S("dayCompute"))->click();
+    auto* table = tab.findChild<QTableView*>(S("carriedTable"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->model()->rowCount() == 16; }));
+    ASSERT_EQ(tab.shifts()->templates().readJson(
+                  S(R"([{"name": "half", "start": {"earliest": "09:00", "latest": "13:00"},
+                         "length": "4:00"}])")),
+              std::nullopt);
+    tab.findChild<QPushButton*>(S("solveShifts"))->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tab.shifts()->solving(); }, 60000));
+    const auto& made = tab.shifts()->schedule();
+    ASSERT_TRUE(made.has_value()) << tab.shifts()->note().toStdString();
+    tab.findChild<QPushButton*>(S("shiftsSchedule"))->click();
+    const auto* model = static_cast<const CarriedDayModel*>(table->model());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->carried().judged.has_value(); }));
+    const auto onPhones = [&](const S& label) {
+        for (const shifts::PeriodCoverage& cover : made->coverage) {
+            if (LabelMinutes(QString::fromStdString(made->horizon.Label(cover.start))) ==
+                LabelMinutes(label)) {
+                return cover.onPhones;
+            }
+        }
+        return -1;
+    };
+    // シフト作成 keeps its shifts: judging them does not staff the day anew.
+    ASSERT_TRUE(made.has_value());
+    for (int row = 0; row < 16; ++row) {
+        const S label = model->index(row, 0).data().toString();
+        EXPECT_EQ(model->index(row, 5).data().toInt(), onPhones(label)) << label.toStdString();
+    }
+
+    // A coverage file with the 9:00 row left out: refused by that interval.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("start,required,on-phones\n");
+    for (int row = 0; row < 16; ++row) {
+        const S label = model->index(row, 0).data().toString();
+        if (label != S("9:00")) {
+            file.write(S("%1,1,%2\n").arg(label).arg(onPhones(label)).toUtf8());
+        }
+    }
+    file.close();
+    tab.findChild<QPushButton*>(S("importSchedule"))->click();
+    auto* refused = tab.findChild<QLabel*>(S("carriedRefused"));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return refused->text().contains(S("区間 9:00: coverage.csvに人数がありません"));
+    })) << refused->text().toStdString();
+    EXPECT_EQ(warnings, QStringList());
 }
 
 } // namespace

@@ -111,6 +111,7 @@ CarriedDay CarryAndJudge(const Day& day, const std::optional<ScheduleRows>& sche
     if (!match.refused.isEmpty()) {
         CarriedDay carried;
         carried.refused = match.refused;
+        carried.judgedSource = schedule->source;
         return carried;
     }
     CarriedDay carried = CarryDay(day, match.agents, monitor);

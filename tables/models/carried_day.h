@@ -27,7 +27,7 @@ struct CarriedDay {
     transient::DayResult usual;
     // The schedule judged carried over, where one was given, and where from.
     std::optional<transient::DayResult> judged;
-    QString judgedSource;
+    QString judgedSource; // also where a schedule given was refused
     // Why the day cannot be carried over; empty when it was.
     QString refused;
 };

@@ -228,8 +228,11 @@ void CarriedDayView::importSchedule() {
 }
 
 void CarriedDayView::show(const Day& day, CarriedDay carried, std::optional<double> target) {
+    // A day not yet pasted is no fault: the page says what to do above.
+    const bool untouched =
+        day.rows.empty() && day.refused.isEmpty() && carried.judgedSource.isEmpty();
     refused_->setText(carried.refused);
-    refused_->setVisible(!carried.refused.isEmpty());
+    refused_->setVisible(!carried.refused.isEmpty() && !untouched);
     model_->setDay(day, std::move(carried));
     showChart(target);
     // The first interval that misses in sight: the schedule's, else the usual plan's.

@@ -319,6 +319,15 @@ TEST(CarriedDay, TheTabJudgesAPastedSchedule) {
                             [](QWidget*, const S&) {}},
                     nullptr};
     tab.views()->setCurrentIndex(2);
+    // A day not yet given is no fault; a schedule given to it is refused.
+    auto* refused = tab.findChild<QLabel*>(S("carriedRefused"));
+    tab.findChild<QPushButton*>(S("dayCompute"))->click();
+    EXPECT_FALSE(QTest::qWaitFor([&] { return refused->isVisibleTo(&tab); }, 1000))
+        << refused->text().toStdString();
+    QApplication::clipboard()->setText(S("time\tagents\n9:00\t3\n"));
+    tab.findChild<QPushButton*>(S("pasteSchedule"))->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return refused->isVisibleTo(&tab); }));
+    tab.findChild<QPushButton*>(S("carriedPlan"))->click();
     tab.findChild<QPlainTextEdit*>(S("volumes"))->setPlainText(Peak());
     tab.findChild<QPushButton*>(S("dayCompute"))->click();
     auto* table = tab.findChild<QTableView*>(S("carriedTable"));
@@ -358,7 +367,6 @@ TEST(CarriedDay, TheTabJudgesAPastedSchedule) {
 
     QApplication::clipboard()->setText(S("time\tagents\n8:00\t5\n"));
     tab.findChild<QPushButton*>(S("pasteSchedule"))->click();
-    auto* refused = tab.findChild<QLabel*>(S("carriedRefused"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return refused->isVisibleTo(&tab); }));
     EXPECT_TRUE(refused->text().contains(S("区間 8:30: 貼り付けに人数がありません")));
     EXPECT_EQ(model->rowCount(), 0);

@@ -6,6 +6,7 @@
 #include "tables/tabs/carried_day_view.h"
 
 #include "tables/models/volumes.h"
+#include "tables/widgets/fitted_header.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,7 +30,6 @@
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
-#include <numeric>
 #include <vector>
 
 namespace tables {
@@ -37,63 +37,6 @@ namespace tables {
 namespace {
 
 const QColor kMissed(0xb0, 0x00, 0x20);
-
-// Each heading as the model stacks it on two lines, the columns as wide as
-// their headings or cells and the width left shared among them.
-class StackedHeader : public QHeaderView {
-public:
-    explicit StackedHeader(QTableView* view)
-        : QHeaderView(Qt::Horizontal, view)
-        , view_(view) {
-        setSectionsClickable(true);
-        setHighlightSections(true);
-        setSectionResizeMode(QHeaderView::Fixed);
-        view->setHorizontalHeader(this);
-        view->viewport()->installEventFilter(this);
-    }
-
-    void fit() {
-        const QAbstractItemView* cells = view_; // where the cells' width is public
-        std::vector<int> widths;
-        for (int i = 0; i < count(); ++i) {
-            widths.push_back(
-                std::max(sectionSizeFromContents(i).width(), cells->sizeHintForColumn(i)));
-        }
-        const int spare = std::max(0, view_->viewport()->width() -
-                                          std::accumulate(widths.begin(), widths.end(), 0));
-        const int shown = std::max(1, count());
-        for (int i = 0; i < count(); ++i) {
-            resizeSection(i, widths[static_cast<std::size_t>(i)] + spare * (i + 1) / shown -
-                                 spare * i / shown);
-        }
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Resize) {
-            fit();
-        }
-        return false;
-    }
-    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override {
-        QHeaderView::initStyleOptionForIndex(option, logicalIndex);
-        option->text = Stacked(logicalIndex);
-    }
-    QSize sectionSizeFromContents(int logicalIndex) const override {
-        const QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
-        const QString line = model()->headerData(logicalIndex, orientation()).toString();
-        return size + fontMetrics().size(0, Stacked(logicalIndex)) - fontMetrics().size(0, line);
-    }
-
-private:
-    QString Stacked(int logicalIndex) const {
-        return model()
-            ->headerData(logicalIndex, orientation(), CarriedDayModel::kStackedHeading)
-            .toString();
-    }
-
-    QTableView* view_;
-};
 
 // The figures of a plan or a schedule red where it misses the target.
 class MissesRed : public QStyledItemDelegate {
@@ -172,8 +115,15 @@ CarriedDayView::CarriedDayView(QWidget* parent, Sources sources)
     table_->setObjectName(QStringLiteral("carriedTable"));
     table_->setAccessibleName(QStringLiteral("持ち越しの1日"));
     table_->setModel(model_);
-    auto* header = new StackedHeader(table_);
-    connect(model_, &QAbstractItemModel::modelReset, header, &StackedHeader::fit);
+    // Each heading as the model stacks it on two lines.
+    auto* header = new FittedHeader(
+        table_,
+        [model = model_](int column, const QString&) {
+            return model->headerData(column, Qt::Horizontal, CarriedDayModel::kStackedHeading)
+                .toString();
+        },
+        FittedHeader::Stacking::Always);
+    connect(model_, &QAbstractItemModel::modelReset, header, &FittedHeader::fit);
     table_->verticalHeader()->hide(); // the intervals' labels number the rows
     table_->setItemDelegate(new MissesRed(model_, table_));
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -4,6 +4,7 @@
 
 #include "tables/models/files.h"
 #include "tables/models/number_format.h"
+#include "tables/widgets/fitted_header.h"
 
 #include "teletraffic/domain.h"
 
@@ -193,102 +194,6 @@ private:
     Rows rows_;
 };
 
-// A table's headings: columns as wide as their headings and
-// figures, the view's spare width shared among them (stretched alike, a long
-// heading would be cut). Where the columns are too many for that, each
-// heading's unit goes beneath its name: "サービスレベル (%)" on two lines.
-class FittedHeader : public QHeaderView {
-public:
-    explicit FittedHeader(QTableView* view)
-        : QHeaderView(Qt::Horizontal, view)
-        , view_(view) {
-        // As the view's own header.
-        setSectionsClickable(true);
-        setHighlightSections(true);
-        setSectionResizeMode(QHeaderView::Fixed);
-        view->setHorizontalHeader(this);
-        view->viewport()->installEventFilter(this);
-    }
-
-    void fit() {
-        const QAbstractItemView* cells = view_; // where the cells' width is public
-        const int count = this->count();
-        int shown = 0; // a hidden column takes no width
-        for (int i = 0; i < count; ++i) {
-            shown += isSectionHidden(i) ? 0 : 1;
-        }
-        const auto widths = [&](bool stacked) {
-            std::vector<int> all;
-            for (int i = 0; i < count; ++i) {
-                all.push_back(isSectionHidden(i) ? 0
-                                                 : std::max(sizeFor(i, stacked).width(),
-                                                            cells->sizeHintForColumn(i)));
-            }
-            return all;
-        };
-        const int room = view_->viewport()->width();
-        std::vector<int> width = widths(false);
-        const bool stack = std::accumulate(width.begin(), width.end(), 0) > room;
-        if (stack) {
-            width = widths(true);
-        }
-        if (stack != stacked_) {
-            stacked_ = stack;
-            if (count > 0) {
-                headerDataChanged(Qt::Horizontal, 0, count - 1); // the height with it
-            }
-            emit geometriesChanged();
-        }
-        const int spare = std::max(0, room - std::accumulate(width.begin(), width.end(), 0));
-        for (int i = 0, at = 0; i < count; ++i) {
-            if (!isSectionHidden(i)) {
-                resizeSection(i, width[static_cast<std::size_t>(i)] + spare * (at + 1) / shown -
-                                     spare * at / shown);
-                ++at;
-            }
-        }
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Resize) {
-            fit();
-        }
-        return false;
-    }
-    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override {
-        QHeaderView::initStyleOptionForIndex(option, logicalIndex);
-        if (stacked_) {
-            option->text = Stacked(option->text);
-        }
-    }
-    QSize sectionSizeFromContents(int logicalIndex) const override {
-        return sizeFor(logicalIndex, stacked_);
-    }
-
-private:
-    static QString Stacked(QString heading) {
-        const qsizetype unit = heading.lastIndexOf(QStringLiteral(" ("));
-        if (unit > 0) {
-            heading[unit] = u'\n';
-        }
-        return heading;
-    }
-    QSize sizeFor(int logicalIndex, bool stacked) const {
-        const QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
-        if (!stacked) {
-            return size;
-        }
-        const QString heading = model()->headerData(logicalIndex, orientation()).toString();
-        const QSize one = fontMetrics().size(0, heading);
-        const QSize two = fontMetrics().size(0, Stacked(heading));
-        return size + two - one;
-    }
-
-    QTableView* view_;
-    bool stacked_ = false;
-};
-
 } // namespace
 
 // The choice a combo box shows, by the registry's word its item holds.
@@ -444,7 +349,7 @@ StaffingTab::StaffingTab(Dialogs dialogs, QWidget* parent)
          [](int) { return false; }, [this](int row) { return model_->reason(row); },
          [] { return 1; }},
         view_));
-    new FittedHeader(view_);
+    new FittedHeader(view_, FittedHeader::UnitBeneath);
     AddCopy(view_, this);
 
     views_->setObjectName(QStringLiteral("staffViews"));
@@ -551,7 +456,7 @@ QWidget* StaffingTab::dayPage() {
     dayWarnings_->setPalette(red);
     dayWarnings_->hide();
     dayView_ = TableView("day", QStringLiteral("区間ごとの要員"), dayModel_, page);
-    new FittedHeader(dayView_);
+    new FittedHeader(dayView_, FittedHeader::UnitBeneath);
     dayView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     dayView_->verticalHeader()->setDefaultSectionSize(dayView_->fontMetrics().height() + 6);
     dayView_->setTabKeyNavigation(false);

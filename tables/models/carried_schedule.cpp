@@ -4,6 +4,7 @@
 #include "tables/models/carried_schedule.h"
 
 #include "tables/models/number_format.h"
+#include "tables/models/volumes.h"
 #include "textio/csv.h"
 
 #include <QHash>
@@ -212,6 +213,8 @@ ScheduleMatch MatchSchedule(const Day& day, const ScheduleRows& schedule) {
     QStringList problems;
     std::vector<int> lineOf(day.rows.size(), 0);
     match.agents.assign(day.rows.size(), 0);
+    double sinceTotal = 0; // the counts since the last total row
+    int rowsSinceTotal = 0;
     for (const ScheduleRow& row : schedule.rows) {
         const QString name =
             schedule.periodMinutes ? QStringLiteral("%1 %2").arg(schedule.source, row.time)
@@ -222,6 +225,21 @@ ScheduleMatch MatchSchedule(const Day& day, const ScheduleRows& schedule) {
         };
         if (row.time.isEmpty()) {
             problem(QStringLiteral("時刻が空欄です"));
+            continue;
+        }
+        // A spreadsheet's foot is no interval, and is checked as the day's is.
+        if (!schedule.periodMinutes && IsTotalLabel(row.time)) {
+            double total = 0;
+            if (const QString why = CountProblem(row.count, total); !why.isEmpty()) {
+                problem(why);
+            } else if (total != sinceTotal) {
+                problem(QStringLiteral("合計 %1 が上の %2 行の和 %3 と合いません")
+                            .arg(Exact(total))
+                            .arg(rowsSinceTotal)
+                            .arg(Exact(sinceTotal)));
+            }
+            sinceTotal = 0;
+            rowsSinceTotal = 0;
             continue;
         }
         int found = -1;
@@ -274,6 +292,8 @@ ScheduleMatch MatchSchedule(const Day& day, const ScheduleRows& schedule) {
             continue;
         }
         match.agents[at] = agents;
+        sinceTotal += agents;
+        ++rowsSinceTotal;
     }
     for (std::size_t i = 0; i < day.rows.size(); ++i) {
         if (lineOf[i] == 0) {

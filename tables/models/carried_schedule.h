@@ -48,7 +48,9 @@ struct ScheduleMatch {
     QString refused;            // every row refused, a line each; empty when it matches
 };
 
-// The schedule's counts in the day's order, each row put by its time.
+// The schedule's counts in the day's order, each row put by its time; a
+// total row (合計, Total...) is left out, refused where it is not the sum of
+// the rows above it.
 ScheduleMatch MatchSchedule(const Day& day, const ScheduleRows& schedule);
 
 } // namespace tables

@@ -506,6 +506,10 @@ QChar LineSeparator(QStringView line, QChar paste) {
 
 } // namespace
 
+bool IsTotalLabel(const QString& label) {
+    return IsTotal(label);
+}
+
 Volumes ReadVolumes(QStringView text) {
     Volumes volumes;
     std::vector<QStringView> lines;

@@ -73,6 +73,10 @@ struct TotalRow {
     bool matches = false; // the count is the sum, to the digits it is written in
 };
 
+// Whether a row's label names a total (合計, 総計, 小計, 計, Total, Sum, in
+// any case): the foot of an ACD export or a spreadsheet, not an interval.
+bool IsTotalLabel(const QString& label);
+
 // How a paste or a file was read, said beside the day.
 struct Volumes {
     std::vector<Volume> rows;

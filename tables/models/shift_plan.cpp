@@ -51,6 +51,25 @@ shifts::Problem ShiftProblem(const Day& day, const ShiftInputs& inputs) {
             throw shifts::InputError(
                 QStringLiteral("区間 %1 の呼数が読めません").arg(row.label).toStdString());
         }
+        // The room judges every period by one centre: a row's own would be
+        // judged by the fields' without a word.
+        const StaffingInputs& own = row.inputs;
+        const StaffingInputs& shared = day.inputs;
+        if (objective == ShiftObjective::Service &&
+            (own.ahtSeconds != shared.ahtSeconds || own.patienceSeconds != shared.patienceSeconds ||
+             own.lines != shared.lines || own.redial != shared.redial ||
+             own.targetSeconds != shared.targetSeconds || own.serviceLevel != shared.serviceLevel ||
+             own.basis != shared.basis)) {
+            throw shifts::InputError(QStringLiteral("区間 %1 に独自の処理時間・放棄時間・目標などの"
+                                                    "列があります。サービスレベルを満たすシフトは"
+                                                    "1日を一つの条件で計算します")
+                                         .arg(row.label)
+                                         .toStdString());
+        }
+        if (objective == ShiftObjective::Service && (own.callsVariance || shared.callsVariance)) {
+            throw shifts::InputError("サービスレベルを満たすシフトは呼数の分散を扱えません。"
+                                     "分散を空欄にするか、必要人数を満たすを選んでください");
+        }
         starts.push_back(row.label.trimmed().toStdString());
         values.push_back(objective == ShiftObjective::Cover
                              ? static_cast<double>(row.staffing.agents)

@@ -4,6 +4,7 @@
 #include "support/print_qt.h"
 #include "tables/models/shift_plan.h"
 #include "tables/models/shift_templates.h"
+#include "tables/models/volumes.h"
 #include "tables/tabs/shifts_view.h"
 #include "tables/tabs/staffing_tab.h"
 
@@ -161,6 +162,25 @@ TEST(ShiftPlan, RefusedBeforeTheSolve) {
                 << c.behaviour << ": " << error.what();
         }
     }
+    // Under the service objective, what the room's one centre cannot judge.
+    Day own = day;
+    own.rows[1].inputs.ahtSeconds = 300;
+    Day varied = day;
+    varied.inputs.callsVariance = varied.rows[0].inputs.callsVariance = 80;
+    for (const auto& [given, says] : {std::pair{own, "区間 09:30 に独自の"}, {varied, "分散"}}) {
+        try {
+            ShiftProblem(given, {ShiftObjective::Service, kTemplates, 5});
+            ADD_FAILURE() << says;
+        } catch (const shifts::InputError& error) {
+            EXPECT_TRUE(std::string(error.what()).find(says) != std::string::npos) << error.what();
+        }
+    }
+    // A day staffed from a paste, its rows the fields' own: one centre.
+    StaffingInputs centre;
+    centre.patienceSeconds = 120;
+    centre.redial = 0.2;
+    EXPECT_NO_THROW(ShiftProblem(StaffDay(ReadVolumes(Volumes()), centre),
+                                 {ShiftObjective::Service, kTemplates, 5}));
     const shifts::Problem problem = ShiftProblem(day, {ShiftObjective::Service, kTemplates, 5});
     EXPECT_EQ(problem.requirements.values, (std::vector<double>{50, 50}));
     EXPECT_EQ(problem.settings.centre.aht, 180);
